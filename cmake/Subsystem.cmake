@@ -1,0 +1,42 @@
+# tw_subsystem(NAME [DEPENDS other...])
+# Builds tw_NAME (logic, Qt Core only) from src/NAME/*.cpp and its subfolders other than ui/,
+# and tw_NAME_ui (windows) from src/NAME/ui/*.cpp. Either may be empty.
+set(TW_ALL_LIBRARIES "")
+
+function(tw_subsystem name)
+  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  set(dir ${CMAKE_SOURCE_DIR}/src/${name})
+  file(GLOB_RECURSE core_sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+  list(FILTER core_sources EXCLUDE REGEX "/ui/")
+  file(GLOB_RECURSE ui_sources CONFIGURE_DEPENDS ${dir}/ui/*.cpp ${dir}/ui/*.h ${dir}/ui/*.qrc)
+
+  set(core_deps Qt6::Core)
+  set(ui_deps Qt6::Core Qt6::Gui Qt6::Widgets Qt6::PrintSupport tw_${name})
+  foreach(dep IN LISTS ARG_DEPENDS)
+    list(APPEND core_deps tw_${dep})
+    list(APPEND ui_deps tw_${dep}_ui)
+  endforeach()
+
+  list(FILTER core_sources INCLUDE REGEX "\\.cpp$")
+  if(core_sources)
+    add_library(tw_${name} STATIC ${core_sources})
+    target_link_libraries(tw_${name} PUBLIC ${core_deps})
+    target_include_directories(tw_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  else()
+    add_library(tw_${name} INTERFACE)
+    target_link_libraries(tw_${name} INTERFACE ${core_deps})
+    target_include_directories(tw_${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+  endif()
+
+  set(ui_cpp ${ui_sources})
+  list(FILTER ui_cpp INCLUDE REGEX "\\.cpp$")
+  if(ui_cpp)
+    add_library(tw_${name}_ui STATIC ${ui_sources})
+    target_link_libraries(tw_${name}_ui PUBLIC ${ui_deps})
+  else()
+    add_library(tw_${name}_ui INTERFACE)
+    target_link_libraries(tw_${name}_ui INTERFACE ${ui_deps})
+  endif()
+
+  set(TW_ALL_LIBRARIES ${TW_ALL_LIBRARIES} tw_${name}_ui tw_${name} PARENT_SCOPE)
+endfunction()

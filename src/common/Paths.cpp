@@ -1,0 +1,37 @@
+#include "Paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
+
+namespace tw {
+
+QString programFolder()
+{
+    const QString overridden = qEnvironmentVariable("TW_PROGRAM_FOLDER");
+    if (!overridden.isEmpty())
+        return overridden;
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("data"));
+}
+
+QString workFolder()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (folder.isEmpty())
+        folder = QDir::home().filePath(QStringLiteral(".local/share/tarnwick"));
+    QDir().mkpath(folder);
+    return folder;
+}
+
+QString replaceLastThree(const QString &path, const QString &ending)
+{
+    return path.left(std::max<qsizetype>(0, path.size() - 3)) + ending;
+}
+
+QString stripPath(const QString &path)
+{
+    const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return path.mid(slash + 1);
+}
+
+} // namespace tw

@@ -1,0 +1,20 @@
+#pragma once
+// Where the program finds its data and keeps its work files.
+#include <QString>
+
+namespace tw {
+
+// The program folder: help pages, raster fonts and library databases. It is the data/ folder
+// beside the executable; the environment variable TW_PROGRAM_FOLDER overrides it (tests).
+QString programFolder();
+
+// The work folder (~/.local/share/tarnwick), made on first use.
+QString workFolder();
+
+// A path with its last three characters replaced: ("a/b.bin", "lt") gives "a/b.lt".
+QString replaceLastThree(const QString &path, const QString &ending);
+
+// The file name without its folder.
+QString stripPath(const QString &path);
+
+} // namespace tw

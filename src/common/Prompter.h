@@ -1,0 +1,58 @@
+#pragma once
+// Every message box, question and file, print and font dialog of the system goes through a
+// Prompter: QtPrompter shows the real dialogs, ScriptedPrompter records calls and answers from a
+// script (tests).
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace tw {
+
+// Message-box styles: buttons + icon + default button, added together as the old style numbers
+// were (52 = YesNo + Exclamation).
+namespace MsgStyle {
+constexpr int Ok = 0, OkCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4, RetryCancel = 5;
+constexpr int Critical = 16, Question = 32, Exclamation = 48, Information = 64;
+constexpr int DefaultButton2 = 256, DefaultButton3 = 512;
+} // namespace MsgStyle
+
+// Answers.
+namespace MsgAnswer {
+constexpr int Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7;
+}
+
+struct FontChoice {
+    QString family;
+    double pointSize = 10;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+};
+
+enum class PrintRange { All, Selection };
+struct PrintChoice {
+    PrintRange range = PrintRange::All;
+    int copies = 1;
+};
+
+class Prompter
+{
+public:
+    virtual ~Prompter() = default;
+
+    // Shows a message box; returns the MsgAnswer of the button pressed.
+    virtual int message(const QString &text, int style = MsgStyle::Ok, const QString &title = QString()) = 0;
+
+    // File dialogs. filter uses Qt's form ("汇编源文件 (*.asm);;所有文件 (*.*)"). Empty when cancelled.
+    virtual QString openFileName(const QString &title, const QString &filter, const QString &start = QString()) = 0;
+    virtual QString saveFileName(const QString &title, const QString &filter, const QString &start = QString()) = 0;
+
+    virtual std::optional<FontChoice> chooseFont(const FontChoice &current) = 0;
+    // Printer set-up; false when cancelled.
+    virtual bool printSetup() = 0;
+    // The print dialog; std::nullopt when cancelled.
+    virtual std::optional<PrintChoice> choosePrint(bool selectionAvailable) = 0;
+};
+
+} // namespace tw

@@ -1,0 +1,51 @@
+#pragma once
+// A Prompter for tests: records every call and answers from a script.
+#include "Prompter.h"
+
+#include <QList>
+#include <QVariant>
+#include <deque>
+
+namespace tw {
+
+class ScriptedPrompter : public Prompter
+{
+public:
+    enum class Kind { Message, OpenFile, SaveFile, Font, PrintSetup, Print };
+    struct Call {
+        Kind kind;
+        int style = 0;
+        QString title;
+        QString text; // message text, or the dialog's filter
+    };
+
+    // Queue answers, consumed in order: an int for message boxes, a QString for file dialogs
+    // (empty = cancel), a bool for print set-up, FontChoice/PrintChoice through their own queues.
+    void answerMessage(int answer) { m_messages.push_back(answer); }
+    void answerFile(const QString &path) { m_files.push_back(path); }
+    void answerFont(std::optional<FontChoice> font) { m_fonts.push_back(font); }
+    void answerPrintSetup(bool ok) { m_printSetups.push_back(ok); }
+    void answerPrint(std::optional<PrintChoice> choice) { m_prints.push_back(choice); }
+
+    const QList<Call> &calls() const { return m_calls; }
+    QStringList messageTexts() const;
+    void clearCalls() { m_calls.clear(); }
+
+    // Unscripted message boxes answer with the box's first button (Ok, Yes, Abort, Retry).
+    int message(const QString &text, int style, const QString &title) override;
+    QString openFileName(const QString &title, const QString &filter, const QString &start) override;
+    QString saveFileName(const QString &title, const QString &filter, const QString &start) override;
+    std::optional<FontChoice> chooseFont(const FontChoice &current) override;
+    bool printSetup() override;
+    std::optional<PrintChoice> choosePrint(bool selectionAvailable) override;
+
+private:
+    QList<Call> m_calls;
+    std::deque<int> m_messages;
+    std::deque<QString> m_files;
+    std::deque<std::optional<FontChoice>> m_fonts;
+    std::deque<bool> m_printSetups;
+    std::deque<std::optional<PrintChoice>> m_prints;
+};
+
+} // namespace tw

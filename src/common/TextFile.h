@@ -1,0 +1,37 @@
+#pragma once
+// Text files as the system reads and writes them: GBK (code page 936) by default; a file that is
+// not valid GBK but is valid UTF-8 is read as UTF-8 and written back as UTF-8, so nothing is lost.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace tw {
+
+enum class TextEncoding { Gbk, Utf8 };
+
+struct TextFileContent {
+    QString text;                              // line ends kept as they stand in the file
+    TextEncoding encoding = TextEncoding::Gbk; // how to write it back
+};
+
+// Decodes bytes: GBK when valid, else UTF-8 when valid, else GBK with replacement characters.
+TextFileContent decodeText(const QByteArray &bytes);
+QByteArray encodeText(const QString &text, TextEncoding encoding = TextEncoding::Gbk);
+
+// Reads a whole file; std::nullopt when it cannot be opened.
+std::optional<TextFileContent> readTextFile(const QString &path);
+
+// Splits at CR LF, LF or a lone CR. A final line end does not make an extra empty line.
+QStringList splitLines(const QString &text);
+
+// Writes text as it stands (no line-end change), atomically; false when it cannot be written.
+bool writeTextFile(const QString &path, const QString &text, TextEncoding encoding = TextEncoding::Gbk);
+// Writes each line followed by CR LF.
+bool writeLines(const QString &path, const QStringList &lines, TextEncoding encoding = TextEncoding::Gbk);
+
+// Whole-file binary access.
+std::optional<QByteArray> readBinaryFile(const QString &path);
+bool writeBinaryFile(const QString &path, const QByteArray &bytes);
+
+} // namespace tw

@@ -1,0 +1,142 @@
+#include "QtPrompter.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace tw {
+
+QtPrompter::QtPrompter(QWidget *parent) : m_parent(parent) {}
+
+QtPrompter::~QtPrompter()
+{
+    delete m_printer;
+}
+
+QPrinter *QtPrompter::printer()
+{
+    if (!m_printer)
+        m_printer = new QPrinter(QPrinter::HighResolution);
+    return m_printer;
+}
+
+int QtPrompter::message(const QString &text, int style, const QString &title)
+{
+    QMessageBox box(m_parent);
+    box.setWindowTitle(title.isEmpty() ? QApplication::applicationDisplayName() : title);
+    box.setText(text);
+    switch (style & 0x70) {
+    case MsgStyle::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgStyle::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgStyle::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgStyle::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
+    }
+    struct Button {
+        QMessageBox::StandardButton button;
+        int answer;
+    };
+    QList<Button> buttons;
+    switch (style & 7) {
+    case MsgStyle::OkCancel:
+        buttons = {{QMessageBox::Ok, MsgAnswer::Ok}, {QMessageBox::Cancel, MsgAnswer::Cancel}};
+        break;
+    case MsgStyle::AbortRetryIgnore:
+        buttons = {{QMessageBox::Abort, MsgAnswer::Abort},
+                   {QMessageBox::Retry, MsgAnswer::Retry},
+                   {QMessageBox::Ignore, MsgAnswer::Ignore}};
+        break;
+    case MsgStyle::YesNoCancel:
+        buttons = {{QMessageBox::Yes, MsgAnswer::Yes},
+                   {QMessageBox::No, MsgAnswer::No},
+                   {QMessageBox::Cancel, MsgAnswer::Cancel}};
+        break;
+    case MsgStyle::YesNo:
+        buttons = {{QMessageBox::Yes, MsgAnswer::Yes}, {QMessageBox::No, MsgAnswer::No}};
+        break;
+    case MsgStyle::RetryCancel:
+        buttons = {{QMessageBox::Retry, MsgAnswer::Retry}, {QMessageBox::Cancel, MsgAnswer::Cancel}};
+        break;
+    default:
+        buttons = {{QMessageBox::Ok, MsgAnswer::Ok}};
+        break;
+    }
+    QMessageBox::StandardButtons all;
+    for (const Button &b : buttons)
+        all |= b.button;
+    box.setStandardButtons(all);
+    const int defaultIndex = (style & MsgStyle::DefaultButton3) ? 2 : (style & MsgStyle::DefaultButton2) ? 1 : 0;
+    if (defaultIndex < buttons.size())
+        box.setDefaultButton(buttons[defaultIndex].button);
+    box.exec();
+    const auto pressed = box.standardButton(box.clickedButton());
+    for (const Button &b : buttons)
+        if (b.button == pressed)
+            return b.answer;
+    // Closed with Escape or the title bar: Cancel where there is one, else the only button.
+    for (const Button &b : buttons)
+        if (b.answer == MsgAnswer::Cancel || b.answer == MsgAnswer::No)
+            return b.answer;
+    return buttons.first().answer;
+}
+
+QString QtPrompter::openFileName(const QString &title, const QString &filter, const QString &start)
+{
+    return QFileDialog::getOpenFileName(m_parent, title, start, filter);
+}
+
+QString QtPrompter::saveFileName(const QString &title, const QString &filter, const QString &start)
+{
+    return QFileDialog::getSaveFileName(m_parent, title, start, filter);
+}
+
+std::optional<FontChoice> QtPrompter::chooseFont(const FontChoice &current)
+{
+    QFont initial(current.family);
+    initial.setPointSizeF(current.pointSize > 0 ? current.pointSize : 10);
+    initial.setBold(current.bold);
+    initial.setItalic(current.italic);
+    initial.setUnderline(current.underline);
+    initial.setStrikeOut(current.strikeOut);
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, m_parent);
+    if (!ok)
+        return std::nullopt;
+    return FontChoice{font.family(), font.pointSizeF(), font.bold(), font.italic(), font.underline(),
+                      font.strikeOut()};
+}
+
+bool QtPrompter::printSetup()
+{
+    QPageSetupDialog dialog(printer(), m_parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<PrintChoice> QtPrompter::choosePrint(bool selectionAvailable)
+{
+    QPrintDialog dialog(printer(), m_parent);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, selectionAvailable);
+    if (selectionAvailable)
+        dialog.setPrintRange(QAbstractPrintDialog::Selection);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    PrintChoice choice;
+    choice.range = dialog.printRange() == QAbstractPrintDialog::Selection ? PrintRange::Selection : PrintRange::All;
+    choice.copies = printer()->copyCount();
+    return choice;
+}
+
+} // namespace tw

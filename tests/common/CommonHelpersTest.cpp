@@ -1,0 +1,113 @@
+// Hex helpers, caret, number texts, text files and code images.
+#include "common/Caret.h"
+#include "common/CodeImage.h"
+#include "common/Hex.h"
+#include "common/Paths.h"
+#include "common/ScriptedPrompter.h"
+#include "common/TextFile.h"
+#include "common/Vb.h"
+#include "support/TestFiles.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+using namespace tw;
+
+TEST(Hex, BytesAndWordsAreUpperCaseFixedWidth)
+{
+    EXPECT_EQ(hexByte(0x0A), "0A");
+    EXPECT_EQ(hexByte(0xA5), "A5");
+    EXPECT_EQ(hexWord(0x1234), "1234");
+    EXPECT_EQ(hexWord(0), "0000");
+    EXPECT_EQ(hexWord(65535), "FFFF");
+    EXPECT_THROW(hexWord(65536), std::overflow_error);
+    EXPECT_THROW(hexWord(-1), std::overflow_error);
+}
+
+TEST(Caret, LinesEndAtLfCrLfAndLoneCr)
+{
+    const QString text = QStringLiteral("ab\r\ncd\ref\ngh");
+    EXPECT_EQ(lineAndColumn(text, 0).line, 1);
+    EXPECT_EQ(lineAndColumn(text, 2).column, 3);
+    EXPECT_EQ(lineAndColumn(text, 4).line, 2);
+    EXPECT_EQ(lineAndColumn(text, 7).line, 3);
+    EXPECT_EQ(lineAndColumn(text, 11).line, 4);
+    EXPECT_EQ(lineAndColumn(text, 11).column, 2);
+    EXPECT_EQ(caretPanelText({3, 7}), QStringLiteral(u"行： 3   列： 7"));
+}
+
+TEST(Vb, StrValAndRounding)
+{
+    EXPECT_EQ(vbStr(5LL), " 5");
+    EXPECT_EQ(vbStr(-5LL), "-5");
+    EXPECT_EQ(vbStr(2.5), " 2.5");
+    EXPECT_EQ(vbStr(-0.25), "-.25");
+    EXPECT_EQ(vbStr(1.0 / 3.0), " .333333333333333");
+    EXPECT_EQ(vbStr(100.0), " 100");
+    EXPECT_EQ(vbStr(1e16), " 1E+16");
+    EXPECT_DOUBLE_EQ(vbVal(" 12.5abc"), 12.5);
+    EXPECT_DOUBLE_EQ(vbVal("1 2"), 12);
+    EXPECT_DOUBLE_EQ(vbVal("&H1F"), 31);
+    EXPECT_DOUBLE_EQ(vbVal("x1"), 0);
+    EXPECT_DOUBLE_EQ(roundHalfEven(2.5), 2);
+    EXPECT_DOUBLE_EQ(roundHalfEven(3.5), 4);
+    EXPECT_DOUBLE_EQ(roundHalfEven(-2.5), -2);
+}
+
+TEST(TextFile, GbkRoundTripAndUtf8Preserved)
+{
+    QTemporaryDir dir;
+    const QString gbkPath = dir.filePath("a.asm");
+    const QString text = QStringLiteral(u"; 中文注释\r\nMOV A,#1\r\n");
+    ASSERT_TRUE(writeTextFile(gbkPath, text));
+    const QByteArray raw = twtest::readBytes(gbkPath);
+    EXPECT_EQ(raw, encodeText(text, TextEncoding::Gbk));
+    EXPECT_NE(raw, text.toUtf8());
+    auto back = readTextFile(gbkPath);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->text, text);
+    EXPECT_EQ(back->encoding, TextEncoding::Gbk);
+
+    // A UTF-8 file that is not valid GBK stays UTF-8.
+    const QString utfPath = dir.filePath("u.asm");
+    const QString utfText = QStringLiteral(u"; ü€ 中\n");
+    twtest::writeBytes(utfPath, utfText.toUtf8());
+    auto utf = readTextFile(utfPath);
+    ASSERT_TRUE(utf);
+    EXPECT_EQ(utf->encoding, TextEncoding::Utf8);
+    EXPECT_EQ(utf->text, utfText);
+
+    EXPECT_FALSE(readTextFile(dir.filePath("missing.asm")));
+    EXPECT_EQ(splitLines(QStringLiteral("a\r\nb\rc\nd")), (QStringList{"a", "b", "c", "d"}));
+    EXPECT_EQ(splitLines(QStringLiteral("a\r\n")), (QStringList{"a"}));
+}
+
+TEST(CodeImage, LoadClearsEarlierBytes)
+{
+    QTemporaryDir dir;
+    CodeImage image;
+    image[100] = 0x55;
+    twtest::writeBytes(dir.filePath("x.bin"), QByteArray("\x01\x02\x03", 3));
+    EXPECT_EQ(loadCodeImage(dir.filePath("x.bin"), image), 3);
+    EXPECT_EQ(image[2], 3);
+    EXPECT_EQ(image[100], 0);
+    ASSERT_TRUE(saveCodeImage(dir.filePath("y.bin"), image, 2));
+    EXPECT_EQ(twtest::readBytes(dir.filePath("y.bin")), QByteArray("\x01\x02", 2));
+    EXPECT_EQ(loadCodeImage(dir.filePath("none.bin"), image), -1);
+    EXPECT_EQ(replaceLastThree("a/b.bin", "lt"), "a/b.lt");
+    EXPECT_EQ(stripPath("/x/y/z.asm"), "z.asm");
+}
+
+TEST(ScriptedPrompter, RecordsAndAnswers)
+{
+    ScriptedPrompter prompter;
+    prompter.answerMessage(MsgAnswer::No);
+    EXPECT_EQ(prompter.message("q?", MsgStyle::YesNo + MsgStyle::Question, "t"), MsgAnswer::No);
+    EXPECT_EQ(prompter.message("again", MsgStyle::YesNo, "t"), MsgAnswer::Yes);
+    Prompter &asPrompter = prompter;
+    EXPECT_EQ(asPrompter.openFileName("open", "*.asm"), QString());
+    ASSERT_EQ(prompter.calls().size(), 3);
+    EXPECT_EQ(prompter.calls()[0].style, 36);
+    EXPECT_EQ(prompter.messageTexts(), (QStringList{"q?", "again"}));
+}

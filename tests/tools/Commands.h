@@ -1,0 +1,23 @@
+#pragma once
+// Command registry of the headless test driver: each subsystem adds its commands in its own file
+// through a static TW_DRIVER_COMMAND registration.
+#include <QStringList>
+#include <functional>
+
+namespace twdrive {
+
+// Returns the process exit code. args excludes the command name.
+using Command = std::function<int(const QStringList &args)>;
+
+struct Registration {
+    Registration(const char *name, const char *usage, Command command);
+};
+
+void registerCommand(const char *name, const char *usage, Command command);
+
+} // namespace twdrive
+
+#define TW_DRIVER_CONCAT2(a, b) a##b
+#define TW_DRIVER_CONCAT(a, b) TW_DRIVER_CONCAT2(a, b)
+#define TW_DRIVER_COMMAND(name, usage, fn) \
+    static const ::twdrive::Registration TW_DRIVER_CONCAT(twdriveRegistration, __LINE__)(name, usage, fn)
