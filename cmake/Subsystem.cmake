@@ -1,10 +1,10 @@
-# tw_subsystem(NAME [DEPENDS other...])
+# tw_subsystem(NAME [DEPENDS other...] [UI_DEPENDS core...])
 # Builds tw_NAME (logic, Qt Core only) from src/NAME/*.cpp and its subfolders other than ui/,
 # and tw_NAME_ui (windows) from src/NAME/ui/*.cpp. Either may be empty.
 set(TW_ALL_LIBRARIES "")
 
 function(tw_subsystem name)
-  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPENDS;UI_DEPENDS" ${ARGN})
   set(dir ${CMAKE_SOURCE_DIR}/src/${name})
   file(GLOB_RECURSE core_sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
   list(FILTER core_sources EXCLUDE REGEX "/ui/")
@@ -15,6 +15,10 @@ function(tw_subsystem name)
   foreach(dep IN LISTS ARG_DEPENDS)
     list(APPEND core_deps tw_${dep})
     list(APPEND ui_deps tw_${dep}_ui)
+  endforeach()
+  # Core libraries of later subsystems that these windows use (the editor's tidier, for one).
+  foreach(dep IN LISTS ARG_UI_DEPENDS)
+    list(APPEND ui_deps tw_${dep})
   endforeach()
 
   list(FILTER core_sources INCLUDE REGEX "\\.cpp$")
