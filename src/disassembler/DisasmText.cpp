@@ -1,0 +1,74 @@
+#include "disassembler/DisasmText.h"
+
+#include "common/Hex.h"
+
+#include <algorithm>
+
+namespace tw
+{
+
+QString dhex(std::uint8_t value)
+{
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    QString text;
+    const int high = value >> 4;
+    if (high >= 10)
+        text += u'0';
+    text += QChar(kDigits[high]);
+    text += QChar(kDigits[value & 0x0F]);
+    return text;
+}
+
+int hexToBin(const QString &text)
+{
+    int result = 0;
+    for (int position = 0; position < 4; ++position) {
+        int digit = 0;
+        if (position < text.size()) {
+            const QChar c = text.at(position);
+            if (c >= u'A' && c <= u'F')
+                digit = c.unicode() - u'A' + 10;
+            else if (c >= u'0' && c <= u'9')
+                digit = c.unicode() - u'0';
+        }
+        result = result * 16 + digit;
+    }
+    return result;
+}
+
+QString labelName(int index)
+{
+    return QStringLiteral("L") + QString::number(index);
+}
+
+QString equLine(int index, long long address)
+{
+    return labelName(index) + QStringLiteral(": EQU  ") + hexWord(address) + u'H';
+}
+
+QString orgLine(long long address)
+{
+    return QStringLiteral("ORG ") + hexWord(address) + u'H';
+}
+
+void appendDbLines(QString &out, const std::uint8_t *bytes, int count, QString (*byteText)(std::uint8_t))
+{
+    for (int first = 0; first < count; first += 8) {
+        const int last = std::min(first + 8, count);
+        out += QStringLiteral("DB ");
+        for (int i = first; i < last; ++i) {
+            if (i > first)
+                out += QStringLiteral(", ");
+            out += byteText(bytes[i]);
+            out += u'H';
+        }
+        out += kCr;
+    }
+}
+
+QString disassemblyFile(const QString &creditLine, const QString &body)
+{
+    return creditLine + kCrLf + body + QStringLiteral("END") + kCr + kCrLf;
+}
+
+} // namespace tw
