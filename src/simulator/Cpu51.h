@@ -1,0 +1,180 @@
+#pragma once
+// The MCS-51 CPU core of the simulator: an 8052-class part with a second data pointer, a watchdog
+// and the SPI register set. Plain C++ (no Qt): the window reads the public state after each step
+// and derives its views and status texts from it.
+#include <array>
+#include <cstdint>
+
+namespace tw
+{
+
+// Direct addresses of the special-function registers.
+namespace Sfr
+{
+inline constexpr std::uint8_t P0 = 0x80, SP = 0x81, DPL = 0x82, DPH = 0x83, DP1L = 0x84, DP1H = 0x85,
+                              SPDR = 0x86, PCON = 0x87, TCON = 0x88, TMOD = 0x89, TL0 = 0x8A, TL1 = 0x8B,
+                              TH0 = 0x8C, TH1 = 0x8D, AUXR = 0x8E, P1 = 0x90, WCON = 0x96, SCON = 0x98,
+                              SBUF = 0x99, P2 = 0xA0, AUXR1 = 0xA2, WDTRST = 0xA6, IE = 0xA8, SPSR = 0xAA,
+                              P3 = 0xB0, IP = 0xB8, T2CON = 0xC8, T2MOD = 0xC9, RCAP2L = 0xCA, RCAP2H = 0xCB,
+                              TL2 = 0xCC, TH2 = 0xCD, PSW = 0xD0, SPCR = 0xD5, ACC = 0xE0, B = 0xF0;
+} // namespace Sfr
+
+// Bit addresses with a fixed role.
+namespace Bit
+{
+inline constexpr std::uint8_t P = 0xD0, OV = 0xD2, RS0 = 0xD3, RS1 = 0xD4, F0 = 0xD5, AC = 0xD6, CY = 0xD7,
+                              IT0 = 0x88, IE0 = 0x89, IT1 = 0x8A, IE1 = 0x8B, TR0 = 0x8C, TF0 = 0x8D,
+                              TR1 = 0x8E, TF1 = 0x8F, RI = 0x98, TI = 0x99, RB8 = 0x9A, TB8 = 0x9B,
+                              REN = 0x9C, EX0 = 0xA8, ET0 = 0xA9, EX1 = 0xAA, ET1 = 0xAB, ES = 0xAC,
+                              ET2 = 0xAD, EA = 0xAF, PX0 = 0xB8, PT0 = 0xB9, PX1 = 0xBA, PT1 = 0xBB,
+                              PS = 0xBC, PT2 = 0xBD, CPRL2 = 0xC8, CT2 = 0xC9, TR2 = 0xCA, EXEN2 = 0xCB,
+                              TCLK = 0xCC, RCLK = 0xCD, EXF2 = 0xCE, TF2 = 0xCF;
+} // namespace Bit
+
+class Cpu51
+{
+  public:
+    static constexpr int kCodeBytes = 65537; // one spare element above the 64K address space
+    static constexpr int kXRamBytes = 65537;
+    static constexpr std::int32_t kWatchdogLimit = 16382; // a count above this resets the CPU
+
+    // ---- Memories ----
+    std::array<std::uint8_t, kCodeBytes> code{}; // never written by instructions
+    std::int32_t codeSize = 0;                   // bytes loaded; a run stops at pc >= codeSize
+    std::array<std::uint8_t, kXRamBytes> xram{};
+    std::array<std::uint8_t, 256> iram{}; // 80h-FFh reachable only through @Ri and the stack
+    std::array<std::uint8_t, 256> sfr{};  // indexed by direct address; only 80h-FFh are used
+
+    // ---- CPU state ----
+    std::uint16_t pc = 0; // every code address wraps at 16 bits
+    bool intHigh = false; // a high-priority interrupt is in service
+    bool intLow = false;  // a low-priority interrupt is in service
+    bool wdtArmed = false;
+    std::int32_t wdtCount = 0;    // instructions counted since arming or the last feed
+    std::int32_t wdtSequence = 0; // last two bytes written to WDTRST: previous*256 + newest
+    std::uint8_t cpuMode = 0;     // 0 normal, 1 idle, 2 power-down
+    std::uint8_t bank = 0;        // register bank as last computed from PSW (display only)
+
+    // TL1, TH1, RCAP2L, RCAP2H as last written by an instruction; only the baud-rate
+    // computations read them.
+    struct Latches {
+        std::uint8_t tl1 = 0, th1 = 0, rcap2l = 0, rcap2h = 0;
+    } latches;
+
+    // Status-panel sources that have vectored ("响应中断" stays until reset): external 0,
+    // timer 0, external 1, timer 1, serial port. Set by the interrupt poll, cleared by reset().
+    std::array<bool, 5> interruptEntered{};
+
+    // ---- Events of the last instructions, for the window; the window clears them ----
+    // MOVX wrote external RAM at this address (-1: none since cleared).
+    std::int32_t xramWritten = -1;
+    // MOVX A,@Ri read external RAM (the window re-shows the external-RAM view).
+    bool xramReadViaRi = false;
+    // A transmit or receive found its baud-rate generator not running: 0 none, 1 timer 1,
+    // 2 timer 2. The window shows the message after the instruction and stops a run.
+    std::uint8_t baudGeneratorStopped = 0;
+
+    // ---- Operations ----
+    // Executes one instruction at pc (whatever cpuMode), then polls interrupts and counts the
+    // watchdog. The watchdog limit and cpuMode are the caller's to check between steps.
+    void step();
+    // Steps until maxSteps instructions ran or pc == stopAt before an instruction (stopAt < 0:
+    // never). Returns the number of instructions executed.
+    std::uint64_t run(std::uint64_t maxSteps, std::int32_t stopAt = -1);
+    // The CPU reset: pc, mode, watchdog, SFR reset values. Leaves the RAMs, code, SBUF,
+    // intHigh/intLow, wdtSequence, latches and bank alone.
+    void reset();
+    // Copies a code image (at most 65536 bytes) to code memory and sets codeSize.
+    void loadCode(const std::uint8_t *bytes, std::int32_t size);
+
+    // Defined with the interrupt system: takes at most one pending interrupt. step() calls it
+    // only while EA is set.
+    void pollInterrupts();
+    // Defined with the SFR effects: the actions after an instruction wrote a direct address
+    // 80h-FFh through one of the instructions that trigger them (PCON, latches, WDTRST, PSW).
+    void afterDirectWrite(std::uint8_t address);
+    // Defined with the serial port: the transmit logic after such a write to SBUF (runs after
+    // afterDirectWrite; sets TI, records baudGeneratorStopped).
+    void serialTransmit();
+
+    // ---- Access used by the executor and the peripherals ----
+    bool watchdogExpired() const { return wdtCount > kWatchdogLimit; }
+    std::uint8_t &acc() { return sfr[Sfr::ACC]; }
+    std::uint8_t &psw() { return sfr[Sfr::PSW]; }
+    std::uint8_t &sp() { return sfr[Sfr::SP]; }
+
+    bool bit(std::uint8_t address) const { return (bitByte(address) >> (address & 7)) & 1; }
+    void setBit(std::uint8_t address, bool value)
+    {
+        std::uint8_t &byte = bitByte(address);
+        const std::uint8_t mask = static_cast<std::uint8_t>(1u << (address & 7));
+        byte = value ? static_cast<std::uint8_t>(byte | mask) : static_cast<std::uint8_t>(byte & ~mask);
+    }
+    // IRAM address of Rn in the bank PSW selects now; records the bank for display.
+    std::uint8_t registerAddress(int n)
+    {
+        bank = static_cast<std::uint8_t>((sfr[Sfr::PSW] >> 3) & 3);
+        return static_cast<std::uint8_t>(bank * 8 + n);
+    }
+    std::uint8_t readDirect(std::uint8_t address) const
+    {
+        return address < 0x80 ? iram[address] : sfr[address];
+    }
+    void writeDirect(std::uint8_t address, std::uint8_t value)
+    {
+        (address < 0x80 ? iram[address] : sfr[address]) = value;
+    }
+    void push(std::uint8_t value)
+    {
+        ++sp();
+        iram[sp()] = value;
+    }
+    std::uint8_t pop()
+    {
+        const std::uint8_t value = iram[sp()];
+        --sp();
+        return value;
+    }
+    // Pushes pc low byte first, as calls and interrupt entries do.
+    void pushPc()
+    {
+        push(static_cast<std::uint8_t>(pc & 0xFF));
+        push(static_cast<std::uint8_t>(pc >> 8));
+    }
+    // The data pointer AUXR1.0 selects: 82h/83h or 84h/85h.
+    std::uint8_t dptrLowAddress() const { return (sfr[Sfr::AUXR1] & 1) ? Sfr::DP1L : Sfr::DPL; }
+    std::uint16_t dptr() const
+    {
+        const std::uint8_t low = dptrLowAddress();
+        return static_cast<std::uint16_t>(sfr[low + 1] << 8 | sfr[low]);
+    }
+    void setDptr(std::uint16_t value)
+    {
+        const std::uint8_t low = dptrLowAddress();
+        sfr[low] = static_cast<std::uint8_t>(value & 0xFF);
+        sfr[low + 1] = static_cast<std::uint8_t>(value >> 8);
+    }
+    // P := parity of A (odd number of ones gives 1).
+    void updateParity()
+    {
+        sfr[Sfr::PSW] = static_cast<std::uint8_t>((sfr[Sfr::PSW] & 0xFE) | __builtin_parity(sfr[Sfr::ACC]));
+    }
+
+    // ==== Peripheral state: timers, serial port, interrupt bookkeeping ====
+    // (appended by the peripheral code: Interrupts.cpp, SfrEffects.cpp, Timers.cpp, Serial.cpp)
+
+    // ==== end of peripheral state ====
+
+  private:
+    std::uint8_t bitByte(std::uint8_t address) const
+    {
+        return address < 0x80 ? iram[0x20 + (address >> 3)] : sfr[address & 0xF8];
+    }
+    std::uint8_t &bitByte(std::uint8_t address)
+    {
+        return address < 0x80 ? iram[0x20 + (address >> 3)] : sfr[address & 0xF8];
+    }
+    void execute(std::uint8_t opcode);
+};
+
+} // namespace tw
