@@ -1,0 +1,183 @@
+#include "Normaliser.h"
+
+#include "common/TextFile.h"
+
+#include <QFile>
+
+namespace tw
+{
+
+namespace
+{
+
+const QChar kTab = u'\t';
+const QString kCrLf = QStringLiteral("\r\n");
+
+bool isComma(QChar c)
+{
+    return c == u',' || c == u'，';
+}
+bool isSemicolon(QChar c)
+{
+    return c == u';' || c == u'；';
+}
+bool isColon(QChar c)
+{
+    return c == u':' || c == u'：';
+}
+
+void skipBlanks(const QString &text, qsizetype &i)
+{
+    while (i < text.size() && text[i] == u' ')
+        ++i;
+}
+
+void appendTabUnlessThere(QString &built)
+{
+    if (!built.endsWith(kTab))
+        built += kTab;
+}
+
+// Trim as the old line reader did: blanks only, TABs stay.
+QString trimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+} // namespace
+
+QString normaliseStatement(const QString &text)
+{
+    QString built(kTab);
+    bool inQuote = false;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const QChar c = text[i++];
+        if (inQuote) {
+            // Quoted DB text keeps its colons; blanks still separate as everywhere else.
+            if (c == u' ' || c == kTab) {
+                skipBlanks(text, i);
+                appendTabUnlessThere(built);
+                continue;
+            }
+            if (c == u'\'')
+                inQuote = false;
+            built += c;
+            continue;
+        }
+        if (isComma(c)) {
+            skipBlanks(text, i);
+            built += u',';
+        } else if (isSemicolon(c)) {
+            skipBlanks(text, i);
+            appendTabUnlessThere(built);
+            built += u';';
+            built += QStringView(text).mid(i);
+            break;
+        } else if (isColon(c)) {
+            skipBlanks(text, i);
+            built.remove(0, 1);
+            if (built.endsWith(kTab))
+                built.chop(1);
+            built += QStringLiteral(":\t");
+        } else if (c == u' ' || c == kTab) {
+            skipBlanks(text, i);
+            appendTabUnlessThere(built);
+        } else {
+            if (c == u'\'')
+                inQuote = true;
+            built += c;
+        }
+    }
+    return built;
+}
+
+NormalisedLine normaliseLine(const QString &rawLine)
+{
+    const QString rest = trimBlanks(rawLine).toUpper();
+    if (rest.isEmpty() || rest == QStringView(u"\t"))
+        return {};
+    QString built = normaliseStatement(rest);
+    if (built.endsWith(QStringView(u":\t"))) {
+        built.chop(1);
+        return {NormalisedLine::Kind::LabelOnly, built};
+    }
+    return {NormalisedLine::Kind::Statement, built};
+}
+
+QString mnemonicField(const QString &line)
+{
+    qsizetype i = 0;
+    // Labels: text up to a colon, outside quotes and before any comment or TAB.
+    while (i < line.size() && line[i] != kTab) {
+        const qsizetype colon = line.indexOf(u':', i);
+        const qsizetype tab = line.indexOf(kTab, i);
+        if (colon < 0 || (tab >= 0 && tab < colon))
+            break;
+        const QStringView label = QStringView(line).mid(i, colon - i);
+        if (label.contains(u'\'') || label.contains(u';'))
+            break;
+        i = colon + 1;
+    }
+    while (i < line.size() && line[i] == kTab)
+        ++i;
+    const qsizetype start = i;
+    while (i < line.size() && line[i] != kTab && line[i] != u' ' && !isSemicolon(line[i]) && line[i] != u',')
+        ++i;
+    return line.mid(start, i - start);
+}
+
+bool isEndStatement(const QString &line)
+{
+    const QString word = mnemonicField(line);
+    return word == QStringView(u"END") || word == QStringView(u"结束");
+}
+
+NormalisedSource normaliseSource(const QStringList &lines)
+{
+    NormalisedSource out;
+    for (const QString &raw : lines) {
+        const NormalisedLine line = normaliseLine(raw);
+        if (line.kind == NormalisedLine::Kind::Dropped)
+            continue;
+        out.text += line.text;
+        if (line.kind == NormalisedLine::Kind::LabelOnly)
+            continue;
+        out.text += kCrLf;
+        if (isEndStatement(line.text)) {
+            out.endFound = true;
+            break;
+        }
+    }
+    if (!out.endFound)
+        out.text += QStringLiteral("\tEND\r\n");
+    out.text += kCrLf;
+    return out;
+}
+
+std::optional<QString> normaliseSourceFile(const QString &sourcePath)
+{
+    if (sourcePath.size() < 3)
+        return std::nullopt;
+    const auto content = readTextFile(sourcePath);
+    if (!content)
+        return std::nullopt;
+    const NormalisedSource normalised = normaliseSource(splitLines(content->text));
+    const QString a51 = sourcePath.left(sourcePath.size() - 3) + QStringLiteral("a51");
+    if (!writeTextFile(a51, normalised.text, content->encoding))
+        return std::nullopt;
+    return a51;
+}
+
+QString normaliserFailureMessage()
+{
+    return QStringLiteral(u"规格化出错，请检查你的源程序！");
+}
+
+} // namespace tw

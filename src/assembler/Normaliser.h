@@ -1,0 +1,54 @@
+#pragma once
+// The normalised layout of assembly source: one statement per line, upper case, fields separated
+// by one TAB, labels in column 1, comments after a TAB. The assembler works on this form (the a51
+// copy), the editor writes it back into a saved .asm, and the find dialog's by-instruction mode
+// puts its pattern into it, so all three go through the functions below.
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace tw
+{
+
+// The character rules for one statement text, applied to text that is already trimmed (and
+// upper-cased where wanted): comma, semicolon and colon forms (full-width ones included), blank
+// and TAB runs made one TAB, a label moved to column 1 and followed by ":" TAB, a comment after a
+// TAB. The result begins with TAB, or with the label. A colon inside quotes or in a comment is
+// kept as it stands.
+QString normaliseStatement(const QString &text);
+
+struct NormalisedLine {
+    enum class Kind {
+        Dropped,   // empty or a lone TAB: nothing is written
+        Statement, // a line of its own
+        LabelOnly  // ends in ":": joined to the next kept line
+    };
+    Kind kind = Kind::Dropped;
+    QString text; // without line end; for LabelOnly the label and ":" (no TAB)
+};
+
+// One source line: blanks (not TABs) trimmed at both ends, upper-cased, then normaliseStatement.
+NormalisedLine normaliseLine(const QString &rawLine);
+
+// The mnemonic field of a normalised line: the first field after any labels, up to a TAB or ";".
+QString mnemonicField(const QString &normalisedLine);
+// True when the line is an END statement (END or 结束 as mnemonic, outside comments and quotes).
+bool isEndStatement(const QString &normalisedLine);
+
+struct NormalisedSource {
+    QString text;          // CR LF ended lines, followed by one more CR LF
+    bool endFound = false; // false: the source ran out and TAB END was added
+};
+
+// The whole-source rules: lines up to and including the first END statement, label-only lines
+// joined to the next kept line, TAB END added when the source has none.
+NormalisedSource normaliseSource(const QStringList &lines);
+
+// Reads source.asm (GBK or UTF-8) and writes source.a51 beside it (path less its last three
+// characters, "a51"). Returns the a51 path, or std::nullopt when reading or writing failed.
+std::optional<QString> normaliseSourceFile(const QString &sourcePath);
+
+// The message of a failed normalisation.
+QString normaliserFailureMessage();
+
+} // namespace tw
