@@ -1,0 +1,44 @@
+#pragma once
+// File rules of the editor windows that need no widgets: the open and save dialogs, line ends and
+// encodings on the way in and out, and which files are asked about or tidied.
+#include "common/TextFile.h"
+
+#include <QString>
+
+namespace tw
+{
+
+class Prompter;
+
+// The main window's three open commands.
+enum class OpenKind { Source, Listing, ErrorReport };
+
+struct FileDialogText {
+    QString title;
+    QString filter; // Qt's form
+};
+FileDialogText openDialogText(OpenKind kind);
+// The save dialogs of an editor: Save of an unnamed text, and Save As.
+FileDialogText saveDialogText();
+FileDialogText saveAsDialogText();
+
+// Runs an open command's dialog: the chosen path, or empty when cancelled or when the file does
+// not exist (then "文件不存在!" was shown under the dialog's title).
+QString askFileToOpen(Prompter &prompter, OpenKind kind);
+
+// A chosen save name without an extension gets ".asm", as the dialog's default extension does.
+QString withDefaultSuffix(const QString &path);
+
+// File text (CR LF, LF or a lone CR) to editor text (LF only), and back (CR LF).
+QString editorTextFromFile(const QString &fileText);
+QString fileTextFromEditor(const QString &editorText);
+
+// The encoding to write text in: the preferred one when it holds every character, else UTF-8.
+TextEncoding encodingFor(const QString &text, TextEncoding preferred);
+
+// Code images and listings are closed without the save question.
+bool closesWithoutQuestion(const QString &openFile);
+// Saved sources that the tidier rewrites: the path ends in "asm" or "ASM".
+bool isTidiedSource(const QString &path);
+
+} // namespace tw

@@ -1,0 +1,301 @@
+#include "EditorWindow.h"
+
+#include "common/Caret.h"
+#include "common/Prompter.h"
+#include "workspace/EditorFiles.h"
+#include "workspace/Workspace.h"
+
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+namespace tw
+{
+
+namespace
+{
+
+// Every editor alive, so the last one to close can tell that it is the last.
+QList<EditorWindow *> &liveEditors()
+{
+    static QList<EditorWindow *> editors;
+    return editors;
+}
+
+// TODO(tidier): call the assembler's tidier here once src/assembler/Tidier.h is committed.
+void tidySavedSource(const QString &path)
+{
+    Q_UNUSED(path);
+}
+
+const char *const EditingItems[] = {"mFilePrint", "mFileSave", "mFileSaveAs", "mFileCloseAll"};
+
+// The windows an editor's load step closes: the locking group, the find dialog and the About box.
+const char *const ToolsClosedByEditor[] = {ToolName::Library,      ToolName::Simulator,  ToolName::Assembler,
+                                           ToolName::Find,         ToolName::Conversion, ToolName::About,
+                                           ToolName::SerialSender, ToolName::Programmer};
+
+} // namespace
+
+EditorWindow::EditorWindow(Workspace &workspace, Prompter &prompter, QWidget *parent)
+    : QWidget(parent), m_workspace(workspace), m_prompter(prompter)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(newTextCaption());
+
+    m_editor = new QPlainTextEdit(this);
+    m_editor->setObjectName(QStringLiteral("RichTextBox1"));
+    m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_editor->setWordWrapMode(QTextOption::NoWrap);
+    // The right button pops up the main window's Edit menu instead of the control's own menu.
+    m_editor->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_editor->viewport()->installEventFilter(this);
+    m_editor->installEventFilter(this);
+    setFocusProxy(m_editor);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_editor);
+
+    connect(m_editor->document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
+        if (removed != 0 || added != 0)
+            onTextChanged();
+    });
+    connect(m_editor, &QPlainTextEdit::undoAvailable, this, &EditorWindow::publishUndoState);
+    connect(m_editor, &QPlainTextEdit::redoAvailable, this, &EditorWindow::publishUndoState);
+    connect(m_editor, &QPlainTextEdit::cursorPositionChanged, this, &EditorWindow::showCaret);
+
+    liveEditors().append(this);
+}
+
+EditorWindow::~EditorWindow()
+{
+    liveEditors().removeAll(this);
+}
+
+QString EditorWindow::newTextCaption()
+{
+    return QStringLiteral(u"源程序编辑");
+}
+
+QString EditorWindow::messageCaption()
+{
+    return QStringLiteral(u"编译信息");
+}
+
+int EditorWindow::openEditorCount(const Workspace &workspace)
+{
+    int count = 0;
+    for (const EditorWindow *editor : liveEditors())
+        if (&editor->m_workspace == &workspace && !editor->m_closed)
+            ++count;
+    return count;
+}
+
+void EditorWindow::onLoad()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    m_findStr.clear();
+
+    m_workspace.setMenuVisible(QStringLiteral("mEdit"), true);
+    m_workspace.setMenuVisible(QStringLiteral("mWindow"), true);
+    for (const char *item : EditingItems)
+        m_workspace.setMenuEnabled(QString::fromLatin1(item), true);
+    for (int position = 1; position <= m_workspace.toolbarButtonCount(); ++position)
+        m_workspace.setToolbarButtonEnabled(position, true);
+
+    showCaret();
+
+    for (const char *tool : ToolsClosedByEditor)
+        m_workspace.unloadTool(QString::fromLatin1(tool));
+}
+
+void EditorWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    onLoad();
+}
+
+QString EditorWindow::text() const
+{
+    QString raw = m_editor->document()->toRawText();
+    raw.replace(QChar::ParagraphSeparator, u'\n');
+    return raw;
+}
+
+void EditorWindow::showText(const QString &text)
+{
+    m_editor->setPlainText(text);
+}
+
+bool EditorWindow::loadFile(const QString &path)
+{
+    const auto content = readTextFile(path);
+    if (!content)
+        return false;
+    m_encoding = content->encoding;
+    showText(editorTextFromFile(content->text));
+    return true;
+}
+
+void EditorWindow::onTextChanged()
+{
+    m_hasChanged = true;
+    publishUndoState();
+}
+
+void EditorWindow::publishUndoState()
+{
+    if (m_closed)
+        return;
+    const bool canUndo = m_editor->document()->isUndoAvailable();
+    const bool canRedo = m_editor->document()->isRedoAvailable();
+    m_workspace.setMenuEnabled(QStringLiteral("mEditUndo"), canUndo);
+    m_workspace.setToolbarButtonEnabled(QStringLiteral("Undo"), canUndo);
+    m_workspace.setMenuEnabled(QStringLiteral("mEditRedo"), canRedo);
+    m_workspace.setToolbarButtonEnabled(QStringLiteral("Redo"), canRedo);
+    emit undoRedoChanged(canUndo, canRedo);
+}
+
+QString EditorWindow::caretText() const
+{
+    const QTextCursor cursor = m_editor->textCursor();
+    const QTextBlock block = cursor.block();
+    return caretPanelText({block.blockNumber() + 1, cursor.position() - block.position() + 1});
+}
+
+void EditorWindow::showCaret()
+{
+    if (m_closed)
+        return;
+    const QString panelText = caretText();
+    m_workspace.setStatusText(1, panelText);
+    emit caretTextChanged(panelText);
+}
+
+bool EditorWindow::writeTo(const QString &path)
+{
+    const QString fileText = fileTextFromEditor(text());
+    const TextEncoding encoding = encodingFor(fileText, m_encoding);
+    if (!writeTextFile(path, fileText, encoding)) {
+        m_prompter.message(QStringLiteral(u"文件保存失败，原文件未改动：") + path, MsgStyle::Exclamation,
+                           QStringLiteral(u"信息"));
+        return false;
+    }
+    m_encoding = encoding;
+    return true;
+}
+
+bool EditorWindow::saveUnder(const QString &chosenPath)
+{
+    const QString path = withDefaultSuffix(chosenPath);
+    if (path.isEmpty() || !writeTo(path))
+        return false;
+    m_openFile = path;
+    setWindowTitle(path);
+    clearChanged();
+    return true;
+}
+
+bool EditorWindow::saveFile()
+{
+    if (m_openFile.isEmpty()) {
+        const FileDialogText dialog = saveDialogText();
+        return saveUnder(m_prompter.saveFileName(dialog.title, dialog.filter, QString()));
+    }
+    if (!writeTo(m_openFile))
+        return false;
+    clearChanged();
+    return true;
+}
+
+bool EditorWindow::saveFileAs()
+{
+    const FileDialogText dialog = saveAsDialogText();
+    return saveUnder(m_prompter.saveFileName(dialog.title, dialog.filter, m_openFile));
+}
+
+bool EditorWindow::saveWithTidy(bool (EditorWindow::*save)())
+{
+    if (!(this->*save)())
+        return false;
+    if (isTidiedSource(m_openFile))
+        tidySavedSource(m_openFile);
+    // Show the file as stored; the text just written stays when it cannot be read back.
+    loadFile(m_openFile);
+    clearChanged();
+    return true;
+}
+
+bool EditorWindow::saveFromMenu()
+{
+    return saveWithTidy(&EditorWindow::saveFile);
+}
+
+bool EditorWindow::saveAsFromMenu()
+{
+    return saveWithTidy(&EditorWindow::saveFileAs);
+}
+
+bool EditorWindow::askSaveBeforeClose()
+{
+    if (!m_hasChanged || closesWithoutQuestion(m_openFile))
+        return true;
+    const int answer = m_prompter.message(QStringLiteral(u"是否保存 ") + windowTitle(),
+                                          MsgStyle::YesNoCancel + MsgStyle::Exclamation, QString());
+    if (answer == MsgAnswer::Cancel)
+        return false;
+    if (answer == MsgAnswer::Yes)
+        return saveFile(); // a cancelled dialog or a failed write keeps the window open
+    return true;
+}
+
+void EditorWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_closed) {
+        event->accept();
+        return;
+    }
+    if (!askSaveBeforeClose()) {
+        event->ignore();
+        return;
+    }
+    const bool last = openEditorCount(m_workspace) == 1;
+    m_closed = true;
+    if (last)
+        resetMainWindowAfterLast();
+    event->accept();
+}
+
+void EditorWindow::resetMainWindowAfterLast()
+{
+    m_workspace.setMenuVisible(QStringLiteral("mEdit"), false);
+    for (const char *item : EditingItems)
+        m_workspace.setMenuEnabled(QString::fromLatin1(item), false);
+    m_workspace.setMenuVisible(QStringLiteral("mWindow"), false);
+    for (int position = 3; position <= 17; ++position)
+        m_workspace.setToolbarButtonEnabled(position, false);
+    m_workspace.setStatusText(1, QString());
+}
+
+bool EditorWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_editor && event->type() == QEvent::FocusIn) {
+        showCaret();
+    } else if (watched == m_editor->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::RightButton) {
+            if (QMenu *editMenu = window()->findChild<QMenu *>(QStringLiteral("mEdit")))
+                editMenu->popup(mouse->globalPosition().toPoint());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace tw

@@ -1,0 +1,120 @@
+#pragma once
+// An editor window: one plain-text editor over one file, a child of the main window's MDI area.
+// A new one is made for every file; it is never reused.
+//
+// How the main window uses it:
+//   auto *editor = new EditorWindow(workspace, prompter);
+//   mdiArea->addSubWindow(editor);   // the editor deletes itself on close (WA_DeleteOnClose)
+//   editor->show();                  // the first show runs the load step (onLoad)
+//   editor->setOpenFile(path); editor->loadFile(path); editor->setWindowTitle(caption);
+//   editor->clearChanged();
+// Close it through its QMdiSubWindow (or close() when it stands alone); the save question runs
+// in its closeEvent and may refuse the close.
+#include "common/TextFile.h"
+
+#include <QString>
+#include <QWidget>
+
+class QPlainTextEdit;
+
+namespace tw
+{
+
+class Prompter;
+class Workspace;
+
+class EditorWindow : public QWidget
+{
+    Q_OBJECT
+
+  public:
+    EditorWindow(Workspace &workspace, Prompter &prompter, QWidget *parent = nullptr);
+    ~EditorWindow() override;
+
+    // Captions of a new text and of the assembler's and converter's message files.
+    static QString newTextCaption();
+    static QString messageCaption();
+
+    // The load step, run once (showing the editor runs it when it has not run yet): the main window
+    // goes into its editing state, the tool windows of the group and the find and About windows
+    // are unloaded, and panel 1 shows the caret. Call it once the editor is in the MDI area, so the
+    // tools' restore steps count it as open.
+    void onLoad();
+
+    // Full path of the file shown; empty for a new, unnamed text.
+    QString openFile() const { return m_openFile; }
+    void setOpenFile(const QString &path) { m_openFile = path; }
+
+    // The text differs from the file: set by every change of the text.
+    bool hasChanged() const { return m_hasChanged; }
+    void setHasChanged(bool changed) { m_hasChanged = changed; }
+    void clearChanged() { m_hasChanged = false; }
+
+    // A search text held for the window; empty after the load step.
+    QString findStr() const { return m_findStr; }
+    void setFindStr(const QString &text) { m_findStr = text; }
+
+    // Loads a file as plain text (GBK, else UTF-8; CR LF, LF and a lone CR end lines) and remembers
+    // its encoding for writing back. False when it cannot be read: the text is left as it was.
+    // The caption and the change flag are the caller's.
+    bool loadFile(const QString &path);
+    // The encoding the next save writes.
+    TextEncoding encoding() const { return m_encoding; }
+
+    // Saves the text to OpenFile, or through the save dialog when there is none. True when the
+    // text was written; false when the dialog was cancelled or the write failed (said in a message).
+    // Either way a failure leaves the text, OpenFile and the change flag as they were.
+    bool saveFile();
+    // Saves under a name chosen in the "另存为" dialog; same results as saveFile.
+    bool saveFileAs();
+    // The File menu's Save and Save As: save, tidy an .asm source, reload the file as stored and
+    // clear the change flag. False when nothing was saved (then nothing is tidied or reloaded).
+    bool saveFromMenu();
+    bool saveAsFromMenu();
+
+    // The editor control: plain text, no wrapping.
+    QPlainTextEdit *editor() const { return m_editor; }
+    // The whole text, lines ended by LF.
+    QString text() const;
+
+    // Writes the caret's line and column to status panel 1 (the main window calls it when this
+    // editor becomes the active one).
+    void showCaret();
+    QString caretText() const;
+
+    // Live editor windows working for this workspace.
+    static int openEditorCount(const Workspace &workspace);
+
+  signals:
+    // Panel 1 text after every caret move.
+    void caretTextChanged(const QString &text);
+    // Undo and redo availability after every change of the text.
+    void undoRedoChanged(bool canUndo, bool canRedo);
+
+  protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+  private:
+    void onTextChanged();
+    void publishUndoState();
+    bool writeTo(const QString &path);
+    bool saveUnder(const QString &chosenPath);
+    bool saveWithTidy(bool (EditorWindow::*save)());
+    bool askSaveBeforeClose();
+    void resetMainWindowAfterLast();
+    void showText(const QString &text);
+
+    Workspace &m_workspace;
+    Prompter &m_prompter;
+    QPlainTextEdit *m_editor = nullptr;
+    QString m_openFile;
+    QString m_findStr;
+    TextEncoding m_encoding = TextEncoding::Gbk;
+    bool m_hasChanged = false;
+    bool m_loaded = false;
+    bool m_closed = false;
+};
+
+} // namespace tw
