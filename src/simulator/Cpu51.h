@@ -163,6 +163,40 @@ class Cpu51
     // ==== Peripheral state: timers, serial port, interrupt bookkeeping ====
     // (appended by the peripheral code: Interrupts.cpp, SfrEffects.cpp, Timers.cpp, Serial.cpp)
 
+    // TMOD and T2CON as the timers and the baud-rate computations read them; decodeTimers()
+    // refreshes it before every tick, pin edge and baud computation.
+    struct TimerSetup {
+        std::uint8_t t0Mode = 0, t1Mode = 0;
+        std::uint8_t t2Mode = 0; // 0 auto-reload, 1 capture, 2 baud-rate generator
+        bool t0Ungated = false, t1Ungated = false;
+        bool t0Counter = false, t1Counter = false, t2Counter = false;
+        bool t2ReceiveClock = false, t2TransmitClock = false;
+        std::int32_t t1BaudCount = 0; // from the TL1/TH1 latches by timer 1's mode
+        std::int32_t rcap2Count = 0;  // from the RCAP2 latches
+    } timers;
+
+    // One write to SBUF as the transmit page shows it: the byte, the serial mode, TB8, whether
+    // the byte went out (modes 1 and 3 need a running baud-rate generator) and the rate then.
+    struct TransmitRecord {
+        double rate = 0;
+        std::uint8_t byte = 0, mode = 0;
+        bool ninthBit = false, sent = false;
+    };
+    static constexpr std::uint32_t kTransmitQueue = 1024;
+    // Transmits since the window last took them; the window drains them at least every
+    // kTransmitQueue instructions (a transmit needs one), later ones are only counted.
+    std::array<TransmitRecord, kTransmitQueue> transmits{};
+    std::uint32_t transmitCount = 0;
+    std::uint32_t transmitsDropped = 0;
+    double crystalMHz = 11.0592; // the crystal box's value; used only for the baud-rate texts
+
+    void decodeTimers();
+    // The 1 ms tick: one count of every running timer in timer mode.
+    void tick1ms();
+    // A port pin button i (port * 8 + bit) changed to level; falling edges drive INT0/INT1,
+    // the counter inputs T0, T1, T2 and T2EX.
+    void pinEdge(int index, bool level);
+
     // ==== end of peripheral state ====
 
   private:
