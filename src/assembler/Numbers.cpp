@@ -1,0 +1,88 @@
+#include "Numbers.h"
+
+#include <limits>
+
+namespace tw
+{
+
+AssemblyFailure::AssemblyFailure(const QString &message)
+    : std::runtime_error(message.toStdString()), m_message(message)
+{
+}
+
+QString unrecognisedStatementMessage()
+{
+    return QStringLiteral(u"汇编失败，存在有不可识别的语句！");
+}
+
+namespace
+{
+
+int digitValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return 99;
+}
+
+} // namespace
+
+long long readNumber(QStringView text, QString *rest)
+{
+    int base = 10;
+    if (!text.isEmpty()) {
+        switch (text.back().unicode()) {
+        case u'H':
+            base = 16;
+            break;
+        case u'B':
+            base = 2;
+            break;
+        case u'Q':
+            base = 8;
+            break;
+        default:
+            break;
+        }
+        if (base != 10)
+            text.chop(1);
+    }
+    if (rest)
+        rest->clear();
+    if (text.isEmpty()) // "MOV A,#" must not read as #0
+        return NotANumber;
+    long long value = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int digit = digitValue(text[i]);
+        if (digit >= base) {
+            if (rest)
+                *rest = text.mid(i).toString();
+            return NotANumber;
+        }
+        value = value * base + digit;
+        if (value > std::numeric_limits<std::int32_t>::max())
+            throw AssemblyFailure(unrecognisedStatementMessage());
+    }
+    return value;
+}
+
+long long readHexDigits(QStringView text, ErrorSink &errors)
+{
+    long long value = 0;
+    for (QChar c : text) {
+        const int digit = digitValue(c);
+        if (digit >= 16) {
+            errors.record(QStringLiteral(u"操作数非法"));
+            return value;
+        }
+        value = value * 16 + digit;
+        if (value > std::numeric_limits<std::int32_t>::max())
+            throw AssemblyFailure(unrecognisedStatementMessage());
+    }
+    return value;
+}
+
+} // namespace tw

@@ -1,0 +1,31 @@
+#pragma once
+// Cutting an MCS-51 statement's text into mnemonic and operands.
+#include "assembler/Numbers.h"
+#include "assembler/mcs51/Symbols.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace tw::mcs51
+{
+
+struct SplitWords {
+    QString mnemonic; // first word, through standardMnemonic()
+    QString operand;  // second word, unchanged
+};
+
+// First two words of a text; TAB, blank, "," and "，" separate, ";" or "；" ends the scan.
+SplitWords splitStatement(const QString &text);
+
+// Up to maxCount operands of an operand field, each through registerName(). TAB, blank and ","
+// separate (with fullWidthComma also "，"), empty items are skipped, ";" or "；" ends the field.
+// One operand too many records "操作数过多" when errors is given and stops. The list always has
+// maxCount entries; an absent operand is "".
+QStringList extractOperands(const QString &field, int maxCount, const VariableTable &variables,
+                            ErrorSink *errors, bool fullWidthComma = false);
+
+// The items of a DB or DW data list: ";" or "；" ends it, TAB, blank and "," separate, empty
+// items are skipped. A separator inside apostrophes still separates.
+QStringList dataItems(const QString &field);
+
+} // namespace tw::mcs51
