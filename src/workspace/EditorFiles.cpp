@@ -81,10 +81,4 @@ bool closesWithoutQuestion(const QString &openFile)
     return end == u"bin" || end == u"BIN" || end == u"LST" || end == u"lst";
 }
 
-bool isTidiedSource(const QString &path)
-{
-    const QString end = path.right(3);
-    return end == u"asm" || end == u"ASM";
-}
-
 } // namespace tw

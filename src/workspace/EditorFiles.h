@@ -38,7 +38,5 @@ TextEncoding encodingFor(const QString &text, TextEncoding preferred);
 
 // Code images and listings are closed without the save question.
 bool closesWithoutQuestion(const QString &openFile);
-// Saved sources that the tidier rewrites: the path ends in "asm" or "ASM".
-bool isTidiedSource(const QString &path);
 
 } // namespace tw

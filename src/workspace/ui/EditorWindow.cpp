@@ -1,5 +1,6 @@
 #include "EditorWindow.h"
 
+#include "assembler/Tidier.h"
 #include "common/Caret.h"
 #include "common/Prompter.h"
 #include "workspace/EditorFiles.h"
@@ -23,12 +24,6 @@ QList<EditorWindow *> &liveEditors()
 {
     static QList<EditorWindow *> editors;
     return editors;
-}
-
-// TODO(tidier): call the assembler's tidier here once src/assembler/Tidier.h is committed.
-void tidySavedSource(const QString &path)
-{
-    Q_UNUSED(path);
 }
 
 const char *const EditingItems[] = {"mFilePrint", "mFileSave", "mFileSaveAs", "mFileCloseAll"};
@@ -224,8 +219,9 @@ bool EditorWindow::saveWithTidy(bool (EditorWindow::*save)())
 {
     if (!(this->*save)())
         return false;
-    if (isTidiedSource(m_openFile))
-        tidySavedSource(m_openFile);
+    // The tidier fails quietly and leaves the file as just saved.
+    if (isTidiedSourcePath(m_openFile))
+        tidySourceFile(m_openFile);
     // Show the file as stored; the text just written stays when it cannot be read back.
     loadFile(m_openFile);
     clearChanged();

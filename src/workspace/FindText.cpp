@@ -1,0 +1,55 @@
+#include "FindText.h"
+
+namespace tw
+{
+
+namespace
+{
+int g_findPos = 0;
+}
+
+int findPos()
+{
+    return g_findPos;
+}
+
+void setFindPos(int position)
+{
+    g_findPos = position;
+}
+
+int findFrom(const QString &text, const QString &pattern, int start, bool matchCase)
+{
+    if (pattern.isEmpty() || start < 1)
+        return 0;
+    const qsizetype at =
+        text.indexOf(pattern, start - 1, matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive);
+    return at < 0 ? 0 : static_cast<int>(at) + 1;
+}
+
+FindMatch findNext(const QString &text, const QString &pattern, bool matchCase)
+{
+    g_findPos = findFrom(text, pattern, g_findPos + 1, matchCase);
+    if (g_findPos == 0)
+        return {};
+    return {g_findPos - 1, static_cast<int>(pattern.size())};
+}
+
+FindMatch findFirst(const QString &text, const QString &pattern, bool matchCase)
+{
+    g_findPos = 0;
+    return findNext(text, pattern, matchCase);
+}
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == u' ')
+        ++first;
+    while (last > first && text.at(last - 1) == u' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
+} // namespace tw
