@@ -208,7 +208,6 @@ class Cpu51
     {
         return address < 0x80 ? iram[0x20 + (address >> 3)] : sfr[address & 0xF8];
     }
-    void execute(std::uint8_t opcode);
 };
 
 } // namespace tw
