@@ -1,0 +1,70 @@
+#include "disassembler/LabelPass48.h"
+
+#include "disassembler/Decode48.h"
+
+namespace tw
+{
+
+int Labels48::find(int address) const
+{
+    if (address == 0)
+        return 0;
+    const auto it = numbers_.find(address);
+    return it == numbers_.end() ? -1 : it->second;
+}
+
+int Labels48::add(int address)
+{
+    addresses_.push_back(address);
+    const int number = count();
+    numbers_.emplace(address, number);
+    return number;
+}
+
+void Labels48::clear()
+{
+    addresses_.assign(1, 0);
+    numbers_.clear();
+}
+
+bool labelPass48(const CodeImage &image, int start, int end, Labels48 &labels)
+{
+    labels.clear();
+    std::vector<bool> visited(kCodeImageSize, false);
+    std::vector<int> pending;
+    bool bank = false;
+    if (start == 0) {
+        pending.push_back(labels.add(0x0007));
+        pending.push_back(labels.add(0x0003));
+    }
+    long pc = start;
+    for (;;) {
+        while (pc < end && !visited[static_cast<std::size_t>(pc)]) {
+            visited[static_cast<std::size_t>(pc)] = true;
+            const Instruction48 in = decode48(image, static_cast<int>(pc), bank);
+            if (in.undefined())
+                return false;
+            if (in.operandAddress >= 0)
+                visited[static_cast<std::size_t>(in.operandAddress)] = true;
+            if (in.target >= 0 && labels.find(in.target) < 0) {
+                if (labels.count() >= kMaxLabels48)
+                    return false;
+                const int number = labels.add(in.target);
+                if (pending.size() >= kLabelPassPending48)
+                    return false;
+                pending.push_back(number);
+            }
+            pc = in.next;
+            if (in.endsRun)
+                break;
+        }
+        do {
+            if (pending.empty())
+                return true;
+            pc = labels.address(pending.back());
+            pending.pop_back();
+        } while (visited[static_cast<std::size_t>(pc)]);
+    }
+}
+
+} // namespace tw

@@ -1,0 +1,35 @@
+// twdrive dis48 FILE.bin OUT.asm [START END]: the MCS-48 disassembly as the conversion window's
+// Start command runs it, answering No to the question whether to open the output.
+#include "Commands.h"
+
+#include "disassembler/Disassemble48.h"
+
+#include <QTextStream>
+
+namespace
+{
+
+int dis48(const QStringList &args)
+{
+    if (args.size() != 2 && args.size() != 4) {
+        QTextStream(stderr) << "usage: twdrive dis48 FILE.bin OUT.asm [START END]\n";
+        return 2;
+    }
+    tw::Disasm48Request request;
+    request.inputPath = args[0];
+    request.outputPath = args[1];
+    if (args.size() == 4) {
+        request.startText = args[2];
+        request.endText = args[3];
+    }
+    const tw::Disasm48Outcome outcome = tw::Disassemble48(request);
+    QTextStream err(stderr);
+    for (const auto &message : outcome.messages)
+        err << message.title << ": "
+            << QString(message.text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) << "\n";
+    return outcome.succeeded ? 0 : 1;
+}
+
+} // namespace
+
+TW_DRIVER_COMMAND("dis48", "dis48 FILE.bin OUT.asm [START END]", dis48);
