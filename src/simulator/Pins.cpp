@@ -1,8 +1,88 @@
+#include "simulator/Pins.h"
+
 #include "simulator/Cpu51.h"
+#include "simulator/Timers.h"
 
 namespace tw
 {
+namespace
+{
+enum Pin { T2 = 8, T2EX = 9, INT0 = 26, INT1 = 27, T0 = 28, T1 = 29 };
+constexpr std::uint8_t kInt0Bit = pinBitAddress(INT0), kInt1Bit = pinBitAddress(INT1);
 
-void Cpu51::pinEdge(int, bool) {}
+// A falling edge on T2EX reloads (auto-reload mode) or captures (capture mode).
+void timer2External(Cpu51 &c)
+{
+    const bool exen2 = c.bit(Bit::EXEN2);
+    switch (c.timers.t2Mode) {
+    case 0:
+        if (exen2 && !(c.sfr[Sfr::T2MOD] & 1)) {
+            c.sfr[Sfr::TL2] = c.sfr[Sfr::RCAP2L];
+            c.sfr[Sfr::TH2] = c.sfr[Sfr::RCAP2H];
+            c.setBit(Bit::EXF2, true);
+        }
+        break;
+    case 1:
+        if (exen2) {
+            c.sfr[Sfr::RCAP2L] = c.sfr[Sfr::TL2];
+            c.sfr[Sfr::RCAP2H] = c.sfr[Sfr::TH2];
+            c.setBit(Bit::EXF2, true);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+void Cpu51::pinEdge(int index, bool level)
+{
+    if (index < 0 || index > 31)
+        return;
+    decodeTimers();
+    const bool falling = !level;
+    // Edge-triggered whatever IT0/IT1, EX0/EX1 and EA say: the flag stays pending.
+    if (falling && index == INT0)
+        setBit(Bit::IE0, true);
+    if (falling && index == INT1)
+        setBit(Bit::IE1, true);
+    setBit(static_cast<std::uint8_t>(pinBitAddress(index)), level);
+    if (!falling)
+        return;
+    switch (index) {
+    case T0:
+        if (timers.t0Counter && bit(Bit::TR0) && (timers.t0Ungated || bit(kInt0Bit)))
+            countTimer0(*this);
+        break;
+    case T1:
+        if (timers.t1Counter && bit(Bit::TR1) && (timers.t1Ungated || bit(kInt1Bit)))
+            countTimer1(*this);
+        break;
+    case T2:
+        if (timers.t2Counter && bit(Bit::TR2))
+            countTimer2(*this, Timer2Source::Pin);
+        break;
+    case T2EX:
+        timer2External(*this);
+        break;
+    default:
+        break;
+    }
+}
+
+void PinButtons::click(Cpu51 &cpu, int index)
+{
+    if (index < 0 || index > 31)
+        return;
+    level[static_cast<std::size_t>(index)] = !level[static_cast<std::size_t>(index)];
+    cpu.pinEdge(index, level[static_cast<std::size_t>(index)]);
+}
+
+void PinButtons::showLatches(const Cpu51 &cpu)
+{
+    for (int i = 0; i < 32; ++i)
+        level[static_cast<std::size_t>(i)] = cpu.bit(static_cast<std::uint8_t>(pinBitAddress(i)));
+}
 
 } // namespace tw

@@ -1,8 +1,151 @@
-#include "simulator/Cpu51.h"
+#include "simulator/Serial.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdio>
 
 namespace tw
 {
+namespace
+{
 
-void Cpu51::serialTransmit() {}
+constexpr std::uint8_t kInt1Pin = 0xB3; // P3.3 gates timer 1
+
+// Rounds to the nearest integer, halves to the even neighbour (the default rounding mode).
+double roundEven(double value)
+{
+    return std::nearbyint(value);
+}
+
+double timer1Rate(const Cpu51 &c)
+{
+    static constexpr double kRange[3] = {8192, 65536, 256};
+    if (c.timers.t1Mode > 2)
+        return 0;
+    return roundEven(c.crystalMHz * 1e6 / ((kRange[c.timers.t1Mode] - c.timers.t1BaudCount) * 12));
+}
+
+double timer2Rate(const Cpu51 &c)
+{
+    return roundEven(c.crystalMHz * 1e6 / ((65536.0 - c.timers.rcap2Count) * 2));
+}
+
+// Digit value as the receive feeder reads hex text: upper-case A-F and digits, 0 otherwise.
+int hexDigit(char ch)
+{
+    if (ch >= '0' && ch <= '9')
+        return ch - '0';
+    if (ch >= 'A' && ch <= 'F')
+        return ch - 'A' + 10;
+    return 0;
+}
+
+} // namespace
+
+SerialRate serialRate(Cpu51 &cpu, SerialSide side)
+{
+    cpu.decodeTimers();
+    SerialRate r;
+    r.mode = static_cast<std::uint8_t>(cpu.sfr[Sfr::SCON] >> 6);
+    const bool smod = cpu.sfr[Sfr::PCON] & 0x80;
+    const double clock = cpu.crystalMHz * 1e6;
+    switch (r.mode) {
+    case 0:
+        r.rate = clock / 12;
+        return r;
+    case 2:
+        r.rate = clock / (smod ? 32 : 64);
+        return r;
+    default:
+        break;
+    }
+    const bool fromTimer2 =
+        side == SerialSide::Transmit ? cpu.timers.t2TransmitClock : cpu.timers.t2ReceiveClock;
+    if (fromTimer2) {
+        r.timer = 2;
+        r.rate = timer2Rate(cpu) / 16;
+        r.running = cpu.bit(Bit::TR2);
+    } else {
+        r.timer = 1;
+        r.rate = timer1Rate(cpu) / (smod ? 16 : 32);
+        r.running = cpu.bit(Bit::TR1) && (cpu.timers.t1Ungated || cpu.bit(kInt1Pin)) && !cpu.timers.t1Counter;
+    }
+    return r;
+}
+
+void Cpu51::serialTransmit()
+{
+    const SerialRate r = serialRate(*this, SerialSide::Transmit);
+    if (!r.running)
+        baudGeneratorStopped = r.timer;
+    if (transmitCount < kTransmitQueue)
+        transmits[transmitCount++] = TransmitRecord{r.rate, sfr[Sfr::SBUF], r.mode, bit(Bit::TB8), r.running};
+    else
+        ++transmitsDropped;
+    setBit(Bit::TI, true);
+}
+
+std::string rateText(double rate)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.15g", rate);
+    return text;
+}
+
+std::string transmitText(const Cpu51::TransmitRecord &record)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text{kDigits[record.byte >> 4], kDigits[record.byte & 15]};
+    if (record.mode >= 2) {
+        text += '_';
+        text += record.ninthBit ? '1' : '0';
+    }
+    text += ' ';
+    return text;
+}
+
+std::string_view baudGeneratorMessage(int timer)
+{
+    return timer == 2 ? "波特率发生器（定时器2）未启动！" : "波特率发生器（定时器1）未启动！";
+}
+
+bool receiveSerialByte(Cpu51 &cpu, std::uint8_t byte, NinthBitRule rule)
+{
+    if (cpu.bit(Bit::RI) || !cpu.bit(Bit::REN))
+        return false;
+    cpu.sfr[Sfr::SBUF] = byte;
+    cpu.setBit(Bit::RI, true);
+    const bool oddOnes = std::popcount(byte) & 1;
+    bool ninth = true;
+    switch (rule) {
+    case NinthBitRule::OddParity:
+        ninth = !oddOnes;
+        break;
+    case NinthBitRule::EvenParity:
+        ninth = oddOnes;
+        break;
+    case NinthBitRule::Zero:
+        ninth = false;
+        break;
+    case NinthBitRule::One:
+    case NinthBitRule::None:
+        ninth = true;
+        break;
+    }
+    if (cpu.sfr[Sfr::SCON] & 0xC0)
+        cpu.setBit(Bit::RB8, ninth);
+    return true;
+}
+
+FeedResult feedReceivedByte(Cpu51 &cpu, std::string &pending, NinthBitRule rule)
+{
+    if (pending.size() < 2) {
+        pending.clear();
+        return FeedResult::Finished;
+    }
+    const auto byte = static_cast<std::uint8_t>(hexDigit(pending[0]) * 16 + hexDigit(pending[1]));
+    pending.erase(0, 2);
+    return receiveSerialByte(cpu, byte, rule) ? FeedResult::Taken : FeedResult::Lost;
+}
 
 } // namespace tw
