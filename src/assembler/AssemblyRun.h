@@ -1,0 +1,57 @@
+#pragma once
+// What an assembly run reports to whoever started it (the assembler window, the test driver).
+#include "OutputFiles.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace tw
+{
+
+// Progress callbacks; any may be empty.
+struct AssemblyObserver {
+    std::function<void(const QString &)> status;    // the status text changed
+    std::function<void(int maximum)> passTwoStarts; // pass 2 begins over this many lines
+    std::function<void()> lineDone;                 // pass 2 read one more line
+};
+
+namespace AsmStatus
+{
+inline const QString Normalising = QStringLiteral(u"  正在对源程序进行规格化处理，请等待...");
+inline const QString PassOne = QStringLiteral(u"正在进行第一遍扫描，请等待...");
+inline const QString PassTwo = QStringLiteral(u"正在进行第二遍扫描，请等待...");
+} // namespace AsmStatus
+
+struct AssemblyResult {
+    // True when the run went through and wrote its files; false after a fatal failure.
+    bool completed = false;
+    int errorCount = 0;
+    // The fatal message shown to the user when the run failed.
+    QString failureMessage;
+    OutputPaths paths;
+    QString normalisedPath;
+    QStringList filesWritten;
+
+    // The first line of the error report (also what the test driver prints).
+    QString summary() const;
+    bool offerSimulation() const { return completed && errorCount == 0; }
+};
+
+// Signature shared by the MCS-51 and MCS-48 drivers.
+using AssembleFunction = AssemblyResult (*)(const QString &sourcePath, const QString &binPath,
+                                            const AssemblyObserver &observer);
+
+} // namespace tw
+
+namespace tw
+{
+
+// The start command's input checks, in order: the first message that applies, or an empty text
+// when the run may start. source and bin are the two path fields as typed.
+QString startCheckMessage(const QString &source, const QString &bin);
+
+// The code-image path the window proposes for a source path: its last three characters -> "bin".
+QString binPathForSource(const QString &source);
+
+} // namespace tw

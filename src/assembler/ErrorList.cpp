@@ -1,0 +1,32 @@
+#include "ErrorList.h"
+
+#include "common/Vb.h"
+
+namespace tw
+{
+
+namespace
+{
+// A report beyond this many lines is no use to anyone and would only grow without end.
+constexpr int kMaxErrors = 1000000;
+} // namespace
+
+void ErrorList::record(const QString &message)
+{
+    if (m_count >= kMaxErrors)
+        throw AssemblyFailure(unrecognisedStatementMessage());
+    ++m_count;
+    m_lastLine =
+        vbStr(m_count) + QStringLiteral(u"\t第") + vbStr(m_lineNumber) + QStringLiteral(u"行\t") + message;
+    m_text += m_lastLine;
+    m_text += QStringLiteral("\r\n");
+}
+
+void ErrorList::clear()
+{
+    m_count = 0;
+    m_text.clear();
+    m_lastLine.clear();
+}
+
+} // namespace tw

@@ -1,0 +1,60 @@
+#pragma once
+// The files an assembly writes beside the code image: listing (.lst), listing lines (.lt), error
+// report (.err) and the code image (.bin). Shared by the MCS-51 and MCS-48 drivers.
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace tw
+{
+
+struct CodeImage;
+
+struct OutputPaths {
+    QString bin, listing, listingLines, errorReport;
+};
+// base = the code-image path less its last three characters; + "lst", "lt", "err".
+OutputPaths outputPathsFor(const QString &binPath);
+
+// Address fields of a listing line.
+QString addressField(long long address); // "  HHHH  ", eight blanks when outside 0..FFFFH
+inline QString blankAddressField()
+{
+    return QStringLiteral("        ");
+}
+inline QString blankAddressFieldTab()
+{
+    return QStringLiteral("        \t");
+}
+
+// One listed statement: address field, code field (padded with blanks to eight characters),
+// TAB, Str(line), TAB, the normalised line; a code text longer than eight characters continues
+// on lines "  HHHH  " + the next eight characters, four bytes further each.
+void appendListingLines(QStringList &out, const QString &addressFieldText, const QString &codeText,
+                        long long address, long long lineNumber, const QString &sourceLine);
+
+struct NamedValue {
+    QString name;
+    long long value = 0;
+};
+struct NamedText {
+    QString name;
+    QString text;
+};
+
+// The lists after the listing lines: labels (name TAB HexWord), duplicates, and (MCS-51)
+// variables (name TAB value text); each list only when it has entries.
+void appendLabelLists(QStringList &out, const std::vector<NamedValue> &labels,
+                      const std::vector<QString> &duplicates, const std::vector<NamedText> &variables);
+
+// The credit line that opens a listing; readers skip it.
+QString listingCreditLine();
+
+// The whole .err text: summary, and with errors an empty line and the error lines, then CR LF.
+QString errorReportText(int errorCount, const QString &errorLines);
+
+// Bytes of the code image to write: up to the highest non-zero byte or the highest emitted
+// address, whichever is higher; at least one.
+int codeImageLength(const CodeImage &image, int highestEmitted);
+
+} // namespace tw

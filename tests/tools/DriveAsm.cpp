@@ -1,0 +1,35 @@
+// twdrive asm51 FILE.asm: assemble as the assembler window's Start does, files beside FILE.
+#include "Commands.h"
+
+#include "assembler/Assemble51.h"
+
+#include <QTextStream>
+
+namespace
+{
+
+int runAssembly(const QStringList &args, tw::AssembleFunction assemble)
+{
+    QTextStream out(stdout);
+    if (args.size() != 1) {
+        QTextStream(stderr) << "usage: twdrive asm51 FILE.asm\n";
+        return 2;
+    }
+    const QString source = args.first();
+    const QString bin = tw::binPathForSource(source);
+    const QString problem = tw::startCheckMessage(source, bin);
+    if (!problem.isEmpty()) {
+        out << problem << "\n";
+        return 2;
+    }
+    const tw::AssemblyResult result = assemble(source, bin, {});
+    out << result.summary() << "\n";
+    if (!result.completed)
+        return 2;
+    return result.errorCount == 0 ? 0 : 1;
+}
+
+} // namespace
+
+TW_DRIVER_COMMAND("asm51", "asm51 FILE.asm",
+                  [](const QStringList &args) { return runAssembly(args, &tw::assemble51); });
