@@ -1,0 +1,58 @@
+#include "disassembler/Decoder51.h"
+
+#include "disassembler/DisasmText.h"
+#include "disassembler/Names51.h"
+
+#include "common/Hex.h"
+
+namespace tw
+{
+
+Instruction51 fetch51(const CodeImage &image, int pc, int dptr)
+{
+    Instruction51 instruction;
+    instruction.row = &opcodes51()[image[pc & 0xFFFF]];
+    instruction.pc = pc;
+    instruction.target = transferTarget51(*instruction.row, pc, dptr,
+                                          [&](int address) { return static_cast<int>(image[address]); });
+    return instruction;
+}
+
+QString instructionText51(const CodeImage &image, const Instruction51 &instruction, int targetLabel)
+{
+    const std::string &pattern = instruction.row->pattern;
+    const auto operand = [&](char index) { return image[(instruction.pc + (index - '0')) & 0xFFFF]; };
+    QString text;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] != '%') {
+            text += QLatin1Char(pattern[i]);
+            continue;
+        }
+        const char kind = pattern[++i];
+        if (kind == 't') {
+            text += labelName(targetLabel);
+            continue;
+        }
+        const std::uint8_t byte = operand(pattern[++i]);
+        switch (kind) {
+        case 'd':
+            text += registerName51(byte);
+            break;
+        case 'e':
+            text += byte == 0xE0 ? QStringLiteral("0E0H") : registerName51(byte);
+            break;
+        case 'i':
+            text += dhex(byte) + u'H';
+            break;
+        case 'b':
+            text += bitName51(byte);
+            break;
+        case 'w':
+            text += dhex(byte) + hexByte(operand(pattern[i] + 1)) + u'H';
+            break;
+        }
+    }
+    return text;
+}
+
+} // namespace tw

@@ -1,0 +1,24 @@
+#pragma once
+// One MCS-51 instruction of a code image turned into a line of source for our assembler.
+#include "common/CodeImage.h"
+#include "disassembler/Opcodes51.h"
+
+#include <QString>
+
+namespace tw
+{
+
+struct Instruction51 {
+    const Opcode51 *row = nullptr;
+    int pc = 0;      // address of the opcode
+    int target = -1; // 16-bit transfer target, -1 when the instruction has none
+};
+
+// dptr: the data pointer as last seen, the target of JMP @A+DPTR.
+Instruction51 fetch51(const CodeImage &image, int pc, int dptr);
+
+// The instruction's text (no label prefix, no line end). targetLabel is the label index of the
+// target; JMP @A+DPTR writes no target whatever it is.
+QString instructionText51(const CodeImage &image, const Instruction51 &instruction, int targetLabel);
+
+} // namespace tw

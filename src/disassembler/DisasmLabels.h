@@ -1,0 +1,27 @@
+#pragma once
+// The label table of a disassembly: label index -> code address. Index 0 always stands for
+// address 0000H; indices 1.. are given in the order the targets are registered.
+#include <vector>
+
+namespace tw
+{
+
+class DisasmLabels
+{
+  public:
+    DisasmLabels();
+
+    // Number of labels registered (indices 1..count()).
+    int count() const { return static_cast<int>(addresses_.size()) - 1; }
+    int address(int index) const { return addresses_[static_cast<std::size_t>(index)]; }
+    // The first index holding the address, -1 when none does. address 0..65535.
+    int find(int address) const;
+    // Registers an address that is not in the table yet; returns its new index.
+    int add(int address);
+
+  private:
+    std::vector<int> addresses_;
+    std::vector<int> firstIndex_;
+};
+
+} // namespace tw

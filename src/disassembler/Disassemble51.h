@@ -1,0 +1,47 @@
+#pragma once
+// The MCS-51 disassembler: a code image file back to source for our assembler, with labels,
+// ORG, EQU and DB lines, and the list of code segments found.
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace tw
+{
+
+// A message the conversion window shows, in the Prompter's terms.
+struct DisasmMessage {
+    QString text;
+    int style = 0;
+    QString title;
+};
+
+enum class DisasmOutcome {
+    Completed,    // source and segment list written; the last message asks whether to open it
+    InputTooLong, // the file is no MCS-51 code image; nothing written
+    Failed,       // the source file holds the failure credit and what was made before the fault
+};
+
+struct Disasm51Job {
+    QString binPath;         // the code image (.bin) to read
+    QString outPath;         // the source file to write
+    QString segmentListPath; // empty: outPath with "lst" in place of its last three characters
+    QString startText;       // the start address box, read as four hex positions; empty is 0000H
+    QString endText;         // the exclusive end box; empty is the file's length
+};
+
+struct Disasm51Result {
+    DisasmOutcome outcome = DisasmOutcome::Failed;
+    std::vector<DisasmMessage> messages; // in the order they are shown
+    QString sourceText;                  // what was written to outPath
+    QString segmentListText;             // what was written to the segment list, if anything
+    QStringList filesWritten;
+    // Completed: the file to open in an editor (and to give the main window's file dialog) when
+    // the question is answered Yes.
+    QString openPath;
+    int startAddress = 0;
+    int endAddress = 0;
+};
+
+Disasm51Result disassemble51(const Disasm51Job &job);
+
+} // namespace tw

@@ -1,0 +1,52 @@
+#include "disassembler/LabelPass51.h"
+
+#include "disassembler/Opcodes51.h"
+
+#include <vector>
+
+namespace tw
+{
+
+bool collectLabels51(const CodeImage &image, int start, int end, DisasmLabels &labels)
+{
+    labels = DisasmLabels();
+    std::vector<bool> visited(0x10000, false);
+    std::vector<int> pending;
+    int dptr = 0;
+    const auto readByte = [&](int address) { return static_cast<int>(image[address]); };
+
+    if (start == 0)
+        for (int vector : kVectors51)
+            pending.push_back(labels.add(vector));
+
+    const auto &table = opcodes51();
+    int pc = start;
+    for (;;) {
+        // One walk: until the range ends, the flow leaves, or it meets code already walked.
+        while (pc < end && !visited[static_cast<std::size_t>(pc)]) {
+            const Opcode51 &row = table[image[pc]];
+            for (int k = 0; k < row.length; ++k)
+                visited[static_cast<std::size_t>((pc + k) & 0xFFFF)] = true;
+            if (row.dptr == Dptr51::Load)
+                dptr = (image[(pc + 1) & 0xFFFF] << 8) | image[(pc + 2) & 0xFFFF];
+            else if (row.dptr == Dptr51::Increment)
+                dptr = (dptr + 1) & 0xFFFF;
+            const int target = transferTarget51(row, pc, dptr, readByte);
+            if (target >= 0 && labels.find(target) < 0) {
+                if (labels.count() >= kLabelPassMaxLabels ||
+                    static_cast<int>(pending.size()) >= kPendingLimit51)
+                    return false;
+                pending.push_back(labels.add(target));
+            }
+            pc += row.length;
+            if (row.endsRun)
+                break;
+        }
+        if (pending.empty())
+            return true;
+        pc = labels.address(pending.back());
+        pending.pop_back();
+    }
+}
+
+} // namespace tw

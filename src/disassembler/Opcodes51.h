@@ -1,0 +1,61 @@
+#pragma once
+// The MCS-51 opcode map as the disassembler reads it: one row per opcode with the line's text
+// pattern, the length and what the instruction does to the flow of control.
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace tw
+{
+
+// How an instruction names the address it may transfer control to.
+enum class Target51 : std::uint8_t {
+    None,
+    Relative,    // signed offset in the last byte, from the next instruction
+    Block,       // AJMP/ACALL: eleven bits within the 2 KB block of the next instruction
+    Long,        // LJMP/LCALL: the two operand bytes, high first
+    DataPointer, // JMP @A+DPTR: the value DPTR was last seen to hold, as if A were 0
+};
+
+// Effect on the data-pointer tracker that JMP @A+DPTR reads.
+enum class Dptr51 : std::uint8_t { None, Load, Increment };
+
+struct Opcode51 {
+    // The line's text with operand fields: %d direct, %e direct in a place where the accumulator
+    // must stay a number, %i immediate, %b bit, %w 16-bit immediate, %t the target label; each
+    // field but %t is followed by the index (1 or 2) of the operand byte it reads.
+    std::string pattern;
+    std::uint8_t length = 1;
+    bool endsRun = false; // unconditional transfer: the flow does not reach the next byte
+    Target51 target = Target51::None;
+    Dptr51 dptr = Dptr51::None;
+};
+
+// All 256 rows; A5H, which the opcode map leaves undefined, is a one-byte "NOP".
+const std::array<Opcode51, 256> &opcodes51();
+
+// The address an instruction at pc transfers control to, wrapped to 16 bits as the CPU does;
+// -1 for an instruction without a target. image reads the byte at an address (already wrapped).
+template <typename ReadByte> int transferTarget51(const Opcode51 &row, int pc, int dptr, ReadByte readByte)
+{
+    const int next = pc + row.length;
+    switch (row.target) {
+    case Target51::None:
+        return -1;
+    case Target51::Relative: {
+        const int offset = static_cast<std::int8_t>(readByte((next - 1) & 0xFFFF));
+        return (next + offset) & 0xFFFF;
+    }
+    case Target51::Block: {
+        const int opcode = readByte(pc & 0xFFFF);
+        return ((next & ~0x7FF) + ((opcode >> 5) << 8) + readByte((pc + 1) & 0xFFFF)) & 0xFFFF;
+    }
+    case Target51::Long:
+        return (readByte((pc + 1) & 0xFFFF) << 8) | readByte((pc + 2) & 0xFFFF);
+    case Target51::DataPointer:
+        return dptr & 0xFFFF;
+    }
+    return -1;
+}
+
+} // namespace tw
