@@ -1,14 +1,17 @@
 #pragma once
 // The one interface through which tool windows reach the main window: menus and toolbar by name or
 // key, status panels 1-8, editors, the current code-image path, tool windows and the prompter.
+#include <QPoint>
 #include <QString>
 
-namespace tw {
+namespace tw
+{
 
 class Prompter;
 
 // Names of the tool windows in the registry.
-namespace ToolName {
+namespace ToolName
+{
 inline constexpr const char *Assembler = "AssemblerWindow";
 inline constexpr const char *Simulator = "SimulatorWindow";
 inline constexpr const char *Conversion = "ConversionWindow";
@@ -25,7 +28,7 @@ inline constexpr const char *TextViewer = "TextViewer";
 
 class Workspace
 {
-public:
+  public:
     virtual ~Workspace() = default;
 
     // Top menus (mFile, mEdit, mComp, mCom, mEml, mView, comFZ, mWindow) and menu items
@@ -63,6 +66,13 @@ public:
     virtual bool isToolLoaded(const QString &name) const = 0;
 
     virtual Prompter &prompter() = 0;
+
+    // Pops a top menu (mEdit for the editors' right click) up at a screen position.
+    virtual void popupMenu(const QString &name, const QPoint &globalPosition)
+    {
+        Q_UNUSED(name);
+        Q_UNUSED(globalPosition);
+    }
 };
 
 } // namespace tw

@@ -1,0 +1,15 @@
+// Every subsystem registers its tool windows and menu commands here, one line (or block) each,
+// with tw::registerTool(ToolName::..., factory) and tw::registerMenuCommand("itemName", command)
+// from workspace/ui/ToolRegistry.h. Items without a command open their tool window when it is
+// registered.
+#include "ToolRegistrations.h"
+
+#include "workspace/Workspace.h"
+#include "workspace/ui/ToolRegistry.h"
+
+namespace tw
+{
+
+void registerAllTools() {}
+
+} // namespace tw

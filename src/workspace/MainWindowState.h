@@ -1,0 +1,104 @@
+#pragma once
+// The main window's menus, toolbar and status bar as plain data. The real window mirrors this
+// model, so every lock and restore sequence can be run and checked without widgets.
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <array>
+
+namespace tw
+{
+
+struct MenuItem {
+    QString name;     // object name; empty for separators
+    QString caption;  // exact menu text
+    QString shortcut; // QKeySequence portable text ("Ctrl+N"), empty for none
+    int parent = -1;  // index of the menu holding it; -1 for the menu bar
+    bool separator = false;
+    bool submenu = false;
+    bool enabled = true;
+    bool visible = true;
+    bool checkable = false;
+    bool checked = false;
+};
+
+struct ToolbarSlot {
+    QString key; // empty for a separator
+    bool enabled = false;
+    bool isSeparator() const { return key.isEmpty(); }
+};
+
+// Names of the top menus that the tool windows switch on and off.
+namespace TopMenu
+{
+inline constexpr const char *File = "mFile";
+inline constexpr const char *Edit = "mEdit";
+inline constexpr const char *Compile = "mComp";
+inline constexpr const char *Simulate = "mEml";
+inline constexpr const char *View = "mView";
+inline constexpr const char *Communication = "mCom";
+inline constexpr const char *Tools = "comFZ";
+inline constexpr const char *Window = "mWindow";
+inline constexpr const char *Help = "eHelp";
+} // namespace TopMenu
+
+// The item at the very end of the menu bar that opens the mail link, and the blank one before it.
+inline constexpr const char *MailMenuName = "mMail";
+inline constexpr const char *BlankMenuName = "mBlank";
+// The unnamed submenu of ready-made subroutines under the tools menu.
+inline constexpr const char *SubroutineMenuName = "mSubroutines";
+
+class MainWindowState
+{
+  public:
+    static constexpr int ToolbarSlots = 21;
+    static constexpr int StatusPanels = 8;
+
+    // The state at start: every menu, item, toolbar slot and panel as the window is designed.
+    MainWindowState();
+
+    const QList<MenuItem> &items() const { return m_items; }
+    // Index of a named item, -1 when there is none.
+    int indexOf(const QString &name) const;
+    const MenuItem *item(const QString &name) const;
+    // Indices of the entries of a menu (-1: the menu bar), in order.
+    QList<int> childrenOf(int index) const;
+    // Names of the named items under a menu, at every depth.
+    QStringList descendantNames(const QString &name) const;
+
+    // Unknown names are ignored by the setters and read as false.
+    void setEnabled(const QString &name, bool enabled);
+    void setVisible(const QString &name, bool visible);
+    void setChecked(const QString &name, bool checked);
+    bool isEnabled(const QString &name) const;
+    bool isVisible(const QString &name) const;
+    bool isChecked(const QString &name) const;
+    // True when the item can be chosen: it and every menu above it are enabled and visible. A
+    // command (or shortcut) of an item that is not reachable must not run.
+    bool isReachable(const QString &name) const;
+    bool isReachable(int index) const;
+
+    // Toolbar slots 1..ToolbarSlots; separators keep their positions so 3..17 keep their meaning.
+    const ToolbarSlot &toolbarSlot(int position) const;
+    int toolbarPosition(const QString &key) const; // 0 when no slot has the key
+    void setToolbarEnabled(int position, bool enabled);
+    void setToolbarEnabled(const QString &key, bool enabled);
+    bool isToolbarEnabled(int position) const;
+    bool isToolbarEnabled(const QString &key) const;
+    // Keys of the enabled buttons, in slot order.
+    QStringList enabledToolbarKeys() const;
+
+    // Status-bar panels 1..StatusPanels.
+    QString statusText(int panel) const;
+    void setStatusText(int panel, const QString &text);
+
+  private:
+    QList<MenuItem> m_items;
+    std::array<ToolbarSlot, ToolbarSlots> m_toolbar;
+    std::array<QString, StatusPanels> m_panels;
+};
+
+// The stored texts of status panels 2 to 8.
+QStringList storedPanelTexts();
+
+} // namespace tw

@@ -1,0 +1,23 @@
+#pragma once
+// Starting outside programs and opening links. Tests replace both so that nothing leaves the
+// process.
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <functional>
+
+namespace tw
+{
+
+// Starts a program detached; false when it could not be started.
+bool startProgram(const QString &program, const QStringList &arguments = {});
+// Asks the desktop to open a link (web page or mail).
+bool openLink(const QUrl &url);
+
+using ProgramStarter = std::function<bool(const QString &, const QStringList &)>;
+using LinkOpener = std::function<bool(const QUrl &)>;
+// Replace the real actions; an empty function puts the real one back.
+void setProgramStarter(ProgramStarter starter);
+void setLinkOpener(LinkOpener opener);
+
+} // namespace tw

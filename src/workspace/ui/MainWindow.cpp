@@ -1,0 +1,774 @@
+#include "MainWindow.h"
+
+#include "AboutBox.h"
+#include "EditorWindow.h"
+#include "HelpWindow.h"
+#include "Launchers.h"
+#include "TextViewer.h"
+#include "ToolRegistry.h"
+#include "common/Paths.h"
+#include "common/Prompter.h"
+#include "common/ui/QtPrompter.h"
+#include "workspace/ExternalPrograms.h"
+#include "workspace/FaqText.h"
+#include "workspace/ProductInfo.h"
+#include "workspace/ToolWindowProtocol.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTextDocument>
+#include <QToolBar>
+#include <QUrl>
+
+using namespace Qt::StringLiterals;
+
+namespace tw
+{
+
+namespace
+{
+
+struct ToolbarButtonLook {
+    const char *key;
+    const char *themeIcon;
+    QStyle::StandardPixmap fallback;
+    QString tip;
+};
+
+const QList<ToolbarButtonLook> &toolbarLooks()
+{
+    static const QList<ToolbarButtonLook> looks = {
+        {"New", "document-new", QStyle::SP_FileIcon, u"新建"_s},
+        {"Open", "document-open", QStyle::SP_DialogOpenButton, u"打开"_s},
+        {"Save", "document-save", QStyle::SP_DialogSaveButton, u"保存"_s},
+        {"Print", "document-print", QStyle::SP_FileDialogDetailedView, u"打印"_s},
+        {"Undo", "edit-undo", QStyle::SP_ArrowBack, u"撤销"_s},
+        {"Redo", "edit-redo", QStyle::SP_ArrowForward, u"重复"_s},
+        {"Cut", "edit-cut", QStyle::SP_DialogDiscardButton, u"剪切"_s},
+        {"Copy", "edit-copy", QStyle::SP_FileDialogContentsView, u"复制"_s},
+        {"Paste", "edit-paste", QStyle::SP_DialogApplyButton, u"粘贴"_s},
+        {"Zt", "preferences-desktop-font", QStyle::SP_FileDialogInfoView, u"字体"_s},
+        {"Findzf", "edit-find", QStyle::SP_FileDialogListView, u"按字符查找"_s},
+        {"Findzl", "edit-find-replace", QStyle::SP_FileDialogToParent, u"按指令查找"_s},
+        {"asm", "system-run", QStyle::SP_CommandLink, u"MCS51 汇编"_s},
+        {"FZ51", "media-playback-start", QStyle::SP_MediaPlay, u"MCS51 仿真"_s},
+    };
+    return looks;
+}
+
+// The menu command each toolbar key runs; "Zt" (font) has no menu item.
+QString commandOfToolbarKey(const QString &key)
+{
+    static const QHash<QString, QString> commands = {
+        {u"New"_s, u"mFileNew"_s},       {u"Open"_s, u"mFileOpen"_s},
+        {u"Save"_s, u"mFileSave"_s},     {u"Print"_s, u"mFilePrint"_s},
+        {u"Cut"_s, u"mEditCut"_s},       {u"Copy"_s, u"mEditCopy"_s},
+        {u"Paste"_s, u"mEditPaste"_s},   {u"Undo"_s, u"mEditUndo"_s},
+        {u"Redo"_s, u"mEditRedo"_s},     {u"Findzf"_s, u"mEditFindzf"_s},
+        {u"Findzl"_s, u"mEditFindzl"_s}, {u"asm"_s, u"assembler51"_s},
+        {u"FZ51"_s, u"emMCS51"_s},       {u"Zt"_s, u"Zt"_s},
+    };
+    return commands.value(key);
+}
+
+QString selectedPlainText(const QPlainTextEdit *edit)
+{
+    QString text = edit->textCursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text;
+}
+
+} // namespace
+
+MainWindow::MainWindow(Prompter &prompter, QWidget *parent) : QMainWindow(parent), m_prompter(prompter)
+{
+    setObjectName(u"MainWindow"_s);
+    setWindowTitle(productName());
+    m_mdiArea = new QMdiArea(this);
+    m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdiArea);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &MainWindow::onSubWindowActivated);
+    buildMenus();
+    buildToolBar();
+    buildStatusBar();
+    bindCommands();
+    m_state.setChecked(u"mViewToolbar"_s, true);
+    m_state.setChecked(u"mViewStat"_s, true);
+    for (int i = 0; i < m_state.items().size(); ++i)
+        mirrorMenu(i);
+    resize(1000, 700);
+}
+
+MainWindow::~MainWindow() = default;
+
+HelpWindow *MainWindow::helpWindow() const
+{
+    return m_helpWindow;
+}
+
+// ---- building ----------------------------------------------------------------------------------
+
+void MainWindow::buildMenus()
+{
+    const QList<MenuItem> &items = m_state.items();
+    m_menuActions.resize(items.size());
+    for (int i = 0; i < items.size(); ++i) {
+        const MenuItem &entry = items[i];
+        QMenu *parentMenu = entry.parent < 0 ? nullptr : m_menus.value(items[entry.parent].name);
+        QAction *action = nullptr;
+        if (entry.separator) {
+            action = parentMenu->addSeparator();
+        } else if (entry.submenu) {
+            QMenu *menu = parentMenu ? parentMenu->addMenu(entry.caption) : menuBar()->addMenu(entry.caption);
+            menu->setObjectName(entry.name);
+            m_menus.insert(entry.name, menu);
+            action = menu->menuAction();
+            if (entry.name == QLatin1String(TopMenu::Window))
+                connect(menu, &QMenu::aboutToShow, this, &MainWindow::fillWindowMenu);
+        } else {
+            action = parentMenu ? parentMenu->addAction(entry.caption) : menuBar()->addAction(entry.caption);
+            action->setObjectName(entry.name);
+            if (!entry.shortcut.isEmpty())
+                action->setShortcut(QKeySequence(entry.shortcut, QKeySequence::PortableText));
+            action->setCheckable(entry.checkable);
+            const QString name = entry.name;
+            connect(action, &QAction::triggered, this, [this, name] { runCommand(name); });
+        }
+        m_menuActions[i] = action;
+    }
+}
+
+void MainWindow::buildToolBar()
+{
+    m_toolBar = addToolBar(u"工具栏"_s);
+    m_toolBar->setObjectName(u"Toolbar1"_s);
+    m_toolBar->setMovable(false);
+    for (int position = 1; position <= MainWindowState::ToolbarSlots; ++position) {
+        const ToolbarSlot &slot = m_state.toolbarSlot(position);
+        auto *action = new QAction(this);
+        if (slot.isSeparator()) {
+            action->setSeparator(true);
+        } else {
+            action->setObjectName(slot.key);
+            for (const ToolbarButtonLook &look : toolbarLooks()) {
+                if (slot.key != QLatin1String(look.key))
+                    continue;
+                action->setIcon(QIcon::fromTheme(QString::fromLatin1(look.themeIcon),
+                                                 style()->standardIcon(look.fallback)));
+                action->setText(look.tip);
+                action->setToolTip(look.tip);
+            }
+            const QString key = slot.key;
+            connect(action, &QAction::triggered, this, [this, key] { clickToolbarButton(key); });
+        }
+        action->setEnabled(slot.enabled);
+        m_toolBar->addAction(action);
+        m_toolbarActions.append(action);
+    }
+}
+
+void MainWindow::buildStatusBar()
+{
+    for (int panel = 1; panel <= MainWindowState::StatusPanels; ++panel) {
+        auto *label = new QLabel(m_state.statusText(panel), this);
+        label->setObjectName(u"StatusPanel%1"_s.arg(panel));
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setMinimumWidth(panel == 1 ? 160 : 70);
+        statusBar()->addPermanentWidget(label, panel == 1 ? 2 : 1);
+        m_panels.append(label);
+    }
+}
+
+void MainWindow::bindCommands()
+{
+    m_commands = {
+        {u"mFileNew"_s, [this] { newFile(); }},
+        {u"mFileOpen"_s,
+         [this] { openFileOfKind(u"打开源程序文件"_s, u" 源程序文件(*.asm) (*.asm);;所有文件(*.*) (*)"_s); }},
+        {u"lst"_s,
+         [this] { openFileOfKind(u"打开列表文件"_s, u" 列表文件(*.lst) (*.lst);;所有文件(*.*) (*)"_s); }},
+        {u"err0"_s,
+         [this] { openFileOfKind(u"打开编译信息文件"_s, u" 编译信息(*.err) (*.err);;所有文件(*.*) (*)"_s); }},
+        {u"mFileSave"_s, [this] { saveActive(false); }},
+        {u"mFileSaveAs"_s, [this] { saveActive(true); }},
+        {u"mFileCloseAll"_s, [this] { closeAllEditors(); }},
+        {u"mPrintSet"_s, [this] { printSetup(); }},
+        {u"mFilePrint"_s, [this] { printActive(); }},
+        {u"mFileExit"_s, [this] { close(); }},
+        {u"mEditUndo"_s, [this] { editUndo(false); }},
+        {u"mEditRedo"_s, [this] { editUndo(true); }},
+        {u"mEditSelAll"_s, [this] { editSelectAll(); }},
+        {u"mEditCopy"_s, [this] { editCopy(false); }},
+        {u"mEditCut"_s, [this] { editCopy(true); }},
+        {u"mEditPaste"_s, [this] { editPaste(); }},
+        {u"mViewToolbar"_s, [this] { toggleToolBar(); }},
+        {u"mViewStat"_s, [this] { toggleStatusBar(); }},
+        {u"mWindowTitle"_s, [this] { m_mdiArea->tileSubWindows(); }},
+        {u"mWindowCa"_s, [this] { m_mdiArea->cascadeSubWindows(); }},
+        {u"sm"_s, [this] { showHelpPage(u"manual.html"_s); }},
+        {u"jc51"_s, [this] { showHelpPage(u"tutorial.html"_s); }},
+        {u"jsq"_s, [this] { startCalculator(); }},
+        {u"FAQ"_s, [this] { showFaq(); }},
+        {u"zxbb"_s, [] { openLink(QUrl(downloadUrl())); }},
+        {u"about"_s, [this] { showTool(QString::fromLatin1(ToolName::About)); }},
+        {QString::fromLatin1(MailMenuName), [] { openLink(QUrl(u"mailto:"_s + mailAddress(0))); }},
+        {u"Zt"_s, [this] { chooseFont(); }},
+    };
+}
+
+// ---- menus and toolbar as the model says -------------------------------------------------------
+
+void MainWindow::mirrorMenu(int index)
+{
+    const MenuItem &entry = m_state.items()[index];
+    QAction *action = m_menuActions.value(index);
+    if (!action || entry.separator)
+        return;
+    // An item under a switched-off or hidden menu is disabled too, so its shortcut cannot run.
+    const bool above = entry.parent < 0 || m_state.isReachable(entry.parent);
+    action->setEnabled(entry.enabled && above);
+    action->setVisible(entry.visible);
+    if (entry.checkable)
+        action->setChecked(entry.checked);
+}
+
+void MainWindow::mirrorMenuTree(int index)
+{
+    mirrorMenu(index);
+    for (int child : m_state.childrenOf(index))
+        mirrorMenuTree(child);
+}
+
+void MainWindow::setMenuEnabled(const QString &name, bool enabled)
+{
+    m_state.setEnabled(name, enabled);
+    if (const int index = m_state.indexOf(name); index >= 0)
+        mirrorMenuTree(index);
+}
+
+bool MainWindow::isMenuEnabled(const QString &name) const
+{
+    return m_state.isEnabled(name);
+}
+
+void MainWindow::setMenuVisible(const QString &name, bool visible)
+{
+    m_state.setVisible(name, visible);
+    if (const int index = m_state.indexOf(name); index >= 0)
+        mirrorMenuTree(index);
+}
+
+bool MainWindow::isMenuVisible(const QString &name) const
+{
+    return m_state.isVisible(name);
+}
+
+int MainWindow::toolbarButtonCount() const
+{
+    return MainWindowState::ToolbarSlots;
+}
+
+void MainWindow::setToolbarButtonEnabled(int position, bool enabled)
+{
+    m_state.setToolbarEnabled(position, enabled);
+    if (QAction *action = toolbarAction(position))
+        action->setEnabled(enabled);
+}
+
+void MainWindow::setToolbarButtonEnabled(const QString &key, bool enabled)
+{
+    setToolbarButtonEnabled(m_state.toolbarPosition(key), enabled);
+}
+
+bool MainWindow::isToolbarButtonEnabled(int position) const
+{
+    return m_state.isToolbarEnabled(position);
+}
+
+void MainWindow::setStatusText(int panel, const QString &text)
+{
+    m_state.setStatusText(panel, text);
+    if (QLabel *label = statusPanel(panel))
+        label->setText(text);
+}
+
+QString MainWindow::statusText(int panel) const
+{
+    return m_state.statusText(panel);
+}
+
+QAction *MainWindow::menuAction(const QString &name) const
+{
+    return m_menuActions.value(m_state.indexOf(name));
+}
+
+QAction *MainWindow::toolbarAction(int position) const
+{
+    return m_toolbarActions.value(position - 1);
+}
+
+QMenu *MainWindow::topMenu(const QString &name) const
+{
+    return m_menus.value(name);
+}
+
+QLabel *MainWindow::statusPanel(int panel) const
+{
+    return m_panels.value(panel - 1);
+}
+
+void MainWindow::popupMenu(const QString &name, const QPoint &globalPosition)
+{
+    if (QMenu *menu = m_menus.value(name); menu && m_state.isReachable(name))
+        menu->popup(globalPosition);
+}
+
+bool MainWindow::triggerMenuItem(const QString &name)
+{
+    if (!m_state.isReachable(name))
+        return false;
+    QAction *action = menuAction(name);
+    if (action && action->isCheckable())
+        action->setChecked(!action->isChecked());
+    runCommand(name);
+    return true;
+}
+
+bool MainWindow::clickToolbarButton(const QString &key)
+{
+    const int position = m_state.toolbarPosition(key);
+    if (position == 0 || !m_state.isToolbarEnabled(position))
+        return false;
+    // By the button's own command, whatever state its menu item is in: New and Open work from the
+    // toolbar while their items are switched off.
+    runCommand(commandOfToolbarKey(key));
+    return true;
+}
+
+void MainWindow::runCommand(const QString &itemName)
+{
+    const auto command = m_commands.constFind(itemName);
+    if (command != m_commands.constEnd())
+        (*command)();
+    else
+        runOtherSubsystemCommand(itemName);
+}
+
+void MainWindow::runOtherSubsystemCommand(const QString &itemName)
+{
+    if (const MenuCommand command = menuCommand(itemName)) {
+        command(*this);
+        return;
+    }
+    const QString tool = defaultToolOfMenuItem(itemName);
+    if (!tool.isEmpty() && isToolRegistered(tool)) {
+        showTool(tool);
+        return;
+    }
+    m_prompter.message(u"该功能尚未提供。"_s, MsgStyle::Information, u"信息"_s);
+}
+
+void MainWindow::fillWindowMenu()
+{
+    QMenu *menu = m_menus.value(QString::fromLatin1(TopMenu::Window));
+    // Entries after the two fixed items list the open child windows.
+    const QList<QAction *> actions = menu->actions();
+    for (int i = 2; i < actions.size(); ++i) {
+        menu->removeAction(actions[i]);
+        actions[i]->deleteLater();
+    }
+    const QList<QMdiSubWindow *> windows = m_mdiArea->subWindowList();
+    if (!windows.isEmpty())
+        menu->addSeparator();
+    int number = 1;
+    for (QMdiSubWindow *window : windows) {
+        if (window->isHidden())
+            continue;
+        QAction *action = menu->addAction(u"&%1 %2"_s.arg(number++).arg(window->windowTitle()));
+        action->setCheckable(true);
+        action->setChecked(window == m_mdiArea->currentSubWindow());
+        QPointer<QMdiSubWindow> target(window);
+        connect(action, &QAction::triggered, this, [this, target] {
+            if (target)
+                m_mdiArea->setActiveSubWindow(target);
+        });
+    }
+}
+
+// ---- editors ------------------------------------------------------------------------------------
+
+QList<EditorWindow *> MainWindow::editors() const
+{
+    QList<EditorWindow *> list;
+    for (QMdiSubWindow *window : m_mdiArea->subWindowList())
+        if (auto *editor = qobject_cast<EditorWindow *>(window->widget()); editor && !window->isHidden())
+            list.append(editor);
+    return list;
+}
+
+int MainWindow::editorCount() const
+{
+    return static_cast<int>(editors().size());
+}
+
+EditorWindow *MainWindow::activeEditor() const
+{
+    const QList<EditorWindow *> open = editors();
+    if (QMdiSubWindow *current = m_mdiArea->currentSubWindow())
+        if (auto *editor = qobject_cast<EditorWindow *>(current->widget()); editor && open.contains(editor))
+            return editor;
+    if (m_lastActiveEditor && open.contains(m_lastActiveEditor.data()))
+        return m_lastActiveEditor;
+    return open.isEmpty() ? nullptr : open.last();
+}
+
+EditorWindow *MainWindow::editorShowing(const QString &path) const
+{
+    for (EditorWindow *editor : editors())
+        if (editor->openFile() == path)
+            return editor;
+    return nullptr;
+}
+
+QMdiSubWindow *MainWindow::subWindowOf(const EditorWindow *editor) const
+{
+    for (QMdiSubWindow *window : m_mdiArea->subWindowList())
+        if (window->widget() == editor)
+            return window;
+    return nullptr;
+}
+
+void MainWindow::onSubWindowActivated(QMdiSubWindow *window)
+{
+    auto *editor = window ? qobject_cast<EditorWindow *>(window->widget()) : nullptr;
+    if (!editor)
+        return;
+    m_lastActiveEditor = editor;
+    editor->showCaret();
+}
+
+EditorWindow *MainWindow::newEditorWindow()
+{
+    auto *editor = new EditorWindow(*this, m_prompter);
+    QMdiSubWindow *window = m_mdiArea->addSubWindow(editor);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->resize(640, 420);
+    connect(editor, &EditorWindow::undoRedoChanged, this, [this, editor](bool canUndo, bool canRedo) {
+        if (editor != activeEditor())
+            return;
+        setMenuEnabled(u"mEditUndo"_s, canUndo);
+        setToolbarButtonEnabled(u"Undo"_s, canUndo);
+        setMenuEnabled(u"mEditRedo"_s, canRedo);
+        setToolbarButtonEnabled(u"Redo"_s, canRedo);
+    });
+    m_lastActiveEditor = editor;
+    window->show();
+    m_mdiArea->setActiveSubWindow(window);
+    // Runs once; showing has already run it when the main window is on screen.
+    editor->onLoad();
+    return editor;
+}
+
+void MainWindow::openInEditor(const QString &path, const QString &caption)
+{
+    EditorWindow *editor = newEditorWindow();
+    editor->setOpenFile(path);
+    if (!editor->loadFile(path)) {
+        // An empty editor over the path would overwrite the file with nothing on the next save.
+        editor->clearChanged();
+        if (QMdiSubWindow *window = subWindowOf(editor))
+            window->close();
+        m_prompter.message(u"无法读取文件 "_s + path, MsgStyle::Exclamation, u"信息"_s);
+        return;
+    }
+    editor->setWindowTitle(caption.isEmpty() ? path : caption);
+    editor->clearChanged();
+}
+
+bool MainWindow::closeAllEditors()
+{
+    // Each round closes one editor or stops at a refusal, so the loop ends.
+    const int rounds = editorCount();
+    for (int round = 0; round < rounds; ++round) {
+        EditorWindow *editor = activeEditor();
+        QMdiSubWindow *window = editor ? subWindowOf(editor) : nullptr;
+        if (!window)
+            break;
+        m_mdiArea->setActiveSubWindow(window);
+        if (!window->close())
+            return false;
+    }
+    return editorCount() == 0;
+}
+
+void MainWindow::newFile()
+{
+    EditorWindow *editor = newEditorWindow();
+    editor->setOpenFile(QString());
+    editor->setWindowTitle(EditorWindow::newTextCaption());
+    editor->clearChanged();
+}
+
+void MainWindow::openFileOfKind(const QString &title, const QString &filter)
+{
+    const QString path = m_prompter.openFileName(title, filter, QString());
+    if (path.isEmpty())
+        return;
+    if (!QFileInfo(path).isFile()) {
+        m_prompter.message(u"文件不存在!"_s, MsgStyle::Ok, title);
+        return;
+    }
+    if (EditorWindow *open = editorShowing(path)) {
+        if (QMdiSubWindow *window = subWindowOf(open)) {
+            m_mdiArea->setActiveSubWindow(window);
+            open->editor()->setFocus();
+        }
+        return;
+    }
+    openInEditor(path, path);
+}
+
+void MainWindow::saveActive(bool as)
+{
+    if (EditorWindow *editor = activeEditor())
+        as ? editor->saveAsFromMenu() : editor->saveFromMenu();
+}
+
+// ---- printing and fonts -------------------------------------------------------------------------
+
+QPrinter *MainWindow::printer()
+{
+    if (auto *real = dynamic_cast<QtPrompter *>(&m_prompter))
+        return real->printer();
+    if (!m_ownPrinter)
+        m_ownPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return m_ownPrinter.get();
+}
+
+void MainWindow::printSetup()
+{
+    m_prompter.printSetup();
+}
+
+void MainWindow::printActive()
+{
+    EditorWindow *editor = activeEditor();
+    if (!editor)
+        return;
+    QPlainTextEdit *edit = editor->editor();
+    const bool hasSelection = edit->textCursor().hasSelection();
+    const std::optional<PrintChoice> choice = m_prompter.choosePrint(hasSelection);
+    if (!choice)
+        return;
+    const bool selectionOnly = hasSelection && choice->range == PrintRange::Selection;
+    const QString text = selectionOnly ? selectedPlainText(edit) : edit->toPlainText();
+    QPrinter *target = printer();
+    target->setCopyCount(std::max(1, choice->copies));
+    QTextDocument document;
+    document.setDefaultFont(edit->font());
+    document.setPlainText(text);
+    document.print(target);
+    m_lastPrintedText = text;
+    if (target->printerState() == QPrinter::Error)
+        m_prompter.message(u"打印失败，请检查打印机。"_s, MsgStyle::Exclamation, u"信息"_s);
+}
+
+void MainWindow::chooseFont()
+{
+    EditorWindow *editor = activeEditor();
+    if (!editor)
+        return;
+    QFont font = editor->editor()->font();
+    FontChoice current;
+    current.family = font.family();
+    current.pointSize = font.pointSizeF();
+    current.bold = font.bold();
+    current.italic = font.italic();
+    current.underline = font.underline();
+    current.strikeOut = font.strikeOut();
+    const std::optional<FontChoice> chosen = m_prompter.chooseFont(current);
+    if (!chosen)
+        return;
+    font.setBold(chosen->bold);
+    font.setItalic(chosen->italic);
+    if (!chosen->family.isEmpty())
+        font.setFamily(chosen->family);
+    if (chosen->pointSize > 0)
+        font.setPointSizeF(chosen->pointSize);
+    editor->editor()->setFont(font);
+}
+
+// ---- edit commands ------------------------------------------------------------------------------
+
+void MainWindow::editUndo(bool redo)
+{
+    if (EditorWindow *editor = activeEditor())
+        redo ? editor->editor()->redo() : editor->editor()->undo();
+}
+
+void MainWindow::editSelectAll()
+{
+    if (EditorWindow *editor = activeEditor())
+        editor->editor()->selectAll();
+}
+
+void MainWindow::editCopy(bool cut)
+{
+    EditorWindow *editor = activeEditor();
+    if (!editor || !editor->editor()->textCursor().hasSelection())
+        return;
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(selectedPlainText(editor->editor()));
+    if (cut)
+        editor->editor()->textCursor().removeSelectedText();
+}
+
+void MainWindow::editPaste()
+{
+    EditorWindow *editor = activeEditor();
+    if (!editor)
+        return;
+    editor->editor()->textCursor().insertText(QGuiApplication::clipboard()->text());
+    editor->editor()->setFocus();
+}
+
+// ---- view ---------------------------------------------------------------------------------------
+
+void MainWindow::toggleToolBar()
+{
+    const bool show = m_toolBar->isHidden();
+    m_toolBar->setVisible(show);
+    m_state.setChecked(u"mViewToolbar"_s, show);
+    mirrorMenu(m_state.indexOf(u"mViewToolbar"_s));
+}
+
+void MainWindow::toggleStatusBar()
+{
+    const bool show = statusBar()->isHidden();
+    statusBar()->setVisible(show);
+    m_state.setChecked(u"mViewStat"_s, show);
+    mirrorMenu(m_state.indexOf(u"mViewStat"_s));
+}
+
+// ---- help ---------------------------------------------------------------------------------------
+
+void MainWindow::showHelpPage(const QString &fileName)
+{
+    if (!m_helpWindow) {
+        m_helpWindow = new HelpWindow(this);
+        m_helpWindow->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_helpWindow->showPage(QDir(programFolder()).filePath(u"help/"_s + fileName));
+    m_helpWindow->show();
+    m_helpWindow->raise();
+    m_helpWindow->activateWindow();
+}
+
+void MainWindow::showFaq()
+{
+    const QString name = QString::fromLatin1(ToolName::TextViewer);
+    showTool(name);
+    if (auto *viewer = qobject_cast<TextViewer *>(toolWindow(name))) {
+        viewer->setWindowTitle(u"FAQ"_s);
+        viewer->setText(faqText());
+    }
+}
+
+void MainWindow::startCalculator()
+{
+    // No calculator installed, or one that does not start: the command simply ends.
+    const QString program = findFirstProgram(calculatorPrograms());
+    if (!program.isEmpty())
+        startProgram(program);
+}
+
+// ---- tool windows -------------------------------------------------------------------------------
+
+QWidget *MainWindow::makeTool(const QString &name)
+{
+    if (const ToolFactory factory = toolFactory(name))
+        return factory(*this);
+    if (name == QLatin1String(ToolName::About))
+        return new AboutBox(*this);
+    if (name == QLatin1String(ToolName::TextViewer))
+        return new TextViewer();
+    return nullptr;
+}
+
+QWidget *MainWindow::toolWindow(const QString &name) const
+{
+    QWidget *window = m_tools.value(name);
+    return window && !window->isHidden() ? window : nullptr;
+}
+
+bool MainWindow::isToolLoaded(const QString &name) const
+{
+    return toolWindow(name) != nullptr;
+}
+
+void MainWindow::showTool(const QString &name)
+{
+    if (QWidget *open = toolWindow(name)) {
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    QWidget *window = makeTool(name);
+    if (!window)
+        return;
+    if (!window->parentWidget())
+        window->setParent(this, window->windowFlags() | Qt::Window);
+    // Closed by its own close box or unloaded by another window, it is gone; the next use makes a
+    // fresh one.
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    m_tools.insert(name, window);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void MainWindow::unloadTool(const QString &name)
+{
+    QWidget *window = toolWindow(name);
+    if (!window)
+        return;
+    // close() runs the window's own close steps; deletion waits for the event loop, so a window
+    // unloaded from inside its own handler is not deleted under it.
+    if (window->close()) {
+        m_tools.remove(name);
+        window->deleteLater();
+    }
+}
+
+// ---- stopping -----------------------------------------------------------------------------------
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!closeAllEditors()) {
+        event->ignore();
+        return;
+    }
+    for (const QString &name : m_tools.keys())
+        unloadTool(name);
+    if (m_helpWindow)
+        m_helpWindow->close();
+    event->accept();
+}
+
+} // namespace tw

@@ -1,0 +1,57 @@
+#include "TextViewer.h"
+
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace tw
+{
+
+void centreOnScreen(QWidget *window)
+{
+    QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    window->move(area.x() + (area.width() - window->width()) / 2,
+                 area.y() + (area.height() - window->height()) / 2);
+}
+
+TextViewer::TextViewer(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("TextViewer"));
+    m_text = new QPlainTextEdit(this);
+    m_text->setObjectName(QStringLiteral("Text1"));
+    m_text->setReadOnly(true);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_text);
+    resize(640, 480);
+}
+
+void TextViewer::setText(const QString &text)
+{
+    // The text keeps its CR LF line ends; the box shows each as one line break.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_text->setPlainText(shown);
+}
+
+QString TextViewer::text() const
+{
+    QString text = m_text->toPlainText();
+    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    return text;
+}
+
+void TextViewer::showEvent(QShowEvent *event)
+{
+    if (!m_centred) {
+        centreOnScreen(this);
+        m_centred = true;
+    }
+    QWidget::showEvent(event);
+}
+
+} // namespace tw
