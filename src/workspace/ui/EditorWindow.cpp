@@ -4,10 +4,10 @@
 #include "common/Caret.h"
 #include "common/Prompter.h"
 #include "workspace/EditorFiles.h"
+#include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"
 
 #include <QCloseEvent>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -26,13 +26,6 @@ QList<EditorWindow *> &liveEditors()
     return editors;
 }
 
-const char *const EditingItems[] = {"mFilePrint", "mFileSave", "mFileSaveAs", "mFileCloseAll"};
-
-// The windows an editor's load step closes: the locking group, the find dialog and the About box.
-const char *const ToolsClosedByEditor[] = {ToolName::Library,      ToolName::Simulator,  ToolName::Assembler,
-                                           ToolName::Find,         ToolName::Conversion, ToolName::About,
-                                           ToolName::SerialSender, ToolName::Programmer};
-
 } // namespace
 
 EditorWindow::EditorWindow(Workspace &workspace, Prompter &prompter, QWidget *parent)
@@ -42,7 +35,7 @@ EditorWindow::EditorWindow(Workspace &workspace, Prompter &prompter, QWidget *pa
     setWindowTitle(newTextCaption());
 
     m_editor = new QPlainTextEdit(this);
-    m_editor->setObjectName(QStringLiteral("RichTextBox1"));
+    m_editor->setObjectName(QStringLiteral("textEditor"));
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_editor->setWordWrapMode(QTextOption::NoWrap);
     // The right button pops up the main window's Edit menu instead of the control's own menu.
@@ -96,18 +89,9 @@ void EditorWindow::onLoad()
         return;
     m_loaded = true;
     m_findStr.clear();
-
-    m_workspace.setMenuVisible(QStringLiteral("mEdit"), true);
-    m_workspace.setMenuVisible(QStringLiteral("mWindow"), true);
-    for (const char *item : EditingItems)
-        m_workspace.setMenuEnabled(QString::fromLatin1(item), true);
-    for (int position = 1; position <= m_workspace.toolbarButtonCount(); ++position)
-        m_workspace.setToolbarButtonEnabled(position, true);
-
+    // The tool windows close before the editing state is set, so their restore cannot undo it.
+    enterEditingState(m_workspace);
     showCaret();
-
-    for (const char *tool : ToolsClosedByEditor)
-        m_workspace.unloadTool(QString::fromLatin1(tool));
 }
 
 void EditorWindow::showEvent(QShowEvent *event)
@@ -264,19 +248,8 @@ void EditorWindow::closeEvent(QCloseEvent *event)
     const bool last = openEditorCount(m_workspace) == 1;
     m_closed = true;
     if (last)
-        resetMainWindowAfterLast();
+        leaveEditingState(m_workspace);
     event->accept();
-}
-
-void EditorWindow::resetMainWindowAfterLast()
-{
-    m_workspace.setMenuVisible(QStringLiteral("mEdit"), false);
-    for (const char *item : EditingItems)
-        m_workspace.setMenuEnabled(QString::fromLatin1(item), false);
-    m_workspace.setMenuVisible(QStringLiteral("mWindow"), false);
-    for (int position = 3; position <= 17; ++position)
-        m_workspace.setToolbarButtonEnabled(position, false);
-    m_workspace.setStatusText(1, QString());
 }
 
 bool EditorWindow::eventFilter(QObject *watched, QEvent *event)
@@ -286,8 +259,7 @@ bool EditorWindow::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == m_editor->viewport() && event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::RightButton) {
-            if (QMenu *editMenu = window()->findChild<QMenu *>(QStringLiteral("mEdit")))
-                editMenu->popup(mouse->globalPosition().toPoint());
+            m_workspace.popupMenu(QStringLiteral("mEdit"), mouse->globalPosition().toPoint());
             return true;
         }
     }

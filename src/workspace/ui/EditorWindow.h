@@ -103,7 +103,6 @@ class EditorWindow : public QWidget
     bool saveUnder(const QString &chosenPath);
     bool saveWithTidy(bool (EditorWindow::*save)());
     bool askSaveBeforeClose();
-    void resetMainWindowAfterLast();
     void showText(const QString &text);
 
     Workspace &m_workspace;

@@ -1,0 +1,196 @@
+// The find and replace dialog over a real editor window, by text and by instruction.
+#include "EditorTestSupport.h"
+
+#include "workspace/FindText.h"
+#include "workspace/ui/FindDialog.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace tw;
+
+namespace
+{
+
+QString selectedText(EditorWindow *editor)
+{
+    return editor->editor()->textCursor().selectedText();
+}
+
+} // namespace
+
+TEST(FindTextTest, SearchFromPositionCaseAndMisses)
+{
+    const QString text = QStringLiteral("mov a\nMOV b\nmov c");
+    EXPECT_EQ(findFrom(text, "MOV", 1, false), 1);
+    EXPECT_EQ(findFrom(text, "MOV", 1, true), 7);
+    EXPECT_EQ(findFrom(text, "MOV", 2, false), 7);
+    EXPECT_EQ(findFrom(text, "mov", 8, true), 13);
+    EXPECT_EQ(findFrom(text, "xyz", 1, false), 0);
+    EXPECT_EQ(findFrom(text, "", 1, false), 0);
+    EXPECT_EQ(findFrom(text, "c", 100, false), 0);
+
+    // Find always starts at the top; Find next goes on after the last match, then wraps.
+    EXPECT_EQ(findFirst(text, "mov", true).start, 0);
+    EXPECT_EQ(findFirst(text, "mov", true).start, 0);
+    EXPECT_EQ(findNext(text, "mov", true).start, 12);
+    EXPECT_FALSE(findNext(text, "mov", true).found());
+    EXPECT_EQ(findPos(), 0);
+    EXPECT_EQ(findNext(text, "mov", true).start, 0);
+    EXPECT_EQ(findPos(), 1);
+
+    EXPECT_EQ(trimBlanks(QStringLiteral("  \tmov a  ")), QStringLiteral("\tmov a"));
+}
+
+class FindDialogTest : public twtest::EditorTest
+{
+  protected:
+    EditorWindow *editor = nullptr;
+    FindDialog *dialog = nullptr;
+
+    void SetUp() override
+    {
+        editor = open();
+        type(editor, QStringLiteral("START:\tMOV\tA,#1\n\tmov\ta,#1\nloop:\tmov a,#1 ; other\n"));
+        editor->clearChanged();
+        dialog = new FindDialog([this] { return editor; });
+    }
+    void TearDown() override
+    {
+        delete dialog;
+        EditorTest::TearDown();
+    }
+
+    QLineEdit *findText() const { return dialog->findChild<QLineEdit *>("findText"); }
+    QLineEdit *replaceText() const { return dialog->findChild<QLineEdit *>("replaceText"); }
+    QCheckBox *matchCase() const { return dialog->findChild<QCheckBox *>("matchCase"); }
+    QPushButton *button(const char *name) const { return dialog->findChild<QPushButton *>(name); }
+    QString result() const { return dialog->findChild<QLabel *>("resultLabel")->text(); }
+
+    void search(FindDialog::Mode mode, const QString &pattern)
+    {
+        dialog->start(mode);
+        findText()->setText(pattern);
+        QTest::mouseClick(button("findButton"), Qt::LeftButton);
+    }
+};
+
+TEST_F(FindDialogTest, OpensWithModeCaptionAndSelectedText)
+{
+    EXPECT_FALSE(button("findButton")->isEnabled());
+    EXPECT_FALSE(button("findNextButton")->isEnabled());
+    EXPECT_FALSE(button("replaceButton")->isEnabled());
+    EXPECT_TRUE(button("cancelButton")->isEnabled());
+
+    QTextCursor cursor = editor->editor()->textCursor();
+    cursor.setPosition(7);
+    cursor.setPosition(10, QTextCursor::KeepAnchor);
+    editor->editor()->setTextCursor(cursor);
+    dialog->start(FindDialog::Mode::ByInstruction);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral(u"按指令查找"));
+    EXPECT_EQ(findText()->text(), QStringLiteral("MOV"));
+    EXPECT_TRUE(button("findButton")->isEnabled());
+
+    findText()->clear();
+    EXPECT_FALSE(button("findButton")->isEnabled());
+    dialog->start(FindDialog::Mode::ByText);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral(u"按字符查找"));
+}
+
+TEST_F(FindDialogTest, ByTextHonoursMatchCaseAndFindNext)
+{
+    search(FindDialog::Mode::ByText, QStringLiteral("  mov  "));
+    EXPECT_EQ(findText()->text(), QStringLiteral("mov")); // trimmed
+    EXPECT_EQ(findPos(), 8);
+    EXPECT_EQ(selectedText(editor), QStringLiteral("MOV"));
+    EXPECT_TRUE(button("findNextButton")->isEnabled());
+    EXPECT_TRUE(button("replaceButton")->isEnabled());
+    EXPECT_TRUE(result().isEmpty());
+
+    // Find again starts at the top; Find next goes on.
+    QTest::mouseClick(button("findButton"), Qt::LeftButton);
+    EXPECT_EQ(findPos(), 8);
+    QTest::mouseClick(button("findNextButton"), Qt::LeftButton);
+    EXPECT_EQ(editor->editor()->textCursor().selectionStart(), 17);
+
+    matchCase()->setChecked(true);
+    search(FindDialog::Mode::ByText, QStringLiteral("MOV"));
+    QTest::mouseClick(button("findNextButton"), Qt::LeftButton);
+    EXPECT_EQ(result(), QStringLiteral(u"未找到！"));
+    EXPECT_EQ(findPos(), 0);
+    EXPECT_FALSE(button("findNextButton")->isEnabled());
+    EXPECT_FALSE(button("replaceButton")->isEnabled());
+    EXPECT_EQ(selectedText(editor), QStringLiteral("MOV")); // the selection stays where it was
+}
+
+TEST_F(FindDialogTest, ByInstructionFindsTheTidiedLayout)
+{
+    search(FindDialog::Mode::ByInstruction, QStringLiteral("mov   a ,#1"));
+    EXPECT_EQ(dialog->searchedPattern(), QStringLiteral("\tmov\ta\t,#1"));
+    EXPECT_EQ(result(), QStringLiteral(u"未找到！"));
+
+    search(FindDialog::Mode::ByInstruction, QStringLiteral("mov   a,  #1"));
+    EXPECT_EQ(dialog->searchedPattern(), QStringLiteral("\tmov\ta,#1"));
+    EXPECT_EQ(selectedText(editor), QStringLiteral("\tMOV\tA,#1"));
+
+    // Find next keeps the normalised pattern even when the box changes.
+    findText()->setText(QStringLiteral("something else"));
+    QTest::mouseClick(button("findNextButton"), Qt::LeftButton);
+    EXPECT_EQ(selectedText(editor), QStringLiteral("\tmov\ta,#1"));
+    QTest::mouseClick(button("findNextButton"), Qt::LeftButton);
+    EXPECT_EQ(result(), QStringLiteral(u"未找到！")); // "loop:\tmov a,#1" is not tidied
+
+    // A label in the pattern goes to column 1 as the tidier puts it.
+    search(FindDialog::Mode::ByInstruction, QStringLiteral("start :  mov a,#1"));
+    EXPECT_EQ(dialog->searchedPattern(), QStringLiteral("start:\tmov\ta,#1"));
+    EXPECT_EQ(findPos(), 1);
+}
+
+TEST_F(FindDialogTest, ReplaceActsOnTheSelectionOnly)
+{
+    search(FindDialog::Mode::ByText, QStringLiteral("#1"));
+    replaceText()->setText(QStringLiteral("#2"));
+    QTest::mouseClick(button("replaceButton"), Qt::LeftButton);
+    EXPECT_TRUE(editor->text().startsWith(QStringLiteral("START:\tMOV\tA,#2\n\tmov\ta,#1")));
+    EXPECT_TRUE(editor->hasChanged());
+
+    // With nothing selected Replace inserts at the caret; it does not search.
+    QTextCursor cursor = editor->editor()->textCursor();
+    cursor.setPosition(0);
+    editor->editor()->setTextCursor(cursor);
+    QTest::mouseClick(button("replaceButton"), Qt::LeftButton);
+    EXPECT_TRUE(editor->text().startsWith(QStringLiteral("#2START:")));
+}
+
+TEST_F(FindDialogTest, CancelClosesAndFindPosSurvives)
+{
+    search(FindDialog::Mode::ByText, QStringLiteral("loop"));
+    EXPECT_EQ(findPos(), 27);
+    QTest::mouseClick(button("cancelButton"), Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(button("findButton")->isEnabled());
+    EXPECT_FALSE(button("findNextButton")->isEnabled());
+    EXPECT_EQ(findPos(), 27);
+
+    // With no editor a search does nothing.
+    FindDialog orphan([] { return static_cast<EditorWindow *>(nullptr); });
+    orphan.start(FindDialog::Mode::ByText);
+    orphan.findChild<QLineEdit *>("findText")->setText("x");
+    orphan.find();
+    EXPECT_EQ(findPos(), 27);
+}
+
+TEST_F(FindDialogTest, SavedSourceIsFoundByInstructionAfterTidying)
+{
+    EditorWindow *source = openWith("s.asm", "");
+    type(source, QStringLiteral("loop :  mov a , #1 ; count\n  djnz r7,loop\nend\n"));
+    ASSERT_TRUE(source->saveFromMenu());
+    FindDialog onSource([source] { return source; });
+    onSource.start(FindDialog::Mode::ByInstruction);
+    onSource.findChild<QLineEdit *>("findText")->setText(QStringLiteral("djnz  r7,loop"));
+    onSource.find();
+    EXPECT_EQ(selectedText(source), QStringLiteral("\tDJNZ\tR7,LOOP"));
+}
