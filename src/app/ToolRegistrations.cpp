@@ -4,12 +4,16 @@
 // registered.
 #include "ToolRegistrations.h"
 
+#include "assembler/ui/AssemblerWindow.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/ToolRegistry.h"
 
 namespace tw
 {
 
-void registerAllTools() {}
+void registerAllTools()
+{
+    registerAssemblerWindow();
+}
 
 } // namespace tw

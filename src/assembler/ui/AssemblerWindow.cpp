@@ -1,0 +1,306 @@
+#include "AssemblerWindow.h"
+
+#include "assembler/Assemble48.h"
+#include "assembler/Assemble51.h"
+#include "common/Prompter.h"
+#include "common/Vb.h"
+#include "workspace/ModelWorkspace.h"
+#include "workspace/ToolWindowProtocol.h"
+#include "workspace/Workspace.h"
+#include "workspace/ui/EditorWindow.h"
+#include "workspace/ui/MainWindow.h"
+#include "workspace/ui/ToolRegistry.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace tw
+{
+
+namespace
+{
+
+const QString kInfoTitle = QStringLiteral(u"信息");
+const QString kBuildTitle = QStringLiteral(u"编译信息");
+constexpr int kQuestion = MsgStyle::YesNo + MsgStyle::Exclamation;
+constexpr int kNotice = MsgStyle::Ok + MsgStyle::Exclamation;
+
+QPointer<AssemblerWindow> &instance()
+{
+    static QPointer<AssemblerWindow> window;
+    return window;
+}
+
+QString toolName()
+{
+    return QString::fromLatin1(ToolName::Assembler);
+}
+
+bool isSourceCaption(const QString &caption)
+{
+    return caption.endsWith(QStringView(u"asm")) || caption.endsWith(QStringView(u"ASM"));
+}
+
+QGroupBox *pathFrame(const QString &title, QLineEdit *edit, QPushButton *button)
+{
+    auto *frame = new QGroupBox(title);
+    auto *row = new QHBoxLayout(frame);
+    row->addWidget(edit, 1);
+    row->addWidget(button);
+    return frame;
+}
+
+} // namespace
+
+AssemblerWindow::AssemblerWindow(Workspace &workspace, QWidget *parent)
+    : QWidget(parent), m_workspace(workspace)
+{
+    setObjectName(toolName());
+    setWindowTitle(QStringLiteral(u"汇编"));
+    m_sourceEdit = new QLineEdit;
+    m_sourceEdit->setObjectName(QStringLiteral("sourceEdit"));
+    m_binEdit = new QLineEdit;
+    m_binEdit->setObjectName(QStringLiteral("binEdit"));
+    auto *browseSourceButton = new QPushButton(QStringLiteral(u"浏  览"));
+    browseSourceButton->setObjectName(QStringLiteral("browseSourceButton"));
+    auto *browseBinButton = new QPushButton(QStringLiteral(u"另存为"));
+    browseBinButton->setObjectName(QStringLiteral("browseBinButton"));
+    m_mcs51 = new QRadioButton(QStringLiteral("MCS-51"));
+    m_mcs51->setObjectName(QStringLiteral("mcs51Option"));
+    m_mcs51->setChecked(true);
+    m_mcs48 = new QRadioButton(QStringLiteral("MCS-48"));
+    m_mcs48->setObjectName(QStringLiteral("mcs48Option"));
+    m_startButton = new QPushButton(QStringLiteral(u"开始汇编"));
+    m_startButton->setObjectName(QStringLiteral("startButton"));
+    m_startButton->setEnabled(false);
+    auto *title = new QLabel(QStringLiteral(u"汇编"));
+    QFont titleFont = title->font();
+    titleFont.setPointSize(titleFont.pointSize() * 2);
+    titleFont.setBold(true);
+    title->setFont(titleFont);
+    m_statusLabel = new QLabel(AsmStatus::Normalising);
+    m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
+    m_statusLabel->hide();
+    m_progressBar = new QProgressBar;
+    m_progressBar->setObjectName(QStringLiteral("progressBar"));
+    m_progressBar->hide();
+
+    auto *cpuFrame = new QGroupBox(QStringLiteral("CPU"));
+    auto *cpuRow = new QHBoxLayout(cpuFrame);
+    cpuRow->addWidget(m_mcs51);
+    cpuRow->addWidget(m_mcs48);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(cpuFrame);
+    bottom->addStretch(1);
+    bottom->addWidget(m_startButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(title);
+    layout->addWidget(pathFrame(QStringLiteral(u"请选择待汇编的文件"), m_sourceEdit, browseSourceButton));
+    layout->addWidget(pathFrame(QStringLiteral(u"汇编后的文件另存为"), m_binEdit, browseBinButton));
+    layout->addLayout(bottom);
+    layout->addWidget(m_statusLabel);
+    layout->addWidget(m_progressBar);
+    resize(520, 300);
+
+    connect(m_sourceEdit, &QLineEdit::textChanged, this, &AssemblerWindow::sourceChanged);
+    connect(browseSourceButton, &QPushButton::clicked, this, &AssemblerWindow::browseSource);
+    connect(browseBinButton, &QPushButton::clicked, this, &AssemblerWindow::browseBin);
+    connect(m_startButton, &QPushButton::clicked, this, &AssemblerWindow::start);
+    connect(m_mcs51, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            m_cpu = Cpu::Mcs51;
+    });
+    connect(m_mcs48, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            m_cpu = Cpu::Mcs48;
+    });
+
+    instance() = this;
+    lockMainWindow(m_workspace, toolName());
+}
+
+void AssemblerWindow::prefill(const QString &editorCaption, Cpu cpu)
+{
+    if (isSourceCaption(editorCaption)) {
+        m_sourceEdit->setText(editorCaption);
+        m_binEdit->setText(binPathForSource(editorCaption));
+        (cpu == Cpu::Mcs48 ? m_mcs48 : m_mcs51)->setChecked(true);
+    } else {
+        m_sourceEdit->clear();
+        m_binEdit->clear();
+    }
+}
+
+void AssemblerWindow::sourceChanged(const QString &text)
+{
+    if (text.size() < 5)
+        return;
+    if (text.endsWith(QStringView(u".asm")) || text.endsWith(QStringView(u".ASM")))
+        m_binEdit->setText(binPathForSource(text));
+    updateStartButton();
+}
+
+void AssemblerWindow::updateStartButton()
+{
+    m_startButton->setEnabled(!m_sourceEdit->text().isEmpty() && !m_binEdit->text().isEmpty());
+}
+
+void AssemblerWindow::browseSource()
+{
+    const QString path = m_workspace.prompter().openFileName(QStringLiteral(u"请选择待汇编的文件"),
+                                                             QStringLiteral(u"源程序文件 (*.asm)"));
+    if (path.isEmpty())
+        return;
+    m_sourceEdit->setText(path);
+    m_binEdit->setText(binPathForSource(path));
+    updateStartButton();
+}
+
+void AssemblerWindow::browseBin()
+{
+    const QString path = m_workspace.prompter().saveFileName(
+        QStringLiteral(u"汇编后的文件另存为"), QStringLiteral(u"二进制代码文件 (*.bin);;All Files (*.*)"));
+    if (path.isEmpty())
+        return;
+    m_binEdit->setText(path);
+    updateStartButton();
+}
+
+AssemblyObserver AssemblerWindow::observer()
+{
+    AssemblyObserver watch;
+    // Synchronous repaints keep the status current without running the event loop mid-assembly.
+    watch.status = [this](const QString &text) {
+        m_statusLabel->setText(text);
+        m_statusLabel->repaint();
+    };
+    watch.passTwoStarts = [this](int maximum) {
+        m_progressBar->setRange(0, std::max(maximum, 1));
+        m_progressBar->setValue(0);
+        m_progressBar->show();
+    };
+    watch.lineDone = [this] {
+        m_progressBar->setValue(std::min(m_progressBar->value() + 1, m_progressBar->maximum()));
+    };
+    return watch;
+}
+
+void AssemblerWindow::start()
+{
+    const QString source = m_sourceEdit->text();
+    const QString bin = m_binEdit->text();
+    const QString problem = startCheckMessage(source, bin);
+    if (!problem.isEmpty()) {
+        m_workspace.prompter().message(problem, kQuestion, kInfoTitle);
+        return;
+    }
+    m_statusLabel->setText(AsmStatus::Normalising);
+    m_statusLabel->show();
+    m_startButton->setEnabled(false);
+    repaint();
+    const AssembleFunction assemble = m_cpu == Cpu::Mcs48 ? &assemble48 : &assemble51;
+    const AssemblyResult result = assemble(source, bin, observer());
+    m_progressBar->hide();
+    m_statusLabel->hide();
+    m_startButton->setEnabled(true);
+    finish(result);
+}
+
+void AssemblerWindow::finish(const AssemblyResult &result)
+{
+    Prompter &prompter = m_workspace.prompter();
+    Workspace &workspace = m_workspace;
+    if (!result.completed) {
+        prompter.message(result.failureMessage, kNotice, kBuildTitle);
+        unload();
+        return;
+    }
+    if (result.errorCount > 0) {
+        const QString question = QStringLiteral(u"汇编过程发现") + vbStr(result.errorCount) +
+                                 QStringLiteral(u"处错误。\r\n查看出错信息吗？");
+        const int answer = prompter.message(question, kQuestion, kBuildTitle);
+        unload();
+        if (answer == MsgAnswer::Yes)
+            workspace.openInEditor(result.paths.errorReport, kBuildTitle);
+        return;
+    }
+    if (m_cpu == Cpu::Mcs48) {
+        prompter.message(QStringLiteral(u"汇编成功，没有发现错误！"), kNotice, kBuildTitle);
+        unload();
+        return;
+    }
+    const int answer =
+        prompter.message(QStringLiteral(u"汇编成功，没有发现错误！\r\n仿真调试吗？"), kQuestion, kBuildTitle);
+    if (answer != MsgAnswer::Yes) {
+        unload();
+        return;
+    }
+    workspace.setCurrentBinPath(result.paths.bin);
+    for (const char *item :
+         {"mFileNew", "mFileOpen", "mFileSave", "mFileSaveAs", "mEditSelAll", "mComp", "emMCS51"})
+        workspace.setMenuEnabled(QString::fromLatin1(item), false);
+    unload();
+    const QString simulator = QString::fromLatin1(ToolName::Simulator);
+    if (isToolRegistered(simulator))
+        workspace.showTool(simulator);
+}
+
+void AssemblerWindow::unload()
+{
+    // The workspace closes the window (running closeEvent) and deletes it later.
+    if (m_workspace.isToolLoaded(toolName()))
+        m_workspace.unloadTool(toolName());
+    else
+        close();
+}
+
+void AssemblerWindow::closeEvent(QCloseEvent *event)
+{
+    if (!m_restored) {
+        m_restored = true;
+        restoreMainWindow(m_workspace, toolName());
+    }
+    event->accept();
+}
+
+QString activeEditorCaption(Workspace &workspace)
+{
+    if (auto *main = dynamic_cast<MainWindow *>(&workspace)) {
+        const EditorWindow *editor = main->activeEditor();
+        return editor ? editor->windowTitle() : QString();
+    }
+    if (auto *model = dynamic_cast<ModelWorkspace *>(&workspace))
+        return model->editors().isEmpty() ? QString() : model->editors().last().caption;
+    return QString();
+}
+
+void launchAssembler(Workspace &workspace, AssemblerWindow::Cpu cpu)
+{
+    const QString caption = activeEditorCaption(workspace);
+    workspace.showTool(toolName());
+    if (AssemblerWindow *window = instance())
+        window->prefill(caption, cpu);
+}
+
+void registerAssemblerWindow()
+{
+    registerTool(toolName(),
+                 [](Workspace &workspace) -> QWidget * { return new AssemblerWindow(workspace); });
+    registerMenuCommand(QStringLiteral("assembler51"), [](Workspace &workspace) {
+        launchAssembler(workspace, AssemblerWindow::Cpu::Mcs51);
+    });
+    registerMenuCommand(QStringLiteral("assembler48"), [](Workspace &workspace) {
+        launchAssembler(workspace, AssemblerWindow::Cpu::Mcs48);
+    });
+}
+
+} // namespace tw

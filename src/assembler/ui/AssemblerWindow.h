@@ -1,0 +1,75 @@
+#pragma once
+// The assembler window: source and code-image paths, the CPU choice and Start. It locks the main
+// window while it is open and hands a clean MCS-51 image over to the simulator.
+#include "assembler/AssemblyRun.h"
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace tw
+{
+
+class Workspace;
+
+class AssemblerWindow : public QWidget
+{
+    Q_OBJECT
+
+  public:
+    enum class Cpu { Mcs51 = 0, Mcs48 = 1 };
+
+    explicit AssemblerWindow(Workspace &workspace, QWidget *parent = nullptr);
+
+    // What the main window's two launchers do once the window is loaded: take the active editor's
+    // caption as source when it names an .asm file, else clear both paths; select the CPU.
+    void prefill(const QString &editorCaption, Cpu cpu);
+
+    Cpu cpu() const { return m_cpu; }
+    QLineEdit *sourceEdit() const { return m_sourceEdit; }
+    QLineEdit *binEdit() const { return m_binEdit; }
+    QPushButton *startButton() const { return m_startButton; }
+    QLabel *statusLabel() const { return m_statusLabel; }
+    QProgressBar *progressBar() const { return m_progressBar; }
+
+  public slots:
+    void browseSource();
+    void browseBin();
+    void start();
+
+  protected:
+    void closeEvent(QCloseEvent *event) override;
+
+  private:
+    void sourceChanged(const QString &text);
+    void updateStartButton();
+    AssemblyObserver observer();
+    void finish(const AssemblyResult &result);
+    void unload();
+
+    Workspace &m_workspace;
+    Cpu m_cpu = Cpu::Mcs51;
+    bool m_restored = false;
+    QLineEdit *m_sourceEdit = nullptr;
+    QLineEdit *m_binEdit = nullptr;
+    QRadioButton *m_mcs51 = nullptr;
+    QRadioButton *m_mcs48 = nullptr;
+    QPushButton *m_startButton = nullptr;
+    QLabel *m_statusLabel = nullptr;
+    QProgressBar *m_progressBar = nullptr;
+};
+
+// The caption of the main window's active editor, empty when there is none.
+QString activeEditorCaption(Workspace &workspace);
+
+// The launchers of the menu items "assembler51" (also the toolbar key "asm") and "assembler48".
+void launchAssembler(Workspace &workspace, AssemblerWindow::Cpu cpu);
+
+// Registers the window and its two launchers with the main window.
+void registerAssemblerWindow();
+
+} // namespace tw
