@@ -1,0 +1,168 @@
+// Editor windows inside the real main window: the open commands, the File menu's save, the close
+// question through the MDI frame, Close All, the caret panel and the right-click Edit menu.
+#include "common/ScriptedPrompter.h"
+#include "support/TestFiles.h"
+#include "workspace/ui/EditorWindow.h"
+#include "workspace/ui/MainWindow.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace tw;
+using twtest::readBytes;
+using twtest::writeBytes;
+
+class EditorInMainWindowTest : public ::testing::Test
+{
+  protected:
+    ScriptedPrompter prompter;
+    QTemporaryDir dir;
+    std::unique_ptr<MainWindow> window;
+
+    void SetUp() override
+    {
+        window = std::make_unique<MainWindow>(prompter);
+        window->show();
+    }
+    void TearDown() override
+    {
+        // Unsaved test texts are thrown away without questions.
+        for (EditorWindow *editor : window->editors())
+            editor->clearChanged();
+        window.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    QString file(const char *name, const QByteArray &bytes)
+    {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        writeBytes(path, bytes);
+        return path;
+    }
+
+    EditorWindow *openThroughMenu(const char *item, const QString &path)
+    {
+        prompter.answerFile(path);
+        EXPECT_TRUE(window->triggerMenuItem(QString::fromLatin1(item)));
+        return window->activeEditor();
+    }
+
+    static void type(EditorWindow *editor, const QString &text)
+    {
+        editor->editor()->moveCursor(QTextCursor::End);
+        editor->editor()->insertPlainText(text);
+    }
+
+    bool closeFrameOf(EditorWindow *editor)
+    {
+        auto *frame = qobject_cast<QMdiSubWindow *>(editor->parentWidget());
+        EXPECT_NE(frame, nullptr);
+        const bool closed = frame && frame->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return closed;
+    }
+};
+
+TEST_F(EditorInMainWindowTest, OpenCommandsReuseTheEditorThatShowsTheFile)
+{
+    const QString first = file("one.asm", "\tNOP\r\n");
+    const QString second = file("two.lst", "  MCS51\r\n");
+
+    EditorWindow *a = openThroughMenu("mFileOpen", first);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->windowTitle(), first);
+    EXPECT_EQ(a->openFile(), first);
+    EXPECT_EQ(a->text(), QStringLiteral("\tNOP\n"));
+    EXPECT_FALSE(a->hasChanged());
+    EXPECT_TRUE(window->isMenuVisible("mEdit"));
+    EXPECT_TRUE(window->isMenuEnabled("mFileSave"));
+
+    EditorWindow *b = openThroughMenu("lst", second);
+    EXPECT_NE(b, a);
+    EXPECT_EQ(window->editors().size(), 2);
+
+    EXPECT_EQ(openThroughMenu("mFileOpen", first), a);
+    EXPECT_EQ(window->editors().size(), 2);
+
+    const auto &calls = prompter.calls();
+    ASSERT_EQ(calls.size(), 3);
+    EXPECT_EQ(calls[0].title, QStringLiteral(u"打开源程序文件"));
+    EXPECT_EQ(calls[1].title, QStringLiteral(u"打开列表文件"));
+}
+
+TEST_F(EditorInMainWindowTest, MessageFilesKeepTheirCaptionInTheCloseQuestion)
+{
+    const QString report = file("prog.err", "no errors\r\n");
+    window->openInEditor(report, EditorWindow::messageCaption());
+    EditorWindow *editor = window->activeEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->windowTitle(), QStringLiteral(u"编译信息"));
+    type(editor, "x");
+
+    prompter.answerMessage(MsgAnswer::Cancel);
+    EXPECT_FALSE(closeFrameOf(editor));
+    EXPECT_EQ(window->editors().size(), 1);
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral(u"是否保存 编译信息")});
+
+    prompter.answerMessage(MsgAnswer::Yes);
+    QPointer<EditorWindow> gone = editor;
+    EXPECT_TRUE(closeFrameOf(editor));
+    EXPECT_TRUE(gone.isNull());
+    EXPECT_EQ(readBytes(report), QByteArray("no errors\r\nx"));
+    EXPECT_TRUE(window->editors().isEmpty());
+    EXPECT_FALSE(window->isMenuVisible("mEdit"));
+    EXPECT_FALSE(window->isMenuVisible("mWindow"));
+    EXPECT_FALSE(window->isMenuEnabled("mFileSave"));
+    EXPECT_TRUE(window->statusText(1).isEmpty());
+    EXPECT_EQ(window->state().enabledToolbarKeys(), (QStringList{"New", "Open", "asm", "FZ51"}));
+}
+
+TEST_F(EditorInMainWindowTest, FileSaveTidiesTheSourceAndShowsItAsStored)
+{
+    const QString source = file("s.asm", "");
+    EditorWindow *editor = openThroughMenu("mFileOpen", source);
+    ASSERT_NE(editor, nullptr);
+    type(editor, QStringLiteral("start:\n  mov a , #1\n"));
+    EXPECT_TRUE(window->triggerMenuItem("mFileSave"));
+    EXPECT_EQ(readBytes(source), QByteArray("START:\tMOV\tA\t,#1\r\n\tEND\r\n\r\n"));
+    EXPECT_EQ(editor->text(), QStringLiteral("START:\tMOV\tA\t,#1\n\tEND\n\n"));
+    EXPECT_FALSE(editor->hasChanged());
+}
+
+TEST_F(EditorInMainWindowTest, CloseAllStopsAtTheFirstCancel)
+{
+    EditorWindow *a = openThroughMenu("mFileOpen", file("a.asm", "a"));
+    EditorWindow *b = openThroughMenu("mFileOpen", file("b.asm", "b"));
+    type(a, "1");
+    type(b, "2");
+    prompter.answerMessage(MsgAnswer::No);
+    prompter.answerMessage(MsgAnswer::Cancel);
+    EXPECT_FALSE(window->closeAllEditors());
+    EXPECT_EQ(window->editors().size(), 1);
+    EXPECT_EQ(prompter.messageTexts().size(), 2);
+    EXPECT_TRUE(window->isMenuVisible("mEdit"));
+}
+
+TEST_F(EditorInMainWindowTest, CaretPanelAndRightClickEditMenu)
+{
+    window->triggerMenuItem("mFileNew");
+    EditorWindow *editor = window->activeEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->windowTitle(), QStringLiteral(u"源程序编辑"));
+    EXPECT_EQ(window->statusText(1), QStringLiteral(u"行： 1   列： 1"));
+    type(editor, "mov a,#1\nnop");
+    EXPECT_EQ(window->statusText(1), QStringLiteral(u"行： 2   列： 4"));
+
+    QMenu *editMenu = window->topMenu("mEdit");
+    ASSERT_NE(editMenu, nullptr);
+    QWidget *viewport = editor->editor()->viewport();
+    QTest::mouseRelease(viewport, Qt::RightButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(editMenu->isVisible());
+    editMenu->hide();
+}
