@@ -1,0 +1,113 @@
+#pragma once
+// Helpers shared by the MCS-51 sizer, encoder and as31 tests: an error sink that keeps what it is
+// told, a small two-pass assembly of normalised lines through the sizer and encoder, and the
+// translation of such a program into as31's syntax.
+#include "assembler/Numbers.h"
+#include "assembler/mcs51/Encoder.h"
+#include "assembler/mcs51/Sizer.h"
+#include "assembler/mcs51/Symbols.h"
+#include "common/CodeImage.h"
+
+#include <QMap>
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace twtest
+{
+
+struct RecordingSink : tw::ErrorSink {
+    QStringList messages;
+    void record(const QString &message) override { messages.append(message); }
+};
+
+// One statement of normalised text: "LABEL:\tMNEMONIC\tOPERANDS" or "\tMNEMONIC\tOPERANDS".
+struct Statement {
+    QString label;
+    QString word;
+    QString rest;
+};
+
+inline Statement parseStatement(const QString &line)
+{
+    Statement s;
+    QString text = line;
+    const int colon = static_cast<int>(text.indexOf(u":\t"));
+    if (colon > 0 && !text.left(colon).contains(u'\t')) {
+        s.label = text.left(colon);
+        text = text.mid(colon + 2);
+    }
+    text = text.trimmed();
+    const int tab = static_cast<int>(text.indexOf(u'\t'));
+    s.word = tab < 0 ? text : text.left(tab);
+    s.rest = tab < 0 ? QString() : text.mid(tab + 1);
+    return s;
+}
+
+// What the small assembly below produced: bytes by address, and every error message.
+struct MiniAssembly {
+    std::unique_ptr<tw::CodeImage> image = std::make_unique<tw::CodeImage>();
+    QMap<int, int> bytes; // address -> byte of each statement's length
+    QStringList errors;
+    tw::mcs51::LabelTable labels;
+    tw::mcs51::VariableTable variables;
+};
+
+// Two passes over normalised lines with the sizer and the encoder alone, the way the driver uses
+// them: labels fixed in pass 1, variables known from their defining line on in both passes.
+inline std::unique_ptr<MiniAssembly> assembleLines(const QStringList &lines)
+{
+    auto result = std::make_unique<MiniAssembly>();
+    long long pc = 0;
+    for (const QString &line : lines) {
+        const Statement s = parseStatement(line);
+        if (!s.label.isEmpty())
+            result->labels.define(s.label, pc);
+        if (s.rest.startsWith(u"EQU\t") || s.rest.startsWith(u"BIT\t"))
+            result->variables.set(s.word, s.rest.mid(4));
+        pc = tw::mcs51::nextAddress(pc, s.word, s.rest, result->variables);
+    }
+    result->variables.clear();
+    RecordingSink sink;
+    tw::mcs51::EncodeContext ctx{*result->image, result->labels, result->variables, sink};
+    pc = 0;
+    for (const QString &line : lines) {
+        const Statement s = parseStatement(line);
+        const auto encoded = tw::mcs51::encodeStatement(pc, s.word, s.rest, ctx);
+        for (int i = 0; i < encoded.length; ++i)
+            result->bytes.insert(static_cast<int>(pc + i), (*result->image)[static_cast<int>(pc + i)]);
+        pc = tw::mcs51::nextAddress(pc, s.word, s.rest, result->variables);
+    }
+    result->errors = sink.messages;
+    return result;
+}
+
+// The same program in as31's syntax: directives with a dot, "$" as "*", quoted DB text in double
+// quotes, and a variable defined by BIT as a flag.
+inline QString toAs31(const QStringList &lines)
+{
+    QString out;
+    for (const QString &line : lines) {
+        const Statement s = parseStatement(line);
+        QString rest = s.rest;
+        QString word = s.word;
+        if (rest.startsWith(u"EQU\t") || rest.startsWith(u"BIT\t")) {
+            const bool flag = rest.startsWith(u"BIT");
+            out += (flag ? QStringLiteral("\t.flag ") : QStringLiteral("\t.equ ")) + word +
+                   QStringLiteral(", ") + rest.mid(4) + QStringLiteral("\r\n");
+            continue;
+        }
+        if (word == u"ORG" || word == u"DB" || word == u"DW" || word == u"END")
+            word = u'.' + word;
+        rest.replace(u'\'', u'"');
+        static const QRegularExpression dollar(QStringLiteral("(^|[,\\t])\\$($|[,\\t])"));
+        rest.replace(dollar, QStringLiteral("\\1*\\2"));
+        if (!s.label.isEmpty())
+            out += s.label + u':';
+        out += u'\t' + word + u'\t' + rest + QStringLiteral("\r\n");
+    }
+    return out;
+}
+
+} // namespace twtest

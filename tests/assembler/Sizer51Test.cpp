@@ -1,0 +1,113 @@
+#include "Mcs51TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using tw::mcs51::nextAddress;
+
+namespace
+{
+
+long long sizeOf(const QString &line, const tw::mcs51::VariableTable &vars = {})
+{
+    const twtest::Statement s = twtest::parseStatement(line);
+    return nextAddress(0x100, s.word, s.rest, vars) - 0x100;
+}
+
+} // namespace
+
+TEST(Sizer51, StatementSizesFollowTheOperandForms)
+{
+    const struct {
+        const char16_t *line;
+        int size;
+    } cases[] = {
+        {u"\tRR\tA", 1},
+        {u"\t右环移\tA", 1},
+        {u"\t右循环\tA", 1},
+        {u"\t传输\tA,#1", 2},
+        {u"\tMOV\tA,R3", 1},
+        {u"\tMOV\t@R0,A", 1},
+        {u"\tMOV\tA,#12H", 2},
+        {u"\tMOV\tR0,30H", 2},
+        {u"\tMOV\tC,P1.0", 2},
+        {u"\tMOV\tP1.0,C", 2},
+        {u"\tCPL\t20H.0", 2},
+        {u"\tSETB\tTR0", 2},
+        {u"\tDJNZ\tR7,LOOP", 2},
+        {u"\tXCH\tA,30H", 2},
+        {u"\tMOV\t30H,#0", 3},
+        {u"\tMOV\t30H,40H", 3},
+        {u"\tMOV\tDPTR,#1234H", 3},
+        {u"\tDJNZ\t30H,LOOP", 3},
+        {u"\tORL\tC,/ACC.7", 2},
+        {u"\tINC\tDPTR", 1},
+        {u"\tINC\t@R1", 1},
+        {u"\tINC\t30H", 2},
+        {u"\tINC\tACC", 1},
+        {u"\tINC\tA\t;X Y", 1},
+        {u"\tADD\tA,ACC", 2},
+        {u"\tADD\tA,A", 2},
+        {u"\tMOV\tA,A", 2},
+        {u"\tXCH\tA,ACC", 2},
+        {u"\tDJNZ\tACC,LOOP", 3},
+        {u"\tDJNZ\tA,LOOP", 3},
+        {u"\tCLR\tC", 1},
+        {u"\tCLR\tA", 1},
+        {u"\tDEC\tDPTR", 2},
+        {u"\tMOVX\tA,@DPTR", 1},
+        {u"\tJMP\t@A+DPTR", 1},
+        {u"\tMUL\tAB", 1},
+        {u"\tSJMP\t$", 2},
+        {u"\tAJMP\tX", 2},
+        {u"\tLCALL\tX", 3},
+        {u"\tCJNE\tA,#1,$", 3},
+        {u"\tJB\tP1.0,$", 3},
+        {u"\tPUSH\tACC", 2},
+        {u"\tNOP", 1},
+        {u"\tRET", 1},
+        {u"\tDB\t'HELLO',0DH,0AH", 7},
+        {u"\tDB\t''", 0},
+        {u"\tDB", 0},
+        {u"\tDB\t1,,2", 2},
+        {u"\tDB\t'A,B'", 2},
+        {u"\tDB\t'", 1},
+        {u"\tDB\t'AB", 1},
+        {u"\tDB\t1\t;2,3", 1},
+        {u"\tDW\t1234H,LOOP", 4},
+        {u"\tDW", 0},
+        {u"\tEQU\t5", 0},
+        {u"\tEND", 0},
+        {u"\t结束", 0},
+        {u"\tCALL\tX", 0},
+        {u"\tXYZ\t1", 0},
+        {u"\tMOV\tA,@R1", 1},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(sizeOf(QString::fromUtf16(c.line)), c.size) << QString::fromUtf16(c.line).toStdString();
+}
+
+TEST(Sizer51, OrgGivesTheNewAddress)
+{
+    tw::mcs51::VariableTable vars;
+    vars.set(u"START"_s, u"2000H"_s);
+    EXPECT_EQ(nextAddress(5, u"ORG"_s, u"100H"_s, vars), 256);
+    EXPECT_EQ(nextAddress(5, u"起点"_s, u"START"_s, vars), 0x2000);
+    EXPECT_EQ(nextAddress(5, u"ORG"_s, u"10000H"_s, vars), tw::NotANumber);
+    EXPECT_EQ(nextAddress(5, u"ORG"_s, u"X1"_s, vars), tw::NotANumber);
+    EXPECT_EQ(nextAddress(5, u"ORG"_s, QString(), vars), 0);
+    EXPECT_EQ(nextAddress(5, u"ORG"_s, u"70000"_s, vars), 70000);
+}
+
+TEST(Sizer51, VariablesAreSubstitutedBeforeSizing)
+{
+    tw::mcs51::VariableTable vars;
+    vars.set(u"PTR"_s, u"R2"_s);
+    vars.set(u"ACCU"_s, u"累加器"_s);
+    vars.set(u"GREETING"_s, u"'HI!'"_s);
+    EXPECT_EQ(sizeOf(u"\tMOV\tA,PTR"_s, vars), 1);
+    EXPECT_EQ(sizeOf(u"\tMOV\tA,ACCU"_s, vars), 2);
+    EXPECT_EQ(sizeOf(u"\tINC\tPTR"_s, vars), 1);
+    // A variable holding a quoted string counts as the encoder stores it.
+    EXPECT_EQ(sizeOf(u"\tDB\tGREETING,0"_s, vars), 4);
+}
