@@ -1,0 +1,254 @@
+// The MCS-51 disassembler end to end: real .bin files in, .asm and .lst files out.
+#include "support/TestFiles.h"
+
+#include "common/Prompter.h"
+#include "common/TextFile.h"
+#include "disassembler/Disassemble51.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tw;
+
+namespace
+{
+
+class Dis51Driver : public ::testing::Test
+{
+  protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+    Disasm51Result run(const QByteArray &bin, const QString &start = QString(),
+                       const QString &end = QString())
+    {
+        twtest::writeBytes(path(u"in.bin"_qs), bin);
+        Disasm51Job job;
+        job.binPath = path(u"in.bin"_qs);
+        job.outPath = path(u"out.asm"_qs);
+        job.startText = start;
+        job.endText = end;
+        return disassemble51(job);
+    }
+    QByteArray output() const { return twtest::readBytes(path(u"out.asm"_qs)); }
+    QByteArray segmentList() const { return twtest::readBytes(path(u"out.lst"_qs)); }
+
+    QTemporaryDir dir;
+};
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int value : values)
+        out += static_cast<char>(value);
+    return out;
+}
+
+const QByteArray kCredit = ";Source recovered by the Tarnwick MCS-51 disassembler\r\n";
+const QByteArray kFailureCredit = ";Tarnwick MCS-51 disassembler: incomplete, the disassembly failed\r\n";
+
+// Every label an instruction names is defined once (line prefix or EQU), and no operand is left
+// empty.
+void expectLabelsDefined(const QByteArray &source)
+{
+    static const QRegularExpression prefix(u"^(L\\d+): "_qs);
+    static const QRegularExpression use(u"\\b(L\\d+)\\b"_qs);
+    QSet<QString> defined;
+    QSet<QString> used;
+    for (const QString &line : splitLines(QString::fromLatin1(source))) {
+        if (line.startsWith(u';'))
+            continue;
+        QString rest = line;
+        const QRegularExpressionMatch own = prefix.match(line);
+        if (own.hasMatch()) {
+            EXPECT_FALSE(defined.contains(own.captured(1))) << "defined twice: " << line.toStdString();
+            defined.insert(own.captured(1));
+            rest = line.mid(own.capturedLength());
+        }
+        if (rest.startsWith(u"EQU"_qs))
+            continue;
+        EXPECT_FALSE(rest.endsWith(u',') || rest.endsWith(u' ')) << "empty operand: " << line.toStdString();
+        for (auto it = use.globalMatch(rest); it.hasNext();)
+            used.insert(it.next().captured(1));
+    }
+    for (const QString &label : used)
+        EXPECT_TRUE(defined.contains(label)) << "undefined " << label.toStdString();
+}
+
+} // namespace
+
+TEST_F(Dis51Driver, SmallImageGivesTheExactSourceAndSegmentList)
+{
+    const Disasm51Result result = run(bytes({0x02, 0x00, 0x05, 0x00, 0x00, 0x80, 0xFE}));
+    ASSERT_EQ(result.outcome, DisasmOutcome::Completed);
+    EXPECT_EQ(output(), kCredit +
+                            "L1: EQU  002BH\rL2: EQU  0023H\rL3: EQU  001BH\rL4: EQU  0013H\rL5: EQU  000BH\r"
+                            "ORG 0000H\rL0: LJMP L7\r"
+                            ";========0003H=========\r\nORG 0003H\r\nL6: NOP\rNOP\r"
+                            ";========0005H=========\r\nORG 0005H\r\nL7: SJMP L7\r"
+                            "END\r\r\n");
+    EXPECT_EQ(segmentList(),
+              encodeText(u"\r\n\r\n  程序段地址如下：\r\n\r\n  0\t0000\t0005\r\n  1\t0005\t0007\r\n"_qs));
+    ASSERT_EQ(result.messages.size(), 1u);
+    EXPECT_EQ(result.messages[0].text, u"反汇编完成！\r\n打开汇编语言程序吗？"_qs);
+    EXPECT_EQ(result.messages[0].title, u"反汇编信息"_qs);
+    EXPECT_EQ(result.messages[0].style, 52);
+    EXPECT_EQ(result.openPath, path(u"out.asm"_qs));
+    EXPECT_EQ(result.filesWritten, QStringList({path(u"out.lst"_qs), path(u"out.asm"_qs)}));
+}
+
+// Start 0010H, end "002" (read as 0020H): labels below the start, at the end and inside an
+// instruction come first as EQU lines, then those above the end; the undecoded tail becomes DB.
+TEST_F(Dis51Driver, RangeSplitsLabelsIntoEquatesAndLines)
+{
+    QByteArray bin(0x10, '\0');
+    bin += bytes({0x12, 0x00, 0x05, 0x12, 0x00, 0x20, 0x12, 0x00, 0x17, 0x12, 0x01, 0x00, 0x80, 0xFE, 0xAA,
+                  0xBB, 0x77, 0x66});
+    const Disasm51Result result = run(bin, u"0010"_qs, u"002"_qs);
+    ASSERT_EQ(result.outcome, DisasmOutcome::Completed);
+    EXPECT_EQ(output(), kCredit + "L0: EQU  0000H\rL1: EQU  0005H\rL2: EQU  0020H\rL3: EQU  0017H\r"
+                                  "L4: EQU  0100H\rORG 0010H\r"
+                                  "LCALL L1\rLCALL L2\rLCALL L3\rLCALL L4\rL5: SJMP L5\r"
+                                  ";========001EH=========\r\nDB 0AAH, 0BBH\r"
+                                  "END\r\r\n");
+    EXPECT_TRUE(segmentList().endsWith("  0\t0010\t001E\r\n"));
+}
+
+TEST_F(Dis51Driver, DataStretchesGiveEightBytesALine)
+{
+    QByteArray bin(0x100, '\0');
+    bin += bytes({0x80, 0xFE, 1, 2, 3, 4, 5, 6, 7, 8, 0xA9, 0xFF});
+    ASSERT_EQ(run(bin, u"0100"_qs, u"010B"_qs).outcome, DisasmOutcome::Completed);
+    EXPECT_TRUE(output().endsWith(";========0102H=========\r\nDB 01H, 02H, 03H, 04H, 05H, 06H, 07H, 08H\r"
+                                  "DB 0A9H\rEND\r\r\n"));
+    ASSERT_EQ(run(bin, u"0100"_qs, u"010A"_qs).outcome, DisasmOutcome::Completed);
+    EXPECT_TRUE(output().endsWith(";========0102H=========\r\nDB 01H, 02H, 03H, 04H, 05H, 06H, 07H, 08H\r"
+                                  "END\r\r\n"));
+}
+
+// Targets wrap at 16 bits as the CPU computes them: a backward jump from 0000H is no failure.
+TEST_F(Dis51Driver, TargetsWrapAtSixteenBits)
+{
+    ASSERT_EQ(run(bytes({0x80, 0x80})).outcome, DisasmOutcome::Completed);
+    EXPECT_TRUE(output().contains("L7: EQU  FF82H\r"));
+    EXPECT_TRUE(output().contains("ORG 0000H\rL0: SJMP L7\r"));
+    expectLabelsDefined(output());
+
+    QByteArray full(0x10000, '\0');
+    full[0] = 0x02; // LJMP FFFEH
+    full[1] = static_cast<char>(0xFF);
+    full[2] = static_cast<char>(0xFE);
+    full[0xFFFE] = 0x01; // AJMP in the block after FFFFH: 0010H
+    full[0xFFFF] = 0x10;
+    ASSERT_EQ(run(full).outcome, DisasmOutcome::Completed);
+    const QByteArray text = output();
+    EXPECT_TRUE(text.contains("ORG FFFEH\r\nL7: AJMP L8\r"));
+    EXPECT_TRUE(text.contains("ORG 0010H\r\nL8: NOP\r"));
+    EXPECT_TRUE(segmentList().contains("\tFFFE\tFFFF\r\n"));
+    expectLabelsDefined(text);
+}
+
+// The label pass walks 0040H before 0041H and never meets the SJMP at 0041H; the main pass takes
+// them the other way round. The SJMP's target still gets a label, and that label a line.
+TEST_F(Dis51Driver, TargetMissedByTheLabelPassStillGetsALabel)
+{
+    QByteArray bin(0x50, '\0');
+    const QByteArray code = bytes({0x12, 0x00, 0x41, 0x12, 0x00, 0x40, 0x02, 0x00, 0x41});
+    bin.replace(0, code.size(), code);
+    bin[0x40] = 0x02; // LJMP 8005H: its operand bytes are SJMP 0048H
+    bin[0x41] = static_cast<char>(0x80);
+    bin[0x42] = 0x05;
+    bin[0x48] = 0x22;
+    ASSERT_EQ(run(bin).outcome, DisasmOutcome::Completed);
+    const QByteArray text = output();
+    EXPECT_TRUE(text.contains(";========0041H=========\r\nORG 0041H\r\nL7: SJMP L10\r"));
+    EXPECT_TRUE(text.contains(";========0048H=========\r\nORG 0048H\r\nL10: RET\r"));
+    expectLabelsDefined(text);
+}
+
+TEST_F(Dis51Driver, FailuresReportAndWriteTheFailureFile)
+{
+    // Longer than 64 KB: only the message, nothing written.
+    Disasm51Result result = run(QByteArray(0x10001, '\0'));
+    EXPECT_EQ(result.outcome, DisasmOutcome::InputTooLong);
+    ASSERT_EQ(result.messages.size(), 1u);
+    EXPECT_EQ(result.messages[0].text, u"目标代码长度超出范围，此非51单片机机器码？"_qs);
+    EXPECT_EQ(result.messages[0].title, u"信息"_qs);
+    EXPECT_EQ(result.messages[0].style, MsgStyle::Exclamation);
+    EXPECT_FALSE(QFile::exists(path(u"out.asm"_qs)));
+    EXPECT_TRUE(result.filesWritten.isEmpty());
+
+    // Empty file and empty range.
+    for (const auto &[bin, start, end] : {std::tuple{QByteArray(), QString(), QString()},
+                                          std::tuple{QByteArray(0x200, '\0'), u"0100"_qs, u"0100"_qs},
+                                          std::tuple{QByteArray(0x200, '\0'), u"0180"_qs, u"0100"_qs}}) {
+        QFile::remove(path(u"out.lst"_qs));
+        result = run(bin, start, end);
+        EXPECT_EQ(result.outcome, DisasmOutcome::Failed);
+        ASSERT_EQ(result.messages.size(), 1u);
+        EXPECT_EQ(result.messages[0].text, u"反汇编失败！"_qs);
+        EXPECT_EQ(result.messages[0].title, u"反汇编信息"_qs);
+        EXPECT_EQ(output(), kFailureCredit + "END\r\r\n");
+        EXPECT_FALSE(QFile::exists(path(u"out.lst"_qs)));
+    }
+
+    // 1,100 calls to new targets before the first one can be walked: the label pass runs out of
+    // room for pending targets.
+    QByteArray calls;
+    for (int k = 0; k < 1100; ++k)
+        calls += bytes({0x12, 0x80 + (k >> 8), k & 0xFF});
+    result = run(calls);
+    EXPECT_EQ(result.outcome, DisasmOutcome::Failed);
+    ASSERT_EQ(result.messages.size(), 2u);
+    EXPECT_EQ(result.messages[0].text, u"出错！"_qs);
+    EXPECT_EQ(result.messages[0].title, u"信息"_qs);
+    EXPECT_EQ(result.messages[1].text, u"反汇编失败！"_qs);
+    EXPECT_EQ(output(), kFailureCredit + "END\r\r\n");
+
+    // A chain of 1,100 subroutines, each calling the next and a new address above the file:
+    // 2,206 labels, more than the output can define.
+    QByteArray many(0x100 + 1100 * 7, '\0');
+    many.replace(0, 3, bytes({0x02, 0x01, 0x00}));
+    for (int k = 0; k < 1100; ++k) {
+        const int sub = 0x100 + 7 * k;
+        const int next = sub + 7;
+        many.replace(sub, 7, bytes({0x12, next >> 8, next & 0xFF, 0x12, 0x80 + (k >> 8), k & 0xFF, 0x22}));
+    }
+    result = run(many);
+    EXPECT_EQ(result.outcome, DisasmOutcome::Failed);
+    ASSERT_EQ(result.messages.size(), 1u);
+    EXPECT_EQ(output(), kFailureCredit + "END\r\r\n");
+
+    // An unreadable input.
+    Disasm51Job job;
+    job.binPath = path(u"missing.bin"_qs);
+    job.outPath = path(u"out.asm"_qs);
+    EXPECT_EQ(disassemble51(job).outcome, DisasmOutcome::Failed);
+}
+
+TEST_F(Dis51Driver, WholeSixtyFourKilobytesAndTheEndBox)
+{
+    const Disasm51Result result = run(QByteArray(0x10000, '\0'));
+    ASSERT_EQ(result.outcome, DisasmOutcome::Completed);
+    EXPECT_TRUE(segmentList().endsWith("  0\t0000\tFFFF\r\n"));
+    EXPECT_EQ(output().count("NOP\r"), 0x10000);
+
+    // "FFFF" leaves the last byte out; it is not decoded, and nothing follows it.
+    ASSERT_EQ(run(QByteArray(0x10000, '\0'), QString(), u"FFFF"_qs).outcome, DisasmOutcome::Completed);
+    EXPECT_EQ(output().count("NOP\r"), 0xFFFF);
+    EXPECT_TRUE(segmentList().endsWith("  0\t0000\tFFFF\r\n"));
+}
+
+TEST_F(Dis51Driver, HeadlessDriverCommand)
+{
+    twtest::writeBytes(path(u"p.bin"_qs), bytes({0x02, 0x00, 0x05, 0x00, 0x00, 0x80, 0xFE}));
+    twtest::ProcessResult run = twtest::runDriver({u"dis51"_qs, path(u"p.bin"_qs), path(u"p.asm"_qs)});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(twtest::readBytes(path(u"p.asm"_qs)).contains("L7: SJMP L7\r"));
+    EXPECT_TRUE(QFile::exists(path(u"p.lst"_qs)));
+
+    run = twtest::runDriver({u"dis51"_qs, path(u"p.bin"_qs), path(u"q.asm"_qs), u"0005"_qs, u"0003"_qs});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(twtest::readBytes(path(u"q.asm"_qs)), kFailureCredit + "END\r\r\n");
+}
