@@ -6,6 +6,7 @@
 
 #include "assembler/ui/AssemblerWindow.h"
 #include "workspace/Workspace.h"
+#include "workspace/ui/FindCommands.h"
 #include "workspace/ui/ToolRegistry.h"
 
 namespace tw
@@ -14,6 +15,7 @@ namespace tw
 void registerAllTools()
 {
     registerAssemblerWindow();
+    registerFindDialog();
 }
 
 } // namespace tw

@@ -3,8 +3,10 @@
 #include "common/ScriptedPrompter.h"
 #include "support/TestFiles.h"
 #include "workspace/ui/EditorWindow.h"
+#include "workspace/ui/FindCommands.h"
 #include "workspace/ui/MainWindow.h"
 
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -165,4 +167,35 @@ TEST_F(EditorInMainWindowTest, CaretPanelAndRightClickEditMenu)
     QTest::mouseRelease(viewport, Qt::RightButton, {}, QPoint(10, 10));
     EXPECT_TRUE(editMenu->isVisible());
     editMenu->hide();
+}
+
+TEST_F(EditorInMainWindowTest, FindCommandsOpenTheDialogOverTheActiveEditor)
+{
+    registerFindDialog();
+    window->triggerMenuItem("mFileNew");
+    EditorWindow *editor = window->activeEditor();
+    type(editor, QStringLiteral("\tMOV\tA,#1\n\tNOP\n\tmov\ta,#1\n"));
+    QTextCursor cursor = editor->editor()->textCursor();
+    cursor.setPosition(11);
+    cursor.setPosition(14, QTextCursor::KeepAnchor);
+    editor->editor()->setTextCursor(cursor);
+
+    ASSERT_TRUE(window->triggerMenuItem("mEditFindzl"));
+    auto *dialog = qobject_cast<FindDialog *>(window->toolWindow(ToolName::Find));
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral(u"按指令查找"));
+    EXPECT_EQ(dialog->findChild<QLineEdit *>("findText")->text(), QStringLiteral("NOP"));
+    dialog->findChild<QLineEdit *>("findText")->setText(QStringLiteral("mov a,  #1"));
+    dialog->find();
+    dialog->findNext();
+    EXPECT_EQ(editor->editor()->textCursor().selectionStart(), 15);
+
+    // The toolbar button opens the same dialog in the other mode.
+    ASSERT_TRUE(window->clickToolbarButton("Findzf"));
+    EXPECT_EQ(window->toolWindow(ToolName::Find), dialog);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral(u"按字符查找"));
+
+    // A newly opened editor closes the dialog.
+    window->triggerMenuItem("mFileNew");
+    EXPECT_FALSE(window->isToolLoaded(ToolName::Find));
 }
