@@ -330,3 +330,25 @@ TEST_F(EditorStateTest, LongLinesDoNotWrap)
     EXPECT_EQ(editor->editor()->lineWrapMode(), QPlainTextEdit::NoWrap);
     EXPECT_EQ(editor->editor()->document()->firstBlock().layout()->lineCount(), 1);
 }
+
+TEST_F(EditorStateTest, SelectAllAndUndoKeysObeyTheEditMenu)
+{
+    EditorWindow *editor = open();
+    QPlainTextEdit *edit = editor->editor();
+    edit->setFocus();
+    QTest::keyClicks(edit, "nop");
+
+    workspace.setMenuEnabled("mEditSelAll", false); // as after the simulate answer
+    QTest::keySequence(edit, QKeySequence::SelectAll);
+    EXPECT_FALSE(edit->textCursor().hasSelection());
+    workspace.setMenuEnabled("mEditSelAll", true);
+    QTest::keySequence(edit, QKeySequence::SelectAll);
+    EXPECT_EQ(edit->textCursor().selectedText(), QStringLiteral("nop"));
+
+    workspace.setMenuEnabled("mEdit", false); // a tool window holds the main window
+    QTest::keySequence(edit, QKeySequence::Undo);
+    EXPECT_EQ(editor->text(), QStringLiteral("nop"));
+    workspace.setMenuEnabled("mEdit", true);
+    QTest::keySequence(edit, QKeySequence::Undo);
+    EXPECT_TRUE(editor->text().isEmpty());
+}

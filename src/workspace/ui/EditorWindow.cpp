@@ -8,6 +8,7 @@
 #include "workspace/Workspace.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -128,6 +129,7 @@ void EditorWindow::onTextChanged()
     publishUndoState();
 }
 
+// A freshly loaded file leaves nothing to undo, so Undo and Redo go off as after any change.
 void EditorWindow::publishUndoState()
 {
     if (m_closed)
@@ -252,10 +254,30 @@ void EditorWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+bool EditorWindow::isBlockedKey(const QKeyEvent *key) const
+{
+    // The control's own Select All, Undo and Redo keys obey the Edit menu as its items do.
+    static const std::pair<QKeySequence::StandardKey, const char *> editKeys[] = {
+        {QKeySequence::SelectAll, "mEditSelAll"},
+        {QKeySequence::Undo, "mEditUndo"},
+        {QKeySequence::Redo, "mEditRedo"}};
+    const QString editMenu = QStringLiteral("mEdit");
+    for (const auto &[sequence, item] : editKeys)
+        if (key->matches(sequence))
+            return !(m_workspace.isMenuVisible(editMenu) && m_workspace.isMenuEnabled(editMenu) &&
+                     m_workspace.isMenuEnabled(QString::fromLatin1(item)));
+    return false;
+}
+
 bool EditorWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_editor && event->type() == QEvent::FocusIn) {
         showCaret();
+    } else if (watched == m_editor &&
+               (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+        // Not claimed here, the key goes to the menu item's own (disabled) shortcut and no further.
+        if (isBlockedKey(static_cast<QKeyEvent *>(event)))
+            return true;
     } else if (watched == m_editor->viewport() && event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::RightButton) {

@@ -15,6 +15,7 @@
 #include <QString>
 #include <QWidget>
 
+class QKeyEvent;
 class QPlainTextEdit;
 
 namespace tw
@@ -103,6 +104,7 @@ class EditorWindow : public QWidget
     bool saveUnder(const QString &chosenPath);
     bool saveWithTidy(bool (EditorWindow::*save)());
     bool askSaveBeforeClose();
+    bool isBlockedKey(const QKeyEvent *key) const;
     void showText(const QString &text);
 
     Workspace &m_workspace;
