@@ -43,6 +43,11 @@ bool isBlankStatement(const QString &text)
     return text.isEmpty() || text == QStringView(u"\t");
 }
 
+QString writeFailureMessage(const QString &path)
+{
+    return QStringLiteral(u"文件写入失败：") + path;
+}
+
 class Assembler51
 {
   public:
@@ -66,7 +71,7 @@ class Assembler51
     void encodeLine(const QString &line, const WordScan &scan);
     long long advance(long long next, const QString &mnemonic) const;
     void writeListings(bool withLists);
-    void writeFile(const QString &path, const QStringList &lines);
+    void writeFile(const QString &path, const QString &text);
     void writeReportAndImage();
     void fail(const QString &message);
 
@@ -85,7 +90,7 @@ class Assembler51
     int m_linesRead = 0;
     int m_highestEmitted = -1;
     bool m_inPassTwo = false;
-    QStringList m_listing;
+    QString m_listing;
 };
 
 AssemblyResult Assembler51::run(const QString &sourcePath)
@@ -212,7 +217,8 @@ void Assembler51::passTwo()
             scanWords(text, ScanPass::Two,
                       [this](const QString &name, const QString &rest) { passTwoLabel(name, rest); });
         if (scan.end == WordScan::End::Comment)
-            m_listing << blankAddressFieldTab() + u'\t' + vbStr(m_lineNumber) + u'\t' + line;
+            m_listing +=
+                blankAddressFieldTab() + u'\t' + vbStr(m_lineNumber) + u'\t' + line + QStringLiteral("\r\n");
         else if (scan.end == WordScan::End::Word)
             encodeLine(line, scan);
         if (isEndStatement(line))
@@ -250,18 +256,18 @@ void Assembler51::encodeLine(const QString &line, const WordScan &scan)
     m_pc = advance(mcs51::nextAddress(m_pc, scan.word, scan.remainder, m_variables), mnemonic);
 }
 
-void Assembler51::writeFile(const QString &path, const QStringList &lines)
+void Assembler51::writeFile(const QString &path, const QString &text)
 {
-    if (!writeLines(path, lines, m_encoding))
-        throw AssemblyFailure(QStringLiteral(u"文件写入失败：") + path);
+    if (!writeTextFile(path, text, m_encoding))
+        throw AssemblyFailure(writeFailureMessage(path));
     m_result.filesWritten << path;
 }
 
 void Assembler51::writeListings(bool withLists)
 {
-    const QString title = QStringLiteral("  MCS51");
-    QStringList listing{listingCreditLine(), title, QString()};
-    listing += m_listing;
+    const QString title = QStringLiteral("  MCS51\r\n");
+    QString listing =
+        listingCreditLine() + QStringLiteral("\r\n") + title + QStringLiteral("\r\n") + m_listing;
     if (withLists) {
         std::vector<NamedValue> labels;
         for (const auto &label : m_labels.entries())
@@ -272,20 +278,16 @@ void Assembler51::writeListings(bool withLists)
         appendLabelLists(listing, labels, m_duplicates.names(), variables);
     }
     writeFile(m_result.paths.listing, listing);
-    QStringList lines{title};
-    lines += m_listing;
-    writeFile(m_result.paths.listingLines, lines);
+    writeFile(m_result.paths.listingLines, title + m_listing);
 }
 
 void Assembler51::writeReportAndImage()
 {
     const OutputPaths &paths = m_result.paths;
-    if (!writeTextFile(paths.errorReport, errorReportText(m_errors.count(), m_errors.text()), m_encoding))
-        throw AssemblyFailure(QStringLiteral(u"文件写入失败：") + paths.errorReport);
-    m_result.filesWritten << paths.errorReport;
+    writeFile(paths.errorReport, errorReportText(m_errors.count(), m_errors.text()));
     QFile::remove(paths.bin);
     if (!saveCodeImage(paths.bin, *m_image, codeImageLength(*m_image, m_highestEmitted)))
-        throw AssemblyFailure(QStringLiteral(u"文件写入失败：") + paths.bin);
+        throw AssemblyFailure(writeFailureMessage(paths.bin));
     m_result.filesWritten << paths.bin;
 }
 

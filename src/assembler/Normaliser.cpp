@@ -54,7 +54,9 @@ QString trimBlanks(const QString &text)
 
 QString normaliseStatement(const QString &text)
 {
-    QString built(kTab);
+    QString built;
+    built.reserve(text.size() + 8);
+    built += kTab;
     bool inQuote = false;
     qsizetype i = 0;
     while (i < text.size()) {
@@ -111,7 +113,10 @@ NormalisedLine normaliseLine(const QString &rawLine)
     return {NormalisedLine::Kind::Statement, built};
 }
 
-QString mnemonicField(const QString &line)
+namespace
+{
+
+QStringView mnemonicView(QStringView line)
 {
     qsizetype i = 0;
     // Labels: text up to a colon, outside quotes and before any comment or TAB.
@@ -120,7 +125,7 @@ QString mnemonicField(const QString &line)
         const qsizetype tab = line.indexOf(kTab, i);
         if (colon < 0 || (tab >= 0 && tab < colon))
             break;
-        const QStringView label = QStringView(line).mid(i, colon - i);
+        const QStringView label = line.mid(i, colon - i);
         if (label.contains(u'\'') || label.contains(u';'))
             break;
         i = colon + 1;
@@ -133,15 +138,29 @@ QString mnemonicField(const QString &line)
     return line.mid(start, i - start);
 }
 
+} // namespace
+
+QString mnemonicField(const QString &line)
+{
+    return mnemonicView(line).toString();
+}
+
 bool isEndStatement(const QString &line)
 {
-    const QString word = mnemonicField(line);
+    // Most lines hold neither word; they need no field scan.
+    if (!line.contains(QStringView(u"END")) && !line.contains(QStringView(u"结束")))
+        return false;
+    const QStringView word = mnemonicView(line);
     return word == QStringView(u"END") || word == QStringView(u"结束");
 }
 
 NormalisedSource normaliseSource(const QStringList &lines)
 {
     NormalisedSource out;
+    qsizetype size = 0;
+    for (const QString &raw : lines)
+        size += raw.size() + 4;
+    out.text.reserve(size + 16);
     for (const QString &raw : lines) {
         const NormalisedLine line = normaliseLine(raw);
         if (line.kind == NormalisedLine::Kind::Dropped)

@@ -13,9 +13,13 @@ namespace tw
 namespace
 {
 
-QString padTo8(const QString &text)
+const QString kCrLf = QStringLiteral("\r\n");
+
+void appendPadded8(QString &out, QStringView text)
 {
-    return text.size() >= 8 ? text : text + QString(8 - text.size(), u' ');
+    out += text;
+    for (qsizetype i = text.size(); i < 8; ++i)
+        out += u' ';
 }
 
 // Label values outside the address space (a colon EQU of a large number) still get listed.
@@ -26,9 +30,9 @@ QString listedValue(long long value)
     return QString::number(value, 16).toUpper();
 }
 
-void appendHeading(QStringList &out, const QString &heading)
+void appendHeading(QString &out, const QString &heading)
 {
-    out << QString() << QString() << heading << QString();
+    out += kCrLf + kCrLf + heading + kCrLf + kCrLf;
 }
 
 } // namespace
@@ -47,31 +51,40 @@ QString addressField(long long address)
     return QStringLiteral("  ") + hexWord(address) + QStringLiteral("  ");
 }
 
-void appendListingLines(QStringList &out, const QString &addressFieldText, const QString &codeText,
+void appendListingLines(QString &out, const QString &addressFieldText, const QString &codeText,
                         long long address, long long lineNumber, const QString &sourceLine)
 {
-    out << addressFieldText + padTo8(codeText.left(8)) + u'\t' + vbStr(lineNumber) + u'\t' + sourceLine;
-    for (qsizetype k = 1; 8 * k < codeText.size(); ++k)
-        out << addressField(address + 4 * k) + padTo8(codeText.mid(8 * k, 8));
+    out += addressFieldText;
+    appendPadded8(out, QStringView(codeText).left(8));
+    out += u'\t';
+    out += vbStr(lineNumber);
+    out += u'\t';
+    out += sourceLine;
+    out += kCrLf;
+    for (qsizetype k = 1; 8 * k < codeText.size(); ++k) {
+        out += addressField(address + 4 * k);
+        appendPadded8(out, QStringView(codeText).mid(8 * k, 8));
+        out += kCrLf;
+    }
 }
 
-void appendLabelLists(QStringList &out, const std::vector<NamedValue> &labels,
+void appendLabelLists(QString &out, const std::vector<NamedValue> &labels,
                       const std::vector<QString> &duplicates, const std::vector<NamedText> &variables)
 {
     if (!labels.empty()) {
         appendHeading(out, QStringLiteral(u"  程序中使用的标号如下："));
         for (const NamedValue &label : labels)
-            out << QStringLiteral("  ") + label.name + u'\t' + listedValue(label.value);
+            out += QStringLiteral("  ") + label.name + u'\t' + listedValue(label.value) + kCrLf;
     }
     if (!duplicates.empty()) {
         appendHeading(out, QStringLiteral(u"  程序中重复定义的标号如下："));
         for (const QString &name : duplicates)
-            out << QStringLiteral("  ") + name;
+            out += QStringLiteral("  ") + name + kCrLf;
     }
     if (!variables.empty()) {
         appendHeading(out, QStringLiteral(u"  程序中定义的变量如下："));
         for (const NamedText &variable : variables)
-            out << QStringLiteral("  ") + variable.name + u'\t' + variable.text;
+            out += QStringLiteral("  ") + variable.name + u'\t' + variable.text + kCrLf;
     }
 }
 

@@ -27,10 +27,10 @@ inline QString blankAddressFieldTab()
     return QStringLiteral("        \t");
 }
 
-// One listed statement: address field, code field (padded with blanks to eight characters),
-// TAB, Str(line), TAB, the normalised line; a code text longer than eight characters continues
-// on lines "  HHHH  " + the next eight characters, four bytes further each.
-void appendListingLines(QStringList &out, const QString &addressFieldText, const QString &codeText,
+// One listed statement, each line ended by CR LF: address field, code field (padded with blanks
+// to eight characters), TAB, Str(line), TAB, the normalised line; a code text longer than eight
+// characters continues on lines "  HHHH  " + the next eight characters, four bytes further each.
+void appendListingLines(QString &out, const QString &addressFieldText, const QString &codeText,
                         long long address, long long lineNumber, const QString &sourceLine);
 
 struct NamedValue {
@@ -43,8 +43,8 @@ struct NamedText {
 };
 
 // The lists after the listing lines: labels (name TAB HexWord), duplicates, and (MCS-51)
-// variables (name TAB value text); each list only when it has entries.
-void appendLabelLists(QStringList &out, const std::vector<NamedValue> &labels,
+// variables (name TAB value text); each list only when it has entries. Lines end in CR LF.
+void appendLabelLists(QString &out, const std::vector<NamedValue> &labels,
                       const std::vector<QString> &duplicates, const std::vector<NamedText> &variables);
 
 // The credit line that opens a listing; readers skip it.
