@@ -314,21 +314,25 @@ TEST(Disassemble48, RandomCodeIsCoveredOnceWithEveryLabelDefined)
     }
 }
 
-TEST(Disassemble48, DriverCommandExitCodes)
+TEST(Disassemble48, DriverWritesTheExpectedSourceOfAProgramWithTablesAndBanks)
 {
+    // Vectors, a JMPP @A table left as data, a call into memory bank 1 beyond the file, RETR.
     QTemporaryDir dir;
-    const QString bin = dir.filePath(QStringLiteral("d.bin"));
-    const QString out = dir.filePath(QStringLiteral("d.asm"));
-    twtest::writeBytes(bin, bytesAt(0x110, {{0x100, {0x23, 0x01, 0x83}}}));
+    const QString bin = dir.filePath(QStringLiteral("banks.bin"));
+    const QString out = dir.filePath(QStringLiteral("banks.asm"));
+    twtest::writeBytes(bin, twtest::readBytes(twtest::dataPath(QStringLiteral("disassembler/48/banks.bin"))));
     EXPECT_EQ(twtest::runDriver({QStringLiteral("dis48"), bin, out}).exitCode, 0);
-    EXPECT_TRUE(twtest::readBytes(out).contains("L0: NOP\r"));
+    EXPECT_EQ(twtest::readBytes(out),
+              twtest::readBytes(twtest::dataPath(QStringLiteral("disassembler/48/banks.asm"))));
+
     EXPECT_EQ(
-        twtest::runDriver({QStringLiteral("dis48"), bin, out, QStringLiteral("0100"), QStringLiteral("0103")})
+        twtest::runDriver({QStringLiteral("dis48"), bin, out, QStringLiteral("0020"), QStringLiteral("0025")})
             .exitCode,
         0);
-    EXPECT_TRUE(twtest::readBytes(out).contains("ORG 0100H\rMOV A,#01H\rRET\rEND"));
+    EXPECT_TRUE(twtest::readBytes(out).contains("ORG 0020H\rMOV R0,#05H\rL1: DJNZ R0,L1\rRETI\rEND"));
     twtest::writeBytes(bin, QByteArray::fromHex("01"));
     EXPECT_EQ(twtest::runDriver({QStringLiteral("dis48"), bin, out}).exitCode, 1);
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("banks.err"))));
 }
 
 } // namespace
