@@ -1,24 +1,9 @@
 #include "EditorFiles.h"
 
-#include "common/Prompter.h"
-
 #include <QFileInfo>
 
 namespace tw
 {
-
-FileDialogText openDialogText(OpenKind kind)
-{
-    switch (kind) {
-    case OpenKind::Source:
-        return {QStringLiteral(u"打开源程序文件"), QStringLiteral(u" 源程序文件(*.asm);;所有文件(*.*)")};
-    case OpenKind::Listing:
-        return {QStringLiteral(u"打开列表文件"), QStringLiteral(u" 列表文件(*.lst);;所有文件(*.*)")};
-    case OpenKind::ErrorReport:
-        return {QStringLiteral(u"打开编译信息文件"), QStringLiteral(u" 编译信息(*.err);;所有文件(*.*)")};
-    }
-    return {};
-}
 
 FileDialogText saveDialogText()
 {
@@ -28,19 +13,6 @@ FileDialogText saveDialogText()
 FileDialogText saveAsDialogText()
 {
     return {QStringLiteral(u"另存为"), saveDialogText().filter};
-}
-
-QString askFileToOpen(Prompter &prompter, OpenKind kind)
-{
-    const FileDialogText dialog = openDialogText(kind);
-    const QString path = prompter.openFileName(dialog.title, dialog.filter, QString());
-    if (path.isEmpty())
-        return {};
-    if (!QFileInfo(path).isFile()) {
-        prompter.message(QStringLiteral(u"文件不存在!"), MsgStyle::Ok, dialog.title);
-        return {};
-    }
-    return path;
 }
 
 QString withDefaultSuffix(const QString &path)

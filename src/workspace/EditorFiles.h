@@ -1,6 +1,6 @@
 #pragma once
-// File rules of the editor windows that need no widgets: the open and save dialogs, line ends and
-// encodings on the way in and out, and which files are asked about or tidied.
+// File rules of the editor windows that need no widgets: the save dialogs, line ends and
+// encodings on the way in and out, and which files are closed without asking.
 #include "common/TextFile.h"
 
 #include <QString>
@@ -8,23 +8,13 @@
 namespace tw
 {
 
-class Prompter;
-
-// The main window's three open commands.
-enum class OpenKind { Source, Listing, ErrorReport };
-
 struct FileDialogText {
     QString title;
     QString filter; // Qt's form
 };
-FileDialogText openDialogText(OpenKind kind);
 // The save dialogs of an editor: Save of an unnamed text, and Save As.
 FileDialogText saveDialogText();
 FileDialogText saveAsDialogText();
-
-// Runs an open command's dialog: the chosen path, or empty when cancelled or when the file does
-// not exist (then "文件不存在!" was shown under the dialog's title).
-QString askFileToOpen(Prompter &prompter, OpenKind kind);
 
 // A chosen save name without an extension gets ".asm", as the dialog's default extension does.
 QString withDefaultSuffix(const QString &path);

@@ -119,22 +119,6 @@ TEST_F(EditorInMainWindowTest, MessageFilesKeepTheirCaptionInTheCloseQuestion)
     EXPECT_EQ(readBytes(report), QByteArray("no errors\r\nx"));
     EXPECT_TRUE(window->editors().isEmpty());
     EXPECT_FALSE(window->isMenuVisible("mEdit"));
-    EXPECT_FALSE(window->isMenuVisible("mWindow"));
-    EXPECT_FALSE(window->isMenuEnabled("mFileSave"));
-    EXPECT_TRUE(window->statusText(1).isEmpty());
-    EXPECT_EQ(window->state().enabledToolbarKeys(), (QStringList{"New", "Open", "asm", "FZ51"}));
-}
-
-TEST_F(EditorInMainWindowTest, FileSaveTidiesTheSourceAndShowsItAsStored)
-{
-    const QString source = file("s.asm", "");
-    EditorWindow *editor = openThroughMenu("mFileOpen", source);
-    ASSERT_NE(editor, nullptr);
-    type(editor, QStringLiteral("start:\n  mov a , #1\n"));
-    EXPECT_TRUE(window->triggerMenuItem("mFileSave"));
-    EXPECT_EQ(readBytes(source), QByteArray("START:\tMOV\tA\t,#1\r\n\tEND\r\n\r\n"));
-    EXPECT_EQ(editor->text(), QStringLiteral("START:\tMOV\tA\t,#1\n\tEND\n\n"));
-    EXPECT_FALSE(editor->hasChanged());
 }
 
 TEST_F(EditorInMainWindowTest, CloseAllStopsAtTheFirstCancel)

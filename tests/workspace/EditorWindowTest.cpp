@@ -3,13 +3,10 @@
 #include "EditorTestSupport.h"
 
 #include "common/TextFile.h"
-#include "workspace/EditorFiles.h"
 
 #include <QDir>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTextBlock>
-#include <QTextLayout>
 
 using namespace tw;
 using twtest::readBytes;
@@ -150,30 +147,6 @@ TEST_F(EditorFilesTest, MenuSaveTidiesAsmSourcesAndReloadsThem)
     EXPECT_FALSE(fresh->saveAsFromMenu());
     EXPECT_EQ(fresh->text(), before);
     EXPECT_TRUE(fresh->hasChanged());
-}
-
-TEST_F(EditorFilesTest, OpenCommandsAskWithTheirFiltersAndReportMissingFiles)
-{
-    writeBytes(path("have.lst"), "x");
-    prompter.answerFile(path("have.lst"));
-    EXPECT_EQ(askFileToOpen(prompter, OpenKind::Listing), path("have.lst"));
-
-    prompter.answerFile(QString());
-    EXPECT_TRUE(askFileToOpen(prompter, OpenKind::Source).isEmpty());
-
-    prompter.answerFile(path("gone.err"));
-    EXPECT_TRUE(askFileToOpen(prompter, OpenKind::ErrorReport).isEmpty());
-
-    const auto &calls = prompter.calls();
-    ASSERT_EQ(calls.size(), 4);
-    EXPECT_EQ(calls[0].title, QStringLiteral(u"打开列表文件"));
-    EXPECT_EQ(calls[0].text, QStringLiteral(u" 列表文件(*.lst);;所有文件(*.*)"));
-    EXPECT_EQ(calls[1].title, QStringLiteral(u"打开源程序文件"));
-    EXPECT_EQ(calls[2].text, QStringLiteral(u" 编译信息(*.err);;所有文件(*.*)"));
-    EXPECT_EQ(calls[3].kind, ScriptedPrompter::Kind::Message);
-    EXPECT_EQ(calls[3].text, QStringLiteral(u"文件不存在!"));
-    EXPECT_EQ(calls[3].title, QStringLiteral(u"打开编译信息文件"));
-    EXPECT_EQ(calls[3].style, 0);
 }
 
 class EditorCloseTest : public twtest::EditorTest
@@ -321,14 +294,6 @@ TEST_F(EditorStateTest, UndoAndRedoStateFollowTheDocument)
     ASSERT_FALSE(states.isEmpty());
     EXPECT_EQ(states.last().at(0).toBool(), false);
     EXPECT_EQ(states.last().at(1).toBool(), true);
-}
-
-TEST_F(EditorStateTest, LongLinesDoNotWrap)
-{
-    EditorWindow *editor = open();
-    type(editor, QString(2000, u'a'));
-    EXPECT_EQ(editor->editor()->lineWrapMode(), QPlainTextEdit::NoWrap);
-    EXPECT_EQ(editor->editor()->document()->firstBlock().layout()->lineCount(), 1);
 }
 
 TEST_F(EditorStateTest, SelectAllAndUndoKeysObeyTheEditMenu)
