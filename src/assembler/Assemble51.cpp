@@ -16,6 +16,7 @@
 
 #include <QFile>
 #include <memory>
+#include <optional>
 
 namespace tw
 {
@@ -41,6 +42,19 @@ QString statementText(const QString &line)
 bool isBlankStatement(const QString &text)
 {
     return text.isEmpty() || text == QStringView(u"\t");
+}
+
+// The operand of a "NAME EQU value" remainder (also 等值 and BIT); nullopt for any other text.
+// The word test spares most statements the alias look-up.
+std::optional<QString> equOperand(const QString &remainder)
+{
+    if (!remainder.contains(QStringView(u"EQU")) && !remainder.contains(QStringView(u"BIT")) &&
+        !remainder.contains(QStringView(u"等值")))
+        return std::nullopt;
+    mcs51::SplitWords split = mcs51::splitStatement(remainder);
+    if (split.mnemonic != kEqu)
+        return std::nullopt;
+    return std::move(split.operand);
 }
 
 QString writeFailureMessage(const QString &path)
@@ -162,11 +176,10 @@ void Assembler51::passOne()
             scanWords(text, ScanPass::One,
                       [this](const QString &name, const QString &rest) { passOneLabel(name, rest); });
         if (scan.end == WordScan::End::Word) {
-            const mcs51::SplitWords split = mcs51::splitStatement(scan.remainder);
-            if (split.mnemonic == kEqu) {
-                if (split.operand.isEmpty())
+            if (const auto operand = equOperand(scan.remainder)) {
+                if (operand->isEmpty())
                     throw AssemblyFailure(missingEquOperandMessage());
-                if (!m_variables.set(scan.word, split.operand))
+                if (!m_variables.set(scan.word, *operand))
                     throw AssemblyFailure(unrecognisedStatementMessage());
             }
             const long long next = mcs51::nextAddress(m_pc, scan.word, scan.remainder, m_variables);
@@ -186,11 +199,10 @@ void Assembler51::passOneLabel(const QString &name, const QString &rest)
     if (m_labels.count() >= mcs51::kMaxLabels)
         throw AssemblyFailure(tooManyLabelsMessage());
     long long value = m_pc;
-    const mcs51::SplitWords split = mcs51::splitStatement(rest);
-    if (split.mnemonic == kEqu) {
-        if (split.operand.isEmpty())
+    if (const auto operand = equOperand(rest)) {
+        if (operand->isEmpty())
             throw AssemblyFailure(missingEquOperandMessage());
-        value = readNumber(split.operand);
+        value = readNumber(*operand);
     }
     m_labels.define(name, value);
 }
@@ -231,16 +243,15 @@ void Assembler51::passTwoLabel(const QString &name, const QString &rest)
     for (int i = m_duplicates.countOf(name); i > 0; --i)
         m_errors.record(kDuplicateLabelError);
     // A label given a value by EQU must get an address-sized number.
-    const mcs51::SplitWords split = mcs51::splitStatement(rest);
-    if (split.mnemonic == kEqu && readNumber(split.operand) >= NotANumber)
+    const auto operand = equOperand(rest);
+    if (operand && readNumber(*operand) >= NotANumber)
         m_errors.record(QStringLiteral(u"操作数非法"));
 }
 
 void Assembler51::encodeLine(const QString &line, const WordScan &scan)
 {
     const QString mnemonic = mcs51::standardMnemonic(scan.word);
-    const bool noAddress =
-        mnemonic == kOrg || mnemonic == kEqu || mcs51::splitStatement(scan.remainder).mnemonic == kEqu;
+    const bool noAddress = mnemonic == kOrg || mnemonic == kEqu || equOperand(scan.remainder).has_value();
     QString field = noAddress ? blankAddressField() : addressField(m_pc);
     mcs51::EncodeContext context{*m_image, m_labels, m_variables, m_errors};
     const mcs51::Encoded encoded = mcs51::encodeStatement(m_pc, scan.word, scan.remainder, context);
