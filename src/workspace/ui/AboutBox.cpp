@@ -131,9 +131,12 @@ bool AboutBox::eventFilter(QObject *watched, QEvent *event)
         if (watched != m_links[i])
             continue;
         if (event->type() == QEvent::MouseMove) {
+            // Taken here, or the box under the label would put both colours back.
             setLinkColours(i);
-        } else if (event->type() == QEvent::MouseButtonRelease &&
-                   static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
             openLink(QUrl(u"mailto:"_s + mailAddress(i)));
             return true;
         }

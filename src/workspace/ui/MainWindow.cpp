@@ -423,7 +423,7 @@ QList<EditorWindow *> MainWindow::editors() const
 
 int MainWindow::editorCount() const
 {
-    return static_cast<int>(editors().size());
+    return EditorWindow::openEditorCount(*this);
 }
 
 EditorWindow *MainWindow::activeEditor() const
@@ -468,14 +468,6 @@ EditorWindow *MainWindow::newEditorWindow()
     QMdiSubWindow *window = m_mdiArea->addSubWindow(editor);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->resize(640, 420);
-    connect(editor, &EditorWindow::undoRedoChanged, this, [this, editor](bool canUndo, bool canRedo) {
-        if (editor != activeEditor())
-            return;
-        setMenuEnabled(u"mEditUndo"_s, canUndo);
-        setToolbarButtonEnabled(u"Undo"_s, canUndo);
-        setMenuEnabled(u"mEditRedo"_s, canRedo);
-        setToolbarButtonEnabled(u"Redo"_s, canRedo);
-    });
     m_lastActiveEditor = editor;
     window->show();
     m_mdiArea->setActiveSubWindow(window);

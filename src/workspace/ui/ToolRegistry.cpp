@@ -26,7 +26,10 @@ QHash<QString, MenuCommand> &commands()
 
 void registerTool(const QString &name, ToolFactory factory)
 {
-    factories().insert(name, std::move(factory));
+    if (factory)
+        factories().insert(name, std::move(factory));
+    else
+        factories().remove(name);
 }
 
 ToolFactory toolFactory(const QString &name)
@@ -41,7 +44,10 @@ bool isToolRegistered(const QString &name)
 
 void registerMenuCommand(const QString &itemName, MenuCommand command)
 {
-    commands().insert(itemName, std::move(command));
+    if (command)
+        commands().insert(itemName, std::move(command));
+    else
+        commands().remove(itemName);
 }
 
 MenuCommand menuCommand(const QString &itemName)

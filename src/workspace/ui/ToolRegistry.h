@@ -14,6 +14,7 @@ class Workspace;
 // Makes the single instance of a tool window. The window is shown modeless by the main window;
 // its own close handling (restoreMainWindow for the locking group) runs when it is closed by the
 // user or unloaded by another window, and it is deleted afterwards.
+// An empty factory takes the name out of the registry again.
 using ToolFactory = std::function<QWidget *(Workspace &)>;
 void registerTool(const QString &name, ToolFactory factory);
 ToolFactory toolFactory(const QString &name);

@@ -1,0 +1,213 @@
+// Help pages, the FAQ in the text viewer, the About box with its links and the outside programs
+// of the Help menu.
+#include "MainWindowTestSupport.h"
+#include "workspace/FaqText.h"
+#include "workspace/ProductInfo.h"
+#include "workspace/ui/AboutBox.h"
+#include "workspace/ui/HelpWindow.h"
+#include "workspace/ui/Launchers.h"
+#include "workspace/ui/TextViewer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
+
+using namespace Qt::StringLiterals;
+using namespace tw;
+using namespace twtest;
+
+namespace
+{
+
+// Records what would have been started or opened, and puts PATH back afterwards.
+class HelpMenuTest : public MainWindowTest
+{
+  protected:
+    QStringList started;
+    QList<QUrl> opened;
+    QByteArray savedPath = qgetenv("PATH");
+
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        setProgramStarter([this](const QString &program, const QStringList &) {
+            started.append(program);
+            return true;
+        });
+        setLinkOpener([this](const QUrl &url) {
+            opened.append(url);
+            return true;
+        });
+    }
+
+    void TearDown() override
+    {
+        setProgramStarter({});
+        setLinkOpener({});
+        qputenv("PATH", savedPath);
+        MainWindowTest::TearDown();
+    }
+
+    // PATH holding only a folder with these (empty, executable) programs.
+    void pathWithPrograms(const QStringList &programs)
+    {
+        const QString bin = path(u"bin"_s);
+        QDir().mkpath(bin);
+        for (const QString &program : programs) {
+            QFile file(QDir(bin).filePath(program));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("#!/bin/sh\n");
+            file.close();
+            file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        qputenv("PATH", bin.toLocal8Bit());
+    }
+
+    static void moveMouseOver(QWidget *widget)
+    {
+        QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(widget, &move);
+    }
+};
+
+} // namespace
+
+TEST(FaqText, HoldsTheFourItemsWithTheirLineEnds)
+{
+    const QString text = faqText();
+    EXPECT_TRUE(
+        text.startsWith(u"    1. 当程序较长（大于1400行）时编译死机，不知何故？\r\n    答：Tarnwick允许"_s));
+    EXPECT_TRUE(text.endsWith(u"          300      0      A0H\r\n\r\n"_s));
+    EXPECT_TRUE(text.contains(u"        19200      1      FDH \r\n         9600      0      FDH\r\n"_s));
+    EXPECT_TRUE(text.contains(u"目标代码文件格式。\r\n\r\n    Tarnwick生成的 .BIN"_s));
+    EXPECT_TRUE(text.contains(u"也可以是位变量。\r\n\r\n    4. 为什么51系列"_s));
+    EXPECT_FALSE(text.contains(u"\n\n"_s)); // every line end is CR LF
+    EXPECT_EQ(text.count(u"\r\n"_s), 31);
+}
+
+TEST_F(HelpMenuTest, FaqAlwaysShowsTheSameTextUnderItsCaption)
+{
+    ASSERT_TRUE(window->triggerMenuItem(u"FAQ"_s));
+    auto *viewer = qobject_cast<TextViewer *>(window->toolWindow(QString::fromLatin1(ToolName::TextViewer)));
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->windowTitle(), u"FAQ"_s);
+    EXPECT_EQ(viewer->text(), faqText());
+    // Centred on the 1024x768 screen.
+    EXPECT_EQ(viewer->x(), (1024 - viewer->width()) / 2);
+
+    viewer->setWindowTitle(u"别的"_s);
+    viewer->setText(u"别的内容"_s);
+    window->triggerMenuItem(u"FAQ"_s);
+    EXPECT_EQ(viewer->windowTitle(), u"FAQ"_s);
+    EXPECT_EQ(viewer->text(), faqText());
+
+    // The viewer takes no part in the lock: an editor that opens leaves it open.
+    openFile(u"a.asm"_s, "NOP\r\n");
+    EXPECT_TRUE(window->isToolLoaded(QString::fromLatin1(ToolName::TextViewer)));
+}
+
+TEST_F(HelpMenuTest, HelpCommandsShowOurPagesInTheHelpWindow)
+{
+    ASSERT_TRUE(window->triggerMenuItem(u"sm"_s));
+    HelpWindow *help = window->helpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(help->browser()->source().toLocalFile().endsWith(u"help/manual.html"_s));
+    EXPECT_TRUE(help->browser()->toPlainText().contains(u"汇编语言格式"_s));
+
+    // A link to the other page follows inside the window; a web link goes to the desktop.
+    emit help->browser()->anchorClicked(QUrl(u"tutorial.html"_s));
+    EXPECT_TRUE(help->browser()->source().toLocalFile().endsWith(u"help/tutorial.html"_s));
+    emit help->browser()->anchorClicked(QUrl(u"https://example.org/"_s));
+    EXPECT_EQ(opened, QList<QUrl>{QUrl(u"https://example.org/"_s)});
+
+    window->triggerMenuItem(u"jc51"_s);
+    EXPECT_EQ(window->helpWindow(), help);
+    EXPECT_TRUE(help->browser()->toPlainText().contains(u"51 嵌入式系统教程"_s));
+
+    help->showPage(path(u"nowhere.html"_s));
+    EXPECT_TRUE(help->browser()->toPlainText().startsWith(u"找不到帮助文件"_s));
+}
+
+TEST_F(HelpMenuTest, CalculatorDownloadPageAndMailGoOutside)
+{
+    pathWithPrograms({u"xcalc"_s, u"galculator"_s});
+    window->triggerMenuItem(u"jsq"_s);
+    EXPECT_EQ(started, QStringList{path(u"bin/galculator"_s)}); // the first of the usual ones found
+
+    pathWithPrograms({});
+    qputenv("PATH", path(u"empty"_s).toLocal8Bit());
+    window->triggerMenuItem(u"jsq"_s);
+    EXPECT_EQ(started.size(), 1);
+    EXPECT_TRUE(prompter.calls().isEmpty()); // no calculator: the command just ends
+
+    window->triggerMenuItem(u"zxbb"_s);
+    window->triggerMenuItem(QString::fromLatin1(MailMenuName));
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_EQ(opened[0], QUrl(downloadUrl()));
+    EXPECT_EQ(opened[1].scheme(), u"mailto"_s);
+    EXPECT_EQ(opened[1].path(), mailAddress(0));
+}
+
+TEST_F(HelpMenuTest, AboutBoxLinksSwapColoursAndOpenMail)
+{
+    ASSERT_TRUE(window->triggerMenuItem(u"about"_s));
+    auto *about = qobject_cast<AboutBox *>(window->toolWindow(QString::fromLatin1(ToolName::About)));
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->windowTitle(), u"关于..."_s);
+    EXPECT_EQ(about->findChild<QLabel *>(u"lblTitle"_s)->text(), u"Tarnwick "_s + productVersion());
+    EXPECT_EQ(about->findChild<QLabel *>(u"lblDescription"_s)->text(),
+              u"    本软件适用于与MCS51兼容的各类单片机。"_s);
+    EXPECT_EQ(about->findChild<QPushButton *>(u"cmdSysInfo"_s)->text(), u"系统信息(&S)..."_s);
+    EXPECT_EQ(about->restingLinkColour(), QColor(u"#8080ff"_s));
+    EXPECT_EQ(about->hoverLinkColour(), QColor(u"#c00000"_s));
+
+    EXPECT_EQ(about->linkColour(0), AboutBox::restingLinkColour());
+    moveMouseOver(about->linkLabel(0));
+    EXPECT_EQ(about->linkColour(0), AboutBox::hoverLinkColour());
+    EXPECT_EQ(about->linkColour(1), AboutBox::restingLinkColour());
+    moveMouseOver(about->linkLabel(1));
+    EXPECT_EQ(about->linkColour(0), AboutBox::restingLinkColour());
+    EXPECT_EQ(about->linkColour(1), AboutBox::hoverLinkColour());
+    moveMouseOver(about);
+    EXPECT_EQ(about->linkColour(1), AboutBox::restingLinkColour());
+
+    QTest::mouseClick(about->linkLabel(1), Qt::LeftButton);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0], QUrl(u"mailto:"_s + mailAddress(1)));
+
+    QTest::mouseClick(about->findChild<QPushButton *>(u"cmdOK"_s), Qt::LeftButton);
+    EXPECT_FALSE(window->isToolLoaded(QString::fromLatin1(ToolName::About)));
+
+    // Editors close the About box.
+    window->triggerMenuItem(u"about"_s);
+    openFile(u"a.asm"_s, "NOP\r\n");
+    EXPECT_FALSE(window->isToolLoaded(QString::fromLatin1(ToolName::About)));
+}
+
+TEST_F(HelpMenuTest, SystemInformationStartsTheToolOrSaysItIsMissing)
+{
+    window->triggerMenuItem(u"about"_s);
+    auto *about = qobject_cast<AboutBox *>(window->toolWindow(QString::fromLatin1(ToolName::About)));
+    ASSERT_NE(about, nullptr);
+    qputenv("PATH", path(u"empty"_s).toLocal8Bit());
+    QTest::mouseClick(about->findChild<QPushButton *>(u"cmdSysInfo"_s), Qt::LeftButton);
+    ASSERT_EQ(prompter.calls().size(), 1);
+    EXPECT_EQ(prompter.calls()[0].text, u"此时系统信息不可用"_s);
+    EXPECT_EQ(prompter.calls()[0].style, 0);
+    EXPECT_EQ(prompter.calls()[0].title, QString());
+    EXPECT_TRUE(started.isEmpty());
+
+    pathWithPrograms({u"hardinfo"_s});
+    about->startSystemInfo();
+    EXPECT_EQ(started, QStringList{path(u"bin/hardinfo"_s)});
+    setProgramStarter([](const QString &, const QStringList &) { return false; });
+    about->startSystemInfo();
+    EXPECT_EQ(prompter.messageTexts().size(), 2);
+}

@@ -1,0 +1,381 @@
+// The main window on screen: its start state, the commands of its menus and toolbar, and the
+// lock and restore of the tool windows through the real widgets.
+#include "MainWindowTestSupport.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPrinter>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+
+using namespace Qt::StringLiterals;
+using namespace tw;
+using namespace twtest;
+
+TEST_F(MainWindowTest, StartsWithTheDesignedMenusToolbarAndPanels)
+{
+    EXPECT_EQ(window->windowTitle(), u"Tarnwick"_s);
+    EXPECT_EQ(window->menuAction(u"mFileNew"_s)->text(), u"新建[&N]"_s);
+    EXPECT_EQ(window->menuAction(u"mFileNew"_s)->shortcut(), QKeySequence(u"Ctrl+N"_s));
+    EXPECT_EQ(window->menuAction(u"mEditFindzf"_s)->shortcut(), QKeySequence(u"Ctrl+F"_s));
+    EXPECT_EQ(window->menuAction(u"mEditRedo"_s)->text(), u"重复[&R]键入"_s);
+    EXPECT_EQ(window->topMenu(u"mCompasm"_s)->title(), u"汇编"_s);
+
+    EXPECT_FALSE(topMenuShown(u"mEdit"_s));
+    EXPECT_FALSE(topMenuShown(u"mWindow"_s));
+    EXPECT_TRUE(topMenuShown(u"mFile"_s));
+    // Items of the hidden Edit menu are switched off, so their shortcuts cannot run.
+    EXPECT_FALSE(actionEnabled(u"mEditUndo"_s));
+    EXPECT_FALSE(actionEnabled(u"mEditSelAll"_s));
+    for (const char *item : {"mFileSave", "mFileSaveAs", "mFileCloseAll", "mFilePrint"})
+        EXPECT_FALSE(actionEnabled(QString::fromLatin1(item))) << item;
+    EXPECT_TRUE(actionEnabled(u"mFileNew"_s));
+    EXPECT_FALSE(window->menuAction(u"ISP"_s)->isVisible());
+    EXPECT_FALSE(window->menuAction(u"ISP"_s)->isEnabled());
+    EXPECT_FALSE(window->menuAction(u"mfile3"_s)->isVisible());
+    EXPECT_TRUE(window->menuAction(u"mViewToolbar"_s)->isChecked());
+    EXPECT_TRUE(window->menuAction(u"mViewStat"_s)->isChecked());
+    EXPECT_TRUE(window->menuAction(QString::fromLatin1(MailMenuName))->isVisible());
+
+    EXPECT_EQ(window->toolBar()->actions().size(), 21);
+    EXPECT_EQ(enabledToolbarKeys(), idleKeys());
+    EXPECT_TRUE(window->toolbarAction(4)->isSeparator());
+    EXPECT_EQ(window->toolbarAction(14)->objectName(), u"Zt"_s);
+    EXPECT_FALSE(window->toolbarAction(14)->icon().isNull());
+
+    const QStringList panels = {QString(),    u"外中断0"_s, u"定时器0"_s,  u"外中断1"_s,
+                                u"定时器1"_s, u"串行口"_s,  u"CPU 状态"_s, u"WDT状态"_s};
+    for (int panel = 1; panel <= 8; ++panel)
+        EXPECT_EQ(window->statusPanel(panel)->text(), panels[panel - 1]) << panel;
+    window->setStatusText(3, u"定时器0：响应中断"_s);
+    EXPECT_EQ(window->statusPanel(3)->text(), u"定时器0：响应中断"_s);
+    EXPECT_EQ(window->statusText(3), u"定时器0：响应中断"_s);
+    EXPECT_EQ(window->editorCount(), 0);
+    EXPECT_TRUE(prompter.calls().isEmpty());
+}
+
+TEST_F(MainWindowTest, ASwitchedOffTopMenuBlocksTheShortcutsOfItsItems)
+{
+    QApplication::setActiveWindow(window.get());
+    window->setMenuEnabled(u"mFile"_s, false);
+    EXPECT_FALSE(actionEnabled(u"mFileNew"_s));
+    EXPECT_FALSE(window->triggerMenuItem(u"mFileNew"_s));
+    QTest::keyClick(window.get(), Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(window->editorCount(), 0);
+
+    window->setMenuEnabled(u"mFile"_s, true);
+    EXPECT_TRUE(actionEnabled(u"mFileNew"_s));
+    QTest::keyClick(window.get(), Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(window->editorCount(), 1);
+    EXPECT_EQ(window->activeEditor()->windowTitle(), u"源程序编辑"_s);
+
+    // A hidden submenu entry stays off even under an enabled menu; so does a disabled item.
+    window->setMenuEnabled(u"mFileNew"_s, false);
+    EXPECT_FALSE(actionEnabled(u"mFileNew"_s));
+    window->setMenuEnabled(u"mFile"_s, false);
+    window->setMenuEnabled(u"mFile"_s, true);
+    EXPECT_FALSE(actionEnabled(u"mFileNew"_s));
+    // The toolbar's New still works.
+    EXPECT_TRUE(window->clickToolbarButton(u"New"_s));
+    EXPECT_EQ(window->editorCount(), 2);
+}
+
+TEST_F(MainWindowTest, OpenCommandsUseTheirDialogsAndFocusAnOpenFile)
+{
+    writeBytes(path(u"a.asm"_s), "MOV A,#1\r\n");
+    prompter.answerFile(path(u"a.asm"_s));
+    ASSERT_TRUE(window->triggerMenuItem(u"mFileOpen"_s));
+    ASSERT_EQ(window->editorCount(), 1);
+    EditorWindow *first = window->activeEditor();
+    EXPECT_EQ(first->windowTitle(), path(u"a.asm"_s));
+    EXPECT_EQ(first->openFile(), path(u"a.asm"_s));
+    EXPECT_EQ(first->editor()->toPlainText(), u"MOV A,#1\n"_s);
+    EXPECT_FALSE(first->hasChanged());
+    EXPECT_TRUE(topMenuShown(u"mEdit"_s));
+    // Every button but Undo and Redo, which follow the editor's undo state.
+    EXPECT_EQ(enabledToolbarKeys().size(), 12);
+    EXPECT_FALSE(enabledToolbarKeys().contains(u"Undo"_s));
+
+    window->triggerMenuItem(u"mFileNew"_s);
+    ASSERT_NE(window->activeEditor(), first);
+    prompter.answerFile(path(u"a.asm"_s));
+    window->triggerMenuItem(u"mFileOpen"_s);
+    EXPECT_EQ(window->editorCount(), 2);
+    EXPECT_EQ(window->activeEditor(), first);
+
+    prompter.answerFile(path(u"missing.err"_s));
+    window->triggerMenuItem(u"err0"_s);
+    prompter.answerFile(QString());
+    window->triggerMenuItem(u"lst"_s);
+    EXPECT_EQ(window->editorCount(), 2);
+
+    const QList<ScriptedPrompter::Call> &calls = prompter.calls();
+    ASSERT_EQ(calls.size(), 5);
+    EXPECT_EQ(calls[0].title, u"打开源程序文件"_s);
+    EXPECT_TRUE(calls[0].text.startsWith(u" 源程序文件(*.asm)"_s));
+    EXPECT_EQ(calls[2].title, u"打开编译信息文件"_s);
+    EXPECT_EQ(calls[3].kind, ScriptedPrompter::Kind::Message);
+    EXPECT_EQ(calls[3].text, u"文件不存在!"_s);
+    EXPECT_EQ(calls[3].title, u"打开编译信息文件"_s);
+    EXPECT_EQ(calls[3].style, 0);
+    EXPECT_EQ(calls[4].title, u"打开列表文件"_s);
+    EXPECT_TRUE(calls[4].text.contains(u"*.lst"_s));
+}
+
+TEST_F(MainWindowTest, CloseAllAndExitStopAtTheFirstCancel)
+{
+    EditorWindow *a = openFile(u"a.asm"_s, "NOP\r\n");
+    EditorWindow *b = openFile(u"b.asm"_s, "RET\r\n");
+    a->editor()->insertPlainText(u"X"_s);
+    b->editor()->insertPlainText(u"Y"_s);
+    ASSERT_TRUE(a->hasChanged() && b->hasChanged());
+
+    prompter.answerMessage(MsgAnswer::Cancel);
+    EXPECT_FALSE(window->closeAllEditors());
+    EXPECT_EQ(window->editorCount(), 2);
+    EXPECT_EQ(prompter.messageTexts().size(), 1);
+
+    // Exit asks like closing the frame; Cancel keeps the program running.
+    prompter.answerMessage(MsgAnswer::No);
+    prompter.answerMessage(MsgAnswer::Cancel);
+    window->triggerMenuItem(u"mFileExit"_s);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->editorCount(), 1);
+    EXPECT_EQ(readBytes(path(u"a.asm"_s)) + readBytes(path(u"b.asm"_s)), QByteArray("NOP\r\nRET\r\n"));
+
+    prompter.answerMessage(MsgAnswer::No);
+    window->triggerMenuItem(u"mFileExit"_s);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->editorCount(), 0);
+    EXPECT_EQ(enabledToolbarKeys(), idleKeys());
+    EXPECT_FALSE(topMenuShown(u"mEdit"_s));
+}
+
+TEST_F(MainWindowTest, ToolWindowsLockAndRestoreTheRealWindow)
+{
+    registerStandIns();
+    for (const QString &tool : lockingTools()) {
+        window->showTool(tool);
+        ASSERT_TRUE(window->isToolLoaded(tool)) << qPrintable(tool);
+        EXPECT_TRUE(enabledToolbarKeys().isEmpty()) << qPrintable(tool);
+        EXPECT_FALSE(topMenuEnabled(u"comFZ"_s)) << qPrintable(tool);
+        EXPECT_FALSE(actionEnabled(u"jsq"_s)) << qPrintable(tool);
+        EXPECT_FALSE(actionEnabled(u"mFileOpen"_s)) << qPrintable(tool);
+        EXPECT_FALSE(window->clickToolbarButton(u"New"_s));
+        // The user closes it with its close box: the window goes, the main window comes back.
+        window->toolWindow(tool)->close();
+        EXPECT_FALSE(window->isToolLoaded(tool)) << qPrintable(tool);
+        EXPECT_EQ(enabledToolbarKeys(), idleKeys()) << qPrintable(tool);
+        EXPECT_FALSE(topMenuShown(u"mEdit"_s)) << qPrintable(tool);
+        EXPECT_TRUE(actionEnabled(u"jsq"_s)) << qPrintable(tool);
+    }
+
+    // With an editor open the hiding windows give the Edit menu back too.
+    openFile(u"c.asm"_s, "NOP\r\n");
+    window->showTool(QString::fromLatin1(ToolName::Library));
+    EXPECT_FALSE(topMenuShown(u"mEdit"_s));
+    window->showTool(QString::fromLatin1(ToolName::Simulator)); // replaces the library window
+    EXPECT_FALSE(window->isToolLoaded(QString::fromLatin1(ToolName::Library)));
+    EXPECT_TRUE(topMenuShown(u"mEdit"_s));
+    EXPECT_FALSE(topMenuEnabled(u"mEdit"_s));
+    EXPECT_FALSE(actionEnabled(u"mEditCopy"_s));
+    // An editor that opens closes the tool and leaves the editing state.
+    openFile(u"d.asm"_s, "RET\r\n");
+    EXPECT_FALSE(window->isToolLoaded(QString::fromLatin1(ToolName::Simulator)));
+    EXPECT_TRUE(actionEnabled(u"mEditCopy"_s));
+    EXPECT_EQ(enabledToolbarKeys().size(), 12);
+    flushDeletes();
+    unregisterStandIns();
+}
+
+TEST_F(MainWindowTest, AToolThatUnloadsItselfFromItsOwnHandlerIsDeletedAfterwards)
+{
+    const QString name = QString::fromLatin1(ToolName::Conversion);
+    registerTool(name, [name](Workspace &workspace) {
+        auto *tool = new StandInTool(workspace, name);
+        auto *button = new QPushButton(u"完成"_s, tool);
+        QObject::connect(button, &QPushButton::clicked, tool, [&workspace, name, tool] {
+            workspace.unloadTool(name);
+            tool->setWindowTitle(u"still here"_s); // the handler goes on after its window unloaded
+        });
+        return tool;
+    });
+    window->showTool(name);
+    QPointer<QWidget> tool = window->toolWindow(name);
+    ASSERT_TRUE(tool);
+    QTest::mouseClick(tool->findChild<QPushButton *>(), Qt::LeftButton);
+    EXPECT_FALSE(window->isToolLoaded(name));
+    EXPECT_EQ(enabledToolbarKeys(), idleKeys());
+    ASSERT_TRUE(tool);
+    flushDeletes();
+    EXPECT_FALSE(tool);
+    // The next use makes a fresh window.
+    window->showTool(name);
+    EXPECT_TRUE(window->isToolLoaded(name));
+    EXPECT_NE(window->toolWindow(name), nullptr);
+    window->unloadTool(name);
+    flushDeletes();
+    registerTool(name, {});
+}
+
+TEST_F(MainWindowTest, CommandsOfOtherSubsystemsGoThroughTheRegistry)
+{
+    window->triggerMenuItem(u"htb"_s);
+    EXPECT_EQ(prompter.messageTexts(), QStringList{u"该功能尚未提供。"_s});
+
+    registerStandIns();
+    window->triggerMenuItem(u"htb"_s); // default: the conversion window
+    EXPECT_TRUE(window->isToolLoaded(QString::fromLatin1(ToolName::Conversion)));
+    window->unloadTool(QString::fromLatin1(ToolName::Conversion));
+
+    QString seen;
+    registerMenuCommand(u"assembler48"_s, [&seen](Workspace &workspace) {
+        seen = workspace.currentBinPath();
+        workspace.showTool(QString::fromLatin1(ToolName::Assembler));
+    });
+    window->setCurrentBinPath(u"/tmp/x.bin"_s);
+    window->triggerMenuItem(u"assembler48"_s);
+    EXPECT_EQ(seen, u"/tmp/x.bin"_s);
+    EXPECT_TRUE(window->isToolLoaded(QString::fromLatin1(ToolName::Assembler)));
+    window->unloadTool(QString::fromLatin1(ToolName::Assembler));
+    // The toolbar's asm key runs the MCS-51 assembly command.
+    EXPECT_TRUE(window->clickToolbarButton(u"asm"_s));
+    EXPECT_TRUE(window->isToolLoaded(QString::fromLatin1(ToolName::Assembler)));
+    window->unloadTool(QString::fromLatin1(ToolName::Assembler));
+    registerMenuCommand(u"assembler48"_s, {});
+    flushDeletes();
+    unregisterStandIns();
+}
+
+TEST_F(MainWindowTest, EditCommandsActOnTheActiveEditorOnly)
+{
+    // No editor: the toolbar's edit buttons are off and the Edit menu cannot be reached.
+    EXPECT_FALSE(window->clickToolbarButton(u"Copy"_s));
+    EXPECT_FALSE(window->triggerMenuItem(u"mEditSelAll"_s));
+
+    EditorWindow *editor = openFile(u"e.asm"_s, "ABC\r\nDEF\r\n");
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->setText(u"kept"_s);
+    window->triggerMenuItem(u"mEditCopy"_s); // empty selection
+    window->triggerMenuItem(u"mEditCut"_s);
+    EXPECT_EQ(clipboard->text(), u"kept"_s);
+    EXPECT_EQ(editor->editor()->toPlainText(), u"ABC\nDEF\n"_s);
+
+    window->triggerMenuItem(u"mEditSelAll"_s);
+    EXPECT_EQ(editor->editor()->textCursor().selectedText().size(), 8);
+    window->triggerMenuItem(u"mEditCopy"_s);
+    EXPECT_EQ(clipboard->text(), u"ABC\nDEF\n"_s);
+
+    QTextCursor cursor = editor->editor()->textCursor();
+    cursor.setPosition(4);
+    cursor.setPosition(7, QTextCursor::KeepAnchor);
+    editor->editor()->setTextCursor(cursor);
+    window->clickToolbarButton(u"Cut"_s);
+    EXPECT_EQ(clipboard->text(), u"DEF"_s);
+    EXPECT_EQ(editor->editor()->toPlainText(), u"ABC\n\n"_s);
+    EXPECT_TRUE(editor->hasChanged());
+
+    cursor = editor->editor()->textCursor();
+    cursor.setPosition(0);
+    editor->editor()->setTextCursor(cursor);
+    window->triggerMenuItem(u"mEditPaste"_s);
+    EXPECT_EQ(editor->editor()->toPlainText(), u"DEFABC\n\n"_s);
+
+    EXPECT_TRUE(actionEnabled(u"mEditUndo"_s));
+    window->clickToolbarButton(u"Undo"_s);
+    EXPECT_EQ(editor->editor()->toPlainText(), u"ABC\n\n"_s);
+    EXPECT_TRUE(actionEnabled(u"mEditRedo"_s));
+    window->triggerMenuItem(u"mEditRedo"_s);
+    EXPECT_EQ(editor->editor()->toPlainText(), u"DEFABC\n\n"_s);
+    EXPECT_FALSE(actionEnabled(u"mEditRedo"_s));
+}
+
+TEST_F(MainWindowTest, ViewTogglesAndWindowArrangement)
+{
+    for (int round = 0; round < 2; ++round) {
+        window->triggerMenuItem(u"mViewToolbar"_s);
+        EXPECT_EQ(window->toolBar()->isVisible(), round == 1);
+        EXPECT_EQ(window->menuAction(u"mViewToolbar"_s)->isChecked(), round == 1);
+        window->triggerMenuItem(u"mViewStat"_s);
+        EXPECT_EQ(window->statusBar()->isVisible(), round == 1);
+        EXPECT_EQ(window->state().isChecked(u"mViewStat"_s), round == 1);
+    }
+    // Clicking the real menu entry toggles the same way.
+    window->menuAction(u"mViewToolbar"_s)->trigger();
+    EXPECT_FALSE(window->toolBar()->isVisible());
+    EXPECT_FALSE(window->menuAction(u"mViewToolbar"_s)->isChecked());
+
+    openFile(u"a.asm"_s, "NOP\r\n");
+    openFile(u"b.asm"_s, "NOP\r\n");
+    window->triggerMenuItem(u"mWindowTitle"_s);
+    const QList<QMdiSubWindow *> windows = window->mdiArea()->subWindowList();
+    ASSERT_EQ(windows.size(), 2);
+    EXPECT_FALSE(windows[0]->geometry().intersects(windows[1]->geometry()));
+    window->triggerMenuItem(u"mWindowCa"_s);
+    EXPECT_TRUE(windows[0]->geometry().intersects(windows[1]->geometry()));
+    // The Window menu lists the open windows after its two items.
+    QMenu *menu = window->topMenu(u"mWindow"_s);
+    emit menu->aboutToShow();
+    EXPECT_TRUE(menu->actions().last()->text().endsWith(path(u"b.asm"_s)));
+}
+
+TEST_F(MainWindowTest, PrintsTheSelectionOrEverythingAndReportsAFailure)
+{
+    EXPECT_FALSE(window->clickToolbarButton(u"Print"_s));
+    EditorWindow *editor = openFile(u"p.asm"_s, "LINE1\r\nLINE2\r\n");
+    window->printer()->setOutputFormat(QPrinter::PdfFormat);
+    window->printer()->setOutputFileName(path(u"out.pdf"_s));
+
+    prompter.answerPrint(std::nullopt); // cancelled: nothing printed, nothing said
+    window->triggerMenuItem(u"mFilePrint"_s);
+    EXPECT_FALSE(QFile::exists(path(u"out.pdf"_s)));
+
+    prompter.answerPrint(PrintChoice{PrintRange::All, 1});
+    window->clickToolbarButton(u"Print"_s);
+    EXPECT_EQ(window->lastPrintedText(), u"LINE1\nLINE2\n"_s);
+    EXPECT_TRUE(readBytes(path(u"out.pdf"_s)).startsWith("%PDF"));
+
+    QTextCursor cursor = editor->editor()->textCursor();
+    cursor.setPosition(2);
+    cursor.setPosition(9, QTextCursor::KeepAnchor);
+    editor->editor()->setTextCursor(cursor);
+    prompter.answerPrint(PrintChoice{PrintRange::Selection, 1});
+    window->triggerMenuItem(u"mFilePrint"_s);
+    EXPECT_EQ(window->lastPrintedText(), u"NE1\nLIN"_s);
+    EXPECT_TRUE(prompter.messageTexts().isEmpty());
+
+    window->printer()->setOutputFileName(path(u"no/such/folder/out.pdf"_s));
+    prompter.answerPrint(PrintChoice{PrintRange::All, 1});
+    window->triggerMenuItem(u"mFilePrint"_s);
+    EXPECT_EQ(prompter.messageTexts(), QStringList{u"打印失败，请检查打印机。"_s});
+
+    prompter.answerPrintSetup(false);
+    window->triggerMenuItem(u"mPrintSet"_s);
+    EXPECT_EQ(prompter.calls().last().kind, ScriptedPrompter::Kind::PrintSetup);
+}
+
+TEST_F(MainWindowTest, FontDialogCopiesTheChoiceOrLeavesTheFont)
+{
+    EditorWindow *editor = openFile(u"f.asm"_s, "NOP\r\n");
+    const QFont before = editor->editor()->font();
+    prompter.answerFont(std::nullopt);
+    window->clickToolbarButton(u"Zt"_s);
+    EXPECT_EQ(editor->editor()->font(), before);
+
+    FontChoice choice;
+    choice.family = before.family();
+    choice.pointSize = 17;
+    choice.bold = true;
+    choice.italic = true;
+    prompter.answerFont(choice);
+    window->clickToolbarButton(u"Zt"_s);
+    EXPECT_EQ(editor->editor()->font().pointSizeF(), 17);
+    EXPECT_TRUE(editor->editor()->font().bold());
+    EXPECT_TRUE(editor->editor()->font().italic());
+}
