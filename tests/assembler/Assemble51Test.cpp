@@ -213,7 +213,7 @@ TEST(Assemble51, FatalFailuresLeaveNothingStale)
     EXPECT_EQ(missing.failureMessage, u"规格化出错，请检查你的源程序！"_qs);
 }
 
-TEST(Assemble51, LabelLimit)
+TEST(Assemble51, TableLimits)
 {
     QString source;
     for (int i = 0; i < 2048; ++i)
@@ -223,6 +223,22 @@ TEST(Assemble51, LabelLimit)
     SourceRun over(source + u"ONEMORE: NOP\r\n"_qs);
     EXPECT_FALSE(over.assemble().completed);
     EXPECT_EQ(over.result.failureMessage, u"源程序中使用的标号数目太多！\r\n本软件限定标号数目最大为2048"_qs);
+
+    // 1024 variables and 1024 re-definitions fit; one more of either stops the run with a message.
+    QString variables;
+    QString duplicates;
+    for (int i = 0; i < 1024; ++i) {
+        variables += QStringLiteral("V%1 EQU %2\r\n").arg(i).arg(i % 256);
+        duplicates += QStringLiteral("V%1: NOP\r\nV%1: NOP\r\n").arg(i);
+    }
+    for (const QString &text : {variables, duplicates}) {
+        SourceRun fits(text);
+        EXPECT_TRUE(fits.assemble().completed) << fits.result.failureMessage.toStdString();
+        SourceRun beyond(text + u"VLAST EQU 1\r\nV0: NOP\r\n"_qs);
+        EXPECT_FALSE(beyond.assemble().completed);
+        EXPECT_EQ(beyond.result.failureMessage, u"汇编失败，存在有不可识别的语句！"_qs);
+        EXPECT_FALSE(beyond.exists("bin"));
+    }
 }
 
 TEST(Assemble51, TidiedSourceAssemblesTheSame)
