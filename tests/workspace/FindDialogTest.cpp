@@ -100,7 +100,7 @@ TEST_F(FindDialogTest, ByTextHonoursMatchCaseAndFindNext)
     EXPECT_EQ(findPos(), 0);
     EXPECT_FALSE(button("findNextButton")->isEnabled());
     EXPECT_FALSE(button("replaceButton")->isEnabled());
-    EXPECT_EQ(selectedText(editor), QStringLiteral("MOV"));      // the selection stays where it was
+    EXPECT_EQ(selectedText(editor), QStringLiteral("MOV")); // the selection stays where it was
     dialog->findNext(); // after a miss the search starts from the top again
     EXPECT_EQ(findPos(), 8);
 }
@@ -153,6 +153,9 @@ TEST_F(FindDialogTest, CancelClosesAndFindPosSurvives)
     EXPECT_FALSE(button("findButton")->isEnabled());
     EXPECT_FALSE(button("findNextButton")->isEnabled());
     EXPECT_EQ(findPos(), 27);
+    dialog->start(FindDialog::Mode::ByText); // opened again over the same text
+    EXPECT_TRUE(button("findButton")->isEnabled());
+    EXPECT_FALSE(button("findNextButton")->isEnabled());
 
     // With no editor a search does nothing.
     FindDialog orphan([] { return static_cast<EditorWindow *>(nullptr); });

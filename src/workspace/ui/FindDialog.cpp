@@ -81,6 +81,8 @@ void FindDialog::start(Mode mode)
         selected.replace(QChar::ParagraphSeparator, u'\n');
         m_findText->setText(selected);
     }
+    // A dialog closed and opened again keeps its text but not the enabled Find.
+    m_findButton->setEnabled(!m_findText->text().isEmpty());
     show();
 }
 
