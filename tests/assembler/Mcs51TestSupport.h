@@ -3,15 +3,16 @@
 // told, a small two-pass assembly of normalised lines through the sizer and encoder, and the
 // translation of such a program into as31's syntax.
 #include "assembler/Numbers.h"
+#include "assembler/mcs51/Aliases.h"
 #include "assembler/mcs51/Encoder.h"
 #include "assembler/mcs51/Sizer.h"
 #include "assembler/mcs51/Symbols.h"
 #include "common/CodeImage.h"
 
 #include <QMap>
-#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <memory>
 
 namespace twtest
@@ -45,6 +46,13 @@ inline Statement parseStatement(const QString &line)
     return s;
 }
 
+// The word after a name in "NAME EQU value", "NAME BIT value" or "NAME 等值 value", else "".
+inline QString definitionWord(const Statement &s)
+{
+    const QString word = s.rest.section(u'\t', 0, 0);
+    return tw::mcs51::standardMnemonic(word) == u"EQU" ? word : QString();
+}
+
 // What the small assembly below produced: bytes by address, and every error message.
 struct MiniAssembly {
     std::unique_ptr<tw::CodeImage> image = std::make_unique<tw::CodeImage>();
@@ -64,8 +72,8 @@ inline std::unique_ptr<MiniAssembly> assembleLines(const QStringList &lines)
         const Statement s = parseStatement(line);
         if (!s.label.isEmpty())
             result->labels.define(s.label, pc);
-        if (s.rest.startsWith(u"EQU\t") || s.rest.startsWith(u"BIT\t"))
-            result->variables.set(s.word, s.rest.mid(4));
+        if (!definitionWord(s).isEmpty())
+            result->variables.set(s.word, s.rest.section(u'\t', 1, 1));
         pc = tw::mcs51::nextAddress(pc, s.word, s.rest, result->variables);
     }
     result->variables.clear();
@@ -83,29 +91,39 @@ inline std::unique_ptr<MiniAssembly> assembleLines(const QStringList &lines)
     return result;
 }
 
-// The same program in as31's syntax: directives with a dot, "$" as "*", quoted DB text in double
-// quotes, and a variable defined by BIT as a flag.
+// The same program in as31's syntax: standard mnemonics, directives with a dot, "$" as "*", quoted
+// DB text in double quotes, Chinese register names in their standard form, and a variable defined
+// by BIT as a flag.
 inline QString toAs31(const QStringList &lines)
 {
     QString out;
     for (const QString &line : lines) {
         const Statement s = parseStatement(line);
-        QString rest = s.rest;
-        QString word = s.word;
-        if (rest.startsWith(u"EQU\t") || rest.startsWith(u"BIT\t")) {
-            const bool flag = rest.startsWith(u"BIT");
-            out += (flag ? QStringLiteral("\t.flag ") : QStringLiteral("\t.equ ")) + word +
-                   QStringLiteral(", ") + rest.mid(4) + QStringLiteral("\r\n");
+        const QString definition = definitionWord(s);
+        if (!definition.isEmpty()) {
+            const QString directive =
+                definition == u"BIT" ? QStringLiteral("\t.flag ") : QStringLiteral("\t.equ ");
+            out += directive + s.word + QStringLiteral(", ") + s.rest.section(u'\t', 1, 1) +
+                   QStringLiteral("\r\n");
             continue;
         }
+        QString word = tw::mcs51::standardMnemonic(s.word);
         if (word == u"ORG" || word == u"DB" || word == u"DW" || word == u"END")
             word = u'.' + word;
-        rest.replace(u'\'', u'"');
-        static const QRegularExpression dollar(QStringLiteral("(^|[,\\t])\\$($|[,\\t])"));
-        rest.replace(dollar, QStringLiteral("\\1*\\2"));
+        const qsizetype comment = s.rest.indexOf(u';');
+        QStringList operands = s.rest.left(comment).split(u',');
+        for (QString &operand : operands) {
+            if (operand == u"$")
+                operand = u'*';
+            else if (operand.startsWith(u'\'') && operand.endsWith(u'\''))
+                operand = u'"' + operand.mid(1, operand.size() - 2) + u'"';
+            else if (std::any_of(operand.cbegin(), operand.cend(),
+                                 [](QChar c) { return c.unicode() > 0x7F; }))
+                operand = tw::mcs51::standardRegister(operand);
+        }
         if (!s.label.isEmpty())
             out += s.label + u':';
-        out += u'\t' + word + u'\t' + rest + QStringLiteral("\r\n");
+        out += u'\t' + word + u'\t' + operands.join(u',') + QStringLiteral("\r\n");
     }
     return out;
 }
