@@ -148,4 +148,42 @@ FeedResult feedReceivedByte(Cpu51 &cpu, std::string &pending, NinthBitRule rule)
     return receiveSerialByte(cpu, byte, rule) ? FeedResult::Taken : FeedResult::Lost;
 }
 
+int SerialPages::takeTransmits(Cpu51 &cpu)
+{
+    for (std::uint32_t k = 0; k < cpu.transmitCount; ++k) {
+        const Cpu51::TransmitRecord &record = cpu.transmits[k];
+        modeDigit.assign(1, static_cast<char>('0' + record.mode));
+        if (!record.sent)
+            continue;
+        transmitRate = crystalEmpty ? std::string() : rateText(record.rate);
+        transmitLog += transmitText(record);
+    }
+    cpu.transmitCount = 0;
+    const int stopped = cpu.baudGeneratorStopped;
+    cpu.baudGeneratorStopped = 0;
+    return stopped;
+}
+
+std::string_view SerialPages::send(Cpu51 &cpu)
+{
+    if (pending.size() % 2) {
+        feeding = false;
+        return kOddHexDigitsMessage;
+    }
+    const SerialRate r = serialRate(cpu, SerialSide::Receive);
+    modeDigit.assign(1, static_cast<char>('0' + r.mode));
+    if (r.running)
+        receiveRate = crystalEmpty ? std::string() : rateText(r.rate);
+    feeding = true;
+    return r.running ? std::string_view() : baudGeneratorMessage(r.timer);
+}
+
+FeedResult SerialPages::feederTick(Cpu51 &cpu)
+{
+    const FeedResult result = feedReceivedByte(cpu, pending, rule);
+    if (result == FeedResult::Finished)
+        feeding = false;
+    return result;
+}
+
 } // namespace tw

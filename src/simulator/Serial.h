@@ -50,4 +50,29 @@ enum class FeedResult {
 // over (typed while a transfer ran) is dropped and the feeder finishes.
 FeedResult feedReceivedByte(Cpu51 &cpu, std::string &pending, NinthBitRule rule);
 
+// The texts of the transmit and receive pages and the feeder's state, apart from the widgets:
+// the window mirrors these strings into its boxes and runs feederTick() on its 1 s timer
+// while feeding is set.
+struct SerialPages {
+    std::string transmitLog;  // bytes the program sent ("清空" empties it)
+    std::string modeDigit;    // the serial mode of the last transmit or receive set-up
+    std::string transmitRate; // rate boxes: empty while the crystal box is empty
+    std::string receiveRate;
+    std::string pending; // hex digits still to be sent to the program
+    NinthBitRule rule = NinthBitRule::None;
+    bool crystalEmpty = false;
+    bool feeding = false;
+
+    // Moves the CPU's transmit records into the texts. Returns the baud-rate generator an
+    // instruction found stopped (1 or 2; 0 none) and clears that record: the window shows
+    // its message and stops a run in progress.
+    int takeTransmits(Cpu51 &cpu);
+    // "发送": an odd number of digits stops the feeder and returns kOddHexDigitsMessage;
+    // otherwise sets up the receive side and starts feeding, returning the stopped baud-rate
+    // generator's message or an empty text.
+    std::string_view send(Cpu51 &cpu);
+    // One second of the feeder; Finished switches it off.
+    FeedResult feederTick(Cpu51 &cpu);
+};
+
 } // namespace tw

@@ -9,23 +9,6 @@ using twtest::Board;
 namespace
 {
 
-// The transmit box's text and the last mode/rate boxes, as the window builds them.
-struct TransmitPage {
-    std::string log, mode, rate;
-    void take(Cpu51 &cpu)
-    {
-        for (std::uint32_t k = 0; k < cpu.transmitCount; ++k) {
-            const Cpu51::TransmitRecord &r = cpu.transmits[k];
-            mode = std::string(1, static_cast<char>('0' + r.mode));
-            if (r.sent) {
-                log += transmitText(r);
-                rate = rateText(r.rate);
-            }
-        }
-        cpu.transmitCount = 0;
-    }
-};
-
 // MOV TMOD,#20h; MOV TH1,#th1; SETB TR1; MOV SCON,#50h; MOV SBUF,#41h.
 Board timer1Setup(std::uint8_t th1, double crystal)
 {
@@ -40,18 +23,18 @@ Board timer1Setup(std::uint8_t th1, double crystal)
 TEST(SerialTransmit, Timer1ModeOneRates)
 {
     Board board = timer1Setup(0xFD, 11.0592);
-    TransmitPage page;
-    page.take(*board.cpu);
-    EXPECT_EQ(page.log, "41 ");
-    EXPECT_EQ(page.mode, "1");
-    EXPECT_EQ(page.rate, "9600");
+    SerialPages page;
+    page.takeTransmits(*board.cpu);
+    EXPECT_EQ(page.transmitLog, "41 ");
+    EXPECT_EQ(page.modeDigit, "1");
+    EXPECT_EQ(page.transmitRate, "9600");
     EXPECT_EQ(board.sfr(Sfr::SCON), 0x52); // TI
     EXPECT_EQ(board.cpu->baudGeneratorStopped, 0);
 
     Board slow = timer1Setup(0xF3, 12);
     page = {};
-    page.take(*slow.cpu);
-    EXPECT_EQ(page.rate, "2403.84375"); // the timer rate is rounded before dividing
+    page.takeTransmits(*slow.cpu);
+    EXPECT_EQ(page.transmitRate, "2403.84375"); // the timer rate is rounded before dividing
 }
 
 TEST(SerialTransmit, FixedRateModesCarryTheNinthBit)
@@ -62,19 +45,19 @@ TEST(SerialTransmit, FixedRateModesCarryTheNinthBit)
     board.sfr(Sfr::PCON) = 0x80;
     board.sfr(Sfr::SCON) = 0x88;
     board.step();
-    TransmitPage page;
-    page.take(*board.cpu);
-    EXPECT_EQ(page.log, "41_1 ");
-    EXPECT_EQ(page.mode, "2");
-    EXPECT_EQ(page.rate, "375000");
+    SerialPages page;
+    page.takeTransmits(*board.cpu);
+    EXPECT_EQ(page.transmitLog, "41_1 ");
+    EXPECT_EQ(page.modeDigit, "2");
+    EXPECT_EQ(page.transmitRate, "375000");
     EXPECT_EQ(board.sfr(Sfr::SCON), 0x8A);
 
     board.sfr(Sfr::SCON) = 0x00; // mode 0: crystal / 12, no timer needed
     board.step();
-    page.take(*board.cpu);
-    EXPECT_EQ(page.log, "41_1 42 ");
-    EXPECT_EQ(page.mode, "0");
-    EXPECT_EQ(page.rate, "1000000");
+    page.takeTransmits(*board.cpu);
+    EXPECT_EQ(page.transmitLog, "41_1 42 ");
+    EXPECT_EQ(page.modeDigit, "0");
+    EXPECT_EQ(page.transmitRate, "1000000");
 }
 
 TEST(SerialTransmit, StoppedGeneratorIsRecordedAndTiStillSet)
@@ -84,10 +67,10 @@ TEST(SerialTransmit, StoppedGeneratorIsRecordedAndTiStillSet)
     board.step();
     EXPECT_EQ(board.cpu->baudGeneratorStopped, 1);
     EXPECT_EQ(baudGeneratorMessage(board.cpu->baudGeneratorStopped), "波特率发生器（定时器1）未启动！");
-    TransmitPage page;
-    page.take(*board.cpu);
-    EXPECT_EQ(page.log, "");
-    EXPECT_EQ(page.mode, "1");
+    SerialPages page;
+    page.takeTransmits(*board.cpu);
+    EXPECT_EQ(page.transmitLog, "");
+    EXPECT_EQ(page.modeDigit, "1");
     EXPECT_EQ(board.sfr(Sfr::SCON), 0x52);
     EXPECT_EQ(board.cpu->pc, 3); // the instruction completed: no run started, nothing skipped
 
@@ -111,10 +94,10 @@ TEST(SerialTransmit, Timer2GeneratesTheRateWhenItsClockFlagIsSet)
     // MOV RCAP2H,#0FFh; MOV RCAP2L,#0DCh; MOV T2CON,#34h; MOV SCON,#50h; MOV SBUF,#55h.
     Board board({0x75, 0xCB, 0xFF, 0x75, 0xCA, 0xDC, 0x75, 0xC8, 0x34, 0x75, 0x98, 0x50, 0x75, 0x99, 0x55});
     board.step(5);
-    TransmitPage page;
-    page.take(*board.cpu);
-    EXPECT_EQ(page.log, "55 ");
-    EXPECT_EQ(page.rate, "9600");
+    SerialPages page;
+    page.takeTransmits(*board.cpu);
+    EXPECT_EQ(page.transmitLog, "55 ");
+    EXPECT_EQ(page.transmitRate, "9600");
 
     board.sfr(Sfr::T2CON) = 0x30; // TR2 off
     board.cpu->pc = 12;
@@ -205,13 +188,65 @@ TEST(SerialReceive, EchoProgramAnswersEveryFedByte)
     EXPECT_TRUE(setup.running);
     EXPECT_EQ(rateText(setup.rate), "9600");
     std::string pending = "414243";
-    TransmitPage page;
+    SerialPages page;
     for (int second = 0; second < 4; ++second) {
         feedReceivedByte(*board.cpu, pending, NinthBitRule::None);
         board.step(50);
-        page.take(*board.cpu);
+        page.takeTransmits(*board.cpu);
     }
-    EXPECT_EQ(page.log, "41 42 43 ");
-    EXPECT_EQ(page.rate, "9600");
+    EXPECT_EQ(page.transmitLog, "41 42 43 ");
+    EXPECT_EQ(page.transmitRate, "9600");
     EXPECT_EQ(board.cpu->baudGeneratorStopped, 0);
+}
+
+TEST(SerialPages, SendChecksDigitsSetsUpTheReceiverAndFeedsUntilEmpty)
+{
+    Board board;
+    SerialPages pages;
+    pages.pending = "313";
+    EXPECT_EQ(pages.send(*board.cpu), kOddHexDigitsMessage);
+    EXPECT_FALSE(pages.feeding);
+
+    // Mode 1 on a stopped timer 1: the message, the rate box untouched, feeding anyway.
+    board.sfr(Sfr::SCON) = 0x50;
+    pages.pending = "3132";
+    pages.receiveRate = "old";
+    EXPECT_EQ(pages.send(*board.cpu), "波特率发生器（定时器1）未启动！");
+    EXPECT_EQ(pages.receiveRate, "old");
+    EXPECT_EQ(pages.modeDigit, "1");
+    EXPECT_TRUE(pages.feeding);
+
+    board.sfr(Sfr::SCON) = 0x90; // mode 2 needs no timer
+    board.sfr(Sfr::PCON) = 0x80;
+    EXPECT_EQ(pages.send(*board.cpu), "");
+    EXPECT_EQ(pages.receiveRate, "345600");
+    pages.crystalEmpty = true;
+    pages.send(*board.cpu);
+    EXPECT_EQ(pages.receiveRate, "");
+
+    EXPECT_EQ(pages.feederTick(*board.cpu), FeedResult::Taken);
+    board.cpu->setBit(Bit::RI, false);
+    EXPECT_EQ(pages.feederTick(*board.cpu), FeedResult::Taken);
+    EXPECT_EQ(board.sfr(Sfr::SBUF), 0x32);
+    EXPECT_TRUE(pages.feeding);
+    EXPECT_EQ(pages.feederTick(*board.cpu), FeedResult::Finished);
+    EXPECT_FALSE(pages.feeding);
+}
+
+TEST(SerialPages, TakingTransmitsHandsOverTheStoppedGeneratorOnce)
+{
+    // MOV SBUF,#41h twice in mode 1 without a generator, then once in mode 0.
+    Board board({0x75, 0x99, 0x41, 0x75, 0x99, 0x42, 0x75, 0x98, 0x00, 0x75, 0x99, 0x43});
+    board.sfr(Sfr::SCON) = 0x40;
+    SerialPages pages;
+    pages.crystalEmpty = true;
+    board.step(2);
+    EXPECT_EQ(pages.takeTransmits(*board.cpu), 1);
+    EXPECT_EQ(pages.takeTransmits(*board.cpu), 0);
+    EXPECT_EQ(pages.transmitLog, "");
+    board.step(2);
+    EXPECT_EQ(pages.takeTransmits(*board.cpu), 0);
+    EXPECT_EQ(pages.transmitLog, "43 "); // bytes still go out with an empty crystal box
+    EXPECT_EQ(pages.transmitRate, "");
+    EXPECT_EQ(pages.modeDigit, "0");
 }
