@@ -83,7 +83,7 @@ class Assembler51
     void passTwo();
     void passTwoLabel(const QString &name, const QString &rest);
     void encodeLine(const QString &line, const WordScan &scan);
-    long long advance(long long next, const QString &mnemonic) const;
+    long long advance(long long next, const QString &word) const;
     void writeListings(bool withLists);
     void writeFile(const QString &path, const QString &text);
     void writeReportAndImage();
@@ -155,10 +155,10 @@ void Assembler51::fail(const QString &message)
     m_result.failureMessage = message;
 }
 
-long long Assembler51::advance(long long next, const QString &mnemonic) const
+long long Assembler51::advance(long long next, const QString &word) const
 {
     // ORG may not leave the address space; a statement may end exactly at its end.
-    if (next > kAddressSpace || (next == kAddressSpace && mnemonic == kOrg) || next < 0)
+    if (next > kAddressSpace || next < 0 || (next == kAddressSpace && mcs51::standardMnemonic(word) == kOrg))
         throw AssemblyFailure(addressErrorMessage(m_lineNumber));
     return next;
 }
@@ -183,7 +183,7 @@ void Assembler51::passOne()
                     throw AssemblyFailure(unrecognisedStatementMessage());
             }
             const long long next = mcs51::nextAddress(m_pc, scan.word, scan.remainder, m_variables);
-            m_pc = advance(next, mcs51::standardMnemonic(scan.word));
+            m_pc = advance(next, scan.word);
         }
         if (isEndStatement(line))
             break;
@@ -250,11 +250,13 @@ void Assembler51::passTwoLabel(const QString &name, const QString &rest)
 
 void Assembler51::encodeLine(const QString &line, const WordScan &scan)
 {
-    const QString mnemonic = mcs51::standardMnemonic(scan.word);
-    const bool noAddress = mnemonic == kOrg || mnemonic == kEqu || equOperand(scan.remainder).has_value();
-    QString field = noAddress ? blankAddressField() : addressField(m_pc);
+    // A NAME EQU value statement enters its name as it is encoded, so look at it before.
+    const bool definesName = equOperand(scan.remainder).has_value();
     mcs51::EncodeContext context{*m_image, m_labels, m_variables, m_errors};
     const mcs51::Encoded encoded = mcs51::encodeStatement(m_pc, scan.word, scan.remainder, context);
+    const QString &mnemonic = encoded.mnemonic;
+    const bool noAddress = mnemonic == kOrg || mnemonic == kEqu || definesName;
+    QString field = noAddress ? blankAddressField() : addressField(m_pc);
     if (scan.remainder.isEmpty() && encoded.codeField.startsWith(u'\t'))
         field = blankAddressFieldTab();
     appendListingLines(m_listing, field, encoded.codeField, m_pc, m_lineNumber, line);
@@ -264,7 +266,7 @@ void Assembler51::encodeLine(const QString &line, const WordScan &scan)
             throw AssemblyFailure(addressErrorMessage(m_lineNumber));
         m_highestEmitted = std::max(m_highestEmitted, static_cast<int>(last));
     }
-    m_pc = advance(mcs51::nextAddress(m_pc, scan.word, scan.remainder, m_variables), mnemonic);
+    m_pc = advance(mcs51::nextAddress(m_pc, scan.word, scan.remainder, m_variables), scan.word);
 }
 
 void Assembler51::writeFile(const QString &path, const QString &text)
