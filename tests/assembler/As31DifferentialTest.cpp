@@ -94,6 +94,12 @@ QString hexNumber(int value, int digits)
     return u'0' + QString::number(value, 16).toUpper().rightJustified(digits, u'0') + u'H';
 }
 
+const QHash<Operand, QString> kFixedOperands = {
+    {Operand::A, u"A"_s},         {Operand::C, u"C"_s},          {Operand::AB, u"AB"_s},
+    {Operand::Dptr, u"DPTR"_s},   {Operand::AtDptr, u"@DPTR"_s}, {Operand::AtADptr, u"@A+DPTR"_s},
+    {Operand::AtAPc, u"@A+PC"_s},
+};
+
 // One statement for an opcode's row, with operand values that differ per opcode so that swapped
 // or dropped operand bytes show.
 QString statementFor(const OpcodeRow &row)
@@ -101,35 +107,23 @@ QString statementFor(const OpcodeRow &row)
     QStringList operands;
     int directs = 0;
     for (int i = 0; i < row.operandCount(); ++i) {
-        switch (row.operands[static_cast<std::size_t>(i)]) {
+        const Operand kind = row.operands[static_cast<std::size_t>(i)];
+        switch (kind) {
         case Operand::None:
-            break;
         case Operand::A:
-            operands << u"A"_s;
-            break;
         case Operand::C:
-            operands << u"C"_s;
-            break;
         case Operand::AB:
-            operands << u"AB"_s;
-            break;
         case Operand::Dptr:
-            operands << u"DPTR"_s;
+        case Operand::AtDptr:
+        case Operand::AtADptr:
+        case Operand::AtAPc:
+            operands << kFixedOperands.value(kind);
             break;
         case Operand::R:
             operands << u"R"_s + QString::number(row.opcode & 7);
             break;
         case Operand::AtR:
             operands << u"@R"_s + QString::number(row.opcode & 1);
-            break;
-        case Operand::AtDptr:
-            operands << u"@DPTR"_s;
-            break;
-        case Operand::AtADptr:
-            operands << u"@A+DPTR"_s;
-            break;
-        case Operand::AtAPc:
-            operands << u"@A+PC"_s;
             break;
         case Operand::Imm:
             operands << u'#' + hexNumber(row.opcode ^ 0x5A, 2);
