@@ -212,6 +212,9 @@ void Disassembler51::dataPass()
             ++address;
         Segment &segment = segments_[static_cast<std::size_t>(current_)];
         segment.text += separatorLine(gap) + kCrLf;
+        // Behind a segment that ends elsewhere the bytes need their own origin.
+        if (owner < 0)
+            segment.text += orgLine(gap) + kCrLf;
         appendDbLines(segment.text, &image_.bytes[static_cast<std::size_t>(gap)], address - gap, dhex);
         segment.end = address;
     }
@@ -228,6 +231,11 @@ void Disassembler51::defineUnusedLabels()
     segments_.front().text.prepend(late);
 }
 
+// Segments are appended to segment 0 in the order their starts are reached. Runs that overlap
+// (an instruction whose operand bytes cover the start of an earlier run) can make a segment end
+// before the text joined so far does; the end reached never shrinks, and a segment still left
+// over goes last: it opens with its own ORG line, so its bytes land where they belong and the
+// labels it defines are not lost.
 void Disassembler51::joinSegments()
 {
     Segment &first = segments_.front();
@@ -236,10 +244,15 @@ void Disassembler51::joinSegments()
             Segment &segment = segments_[k];
             if (!segment.merged && segment.start <= first.end) {
                 first.text += segment.text;
-                first.end = segment.end;
+                first.end = std::max(first.end, segment.end);
                 segment.merged = true;
                 break;
             }
+        }
+    for (std::size_t k = 1; k < segments_.size(); ++k)
+        if (!segments_[k].merged) {
+            first.text += segments_[k].text;
+            segments_[k].merged = true;
         }
 }
 

@@ -1,12 +1,11 @@
 // The MCS-51 disassembler end to end: real .bin files in, .asm and .lst files out.
+#include "disassembler/Dis51Peers.h"
 #include "support/TestFiles.h"
 
 #include "common/Prompter.h"
 #include "common/TextFile.h"
 #include "disassembler/Disassemble51.h"
 
-#include <QRegularExpression>
-#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -47,34 +46,6 @@ QByteArray bytes(std::initializer_list<int> values)
 
 const QByteArray kCredit = ";Source recovered by the Tarnwick MCS-51 disassembler\r\n";
 const QByteArray kFailureCredit = ";Tarnwick MCS-51 disassembler: incomplete, the disassembly failed\r\n";
-
-// Every label an instruction names is defined once (line prefix or EQU), and no operand is left
-// empty.
-void expectLabelsDefined(const QByteArray &source)
-{
-    static const QRegularExpression prefix(u"^(L\\d+): "_qs);
-    static const QRegularExpression use(u"\\b(L\\d+)\\b"_qs);
-    QSet<QString> defined;
-    QSet<QString> used;
-    for (const QString &line : splitLines(QString::fromLatin1(source))) {
-        if (line.startsWith(u';'))
-            continue;
-        QString rest = line;
-        const QRegularExpressionMatch own = prefix.match(line);
-        if (own.hasMatch()) {
-            EXPECT_FALSE(defined.contains(own.captured(1))) << "defined twice: " << line.toStdString();
-            defined.insert(own.captured(1));
-            rest = line.mid(own.capturedLength());
-        }
-        if (rest.startsWith(u"EQU"_qs))
-            continue;
-        EXPECT_FALSE(rest.endsWith(u',') || rest.endsWith(u' ')) << "empty operand: " << line.toStdString();
-        for (auto it = use.globalMatch(rest); it.hasNext();)
-            used.insert(it.next().captured(1));
-    }
-    for (const QString &label : used)
-        EXPECT_TRUE(defined.contains(label)) << "undefined " << label.toStdString();
-}
 
 } // namespace
 
@@ -133,7 +104,7 @@ TEST_F(Dis51Driver, TargetsWrapAtSixteenBits)
     ASSERT_EQ(run(bytes({0x80, 0x80})).outcome, DisasmOutcome::Completed);
     EXPECT_TRUE(output().contains("L7: EQU  FF82H\r"));
     EXPECT_TRUE(output().contains("ORG 0000H\rL0: SJMP L7\r"));
-    expectLabelsDefined(output());
+    dis51test::expectLabelsDefined(output());
 
     QByteArray full(0x10000, '\0');
     full[0] = 0x02; // LJMP FFFEH
@@ -146,7 +117,7 @@ TEST_F(Dis51Driver, TargetsWrapAtSixteenBits)
     EXPECT_TRUE(text.contains("ORG FFFEH\r\nL7: AJMP L8\r"));
     EXPECT_TRUE(text.contains("ORG 0010H\r\nL8: NOP\r"));
     EXPECT_TRUE(segmentList().contains("\tFFFE\tFFFF\r\n"));
-    expectLabelsDefined(text);
+    dis51test::expectLabelsDefined(text);
 }
 
 // The label pass walks 0040H before 0041H and never meets the SJMP at 0041H; the main pass takes
@@ -164,7 +135,7 @@ TEST_F(Dis51Driver, TargetMissedByTheLabelPassStillGetsALabel)
     const QByteArray text = output();
     EXPECT_TRUE(text.contains(";========0041H=========\r\nORG 0041H\r\nL7: SJMP L10\r"));
     EXPECT_TRUE(text.contains(";========0048H=========\r\nORG 0048H\r\nL10: RET\r"));
-    expectLabelsDefined(text);
+    dis51test::expectLabelsDefined(text);
 }
 
 TEST_F(Dis51Driver, FailuresReportAndWriteTheFailureFile)

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
+#include <gtest/gtest.h>
 
 #include <random>
 
@@ -70,11 +72,17 @@ As31Result as31(const QString &source, const QString &dir)
     }
     static const QRegularExpression listed(QStringLiteral("^([0-9A-F]{4}): ((?:[0-9A-F]{2} )+)\\s*(.*)$"));
     const QString listPath = QDir(dir).filePath(QStringLiteral("a31.lst"));
+    // Long byte runs go on over indented lines; the source text stands on the last of them.
+    static const QRegularExpression continued(QStringLiteral("^\\s+((?:[0-9A-F]{2} )*)\\s*(.*)$"));
     for (const QString &line : tw::splitLines(QString::fromLatin1(twtest::readBytes(listPath)))) {
-        const QRegularExpressionMatch match = listed.match(line);
-        if (match.hasMatch())
+        QRegularExpressionMatch match = listed.match(line);
+        if (match.hasMatch()) {
             result.lines.push_back({match.captured(1).toInt(nullptr, 16),
                                     QByteArray::fromHex(match.captured(2).toLatin1()), match.captured(3)});
+        } else if (match = continued.match(line); match.hasMatch() && !result.lines.empty()) {
+            result.lines.back().bytes += QByteArray::fromHex(match.captured(1).toLatin1());
+            result.lines.back().source += match.captured(2);
+        }
     }
     return result;
 }
@@ -169,6 +177,32 @@ QByteArray generatedProgram(unsigned seed, int size)
         }
     }
     return image;
+}
+
+void expectLabelsDefined(const QByteArray &source)
+{
+    static const QRegularExpression prefix(u"^(L\\d+): "_qs);
+    static const QRegularExpression use(u"\\b(L\\d+)\\b"_qs);
+    QSet<QString> defined;
+    QSet<QString> used;
+    for (const QString &line : tw::splitLines(QString::fromLatin1(source))) {
+        if (line.startsWith(u';'))
+            continue;
+        QString rest = line;
+        const QRegularExpressionMatch own = prefix.match(line);
+        if (own.hasMatch()) {
+            EXPECT_FALSE(defined.contains(own.captured(1))) << "defined twice: " << line.toStdString();
+            defined.insert(own.captured(1));
+            rest = line.mid(own.capturedLength());
+        }
+        if (rest.startsWith(u"EQU"_qs))
+            continue;
+        EXPECT_FALSE(rest.endsWith(u',') || rest.endsWith(u' ')) << "empty operand: " << line.toStdString();
+        for (auto it = use.globalMatch(rest); it.hasNext();)
+            used.insert(it.next().captured(1));
+    }
+    for (const QString &label : used)
+        EXPECT_TRUE(defined.contains(label)) << "undefined " << label.toStdString();
 }
 
 } // namespace dis51test

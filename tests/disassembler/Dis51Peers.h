@@ -45,4 +45,8 @@ std::map<int, D52Instruction> d52Code(const QString &binPath);
 // fall on instruction starts: vectors hold RETI, code runs from 0030H. A5H is never used.
 QByteArray generatedProgram(unsigned seed, int size);
 
+// Every label an instruction of the disassembly names is defined once (line prefix or EQU), and
+// no operand is left empty (gtest expectations).
+void expectLabelsDefined(const QByteArray &source);
+
 } // namespace dis51test
