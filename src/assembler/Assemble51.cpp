@@ -30,13 +30,7 @@ const QString kOrg = QStringLiteral("ORG");
 
 QString statementText(const QString &line)
 {
-    qsizetype begin = 0;
-    qsizetype end = line.size();
-    while (begin < end && line[begin] == u' ')
-        ++begin;
-    while (end > begin && line[end - 1] == u' ')
-        --end;
-    return line.mid(begin, end - begin).toUpper();
+    return trimBlanks(line).toUpper();
 }
 
 bool isBlankStatement(const QString &text)

@@ -38,6 +38,8 @@ void appendTabUnlessThere(QString &built)
         built += kTab;
 }
 
+} // namespace
+
 // Trim as the old line reader did: blanks only, TABs stay.
 QString trimBlanks(const QString &text)
 {
@@ -50,8 +52,6 @@ QString trimBlanks(const QString &text)
     return text.mid(begin, end - begin);
 }
 
-} // namespace
-
 QString normaliseStatement(const QString &text)
 {
     QString built;
@@ -61,18 +61,6 @@ QString normaliseStatement(const QString &text)
     qsizetype i = 0;
     while (i < text.size()) {
         const QChar c = text[i++];
-        if (inQuote) {
-            // Quoted DB text keeps its colons; blanks still separate as everywhere else.
-            if (c == u' ' || c == kTab) {
-                skipBlanks(text, i);
-                appendTabUnlessThere(built);
-                continue;
-            }
-            if (c == u'\'')
-                inQuote = false;
-            built += c;
-            continue;
-        }
         if (isComma(c)) {
             skipBlanks(text, i);
             built += u',';
@@ -82,7 +70,7 @@ QString normaliseStatement(const QString &text)
             built += u';';
             built += QStringView(text).mid(i);
             break;
-        } else if (isColon(c)) {
+        } else if (isColon(c) && !inQuote) {
             skipBlanks(text, i);
             built.remove(0, 1);
             if (built.endsWith(kTab))
@@ -93,7 +81,7 @@ QString normaliseStatement(const QString &text)
             appendTabUnlessThere(built);
         } else {
             if (c == u'\'')
-                inQuote = true;
+                inQuote = !inQuote;
             built += c;
         }
     }

@@ -10,11 +10,14 @@
 namespace tw
 {
 
+// The line with leading and trailing blanks removed; TABs stay.
+QString trimBlanks(const QString &text);
+
 // The character rules for one statement text, applied to text that is already trimmed (and
 // upper-cased where wanted): comma, semicolon and colon forms (full-width ones included), blank
 // and TAB runs made one TAB, a label moved to column 1 and followed by ":" TAB, a comment after a
 // TAB. The result begins with TAB, or with the label. A colon inside quotes or in a comment is
-// kept as it stands.
+// kept as it stands (DB 'TIME:' is no label).
 QString normaliseStatement(const QString &text);
 
 struct NormalisedLine {

@@ -45,6 +45,10 @@ TEST(Normaliser, ColonsInQuotesAndCommentsKeepTheLine)
     EXPECT_EQ(normaliseLine(u"  db 'time:'"_qs).text, u"\tDB\t'TIME:'"_qs);
     EXPECT_EQ(normaliseLine(u"msg: db 'a:b', 0"_qs).text, u"MSG:\tDB\t'A:B',0"_qs);
     EXPECT_EQ(normaliseLine(u" nop ; wait: here"_qs).text, u"\tNOP\t;WAIT: HERE"_qs);
+    // After the closing quote a colon is a label colon again.
+    EXPECT_EQ(normaliseLine(u"'a' x: nop"_qs).text, u"'A'\tX:\tNOP"_qs);
+    // Semicolons and blanks in quotes act as everywhere else.
+    EXPECT_EQ(normaliseLine(u" db 'a b;c'"_qs).text, u"\tDB\t'A\tB\t;C'"_qs);
 }
 
 TEST(Normaliser, WholeSource)
