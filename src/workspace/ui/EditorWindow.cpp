@@ -108,18 +108,13 @@ QString EditorWindow::text() const
     return raw;
 }
 
-void EditorWindow::showText(const QString &text)
-{
-    m_editor->setPlainText(text);
-}
-
 bool EditorWindow::loadFile(const QString &path)
 {
     const auto content = readTextFile(path);
     if (!content)
         return false;
     m_encoding = content->encoding;
-    showText(editorTextFromFile(content->text));
+    m_editor->setPlainText(editorTextFromFile(content->text));
     return true;
 }
 

@@ -105,7 +105,6 @@ class EditorWindow : public QWidget
     bool saveWithTidy(bool (EditorWindow::*save)());
     bool askSaveBeforeClose();
     bool isBlockedKey(const QKeyEvent *key) const;
-    void showText(const QString &text);
 
     Workspace &m_workspace;
     Prompter &m_prompter;
