@@ -74,6 +74,7 @@ AboutBox::AboutBox(Workspace &workspace, QWidget *parent) : QDialog(parent), m_w
     mail->addWidget(label(u"lblDisclaimer"_s, u"Email："_s, this));
     for (int i = 0; i < 2; ++i) {
         m_links[i] = label(u"lblVersion%1"_s.arg(i), mailAddress(i), this);
+        m_links[i]->setWordWrap(false);
         m_links[i]->setMouseTracking(true);
         m_links[i]->setCursor(Qt::PointingHandCursor);
         m_links[i]->installEventFilter(this);

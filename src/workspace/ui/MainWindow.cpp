@@ -113,7 +113,15 @@ MainWindow::MainWindow(Prompter &prompter, QWidget *parent) : QMainWindow(parent
     resize(1000, 700);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // Tool and editor windows go while the main window they talk to is still whole.
+    for (const QPointer<QWidget> &tool : std::as_const(m_tools))
+        delete tool.data();
+    for (QMdiSubWindow *window : m_mdiArea->subWindowList())
+        delete window;
+    delete m_helpWindow.data();
+}
 
 HelpWindow *MainWindow::helpWindow() const
 {
