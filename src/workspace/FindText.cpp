@@ -41,15 +41,4 @@ FindMatch findFirst(const QString &text, const QString &pattern, bool matchCase)
     return findNext(text, pattern, matchCase);
 }
 
-QString trimBlanks(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == u' ')
-        ++first;
-    while (last > first && text.at(last - 1) == u' ')
-        --last;
-    return text.mid(first, last - first);
-}
-
 } // namespace tw

@@ -26,7 +26,4 @@ struct FindMatch {
 FindMatch findFirst(const QString &text, const QString &pattern, bool matchCase);
 FindMatch findNext(const QString &text, const QString &pattern, bool matchCase);
 
-// The pattern box is trimmed of blanks (not TABs) at both ends before a Find.
-QString trimBlanks(const QString &text);
-
 } // namespace tw
