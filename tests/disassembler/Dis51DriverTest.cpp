@@ -98,6 +98,17 @@ TEST_F(Dis51Driver, DataStretchesGiveEightBytesALine)
                                   "END\r\r\n"));
 }
 
+// Each job starts from a cleared image: past the end of a short file there are only zeros, not
+// the bytes of a longer file disassembled before.
+TEST_F(Dis51Driver, ImageIsClearedBeforeEachLoad)
+{
+    ASSERT_EQ(run(QByteArray(0x120, static_cast<char>(0x77)), u"0100"_qs).outcome, DisasmOutcome::Completed);
+    QByteArray shorter(0x100, '\0');
+    shorter += bytes({0x80, 0xFE});
+    ASSERT_EQ(run(shorter, u"0100"_qs, u"0108"_qs).outcome, DisasmOutcome::Completed);
+    EXPECT_TRUE(output().endsWith(";========0102H=========\r\nDB 00H, 00H, 00H, 00H, 00H, 00H\rEND\r\r\n"));
+}
+
 // Targets wrap at 16 bits as the CPU computes them: a backward jump from 0000H is no failure.
 TEST_F(Dis51Driver, TargetsWrapAtSixteenBits)
 {
