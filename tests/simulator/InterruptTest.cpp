@@ -65,21 +65,6 @@ TEST(InterruptPoll, HighPriorityFirstAndPendingLowFollowsRetiAtOnce)
     EXPECT_TRUE(board.cpu->intLow);
 }
 
-TEST(InterruptPoll, SameLevelTakesTableOrderAndWaitsForReti)
-{
-    // INT0 and timer 1 both low priority: INT0 first; timer 1 after INT0's RETI.
-    Board board = mainAt30({0x75, 0xA8, 0x89, 0x75, 0x88, 0x82});
-    board.place(0x03, {0x00, 0x32}).place(0x1B, {0x32});
-    board.step(3);
-    EXPECT_EQ(board.cpu->pc, 0x0003);
-    board.step(); // NOP inside the INT0 routine: timer 1 must wait
-    EXPECT_EQ(board.cpu->pc, 0x0004);
-    EXPECT_TRUE(board.bit(Bit::TF1));
-    board.step(); // RETI, then timer 1
-    EXPECT_EQ(board.cpu->pc, 0x001B);
-    EXPECT_FALSE(board.bit(Bit::TF1));
-}
-
 TEST(InterruptPoll, GlobalEnableAndInServiceFlagsBlock)
 {
     Board board({0x00, 0x00, 0x00, 0x00});

@@ -26,13 +26,16 @@ TEST(PinButtons, ButtonsDriveLatchBitsAndExternalInterruptFlags)
     EXPECT_FALSE(board.bit(Bit::IE0));
     pins.click(*board.cpu, P33);
     EXPECT_TRUE(board.bit(Bit::IE1));
+    board.cpu->setBit(Bit::IE1, false);
+    pins.click(*board.cpu, P33);
+    EXPECT_FALSE(board.bit(Bit::IE1));
 
     for (int i = 0; i < 32; ++i)
         pins.click(*board.cpu, i);
     EXPECT_EQ(board.sfr(Sfr::P0), 0x00);
     EXPECT_EQ(board.sfr(Sfr::P1), 0x00);
     EXPECT_EQ(board.sfr(Sfr::P2), 0x00);
-    EXPECT_EQ(board.sfr(Sfr::P3), 0x08); // P3.3 was low already: this click raised it
+    EXPECT_EQ(board.sfr(Sfr::P3), 0x00);
 
     resetCommand(*board.cpu);
     pins.showLatches(*board.cpu);
@@ -100,10 +103,15 @@ TEST(PinButtons, Timer2CountsOnT2AndReloadsOrCapturesOnT2ex)
     pins.click(*board.cpu, P10);
     EXPECT_TRUE(board.bit(Bit::EXF2));
 
-    // T2EX in auto-reload mode with EXEN2 and without DCEN: reload and EXF2.
+    // T2EX in auto-reload mode with EXEN2: reload and EXF2, unless DCEN makes it the
+    // direction input.
     board.sfr(Sfr::T2CON) = 0x0C;
-    board.sfr(Sfr::T2MOD) = 0x00;
+    board.sfr(Sfr::T2MOD) = 0x01;
     board.sfr(Sfr::TH2) = 0x55;
+    pins.click(*board.cpu, P11);
+    pins.click(*board.cpu, P11);
+    EXPECT_EQ(board.sfr(Sfr::TH2), 0x55);
+    board.sfr(Sfr::T2MOD) = 0x00;
     pins.click(*board.cpu, P11);
     EXPECT_EQ(board.sfr(Sfr::TH2), 0x12);
     EXPECT_EQ(board.sfr(Sfr::T2CON), 0x4C);

@@ -121,6 +121,11 @@ TEST(TimerTick, Timer2ReloadsCountsDownCapturesAndGeneratesBaudRate)
     board.sfr(Sfr::P1) = 0xFF; // T2EX high: up again
     board.tick();
     EXPECT_EQ(timer2(board), 0xF011);
+    board.sfr(Sfr::TH2) = 0xFF; // the tick's overflow raises no EXF2, unlike the T2 pin's
+    board.sfr(Sfr::TL2) = 0xFF;
+    board.tick();
+    EXPECT_EQ(timer2(board), 0xF010);
+    EXPECT_FALSE(board.bit(Bit::EXF2));
 
     // Capture mode: a plain 16-bit count, no reload.
     board.sfr(Sfr::T2CON) = 0x05;
