@@ -20,11 +20,15 @@ std::optional<QString> tidySourceFile(const QString &path)
 {
     if (!isTidiedSourcePath(path))
         return std::nullopt;
-    const auto content = readTextFile(path);
-    if (!content)
+    const auto bytes = readBinaryFile(path);
+    if (!bytes)
         return std::nullopt;
-    const QString tidied = tidySourceText(content->text);
-    if (!writeTextFile(path, tidied, content->encoding))
+    const TextFileContent content = decodeText(*bytes);
+    // Bytes that are neither GBK nor UTF-8 would not survive a rewrite: leave such a file alone.
+    if (encodeText(content.text, content.encoding) != *bytes)
+        return std::nullopt;
+    const QString tidied = tidySourceText(content.text);
+    if (!writeTextFile(path, tidied, content.encoding))
         return std::nullopt;
     return tidied;
 }

@@ -15,8 +15,9 @@ bool isTidiedSourcePath(const QString &path);
 QString tidySourceText(const QString &text);
 
 // Rewrites the file at path in place, in its own encoding. Returns the new text, or std::nullopt
-// when the path is no source or the file could not be read or written; the file then stays as
-// it was (the rewrite is atomic, so a failed write never leaves half a file).
+// when the path is no source, the file could not be read or written, or its bytes are neither
+// GBK nor UTF-8 text; the file then stays as it was (the rewrite is atomic, so a failed write
+// never leaves half a file).
 std::optional<QString> tidySourceFile(const QString &path);
 
 } // namespace tw

@@ -127,5 +127,11 @@ TEST(Tidier, LeavesOtherFilesAlone)
         EXPECT_EQ(twtest::readBytes(path), QByteArray("mov a,#1\r\n"));
     }
     EXPECT_FALSE(tidySourceFile(dir.filePath("gone.asm")));
+    // Bytes that are no text in either encoding would be lost by a rewrite.
+    const QString binary = dir.filePath("raw.asm");
+    const QByteArray raw("mov a,#1 ;\x81 \r\n");
+    twtest::writeBytes(binary, raw);
+    EXPECT_FALSE(tidySourceFile(binary));
+    EXPECT_EQ(twtest::readBytes(binary), raw);
     EXPECT_FALSE(QFile::exists(dir.filePath("gone.asm")));
 }
