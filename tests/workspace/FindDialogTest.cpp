@@ -157,6 +157,11 @@ TEST_F(FindDialogTest, CancelClosesAndFindPosSurvives)
     EXPECT_TRUE(button("findButton")->isEnabled());
     EXPECT_FALSE(button("findNextButton")->isEnabled());
 
+    // Losing the focus to another window closes it as Cancel does.
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QCoreApplication::sendEvent(dialog, &deactivate);
+    EXPECT_FALSE(dialog->isVisible());
+
     // With no editor a search does nothing.
     FindDialog orphan([] { return static_cast<EditorWindow *>(nullptr); });
     orphan.start(FindDialog::Mode::ByText);
