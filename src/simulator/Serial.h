@@ -23,6 +23,13 @@ struct SerialRate {
 // Decodes the timers first, so the rate follows TMOD, T2CON and the latches as they are now.
 SerialRate serialRate(Cpu51 &cpu, SerialSide side);
 
+// True when a run should hand over to the window before the next instruction: a transmit
+// found its baud-rate generator stopped, or the transmit records are full.
+inline bool serialNeedsWindow(const Cpu51 &cpu)
+{
+    return cpu.baudGeneratorStopped != 0 || cpu.transmitCount >= Cpu51::kTransmitQueue;
+}
+
 // A rate as the rate boxes show it: plain decimal, up to 15 significant digits ("9600",
 // "2403.84375").
 std::string rateText(double rate);

@@ -73,6 +73,7 @@ TEST(SerialTransmit, StoppedGeneratorIsRecordedAndTiStillSet)
     board.sfr(Sfr::SCON) = 0x50; // mode 1, timer 1 not running
     board.step();
     EXPECT_EQ(board.cpu->baudGeneratorStopped, 1);
+    EXPECT_TRUE(serialNeedsWindow(*board.cpu));
     EXPECT_EQ(baudGeneratorMessage(board.cpu->baudGeneratorStopped), "波特率发生器（定时器1）未启动！");
     SerialPages page;
     page.takeTransmits(*board.cpu);
@@ -135,6 +136,7 @@ TEST(SerialTransmit, TransmitLoopRunsAndExcessRecordsAreCounted)
     EXPECT_EQ(board.cpu->transmitCount, Cpu51::kTransmitQueue);
     EXPECT_EQ(board.cpu->transmitsDropped, 2000 - Cpu51::kTransmitQueue);
     EXPECT_EQ(board.cpu->transmits[5].byte, 5);
+    EXPECT_TRUE(serialNeedsWindow(*board.cpu));
 }
 
 TEST(SerialReceive, FeederTakesTwoDigitsPerTickAndLosesOverruns)
