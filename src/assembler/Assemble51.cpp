@@ -106,15 +106,14 @@ AssemblyResult Assembler51::run(const QString &sourcePath)
     QFile::remove(m_result.paths.listing);
     QFile::remove(m_result.paths.listingLines);
     status(AsmStatus::Normalising);
-    const auto a51 = normaliseSourceFile(sourcePath);
-    const auto content = a51 ? readTextFile(*a51) : std::nullopt;
-    if (!content) {
+    auto a51 = normaliseSourceFile(sourcePath);
+    if (!a51) {
         fail(normaliserFailureMessage());
         return m_result;
     }
-    m_result.normalisedPath = *a51;
-    m_lines = splitLines(content->text);
-    m_encoding = content->encoding;
+    m_result.normalisedPath = a51->path;
+    m_lines = std::move(a51->lines);
+    m_encoding = a51->encoding;
     try {
         status(AsmStatus::PassOne);
         passOne();

@@ -1,9 +1,5 @@
 #include "Normaliser.h"
 
-#include "common/TextFile.h"
-
-#include <QFile>
-
 namespace tw
 {
 
@@ -168,18 +164,21 @@ NormalisedSource normaliseSource(const QStringList &lines)
     return out;
 }
 
-std::optional<QString> normaliseSourceFile(const QString &sourcePath)
+std::optional<NormalisedFile> normaliseSourceFile(const QString &sourcePath)
 {
     if (sourcePath.size() < 3)
         return std::nullopt;
     const auto content = readTextFile(sourcePath);
     if (!content)
         return std::nullopt;
+    NormalisedFile out;
+    out.path = sourcePath.left(sourcePath.size() - 3) + QStringLiteral("a51");
+    out.encoding = content->encoding;
     const NormalisedSource normalised = normaliseSource(splitLines(content->text));
-    const QString a51 = sourcePath.left(sourcePath.size() - 3) + QStringLiteral("a51");
-    if (!writeTextFile(a51, normalised.text, content->encoding))
+    if (!writeTextFile(out.path, normalised.text, out.encoding))
         return std::nullopt;
-    return a51;
+    out.lines = splitLines(normalised.text);
+    return out;
 }
 
 QString normaliserFailureMessage()

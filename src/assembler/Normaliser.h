@@ -3,6 +3,8 @@
 // by one TAB, labels in column 1, comments after a TAB. The assembler works on this form (the a51
 // copy), the editor writes it back into a saved .asm, and the find dialog's by-instruction mode
 // puts its pattern into it, so all three go through the functions below.
+#include "common/TextFile.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -47,9 +49,15 @@ struct NormalisedSource {
 // joined to the next kept line, TAB END added when the source has none.
 NormalisedSource normaliseSource(const QStringList &lines);
 
+struct NormalisedFile {
+    QString path;      // source.a51
+    QStringList lines; // its lines, as the passes read them
+    TextEncoding encoding = TextEncoding::Gbk;
+};
+
 // Reads source.asm (GBK or UTF-8) and writes source.a51 beside it (path less its last three
-// characters, "a51"). Returns the a51 path, or std::nullopt when reading or writing failed.
-std::optional<QString> normaliseSourceFile(const QString &sourcePath);
+// characters, "a51") in the same encoding. std::nullopt when reading or writing failed.
+std::optional<NormalisedFile> normaliseSourceFile(const QString &sourcePath);
 
 // The message of a failed normalisation.
 QString normaliserFailureMessage();

@@ -90,8 +90,9 @@ TEST(Normaliser, WritesTheA51CopyBesideTheSource)
     twtest::writeBytes(src, encodeText(u"; 程序\r\nstart: mov a,#1\nsjmp start\r"_qs));
     const auto a51 = normaliseSourceFile(src);
     ASSERT_TRUE(a51);
-    EXPECT_EQ(*a51, dir.filePath("prog.a51"));
-    EXPECT_EQ(twtest::readBytes(*a51),
+    EXPECT_EQ(a51->path, dir.filePath("prog.a51"));
+    EXPECT_EQ(a51->lines.size(), 5);
+    EXPECT_EQ(twtest::readBytes(a51->path),
               encodeText(u"\t;程序\r\nSTART:\tMOV\tA,#1\r\n\tSJMP\tSTART\r\n\tEND\r\n\r\n"_qs));
     EXPECT_FALSE(normaliseSourceFile(dir.filePath("missing.asm")));
 }
