@@ -126,6 +126,21 @@ TEST_F(Encoder51, RejectedOperandsAreReportedOnceAndStillEncoded)
                  {u"\tMOV\tA,B,C", u"E5F0", u"操作数过多"}, {u"\tINC", u"00", u"缺少操作数"});
 }
 
+TEST_F(Encoder51, AcceptedFormsAreAsLongAsTheSizerSays)
+{
+    for (const char16_t *line : {u"\tMOV\tA,A", u"\tDJNZ\tACC,$", u"\tMOV\tDPTR,#TABLE", u"\tDB\tTEXT,1",
+                                 u"\tDW\t1,2,3", u"\tNOP", u"\tORL\tC,/LED", u"\t传送\t工作寄存器1,#1",
+                                 u"\tINC\tCOUNT", u"\tCJNE\t@R0,#1,$", u"\tXCH\tA,累加器"}) {
+        const Outcome out = encode(QString::fromUtf16(line));
+        EXPECT_TRUE(out.errors.isEmpty()) << QString::fromUtf16(line).toStdString();
+        EXPECT_EQ(out.length * 2, out.code.size()) << QString::fromUtf16(line).toStdString();
+    }
+    twtest::RecordingSink sink;
+    EncodeContext ctx{*image, labels, vars, sink};
+    EXPECT_EQ(encodeStatement(0, u"右循环"_s, u"A"_s, ctx).mnemonic, u"RR");
+    EXPECT_EQ(encodeStatement(0, u"DJNE"_s, u"R1,$"_s, ctx).mnemonic, u"DJNZ");
+}
+
 TEST_F(Encoder51, NameEquStatementsSetVariablesForLaterStatements)
 {
     Outcome out = encode(u"LIMIT\tEQU\t10"_s);
