@@ -141,6 +141,20 @@ TEST(Assemble51, CodeImageLength)
     EXPECT_EQ(code.right(3), QByteArray::fromHex("021234"));
 }
 
+TEST(Assemble51, ListingEdges)
+{
+    // Ten bytes continue over two more lines, four bytes further each; a label standing after the
+    // last byte of the address space is listed without an address.
+    SourceRun run(u" org 0fff0h\r\n db 1,2,3,4,5,6,7,8,9,10\r\n org 0fffeh\r\n sjmp $\r\ntop: end\r\n"_qs);
+    ASSERT_TRUE(run.assemble().completed) << run.result.failureMessage.toStdString();
+    EXPECT_EQ(run.text("lt"),
+              lines({u"  MCS51"_qs, u"        \t       \t 1\t\tORG\t0FFF0H"_qs,
+                     u"  FFF0  01020304\t 2\t\tDB\t1,2,3,4,5,6,7,8,9,10"_qs, u"  FFF4  05060708"_qs,
+                     u"  FFF8  090A    "_qs, u"        \t       \t 3\t\tORG\t0FFFEH"_qs,
+                     u"  FFFE  80FE\t   \t 4\t\tSJMP\t$"_qs, u"        \t\t       \t 5\tTOP:\tEND"_qs}));
+    EXPECT_TRUE(run.text("lst").endsWith(u"  TOP\t10000\r\n"_qs));
+}
+
 TEST(Assemble51, ErrorReportLinesAndNumbers)
 {
     SourceRun run(u"x: nop\r\n"
