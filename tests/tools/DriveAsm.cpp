@@ -1,6 +1,7 @@
-// twdrive asm51 FILE.asm: assemble as the assembler window's Start does, files beside FILE.
+// twdrive asm51|asm48 FILE.asm: assemble as the assembler window's Start does, files beside FILE.
 #include "Commands.h"
 
+#include "assembler/Assemble48.h"
 #include "assembler/Assemble51.h"
 
 #include <QTextStream>
@@ -8,11 +9,11 @@
 namespace
 {
 
-int runAssembly(const QStringList &args, tw::AssembleFunction assemble)
+int runAssembly(const QStringList &args, tw::AssembleFunction assemble, const char *command = "asm51")
 {
     QTextStream out(stdout);
     if (args.size() != 1) {
-        QTextStream(stderr) << "usage: twdrive asm51 FILE.asm\n";
+        QTextStream(stderr) << "usage: twdrive " << command << " FILE.asm\n";
         return 2;
     }
     const QString source = args.first();
@@ -33,3 +34,5 @@ int runAssembly(const QStringList &args, tw::AssembleFunction assemble)
 
 TW_DRIVER_COMMAND("asm51", "asm51 FILE.asm",
                   [](const QStringList &args) { return runAssembly(args, &tw::assemble51); });
+TW_DRIVER_COMMAND("asm48", "asm48 FILE.asm",
+                  [](const QStringList &args) { return runAssembly(args, &tw::assemble48, "asm48"); });

@@ -1,0 +1,228 @@
+#include "Encoder.h"
+
+#include "assembler/Assemble51.h"
+#include "assembler/mcs48/Forms.h"
+#include "assembler/mcs51/Operands.h"
+#include "common/CodeImage.h"
+#include "common/Hex.h"
+
+namespace tw::mcs48
+{
+
+namespace
+{
+
+using namespace Qt::StringLiterals;
+
+constexpr long long kLastAddress = 0xFFFF;
+
+QString text16(std::u16string_view text)
+{
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString latin(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The MCS-48 dialect knows no EQU variables; the extractors still map the register aliases.
+const mcs51::VariableTable &noVariables()
+{
+    static const mcs51::VariableTable empty;
+    return empty;
+}
+
+class StatementEncoder
+{
+  public:
+    StatementEncoder(long long pc, EncodeContext &context) : m_pc(pc), m_context(context) {}
+
+    QString data(const QString &operands, int width);
+    QString instruction(const QString &mnemonic, const Rules &rules, const QString &operands);
+
+  private:
+    void store(long long address, int value);
+    QString reject(std::u16string_view message, std::string_view code);
+    QString encodeForm(const Form &form, const QString &first, const QString &second, const Classified &c1,
+                       const Classified &c2);
+    QString immediate(std::uint8_t opcode, const QString &text);
+    QString pageJump(std::uint8_t opcode, const QString &label);
+    QString longJump(std::uint8_t opcode, const QString &label);
+
+    long long m_pc;
+    EncodeContext &m_context;
+    const Rules *m_rules = nullptr;
+    std::uint8_t m_storedOpcode = 0;
+};
+
+void StatementEncoder::store(long long address, int value)
+{
+    if (address < 0 || address > kLastAddress)
+        throw AssemblyFailure(addressErrorMessage(m_context.errors.lineNumber()));
+    m_context.image[static_cast<int>(address)] = static_cast<std::uint8_t>(value);
+}
+
+QString StatementEncoder::reject(std::u16string_view message, std::string_view code)
+{
+    m_context.errors.record(text16(message));
+    if (m_rules && m_rules->store == Rules::Store::OpcodeFirstAsText)
+        return hexByte(m_storedOpcode);
+    return latin(code);
+}
+
+QString StatementEncoder::data(const QString &operands, int width)
+{
+    const long long limit = width == 1 ? 0xFF : 0xFFFF;
+    QString code;
+    long long address = m_pc;
+    for (const QString &item : mcs51::dataItems(operands)) {
+        const long long value = readNumber(item);
+        if (value > limit) {
+            m_context.errors.record(u"操作数越界"_s);
+            code += QString(2 * width, u'0');
+        } else if (width == 1) {
+            store(address, static_cast<int>(value));
+            code += hexByte(static_cast<std::uint8_t>(value));
+        } else {
+            store(address, static_cast<int>(value >> 8));
+            store(address + 1, static_cast<int>(value & 0xFF));
+            code += hexWord(value);
+        }
+        address += width;
+    }
+    return code;
+}
+
+QString StatementEncoder::instruction(const QString &mnemonic, const Rules &rules, const QString &operands)
+{
+    m_rules = &rules;
+    const std::span<const Form> candidates = formsOf(mnemonic);
+    if (rules.take == Rules::Take::Nothing) {
+        const Form &form = candidates.front();
+        if (rules.store != Rules::Store::Never)
+            store(m_pc, form.opcode);
+        return hexByte(form.opcode);
+    }
+    if (rules.store == Rules::Store::OpcodeFirst || rules.store == Rules::Store::OpcodeFirstAsText) {
+        m_storedOpcode = candidates.front().opcode;
+        store(m_pc, m_storedOpcode);
+    }
+    const int count = rules.take == Rules::Take::One ? 1 : 2;
+    // getOp2 also separates at the full-width comma; getOp1 does not.
+    const QStringList operandTexts =
+        mcs51::extractOperands(operands, count, noVariables(), &m_context.errors, count == 2);
+    const QString first = operandTexts.value(0);
+    const QString second = operandTexts.value(1);
+    const Classified c1 = classify(first);
+    const Classified c2 = classify(second);
+    bool firstFits = false;
+    for (const Form &form : candidates) {
+        if (!fits(form.first, c1, first))
+            continue;
+        firstFits = true;
+        if (fits(form.second, c2, second))
+            return encodeForm(form, first, second, c1, c2);
+    }
+    if (!firstFits)
+        return reject(rules.firstMessage, rules.firstCode);
+    return reject(rules.secondMessage, rules.secondCode);
+}
+
+QString StatementEncoder::encodeForm(const Form &form, const QString &first, const QString &second,
+                                     const Classified &c1, const Classified &c2)
+{
+    const std::uint8_t opcode = opcodeWith(form, c1, c2);
+    for (const auto &[kind, text] : {std::pair{form.first, first}, std::pair{form.second, second}}) {
+        if (kind == Operand::Imm)
+            return immediate(opcode, text);
+        if (kind == Operand::Page)
+            return pageJump(opcode, text);
+        if (kind == Operand::Addr11)
+            return longJump(opcode, text);
+    }
+    store(m_pc, opcode);
+    return hexByte(opcode);
+}
+
+QString StatementEncoder::immediate(std::uint8_t opcode, const QString &text)
+{
+    const long long value = readNumber(QStringView(text).mid(1));
+    if (value > 0xFF) {
+        m_context.errors.record(u"操作数越界"_s);
+        return u"0000"_s;
+    }
+    store(m_pc, opcode);
+    store(m_pc + 1, static_cast<int>(value));
+    return hexByte(opcode) + hexByte(static_cast<std::uint8_t>(value));
+}
+
+QString StatementEncoder::pageJump(std::uint8_t opcode, const QString &label)
+{
+    // The opcode stays in the image even when the target is rejected.
+    store(m_pc, opcode);
+    const auto target = m_context.labels.find(label);
+    if (!target) {
+        m_context.errors.record(u"标号未定义"_s);
+        return hexByte(opcode) + u"00"_s;
+    }
+    // The chip replaces only the low byte of the address that follows the second byte's fetch
+    // position, so a target in another page would be reached somewhere else entirely.
+    if ((*target & ~0xFFLL) != ((m_pc + 1) & ~0xFFLL)) {
+        m_context.errors.record(u"转移范围越界"_s);
+        return hexByte(opcode) + u"00"_s;
+    }
+    const auto low = static_cast<std::uint8_t>(*target & 0xFF);
+    store(m_pc + 1, low);
+    return hexByte(opcode) + hexByte(low);
+}
+
+QString StatementEncoder::longJump(std::uint8_t opcode, const QString &label)
+{
+    const auto target = m_context.labels.find(label);
+    if (!target) {
+        m_context.errors.record(u"标号未定义"_s);
+        return u"000000"_s;
+    }
+    // Bit 11 is the memory bank of SEL MB0/MB1, not part of the instruction.
+    const auto full = static_cast<std::uint8_t>(opcode | (((*target >> 8) & 0x07) << 5));
+    const auto low = static_cast<std::uint8_t>(*target & 0xFF);
+    store(m_pc, full);
+    store(m_pc + 1, low);
+    return hexByte(full) + hexByte(low);
+}
+
+bool hasNoCode(const QString &mnemonic)
+{
+    return mnemonic == u"ORG"_s || mnemonic == u"END"_s || mnemonic == u"EQU"_s;
+}
+
+QString encodeText(long long pc, const QString &mnemonic, const QString &operands, EncodeContext &context)
+{
+    StatementEncoder encoder(pc, context);
+    if (hasNoCode(mnemonic))
+        return QString();
+    if (mnemonic == u"DB"_s)
+        return encoder.data(operands, 1);
+    if (mnemonic == u"DW"_s)
+        return encoder.data(operands, 2);
+    const Rules *rules = rulesFor(mnemonic);
+    if (!rules) {
+        context.errors.record(u"操作码非法"_s);
+        return u"000000"_s;
+    }
+    return encoder.instruction(mnemonic, *rules, operands);
+}
+
+} // namespace
+
+QString encodeStatement(long long pc, const QString &mnemonic, const QString &operands,
+                        EncodeContext &context)
+{
+    QString code = encodeText(pc, mnemonic, operands, context);
+    if (code.size() < 8)
+        code += u'\t';
+    return code;
+}
+
+} // namespace tw::mcs48

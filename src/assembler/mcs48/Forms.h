@@ -1,0 +1,94 @@
+#pragma once
+// The MCS-48 instruction set of this assembler's dialect as data: one row per accepted operand
+// form, and one row per mnemonic saying how its operands are taken and what a rejection gives.
+// The encoder matches rows; the tests walk them to check that every opcode is reachable.
+#include <QString>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace tw::mcs48
+{
+
+// Operand forms. Rn, @Ri and Pp carry their number in the opcode's low bits.
+enum class Operand : std::uint8_t {
+    None,
+    A,
+    C,
+    Rn,   // R0..R7
+    AtRi, // @R0, @R1
+    AtA,  // @A
+    T,
+    Psw,
+    Pc,
+    Ah,
+    F0,
+    F1,
+    P1,
+    P2,
+    Pp, // P4..P7
+    Bus,
+    I,
+    Tcnti, // TCNTI, also written TCHTI
+    Cnt,
+    Tcnt, // TCNT, also written TCHT
+    Clk,
+    Rb0,
+    Rb1,
+    Mb0,
+    Mb1,
+    Imm,    // #data: the second byte
+    Page,   // label in the page of the second byte: its low eight bits are the second byte
+    Addr11, // label: bits 8-10 into opcode bits 5-7, bits 0-7 the second byte
+    Other,  // any text that is none of the above (only a label form accepts it)
+};
+
+struct Form {
+    std::string_view mnemonic;
+    Operand first;
+    Operand second;
+    std::uint8_t opcode; // with register, pointer, port and page bits zero
+};
+
+// How a mnemonic takes its operands and what a rejected operand gives.
+struct Rules {
+    enum class Take : std::uint8_t {
+        Nothing, // no operand check: the first form's opcode, whatever follows
+        One,     // one operand (getOp1)
+        Two,     // two operands (getOp2)
+    };
+    enum class Store : std::uint8_t {
+        AfterMatch,        // bytes are stored once the operands matched
+        Never,             // NOP: the image keeps the byte it holds
+        OpcodeFirst,       // the A form's opcode is stored before the operand is checked
+        OpcodeFirstAsText, // as OpcodeFirst, and a rejection keeps the opcode as code text
+    };
+    std::string_view mnemonic;
+    Take take;
+    Store store;
+    std::u16string_view firstMessage; // first operand fits no form
+    std::string_view firstCode;
+    std::u16string_view secondMessage; // first operand fits, the pair fits no form
+    std::string_view secondCode;
+};
+
+std::span<const Form> forms();
+// The rules of a mnemonic, nullptr for a text that is not a mnemonic of the dialect.
+const Rules *rulesFor(QStringView mnemonic);
+// The forms of one mnemonic, in match order (consecutive rows of forms()).
+std::span<const Form> formsOf(QStringView mnemonic);
+
+struct Classified {
+    Operand kind = Operand::None;
+    int number = 0; // register, pointer or port number
+};
+// The form of one operand text as the operand extractors deliver it.
+Classified classify(const QString &text);
+
+// True when an operand of this form may stand where the form wants `wanted`.
+bool fits(Operand wanted, const Classified &operand, const QString &text);
+
+// The opcode with the operand's number added (Rn: n, @Ri: i, Pp: p - 4).
+std::uint8_t opcodeWith(const Form &form, const Classified &first, const Classified &second);
+
+} // namespace tw::mcs48
