@@ -379,3 +379,17 @@ TEST_F(MainWindowTest, FontDialogCopiesTheChoiceOrLeavesTheFont)
     EXPECT_TRUE(editor->editor()->font().bold());
     EXPECT_TRUE(editor->editor()->font().italic());
 }
+
+TEST_F(MainWindowTest, EditMenuPopsUpOnlyWhileItCanBeUsed)
+{
+    window->popupMenu(u"mEdit"_s, QPoint(100, 100));
+    EXPECT_FALSE(window->topMenu(u"mEdit"_s)->isVisible());
+    openFile(u"r.asm"_s, "NOP\r\n");
+    window->popupMenu(u"mEdit"_s, QPoint(100, 100));
+    EXPECT_TRUE(window->topMenu(u"mEdit"_s)->isVisible());
+    window->topMenu(u"mEdit"_s)->hide();
+
+    // The blank entry before the mail item does nothing at all.
+    window->triggerMenuItem(QString::fromLatin1(BlankMenuName));
+    EXPECT_TRUE(prompter.calls().isEmpty());
+}

@@ -143,6 +143,7 @@ void MainWindow::buildMenus()
         } else if (entry.submenu) {
             QMenu *menu = parentMenu ? parentMenu->addMenu(entry.caption) : menuBar()->addMenu(entry.caption);
             menu->setObjectName(entry.name);
+            menu->menuAction()->setObjectName(entry.name);
             m_menus.insert(entry.name, menu);
             action = menu->menuAction();
             if (entry.name == QLatin1String(TopMenu::Window))
@@ -236,6 +237,8 @@ void MainWindow::bindCommands()
         {u"about"_s, [this] { showTool(QString::fromLatin1(ToolName::About)); }},
         {QString::fromLatin1(MailMenuName), [] { openLink(QUrl(u"mailto:"_s + mailAddress(0))); }},
         {u"Zt"_s, [this] { chooseFont(); }},
+        // The empty entry before the mail item only keeps it apart.
+        {QString::fromLatin1(BlankMenuName), [] {}},
     };
 }
 
