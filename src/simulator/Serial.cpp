@@ -88,7 +88,7 @@ void Cpu51::serialTransmit()
 std::string rateText(double rate)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%.15g", rate);
+    std::snprintf(text, sizeof text, "%.15G", rate); // 1E+16 for very large crystals, as elsewhere
     return text;
 }
 

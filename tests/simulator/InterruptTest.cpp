@@ -63,6 +63,17 @@ TEST(InterruptPoll, HighPriorityFirstAndPendingLowFollowsRetiAtOnce)
     EXPECT_EQ(board.sfr(Sfr::TCON), 0x00);
     EXPECT_FALSE(board.cpu->intHigh);
     EXPECT_TRUE(board.cpu->intLow);
+
+    // At the same level the table order decides: INT0 first, timer 1 right after its RETI.
+    Board same = mainAt30({0x75, 0xA8, 0x89, 0x75, 0x88, 0x82});
+    same.place(0x1B, {0x32}).place(0x03, {0x32});
+    same.step(3);
+    EXPECT_EQ(same.cpu->pc, 0x0003) << same.state();
+    EXPECT_EQ(same.sfr(Sfr::TCON), 0x80);
+    same.step();
+    EXPECT_EQ(same.cpu->pc, 0x001B);
+    EXPECT_TRUE(same.cpu->intLow);
+    EXPECT_EQ(same.sfr(Sfr::TCON), 0x00);
 }
 
 TEST(InterruptPoll, GlobalEnableAndInServiceFlagsBlock)

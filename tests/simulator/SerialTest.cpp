@@ -44,6 +44,36 @@ TEST(SerialTransmit, Timer1ModeOneRates)
     EXPECT_EQ(page.transmitRate, "2403.84375"); // the timer rate is rounded before dividing
 }
 
+TEST(SerialTransmit, Timer1RateFollowsItsModeAndRoundsHalvesToEven)
+{
+    // f = 12 MHz. Mode 2 with TH1 = 80h gives 7812.5 before the division: rounded to 7812.
+    struct Case {
+        std::uint8_t tmod, th1, tl1, pcon;
+        const char *rate;
+    };
+    const Case cases[] = {
+        {0x20, 0x80, 0x00, 0x00, "244.125"},     // 8-bit reload
+        {0x20, 0x80, 0x00, 0x80, "488.25"},      // SMOD halves the divider
+        {0x10, 0xFF, 0xFA, 0x00, "5208.34375"},  // 16 bits: 65536 - FFFAh
+        {0x00, 0xFF, 0xFD, 0x00, "10416.65625"}, // 13 bits: five low bits of TL1 only
+        {0x30, 0xFF, 0xFA, 0x00, "0"},           // mode 3 generates nothing
+    };
+    for (const Case &c : cases) {
+        Board board;
+        board.cpu->crystalMHz = 12;
+        board.sfr(Sfr::TMOD) = c.tmod;
+        board.sfr(Sfr::TCON) = 0x40;
+        board.sfr(Sfr::PCON) = c.pcon;
+        board.sfr(Sfr::SCON) = 0x50;
+        board.cpu->latches = {c.tl1, c.th1, 0, 0};
+        const SerialRate r = serialRate(*board.cpu, SerialSide::Transmit);
+        EXPECT_EQ(r.timer, 1);
+        EXPECT_TRUE(r.running);
+        EXPECT_EQ(rateText(r.rate), c.rate) << int(c.tmod) << " " << int(c.pcon);
+    }
+    EXPECT_EQ(rateText(1e18 / 12), "8.33333333333333E+16");
+}
+
 TEST(SerialTransmit, FixedRateModesCarryTheNinthBit)
 {
     // Mode 2 with SMOD and TB8: MOV SBUF,#41h.

@@ -7,7 +7,7 @@ using twtest::Board;
 
 TEST(StatusTexts, ResetTextsEnableBitsAndStickyEntries)
 {
-    Board board({0x75, 0xA8, 0x9F, 0x00, 0x00});
+    Board board;
     const char *const afterReset[] = {"外中断0：禁止中断", "定时器0：禁止中断", "外中断1：禁止中断",
                                       "定时器1：禁止中断", "串行口：禁止中断",  "CPU：正常",
                                       "WDT：未激活"};
