@@ -37,11 +37,6 @@ TEST(SerialTransmit, Timer1ModeOneRates)
     board.step();
     page.takeTransmits(*board.cpu);
     EXPECT_EQ(page.transmitRate, "9600");
-
-    Board slow = timer1Setup(0xF3, 12);
-    page = {};
-    page.takeTransmits(*slow.cpu);
-    EXPECT_EQ(page.transmitRate, "2403.84375"); // the timer rate is rounded before dividing
 }
 
 TEST(SerialTransmit, Timer1RateFollowsItsModeAndRoundsHalvesToEven)
@@ -52,7 +47,8 @@ TEST(SerialTransmit, Timer1RateFollowsItsModeAndRoundsHalvesToEven)
         const char *rate;
     };
     const Case cases[] = {
-        {0x20, 0x80, 0x00, 0x00, "244.125"},     // 8-bit reload
+        {0x20, 0xF3, 0x00, 0x00, "2403.84375"}, // 8-bit reload: 76923 before the division
+        {0x20, 0x80, 0x00, 0x00, "244.125"},
         {0x20, 0x80, 0x00, 0x80, "488.25"},      // SMOD halves the divider
         {0x10, 0xFF, 0xFA, 0x00, "5208.34375"},  // 16 bits: 65536 - FFFAh
         {0x00, 0xFF, 0xFD, 0x00, "10416.65625"}, // 13 bits: five low bits of TL1 only
