@@ -1,6 +1,6 @@
 #include "Aliases.h"
 
-#include <QHash>
+#include "assembler/mcs51/TextHash.h"
 
 namespace tw::mcs51
 {
@@ -10,7 +10,7 @@ using namespace Qt::StringLiterals;
 namespace
 {
 
-using AliasMap = QHash<QString, QString>;
+using AliasMap = TextMap<QString>;
 
 const AliasMap &mnemonicAliases()
 {
@@ -115,14 +115,13 @@ AliasMap makeRegisterAliases()
         {u"定时器控制寄存器"_s, u"TCON"_s},
     };
     for (int n = 0; n < 8; ++n)
-        map.insert(u"工作寄存器"_s + QString::number(n), u"R"_s + QString::number(n));
+        map.emplace(u"工作寄存器"_s + QString::number(n), u"R"_s + QString::number(n));
     return map;
 }
 
 QString lookUp(const AliasMap &map, const QString &text)
 {
-    const auto it = map.constFind(text);
-    return it == map.cend() ? text : *it;
+    return valueOr(map, text, text);
 }
 
 } // namespace

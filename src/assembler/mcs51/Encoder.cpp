@@ -8,7 +8,8 @@
 #include "assembler/mcs51/Sizer.h"
 #include "common/Hex.h"
 
-#include <QHash>
+#include "assembler/mcs51/TextHash.h"
+
 #include <optional>
 
 namespace tw::mcs51
@@ -75,7 +76,7 @@ class StatementEncoder
 
   private:
     using Handler = void (StatementEncoder::*)();
-    static const QHash<QString, Handler> &handlers();
+    static const TextMap<Handler> &handlers();
 
     QStringList take(int count)
     {
@@ -186,10 +187,10 @@ class StatementEncoder
     QString m_code;
 };
 
-const QHash<QString, StatementEncoder::Handler> &StatementEncoder::handlers()
+const TextMap<StatementEncoder::Handler> &StatementEncoder::handlers()
 {
     using E = StatementEncoder;
-    static const QHash<QString, Handler> map = {
+    static const TextMap<Handler> map = {
         {u"ORG"_s, nullptr},
         {u"END"_s, nullptr},
         {u"EQU"_s, nullptr},
@@ -246,11 +247,11 @@ const QHash<QString, StatementEncoder::Handler> &StatementEncoder::handlers()
 QString StatementEncoder::run()
 {
     const auto &map = handlers();
-    const auto it = map.constFind(m_mnemonic);
-    if (it == map.cend())
+    const auto it = map.find(m_mnemonic);
+    if (it == map.end())
         nameDefinition();
-    else if (*it)
-        (this->**it)();
+    else if (it->second)
+        (this->*(it->second))();
     return m_code;
 }
 

@@ -2,7 +2,7 @@
 
 #include "assembler/mcs51/Aliases.h"
 
-#include <QHash>
+#include "assembler/mcs51/TextHash.h"
 
 namespace tw::mcs51
 {
@@ -12,7 +12,7 @@ using namespace Qt::StringLiterals;
 namespace
 {
 
-using AddressMap = QHash<QString, std::uint8_t>;
+using AddressMap = TextMap<std::uint8_t>;
 
 const AddressMap &sfrAddresses()
 {
@@ -30,7 +30,7 @@ const AddressMap &sfrAddresses()
 void addRegisterBits(AddressMap &map, const QString &reg, int base, int bits)
 {
     for (int bit = 0; bit < bits; ++bit)
-        map.insert(reg + u'.' + QString::number(bit), static_cast<std::uint8_t>(base + bit));
+        map.emplace(reg + u'.' + QString::number(bit), static_cast<std::uint8_t>(base + bit));
 }
 
 AddressMap makeBitNames()
@@ -55,7 +55,7 @@ AddressMap makeBitNames()
     addRegisterBits(map, u"TCON"_s, 0x88, 8);
     addRegisterBits(map, u"SCON"_s, 0x98, 8);
     addRegisterBits(map, u"IE"_s, 0xA8, 6);
-    map.insert(u"IE.7"_s, 0xAF); // the chip has no IE.6
+    map.emplace(u"IE.7"_s, 0xAF); // the chip has no IE.6
     addRegisterBits(map, u"IP"_s, 0xB8, 6);
     addRegisterBits(map, u"T2CON"_s, 0xC8, 8);
     addRegisterBits(map, u"PSW"_s, 0xD0, 8);
@@ -109,9 +109,9 @@ std::uint8_t directAddress(const QString &operand, const VariableTable &variable
 {
     const QString text = registerName(operand, variables);
     const auto &sfrs = sfrAddresses();
-    const auto it = sfrs.constFind(text);
-    if (it != sfrs.cend())
-        return *it;
+    const auto it = sfrs.find(text);
+    if (it != sfrs.end())
+        return it->second;
     return byteOrOutOfRange(text, errors);
 }
 
@@ -121,9 +121,9 @@ std::uint8_t bitAddress(const QString &operand, const VariableTable &variables, 
     static const AddressMap byteBits = makeByteBitTexts();
     const QString text = substituteVariable(operand, variables);
     for (const AddressMap *map : {&names, &byteBits}) {
-        const auto it = map->constFind(text);
-        if (it != map->cend())
-            return *it;
+        const auto it = map->find(text);
+        if (it != map->end())
+            return it->second;
     }
     return byteOrOutOfRange(text, errors);
 }

@@ -5,8 +5,7 @@
 #include "assembler/mcs51/Names.h"
 #include "assembler/mcs51/Operands.h"
 
-#include <QHash>
-#include <QSet>
+#include "assembler/mcs51/TextHash.h"
 
 namespace tw::mcs51
 {
@@ -30,19 +29,19 @@ enum class Size {
     Inc,
 };
 
-const QHash<QString, Size> &sizeRules()
+const TextMap<Size> &sizeRules()
 {
-    static const QHash<QString, Size> rules = [] {
-        QHash<QString, Size> map{{u"ORG"_s, Size::Org},
-                                 {u"DB"_s, Size::Db},
-                                 {u"DW"_s, Size::Dw},
-                                 {u"EQU"_s, Size::None},
-                                 {u"END"_s, Size::None},
-                                 {u"INC"_s, Size::Inc},
-                                 {u"DJNZ"_s, Size::OperandsAccFirst}};
+    static const TextMap<Size> rules = [] {
+        TextMap<Size> map{{u"ORG"_s, Size::Org},
+                          {u"DB"_s, Size::Db},
+                          {u"DW"_s, Size::Dw},
+                          {u"EQU"_s, Size::None},
+                          {u"END"_s, Size::None},
+                          {u"INC"_s, Size::Inc},
+                          {u"DJNZ"_s, Size::OperandsAccFirst}};
         auto add = [&map](std::initializer_list<const char16_t *> names, Size size) {
             for (const char16_t *name : names)
-                map.insert(QString::fromUtf16(name), size);
+                map.emplace(QString::fromUtf16(name), size);
         };
         add({u"NOP", u"JMP", u"MOVX", u"MOVC", u"RET", u"RETI", u"RR", u"RRC", u"RL", u"RLC", u"MUL", u"DIV",
              u"SWAP", u"DA", u"XCHD"},
@@ -58,9 +57,9 @@ const QHash<QString, Size> &sizeRules()
 
 bool isRegisterForm(const QString &operand)
 {
-    static const QSet<QString> forms = {u"A"_s,  u"C"_s,  u"R0"_s, u"R1"_s,  u"R2"_s,  u"R3"_s, u"R4"_s,
-                                        u"R5"_s, u"R6"_s, u"R7"_s, u"@R0"_s, u"@R1"_s, u"@A"_s};
-    return forms.contains(operand);
+    static const TextSet forms = {u"A"_s,  u"C"_s,  u"R0"_s, u"R1"_s,  u"R2"_s,  u"R3"_s, u"R4"_s,
+                                  u"R5"_s, u"R6"_s, u"R7"_s, u"@R0"_s, u"@R1"_s, u"@A"_s};
+    return forms.count(operand) != 0;
 }
 
 int operandsSize(const QString &field, const VariableTable &variables)
@@ -88,9 +87,9 @@ long long orgAddress(const QString &field, const VariableTable &variables)
 
 int incSize(const QString &field, const VariableTable &variables)
 {
-    static const QSet<QString> oneByte = {u"A"_s,  u"R0"_s, u"R1"_s, u"R2"_s,  u"R3"_s,  u"R4"_s,
-                                          u"R5"_s, u"R6"_s, u"R7"_s, u"@R0"_s, u"@R1"_s, u"DPTR"_s};
-    return oneByte.contains(extractOperands(field, 1, variables, nullptr).front()) ? 1 : 2;
+    static const TextSet oneByte = {u"A"_s,  u"R0"_s, u"R1"_s, u"R2"_s,  u"R3"_s,  u"R4"_s,
+                                    u"R5"_s, u"R6"_s, u"R7"_s, u"@R0"_s, u"@R1"_s, u"DPTR"_s};
+    return oneByte.count(extractOperands(field, 1, variables, nullptr).front()) ? 1 : 2;
 }
 
 } // namespace
@@ -99,10 +98,10 @@ long long nextAddress(long long pc, const QString &mnemonic, const QString &oper
                       const VariableTable &variables)
 {
     const auto &rules = sizeRules();
-    const auto rule = rules.constFind(standardMnemonic(mnemonic));
-    if (rule == rules.cend())
+    const auto rule = rules.find(standardMnemonic(mnemonic));
+    if (rule == rules.end())
         return pc;
-    switch (*rule) {
+    switch (rule->second) {
     case Size::Org:
         return orgAddress(operands, variables);
     case Size::Db: {

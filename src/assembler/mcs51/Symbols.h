@@ -2,7 +2,8 @@
 // The MCS-51 assembler's name tables: labels fixed in pass 1, and EQU/BIT variables whose value
 // text is substituted into later operands. Both keep definition order for the listing and look
 // names up through a hash, never by walking the list.
-#include <QHash>
+#include "assembler/mcs51/TextHash.h"
+
 #include <QList>
 #include <QString>
 #include <optional>
@@ -25,14 +26,14 @@ class LabelTable
     // lists it as a duplicate). Capacity is the caller's check (count() against kMaxLabels).
     bool define(const QString &name, long long value);
     std::optional<long long> find(const QString &name) const;
-    bool contains(const QString &name) const { return m_index.contains(name); }
+    bool contains(const QString &name) const { return m_index.count(name) != 0; }
     const QList<Entry> &entries() const { return m_entries; }
     int count() const { return static_cast<int>(m_entries.size()); }
     void clear();
 
   private:
     QList<Entry> m_entries;
-    QHash<QString, int> m_index;
+    TextMap<int> m_index;
 };
 
 class VariableTable
@@ -53,7 +54,7 @@ class VariableTable
 
   private:
     QList<Entry> m_entries;
-    QHash<QString, int> m_index;
+    TextMap<int> m_index;
 };
 
 } // namespace tw::mcs51
