@@ -71,11 +71,12 @@ TEST(PinButtons, CounterInputsCountFallingEdges)
     board.tick(10); // ticks pass counters by
     EXPECT_EQ(board.sfr(Sfr::TL0), 1);
 
-    board.sfr(Sfr::TMOD) = 0x0D; // timer 0 gated counter: INT0 low holds it
+    board.sfr(Sfr::TMOD) = 0xDD; // gated counters: INT0 low holds timer 0, not timer 1
     board.sfr(Sfr::P3) = 0xFB;
-    pins.click(*board.cpu, P34);
-    pins.click(*board.cpu, P34);
+    for (int pin : {P34, P34, P35, P35})
+        pins.click(*board.cpu, pin);
     EXPECT_EQ(board.sfr(Sfr::TL0), 1);
+    EXPECT_EQ(board.sfr(Sfr::TL1), 3);
     board.sfr(Sfr::TMOD) = 0x01; // a timer, not a counter: the pin does nothing
     board.sfr(Sfr::P3) = 0xFF;
     pins.click(*board.cpu, P34);
@@ -102,6 +103,18 @@ TEST(PinButtons, Timer2CountsOnT2AndReloadsOrCapturesOnT2ex)
     pins.click(*board.cpu, P10); // rising
     pins.click(*board.cpu, P10);
     EXPECT_TRUE(board.bit(Bit::EXF2));
+
+    // Counting down (DCEN with T2EX low), the pin's underflow reloads without EXF2.
+    board.sfr(Sfr::T2CON) = 0x06;
+    board.sfr(Sfr::T2MOD) = 0x01;
+    pins.click(*board.cpu, P11); // EXEN2 is 0: only the latch
+    board.sfr(Sfr::TH2) = 0x00;
+    board.sfr(Sfr::TL2) = 0x00;
+    pins.click(*board.cpu, P10);
+    pins.click(*board.cpu, P10);
+    EXPECT_EQ(board.sfr(Sfr::TH2), 0x12);
+    EXPECT_EQ(board.sfr(Sfr::T2CON), 0x86); // TF2 only
+    pins.click(*board.cpu, P11);
 
     // T2EX in auto-reload mode with EXEN2: reload and EXF2, unless DCEN makes it the
     // direction input.
