@@ -12,6 +12,10 @@ namespace tw
 inline const QString kCr = QStringLiteral("\r");
 inline const QString kCrLf = QStringLiteral("\r\n");
 
+// Names our assemblers take in one source: a disassembly that would define more cannot be
+// assembled again, so it fails instead.
+constexpr int kMaxOutputLabels = 2048;
+
 // Two hexadecimal digits with a "0" before a high digit A-F, so that the text (plus "H") always
 // reads as a number: 0x05 gives "05", 0xA5 gives "0A5", 0xFF gives "0FF".
 QString dhex(std::uint8_t value);

@@ -51,6 +51,7 @@ class Pass48
     void joinSegments();
     QString strandedSegments();
     QString missingDefinitions() const;
+    int labelsWritten() const;
     int segmentEndingAt(long address) const;
     bool isVisited(long address) const { return visited_[static_cast<std::size_t>(address)]; }
 
@@ -85,8 +86,19 @@ bool Pass48::run(QString &body)
     dataPass();
     joinSegments();
     const QString stranded = strandedSegments();
+    if (labelsWritten() > kMaxOutputLabels)
+        return false;
     body = missingDefinitions() + segments_.front().text + stranded;
     return true;
+}
+
+// Labels the written text names or defines; each of them is defined once.
+int Pass48::labelsWritten() const
+{
+    const Segment &written = segments_.front();
+    std::set<int> names(written.defined.begin(), written.defined.end());
+    names.insert(written.used.begin(), written.used.end());
+    return static_cast<int>(names.size());
 }
 
 // Decodes from pc until a jump or return, the range end or a byte decoded before.

@@ -18,7 +18,8 @@ namespace
 {
 
 constexpr int kMaxInputLength = 65536;
-constexpr int kMaxLabels = 2048;   // labels the output can define
+// Numbered labels the output can define: with L0 they make the names our assembler takes.
+constexpr int kMaxLabels = kMaxOutputLabels - 1;
 constexpr int kMaxSegments = 2049; // segments 0..2048
 
 const QString kCredit = QStringLiteral(";Source recovered by the Tarnwick MCS-51 disassembler");
@@ -57,6 +58,7 @@ class Disassembler51
     bool decodeRun(int pc);
     bool nextRun();
     bool useTarget(int target, bool addMissing, int &labelIndex);
+    bool markDefined(int index);
     void dataPass();
     void defineUnusedLabels();
     void joinSegments();
@@ -84,7 +86,8 @@ bool Disassembler51::run(const DisasmLabels &labels)
     for (int k = 1; k <= labels_.count(); ++k)
         if (labels_.address(k) > end_) {
             first.text += equLine(k, labels_.address(k)) + kCr;
-            labelDone_[static_cast<std::size_t>(k)] = true;
+            if (!markDefined(k))
+                return false;
         }
     first.text += orgLine(start_) + kCr;
     if (start_ == 0)
@@ -102,6 +105,9 @@ bool Disassembler51::run(const DisasmLabels &labels)
         segmentList_ << u"  "_qs + QString::number(k) + u'\t' + hexWord(segments_[k].start) + u'\t' +
                             hexWord(std::min(segments_[k].end, 0xFFFF));
     dataPass();
+    // Every label is defined somewhere in the output, those not met so far by an EQU line.
+    if (labels_.count() > kMaxLabels)
+        return false;
     defineUnusedLabels();
     joinSegments();
     return true;
@@ -117,8 +123,9 @@ bool Disassembler51::decodeRun(int pc)
         QString line;
         const int own = labels_.find(pc);
         if (own >= 0) {
+            if (!markDefined(own))
+                return false;
             line = labelName(own) + u": "_qs;
-            labelDone_[static_cast<std::size_t>(own)] = true;
         }
         const Instruction51 instruction = fetch51(image_, pc, dptr_);
         const Opcode51 &row = *instruction.row;
@@ -164,6 +171,15 @@ bool Disassembler51::useTarget(int target, bool addMissing, int &labelIndex)
     return true;
 }
 
+// A label written at a line start or as an EQU line; false past the labels the output can hold.
+bool Disassembler51::markDefined(int index)
+{
+    if (index > kMaxLabels)
+        return false;
+    labelDone_[static_cast<std::size_t>(index)] = true;
+    return true;
+}
+
 // Starts the next run at the first pending label inside the range and not decoded yet.
 bool Disassembler51::nextRun()
 {
@@ -173,7 +189,8 @@ bool Disassembler51::nextRun()
         const int address = labels_.address(index);
         if (address < start_ || address >= end_ || visited_[static_cast<std::size_t>(address)])
             continue;
-        labelDone_[static_cast<std::size_t>(index)] = true;
+        if (!markDefined(index))
+            return false;
         current_ = segmentEndingAt(address);
         if (current_ < 0) {
             if (static_cast<int>(segments_.size()) >= kMaxSegments)
@@ -296,21 +313,21 @@ Disasm51Result disassemble51(const Disasm51Job &job)
         result.messages.push_back({u"出错！"_qs, MsgStyle::Exclamation, u"信息"_qs});
         return finishFailed(std::move(result), job.outPath, QString());
     }
-    if (labels.count() > kMaxLabels)
-        return finishFailed(std::move(result), job.outPath, QString());
-
     auto disassembler = std::make_unique<Disassembler51>(*image, start, end);
-    if (!disassembler->run(labels))
-        return finishFailed(std::move(result), job.outPath, disassembler->body());
-
-    const QString listPath =
-        job.segmentListPath.isEmpty() ? replaceLastThree(job.outPath, u"lst"_qs) : job.segmentListPath;
+    const bool decoded = disassembler->run(labels);
+    // The segment list is there once the runs are done, even when a later step fails.
     const QStringList listLines = disassembler->segmentList();
-    for (const QString &line : listLines)
-        result.segmentListText += line + kCrLf;
-    if (!writeLines(listPath, listLines))
+    if (!listLines.isEmpty()) {
+        const QString listPath =
+            job.segmentListPath.isEmpty() ? replaceLastThree(job.outPath, u"lst"_qs) : job.segmentListPath;
+        for (const QString &line : listLines)
+            result.segmentListText += line + kCrLf;
+        if (!writeLines(listPath, listLines))
+            return finishFailed(std::move(result), job.outPath, disassembler->body());
+        result.filesWritten << listPath;
+    }
+    if (!decoded)
         return finishFailed(std::move(result), job.outPath, disassembler->body());
-    result.filesWritten << listPath;
 
     result.sourceText = disassemblyFile(kCredit, disassembler->body());
     if (!writeTextFile(job.outPath, result.sourceText)) {

@@ -188,8 +188,8 @@ TEST_F(Dis51Driver, FailuresReportAndWriteTheFailureFile)
     EXPECT_EQ(result.messages[1].text, u"反汇编失败！"_qs);
     EXPECT_EQ(output(), kFailureCredit + "END\r\r\n");
 
-    // A chain of 1,100 subroutines, each calling the next and a new address above the file:
-    // 2,206 labels, more than the output can define.
+    // A chain of 1,100 subroutines, each calling the next and a new address above the file: the
+    // EQU lines of those above the file stop at the first label the output cannot hold.
     QByteArray many(0x100 + 1100 * 7, '\0');
     many.replace(0, 3, bytes({0x02, 0x01, 0x00}));
     for (int k = 0; k < 1100; ++k) {
@@ -200,13 +200,57 @@ TEST_F(Dis51Driver, FailuresReportAndWriteTheFailureFile)
     result = run(many);
     EXPECT_EQ(result.outcome, DisasmOutcome::Failed);
     ASSERT_EQ(result.messages.size(), 1u);
-    EXPECT_EQ(output(), kFailureCredit + "END\r\r\n");
+    EXPECT_TRUE(output().startsWith(kFailureCredit + "L9: EQU  8000H\rL11: EQU  8001H\r"));
+    EXPECT_TRUE(output().endsWith("L2049: EQU  83FCH\rEND\r\r\n"));
+    EXPECT_FALSE(output().contains("ORG"));
+    EXPECT_FALSE(QFile::exists(path(u"out.lst"_qs)));
 
     // An unreadable input.
     Disasm51Job job;
     job.binPath = path(u"missing.bin"_qs);
     job.outPath = path(u"out.asm"_qs);
     EXPECT_EQ(disassemble51(job).outcome, DisasmOutcome::Failed);
+}
+
+// From 1000H: two subroutines and three blocks of calls to distinct addresses below the start,
+// which hold RET. Every label but those of the subroutines is defined by a late EQU line, L0
+// included, so 2,047 labels make the 2,048 names our assembler takes; one more fails after the
+// runs, with the segment list written.
+TEST_F(Dis51Driver, OutputHoldsAtMostTheNamesOurAssemblerTakes)
+{
+    const auto image = [](int lows) {
+        QByteArray bin(0x1000, static_cast<char>(0x22));
+        QByteArray code;
+        int low = 1;
+        const auto block = [&](int count) {
+            for (int k = 0; k < count; ++k, ++low)
+                code += bytes({0x12, low >> 8, low & 0xFF});
+            code += bytes({0x22});
+        };
+        const int first = 0x1000 + 6 + 3 * 1000 + 1;
+        const int second = first + 3 * 1000 + 1;
+        code += bytes({0x12, first >> 8, first & 0xFF, 0x12, second >> 8, second & 0xFF});
+        block(1000);
+        block(1000);
+        block(lows - 2000);
+        return bin + code;
+    };
+    Disasm51Result result = run(image(2045), u"1000"_qs);
+    ASSERT_EQ(result.outcome, DisasmOutcome::Completed);
+    EXPECT_TRUE(output().startsWith(kCredit + "L0: EQU  0000H\rL3: EQU  0001H\r"));
+    EXPECT_TRUE(output().contains("\rL2047: EQU  07D0H\rORG 1000H\r"));
+    if (twtest::runDriver({}).err.contains("asm51")) {
+        const twtest::ProcessResult assembled = twtest::runDriver({u"asm51"_qs, path(u"out.asm"_qs)});
+        EXPECT_EQ(assembled.exitCode, 0) << assembled.out.toStdString();
+    }
+
+    result = run(image(2046), u"1000"_qs);
+    EXPECT_EQ(result.outcome, DisasmOutcome::Failed);
+    EXPECT_TRUE(output().startsWith(kFailureCredit + "ORG 1000H\rLCALL L1\rLCALL L2\rLCALL L3\r"));
+    EXPECT_FALSE(output().contains("EQU"));
+    EXPECT_TRUE(output().endsWith("\rRET\rEND\r\r\n"));
+    EXPECT_TRUE(segmentList().endsWith("  0\t1000\t2778\r\n  1\t2778\t2803\r\n"));
+    EXPECT_EQ(result.filesWritten.first(), path(u"out.lst"_qs));
 }
 
 TEST_F(Dis51Driver, WholeSixtyFourKilobytesAndTheEndBox)
