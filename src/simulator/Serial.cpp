@@ -1,7 +1,8 @@
 #include "simulator/Serial.h"
 
+#include "common/Vb.h"
+
 #include <bit>
-#include <cmath>
 #include <cstdio>
 
 namespace tw
@@ -11,23 +12,17 @@ namespace
 
 constexpr std::uint8_t kInt1Pin = 0xB3; // P3.3 gates timer 1
 
-// Rounds to the nearest integer, halves to the even neighbour (the default rounding mode).
-double roundEven(double value)
-{
-    return std::nearbyint(value);
-}
-
 double timer1Rate(const Cpu51 &c)
 {
     static constexpr double kRange[3] = {8192, 65536, 256};
     if (c.timers.t1Mode > 2)
         return 0;
-    return roundEven(c.crystalMHz * 1e6 / ((kRange[c.timers.t1Mode] - c.timers.t1BaudCount) * 12));
+    return roundHalfEven(c.crystalMHz * 1e6 / ((kRange[c.timers.t1Mode] - c.timers.t1BaudCount) * 12));
 }
 
 double timer2Rate(const Cpu51 &c)
 {
-    return roundEven(c.crystalMHz * 1e6 / ((65536.0 - c.timers.rcap2Count) * 2));
+    return roundHalfEven(c.crystalMHz * 1e6 / ((65536.0 - c.timers.rcap2Count) * 2));
 }
 
 // Digit value as the receive feeder reads hex text: upper-case A-F and digits, 0 otherwise.
