@@ -240,49 +240,47 @@ QStringList MainWindowState::descendantNames(const QString &name) const
     return names;
 }
 
-void MainWindowState::setEnabled(const QString &name, bool enabled)
+MenuItem *MainWindowState::namedItem(const QString &name)
 {
     const int index = indexOf(name);
     if (index < 0) {
         qWarning() << "no main-window menu named" << name;
-        return;
+        return nullptr;
     }
-    m_items[index].enabled = enabled;
+    return &m_items[index];
+}
+
+void MainWindowState::setEnabled(const QString &name, bool enabled)
+{
+    if (MenuItem *entry = namedItem(name))
+        entry->enabled = enabled;
 }
 
 void MainWindowState::setVisible(const QString &name, bool visible)
 {
-    const int index = indexOf(name);
-    if (index < 0) {
-        qWarning() << "no main-window menu named" << name;
-        return;
-    }
-    m_items[index].visible = visible;
+    if (MenuItem *entry = namedItem(name))
+        entry->visible = visible;
 }
 
 void MainWindowState::setChecked(const QString &name, bool checked)
 {
-    const int index = indexOf(name);
-    if (index >= 0)
-        m_items[index].checked = checked;
+    if (MenuItem *entry = namedItem(name))
+        entry->checked = checked;
 }
 
 bool MainWindowState::isEnabled(const QString &name) const
 {
-    const MenuItem *entry = item(name);
-    return entry && entry->enabled;
+    return item(name) && item(name)->enabled;
 }
 
 bool MainWindowState::isVisible(const QString &name) const
 {
-    const MenuItem *entry = item(name);
-    return entry && entry->visible;
+    return item(name) && item(name)->visible;
 }
 
 bool MainWindowState::isChecked(const QString &name) const
 {
-    const MenuItem *entry = item(name);
-    return entry && entry->checked;
+    return item(name) && item(name)->checked;
 }
 
 bool MainWindowState::isReachable(int index) const

@@ -93,6 +93,8 @@ class MainWindowState
     void setStatusText(int panel, const QString &text);
 
   private:
+    MenuItem *namedItem(const QString &name);
+
     QList<MenuItem> m_items;
     std::array<ToolbarSlot, ToolbarSlots> m_toolbar;
     std::array<QString, StatusPanels> m_panels;
