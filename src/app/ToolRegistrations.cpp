@@ -5,6 +5,7 @@
 #include "ToolRegistrations.h"
 
 #include "assembler/ui/AssemblerWindow.h"
+#include "simulator/ui/SimulatorWindow.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/FindCommands.h"
 #include "workspace/ui/ToolRegistry.h"
@@ -16,6 +17,7 @@ void registerAllTools()
 {
     registerAssemblerWindow();
     registerFindDialog();
+    registerSimulatorWindow();
 }
 
 } // namespace tw

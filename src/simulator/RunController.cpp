@@ -1,0 +1,156 @@
+#include "simulator/RunController.h"
+
+#include "simulator/Watchdog.h"
+
+namespace tw
+{
+
+int TickClock::takeDue(Clock::time_point now)
+{
+    const std::int64_t elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now - m_origin).count();
+    std::int64_t due = elapsed - m_applied;
+    if (due <= 0)
+        return 0;
+    if (due > kMaxCatchUp) {
+        m_applied = elapsed - kMaxCatchUp;
+        due = kMaxCatchUp;
+    }
+    m_applied += due;
+    return static_cast<int>(due);
+}
+
+int TickClock::apply(Cpu51 &cpu, Clock::time_point now)
+{
+    const int due = takeDue(now);
+    for (int k = 0; k < due; ++k)
+        cpu.tick1ms();
+    return due;
+}
+
+void RunController::reset()
+{
+    resetCommand(m_cpu);
+    m_listing.markFirstCodeLine();
+}
+
+void RunController::execute()
+{
+    m_cpu.step();
+    if (m_cpu.xramWritten >= 0) {
+        m_xramRows.mark(m_cpu.xramWritten);
+        m_cpu.xramWritten = -1;
+    }
+    if (m_cpu.xramReadViaRi) {
+        m_xramRead = true;
+        m_cpu.xramReadViaRi = false;
+    }
+}
+
+bool RunController::takeXramRead()
+{
+    const bool read = m_xramRead;
+    m_xramRead = false;
+    return read;
+}
+
+StepResult RunController::step()
+{
+    m_watchdogReset = false;
+    if (m_cpu.pc >= m_cpu.codeSize)
+        return StepResult::EndOfProgram;
+    if (m_cpu.cpuMode != 0)
+        return StepResult::Asleep;
+    if (m_cpu.watchdogExpired()) {
+        reset();
+        m_watchdogReset = true;
+    }
+    m_listing.clearPcMarker();
+    execute();
+    return StepResult::Executed;
+}
+
+bool RunController::start(RunKind kind)
+{
+    if (kind == RunKind::ToBreakpoint && m_breakpointAddress == 0)
+        return false;
+    m_running = kind;
+    return kind != RunKind::None;
+}
+
+RunEnd RunController::endBeforeInstruction() const
+{
+    if (m_running == RunKind::ToBreakpoint && m_cpu.pc == m_breakpointAddress)
+        return RunEnd::Breakpoint;
+    if (m_cpu.pc >= m_cpu.codeSize)
+        return RunEnd::EndOfProgram;
+    if (m_cpu.cpuMode != 0)
+        return RunEnd::Asleep;
+    return RunEnd::None;
+}
+
+SliceResult RunController::slice(RefreshMode mode, std::chrono::nanoseconds budget, TickClock &clock)
+{
+    SliceResult result;
+    if (m_running == RunKind::None)
+        return result;
+    const auto deadline = TickClock::Clock::now() + budget;
+    clock.apply(m_cpu);
+    m_listing.clearPcMarker();
+    for (;;) {
+        result.end = endBeforeInstruction();
+        if (result.end != RunEnd::None)
+            break;
+        if (m_cpu.watchdogExpired()) {
+            reset();
+            m_listing.clearPcMarker();
+            result.watchdogReset = true;
+        }
+        execute();
+        ++result.executed;
+        if (m_cpu.baudGeneratorStopped) {
+            result.end = RunEnd::BaudMessage;
+            break;
+        }
+        if (mode == RefreshMode::Dynamic)
+            return result;
+        if (result.executed % kChunk == 0) {
+            clock.apply(m_cpu);
+            // The window takes the transmit records after the slice; keep room for a chunk.
+            if (m_cpu.transmitCount > Cpu51::kTransmitQueue - kChunk || TickClock::Clock::now() >= deadline)
+                return result;
+        }
+    }
+    m_running = RunKind::None;
+    return result;
+}
+
+void RunController::toggleBreakpoint()
+{
+    if (!m_breakpointSet) {
+        m_breakpointSet = true;
+        const int line = m_listing.pcLine();
+        m_breakpointText = m_listing.addressText(line);
+        m_listing.setBreakpointMarker(line, true);
+        m_breakpointAddress = m_listing.looseAddressOfLine(line);
+    } else {
+        m_breakpointSet = false;
+        m_breakpointText.clear();
+        m_listing.setBreakpointMarker(m_listing.breakpointLine(), false);
+        m_breakpointAddress = 0;
+    }
+}
+
+bool RunController::movePcToLine(int index)
+{
+    if (index < 0 || index >= m_listing.count())
+        return false;
+    const auto address = m_listing.addressOfLine(index);
+    if (!address)
+        return false;
+    m_listing.setPcLine(index);
+    m_cpu.pc = *address;
+    return true;
+}
+
+} // namespace tw

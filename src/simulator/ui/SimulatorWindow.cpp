@@ -1,0 +1,932 @@
+#include "SimulatorWindow.h"
+
+#include "common/Paths.h"
+#include "common/Prompter.h"
+#include "common/Vb.h"
+#include "simulator/StatusTexts.h"
+#include "simulator/Watchdog.h"
+#include "workspace/ToolWindowProtocol.h"
+#include "workspace/Workspace.h"
+#include "workspace/ui/ToolRegistry.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTextBlock>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace tw
+{
+
+namespace
+{
+
+constexpr int kQuestion = MsgStyle::YesNo + MsgStyle::Exclamation;
+constexpr int kNotice = MsgStyle::Ok + MsgStyle::Information;
+// A fast run hands control back to the window system about every 8 ms.
+constexpr std::chrono::milliseconds kFastSlice{8};
+
+const QString kRunCaption = QStringLiteral(u"连续运行");
+const QString kToBreakpointCaption = QStringLiteral(u"执行到断点");
+const QString kStopCaption = QStringLiteral(u"停止运行");
+const QString kSetBreakpointCaption = QStringLiteral(u"设置断点");
+const QString kClearBreakpointCaption = QStringLiteral(u"清除断点");
+const QString kSetBreakpointTip = QStringLiteral(u"在当前的PC处设置断点");
+const QString kClearBreakpointTip = QStringLiteral(u"清除已设置的断点");
+const QString kInternalRamSet = QStringLiteral(u"片内RAM设置");
+const QString kExternalRamSet = QStringLiteral(u"片外RAM设置");
+const QString kInternalAddressTip = QStringLiteral(u"片内RAM地址应小于2位十六进制代码");
+const QString kExternalAddressTip = QStringLiteral(u"片外RAM地址应小于4位十六进制代码");
+const QString kHexOnly = QStringLiteral(u"请输入十六进制代码！");
+
+QString toolName()
+{
+    return QString::fromLatin1(ToolName::Simulator);
+}
+
+QPlainTextEdit *viewBox(const QString &tip = QString())
+{
+    auto *box = new QPlainTextEdit;
+    box->setReadOnly(true);
+    box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    box->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    box->setFocusPolicy(Qt::NoFocus);
+    box->setToolTip(tip);
+    return box;
+}
+
+QLineEdit *valueBox()
+{
+    auto *box = new QLineEdit;
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    box->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    return box;
+}
+
+QPushButton *button(const QString &caption, const QString &tip)
+{
+    auto *b = new QPushButton(caption);
+    b->setToolTip(tip);
+    return b;
+}
+
+void setLines(QPlainTextEdit *box, const QStringList &lines)
+{
+    box->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+bool isHexKeyText(const QString &text)
+{
+    return text.size() == 1 && ((text[0] >= u'0' && text[0] <= u'9') || (text[0] >= u'A' && text[0] <= u'F'));
+}
+
+} // namespace
+
+SimulatorWindow::SimulatorWindow(Workspace &workspace, const ProgramFiles &files, QWidget *parent)
+    : QWidget(parent), m_workspace(workspace), m_cpu(std::make_unique<Cpu51>()),
+      m_controller(std::make_unique<RunController>(*m_cpu, m_listing))
+{
+    setWindowTitle(QStringLiteral(u"MCS51  仿真"));
+    lockMainWindow(m_workspace, toolName());
+    buildControls();
+    connectControls();
+    load(files);
+}
+
+SimulatorWindow::~SimulatorWindow() = default;
+
+// ---- building ------------------------------------------------------------------------------------
+
+void SimulatorWindow::buildControls()
+{
+    m_ui.listing = viewBox(QStringLiteral(u"单击修改PC指针"));
+    m_ui.listing->setFocusPolicy(Qt::StrongFocus);
+    m_ui.listing->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    m_ui.listing->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_ui.listing->setTabStopDistance(QFontMetricsF(m_ui.listing->font()).horizontalAdvance(QLatin1Char(' ')) *
+                                     8);
+    m_ui.listingScroll = new QScrollBar(Qt::Vertical);
+    m_ui.listingScroll->setSingleStep(1);
+    m_ui.listingScroll->setPageStep(10);
+
+    m_ui.pc = valueBox();
+    m_ui.breakpoint = valueBox();
+    m_ui.reset = button(QStringLiteral("RESET"), QStringLiteral(u"系统复位，SFR初始化，片内RAM的值不变"));
+    m_ui.step = button(QStringLiteral(u"单步运行"), QStringLiteral(u"执行一条指令"));
+    m_ui.run = button(kRunCaption, QStringLiteral(u"连续运行程序，直到程序结束"));
+    m_ui.toBreakpoint = button(kToBreakpointCaption, QStringLiteral(u"连续执行，到断点处停止"));
+    m_ui.setBreakpoint = button(kSetBreakpointCaption, kSetBreakpointTip);
+    m_ui.clearRam = button(QStringLiteral(u"RAM清零"), QStringLiteral(u"清除RAM的全部数据"));
+    m_ui.dynamicMode = new QRadioButton(QStringLiteral(u"动态仿真"));
+    m_ui.dynamicMode->setToolTip(QStringLiteral(u"每执行一条指令都要反馈系统状态，速度比较慢"));
+    m_ui.fastMode = new QRadioButton(QStringLiteral(u"快速仿真"));
+    m_ui.fastMode->setToolTip(
+        QStringLiteral(u"运行过程时，不反馈系统状态，而是在停止运行程序时再反馈系统状态，速度比较快"));
+    m_ui.dynamicMode->setChecked(true);
+
+    auto *listingRow = new QHBoxLayout;
+    listingRow->setSpacing(0);
+    listingRow->addWidget(m_ui.listing, 1);
+    listingRow->addWidget(m_ui.listingScroll);
+
+    auto *pointers = new QGridLayout;
+    pointers->addWidget(new QLabel(QStringLiteral(u"程序指针 PC")), 0, 0);
+    pointers->addWidget(m_ui.pc, 0, 1);
+    pointers->addWidget(new QLabel(QStringLiteral(u"断点指针")), 1, 0);
+    pointers->addWidget(m_ui.breakpoint, 1, 1);
+    auto *commands = new QGridLayout;
+    commands->addWidget(m_ui.reset, 0, 0);
+    commands->addWidget(m_ui.step, 0, 1);
+    commands->addWidget(m_ui.run, 1, 0);
+    commands->addWidget(m_ui.toBreakpoint, 1, 1);
+    commands->addWidget(m_ui.setBreakpoint, 2, 0);
+    commands->addWidget(m_ui.clearRam, 2, 1);
+    commands->addWidget(m_ui.dynamicMode, 3, 0);
+    commands->addWidget(m_ui.fastMode, 3, 1);
+
+    auto *left = new QVBoxLayout;
+    left->addLayout(listingRow, 1);
+    left->addLayout(pointers);
+    left->addLayout(commands);
+
+    auto *right = new QVBoxLayout;
+    right->addWidget(buildMemoryPages(), 1);
+    right->addWidget(buildIoPages());
+
+    auto *layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addLayout(right, 1);
+    resize(1000, 700);
+
+    m_ui.slice = new QTimer(this);
+    m_ui.slice->setSingleShot(true);
+    m_ui.slice->setInterval(0);
+    m_ui.tick = new QTimer(this);
+    m_ui.tick->setInterval(1);
+    m_ui.feeder = new QTimer(this);
+    m_ui.feeder->setInterval(1000);
+}
+
+QWidget *SimulatorWindow::buildMemoryPages()
+{
+    m_ui.memoryTabs = new QTabBar;
+    for (const char16_t *caption : {u"片内 RAM", u"片外 RAM", u"程序 ROM", u"寄存器", u"可寻址位"})
+        m_ui.memoryTabs->addTab(QString::fromUtf16(caption));
+    m_ui.memoryPages = new QStackedWidget;
+
+    const auto headed = [](const char16_t *header, QWidget *body, QWidget *beside = nullptr) {
+        auto *page = new QWidget;
+        auto *grid = new QGridLayout(page);
+        grid->setContentsMargins(0, 0, 0, 0);
+        auto *label = new QLabel(QString::fromUtf16(header));
+        label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        grid->addWidget(label, 0, 0);
+        grid->addWidget(body, 1, 0);
+        if (beside)
+            grid->addWidget(beside, 1, 1);
+        return page;
+    };
+    m_ui.internalRam = viewBox(QStringLiteral(u"双击，设置片内RAM"));
+    m_ui.memory = viewBox();
+    m_ui.memoryScroll = new QScrollBar(Qt::Vertical);
+    m_ui.memoryScroll->setRange(0, MemoryView::kMaxTop);
+    m_ui.memoryScroll->setSingleStep(1);
+    m_ui.memoryScroll->setPageStep(10);
+    m_ui.memoryPages->addWidget(
+        headed(u"addr  0  1  2  3  4  5  6  7    8  9  A  B  C  D  E  F", m_ui.internalRam));
+    m_ui.memoryPages->addWidget(
+        headed(u"addr   0  1  2  3  4  5  6  7   8  9  A  B  C  D  E  F", m_ui.memory, m_ui.memoryScroll));
+
+    m_ui.sfr = viewBox();
+    m_ui.psw = viewBox();
+    m_ui.registers = viewBox();
+    auto *registerPage = new QWidget;
+    auto *registerGrid = new QGridLayout(registerPage);
+    registerGrid->setContentsMargins(0, 0, 0, 0);
+    registerGrid->addWidget(new QLabel(QStringLiteral(u"特殊功能寄存器")), 0, 0);
+    registerGrid->addWidget(new QLabel(QStringLiteral(u"程序状态字")), 0, 1);
+    registerGrid->addWidget(new QLabel(QStringLiteral(u"工作寄存器")), 0, 2);
+    registerGrid->addWidget(m_ui.sfr, 1, 0);
+    registerGrid->addWidget(m_ui.psw, 1, 1);
+    registerGrid->addWidget(m_ui.registers, 1, 2);
+    registerGrid->setColumnStretch(0, 4);
+    registerGrid->setColumnStretch(1, 1);
+    registerGrid->setColumnStretch(2, 1);
+    m_ui.memoryPages->addWidget(registerPage);
+
+    m_ui.bits = viewBox();
+    m_ui.memoryPages->addWidget(headed(u"addr 7 6 5 4 3 2 1 0        addr 7 6 5 4 3 2 1 0", m_ui.bits));
+
+    m_ui.ramSet = new QGroupBox(kInternalRamSet);
+    m_ui.ramAddress = new QLineEdit;
+    m_ui.ramAddress->setToolTip(kInternalAddressTip);
+    m_ui.ramData = new QLineEdit;
+    m_ui.ramData->setToolTip(QStringLiteral(u"输入偶数位16进制代码"));
+    m_ui.ramApply = new QPushButton(QStringLiteral(u"确定"));
+    m_ui.ramCancel = new QPushButton(QStringLiteral(u"取消"));
+    auto *ramGrid = new QGridLayout(m_ui.ramSet);
+    ramGrid->addWidget(new QLabel(QStringLiteral(u"起始地址")), 0, 0);
+    ramGrid->addWidget(m_ui.ramAddress, 0, 1);
+    ramGrid->addWidget(new QLabel(QStringLiteral(u"数据")), 1, 0);
+    ramGrid->addWidget(m_ui.ramData, 1, 1, 1, 3);
+    ramGrid->addWidget(m_ui.ramApply, 0, 2);
+    ramGrid->addWidget(m_ui.ramCancel, 0, 3);
+    m_ui.ramSet->hide();
+
+    auto *box = new QWidget;
+    auto *column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(m_ui.memoryTabs);
+    column->addWidget(m_ui.memoryPages, 1);
+    column->addWidget(m_ui.ramSet);
+    return box;
+}
+
+QWidget *SimulatorWindow::buildIoPages()
+{
+    m_ui.ioTabs = new QTabBar;
+    m_ui.ioTabs->addTab(QStringLiteral("I/O"));
+    m_ui.ioTabs->addTab(QStringLiteral(u"串行发送"));
+    m_ui.ioTabs->addTab(QStringLiteral(u"串行接收"));
+    m_ui.ioPages = new QStackedWidget;
+
+    auto *pinPage = new QWidget;
+    auto *pinGrid = new QGridLayout(pinPage);
+    pinGrid->setSpacing(2);
+    for (int i = 0; i < 32; ++i) {
+        auto *frame = new QGroupBox(QStringLiteral("P%1%2").arg(i / 8).arg(i % 8));
+        auto *frameLayout = new QVBoxLayout(frame);
+        frameLayout->setContentsMargins(2, 2, 2, 2);
+        m_ui.pins[static_cast<std::size_t>(i)] =
+            button(QStringLiteral("1"), QStringLiteral(u"单击，改变引脚信号状态"));
+        frameLayout->addWidget(m_ui.pins[static_cast<std::size_t>(i)]);
+        pinGrid->addWidget(frame, i / 8, i % 8);
+    }
+    m_ui.ioPages->addWidget(pinPage);
+    m_ui.ioPages->addWidget(buildSerialPage());
+
+    auto *box = new QWidget;
+    auto *column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(m_ui.ioTabs);
+    column->addWidget(m_ui.ioPages);
+    return box;
+}
+
+QWidget *SimulatorWindow::buildSerialPage()
+{
+    m_ui.transmitFrame = new QGroupBox(QStringLiteral(u"单片机发送的数据"));
+    m_ui.transmitted = viewBox();
+    m_ui.transmitted->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_ui.clearTransmitted = new QPushButton(QStringLiteral(u"清空"));
+    auto *transmitLayout = new QHBoxLayout(m_ui.transmitFrame);
+    transmitLayout->addWidget(m_ui.transmitted, 1);
+    transmitLayout->addWidget(m_ui.clearTransmitted);
+
+    m_ui.receiveFrame = new QGroupBox(QStringLiteral(u"发送给单片机的数据"));
+    m_ui.toSend = new QLineEdit;
+    m_ui.toSend->setToolTip(QStringLiteral(u"输入十六进制代码"));
+    m_ui.send = new QPushButton(QStringLiteral(u"发送"));
+    auto *receiveLayout = new QGridLayout(m_ui.receiveFrame);
+    receiveLayout->addWidget(m_ui.toSend, 0, 0, 1, 5);
+    receiveLayout->addWidget(m_ui.send, 0, 5);
+    receiveLayout->addWidget(new QLabel(QStringLiteral(u"第9位数据为：")), 1, 0);
+    auto *ninthGroup = new QButtonGroup(m_ui.receiveFrame);
+    int k = 0;
+    for (const char16_t *caption : {u"奇校验", u"偶校验", u"恒“1”", u"恒“0”", u"Non"}) {
+        auto *option = new QRadioButton(QString::fromUtf16(caption));
+        ninthGroup->addButton(option, k);
+        m_ui.ninthBit[static_cast<std::size_t>(k)] = option;
+        receiveLayout->addWidget(option, 2, k);
+        ++k;
+    }
+    m_ui.ninthBit[4]->setChecked(true);
+    connect(ninthGroup, &QButtonGroup::idClicked, this,
+            [this](int id) { m_serial.rule = static_cast<NinthBitRule>(id); });
+
+    m_ui.rateFrame = new QGroupBox(QStringLiteral(u"单片机发送程序的"));
+    m_ui.serialMode = valueBox();
+    m_ui.receiveRate = valueBox();
+    m_ui.transmitRate = valueBox();
+    m_ui.receiveRateLabel = new QLabel(QStringLiteral(u"波特率"));
+    m_ui.transmitRateLabel = new QLabel(QStringLiteral(u"波特率"));
+    m_ui.crystal = new QComboBox;
+    m_ui.crystal->setEditable(true);
+    m_ui.crystal->setToolTip(QStringLiteral(u"选择单片机的晶振频率"));
+    auto *rateLayout = new QGridLayout(m_ui.rateFrame);
+    rateLayout->addWidget(new QLabel(QStringLiteral(u"工作方式")), 0, 0);
+    rateLayout->addWidget(m_ui.serialMode, 0, 1);
+    rateLayout->addWidget(m_ui.receiveRateLabel, 0, 2);
+    rateLayout->addWidget(m_ui.receiveRate, 0, 3);
+    rateLayout->addWidget(m_ui.transmitRateLabel, 0, 4);
+    rateLayout->addWidget(m_ui.transmitRate, 0, 5);
+    rateLayout->addWidget(new QLabel(QStringLiteral(u"晶振频率               MHz")), 1, 0, 1, 2);
+    rateLayout->addWidget(m_ui.crystal, 1, 2, 1, 2);
+
+    auto *page = new QWidget;
+    auto *column = new QVBoxLayout(page);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(m_ui.transmitFrame);
+    column->addWidget(m_ui.receiveFrame);
+    column->addWidget(m_ui.rateFrame);
+    return page;
+}
+
+void SimulatorWindow::connectControls()
+{
+    connect(m_ui.listingScroll, &QScrollBar::valueChanged, this, [this] { showListing(); });
+    connect(m_ui.memoryScroll, &QScrollBar::valueChanged, this, &SimulatorWindow::showMemoryRows);
+    connect(m_ui.reset, &QPushButton::clicked, this, &SimulatorWindow::resetCommand);
+    connect(m_ui.step, &QPushButton::clicked, this, &SimulatorWindow::stepCommand);
+    connect(m_ui.run, &QPushButton::clicked, this, &SimulatorWindow::runCommand);
+    connect(m_ui.toBreakpoint, &QPushButton::clicked, this, &SimulatorWindow::runToBreakpointCommand);
+    connect(m_ui.setBreakpoint, &QPushButton::clicked, this, &SimulatorWindow::breakpointCommand);
+    connect(m_ui.clearRam, &QPushButton::clicked, this, &SimulatorWindow::clearRamCommand);
+    connect(m_ui.ramApply, &QPushButton::clicked, this, &SimulatorWindow::applyRamSet);
+    connect(m_ui.ramCancel, &QPushButton::clicked, m_ui.ramSet, &QWidget::hide);
+    connect(m_ui.memoryTabs, &QTabBar::tabBarClicked, this, &SimulatorWindow::memoryTabChosen);
+    connect(m_ui.ioTabs, &QTabBar::tabBarClicked, this, &SimulatorWindow::ioTabChosen);
+    for (int i = 0; i < 32; ++i)
+        connect(m_ui.pins[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
+                [this, i] { clickPin(i); });
+    connect(m_ui.clearTransmitted, &QPushButton::clicked, this, [this] {
+        m_serial.transmitLog.clear();
+        m_ui.transmitted->clear();
+    });
+    connect(m_ui.send, &QPushButton::clicked, this, &SimulatorWindow::sendCommand);
+    connect(m_ui.crystal, &QComboBox::editTextChanged, this, &SimulatorWindow::crystalChanged);
+    connect(m_ui.slice, &QTimer::timeout, this, &SimulatorWindow::runSlice);
+    connect(m_ui.tick, &QTimer::timeout, this, [this] { m_clock.apply(*m_cpu); });
+    connect(m_ui.feeder, &QTimer::timeout, this, &SimulatorWindow::feederTick);
+
+    m_ui.listing->viewport()->installEventFilter(this);
+    m_ui.listing->installEventFilter(this);
+    m_ui.internalRam->viewport()->installEventFilter(this);
+    m_ui.memory->viewport()->installEventFilter(this);
+    // Pasted text cannot bring in what the key filter refuses.
+    for (QLineEdit *hexBox : {m_ui.ramAddress, m_ui.ramData, m_ui.toSend}) {
+        hexBox->installEventFilter(this);
+        hexBox->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9A-F]*")), hexBox));
+    }
+}
+
+void SimulatorWindow::load(const ProgramFiles &files)
+{
+    m_cpu->loadCode(reinterpret_cast<const std::uint8_t *>(files.code.constData()),
+                    static_cast<std::int32_t>(files.code.size()));
+    m_listing.setLines(files.lines);
+    m_romView.rebuild(m_cpu->code.data());
+    m_ui.listingScroll->setRange(0, m_listing.scrollMax());
+
+    m_controller->reset();
+    m_ui.listingScroll->setValue(0);
+    showListing();
+    m_romSelected = false;
+    m_cpu->iram.fill(0);
+    showInternalRam();
+    showBitArea();
+    showSfr();
+    showPsw();
+    showPc();
+    showRegisters();
+    m_cpu->xram.fill(0);
+    showExternalRam();
+    showStatusPanels();
+
+    for (const char *item :
+         {"4", "6", "8", "10", "11.0592", "12", "14.7456", "16", "18", "20", "22.1184", "24"})
+        m_ui.crystal->addItem(QString::fromLatin1(item));
+    m_ui.crystal->setCurrentIndex(4);
+    crystalChanged(m_ui.crystal->currentText());
+    m_ui.tick->start();
+}
+
+// ---- views ---------------------------------------------------------------------------------------
+
+void SimulatorWindow::showPc()
+{
+    m_ui.pc->setText(pcText(m_cpu->pc));
+}
+
+void SimulatorWindow::showInternalRam()
+{
+    // The timer set-up follows TMOD and T2CON whenever this view is rebuilt.
+    m_cpu->decodeTimers();
+    setLines(m_ui.internalRam, internalRamView(*m_cpu));
+}
+
+void SimulatorWindow::showExternalRam()
+{
+    m_xramView.rebuild(m_cpu->xram.data());
+    setLines(m_ui.memory, (m_romSelected ? m_romView : m_xramView).slice(0, 17));
+}
+
+void SimulatorWindow::showMemoryRows(int top)
+{
+    top = std::min(top, MemoryView::kMaxTop);
+    (m_romSelected ? m_romTop : m_xramTop) = top;
+    setLines(m_ui.memory, (m_romSelected ? m_romView : m_xramView).slice(top));
+}
+
+void SimulatorWindow::showRegisters()
+{
+    setLines(m_ui.registers, registerView(*m_cpu));
+}
+
+void SimulatorWindow::showPsw()
+{
+    setLines(m_ui.psw, pswView(*m_cpu));
+}
+
+void SimulatorWindow::showSfr()
+{
+    setLines(m_ui.sfr, sfrView(*m_cpu));
+    m_pins.showLatches(*m_cpu);
+    for (int i = 0; i < 32; ++i)
+        m_ui.pins[static_cast<std::size_t>(i)]->setText(
+            m_pins.level[static_cast<std::size_t>(i)] ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void SimulatorWindow::showBitArea()
+{
+    setLines(m_ui.bits, bitAreaView(*m_cpu));
+}
+
+void SimulatorWindow::showListing()
+{
+    const int top = m_listing.clampTop(m_ui.listingScroll->value());
+    // The pane is rebuilt whole; the caret stays where the user put it so that arrow keys walk on.
+    const QTextCursor old = m_ui.listing->textCursor();
+    const int block = old.blockNumber(), column = old.positionInBlock();
+    setLines(m_ui.listing, m_listing.pane(top));
+    const QTextBlock target = m_ui.listing->document()->findBlockByNumber(block);
+    if (target.isValid()) {
+        QTextCursor cursor(target);
+        cursor.setPosition(target.position() + std::min(column, target.length() - 1));
+        m_ui.listing->setTextCursor(cursor);
+    }
+}
+
+void SimulatorWindow::showAllViews()
+{
+    showInternalRam();
+    showBitArea();
+    showSfr();
+    showPsw();
+    showPc();
+    showRegisters();
+}
+
+void SimulatorWindow::showStatusPanels()
+{
+    for (int panel = kFirstSimulatorPanel; panel <= kLastSimulatorPanel; ++panel) {
+        const std::string_view text = statusPanelText(*m_cpu, panel);
+        m_workspace.setStatusText(panel, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    }
+}
+
+// The state after a command: PC, its listing line in sight, the pane and the views.
+void SimulatorWindow::feedback()
+{
+    showPc();
+    m_listing.markPc(m_cpu->pc);
+    const int line = m_listing.pcLine();
+    QScrollBar *scroll = m_ui.listingScroll;
+    {
+        const QSignalBlocker quiet(scroll);
+        if (line > scroll->maximum())
+            scroll->setValue(scroll->maximum());
+        else if (line > scroll->value() + Listing::kVisibleLines - 1 || line < scroll->value())
+            scroll->setValue(line);
+    }
+    showListing();
+    showInternalRam();
+    showBitArea();
+    showSfr();
+    showPsw();
+    showRegisters();
+}
+
+// What the executor leaves for the window after instructions: transmitted bytes and their
+// baud-rate message, external-RAM rows written or read, the status panels.
+void SimulatorWindow::afterInstructions()
+{
+    const int stoppedTimer = m_serial.takeTransmits(*m_cpu);
+    m_ui.transmitted->setPlainText(QString::fromStdString(m_serial.transmitLog));
+    m_ui.serialMode->setText(QString::fromStdString(m_serial.modeDigit));
+    m_ui.transmitRate->setText(QString::fromStdString(m_serial.transmitRate));
+    const bool xramChanged = m_controller->writtenXramRows().any();
+    m_controller->writtenXramRows().patchInto(m_xramView, m_cpu->xram.data());
+    if (m_controller->takeXramRead() || (xramChanged && !m_romSelected))
+        showMemoryRows(m_ui.memoryScroll->value());
+    showStatusPanels();
+    if (stoppedTimer) {
+        const std::string_view text = baudGeneratorMessage(stoppedTimer);
+        message(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), kNotice);
+    }
+}
+
+void SimulatorWindow::memoryTabChosen(int tab)
+{
+    if (tab < 0)
+        return;
+    m_ui.memoryTabs->setCurrentIndex(tab);
+    switch (tab) {
+    case InternalRamTab:
+        m_ui.memoryPages->setCurrentIndex(0);
+        m_ui.ramAddress->setToolTip(kInternalAddressTip);
+        break;
+    case ExternalRamTab:
+    case RomTab: {
+        m_ui.memoryPages->setCurrentIndex(1);
+        m_romSelected = tab == RomTab;
+        m_ui.memory->setToolTip(m_romSelected ? QString() : QStringLiteral(u"双击，设置片外RAM"));
+        if (!m_romSelected)
+            m_ui.ramAddress->setToolTip(kExternalAddressTip);
+        const QSignalBlocker quiet(m_ui.memoryScroll);
+        m_ui.memoryScroll->setValue(m_romSelected ? m_romTop : m_xramTop);
+        showMemoryRows(m_ui.memoryScroll->value());
+        break;
+    }
+    case RegisterTab:
+        m_ui.memoryPages->setCurrentIndex(2);
+        break;
+    default:
+        m_ui.memoryPages->setCurrentIndex(3);
+        break;
+    }
+}
+
+void SimulatorWindow::ioTabChosen(int tab)
+{
+    if (tab < 0)
+        return;
+    m_ui.ioTabs->setCurrentIndex(tab);
+    m_ui.ioPages->setCurrentIndex(tab == PinTab ? 0 : 1);
+    if (tab == PinTab)
+        return;
+    const bool transmit = tab == TransmitTab;
+    m_ui.transmitFrame->setVisible(transmit);
+    m_ui.transmitRate->setVisible(transmit);
+    m_ui.transmitRateLabel->setVisible(transmit);
+    m_ui.receiveFrame->setVisible(!transmit);
+    m_ui.receiveRate->setVisible(!transmit);
+    m_ui.receiveRateLabel->setVisible(!transmit);
+    m_ui.rateFrame->setTitle(transmit ? QStringLiteral(u"单片机发送程序的")
+                                      : QStringLiteral(u"单片机接收程序的"));
+}
+
+void SimulatorWindow::crystalChanged(const QString &text)
+{
+    m_cpu->crystalMHz = vbVal(text);
+    m_serial.crystalEmpty = text.isEmpty();
+}
+
+// ---- commands ------------------------------------------------------------------------------------
+
+int SimulatorWindow::message(const QString &text, int style)
+{
+    return m_workspace.prompter().message(text, style, QString());
+}
+
+void SimulatorWindow::resetCommand()
+{
+    m_controller->reset();
+    showAfterReset();
+}
+
+// What RESET shows, also after a reset the watchdog forced.
+void SimulatorWindow::showAfterReset()
+{
+    m_ui.listingScroll->setValue(0);
+    showListing();
+    showAllViews();
+    showStatusPanels();
+}
+
+bool SimulatorWindow::endOfProgramPrompt()
+{
+    if (message(QStringLiteral(u"程序已运行完，复位吗！"), kQuestion) != MsgAnswer::Yes)
+        return false;
+    resetCommand();
+    return true;
+}
+
+void SimulatorWindow::stepCommand()
+{
+    m_ui.ramSet->hide();
+    switch (m_controller->step()) {
+    case StepResult::EndOfProgram:
+        endOfProgramPrompt();
+        return;
+    case StepResult::Asleep:
+        return;
+    case StepResult::Executed:
+        break;
+    }
+    if (m_controller->watchdogResetInLastStep())
+        showAfterReset();
+    afterInstructions();
+    feedback();
+}
+
+void SimulatorWindow::setRunButtons(RunKind kind, bool running)
+{
+    for (QPushButton *b : {m_ui.reset, m_ui.setBreakpoint, m_ui.step, m_ui.clearRam, m_ui.ramApply})
+        b->setEnabled(!running);
+    QPushButton *own = kind == RunKind::Run ? m_ui.run : m_ui.toBreakpoint;
+    QPushButton *other = kind == RunKind::Run ? m_ui.toBreakpoint : m_ui.run;
+    other->setEnabled(!running);
+    own->setText(running ? kStopCaption : (kind == RunKind::Run ? kRunCaption : kToBreakpointCaption));
+}
+
+void SimulatorWindow::runCommand()
+{
+    if (m_controller->running() == RunKind::Run)
+        stopRun();
+    else if (m_controller->running() == RunKind::None)
+        startRun(RunKind::Run);
+}
+
+void SimulatorWindow::runToBreakpointCommand()
+{
+    if (!m_controller->breakpointAddress())
+        return;
+    if (m_controller->running() == RunKind::ToBreakpoint)
+        stopRun();
+    else if (m_controller->running() == RunKind::None)
+        startRun(RunKind::ToBreakpoint);
+}
+
+void SimulatorWindow::startRun(RunKind kind)
+{
+    if (!m_controller->start(kind))
+        return;
+    m_ui.ramSet->hide();
+    setRunButtons(kind, true);
+    m_ui.slice->start();
+}
+
+void SimulatorWindow::stopRun()
+{
+    const RunKind kind = m_controller->running();
+    m_controller->stop();
+    m_ui.slice->stop();
+    setRunButtons(kind, false);
+    feedback();
+}
+
+void SimulatorWindow::runSlice()
+{
+    const RunKind kind = m_controller->running();
+    if (kind == RunKind::None)
+        return;
+    const RefreshMode mode = m_ui.fastMode->isChecked() ? RefreshMode::Fast : RefreshMode::Dynamic;
+    const SliceResult result = m_controller->slice(mode, kFastSlice, m_clock);
+    if (result.watchdogReset)
+        showAfterReset();
+    afterInstructions();
+    if (m_closed)
+        return;
+    if (result.end == RunEnd::None) {
+        // A baud-rate message box may have let the stop button in meanwhile.
+        if (m_controller->running() == RunKind::None)
+            return;
+        if (mode == RefreshMode::Dynamic)
+            feedback();
+        else
+            showPc();
+        m_ui.slice->start();
+        return;
+    }
+    setRunButtons(kind, false);
+    if (result.end == RunEnd::EndOfProgram)
+        endOfProgramPrompt();
+    feedback();
+}
+
+void SimulatorWindow::breakpointCommand()
+{
+    m_controller->toggleBreakpoint();
+    const bool set = m_controller->breakpointSet();
+    m_ui.setBreakpoint->setText(set ? kClearBreakpointCaption : kSetBreakpointCaption);
+    m_ui.setBreakpoint->setToolTip(set ? kClearBreakpointTip : kSetBreakpointTip);
+    m_ui.breakpoint->setText(m_controller->breakpointText());
+    showListing();
+}
+
+void SimulatorWindow::paneLineChosen(int paneLine)
+{
+    if (!m_controller->movePcToLine(m_listing.clampTop(m_ui.listingScroll->value()) + paneLine))
+        return;
+    showPc();
+    showListing();
+}
+
+void SimulatorWindow::clickPin(int index)
+{
+    m_pins.click(*m_cpu, index);
+    showInternalRam();
+    showBitArea();
+    showSfr();
+}
+
+// ---- RAM editing ---------------------------------------------------------------------------------
+
+void SimulatorWindow::clearRamCommand()
+{
+    if (message(QStringLiteral(u"片内RAM的全部数据将被清除，确定吗！"), kQuestion) == MsgAnswer::Yes) {
+        m_cpu->iram.fill(0);
+        showInternalRam();
+        showBitArea();
+        showRegisters();
+    }
+    if (message(QStringLiteral(u"片外RAM的全部数据将被清除，确定吗！"), kQuestion) == MsgAnswer::Yes) {
+        m_cpu->xram.fill(0);
+        showExternalRam();
+    }
+}
+
+void SimulatorWindow::memoryBoxDoubleClicked(bool internalRam)
+{
+    if (m_controller->running() != RunKind::None)
+        return;
+    const int page = m_ui.memoryPages->currentIndex();
+    if (internalRam != (page == 0) || (!internalRam && page != 1))
+        return;
+    m_internalRamSet = internalRam;
+    m_ui.ramSet->setTitle(internalRam ? kInternalRamSet : kExternalRamSet);
+    m_ui.ramAddress->setToolTip(internalRam ? kInternalAddressTip : kExternalAddressTip);
+    m_ui.ramSet->show();
+}
+
+void SimulatorWindow::applyRamSet()
+{
+    const QString address = m_ui.ramAddress->text(), data = m_ui.ramData->text();
+    if (m_internalRamSet && address.size() > 2) {
+        message(QStringLiteral(u"片内RAM地址应小于2位十六进制代码！"), kNotice);
+        return;
+    }
+    if (!m_internalRamSet && address.size() > 4) {
+        message(QStringLiteral(u"片外RAM地址应小于4位十六进制代码！"), kNotice);
+        return;
+    }
+    if (data.size() % 2) {
+        message(QStringLiteral(u"数据应为偶数位十六进制代码！"), kNotice);
+        return;
+    }
+    const int start = looseHexValue(address);
+    const int count = static_cast<int>(data.size() / 2);
+    const int top = m_internalRamSet ? 0xFF : 0xFFFF;
+    // Nothing is written when the run would pass the top of the memory.
+    if (start + count - 1 > top) {
+        message(m_internalRamSet ? QStringLiteral(u"数据超出片内RAM的范围！")
+                                 : QStringLiteral(u"数据超出片外RAM的范围！"),
+                kNotice);
+        return;
+    }
+    std::uint8_t *memory = m_internalRamSet ? m_cpu->iram.data() : m_cpu->xram.data();
+    for (int k = 0; k < count; ++k)
+        memory[start + k] = static_cast<std::uint8_t>(looseHexValue(data.mid(2 * k, 2)));
+    if (m_internalRamSet)
+        showInternalRam();
+    else
+        showExternalRam();
+    m_ui.ramSet->hide();
+}
+
+// ---- serial pages --------------------------------------------------------------------------------
+
+void SimulatorWindow::sendCommand()
+{
+    m_serial.pending = m_ui.toSend->text().toStdString();
+    const std::string_view problem = m_serial.send(*m_cpu);
+    if (m_serial.feeding)
+        m_ui.feeder->start();
+    else
+        m_ui.feeder->stop();
+    m_ui.serialMode->setText(QString::fromStdString(m_serial.modeDigit));
+    m_ui.receiveRate->setText(QString::fromStdString(m_serial.receiveRate));
+    if (!problem.empty()) {
+        message(QString::fromUtf8(problem.data(), static_cast<qsizetype>(problem.size())), kNotice);
+        if (m_serial.feeding && m_controller->running() != RunKind::None)
+            stopRun();
+    }
+}
+
+void SimulatorWindow::feederTick()
+{
+    m_serial.pending = m_ui.toSend->text().toStdString();
+    m_serial.feederTick(*m_cpu);
+    m_ui.toSend->setText(QString::fromStdString(m_serial.pending));
+    if (!m_serial.feeding)
+        m_ui.feeder->stop();
+}
+
+// ---- events --------------------------------------------------------------------------------------
+
+bool SimulatorWindow::hexKeyRefused(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress ||
+        (watched != m_ui.ramAddress && watched != m_ui.ramData && watched != m_ui.toSend))
+        return false;
+    const auto *key = static_cast<QKeyEvent *>(event);
+    // Keys that type nothing (arrows, Home, End, Delete, Tab, shortcuts) keep their meaning.
+    if (key->key() == Qt::Key_Backspace || key->text().isEmpty() || !key->text()[0].isPrint() ||
+        (key->modifiers() & Qt::ControlModifier) || isHexKeyText(key->text()))
+        return false;
+    message(kHexOnly, kNotice);
+    return true;
+}
+
+bool SimulatorWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (hexKeyRefused(watched, event))
+        return true;
+    if (watched == m_ui.listing->viewport() && event->type() == QEvent::MouseButtonPress) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton)
+            paneLineChosen(m_ui.listing->cursorForPosition(mouse->position().toPoint()).blockNumber());
+    } else if (watched == m_ui.listing && event->type() == QEvent::KeyRelease) {
+        paneLineChosen(m_ui.listing->textCursor().blockNumber());
+    } else if (event->type() == QEvent::MouseButtonDblClick) {
+        if (watched == m_ui.internalRam->viewport())
+            memoryBoxDoubleClicked(true);
+        else if (watched == m_ui.memory->viewport())
+            memoryBoxDoubleClicked(false);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SimulatorWindow::closeEvent(QCloseEvent *event)
+{
+    if (!m_closed) {
+        m_closed = true;
+        m_controller->stop();
+        m_ui.slice->stop();
+        m_ui.tick->stop();
+        m_ui.feeder->stop();
+        m_cpu->xram.fill(0);
+        restoreMainWindow(m_workspace, toolName());
+        m_ui.dynamicMode->hide();
+        m_ui.fastMode->hide();
+        for (int panel = kFirstSimulatorPanel; panel <= kLastSimulatorPanel; ++panel)
+            m_workspace.setStatusText(panel, QString());
+    }
+    event->accept();
+}
+
+// ---- registration --------------------------------------------------------------------------------
+
+void simulateCommand(Workspace &workspace)
+{
+    const QString path = workspace.prompter().openFileName(QStringLiteral(u"请选择待仿真的目标文件"),
+                                                           QStringLiteral(u"二进制代码文件 (*.bin)"));
+    if (path.isEmpty() || !(path.endsWith(QLatin1String("bin")) || path.endsWith(QLatin1String("BIN"))))
+        return;
+    workspace.setCurrentBinPath(path);
+    const QString listingPath = replaceLastThree(path, QStringLiteral("lt"));
+    if (!QFileInfo(listingPath).isFile()) {
+        workspace.prompter().message(QStringLiteral(u"缺失") + listingPath + QStringLiteral(u"文件"),
+                                     MsgStyle::Ok, QStringLiteral(u"信息"));
+        return;
+    }
+    workspace.showTool(toolName());
+}
+
+void registerSimulatorWindow()
+{
+    registerTool(toolName(), [](Workspace &workspace) -> QWidget * {
+        ProgramFiles files;
+        const QString problem = readProgramFiles(workspace.currentBinPath(), files);
+        if (problem.isEmpty())
+            return new SimulatorWindow(workspace, files);
+        // Refused before anything is loaded; the items the assembler's hand-over switched off
+        // come back as if the window had opened and closed.
+        workspace.prompter().message(problem, kNotice, QString());
+        restoreMainWindow(workspace, toolName());
+        return nullptr;
+    });
+    registerMenuCommand(QStringLiteral("emMCS51"), &simulateCommand);
+}
+
+} // namespace tw

@@ -1,0 +1,158 @@
+#pragma once
+// The MCS-51 simulator window: the listing pane with the PC and breakpoint markers, the run
+// commands, the memory, register and bit views, RAM editing, the port-pin buttons and the serial
+// pages. Runs are advanced by a zero-time timer one slice at a time; the 1 ms timer tick, the
+// 1 s receive feeder, the stop button and the pin buttons act between slices.
+#include "simulator/Listing.h"
+#include "simulator/Pins.h"
+#include "simulator/RunController.h"
+#include "simulator/Serial.h"
+#include "simulator/ViewFormat.h"
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+class QStackedWidget;
+class QTabBar;
+class QTimer;
+
+namespace tw
+{
+
+class Workspace;
+
+class SimulatorWindow : public QWidget
+{
+    Q_OBJECT
+
+  public:
+    // Memory tabs in their order on the tab strip.
+    enum MemoryTab { InternalRamTab, ExternalRamTab, RomTab, RegisterTab, BitTab };
+    enum IoTab { PinTab, TransmitTab, ReceiveTab };
+
+    // The controls, for the tests and the benchmark.
+    struct Controls {
+        QPlainTextEdit *listing = nullptr;
+        QScrollBar *listingScroll = nullptr;
+        QLineEdit *pc = nullptr, *breakpoint = nullptr;
+        QPushButton *reset = nullptr, *step = nullptr, *run = nullptr, *toBreakpoint = nullptr,
+                    *setBreakpoint = nullptr, *clearRam = nullptr;
+        QRadioButton *dynamicMode = nullptr, *fastMode = nullptr;
+        QTabBar *memoryTabs = nullptr;
+        QStackedWidget *memoryPages = nullptr;
+        QPlainTextEdit *internalRam = nullptr, *memory = nullptr, *sfr = nullptr, *psw = nullptr,
+                       *registers = nullptr, *bits = nullptr;
+        QScrollBar *memoryScroll = nullptr;
+        QGroupBox *ramSet = nullptr;
+        QLineEdit *ramAddress = nullptr, *ramData = nullptr;
+        QPushButton *ramApply = nullptr, *ramCancel = nullptr;
+        QTabBar *ioTabs = nullptr;
+        QStackedWidget *ioPages = nullptr;
+        std::array<QPushButton *, 32> pins{};
+        QGroupBox *transmitFrame = nullptr, *receiveFrame = nullptr, *rateFrame = nullptr;
+        QPlainTextEdit *transmitted = nullptr;
+        QPushButton *clearTransmitted = nullptr, *send = nullptr;
+        QLineEdit *toSend = nullptr, *serialMode = nullptr, *receiveRate = nullptr, *transmitRate = nullptr;
+        QLabel *receiveRateLabel = nullptr, *transmitRateLabel = nullptr;
+        std::array<QRadioButton *, 5> ninthBit{};
+        QComboBox *crystal = nullptr;
+        QTimer *slice = nullptr, *tick = nullptr, *feeder = nullptr;
+    };
+
+    SimulatorWindow(Workspace &workspace, const ProgramFiles &files, QWidget *parent = nullptr);
+    ~SimulatorWindow() override;
+
+    const Controls &controls() const { return m_ui; }
+    Cpu51 &cpu() { return *m_cpu; }
+    const Listing &listing() const { return m_listing; }
+    RunKind running() const { return m_controller->running(); }
+
+    // Button and pane actions as the controls trigger them.
+    void resetCommand();
+    void stepCommand();
+    void runCommand();
+    void runToBreakpointCommand();
+    void breakpointCommand();
+    void clearRamCommand();
+    void applyRamSet();
+    void clickPin(int index);
+    void sendCommand();
+    void feederTick();
+    // The PC moves to the listing line shown on this pane line (0-based).
+    void paneLineChosen(int paneLine);
+    // A double click on the internal-RAM box (true) or the external-RAM/ROM box.
+    void memoryBoxDoubleClicked(bool internalRam);
+
+  protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+  private:
+    void buildControls();
+    QWidget *buildMemoryPages();
+    QWidget *buildIoPages();
+    QWidget *buildSerialPage();
+    void connectControls();
+    void load(const ProgramFiles &files);
+
+    // Views.
+    void showPc();
+    void showInternalRam();
+    void showExternalRam();
+    void showMemoryRows(int top);
+    void showRegisters();
+    void showPsw();
+    void showSfr();
+    void showBitArea();
+    void showListing();
+    void showAllViews();
+    void showAfterReset();
+    void showStatusPanels();
+    void feedback();
+    void afterInstructions();
+    void memoryTabChosen(int tab);
+    void ioTabChosen(int tab);
+    void crystalChanged(const QString &text);
+
+    // Runs.
+    void startRun(RunKind kind);
+    void stopRun();
+    void runSlice();
+    void setRunButtons(RunKind kind, bool running);
+    bool endOfProgramPrompt();
+
+    bool hexKeyRefused(QObject *watched, QEvent *event);
+    int message(const QString &text, int style);
+
+    Workspace &m_workspace;
+    Controls m_ui;
+    std::unique_ptr<Cpu51> m_cpu;
+    Listing m_listing;
+    std::unique_ptr<RunController> m_controller;
+    MemoryView m_romView, m_xramView;
+    SerialPages m_serial;
+    PinButtons m_pins;
+    TickClock m_clock;
+    int m_romTop = 0, m_xramTop = 0;
+    bool m_romSelected = false;
+    bool m_internalRamSet = true; // the RAM-set frame's mode
+    bool m_closed = false;
+};
+
+// Registers the window and the simulate command ("emMCS51", toolbar "FZ51").
+void registerSimulatorWindow();
+
+// The simulate command: choose a .bin, check its .lt, set the current code-image path and open
+// the simulator.
+void simulateCommand(Workspace &workspace);
+
+} // namespace tw
