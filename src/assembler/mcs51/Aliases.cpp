@@ -2,6 +2,8 @@
 
 #include "assembler/mcs51/TextHash.h"
 
+#include <algorithm>
+
 namespace tw::mcs51
 {
 
@@ -119,8 +121,15 @@ AliasMap makeRegisterAliases()
     return map;
 }
 
-QString lookUp(const AliasMap &map, const QString &text)
+// Every alias but a few English ones holds a Chinese character; most statements need no look-up.
+QString lookUp(const AliasMap &map, const QString &text, std::initializer_list<QStringView> englishAliases)
 {
+    if (text.isEmpty())
+        return text;
+    const bool ascii = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    if (ascii &&
+        std::find(englishAliases.begin(), englishAliases.end(), QStringView(text)) == englishAliases.end())
+        return text;
     return valueOr(map, text, text);
 }
 
@@ -128,13 +137,13 @@ QString lookUp(const AliasMap &map, const QString &text)
 
 QString standardMnemonic(const QString &mnemonic)
 {
-    return lookUp(mnemonicAliases(), mnemonic);
+    return lookUp(mnemonicAliases(), mnemonic, {u"BIT", u"CJNZ", u"DJNE"});
 }
 
 QString standardRegister(const QString &text)
 {
     static const AliasMap map = makeRegisterAliases();
-    return lookUp(map, text);
+    return lookUp(map, text, {u"ACC"});
 }
 
 } // namespace tw::mcs51

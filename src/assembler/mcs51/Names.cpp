@@ -92,9 +92,10 @@ std::uint8_t byteOrOutOfRange(const QString &text, ErrorSink &errors)
 
 QString substituteVariable(const QString &operand, const VariableTable &variables)
 {
+    if (variables.count() == 0)
+        return operand;
     const bool prefixed = operand.startsWith(u'#') || operand.startsWith(u'@');
-    const QString name = prefixed ? operand.mid(1) : operand;
-    const QString *value = variables.find(name);
+    const QString *value = variables.find(QStringView(operand).mid(prefixed ? 1 : 0));
     if (!value)
         return operand;
     return prefixed ? operand.left(1) + *value : *value;

@@ -39,7 +39,7 @@ bool VariableTable::set(const QString &name, const QString &text)
     return true;
 }
 
-const QString *VariableTable::find(const QString &name) const
+const QString *VariableTable::find(QStringView name) const
 {
     const auto it = m_index.find(name);
     return it == m_index.end() ? nullptr : &m_entries[it->second].text;

@@ -47,7 +47,7 @@ class VariableTable
     // Sets a variable's value text: a known name is overwritten in place, a new one appended.
     // Returns false, changing nothing, when a new name would exceed kMaxVariables.
     bool set(const QString &name, const QString &text);
-    const QString *find(const QString &name) const;
+    const QString *find(QStringView name) const;
     const QList<Entry> &entries() const { return m_entries; }
     int count() const { return static_cast<int>(m_entries.size()); }
     void clear();
