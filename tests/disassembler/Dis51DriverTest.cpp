@@ -69,6 +69,25 @@ TEST_F(Dis51Driver, SmallImageGivesTheExactSourceAndSegmentList)
     EXPECT_EQ(result.filesWritten, QStringList({path(u"out.lst"_qs), path(u"out.asm"_qs)}));
 }
 
+// The data pointer is followed in walk order, across walks: the JMP @A+DPTR reached by the LJMP
+// sees the two INC DPTR before it, and its target (beyond the file) is an EQU line. The vector run
+// from 000BH ends at the run decoded before it, and the bytes no run reached are DB.
+TEST_F(Dis51Driver, DataPointerIsFollowedAcrossRuns)
+{
+    QByteArray bin(0x11, '\0');
+    bin.replace(0, 8, bytes({0x90, 0x02, 0x00, 0xA3, 0xA3, 0x02, 0x00, 0x10}));
+    bin[0x10] = 0x73;
+    ASSERT_EQ(run(bin).outcome, DisasmOutcome::Completed);
+    EXPECT_EQ(output(), kCredit + "L1: EQU  002BH\rL2: EQU  0023H\rL3: EQU  001BH\rL4: EQU  0013H\r"
+                                  "L8: EQU  0202H\rORG 0000H\r"
+                                  "L0: MOV DPTR,#0200H\rL6: INC DPTR\rINC DPTR\rLJMP L7\r"
+                                  ";========0008H=========\r\nDB 00H, 00H, 00H\r"
+                                  ";========000BH=========\r\nORG 000BH\r\nL5: NOP\rNOP\rNOP\rNOP\rNOP\r"
+                                  ";========0010H=========\r\nORG 0010H\r\nL7: JMP @A+DPTR\r"
+                                  "END\r\r\n");
+    EXPECT_TRUE(segmentList().endsWith("  0\t0000\t0008\r\n  1\t0010\t0011\r\n  2\t000B\t0010\r\n"));
+}
+
 // Start 0010H, end "002" (read as 0020H): labels below the start, at the end and inside an
 // instruction come first as EQU lines, then those above the end; the undecoded tail becomes DB.
 TEST_F(Dis51Driver, RangeSplitsLabelsIntoEquatesAndLines)
@@ -187,6 +206,21 @@ TEST_F(Dis51Driver, FailuresReportAndWriteTheFailureFile)
     EXPECT_EQ(result.messages[0].title, u"信息"_qs);
     EXPECT_EQ(result.messages[1].text, u"反汇编失败！"_qs);
     EXPECT_EQ(output(), kFailureCredit + "END\r\r\n");
+
+    // 1,100 calls to one address: the label pass queues it once, the main pass every time, so
+    // with the six vectors the 1,020th call finds the queue full. The file holds what was written.
+    QByteArray same;
+    for (int k = 0; k < 1100; ++k)
+        same += bytes({0x12, 0x0F, 0x00});
+    result = run(same);
+    EXPECT_EQ(result.outcome, DisasmOutcome::Failed);
+    ASSERT_EQ(result.messages.size(), 1u);
+    EXPECT_EQ(result.messages[0].text, u"反汇编失败！"_qs);
+    EXPECT_TRUE(
+        output().startsWith(kFailureCredit + "L7: EQU  0F00H\rORG 0000H\rL0: LCALL L7\rL6: LCALL L7\r"));
+    EXPECT_EQ(output().count("LCALL L7\r"), 1019);
+    EXPECT_TRUE(output().endsWith("LCALL L7\rEND\r\r\n"));
+    EXPECT_FALSE(QFile::exists(path(u"out.lst"_qs)));
 
     // A chain of 1,100 subroutines, each calling the next and a new address above the file: the
     // EQU lines of those above the file stop at the first label the output cannot hold.
