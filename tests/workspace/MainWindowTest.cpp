@@ -414,3 +414,32 @@ TEST_F(MainWindowTest, EditorKeysStayOffWhileTheirItemsAre)
     QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(edit->toPlainText(), QString());
 }
+
+TEST_F(MainWindowTest, NewTypeSaveAndTheCaretPanelFollowTheActiveEditor)
+{
+    EXPECT_FALSE(window->triggerMenuItem(u"mFileSave"_s)); // no editor: nothing to save
+    ASSERT_TRUE(window->clickToolbarButton(u"New"_s));
+    EditorWindow *typed = window->activeEditor();
+    ASSERT_NE(typed, nullptr);
+    EXPECT_EQ(typed->windowTitle(), u"源程序编辑"_s);
+    QTest::keyClicks(typed->editor(), u"NOP"_s);
+    QTest::keyClick(typed->editor(), Qt::Key_Return);
+    QTest::keyClicks(typed->editor(), u"RET"_s);
+    EXPECT_TRUE(typed->hasChanged());
+    EXPECT_EQ(window->statusPanel(1)->text(), u"行： 2   列： 4"_s);
+
+    EditorWindow *other = openFile(u"o.asm"_s, "NOP\r\n");
+    EXPECT_EQ(window->statusPanel(1)->text(), u"行： 1   列： 1"_s);
+    window->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(typed->parentWidget()));
+    EXPECT_EQ(window->activeEditor(), typed);
+    EXPECT_EQ(window->statusPanel(1)->text(), u"行： 2   列： 4"_s);
+
+    // Save goes to the active editor: the new text asks for a name and lands in that file.
+    prompter.answerFile(path(u"typed.txt"_s));
+    ASSERT_TRUE(window->triggerMenuItem(u"mFileSave"_s));
+    EXPECT_EQ(readBytes(path(u"typed.txt"_s)), QByteArray("NOP\r\nRET"));
+    EXPECT_EQ(typed->windowTitle(), path(u"typed.txt"_s));
+    EXPECT_FALSE(typed->hasChanged());
+    EXPECT_EQ(readBytes(path(u"o.asm"_s)), QByteArray("NOP\r\n"));
+    EXPECT_FALSE(other->hasChanged());
+}
