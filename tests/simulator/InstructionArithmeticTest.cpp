@@ -133,8 +133,9 @@ TEST(InstructionArithmetic, MultiplyDivideAndDecimalAdjust)
         EXPECT_EQ(m.a(), c.wantA);
         EXPECT_EQ(m.b(), c.wantB);
         EXPECT_EQ(m.cy(), c.cy);
-        if (c.opcode != 0xD4)
+        if (c.opcode != 0xD4) {
             EXPECT_EQ(m.ov(), c.ov);
+        }
         EXPECT_EQ(m.p(), oddParity(c.wantA));
     }
 }
