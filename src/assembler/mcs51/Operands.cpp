@@ -11,33 +11,10 @@ using namespace Qt::StringLiterals;
 namespace
 {
 
-bool endsField(QChar c)
-{
-    return c == u';' || c == u'；';
-}
-
-bool separates(QChar c, bool fullWidthComma)
-{
-    return c == u'\t' || c == u' ' || c == u',' || (fullWidthComma && c == u'，');
-}
-
 // Calls take(token) for each non-empty token until the field ends or take returns false.
 template <typename Take> void forEachToken(const QString &field, bool fullWidthComma, Take take)
 {
-    QString token;
-    for (QChar c : field) {
-        if (endsField(c))
-            break;
-        if (!separates(c, fullWidthComma)) {
-            token += c;
-            continue;
-        }
-        if (!token.isEmpty() && !take(token))
-            return;
-        token.clear();
-    }
-    if (!token.isEmpty())
-        take(token);
+    forEachItem(field, fullWidthComma, [&](QStringView item) { return take(item.toString()); });
 }
 
 } // namespace

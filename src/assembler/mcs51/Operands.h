@@ -24,6 +24,26 @@ SplitWords splitStatement(const QString &text);
 QStringList extractOperands(const QString &field, int maxCount, const VariableTable &variables,
                             ErrorSink *errors, bool fullWidthComma = false);
 
+// Calls visit(item) with each non-empty item of an operand field until the field ends or visit
+// returns false: TAB, blank and "," separate (with fullWidthComma also "，"), ";" or "；" ends it.
+template <typename Visit> void forEachItem(QStringView field, bool fullWidthComma, Visit visit)
+{
+    qsizetype start = -1;
+    for (qsizetype i = 0; i <= field.size(); ++i) {
+        const QChar c = i < field.size() ? field[i] : QChar(u';');
+        const bool end = c == u';' || c == u'；';
+        if (end || c == u'\t' || c == u' ' || c == u',' || (fullWidthComma && c == u'，')) {
+            if (start >= 0 && !visit(field.mid(start, i - start)))
+                return;
+            if (end)
+                return;
+            start = -1;
+        } else if (start < 0) {
+            start = i;
+        }
+    }
+}
+
 // The items of a DB or DW data list: ";" or "；" ends it, TAB, blank and "," separate, empty
 // items are skipped. A separator inside apostrophes still separates.
 QStringList dataItems(const QString &field);

@@ -55,25 +55,29 @@ const TextMap<Size> &sizeRules()
     return rules;
 }
 
-bool isRegisterForm(const QString &operand)
+bool isRegisterForm(QStringView operand, const VariableTable &variables)
 {
     static const TextSet forms = {u"A"_s,  u"C"_s,  u"R0"_s, u"R1"_s,  u"R2"_s,  u"R3"_s, u"R4"_s,
                                   u"R5"_s, u"R6"_s, u"R7"_s, u"@R0"_s, u"@R1"_s, u"@A"_s};
-    return forms.count(operand) != 0;
+    // The raw view stays valid while the field lives; nothing here keeps it longer.
+    const QString text = QString::fromRawData(operand.data(), operand.size());
+    return forms.count(registerName(text, variables)) != 0;
 }
 
 int operandsSize(const QString &field, const VariableTable &variables)
 {
     int size = 1;
-    for (const QString &item : dataItems(field))
-        size += isRegisterForm(registerName(item, variables)) ? 0 : 1;
+    forEachItem(field, false, [&](QStringView item) {
+        size += isRegisterForm(item, variables) ? 0 : 1;
+        return true;
+    });
     return size;
 }
 
 // Bytes of one DB item as the encoder stores it: a quoted string one per character, else one.
-int dataByteCount(const QString &item, const VariableTable &variables)
+int dataByteCount(QStringView item, const VariableTable &variables)
 {
-    const QString text = substituteVariable(item, variables);
+    const QString text = substituteVariable(QString::fromRawData(item.data(), item.size()), variables);
     if (text.size() >= 2 && text.startsWith(u'\'') && text.endsWith(u'\''))
         return static_cast<int>(text.size()) - 2;
     return 1;
@@ -106,8 +110,10 @@ long long nextAddress(long long pc, const QString &mnemonic, const QString &oper
         return orgAddress(operands, variables);
     case Size::Db: {
         long long size = 0;
-        for (const QString &item : dataItems(operands))
+        forEachItem(operands, false, [&](QStringView item) {
             size += dataByteCount(item, variables);
+            return true;
+        });
         return pc + size;
     }
     case Size::Dw:
