@@ -389,8 +389,10 @@ TEST_F(MainWindowTest, EditMenuPopsUpOnlyWhileItCanBeUsed)
     EXPECT_TRUE(window->topMenu(u"mEdit"_s)->isVisible());
     window->topMenu(u"mEdit"_s)->hide();
 
-    // The blank entry before the mail item does nothing at all.
+    // The blank entry before the mail item does nothing at all; menus are not commands.
     window->triggerMenuItem(QString::fromLatin1(BlankMenuName));
+    EXPECT_FALSE(window->triggerMenuItem(u"comFZ"_s));
+    EXPECT_FALSE(window->triggerMenuItem(u"noSuchItem"_s));
     EXPECT_TRUE(prompter.calls().isEmpty());
 }
 

@@ -366,7 +366,8 @@ void MainWindow::popupMenu(const QString &name, const QPoint &globalPosition)
 
 bool MainWindow::triggerMenuItem(const QString &name)
 {
-    if (!m_state.isReachable(name))
+    const MenuItem *entry = m_state.item(name);
+    if (!entry || entry->submenu || !m_state.isReachable(name))
         return false;
     QAction *action = menuAction(name);
     if (action && action->isCheckable())
