@@ -52,7 +52,8 @@ TEST(Sizer51, StatementSizesFollowTheOperandForms)
                  {u"\tEND", 0},
                  {u"\t结束", 0},
                  {u"\tCALL\tX", 0},
-                 {u"\tXYZ\t1", 0}};
+                 {u"\tXYZ\t1", 0},
+                 {u"\tMOV\tR0，A", 1}};
     for (const auto &c : cases)
         EXPECT_EQ(sizeOf(QString::fromUtf16(c.line)), c.size) << QString::fromUtf16(c.line).toStdString();
 }

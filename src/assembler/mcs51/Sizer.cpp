@@ -67,7 +67,8 @@ bool isRegisterForm(QStringView operand, const VariableTable &variables)
 int operandsSize(const QString &field, const VariableTable &variables)
 {
     int size = 1;
-    forEachItem(field, false, [&](QStringView item) {
+    // "，" separates as it does for the encoder's two-operand forms, so both count the same items.
+    forEachItem(field, true, [&](QStringView item) {
         size += isRegisterForm(item, variables) ? 0 : 1;
         return true;
     });
