@@ -131,9 +131,13 @@ TEST(Assemble48, ErrorsAreReportedWithTheirLinesAndTheRunGoesOn)
 
 TEST(Assemble48, ProgramOfZerosGivesOneByteAndRerunsReplaceEverything)
 {
-    Run48 run(u" nop\r\n org 20h\r\n db 0,0\r\n"_qs);
+    // Two TABs make a statement of one TAB: listed with its address, not an error.
+    Run48 run(u" nop\r\n\t\t\r\n org 20h\r\n db 0,0\r\n"_qs);
     run.writeStaleOutputs();
     ASSERT_TRUE(run.assemble().completed);
+    EXPECT_EQ(run.result.errorCount, 0);
+    EXPECT_TRUE(run.text(QStringLiteral("lt"))
+                    .startsWith(u"  0000  00\t     \t 1\t\tNOP\r\n  0001  \t 2\t\t\r\n"_qs));
     EXPECT_EQ(run.code(), QByteArray(1, '\0'));
     for (const QString &ending : kOutputs)
         EXPECT_NE(twtest::readBytes(run.path(ending)), QByteArray("stale")) << ending.toStdString();
