@@ -396,27 +396,6 @@ TEST_F(MainWindowTest, EditMenuPopsUpOnlyWhileItCanBeUsed)
     EXPECT_TRUE(prompter.calls().isEmpty());
 }
 
-TEST_F(MainWindowTest, EditorKeysStayOffWhileTheirItemsAre)
-{
-    EditorWindow *editor = openFile(u"k.asm"_s, "ABC\r\n");
-    QPlainTextEdit *edit = editor->editor();
-    window->setMenuEnabled(u"mEditSelAll"_s, false); // as the simulate answer leaves it
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_FALSE(edit->textCursor().hasSelection());
-
-    window->setMenuEnabled(u"mEditSelAll"_s, true);
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(edit->textCursor().selectedText(), u"ABC"_s + QChar(QChar::ParagraphSeparator));
-
-    // A locking tool greys the whole Edit menu: the editor's own Cut does nothing either.
-    window->setMenuEnabled(u"mEdit"_s, false);
-    QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
-    EXPECT_EQ(edit->toPlainText(), u"ABC\n"_s);
-    window->setMenuEnabled(u"mEdit"_s, true);
-    QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
-    EXPECT_EQ(edit->toPlainText(), QString());
-}
-
 TEST_F(MainWindowTest, NewTypeSaveAndTheCaretPanelFollowTheActiveEditor)
 {
     EXPECT_FALSE(window->triggerMenuItem(u"mFileSave"_s)); // no editor: nothing to save

@@ -20,7 +20,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -83,20 +82,6 @@ QString commandOfToolbarKey(const QString &key)
         {u"FZ51"_s, u"emMCS51"_s},       {u"Zt"_s, u"Zt"_s},
     };
     return commands.value(key);
-}
-
-// The Edit menu item whose command an editor key would run by itself.
-QString editItemOfKey(const QKeyEvent *key)
-{
-    static const QList<std::pair<QKeySequence::StandardKey, QString>> items = {
-        {QKeySequence::SelectAll, u"mEditSelAll"_s}, {QKeySequence::Undo, u"mEditUndo"_s},
-        {QKeySequence::Redo, u"mEditRedo"_s},        {QKeySequence::Copy, u"mEditCopy"_s},
-        {QKeySequence::Cut, u"mEditCut"_s},          {QKeySequence::Paste, u"mEditPaste"_s},
-    };
-    for (const auto &[standard, item] : items)
-        if (key->matches(standard))
-            return item;
-    return {};
 }
 
 QString selectedPlainText(const QPlainTextEdit *edit)
@@ -495,7 +480,6 @@ EditorWindow *MainWindow::newEditorWindow()
     QMdiSubWindow *window = m_mdiArea->addSubWindow(editor);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->resize(640, 420);
-    editor->editor()->installEventFilter(this);
     m_lastActiveEditor = editor;
     window->show();
     m_mdiArea->setActiveSubWindow(window);
@@ -774,16 +758,6 @@ void MainWindow::unloadTool(const QString &name)
         m_tools.remove(name);
         window->deleteLater();
     }
-}
-
-bool MainWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress && qobject_cast<QPlainTextEdit *>(watched)) {
-        const QString item = editItemOfKey(static_cast<QKeyEvent *>(event));
-        if (!item.isEmpty() && !m_state.isReachable(item))
-            return true;
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- stopping -----------------------------------------------------------------------------------

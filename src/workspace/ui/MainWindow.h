@@ -88,8 +88,6 @@ class MainWindow : public QMainWindow, public Workspace
 
   protected:
     void closeEvent(QCloseEvent *event) override;
-    // Keeps the editors' own Select All, Undo, clipboard keys off while their items are off.
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
     void buildMenus();
