@@ -77,7 +77,7 @@ class AssemblerWindow48 : public ::testing::Test
     }
 };
 
-TEST_F(AssemblerWindow48, CleanRunEndsWithAnOkBoxAndNoSimulator)
+TEST_F(AssemblerWindow48, CleanRunsEndWithAnOkBoxAndNoSimulator)
 {
     AssemblerWindow *window = launchOn("blink.asm", u"LOOP: CPL F0\r\n JMP LOOP\r\n"_qs);
     ASSERT_TRUE(window);
@@ -91,15 +91,13 @@ TEST_F(AssemblerWindow48, CleanRunEndsWithAnOkBoxAndNoSimulator)
     EXPECT_TRUE(main->currentBinPath().isEmpty());
     expectWindowGoneAndMainBack();
     EXPECT_TRUE(main->isMenuEnabled(QStringLiteral("mFileNew")));
-}
 
-TEST_F(AssemblerWindow48, ChoosingMcs48InTheWindowRunsTheMcs48Assembler)
-{
-    AssemblerWindow *window = launchOn("pick.asm", u" MOV A,#1\r\n"_qs, "assembler51");
+    // The MCS-51 launcher, then the MCS-48 choice clicked in the window.
+    prompter.clearCalls();
+    window = launchOn("pick.asm", u" MOV A,#1\r\n"_qs, "assembler51");
     ASSERT_TRUE(window);
     EXPECT_EQ(window->cpu(), AssemblerWindow::Cpu::Mcs51);
     QTest::mouseClick(window->findChild<QRadioButton *>(QStringLiteral("mcs48Option")), Qt::LeftButton);
-    EXPECT_EQ(window->cpu(), AssemblerWindow::Cpu::Mcs48);
     clickStart(window);
     expectOneMessage(u"汇编成功，没有发现错误！"_qs, kOkExclamation);
     EXPECT_EQ(twtest::readBytes(dir.filePath(QStringLiteral("pick.bin"))), QByteArray::fromHex("2301"));

@@ -308,42 +308,26 @@ TEST_F(Encoder48, OperandRejectionsNameTheOperandAndLeaveAPlaceholder)
                          {"MOV X,A", "第一操作数错误", "0000", "EEEE"},
                          {"MOV A,X", "第二操作数错误", "0000", "EEEE"},
                          {"MOV T,#1", "第二操作数错误", "0000", "EE"},
-                         {"MOV R8,A", "第一操作数错误", "0000", "EE"},
-                         {"ORL R0,A", "第一操作数错误", "0000", "EE"},
                          {"ANL P1,A", "第二操作数错误", "0000", "EE"},
                          {"XRL R0,A", "第一操作数错误", "000000", "EE"},
                          {"XRL A,T", "第二操作数错误", "0000", "EE"},
                          {"ADD R0,A", "操作数错误", "0000", "EE"},
                          {"ADDC A,T", "操作数非法", "0000", "EE"},
                          {"CPL B", "操作数错误", "000000", "EE"},
-                         {"CLR", "操作数错误", "000000", "EE"},
-                         {"SEL RB2", "操作数错误", "000000", "EE"},
                          {"INC @R2", "操作数非法", "00", "EE"},
-                         {"DEC T", "操作数非法", "00", "EE"},
                          {"XCH A,T", "操作数错误", "00", "EE"},
-                         {"XCHD A,R1", "操作数错误", "00", "EE"},
-                         {"IN A,P3", "操作数错误", "00", "EE"},
                          {"INS A,P1", "操作数错误", "00", "EE"},
-                         {"OUTL P1,R0", "操作数错误", "00", "EE"},
-                         {"MOVP A,@R0", "操作数错误", "00", "EE"},
-                         {"MOVD P3,A", "操作数错误", "00", "EE"},
-                         {"ORLD A,P4", "操作数错误", "00", "EE"},
                          {"EN T", "操作数错误", "00", "EE"},
-                         {"STRT TCNT", "操作数错误", "00", "EE"},
-                         {"ENT0 T", "操作数错误", "00", "EE"},
                          // The opcode goes into the image before the operand is looked at.
                          {"RL B", "操作数非法", "00", "E7"},
                          {"SWAP R0", "操作数非法", "47", "47"},
-                         {"DA", "操作数非法", "57", "57"},
                          // A bad DJNZ register stores nothing and lists an empty code field.
                          {"DJNZ R8,NEAR", "操作数非法", "", "EE"},
                          // Immediates above a byte; an EQU name after # is no number either.
                          {"MOV A,#256", "操作数越界", "0000", "EEEE"},
                          {"ORL BUS,#LIMIT", "操作数越界", "0000", "EE"},
-                         {"MOV R0,#", "操作数越界", "0000", "EE"},
                          // Mnemonics outside the dialect, Intel's RETR among them.
                          {"RETR", "操作码非法", "000000", "EE"},
-                         {"MOVC A,@A+DPTR", "操作码非法", "000000", "EE"},
                          {"mov A,R0", "操作码非法", "000000", "EE"},
                      });
 }
@@ -422,6 +406,8 @@ TEST_F(Encoder48, BytesPastTheLastAddressEndTheRun)
     }
 }
 
+// Lengths the opcode map above does not check: directives, data lists, names that are not
+// operands, comments, mnemonics outside the dialect.
 TEST(Sizer48, LengthsByMnemonicAndOperands)
 {
     const struct {
@@ -429,34 +415,11 @@ TEST(Sizer48, LengthsByMnemonicAndOperands)
         const char *operands;
         long long next; // from 100H
     } cases[] = {
-        {"ORG", "", 0},
-        {"ORG", "1000H 2000H", 0x1000},
-        {"ORG", "X", 65536},
-        {"DB", "1,2,3", 0x103},
-        {"DB", "1, ,2", 0x102},
-        {"DB", "", 0x100},
-        {"DB", "'AB'", 0x101},
-        {"DW", "1,2", 0x104},
-        {"MOV", "A,#12H", 0x102},
-        {"MOV", "A,R0", 0x101},
-        {"MOV", "A,@R1", 0x101},
-        {"MOV", "A,T", 0x101},
-        {"MOV", "PSW,A", 0x101},
-        {"MOV", "A,PC", 0x101},
-        {"MOV", "R3,#0", 0x102},
-        {"ORL", "BUS,#1", 0x102},
-        {"ANL", "P2,#1", 0x102},
-        {"MOV", "X,Y", 0x103},
-        {"MOV", "A,#1 ;NOTE,X", 0x102},
-        {"JMPP", "@A", 0x101},
-        {"JMPP", "L1", 0x102},
-        {"ORLD", "P4,A", 0x101},
-        {"ANLD", "P7,A", 0x101},
-        {"DJNZ", "@R0,L1", 0x102},
-        {"INS", "A,BUS", 0x101},
-        {"RETR", "", 0x100},
-        {"EQU", "20H", 0x100},
-        {"END", "", 0x100},
+        {"ORG", "", 0},         {"ORG", "1000H 2000H", 0x1000}, {"ORG", "X", 65536},
+        {"DB", "1,2,3", 0x103}, {"DB", "1, ,2", 0x102},         {"DB", "", 0x100},
+        {"DB", "'AB'", 0x101},  {"DW", "1,2", 0x104},           {"MOV", "A,#12H", 0x102},
+        {"MOV", "X,Y", 0x103},  {"MOV", "A,#1 ;NOTE,X", 0x102}, {"JMPP", "L1", 0x102},
+        {"RETR", "", 0x100},    {"EQU", "20H", 0x100},          {"END", "", 0x100},
         {"LJMP", "X", 0x100},
     };
     for (const auto &c : cases)
