@@ -1,0 +1,78 @@
+// The main road end to end in the real main window: an .asm file opened in an editor, saved
+// (tidied), assembled, handed to the simulator on Yes, stepped and run there, and the simulator
+// closed with the main window given back.
+#include "SimulatorWindowTestFixture.h"
+
+#include "assembler/ui/AssemblerWindow.h"
+
+#include <QRadioButton>
+
+using namespace tw;
+using twtest::boxLines;
+
+namespace
+{
+
+using MainRoadTest = twtest::SimulatorWindowTest;
+
+TEST_F(MainRoadTest, FromEditorThroughAssemblerToSimulator)
+{
+    registerAssemblerWindow();
+    const QString source = dir.filePath(QStringLiteral("road.asm"));
+    twtest::writeBytes(source, QByteArray("org 0\r\nstart: mov r2,#3\r\nloop: inc a\r\n djnz r2,loop\r\n"
+                                          " mov p1,a\r\nhere: sjmp here\r\n end\r\n"));
+    main->openInEditor(source);
+    EditorWindow *editor = main->activeEditor();
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(main->triggerMenuItem(QStringLiteral("mFileSave")));
+    // The tidier wrote the normalised source back.
+    const QByteArray tidied = twtest::readBytes(source);
+    EXPECT_TRUE(tidied.contains("MOV\tR2,#3")) << tidied.toStdString();
+
+    prompter.answerMessage(MsgAnswer::Yes);
+    ASSERT_TRUE(main->triggerMenuItem(QStringLiteral("assembler51")));
+    auto *assembler =
+        qobject_cast<AssemblerWindow *>(main->toolWindow(QString::fromLatin1(ToolName::Assembler)));
+    ASSERT_NE(assembler, nullptr);
+    click(assembler->startButton());
+    flushDeletes();
+    EXPECT_EQ(prompter.calls().last().text, QStringLiteral(u"汇编成功，没有发现错误！\r\n仿真调试吗？"));
+
+    SimulatorWindow *sim = window();
+    ASSERT_NE(sim, nullptr);
+    EXPECT_EQ(main->currentBinPath(), dir.filePath(QStringLiteral("road.bin")));
+    EXPECT_EQ(main->toolWindow(QString::fromLatin1(ToolName::Assembler)), nullptr);
+    EXPECT_TRUE(mainLocked());
+    EXPECT_TRUE(listingLine(lineOfAddress(0)).startsWith(QStringLiteral("> 0000")));
+
+    steps(2);
+    EXPECT_EQ(ui().pc->text(), QStringLiteral("0003"));
+    EXPECT_EQ(boxLines(ui().registers)[4], QStringLiteral(" R2: 03"));
+    EXPECT_TRUE(listingLine(lineOfAddress(3)).startsWith(QLatin1Char('>')));
+
+    click(ui().fastMode);
+    click(ui().run);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return window()->cpu().pc == 0x0007; }, 5000));
+    click(ui().run);
+    EXPECT_EQ(ui().pc->text(), QStringLiteral("0007"));
+    EXPECT_TRUE(boxLines(ui().sfr)[2].contains(QStringLiteral("A:      03")));
+    EXPECT_TRUE(boxLines(ui().sfr)[5].startsWith(QStringLiteral("P1:     03")));
+    EXPECT_EQ(ui().pins[8]->text(), QStringLiteral("1"));
+    EXPECT_EQ(ui().pins[10]->text(), QStringLiteral("0"));
+
+    sim->close();
+    flushDeletes();
+    EXPECT_EQ(window(), nullptr);
+    // An editor is open: every menu and toolbar button is back, with the file items the
+    // assembler's hand-over had switched off.
+    for (const char *menu : {"mEdit", "mFile", "mComp", "mCom", "mEml", "mView", "comFZ", "mWindow"})
+        EXPECT_TRUE(main->isMenuEnabled(QString::fromLatin1(menu))) << menu;
+    for (const char *item : {"mFileNew", "mFileOpen", "mFileSave", "mFileSaveAs", "emMCS51"})
+        EXPECT_TRUE(main->isMenuEnabled(QString::fromLatin1(item))) << item;
+    for (int i = 1; i <= main->toolbarButtonCount(); ++i)
+        EXPECT_TRUE(main->isToolbarButtonEnabled(i)) << i;
+    for (int p = 2; p <= 8; ++p)
+        EXPECT_EQ(main->statusText(p), QString());
+}
+
+} // namespace

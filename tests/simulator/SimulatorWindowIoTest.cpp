@@ -1,0 +1,239 @@
+// The simulator window's data pages: the serial transmit and receive pages and RAM editing with
+// its checks and key filter.
+#include "SimulatorWindowTestFixture.h"
+
+#include <QComboBox>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTimer>
+
+using namespace tw;
+using twtest::boxLines;
+
+namespace
+{
+
+constexpr int kOkInformation = 64;
+constexpr int kYesNoExclamation = 52;
+
+class SimulatorWindowIoTest : public twtest::SimulatorWindowTest
+{
+  protected:
+    void clickTab(QTabBar *bar, int index)
+    {
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+    }
+    void doubleClick(QPlainTextEdit *box) { QTest::mouseDClick(box->viewport(), Qt::LeftButton); }
+    // Types into the RAM-set boxes and applies.
+    void setRam(const QString &address, const QString &data)
+    {
+        ui().ramAddress->setText(address);
+        ui().ramData->setText(data);
+        click(ui().ramApply);
+    }
+    QString lastMessage() const
+    {
+        return prompter.calls().isEmpty() ? QString() : prompter.calls().last().text;
+    }
+};
+
+const QStringList kTransmitSetUp = {
+    QStringLiteral("\tMOV\tTMOD,#20H"),
+    QStringLiteral("\tMOV\tTH1,#0FDH"),
+    QStringLiteral("\tSETB\tTR1"),
+    QStringLiteral("\tMOV\tSCON,#50H"),
+};
+
+TEST_F(SimulatorWindowIoTest, TransmitPageShowsEachByteModeAndRate)
+{
+    openProgram(kTransmitSetUp + QStringList{QStringLiteral("\tMOV\tSBUF,#41H"),
+                                             QStringLiteral("\tMOV\tSBUF,#42H"),
+                                             QStringLiteral("HERE:\tSJMP\tHERE"), QStringLiteral("\tEND")});
+    clickTab(ui().ioTabs, SimulatorWindow::TransmitTab);
+    EXPECT_EQ(ui().ioPages->currentIndex(), 1);
+    EXPECT_TRUE(ui().transmitFrame->isVisible());
+    EXPECT_FALSE(ui().receiveFrame->isVisible());
+    EXPECT_TRUE(ui().transmitRate->isVisible());
+    EXPECT_FALSE(ui().receiveRate->isVisible());
+    EXPECT_EQ(ui().rateFrame->title(), QStringLiteral(u"单片机发送程序的"));
+
+    steps(5);
+    EXPECT_EQ(ui().transmitted->toPlainText(), QStringLiteral("41 "));
+    EXPECT_EQ(ui().serialMode->text(), QStringLiteral("1"));
+    EXPECT_EQ(ui().transmitRate->text(), QStringLiteral("9600"));
+    EXPECT_TRUE(boxLines(ui().sfr)[9].contains(QStringLiteral("SCON:   52")));
+    EXPECT_TRUE(prompter.calls().isEmpty());
+
+    // Another crystal gives another rate for the next byte; "清空" empties the box.
+    ui().crystal->setCurrentText(QStringLiteral("12"));
+    steps(1);
+    EXPECT_EQ(ui().transmitted->toPlainText(), QStringLiteral("41 42 "));
+    EXPECT_EQ(ui().transmitRate->text(), QStringLiteral("10416.65625"));
+    click(ui().clearTransmitted);
+    EXPECT_EQ(ui().transmitted->toPlainText(), QString());
+}
+
+TEST_F(SimulatorWindowIoTest, StoppedBaudRateGeneratorStopsARunWithItsMessage)
+{
+    openProgram({QStringLiteral("\tMOV\tSCON,#50H"), QStringLiteral("LOOP:\tMOV\tSBUF,#41H"),
+                 QStringLiteral("\tSJMP\tLOOP"), QStringLiteral("\tEND")});
+    click(ui().fastMode);
+    click(ui().run);
+    ASSERT_TRUE(waitForRunEnd());
+    ASSERT_EQ(prompter.calls().size(), 1);
+    EXPECT_EQ(lastMessage(), QStringLiteral(u"波特率发生器（定时器1）未启动！"));
+    EXPECT_EQ(prompter.calls()[0].style, kOkInformation);
+    EXPECT_EQ(ui().pc->text(), QStringLiteral("0006"));
+    EXPECT_EQ(ui().run->text(), QStringLiteral(u"连续运行"));
+    EXPECT_TRUE(ui().step->isEnabled());
+    EXPECT_EQ(ui().transmitted->toPlainText(), QString());
+    EXPECT_EQ(ui().serialMode->text(), QStringLiteral("1"));
+    EXPECT_TRUE(window()->cpu().bit(Bit::TI));
+}
+
+TEST_F(SimulatorWindowIoTest, ReceiveFeederHandsBytesToSbufWithRi)
+{
+    openProgram(kTransmitSetUp + QStringList{QStringLiteral("HERE:\tSJMP\tHERE"), QStringLiteral("\tEND")});
+    clickTab(ui().ioTabs, SimulatorWindow::ReceiveTab);
+    EXPECT_TRUE(ui().receiveFrame->isVisible());
+    EXPECT_FALSE(ui().transmitFrame->isVisible());
+    EXPECT_EQ(ui().rateFrame->title(), QStringLiteral(u"单片机接收程序的"));
+    steps(4);
+
+    // Only upper-case hexadecimal digits go in.
+    QTest::keyClicks(ui().toSend, QStringLiteral("31a32"));
+    EXPECT_EQ(ui().toSend->text(), QStringLiteral("3132"));
+    EXPECT_EQ(lastMessage(), QStringLiteral(u"请输入十六进制代码！"));
+    QTest::keyClick(ui().toSend, Qt::Key_Backspace);
+    QTest::keyClick(ui().toSend, Qt::Key_2);
+    EXPECT_EQ(ui().toSend->text(), QStringLiteral("3132"));
+
+    prompter.clearCalls();
+    click(ui().send);
+    EXPECT_TRUE(prompter.calls().isEmpty());
+    EXPECT_TRUE(ui().feeder->isActive());
+    EXPECT_EQ(ui().receiveRate->text(), QStringLiteral("9600"));
+    window()->feederTick();
+    EXPECT_EQ(ui().toSend->text(), QStringLiteral("32"));
+    // RI, and RB8 from the "Non" rule in mode 1.
+    steps(1);
+    EXPECT_TRUE(boxLines(ui().sfr)[9].contains(QStringLiteral("SCON:   55")));
+    EXPECT_TRUE(boxLines(ui().sfr)[10].startsWith(QStringLiteral("SBUF:   31")));
+    // RI still set: the next byte is lost, then the feeder stops.
+    window()->feederTick();
+    EXPECT_EQ(ui().toSend->text(), QString());
+    EXPECT_EQ(window()->cpu().sfr[Sfr::SBUF], 0x31);
+    window()->feederTick();
+    EXPECT_FALSE(ui().feeder->isActive());
+
+    ui().toSend->setText(QStringLiteral("313"));
+    click(ui().send);
+    EXPECT_EQ(lastMessage(), QStringLiteral(u"要发送的十六进制代码应是偶数位！"));
+    EXPECT_FALSE(ui().feeder->isActive());
+}
+
+TEST_F(SimulatorWindowIoTest, RamSetWritesInternalAndExternalRamAfterItsChecks)
+{
+    openProgram({QStringLiteral("HERE:\tSJMP\tHERE"), QStringLiteral("\tEND")});
+    // Only on the visible page's box.
+    doubleClick(ui().memory);
+    EXPECT_FALSE(ui().ramSet->isVisible());
+    doubleClick(ui().internalRam);
+    ASSERT_TRUE(ui().ramSet->isVisible());
+    EXPECT_EQ(ui().ramSet->title(), QStringLiteral(u"片内RAM设置"));
+
+    setRam(QStringLiteral("3"), QStringLiteral("0A0B"));
+    EXPECT_FALSE(ui().ramSet->isVisible());
+    EXPECT_EQ(boxLines(ui().internalRam)[0],
+              QStringLiteral("00H: 00 00 00 0A 0B 00 00 00   00 00 00 00 00 00 00 00"));
+
+    // Each failed check keeps the frame open and writes nothing.
+    doubleClick(ui().internalRam);
+    setRam(QStringLiteral("100"), QStringLiteral("11"));
+    EXPECT_EQ(lastMessage(), QStringLiteral(u"片内RAM地址应小于2位十六进制代码！"));
+    setRam(QStringLiteral("40"), QStringLiteral("123"));
+    EXPECT_EQ(lastMessage(), QStringLiteral(u"数据应为偶数位十六进制代码！"));
+    setRam(QStringLiteral("FF"), QStringLiteral("1122"));
+    EXPECT_EQ(lastMessage(), QStringLiteral(u"数据超出片内RAM的范围！"));
+    EXPECT_EQ(prompter.calls().last().style, kOkInformation);
+    EXPECT_EQ(prompter.calls().last().title, QString());
+    EXPECT_TRUE(ui().ramSet->isVisible());
+    EXPECT_EQ(window()->cpu().iram[0xFF], 0);
+    EXPECT_EQ(window()->cpu().iram[0x40], 0);
+    // Lower case is refused by the key filter; a step closes the frame.
+    ui().ramData->clear();
+    QTest::keyClicks(ui().ramData, QStringLiteral("a"));
+    EXPECT_EQ(ui().ramData->text(), QString());
+    EXPECT_EQ(lastMessage(), QStringLiteral(u"请输入十六进制代码！"));
+    steps(1);
+    EXPECT_FALSE(ui().ramSet->isVisible());
+
+    // External RAM, also from the program ROM tab.
+    clickTab(ui().memoryTabs, SimulatorWindow::RomTab);
+    doubleClick(ui().memory);
+    EXPECT_EQ(ui().ramSet->title(), QStringLiteral(u"片外RAM设置"));
+    setRam(QStringLiteral("FFF"), QStringLiteral("12"));
+    EXPECT_EQ(window()->cpu().xram[0x0FFF], 0x12);
+    clickTab(ui().memoryTabs, SimulatorWindow::ExternalRamTab);
+    ui().memoryScroll->setValue(0xFF);
+    EXPECT_EQ(boxLines(ui().memory)[0],
+              QStringLiteral("0FF0H: 00 00 00 00 00 00 00 00  00 00 00 00 00 00 00 12"));
+    doubleClick(ui().memory);
+    setRam(QStringLiteral("12345"), QStringLiteral("12"));
+    EXPECT_EQ(lastMessage(), QStringLiteral(u"片外RAM地址应小于4位十六进制代码！"));
+    setRam(QStringLiteral("FFFF"), QStringLiteral("1234"));
+    EXPECT_EQ(lastMessage(), QStringLiteral(u"数据超出片外RAM的范围！"));
+    click(ui().ramCancel);
+    EXPECT_FALSE(ui().ramSet->isVisible());
+
+    // The memory tabs keep their own scroll positions.
+    clickTab(ui().memoryTabs, SimulatorWindow::RomTab);
+    EXPECT_EQ(ui().memoryScroll->value(), 0);
+    clickTab(ui().memoryTabs, SimulatorWindow::ExternalRamTab);
+    EXPECT_EQ(ui().memoryScroll->value(), 0xFF);
+
+    // No double click during a run.
+    click(ui().run);
+    doubleClick(ui().memory);
+    EXPECT_FALSE(ui().ramSet->isVisible());
+    click(ui().run);
+}
+
+TEST_F(SimulatorWindowIoTest, RamClearAsksForEachMemory)
+{
+    openProgram({QStringLiteral("\tMOV\t30H,#55H"), QStringLiteral("\tMOV\tDPTR,#0123H"),
+                 QStringLiteral("\tMOV\tA,#66H"), QStringLiteral("\tMOVX\t@DPTR,A"),
+                 QStringLiteral("HERE:\tSJMP\tHERE"), QStringLiteral("\tEND")});
+    clickTab(ui().memoryTabs, SimulatorWindow::ExternalRamTab);
+    ui().memoryScroll->setValue(0x12);
+    steps(4);
+    // The MOVX write shows in the external RAM view at once, in its column.
+    EXPECT_EQ(boxLines(ui().memory)[0],
+              QStringLiteral("0120H: 00 00 00 66 00 00 00 00  00 00 00 00 00 00 00 00"));
+
+    prompter.answerMessage(MsgAnswer::No);
+    prompter.answerMessage(MsgAnswer::Yes);
+    click(ui().clearRam);
+    ASSERT_EQ(prompter.calls().size(), 2);
+    EXPECT_EQ(prompter.calls()[0].text, QStringLiteral(u"片内RAM的全部数据将被清除，确定吗！"));
+    EXPECT_EQ(prompter.calls()[1].text, QStringLiteral(u"片外RAM的全部数据将被清除，确定吗！"));
+    EXPECT_EQ(prompter.calls()[1].style, kYesNoExclamation);
+    EXPECT_EQ(window()->cpu().iram[0x30], 0x55);
+    EXPECT_EQ(window()->cpu().xram[0x0123], 0);
+    // The rebuilt view shows its first rows, wherever the scroll bar stands.
+    EXPECT_EQ(boxLines(ui().memory)[0],
+              QStringLiteral("0000H: 00 00 00 00 00 00 00 00  00 00 00 00 00 00 00 00"));
+
+    prompter.answerMessage(MsgAnswer::Yes);
+    prompter.answerMessage(MsgAnswer::No);
+    click(ui().clearRam);
+    EXPECT_EQ(window()->cpu().iram[0x30], 0);
+    EXPECT_TRUE(boxLines(ui().internalRam)[3].startsWith(QStringLiteral("30H: 00")));
+    // SFRs and the PC stay.
+    EXPECT_EQ(ui().pc->text(), QStringLiteral("0009"));
+    EXPECT_TRUE(boxLines(ui().sfr)[2].contains(QStringLiteral("A:      66")));
+}
+
+} // namespace
