@@ -91,6 +91,12 @@ QString statementText(const Planned &p, bool canonical)
     return operands.isEmpty() ? mnemonic : mnemonic + u' ' + operands.join(u',');
 }
 
+const mcs48::Form *formNamed(std::string_view mnemonic)
+{
+    return &*std::find_if(mcs48::forms().begin(), mcs48::forms().end(),
+                          [&](const mcs48::Form &f) { return f.mnemonic == mnemonic; });
+}
+
 int numberFor(Operand kind, QRandomGenerator &random)
 {
     switch (kind) {
@@ -120,7 +126,7 @@ std::vector<Planned> planProgram(QRandomGenerator &random, int statements)
         p.form = candidates[random.bounded(static_cast<quint32>(candidates.size()))];
         p.length = takesSecondByte(p.form->first) || takesSecondByte(p.form->second) ? 2 : 1;
         if (p.length == 2 && (address & 0xFF) == 0xFF)
-            p.form = &mcs48::forms()[mcs48::forms().size() - 1], p.length = 1; // ENT0 CLK
+            p.form = formNamed("ENT0"), p.length = 1;
         p.address = address;
         p.first = numberFor(p.form->first, random);
         p.second = numberFor(p.form->second, random);
@@ -129,8 +135,7 @@ std::vector<Planned> planProgram(QRandomGenerator &random, int statements)
         address += p.length;
         plan.push_back(p);
     }
-    plan.back().form = &*std::find_if(mcs48::forms().begin(), mcs48::forms().end(),
-                                      [](const mcs48::Form &f) { return f.mnemonic == "RET"; });
+    plan.back().form = formNamed("RET");
     plan.back().length = 1;
     for (Planned &p : plan) {
         const Operand kind = takesSecondByte(p.form->first) ? p.form->first : p.form->second;
