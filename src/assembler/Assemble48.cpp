@@ -16,6 +16,7 @@
 
 #include <QFile>
 #include <memory>
+#include <optional>
 
 namespace tw
 {
@@ -55,6 +56,8 @@ class Assembler48
         if (m_observer.status)
             m_observer.status(text);
     }
+    template <typename BeforeLine, typename OnStatement>
+    void forEachStatement(ScanPass pass, BeforeLine beforeLine, OnStatement onStatement);
     void passOne();
     void passOneLabel(const QString &name, const QString &rest);
     void passTwo();
@@ -127,30 +130,48 @@ void Assembler48::fail(const QString &message)
     m_result.failureMessage = message;
 }
 
-void Assembler48::passOne()
+// The value a label's own statement gives it with "LABEL: EQU value"; nullopt for any other.
+std::optional<long long> labelEquValue(const QString &rest)
 {
-    m_labels.clear();
-    m_duplicates.clear();
+    const QStringList words = mcs51::dataItems(rest);
+    if (words.isEmpty() || words.first() != u"EQU"_s)
+        return std::nullopt;
+    return readNumber(words.value(1));
+}
+
+template <typename BeforeLine, typename OnStatement>
+void Assembler48::forEachStatement(ScanPass pass, BeforeLine beforeLine, OnStatement onStatement)
+{
+    m_lineNumber = 0;
     for (const QString &line : std::as_const(m_lines)) {
         ++m_lineNumber;
-        ++m_linesRead;
+        beforeLine();
         m_errors.setLineNumber(m_lineNumber);
         const QString text = statementText(line);
         if (text.isEmpty())
             continue;
-        const WordScan scan =
-            scanWords(text, ScanPass::One,
-                      [this](const QString &name, const QString &rest) { passOneLabel(name, rest); });
-        if (scan.end == WordScan::End::Word) {
+        const WordScan scan = scanWords(text, pass, [this, pass](const QString &name, const QString &rest) {
+            pass == ScanPass::One ? passOneLabel(name, rest) : passTwoLabel(name, rest);
+        });
+        onStatement(line, scan);
+        if (isEndStatement(line))
+            break;
+    }
+}
+
+void Assembler48::passOne()
+{
+    forEachStatement(
+        ScanPass::One, [this] { ++m_linesRead; },
+        [this](const QString &, const WordScan &scan) {
+            if (scan.end != WordScan::End::Word)
+                return;
             const long long next = mcs48::nextAddress(m_pc, scan.word, scan.remainder);
             // A statement may not reach past FFFFH, nor ORG point there.
             if (next >= NotANumber)
                 throw AssemblyFailure(addressErrorMessage(m_lineNumber));
             m_pc = next;
-        }
-        if (isEndStatement(line))
-            break;
-    }
+        });
 }
 
 void Assembler48::passOneLabel(const QString &name, const QString &rest)
@@ -161,41 +182,28 @@ void Assembler48::passOneLabel(const QString &name, const QString &rest)
     }
     if (m_labels.count() >= mcs51::kMaxLabels)
         throw AssemblyFailure(tooManyLabelsMessage());
-    long long value = m_pc;
-    const QStringList words = mcs51::dataItems(rest);
-    if (!words.isEmpty() && words.first() == u"EQU"_s)
-        value = readNumber(words.value(1));
-    m_labels.define(name, value);
+    m_labels.define(name, labelEquValue(rest).value_or(m_pc));
 }
 
 void Assembler48::passTwo()
 {
     m_inPassTwo = true;
     m_pc = 0;
-    m_lineNumber = 0;
     m_errors.clear();
     m_listing.clear();
     if (m_observer.passTwoStarts)
         m_observer.passTwoStarts(m_linesRead);
-    for (const QString &line : std::as_const(m_lines)) {
-        ++m_lineNumber;
+    const auto beforeLine = [this] {
         if (m_observer.lineDone)
             m_observer.lineDone();
         m_errors.clearLastLine();
-        m_errors.setLineNumber(m_lineNumber);
-        const QString text = statementText(line);
-        if (text.isEmpty())
-            continue;
-        const WordScan scan =
-            scanWords(text, ScanPass::Two,
-                      [this](const QString &name, const QString &rest) { passTwoLabel(name, rest); });
+    };
+    forEachStatement(ScanPass::Two, beforeLine, [this](const QString &line, const WordScan &scan) {
         if (scan.end == WordScan::End::Word)
             encodeLine(line, scan);
         else
             listAddressOnly(line); // a comment, or a line with nothing to encode
-        if (isEndStatement(line))
-            break;
-    }
+    });
 }
 
 void Assembler48::passTwoLabel(const QString &name, const QString &rest)
@@ -203,8 +211,7 @@ void Assembler48::passTwoLabel(const QString &name, const QString &rest)
     for (int i = m_duplicates.countOf(name); i > 0; --i)
         m_errors.record(kDuplicateLabelError);
     // A label given its value by EQU must get a code address.
-    const QStringList words = mcs51::dataItems(rest);
-    if (!words.isEmpty() && words.first() == u"EQU"_s && readNumber(words.value(1)) >= NotANumber)
+    if (labelEquValue(rest).value_or(0) >= NotANumber)
         m_errors.record(u"操作数非法"_s);
 }
 
