@@ -1,7 +1,7 @@
 #pragma once
 // The MCS-48 instruction set of this assembler's dialect as data: one row per accepted operand
 // form, and one row per mnemonic saying how its operands are taken and what a rejection gives.
-// The encoder matches rows; the tests walk them to check that every opcode is reachable.
+// The encoder matches rows; the d48 comparison generates its programs from them.
 #include <QString>
 #include <cstdint>
 #include <span>
