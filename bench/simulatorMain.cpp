@@ -1,0 +1,4 @@
+// One main for every simulator benchmark file.
+#include <benchmark/benchmark.h>
+
+BENCHMARK_MAIN();
