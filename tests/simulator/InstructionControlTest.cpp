@@ -250,3 +250,33 @@ TEST(InstructionControl, DirectAddressesReachSfrsAndIndirectOnesUpperRam)
     EXPECT_EQ(m.iram(0x90), 0x76);
     EXPECT_EQ(m.p(), false);
 }
+
+TEST(InstructionControl, LongJumpRotatesAndTheUnassignedOpcode)
+{
+    Machine m({0x02, 0x12, 0x34});
+    m.place(0x1234, {0xA5, 0x03, 0x13, 0x23, 0x33, 0xC4});
+    m.step();
+    EXPECT_EQ(m.cpu->pc, 0x1234);
+    m.a() = 0x81;
+    m.psw() = 0x00;
+    const auto before = *m.cpu;
+    m.step(); // A5h: one byte, nothing else changes
+    EXPECT_EQ(m.cpu->pc, 0x1235);
+    EXPECT_EQ(m.cpu->sfr, before.sfr);
+    EXPECT_EQ(m.cpu->iram, before.iram);
+    m.step(); // RR A
+    EXPECT_EQ(m.a(), 0xC0);
+    m.step(); // RRC A: CY 0 in, bit 0 (0) out
+    EXPECT_EQ(m.a(), 0x60);
+    EXPECT_FALSE(m.cy());
+    m.a() = 0x81;
+    m.step(); // RL A
+    EXPECT_EQ(m.a(), 0x03);
+    m.a() = 0x81;
+    m.step(); // RLC A: bit 7 into CY
+    EXPECT_EQ(m.a(), 0x02);
+    EXPECT_TRUE(m.cy());
+    m.a() = 0xA5;
+    m.step(); // SWAP A
+    EXPECT_EQ(m.a(), 0x5A);
+}
