@@ -89,12 +89,3 @@ void BM_WindowFastRun(benchmark::State &state)
 BENCHMARK(BM_WindowFastRun)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-// Weak, so that another simulator benchmark file may bring its own BENCHMARK_MAIN.
-__attribute__((weak)) int main(int argc, char **argv)
-{
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
