@@ -362,14 +362,14 @@ void SimulatorWindow::connectControls()
     connect(m_ui.clearRam, &QPushButton::clicked, this, &SimulatorWindow::clearRamCommand);
     connect(m_ui.ramApply, &QPushButton::clicked, this, &SimulatorWindow::applyRamSet);
     connect(m_ui.ramCancel, &QPushButton::clicked, m_ui.ramSet, &QWidget::hide);
-    connect(m_ui.memoryTabs, &QTabBar::tabBarClicked, this, &SimulatorWindow::memoryTabChosen);
-    connect(m_ui.ioTabs, &QTabBar::tabBarClicked, this, &SimulatorWindow::ioTabChosen);
+    connect(m_ui.memoryTabs, &QTabBar::currentChanged, this, &SimulatorWindow::memoryTabChosen);
+    connect(m_ui.ioTabs, &QTabBar::currentChanged, this, &SimulatorWindow::ioTabChosen);
     for (int i = 0; i < 32; ++i)
         connect(m_ui.pins[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
                 [this, i] { clickPin(i); });
     connect(m_ui.clearTransmitted, &QPushButton::clicked, this, [this] {
         m_serial.transmitLog.clear();
-        m_ui.transmitted->clear();
+        showTransmitted();
     });
     connect(m_ui.send, &QPushButton::clicked, this, &SimulatorWindow::sendCommand);
     connect(m_ui.crystal, &QComboBox::editTextChanged, this, &SimulatorWindow::crystalChanged);
@@ -531,7 +531,7 @@ void SimulatorWindow::feedback()
 void SimulatorWindow::afterInstructions()
 {
     const int stoppedTimer = m_serial.takeTransmits(*m_cpu);
-    m_ui.transmitted->setPlainText(QString::fromStdString(m_serial.transmitLog));
+    showTransmitted();
     m_ui.serialMode->setText(QString::fromStdString(m_serial.modeDigit));
     m_ui.transmitRate->setText(QString::fromStdString(m_serial.transmitRate));
     const bool xramChanged = m_controller->writtenXramRows().any();
@@ -545,11 +545,28 @@ void SimulatorWindow::afterInstructions()
     }
 }
 
+// Appends only what is new: a program that sends all the time would otherwise redraw an ever
+// longer box after every slice.
+void SimulatorWindow::showTransmitted()
+{
+    const std::string &log = m_serial.transmitLog;
+    if (log.size() < m_shownTransmitted) {
+        m_ui.transmitted->clear();
+        m_shownTransmitted = 0;
+    }
+    if (log.size() == m_shownTransmitted)
+        return;
+    QTextCursor end(m_ui.transmitted->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(QString::fromLatin1(log.data() + m_shownTransmitted,
+                                       static_cast<qsizetype>(log.size() - m_shownTransmitted)));
+    m_shownTransmitted = log.size();
+}
+
 void SimulatorWindow::memoryTabChosen(int tab)
 {
     if (tab < 0)
         return;
-    m_ui.memoryTabs->setCurrentIndex(tab);
     switch (tab) {
     case InternalRamTab:
         m_ui.memoryPages->setCurrentIndex(0);
@@ -580,7 +597,6 @@ void SimulatorWindow::ioTabChosen(int tab)
 {
     if (tab < 0)
         return;
-    m_ui.ioTabs->setCurrentIndex(tab);
     m_ui.ioPages->setCurrentIndex(tab == PinTab ? 0 : 1);
     if (tab == PinTab)
         return;

@@ -119,6 +119,7 @@ class SimulatorWindow : public QWidget
     void showStatusPanels();
     void feedback();
     void afterInstructions();
+    void showTransmitted();
     void memoryTabChosen(int tab);
     void ioTabChosen(int tab);
     void crystalChanged(const QString &text);
@@ -146,6 +147,7 @@ class SimulatorWindow : public QWidget
     bool m_romSelected = false;
     bool m_internalRamSet = true; // the RAM-set frame's mode
     bool m_closed = false;
+    std::size_t m_shownTransmitted = 0; // bytes of the transmit log already in its box
 };
 
 // Registers the window and the simulate command ("emMCS51", toolbar "FZ51").
