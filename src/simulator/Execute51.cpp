@@ -3,6 +3,8 @@
 #include "simulator/Cpu51.h"
 #include "simulator/Flags51.h"
 
+#include <functional>
+
 namespace tw
 {
 namespace
@@ -133,48 +135,26 @@ inline u8 readDirectOperand(Cpu51 &c)
     return c.readDirect(fetch(c));
 }
 
-template <typename Op> inline void modifyDirect(Cpu51 &c, u8 address, Op op)
+// Read-modify-write of a direct byte with A or an immediate byte (ORL, ANL, XRL, INC, DEC).
+template <typename Op> inline void modifyDirect(Cpu51 &c, u8 address, u8 operand, Op op)
 {
-    writeDirectNotified(c, address, op(c.readDirect(address)));
+    writeDirectNotified(c, address, static_cast<u8>(op(c.readDirect(address), operand)));
 }
-
-inline void incDirect(Cpu51 &c)
+template <typename Op> inline void modifyDirectWithA(Cpu51 &c, Op op)
 {
-    modifyDirect(c, fetch(c), [](u8 v) { return static_cast<u8>(v + 1); });
+    const u8 address = fetch(c);
+    modifyDirect(c, address, acc(c), op);
 }
-inline void decDirect(Cpu51 &c)
+// INC and DEC direct.
+template <typename Op> inline void modifyDirectBy(Cpu51 &c, Op op)
 {
-    modifyDirect(c, fetch(c), [](u8 v) { return static_cast<u8>(v - 1); });
+    const u8 address = fetch(c);
+    modifyDirect(c, address, 1, op);
 }
-inline void orlDirectA(Cpu51 &c)
-{
-    const u8 a = acc(c);
-    modifyDirect(c, fetch(c), [a](u8 v) { return static_cast<u8>(v | a); });
-}
-inline void anlDirectA(Cpu51 &c)
-{
-    const u8 a = acc(c);
-    modifyDirect(c, fetch(c), [a](u8 v) { return static_cast<u8>(v & a); });
-}
-inline void xrlDirectA(Cpu51 &c)
-{
-    const u8 a = acc(c);
-    modifyDirect(c, fetch(c), [a](u8 v) { return static_cast<u8>(v ^ a); });
-}
-inline void orlDirectImmediate(Cpu51 &c)
+template <typename Op> inline void modifyDirectWithImmediate(Cpu51 &c, Op op)
 {
     const u8 address = fetch(c), data = fetch(c);
-    modifyDirect(c, address, [data](u8 v) { return static_cast<u8>(v | data); });
-}
-inline void anlDirectImmediate(Cpu51 &c)
-{
-    const u8 address = fetch(c), data = fetch(c);
-    modifyDirect(c, address, [data](u8 v) { return static_cast<u8>(v & data); });
-}
-inline void xrlDirectImmediate(Cpu51 &c)
-{
-    const u8 address = fetch(c), data = fetch(c);
-    modifyDirect(c, address, [data](u8 v) { return static_cast<u8>(v ^ data); });
+    modifyDirect(c, address, data, op);
 }
 inline void movDirectImmediate(Cpu51 &c)
 {
@@ -386,9 +366,9 @@ inline void execute(Cpu51 &c, u8 op)
     case 0x12: longCall(c); break;
     case 0x22: ret(c); break;
     case 0x32: reti(c); break;
-    case 0x42: orlDirectA(c); break;
-    case 0x52: anlDirectA(c); break;
-    case 0x62: xrlDirectA(c); break;
+    case 0x42: modifyDirectWithA(c, std::bit_or<>()); break;
+    case 0x52: modifyDirectWithA(c, std::bit_and<>()); break;
+    case 0x62: modifyDirectWithA(c, std::bit_xor<>()); break;
     case 0x72: orlCarryBit(c, false); break;
     case 0x82: anlCarryBit(c, false); break;
     case 0x92: setBitOperand(c, carryIn(c)); break;
@@ -403,9 +383,9 @@ inline void execute(Cpu51 &c, u8 op)
     case 0x13: rotateRightCarry(c); break;
     case 0x23: rotateLeft(c); break;
     case 0x33: rotateLeftCarry(c); break;
-    case 0x43: orlDirectImmediate(c); break;
-    case 0x53: anlDirectImmediate(c); break;
-    case 0x63: xrlDirectImmediate(c); break;
+    case 0x43: modifyDirectWithImmediate(c, std::bit_or<>()); break;
+    case 0x53: modifyDirectWithImmediate(c, std::bit_and<>()); break;
+    case 0x63: modifyDirectWithImmediate(c, std::bit_xor<>()); break;
     case 0x73: c.pc = static_cast<u16>(acc(c) + c.dptr()); break;
     case 0x83: acc(c) = c.code[static_cast<u16>(acc(c) + c.pc)]; break;
     case 0x93: acc(c) = c.code[static_cast<u16>(acc(c) + c.dptr())]; break;
@@ -433,8 +413,8 @@ inline void execute(Cpu51 &c, u8 op)
     case 0xE4: acc(c) = 0; break;
     case 0xF4: acc(c) = static_cast<u8>(~acc(c)); break;
     // column x5
-    case 0x05: incDirect(c); break;
-    case 0x15: decDirect(c); break;
+    case 0x05: modifyDirectBy(c, std::plus<>()); break;
+    case 0x15: modifyDirectBy(c, std::minus<>()); break;
     case 0x25: addA(c, readDirectOperand(c)); break;
     case 0x35: addcA(c, readDirectOperand(c)); break;
     case 0x45: acc(c) |= readDirectOperand(c); break;
