@@ -172,9 +172,9 @@ void SimulatorWindow::buildControls()
     right->addWidget(buildIoPages());
 
     auto *layout = new QHBoxLayout(this);
-    layout->addLayout(left, 1);
-    layout->addLayout(right, 1);
-    resize(1000, 700);
+    layout->addLayout(left, 4);
+    layout->addLayout(right, 5);
+    resize(1010, 720);
 
     m_ui.slice = new QTimer(this);
     m_ui.slice->setSingleShot(true);
@@ -256,6 +256,8 @@ QWidget *SimulatorWindow::buildMemoryPages()
     column->setContentsMargins(0, 0, 0, 0);
     column->addWidget(m_ui.memoryTabs);
     column->addWidget(m_ui.memoryPages, 1);
+    // Room for the 16 rows of internal RAM.
+    m_ui.memoryPages->setMinimumHeight(QFontMetrics(m_ui.memory->font()).lineSpacing() * 17 + 24);
     column->addWidget(m_ui.ramSet);
     return box;
 }
@@ -270,13 +272,15 @@ QWidget *SimulatorWindow::buildIoPages()
 
     auto *pinPage = new QWidget;
     auto *pinGrid = new QGridLayout(pinPage);
-    pinGrid->setSpacing(2);
+    pinGrid->setSpacing(0);
+    pinGrid->setContentsMargins(0, 0, 0, 0);
     for (int i = 0; i < 32; ++i) {
         auto *frame = new QGroupBox(QStringLiteral("P%1%2").arg(i / 8).arg(i % 8));
         auto *frameLayout = new QVBoxLayout(frame);
-        frameLayout->setContentsMargins(2, 2, 2, 2);
+        frameLayout->setContentsMargins(1, 1, 1, 1);
         m_ui.pins[static_cast<std::size_t>(i)] =
             button(QStringLiteral("1"), QStringLiteral(u"单击，改变引脚信号状态"));
+        m_ui.pins[static_cast<std::size_t>(i)]->setFixedSize(34, 20);
         frameLayout->addWidget(m_ui.pins[static_cast<std::size_t>(i)]);
         pinGrid->addWidget(frame, i / 8, i % 8);
     }
@@ -296,6 +300,7 @@ QWidget *SimulatorWindow::buildSerialPage()
     m_ui.transmitFrame = new QGroupBox(QStringLiteral(u"单片机发送的数据"));
     m_ui.transmitted = viewBox();
     m_ui.transmitted->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_ui.transmitted->setMaximumHeight(90);
     m_ui.clearTransmitted = new QPushButton(QStringLiteral(u"清空"));
     auto *transmitLayout = new QHBoxLayout(m_ui.transmitFrame);
     transmitLayout->addWidget(m_ui.transmitted, 1);
