@@ -53,7 +53,8 @@ TEST(Sizer51, StatementSizesFollowTheOperandForms)
                  {u"\t结束", 0},
                  {u"\tCALL\tX", 0},
                  {u"\tXYZ\t1", 0},
-                 {u"\tMOV\tR0，A", 1}};
+                 {u"\tMOV\tR0，A", 1},
+                 {u"\tDJNZ\tA，$", 3}};
     for (const auto &c : cases)
         EXPECT_EQ(sizeOf(QString::fromUtf16(c.line)), c.size) << QString::fromUtf16(c.line).toStdString();
 }
@@ -63,7 +64,8 @@ TEST(Sizer51, OrgGivesTheNewAddress)
     tw::mcs51::VariableTable vars;
     vars.set(u"START"_s, u"2000H"_s);
     EXPECT_EQ(nextAddress(5, u"ORG"_s, u"100H"_s, vars), 256);
-    EXPECT_EQ(nextAddress(5, u"起点"_s, u"START"_s, vars), 0x2000);
+    EXPECT_EQ(nextAddress(5, u"起点"_s, u"2000H\t;START"_s, vars), 0x2000);
+    EXPECT_EQ(nextAddress(5, u"ORG"_s, u"START"_s, vars), tw::NotANumber); // a number only
     EXPECT_EQ(nextAddress(5, u"ORG"_s, u"10000H"_s, vars), tw::NotANumber);
     EXPECT_EQ(nextAddress(5, u"ORG"_s, u"X1"_s, vars), tw::NotANumber);
     EXPECT_EQ(nextAddress(5, u"ORG"_s, QString(), vars), 0);

@@ -84,10 +84,15 @@ int dataByteCount(QStringView item, const VariableTable &variables)
     return 1;
 }
 
-long long orgAddress(const QString &field, const VariableTable &variables)
+// ORG takes a number only: a variable's name is no number here, so the driver reports the line.
+long long orgAddress(const QString &field)
 {
-    const QString operand = extractOperands(field, 1, variables, nullptr).front();
-    return operand.isEmpty() ? 0 : readNumber(operand);
+    long long address = 0;
+    forEachItem(field, false, [&](QStringView item) {
+        address = readNumber(item);
+        return false;
+    });
+    return address;
 }
 
 int incSize(const QString &field, const VariableTable &variables)
@@ -108,7 +113,7 @@ long long nextAddress(long long pc, const QString &mnemonic, const QString &oper
         return pc;
     switch (rule->second) {
     case Size::Org:
-        return orgAddress(operands, variables);
+        return orgAddress(operands);
     case Size::Db: {
         long long size = 0;
         forEachItem(operands, false, [&](QStringView item) {
@@ -134,7 +139,7 @@ long long nextAddress(long long pc, const QString &mnemonic, const QString &oper
         return pc + operandsSize(operands, variables) + (ops[0] == u"A" && ops[1] == u"A" ? 1 : 0);
     }
     case Size::OperandsAccFirst: {
-        const QStringList ops = extractOperands(operands, 1, variables, nullptr);
+        const QStringList ops = extractOperands(operands, 2, variables, nullptr, true);
         return pc + operandsSize(operands, variables) + (ops[0] == u"A" ? 1 : 0);
     }
     case Size::Inc:
