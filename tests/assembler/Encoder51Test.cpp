@@ -178,6 +178,7 @@ TEST(JumpTargets51, RelativeRangesCountFromTheNextInstruction)
     labels.define(u"BEHIND"_s, 0x100 + 2 - 128);
     labels.define(u"TOOBACK"_s, 0x100 + 2 - 129);
     labels.define(u"FACH"_s, 0x100);
+    labels.define(u"H"_s, 0x100 + 2 + 5); // a suffix alone reads no digits: no number, a label
     const struct {
         const char16_t *target;
         int length;
@@ -189,7 +190,8 @@ TEST(JumpTargets51, RelativeRangesCountFromTheNextInstruction)
         {u"AHEAD", 3, 0x7E, nullptr},      {u"$", 2, 0xFE, nullptr},
         {u"$", 3, 0xFD, nullptr},          {u"0FEH", 2, 0xFE, nullptr},
         {u"100H", 2, 0, u"转移范围越界"},  {u"FACH", 2, 0, u"转移范围越界"},
-        {u"NOWHERE", 2, 0, u"标号未定义"},
+        {u"NOWHERE", 2, 0, u"标号未定义"}, {u"H", 2, 5, nullptr},
+        {u"B", 2, 0, u"标号未定义"},
     };
     for (const auto &c : cases) {
         twtest::RecordingSink sink;
