@@ -1,5 +1,6 @@
 #include "simulator/RunController.h"
 
+#include "simulator/Serial.h"
 #include "simulator/Watchdog.h"
 
 namespace tw
@@ -108,16 +109,18 @@ SliceResult RunController::slice(RefreshMode mode, std::chrono::nanoseconds budg
         }
         execute();
         ++result.executed;
-        if (m_cpu.baudGeneratorStopped) {
-            result.end = RunEnd::BaudMessage;
-            break;
+        if (serialNeedsWindow(m_cpu)) {
+            if (m_cpu.baudGeneratorStopped) {
+                result.end = RunEnd::BaudMessage;
+                break;
+            }
+            return result; // the window takes the full transmit records first
         }
         if (mode == RefreshMode::Dynamic)
             return result;
         if (result.executed % kChunk == 0) {
             clock.apply(m_cpu);
-            // The window takes the transmit records after the slice; keep room for a chunk.
-            if (m_cpu.transmitCount > Cpu51::kTransmitQueue - kChunk || TickClock::Clock::now() >= deadline)
+            if (TickClock::Clock::now() >= deadline)
                 return result;
         }
     }

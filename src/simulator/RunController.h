@@ -57,7 +57,7 @@ enum class StepResult { EndOfProgram, Asleep, Executed };
 class RunController
 {
   public:
-    // Instructions between two looks at the clock (ticks, slice budget, transmit queue).
+    // Instructions between two looks at the clock (ticks and the slice budget).
     static constexpr int kChunk = 256;
 
     RunController(Cpu51 &cpu, Listing &listing) : m_cpu(cpu), m_listing(listing) {}

@@ -93,6 +93,24 @@ TEST_F(SimulatorWindowIoTest, StoppedBaudRateGeneratorStopsARunWithItsMessage)
     EXPECT_TRUE(window()->cpu().bit(Bit::TI));
 }
 
+TEST_F(SimulatorWindowIoTest, FastRunKeepsEveryTransmittedByte)
+{
+    // Mode 2 needs no baud-rate generator: a byte every three instructions.
+    openProgram({QStringLiteral("\tMOV\tSCON,#80H"), QStringLiteral("LOOP:\tMOV\tSBUF,A"),
+                 QStringLiteral("\tINC\tA"), QStringLiteral("\tSJMP\tLOOP"), QStringLiteral("\tEND")});
+    click(ui().fastMode);
+    click(ui().run);
+    QTest::qWait(50);
+    click(ui().run);
+    const QStringList sent = ui().transmitted->toPlainText().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    ASSERT_GT(sent.size(), 2000);
+    EXPECT_EQ(window()->cpu().transmitsDropped, 0u);
+    for (int k = 0; k < sent.size(); ++k)
+        ASSERT_EQ(sent[k], QStringLiteral("%1_0").arg(k % 256, 2, 16, QLatin1Char('0')).toUpper()) << k;
+    EXPECT_EQ(ui().serialMode->text(), QStringLiteral("2"));
+    EXPECT_EQ(ui().transmitRate->text(), QStringLiteral("172800"));
+}
+
 TEST_F(SimulatorWindowIoTest, ReceiveFeederHandsBytesToSbufWithRi)
 {
     openProgram(kTransmitSetUp + QStringList{QStringLiteral("HERE:\tSJMP\tHERE"), QStringLiteral("\tEND")});

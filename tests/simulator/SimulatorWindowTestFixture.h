@@ -79,7 +79,11 @@ class SimulatorWindowTest : public ::testing::Test
         return open(assemble(QStringLiteral("prog"), lines));
     }
     const tw::SimulatorWindow::Controls &ui() const { return window()->controls(); }
-    void click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // Near the left edge: a radio button takes clicks only on its indicator and caption.
+    void click(QAbstractButton *button)
+    {
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    }
     void steps(int n)
     {
         for (int k = 0; k < n; ++k)
