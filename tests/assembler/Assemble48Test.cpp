@@ -189,6 +189,32 @@ TEST(Assemble48, FatalFailuresLeaveNothingStale)
     }
 }
 
+TEST(Assemble48, PageJumpsAtAPageEdgeReachTheNextPageAndReadBackThroughTheDisassembler)
+{
+    // The chip takes the page from the program counter after both bytes: from 00FEH and 00FFH
+    // that is page 1, so a target on page 0 is out of reach there.
+    Run48 run(
+        u"\tJMP\tSTART\r\n\tORG\t0F0H\r\nSTART:\tMOV\tA,#1\r\n\tORG\t0FEH\r\n"
+        u"\tJNZ\tNEXT\r\n\tJC\tBACK\r\n\tORG\t110H\r\nNEXT:\tRET\r\nBACK:\tDJNZ\tR2,NEXT\r\n\tRET\r\n"_qs);
+    ASSERT_TRUE(run.assemble().completed);
+    EXPECT_EQ(run.result.errorCount, 0) << run.text(QStringLiteral("err")).toStdString();
+    const QByteArray code = run.code();
+    EXPECT_EQ(code.mid(0xFE, 4), QByteArray::fromHex("9610F611"));
+    EXPECT_EQ(code.mid(0x110), QByteArray::fromHex("83EA1083"));
+    // Our disassembler reads the same targets: its text assembles to the same image.
+    const QString back = run.dir.filePath(QStringLiteral("back.asm"));
+    ASSERT_EQ(twtest::runDriver({QStringLiteral("dis48"), run.bin, back}).exitCode, 0);
+    ASSERT_EQ(twtest::runDriver({QStringLiteral("asm48"), back}).exitCode, 0);
+    EXPECT_EQ(twtest::readBytes(run.dir.filePath(QStringLiteral("back.bin"))).toHex(), code.toHex());
+
+    Run48 wrong(u"\tORG\t0FDH\r\nHERE:\tJZ\tHERE\r\n\tJNZ\tHERE\r\n\tJC\tNEXT\r\nNEXT:\tRET\r\n"_qs);
+    ASSERT_TRUE(wrong.assemble().completed);
+    EXPECT_EQ(wrong.text(QStringLiteral("err")),
+              lines({u"    汇编过程发现 1处错误。"_qs, QString(), u" 1\t第 3行\t转移范围越界"_qs}) +
+                  QStringLiteral("\r\n"));
+    EXPECT_EQ(wrong.code().mid(0xFD), QByteArray::fromHex("C6FD9600F60383"));
+}
+
 TEST(Assemble48, HeadlessDriverPrintsTheSummaryAndExitCode)
 {
     QTemporaryDir dir;

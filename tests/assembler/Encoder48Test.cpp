@@ -244,8 +244,9 @@ TEST_F(Encoder48, EveryOpcodeOfTheMapFromItsStatement)
             EXPECT_EQ(got.code, QString::fromLatin1(expected.toHex().toUpper()));
             EXPECT_TRUE(got.errors.isEmpty()) << got.errors.join(u',').toStdString();
             // NOP is listed but never stored (DataListsDirectivesAndNop).
-            if (statement != QStringLiteral("NOP"))
+            if (statement != QStringLiteral("NOP")) {
                 EXPECT_EQ(got.stored.left(expected.size()), expected);
+            }
             const QString mnemonic = statement.section(u' ', 0, 0);
             EXPECT_EQ(mcs48::nextAddress(kPc, mnemonic, statement.section(u' ', 1)) - kPc, expected.size());
             covered.insert(static_cast<std::uint8_t>(expected[0]));
@@ -348,11 +349,17 @@ TEST_F(Encoder48, JumpTargetsMustBeLabelsOnTheRightPage)
                          {"DJNZ R3,FAR", "转移范围越界", "EB00", "EBEE"},
                          {"JMPP G2", "转移范围越界", "D600", "D6EE"},
                      });
-    // The page is the one of the second byte: from 01FFH only page 2 is reachable.
-    labels.define(QStringLiteral("LOW1"), 0x0100);
-    EXPECT_EQ(encode(QStringLiteral("JC G2"), 0x01FF).code, QStringLiteral("F65A"));
-    EXPECT_EQ(encode(QStringLiteral("JC LOW1"), 0x01FF).errors, QStringList{QStringLiteral("转移范围越界")});
-    EXPECT_EQ(encode(QStringLiteral("JC LOW1"), 0x01FE).code, QStringLiteral("F600"));
+    // The page is the one of the next instruction, where the program counter stands when the
+    // jump is taken: from 01FEH and 01FFH only page 2 is reachable.
+    for (const long long pc : {0x01FE, 0x01FF}) {
+        SCOPED_TRACE(pc);
+        EXPECT_EQ(encode(QStringLiteral("JC G2"), pc).code, QStringLiteral("F65A"));
+        const Encoding got = encode(QStringLiteral("DJNZ R1,NEAR"), pc);
+        EXPECT_EQ(got.errors, QStringList{QStringLiteral("转移范围越界")});
+        EXPECT_EQ(got.stored.left(2), QByteArray::fromHex("E9EE"));
+    }
+    EXPECT_EQ(encode(QStringLiteral("JMPP NEAR"), 0x01FD).code, QStringLiteral("D655"));
+    EXPECT_EQ(encode(QStringLiteral("JMPP G2"), 0x01FD).errors, QStringList{QStringLiteral("转移范围越界")});
     // JMP and CALL carry address bits 8-10 in the opcode; bit 11 is the bank, not checked.
     labels.define(QStringLiteral("L123"), 0x0123);
     EXPECT_EQ(encode(QStringLiteral("CALL BANK1")).code, QStringLiteral("5423"));

@@ -125,7 +125,10 @@ std::vector<Planned> planProgram(QRandomGenerator &random, int statements)
         Planned p;
         p.form = candidates[random.bounded(static_cast<quint32>(candidates.size()))];
         p.length = takesSecondByte(p.form->first) || takesSecondByte(p.form->second) ? 2 : 1;
-        if (p.length == 2 && (address & 0xFF) == 0xFF)
+        // d48 takes a page jump's page from its opcode, the chip from the next instruction: they
+        // part at the last two bytes of a page. A two-byte form at xxFFH also crosses into the next.
+        const bool pageJump = p.form->first == Operand::Page || p.form->second == Operand::Page;
+        if (p.length == 2 && ((address & 0xFF) == 0xFF || (pageJump && (address & 0xFF) == 0xFE)))
             p.form = formNamed("ENT0"), p.length = 1;
         p.address = address;
         p.first = numberFor(p.form->first, random);
@@ -142,7 +145,7 @@ std::vector<Planned> planProgram(QRandomGenerator &random, int statements)
         if (kind != Operand::Page && kind != Operand::Addr11)
             continue;
         std::vector<int> targets;
-        const int page = (p.address + 1) & ~0xFF;
+        const int page = (p.address + 2) & ~0xFF;
         for (const Planned &t : plan)
             if (kind == Operand::Addr11 || (t.address & ~0xFF) == page)
                 targets.push_back(t.address);
@@ -272,7 +275,7 @@ int lengthOf(int op)
 }
 
 // A stream of defined instructions with random operand bytes. d48 takes the page of a conditional
-// jump from its opcode, so one at xxFFH (which reaches the next page) is not generated.
+// jump from its opcode, so one at xxFEH or xxFFH (which reaches the next page) is not generated.
 QByteArray randomCode(QRandomGenerator &random, int size)
 {
     std::vector<int> allowed;
@@ -282,7 +285,7 @@ QByteArray randomCode(QRandomGenerator &random, int size)
     QByteArray code;
     while (code.size() < size) {
         const int op = allowed[random.bounded(static_cast<quint32>(allowed.size()))];
-        if (isPageJump(op) && (code.size() & 0xFF) == 0xFF)
+        if (isPageJump(op) && (code.size() & 0xFF) >= 0xFE)
             continue;
         code += static_cast<char>(op);
         if (lengthOf(op) == 2)

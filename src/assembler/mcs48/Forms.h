@@ -38,7 +38,7 @@ enum class Operand : std::uint8_t {
     Mb0,
     Mb1,
     Imm,    // #data: the second byte
-    Page,   // label in the page of the second byte: its low eight bits are the second byte
+    Page,   // label in the page of the next instruction: its low eight bits are the second byte
     Addr11, // label: bits 8-10 into opcode bits 5-7, bits 0-7 the second byte
     Other,  // any text that is none of the above (only a label form accepts it)
 };
