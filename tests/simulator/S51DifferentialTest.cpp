@@ -38,13 +38,28 @@ class ProgramGenerator
             for (int k = 0; k < 4; ++k)
                 for (std::uint8_t b : safeInstruction())
                     code[at++] = b;
-            code[at++] = 0x22; // RET
+            code[at++] = pick(4) ? 0x22 : 0x32; // RET, or RETI with no interrupt in service
         }
         for (int k = 0x1000; k < 0x1100; ++k)
             code[k] = byte();
         Bytes body;
         for (int k = 0; k < instructions; ++k) {
-            const Bytes unit = unitWithSkip(0);
+            Bytes unit;
+            if (pick(20) == 0) {
+                // LJMP or AJMP over the next unit (the body stays in the first 2K page).
+                const Bytes skipped = unitWithSkip(1);
+                const bool absolute = pick(2);
+                const auto target =
+                    static_cast<std::uint16_t>(body.size() + (absolute ? 2 : 3) + skipped.size());
+                if (absolute)
+                    unit = {static_cast<std::uint8_t>(0x01 | (target >> 8) << 5),
+                            static_cast<std::uint8_t>(target)};
+                else
+                    unit = {0x02, static_cast<std::uint8_t>(target >> 8), static_cast<std::uint8_t>(target)};
+                unit.insert(unit.end(), skipped.begin(), skipped.end());
+            } else {
+                unit = unitWithSkip(0);
+            }
             body.insert(body.end(), unit.begin(), unit.end());
         }
         body.push_back(0x80); // SJMP $
@@ -103,6 +118,15 @@ class ProgramGenerator
         static const std::uint8_t sfrs[] = {0xE0, 0xF0, 0xD0, 0x82, 0x83, 0x80, 0x90, 0xA0};
         return pick(3) ? static_cast<std::uint8_t>(pick(0x80)) : oneOf(sfrs);
     }
+    // Read-modify-write destinations leave PSW out too: they would read its P bit.
+    std::uint8_t modifiableDirect()
+    {
+        for (;;) {
+            const std::uint8_t address = writableDirect();
+            if (address != tw::Sfr::PSW)
+                return address;
+        }
+    }
     // P (PSW.0) stays out, for the reason above.
     std::uint8_t readableBit()
     {
@@ -129,13 +153,15 @@ class ProgramGenerator
     {
         static const std::uint8_t accumulatorOnly[] = {0x03, 0x13, 0x23, 0x33, 0x04, 0x14, 0x84, 0xA4,
                                                        0xC4, 0xD4, 0xE4, 0xF4, 0xA3, 0xB3, 0xC3, 0xD3,
-                                                       0xE0, 0xF0, 0x93, 0x83, 0xE2, 0xE3, 0xF2, 0xF3};
+                                                       0xE0, 0xF0, 0x83, 0xE2, 0xE3, 0xF2, 0xF3};
         static const std::uint8_t withImmediate[] = {0x24, 0x34, 0x44, 0x54, 0x64, 0x74, 0x94};
         static const std::uint8_t withDirect[] = {0x25, 0x35, 0x45, 0x55, 0x65, 0x95, 0xE5};
         static const std::uint8_t readsOperand[] = {0x20, 0x30, 0x40, 0x50, 0x60, 0x90, 0xE0}; // column base
-        switch (pick(6)) {
+        switch (pick(7)) {
         case 0:
             return {oneOf(accumulatorOnly)};
+        case 5: // MOVC A,@A+DPTR inside 64K: s51 does not wrap the sum as this core does
+            return {0x90, 0x10, byte(), 0x93};
         case 1:
             return {oneOf(withImmediate), byte()};
         case 2:
@@ -179,10 +205,14 @@ class ProgramGenerator
         static const std::uint8_t withA[] = {0x42, 0x52, 0x62, 0xF5, 0xC5, 0x05, 0x15};
         static const std::uint8_t withImmediate[] = {0x43, 0x53, 0x63, 0x75};
         switch (pick(5)) {
-        case 0:
-            return {oneOf(withA), writableDirect()};
-        case 1:
-            return {oneOf(withImmediate), writableDirect(), byte()};
+        case 0: {
+            const std::uint8_t op = oneOf(withA);
+            return {op, op == 0xF5 ? writableDirect() : modifiableDirect()};
+        }
+        case 1: {
+            const std::uint8_t op = oneOf(withImmediate);
+            return {op, op == 0x75 ? writableDirect() : modifiableDirect(), byte()};
+        }
         case 2:
             return {0x85, readableDirect(), writableDirect()};
         case 3:
@@ -227,6 +257,7 @@ class ProgramGenerator
 
     Bytes branch()
     {
+        lastWasBranch_ = true;
         static const std::uint8_t onFlags[] = {0x40, 0x50, 0x60, 0x70, 0x80};
         static const std::uint8_t onBits[] = {0x20, 0x30};
         switch (pick(7)) {
@@ -244,7 +275,7 @@ class ProgramGenerator
             return {static_cast<std::uint8_t>(0xB8 + pick(8)), byte(), kSkipMarker};
         default:
             if (pick(2))
-                return {0xD5, writableDirect(), kSkipMarker};
+                return {0xD5, modifiableDirect(), kSkipMarker};
             return {static_cast<std::uint8_t>(0xD8 + pick(8)), kSkipMarker};
         }
     }
