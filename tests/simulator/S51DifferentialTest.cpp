@@ -74,7 +74,6 @@ class ProgramGenerator
         std::vector<std::uint8_t> bytes(256);
         for (auto &b : bytes)
             b = byte();
-        bytes[0x81 - 0x80] = bytes[1]; // nothing special: the upper half is plain RAM
         return bytes;
     }
 
