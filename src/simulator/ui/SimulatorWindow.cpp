@@ -1,22 +1,16 @@
 #include "SimulatorWindow.h"
 
-#include "common/Paths.h"
+#include "SimulatorTexts.h"
+
 #include "common/Prompter.h"
 #include "common/Vb.h"
 #include "simulator/StatusTexts.h"
-#include "simulator/Watchdog.h"
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"
-#include "workspace/ui/ToolRegistry.h"
 
-#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileInfo>
-#include <QFontDatabase>
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,7 +24,6 @@
 #include <QTabBar>
 #include <QTextBlock>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace tw
 {
@@ -39,54 +32,8 @@ namespace
 {
 
 constexpr int kQuestion = MsgStyle::YesNo + MsgStyle::Exclamation;
-constexpr int kNotice = MsgStyle::Ok + MsgStyle::Information;
 // A fast run hands control back to the window system about every 8 ms.
 constexpr std::chrono::milliseconds kFastSlice{8};
-
-const QString kRunCaption = QStringLiteral(u"连续运行");
-const QString kToBreakpointCaption = QStringLiteral(u"执行到断点");
-const QString kStopCaption = QStringLiteral(u"停止运行");
-const QString kSetBreakpointCaption = QStringLiteral(u"设置断点");
-const QString kClearBreakpointCaption = QStringLiteral(u"清除断点");
-const QString kSetBreakpointTip = QStringLiteral(u"在当前的PC处设置断点");
-const QString kClearBreakpointTip = QStringLiteral(u"清除已设置的断点");
-const QString kInternalRamSet = QStringLiteral(u"片内RAM设置");
-const QString kExternalRamSet = QStringLiteral(u"片外RAM设置");
-const QString kInternalAddressTip = QStringLiteral(u"片内RAM地址应小于2位十六进制代码");
-const QString kExternalAddressTip = QStringLiteral(u"片外RAM地址应小于4位十六进制代码");
-const QString kHexOnly = QStringLiteral(u"请输入十六进制代码！");
-
-QString toolName()
-{
-    return QString::fromLatin1(ToolName::Simulator);
-}
-
-QPlainTextEdit *viewBox(const QString &tip = QString())
-{
-    auto *box = new QPlainTextEdit;
-    box->setReadOnly(true);
-    box->setLineWrapMode(QPlainTextEdit::NoWrap);
-    box->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    box->setFocusPolicy(Qt::NoFocus);
-    box->setToolTip(tip);
-    return box;
-}
-
-QLineEdit *valueBox()
-{
-    auto *box = new QLineEdit;
-    box->setReadOnly(true);
-    box->setFocusPolicy(Qt::NoFocus);
-    box->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    return box;
-}
-
-QPushButton *button(const QString &caption, const QString &tip)
-{
-    auto *b = new QPushButton(caption);
-    b->setToolTip(tip);
-    return b;
-}
 
 void setLines(QPlainTextEdit *box, const QStringList &lines)
 {
@@ -105,255 +52,13 @@ SimulatorWindow::SimulatorWindow(Workspace &workspace, const ProgramFiles &files
       m_controller(std::make_unique<RunController>(*m_cpu, m_listing))
 {
     setWindowTitle(QStringLiteral(u"MCS51  仿真"));
-    lockMainWindow(m_workspace, toolName());
+    lockMainWindow(m_workspace, simulatorToolName());
     buildControls();
     connectControls();
     load(files);
 }
 
 SimulatorWindow::~SimulatorWindow() = default;
-
-// ---- building ------------------------------------------------------------------------------------
-
-void SimulatorWindow::buildControls()
-{
-    m_ui.listing = viewBox(QStringLiteral(u"单击修改PC指针"));
-    m_ui.listing->setFocusPolicy(Qt::StrongFocus);
-    m_ui.listing->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
-    m_ui.listing->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_ui.listing->setTabStopDistance(QFontMetricsF(m_ui.listing->font()).horizontalAdvance(QLatin1Char(' ')) *
-                                     8);
-    m_ui.listingScroll = new QScrollBar(Qt::Vertical);
-    m_ui.listingScroll->setSingleStep(1);
-    m_ui.listingScroll->setPageStep(10);
-
-    m_ui.pc = valueBox();
-    m_ui.breakpoint = valueBox();
-    m_ui.reset = button(QStringLiteral("RESET"), QStringLiteral(u"系统复位，SFR初始化，片内RAM的值不变"));
-    m_ui.step = button(QStringLiteral(u"单步运行"), QStringLiteral(u"执行一条指令"));
-    m_ui.run = button(kRunCaption, QStringLiteral(u"连续运行程序，直到程序结束"));
-    m_ui.toBreakpoint = button(kToBreakpointCaption, QStringLiteral(u"连续执行，到断点处停止"));
-    m_ui.setBreakpoint = button(kSetBreakpointCaption, kSetBreakpointTip);
-    m_ui.clearRam = button(QStringLiteral(u"RAM清零"), QStringLiteral(u"清除RAM的全部数据"));
-    m_ui.dynamicMode = new QRadioButton(QStringLiteral(u"动态仿真"));
-    m_ui.dynamicMode->setToolTip(QStringLiteral(u"每执行一条指令都要反馈系统状态，速度比较慢"));
-    m_ui.fastMode = new QRadioButton(QStringLiteral(u"快速仿真"));
-    m_ui.fastMode->setToolTip(
-        QStringLiteral(u"运行过程时，不反馈系统状态，而是在停止运行程序时再反馈系统状态，速度比较快"));
-    m_ui.dynamicMode->setChecked(true);
-
-    auto *listingRow = new QHBoxLayout;
-    listingRow->setSpacing(0);
-    listingRow->addWidget(m_ui.listing, 1);
-    listingRow->addWidget(m_ui.listingScroll);
-
-    auto *pointers = new QGridLayout;
-    pointers->addWidget(new QLabel(QStringLiteral(u"程序指针 PC")), 0, 0);
-    pointers->addWidget(m_ui.pc, 0, 1);
-    pointers->addWidget(new QLabel(QStringLiteral(u"断点指针")), 1, 0);
-    pointers->addWidget(m_ui.breakpoint, 1, 1);
-    auto *commands = new QGridLayout;
-    commands->addWidget(m_ui.reset, 0, 0);
-    commands->addWidget(m_ui.step, 0, 1);
-    commands->addWidget(m_ui.run, 1, 0);
-    commands->addWidget(m_ui.toBreakpoint, 1, 1);
-    commands->addWidget(m_ui.setBreakpoint, 2, 0);
-    commands->addWidget(m_ui.clearRam, 2, 1);
-    commands->addWidget(m_ui.dynamicMode, 3, 0);
-    commands->addWidget(m_ui.fastMode, 3, 1);
-
-    auto *left = new QVBoxLayout;
-    left->addLayout(listingRow, 1);
-    left->addLayout(pointers);
-    left->addLayout(commands);
-
-    auto *right = new QVBoxLayout;
-    right->addWidget(buildMemoryPages(), 1);
-    right->addWidget(buildIoPages());
-
-    auto *layout = new QHBoxLayout(this);
-    layout->addLayout(left, 4);
-    layout->addLayout(right, 5);
-    resize(1010, 720);
-
-    m_ui.slice = new QTimer(this);
-    m_ui.slice->setSingleShot(true);
-    m_ui.slice->setInterval(0);
-    m_ui.tick = new QTimer(this);
-    m_ui.tick->setInterval(1);
-    m_ui.feeder = new QTimer(this);
-    m_ui.feeder->setInterval(1000);
-}
-
-QWidget *SimulatorWindow::buildMemoryPages()
-{
-    m_ui.memoryTabs = new QTabBar;
-    for (const char16_t *caption : {u"片内 RAM", u"片外 RAM", u"程序 ROM", u"寄存器", u"可寻址位"})
-        m_ui.memoryTabs->addTab(QString::fromUtf16(caption));
-    m_ui.memoryPages = new QStackedWidget;
-
-    const auto headed = [](const char16_t *header, QWidget *body, QWidget *beside = nullptr) {
-        auto *page = new QWidget;
-        auto *grid = new QGridLayout(page);
-        grid->setContentsMargins(0, 0, 0, 0);
-        auto *label = new QLabel(QString::fromUtf16(header));
-        label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-        grid->addWidget(label, 0, 0);
-        grid->addWidget(body, 1, 0);
-        if (beside)
-            grid->addWidget(beside, 1, 1);
-        return page;
-    };
-    m_ui.internalRam = viewBox(QStringLiteral(u"双击，设置片内RAM"));
-    m_ui.memory = viewBox();
-    m_ui.memoryScroll = new QScrollBar(Qt::Vertical);
-    m_ui.memoryScroll->setRange(0, MemoryView::kMaxTop);
-    m_ui.memoryScroll->setSingleStep(1);
-    m_ui.memoryScroll->setPageStep(10);
-    m_ui.memoryPages->addWidget(
-        headed(u"addr  0  1  2  3  4  5  6  7    8  9  A  B  C  D  E  F", m_ui.internalRam));
-    m_ui.memoryPages->addWidget(
-        headed(u"addr   0  1  2  3  4  5  6  7   8  9  A  B  C  D  E  F", m_ui.memory, m_ui.memoryScroll));
-
-    m_ui.sfr = viewBox();
-    m_ui.psw = viewBox();
-    m_ui.registers = viewBox();
-    auto *registerPage = new QWidget;
-    auto *registerGrid = new QGridLayout(registerPage);
-    registerGrid->setContentsMargins(0, 0, 0, 0);
-    registerGrid->addWidget(new QLabel(QStringLiteral(u"特殊功能寄存器")), 0, 0);
-    registerGrid->addWidget(new QLabel(QStringLiteral(u"程序状态字")), 0, 1);
-    registerGrid->addWidget(new QLabel(QStringLiteral(u"工作寄存器")), 0, 2);
-    registerGrid->addWidget(m_ui.sfr, 1, 0);
-    registerGrid->addWidget(m_ui.psw, 1, 1);
-    registerGrid->addWidget(m_ui.registers, 1, 2);
-    registerGrid->setColumnStretch(0, 4);
-    registerGrid->setColumnStretch(1, 1);
-    registerGrid->setColumnStretch(2, 1);
-    m_ui.memoryPages->addWidget(registerPage);
-
-    m_ui.bits = viewBox();
-    m_ui.memoryPages->addWidget(headed(u"addr 7 6 5 4 3 2 1 0        addr 7 6 5 4 3 2 1 0", m_ui.bits));
-
-    m_ui.ramSet = new QGroupBox(kInternalRamSet);
-    m_ui.ramAddress = new QLineEdit;
-    m_ui.ramAddress->setToolTip(kInternalAddressTip);
-    m_ui.ramData = new QLineEdit;
-    m_ui.ramData->setToolTip(QStringLiteral(u"输入偶数位16进制代码"));
-    m_ui.ramApply = new QPushButton(QStringLiteral(u"确定"));
-    m_ui.ramCancel = new QPushButton(QStringLiteral(u"取消"));
-    auto *ramGrid = new QGridLayout(m_ui.ramSet);
-    ramGrid->addWidget(new QLabel(QStringLiteral(u"起始地址")), 0, 0);
-    ramGrid->addWidget(m_ui.ramAddress, 0, 1);
-    ramGrid->addWidget(new QLabel(QStringLiteral(u"数据")), 1, 0);
-    ramGrid->addWidget(m_ui.ramData, 1, 1, 1, 3);
-    ramGrid->addWidget(m_ui.ramApply, 0, 2);
-    ramGrid->addWidget(m_ui.ramCancel, 0, 3);
-    m_ui.ramSet->hide();
-
-    auto *box = new QWidget;
-    auto *column = new QVBoxLayout(box);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->addWidget(m_ui.memoryTabs);
-    column->addWidget(m_ui.memoryPages, 1);
-    // Room for the 16 rows of internal RAM.
-    m_ui.memoryPages->setMinimumHeight(QFontMetrics(m_ui.memory->font()).lineSpacing() * 17 + 24);
-    column->addWidget(m_ui.ramSet);
-    return box;
-}
-
-QWidget *SimulatorWindow::buildIoPages()
-{
-    m_ui.ioTabs = new QTabBar;
-    m_ui.ioTabs->addTab(QStringLiteral("I/O"));
-    m_ui.ioTabs->addTab(QStringLiteral(u"串行发送"));
-    m_ui.ioTabs->addTab(QStringLiteral(u"串行接收"));
-    m_ui.ioPages = new QStackedWidget;
-
-    auto *pinPage = new QWidget;
-    auto *pinGrid = new QGridLayout(pinPage);
-    pinGrid->setSpacing(0);
-    pinGrid->setContentsMargins(0, 0, 0, 0);
-    for (int i = 0; i < 32; ++i) {
-        auto *frame = new QGroupBox(QStringLiteral("P%1%2").arg(i / 8).arg(i % 8));
-        auto *frameLayout = new QVBoxLayout(frame);
-        frameLayout->setContentsMargins(1, 1, 1, 1);
-        m_ui.pins[static_cast<std::size_t>(i)] =
-            button(QStringLiteral("1"), QStringLiteral(u"单击，改变引脚信号状态"));
-        m_ui.pins[static_cast<std::size_t>(i)]->setFixedSize(34, 20);
-        frameLayout->addWidget(m_ui.pins[static_cast<std::size_t>(i)]);
-        pinGrid->addWidget(frame, i / 8, i % 8);
-    }
-    m_ui.ioPages->addWidget(pinPage);
-    m_ui.ioPages->addWidget(buildSerialPage());
-
-    auto *box = new QWidget;
-    auto *column = new QVBoxLayout(box);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->addWidget(m_ui.ioTabs);
-    column->addWidget(m_ui.ioPages);
-    return box;
-}
-
-QWidget *SimulatorWindow::buildSerialPage()
-{
-    m_ui.transmitFrame = new QGroupBox(QStringLiteral(u"单片机发送的数据"));
-    m_ui.transmitted = viewBox();
-    m_ui.transmitted->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    m_ui.transmitted->setMaximumHeight(90);
-    m_ui.clearTransmitted = new QPushButton(QStringLiteral(u"清空"));
-    auto *transmitLayout = new QHBoxLayout(m_ui.transmitFrame);
-    transmitLayout->addWidget(m_ui.transmitted, 1);
-    transmitLayout->addWidget(m_ui.clearTransmitted);
-
-    m_ui.receiveFrame = new QGroupBox(QStringLiteral(u"发送给单片机的数据"));
-    m_ui.toSend = new QLineEdit;
-    m_ui.toSend->setToolTip(QStringLiteral(u"输入十六进制代码"));
-    m_ui.send = new QPushButton(QStringLiteral(u"发送"));
-    auto *receiveLayout = new QGridLayout(m_ui.receiveFrame);
-    receiveLayout->addWidget(m_ui.toSend, 0, 0, 1, 5);
-    receiveLayout->addWidget(m_ui.send, 0, 5);
-    receiveLayout->addWidget(new QLabel(QStringLiteral(u"第9位数据为：")), 1, 0);
-    auto *ninthGroup = new QButtonGroup(m_ui.receiveFrame);
-    int k = 0;
-    for (const char16_t *caption : {u"奇校验", u"偶校验", u"恒“1”", u"恒“0”", u"Non"}) {
-        auto *option = new QRadioButton(QString::fromUtf16(caption));
-        ninthGroup->addButton(option, k);
-        m_ui.ninthBit[static_cast<std::size_t>(k)] = option;
-        receiveLayout->addWidget(option, 2, k);
-        ++k;
-    }
-    m_ui.ninthBit[4]->setChecked(true);
-    connect(ninthGroup, &QButtonGroup::idClicked, this,
-            [this](int id) { m_serial.rule = static_cast<NinthBitRule>(id); });
-
-    m_ui.rateFrame = new QGroupBox(QStringLiteral(u"单片机发送程序的"));
-    m_ui.serialMode = valueBox();
-    m_ui.receiveRate = valueBox();
-    m_ui.transmitRate = valueBox();
-    m_ui.receiveRateLabel = new QLabel(QStringLiteral(u"波特率"));
-    m_ui.transmitRateLabel = new QLabel(QStringLiteral(u"波特率"));
-    m_ui.crystal = new QComboBox;
-    m_ui.crystal->setEditable(true);
-    m_ui.crystal->setToolTip(QStringLiteral(u"选择单片机的晶振频率"));
-    auto *rateLayout = new QGridLayout(m_ui.rateFrame);
-    rateLayout->addWidget(new QLabel(QStringLiteral(u"工作方式")), 0, 0);
-    rateLayout->addWidget(m_ui.serialMode, 0, 1);
-    rateLayout->addWidget(m_ui.receiveRateLabel, 0, 2);
-    rateLayout->addWidget(m_ui.receiveRate, 0, 3);
-    rateLayout->addWidget(m_ui.transmitRateLabel, 0, 4);
-    rateLayout->addWidget(m_ui.transmitRate, 0, 5);
-    rateLayout->addWidget(new QLabel(QStringLiteral(u"晶振频率               MHz")), 1, 0, 1, 2);
-    rateLayout->addWidget(m_ui.crystal, 1, 2, 1, 2);
-
-    auto *page = new QWidget;
-    auto *column = new QVBoxLayout(page);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->addWidget(m_ui.transmitFrame);
-    column->addWidget(m_ui.receiveFrame);
-    column->addWidget(m_ui.rateFrame);
-    return page;
-}
 
 void SimulatorWindow::connectControls()
 {
@@ -546,7 +251,7 @@ void SimulatorWindow::afterInstructions()
     showStatusPanels();
     if (stoppedTimer) {
         const std::string_view text = baudGeneratorMessage(stoppedTimer);
-        message(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), kNotice);
+        message(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), kSimulatorNotice);
     }
 }
 
@@ -804,15 +509,15 @@ void SimulatorWindow::applyRamSet()
 {
     const QString address = m_ui.ramAddress->text(), data = m_ui.ramData->text();
     if (m_internalRamSet && address.size() > 2) {
-        message(QStringLiteral(u"片内RAM地址应小于2位十六进制代码！"), kNotice);
+        message(QStringLiteral(u"片内RAM地址应小于2位十六进制代码！"), kSimulatorNotice);
         return;
     }
     if (!m_internalRamSet && address.size() > 4) {
-        message(QStringLiteral(u"片外RAM地址应小于4位十六进制代码！"), kNotice);
+        message(QStringLiteral(u"片外RAM地址应小于4位十六进制代码！"), kSimulatorNotice);
         return;
     }
     if (data.size() % 2) {
-        message(QStringLiteral(u"数据应为偶数位十六进制代码！"), kNotice);
+        message(QStringLiteral(u"数据应为偶数位十六进制代码！"), kSimulatorNotice);
         return;
     }
     const int start = looseHexValue(address);
@@ -822,7 +527,7 @@ void SimulatorWindow::applyRamSet()
     if (start + count - 1 > top) {
         message(m_internalRamSet ? QStringLiteral(u"数据超出片内RAM的范围！")
                                  : QStringLiteral(u"数据超出片外RAM的范围！"),
-                kNotice);
+                kSimulatorNotice);
         return;
     }
     std::uint8_t *memory = m_internalRamSet ? m_cpu->iram.data() : m_cpu->xram.data();
@@ -848,7 +553,7 @@ void SimulatorWindow::sendCommand()
     m_ui.serialMode->setText(QString::fromStdString(m_serial.modeDigit));
     m_ui.receiveRate->setText(QString::fromStdString(m_serial.receiveRate));
     if (!problem.empty()) {
-        message(QString::fromUtf8(problem.data(), static_cast<qsizetype>(problem.size())), kNotice);
+        message(QString::fromUtf8(problem.data(), static_cast<qsizetype>(problem.size())), kSimulatorNotice);
         if (m_serial.feeding && m_controller->running() != RunKind::None)
             stopRun();
     }
@@ -875,7 +580,7 @@ bool SimulatorWindow::hexKeyRefused(QObject *watched, QEvent *event)
     if (key->key() == Qt::Key_Backspace || key->text().isEmpty() || !key->text()[0].isPrint() ||
         (key->modifiers() & Qt::ControlModifier) || isHexKeyText(key->text()))
         return false;
-    message(kHexOnly, kNotice);
+    message(kHexOnly, kSimulatorNotice);
     return true;
 }
 
@@ -907,47 +612,13 @@ void SimulatorWindow::closeEvent(QCloseEvent *event)
         m_ui.tick->stop();
         m_ui.feeder->stop();
         m_cpu->xram.fill(0);
-        restoreMainWindow(m_workspace, toolName());
+        restoreMainWindow(m_workspace, simulatorToolName());
         m_ui.dynamicMode->hide();
         m_ui.fastMode->hide();
         for (int panel = kFirstSimulatorPanel; panel <= kLastSimulatorPanel; ++panel)
             m_workspace.setStatusText(panel, QString());
     }
     event->accept();
-}
-
-// ---- registration --------------------------------------------------------------------------------
-
-void simulateCommand(Workspace &workspace)
-{
-    const QString path = workspace.prompter().openFileName(QStringLiteral(u"请选择待仿真的目标文件"),
-                                                           QStringLiteral(u"二进制代码文件 (*.bin)"));
-    if (path.isEmpty() || !(path.endsWith(QLatin1String("bin")) || path.endsWith(QLatin1String("BIN"))))
-        return;
-    workspace.setCurrentBinPath(path);
-    const QString listingPath = replaceLastThree(path, QStringLiteral("lt"));
-    if (!QFileInfo(listingPath).isFile()) {
-        workspace.prompter().message(QStringLiteral(u"缺失") + listingPath + QStringLiteral(u"文件"),
-                                     MsgStyle::Ok, QStringLiteral(u"信息"));
-        return;
-    }
-    workspace.showTool(toolName());
-}
-
-void registerSimulatorWindow()
-{
-    registerTool(toolName(), [](Workspace &workspace) -> QWidget * {
-        ProgramFiles files;
-        const QString problem = readProgramFiles(workspace.currentBinPath(), files);
-        if (problem.isEmpty())
-            return new SimulatorWindow(workspace, files);
-        // Refused before anything is loaded; the items the assembler's hand-over switched off
-        // come back as if the window had opened and closed.
-        workspace.prompter().message(problem, kNotice, QString());
-        restoreMainWindow(workspace, toolName());
-        return nullptr;
-    });
-    registerMenuCommand(QStringLiteral("emMCS51"), &simulateCommand);
 }
 
 } // namespace tw
