@@ -1,5 +1,5 @@
 // The run state machine without widgets: slices in both refresh modes and their ends, single
-// step, the watchdog, the breakpoint switch, PC moves from the listing, and the tick clock.
+// step, the breakpoint switch, PC moves from the listing, and the tick clock.
 #include "simulator/RunController.h"
 #include "Cpu51TestSupport.h"
 
@@ -78,37 +78,12 @@ TEST(RunControllerTest, BreakpointFromThePcLine)
     s.controller.toggleBreakpoint();
     EXPECT_EQ(s.controller.breakpointAddress(), 3);
     EXPECT_EQ(s.listing.line(4).left(6), QStringLiteral(">*0003"));
-    s.controller.reset();
-    ASSERT_TRUE(s.controller.start(RunKind::ToBreakpoint));
-    const SliceResult r = s.controller.slice(RefreshMode::Fast, 8ms, s.clock);
-    EXPECT_EQ(r.end, RunEnd::Breakpoint);
-    EXPECT_EQ(r.executed, 2u);
-    EXPECT_EQ(s.cpu().pc, 3);
 
     // Lines without an address, or past the listing, leave the PC where it is.
     EXPECT_FALSE(s.controller.movePcToLine(0));
     EXPECT_FALSE(s.controller.movePcToLine(1));
     EXPECT_FALSE(s.controller.movePcToLine(5));
     EXPECT_EQ(s.cpu().pc, 3);
-}
-
-TEST(RunControllerTest, ExpiredWatchdogResetsInsideAStepAndASlice)
-{
-    Session s;
-    s.controller.step();
-    s.cpu().wdtArmed = true;
-    s.cpu().wdtCount = Cpu51::kWatchdogLimit + 1;
-    EXPECT_EQ(s.controller.step(), StepResult::Executed);
-    EXPECT_TRUE(s.controller.watchdogResetInLastStep());
-    EXPECT_EQ(s.cpu().pc, 2);
-    EXPECT_FALSE(s.cpu().wdtArmed);
-
-    s.cpu().wdtArmed = true;
-    s.cpu().wdtCount = Cpu51::kWatchdogLimit + 1;
-    s.controller.start(RunKind::Run);
-    const SliceResult r = s.controller.slice(RefreshMode::Dynamic, 8ms, s.clock);
-    EXPECT_TRUE(r.watchdogReset);
-    EXPECT_EQ(s.cpu().pc, 2);
 }
 
 TEST(RunControllerTest, TickClockCatchesUpWithinItsBound)
