@@ -30,7 +30,7 @@ const QString kOrg = QStringLiteral("ORG");
 
 QString statementText(const QString &line)
 {
-    return trimBlanks(line).toUpper();
+    return upperCase(trimBlanks(line));
 }
 
 bool isBlankStatement(const QString &text)
@@ -39,11 +39,16 @@ bool isBlankStatement(const QString &text)
 }
 
 // The operand of a "NAME EQU value" remainder (also 等值 and BIT); nullopt for any other text.
-// The word test spares most statements the alias look-up.
+// Only a first word beginning like one of those three can be one: the rest skip the alias look-up.
 std::optional<QString> equOperand(const QString &remainder)
 {
-    if (!remainder.contains(QStringView(u"EQU")) && !remainder.contains(QStringView(u"BIT")) &&
-        !remainder.contains(QStringView(u"等值")))
+    bool candidate = false;
+    mcs51::forEachItem(remainder, true, [&](QStringView first) {
+        const QChar c = first.front();
+        candidate = c == u'E' || c == u'B' || c == u'等';
+        return false;
+    });
+    if (!candidate)
         return std::nullopt;
     mcs51::SplitWords split = mcs51::splitStatement(remainder);
     if (split.mnemonic != kEqu)
@@ -76,10 +81,10 @@ class Assembler51
     void passOneLabel(const QString &name, const QString &rest);
     void passTwo();
     void passTwoLabel(const QString &name, const QString &rest);
-    void encodeLine(const QString &line, const WordScan &scan);
+    void encodeLine(qsizetype index, const QString &line, const WordScan &scan);
     long long advance(long long next, const QString &word) const;
     void writeListings(bool withLists);
-    void writeFile(const QString &path, const QString &text);
+    void writeFile(const QString &path, const QByteArray &bytes);
     void writeReportAndImage();
     void fail(const QString &message);
 
@@ -99,6 +104,19 @@ class Assembler51
     int m_highestEmitted = -1;
     bool m_inPassTwo = false;
     QString m_listing;
+
+    // What pass 1 sized on each line. Pass 2 takes the same address step without sizing again
+    // when nothing the sizer reads differs: the same word, remainder and PC, and a variable
+    // table that went through the same definitions.
+    struct Sized {
+        QString word, remainder;
+        long long pc = -1;
+        long long next = -1;
+        bool defines = false; // the line entered a variable
+    };
+    std::vector<Sized> m_sized;
+    bool m_tablesAgree = true;
+    long long sizeInPassTwo(qsizetype index, const WordScan &scan, bool definesName);
 };
 
 AssemblyResult Assembler51::run(const QString &sourcePath)
@@ -158,7 +176,9 @@ long long Assembler51::advance(long long next, const QString &word) const
 
 void Assembler51::passOne()
 {
-    for (const QString &line : std::as_const(m_lines)) {
+    m_sized.resize(m_lines.size());
+    for (qsizetype index = 0; index < m_lines.size(); ++index) {
+        const QString &line = m_lines[index];
         ++m_lineNumber;
         ++m_linesRead;
         m_errors.setLineNumber(m_lineNumber);
@@ -169,13 +189,19 @@ void Assembler51::passOne()
             scanWords(text, ScanPass::One,
                       [this](const QString &name, const QString &rest) { passOneLabel(name, rest); });
         if (scan.end == WordScan::End::Word) {
+            Sized &sized = m_sized[index];
             if (const auto operand = equOperand(scan.remainder)) {
                 if (operand->isEmpty())
                     throw AssemblyFailure(missingEquOperandMessage());
                 if (!m_variables.set(scan.word, *operand))
                     throw AssemblyFailure(unrecognisedStatementMessage());
+                sized.defines = true;
             }
             const long long next = mcs51::nextAddress(m_pc, scan.word, scan.remainder, m_variables);
+            sized.word = scan.word;
+            sized.remainder = scan.remainder;
+            sized.pc = m_pc;
+            sized.next = next;
             m_pc = advance(next, scan.word);
         }
         if (isEndStatement(line))
@@ -203,13 +229,19 @@ void Assembler51::passOneLabel(const QString &name, const QString &rest)
 void Assembler51::passTwo()
 {
     m_inPassTwo = true;
+    // About two and a half times the source text: address and code fields, number, source line.
+    qsizetype sourceSize = 0;
+    for (const QString &line : std::as_const(m_lines))
+        sourceSize += line.size();
+    m_listing.reserve(3 * sourceSize + 32 * m_lines.size());
     m_variables.clear();
     m_pc = 0;
     m_lineNumber = 0;
     m_errors.clear();
     if (m_observer.passTwoStarts)
         m_observer.passTwoStarts(m_linesRead);
-    for (const QString &line : std::as_const(m_lines)) {
+    for (qsizetype index = 0; index < m_lines.size(); ++index) {
+        const QString &line = m_lines[index];
         ++m_lineNumber;
         if (m_observer.lineDone)
             m_observer.lineDone();
@@ -225,7 +257,9 @@ void Assembler51::passTwo()
             m_listing +=
                 blankAddressFieldTab() + u'\t' + vbStr(m_lineNumber) + u'\t' + line + QStringLiteral("\r\n");
         else if (scan.end == WordScan::End::Word)
-            encodeLine(line, scan);
+            encodeLine(index, line, scan);
+        else if (m_sized[index].defines)
+            m_tablesAgree = false; // pass 1 entered a variable that pass 2 does not
         if (isEndStatement(line))
             break;
     }
@@ -241,7 +275,22 @@ void Assembler51::passTwoLabel(const QString &name, const QString &rest)
         m_errors.record(QStringLiteral(u"操作数非法"));
 }
 
-void Assembler51::encodeLine(const QString &line, const WordScan &scan)
+long long Assembler51::sizeInPassTwo(qsizetype index, const WordScan &scan, bool definesName)
+{
+    const Sized &sized = m_sized[index];
+    const bool sameStatement = sized.pc >= 0 && sized.word == scan.word && sized.remainder == scan.remainder;
+    if (definesName || sized.defines) {
+        // Pass 1 entered word = operand here; the encoder has just met the same statement.
+        const QString *now = sameStatement && sized.defines ? m_variables.find(scan.word) : nullptr;
+        if (!now || *now != *equOperand(scan.remainder))
+            m_tablesAgree = false;
+    }
+    if (m_tablesAgree && sameStatement && sized.pc == m_pc)
+        return sized.next;
+    return mcs51::nextAddress(m_pc, scan.word, scan.remainder, m_variables);
+}
+
+void Assembler51::encodeLine(qsizetype index, const QString &line, const WordScan &scan)
 {
     // A NAME EQU value statement enters its name as it is encoded, so look at it before.
     const bool definesName = equOperand(scan.remainder).has_value();
@@ -259,42 +308,47 @@ void Assembler51::encodeLine(const QString &line, const WordScan &scan)
             throw AssemblyFailure(addressErrorMessage(m_lineNumber));
         m_highestEmitted = std::max(m_highestEmitted, static_cast<int>(last));
     }
-    m_pc = advance(mcs51::nextAddress(m_pc, scan.word, scan.remainder, m_variables), scan.word);
+    m_pc = advance(sizeInPassTwo(index, scan, definesName), scan.word);
 }
 
-void Assembler51::writeFile(const QString &path, const QString &text)
+void Assembler51::writeFile(const QString &path, const QByteArray &bytes)
 {
-    if (!writeTextFile(path, text, m_encoding))
+    // Generated files: replaced whole, but nothing waits for the disk.
+    if (!writeBinaryFile(path, bytes, WriteSync::Generated))
         throw AssemblyFailure(writeFailureMessage(path));
     m_result.filesWritten << path;
 }
 
 void Assembler51::writeListings(bool withLists)
 {
+    // The listing lines are most of both files: encode them once.
     const QString title = QStringLiteral("  MCS51\r\n");
-    QString listing =
-        listingCreditLine() + QStringLiteral("\r\n") + title + QStringLiteral("\r\n") + m_listing;
+    const QByteArray lines = encodeText(m_listing, m_encoding);
+    QString lists;
     if (withLists) {
         std::vector<NamedValue> labels;
+        labels.reserve(m_labels.entries().size());
         for (const auto &label : m_labels.entries())
             labels.push_back({label.name, label.value});
         std::vector<NamedText> variables;
         for (const auto &variable : m_variables.entries())
             variables.push_back({variable.name, variable.text});
-        appendLabelLists(listing, labels, m_duplicates.names(), variables);
+        appendLabelLists(lists, labels, m_duplicates.names(), variables);
     }
-    writeFile(m_result.paths.listing, listing);
-    writeFile(m_result.paths.listingLines, title + m_listing);
+    writeFile(m_result.paths.listing,
+              encodeText(listingCreditLine() + QStringLiteral("\r\n") + title + QStringLiteral("\r\n"),
+                         m_encoding) +
+                  lines + encodeText(lists, m_encoding));
+    writeFile(m_result.paths.listingLines, encodeText(title, m_encoding) + lines);
 }
 
 void Assembler51::writeReportAndImage()
 {
     const OutputPaths &paths = m_result.paths;
-    writeFile(paths.errorReport, errorReportText(m_errors.count(), m_errors.text()));
+    writeFile(paths.errorReport, encodeText(errorReportText(m_errors.count(), m_errors.text()), m_encoding));
     QFile::remove(paths.bin);
-    if (!saveCodeImage(paths.bin, *m_image, codeImageLength(*m_image, m_highestEmitted)))
-        throw AssemblyFailure(writeFailureMessage(paths.bin));
-    m_result.filesWritten << paths.bin;
+    const int length = codeImageLength(*m_image, m_highestEmitted);
+    writeFile(paths.bin, QByteArray(reinterpret_cast<const char *>(m_image->bytes.data()), length));
 }
 
 } // namespace

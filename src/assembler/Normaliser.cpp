@@ -1,5 +1,7 @@
 #include "Normaliser.h"
 
+#include <algorithm>
+
 namespace tw
 {
 
@@ -28,12 +30,6 @@ void skipBlanks(const QString &text, qsizetype &i)
         ++i;
 }
 
-void appendTabUnlessThere(QString &built)
-{
-    if (!built.endsWith(kTab))
-        built += kTab;
-}
-
 } // namespace
 
 // Trim as the old line reader did: blanks only, TABs stay.
@@ -48,45 +44,77 @@ QString trimBlanks(const QString &text)
     return text.mid(begin, end - begin);
 }
 
+QString upperCase(const QString &text)
+{
+    bool lower = false;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80)
+            return text.toUpper();
+        lower = lower || (u >= u'a' && u <= u'z');
+    }
+    if (!lower)
+        return text;
+    QString upper = text;
+    for (QChar &c : upper)
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - (u'a' - u'A'));
+    return upper;
+}
+
 QString normaliseStatement(const QString &text)
 {
-    QString built;
-    built.reserve(text.size() + 8);
-    built += kTab;
+    // Each character adds at most two ("：" becomes ":" TAB), plus the leading TAB.
+    QString built(2 * text.size() + 1, Qt::Uninitialized);
+    QChar *const begin = built.data();
+    QChar *out = begin;
+    const auto endsWithTab = [&] { return out > begin && out[-1] == kTab; };
+    const auto appendTabUnlessThere = [&] {
+        if (!endsWithTab())
+            *out++ = kTab;
+    };
+    *out++ = kTab;
     bool inQuote = false;
+    const qsizetype n = text.size();
     qsizetype i = 0;
-    while (i < text.size()) {
+    while (i < n) {
         const QChar c = text[i++];
         if (isComma(c)) {
             skipBlanks(text, i);
-            built += u',';
+            *out++ = u',';
         } else if (isSemicolon(c)) {
             skipBlanks(text, i);
-            appendTabUnlessThere(built);
-            built += u';';
-            built += QStringView(text).mid(i);
+            appendTabUnlessThere();
+            *out++ = u';';
+            std::copy(text.constData() + i, text.constData() + n, out);
+            out += n - i;
             break;
         } else if (isColon(c) && !inQuote) {
             skipBlanks(text, i);
-            built.remove(0, 1);
-            if (built.endsWith(kTab))
-                built.chop(1);
-            built += QStringLiteral(":\t");
+            if (out > begin) {
+                std::move(begin + 1, out, begin);
+                --out;
+            }
+            if (endsWithTab())
+                --out;
+            *out++ = u':';
+            *out++ = kTab;
         } else if (c == u' ' || c == kTab) {
             skipBlanks(text, i);
-            appendTabUnlessThere(built);
+            appendTabUnlessThere();
         } else {
             if (c == u'\'')
                 inQuote = !inQuote;
-            built += c;
+            *out++ = c;
         }
     }
+    built.truncate(out - begin);
     return built;
 }
 
 NormalisedLine normaliseLine(const QString &rawLine)
 {
-    const QString rest = trimBlanks(rawLine).toUpper();
+    const QString rest = upperCase(trimBlanks(rawLine));
     if (rest.isEmpty() || rest == QStringView(u"\t"))
         return {};
     QString built = normaliseStatement(rest);
@@ -102,22 +130,22 @@ namespace
 
 QStringView mnemonicView(QStringView line)
 {
+    // Labels: fields ending in a colon, with no quote or ";" before it; TABs may stand between
+    // them, as the passes' word scan reads them.
+    const qsizetype n = line.size();
     qsizetype i = 0;
-    // Labels: text up to a colon, outside quotes and before any comment or TAB.
-    while (i < line.size() && line[i] != kTab) {
-        const qsizetype colon = line.indexOf(u':', i);
-        const qsizetype tab = line.indexOf(kTab, i);
-        if (colon < 0 || (tab >= 0 && tab < colon))
+    for (;;) {
+        while (i < n && line[i] == kTab)
+            ++i;
+        qsizetype j = i;
+        while (j < n && line[j] != kTab && line[j] != u':' && line[j] != u'\'' && line[j] != u';')
+            ++j;
+        if (j == n || line[j] != u':')
             break;
-        const QStringView label = line.mid(i, colon - i);
-        if (label.contains(u'\'') || label.contains(u';'))
-            break;
-        i = colon + 1;
+        i = j + 1;
     }
-    while (i < line.size() && line[i] == kTab)
-        ++i;
     const qsizetype start = i;
-    while (i < line.size() && line[i] != kTab && line[i] != u' ' && !isSemicolon(line[i]) && line[i] != u',')
+    while (i < n && line[i] != kTab && line[i] != u' ' && !isSemicolon(line[i]) && line[i] != u',')
         ++i;
     return line.mid(start, i - start);
 }
@@ -131,9 +159,6 @@ QString mnemonicField(const QString &line)
 
 bool isEndStatement(const QString &line)
 {
-    // Most lines hold neither word; they need no field scan.
-    if (!line.contains(QStringView(u"END")) && !line.contains(QStringView(u"结束")))
-        return false;
     const QStringView word = mnemonicView(line);
     return word == QStringView(u"END") || word == QStringView(u"结束");
 }
@@ -145,22 +170,33 @@ NormalisedSource normaliseSource(const QStringList &lines)
     for (const QString &raw : lines)
         size += raw.size() + 4;
     out.text.reserve(size + 16);
+    out.lines.reserve(lines.size() + 2);
+    QString label; // a label-only line waiting for the next kept line
     for (const QString &raw : lines) {
-        const NormalisedLine line = normaliseLine(raw);
+        NormalisedLine line = normaliseLine(raw);
         if (line.kind == NormalisedLine::Kind::Dropped)
             continue;
-        out.text += line.text;
-        if (line.kind == NormalisedLine::Kind::LabelOnly)
+        if (line.kind == NormalisedLine::Kind::LabelOnly) {
+            label += line.text;
             continue;
+        }
+        if (!label.isEmpty())
+            line.text.prepend(std::exchange(label, QString()));
+        out.text += line.text;
         out.text += kCrLf;
-        if (isEndStatement(line.text)) {
+        out.lines.append(std::move(line.text));
+        if (isEndStatement(out.lines.constLast())) {
             out.endFound = true;
             break;
         }
     }
-    if (!out.endFound)
-        out.text += QStringLiteral("\tEND\r\n");
+    if (!out.endFound) {
+        out.lines.append(label + QStringLiteral("\tEND"));
+        out.text += out.lines.constLast();
+        out.text += kCrLf;
+    }
     out.text += kCrLf;
+    out.lines.append(QString());
     return out;
 }
 
@@ -174,10 +210,11 @@ std::optional<NormalisedFile> normaliseSourceFile(const QString &sourcePath)
     NormalisedFile out;
     out.path = sourcePath.left(sourcePath.size() - 3) + QStringLiteral("a51");
     out.encoding = content->encoding;
-    const NormalisedSource normalised = normaliseSource(splitLines(content->text));
-    if (!writeTextFile(out.path, normalised.text, out.encoding))
+    NormalisedSource normalised = normaliseSource(splitLines(content->text));
+    // A work file the next run writes again: it need not wait for the disk.
+    if (!writeTextFile(out.path, normalised.text, out.encoding, WriteSync::Generated))
         return std::nullopt;
-    out.lines = splitLines(normalised.text);
+    out.lines = std::move(normalised.lines);
     return out;
 }
 

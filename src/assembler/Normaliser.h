@@ -8,12 +8,15 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <utility>
 
 namespace tw
 {
 
 // The line with leading and trailing blanks removed; TABs stay.
 QString trimBlanks(const QString &text);
+// QString::toUpper, quicker for ASCII text, which most source lines are.
+QString upperCase(const QString &text);
 
 // The character rules for one statement text, applied to text that is already trimmed (and
 // upper-cased where wanted): comma, semicolon and colon forms (full-width ones included), blank
@@ -42,6 +45,7 @@ bool isEndStatement(const QString &normalisedLine);
 
 struct NormalisedSource {
     QString text;          // CR LF ended lines, followed by one more CR LF
+    QStringList lines;     // the same lines, the last one the empty line of the final CR LF
     bool endFound = false; // false: the source ran out and TAB END was added
 };
 

@@ -18,8 +18,42 @@ const QString kCrLf = QStringLiteral("\r\n");
 void appendPadded8(QString &out, QStringView text)
 {
     out += text;
-    for (qsizetype i = text.size(); i < 8; ++i)
-        out += u' ';
+    if (text.size() < 8)
+        out.append(QStringView(u"        ").left(8 - text.size()));
+}
+
+// "  HHHH  " for 0..FFFFH, else eight blanks; appended in place, as listings hold thousands.
+void appendAddressField(QString &out, long long address)
+{
+    if (address < 0 || address > 0xFFFF) {
+        out += blankAddressField();
+        return;
+    }
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    const char16_t field[8] = {u' ',
+                               u' ',
+                               kDigits[(address >> 12) & 0xF],
+                               kDigits[(address >> 8) & 0xF],
+                               kDigits[(address >> 4) & 0xF],
+                               kDigits[address & 0xF],
+                               u' ',
+                               u' '};
+    out.append(reinterpret_cast<const QChar *>(field), 8);
+}
+
+// Str(n): one blank, then the decimal digits (a "-" instead of the blank below zero).
+void appendVbStr(QString &out, long long value)
+{
+    char16_t digits[24];
+    char16_t *end = digits + 24;
+    char16_t *p = end;
+    unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value) : value;
+    do {
+        *--p = static_cast<char16_t>(u'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    *--p = value < 0 ? u'-' : u' ';
+    out.append(reinterpret_cast<const QChar *>(p), end - p);
 }
 
 // Label values outside the address space (a colon EQU of a large number) still get listed.
@@ -46,9 +80,9 @@ OutputPaths outputPathsFor(const QString &binPath)
 
 QString addressField(long long address)
 {
-    if (address < 0 || address > 0xFFFF)
-        return blankAddressField();
-    return QStringLiteral("  ") + hexWord(address) + QStringLiteral("  ");
+    QString field;
+    appendAddressField(field, address);
+    return field;
 }
 
 void appendListingLines(QString &out, const QString &addressFieldText, const QString &codeText,
@@ -57,12 +91,12 @@ void appendListingLines(QString &out, const QString &addressFieldText, const QSt
     out += addressFieldText;
     appendPadded8(out, QStringView(codeText).left(8));
     out += u'\t';
-    out += vbStr(lineNumber);
+    appendVbStr(out, lineNumber);
     out += u'\t';
     out += sourceLine;
     out += kCrLf;
     for (qsizetype k = 1; 8 * k < codeText.size(); ++k) {
-        out += addressField(address + 4 * k);
+        appendAddressField(out, address + 4 * k);
         appendPadded8(out, QStringView(codeText).mid(8 * k, 8));
         out += kCrLf;
     }

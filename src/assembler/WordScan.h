@@ -24,40 +24,47 @@ struct WordScan {
 // belongs to the word.
 template <typename OnLabel> WordScan scanWords(const QString &text, ScanPass pass, OnLabel &&onLabel)
 {
+    // The word is always one run of the text: it begins after a label colon or a separator.
     WordScan scan;
     bool inQuote = false;
+    const qsizetype n = text.size();
+    qsizetype wordStart = 0;
     qsizetype i = 0;
     const auto skipBlanks = [&] {
-        while (i < text.size() && text[i] == u' ')
+        while (i < n && text[i] == u' ')
             ++i;
     };
-    while (i < text.size()) {
+    while (i < n) {
         const QChar c = text[i++];
         if (!inQuote && (c == u':' || c == u'：')) {
+            const QString name = text.mid(wordStart, i - 1 - wordStart);
             skipBlanks();
-            onLabel(scan.word, text.mid(i));
-            scan.word.clear();
+            onLabel(name, text.mid(i));
+            wordStart = i;
         } else if (!inQuote && (c == u' ' || c == u'\t')) {
+            const qsizetype wordEnd = i - 1;
             skipBlanks();
-            if (!scan.word.isEmpty()) {
+            if (wordEnd > wordStart) {
                 scan.end = WordScan::End::Word;
+                scan.word = text.mid(wordStart, wordEnd - wordStart);
                 scan.remainder = text.mid(i);
                 return scan;
             }
+            wordStart = i;
         } else if (!inQuote && pass == ScanPass::One && (c == u',' || c == u';')) {
             scan.end = WordScan::End::Skipped;
             return scan;
         } else if (!inQuote && pass == ScanPass::Two && (c == u';' || c == u'；')) {
             scan.end = WordScan::End::Comment;
             return scan;
-        } else {
-            if (c == u'\'')
-                inQuote = !inQuote;
-            scan.word += c;
+        } else if (c == u'\'') {
+            inQuote = !inQuote;
         }
     }
-    if (!scan.word.isEmpty())
+    if (n > wordStart) {
         scan.end = WordScan::End::Word;
+        scan.word = text.mid(wordStart);
+    }
     return scan;
 }
 

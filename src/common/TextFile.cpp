@@ -1,14 +1,64 @@
 #include "TextFile.h"
 
+#include <QAtomicInteger>
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-namespace tw {
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace tw
+{
+
+namespace
+{
+
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// GBK keeps ASCII as it is, so only the runs of other characters need the converter; listings are
+// mostly ASCII and the converter is slow.
+QByteArray encodeGbk(QStringView text, QStringEncoder &gbk)
+{
+    const qsizetype n = text.size();
+    QByteArray out(n, Qt::Uninitialized);
+    qsizetype used = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        const char16_t *src = text.utf16();
+        char *dst = out.data();
+        while (i < n && src[i] < 0x80)
+            dst[used++] = static_cast<char>(src[i++]);
+        qsizetype j = i;
+        while (j < n && src[j] >= 0x80)
+            ++j;
+        if (j > i) {
+            const QByteArray run = gbk.encode(text.mid(i, j - i));
+            // ASCII still to come needs at most one byte per character.
+            out.resize(std::max(out.size(), used + run.size() + (n - j)));
+            std::copy(run.cbegin(), run.cend(), out.data() + used);
+            used += run.size();
+            i = j;
+        }
+    }
+    out.truncate(used);
+    return out;
+}
+
+} // namespace
 
 TextFileContent decodeText(const QByteArray &bytes)
 {
+    if (isAscii(bytes))
+        return {QString::fromLatin1(bytes), TextEncoding::Gbk};
     {
         QStringDecoder gbk("GBK");
         if (gbk.isValid()) {
@@ -36,7 +86,7 @@ QByteArray encodeText(const QString &text, TextEncoding encoding)
     QStringEncoder gbk("GBK");
     if (!gbk.isValid())
         return text.toUtf8();
-    return gbk.encode(text);
+    return encodeGbk(text, gbk);
 }
 
 std::optional<TextFileContent> readTextFile(const QString &path)
@@ -66,9 +116,9 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
-bool writeTextFile(const QString &path, const QString &text, TextEncoding encoding)
+bool writeTextFile(const QString &path, const QString &text, TextEncoding encoding, WriteSync sync)
 {
-    return writeBinaryFile(path, encodeText(text, encoding));
+    return writeBinaryFile(path, encodeText(text, encoding), sync);
 }
 
 bool writeLines(const QString &path, const QStringList &lines, TextEncoding encoding)
@@ -89,8 +139,41 @@ std::optional<QByteArray> readBinaryFile(const QString &path)
     return file.readAll();
 }
 
-bool writeBinaryFile(const QString &path, const QByteArray &bytes)
+namespace
 {
+
+// A complete temporary beside the target, renamed over it: readers see the old file or the new
+// one, never a part, but nothing waits for the disk.
+bool replaceWithoutSync(const QString &path, const QByteArray &bytes)
+{
+    static QAtomicInteger<unsigned> serial;
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
+    const QString temporary =
+        target +
+        QStringLiteral(".tw%1-%2").arg(QCoreApplication::applicationPid()).arg(serial.fetchAndAddRelaxed(1));
+    QFile file(temporary);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    std::error_code error;
+    if (written && file.error() == QFileDevice::NoError)
+        std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()),
+                                std::filesystem::path(target.toStdU16String()), error);
+    if (!written || file.error() != QFileDevice::NoError || error) {
+        QFile::remove(temporary);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool writeBinaryFile(const QString &path, const QByteArray &bytes, WriteSync sync)
+{
+    if (sync == WriteSync::Generated)
+        return replaceWithoutSync(path, bytes);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

@@ -6,7 +6,8 @@
 #include <QStringList>
 #include <optional>
 
-namespace tw {
+namespace tw
+{
 
 enum class TextEncoding { Gbk, Utf8 };
 
@@ -25,13 +26,20 @@ std::optional<TextFileContent> readTextFile(const QString &path);
 // Splits at CR LF, LF or a lone CR. A final line end does not make an extra empty line.
 QStringList splitLines(const QString &text);
 
+// How a whole-file write reaches the disk. Both replace the old file only once the new one is
+// complete. Durable also syncs the new file first, so that a crash right after the save cannot
+// leave an empty document: for what the user wrote. Generated files (listings, reports, code
+// images) are written again by the next run and need not wait for the disk.
+enum class WriteSync { Durable, Generated };
+
 // Writes text as it stands (no line-end change), atomically; false when it cannot be written.
-bool writeTextFile(const QString &path, const QString &text, TextEncoding encoding = TextEncoding::Gbk);
+bool writeTextFile(const QString &path, const QString &text, TextEncoding encoding = TextEncoding::Gbk,
+                   WriteSync sync = WriteSync::Durable);
 // Writes each line followed by CR LF.
 bool writeLines(const QString &path, const QStringList &lines, TextEncoding encoding = TextEncoding::Gbk);
 
 // Whole-file binary access.
 std::optional<QByteArray> readBinaryFile(const QString &path);
-bool writeBinaryFile(const QString &path, const QByteArray &bytes);
+bool writeBinaryFile(const QString &path, const QByteArray &bytes, WriteSync sync = WriteSync::Durable);
 
 } // namespace tw

@@ -6,7 +6,9 @@
 
 #include "support/TestFiles.h"
 
+#include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -98,6 +100,11 @@ TEST(Assemble51, WritesAllFilesInTheirFormats)
         u"        \t\t       \t 11\t\tEND"_qs,
     };
     EXPECT_EQ(run.text("lt"), lines(QStringList{u"  MCS51"_qs} + listing));
+    // Byte for byte in the system code page, and no temporary left beside the outputs.
+    EXPECT_EQ(twtest::readBytes(run.dir.filePath("prog.lt")),
+              QByteArray(QStringEncoder("GBK").encode(lines(QStringList{u"  MCS51"_qs} + listing))));
+    EXPECT_EQ(QDir(run.dir.path()).entryList(QDir::Files),
+              QStringList({"prog.a51", "prog.asm", "prog.bin", "prog.err", "prog.lst", "prog.lt"}));
 
     const QStringList lst = splitLines(run.text("lst"));
     ASSERT_GT(lst.size(), 3);
@@ -219,6 +226,12 @@ TEST(Assemble51, FatalFailuresLeaveNothingStale)
         EXPECT_FALSE(run.exists("err"));
         EXPECT_FALSE(run.exists("lst"));
     }
+
+    // An output that cannot be written is a failure, not a success with missing files.
+    SourceRun unwritable(u" nop\r\n"_qs);
+    const AssemblyResult blocked = assemble51(unwritable.source, unwritable.dir.filePath("gone/prog.bin"));
+    EXPECT_FALSE(blocked.completed);
+    EXPECT_EQ(blocked.failureMessage, u"文件写入失败："_qs + unwritable.dir.filePath("gone/prog.lst"));
 
     // A source that cannot be read is never assembled.
     QTemporaryDir dir;
