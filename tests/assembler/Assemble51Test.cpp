@@ -201,6 +201,16 @@ TEST(Assemble51, EndAndColonRules)
     EXPECT_EQ(run.code(), QByteArray::fromHex("54494D453A 8000 00"));
 }
 
+TEST(Assemble51, SecondPassSizesWithTheNamesItKnows)
+{
+    // Pass 1 enters DA as a variable; pass 2 encodes DA as the instruction and never enters it, so
+    // MOV A,DA is one byte long in pass 1 and two in pass 2: the code follows pass 2's sizes.
+    SourceRun run(u"DA EQU R1\r\n MOV A,DA\r\nL: NOP\r\n SJMP L\r\n"_qs);
+    ASSERT_TRUE(run.assemble().completed);
+    EXPECT_EQ(run.code(), QByteArray::fromHex("D4 E500 00 80FC"));
+    EXPECT_TRUE(run.text("lt").contains(u"\r\n  0003  00\t     \t 3\tL:\tNOP\r\n"_qs));
+}
+
 TEST(Assemble51, FatalFailuresLeaveNothingStale)
 {
     struct Case {

@@ -73,6 +73,9 @@ TEST(Normaliser, OnlyARealEndStatementEndsTheSource)
     EXPECT_EQ(out.text, u"\t;GO TO THE END\r\n\tLJMP\tEND\r\n\tDB\t'THE\tEND'\r\n\tNOP\t;END\r\n\tNOP\r\n"
                         u"\tEND\r\n\r\n"_qs);
     EXPECT_TRUE(isEndStatement(u"LOOP:\tEND\t;DONE"_qs));
+    // Two labels on one line (the second colon costs the first label its first letter): the
+    // passes still read END as the mnemonic, so the source ends there too.
+    EXPECT_EQ(normalise({u"a: b: end"_qs, u" nop"_qs}), u":\tB:\tEND\r\n\r\n"_qs);
     EXPECT_TRUE(isEndStatement(u"\t结束"_qs));
     EXPECT_FALSE(isEndStatement(u"END:\tNOP"_qs));
     EXPECT_EQ(mnemonicField(u"A:\tMOV\tA,#1"_qs), u"MOV"_qs);
