@@ -138,6 +138,8 @@ TEST_F(AssemblerWindowTest, StartChecksInOrder)
         {dir.filePath("missing.asm"), QString(), u"待汇编的文件不存在！"_qs},
         {notSource, u"x.bin"_qs, u"待汇编的文件不是汇编语言源程序！"_qs},
         {source("ok.asm", u"nop\r\n"_qs), QString(), u"请选择汇编后的文件存放地址！"_qs},
+        // Only the last three characters count: no dot is needed before them.
+        {source("xasm", u"nop\r\n"_qs), QString(), u"请选择汇编后的文件存放地址！"_qs},
     };
     for (const auto &c : cases) {
         prompter.clearCalls();
