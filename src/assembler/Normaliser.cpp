@@ -24,16 +24,13 @@ bool isColon(QChar c)
     return c == u':' || c == u'：';
 }
 
-void skipBlanks(const QString &text, qsizetype &i)
+void skipBlanks(QStringView text, qsizetype &i)
 {
     while (i < text.size() && text[i] == u' ')
         ++i;
 }
 
-} // namespace
-
-// Trim as the old line reader did: blanks only, TABs stay.
-QString trimBlanks(const QString &text)
+QStringView trimmedView(QStringView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -42,6 +39,22 @@ QString trimBlanks(const QString &text)
     while (end > begin && text[end - 1] == u' ')
         --end;
     return text.mid(begin, end - begin);
+}
+
+bool needsUpperCase(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() >= 0x80 || (c.unicode() >= u'a' && c.unicode() <= u'z');
+    });
+}
+
+} // namespace
+
+// Trim as the old line reader did: blanks only, TABs stay.
+QString trimBlanks(const QString &text)
+{
+    const QStringView trimmed = trimmedView(text);
+    return trimmed.size() == text.size() ? text : trimmed.toString();
 }
 
 QString upperCase(const QString &text)
@@ -62,7 +75,10 @@ QString upperCase(const QString &text)
     return upper;
 }
 
-QString normaliseStatement(const QString &text)
+namespace
+{
+
+QString normaliseStatementView(QStringView text)
 {
     // Each character adds at most two ("：" becomes ":" TAB), plus the leading TAB.
     QString built(2 * text.size() + 1, Qt::Uninitialized);
@@ -112,17 +128,35 @@ QString normaliseStatement(const QString &text)
     return built;
 }
 
-NormalisedLine normaliseLine(const QString &rawLine)
+NormalisedLine normaliseLineView(QStringView rawLine)
 {
-    const QString rest = upperCase(trimBlanks(rawLine));
+    // Most lines need no copy before the statement rules build their text.
+    QStringView rest = trimmedView(rawLine);
+    QString upper;
+    if (needsUpperCase(rest)) {
+        upper = upperCase(rest.toString());
+        rest = upper;
+    }
     if (rest.isEmpty() || rest == QStringView(u"\t"))
         return {};
-    QString built = normaliseStatement(rest);
+    QString built = normaliseStatementView(rest);
     if (built.endsWith(QStringView(u":\t"))) {
         built.chop(1);
         return {NormalisedLine::Kind::LabelOnly, built};
     }
     return {NormalisedLine::Kind::Statement, built};
+}
+
+} // namespace
+
+QString normaliseStatement(const QString &text)
+{
+    return normaliseStatementView(text);
+}
+
+NormalisedLine normaliseLine(const QString &rawLine)
+{
+    return normaliseLineView(rawLine);
 }
 
 namespace
@@ -163,33 +197,32 @@ bool isEndStatement(const QString &line)
     return word == QStringView(u"END") || word == QStringView(u"结束");
 }
 
-NormalisedSource normaliseSource(const QStringList &lines)
+namespace
+{
+
+// The whole-source rules over raw lines given by forEachLine(visit), which stops when visit
+// returns false.
+template <typename ForEachLine> NormalisedSource normaliseLines(qsizetype sizeHint, ForEachLine forEachLine)
 {
     NormalisedSource out;
-    qsizetype size = 0;
-    for (const QString &raw : lines)
-        size += raw.size() + 4;
-    out.text.reserve(size + 16);
-    out.lines.reserve(lines.size() + 2);
+    out.text.reserve(sizeHint + 16);
     QString label; // a label-only line waiting for the next kept line
-    for (const QString &raw : lines) {
-        NormalisedLine line = normaliseLine(raw);
+    forEachLine([&](QStringView raw) {
+        NormalisedLine line = normaliseLineView(raw);
         if (line.kind == NormalisedLine::Kind::Dropped)
-            continue;
+            return true;
         if (line.kind == NormalisedLine::Kind::LabelOnly) {
             label += line.text;
-            continue;
+            return true;
         }
         if (!label.isEmpty())
             line.text.prepend(std::exchange(label, QString()));
         out.text += line.text;
         out.text += kCrLf;
         out.lines.append(std::move(line.text));
-        if (isEndStatement(out.lines.constLast())) {
-            out.endFound = true;
-            break;
-        }
-    }
+        out.endFound = isEndStatement(out.lines.constLast());
+        return !out.endFound;
+    });
     if (!out.endFound) {
         out.lines.append(label + QStringLiteral("\tEND"));
         out.text += out.lines.constLast();
@@ -198,6 +231,44 @@ NormalisedSource normaliseSource(const QStringList &lines)
     out.text += kCrLf;
     out.lines.append(QString());
     return out;
+}
+
+// The lines of a text as splitLines cuts them (CR LF, LF or a lone CR), without copying them.
+template <typename Visit> void forEachTextLine(QStringView text, Visit visit)
+{
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c == u'\n' || c == u'\r') {
+            if (!visit(text.mid(start, i - start)))
+                return;
+            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n)
+        visit(text.mid(start));
+}
+
+} // namespace
+
+NormalisedSource normaliseSource(const QStringList &lines)
+{
+    qsizetype size = 0;
+    for (const QString &raw : lines)
+        size += raw.size() + 4;
+    return normaliseLines(size, [&](auto visit) {
+        for (const QString &raw : lines)
+            if (!visit(raw))
+                return;
+    });
+}
+
+NormalisedSource normaliseText(const QString &text)
+{
+    return normaliseLines(text.size() + text.size() / 4, [&](auto visit) { forEachTextLine(text, visit); });
 }
 
 std::optional<NormalisedFile> normaliseSourceFile(const QString &sourcePath)
@@ -210,7 +281,7 @@ std::optional<NormalisedFile> normaliseSourceFile(const QString &sourcePath)
     NormalisedFile out;
     out.path = sourcePath.left(sourcePath.size() - 3) + QStringLiteral("a51");
     out.encoding = content->encoding;
-    NormalisedSource normalised = normaliseSource(splitLines(content->text));
+    NormalisedSource normalised = normaliseText(content->text);
     // A work file the next run writes again: it need not wait for the disk.
     if (!writeTextFile(out.path, normalised.text, out.encoding, WriteSync::Generated))
         return std::nullopt;

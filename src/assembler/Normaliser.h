@@ -52,6 +52,8 @@ struct NormalisedSource {
 // The whole-source rules: lines up to and including the first END statement, label-only lines
 // joined to the next kept line, TAB END added when the source has none.
 NormalisedSource normaliseSource(const QStringList &lines);
+// The same for a whole text, cut into lines as splitLines does.
+NormalisedSource normaliseText(const QString &text);
 
 struct NormalisedFile {
     QString path;      // source.a51

@@ -13,7 +13,7 @@ bool isTidiedSourcePath(const QString &path)
 
 QString tidySourceText(const QString &text)
 {
-    return normaliseSource(splitLines(text)).text;
+    return normaliseText(text).text;
 }
 
 std::optional<QString> tidySourceFile(const QString &path)
