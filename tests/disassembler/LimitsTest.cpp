@@ -1,0 +1,167 @@
+// Every table bound of both disassemblers, met by generated images: the job fails with its
+// message instead of running past the bound, and the last size that fits still completes.
+#include "disassembler/DisasmSupport.h"
+#include "support/TestFiles.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace distest;
+
+namespace
+{
+
+const QString kFailed51 = u"反汇编信息|48|反汇编失败！"_qs;
+const QString kFailed48 = u"反汇编信息|48|存在有非MCS48操作码，反汇编失败！"_qs;
+const QByteArray kFailureCredit51 = ";Tarnwick MCS-51 disassembler: incomplete, the disassembly failed\r\n";
+
+// count repetitions of a piece of code made from k, placed from address at on.
+QByteArray repeated(int size, int at, int count, const std::function<QByteArray(int)> &piece)
+{
+    QByteArray image(size, '\0');
+    for (int k = 0; k < count; ++k) {
+        const QByteArray code = piece(k);
+        image.replace(at, code.size(), code);
+        at += code.size();
+    }
+    return image;
+}
+
+class DisasmLimits : public ::testing::Test
+{
+  protected:
+    Job run(Cpu cpu, const QByteArray &bin, const QString &start = {})
+    {
+        for (const QString &name : {u"in.asm"_qs, u"in.lst"_qs, u"in.err"_qs})
+            QFile::remove(dir.filePath(name));
+        return runJob(cpu, dir.path(), bin, start);
+    }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(DisasmLimits, Mcs51PendingTargetsAndLabels)
+{
+    // 1,100 calls to new targets before the first can be walked: the label pass's queue is full.
+    Job job = run(Cpu::Mcs51, repeated(3300, 0, 1100, [](int k) {
+                      return bytesOf({0x12, 0x80 + (k >> 8), k & 0xFF});
+                  }));
+    EXPECT_EQ(job.messages, QStringList({u"信息|48|出错！"_qs, kFailed51}));
+    EXPECT_EQ(job.files.value(u"asm"_qs), kFailureCredit51 + "END\r\r\n");
+
+    // 1,100 calls to one address: the label pass queues it once, the main pass every time, so with
+    // the six vectors the 1,020th call finds its queue full. The file holds what was written.
+    job = run(Cpu::Mcs51, repeated(3300, 0, 1100, [](int) { return bytesOf({0x12, 0x0F, 0x00}); }));
+    EXPECT_EQ(job.messages, QStringList{kFailed51});
+    const QByteArray text = job.files.value(u"asm"_qs);
+    EXPECT_TRUE(
+        text.startsWith(kFailureCredit51 + "L7: EQU  0F00H\rORG 0000H\rL0: LCALL L7\rL6: LCALL L7\r"));
+    EXPECT_EQ(text.count("LCALL L7\r"), 1019);
+    EXPECT_TRUE(text.endsWith("LCALL L7\rEND\r\r\n"));
+    EXPECT_FALSE(job.files.contains(u"lst"_qs));
+
+    // A chain of 1,100 subroutines, each calling the next and a new address above the file: the
+    // EQU lines stop at the first label the output cannot hold.
+    QByteArray chain = repeated(0x100 + 1100 * 7, 0x100, 1100, [](int k) {
+        const int next = 0x107 + 7 * k;
+        return bytesOf({0x12, next >> 8, next & 0xFF, 0x12, 0x80 + (k >> 8), k & 0xFF, 0x22});
+    });
+    chain.replace(0, 3, bytesOf({0x02, 0x01, 0x00}));
+    job = run(Cpu::Mcs51, chain);
+    EXPECT_EQ(job.messages, QStringList{kFailed51});
+    EXPECT_TRUE(
+        job.files.value(u"asm"_qs).startsWith(kFailureCredit51 + "L9: EQU  8000H\rL11: EQU  8001H\r"));
+    EXPECT_TRUE(job.files.value(u"asm"_qs).endsWith("L2049: EQU  83FCH\rEND\r\r\n"));
+    EXPECT_FALSE(job.files.value(u"asm"_qs).contains("ORG"));
+}
+
+// From 1000H: two subroutines and blocks of calls to distinct addresses below the start, which
+// hold RET. Every label but those of the subroutines is a late EQU line, L0 included, so 2,047
+// labels make the 2,048 names our assembler takes; one more fails after the runs, with the
+// segment list written.
+TEST_F(DisasmLimits, Mcs51OutputHoldsAtMostTheNamesOurAssemblerTakes)
+{
+    const auto image = [](int lows) {
+        const int first = 0x1000 + 6 + 3 * 1000 + 1;
+        const int second = first + 3 * 1000 + 1;
+        QByteArray code = bytesOf({0x12, first >> 8, first & 0xFF, 0x12, second >> 8, second & 0xFF});
+        for (int low = 1; low <= lows; ++low) {
+            code += bytesOf({0x12, low >> 8, low & 0xFF});
+            if (low % 1000 == 0 || low == lows)
+                code += bytesOf({0x22});
+        }
+        return QByteArray(0x1000, static_cast<char>(0x22)) + code;
+    };
+    Job job = run(Cpu::Mcs51, image(2045), u"1000"_qs);
+    ASSERT_EQ(job.result, u"ok");
+    EXPECT_TRUE(job.files.value(u"asm"_qs).contains("\rL2047: EQU  07D0H\rORG 1000H\r"));
+    const twtest::ProcessResult assembled = twtest::runDriver({u"asm51"_qs, dir.filePath(u"in.asm"_qs)});
+    EXPECT_EQ(assembled.exitCode, 0) << assembled.out.toStdString();
+
+    job = run(Cpu::Mcs51, image(2046), u"1000"_qs);
+    EXPECT_EQ(job.result, u"failed");
+    EXPECT_TRUE(job.files.value(u"asm"_qs).startsWith(kFailureCredit51 + "ORG 1000H\rLCALL L1\rLCALL L2\r"));
+    EXPECT_FALSE(job.files.value(u"asm"_qs).contains("EQU"));
+    EXPECT_TRUE(job.files.value(u"lst"_qs).endsWith("  0\t1000\t2778\r\n  1\t2778\t2803\r\n"));
+    EXPECT_EQ(job.written.value(0), u"lst");
+}
+
+TEST_F(DisasmLimits, Mcs48PendingSegmentsAndLabels)
+{
+    // One walk of calls to distinct addresses in bank 1: the label pass queues 1,025 targets, one
+    // more fails there. The decoding pass queues every transfer it decodes and holds 256.
+    const auto distinct = [](int count) {
+        QByteArray image = repeated(0x1000, 0x101, count, [](int k) {
+            const int target = 0x106 + k;
+            return bytesOf({0x14 | ((target >> 8) << 5), target & 0xFF});
+        });
+        image[0x100] = static_cast<char>(0xF5);
+        return image;
+    };
+    EXPECT_EQ(run(Cpu::Mcs48, distinct(1025), u"0100"_qs).messages, QStringList{kFailed48});
+    EXPECT_EQ(run(Cpu::Mcs48, distinct(1026), u"0100"_qs).messages,
+              QStringList({u"信息|48|存在无定义代码！"_qs, kFailed48}));
+    const auto calls = [](int count) {
+        QByteArray image = repeated(0x100 + 2 * count + 1, 0x100, count, [](int) {
+            return bytesOf({0x14, 0x50});
+        });
+        image[0x50] = static_cast<char>(0x83);
+        image[image.size() - 1] = static_cast<char>(0x83);
+        return image;
+    };
+    EXPECT_EQ(run(Cpu::Mcs48, calls(256), u"0100"_qs).result, u"ok");
+    Job job = run(Cpu::Mcs48, calls(257), u"0100"_qs);
+    EXPECT_EQ(job.messages, QStringList{kFailed48});
+    EXPECT_EQ(job.files.value(u"err"_qs), "L 1\t 80\r\n\r\n");
+
+    // Each call reaches a RET with a gap before the next, so every target opens a segment:
+    // segment 0 and 255 more fit.
+    const auto separated = [](int count) {
+        QByteArray image = repeated(0x600, 0x100, count, [](int k) {
+            const int target = 0x400 + 2 * k;
+            return bytesOf({0x14 | ((target >> 8) << 5), target & 0xFF});
+        });
+        for (int k = 0; k < count; ++k)
+            image[0x400 + 2 * k] = static_cast<char>(0x83);
+        image[0x100 + 2 * count] = static_cast<char>(0x83);
+        return image;
+    };
+    EXPECT_EQ(run(Cpu::Mcs48, separated(255), u"0100"_qs).result, u"ok");
+    EXPECT_EQ(run(Cpu::Mcs48, separated(256), u"0100"_qs).result, u"failed");
+
+    // A JMPP to the next instruction at every even address: L0 and one label per JMPP. 2,048 names
+    // are what our assembler takes; one more is a failure, not output it cannot read.
+    const auto jumps = [](int count) {
+        return repeated(2 * count, 0, count, [](int k) { return bytesOf({0xD6, (2 * k + 2) & 0xFF}); });
+    };
+    job = run(Cpu::Mcs48, jumps(2047));
+    ASSERT_EQ(job.result, u"ok");
+    EXPECT_EQ(readOutput(job.files.value(u"asm"_qs)).labels, 2048);
+    job = run(Cpu::Mcs48, jumps(2048));
+    EXPECT_EQ(job.messages, QStringList{kFailed48});
+    EXPECT_FALSE(job.files.contains(u"asm"_qs));
+}
