@@ -69,10 +69,6 @@ TEST(InstructionControl, DecrementJumpsAndTheWatchdogCount)
     counted.step(4);
     EXPECT_EQ(counted.cpu->wdtCount, 2 + 2 + 1 + 1);
     EXPECT_EQ(counted.cpu->pc, 7);
-
-    Machine idle({0xD8, 0xFE});
-    idle.step(100);
-    EXPECT_EQ(idle.cpu->wdtCount, 0);
 }
 
 TEST(InstructionControl, CallsReturnsAndStackWrap)

@@ -62,23 +62,6 @@ TEST(InstructionWriteEffects, ReadsAndIndirectWritesHaveNoEffect)
     EXPECT_EQ(m.cpu->cpuMode, 0);
 }
 
-TEST(InstructionWriteEffects, WatchdogArmsThroughRegisterWritesAndCountsThem)
-{
-    Machine m({0x88, 0xA6, 0x89, 0xA6, 0x00, 0x75, 0xA6, 0x1E, 0x75, 0xA6, 0x00, 0x75, 0xA6, 0xE1});
-    m.iram(0) = 0x1E;
-    m.iram(1) = 0xE1;
-    m.step(2); // MOV WDTRST,R0 ; MOV WDTRST,R1: armed inside the second, which then counts twice
-    EXPECT_TRUE(m.cpu->wdtArmed);
-    EXPECT_EQ(m.cpu->wdtCount, 2);
-    m.step(); // NOP
-    EXPECT_EQ(m.cpu->wdtCount, 3);
-    m.cpu->reset();
-    m.cpu->pc = 5;
-    m.step(3); // 1Eh, 00h, E1h: not adjacent, not armed
-    EXPECT_FALSE(m.cpu->wdtArmed);
-    EXPECT_EQ(m.cpu->wdtCount, 0);
-}
-
 TEST(InstructionWriteEffects, SbufWritesTransmitAndSetTi)
 {
     Machine m({0xF5, 0x99, 0x8A, 0x99, 0xC5, 0x99, 0xD2, 0x99});

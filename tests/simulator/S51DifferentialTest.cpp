@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -46,16 +47,29 @@ class ProgramGenerator
         for (int k = 0; k < instructions; ++k) {
             Bytes unit;
             if (pick(20) == 0) {
-                // LJMP or AJMP over the next unit (the body stays in the first 2K page).
+                // LJMP, AJMP or JMP @A+DPTR over the next unit (the body stays in the first 2K page).
                 const Bytes skipped = unitWithSkip(1);
-                const bool absolute = pick(2);
-                const auto target =
-                    static_cast<std::uint16_t>(body.size() + (absolute ? 2 : 3) + skipped.size());
-                if (absolute)
-                    unit = {static_cast<std::uint8_t>(0x01 | (target >> 8) << 5),
-                            static_cast<std::uint8_t>(target)};
-                else
-                    unit = {0x02, static_cast<std::uint8_t>(target >> 8), static_cast<std::uint8_t>(target)};
+                enum { Long, Absolute, Indexed };
+                static constexpr int kLength[] = {3, 2, 6};
+                const int form = pick(3);
+                const auto target = static_cast<std::uint16_t>(body.size() + kLength[form] + skipped.size());
+                const auto high = static_cast<std::uint8_t>(target >> 8),
+                           low = static_cast<std::uint8_t>(target);
+                if (form == Indexed) {
+                    // MOV DPTR,#target-offset; MOV A,#offset; JMP @A+DPTR
+                    const auto offset = static_cast<std::uint8_t>(pick(std::min<int>(target, 0x100)));
+                    const auto base = static_cast<std::uint16_t>(target - offset);
+                    unit = {0x90,
+                            static_cast<std::uint8_t>(base >> 8),
+                            static_cast<std::uint8_t>(base),
+                            0x74,
+                            offset,
+                            0x73};
+                } else if (form == Absolute) {
+                    unit = {static_cast<std::uint8_t>(0x01 | high << 5), low};
+                } else {
+                    unit = {0x02, high, low};
+                }
                 unit.insert(unit.end(), skipped.begin(), skipped.end());
             } else {
                 unit = unitWithSkip(0);
@@ -104,17 +118,22 @@ class ProgramGenerator
         return choices[pick(static_cast<int>(N))];
     }
 
+    // The SFRs both model alike while the timers stay stopped and no request flag is ever set
+    // (TCON, SCON and T2CON are never written): ports, A, B, SP, DPTR, TMOD, the timer counts,
+    // IE, IP and RCAP2.
     // PSW is written but never read as a byte: s51 keeps a P bit written to PSW until A changes,
     // while P here always follows A.
     std::uint8_t readableDirect()
     {
-        static const std::uint8_t sfrs[] = {0xE0, 0xF0, 0x81, 0x82, 0x83, 0x80, 0x90, 0xA0};
+        static const std::uint8_t sfrs[] = {0xE0, 0xF0, 0x81, 0x82, 0x83, 0x80, 0x90, 0xA0, 0x89, 0x8A,
+                                            0x8B, 0x8C, 0x8D, 0xA8, 0xB8, 0xCA, 0xCB, 0xCC, 0xCD};
         return pick(3) ? static_cast<std::uint8_t>(pick(0x80)) : oneOf(sfrs);
     }
     // SP stays out: the stack must hold the return addresses of the calls.
     std::uint8_t writableDirect()
     {
-        static const std::uint8_t sfrs[] = {0xE0, 0xF0, 0xD0, 0x82, 0x83, 0x80, 0x90, 0xA0};
+        static const std::uint8_t sfrs[] = {0xE0, 0xF0, 0xD0, 0x82, 0x83, 0x80, 0x90, 0xA0, 0x89, 0x8A,
+                                            0x8B, 0x8C, 0x8D, 0xA8, 0xB8, 0xCA, 0xCB, 0xCC, 0xCD};
         return pick(3) ? static_cast<std::uint8_t>(pick(0x80)) : oneOf(sfrs);
     }
     // Read-modify-write destinations leave PSW out too: they would read its P bit.
@@ -129,7 +148,7 @@ class ProgramGenerator
     // P (PSW.0) stays out, for the reason above.
     std::uint8_t readableBit()
     {
-        static const std::uint8_t bases[] = {0xE0, 0xF0, 0xD0, 0x80, 0x90, 0xA0};
+        static const std::uint8_t bases[] = {0xE0, 0xF0, 0xD0, 0x80, 0x90, 0xA0, 0xA8, 0xB8};
         for (;;) {
             const auto bit = pick(2) ? static_cast<std::uint8_t>(pick(0x80))
                                      : static_cast<std::uint8_t>(oneOf(bases) + pick(8));
@@ -150,9 +169,9 @@ class ProgramGenerator
     // Instructions that touch only A, B, PSW flags, DPTR and external RAM: safe in subroutines.
     Bytes safeInstruction()
     {
-        static const std::uint8_t accumulatorOnly[] = {0x03, 0x13, 0x23, 0x33, 0x04, 0x14, 0x84, 0xA4,
-                                                       0xC4, 0xD4, 0xE4, 0xF4, 0xA3, 0xB3, 0xC3, 0xD3,
-                                                       0xE0, 0xF0, 0x83, 0xE2, 0xE3, 0xF2, 0xF3};
+        static const std::uint8_t accumulatorOnly[] = {0x03, 0x13, 0x23, 0x33, 0x04, 0x14, 0x84, 0xA4, 0xC4,
+                                                       0xD4, 0xE4, 0xF4, 0xA3, 0xB3, 0xC3, 0xD3, 0xE0, 0xF0,
+                                                       0x83, 0xE2, 0xE3, 0xF2, 0xF3, 0x00, 0xA5};
         static const std::uint8_t withImmediate[] = {0x24, 0x34, 0x44, 0x54, 0x64, 0x74, 0x94};
         static const std::uint8_t withDirect[] = {0x25, 0x35, 0x45, 0x55, 0x65, 0x95, 0xE5};
         static const std::uint8_t readsOperand[] = {0x20, 0x30, 0x40, 0x50, 0x60, 0x90, 0xE0}; // column base
@@ -287,8 +306,14 @@ class ProgramGenerator
         return {static_cast<std::uint8_t>(0x11 | (target >> 8) << 5), static_cast<std::uint8_t>(target)};
     }
 
-    // PUSH and POP come in pairs, skipped as one unit: s51 stops its run when SP wraps.
-    Bytes stack() { return {0xC0, readableDirect(), 0xD0, writableDirect()}; }
+    // PUSH and POP come in pairs, skipped as one unit: s51 stops its run when SP wraps. POP SP
+    // only after PUSH SP, which leaves SP one higher: SP is the popped byte.
+    Bytes stack()
+    {
+        if (pick(8) == 0)
+            return {0xC0, 0x81, 0xD0, 0x81};
+        return {0xC0, readableDirect(), 0xD0, writableDirect()};
+    }
 };
 
 void writeIntelHex(const QString &path, const std::vector<std::uint8_t> &code)
