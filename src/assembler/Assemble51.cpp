@@ -91,6 +91,7 @@ class Assembler51
     const AssemblyObserver &m_observer;
     AssemblyResult m_result;
     QStringList m_lines;
+    qsizetype m_lineCount = 0; // lines up to the END statement
     TextEncoding m_encoding = TextEncoding::Gbk;
 
     std::unique_ptr<CodeImage> m_image = std::make_unique<CodeImage>();
@@ -131,6 +132,9 @@ AssemblyResult Assembler51::run(const QString &sourcePath)
     }
     m_result.normalisedPath = a51->path;
     m_lines = std::move(a51->lines);
+    // The copy ends with its first END statement and then the empty line of the final CR LF, so
+    // both passes stop at the line before last.
+    m_lineCount = std::max<qsizetype>(m_lines.size() - 1, 0);
     m_encoding = a51->encoding;
     try {
         status(AsmStatus::PassOne);
@@ -177,7 +181,7 @@ long long Assembler51::advance(long long next, const QString &word) const
 void Assembler51::passOne()
 {
     m_sized.resize(m_lines.size());
-    for (qsizetype index = 0; index < m_lines.size(); ++index) {
+    for (qsizetype index = 0; index < m_lineCount; ++index) {
         const QString &line = m_lines[index];
         ++m_lineNumber;
         ++m_linesRead;
@@ -204,8 +208,6 @@ void Assembler51::passOne()
             sized.next = next;
             m_pc = advance(next, scan.word);
         }
-        if (isEndStatement(line))
-            break;
     }
 }
 
@@ -240,7 +242,7 @@ void Assembler51::passTwo()
     m_errors.clear();
     if (m_observer.passTwoStarts)
         m_observer.passTwoStarts(m_linesRead);
-    for (qsizetype index = 0; index < m_lines.size(); ++index) {
+    for (qsizetype index = 0; index < m_lineCount; ++index) {
         const QString &line = m_lines[index];
         ++m_lineNumber;
         if (m_observer.lineDone)
@@ -260,8 +262,6 @@ void Assembler51::passTwo()
             encodeLine(index, line, scan);
         else if (m_sized[index].defines)
             m_tablesAgree = false; // pass 1 entered a variable that pass 2 does not
-        if (isEndStatement(line))
-            break;
     }
 }
 
@@ -298,9 +298,10 @@ void Assembler51::encodeLine(qsizetype index, const QString &line, const WordSca
     const mcs51::Encoded encoded = mcs51::encodeStatement(m_pc, scan.word, scan.remainder, context);
     const QString &mnemonic = encoded.mnemonic;
     const bool noAddress = mnemonic == kOrg || mnemonic == kEqu || definesName;
-    QString field = noAddress ? blankAddressField() : addressField(m_pc);
+    const AddressFieldText numbered(m_pc);
+    QStringView field = noAddress ? QStringView(u"        ") : numbered.view();
     if (scan.remainder.isEmpty() && encoded.codeField.startsWith(u'\t'))
-        field = blankAddressFieldTab();
+        field = QStringView(u"        \t");
     appendListingLines(m_listing, field, encoded.codeField, m_pc, m_lineNumber, line);
     if (encoded.length > 0 && mnemonic != kOrg) {
         const long long last = m_pc + encoded.length - 1;

@@ -22,25 +22,6 @@ void appendPadded8(QString &out, QStringView text)
         out.append(QStringView(u"        ").left(8 - text.size()));
 }
 
-// "  HHHH  " for 0..FFFFH, else eight blanks; appended in place, as listings hold thousands.
-void appendAddressField(QString &out, long long address)
-{
-    if (address < 0 || address > 0xFFFF) {
-        out += blankAddressField();
-        return;
-    }
-    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-    const char16_t field[8] = {u' ',
-                               u' ',
-                               kDigits[(address >> 12) & 0xF],
-                               kDigits[(address >> 8) & 0xF],
-                               kDigits[(address >> 4) & 0xF],
-                               kDigits[address & 0xF],
-                               u' ',
-                               u' '};
-    out.append(reinterpret_cast<const QChar *>(field), 8);
-}
-
 // Str(n): one blank, then the decimal digits (a "-" instead of the blank below zero).
 void appendVbStr(QString &out, long long value)
 {
@@ -78,14 +59,23 @@ OutputPaths outputPathsFor(const QString &binPath)
             replaceLastThree(binPath, QStringLiteral("err"))};
 }
 
-QString addressField(long long address)
+AddressFieldText::AddressFieldText(long long address)
 {
-    QString field;
-    appendAddressField(field, address);
-    return field;
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    const bool shown = address >= 0 && address <= 0xFFFF;
+    for (char16_t &c : m_text)
+        c = u' ';
+    if (shown)
+        for (int i = 0; i < 4; ++i)
+            m_text[2 + i] = kDigits[(address >> (12 - 4 * i)) & 0xF];
 }
 
-void appendListingLines(QString &out, const QString &addressFieldText, const QString &codeText,
+QString addressField(long long address)
+{
+    return AddressFieldText(address).view().toString();
+}
+
+void appendListingLines(QString &out, QStringView addressFieldText, const QString &codeText,
                         long long address, long long lineNumber, const QString &sourceLine)
 {
     out += addressFieldText;
@@ -96,7 +86,7 @@ void appendListingLines(QString &out, const QString &addressFieldText, const QSt
     out += sourceLine;
     out += kCrLf;
     for (qsizetype k = 1; 8 * k < codeText.size(); ++k) {
-        appendAddressField(out, address + 4 * k);
+        out += AddressFieldText(address + 4 * k).view();
         appendPadded8(out, QStringView(codeText).mid(8 * k, 8));
         out += kCrLf;
     }

@@ -18,6 +18,16 @@ OutputPaths outputPathsFor(const QString &binPath);
 
 // Address fields of a listing line.
 QString addressField(long long address); // "  HHHH  ", eight blanks when outside 0..FFFFH
+// The same without a heap copy, for the drivers' line loops.
+class AddressFieldText
+{
+  public:
+    explicit AddressFieldText(long long address);
+    QStringView view() const { return QStringView(m_text, 8); }
+
+  private:
+    char16_t m_text[8];
+};
 inline QString blankAddressField()
 {
     return QStringLiteral("        ");
@@ -30,7 +40,7 @@ inline QString blankAddressFieldTab()
 // One listed statement, each line ended by CR LF: address field, code field (padded with blanks
 // to eight characters), TAB, Str(line), TAB, the normalised line; a code text longer than eight
 // characters continues on lines "  HHHH  " + the next eight characters, four bytes further each.
-void appendListingLines(QString &out, const QString &addressFieldText, const QString &codeText,
+void appendListingLines(QString &out, QStringView addressFieldText, const QString &codeText,
                         long long address, long long lineNumber, const QString &sourceLine);
 
 struct NamedValue {
