@@ -15,27 +15,49 @@ namespace
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-void appendPadded8(QString &out, QStringView text)
+// Listings run to many thousand lines: each line is written into space reserved once.
+class LineWriter
 {
-    out += text;
-    if (text.size() < 8)
-        out.append(QStringView(u"        ").left(8 - text.size()));
-}
+  public:
+    LineWriter(QString &out, qsizetype most) : m_out(out), m_start(out.size())
+    {
+        m_out.resize(m_start + most);
+        m_at = m_out.data() + m_start;
+    }
+    ~LineWriter() { m_out.truncate(m_at - m_out.constData()); }
 
-// Str(n): one blank, then the decimal digits (a "-" instead of the blank below zero).
-void appendVbStr(QString &out, long long value)
-{
-    char16_t digits[24];
-    char16_t *end = digits + 24;
-    char16_t *p = end;
-    unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value) : value;
-    do {
-        *--p = static_cast<char16_t>(u'0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    *--p = value < 0 ? u'-' : u' ';
-    out.append(reinterpret_cast<const QChar *>(p), end - p);
-}
+    void put(QStringView text)
+    {
+        std::copy(text.begin(), text.end(), m_at);
+        m_at += text.size();
+    }
+    void put(QChar c) { *m_at++ = c; }
+    void padded8(QStringView text)
+    {
+        put(text);
+        for (qsizetype i = text.size(); i < 8; ++i)
+            put(u' ');
+    }
+    // Str(n): one blank, then the decimal digits (a "-" instead of the blank below zero).
+    void vbStr(long long value)
+    {
+        char16_t digits[24];
+        char16_t *end = digits + 24;
+        char16_t *p = end;
+        unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value) : value;
+        do {
+            *--p = static_cast<char16_t>(u'0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude != 0);
+        *--p = value < 0 ? u'-' : u' ';
+        put(QStringView(p, end - p));
+    }
+
+  private:
+    QString &m_out;
+    qsizetype m_start;
+    QChar *m_at;
+};
 
 // Label values outside the address space (a colon EQU of a large number) still get listed.
 QString listedValue(long long value)
@@ -78,17 +100,20 @@ QString addressField(long long address)
 void appendListingLines(QString &out, QStringView addressFieldText, const QString &codeText,
                         long long address, long long lineNumber, const QString &sourceLine)
 {
-    out += addressFieldText;
-    appendPadded8(out, QStringView(codeText).left(8));
-    out += u'\t';
-    appendVbStr(out, lineNumber);
-    out += u'\t';
-    out += sourceLine;
-    out += kCrLf;
-    for (qsizetype k = 1; 8 * k < codeText.size(); ++k) {
-        out += AddressFieldText(address + 4 * k).view();
-        appendPadded8(out, QStringView(codeText).mid(8 * k, 8));
-        out += kCrLf;
+    const qsizetype continuations = codeText.size() > 8 ? (codeText.size() - 1) / 8 : 0;
+    LineWriter line(out, addressFieldText.size() + std::max<qsizetype>(codeText.size(), 8) + 24 +
+                             sourceLine.size() + 18 * continuations + 2);
+    line.put(addressFieldText);
+    line.padded8(QStringView(codeText).left(8));
+    line.put(u'\t');
+    line.vbStr(lineNumber);
+    line.put(u'\t');
+    line.put(sourceLine);
+    line.put(kCrLf);
+    for (qsizetype k = 1; k <= continuations; ++k) {
+        line.put(AddressFieldText(address + 4 * k).view());
+        line.padded8(QStringView(codeText).mid(8 * k, 8));
+        line.put(kCrLf);
     }
 }
 
