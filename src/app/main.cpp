@@ -5,13 +5,19 @@
 #include "workspace/ui/MainWindow.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLockFile>
 #include <QScreen>
+#include <QStyle>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarnwick"));
+    // Outside a desktop session no icon theme is set; the toolbar then looks its icons up in
+    // Adwaita where that is installed, else falls back to the style's own pictures.
+    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+    QApplication::setWindowIcon(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon));
 
     tw::QtPrompter prompter;
     QLockFile instanceLock(tw::instanceLockPath());
@@ -22,6 +28,9 @@ int main(int argc, char **argv)
     tw::registerAllTools();
     tw::MainWindow window(prompter);
     prompter.setParent(&window);
-    window.show();
+    // The frame takes the whole screen, also where no window manager maximises it.
+    if (screen)
+        window.setGeometry(screen->availableGeometry());
+    window.showMaximized();
     return QApplication::exec();
 }

@@ -6,18 +6,21 @@
 #include <QStringList>
 #include <optional>
 
-namespace tw {
+namespace tw
+{
 
 // Message-box styles: buttons + icon + default button, added together as the old style numbers
 // were (52 = YesNo + Exclamation).
-namespace MsgStyle {
+namespace MsgStyle
+{
 constexpr int Ok = 0, OkCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4, RetryCancel = 5;
 constexpr int Critical = 16, Question = 32, Exclamation = 48, Information = 64;
 constexpr int DefaultButton2 = 256, DefaultButton3 = 512;
 } // namespace MsgStyle
 
 // Answers.
-namespace MsgAnswer {
+namespace MsgAnswer
+{
 constexpr int Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7;
 }
 
@@ -38,15 +41,24 @@ struct PrintChoice {
 
 class Prompter
 {
-public:
+  public:
     virtual ~Prompter() = default;
 
     // Shows a message box; returns the MsgAnswer of the button pressed.
     virtual int message(const QString &text, int style = MsgStyle::Ok, const QString &title = QString()) = 0;
 
     // File dialogs. filter uses Qt's form ("汇编源文件 (*.asm);;所有文件 (*.*)"). Empty when cancelled.
-    virtual QString openFileName(const QString &title, const QString &filter, const QString &start = QString()) = 0;
-    virtual QString saveFileName(const QString &title, const QString &filter, const QString &start = QString()) = 0;
+    virtual QString openFileName(const QString &title, const QString &filter,
+                                 const QString &start = QString()) = 0;
+    virtual QString saveFileName(const QString &title, const QString &filter,
+                                 const QString &start = QString()) = 0;
+    // An open dialog that also returns a typed name of a file that does not exist, for commands
+    // that report a missing file themselves.
+    virtual QString openFileNameOrTyped(const QString &title, const QString &filter,
+                                        const QString &start = QString())
+    {
+        return openFileName(title, filter, start);
+    }
 
     virtual std::optional<FontChoice> chooseFont(const FontChoice &current) = 0;
     // Printer set-up; false when cancelled.

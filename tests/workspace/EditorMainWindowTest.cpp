@@ -114,6 +114,17 @@ TEST_F(EditorInMainWindowTest, MessageFilesKeepTheirCaptionInTheCloseQuestion)
     EXPECT_EQ(readBytes(report), QByteArray("no errors\r\nx"));
     EXPECT_TRUE(window->editors().isEmpty());
     EXPECT_FALSE(window->isMenuVisible("mEdit"));
+
+    // File > Save tidies and reloads by the file's path, not by the caption.
+    const QString source = file("cmp.asm", "nop\r\n");
+    window->openInEditor(source, EditorWindow::messageCaption());
+    editor = window->activeEditor();
+    type(editor, "mov a, #1");
+    ASSERT_TRUE(window->triggerMenuItem("mFileSave"));
+    EXPECT_EQ(readBytes(source), QByteArray("\tNOP\r\n\tMOV\tA,#1\r\n\tEND\r\n\r\n"));
+    EXPECT_EQ(editor->text(), QStringLiteral("\tNOP\n\tMOV\tA,#1\n\tEND\n\n"));
+    EXPECT_EQ(editor->windowTitle(), QStringLiteral(u"编译信息"));
+    EXPECT_FALSE(editor->hasChanged());
 }
 
 TEST_F(EditorInMainWindowTest, RightClickPopsUpTheEditMenu)

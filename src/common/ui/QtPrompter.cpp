@@ -8,7 +8,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
-namespace tw {
+namespace tw
+{
 
 QtPrompter::QtPrompter(QWidget *parent) : m_parent(parent) {}
 
@@ -78,7 +79,9 @@ int QtPrompter::message(const QString &text, int style, const QString &title)
     for (const Button &b : buttons)
         all |= b.button;
     box.setStandardButtons(all);
-    const int defaultIndex = (style & MsgStyle::DefaultButton3) ? 2 : (style & MsgStyle::DefaultButton2) ? 1 : 0;
+    const int defaultIndex = (style & MsgStyle::DefaultButton3)   ? 2
+                             : (style & MsgStyle::DefaultButton2) ? 1
+                                                                  : 0;
     if (defaultIndex < buttons.size())
         box.setDefaultButton(buttons[defaultIndex].button);
     box.exec();
@@ -98,6 +101,17 @@ QString QtPrompter::openFileName(const QString &title, const QString &filter, co
     return QFileDialog::getOpenFileName(m_parent, title, start, filter);
 }
 
+QString QtPrompter::openFileNameOrTyped(const QString &title, const QString &filter, const QString &start)
+{
+    // The file mode that does not insist on an existing file, so the caller can say it is missing.
+    QFileDialog dialog(m_parent, title, start, filter);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 QString QtPrompter::saveFileName(const QString &title, const QString &filter, const QString &start)
 {
     return QFileDialog::getSaveFileName(m_parent, title, start, filter);
@@ -115,8 +129,8 @@ std::optional<FontChoice> QtPrompter::chooseFont(const FontChoice &current)
     const QFont font = QFontDialog::getFont(&ok, initial, m_parent);
     if (!ok)
         return std::nullopt;
-    return FontChoice{font.family(), font.pointSizeF(), font.bold(), font.italic(), font.underline(),
-                      font.strikeOut()};
+    return FontChoice{font.family(), font.pointSizeF(), font.bold(),
+                      font.italic(), font.underline(),  font.strikeOut()};
 }
 
 bool QtPrompter::printSetup()
@@ -134,7 +148,8 @@ std::optional<PrintChoice> QtPrompter::choosePrint(bool selectionAvailable)
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     PrintChoice choice;
-    choice.range = dialog.printRange() == QAbstractPrintDialog::Selection ? PrintRange::Selection : PrintRange::All;
+    choice.range =
+        dialog.printRange() == QAbstractPrintDialog::Selection ? PrintRange::Selection : PrintRange::All;
     choice.copies = printer()->copyCount();
     return choice;
 }

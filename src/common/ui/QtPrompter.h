@@ -7,11 +7,12 @@
 class QWidget;
 class QPrinter;
 
-namespace tw {
+namespace tw
+{
 
 class QtPrompter : public Prompter
 {
-public:
+  public:
     explicit QtPrompter(QWidget *parent = nullptr);
     ~QtPrompter() override;
 
@@ -22,11 +23,12 @@ public:
     int message(const QString &text, int style, const QString &title) override;
     QString openFileName(const QString &title, const QString &filter, const QString &start) override;
     QString saveFileName(const QString &title, const QString &filter, const QString &start) override;
+    QString openFileNameOrTyped(const QString &title, const QString &filter, const QString &start) override;
     std::optional<FontChoice> chooseFont(const FontChoice &current) override;
     bool printSetup() override;
     std::optional<PrintChoice> choosePrint(bool selectionAvailable) override;
 
-private:
+  private:
     QPointer<QWidget> m_parent;
     QPrinter *m_printer = nullptr;
 };

@@ -25,6 +25,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QStatusBar>
@@ -63,8 +64,9 @@ const QList<ToolbarButtonLook> &toolbarLooks()
         {"Zt", "preferences-desktop-font", QStyle::SP_FileDialogInfoView, u"字体"_s},
         {"Findzf", "edit-find", QStyle::SP_FileDialogListView, u"按字符查找"_s},
         {"Findzl", "edit-find-replace", QStyle::SP_FileDialogToParent, u"按指令查找"_s},
-        {"asm", "system-run", QStyle::SP_CommandLink, u"MCS51 汇编"_s},
-        {"FZ51", "media-playback-start", QStyle::SP_MediaPlay, u"MCS51 仿真"_s},
+        // The themes draw these two in grey, which reads as switched off: drawn here instead.
+        {"asm", "", QStyle::SP_CustomBase, u"MCS51 汇编"_s},
+        {"FZ51", "", QStyle::SP_CustomBase, u"MCS51 仿真"_s},
     };
     return looks;
 }
@@ -82,6 +84,31 @@ QString commandOfToolbarKey(const QString &key)
         {u"FZ51"_s, u"emMCS51"_s},       {u"Zt"_s, u"Zt"_s},
     };
     return commands.value(key);
+}
+
+// The assembler's and the simulator's buttons: "51" on a blue tile, and a green start triangle.
+QIcon drawnToolbarIcon(const QString &key)
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (key == u"asm"_s) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0x20, 0x4A, 0x87));
+        painter.drawRoundedRect(QRectF(2, 4, 28, 24), 4, 4);
+        QFont font = painter.font();
+        font.setBold(true);
+        font.setPixelSize(15);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(QRectF(2, 4, 28, 24), Qt::AlignCenter, u"51"_s);
+    } else {
+        painter.setPen(QPen(QColor(0x1E, 0x6B, 0x1E), 1.5));
+        painter.setBrush(QColor(0x3C, 0xA0, 0x3C));
+        painter.drawPolygon(QPolygonF({QPointF(8, 4), QPointF(28, 16), QPointF(8, 28)}));
+    }
+    return QIcon(pixmap);
 }
 
 QString selectedPlainText(const QPlainTextEdit *edit)
@@ -176,8 +203,9 @@ void MainWindow::buildToolBar()
             for (const ToolbarButtonLook &look : toolbarLooks()) {
                 if (slot.key != QLatin1String(look.key))
                     continue;
-                action->setIcon(QIcon::fromTheme(QString::fromLatin1(look.themeIcon),
-                                                 style()->standardIcon(look.fallback)));
+                action->setIcon(*look.themeIcon ? QIcon::fromTheme(QString::fromLatin1(look.themeIcon),
+                                                                   style()->standardIcon(look.fallback))
+                                                : drawnToolbarIcon(slot.key));
                 action->setText(look.tip);
                 action->setToolTip(look.tip);
             }
@@ -479,6 +507,7 @@ EditorWindow *MainWindow::newEditorWindow()
     auto *editor = new EditorWindow(*this, m_prompter);
     QMdiSubWindow *window = m_mdiArea->addSubWindow(editor);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowIcon(QIcon::fromTheme(u"text-x-generic"_s, style()->standardIcon(QStyle::SP_FileIcon)));
     window->resize(640, 420);
     m_lastActiveEditor = editor;
     window->show();
@@ -530,7 +559,7 @@ void MainWindow::newFile()
 
 void MainWindow::openFileOfKind(const QString &title, const QString &filter)
 {
-    const QString path = m_prompter.openFileName(title, filter, QString());
+    const QString path = m_prompter.openFileNameOrTyped(title, filter, QString());
     if (path.isEmpty())
         return;
     if (!QFileInfo(path).isFile()) {
@@ -677,6 +706,7 @@ void MainWindow::showHelpPage(const QString &fileName)
     if (!m_helpWindow) {
         m_helpWindow = new HelpWindow(this);
         m_helpWindow->setAttribute(Qt::WA_DeleteOnClose);
+        centreOnScreen(m_helpWindow);
     }
     m_helpWindow->showPage(QDir(programFolder()).filePath(u"help/"_s + fileName));
     m_helpWindow->show();
