@@ -149,12 +149,18 @@ bool replaceWithoutSync(const QString &path, const QByteArray &bytes)
     static QAtomicInteger<unsigned> serial;
     const QFileInfo info(path);
     const QString target = info.isSymLink() ? info.symLinkTarget() : path;
-    const QString temporary =
-        target +
-        QStringLiteral(".tw%1-%2").arg(QCoreApplication::applicationPid()).arg(serial.fetchAndAddRelaxed(1));
-    QFile file(temporary);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return false;
+    QFile file;
+    // A name left by an earlier process with the same id is skipped, not overwritten.
+    for (int attempt = 0;; ++attempt) {
+        file.setFileName(target + QStringLiteral(".tw%1-%2")
+                                      .arg(QCoreApplication::applicationPid())
+                                      .arg(serial.fetchAndAddRelaxed(1)));
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            break;
+        if (attempt == 16 || !file.exists())
+            return false;
+    }
+    const QString temporary = file.fileName();
     const bool written = file.write(bytes) == bytes.size() && file.flush();
     file.close();
     std::error_code error;
