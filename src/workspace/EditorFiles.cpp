@@ -7,7 +7,7 @@ namespace tw
 
 FileDialogText saveDialogText()
 {
-    return {QStringLiteral(u"保存"), QStringLiteral(u" 源程序文件(*.asm);;所有文件(*.*)")};
+    return {QStringLiteral(u"保存"), QStringLiteral(u" 源程序文件(*.asm) (*.asm);;所有文件(*.*) (*)")};
 }
 
 FileDialogText saveAsDialogText()

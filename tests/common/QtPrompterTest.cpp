@@ -67,6 +67,24 @@ TEST(QtPrompter, OpenDialogHandsBackATypedNameOfAMissingFile)
               missing);
 }
 
+TEST(QtPrompter, SaveDialogPutsTheFilterExtensionOnATypedName)
+{
+    QTemporaryDir dir;
+    QtPrompter prompter;
+    answerNextDialog([](QWidget *widget) {
+        auto *dialog = qobject_cast<QFileDialog *>(widget);
+        if (!dialog)
+            return widget->close(), void();
+        if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+            name->setText(QStringLiteral("prog"));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    EXPECT_EQ(prompter.saveFileName(QStringLiteral(u"另存为"),
+                                    QStringLiteral(u" 源程序文件(*.asm) (*.asm);;所有文件(*.*) (*)"),
+                                    dir.path()),
+              dir.filePath(QStringLiteral("prog.asm")));
+}
+
 TEST(QtPrompter, MessageBoxAnswersByButtonAndEscape)
 {
     QtPrompter real;

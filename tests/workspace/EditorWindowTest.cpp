@@ -109,7 +109,7 @@ TEST_F(EditorFilesTest, SaveOfNewTextAndSaveAsGoThroughTheirDialogs)
     const auto &calls = prompter.calls();
     ASSERT_EQ(calls.size(), 3);
     EXPECT_EQ(calls[0].kind, ScriptedPrompter::Kind::SaveFile);
-    EXPECT_EQ(calls[0].text, QStringLiteral(u" 源程序文件(*.asm);;所有文件(*.*)"));
+    EXPECT_EQ(calls[0].text, QStringLiteral(u" 源程序文件(*.asm) (*.asm);;所有文件(*.*) (*)"));
     EXPECT_EQ(calls[2].title, QStringLiteral(u"另存为"));
     EXPECT_EQ(calls[2].text, calls[0].text);
 }

@@ -7,6 +7,7 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 
 namespace tw
 {
@@ -114,7 +115,16 @@ QString QtPrompter::openFileNameOrTyped(const QString &title, const QString &fil
 
 QString QtPrompter::saveFileName(const QString &title, const QString &filter, const QString &start)
 {
-    return QFileDialog::getSaveFileName(m_parent, title, start, filter);
+    QFileDialog dialog(m_parent, title, start, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The first filter's extension goes on a name typed without one before the dialog checks
+    // whether that file exists, so the overwrite question asks about the file really written.
+    static const QRegularExpression firstPattern(QStringLiteral("\\(\\*\\.(\\w+)\\)\\s*(;;|$)"));
+    if (const QRegularExpressionMatch match = firstPattern.match(filter); match.hasMatch())
+        dialog.setDefaultSuffix(match.captured(1));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 std::optional<FontChoice> QtPrompter::chooseFont(const FontChoice &current)

@@ -8,6 +8,7 @@
 #include "workspace/Workspace.h"
 
 #include <QCloseEvent>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -39,6 +40,7 @@ EditorWindow::EditorWindow(Workspace &workspace, Prompter &prompter, QWidget *pa
     m_editor->setObjectName(QStringLiteral("textEditor"));
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_editor->setWordWrapMode(QTextOption::NoWrap);
+    m_editor->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     // The right button pops up the main window's Edit menu instead of the control's own menu.
     m_editor->setContextMenuPolicy(Qt::PreventContextMenu);
     m_editor->viewport()->installEventFilter(this);

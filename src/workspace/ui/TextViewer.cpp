@@ -1,5 +1,6 @@
 #include "TextViewer.h"
 
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -24,6 +25,8 @@ TextViewer::TextViewer(QWidget *parent) : QWidget(parent, Qt::Window)
     m_text = new QPlainTextEdit(this);
     m_text->setObjectName(QStringLiteral("Text1"));
     m_text->setReadOnly(true);
+    // The FAQ lines its baud-rate table up with blanks.
+    m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_text);
