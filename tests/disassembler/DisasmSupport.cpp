@@ -34,140 +34,127 @@ QString unescape(QString text)
     return text.replace(u"\\r"_qs, u"\r"_qs).replace(u"\\n"_qs, u"\n"_qs).replace(u"\\t"_qs, u"\t"_qs);
 }
 
-struct Check {
-    QString file;
-    QString op;
-    QString text;
-    int count = 0;
-};
+// One expectation on a file of the job: "FILE OP TEXT" as the case files write it.
+void checkFile(const Job &job, const QString &file, const QString &op, const QString &text)
+{
+    const QByteArray actual = job.files.value(file);
+    const QByteArray expected = tw::encodeText(text);
+    const std::string shown = text.toStdString() + "\nin\n" + QString::fromLatin1(actual).toStdString();
+    if (op == u"none")
+        EXPECT_FALSE(job.files.contains(file)) << file.toStdString() << " exists";
+    else if (!job.files.contains(file))
+        ADD_FAILURE() << file.toStdString() << " missing";
+    else if (op == u"=")
+        EXPECT_EQ(actual.toStdString(), expected.toStdString());
+    else if (op == u"~")
+        EXPECT_TRUE(actual.contains(expected)) << shown;
+    else if (op == u"$")
+        EXPECT_TRUE(actual.endsWith(expected)) << shown;
+    else if (op == u"!")
+        EXPECT_FALSE(actual.contains(expected)) << shown;
+    else if (op == u"count")
+        EXPECT_EQ(actual.count(tw::encodeText(text.section(u' ', 1))), text.section(u' ', 0, 0).toInt());
+    else if (op == u"sound")
+        EXPECT_EQ(readOutput(actual).problems.join(u'\n').toStdString(), "");
+    else if (op == u"at")
+        EXPECT_EQ(readOutput(actual).code[text.section(u' ', 0, 0).toLong(nullptr, 16)].toStdString(),
+                  text.section(u' ', 1).toStdString());
+    else
+        ADD_FAILURE() << "unknown check " << op.toStdString();
+}
 
-struct Case {
-    QString name;
+// The same job through twdrive: the exit status and the files agree.
+void checkDriver(Cpu cpu, const JobInput &input, const Job &job)
+{
+    QTemporaryDir dir;
+    twtest::writeBytes(dir.filePath(u"in.bin"_qs), input.bin);
+    QStringList args = {cpu == Cpu::Mcs51 ? u"dis51"_qs : u"dis48"_qs, dir.filePath(u"in.bin"_qs),
+                        dir.filePath(input.out)};
+    if (!input.start.isEmpty() || !input.end.isEmpty())
+        args << input.start << input.end;
+    EXPECT_EQ(twtest::runDriver(args).exitCode, job.result == u"ok" ? 0 : 1);
+    for (auto it = job.files.begin(); it != job.files.end(); ++it) {
+        const QString name = it.key() == u"asm" ? input.out : u"in."_qs + it.key();
+        EXPECT_EQ(twtest::readBytes(dir.filePath(name)), it.value()) << name.toStdString();
+    }
+}
+
+// One case: its "case" line and the lines up to the next one.
+void runCase(Cpu cpu, const QStringList &lines)
+{
+    SCOPED_TRACE(lines.value(0).toStdString());
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
     JobInput input;
     QByteArray before;
     std::optional<QString> preset;
-    QString result;
-    QStringList says;
     bool drive = false;
-    std::vector<Check> checks;
-};
-
-QByteArray filled(const QString &size, const QString &fill)
-{
-    return QByteArray(size.toInt(nullptr, 16),
-                      static_cast<char>(fill.isEmpty() ? 0 : fill.toInt(nullptr, 16)));
-}
-
-std::vector<Case> parseCases(const QString &path)
-{
-    std::vector<Case> cases;
-    const QString text = QString::fromUtf8(twtest::readBytes(path));
-    EXPECT_FALSE(text.isEmpty()) << path.toStdString();
-    for (const QString &line : text.split(u'\n')) {
-        if (line.isEmpty() || line.startsWith(u'#'))
-            continue;
-        const qsizetype blank = line.indexOf(u' ');
-        const QString key = line.left(blank);
-        const QString rest = blank < 0 ? QString() : line.mid(blank + 1);
-        const QStringList words = rest.split(u' ', Qt::SkipEmptyParts);
-        if (key == u"case") {
-            cases.push_back({});
-            cases.back().name = rest;
-            continue;
-        }
-        if (cases.empty()) {
-            ADD_FAILURE() << "before the first case: " << line.toStdString();
-            continue;
-        }
-        Case &c = cases.back();
+    QStringList expectations;
+    const auto filled = [](const QStringList &words) {
+        return QByteArray(words.value(0).toInt(nullptr, 16),
+                          static_cast<char>(words.value(1).toInt(nullptr, 16)));
+    };
+    for (const QString &line : lines.mid(1)) {
+        const QString key = line.section(u' ', 0, 0);
+        const QString rest = line.section(u' ', 1);
         if (key == u"image") {
-            c.input.bin = filled(words.value(0), words.value(1));
+            input.bin = filled(rest.split(u' '));
         } else if (key == u"at") {
             const QStringList head = rest.section(u':', 0, 0).split(u' ');
             const int address = head.value(0).toInt(nullptr, 16);
             const QByteArray bytes = QByteArray::fromHex(rest.section(u':', 1).toLatin1())
                                          .repeated(head.size() > 1 ? head[1].mid(1).toInt() : 1);
-            if (c.input.bin.size() < address + bytes.size())
-                c.input.bin.resize(address + bytes.size(), '\0');
-            c.input.bin.replace(address, bytes.size(), bytes);
+            if (input.bin.size() < address + bytes.size())
+                input.bin.resize(address + bytes.size(), '\0');
+            input.bin.replace(address, bytes.size(), bytes);
         } else if (key == u"start" || key == u"end") {
-            (key == u"start" ? c.input.start : c.input.end) = rest;
+            (key == u"start" ? input.start : input.end) = rest;
         } else if (key == u"partial" || key == u"nofile" || key == u"drive") {
-            (key == u"partial" ? c.input.partial : key == u"nofile" ? c.input.noFile : c.drive) = true;
+            (key == u"partial" ? input.partial : key == u"nofile" ? input.noFile : drive) = true;
         } else if (key == u"before") {
-            c.before = filled(words.value(0), words.value(1));
+            before = filled(rest.split(u' '));
         } else if (key == u"preset") {
-            c.preset = unescape(rest);
+            preset = rest;
         } else if (key == u"out") {
-            c.input.out = rest;
-        } else if (key == u"result") {
-            c.result = rest;
-        } else if (key == u"say") {
-            c.says << unescape(rest);
-        } else if (key == u"asm" || key == u"lst" || key == u"err") {
-            Check check{key, words.value(0), unescape(rest.mid(rest.indexOf(u' ') + 1))};
-            if (check.op == u"none")
-                check.text.clear();
-            if (check.op == u"count") {
-                check.count = words.value(1).toInt();
-                check.text = unescape(rest.section(u' ', 2));
-            }
-            if (check.op == u"=" && !c.checks.empty() && c.checks.back().op == u"=" &&
-                c.checks.back().file == key)
-                c.checks.back().text += check.text;
-            else
-                c.checks.push_back(check);
-        } else {
-            ADD_FAILURE() << "unknown line: " << line.toStdString();
+            input.out = rest;
+        } else if (!line.isEmpty() && !line.startsWith(u'#')) {
+            expectations << line;
         }
     }
-    return cases;
-}
-
-void checkFile(const Job &job, const Check &check)
-{
-    const QByteArray actual = job.files.value(check.file);
-    const QByteArray expected = tw::encodeText(check.text);
-    const std::string shown = QString::fromLatin1(actual).toStdString();
-    if (check.op == u"none")
-        EXPECT_FALSE(job.files.contains(check.file)) << check.file.toStdString() << " exists";
-    else if (!job.files.contains(check.file))
-        ADD_FAILURE() << check.file.toStdString() << " missing";
-    else if (check.op == u"=")
-        EXPECT_EQ(actual.toStdString(), expected.toStdString());
-    else if (check.op == u"~")
-        EXPECT_TRUE(actual.contains(expected)) << check.text.toStdString() << " not in\n" << shown;
-    else if (check.op == u"$")
-        EXPECT_TRUE(actual.endsWith(expected)) << shown;
-    else if (check.op == u"!")
-        EXPECT_FALSE(actual.contains(expected)) << check.text.toStdString();
-    else if (check.op == u"count")
-        EXPECT_EQ(actual.count(expected), check.count) << check.text.toStdString();
-    else if (check.op == u"sound")
-        EXPECT_EQ(readOutput(actual).problems.join(u'\n').toStdString(), "");
-    else if (check.op == u"at")
-        EXPECT_EQ(readOutput(actual).code[check.text.section(u' ', 0, 0).toLong(nullptr, 16)].toStdString(),
-                  check.text.section(u' ', 1).toStdString());
-    else
-        ADD_FAILURE() << "unknown check " << check.op.toStdString();
-}
-
-// The same job through twdrive: the exit status and the files agree.
-void checkDriver(Cpu cpu, const Case &c, const Job &job)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    twtest::writeBytes(dir.filePath(u"in.bin"_qs), c.input.bin);
-    QStringList args = {cpu == Cpu::Mcs51 ? u"dis51"_qs : u"dis48"_qs, dir.filePath(u"in.bin"_qs),
-                        dir.filePath(c.input.out)};
-    if (!c.input.start.isEmpty() || !c.input.end.isEmpty())
-        args << c.input.start << c.input.end;
-    const twtest::ProcessResult run = twtest::runDriver(args);
-    EXPECT_EQ(run.exitCode, job.result == u"ok" ? 0 : 1);
-    for (auto it = job.files.begin(); it != job.files.end(); ++it) {
-        const QString name = it.key() == u"asm" ? c.input.out : u"in."_qs + it.key();
-        EXPECT_EQ(twtest::readBytes(dir.filePath(name)), it.value()) << name.toStdString();
+    if (!before.isEmpty())
+        runJob(cpu, dir.path(), before);
+    if (preset)
+        twtest::writeBytes(dir.filePath(input.out), tw::encodeText(*preset));
+    const Job job = runJob(cpu, dir.path(), input);
+    QString result = u"ok"_qs;
+    QStringList says;
+    QMap<QString, QString> whole;
+    for (const QString &line : expectations) {
+        const QString key = line.section(u' ', 0, 0);
+        const QString op = line.section(u' ', 1, 1);
+        if (key == u"result")
+            result = op;
+        else if (key == u"say")
+            says << unescape(line.section(u' ', 1));
+        else if (op == u"=")
+            whole[key] += unescape(line.section(u' ', 2));
+        else
+            checkFile(job, key, op, unescape(line.section(u' ', 2)));
     }
+    EXPECT_EQ(job.result, result);
+    if (!says.isEmpty()) {
+        EXPECT_EQ(job.messages.join(u'\n').toStdString(), says.join(u'\n').toStdString());
+    }
+    for (auto it = whole.begin(); it != whole.end(); ++it)
+        checkFile(job, it.key(), u"="_qs, it.value());
+    // What the job says it wrote is what is there.
+    QStringList written = job.written;
+    written.sort();
+    if (!preset && before.isEmpty()) {
+        EXPECT_EQ(written, job.files.keys());
+    }
+    if (drive)
+        checkDriver(cpu, input, job);
 }
 
 } // namespace
@@ -226,32 +213,11 @@ Job runJob(Cpu cpu, const QString &dir, const QByteArray &bin, const QString &st
 
 void runCaseFile(Cpu cpu, const QString &relativePath)
 {
-    const std::vector<Case> cases = parseCases(twtest::dataPath(relativePath));
-    EXPECT_FALSE(cases.empty());
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name.toStdString());
-        QTemporaryDir dir;
-        ASSERT_TRUE(dir.isValid());
-        if (!c.before.isEmpty())
-            runJob(cpu, dir.path(), c.before);
-        if (c.preset)
-            twtest::writeBytes(dir.filePath(c.input.out), tw::encodeText(*c.preset));
-        const Job job = runJob(cpu, dir.path(), c.input);
-        EXPECT_EQ(job.result, c.result.isEmpty() ? u"ok"_qs : c.result);
-        if (!c.says.isEmpty()) {
-            EXPECT_EQ(job.messages.join(u'\n').toStdString(), c.says.join(u'\n').toStdString());
-        }
-        // What the job says it wrote is what is there.
-        QStringList written = job.written;
-        written.sort();
-        if (!c.preset && c.before.isEmpty()) {
-            EXPECT_EQ(written, job.files.keys());
-        }
-        for (const Check &check : c.checks)
-            checkFile(job, check);
-        if (c.drive)
-            checkDriver(cpu, c, job);
-    }
+    const QString text = QString::fromUtf8(twtest::readBytes(twtest::dataPath(relativePath)));
+    const QStringList cases = text.split(u"\ncase "_qs).mid(1);
+    EXPECT_FALSE(cases.isEmpty()) << relativePath.toStdString();
+    for (const QString &block : cases)
+        runCase(cpu, block.split(u'\n'));
 }
 
 Listing readOutput(const QByteArray &text)

@@ -176,9 +176,9 @@ class Dis51Peers : public ::testing::Test
             GTEST_SKIP() << "as31 or d52 not installed";
         ASSERT_TRUE(dir.isValid());
     }
-    QString disassemble(const QByteArray &bin, const QString &start = {}, const QString &end = {})
+    QString disassemble(const QByteArray &bin)
     {
-        const Job job = runJob(Cpu::Mcs51, dir.path(), bin, start, end);
+        const Job job = runJob(Cpu::Mcs51, dir.path(), bin);
         EXPECT_EQ(job.result, u"ok");
         return QString::fromLatin1(job.files.value(u"asm"_qs));
     }
@@ -274,26 +274,10 @@ TEST_F(Dis51Peers, ProgramsRoundTripAndAgreeWithD52)
     }
 }
 
-// Only the range is written, from its own ORG; labels outside it come as EQU lines.
-TEST_F(Dis51Peers, PartialRangeReassemblesTheRange)
-{
-    const QByteArray image = generatedProgram(77, 0x1800);
-    twtest::writeBytes(dir.filePath(u"whole.bin"_qs), image);
-    const auto code = d52Code(dir.filePath(u"whole.bin"_qs));
-    const int start = code.lower_bound(0x0400)->first;
-    const int end = code.lower_bound(0x1000)->first;
-    const auto box = [](int address) { return u"%1"_qs.arg(address, 4, 16, QChar(u'0')).toUpper(); };
-    const As31Result again = as31(toAs31(disassemble(image, box(start), box(end))), dir.path());
-    ASSERT_TRUE(again.ok) << again.messages.toStdString();
-    EXPECT_EQ(again.lines.front().address, start);
-    EXPECT_EQ(again.image.mid(start, end - start).toHex().toStdString(),
-              image.mid(start, end - start).toHex().toStdString());
-}
-
 // Random bytes: the job completes or fails with its message, and completed output defines every
-// label it names and leaves no operand empty. From 0100H on (no relative branch wraps below
-// 0000H), whatever the flow finds, overlapping runs included, our assembler puts every byte of the
-// range back; A5H reached by the flow is written NOP and comes back as 00H.
+// label it names and leaves no operand empty. From the start box 0100H on (no relative branch
+// wraps below 0000H), whatever the flow finds, overlapping runs included, our assembler puts every
+// byte of the range back; A5H reached by the flow is written NOP and comes back as 00H.
 TEST_F(Dis51Peers, RandomImagesGiveSourceOurAssemblerTakes)
 {
     std::mt19937 random(5101);
