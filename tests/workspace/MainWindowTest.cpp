@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -310,6 +311,13 @@ TEST_F(MainWindowTest, ViewTogglesAndWindowArrangement)
     window->menuAction(u"mViewToolbar"_s)->trigger();
     EXPECT_FALSE(window->toolBar()->isVisible());
     EXPECT_FALSE(window->menuAction(u"mViewToolbar"_s)->isChecked());
+    // No other menu (the frame's own right-click one) can hide the bars behind the items' backs.
+    window->menuAction(u"mViewToolbar"_s)->trigger();
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5));
+    QApplication::sendEvent(window->toolBar(), &rightClick);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    if (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
 
     openFile(u"a.asm"_s, "NOP\r\n");
     openFile(u"b.asm"_s, "NOP\r\n");

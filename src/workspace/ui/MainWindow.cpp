@@ -124,6 +124,8 @@ MainWindow::MainWindow(Prompter &prompter, QWidget *parent) : QMainWindow(parent
 {
     setObjectName(u"MainWindow"_s);
     setWindowTitle(productName());
+    // The frame's own right-click menu would hide the toolbar without the View item knowing.
+    setContextMenuPolicy(Qt::PreventContextMenu);
     m_mdiArea = new QMdiArea(this);
     m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
