@@ -51,13 +51,21 @@ class MemoryView
 class DirtyRows
 {
   public:
-    void mark(int address) { m_rows.set(static_cast<std::size_t>((address >> 4) & 0xFFF)), m_any = true; }
+    void mark(int address)
+    {
+        m_last = (address >> 4) & 0xFFF;
+        m_rows.set(static_cast<std::size_t>(m_last));
+        m_any = true;
+    }
     bool any() const { return m_any; }
+    // The row of the last write marked; the view scrolls there.
+    int lastRow() const { return m_last; }
     // Patches every marked row into the view and forgets them.
     void patchInto(MemoryView &view, const std::uint8_t *memory);
 
   private:
     std::bitset<MemoryView::kRows> m_rows;
+    int m_last = 0;
     bool m_any = false;
 };
 

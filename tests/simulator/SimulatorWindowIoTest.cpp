@@ -221,15 +221,28 @@ TEST_F(SimulatorWindowIoTest, RamSetWritesInternalAndExternalRamAfterItsChecks)
 
 TEST_F(SimulatorWindowIoTest, RamClearAsksForEachMemory)
 {
-    openProgram({QStringLiteral("\tMOV\t30H,#55H"), QStringLiteral("\tMOV\tDPTR,#0123H"),
+    openProgram({QStringLiteral("\tMOV\t30H,#55H"), QStringLiteral("\tMOV\tDPTR,#0129H"),
                  QStringLiteral("\tMOV\tA,#66H"), QStringLiteral("\tMOVX\t@DPTR,A"),
+                 QStringLiteral("\tMOV\tDPTR,#0FFF8H"), QStringLiteral("\tMOVX\t@DPTR,A"),
                  QStringLiteral("HERE:\tSJMP\tHERE"), QStringLiteral("\tEND")});
-    clickTab(ui().memoryTabs, SimulatorWindow::ExternalRamTab);
-    ui().memoryScroll->setValue(0x12);
     steps(4);
-    // The MOVX write shows in the external RAM view at once, in its column.
+    // A MOVX write scrolls the external RAM view to its row, also while another tab is shown,
+    // and shows the byte in its column.
+    EXPECT_EQ(ui().memoryScroll->value(), 0x12);
+    clickTab(ui().memoryTabs, SimulatorWindow::ExternalRamTab);
     EXPECT_EQ(boxLines(ui().memory)[0],
-              QStringLiteral("0120H: 00 00 00 66 00 00 00 00  00 00 00 00 00 00 00 00"));
+              QStringLiteral("0120H: 00 00 00 00 00 00 00 00  00 66 00 00 00 00 00 00"));
+    // Near the top of memory the scroll bar stops at its maximum.
+    steps(2);
+    EXPECT_EQ(ui().memoryScroll->value(), 4082);
+    EXPECT_EQ(boxLines(ui().memory)[13],
+              QStringLiteral("FFF0H: 00 00 00 00 00 00 00 00  66 00 00 00 00 00 00 00"));
+    // Not while the program ROM is shown.
+    clickTab(ui().memoryTabs, SimulatorWindow::RomTab);
+    click(ui().reset);
+    steps(4);
+    EXPECT_EQ(ui().memoryScroll->value(), 0);
+    clickTab(ui().memoryTabs, SimulatorWindow::ExternalRamTab);
 
     prompter.answerMessage(MsgAnswer::No);
     prompter.answerMessage(MsgAnswer::Yes);
@@ -239,7 +252,7 @@ TEST_F(SimulatorWindowIoTest, RamClearAsksForEachMemory)
     EXPECT_EQ(prompter.calls()[1].text, QStringLiteral(u"片外RAM的全部数据将被清除，确定吗！"));
     EXPECT_EQ(prompter.calls()[1].style, kYesNoExclamation);
     EXPECT_EQ(window()->cpu().iram[0x30], 0x55);
-    EXPECT_EQ(window()->cpu().xram[0x0123], 0);
+    EXPECT_EQ(window()->cpu().xram[0x0129], 0);
     // The rebuilt view shows its first rows, wherever the scroll bar stands.
     EXPECT_EQ(boxLines(ui().memory)[0],
               QStringLiteral("0000H: 00 00 00 00 00 00 00 00  00 00 00 00 00 00 00 00"));

@@ -99,6 +99,26 @@ TEST_F(SimulatorWindowTest, OpensLockedInResetStateWithEveryView)
     EXPECT_FALSE(ui().ramSet->isVisible());
 }
 
+TEST_F(SimulatorWindowTest, FitsTheScreenOnEveryPageWithTheRamSetFrameOpen)
+{
+    SimulatorWindow *sim = openProgram(kLoopProgram);
+    QTest::mouseDClick(ui().internalRam->viewport(), Qt::LeftButton);
+    ASSERT_TRUE(ui().ramSet->isVisible());
+    const int rows = QFontMetrics(ui().memory->font()).lineSpacing() * 18;
+    for (int io : {SimulatorWindow::PinTab, SimulatorWindow::TransmitTab, SimulatorWindow::ReceiveTab})
+        for (int memory : {SimulatorWindow::InternalRamTab, SimulatorWindow::ExternalRamTab}) {
+            clickTab(ui().ioTabs, io);
+            clickTab(ui().memoryTabs, memory);
+            QCoreApplication::processEvents();
+            // Room left for a title bar on a 1024x768 screen; the 18 memory rows all show.
+            EXPECT_LE(sim->minimumSizeHint().height(), 740) << io << memory;
+            EXPECT_LE(sim->minimumSizeHint().width(), 1024) << io << memory;
+            EXPECT_LE(sim->height(), 740) << io << memory;
+            if (memory == SimulatorWindow::ExternalRamTab)
+                EXPECT_GE(ui().memory->viewport()->height(), rows) << io;
+        }
+}
+
 TEST_F(SimulatorWindowTest, StepRunStopAndBreakpoint)
 {
     openProgram(kLoopProgram);

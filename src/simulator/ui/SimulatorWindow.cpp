@@ -244,9 +244,17 @@ void SimulatorWindow::afterInstructions()
     showTransmitted();
     m_ui.serialMode->setText(QString::fromStdString(m_serial.modeDigit));
     m_ui.transmitRate->setText(QString::fromStdString(m_serial.transmitRate));
-    const bool xramChanged = m_controller->writtenXramRows().any();
-    m_controller->writtenXramRows().patchInto(m_xramView, m_cpu->xram.data());
-    if (m_controller->takeXramRead() || (xramChanged && !m_romSelected))
+    DirtyRows &written = m_controller->writtenXramRows();
+    const bool followWrite = written.any() && !m_romSelected;
+    const int writtenRow = written.lastRow();
+    written.patchInto(m_xramView, m_cpu->xram.data());
+    const bool readViaRi = m_controller->takeXramRead();
+    if (followWrite) {
+        // The external-RAM view scrolls to the row written last, as far as its scroll bar goes.
+        const QSignalBlocker quiet(m_ui.memoryScroll);
+        m_ui.memoryScroll->setValue(std::min(writtenRow, MemoryView::kMaxTop));
+    }
+    if (followWrite || readViaRi)
         showMemoryRows(m_ui.memoryScroll->value());
     showStatusPanels();
     if (stoppedTimer) {
@@ -359,7 +367,6 @@ bool SimulatorWindow::endOfProgramPrompt()
 
 void SimulatorWindow::stepCommand()
 {
-    m_ui.ramSet->hide();
     switch (m_controller->step()) {
     case StepResult::EndOfProgram:
         endOfProgramPrompt();
@@ -369,6 +376,8 @@ void SimulatorWindow::stepCommand()
     case StepResult::Executed:
         break;
     }
+    // The RAM-set frame closes whenever an instruction runs.
+    m_ui.ramSet->hide();
     if (m_controller->watchdogResetInLastStep())
         showAfterReset();
     afterInstructions();
@@ -407,7 +416,6 @@ void SimulatorWindow::startRun(RunKind kind)
 {
     if (!m_controller->start(kind))
         return;
-    m_ui.ramSet->hide();
     setRunButtons(kind, true);
     m_ui.slice->start();
 }
@@ -428,6 +436,8 @@ void SimulatorWindow::runSlice()
         return;
     const RefreshMode mode = m_ui.fastMode->isChecked() ? RefreshMode::Fast : RefreshMode::Dynamic;
     const SliceResult result = m_controller->slice(mode, kFastSlice, m_clock);
+    if (result.executed)
+        m_ui.ramSet->hide();
     if (result.watchdogReset)
         showAfterReset();
     afterInstructions();

@@ -181,13 +181,16 @@ QWidget *SimulatorWindow::buildMemoryPages()
     m_ui.ramData->setToolTip(QStringLiteral(u"输入偶数位16进制代码"));
     m_ui.ramApply = new QPushButton(QStringLiteral(u"确定"));
     m_ui.ramCancel = new QPushButton(QStringLiteral(u"取消"));
-    auto *ramGrid = new QGridLayout(m_ui.ramSet);
-    ramGrid->addWidget(new QLabel(QStringLiteral(u"起始地址")), 0, 0);
-    ramGrid->addWidget(m_ui.ramAddress, 0, 1);
-    ramGrid->addWidget(new QLabel(QStringLiteral(u"数据")), 1, 0);
-    ramGrid->addWidget(m_ui.ramData, 1, 1, 1, 3);
-    ramGrid->addWidget(m_ui.ramApply, 0, 2);
-    ramGrid->addWidget(m_ui.ramCancel, 0, 3);
+    // One row, so that the frame leaves the pages below their height.
+    m_ui.ramAddress->setMaximumWidth(
+        QFontMetrics(m_ui.ramAddress->font()).horizontalAdvance(QLatin1Char('0')) * 8);
+    auto *ramRow = new QHBoxLayout(m_ui.ramSet);
+    ramRow->addWidget(new QLabel(QStringLiteral(u"起始地址")));
+    ramRow->addWidget(m_ui.ramAddress);
+    ramRow->addWidget(new QLabel(QStringLiteral(u"数据")));
+    ramRow->addWidget(m_ui.ramData, 1);
+    ramRow->addWidget(m_ui.ramApply);
+    ramRow->addWidget(m_ui.ramCancel);
     m_ui.ramSet->hide();
 
     auto *box = new QWidget;
@@ -195,8 +198,10 @@ QWidget *SimulatorWindow::buildMemoryPages()
     column->setContentsMargins(0, 0, 0, 0);
     column->addWidget(m_ui.memoryTabs);
     column->addWidget(m_ui.memoryPages, 1);
-    // Room for the 16 rows of internal RAM.
-    m_ui.memoryPages->setMinimumHeight(QFontMetrics(m_ui.memory->font()).lineSpacing() * 17 + 24);
+    // Room for the header and the 18 rows of the external-RAM box, whose scroll bar is VScroll1
+    // beside it.
+    m_ui.memory->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_ui.memoryPages->setMinimumHeight(QFontMetrics(m_ui.memory->font()).lineSpacing() * 19 + 24);
     column->addWidget(m_ui.ramSet);
     return box;
 }
@@ -215,6 +220,7 @@ QWidget *SimulatorWindow::buildIoPages()
     pinGrid->setContentsMargins(0, 0, 0, 0);
     for (int i = 0; i < 32; ++i) {
         auto *frame = new QGroupBox(QStringLiteral("P%1%2").arg(i / 8).arg(i % 8));
+        frame->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
         auto *frameLayout = new QVBoxLayout(frame);
         frameLayout->setContentsMargins(1, 1, 1, 1);
         m_ui.pins[static_cast<std::size_t>(i)] =
@@ -223,6 +229,8 @@ QWidget *SimulatorWindow::buildIoPages()
         frameLayout->addWidget(m_ui.pins[static_cast<std::size_t>(i)]);
         pinGrid->addWidget(frame, i / 8, i % 8);
     }
+    // Spare height stays below the pins, for the RAM-set frame above them.
+    pinGrid->setRowStretch(4, 1);
     m_ui.ioPages->addWidget(pinPage);
     m_ui.ioPages->addWidget(buildSerialPage());
 
@@ -284,6 +292,12 @@ QWidget *SimulatorWindow::buildSerialPage()
     rateLayout->addWidget(m_ui.transmitRate, 0, 5);
     rateLayout->addWidget(new QLabel(QStringLiteral(u"晶振频率               MHz")), 1, 0, 1, 2);
     rateLayout->addWidget(m_ui.crystal, 1, 2, 1, 2);
+
+    // One of the two data frames at a time (the serial tabs switch them), so that the page
+    // never asks for the height of both.
+    m_ui.receiveFrame->hide();
+    m_ui.receiveRate->hide();
+    m_ui.receiveRateLabel->hide();
 
     auto *page = new QWidget;
     auto *column = new QVBoxLayout(page);
