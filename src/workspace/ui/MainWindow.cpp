@@ -774,6 +774,12 @@ void MainWindow::showTool(const QString &name)
     // fresh one.
     window->setAttribute(Qt::WA_DeleteOnClose);
     m_tools.insert(name, window);
+    // A window that does not place itself opens over the middle of the frame, not on its menus.
+    if (!window->testAttribute(Qt::WA_Moved)) {
+        if (!window->testAttribute(Qt::WA_Resized))
+            window->adjustSize();
+        window->move(geometry().center() - window->rect().center());
+    }
     window->show();
     window->raise();
     window->activateWindow();
