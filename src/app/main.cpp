@@ -1,6 +1,7 @@
 // Tarnwick: start-up.
 #include "ToolRegistrations.h"
 #include "common/ui/QtPrompter.h"
+#include "workspace/ProductInfo.h"
 #include "workspace/StartUpChecks.h"
 #include "workspace/ui/MainWindow.h"
 
@@ -20,6 +21,7 @@ int main(int argc, char **argv)
     QApplication::setWindowIcon(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon));
 
     tw::QtPrompter prompter;
+    prompter.setDefaultTitle(tw::productName());
     QLockFile instanceLock(tw::instanceLockPath());
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!tw::passStartUpChecks(prompter, instanceLock, screen ? screen->size().width() : 0))

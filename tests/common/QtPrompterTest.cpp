@@ -88,11 +88,13 @@ TEST(QtPrompter, SaveDialogPutsTheFilterExtensionOnATypedName)
 TEST(QtPrompter, MessageBoxAnswersByButtonAndEscape)
 {
     QtPrompter real;
+    real.setDefaultTitle(QStringLiteral("Tarnwick"));
     Prompter &prompter = real;
     answerNextDialog([](QWidget *widget) {
         auto *box = qobject_cast<QMessageBox *>(widget);
         if (!box)
             return widget->close(), void();
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Tarnwick")); // the question has no title of its own
         EXPECT_EQ(box->icon(), QMessageBox::Warning);
         EXPECT_EQ(box->buttons().size(), 3);
         box->button(QMessageBox::No)->click();

@@ -29,7 +29,9 @@ QPrinter *QtPrompter::printer()
 int QtPrompter::message(const QString &text, int style, const QString &title)
 {
     QMessageBox box(m_parent);
-    box.setWindowTitle(title.isEmpty() ? QApplication::applicationDisplayName() : title);
+    box.setWindowTitle(!title.isEmpty()            ? title
+                       : !m_defaultTitle.isEmpty() ? m_defaultTitle
+                                                   : QApplication::applicationDisplayName());
     box.setText(text);
     switch (style & 0x70) {
     case MsgStyle::Critical:

@@ -17,6 +17,8 @@ class QtPrompter : public Prompter
     ~QtPrompter() override;
 
     void setParent(QWidget *parent) { m_parent = parent; }
+    // The caption of message boxes that are given none: the product's name.
+    void setDefaultTitle(const QString &title) { m_defaultTitle = title; }
     // The printer that print set-up configures and printing uses (one for the session).
     QPrinter *printer();
 
@@ -30,6 +32,7 @@ class QtPrompter : public Prompter
 
   private:
     QPointer<QWidget> m_parent;
+    QString m_defaultTitle;
     QPrinter *m_printer = nullptr;
 };
 
