@@ -30,7 +30,10 @@ QLabel *label(const QString &name, const QString &text, QWidget *parent)
 {
     auto *result = new QLabel(text, parent);
     result->setObjectName(name);
-    result->setFont(QFont(u"隶书"_s, 11));
+    // The clerical-script face where there is one (Linux rarely has LiSu itself), else the default.
+    QFont font(u"隶书"_s, 11);
+    font.setFamilies({u"隶书"_s, u"LiSu"_s, u"AR PL UKai CN"_s, u"AR PL UKai TW"_s});
+    result->setFont(font);
     result->setWordWrap(true);
     return result;
 }
