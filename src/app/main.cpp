@@ -7,9 +7,11 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QLockFile>
 #include <QScreen>
 #include <QStyle>
+#include <QTranslator>
 
 int main(int argc, char **argv)
 {
@@ -19,6 +21,11 @@ int main(int argc, char **argv)
     // Adwaita where that is installed, else falls back to the style's own pictures.
     QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
     QApplication::setWindowIcon(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon));
+    // The common dialogs and message-box buttons speak the program's language where Qt's own
+    // Chinese texts are installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     tw::QtPrompter prompter;
     prompter.setDefaultTitle(tw::productName());
