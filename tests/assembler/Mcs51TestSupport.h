@@ -1,13 +1,15 @@
 #pragma once
-// Helpers shared by the MCS-51 sizer, encoder and as31 tests: an error sink that keeps what it is
-// told, a small two-pass assembly of normalised lines through the sizer and encoder, and the
-// translation of such a program into as31's syntax.
+// Helpers shared by the assembler tests: an error sink that keeps what it is told, a small
+// two-pass assembly of normalised lines through the MCS-51 sizer and encoder, the translation of
+// such a program into as31's syntax, and the reader of the "a | b | c" case tables in tests/data.
 #include "assembler/Numbers.h"
 #include "assembler/mcs51/Aliases.h"
 #include "assembler/mcs51/Encoder.h"
 #include "assembler/mcs51/Sizer.h"
 #include "assembler/mcs51/Symbols.h"
 #include "common/CodeImage.h"
+
+#include "support/TestFiles.h"
 
 #include <QMap>
 #include <QString>
@@ -126,6 +128,25 @@ inline QString toAs31(const QStringList &lines)
         out += u'\t' + word + u'\t' + operands.join(u',') + QStringLiteral("\r\n");
     }
     return out;
+}
+
+// The rows of a case table under tests/data/assembler (UTF-8): fields split at "|" and trimmed;
+// empty lines and lines starting with "#" are skipped. Missing trailing fields read as empty.
+inline QList<QStringList> readTable(const QString &relative, int fields)
+{
+    QList<QStringList> rows;
+    const QString text = QString::fromUtf8(readBytes(dataPath(QStringLiteral("assembler/") + relative)));
+    for (const QString &line : text.split(u'\n')) {
+        if (line.trimmed().isEmpty() || line.startsWith(u'#'))
+            continue;
+        QStringList row = line.split(u'|');
+        for (QString &field : row)
+            field = field.trimmed();
+        while (row.size() < fields)
+            row.append(QString());
+        rows.append(row);
+    }
+    return rows;
 }
 
 } // namespace twtest

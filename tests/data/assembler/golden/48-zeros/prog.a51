@@ -1,0 +1,6 @@
+	NOP
+	
+	ORG	20H
+	DB	0,0
+	END
+
