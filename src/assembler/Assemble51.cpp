@@ -295,7 +295,11 @@ void Assembler51::encodeLine(qsizetype index, const QString &line, const WordSca
     // A NAME EQU value statement enters its name as it is encoded, so look at it before.
     const bool definesName = equOperand(scan.remainder).has_value();
     mcs51::EncodeContext context{*m_image, m_labels, m_variables, m_errors};
-    const mcs51::Encoded encoded = mcs51::encodeStatement(m_pc, scan.word, scan.remainder, context);
+    mcs51::Encoded encoded = mcs51::encodeCode(m_pc, scan.word, scan.remainder, context);
+    // The address after the statement, as the sizer gives it now that the statement has set any
+    // variable: it fixes the statement's length, so the encoder need not size again.
+    const long long next = sizeInPassTwo(index, scan, definesName);
+    mcs51::placeCode(encoded, m_pc, next, *m_image);
     const QString &mnemonic = encoded.mnemonic;
     const bool noAddress = mnemonic == kOrg || mnemonic == kEqu || definesName;
     const AddressFieldText numbered(m_pc);
@@ -309,7 +313,7 @@ void Assembler51::encodeLine(qsizetype index, const QString &line, const WordSca
             throw AssemblyFailure(addressErrorMessage(m_lineNumber));
         m_highestEmitted = std::max(m_highestEmitted, static_cast<int>(last));
     }
-    m_pc = advance(sizeInPassTwo(index, scan, definesName), scan.word);
+    m_pc = advance(next, scan.word);
 }
 
 void Assembler51::writeFile(const QString &path, const QByteArray &bytes)

@@ -122,28 +122,51 @@ AliasMap makeRegisterAliases()
 }
 
 // Every alias but a few English ones holds a Chinese character; most statements need no look-up.
-QString lookUp(const AliasMap &map, const QString &text, std::initializer_list<QStringView> englishAliases)
+QStringView lookUp(const AliasMap &map, QStringView text, std::initializer_list<QStringView> englishAliases)
 {
     if (text.isEmpty())
         return text;
     const bool ascii = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
-    if (ascii &&
-        std::find(englishAliases.begin(), englishAliases.end(), QStringView(text)) == englishAliases.end())
+    if (ascii && std::find(englishAliases.begin(), englishAliases.end(), text) == englishAliases.end())
         return text;
-    return valueOr(map, text, text);
+    const auto it = map.find(text);
+    return it == map.end() ? text : QStringView(it->second);
+}
+
+const AliasMap &registerAliases()
+{
+    static const AliasMap map = makeRegisterAliases();
+    return map;
+}
+
+// The alias's standard text, or text itself (shared, not copied) when it is none.
+QString asString(QStringView standard, const QString &text)
+{
+    if (standard.data() == text.constData())
+        return text;
+    return QString::fromRawData(standard.data(), standard.size()); // static storage
 }
 
 } // namespace
 
-QString standardMnemonic(const QString &mnemonic)
+QStringView standardMnemonicView(QStringView mnemonic)
 {
     return lookUp(mnemonicAliases(), mnemonic, {u"BIT", u"CJNZ", u"DJNE"});
 }
 
+QStringView standardRegisterView(QStringView text)
+{
+    return lookUp(registerAliases(), text, {u"ACC"});
+}
+
+QString standardMnemonic(const QString &mnemonic)
+{
+    return asString(standardMnemonicView(mnemonic), mnemonic);
+}
+
 QString standardRegister(const QString &text)
 {
-    static const AliasMap map = makeRegisterAliases();
-    return lookUp(map, text, {u"ACC"});
+    return asString(standardRegisterView(text), text);
 }
 
 } // namespace tw::mcs51

@@ -6,7 +6,6 @@
 #include "assembler/mcs51/OpcodeTable.h"
 #include "assembler/mcs51/Operands.h"
 #include "assembler/mcs51/Sizer.h"
-#include "common/Hex.h"
 
 #include "assembler/mcs51/TextHash.h"
 
@@ -72,47 +71,50 @@ class StatementEncoder
     {
     }
 
-    QString run();
+    CodeBytes run();
 
   private:
     using Handler = void (StatementEncoder::*)();
     static const TextMap<Handler> &handlers();
 
-    QStringList take(int count)
+    // The operands share m_operands' characters, which outlive the statement's encoding.
+    OperandTexts take(int count)
     {
-        return extractOperands(m_operands, count, m_ctx.variables, &m_ctx.errors, count == 2);
-    }
-    static bool anyEmpty(const QStringList &ops)
-    {
-        return std::any_of(ops.cbegin(), ops.cend(), [](const QString &op) { return op.isEmpty(); });
+        return operandTexts(m_operands, count, m_ctx.variables, &m_ctx.errors, count == 2);
     }
 
-    void reject(const QString &message, const QString &codeField = QString())
+    // Records message; the code field becomes that many zero bytes.
+    void reject(const QString &message, int zeros = 0)
     {
         m_ctx.errors.record(message);
-        m_code = codeField;
+        m_bytes.clear();
+        zeroBytes(zeros);
     }
-    void missing(const QString &codeField) { reject(u"缺少操作数"_s, codeField); }
-    // The statement's operands; an empty list after "缺少操作数" with codeField when one is absent.
-    QStringList required(int count, const QString &codeField)
+    void missing(int zeros) { reject(u"缺少操作数"_s, zeros); }
+    // The statement's operands, or nothing after "缺少操作数" with zeros zero bytes when one is absent.
+    std::optional<OperandTexts> required(int count, int zeros)
     {
-        const QStringList ops = take(count);
-        if (!anyEmpty(ops))
+        OperandTexts ops = take(count);
+        if (!ops.anyEmpty(count))
             return ops;
-        missing(codeField);
-        return {};
+        missing(zeros);
+        return std::nullopt;
     }
-    void illegal(const QString &codeField) { reject(u"操作数非法"_s, codeField); }
+    void illegal(int zeros) { reject(u"操作数非法"_s, zeros); }
 
-    void byte(int value) { m_code += hexByte(static_cast<std::uint8_t>(value & 0xFF)); }
+    void byte(int value) { m_bytes.append(static_cast<std::uint8_t>(value & 0xFF)); }
+    void zeroBytes(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            byte(0);
+    }
     void opcode(int first, int offset = 0) { byte(first + offset); }
     // The opcode of the current mnemonic in this form, plus the register of a Rn or @Ri form.
     void form(Operand first, Operand second, const QString &registerOperand = QString(),
               Operand third = Operand::None)
     {
         const Operand registerKind = first == Operand::R || first == Operand::AtR ? first : second;
-        opcode(findOpcode(m_mnemonic.toStdString(), first, second, third),
-               registerOf(registerKind, registerOperand));
+        opcode(findOpcode(mnemonic(), first, second, third), registerOf(registerKind, registerOperand));
     }
 
     std::optional<int> immediate(const QString &operand)
@@ -130,7 +132,7 @@ class StatementEncoder
         byte(relativeOffset(target, m_pc, length, m_ctx.labels, m_ctx.errors));
     }
 
-    void immediateForm(Operand first, const QString &target, const QString &source, const QString &failCode);
+    void immediateForm(Operand first, const QString &target, const QString &source, int failZeros);
     void accumulatorForm(const QString &source, bool immediateAllowed = true);
 
     // The opcode of a one-operand form, then the operand's byte; none shows a zero byte.
@@ -180,11 +182,17 @@ class StatementEncoder
     void defineWords();
     void nameDefinition();
 
+    std::u16string_view mnemonic() const
+    {
+        return {reinterpret_cast<const char16_t *>(m_mnemonic.constData()),
+                static_cast<std::size_t>(m_mnemonic.size())};
+    }
+
     long long m_pc;
     QString m_mnemonic;
     QString m_operands;
     EncodeContext &m_ctx;
-    QString m_code;
+    CodeBytes m_bytes;
 };
 
 const TextMap<StatementEncoder::Handler> &StatementEncoder::handlers()
@@ -244,7 +252,7 @@ const TextMap<StatementEncoder::Handler> &StatementEncoder::handlers()
     return map;
 }
 
-QString StatementEncoder::run()
+CodeBytes StatementEncoder::run()
 {
     const auto &map = handlers();
     const auto it = map.find(m_mnemonic);
@@ -252,7 +260,7 @@ QString StatementEncoder::run()
         nameDefinition();
     else if (it->second)
         (this->*(it->second))();
-    return m_code;
+    return m_bytes;
 }
 
 void StatementEncoder::noOperands()
@@ -262,11 +270,11 @@ void StatementEncoder::noOperands()
 
 void StatementEncoder::bitJump()
 {
-    const QStringList ops = take(2);
+    const OperandTexts ops = take(2);
     form(Operand::Bit, Operand::Rel, QString(), Operand::None);
-    if (anyEmpty(ops)) {
+    if (ops.anyEmpty(2)) {
         m_ctx.errors.record(u"缺少操作数"_s);
-        m_code += u"0000"_s;
+        zeroBytes(2);
         return;
     }
     bit(ops[0]);
@@ -288,7 +296,7 @@ void StatementEncoder::indirectJump()
 void StatementEncoder::pageJump()
 {
     const int field = jumpTarget(pageTarget);
-    opcode(findOpcode(m_mnemonic.toStdString(), Operand::Addr11), (field >> 8) << 5);
+    opcode(findOpcode(mnemonic(), Operand::Addr11), (field >> 8) << 5);
     byte(field);
 }
 
@@ -307,9 +315,10 @@ void StatementEncoder::stack()
 
 void StatementEncoder::movx()
 {
-    const QStringList ops = required(2, u"00"_s);
-    if (ops.isEmpty())
+    const auto found = required(2, 1);
+    if (!found)
         return;
+    const OperandTexts &ops = *found;
     const QString &target = ops[0];
     const QString &source = ops[1];
     if (target == u"A") {
@@ -317,12 +326,12 @@ void StatementEncoder::movx()
             return form(Operand::A, Operand::AtDptr);
         if (indirectNumber(source) >= 0)
             return form(Operand::A, Operand::AtR, source);
-        return reject(u"第二操作数错误"_s, u"00"_s);
+        return reject(u"第二操作数错误"_s, 1);
     }
     if (target != u"@DPTR" && indirectNumber(target) < 0)
         return reject(u"第一操作数错误"_s);
     if (source != u"A")
-        return reject(u"第二操作数错误"_s, u"00"_s);
+        return reject(u"第二操作数错误"_s, 1);
     if (target == u"@DPTR")
         return form(Operand::AtDptr, Operand::A);
     form(Operand::AtR, Operand::A, target);
@@ -330,23 +339,25 @@ void StatementEncoder::movx()
 
 void StatementEncoder::movc()
 {
-    const QStringList ops = required(2, u"00"_s);
-    if (ops.isEmpty())
+    const auto found = required(2, 1);
+    if (!found)
         return;
+    const OperandTexts &ops = *found;
     if (ops[0] != u"A")
         return reject(u"第一操作数错误"_s);
     if (ops[1] == u"@A+DPTR")
         return form(Operand::A, Operand::AtADptr);
     if (ops[1] == u"@A+PC")
         return form(Operand::A, Operand::AtAPc);
-    reject(u"第二操作数错误"_s, u"00"_s);
+    reject(u"第二操作数错误"_s, 1);
 }
 
 void StatementEncoder::mov()
 {
-    const QStringList ops = required(2, QString());
-    if (ops.isEmpty())
+    const auto found = required(2, 0);
+    if (!found)
         return;
+    const OperandTexts &ops = *found;
     const QString &target = ops[0];
     const QString &source = ops[1];
     if (target == u"A")
@@ -365,11 +376,13 @@ void StatementEncoder::mov()
 }
 
 void StatementEncoder::immediateForm(Operand first, const QString &target, const QString &source,
-                                     const QString &failCode)
+                                     int failZeros)
 {
     const auto value = immediate(source);
-    if (!value)
-        return void(m_code = failCode);
+    if (!value) {
+        m_bytes.clear();
+        return zeroBytes(failZeros);
+    }
     form(first, Operand::Imm, target);
     if (first == Operand::Direct)
         direct(target);
@@ -381,7 +394,7 @@ void StatementEncoder::accumulatorForm(const QString &source, bool immediateAllo
 {
     const Operand kind = sourceKind(source, immediateAllowed);
     if (kind == Operand::Imm)
-        return immediateForm(Operand::A, QString(), source, u"0000"_s);
+        return immediateForm(Operand::A, QString(), source, 2);
     form(Operand::A, kind, source);
     if (kind == Operand::Direct)
         direct(source);
@@ -391,7 +404,7 @@ void StatementEncoder::accumulatorForm(const QString &source, bool immediateAllo
 void StatementEncoder::movRegister(Operand kind, const QString &target, const QString &source)
 {
     if (isImmediate(source))
-        return immediateForm(kind, target, source, u"0000"_s);
+        return immediateForm(kind, target, source, 2);
     if (source == u"A")
         return form(kind, Operand::A, target);
     form(kind, Operand::Direct, target);
@@ -401,12 +414,12 @@ void StatementEncoder::movRegister(Operand kind, const QString &target, const QS
 void StatementEncoder::movDptr(const QString &source)
 {
     if (!isImmediate(source))
-        return illegal(u"0000"_s);
+        return illegal(2);
     const QString text = source.mid(1);
     const auto label = m_ctx.labels.find(text);
     const long long value = label ? *label : readNumber(text);
     if (value < 0 || value > 0xFFFF)
-        return reject(u"操作数越界"_s, u"0000"_s);
+        return reject(u"操作数越界"_s, 2);
     form(Operand::Dptr, Operand::Imm16);
     byte(static_cast<int>(value >> 8));
     byte(static_cast<int>(value));
@@ -415,7 +428,7 @@ void StatementEncoder::movDptr(const QString &source)
 void StatementEncoder::movDirect(const QString &target, const QString &source)
 {
     if (isImmediate(source))
-        return immediateForm(Operand::Direct, target, source, u"000000"_s);
+        return immediateForm(Operand::Direct, target, source, 3);
     if (source == u"C") {
         form(Operand::Bit, Operand::C);
         return bit(target);
@@ -430,11 +443,11 @@ void StatementEncoder::movDirect(const QString &target, const QString &source)
 void StatementEncoder::logical()
 {
     const bool exclusive = m_mnemonic == u"XRL";
-    const QStringList ops = required(2, exclusive ? u"00"_s : QString());
-    if (ops.isEmpty())
+    const auto ops = required(2, exclusive ? 1 : 0);
+    if (!ops)
         return;
-    const QString &target = ops[0];
-    const QString &source = ops[1];
+    const QString &target = (*ops)[0];
+    const QString &source = (*ops)[1];
     if (target == u"A")
         return accumulatorForm(source);
     if (target == u"C" && !exclusive) {
@@ -446,9 +459,9 @@ void StatementEncoder::logical()
         return bit(source);
     }
     if (isImmediate(source))
-        return immediateForm(Operand::Direct, target, source, u"000000"_s);
+        return immediateForm(Operand::Direct, target, source, 3);
     if (source != u"A")
-        return illegal(exclusive ? u"00"_s : u"0000"_s);
+        return illegal(exclusive ? 1 : 2);
     form(Operand::Direct, Operand::A);
     direct(target);
 }
@@ -457,7 +470,7 @@ void StatementEncoder::bitOperation()
 {
     const QString operand = take(1).front();
     if (operand.isEmpty())
-        return missing(u"00"_s);
+        return missing(1);
     if (operand == u"A" && m_mnemonic != u"SETB")
         return form(Operand::A, Operand::None);
     if (operand == u"C")
@@ -479,7 +492,7 @@ void StatementEncoder::incDec()
 {
     const QString operand = take(1).front();
     if (operand.isEmpty())
-        return missing(u"00"_s);
+        return missing(1);
     if (operand == u"DPTR" && m_mnemonic == u"INC")
         return form(Operand::Dptr, Operand::None);
     if (operand == u"A")
@@ -492,19 +505,21 @@ void StatementEncoder::incDec()
 
 void StatementEncoder::arithmetic()
 {
-    const QStringList ops = required(2, u"0000"_s);
-    if (ops.isEmpty())
+    const auto found = required(2, 2);
+    if (!found)
         return;
+    const OperandTexts &ops = *found;
     if (ops[0] != u"A")
-        return illegal(u"0000"_s);
+        return illegal(2);
     accumulatorForm(ops[1]);
 }
 
 void StatementEncoder::cjne()
 {
-    const QStringList ops = required(3, u"000000"_s);
-    if (ops.isEmpty())
+    const auto found = required(3, 3);
+    if (!found)
         return;
+    const OperandTexts &ops = *found;
     const QString &first = ops[0];
     const QString &second = ops[1];
     Operand firstKind = Operand::A;
@@ -513,29 +528,31 @@ void StatementEncoder::cjne()
     else if (indirectNumber(first) >= 0)
         firstKind = Operand::AtR;
     else if (first != u"A")
-        return illegal(QString());
+        return illegal(0);
     const int code = findOpcode("CJNE", firstKind, Operand::Imm, Operand::Rel) + registerOf(firstKind, first);
     if (isImmediate(second)) {
         opcode(code);
         const auto value = immediate(second);
         if (!value)
-            return void(m_code += u"0000"_s);
+            return zeroBytes(2);
         byte(*value);
     } else if (firstKind == Operand::A) {
         form(Operand::A, Operand::Direct, QString(), Operand::Rel);
         direct(second);
     } else {
         opcode(code);
-        return illegal(m_code + u"0000"_s);
+        m_ctx.errors.record(u"操作数非法"_s);
+        return zeroBytes(2);
     }
     relative(ops[2], 3);
 }
 
 void StatementEncoder::djnz()
 {
-    const QStringList ops = required(2, u"0000"_s);
-    if (ops.isEmpty())
+    const auto found = required(2, 2);
+    if (!found)
         return;
+    const OperandTexts &ops = *found;
     if (registerNumber(ops[0]) >= 0) {
         form(Operand::R, Operand::Rel, ops[0]);
         return relative(ops[1], 2);
@@ -547,21 +564,23 @@ void StatementEncoder::djnz()
 
 void StatementEncoder::xch()
 {
-    const QStringList ops = required(2, u"0000"_s);
-    if (ops.isEmpty())
+    const auto found = required(2, 2);
+    if (!found)
         return;
+    const OperandTexts &ops = *found;
     if (ops[0] != u"A")
-        return illegal(u"0000"_s);
+        return illegal(2);
     accumulatorForm(ops[1], false);
 }
 
 void StatementEncoder::xchd()
 {
-    const QStringList ops = required(2, u"0000"_s);
-    if (ops.isEmpty())
+    const auto found = required(2, 2);
+    if (!found)
         return;
+    const OperandTexts &ops = *found;
     if (ops[0] != u"A" || indirectNumber(ops[1]) < 0)
-        return illegal(u"0000"_s);
+        return illegal(2);
     form(Operand::A, Operand::AtR, ops[1]);
 }
 
@@ -608,34 +627,51 @@ void StatementEncoder::nameDefinition()
 {
     const SplitWords words = splitStatement(m_operands);
     if (words.mnemonic != u"EQU")
-        return reject(u"操作码错误"_s, u"000000"_s);
+        return reject(u"操作码错误"_s, 3);
     if (!m_ctx.variables.set(m_mnemonic, words.operand))
         throw AssemblyFailure(unrecognisedStatementMessage());
 }
 
 } // namespace
 
-Encoded encodeStatement(long long pc, const QString &mnemonic, const QString &operands, EncodeContext &ctx)
+Encoded encodeCode(long long pc, const QString &mnemonic, const QString &operands, EncodeContext &ctx)
 {
     Encoded result;
     result.mnemonic = standardMnemonic(mnemonic);
     StatementEncoder encoder(pc, result.mnemonic, operands, ctx);
-    result.codeField = encoder.run();
-    const long long next = nextAddress(pc, result.mnemonic, operands, ctx.variables);
-    result.length = result.mnemonic == u"ORG" ? 0 : static_cast<int>(std::max(0LL, next - pc));
+    result.bytes = encoder.run();
+    return result;
+}
+
+void placeCode(Encoded &encoded, long long pc, long long next, CodeImage &image)
+{
+    encoded.length = encoded.mnemonic == u"ORG" ? 0 : static_cast<int>(std::max(0LL, next - pc));
 
     // Only the statement's own bytes reach the image: a rejected statement's longer code field
     // must not overwrite what another ORG placed behind it.
-    const int shown = static_cast<int>(result.codeField.size() / 2);
-    for (int i = 0; i < std::min(shown, result.length); ++i) {
+    const qsizetype shown = encoded.bytes.size();
+    for (qsizetype i = 0; i < std::min<qsizetype>(shown, encoded.length); ++i) {
         const long long address = pc + i;
         if (address < 0 || address > 0xFFFF)
             throw AssemblyFailure(unrecognisedStatementMessage());
-        ctx.image[static_cast<int>(address)] =
-            static_cast<std::uint8_t>(QStringView(result.codeField).mid(i * 2, 2).toUInt(nullptr, 16));
+        image[static_cast<int>(address)] = encoded.bytes[i];
     }
-    if (result.codeField.size() < 8)
-        result.codeField += u'\t';
+    static constexpr char16_t digits[] = u"0123456789ABCDEF";
+    QString &field = encoded.codeField;
+    field.resize(2 * shown + (shown < 4 ? 1 : 0));
+    QChar *out = field.data();
+    for (std::uint8_t b : encoded.bytes) {
+        *out++ = QChar(digits[b >> 4]);
+        *out++ = QChar(digits[b & 0xF]);
+    }
+    if (shown < 4)
+        *out = u'\t';
+}
+
+Encoded encodeStatement(long long pc, const QString &mnemonic, const QString &operands, EncodeContext &ctx)
+{
+    Encoded result = encodeCode(pc, mnemonic, operands, ctx);
+    placeCode(result, pc, nextAddress(pc, result.mnemonic, operands, ctx.variables), ctx.image);
     return result;
 }
 

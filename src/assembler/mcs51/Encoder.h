@@ -5,6 +5,8 @@
 #include "common/CodeImage.h"
 
 #include <QString>
+#include <QVarLengthArray>
+#include <cstdint>
 
 namespace tw::mcs51
 {
@@ -17,10 +19,14 @@ struct EncodeContext {
     ErrorSink &errors;
 };
 
+// The bytes a statement shows in its code field; those beyond its length are never stored.
+using CodeBytes = QVarLengthArray<std::uint8_t, 16>;
+
 struct Encoded {
     QString mnemonic;  // the standard mnemonic the statement was encoded as
     QString codeField; // two hex digits per byte, one TAB appended when shorter than 8 characters
     int length = 0;    // bytes the statement occupies from pc (NOP 1, EQU 0), stored or not
+    CodeBytes bytes;   // the code field's bytes
 };
 
 // Encodes the statement at pc (0..65535) into the image and returns its code field. mnemonic is
@@ -29,5 +35,11 @@ struct Encoded {
 // zero bytes where the operand failed. Throws AssemblyFailure for a byte past address FFFFH or a
 // variable table that would overflow.
 Encoded encodeStatement(long long pc, const QString &mnemonic, const QString &operands, EncodeContext &ctx);
+
+// encodeStatement() in two steps, for a driver that already knows the address after the
+// statement (what nextAddress() gives once the statement is encoded): encodeCode() fills mnemonic
+// and bytes and sets any variable; placeCode() sets length and codeField and stores the bytes.
+Encoded encodeCode(long long pc, const QString &mnemonic, const QString &operands, EncodeContext &ctx);
+void placeCode(Encoded &encoded, long long pc, long long next, CodeImage &image);
 
 } // namespace tw::mcs51

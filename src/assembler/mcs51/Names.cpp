@@ -88,27 +88,50 @@ std::uint8_t byteOrOutOfRange(const QString &text, ErrorSink &errors)
     return 0;
 }
 
+// substituteVariable() of a token: the variable's value, "#" or "@" with it, or else the token's
+// own characters, not copied.
+QString substitutedOf(QStringView token, const VariableTable &variables)
+{
+    if (variables.count() != 0) {
+        const bool prefixed = token.startsWith(u'#') || token.startsWith(u'@');
+        if (const QString *value = variables.find(token.mid(prefixed ? 1 : 0)))
+            return prefixed ? token.left(1).toString() + *value : *value;
+    }
+    return QString::fromRawData(token.data(), token.size());
+}
+
+// Whether text is operand's own characters (or both are empty), so operand itself can be given.
+bool sameText(const QString &text, const QString &operand)
+{
+    return text.constData() == operand.constData() || (text.isEmpty() && operand.isEmpty());
+}
+
 } // namespace
 
 QString substituteVariable(const QString &operand, const VariableTable &variables)
 {
-    if (variables.count() == 0)
-        return operand;
-    const bool prefixed = operand.startsWith(u'#') || operand.startsWith(u'@');
-    const QString *value = variables.find(QStringView(operand).mid(prefixed ? 1 : 0));
-    if (!value)
-        return operand;
-    return prefixed ? operand.left(1) + *value : *value;
+    QString text = substitutedOf(operand, variables);
+    return sameText(text, operand) ? operand : text;
+}
+
+QString registerNameOf(QStringView token, const VariableTable &variables)
+{
+    QString text = substitutedOf(token, variables);
+    const QStringView standard = standardRegisterView(text);
+    if (standard.data() == text.constData())
+        return text;
+    return QString::fromRawData(standard.data(), standard.size()); // the alias table's own text
 }
 
 QString registerName(const QString &operand, const VariableTable &variables)
 {
-    return standardRegister(substituteVariable(operand, variables));
+    QString text = registerNameOf(operand, variables);
+    return sameText(text, operand) ? operand : text;
 }
 
 std::uint8_t directAddress(const QString &operand, const VariableTable &variables, ErrorSink &errors)
 {
-    const QString text = registerName(operand, variables);
+    const QString text = registerNameOf(operand, variables);
     const auto &sfrs = sfrAddresses();
     const auto it = sfrs.find(text);
     if (it != sfrs.end())
@@ -120,7 +143,7 @@ std::uint8_t bitAddress(const QString &operand, const VariableTable &variables, 
 {
     static const AddressMap names = makeBitNames();
     static const AddressMap byteBits = makeByteBitTexts();
-    const QString text = substituteVariable(operand, variables);
+    const QString text = substitutedOf(operand, variables);
     for (const AddressMap *map : {&names, &byteBits}) {
         const auto it = map->find(text);
         if (it != map->end())

@@ -16,6 +16,10 @@ QString substituteVariable(const QString &operand, const VariableTable &variable
 // substituteVariable, then the register alias: what the operand extractors deliver.
 QString registerName(const QString &operand, const VariableTable &variables);
 
+// registerName() of a token the caller keeps alive: the result shares the token's characters
+// when nothing replaced them, so it must not outlive them.
+QString registerNameOf(QStringView token, const VariableTable &variables);
+
 // A direct address from an SFR name (ACC and A give E0H) or a number 0..255. Anything else
 // records "操作数越界" and gives 0.
 std::uint8_t directAddress(const QString &operand, const VariableTable &variables, ErrorSink &errors);

@@ -362,5 +362,8 @@ static_assert(lengthsMatchOperands(), "a row's length must be 1 plus its operand
 // @R0; the caller adds the register); -1 when the instruction set has no such form.
 int findOpcode(std::string_view mnemonic, Operand first = Operand::None, Operand second = Operand::None,
                Operand third = Operand::None);
+// The same for a mnemonic in UTF-16, as the assembler holds it.
+int findOpcode(std::u16string_view mnemonic, Operand first = Operand::None, Operand second = Operand::None,
+               Operand third = Operand::None);
 
 } // namespace tw::mcs51

@@ -33,22 +33,32 @@ SplitWords splitStatement(const QString &text)
     return words;
 }
 
-QStringList extractOperands(const QString &field, int maxCount, const VariableTable &variables,
-                            ErrorSink *errors, bool fullWidthComma)
+OperandTexts operandTexts(QStringView field, int maxCount, const VariableTable &variables, ErrorSink *errors,
+                          bool fullWidthComma)
 {
-    QStringList operands;
-    operands.reserve(maxCount);
-    forEachToken(field, fullWidthComma, [&](const QString &token) {
-        if (operands.size() >= maxCount) {
+    OperandTexts operands;
+    int count = 0;
+    forEachItem(field, fullWidthComma, [&](QStringView token) {
+        if (count >= maxCount) {
             if (errors)
                 errors->record(u"操作数过多"_s);
             return false;
         }
-        operands.append(registerName(token, variables));
+        operands.items[static_cast<std::size_t>(count++)] = registerNameOf(token, variables);
         return true;
     });
-    while (operands.size() < maxCount)
-        operands.append(QString());
+    return operands;
+}
+
+QStringList extractOperands(const QString &field, int maxCount, const VariableTable &variables,
+                            ErrorSink *errors, bool fullWidthComma)
+{
+    // Callers keep these longer than the field: each is a copy of its own.
+    const OperandTexts texts = operandTexts(field, maxCount, variables, errors, fullWidthComma);
+    QStringList operands;
+    operands.reserve(maxCount);
+    for (int i = 0; i < maxCount; ++i)
+        operands.append(texts[i].isEmpty() ? QString() : QStringView(texts[i]).toString());
     return operands;
 }
 
@@ -60,6 +70,16 @@ QStringList dataItems(const QString &field)
         return true;
     });
     return items;
+}
+
+int dataItemCount(QStringView field)
+{
+    int count = 0;
+    forEachItem(field, false, [&](QStringView) {
+        ++count;
+        return true;
+    });
+    return count;
 }
 
 } // namespace tw::mcs51

@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <algorithm>
+#include <array>
 
 namespace tw::mcs51
 {
@@ -20,9 +22,25 @@ SplitWords splitStatement(const QString &text);
 // Up to maxCount operands of an operand field, each through registerName(). TAB, blank and ","
 // separate (with fullWidthComma also "，"), empty items are skipped, ";" or "；" ends the field.
 // One operand too many records "操作数过多" when errors is given and stops. The list always has
-// maxCount entries; an absent operand is "".
+// maxCount (1 to 3) entries; an absent operand is "".
 QStringList extractOperands(const QString &field, int maxCount, const VariableTable &variables,
                             ErrorSink *errors, bool fullWidthComma = false);
+
+// Up to three operands as extractOperands() gives them, without building a list or copying text:
+// an operand no variable or alias replaced shares the field's characters, so these must not
+// outlive the field.
+struct OperandTexts {
+    std::array<QString, 3> items; // absent ones are empty
+    const QString &operator[](qsizetype i) const { return items[static_cast<std::size_t>(i)]; }
+    const QString &front() const { return items[0]; }
+    bool anyEmpty(qsizetype count) const
+    {
+        return std::any_of(items.cbegin(), items.cbegin() + count,
+                           [](const QString &op) { return op.isEmpty(); });
+    }
+};
+OperandTexts operandTexts(QStringView field, int maxCount, const VariableTable &variables, ErrorSink *errors,
+                          bool fullWidthComma = false);
 
 // Calls visit(item) with each non-empty item of an operand field until the field ends or visit
 // returns false: TAB, blank and "," separate (with fullWidthComma also "，"), ";" or "；" ends it.
@@ -47,5 +65,8 @@ template <typename Visit> void forEachItem(QStringView field, bool fullWidthComm
 // The items of a DB or DW data list: ";" or "；" ends it, TAB, blank and "," separate, empty
 // items are skipped. A separator inside apostrophes still separates.
 QStringList dataItems(const QString &field);
+
+// How many items dataItems() gives, without building them.
+int dataItemCount(QStringView field);
 
 } // namespace tw::mcs51

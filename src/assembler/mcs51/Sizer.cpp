@@ -59,12 +59,10 @@ bool isRegisterForm(QStringView operand, const VariableTable &variables)
 {
     static const TextSet forms = {u"A"_s,  u"C"_s,  u"R0"_s, u"R1"_s,  u"R2"_s,  u"R3"_s, u"R4"_s,
                                   u"R5"_s, u"R6"_s, u"R7"_s, u"@R0"_s, u"@R1"_s, u"@A"_s};
-    // The raw view stays valid while the field lives; nothing here keeps it longer.
-    const QString text = QString::fromRawData(operand.data(), operand.size());
-    return forms.count(registerName(text, variables)) != 0;
+    return forms.count(registerNameOf(operand, variables)) != 0;
 }
 
-int operandsSize(const QString &field, const VariableTable &variables)
+int operandsSize(QStringView field, const VariableTable &variables)
 {
     int size = 1;
     // "，" separates as it does for the encoder's two-operand forms, so both count the same items.
@@ -85,7 +83,7 @@ int dataByteCount(QStringView item, const VariableTable &variables)
 }
 
 // ORG takes a number only: a variable's name is no number here, so the driver reports the line.
-long long orgAddress(const QString &field)
+long long orgAddress(QStringView field)
 {
     long long address = 0;
     forEachItem(field, false, [&](QStringView item) {
@@ -95,11 +93,11 @@ long long orgAddress(const QString &field)
     return address;
 }
 
-int incSize(const QString &field, const VariableTable &variables)
+int incSize(QStringView field, const VariableTable &variables)
 {
     static const TextSet oneByte = {u"A"_s,  u"R0"_s, u"R1"_s, u"R2"_s,  u"R3"_s,  u"R4"_s,
                                     u"R5"_s, u"R6"_s, u"R7"_s, u"@R0"_s, u"@R1"_s, u"DPTR"_s};
-    return oneByte.count(extractOperands(field, 1, variables, nullptr).front()) ? 1 : 2;
+    return oneByte.count(operandTexts(field, 1, variables, nullptr).front()) ? 1 : 2;
 }
 
 } // namespace
@@ -108,7 +106,7 @@ long long nextAddress(long long pc, const QString &mnemonic, const QString &oper
                       const VariableTable &variables)
 {
     const auto &rules = sizeRules();
-    const auto rule = rules.find(standardMnemonic(mnemonic));
+    const auto rule = rules.find(standardMnemonicView(mnemonic));
     if (rule == rules.end())
         return pc;
     switch (rule->second) {
@@ -123,7 +121,7 @@ long long nextAddress(long long pc, const QString &mnemonic, const QString &oper
         return pc + size;
     }
     case Size::Dw:
-        return pc + 2 * dataItems(operands).size();
+        return pc + 2 * dataItemCount(operands);
     case Size::None:
         return pc;
     case Size::One:
@@ -135,11 +133,11 @@ long long nextAddress(long long pc, const QString &mnemonic, const QString &oper
     case Size::Operands:
         return pc + operandsSize(operands, variables);
     case Size::OperandsAccBoth: {
-        const QStringList ops = extractOperands(operands, 2, variables, nullptr, true);
+        const OperandTexts ops = operandTexts(operands, 2, variables, nullptr, true);
         return pc + operandsSize(operands, variables) + (ops[0] == u"A" && ops[1] == u"A" ? 1 : 0);
     }
     case Size::OperandsAccFirst: {
-        const QStringList ops = extractOperands(operands, 2, variables, nullptr, true);
+        const OperandTexts ops = operandTexts(operands, 2, variables, nullptr, true);
         return pc + operandsSize(operands, variables) + (ops[0] == u"A" ? 1 : 0);
     }
     case Size::Inc:
