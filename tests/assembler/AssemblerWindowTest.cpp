@@ -1,5 +1,5 @@
-// The assembler window inside the real main window (offscreen): launchers, input checks, the
-// lock while it is open, the end questions and the hand-over to the simulator.
+// The assembler window inside the real main window (offscreen), for both CPUs: launchers, input
+// checks, the lock while it is open, the end questions, the hand-over to the simulator, failures.
 #include "assembler/ui/AssemblerWindow.h"
 #include "common/ScriptedPrompter.h"
 #include "common/TextFile.h"
@@ -10,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -48,14 +47,18 @@ class AssemblerWindowTest : public ::testing::Test
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    QString source(const char *name, const QString &text)
+    QString source(const QString &name, const QString &text)
     {
-        const QString path = dir.filePath(QString::fromLatin1(name));
+        const QString path = dir.filePath(name);
         twtest::writeBytes(path, encodeText(text));
         return path;
     }
-    AssemblerWindow *launch(const char *item = "assembler51")
+    // Opens the file in an editor (when given) and the window through a launcher.
+    AssemblerWindow *launch(const char *item, const QString &path = QString())
     {
+        if (!path.isEmpty())
+            main->openInEditor(path);
+        prompter.clearCalls();
         EXPECT_TRUE(main->triggerMenuItem(QString::fromLatin1(item)));
         return qobject_cast<AssemblerWindow *>(main->toolWindow(kAssembler));
     }
@@ -63,6 +66,13 @@ class AssemblerWindowTest : public ::testing::Test
     {
         QTest::mouseClick(window->startButton(), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    void expectOneMessage(const QString &text, int style, const QString &title = u"编译信息"_qs)
+    {
+        ASSERT_EQ(prompter.calls().size(), 1);
+        EXPECT_EQ(prompter.calls()[0].text, text);
+        EXPECT_EQ(prompter.calls()[0].style, style);
+        EXPECT_EQ(prompter.calls()[0].title, title);
     }
     bool mainLocked() const
     {
@@ -74,82 +84,100 @@ class AssemblerWindowTest : public ::testing::Test
                 return false;
         return true;
     }
+    void expectWindowGoneAndMainBack()
+    {
+        EXPECT_FALSE(main->toolWindow(kAssembler));
+        for (const char *menu : {"mFile", "mEdit", "mComp"})
+            EXPECT_TRUE(main->isMenuEnabled(QString::fromLatin1(menu))) << menu;
+        EXPECT_TRUE(main->isToolbarButtonEnabled(1));
+    }
 };
 
 } // namespace
 
-TEST_F(AssemblerWindowTest, CleanRunHandsTheImageToTheSimulator)
+TEST_F(AssemblerWindowTest, CleanRuns)
 {
-    const QString asmPath = source("main.asm", u"start: mov a,#1\r\n sjmp start\r\n"_qs);
-    main->openInEditor(asmPath);
-    AssemblerWindow *window = launch();
+    // MCS-48: an OK box and no simulator; its launcher picks the CPU.
+    AssemblerWindow *window = launch("assembler48", source("blink.asm", u"LOOP: CPL F0\r\n JMP LOOP\r\n"_qs));
     ASSERT_TRUE(window);
-    EXPECT_EQ(window->sourceEdit()->text(), asmPath);
+    EXPECT_EQ(window->cpu(), AssemblerWindow::Cpu::Mcs48);
+    clickStart(window);
+    expectOneMessage(u"汇编成功，没有发现错误！"_qs, kOkExclamation);
+    EXPECT_EQ(twtest::readBytes(dir.filePath("blink.bin")), QByteArray::fromHex("9504"));
+    EXPECT_TRUE(main->currentBinPath().isEmpty());
+    expectWindowGoneAndMainBack();
+    EXPECT_TRUE(main->isMenuEnabled("mFileNew"));
+
+    // The MCS-51 launcher, then the MCS-48 choice clicked in the window.
+    window = launch("assembler51", source("pick.asm", u" MOV A,#1\r\n"_qs));
+    ASSERT_TRUE(window);
+    QTest::mouseClick(window->findChild<QRadioButton *>(QStringLiteral("mcs48Option")), Qt::LeftButton);
+    clickStart(window);
+    expectOneMessage(u"汇编成功，没有发现错误！"_qs, kOkExclamation);
+    EXPECT_EQ(twtest::readBytes(dir.filePath("pick.bin")), QByteArray::fromHex("2301"));
+
+    // MCS-51: the simulate question; Yes hands the image over and keeps the file items off.
+    window = launch("assembler51", source("main.asm", u"start: mov a,#1\r\n sjmp start\r\n"_qs));
+    ASSERT_TRUE(window);
     EXPECT_EQ(window->binEdit()->text(), dir.filePath("main.bin"));
-    EXPECT_TRUE(window->startButton()->isEnabled());
     EXPECT_EQ(window->cpu(), AssemblerWindow::Cpu::Mcs51);
     EXPECT_TRUE(mainLocked());
-
     prompter.answerMessage(MsgAnswer::Yes);
     clickStart(window);
-    ASSERT_EQ(prompter.calls().size(), 1);
-    EXPECT_EQ(prompter.calls()[0].text, u"汇编成功，没有发现错误！\r\n仿真调试吗？"_qs);
-    EXPECT_EQ(prompter.calls()[0].style, kYesNoExclamation);
-    EXPECT_EQ(prompter.calls()[0].title, u"编译信息"_qs);
+    expectOneMessage(u"汇编成功，没有发现错误！\r\n仿真调试吗？"_qs, kYesNoExclamation);
     EXPECT_EQ(twtest::readBytes(dir.filePath("main.bin")), QByteArray::fromHex("740180FC"));
     EXPECT_EQ(main->currentBinPath(), dir.filePath("main.bin"));
     EXPECT_FALSE(main->toolWindow(kAssembler));
-    // The window gave the top menus back; the simulate answer keeps these items off.
     EXPECT_TRUE(main->isMenuEnabled("mFile"));
     for (const char *item : {"mFileNew", "mFileOpen", "mFileSave", "mFileSaveAs", "mEditSelAll", "emMCS51"})
         EXPECT_FALSE(main->isMenuEnabled(QString::fromLatin1(item))) << item;
 }
 
-TEST_F(AssemblerWindowTest, ErrorsOfferTheReport)
+TEST_F(AssemblerWindowTest, ErrorsOfferTheReportInAnEditor)
 {
-    const QString asmPath = source("bad.ASM", u" xyz\r\n mov a,#300\r\n"_qs);
-    main->openInEditor(asmPath);
-    AssemblerWindow *window = launch();
-    ASSERT_TRUE(window);
-    EXPECT_EQ(window->binEdit()->text(), dir.filePath("bad.bin"));
-    prompter.answerMessage(MsgAnswer::Yes);
-    clickStart(window);
-    ASSERT_EQ(prompter.calls().size(), 1);
-    EXPECT_EQ(prompter.calls()[0].text, u"汇编过程发现 2处错误。\r\n查看出错信息吗？"_qs);
-    EXPECT_FALSE(main->toolWindow(kAssembler));
-    EditorWindow *report = main->activeEditor();
-    ASSERT_TRUE(report);
-    EXPECT_EQ(report->windowTitle(), u"编译信息"_qs);
-    EXPECT_EQ(report->openFile(), dir.filePath("bad.err"));
-    EXPECT_TRUE(main->currentBinPath().isEmpty());
+    const struct {
+        const char *item, *name, *bin;
+        QString text;
+    } cases[] = {{"assembler51", "bad.ASM", "bad.bin", u" xyz\r\n mov a,#300\r\n"_qs},
+                 {"assembler48", "bad48.asm", "bad48.bin", u" RETR\r\n JNZ NOWHERE\r\n"_qs}};
+    for (const auto &c : cases) {
+        AssemblerWindow *window = launch(c.item, source(QString::fromLatin1(c.name), c.text));
+        ASSERT_TRUE(window);
+        EXPECT_EQ(window->binEdit()->text(), dir.filePath(c.bin));
+        prompter.answerMessage(MsgAnswer::Yes);
+        clickStart(window);
+        expectOneMessage(u"汇编过程发现 2处错误。\r\n查看出错信息吗？"_qs, kYesNoExclamation);
+        expectWindowGoneAndMainBack();
+        EditorWindow *report = main->activeEditor();
+        ASSERT_TRUE(report);
+        EXPECT_EQ(report->windowTitle(), u"编译信息"_qs);
+        EXPECT_EQ(report->openFile(), dir.filePath(QString::fromLatin1(c.bin).replace(u"bin"_qs, u"err"_qs)));
+        EXPECT_TRUE(main->currentBinPath().isEmpty());
+    }
 }
 
 TEST_F(AssemblerWindowTest, StartChecksInOrder)
 {
-    AssemblerWindow *window = launch();
+    AssemblerWindow *window = launch("assembler51");
     ASSERT_TRUE(window);
     EXPECT_TRUE(window->sourceEdit()->text().isEmpty());
     EXPECT_FALSE(window->startButton()->isEnabled());
-    const QString notSource = source("notes.txt", u"nop\r\n"_qs);
     const struct {
         QString source, bin, message;
     } cases[] = {
         {QString(), u"x.bin"_qs, u"请选择待汇编的文件！"_qs},
         {dir.filePath("missing.asm"), QString(), u"待汇编的文件不存在！"_qs},
-        {notSource, u"x.bin"_qs, u"待汇编的文件不是汇编语言源程序！"_qs},
-        {source("ok.asm", u"nop\r\n"_qs), QString(), u"请选择汇编后的文件存放地址！"_qs},
+        {source(u"notes.txt"_qs, u"nop\r\n"_qs), u"x.bin"_qs, u"待汇编的文件不是汇编语言源程序！"_qs},
+        {source(u"ok.asm"_qs, u"nop\r\n"_qs), QString(), u"请选择汇编后的文件存放地址！"_qs},
         // Only the last three characters count: no dot is needed before them.
-        {source("xasm", u"nop\r\n"_qs), QString(), u"请选择汇编后的文件存放地址！"_qs},
+        {source(u"xasm"_qs, u"nop\r\n"_qs), QString(), u"请选择汇编后的文件存放地址！"_qs},
     };
     for (const auto &c : cases) {
         prompter.clearCalls();
         window->sourceEdit()->setText(c.source);
         window->binEdit()->setText(c.bin);
         window->start();
-        ASSERT_EQ(prompter.calls().size(), 1);
-        EXPECT_EQ(prompter.calls()[0].text, c.message);
-        EXPECT_EQ(prompter.calls()[0].style, kYesNoExclamation);
-        EXPECT_EQ(prompter.calls()[0].title, u"信息"_qs);
+        expectOneMessage(c.message, kYesNoExclamation, u"信息"_qs);
         EXPECT_EQ(main->toolWindow(kAssembler), window);
     }
     EXPECT_FALSE(QFile::exists(dir.filePath("ok.a51")));
@@ -158,13 +186,11 @@ TEST_F(AssemblerWindowTest, StartChecksInOrder)
 
 TEST_F(AssemblerWindowTest, PathFieldsAndBrowsing)
 {
-    main->openInEditor(source("prog.lst", u"listing\r\n"_qs));
-    AssemblerWindow *window = launch("assembler48");
-    ASSERT_TRUE(window);
     // A listing in the active editor leaves both paths empty.
+    AssemblerWindow *window = launch("assembler48", source(u"prog.lst"_qs, u"listing\r\n"_qs));
+    ASSERT_TRUE(window);
     EXPECT_TRUE(window->sourceEdit()->text().isEmpty());
     EXPECT_TRUE(window->binEdit()->text().isEmpty());
-    EXPECT_FALSE(window->startButton()->isEnabled());
 
     QTest::keyClicks(window->sourceEdit(), u"x.asm"_qs);
     EXPECT_EQ(window->binEdit()->text(), u"x.bin"_qs);
@@ -187,29 +213,29 @@ TEST_F(AssemblerWindowTest, PathFieldsAndBrowsing)
     EXPECT_EQ(prompter.calls()[1].title, u"汇编后的文件另存为"_qs);
 }
 
-TEST_F(AssemblerWindowTest, FailureAndClosingGiveTheMainWindowBack)
+TEST_F(AssemblerWindowTest, FailuresAndClosingGiveTheMainWindowBack)
 {
-    const QString asmPath = source("fail.asm", u" nop\r\nX EQU\r\n"_qs);
-    twtest::writeBytes(dir.filePath("fail.bin"), "stale");
-    main->openInEditor(asmPath);
-    AssemblerWindow *window = launch();
-    ASSERT_TRUE(window);
-    clickStart(window);
-    ASSERT_EQ(prompter.calls().size(), 1);
-    EXPECT_EQ(prompter.calls()[0].text, u"汇编失败，EQU语句缺操作数！"_qs);
-    EXPECT_EQ(prompter.calls()[0].style, kOkExclamation);
-    EXPECT_EQ(prompter.calls()[0].title, u"编译信息"_qs);
-    EXPECT_FALSE(QFile::exists(dir.filePath("fail.bin")));
-    EXPECT_FALSE(main->toolWindow(kAssembler));
-    EXPECT_TRUE(main->isMenuEnabled("mFile"));
-    EXPECT_TRUE(main->isToolbarButtonEnabled(1));
-
-    // Closing the window by hand restores the main window too.
-    window = launch();
+    const struct {
+        const char *item, *name;
+        QString text, message;
+    } cases[] = {{"assembler51", "fail", u" nop\r\nX EQU\r\n"_qs, u"汇编失败，EQU语句缺操作数！"_qs},
+                 {"assembler48", "far", u" ORG 0FFFFH\r\n NOP\r\n"_qs, u"第 2行地址错误！"_qs}};
+    for (const auto &c : cases) {
+        const QString base = dir.filePath(QString::fromLatin1(c.name));
+        twtest::writeBytes(base + u".bin"_qs, "stale");
+        twtest::writeBytes(base + u".err"_qs, "stale");
+        AssemblerWindow *window = launch(c.item, source(QString::fromLatin1(c.name) + u".asm"_qs, c.text));
+        ASSERT_TRUE(window);
+        clickStart(window);
+        expectOneMessage(c.message, kOkExclamation);
+        EXPECT_FALSE(QFile::exists(base + u".bin"_qs));
+        EXPECT_FALSE(QFile::exists(base + u".err"_qs));
+        expectWindowGoneAndMainBack();
+    }
+    AssemblerWindow *window = launch("assembler51");
     ASSERT_TRUE(window);
     EXPECT_TRUE(mainLocked());
     window->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(main->isMenuEnabled("mFile"));
-    EXPECT_TRUE(main->isMenuEnabled("mEdit"));
+    expectWindowGoneAndMainBack();
 }
