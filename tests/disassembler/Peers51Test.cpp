@@ -128,12 +128,12 @@ QByteArray generatedProgram(unsigned seed, int size)
         pc += table[static_cast<std::size_t>(opcode)].length;
     }
     image.replace(pc, 2, bytesOf({0x80, 0xFE}));
+    // Code runs without a gap from 0030H, so every block and branch range holds a start.
     const auto pick = [&](int low, int high) {
         std::vector<int> fit;
-        for (int start : starts)
-            if (start >= low && start <= high)
-                fit.push_back(start);
-        return fit.empty() ? -1 : fit[random() % fit.size()];
+        std::copy_if(starts.begin(), starts.end(), std::back_inserter(fit),
+                     [&](int start) { return start >= low && start <= high; });
+        return fit[random() % fit.size()];
     };
     for (int start : starts) {
         const int opcode = static_cast<std::uint8_t>(image[start]);
@@ -144,9 +144,8 @@ QByteArray generatedProgram(unsigned seed, int size)
         } else if (row.target == tw::Target51::Block) {
             const int base = next & ~0x7FF;
             const int target = pick(base, base + 0x7FF);
-            image[start] =
-                static_cast<char>(target < 0 ? 0 : (((target - base) >> 8) << 5) | (opcode & 0x1F));
-            image[start + 1] = static_cast<char>(target < 0 ? 0 : target & 0xFF);
+            image.replace(start, 2,
+                          bytesOf({(((target - base) >> 8) << 5) | (opcode & 0x1F), target & 0xFF}));
         } else if (row.target == tw::Target51::Long || row.dptr == tw::Dptr51::Load) {
             const int target = pick(0x30, size);
             image.replace(start + 1, 2, bytesOf({target >> 8, target & 0xFF}));

@@ -30,11 +30,6 @@ QStringList tableLines(const QString &relativePath)
     return lines;
 }
 
-int hexValue(const QString &text)
-{
-    return text.toInt(nullptr, 16);
-}
-
 } // namespace
 
 TEST(DisasmCases, Mcs51)
@@ -55,20 +50,21 @@ TEST(DisasmTables, Mcs51LinesNamesAndBoxes)
         const QString head = fields.value(0);
         const QString what = head.section(u' ', 1);
         if (head.startsWith(u"reg "))
-            EXPECT_EQ(tw::registerName51(static_cast<std::uint8_t>(hexValue(what))), fields.value(1));
+            EXPECT_EQ(tw::registerName51(static_cast<std::uint8_t>(what.toInt(nullptr, 16))),
+                      fields.value(1));
         else if (head.startsWith(u"bit "))
-            EXPECT_EQ(tw::bitName51(static_cast<std::uint8_t>(hexValue(what))), fields.value(1));
+            EXPECT_EQ(tw::bitName51(static_cast<std::uint8_t>(what.toInt(nullptr, 16))), fields.value(1));
         else if (head.startsWith(u"box "))
-            EXPECT_EQ(tw::hexToBin(what), hexValue(fields.value(1)));
+            EXPECT_EQ(tw::hexToBin(what), fields.value(1).toInt(nullptr, 16));
         else {
             auto image = std::make_unique<tw::CodeImage>();
-            const int pc = hexValue(head.section(u':', 0, 0));
+            const int pc = head.section(u':', 0, 0).toInt(nullptr, 16);
             const QByteArray bytes = QByteArray::fromHex(head.section(u':', 1).toLatin1());
             for (int k = 0; k < bytes.size(); ++k)
                 (*image)[(pc + k) & 0xFFFF] = static_cast<std::uint8_t>(bytes[k]);
             const tw::Instruction51 instruction = tw::fetch51(*image, pc, 0x0101);
             EXPECT_EQ(tw::instructionText51(*image, instruction, 5), fields.value(1));
-            EXPECT_EQ(instruction.target, fields.value(2) == u"-" ? -1 : hexValue(fields.value(2)));
+            EXPECT_EQ(instruction.target, fields.value(2) == u"-" ? -1 : fields.value(2).toInt(nullptr, 16));
         }
     }
 }
@@ -79,7 +75,7 @@ TEST(DisasmTables, EveryMcs48OpcodeThroughTheDisassembler)
     ASSERT_EQ(lines.size(), 256);
     for (const QString &line : lines) {
         SCOPED_TRACE(line.toStdString());
-        const int opcode = hexValue(line.left(2));
+        const int opcode = line.left(2).toInt(nullptr, 16);
         QString statement = line.mid(3);
         EXPECT_EQ(opcode, static_cast<int>(&line - lines.data()));
         QTemporaryDir dir;
