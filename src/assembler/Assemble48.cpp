@@ -78,6 +78,9 @@ class Assembler48
     DuplicateList m_duplicates;
     ErrorList m_errors;
     long long m_pc = 0;
+    // Highest address a statement of pass 2 filled: the code image is written up to here, so
+    // trailing zero bytes of tables and strings reach the chip.
+    int m_highestEmitted = -1;
     long long m_lineNumber = 0;
     int m_linesRead = 0;
     bool m_inPassTwo = false;
@@ -225,7 +228,11 @@ void Assembler48::encodeLine(const QString &line, const WordScan &scan)
     mcs48::EncodeContext context{*m_image, m_labels, m_errors};
     const QString code = mcs48::encodeStatement(m_pc, scan.word, scan.remainder, context);
     appendListingLines(m_listing, addressField(m_pc), code, m_pc, m_lineNumber, line);
-    m_pc = mcs48::nextAddress(m_pc, scan.word, scan.remainder);
+    const long long next = mcs48::nextAddress(m_pc, scan.word, scan.remainder);
+    if (next > m_pc && scan.word.compare(u"ORG", Qt::CaseInsensitive) != 0)
+        m_highestEmitted =
+            std::max(m_highestEmitted, static_cast<int>(std::min<long long>(next - 1, 0xFFFF)));
+    m_pc = next;
 }
 
 void Assembler48::writeFile(const QString &path, const QString &text)
@@ -247,7 +254,7 @@ void Assembler48::writeOutputs()
     writeFile(paths.listing, listing + kCrLf);
     writeFile(paths.errorReport, errorReportText(m_errors.count(), m_errors.text()));
     QFile::remove(paths.bin);
-    if (!saveCodeImage(paths.bin, *m_image, codeImageLength(*m_image, -1)))
+    if (!saveCodeImage(paths.bin, *m_image, codeImageLength(*m_image, m_highestEmitted)))
         throw AssemblyFailure(QStringLiteral(u"文件写入失败：") + paths.bin);
     m_result.filesWritten << paths.bin;
 }

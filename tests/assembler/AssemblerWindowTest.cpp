@@ -103,7 +103,7 @@ TEST_F(AssemblerWindowTest, CleanRuns)
     EXPECT_EQ(window->cpu(), AssemblerWindow::Cpu::Mcs48);
     clickStart(window);
     expectOneMessage(u"汇编成功，没有发现错误！"_qs, kOkExclamation);
-    EXPECT_EQ(twtest::readBytes(dir.filePath("blink.bin")), QByteArray::fromHex("9504"));
+    EXPECT_EQ(twtest::readBytes(dir.filePath("blink.bin")), QByteArray::fromHex("950400"));
     EXPECT_TRUE(main->currentBinPath().isEmpty());
     expectWindowGoneAndMainBack();
     EXPECT_TRUE(main->isMenuEnabled("mFileNew"));
