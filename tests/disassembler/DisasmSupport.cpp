@@ -45,7 +45,7 @@ void checkFile(const Job &job, const QString &file, const QString &op, const QSt
     else if (!job.files.contains(file))
         ADD_FAILURE() << file.toStdString() << " missing";
     else if (op == u"=")
-        EXPECT_EQ(actual.toStdString(), expected.toStdString());
+        EXPECT_EQ(actual, expected);
     else if (op == u"~")
         EXPECT_TRUE(actual.contains(expected)) << shown;
     else if (op == u"$")
@@ -55,10 +55,10 @@ void checkFile(const Job &job, const QString &file, const QString &op, const QSt
     else if (op == u"count")
         EXPECT_EQ(actual.count(tw::encodeText(text.section(u' ', 1))), text.section(u' ', 0, 0).toInt());
     else if (op == u"sound")
-        EXPECT_EQ(readOutput(actual).problems.join(u'\n').toStdString(), "");
+        EXPECT_EQ(readOutput(actual).problems, QStringList());
     else if (op == u"at")
-        EXPECT_EQ(readOutput(actual).code[text.section(u' ', 0, 0).toLong(nullptr, 16)].toStdString(),
-                  text.section(u' ', 1).toStdString());
+        EXPECT_EQ(readOutput(actual).code[text.section(u' ', 0, 0).toLong(nullptr, 16)],
+                  text.section(u' ', 1));
     else
         ADD_FAILURE() << "unknown check " << op.toStdString();
 }
@@ -143,7 +143,7 @@ void runCase(Cpu cpu, const QStringList &lines)
     }
     EXPECT_EQ(job.result, result);
     if (!says.isEmpty()) {
-        EXPECT_EQ(job.messages.join(u'\n').toStdString(), says.join(u'\n').toStdString());
+        EXPECT_EQ(job.messages, says);
     }
     for (auto it = whole.begin(); it != whole.end(); ++it)
         checkFile(job, it.key(), u"="_qs, it.value());
@@ -255,8 +255,7 @@ Listing readOutput(const QByteArray &text)
         if (line.startsWith(u"EQU"))
             continue;
         if (line.startsWith(u"DB ")) {
-            for (const QString &item : line.mid(3).split(u", "_qs))
-                out.data[pc++] = static_cast<std::uint8_t>(item.chopped(1).toUInt(nullptr, 16));
+            pc += line.count(u',') + 1;
             continue;
         }
         if (line.endsWith(u' ') || line.endsWith(u','))

@@ -8,6 +8,17 @@
 
 #include <cstdint>
 #include <map>
+#include <ostream>
+
+// Failure messages show Qt strings and bytes as text.
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << text.toStdString();
+}
+inline void PrintTo(const QByteArray &bytes, std::ostream *os)
+{
+    *os << bytes.toStdString();
+}
 
 namespace distest
 {
@@ -43,9 +54,8 @@ void runCaseFile(Cpu cpu, const QString &relativePath);
 struct Listing {
     std::map<long, QString> code;
     std::map<long, int> lengths; // MCS-48: 2 for an immediate or a target, else 1
-    std::map<long, std::uint8_t> data;
-    int labels = 0;       // labels defined
-    QStringList problems; // undefined or twice defined labels, empty operands, lines before ORG
+    int labels = 0;              // labels defined
+    QStringList problems;        // undefined or twice defined labels, empty operands, lines before ORG
 };
 Listing readOutput(const QByteArray &text);
 

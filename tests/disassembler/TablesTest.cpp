@@ -95,12 +95,12 @@ TEST(DisasmTables, EveryMcs48OpcodeThroughTheDisassembler)
         if (ends)
             statement.chop(1);
         const Listing out = readOutput(job.files.value(u"asm"_qs));
-        EXPECT_TRUE(out.problems.isEmpty()) << out.problems.join(u'\n').toStdString();
+        EXPECT_EQ(out.problems, QStringList());
         ASSERT_TRUE(out.code.count(0x100));
         EXPECT_EQ(out.code.at(0x100), statement);
         // What follows the instruction: decoded when the run goes on, DB when it ends.
         const long after = 0x100 + out.lengths.at(0x100);
         EXPECT_EQ(out.code.count(after), ends ? 0u : 1u);
-        EXPECT_EQ(out.data.count(after), ends ? 1u : 0u);
+        EXPECT_EQ(job.files.value(u"asm"_qs).contains("\nDB "), ends);
     }
 }
