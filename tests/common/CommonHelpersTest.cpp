@@ -1,9 +1,8 @@
-// Hex helpers, caret, number texts, text files and code images.
+// Hex helpers, caret and line ends, number texts and code images.
 #include "common/Caret.h"
 #include "common/CodeImage.h"
 #include "common/Hex.h"
 #include "common/Paths.h"
-#include "common/ScriptedPrompter.h"
 #include "common/TextFile.h"
 #include "common/Vb.h"
 #include "support/TestFiles.h"
@@ -35,6 +34,8 @@ TEST(Caret, LinesEndAtLfCrLfAndLoneCr)
     EXPECT_EQ(lineAndColumn(text, 11).line, 4);
     EXPECT_EQ(lineAndColumn(text, 11).column, 2);
     EXPECT_EQ(caretPanelText({3, 7}), QStringLiteral(u"行： 3   列： 7"));
+    EXPECT_EQ(splitLines(QStringLiteral("a\r\nb\rc\nd")), (QStringList{"a", "b", "c", "d"}));
+    EXPECT_EQ(splitLines(QStringLiteral("a\r\n")), (QStringList{"a"}));
 }
 
 TEST(Vb, StrValAndRounding)
@@ -55,34 +56,6 @@ TEST(Vb, StrValAndRounding)
     EXPECT_DOUBLE_EQ(roundHalfEven(-2.5), -2);
 }
 
-TEST(TextFile, GbkRoundTripAndUtf8Preserved)
-{
-    QTemporaryDir dir;
-    const QString gbkPath = dir.filePath("a.asm");
-    const QString text = QStringLiteral(u"; 中文注释\r\nMOV A,#1\r\n");
-    ASSERT_TRUE(writeTextFile(gbkPath, text));
-    const QByteArray raw = twtest::readBytes(gbkPath);
-    EXPECT_EQ(raw, encodeText(text, TextEncoding::Gbk));
-    EXPECT_NE(raw, text.toUtf8());
-    auto back = readTextFile(gbkPath);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->text, text);
-    EXPECT_EQ(back->encoding, TextEncoding::Gbk);
-
-    // A UTF-8 file that is not valid GBK stays UTF-8.
-    const QString utfPath = dir.filePath("u.asm");
-    const QString utfText = QStringLiteral(u"; ü€ 中\n");
-    twtest::writeBytes(utfPath, utfText.toUtf8());
-    auto utf = readTextFile(utfPath);
-    ASSERT_TRUE(utf);
-    EXPECT_EQ(utf->encoding, TextEncoding::Utf8);
-    EXPECT_EQ(utf->text, utfText);
-
-    EXPECT_FALSE(readTextFile(dir.filePath("missing.asm")));
-    EXPECT_EQ(splitLines(QStringLiteral("a\r\nb\rc\nd")), (QStringList{"a", "b", "c", "d"}));
-    EXPECT_EQ(splitLines(QStringLiteral("a\r\n")), (QStringList{"a"}));
-}
-
 TEST(CodeImage, LoadClearsEarlierBytes)
 {
     QTemporaryDir dir;
@@ -97,17 +70,4 @@ TEST(CodeImage, LoadClearsEarlierBytes)
     EXPECT_EQ(loadCodeImage(dir.filePath("none.bin"), image), -1);
     EXPECT_EQ(replaceLastThree("a/b.bin", "lt"), "a/b.lt");
     EXPECT_EQ(stripPath("/x/y/z.asm"), "z.asm");
-}
-
-TEST(ScriptedPrompter, RecordsAndAnswers)
-{
-    ScriptedPrompter prompter;
-    prompter.answerMessage(MsgAnswer::No);
-    EXPECT_EQ(prompter.message("q?", MsgStyle::YesNo + MsgStyle::Question, "t"), MsgAnswer::No);
-    EXPECT_EQ(prompter.message("again", MsgStyle::YesNo, "t"), MsgAnswer::Yes);
-    Prompter &asPrompter = prompter;
-    EXPECT_EQ(asPrompter.openFileName("open", "*.asm"), QString());
-    ASSERT_EQ(prompter.calls().size(), 3);
-    EXPECT_EQ(prompter.calls()[0].style, 36);
-    EXPECT_EQ(prompter.messageTexts(), (QStringList{"q?", "again"}));
 }

@@ -1,315 +1,255 @@
-// Editor windows end to end: real files in a temporary folder, real widgets offscreen, the
-// scripted prompter answering the questions and dialogs.
-#include "EditorTestSupport.h"
+// Editor windows in the real main window: real files in a temporary folder, the scripted prompter
+// answering the questions and dialogs.
+#include "MainWindowTestSupport.h"
 
 #include "common/TextFile.h"
 
-#include <QDir>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 using namespace tw;
-using twtest::readBytes;
-using twtest::writeBytes;
+using namespace twtest;
 
-namespace
-{
-
-const QByteArray GbkSource =
-    QByteArray("\tMOV\tA,#1\t;") + QByteArray("\xBC\xD3\xD4\xD8", 4) + "\r\n\tEND\r\n";
-
-int messageCount(const ScriptedPrompter &prompter)
-{
-    return static_cast<int>(prompter.messageTexts().size());
-}
-
-} // namespace
-
-class EditorFilesTest : public twtest::EditorTest
-{
-};
+using EditorFilesTest = MainWindowTest;
+using EditorCloseTest = MainWindowTest;
+using EditorStateTest = MainWindowTest;
 
 TEST_F(EditorFilesTest, GbkFileLoadsAndSavesBackByteForByte)
 {
-    EditorWindow *editor = openWith("a.asm", GbkSource);
+    const QByteArray gbk = QByteArray("\tMOV\tA,#1\t;") + QByteArray("\xBC\xD3\xD4\xD8", 4) + "\r\n\tEND\r\n";
+    EditorWindow *editor = openFile(u"a.asm"_s, gbk);
     EXPECT_EQ(editor->encoding(), TextEncoding::Gbk);
-    EXPECT_EQ(editor->text(), QStringLiteral(u"\tMOV\tA,#1\t;加载\n\tEND\n"));
+    EXPECT_EQ(editor->text(), u"\tMOV\tA,#1\t;加载\n\tEND\n"_s);
     EXPECT_FALSE(editor->hasChanged());
 
-    type(editor, QStringLiteral(u";注释"));
+    type(editor, u";注释"_s);
     EXPECT_TRUE(editor->hasChanged());
     ASSERT_TRUE(editor->saveFile());
     EXPECT_FALSE(editor->hasChanged());
-    EXPECT_EQ(readBytes(path("a.asm")), GbkSource + "\x3B\xD7\xA2\xCA\xCD");
+    EXPECT_EQ(readBytes(path(u"a.asm"_s)), gbk + "\x3B\xD7\xA2\xCA\xCD");
+    EXPECT_FALSE(readTextFile(path(u"missing.asm"_s)));
 }
 
-TEST_F(EditorFilesTest, Utf8FileStaysUtf8AndLoneCrEndsLines)
+TEST_F(EditorFilesTest, Utf8StaysUtf8AndLoneCrEndsLines)
 {
     // "中" in UTF-8 followed by a CR is not valid GBK, so the file is read and written as UTF-8.
-    EditorWindow *editor = openWith("u.asm", QByteArray("one\rtw\xE4\xB8\xAD\rthree"));
+    EditorWindow *editor = openFile(u"u.asm"_s, QByteArray("one\rtw\xE4\xB8\xAD\rthree"));
     EXPECT_EQ(editor->encoding(), TextEncoding::Utf8);
     EXPECT_EQ(editor->editor()->document()->blockCount(), 3);
-    EXPECT_EQ(editor->text(), QStringLiteral(u"one\ntw中\nthree"));
+    EXPECT_EQ(editor->text(), u"one\ntw中\nthree"_s);
     ASSERT_TRUE(editor->saveFile());
-    EXPECT_EQ(readBytes(path("u.asm")), QByteArray("one\r\ntw\xE4\xB8\xAD\r\nthree"));
-}
+    EXPECT_EQ(readBytes(path(u"u.asm"_s)), QByteArray("one\r\ntw\xE4\xB8\xAD\r\nthree"));
 
-TEST_F(EditorFilesTest, TextGbkCannotHoldIsWrittenAsUtf8)
-{
-    EditorWindow *editor = openWith("g.asm", "NOP\r\n");
-    type(editor, QStringLiteral(u"; ✓ done"));
-    ASSERT_TRUE(editor->saveFile());
-    const auto back = readTextFile(path("g.asm"));
-    ASSERT_TRUE(back.has_value());
-    EXPECT_EQ(back->text, QStringLiteral(u"NOP\r\n; ✓ done"));
-    EXPECT_EQ(editor->encoding(), TextEncoding::Utf8);
+    // Text GBK cannot hold turns a GBK file into UTF-8 rather than losing characters.
+    EditorWindow *gbk = openFile(u"g.asm"_s, "NOP\r\n");
+    type(gbk, u"; ✓ done"_s);
+    ASSERT_TRUE(gbk->saveFile());
+    EXPECT_EQ(readBytes(path(u"g.asm"_s)), u"NOP\r\n; ✓ done"_s.toUtf8());
+    EXPECT_EQ(gbk->encoding(), TextEncoding::Utf8);
 }
 
 TEST_F(EditorFilesTest, FailedWriteKeepsTextFlagAndSaysSo)
 {
-    writeBytes(path("plain"), "x");
-    EditorWindow *editor = open();
-    editor->setOpenFile(path("plain/inner.asm")); // a file cannot hold a file
-    type(editor, "MOV A,#1");
+    writeBytes(path(u"plain"_s), "x");
+    EditorWindow *editor = newEditor();
+    editor->setOpenFile(path(u"plain/inner.asm"_s)); // a file cannot hold a file
+    type(editor, u"MOV A,#1"_s);
     EXPECT_FALSE(editor->saveFile());
     EXPECT_TRUE(editor->hasChanged());
-    EXPECT_EQ(editor->text(), QStringLiteral("MOV A,#1"));
-    ASSERT_EQ(messageCount(prompter), 1);
-    EXPECT_TRUE(prompter.messageTexts().first().contains(path("plain/inner.asm")));
-    EXPECT_EQ(readBytes(path("plain")), QByteArray("x"));
+    EXPECT_EQ(editor->text(), u"MOV A,#1"_s);
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts().first().contains(path(u"plain/inner.asm"_s)));
+    EXPECT_EQ(readBytes(path(u"plain"_s)), QByteArray("x"));
 
     // From the menu nothing is tidied or reloaded either.
     EXPECT_FALSE(editor->saveFromMenu());
-    EXPECT_EQ(editor->text(), QStringLiteral("MOV A,#1"));
+    EXPECT_EQ(editor->text(), u"MOV A,#1"_s);
     EXPECT_TRUE(editor->hasChanged());
 }
 
 TEST_F(EditorFilesTest, SaveOfNewTextAndSaveAsGoThroughTheirDialogs)
 {
-    EditorWindow *editor = open();
-    EXPECT_EQ(editor->windowTitle(), QStringLiteral(u"源程序编辑"));
-    type(editor, "NOP");
+    EditorWindow *editor = newEditor();
+    type(editor, u"NOP"_s);
 
     prompter.answerFile(QString()); // cancelled: nothing written, nothing changes
     EXPECT_FALSE(editor->saveFile());
     EXPECT_TRUE(editor->openFile().isEmpty());
     EXPECT_TRUE(editor->hasChanged());
 
-    prompter.answerFile(path("first")); // no extension: ".asm" is added
+    prompter.answerFile(path(u"first"_s)); // no extension: ".asm" is added
     ASSERT_TRUE(editor->saveFile());
-    EXPECT_EQ(editor->openFile(), path("first.asm"));
-    EXPECT_EQ(editor->windowTitle(), path("first.asm"));
-    EXPECT_EQ(readBytes(path("first.asm")), QByteArray("NOP"));
+    EXPECT_EQ(editor->openFile(), path(u"first.asm"_s));
+    EXPECT_EQ(editor->windowTitle(), path(u"first.asm"_s));
+    EXPECT_EQ(readBytes(path(u"first.asm"_s)), QByteArray("NOP"));
 
-    prompter.answerFile(path("second.txt"));
+    prompter.answerFile(path(u"second.txt"_s));
     ASSERT_TRUE(editor->saveFileAs());
-    EXPECT_EQ(editor->openFile(), path("second.txt"));
-    EXPECT_EQ(editor->windowTitle(), path("second.txt"));
+    EXPECT_EQ(editor->windowTitle(), path(u"second.txt"_s));
 
     const auto &calls = prompter.calls();
     ASSERT_EQ(calls.size(), 3);
     EXPECT_EQ(calls[0].kind, ScriptedPrompter::Kind::SaveFile);
-    EXPECT_EQ(calls[0].text, QStringLiteral(u" 源程序文件(*.asm) (*.asm);;所有文件(*.*) (*)"));
-    EXPECT_EQ(calls[2].title, QStringLiteral(u"另存为"));
+    EXPECT_EQ(calls[0].text, u" 源程序文件(*.asm) (*.asm);;所有文件(*.*) (*)"_s);
+    EXPECT_EQ(calls[2].title, u"另存为"_s);
     EXPECT_EQ(calls[2].text, calls[0].text);
 }
 
 TEST_F(EditorFilesTest, MenuSaveTidiesAsmSourcesAndReloadsThem)
 {
-    EditorWindow *editor = openWith("t.asm", "nop\r\n");
+    EditorWindow *editor = openFile(u"t.asm"_s, "nop\r\n");
     editor->editor()->selectAll();
-    editor->editor()->insertPlainText(QStringLiteral("loop: mov a , #1 ; load\n\nend\nlost after end\n"));
-    ASSERT_TRUE(editor->saveFromMenu());
-    EXPECT_EQ(readBytes(path("t.asm")), QByteArray("LOOP:\tMOV\tA\t,#1\t;LOAD\r\n\tEND\r\n\r\n"));
-    EXPECT_EQ(editor->text(), QStringLiteral("LOOP:\tMOV\tA\t,#1\t;LOAD\n\tEND\n\n"));
+    editor->editor()->insertPlainText(u"loop: mov a , #1 ; load\n\nend\nlost after end\n"_s);
+    ASSERT_TRUE(window->triggerMenuItem(u"mFileSave"_s));
+    EXPECT_EQ(readBytes(path(u"t.asm"_s)), QByteArray("LOOP:\tMOV\tA\t,#1\t;LOAD\r\n\tEND\r\n\r\n"));
+    EXPECT_EQ(editor->text(), u"LOOP:\tMOV\tA\t,#1\t;LOAD\n\tEND\n\n"_s);
     EXPECT_FALSE(editor->hasChanged());
 
     // Mixed case "Asm" and other files are saved as typed, and still reloaded.
-    for (const char *name : {"m.Asm", "e.err"}) {
-        EditorWindow *other = openWith(name, "");
-        type(other, "mov a , #1\n");
+    for (const QString &name : {u"m.Asm"_s, u"e.err"_s}) {
+        EditorWindow *other = openFile(name, "");
+        type(other, u"mov a , #1\n"_s);
         ASSERT_TRUE(other->saveFromMenu());
-        EXPECT_EQ(readBytes(path(name)), QByteArray("mov a , #1\r\n")) << name;
+        EXPECT_EQ(readBytes(path(name)), QByteArray("mov a , #1\r\n")) << qPrintable(name);
         EXPECT_FALSE(other->hasChanged());
     }
 
     // Save As of a new text to an .asm name tidies the new file.
-    EditorWindow *fresh = open();
-    type(fresh, "nop");
-    prompter.answerFile(path("n.asm"));
-    ASSERT_TRUE(fresh->saveAsFromMenu());
-    EXPECT_EQ(readBytes(path("n.asm")), QByteArray("\tNOP\r\n\tEND\r\n\r\n"));
+    EditorWindow *fresh = newEditor();
+    type(fresh, u"nop"_s);
+    prompter.answerFile(path(u"n.asm"_s));
+    ASSERT_TRUE(window->triggerMenuItem(u"mFileSaveAs"_s));
+    EXPECT_EQ(readBytes(path(u"n.asm"_s)), QByteArray("\tNOP\r\n\tEND\r\n\r\n"));
 
-    // A cancelled Save As leaves everything as it was.
-    type(fresh, "\nmore");
+    // A cancelled Save As writes, tidies and reloads nothing.
+    type(fresh, u"\nmore"_s);
     const QString before = fresh->text();
     prompter.answerFile(QString());
     EXPECT_FALSE(fresh->saveAsFromMenu());
     EXPECT_EQ(fresh->text(), before);
     EXPECT_TRUE(fresh->hasChanged());
+    EXPECT_EQ(readBytes(path(u"n.asm"_s)), QByteArray("\tNOP\r\n\tEND\r\n\r\n"));
 }
 
-class EditorCloseTest : public twtest::EditorTest
+TEST_F(EditorCloseTest, QuestionAnswersYesNoCancelAndTheLastCloseLeavesEditing)
 {
-};
-
-TEST_F(EditorCloseTest, QuestionAnswersYesNoCancel)
-{
-    EditorWindow *editor = openWith("c.asm", "nop\r\n");
-    type(editor, "x");
-
+    EditorWindow *editor = openFile(u"c.asm"_s, "nop\r\n");
+    type(editor, u"x"_s);
     prompter.answerMessage(MsgAnswer::Cancel);
-    EXPECT_FALSE(editor->close());
+    EXPECT_FALSE(closeFrameOf(editor));
     EXPECT_TRUE(editor->hasChanged());
     ASSERT_EQ(prompter.calls().size(), 1);
-    EXPECT_EQ(prompter.calls()[0].text, QStringLiteral(u"是否保存 ") + path("c.asm"));
+    EXPECT_EQ(prompter.calls()[0].text, u"是否保存 "_s + path(u"c.asm"_s));
     EXPECT_EQ(prompter.calls()[0].style, 51);
     EXPECT_TRUE(prompter.calls()[0].title.isEmpty());
 
+    // Yes saves as typed: the tidier does not run on this path.
+    EditorWindow *second = openFile(u"d.asm"_s, "nop\r\n");
+    type(second, u"x"_s);
+    prompter.answerMessage(MsgAnswer::Yes);
+    EXPECT_TRUE(closeFrameOf(second));
+    EXPECT_EQ(readBytes(path(u"d.asm"_s)), QByteArray("nop\r\nx"));
+    EXPECT_TRUE(window->isMenuVisible(u"mEdit"_s));
+    EXPECT_TRUE(window->isMenuEnabled(u"mFileCloseAll"_s));
+
     prompter.answerMessage(MsgAnswer::No);
     QPointer<EditorWindow> closed = editor;
-    EXPECT_TRUE(editor->close());
-    flushDeletes();
+    EXPECT_TRUE(closeFrameOf(editor));
     EXPECT_TRUE(closed.isNull());
-    EXPECT_EQ(readBytes(path("c.asm")), QByteArray("nop\r\n"));
-
-    // Yes saves as typed: the tidier does not run on this path.
-    EditorWindow *second = openWith("d.asm", "nop\r\n");
-    type(second, "x");
-    prompter.answerMessage(MsgAnswer::Yes);
-    EXPECT_TRUE(second->close());
-    EXPECT_EQ(readBytes(path("d.asm")), QByteArray("nop\r\nx"));
+    EXPECT_EQ(readBytes(path(u"c.asm"_s)), QByteArray("nop\r\n"));
+    EXPECT_FALSE(window->isMenuVisible(u"mEdit"_s));
+    EXPECT_FALSE(window->isMenuVisible(u"mWindow"_s));
+    for (const QString &item : {u"mFilePrint"_s, u"mFileSave"_s, u"mFileSaveAs"_s, u"mFileCloseAll"_s})
+        EXPECT_FALSE(window->isMenuEnabled(item)) << qPrintable(item);
+    EXPECT_EQ(enabledToolbarKeys(), idleKeys());
+    EXPECT_TRUE(window->statusText(1).isEmpty());
 }
 
 TEST_F(EditorCloseTest, YesWithCancelledDialogKeepsNewTextOpen)
 {
-    EditorWindow *editor = open();
-    type(editor, "keep me");
+    EditorWindow *editor = newEditor();
+    type(editor, u"keep me"_s);
     prompter.answerMessage(MsgAnswer::Yes);
     prompter.answerFile(QString());
-    EXPECT_FALSE(editor->close());
-    EXPECT_EQ(editor->text(), QStringLiteral("keep me"));
-    EXPECT_TRUE(workspace.isMenuVisible("mEdit"));
-    EXPECT_TRUE(workspace.isMenuEnabled("mFileSave"));
-    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral(u"是否保存 源程序编辑")});
+    EXPECT_FALSE(closeFrameOf(editor));
+    EXPECT_EQ(editor->text(), u"keep me"_s);
+    EXPECT_TRUE(window->isMenuVisible(u"mEdit"_s));
+    EXPECT_TRUE(window->isMenuEnabled(u"mFileSave"_s));
+    EXPECT_EQ(prompter.messageTexts(), QStringList{u"是否保存 源程序编辑"_s});
 }
 
-TEST_F(EditorCloseTest, ListingsAndImagesCloseWithoutQuestionErrorReportsAsk)
+TEST_F(EditorCloseTest, ListingsCloseSilentlyReportsAskByCaptionAndSaveByPath)
 {
-    for (const char *name : {"a.lst", "a.LST", "a.bin", "a.BIN"}) {
-        EditorWindow *editor = openWith(name, "x");
-        type(editor, "changed");
-        EXPECT_TRUE(editor->close()) << name;
+    for (const QString &name : {u"a.lst"_s, u"a.LST"_s, u"a.bin"_s, u"a.BIN"_s}) {
+        EditorWindow *editor = openFile(name, "x");
+        type(editor, u"changed"_s);
+        EXPECT_TRUE(closeFrameOf(editor)) << qPrintable(name);
     }
     EXPECT_TRUE(prompter.calls().isEmpty());
 
-    EditorWindow *report = openWith("a.err", "x");
-    report->setWindowTitle(EditorWindow::messageCaption());
-    type(report, "changed");
-    prompter.answerMessage(MsgAnswer::No);
-    EXPECT_TRUE(report->close());
-    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral(u"是否保存 编译信息")});
+    EditorWindow *report = openFile(u"prog.err"_s, "no errors\r\n", EditorWindow::messageCaption());
+    EXPECT_EQ(report->windowTitle(), u"编译信息"_s);
+    type(report, u"x"_s);
+    prompter.answerMessage(MsgAnswer::Cancel);
+    EXPECT_FALSE(closeFrameOf(report));
+    EXPECT_EQ(prompter.messageTexts(), QStringList{u"是否保存 编译信息"_s});
+    prompter.answerMessage(MsgAnswer::Yes);
+    EXPECT_TRUE(closeFrameOf(report));
+    EXPECT_EQ(readBytes(path(u"prog.err"_s)), QByteArray("no errors\r\nx"));
+
+    // File > Save tidies and reloads by the file's path, not by the caption.
+    EditorWindow *editor = openFile(u"cmp.asm"_s, "nop\r\n", EditorWindow::messageCaption());
+    type(editor, u"mov a, #1"_s);
+    ASSERT_TRUE(window->triggerMenuItem(u"mFileSave"_s));
+    EXPECT_EQ(readBytes(path(u"cmp.asm"_s)), QByteArray("\tNOP\r\n\tMOV\tA,#1\r\n\tEND\r\n\r\n"));
+    EXPECT_EQ(editor->text(), u"\tNOP\n\tMOV\tA,#1\n\tEND\n\n"_s);
+    EXPECT_EQ(editor->windowTitle(), u"编译信息"_s);
+    EXPECT_FALSE(editor->hasChanged());
 }
-
-TEST_F(EditorCloseTest, LastEditorClosingLeavesEditingState)
-{
-    workspace.showTool(ToolName::Assembler); // locked: the editor's load step closes it
-    EditorWindow *first = open();
-    EXPECT_FALSE(workspace.isToolLoaded(ToolName::Assembler));
-    EXPECT_TRUE(workspace.isMenuVisible("mEdit"));
-    EXPECT_TRUE(workspace.isMenuVisible("mWindow"));
-    for (int position = 1; position <= workspace.toolbarButtonCount(); ++position)
-        if (!workspace.state().toolbarSlot(position).isSeparator())
-            EXPECT_TRUE(workspace.isToolbarButtonEnabled(position)) << position;
-    EXPECT_EQ(workspace.statusText(1), QStringLiteral(u"行： 1   列： 1"));
-
-    EditorWindow *second = open();
-    EXPECT_TRUE(first->close());
-    EXPECT_TRUE(workspace.isMenuVisible("mEdit"));
-    EXPECT_TRUE(workspace.isMenuEnabled("mFileCloseAll"));
-
-    type(second, "x");
-    prompter.answerMessage(MsgAnswer::Cancel); // the last one refuses: nothing changes
-    EXPECT_FALSE(second->close());
-    EXPECT_TRUE(workspace.isMenuVisible("mEdit"));
-    EXPECT_TRUE(workspace.isToolbarButtonEnabled(3));
-
-    prompter.answerMessage(MsgAnswer::No);
-    EXPECT_TRUE(second->close());
-    EXPECT_FALSE(workspace.isMenuVisible("mEdit"));
-    EXPECT_FALSE(workspace.isMenuVisible("mWindow"));
-    for (const char *item : {"mFilePrint", "mFileSave", "mFileSaveAs", "mFileCloseAll"})
-        EXPECT_FALSE(workspace.isMenuEnabled(item)) << item;
-    EXPECT_EQ(workspace.state().enabledToolbarKeys(), (QStringList{"New", "Open", "asm", "FZ51"}));
-    EXPECT_TRUE(workspace.statusText(1).isEmpty());
-}
-
-class EditorStateTest : public twtest::EditorTest
-{
-};
 
 TEST_F(EditorStateTest, CaretPanelFollowsTheCaret)
 {
-    EditorWindow *editor = open();
+    EditorWindow *editor = newEditor();
     QSignalSpy caret(editor, &EditorWindow::caretTextChanged);
     editor->editor()->setFocus();
-    QTest::keyClicks(editor->editor(), "ab");
+    QTest::keyClicks(editor->editor(), u"ab"_s);
     QTest::keyClick(editor->editor(), Qt::Key_Return);
-    QTest::keyClicks(editor->editor(), "cd");
+    QTest::keyClicks(editor->editor(), u"cd"_s);
     QTest::keyClick(editor->editor(), Qt::Key_Return);
-    QTest::keyClicks(editor->editor(), "\tefgh");
-    EXPECT_EQ(workspace.statusText(1), QStringLiteral(u"行： 3   列： 6"));
+    QTest::keyClicks(editor->editor(), u"\tefgh"_s);
+    EXPECT_EQ(window->statusText(1), u"行： 3   列： 6"_s);
     ASSERT_FALSE(caret.isEmpty());
-    EXPECT_EQ(caret.last().at(0).toString(), workspace.statusText(1));
+    EXPECT_EQ(caret.last().at(0).toString(), window->statusText(1));
 
     // A selection from line 3 back to line 1: the caret's own line and column.
-    QTextCursor cursor = editor->editor()->textCursor();
-    cursor.setPosition(1, QTextCursor::KeepAnchor);
-    editor->editor()->setTextCursor(cursor);
-    EXPECT_EQ(workspace.statusText(1), QStringLiteral(u"行： 1   列： 2"));
+    select(editor, editor->editor()->textCursor().position(), 1);
+    EXPECT_EQ(window->statusText(1), u"行： 1   列： 2"_s);
 
     // Positions are not cut to 16 bits.
     type(editor, QString(70000, u'x'));
-    EXPECT_EQ(workspace.statusText(1), QStringLiteral(u"行： 3   列： 70006"));
-}
-
-TEST_F(EditorStateTest, UndoAndRedoStateFollowTheDocument)
-{
-    EditorWindow *editor = openWith("u.asm", "nop\r\n");
-    EXPECT_FALSE(workspace.isMenuEnabled("mEditUndo"));
-    EXPECT_FALSE(workspace.state().isToolbarEnabled(QStringLiteral("Undo")));
-
-    editor->editor()->setFocus();
-    QTest::keyClicks(editor->editor(), "mov");
-    EXPECT_TRUE(workspace.isMenuEnabled("mEditUndo"));
-    EXPECT_TRUE(workspace.state().isToolbarEnabled(QStringLiteral("Undo")));
-    EXPECT_FALSE(workspace.isMenuEnabled("mEditRedo"));
-
-    editor->editor()->undo();
-    EXPECT_TRUE(workspace.isMenuEnabled("mEditRedo"));
-    EXPECT_TRUE(workspace.state().isToolbarEnabled(QStringLiteral("Redo")));
-    EXPECT_FALSE(workspace.isMenuEnabled("mEditUndo"));
-    EXPECT_EQ(editor->text(), QStringLiteral("nop\n"));
+    EXPECT_EQ(window->statusText(1), u"行： 3   列： 70006"_s);
 }
 
 TEST_F(EditorStateTest, SelectAllAndUndoKeysObeyTheEditMenu)
 {
-    EditorWindow *editor = open();
+    EditorWindow *editor = newEditor();
     QPlainTextEdit *edit = editor->editor();
     edit->setFocus();
-    QTest::keyClicks(edit, "nop");
+    QTest::keyClicks(edit, u"nop"_s);
 
-    workspace.setMenuEnabled("mEditSelAll", false); // as after the simulate answer
+    window->setMenuEnabled(u"mEditSelAll"_s, false); // as after the simulate answer
     QTest::keySequence(edit, QKeySequence::SelectAll);
     EXPECT_FALSE(edit->textCursor().hasSelection());
-    workspace.setMenuEnabled("mEditSelAll", true);
+    window->setMenuEnabled(u"mEditSelAll"_s, true);
     QTest::keySequence(edit, QKeySequence::SelectAll);
-    EXPECT_EQ(edit->textCursor().selectedText(), QStringLiteral("nop"));
+    EXPECT_EQ(edit->textCursor().selectedText(), u"nop"_s);
 
-    workspace.setMenuEnabled("mEdit", false); // a tool window holds the main window
+    window->setMenuEnabled(u"mEdit"_s, false); // a tool window holds the main window
     QTest::keySequence(edit, QKeySequence::Undo);
-    EXPECT_EQ(editor->text(), QStringLiteral("nop"));
-    workspace.setMenuEnabled("mEdit", true);
+    EXPECT_EQ(editor->text(), u"nop"_s);
+    window->setMenuEnabled(u"mEdit"_s, true);
     QTest::keySequence(edit, QKeySequence::Undo);
     EXPECT_TRUE(editor->text().isEmpty());
 }

@@ -1,7 +1,8 @@
 // The find and replace dialog over a real editor window, by text and by instruction.
-#include "EditorTestSupport.h"
+#include "MainWindowTestSupport.h"
 
 #include "workspace/FindText.h"
+#include "workspace/ui/FindCommands.h"
 #include "workspace/ui/FindDialog.h"
 
 #include <QCheckBox>
@@ -22,7 +23,7 @@ QString selectedText(EditorWindow *editor)
 
 } // namespace
 
-class FindDialogTest : public twtest::EditorTest
+class FindDialogTest : public twtest::MainWindowTest
 {
   protected:
     EditorWindow *editor = nullptr;
@@ -30,7 +31,8 @@ class FindDialogTest : public twtest::EditorTest
 
     void SetUp() override
     {
-        editor = open();
+        MainWindowTest::SetUp();
+        editor = newEditor();
         type(editor, QStringLiteral("START:\tMOV\tA,#1\n\tmov\ta,#1\nloop:\tmov a,#1 ; other\n"));
         editor->clearChanged();
         dialog = new FindDialog([this] { return editor; });
@@ -38,7 +40,7 @@ class FindDialogTest : public twtest::EditorTest
     void TearDown() override
     {
         delete dialog;
-        EditorTest::TearDown();
+        MainWindowTest::TearDown();
     }
 
     QLineEdit *findText() const { return dialog->findChild<QLineEdit *>("findText"); }
@@ -60,12 +62,8 @@ TEST_F(FindDialogTest, OpensWithModeCaptionAndSelectedText)
     EXPECT_FALSE(button("findButton")->isEnabled());
     EXPECT_FALSE(button("findNextButton")->isEnabled());
     EXPECT_FALSE(button("replaceButton")->isEnabled());
-    EXPECT_TRUE(button("cancelButton")->isEnabled());
 
-    QTextCursor cursor = editor->editor()->textCursor();
-    cursor.setPosition(7);
-    cursor.setPosition(10, QTextCursor::KeepAnchor);
-    editor->editor()->setTextCursor(cursor);
+    select(editor, 7, 10);
     dialog->start(FindDialog::Mode::ByInstruction);
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral(u"按指令查找"));
     EXPECT_EQ(findText()->text(), QStringLiteral("MOV"));
@@ -137,9 +135,7 @@ TEST_F(FindDialogTest, ReplaceActsOnTheSelectionOnly)
     EXPECT_TRUE(editor->hasChanged());
 
     // With nothing selected Replace inserts at the caret; it does not search.
-    QTextCursor cursor = editor->editor()->textCursor();
-    cursor.setPosition(0);
-    editor->editor()->setTextCursor(cursor);
+    select(editor, 0, 0);
     QTest::mouseClick(button("replaceButton"), Qt::LeftButton);
     EXPECT_TRUE(editor->text().startsWith(QStringLiteral("#2START:")));
 }
@@ -170,14 +166,24 @@ TEST_F(FindDialogTest, CancelClosesAndFindPosSurvives)
     EXPECT_EQ(findPos(), 27);
 }
 
-TEST_F(FindDialogTest, SavedSourceIsFoundByInstructionAfterTidying)
+TEST_F(FindDialogTest, MenuAndToolbarOpenTheDialogOverTheActiveEditor)
 {
-    EditorWindow *source = openWith("s.asm", "");
-    type(source, QStringLiteral("loop :  mov a , #1 ; count\n  djnz r7,loop\nend\n"));
-    ASSERT_TRUE(source->saveFromMenu());
-    FindDialog onSource([source] { return source; });
-    onSource.start(FindDialog::Mode::ByInstruction);
-    onSource.findChild<QLineEdit *>("findText")->setText(QStringLiteral("djnz  r7,loop"));
-    onSource.find();
-    EXPECT_EQ(selectedText(source), QStringLiteral("\tDJNZ\tR7,LOOP"));
+    registerFindDialog();
+    select(editor, 7, 10);
+    ASSERT_TRUE(window->triggerMenuItem("mEditFindzl"));
+    auto *shown = qobject_cast<FindDialog *>(window->toolWindow(ToolName::Find));
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->windowTitle(), QStringLiteral(u"按指令查找"));
+    EXPECT_EQ(shown->findChild<QLineEdit *>("findText")->text(), QStringLiteral("MOV"));
+    shown->findChild<QLineEdit *>("findText")->setText(QStringLiteral("mov a,  #1"));
+    shown->find();
+    shown->findNext();
+    EXPECT_EQ(editor->editor()->textCursor().selectionStart(), 16);
+
+    // The toolbar button opens the same dialog in the other mode; a newly opened editor closes it.
+    ASSERT_TRUE(window->clickToolbarButton("Findzf"));
+    EXPECT_EQ(window->toolWindow(ToolName::Find), shown);
+    EXPECT_EQ(shown->windowTitle(), QStringLiteral(u"按字符查找"));
+    newEditor();
+    EXPECT_FALSE(window->isToolLoaded(ToolName::Find));
 }

@@ -1,7 +1,6 @@
 // Help pages, the FAQ in the text viewer, the About box with its links and the outside programs
 // of the Help menu.
 #include "MainWindowTestSupport.h"
-#include "workspace/FaqText.h"
 #include "workspace/ProductInfo.h"
 #include "workspace/ui/AboutBox.h"
 #include "workspace/ui/HelpWindow.h"
@@ -78,26 +77,13 @@ class HelpMenuTest : public MainWindowTest
 
 } // namespace
 
-TEST(FaqText, HoldsTheFourItemsWithTheirLineEnds)
-{
-    const QString text = faqText();
-    EXPECT_TRUE(
-        text.startsWith(u"    1. 当程序较长（大于1400行）时编译死机，不知何故？\r\n    答：Tarnwick允许"_s));
-    EXPECT_TRUE(text.endsWith(u"          300      0      A0H\r\n\r\n"_s));
-    EXPECT_TRUE(text.contains(u"        19200      1      FDH \r\n         9600      0      FDH\r\n"_s));
-    EXPECT_TRUE(text.contains(u"目标代码文件格式。\r\n\r\n    Tarnwick生成的 .BIN"_s));
-    EXPECT_TRUE(text.contains(u"也可以是位变量。\r\n\r\n    4. 为什么51系列"_s));
-    EXPECT_FALSE(text.contains(u"\n\n"_s)); // every line end is CR LF
-    EXPECT_EQ(text.count(u"\r\n"_s), 31);
-}
-
 TEST_F(HelpMenuTest, FaqAlwaysShowsTheSameTextUnderItsCaption)
 {
     ASSERT_TRUE(window->triggerMenuItem(u"FAQ"_s));
     auto *viewer = qobject_cast<TextViewer *>(window->toolWindow(QString::fromLatin1(ToolName::TextViewer)));
     ASSERT_NE(viewer, nullptr);
     EXPECT_EQ(viewer->windowTitle(), u"FAQ"_s);
-    EXPECT_EQ(viewer->text(), faqText());
+    expectGolden(viewer->text(), u"faq.txt"_s);
     // Centred on the 1024x768 screen.
     EXPECT_EQ(viewer->x(), (1024 - viewer->width()) / 2);
 
@@ -105,7 +91,7 @@ TEST_F(HelpMenuTest, FaqAlwaysShowsTheSameTextUnderItsCaption)
     viewer->setText(u"别的内容"_s);
     window->triggerMenuItem(u"FAQ"_s);
     EXPECT_EQ(viewer->windowTitle(), u"FAQ"_s);
-    EXPECT_EQ(viewer->text(), faqText());
+    expectGolden(viewer->text(), u"faq.txt"_s);
 
     // The viewer takes no part in the lock: an editor that opens leaves it open.
     openFile(u"a.asm"_s, "NOP\r\n");

@@ -19,45 +19,58 @@ using namespace Qt::StringLiterals;
 using namespace tw;
 using namespace twtest;
 
-TEST_F(MainWindowTest, StartsWithTheDesignedMenusToolbarAndPanels)
+namespace
 {
-    EXPECT_EQ(window->windowTitle(), u"Tarnwick"_s);
-    EXPECT_EQ(window->menuAction(u"mFileNew"_s)->text(), u"新建[&N]"_s);
-    EXPECT_EQ(window->menuAction(u"mFileNew"_s)->shortcut(), QKeySequence(u"Ctrl+N"_s));
-    EXPECT_EQ(window->menuAction(u"mEditFindzf"_s)->shortcut(), QKeySequence(u"Ctrl+F"_s));
-    EXPECT_EQ(window->menuAction(u"mEditRedo"_s)->text(), u"重复[&R]键入"_s);
-    EXPECT_EQ(window->topMenu(u"mCompasm"_s)->title(), u"汇编"_s);
 
-    EXPECT_FALSE(topMenuShown(u"mEdit"_s));
-    EXPECT_FALSE(topMenuShown(u"mWindow"_s));
-    EXPECT_TRUE(topMenuShown(u"mFile"_s));
-    // Items of the hidden Edit menu are switched off, so their shortcuts cannot run.
-    EXPECT_FALSE(actionEnabled(u"mEditUndo"_s));
-    EXPECT_FALSE(actionEnabled(u"mEditSelAll"_s));
-    for (const char *item : {"mFileSave", "mFileSaveAs", "mFileCloseAll", "mFilePrint"})
-        EXPECT_FALSE(actionEnabled(QString::fromLatin1(item))) << item;
-    EXPECT_TRUE(actionEnabled(u"mFileNew"_s));
-    EXPECT_FALSE(window->menuAction(u"ISP"_s)->isVisible());
-    EXPECT_FALSE(window->menuAction(u"ISP"_s)->isEnabled());
-    EXPECT_FALSE(window->menuAction(u"mfile3"_s)->isVisible());
-    EXPECT_TRUE(window->menuAction(u"mViewToolbar"_s)->isChecked());
-    EXPECT_TRUE(window->menuAction(u"mViewStat"_s)->isChecked());
-    EXPECT_TRUE(window->menuAction(QString::fromLatin1(MailMenuName))->isVisible());
+// The window as a reviewer reads it: each menu item with the caption, shortcut and flags its real
+// action carries, the toolbar slots and the status panels.
+void describeMenu(const MainWindow &window, int parent, int depth, QString &out)
+{
+    const MainWindowState &state = window.state();
+    for (int index : state.childrenOf(parent)) {
+        const MenuItem &item = state.items()[index];
+        out += QString(depth * 2, u' ');
+        if (item.separator) {
+            out += u"-\n"_s;
+            continue;
+        }
+        const QAction *action = window.menuAction(item.name);
+        out += item.name + u" \""_s + action->text() + u"\""_s;
+        if (!action->shortcut().isEmpty())
+            out += u" "_s + action->shortcut().toString();
+        out += QString(action->isEnabled() ? u""_s : u" off"_s) +
+               (action->isVisible() ? u""_s : u" hidden"_s) + (action->isChecked() ? u" checked"_s : u""_s) +
+               u"\n"_s;
+        describeMenu(window, index, depth + 1, out);
+    }
+}
 
-    EXPECT_EQ(window->toolBar()->actions().size(), 21);
-    EXPECT_EQ(enabledToolbarKeys(), idleKeys());
-    EXPECT_TRUE(window->toolbarAction(4)->isSeparator());
-    EXPECT_EQ(window->toolbarAction(14)->objectName(), u"Zt"_s);
-    EXPECT_FALSE(window->toolbarAction(14)->icon().isNull());
-
-    const QStringList panels = {QString(),    u"外中断0"_s, u"定时器0"_s,  u"外中断1"_s,
-                                u"定时器1"_s, u"串行口"_s,  u"CPU 状态"_s, u"WDT状态"_s};
+QString describe(const MainWindow &window)
+{
+    QString out = u"title \""_s + window.windowTitle() + u"\"\n"_s;
+    describeMenu(window, -1, 0, out);
+    for (int position = 1; position <= window.toolbarButtonCount(); ++position) {
+        const QAction *action = window.toolbarAction(position);
+        out += u"button "_s + QString::number(position) + u" "_s +
+               (action->isSeparator() ? u"-"_s : action->objectName()) +
+               (action->isSeparator() || action->isEnabled() ? u""_s : u" off"_s) +
+               (action->isSeparator() || !action->icon().isNull() ? u""_s : u" no-icon"_s) + u"\n"_s;
+    }
     for (int panel = 1; panel <= 8; ++panel)
-        EXPECT_EQ(window->statusPanel(panel)->text(), panels[panel - 1]) << panel;
+        out +=
+            u"panel "_s + QString::number(panel) + u" \""_s + window.statusPanel(panel)->text() + u"\"\n"_s;
+    return out;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, StartsAsTheGoldenDescriptionSays)
+{
+    expectGolden(describe(*window), u"main-window-at-start.txt"_s);
+    EXPECT_EQ(window->toolBar()->actions().size(), 21);
     window->setStatusText(3, u"定时器0：响应中断"_s);
     EXPECT_EQ(window->statusPanel(3)->text(), u"定时器0：响应中断"_s);
     EXPECT_EQ(window->statusText(3), u"定时器0：响应中断"_s);
-    EXPECT_EQ(window->editorCount(), 0);
     EXPECT_TRUE(prompter.calls().isEmpty());
 }
 
@@ -192,7 +205,7 @@ TEST_F(MainWindowTest, ToolWindowsLockAndRestoreTheRealWindow)
     EXPECT_TRUE(actionEnabled(u"mEditCopy"_s));
     EXPECT_EQ(enabledToolbarKeys().size(), 12);
     flushDeletes();
-    unregisterStandIns();
+    registerStandIns(false);
 }
 
 TEST_F(MainWindowTest, AToolThatUnloadsItselfFromItsOwnHandlerIsDeletedAfterwards)
@@ -251,7 +264,7 @@ TEST_F(MainWindowTest, CommandsOfOtherSubsystemsGoThroughTheRegistry)
     window->unloadTool(QString::fromLatin1(ToolName::Assembler));
     registerMenuCommand(u"assembler48"_s, {});
     flushDeletes();
-    unregisterStandIns();
+    registerStandIns(false);
 }
 
 TEST_F(MainWindowTest, EditCommandsActOnTheActiveEditorOnly)
@@ -273,18 +286,13 @@ TEST_F(MainWindowTest, EditCommandsActOnTheActiveEditorOnly)
     window->triggerMenuItem(u"mEditCopy"_s);
     EXPECT_EQ(clipboard->text(), u"ABC\nDEF\n"_s);
 
-    QTextCursor cursor = editor->editor()->textCursor();
-    cursor.setPosition(4);
-    cursor.setPosition(7, QTextCursor::KeepAnchor);
-    editor->editor()->setTextCursor(cursor);
+    select(editor, 4, 7);
     window->clickToolbarButton(u"Cut"_s);
     EXPECT_EQ(clipboard->text(), u"DEF"_s);
     EXPECT_EQ(editor->editor()->toPlainText(), u"ABC\n\n"_s);
     EXPECT_TRUE(editor->hasChanged());
 
-    cursor = editor->editor()->textCursor();
-    cursor.setPosition(0);
-    editor->editor()->setTextCursor(cursor);
+    select(editor, 0, 0);
     window->triggerMenuItem(u"mEditPaste"_s);
     EXPECT_EQ(editor->editor()->toPlainText(), u"DEFABC\n\n"_s);
 
@@ -349,10 +357,7 @@ TEST_F(MainWindowTest, PrintsTheSelectionOrEverythingAndReportsAFailure)
     EXPECT_EQ(window->lastPrintedText(), u"LINE1\nLINE2\n"_s);
     EXPECT_TRUE(readBytes(path(u"out.pdf"_s)).startsWith("%PDF"));
 
-    QTextCursor cursor = editor->editor()->textCursor();
-    cursor.setPosition(2);
-    cursor.setPosition(9, QTextCursor::KeepAnchor);
-    editor->editor()->setTextCursor(cursor);
+    select(editor, 2, 9);
     prompter.answerPrint(PrintChoice{PrintRange::Selection, 1});
     window->triggerMenuItem(u"mFilePrint"_s);
     EXPECT_EQ(window->lastPrintedText(), u"NE1\nLIN"_s);
@@ -392,8 +397,9 @@ TEST_F(MainWindowTest, EditMenuPopsUpOnlyWhileItCanBeUsed)
 {
     window->popupMenu(u"mEdit"_s, QPoint(100, 100));
     EXPECT_FALSE(window->topMenu(u"mEdit"_s)->isVisible());
-    openFile(u"r.asm"_s, "NOP\r\n");
-    window->popupMenu(u"mEdit"_s, QPoint(100, 100));
+    // A right click in the editor pops up the Edit menu.
+    EditorWindow *editor = openFile(u"r.asm"_s, "NOP\r\n");
+    QTest::mouseRelease(editor->editor()->viewport(), Qt::RightButton, {}, QPoint(10, 10));
     EXPECT_TRUE(window->topMenu(u"mEdit"_s)->isVisible());
     window->topMenu(u"mEdit"_s)->hide();
 

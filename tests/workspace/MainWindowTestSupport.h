@@ -11,6 +11,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -42,16 +44,31 @@ class StandInTool : public QWidget
     QString m_name;
 };
 
-inline void registerStandIns()
+inline void registerStandIns(bool on = true)
 {
     for (const QString &name : tw::lockingTools())
-        tw::registerTool(name, [name](tw::Workspace &workspace) { return new StandInTool(workspace, name); });
+        tw::registerTool(name, on ? tw::ToolFactory([name](tw::Workspace &workspace) {
+                             return new StandInTool(workspace, name);
+                         })
+                                  : tw::ToolFactory());
 }
 
-inline void unregisterStandIns()
+// Compares with a file under tests/data/workspace byte for byte; a mismatch leaves the actual text
+// in the temporary folder for review.
+inline void expectGolden(const QString &actual, const QString &name)
 {
-    for (const QString &name : tw::lockingTools())
-        tw::registerTool(name, {});
+    const QByteArray expected = readBytes(dataPath(QStringLiteral("workspace/") + name));
+    const QString kept = QDir::temp().filePath(name + QStringLiteral(".actual"));
+    if (actual.toUtf8() != expected)
+        writeBytes(kept, actual.toUtf8());
+    EXPECT_EQ(actual, QString::fromUtf8(expected)) << "actual text written to " << qPrintable(kept);
+}
+
+inline const QStringList &idleKeys()
+{
+    static const QStringList keys = {QStringLiteral("New"), QStringLiteral("Open"), QStringLiteral("asm"),
+                                     QStringLiteral("FZ51")};
+    return keys;
 }
 
 class MainWindowTest : public ::testing::Test
@@ -80,11 +97,42 @@ class MainWindowTest : public ::testing::Test
 
     QString path(const QString &name) const { return dir.filePath(name); }
 
-    tw::EditorWindow *openFile(const QString &name, const QByteArray &bytes)
+    tw::EditorWindow *openFile(const QString &name, const QByteArray &bytes,
+                               const QString &caption = QString())
     {
         writeBytes(path(name), bytes);
-        window->openInEditor(path(name));
+        window->openInEditor(path(name), caption);
         return window->activeEditor();
+    }
+
+    tw::EditorWindow *newEditor()
+    {
+        EXPECT_TRUE(window->triggerMenuItem(QStringLiteral("mFileNew")));
+        return window->activeEditor();
+    }
+
+    static void type(tw::EditorWindow *editor, const QString &text)
+    {
+        editor->editor()->moveCursor(QTextCursor::End);
+        editor->editor()->insertPlainText(text);
+    }
+
+    static void select(tw::EditorWindow *editor, int anchor, int position)
+    {
+        QTextCursor cursor = editor->editor()->textCursor();
+        cursor.setPosition(anchor);
+        cursor.setPosition(position, QTextCursor::KeepAnchor);
+        editor->editor()->setTextCursor(cursor);
+    }
+
+    // Closes the editor's frame in the MDI area as its close box does.
+    static bool closeFrameOf(tw::EditorWindow *editor)
+    {
+        auto *frame = qobject_cast<QMdiSubWindow *>(editor->parentWidget());
+        EXPECT_NE(frame, nullptr);
+        const bool closed = frame && frame->close();
+        flushDeletes();
+        return closed;
     }
 
     QStringList enabledToolbarKeys() const
@@ -105,12 +153,5 @@ class MainWindowTest : public ::testing::Test
         return window->topMenu(name)->menuAction()->isEnabled();
     }
 };
-
-inline const QStringList &idleKeys()
-{
-    static const QStringList keys = {QStringLiteral("New"), QStringLiteral("Open"), QStringLiteral("asm"),
-                                     QStringLiteral("FZ51")};
-    return keys;
-}
 
 } // namespace twtest
