@@ -18,12 +18,12 @@ const QString kFailed51 = u"反汇编信息|48|反汇编失败！"_qs;
 const QString kFailed48 = u"反汇编信息|48|存在有非MCS48操作码，反汇编失败！"_qs;
 const QByteArray kFailureCredit51 = ";Tarnwick MCS-51 disassembler: incomplete, the disassembly failed\r\n";
 
-// count repetitions of a piece of code made from k, placed from address at on.
-QByteArray repeated(int size, int at, int count, const std::function<QByteArray(int)> &piece)
+// count blocks of code, block k made by make(k), placed one after the other from address at on.
+QByteArray repeated(int size, int at, int count, const std::function<QByteArray(int)> &make)
 {
     QByteArray image(size, '\0');
     for (int k = 0; k < count; ++k) {
-        const QByteArray code = piece(k);
+        const QByteArray code = make(k);
         image.replace(at, code.size(), code);
         at += code.size();
     }
