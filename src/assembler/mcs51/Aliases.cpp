@@ -121,13 +121,24 @@ AliasMap makeRegisterAliases()
     return map;
 }
 
+bool isEnglishAlias(QStringView text, std::initializer_list<QStringView> englishAliases)
+{
+    return std::any_of(englishAliases.begin(), englishAliases.end(), [text](QStringView alias) {
+        return alias.size() == text.size() && std::equal(alias.begin(), alias.end(), text.begin());
+    });
+}
+
 // Every alias but a few English ones holds a Chinese character; most statements need no look-up.
 QStringView lookUp(const AliasMap &map, QStringView text, std::initializer_list<QStringView> englishAliases)
 {
     if (text.isEmpty())
         return text;
-    const bool ascii = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
-    if (ascii && std::find(englishAliases.begin(), englishAliases.end(), text) == englishAliases.end())
+    // All units OR-ed together stay below 80H only for ASCII text.
+    const char16_t *units = text.utf16();
+    char16_t any = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        any |= units[i];
+    if (any < 0x80 && !isEnglishAlias(text, englishAliases))
         return text;
     const auto it = map.find(text);
     return it == map.end() ? text : QStringView(it->second);

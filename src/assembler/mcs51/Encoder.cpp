@@ -19,6 +19,13 @@ using namespace Qt::StringLiterals;
 namespace
 {
 
+// Whether text is exactly word; the operand words are short, so no call into the library.
+bool is(const QString &text, std::u16string_view word)
+{
+    return static_cast<std::size_t>(text.size()) == word.size() &&
+           std::equal(word.begin(), word.end(), reinterpret_cast<const char16_t *>(text.constData()));
+}
+
 // The register number of "R0".."R7", else -1.
 int registerNumber(const QString &operand)
 {
@@ -30,9 +37,9 @@ int registerNumber(const QString &operand)
 // 0 or 1 for "@R0"/"@R1", else -1.
 int indirectNumber(const QString &operand)
 {
-    if (operand == u"@R0")
+    if (is(operand, u"@R0"))
         return 0;
-    if (operand == u"@R1")
+    if (is(operand, u"@R1"))
         return 1;
     return -1;
 }
@@ -288,7 +295,7 @@ void StatementEncoder::shortJump()
 
 void StatementEncoder::indirectJump()
 {
-    if (take(1).front() != u"@A+DPTR")
+    if (!is(take(1).front(), u"@A+DPTR"))
         m_ctx.errors.record(u"操作数非法"_s);
     form(Operand::AtADptr, Operand::None);
 }
@@ -321,18 +328,18 @@ void StatementEncoder::movx()
     const OperandTexts &ops = *found;
     const QString &target = ops[0];
     const QString &source = ops[1];
-    if (target == u"A") {
-        if (source == u"@DPTR")
+    if (is(target, u"A")) {
+        if (is(source, u"@DPTR"))
             return form(Operand::A, Operand::AtDptr);
         if (indirectNumber(source) >= 0)
             return form(Operand::A, Operand::AtR, source);
         return reject(u"第二操作数错误"_s, 1);
     }
-    if (target != u"@DPTR" && indirectNumber(target) < 0)
+    if (!is(target, u"@DPTR") && indirectNumber(target) < 0)
         return reject(u"第一操作数错误"_s);
-    if (source != u"A")
+    if (!is(source, u"A"))
         return reject(u"第二操作数错误"_s, 1);
-    if (target == u"@DPTR")
+    if (is(target, u"@DPTR"))
         return form(Operand::AtDptr, Operand::A);
     form(Operand::AtR, Operand::A, target);
 }
@@ -343,11 +350,11 @@ void StatementEncoder::movc()
     if (!found)
         return;
     const OperandTexts &ops = *found;
-    if (ops[0] != u"A")
+    if (!is(ops[0], u"A"))
         return reject(u"第一操作数错误"_s);
-    if (ops[1] == u"@A+DPTR")
+    if (is(ops[1], u"@A+DPTR"))
         return form(Operand::A, Operand::AtADptr);
-    if (ops[1] == u"@A+PC")
+    if (is(ops[1], u"@A+PC"))
         return form(Operand::A, Operand::AtAPc);
     reject(u"第二操作数错误"_s, 1);
 }
@@ -360,15 +367,15 @@ void StatementEncoder::mov()
     const OperandTexts &ops = *found;
     const QString &target = ops[0];
     const QString &source = ops[1];
-    if (target == u"A")
+    if (is(target, u"A"))
         return accumulatorForm(source);
     if (indirectNumber(target) >= 0)
         return movRegister(Operand::AtR, target, source);
     if (registerNumber(target) >= 0)
         return movRegister(Operand::R, target, source);
-    if (target == u"DPTR")
+    if (is(target, u"DPTR"))
         return movDptr(source);
-    if (target == u"C") {
+    if (is(target, u"C")) {
         form(Operand::C, Operand::Bit);
         return bit(source);
     }
@@ -405,7 +412,7 @@ void StatementEncoder::movRegister(Operand kind, const QString &target, const QS
 {
     if (isImmediate(source))
         return immediateForm(kind, target, source, 2);
-    if (source == u"A")
+    if (is(source, u"A"))
         return form(kind, Operand::A, target);
     form(kind, Operand::Direct, target);
     direct(source);
@@ -429,11 +436,11 @@ void StatementEncoder::movDirect(const QString &target, const QString &source)
 {
     if (isImmediate(source))
         return immediateForm(Operand::Direct, target, source, 3);
-    if (source == u"C") {
+    if (is(source, u"C")) {
         form(Operand::Bit, Operand::C);
         return bit(target);
     }
-    const Operand kind = source == u"A" ? Operand::A : sourceKind(source, false);
+    const Operand kind = is(source, u"A") ? Operand::A : sourceKind(source, false);
     form(Operand::Direct, kind, source);
     if (kind == Operand::Direct) // the source address comes first
         direct(source);
@@ -442,15 +449,15 @@ void StatementEncoder::movDirect(const QString &target, const QString &source)
 
 void StatementEncoder::logical()
 {
-    const bool exclusive = m_mnemonic == u"XRL";
+    const bool exclusive = is(m_mnemonic, u"XRL");
     const auto ops = required(2, exclusive ? 1 : 0);
     if (!ops)
         return;
     const QString &target = (*ops)[0];
     const QString &source = (*ops)[1];
-    if (target == u"A")
+    if (is(target, u"A"))
         return accumulatorForm(source);
-    if (target == u"C" && !exclusive) {
+    if (is(target, u"C") && !exclusive) {
         if (source.startsWith(u'/')) {
             form(Operand::C, Operand::NotBit);
             return bit(source.mid(1));
@@ -460,7 +467,7 @@ void StatementEncoder::logical()
     }
     if (isImmediate(source))
         return immediateForm(Operand::Direct, target, source, 3);
-    if (source != u"A")
+    if (!is(source, u"A"))
         return illegal(exclusive ? 1 : 2);
     form(Operand::Direct, Operand::A);
     direct(target);
@@ -471,9 +478,9 @@ void StatementEncoder::bitOperation()
     const QString operand = take(1).front();
     if (operand.isEmpty())
         return missing(1);
-    if (operand == u"A" && m_mnemonic != u"SETB")
+    if (is(operand, u"A") && !is(m_mnemonic, u"SETB"))
         return form(Operand::A, Operand::None);
-    if (operand == u"C")
+    if (is(operand, u"C"))
         return form(Operand::C, Operand::None);
     form(Operand::Bit, Operand::None);
     bit(operand);
@@ -481,9 +488,9 @@ void StatementEncoder::bitOperation()
 
 void StatementEncoder::accumulatorOnly()
 {
-    const bool pair = m_mnemonic == u"MUL" || m_mnemonic == u"DIV";
+    const bool pair = is(m_mnemonic, u"MUL") || is(m_mnemonic, u"DIV");
     const Operand kind = pair ? Operand::AB : Operand::A;
-    if (take(1).front() != (pair ? u"AB" : u"A"))
+    if (!is(take(1).front(), pair ? u"AB" : u"A"))
         m_ctx.errors.record(u"操作数非法"_s);
     form(kind, Operand::None);
 }
@@ -493,9 +500,9 @@ void StatementEncoder::incDec()
     const QString operand = take(1).front();
     if (operand.isEmpty())
         return missing(1);
-    if (operand == u"DPTR" && m_mnemonic == u"INC")
+    if (is(operand, u"DPTR") && is(m_mnemonic, u"INC"))
         return form(Operand::Dptr, Operand::None);
-    if (operand == u"A")
+    if (is(operand, u"A"))
         return form(Operand::A, Operand::None);
     const Operand kind = sourceKind(operand, false);
     form(kind, Operand::None, operand);
@@ -509,7 +516,7 @@ void StatementEncoder::arithmetic()
     if (!found)
         return;
     const OperandTexts &ops = *found;
-    if (ops[0] != u"A")
+    if (!is(ops[0], u"A"))
         return illegal(2);
     accumulatorForm(ops[1]);
 }
@@ -527,7 +534,7 @@ void StatementEncoder::cjne()
         firstKind = Operand::R;
     else if (indirectNumber(first) >= 0)
         firstKind = Operand::AtR;
-    else if (first != u"A")
+    else if (!is(first, u"A"))
         return illegal(0);
     const int code = findOpcode("CJNE", firstKind, Operand::Imm, Operand::Rel) + registerOf(firstKind, first);
     if (isImmediate(second)) {
@@ -568,7 +575,7 @@ void StatementEncoder::xch()
     if (!found)
         return;
     const OperandTexts &ops = *found;
-    if (ops[0] != u"A")
+    if (!is(ops[0], u"A"))
         return illegal(2);
     accumulatorForm(ops[1], false);
 }
@@ -579,7 +586,7 @@ void StatementEncoder::xchd()
     if (!found)
         return;
     const OperandTexts &ops = *found;
-    if (ops[0] != u"A" || indirectNumber(ops[1]) < 0)
+    if (!is(ops[0], u"A") || indirectNumber(ops[1]) < 0)
         return illegal(2);
     form(Operand::A, Operand::AtR, ops[1]);
 }
@@ -626,7 +633,7 @@ void StatementEncoder::defineWords()
 void StatementEncoder::nameDefinition()
 {
     const SplitWords words = splitStatement(m_operands);
-    if (words.mnemonic != u"EQU")
+    if (!is(words.mnemonic, u"EQU"))
         return reject(u"操作码错误"_s, 3);
     if (!m_ctx.variables.set(m_mnemonic, words.operand))
         throw AssemblyFailure(unrecognisedStatementMessage());
@@ -645,7 +652,7 @@ Encoded encodeCode(long long pc, const QString &mnemonic, const QString &operand
 
 void placeCode(Encoded &encoded, long long pc, long long next, CodeImage &image)
 {
-    encoded.length = encoded.mnemonic == u"ORG" ? 0 : static_cast<int>(std::max(0LL, next - pc));
+    encoded.length = is(encoded.mnemonic, u"ORG") ? 0 : static_cast<int>(std::max(0LL, next - pc));
 
     // Only the statement's own bytes reach the image: a rejected statement's longer code field
     // must not overwrite what another ORG placed behind it.

@@ -116,11 +116,33 @@ QString substituteVariable(const QString &operand, const VariableTable &variable
 
 QString registerNameOf(QStringView token, const VariableTable &variables)
 {
+    if (variables.count() == 0) {
+        // The common case: nothing to substitute, so no text of our own.
+        const QStringView standard = standardRegisterView(token);
+        return QString::fromRawData(standard.data(), standard.size());
+    }
     QString text = substitutedOf(token, variables);
     const QStringView standard = standardRegisterView(text);
     if (standard.data() == text.constData())
         return text;
     return QString::fromRawData(standard.data(), standard.size()); // the alias table's own text
+}
+
+QStringView registerView(QStringView token, const VariableTable &variables, QString &keep)
+{
+    QStringView text = token;
+    if (variables.count() != 0) {
+        const bool prefixed = token.startsWith(u'#') || token.startsWith(u'@');
+        if (const QString *value = variables.find(token.mid(prefixed ? 1 : 0))) {
+            if (prefixed) {
+                keep = token.left(1).toString() + *value;
+                text = keep;
+            } else {
+                text = *value;
+            }
+        }
+    }
+    return standardRegisterView(text);
 }
 
 QString registerName(const QString &operand, const VariableTable &variables)

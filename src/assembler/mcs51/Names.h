@@ -19,6 +19,10 @@ QString registerName(const QString &operand, const VariableTable &variables);
 // registerName() of a token the caller keeps alive: the result shares the token's characters
 // when nothing replaced them, so it must not outlive them.
 QString registerNameOf(QStringView token, const VariableTable &variables);
+// The same as a view for a look that keeps nothing: of the token, of a variable's value, of the
+// alias table, or of keep when the text had to be built ("#" + value). The table must not change
+// while the view is used.
+QStringView registerView(QStringView token, const VariableTable &variables, QString &keep);
 
 // A direct address from an SFR name (ACC and A give E0H) or a number 0..255. Anything else
 // records "操作数越界" and gives 0.

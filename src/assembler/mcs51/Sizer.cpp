@@ -55,22 +55,43 @@ const TextMap<Size> &sizeRules()
     return rules;
 }
 
-bool isRegisterForm(QStringView operand, const VariableTable &variables)
+// A, C, R0..R7, @R0, @R1, @A: the operand forms that add no byte.
+bool isRegisterText(QStringView text)
 {
-    static const TextSet forms = {u"A"_s,  u"C"_s,  u"R0"_s, u"R1"_s,  u"R2"_s,  u"R3"_s, u"R4"_s,
-                                  u"R5"_s, u"R6"_s, u"R7"_s, u"@R0"_s, u"@R1"_s, u"@A"_s};
-    return forms.count(registerNameOf(operand, variables)) != 0;
+    switch (text.size()) {
+    case 1:
+        return text[0] == u'A' || text[0] == u'C';
+    case 2:
+        return (text[0] == u'R' && text[1] >= u'0' && text[1] <= u'7') ||
+               (text[0] == u'@' && text[1] == u'A');
+    case 3:
+        return text[0] == u'@' && text[1] == u'R' && (text[2] == u'0' || text[2] == u'1');
+    default:
+        return false;
+    }
 }
 
-int operandsSize(QStringView field, const VariableTable &variables)
+struct OperandsSize {
+    int size = 1;          // 1 + one byte per operand that is not a register form
+    bool firstIsA = false; // the first two operands, as the encoder reads them, are A
+    bool secondIsA = false;
+};
+
+OperandsSize operandsSize(QStringView field, const VariableTable &variables)
 {
-    int size = 1;
+    OperandsSize result;
+    int index = 0;
     // "，" separates as it does for the encoder's two-operand forms, so both count the same items.
     forEachItem(field, true, [&](QStringView item) {
-        size += isRegisterForm(item, variables) ? 0 : 1;
+        QString keep;
+        const QStringView text = registerView(item, variables, keep);
+        result.size += isRegisterText(text) ? 0 : 1;
+        if (index < 2)
+            (index == 0 ? result.firstIsA : result.secondIsA) = text == u"A";
+        ++index;
         return true;
     });
-    return size;
+    return result;
 }
 
 // Bytes of one DB item as the encoder stores it: a quoted string one per character, else one.
@@ -93,11 +114,18 @@ long long orgAddress(QStringView field)
     return address;
 }
 
+// INC A, Rn, @Ri and DPTR take one byte, INC direct two.
 int incSize(QStringView field, const VariableTable &variables)
 {
-    static const TextSet oneByte = {u"A"_s,  u"R0"_s, u"R1"_s, u"R2"_s,  u"R3"_s,  u"R4"_s,
-                                    u"R5"_s, u"R6"_s, u"R7"_s, u"@R0"_s, u"@R1"_s, u"DPTR"_s};
-    return oneByte.count(operandTexts(field, 1, variables, nullptr).front()) ? 1 : 2;
+    QStringView operand;
+    forEachItem(field, false, [&](QStringView item) {
+        operand = item;
+        return false;
+    });
+    QString keep;
+    const QStringView text = registerView(operand, variables, keep);
+    const bool oneByte = text == u"DPTR" || (isRegisterText(text) && text != u"C" && text != u"@A");
+    return oneByte ? 1 : 2;
 }
 
 } // namespace
@@ -131,14 +159,14 @@ long long nextAddress(long long pc, const QString &mnemonic, const QString &oper
     case Size::Three:
         return pc + 3;
     case Size::Operands:
-        return pc + operandsSize(operands, variables);
+        return pc + operandsSize(operands, variables).size;
     case Size::OperandsAccBoth: {
-        const OperandTexts ops = operandTexts(operands, 2, variables, nullptr, true);
-        return pc + operandsSize(operands, variables) + (ops[0] == u"A" && ops[1] == u"A" ? 1 : 0);
+        const OperandsSize counted = operandsSize(operands, variables);
+        return pc + counted.size + (counted.firstIsA && counted.secondIsA ? 1 : 0);
     }
     case Size::OperandsAccFirst: {
-        const OperandTexts ops = operandTexts(operands, 2, variables, nullptr, true);
-        return pc + operandsSize(operands, variables) + (ops[0] == u"A" ? 1 : 0);
+        const OperandsSize counted = operandsSize(operands, variables);
+        return pc + counted.size + (counted.firstIsA ? 1 : 0);
     }
     case Size::Inc:
         return pc + incSize(operands, variables);
