@@ -211,13 +211,17 @@ Job runJob(Cpu cpu, const QString &dir, const QByteArray &bin, const QString &st
     return runJob(cpu, dir, input);
 }
 
-void runCaseFile(Cpu cpu, const QString &relativePath)
+void runCases(Cpu cpu, const QString &text)
 {
-    const QString text = QString::fromUtf8(twtest::readBytes(twtest::dataPath(relativePath)));
-    const QStringList cases = text.split(u"\ncase "_qs).mid(1);
-    EXPECT_FALSE(cases.isEmpty()) << relativePath.toStdString();
+    const QStringList cases = (u'\n' + text).split(u"\ncase "_qs).mid(1);
+    EXPECT_FALSE(cases.isEmpty());
     for (const QString &block : cases)
         runCase(cpu, block.split(u'\n'));
+}
+
+void runCaseFile(Cpu cpu, const QString &relativePath)
+{
+    runCases(cpu, QString::fromUtf8(twtest::readBytes(twtest::dataPath(relativePath))));
 }
 
 Listing readOutput(const QByteArray &text)

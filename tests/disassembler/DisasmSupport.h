@@ -49,6 +49,8 @@ Job runJob(Cpu cpu, const QString &dir, const QByteArray &bin, const QString &st
 // Runs the cases of a golden case file under tests/data (its head describes the format); every
 // mismatch is a test failure naming the case.
 void runCaseFile(Cpu cpu, const QString &relativePath);
+// The same for cases given as text, each starting with a line "case NAME".
+void runCases(Cpu cpu, const QString &text);
 
 // Our output read back: label operands become ">" and four hex digits ("JMP >015A").
 struct Listing {
