@@ -211,6 +211,18 @@ Job runJob(Cpu cpu, const QString &dir, const QByteArray &bin, const QString &st
     return runJob(cpu, dir, input);
 }
 
+QByteArray reassemble(Cpu cpu, const QString &dir, int size)
+{
+    const QString bin = QDir(dir).filePath(u"in.bin"_qs);
+    QFile::remove(bin);
+    const twtest::ProcessResult run =
+        twtest::runDriver({cpu == Cpu::Mcs51 ? u"asm51"_qs : u"asm48"_qs, QDir(dir).filePath(u"in.asm"_qs)});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    QByteArray image = twtest::readBytes(bin);
+    image.resize(size, '\0');
+    return image;
+}
+
 void runCases(Cpu cpu, const QString &text)
 {
     const QStringList cases = (u'\n' + text).split(u"\ncase "_qs).mid(1);

@@ -46,6 +46,10 @@ Job runJob(Cpu cpu, const QString &dir, const JobInput &input);
 Job runJob(Cpu cpu, const QString &dir, const QByteArray &bin, const QString &start = {},
            const QString &end = {});
 
+// The first size bytes of the image our own assembler (twdrive asm51 / asm48) makes of dir/in.asm
+// in place of dir/in.bin; it writes up to the last byte that is not 0, the rest reads as 0.
+QByteArray reassemble(Cpu cpu, const QString &dir, int size);
+
 // Runs the cases of a golden case file under tests/data (its head describes the format); every
 // mismatch is a test failure naming the case.
 void runCaseFile(Cpu cpu, const QString &relativePath);

@@ -154,18 +154,6 @@ QByteArray generatedProgram(unsigned seed, int size)
     return image;
 }
 
-// The image our assembler makes of in.asm in dir, padded to size (it stops at the last byte not 0).
-QByteArray ownAssembler(const QString &dir, int size)
-{
-    const QString bin = QDir(dir).filePath(u"in.bin"_qs);
-    QFile::remove(bin);
-    const twtest::ProcessResult run = twtest::runDriver({u"asm51"_qs, QDir(dir).filePath(u"in.asm"_qs)});
-    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
-    QByteArray image = twtest::readBytes(bin);
-    image.resize(std::max<qsizetype>(image.size(), size), '\0');
-    return image;
-}
-
 class Dis51Peers : public ::testing::Test
 {
   protected:
@@ -250,7 +238,7 @@ TEST_F(Dis51Peers, ProgramsRoundTripAndAgreeWithD52)
         const As31Result ours = as31(toAs31(disassemble(image)), dir.path());
         ASSERT_TRUE(ours.ok) << ours.messages.toStdString();
         EXPECT_EQ(ours.image.toHex(), image.toHex());
-        EXPECT_EQ(ownAssembler(dir.path(), image.size()).toHex(), image.toHex());
+        EXPECT_EQ(reassemble(Cpu::Mcs51, dir.path(), image.size()).toHex(), image.toHex());
 
         twtest::writeBytes(dir.filePath(u"in.bin"_qs), image);
         const std::map<int, QByteArray> theirs = d52Code(dir.filePath(u"in.bin"_qs));
@@ -295,7 +283,7 @@ TEST_F(Dis51Peers, RandomImagesGiveSourceOurAssemblerTakes)
         EXPECT_EQ(readOutput(job.files.value(u"asm"_qs)).problems, QStringList());
         if (!from)
             continue;
-        const QByteArray again = ownAssembler(dir.path(), bin.size());
+        const QByteArray again = reassemble(Cpu::Mcs51, dir.path(), bin.size());
         for (int address = from; address < bin.size(); ++address) {
             const auto original = static_cast<std::uint8_t>(bin[address]);
             const auto back = static_cast<std::uint8_t>(again[address]);
