@@ -1,8 +1,7 @@
-// The MCS-48 disassembler against d48 and our own assembler, on generated and random images.
+// The MCS-48 disassembler against d48 and our own assembler, on images of random opcodes.
 #include "disassembler/DisasmSupport.h"
 #include "support/TestFiles.h"
 
-#include <QFile>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
