@@ -42,46 +42,39 @@ void answerNextDialog(std::function<void(QWidget *)> answer)
     QTimer::singleShot(10, *poll);
 }
 
-} // namespace
-
-TEST(QtPrompter, OpenDialogHandsBackATypedNameOfAMissingFile)
+// Types a name into the file dialog's name box, as a user would, and accepts.
+void typeNameAndAccept(QWidget *widget, const QString &title, const QString &name)
 {
-    QTemporaryDir dir;
-    const QString missing = dir.filePath(QStringLiteral("missing.asm"));
-    QtPrompter prompter;
-    answerNextDialog([&](QWidget *widget) {
-        auto *dialog = qobject_cast<QFileDialog *>(widget);
-        if (!dialog)
-            return widget->close(), void();
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral(u"打开源程序文件"));
-        // Typed into the name box, as a user would.
-        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        EXPECT_NE(name, nullptr);
-        if (name)
-            name->setText(QStringLiteral("missing.asm"));
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
-    // The command says "文件不存在!" itself; the dialog must not refuse the name first.
-    EXPECT_EQ(prompter.openFileNameOrTyped(QStringLiteral(u"打开源程序文件"),
-                                           QStringLiteral(u" 源程序文件(*.asm) (*.asm)"), dir.path()),
-              missing);
+    auto *dialog = qobject_cast<QFileDialog *>(widget);
+    if (!dialog)
+        return widget->close(), void();
+    EXPECT_EQ(dialog->windowTitle(), title);
+    auto *box = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    EXPECT_NE(box, nullptr);
+    if (box)
+        box->setText(name);
+    QMetaObject::invokeMethod(dialog, "accept");
 }
 
-TEST(QtPrompter, SaveDialogPutsTheFilterExtensionOnATypedName)
+} // namespace
+
+TEST(QtPrompter, FileDialogsHandBackTypedNames)
 {
     QTemporaryDir dir;
     QtPrompter prompter;
-    answerNextDialog([](QWidget *widget) {
-        auto *dialog = qobject_cast<QFileDialog *>(widget);
-        if (!dialog)
-            return widget->close(), void();
-        if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
-            name->setText(QStringLiteral("prog"));
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
-    EXPECT_EQ(prompter.saveFileName(QStringLiteral(u"另存为"),
-                                    QStringLiteral(u" 源程序文件(*.asm) (*.asm);;所有文件(*.*) (*)"),
-                                    dir.path()),
+    // The open command says "文件不存在!" itself; the dialog must not refuse the name first.
+    const QString openTitle = QStringLiteral(u"打开源程序文件");
+    answerNextDialog(
+        [&](QWidget *widget) { typeNameAndAccept(widget, openTitle, QStringLiteral("missing.asm")); });
+    EXPECT_EQ(
+        prompter.openFileNameOrTyped(openTitle, QStringLiteral(u" 源程序文件(*.asm) (*.asm)"), dir.path()),
+        dir.filePath(QStringLiteral("missing.asm")));
+
+    // Save puts the filter's extension on a typed name.
+    const QString saveTitle = QStringLiteral(u"另存为");
+    answerNextDialog([&](QWidget *widget) { typeNameAndAccept(widget, saveTitle, QStringLiteral("prog")); });
+    EXPECT_EQ(prompter.saveFileName(
+                  saveTitle, QStringLiteral(u" 源程序文件(*.asm) (*.asm);;所有文件(*.*) (*)"), dir.path()),
               dir.filePath(QStringLiteral("prog.asm")));
 }
 

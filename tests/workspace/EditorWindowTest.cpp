@@ -4,8 +4,9 @@
 
 #include "common/TextFile.h"
 
+#include <QLabel>
+#include <QMdiArea>
 #include <QPointer>
-#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -209,47 +210,36 @@ TEST_F(EditorCloseTest, ListingsCloseSilentlyReportsAskByCaptionAndSaveByPath)
     EXPECT_FALSE(editor->hasChanged());
 }
 
-TEST_F(EditorStateTest, CaretPanelFollowsTheCaret)
+TEST_F(EditorStateTest, CaretPanelAndSaveFollowTheActiveEditor)
 {
-    EditorWindow *editor = newEditor();
-    QSignalSpy caret(editor, &EditorWindow::caretTextChanged);
-    editor->editor()->setFocus();
-    QTest::keyClicks(editor->editor(), u"ab"_s);
-    QTest::keyClick(editor->editor(), Qt::Key_Return);
-    QTest::keyClicks(editor->editor(), u"cd"_s);
-    QTest::keyClick(editor->editor(), Qt::Key_Return);
-    QTest::keyClicks(editor->editor(), u"\tefgh"_s);
-    EXPECT_EQ(window->statusText(1), u"行： 3   列： 6"_s);
-    ASSERT_FALSE(caret.isEmpty());
-    EXPECT_EQ(caret.last().at(0).toString(), window->statusText(1));
+    EXPECT_FALSE(window->triggerMenuItem(u"mFileSave"_s)); // no editor: nothing to save
+    ASSERT_TRUE(window->clickToolbarButton(u"New"_s));
+    EditorWindow *typed = window->activeEditor();
+    ASSERT_NE(typed, nullptr);
+    EXPECT_EQ(typed->windowTitle(), u"源程序编辑"_s);
+    QTest::keyClicks(typed->editor(), u"ab"_s);
+    QTest::keyClick(typed->editor(), Qt::Key_Return);
+    QTest::keyClicks(typed->editor(), u"\tefgh"_s);
+    EXPECT_TRUE(typed->hasChanged());
+    EXPECT_EQ(window->statusPanel(1)->text(), u"行： 2   列： 6"_s);
 
-    // A selection from line 3 back to line 1: the caret's own line and column.
-    select(editor, editor->editor()->textCursor().position(), 1);
-    EXPECT_EQ(window->statusText(1), u"行： 1   列： 2"_s);
+    openFile(u"o.asm"_s, "NOP\r\n");
+    EXPECT_EQ(window->statusPanel(1)->text(), u"行： 1   列： 1"_s);
+    window->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(typed->parentWidget()));
+    EXPECT_EQ(window->statusPanel(1)->text(), u"行： 2   列： 6"_s);
 
+    // A selection from line 2 back to line 1: the caret's own line and column.
+    select(typed, typed->editor()->textCursor().position(), 1);
+    EXPECT_EQ(window->statusPanel(1)->text(), u"行： 1   列： 2"_s);
     // Positions are not cut to 16 bits.
-    type(editor, QString(70000, u'x'));
-    EXPECT_EQ(window->statusText(1), u"行： 3   列： 70006"_s);
-}
+    type(typed, QString(70000, u'x'));
+    EXPECT_EQ(window->statusPanel(1)->text(), u"行： 2   列： 70006"_s);
 
-TEST_F(EditorStateTest, SelectAllAndUndoKeysObeyTheEditMenu)
-{
-    EditorWindow *editor = newEditor();
-    QPlainTextEdit *edit = editor->editor();
-    edit->setFocus();
-    QTest::keyClicks(edit, u"nop"_s);
-
-    window->setMenuEnabled(u"mEditSelAll"_s, false); // as after the simulate answer
-    QTest::keySequence(edit, QKeySequence::SelectAll);
-    EXPECT_FALSE(edit->textCursor().hasSelection());
-    window->setMenuEnabled(u"mEditSelAll"_s, true);
-    QTest::keySequence(edit, QKeySequence::SelectAll);
-    EXPECT_EQ(edit->textCursor().selectedText(), u"nop"_s);
-
-    window->setMenuEnabled(u"mEdit"_s, false); // a tool window holds the main window
-    QTest::keySequence(edit, QKeySequence::Undo);
-    EXPECT_EQ(editor->text(), u"nop"_s);
-    window->setMenuEnabled(u"mEdit"_s, true);
-    QTest::keySequence(edit, QKeySequence::Undo);
-    EXPECT_TRUE(editor->text().isEmpty());
+    // Save goes to the active editor: the new text asks for a name and lands in that file.
+    prompter.answerFile(path(u"typed.txt"_s));
+    ASSERT_TRUE(window->triggerMenuItem(u"mFileSave"_s));
+    EXPECT_EQ(readBytes(path(u"typed.txt"_s)), "ab\r\n\tefgh" + QByteArray(70000, 'x'));
+    EXPECT_EQ(typed->windowTitle(), path(u"typed.txt"_s));
+    EXPECT_FALSE(typed->hasChanged());
+    EXPECT_EQ(readBytes(path(u"o.asm"_s)), QByteArray("NOP\r\n"));
 }

@@ -120,17 +120,6 @@ TEST_F(ProtocolModel, GroupWindowsCloseFindAndAboutWhichLockNothing)
     EXPECT_EQ(ws.loadedTools(), QStringList{QString::fromLatin1(ToolName::SerialSender)});
 }
 
-TEST_F(ProtocolModel, OpeningAnEditorClosesTheToolAndLeavesTheEditingState)
-{
-    ws.showTool(QString::fromLatin1(ToolName::Assembler));
-    ws.showTool(QString::fromLatin1(ToolName::Find));
-    ws.openInEditor(u"/tmp/x.err"_s, u"编译信息"_s);
-    EXPECT_TRUE(ws.loadedTools().isEmpty());
-    expectEditing();
-    ws.closeEditor(0);
-    expectIdle();
-}
-
 TEST_F(ProtocolModel, ItemsTheSimulateAnswerSwitchedOffComeBackWhenTheSimulatorCloses)
 {
     ws.openInEditor(u"/tmp/p.asm"_s);
