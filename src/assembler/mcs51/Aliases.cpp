@@ -3,6 +3,8 @@
 #include "assembler/mcs51/TextHash.h"
 
 #include <algorithm>
+#include <array>
+#include <string_view>
 
 namespace tw::mcs51
 {
@@ -121,24 +123,24 @@ AliasMap makeRegisterAliases()
     return map;
 }
 
-bool isEnglishAlias(QStringView text, std::initializer_list<QStringView> englishAliases)
-{
-    return std::any_of(englishAliases.begin(), englishAliases.end(), [text](QStringView alias) {
-        return alias.size() == text.size() && std::equal(alias.begin(), alias.end(), text.begin());
-    });
-}
+// The aliases written in plain ASCII; every other alias holds a Chinese character.
+constexpr std::array<std::u16string_view, 3> kEnglishMnemonicAliases{u"BIT", u"CJNZ", u"DJNE"};
+constexpr std::array<std::u16string_view, 1> kEnglishRegisterAliases{u"ACC"};
 
-// Every alias but a few English ones holds a Chinese character; most statements need no look-up.
-QStringView lookUp(const AliasMap &map, QStringView text, std::initializer_list<QStringView> englishAliases)
+// Most operands and mnemonics are plain ASCII and no English alias, so they need no look-up.
+template <std::size_t Count>
+QStringView lookUp(const AliasMap &map, QStringView text,
+                   const std::array<std::u16string_view, Count> &english)
 {
     if (text.isEmpty())
         return text;
-    // All units OR-ed together stay below 80H only for ASCII text.
-    const char16_t *units = text.utf16();
-    char16_t any = 0;
-    for (qsizetype i = 0; i < text.size(); ++i)
-        any |= units[i];
-    if (any < 0x80 && !isEnglishAlias(text, englishAliases))
+    const std::u16string_view units(text.utf16(), static_cast<std::size_t>(text.size()));
+    char16_t any = 0; // all units OR-ed together stay below 80H only for ASCII text
+    for (const char16_t unit : units)
+        any |= unit;
+    if (any < 0x80 && std::none_of(english.begin(), english.end(), [units](std::u16string_view alias) {
+            return alias.front() == units.front() && alias == units;
+        }))
         return text;
     const auto it = map.find(text);
     return it == map.end() ? text : QStringView(it->second);
@@ -162,12 +164,12 @@ QString asString(QStringView standard, const QString &text)
 
 QStringView standardMnemonicView(QStringView mnemonic)
 {
-    return lookUp(mnemonicAliases(), mnemonic, {u"BIT", u"CJNZ", u"DJNE"});
+    return lookUp(mnemonicAliases(), mnemonic, kEnglishMnemonicAliases);
 }
 
 QStringView standardRegisterView(QStringView text)
 {
-    return lookUp(registerAliases(), text, {u"ACC"});
+    return lookUp(registerAliases(), text, kEnglishRegisterAliases);
 }
 
 QString standardMnemonic(const QString &mnemonic)

@@ -664,8 +664,7 @@ void placeCode(Encoded &encoded, long long pc, long long next, CodeImage &image)
         image[static_cast<int>(address)] = encoded.bytes[i];
     }
     static constexpr char16_t digits[] = u"0123456789ABCDEF";
-    QString &field = encoded.codeField;
-    field.resize(2 * shown + (shown < 4 ? 1 : 0));
+    QString field(2 * shown + (shown < 4 ? 1 : 0), Qt::Uninitialized);
     QChar *out = field.data();
     for (std::uint8_t b : encoded.bytes) {
         *out++ = QChar(digits[b >> 4]);
@@ -673,6 +672,7 @@ void placeCode(Encoded &encoded, long long pc, long long next, CodeImage &image)
     }
     if (shown < 4)
         *out = u'\t';
+    encoded.codeField = std::move(field);
 }
 
 Encoded encodeStatement(long long pc, const QString &mnemonic, const QString &operands, EncodeContext &ctx)
