@@ -1,5 +1,6 @@
 #include "Mcs51TestSupport.h"
 #include "assembler/mcs51/JumpTargets.h"
+#include "assembler/mcs51/OpcodeTable.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -254,4 +255,55 @@ TEST_F(Encoder51, SizerAndEncoderAgreeOnRandomStatements)
             << line.toStdString();
     }
     EXPECT_GT(accepted, 1000);
+}
+
+// The driver encodes first and places the bytes once it has sized the statement, with the
+// variables the statement itself may have set; that must store and show what one call does.
+TEST_F(Encoder51, PlacingWithTheDriversSizeMatchesOneCall)
+{
+    std::unique_ptr<tw::CodeImage> twoStep = std::make_unique<tw::CodeImage>();
+    VariableTable twoStepVars = vars;
+    const QStringList lines = {
+        u"\tMOV\tA,#12H"_s, u"X\tEQU\tR1"_s,  u"\tMOV\t@X,A"_s,    u"\tDB\t'HI',X,300"_s, u"X\tEQU\t'ABC'"_s,
+        u"\tDB\tX,1"_s,     u"\tORG\t300H"_s, u"\tLJMP\tTABLE"_s,  u"\tCJNE\tA,#1,$"_s,   u"\tXYZ\t1"_s,
+        u"\tDW\t1,TABLE"_s, u"\tMOV\tA,A"_s,  u"\tACALL\t1234H"_s, u"\tJB\tLED"_s,        u"\tADD\tA,#"_s};
+    long long pc = 0x1F0;
+    for (const QString &line : lines) {
+        const twtest::Statement s = twtest::parseStatement(line);
+        twtest::RecordingSink oneSink, twoSink;
+        EncodeContext one{*image, labels, vars, oneSink};
+        EncodeContext two{*twoStep, labels, twoStepVars, twoSink};
+        const Encoded whole = encodeStatement(pc, s.word, s.rest, one);
+        Encoded placed = encodeCode(pc, s.word, s.rest, two);
+        const long long next = nextAddress(pc, s.word, s.rest, twoStepVars);
+        placeCode(placed, pc, next, *twoStep);
+        EXPECT_EQ(placed.codeField, whole.codeField) << line.toStdString();
+        EXPECT_EQ(placed.length, whole.length) << line.toStdString();
+        EXPECT_EQ(placed.mnemonic, whole.mnemonic) << line.toStdString();
+        EXPECT_EQ(twoSink.messages, oneSink.messages) << line.toStdString();
+        pc = next;
+    }
+    EXPECT_TRUE(std::equal(image->bytes.begin(), image->bytes.end(), twoStep->bytes.begin()));
+    EXPECT_EQ(*twoStepVars.find(u"X"_s), u"'ABC'");
+}
+
+// The encoder finds forms by its UTF-16 mnemonic: every row of the table must be found so, and
+// text that is no mnemonic of the table must find nothing.
+TEST(OpcodeForms, UnicodeMnemonicsFindTheSameForms)
+{
+    for (const auto &row : kOpcodes) {
+        if (row.mnemonic.empty())
+            continue;
+        const std::u16string wide(row.mnemonic.begin(), row.mnemonic.end());
+        const int found = findOpcode(wide, row.operands[0], row.operands[1], row.operands[2]);
+        EXPECT_EQ(found, findOpcode(row.mnemonic, row.operands[0], row.operands[1], row.operands[2]));
+        EXPECT_GE(found, 0);
+        EXPECT_LE(found, row.opcode) << row.mnemonic;
+    }
+    EXPECT_EQ(findOpcode(std::u16string_view(u"MOV"), Operand::A, Operand::Imm), 0x74);
+    EXPECT_EQ(findOpcode(std::u16string_view(u"传送"), Operand::A, Operand::Imm), -1);
+    EXPECT_EQ(findOpcode(std::u16string_view(u"MOVXYZW"), Operand::A, Operand::Imm), -1);
+    EXPECT_EQ(findOpcode(std::u16string_view(u"mov"), Operand::A, Operand::Imm), -1);
+    EXPECT_EQ(findOpcode(std::u16string_view(u""), Operand::None), -1);
+    EXPECT_EQ(findOpcode(std::u16string_view(u"MOV"), Operand::A, Operand::A), -1);
 }

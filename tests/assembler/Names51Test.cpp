@@ -144,6 +144,35 @@ TEST(OperandExtraction, SplitsSubstitutesAndCountsTooMany)
     EXPECT_EQ(extractOperands(u"A,B"_s, 1, vars, nullptr), QStringList{u"A"_s});
 }
 
+// The encoder's operands share the statement's characters; the list others keep must not.
+TEST(OperandExtraction, SharedOperandsMatchTheListAndTheListOwnsItsText)
+{
+    VariableTable vars;
+    vars.set(u"X"_s, u"R3"_s);
+    vars.set(u"Y"_s, u"累加器"_s);
+    for (const QString &field : {u"A,#1"_s, u"累加器，X"_s, u"@X\t,#X ;Z"_s, u"Y,端口1,@工作寄存器1"_s,
+                                 u"P1.0"_s, u""_s, u"A,B,C,D"_s}) {
+        for (int count = 1; count <= 3; ++count) {
+            twtest::RecordingSink listed, shared;
+            const QStringList list = extractOperands(field, count, vars, &listed, true);
+            const OperandTexts texts = operandTexts(field, count, vars, &shared, true);
+            for (int i = 0; i < count; ++i)
+                EXPECT_EQ(texts[i], list[i]) << field.toStdString() << " " << i;
+            EXPECT_EQ(shared.messages, listed.messages) << field.toStdString();
+        }
+    }
+
+    QString field = u"R5,ACC.7"_s;
+    const QStringList list = extractOperands(field, 2, vars, nullptr);
+    field.fill(u'Z');
+    EXPECT_EQ(list, (QStringList{u"R5"_s, u"ACC.7"_s}));
+    QString name = u"X"_s;
+    const QString resolved = registerName(name, vars);
+    vars.set(u"X"_s, u"R4"_s);
+    name.fill(u'Q');
+    EXPECT_EQ(resolved, u"R3");
+}
+
 TEST(StatementSplit, FirstWordThroughAliasesSecondWordAsWritten)
 {
     const SplitWords mov = splitStatement(u"MOV\tA,#1"_s);
