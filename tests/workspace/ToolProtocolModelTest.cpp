@@ -18,9 +18,12 @@ const QStringList allKeys = {u"New"_s,    u"Open"_s,   u"Save"_s, u"Print"_s, u"
                              u"Redo"_s,   u"Cut"_s,    u"Copy"_s, u"Paste"_s, u"Zt"_s,
                              u"Findzf"_s, u"Findzl"_s, u"asm"_s,  u"FZ51"_s};
 // These hide the Edit and Window menus while they run; the others only switch them off.
-const QStringList hidingTools = {QString::fromLatin1(ToolName::Conversion),
-                                 QString::fromLatin1(ToolName::Library),
-                                 QString::fromLatin1(ToolName::Programmer)};
+QString named(const char *name)
+{
+    return QString::fromLatin1(name);
+}
+const QStringList hidingTools = {named(ToolName::Conversion), named(ToolName::Library),
+                                 named(ToolName::Programmer)};
 
 class ProtocolModel : public ::testing::Test
 {
@@ -87,72 +90,61 @@ TEST_F(ProtocolModel, EveryGroupWindowLocksAndRestoresWithAndWithoutEditors)
     }
 }
 
-TEST_F(ProtocolModel, AGroupWindowReplacesTheOneThatIsOpen)
+TEST_F(ProtocolModel, AGroupWindowReplacesTheOneThatIsOpenAndLeavesTheOthers)
 {
-    ws.showTool(QString::fromLatin1(ToolName::Assembler));
-    ws.showTool(QString::fromLatin1(ToolName::Simulator));
-    EXPECT_EQ(ws.loadedTools(), QStringList{QString::fromLatin1(ToolName::Simulator)});
-    expectLocked(QString::fromLatin1(ToolName::Simulator));
+    // Find and About lock nothing, and every group window closes them.
+    ws.showTool(named(ToolName::Find));
+    ws.showTool(named(ToolName::About));
+    expectIdle();
+    ws.showTool(named(ToolName::Assembler));
+    ws.showTool(named(ToolName::Simulator));
+    EXPECT_EQ(ws.loadedTools(), QStringList{named(ToolName::Simulator)});
+    expectLocked(named(ToolName::Simulator));
 
     // A hiding window replacing a disabling one: Edit and Window end hidden, not just grey.
-    ws.showTool(QString::fromLatin1(ToolName::Programmer));
-    EXPECT_EQ(ws.loadedTools(), QStringList{QString::fromLatin1(ToolName::Programmer)});
-    expectLocked(QString::fromLatin1(ToolName::Programmer));
+    ws.showTool(named(ToolName::Programmer));
+    EXPECT_EQ(ws.loadedTools(), QStringList{named(ToolName::Programmer)});
+    expectLocked(named(ToolName::Programmer));
     EXPECT_TRUE(state().isEnabled(u"mEdit"_s));
+    ws.unloadTool(named(ToolName::Simulator)); // not open: changes nothing
+    expectLocked(named(ToolName::Programmer));
+    ws.unloadTool(named(ToolName::Programmer));
+    ws.unloadTool(named(ToolName::Programmer));
+    expectIdle();
 
     // Windows outside the group stay open and lock nothing.
-    ws.unloadTool(QString::fromLatin1(ToolName::Programmer));
     for (const char *free : {ToolName::InitCode, ToolName::Font, ToolName::Unicode, ToolName::TextViewer}) {
-        ws.showTool(QString::fromLatin1(free));
+        ws.showTool(named(free));
         expectIdle();
     }
-    ws.showTool(QString::fromLatin1(ToolName::Library));
-    EXPECT_TRUE(ws.isToolLoaded(QString::fromLatin1(ToolName::InitCode)));
-    EXPECT_TRUE(ws.isToolLoaded(QString::fromLatin1(ToolName::Font)));
-}
-
-TEST_F(ProtocolModel, GroupWindowsCloseFindAndAboutWhichLockNothing)
-{
-    ws.showTool(QString::fromLatin1(ToolName::Find));
-    ws.showTool(QString::fromLatin1(ToolName::About));
-    expectIdle();
-    ws.showTool(QString::fromLatin1(ToolName::SerialSender));
-    EXPECT_EQ(ws.loadedTools(), QStringList{QString::fromLatin1(ToolName::SerialSender)});
+    ws.showTool(named(ToolName::Library));
+    EXPECT_TRUE(ws.isToolLoaded(named(ToolName::InitCode)));
+    EXPECT_TRUE(ws.isToolLoaded(named(ToolName::Font)));
 }
 
 TEST_F(ProtocolModel, ItemsTheSimulateAnswerSwitchedOffComeBackWhenTheSimulatorCloses)
 {
     ws.openInEditor(u"/tmp/p.asm"_s);
-    ws.showTool(QString::fromLatin1(ToolName::Assembler));
+    ws.showTool(named(ToolName::Assembler));
     // The assembler's simulate answer, in its order.
     for (const char *item :
          {"mFileNew", "mFileOpen", "mFileSave", "mFileSaveAs", "mEditSelAll", "mComp", "emMCS51"})
         ws.setMenuEnabled(QString::fromLatin1(item), false);
-    ws.unloadTool(QString::fromLatin1(ToolName::Assembler));
-    ws.showTool(QString::fromLatin1(ToolName::Simulator));
+    ws.unloadTool(named(ToolName::Assembler));
+    ws.showTool(named(ToolName::Simulator));
     EXPECT_FALSE(state().isEnabled(u"mFileNew"_s)); // still off while the simulator runs
     EXPECT_FALSE(state().isEnabled(u"emMCS51"_s));
 
-    ws.unloadTool(QString::fromLatin1(ToolName::Simulator));
+    ws.unloadTool(named(ToolName::Simulator));
     for (const char *item : {"mFileNew", "mFileOpen", "mFileSave", "mFileSaveAs", "mEditSelAll", "emMCS51"})
         EXPECT_TRUE(state().isReachable(QString::fromLatin1(item))) << item;
     expectEditing();
 
     // Without an editor Save and Save As stay off.
     ws.closeEditor(0);
-    ws.showTool(QString::fromLatin1(ToolName::Simulator));
+    ws.showTool(named(ToolName::Simulator));
     ws.setMenuEnabled(u"mFileSave"_s, true);
-    ws.unloadTool(QString::fromLatin1(ToolName::Simulator));
+    ws.unloadTool(named(ToolName::Simulator));
     EXPECT_FALSE(state().isEnabled(u"mFileSave"_s));
-    expectIdle();
-}
-
-TEST_F(ProtocolModel, UnloadingAWindowThatIsNotOpenChangesNothing)
-{
-    ws.showTool(QString::fromLatin1(ToolName::Conversion));
-    ws.unloadTool(QString::fromLatin1(ToolName::Simulator));
-    expectLocked(QString::fromLatin1(ToolName::Conversion));
-    ws.unloadTool(QString::fromLatin1(ToolName::Conversion));
-    ws.unloadTool(QString::fromLatin1(ToolName::Conversion));
     expectIdle();
 }
