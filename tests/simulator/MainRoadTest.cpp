@@ -5,8 +5,6 @@
 
 #include "assembler/ui/AssemblerWindow.h"
 
-#include <QRadioButton>
-
 using namespace tw;
 using twtest::boxLines;
 
@@ -19,8 +17,8 @@ TEST_F(MainRoadTest, FromEditorThroughAssemblerToSimulator)
 {
     registerAssemblerWindow();
     const QString source = dir.filePath(QStringLiteral("road.asm"));
-    twtest::writeBytes(source, QByteArray("org 0\r\nstart: mov r2,#3\r\nloop: inc a\r\n djnz r2,loop\r\n"
-                                          " mov p1,a\r\nhere: sjmp here\r\n end\r\n"));
+    twtest::writeBytes(source,
+                       twtest::readBytes(windowData(QStringLiteral("road.asm"))).replace("\n", "\r\n"));
     main->openInEditor(source);
     EditorWindow *editor = main->activeEditor();
     ASSERT_NE(editor, nullptr);
@@ -43,12 +41,12 @@ TEST_F(MainRoadTest, FromEditorThroughAssemblerToSimulator)
     EXPECT_EQ(main->currentBinPath(), dir.filePath(QStringLiteral("road.bin")));
     EXPECT_EQ(main->toolWindow(QString::fromLatin1(ToolName::Assembler)), nullptr);
     EXPECT_TRUE(mainLocked());
-    EXPECT_TRUE(listingLine(lineOfAddress(0)).startsWith(QStringLiteral("> 0000")));
+    EXPECT_TRUE(pcMarkedAt(0));
 
     steps(2);
     EXPECT_EQ(ui().pc->text(), QStringLiteral("0003"));
     EXPECT_EQ(boxLines(ui().registers)[4], QStringLiteral(" R2: 03"));
-    EXPECT_TRUE(listingLine(lineOfAddress(3)).startsWith(QLatin1Char('>')));
+    EXPECT_TRUE(pcMarkedAt(3));
 
     click(ui().fastMode);
     click(ui().run);

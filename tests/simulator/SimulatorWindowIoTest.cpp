@@ -3,10 +3,7 @@
 #include "SimulatorWindowTestFixture.h"
 
 #include <QComboBox>
-#include <QRadioButton>
-#include <QScrollBar>
 #include <QStackedWidget>
-#include <QTabBar>
 #include <QTimer>
 
 using namespace tw;
@@ -16,15 +13,10 @@ namespace
 {
 
 constexpr int kOkInformation = 64;
-constexpr int kYesNoExclamation = 52;
 
 class SimulatorWindowIoTest : public twtest::SimulatorWindowTest
 {
   protected:
-    void clickTab(QTabBar *bar, int index)
-    {
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
-    }
     void doubleClick(QPlainTextEdit *box) { QTest::mouseDClick(box->viewport(), Qt::LeftButton); }
     // Types into the RAM-set boxes and applies.
     void setRam(const QString &address, const QString &data)
@@ -33,24 +25,15 @@ class SimulatorWindowIoTest : public twtest::SimulatorWindowTest
         ui().ramData->setText(data);
         click(ui().ramApply);
     }
-    QString lastMessage() const
+    bool sfrRowHas(int row, const char *text)
     {
-        return prompter.calls().isEmpty() ? QString() : prompter.calls().last().text;
+        return boxLines(ui().sfr)[row].contains(QLatin1String(text));
     }
-};
-
-const QStringList kTransmitSetUp = {
-    QStringLiteral("\tMOV\tTMOD,#20H"),
-    QStringLiteral("\tMOV\tTH1,#0FDH"),
-    QStringLiteral("\tSETB\tTR1"),
-    QStringLiteral("\tMOV\tSCON,#50H"),
 };
 
 TEST_F(SimulatorWindowIoTest, TransmitPageShowsEachByteModeAndRate)
 {
-    openProgram(kTransmitSetUp + QStringList{QStringLiteral("\tMOV\tSBUF,#41H"),
-                                             QStringLiteral("\tMOV\tSBUF,#42H"),
-                                             QStringLiteral("HERE:\tSJMP\tHERE"), QStringLiteral("\tEND")});
+    openProgram(QStringLiteral("transmit"));
     clickTab(ui().ioTabs, SimulatorWindow::TransmitTab);
     EXPECT_EQ(ui().ioPages->currentIndex(), 1);
     EXPECT_TRUE(ui().transmitFrame->isVisible());
@@ -63,7 +46,7 @@ TEST_F(SimulatorWindowIoTest, TransmitPageShowsEachByteModeAndRate)
     EXPECT_EQ(ui().transmitted->toPlainText(), QStringLiteral("41 "));
     EXPECT_EQ(ui().serialMode->text(), QStringLiteral("1"));
     EXPECT_EQ(ui().transmitRate->text(), QStringLiteral("9600"));
-    EXPECT_TRUE(boxLines(ui().sfr)[9].contains(QStringLiteral("SCON:   52")));
+    EXPECT_TRUE(sfrRowHas(9, "SCON:   52"));
     EXPECT_TRUE(prompter.calls().isEmpty());
 
     // Another crystal gives another rate for the next byte; "清空" empties the box.
@@ -77,14 +60,14 @@ TEST_F(SimulatorWindowIoTest, TransmitPageShowsEachByteModeAndRate)
 
 TEST_F(SimulatorWindowIoTest, StoppedBaudRateGeneratorStopsARunWithItsMessage)
 {
-    openProgram({QStringLiteral("\tMOV\tSCON,#50H"), QStringLiteral("LOOP:\tMOV\tSBUF,#41H"),
-                 QStringLiteral("\tSJMP\tLOOP"), QStringLiteral("\tEND")});
+    openProgram(QStringLiteral("baud"));
     click(ui().fastMode);
     click(ui().run);
     ASSERT_TRUE(waitForRunEnd());
     ASSERT_EQ(prompter.calls().size(), 1);
     EXPECT_EQ(lastMessage(), QStringLiteral(u"波特率发生器（定时器1）未启动！"));
     EXPECT_EQ(prompter.calls()[0].style, kOkInformation);
+    // Shown after the instruction completed.
     EXPECT_EQ(ui().pc->text(), QStringLiteral("0006"));
     EXPECT_EQ(ui().run->text(), QStringLiteral(u"连续运行"));
     EXPECT_TRUE(ui().step->isEnabled());
@@ -96,8 +79,7 @@ TEST_F(SimulatorWindowIoTest, StoppedBaudRateGeneratorStopsARunWithItsMessage)
 TEST_F(SimulatorWindowIoTest, FastRunKeepsEveryTransmittedByte)
 {
     // Mode 2 needs no baud-rate generator: a byte every three instructions.
-    openProgram({QStringLiteral("\tMOV\tSCON,#80H"), QStringLiteral("LOOP:\tMOV\tSBUF,A"),
-                 QStringLiteral("\tINC\tA"), QStringLiteral("\tSJMP\tLOOP"), QStringLiteral("\tEND")});
+    openProgram(QStringLiteral("mode2"));
     click(ui().fastMode);
     click(ui().run);
     QTest::qWait(50);
@@ -113,7 +95,7 @@ TEST_F(SimulatorWindowIoTest, FastRunKeepsEveryTransmittedByte)
 
 TEST_F(SimulatorWindowIoTest, ReceiveFeederHandsBytesToSbufWithRi)
 {
-    openProgram(kTransmitSetUp + QStringList{QStringLiteral("HERE:\tSJMP\tHERE"), QStringLiteral("\tEND")});
+    openProgram(QStringLiteral("receive"));
     clickTab(ui().ioTabs, SimulatorWindow::ReceiveTab);
     EXPECT_TRUE(ui().receiveFrame->isVisible());
     EXPECT_FALSE(ui().transmitFrame->isVisible());
@@ -137,8 +119,8 @@ TEST_F(SimulatorWindowIoTest, ReceiveFeederHandsBytesToSbufWithRi)
     EXPECT_EQ(ui().toSend->text(), QStringLiteral("32"));
     // RI, and RB8 from the "Non" rule in mode 1.
     steps(1);
-    EXPECT_TRUE(boxLines(ui().sfr)[9].contains(QStringLiteral("SCON:   55")));
-    EXPECT_TRUE(boxLines(ui().sfr)[10].startsWith(QStringLiteral("SBUF:   31")));
+    EXPECT_TRUE(sfrRowHas(9, "SCON:   55"));
+    EXPECT_TRUE(sfrRowHas(10, "SBUF:   31"));
     // RI still set: the next byte is lost, then the feeder stops.
     window()->feederTick();
     EXPECT_EQ(ui().toSend->text(), QString());
@@ -154,14 +136,13 @@ TEST_F(SimulatorWindowIoTest, ReceiveFeederHandsBytesToSbufWithRi)
 
 TEST_F(SimulatorWindowIoTest, RamSetWritesInternalAndExternalRamAfterItsChecks)
 {
-    openProgram({QStringLiteral("HERE:\tSJMP\tHERE"), QStringLiteral("\tEND")});
+    openProgram(QStringLiteral("here"));
     // Only on the visible page's box.
     doubleClick(ui().memory);
     EXPECT_FALSE(ui().ramSet->isVisible());
     doubleClick(ui().internalRam);
     ASSERT_TRUE(ui().ramSet->isVisible());
     EXPECT_EQ(ui().ramSet->title(), QStringLiteral(u"片内RAM设置"));
-
     setRam(QStringLiteral("3"), QStringLiteral("0A0B"));
     EXPECT_FALSE(ui().ramSet->isVisible());
     EXPECT_EQ(boxLines(ui().internalRam)[0],
@@ -203,6 +184,7 @@ TEST_F(SimulatorWindowIoTest, RamSetWritesInternalAndExternalRamAfterItsChecks)
     EXPECT_EQ(lastMessage(), QStringLiteral(u"片外RAM地址应小于4位十六进制代码！"));
     setRam(QStringLiteral("FFFF"), QStringLiteral("1234"));
     EXPECT_EQ(lastMessage(), QStringLiteral(u"数据超出片外RAM的范围！"));
+    EXPECT_EQ(window()->cpu().xram[0xFFFF], 0);
     click(ui().ramCancel);
     EXPECT_FALSE(ui().ramSet->isVisible());
 
@@ -219,24 +201,17 @@ TEST_F(SimulatorWindowIoTest, RamSetWritesInternalAndExternalRamAfterItsChecks)
     click(ui().run);
 }
 
-TEST_F(SimulatorWindowIoTest, RamClearAsksForEachMemory)
+TEST_F(SimulatorWindowIoTest, MovxWritesScrollTheViewAndRamClearAsksForEachMemory)
 {
-    openProgram({QStringLiteral("\tMOV\t30H,#55H"), QStringLiteral("\tMOV\tDPTR,#0129H"),
-                 QStringLiteral("\tMOV\tA,#66H"), QStringLiteral("\tMOVX\t@DPTR,A"),
-                 QStringLiteral("\tMOV\tDPTR,#0FFF8H"), QStringLiteral("\tMOVX\t@DPTR,A"),
-                 QStringLiteral("HERE:\tSJMP\tHERE"), QStringLiteral("\tEND")});
+    openProgram(QStringLiteral("movx"));
     steps(4);
     // A MOVX write scrolls the external RAM view to its row, also while another tab is shown,
-    // and shows the byte in its column.
+    // and shows the byte in its column; near the top of memory the scroll bar stops at its maximum.
     EXPECT_EQ(ui().memoryScroll->value(), 0x12);
-    clickTab(ui().memoryTabs, SimulatorWindow::ExternalRamTab);
-    EXPECT_EQ(boxLines(ui().memory)[0],
-              QStringLiteral("0120H: 00 00 00 00 00 00 00 00  00 66 00 00 00 00 00 00"));
-    // Near the top of memory the scroll bar stops at its maximum.
+    expectViews(QStringLiteral("movx-0129"));
     steps(2);
     EXPECT_EQ(ui().memoryScroll->value(), 4082);
-    EXPECT_EQ(boxLines(ui().memory)[13],
-              QStringLiteral("FFF0H: 00 00 00 00 00 00 00 00  66 00 00 00 00 00 00 00"));
+    expectViews(QStringLiteral("movx-fff8"));
     // Not while the program ROM is shown.
     clickTab(ui().memoryTabs, SimulatorWindow::RomTab);
     click(ui().reset);
@@ -250,7 +225,7 @@ TEST_F(SimulatorWindowIoTest, RamClearAsksForEachMemory)
     ASSERT_EQ(prompter.calls().size(), 2);
     EXPECT_EQ(prompter.calls()[0].text, QStringLiteral(u"片内RAM的全部数据将被清除，确定吗！"));
     EXPECT_EQ(prompter.calls()[1].text, QStringLiteral(u"片外RAM的全部数据将被清除，确定吗！"));
-    EXPECT_EQ(prompter.calls()[1].style, kYesNoExclamation);
+    EXPECT_EQ(prompter.calls()[1].style, 52); // Yes/No, exclamation
     EXPECT_EQ(window()->cpu().iram[0x30], 0x55);
     EXPECT_EQ(window()->cpu().xram[0x0129], 0);
     // The rebuilt view shows its first rows, wherever the scroll bar stands.
@@ -264,7 +239,7 @@ TEST_F(SimulatorWindowIoTest, RamClearAsksForEachMemory)
     EXPECT_TRUE(boxLines(ui().internalRam)[3].startsWith(QStringLiteral("30H: 00")));
     // SFRs and the PC stay.
     EXPECT_EQ(ui().pc->text(), QStringLiteral("0009"));
-    EXPECT_TRUE(boxLines(ui().sfr)[2].contains(QStringLiteral("A:      66")));
+    EXPECT_TRUE(sfrRowHas(2, "A:      66"));
 }
 
 } // namespace

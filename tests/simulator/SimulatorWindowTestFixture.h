@@ -1,6 +1,7 @@
 #pragma once
 // The simulator window inside a real main window (offscreen) with a scripted prompter, on
-// programs assembled by the headless driver in a temporary folder.
+// programs from tests/data/simulator/window assembled by the headless driver in a temporary
+// folder, and the views compared with golden files there.
 #include "common/ScriptedPrompter.h"
 #include "common/TextFile.h"
 #include "simulator/ui/SimulatorWindow.h"
@@ -14,6 +15,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -53,12 +57,18 @@ class SimulatorWindowTest : public ::testing::Test
         flushDeletes();
     }
     static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    static QString windowData(const QString &name)
+    {
+        return dataPath(QStringLiteral("simulator/window/") + name);
+    }
 
-    // Assembles source lines (joined with CR LF) into name.bin and name.lt; the .bin path.
-    QString assemble(const QString &name, const QStringList &lines)
+    // Assembles window/<name>.asm in the temporary folder into name.bin and name.lt; the .bin path.
+    QString assemble(const QString &name)
     {
         const QString source = dir.filePath(name + QStringLiteral(".asm"));
-        writeBytes(source, tw::encodeText(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
+        writeBytes(
+            source,
+            readBytes(windowData(name + QStringLiteral(".asm"))).replace("\r\n", "\n").replace("\n", "\r\n"));
         const ProcessResult result = runDriver({QStringLiteral("asm51"), source});
         EXPECT_EQ(result.exitCode, 0) << result.out.toStdString() << result.err.toStdString();
         return dir.filePath(name + QStringLiteral(".bin"));
@@ -74,15 +84,17 @@ class SimulatorWindowTest : public ::testing::Test
         main->showTool(QString::fromLatin1(tw::ToolName::Simulator));
         return window();
     }
-    tw::SimulatorWindow *openProgram(const QStringList &lines)
-    {
-        return open(assemble(QStringLiteral("prog"), lines));
-    }
+    tw::SimulatorWindow *openProgram(const QString &name) { return open(assemble(name)); }
     const tw::SimulatorWindow::Controls &ui() const { return window()->controls(); }
+
     // Near the left edge: a radio button takes clicks only on its indicator and caption.
     void click(QAbstractButton *button)
     {
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    }
+    void clickTab(QTabBar *bar, int index)
+    {
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
     }
     void steps(int n)
     {
@@ -96,6 +108,14 @@ class SimulatorWindowTest : public ::testing::Test
     }
     QString listingLine(int index) const { return window()->listing().line(index); }
     int lineOfAddress(std::uint16_t address) const { return window()->listing().lineOfAddress(address); }
+    bool pcMarkedAt(std::uint16_t address) const
+    {
+        return listingLine(lineOfAddress(address)).startsWith('>');
+    }
+    QString lastMessage() const
+    {
+        return prompter.calls().isEmpty() ? QString() : prompter.calls().last().text;
+    }
     bool mainLocked() const
     {
         for (const char *menu : {"mEdit", "mFile", "mComp", "mCom", "mEml", "mView", "comFZ", "mWindow"})
@@ -105,6 +125,59 @@ class SimulatorWindowTest : public ::testing::Test
             if (main->isToolbarButtonEnabled(i))
                 return false;
         return true;
+    }
+
+    // The window's texts by the section names of the golden files. "rom" and "externalRam" show
+    // that page of the memory box first; "pins" is the 32 captions in groups of eight; "panels"
+    // the status panels 2 to 8.
+    QStringList viewText(const QString &view)
+    {
+        QStringList panels;
+        for (int p = 2; p <= 8; ++p)
+            panels.append(main->statusText(p));
+        if (view == QLatin1String("panels"))
+            return panels;
+        const tw::SimulatorWindow::Controls &c = ui();
+        if (view == QLatin1String("rom") || view == QLatin1String("externalRam"))
+            clickTab(c.memoryTabs, view == QLatin1String("rom") ? tw::SimulatorWindow::RomTab
+                                                                : tw::SimulatorWindow::ExternalRamTab);
+        QString pins;
+        for (int i = 0; i < 32; ++i)
+            pins += (i > 0 && i % 8 == 0 ? QStringLiteral(" ") : QString()) + c.pins[i]->text();
+        if (view == QLatin1String("pins"))
+            return {pins};
+        const std::map<QString, QPlainTextEdit *> boxes = {{"listing", c.listing},
+                                                           {"internalRam", c.internalRam},
+                                                           {"registers", c.registers},
+                                                           {"psw", c.psw},
+                                                           {"sfr", c.sfr},
+                                                           {"bits", c.bits},
+                                                           {"memory", c.memory},
+                                                           {"rom", c.memory},
+                                                           {"externalRam", c.memory}};
+        return boxLines(boxes.at(view));
+    }
+    // Each "[view]" section of window/<name>.views holds that view's whole text, line by line.
+    void expectViews(const QString &name)
+    {
+        const QByteArray golden = readBytes(windowData(name + QStringLiteral(".views")));
+        ASSERT_FALSE(golden.isEmpty()) << name.toStdString();
+        QString view;
+        QStringList expected;
+        const QStringList lines =
+            QString::fromUtf8(golden.chopped(golden.endsWith('\n') ? 1 : 0)).split('\n');
+        for (int i = 0; i <= lines.size(); ++i) {
+            if (i < lines.size() && !lines[i].startsWith(QLatin1Char('['))) {
+                expected.append(lines[i]);
+                continue;
+            }
+            if (!view.isEmpty())
+                EXPECT_EQ(viewText(view).join('\n'), expected.join('\n'))
+                    << name.toStdString() << " [" << view.toStdString() << "]";
+            if (i < lines.size())
+                view = lines[i].mid(1, lines[i].indexOf(']') - 1);
+            expected.clear();
+        }
     }
 };
 

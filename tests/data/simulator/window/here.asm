@@ -1,0 +1,2 @@
+HERE:	SJMP	HERE
+	END
