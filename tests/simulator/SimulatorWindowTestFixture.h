@@ -10,16 +10,8 @@
 #include "workspace/ui/EditorWindow.h"
 #include "workspace/ui/MainWindow.h"
 
-#include <QCoreApplication>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
-#include <QTabBar>
-#include <QTemporaryDir>
 #include <QTest>
+#include <QtWidgets>
 #include <gtest/gtest.h>
 
 // Readable failure messages for texts.
@@ -146,16 +138,9 @@ class SimulatorWindowTest : public ::testing::Test
             pins += (i > 0 && i % 8 == 0 ? QStringLiteral(" ") : QString()) + c.pins[i]->text();
         if (view == QLatin1String("pins"))
             return {pins};
-        const std::map<QString, QPlainTextEdit *> boxes = {{"listing", c.listing},
-                                                           {"internalRam", c.internalRam},
-                                                           {"registers", c.registers},
-                                                           {"psw", c.psw},
-                                                           {"sfr", c.sfr},
-                                                           {"bits", c.bits},
-                                                           {"memory", c.memory},
-                                                           {"rom", c.memory},
-                                                           {"externalRam", c.memory}};
-        return boxLines(boxes.at(view));
+        const QStringList names = {"listing", "internalRam", "registers", "psw", "sfr", "bits"};
+        const QPlainTextEdit *boxes[] = {c.listing, c.internalRam, c.registers, c.psw, c.sfr, c.bits};
+        return boxLines(names.contains(view) ? boxes[names.indexOf(view)] : c.memory);
     }
     // Each "[view]" section of window/<name>.views holds that view's whole text, line by line.
     void expectViews(const QString &name)
