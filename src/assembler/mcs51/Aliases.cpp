@@ -127,20 +127,32 @@ AliasMap makeRegisterAliases()
 constexpr std::array<std::u16string_view, 3> kEnglishMnemonicAliases{u"BIT", u"CJNZ", u"DJNE"};
 constexpr std::array<std::u16string_view, 1> kEnglishRegisterAliases{u"ACC"};
 
+// The ASCII units an alias may begin with ("B" of B寄存器, "@" of @数据指针, the English ones).
+using FirstUnits = std::array<bool, 0x80>;
+FirstUnits firstUnitsOf(const AliasMap &map)
+{
+    FirstUnits units{};
+    for (const auto &entry : map)
+        if (entry.first.front().unicode() < 0x80)
+            units[entry.first.front().unicode()] = true;
+    return units;
+}
+
 // Most operands and mnemonics are plain ASCII and no English alias, so they need no look-up.
 template <std::size_t Count>
-QStringView lookUp(const AliasMap &map, QStringView text,
+QStringView lookUp(const AliasMap &map, const FirstUnits &firstUnits, QStringView text,
                    const std::array<std::u16string_view, Count> &english)
 {
     if (text.isEmpty())
         return text;
     const std::u16string_view units(text.utf16(), static_cast<std::size_t>(text.size()));
+    if (units.front() < 0x80 && !firstUnits[units.front()])
+        return text;
     char16_t any = 0; // all units OR-ed together stay below 80H only for ASCII text
     for (const char16_t unit : units)
         any |= unit;
-    if (any < 0x80 && std::none_of(english.begin(), english.end(), [units](std::u16string_view alias) {
-            return alias.front() == units.front() && alias == units;
-        }))
+    if (any < 0x80 && std::none_of(english.begin(), english.end(),
+                                   [units](std::u16string_view alias) { return alias == units; }))
         return text;
     const auto it = map.find(text);
     return it == map.end() ? text : QStringView(it->second);
@@ -164,12 +176,14 @@ QString asString(QStringView standard, const QString &text)
 
 QStringView standardMnemonicView(QStringView mnemonic)
 {
-    return lookUp(mnemonicAliases(), mnemonic, kEnglishMnemonicAliases);
+    static const FirstUnits firstUnits = firstUnitsOf(mnemonicAliases());
+    return lookUp(mnemonicAliases(), firstUnits, mnemonic, kEnglishMnemonicAliases);
 }
 
 QStringView standardRegisterView(QStringView text)
 {
-    return lookUp(registerAliases(), text, kEnglishRegisterAliases);
+    static const FirstUnits firstUnits = firstUnitsOf(registerAliases());
+    return lookUp(registerAliases(), firstUnits, text, kEnglishRegisterAliases);
 }
 
 QString standardMnemonic(const QString &mnemonic)
