@@ -31,7 +31,6 @@ TEST_F(SimulatorWindowIoTest, TransmitPageShowsEachByteModeAndRateUntilTimerOneS
 {
     openProgram(QStringLiteral("transmit"));
     clickTab(ui().ioTabs, SimulatorWindow::TransmitTab);
-    EXPECT_EQ(ui().ioPages->currentIndex(), 1);
     EXPECT_TRUE(ui().transmitFrame->isVisible());
     EXPECT_FALSE(ui().receiveFrame->isVisible());
     EXPECT_TRUE(ui().transmitRate->isVisible());

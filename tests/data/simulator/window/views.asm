@@ -1,4 +1,5 @@
-; every view row kind: bit area bytes, bank 3 registers, both data pointers, SPCR, CY and P
+; every view row kind: bit area bytes, bank 3 registers, both data pointers, SPCR, CY and P;
+; then idle mode
 	MOV	20H,#05H
 	MOV	2FH,#80H
 	MOV	17H,#99H
@@ -12,5 +13,6 @@
 	MOVX	A,@R0
 	MOV	A,#01H
 	SETB	C
+	MOV	PCON,#01H
 HERE:	SJMP	HERE
 	END
