@@ -108,20 +108,11 @@ class SimulatorWindowTest : public ::testing::Test
     {
         return prompter.calls().isEmpty() ? QString() : prompter.calls().last().text;
     }
-    bool mainLocked() const
-    {
-        for (const char *menu : {"mEdit", "mFile", "mComp", "mCom", "mEml", "mView", "comFZ", "mWindow"})
-            if (main->isMenuEnabled(QString::fromLatin1(menu)))
-                return false;
-        for (int i = 1; i <= main->toolbarButtonCount(); ++i)
-            if (main->isToolbarButtonEnabled(i))
-                return false;
-        return true;
-    }
-
     // The window's texts by the section names of the golden files. "rom" and "externalRam" show
     // that page of the memory box first; "pins" is the 32 captions in groups of eight; "panels"
-    // the status panels 2 to 8.
+    // the main window's status panels 2 to 8; "menus" its menus mEdit, mFile, mComp, mCom, mEml,
+    // mView, comFZ, mWindow, then mFileNew, mFileOpen, mFileSave, mFileSaveAs, emMCS51 and on the
+    // next line the toolbar buttons, 1 for enabled.
     QStringList viewText(const QString &view)
     {
         QStringList panels;
@@ -129,6 +120,15 @@ class SimulatorWindowTest : public ::testing::Test
             panels.append(main->statusText(p));
         if (view == QLatin1String("panels"))
             return panels;
+        if (view == QLatin1String("menus")) {
+            QString menus, buttons;
+            for (const char *item : {"mEdit", "mFile", "mComp", "mCom", "mEml", "mView", "comFZ", "mWindow",
+                                     "mFileNew", "mFileOpen", "mFileSave", "mFileSaveAs", "emMCS51"})
+                menus += main->isMenuEnabled(QString::fromLatin1(item)) ? '1' : '0';
+            for (int i = 1; i <= main->toolbarButtonCount(); ++i)
+                buttons += main->isToolbarButtonEnabled(i) ? '1' : '0';
+            return {menus, buttons};
+        }
         const tw::SimulatorWindow::Controls &c = ui();
         if (view == QLatin1String("rom") || view == QLatin1String("externalRam"))
             clickTab(c.memoryTabs, view == QLatin1String("rom") ? tw::SimulatorWindow::RomTab
