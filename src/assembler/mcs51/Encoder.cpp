@@ -196,8 +196,8 @@ class StatementEncoder
     }
 
     long long m_pc;
-    QString m_mnemonic;
-    QString m_operands;
+    const QString &m_mnemonic; // both outlive the encoder, which lives for one statement
+    const QString &m_operands;
     EncodeContext &m_ctx;
     CodeBytes m_bytes;
 };

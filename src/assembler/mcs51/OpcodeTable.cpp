@@ -1,7 +1,6 @@
 #include "OpcodeTable.h"
 
 #include <cstdint>
-#include <unordered_map>
 
 namespace tw::mcs51
 {
@@ -28,26 +27,52 @@ std::uint64_t formKey(std::basic_string_view<Char> mnemonic, Operand first, Oper
     return key;
 }
 
-const std::unordered_map<std::uint64_t, int> &forms()
+// Open addressing over a table four times the 255 forms: a look-up is a multiply and a probe or
+// two, where a node-based map divides and chases pointers for every statement.
+class FormTable
 {
-    static const std::unordered_map<std::uint64_t, int> map = [] {
-        std::unordered_map<std::uint64_t, int> m;
+  public:
+    FormTable()
+    {
         for (const auto &row : kOpcodes)
-            if (!row.mnemonic.empty()) // keeps the lowest opcode of a Rn, @Ri or page group
-                m.emplace(formKey(row.mnemonic, row.operands[0], row.operands[1], row.operands[2]),
-                          row.opcode);
-        return m;
-    }();
-    return map;
-}
+            if (!row.mnemonic.empty())
+                add(formKey(row.mnemonic, row.operands[0], row.operands[1], row.operands[2]), row.opcode);
+    }
+
+    int find(std::uint64_t key) const
+    {
+        for (std::size_t i = slot(key);; i = (i + 1) % kSize) {
+            if (m_keys[i] == key)
+                return m_opcodes[i];
+            if (m_keys[i] == 0)
+                return -1;
+        }
+    }
+
+  private:
+    static constexpr std::size_t kSize = 1024;
+    static std::size_t slot(std::uint64_t key) { return (key * 0x9E3779B97F4A7C15ull) >> 54; }
+
+    // The first row of a form wins: the lowest opcode of a Rn, @Ri or page group.
+    void add(std::uint64_t key, int opcode)
+    {
+        std::size_t i = slot(key);
+        while (m_keys[i] != 0 && m_keys[i] != key)
+            i = (i + 1) % kSize;
+        if (m_keys[i] == 0) {
+            m_keys[i] = key;
+            m_opcodes[i] = static_cast<std::int16_t>(opcode);
+        }
+    }
+
+    std::array<std::uint64_t, kSize> m_keys{};
+    std::array<std::int16_t, kSize> m_opcodes{};
+};
 
 int opcodeOf(std::uint64_t key)
 {
-    if (key == 0)
-        return -1;
-    const auto &map = forms();
-    const auto it = map.find(key);
-    return it == map.end() ? -1 : it->second;
+    static const FormTable table;
+    return key == 0 ? -1 : table.find(key);
 }
 
 } // namespace
