@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libqt6sql6-sqlite libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6sql6-sqlite libgl-dev
   qt6-qpa-plugins libqt6svg6
   fonts-wqy-zenhei adwaita-icon-theme qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
