@@ -88,15 +88,22 @@ std::uint8_t byteOrOutOfRange(const QString &text, ErrorSink &errors)
     return 0;
 }
 
+// The value of the variable a token names, after a "#" or "@" when prefixed; nullptr for none.
+const QString *variableOf(QStringView token, const VariableTable &variables, bool &prefixed)
+{
+    if (variables.count() == 0)
+        return nullptr;
+    prefixed = token.startsWith(u'#') || token.startsWith(u'@');
+    return variables.find(token.mid(prefixed ? 1 : 0));
+}
+
 // substituteVariable() of a token: the variable's value, "#" or "@" with it, or else the token's
 // own characters, not copied.
 QString substitutedOf(QStringView token, const VariableTable &variables)
 {
-    if (variables.count() != 0) {
-        const bool prefixed = token.startsWith(u'#') || token.startsWith(u'@');
-        if (const QString *value = variables.find(token.mid(prefixed ? 1 : 0)))
-            return prefixed ? token.left(1).toString() + *value : *value;
-    }
+    bool prefixed = false;
+    if (const QString *value = variableOf(token, variables, prefixed))
+        return prefixed ? token.left(1).toString() + *value : *value;
     return QString::fromRawData(token.data(), token.size());
 }
 
@@ -130,19 +137,14 @@ QString registerNameOf(QStringView token, const VariableTable &variables)
 
 QStringView registerView(QStringView token, const VariableTable &variables, QString &keep)
 {
-    QStringView text = token;
-    if (variables.count() != 0) {
-        const bool prefixed = token.startsWith(u'#') || token.startsWith(u'@');
-        if (const QString *value = variables.find(token.mid(prefixed ? 1 : 0))) {
-            if (prefixed) {
-                keep = token.left(1).toString() + *value;
-                text = keep;
-            } else {
-                text = *value;
-            }
-        }
-    }
-    return standardRegisterView(text);
+    bool prefixed = false;
+    const QString *value = variableOf(token, variables, prefixed);
+    if (!value)
+        return standardRegisterView(token);
+    if (!prefixed)
+        return standardRegisterView(*value);
+    keep = token.left(1).toString() + *value;
+    return standardRegisterView(keep);
 }
 
 QString registerName(const QString &operand, const VariableTable &variables)
