@@ -55,11 +55,9 @@ QString ScriptedPrompter::saveFileName(const QString &title, const QString &filt
 std::optional<FontChoice> ScriptedPrompter::chooseFont(const FontChoice &)
 {
     m_calls.append({Kind::Font, 0, {}, {}});
-    if (m_fonts.empty())
+    if (m_fonts.isEmpty())
         return std::nullopt;
-    auto font = m_fonts.front();
-    m_fonts.pop_front();
-    return font;
+    return m_fonts.takeFirst();
 }
 
 bool ScriptedPrompter::printSetup()

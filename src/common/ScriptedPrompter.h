@@ -43,7 +43,7 @@ private:
     QList<Call> m_calls;
     std::deque<int> m_messages;
     std::deque<QString> m_files;
-    std::deque<std::optional<FontChoice>> m_fonts;
+    QList<std::optional<FontChoice>> m_fonts;
     std::deque<bool> m_printSetups;
     std::deque<std::optional<PrintChoice>> m_prints;
 };

@@ -49,8 +49,9 @@ TEST_F(SimulatorWindowTest, OpensLockedInResetStateAndClosesSafelyDuringARun)
             EXPECT_LE(sim->minimumSizeHint().height(), 740) << io << memory;
             EXPECT_LE(sim->minimumSizeHint().width(), 1024) << io << memory;
             EXPECT_LE(sim->height(), 740) << io << memory;
-            if (memory == SimulatorWindow::ExternalRamTab)
+            if (memory == SimulatorWindow::ExternalRamTab) {
                 EXPECT_GE(ui().memory->viewport()->height(), rows) << io;
+            }
         }
     expectViews(QStringLiteral("reset"));
 

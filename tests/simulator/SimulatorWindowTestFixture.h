@@ -156,9 +156,10 @@ class SimulatorWindowTest : public ::testing::Test
                 expected.append(lines[i]);
                 continue;
             }
-            if (!view.isEmpty())
+            if (!view.isEmpty()) {
                 EXPECT_EQ(viewText(view).join('\n'), expected.join('\n'))
                     << name.toStdString() << " [" << view.toStdString() << "]";
+            }
             if (i < lines.size())
                 view = lines[i].mid(1, lines[i].indexOf(']') - 1);
             expected.clear();
