@@ -7,6 +7,13 @@
 namespace tw
 {
 
+// A message the conversion window shows, in the Prompter's terms.
+struct DisasmMessage {
+    QString text;
+    int style = 0;
+    QString title;
+};
+
 // Line ends of the disassembly output: instruction, EQU, DB, END and the first ORG end in a lone
 // CR; separators and later ORG lines in CR LF.
 inline const QString kCr = QStringLiteral("\r");

@@ -259,7 +259,7 @@ QString Pass48::missingDefinitions() const
     return lines;
 }
 
-Disasm48Message failureMessage()
+DisasmMessage failureMessage()
 {
     return {QStringLiteral("存在有非MCS48操作码，反汇编失败！"), MsgStyle::Exclamation,
             QStringLiteral("反汇编信息")};
@@ -284,16 +284,16 @@ void fail(Disasm48Outcome &outcome, const Labels48 &labels)
 
 } // namespace
 
-Disasm48Outcome Disassemble48(const Disasm48Request &request)
+Disasm48Outcome disassemble48(const Disasm48Job &job)
 {
     Disasm48Outcome outcome;
-    outcome.proposedOutputPath = replaceLastThree(request.inputPath, QStringLiteral("asm"));
-    outcome.dumpPath = replaceLastThree(request.inputPath, QStringLiteral("err"));
+    outcome.proposedOutputPath = replaceLastThree(job.binPath, QStringLiteral("asm"));
+    outcome.dumpPath = replaceLastThree(job.binPath, QStringLiteral("err"));
     Labels48 labels;
 
-    const long start = request.startText.isEmpty() ? 0 : hexToBin(request.startText);
-    const long loadAt = request.partialCode ? start : 0;
-    const auto bytes = readBinaryFile(request.inputPath);
+    const long start = job.startText.isEmpty() ? 0 : hexToBin(job.startText);
+    const long loadAt = job.partialCode ? start : 0;
+    const auto bytes = readBinaryFile(job.binPath);
     if (!bytes) {
         fail(outcome, labels);
         return outcome;
@@ -306,7 +306,7 @@ Disasm48Outcome Disassemble48(const Disasm48Request &request)
     // A fresh image per call: no byte of an earlier, longer file can show through.
     auto image = std::make_unique<CodeImage>();
     std::copy(bytes->begin(), bytes->end(), image->bytes.begin() + loadAt);
-    const long end = request.endText.isEmpty() ? loadAt + bytes->size() : hexToBin(request.endText);
+    const long end = job.endText.isEmpty() ? loadAt + bytes->size() : hexToBin(job.endText);
     if (bytes->isEmpty() || end <= start) {
         fail(outcome, labels);
         return outcome;
@@ -320,12 +320,12 @@ Disasm48Outcome Disassemble48(const Disasm48Request &request)
     }
     Pass48 pass(*image, labels, start, end);
     QString body;
-    if (!pass.run(body) || !writeTextFile(request.outputPath, disassemblyFile(kCredit, body))) {
+    if (!pass.run(body) || !writeTextFile(job.outPath, disassemblyFile(kCredit, body))) {
         fail(outcome, labels);
         return outcome;
     }
     outcome.succeeded = true;
-    outcome.filesWritten << request.outputPath;
+    outcome.filesWritten << job.outPath;
     outcome.messages.push_back(
         {QStringLiteral("反汇编完成！") + kCrLf + QStringLiteral("打开汇编语言程序吗？"),
          MsgStyle::YesNo + MsgStyle::Exclamation, QStringLiteral("反汇编信息")});

@@ -1,19 +1,14 @@
 #pragma once
 // The MCS-51 disassembler: a code image file back to source for our assembler, with labels,
 // ORG, EQU and DB lines, and the list of code segments found.
+#include "DisasmText.h"
+
 #include <QString>
 #include <QStringList>
 #include <vector>
 
 namespace tw
 {
-
-// A message the conversion window shows, in the Prompter's terms.
-struct DisasmMessage {
-    QString text;
-    int style = 0;
-    QString title;
-};
 
 enum class DisasmOutcome {
     Completed,    // source and segment list written; the last message asks whether to open it

@@ -184,7 +184,7 @@ Job runJob(Cpu cpu, const QString &dir, const JobInput &input)
         written = r.filesWritten;
         EXPECT_EQ(r.openPath, job.result == u"ok" ? out : QString());
     } else {
-        const tw::Disasm48Outcome r = tw::Disassemble48({bin, out, input.start, input.end, input.partial});
+        const tw::Disasm48Outcome r = tw::disassemble48({bin, out, input.start, input.end, input.partial});
         job.result = r.succeeded ? u"ok"_qs : u"failed"_qs;
         job.messages = messageTexts(r.messages);
         written = r.filesWritten;

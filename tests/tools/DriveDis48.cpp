@@ -15,17 +15,17 @@ int dis48(const QStringList &args)
         QTextStream(stderr) << "usage: twdrive dis48 FILE.bin OUT.asm [START END]\n";
         return 2;
     }
-    tw::Disasm48Request request;
-    request.inputPath = args[0];
-    request.outputPath = args[1];
+    tw::Disasm48Job job;
+    job.binPath = args[0];
+    job.outPath = args[1];
     if (args.size() == 4) {
-        request.startText = args[2];
-        request.endText = args[3];
+        job.startText = args[2];
+        job.endText = args[3];
     }
-    const tw::Disasm48Outcome outcome = tw::Disassemble48(request);
-    QTextStream err(stderr);
+    const tw::Disasm48Outcome outcome = tw::disassemble48(job);
+    QTextStream out(stdout);
     for (const auto &message : outcome.messages)
-        err << message.title << ": "
+        out << message.title << ": "
             << QString(message.text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) << "\n";
     return outcome.succeeded ? 0 : 1;
 }
