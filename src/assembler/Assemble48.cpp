@@ -153,8 +153,9 @@ void Assembler48::forEachStatement(ScanPass pass, BeforeLine beforeLine, OnState
         const QString text = statementText(line);
         if (text.isEmpty())
             continue;
-        const WordScan scan = scanWords(text, pass, [this, pass](const QString &name, const QString &rest) {
-            pass == ScanPass::One ? passOneLabel(name, rest) : passTwoLabel(name, rest);
+        const WordScan scan = scanWords(text, pass, [this, pass](QStringView name, QStringView rest) {
+            const QString owned = name.toString(), after = rest.toString();
+            pass == ScanPass::One ? passOneLabel(owned, after) : passTwoLabel(owned, after);
         });
         onStatement(line, scan);
         if (isEndStatement(line))
@@ -169,7 +170,8 @@ void Assembler48::passOne()
         [this](const QString &, const WordScan &scan) {
             if (scan.end != WordScan::End::Word)
                 return;
-            const long long next = mcs48::nextAddress(m_pc, scan.word, scan.remainder);
+            const long long next =
+                mcs48::nextAddress(m_pc, borrowedText(scan.word), borrowedText(scan.remainder));
             // A statement may not reach past FFFFH, nor ORG point there.
             if (next >= NotANumber)
                 throw AssemblyFailure(addressErrorMessage(m_lineNumber));
@@ -226,9 +228,10 @@ void Assembler48::listAddressOnly(const QString &line)
 void Assembler48::encodeLine(const QString &line, const WordScan &scan)
 {
     mcs48::EncodeContext context{*m_image, m_labels, m_errors};
-    const QString code = mcs48::encodeStatement(m_pc, scan.word, scan.remainder, context);
+    const QString code =
+        mcs48::encodeStatement(m_pc, borrowedText(scan.word), borrowedText(scan.remainder), context);
     appendListingLines(m_listing, addressField(m_pc), code, m_pc, m_lineNumber, line);
-    const long long next = mcs48::nextAddress(m_pc, scan.word, scan.remainder);
+    const long long next = mcs48::nextAddress(m_pc, borrowedText(scan.word), borrowedText(scan.remainder));
     if (next > m_pc && scan.word.compare(u"ORG", Qt::CaseInsensitive) != 0)
         m_highestEmitted =
             std::max(m_highestEmitted, static_cast<int>(std::min<long long>(next - 1, 0xFFFF)));

@@ -40,7 +40,7 @@ bool isBlankStatement(const QString &text)
 
 // The operand of a "NAME EQU value" remainder (also 等值 and BIT); nullopt for any other text.
 // Only a first word beginning like one of those three can be one: the rest skip the alias look-up.
-std::optional<QString> equOperand(const QString &remainder)
+std::optional<QString> equOperand(QStringView remainder)
 {
     bool candidate = false;
     mcs51::forEachItem(remainder, true, [&](QStringView first) {
@@ -50,10 +50,17 @@ std::optional<QString> equOperand(const QString &remainder)
     });
     if (!candidate)
         return std::nullopt;
-    mcs51::SplitWords split = mcs51::splitStatement(remainder);
+    mcs51::SplitWords split = mcs51::splitStatement(borrowedText(remainder));
     if (split.mnemonic != kEqu)
         return std::nullopt;
     return std::move(split.operand);
+}
+
+// Both encodings keep ASCII as it is, and a listing is mostly ASCII: a text that is all ASCII
+// takes the quick path.
+QByteArray encodeListingText(const QString &text, TextEncoding encoding)
+{
+    return QtPrivate::isAscii(QStringView(text)) ? text.toLatin1() : encodeText(text, encoding);
 }
 
 QString writeFailureMessage(const QString &path)
@@ -78,11 +85,11 @@ class Assembler51
             m_observer.status(text);
     }
     void passOne();
-    void passOneLabel(const QString &name, const QString &rest);
+    void passOneLabel(QStringView name, QStringView rest);
     void passTwo();
-    void passTwoLabel(const QString &name, const QString &rest);
+    void passTwoLabel(QStringView name, QStringView rest);
     void encodeLine(qsizetype index, const QString &line, const WordScan &scan);
-    long long advance(long long next, const QString &word) const;
+    long long advance(long long next, QStringView word) const;
     void writeListings(bool withLists);
     void writeFile(const QString &path, const QByteArray &bytes);
     void writeReportAndImage();
@@ -106,18 +113,18 @@ class Assembler51
     bool m_inPassTwo = false;
     QString m_listing;
 
-    // What pass 1 sized on each line. Pass 2 takes the same address step without sizing again
-    // when nothing the sizer reads differs: the same word, remainder and PC, and a variable
-    // table that went through the same definitions.
+    // What pass 1 read and sized on each line. Pass 2 scans the same text, so where both passes
+    // find a word they find the same one; it takes pass 1's address step without sizing again
+    // when the PC is the same and the variable table went through the same definitions.
     struct Sized {
-        QString word, remainder;
-        long long pc = -1;
+        QString text;      // the statement, trimmed and upper-cased
+        long long pc = -1; // -1: pass 1 found no word
         long long next = -1;
         bool defines = false; // the line entered a variable
     };
     std::vector<Sized> m_sized;
     bool m_tablesAgree = true;
-    long long sizeInPassTwo(qsizetype index, const WordScan &scan, bool definesName);
+    long long sizeInPassTwo(qsizetype index, const WordScan &scan, const std::optional<QString> &equ);
 };
 
 AssemblyResult Assembler51::run(const QString &sourcePath)
@@ -170,10 +177,11 @@ void Assembler51::fail(const QString &message)
     m_result.failureMessage = message;
 }
 
-long long Assembler51::advance(long long next, const QString &word) const
+long long Assembler51::advance(long long next, QStringView word) const
 {
     // ORG may not leave the address space; a statement may end exactly at its end.
-    if (next > kAddressSpace || next < 0 || (next == kAddressSpace && mcs51::standardMnemonic(word) == kOrg))
+    if (next > kAddressSpace || next < 0 ||
+        (next == kAddressSpace && mcs51::standardMnemonic(borrowedText(word)) == kOrg))
         throw AssemblyFailure(addressErrorMessage(m_lineNumber));
     return next;
 }
@@ -186,24 +194,23 @@ void Assembler51::passOne()
         ++m_lineNumber;
         ++m_linesRead;
         m_errors.setLineNumber(m_lineNumber);
-        const QString text = statementText(line);
-        if (isBlankStatement(text))
+        Sized &sized = m_sized[index];
+        sized.text = statementText(line);
+        if (isBlankStatement(sized.text))
             continue;
         const WordScan scan =
-            scanWords(text, ScanPass::One,
-                      [this](const QString &name, const QString &rest) { passOneLabel(name, rest); });
+            scanWords(sized.text, ScanPass::One,
+                      [this](QStringView name, QStringView rest) { passOneLabel(name, rest); });
         if (scan.end == WordScan::End::Word) {
-            Sized &sized = m_sized[index];
             if (const auto operand = equOperand(scan.remainder)) {
                 if (operand->isEmpty())
                     throw AssemblyFailure(missingEquOperandMessage());
-                if (!m_variables.set(scan.word, *operand))
+                if (!m_variables.set(scan.word.toString(), *operand))
                     throw AssemblyFailure(unrecognisedStatementMessage());
                 sized.defines = true;
             }
-            const long long next = mcs51::nextAddress(m_pc, scan.word, scan.remainder, m_variables);
-            sized.word = scan.word;
-            sized.remainder = scan.remainder;
+            const long long next =
+                mcs51::nextAddress(m_pc, borrowedText(scan.word), borrowedText(scan.remainder), m_variables);
             sized.pc = m_pc;
             sized.next = next;
             m_pc = advance(next, scan.word);
@@ -211,8 +218,9 @@ void Assembler51::passOne()
     }
 }
 
-void Assembler51::passOneLabel(const QString &name, const QString &rest)
+void Assembler51::passOneLabel(QStringView nameView, QStringView rest)
 {
+    const QString name = nameView.toString();
     if (m_labels.contains(name)) {
         m_duplicates.add(name);
         return;
@@ -249,12 +257,11 @@ void Assembler51::passTwo()
             m_observer.lineDone();
         m_errors.clearLastLine();
         m_errors.setLineNumber(m_lineNumber);
-        const QString text = statementText(line);
+        const QString &text = m_sized[index].text;
         if (isBlankStatement(text))
             continue;
-        const WordScan scan =
-            scanWords(text, ScanPass::Two,
-                      [this](const QString &name, const QString &rest) { passTwoLabel(name, rest); });
+        const WordScan scan = scanWords(
+            text, ScanPass::Two, [this](QStringView name, QStringView rest) { passTwoLabel(name, rest); });
         if (scan.end == WordScan::End::Comment)
             m_listing +=
                 blankAddressFieldTab() + u'\t' + vbStr(m_lineNumber) + u'\t' + line + QStringLiteral("\r\n");
@@ -265,9 +272,9 @@ void Assembler51::passTwo()
     }
 }
 
-void Assembler51::passTwoLabel(const QString &name, const QString &rest)
+void Assembler51::passTwoLabel(QStringView name, QStringView rest)
 {
-    for (int i = m_duplicates.countOf(name); i > 0; --i)
+    for (int i = m_duplicates.countOf(borrowedText(name)); i > 0; --i)
         m_errors.record(kDuplicateLabelError);
     // A label given a value by EQU must get an address-sized number.
     const auto operand = equOperand(rest);
@@ -275,30 +282,32 @@ void Assembler51::passTwoLabel(const QString &name, const QString &rest)
         m_errors.record(QStringLiteral(u"操作数非法"));
 }
 
-long long Assembler51::sizeInPassTwo(qsizetype index, const WordScan &scan, bool definesName)
+long long Assembler51::sizeInPassTwo(qsizetype index, const WordScan &scan, const std::optional<QString> &equ)
 {
     const Sized &sized = m_sized[index];
-    const bool sameStatement = sized.pc >= 0 && sized.word == scan.word && sized.remainder == scan.remainder;
-    if (definesName || sized.defines) {
+    const bool sameStatement = sized.pc >= 0;
+    if (equ || sized.defines) {
         // Pass 1 entered word = operand here; the encoder has just met the same statement.
         const QString *now = sameStatement && sized.defines ? m_variables.find(scan.word) : nullptr;
-        if (!now || *now != *equOperand(scan.remainder))
+        if (!now || !equ || *now != *equ)
             m_tablesAgree = false;
     }
     if (m_tablesAgree && sameStatement && sized.pc == m_pc)
         return sized.next;
-    return mcs51::nextAddress(m_pc, scan.word, scan.remainder, m_variables);
+    return mcs51::nextAddress(m_pc, borrowedText(scan.word), borrowedText(scan.remainder), m_variables);
 }
 
 void Assembler51::encodeLine(qsizetype index, const QString &line, const WordScan &scan)
 {
     // A NAME EQU value statement enters its name as it is encoded, so look at it before.
-    const bool definesName = equOperand(scan.remainder).has_value();
+    const std::optional<QString> equ = equOperand(scan.remainder);
+    const bool definesName = equ.has_value();
     mcs51::EncodeContext context{*m_image, m_labels, m_variables, m_errors};
-    mcs51::Encoded encoded = mcs51::encodeCode(m_pc, scan.word, scan.remainder, context);
+    mcs51::Encoded encoded =
+        mcs51::encodeCode(m_pc, borrowedText(scan.word), borrowedText(scan.remainder), context);
     // The address after the statement, as the sizer gives it now that the statement has set any
     // variable: it fixes the statement's length, so the encoder need not size again.
-    const long long next = sizeInPassTwo(index, scan, definesName);
+    const long long next = sizeInPassTwo(index, scan, equ);
     mcs51::placeCode(encoded, m_pc, next, *m_image);
     const QString &mnemonic = encoded.mnemonic;
     const bool noAddress = mnemonic == kOrg || mnemonic == kEqu || definesName;
@@ -328,7 +337,7 @@ void Assembler51::writeListings(bool withLists)
 {
     // The listing lines are most of both files: encode them once.
     const QString title = QStringLiteral("  MCS51\r\n");
-    const QByteArray lines = encodeText(m_listing, m_encoding);
+    const QByteArray lines = encodeListingText(m_listing, m_encoding);
     QString lists;
     if (withLists) {
         std::vector<NamedValue> labels;
@@ -341,10 +350,10 @@ void Assembler51::writeListings(bool withLists)
         appendLabelLists(lists, labels, m_duplicates.names(), variables);
     }
     writeFile(m_result.paths.listing,
-              encodeText(listingCreditLine() + QStringLiteral("\r\n") + title + QStringLiteral("\r\n"),
-                         m_encoding) +
-                  lines + encodeText(lists, m_encoding));
-    writeFile(m_result.paths.listingLines, encodeText(title, m_encoding) + lines);
+              encodeListingText(listingCreditLine() + QStringLiteral("\r\n") + title + QStringLiteral("\r\n"),
+                                m_encoding) +
+                  lines + encodeListingText(lists, m_encoding));
+    writeFile(m_result.paths.listingLines, encodeListingText(title, m_encoding) + lines);
 }
 
 void Assembler51::writeReportAndImage()

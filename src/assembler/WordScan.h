@@ -15,14 +15,22 @@ struct WordScan {
         Empty    // the text ran out without a word
     };
     End end = End::Empty;
-    QString word;
-    QString remainder;
+    // Views into the scanned text.
+    QStringView word;
+    QStringView remainder;
 };
 
+// A QString over a view's characters without copying them, for calls that take QString: the
+// characters must outlive it and whatever copies of it the callee keeps.
+inline QString borrowedText(QStringView view)
+{
+    return QString::fromRawData(view.data(), view.size());
+}
+
 // Scans text (already trimmed and upper-cased) from the left. Each "NAME:" met before the first
-// word calls onLabel(name, text after the colon, leading blanks dropped). A colon inside quotes
-// belongs to the word.
-template <typename OnLabel> WordScan scanWords(const QString &text, ScanPass pass, OnLabel &&onLabel)
+// word calls onLabel(name, text after the colon, leading blanks dropped), both views into text. A colon
+// inside quotes belongs to the word.
+template <typename OnLabel> WordScan scanWords(QStringView text, ScanPass pass, OnLabel &&onLabel)
 {
     // The word is always one run of the text: it begins after a label colon or a separator.
     WordScan scan;
@@ -37,7 +45,7 @@ template <typename OnLabel> WordScan scanWords(const QString &text, ScanPass pas
     while (i < n) {
         const QChar c = text[i++];
         if (!inQuote && (c == u':' || c == u'：')) {
-            const QString name = text.mid(wordStart, i - 1 - wordStart);
+            const QStringView name = text.mid(wordStart, i - 1 - wordStart);
             skipBlanks();
             onLabel(name, text.mid(i));
             wordStart = i;
