@@ -56,13 +56,6 @@ std::optional<QString> equOperand(QStringView remainder)
     return std::move(split.operand);
 }
 
-// Both encodings keep ASCII as it is, and a listing is mostly ASCII: a text that is all ASCII
-// takes the quick path.
-QByteArray encodeListingText(const QString &text, TextEncoding encoding)
-{
-    return QtPrivate::isAscii(QStringView(text)) ? text.toLatin1() : encodeText(text, encoding);
-}
-
 QString writeFailureMessage(const QString &path)
 {
     return QStringLiteral(u"文件写入失败：") + path;
@@ -337,7 +330,7 @@ void Assembler51::writeListings(bool withLists)
 {
     // The listing lines are most of both files: encode them once.
     const QString title = QStringLiteral("  MCS51\r\n");
-    const QByteArray lines = encodeListingText(m_listing, m_encoding);
+    const QByteArray lines = encodeOutputText(m_listing, m_encoding);
     QString lists;
     if (withLists) {
         std::vector<NamedValue> labels;
@@ -350,16 +343,17 @@ void Assembler51::writeListings(bool withLists)
         appendLabelLists(lists, labels, m_duplicates.names(), variables);
     }
     writeFile(m_result.paths.listing,
-              encodeListingText(listingCreditLine() + QStringLiteral("\r\n") + title + QStringLiteral("\r\n"),
-                                m_encoding) +
-                  lines + encodeListingText(lists, m_encoding));
-    writeFile(m_result.paths.listingLines, encodeListingText(title, m_encoding) + lines);
+              encodeOutputText(listingCreditLine() + QStringLiteral("\r\n") + title + QStringLiteral("\r\n"),
+                               m_encoding) +
+                  lines + encodeOutputText(lists, m_encoding));
+    writeFile(m_result.paths.listingLines, encodeOutputText(title, m_encoding) + lines);
 }
 
 void Assembler51::writeReportAndImage()
 {
     const OutputPaths &paths = m_result.paths;
-    writeFile(paths.errorReport, encodeText(errorReportText(m_errors.count(), m_errors.text()), m_encoding));
+    writeFile(paths.errorReport,
+              encodeOutputText(errorReportText(m_errors.count(), m_errors.text()), m_encoding));
     QFile::remove(paths.bin);
     const int length = codeImageLength(*m_image, m_highestEmitted);
     writeFile(paths.bin, QByteArray(reinterpret_cast<const char *>(m_image->bytes.data()), length));

@@ -1,5 +1,7 @@
 #include "Normaliser.h"
 
+#include "OutputFiles.h"
+
 #include <algorithm>
 
 namespace tw
@@ -283,7 +285,7 @@ std::optional<NormalisedFile> normaliseSourceFile(const QString &sourcePath)
     out.encoding = content->encoding;
     NormalisedSource normalised = normaliseText(content->text);
     // A work file the next run writes again: it need not wait for the disk.
-    if (!writeTextFile(out.path, normalised.text, out.encoding, WriteSync::Generated))
+    if (!writeBinaryFile(out.path, encodeOutputText(normalised.text, out.encoding), WriteSync::Generated))
         return std::nullopt;
     out.lines = std::move(normalised.lines);
     return out;

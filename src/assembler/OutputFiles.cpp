@@ -1,7 +1,6 @@
 #include "OutputFiles.h"
 
 #include "common/CodeImage.h"
-#include "common/Hex.h"
 #include "common/Paths.h"
 #include "common/Vb.h"
 
@@ -60,11 +59,17 @@ class LineWriter
 };
 
 // Label values outside the address space (a colon EQU of a large number) still get listed.
-QString listedValue(long long value)
+// A label's value as the lists show it: four hex digits, or all of them beyond 16 bits.
+void appendListedValue(QString &out, long long value)
 {
-    if (value >= 0 && value <= 0xFFFF)
-        return hexWord(value);
-    return QString::number(value, 16).toUpper();
+    if (value < 0 || value > 0xFFFF) {
+        out += QString::number(value, 16).toUpper();
+        return;
+    }
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    const char16_t digits[4] = {kDigits[(value >> 12) & 0xF], kDigits[(value >> 8) & 0xF],
+                                kDigits[(value >> 4) & 0xF], kDigits[value & 0xF]};
+    out += QStringView(digits, 4);
 }
 
 void appendHeading(QString &out, const QString &heading)
@@ -122,19 +127,37 @@ void appendLabelLists(QString &out, const std::vector<NamedValue> &labels,
 {
     if (!labels.empty()) {
         appendHeading(out, QStringLiteral(u"  程序中使用的标号如下："));
-        for (const NamedValue &label : labels)
-            out += QStringLiteral("  ") + label.name + u'\t' + listedValue(label.value) + kCrLf;
+        for (const NamedValue &label : labels) {
+            out += QStringView(u"  ");
+            out += label.name;
+            out += u'\t';
+            appendListedValue(out, label.value);
+            out += kCrLf;
+        }
     }
     if (!duplicates.empty()) {
         appendHeading(out, QStringLiteral(u"  程序中重复定义的标号如下："));
-        for (const QString &name : duplicates)
-            out += QStringLiteral("  ") + name + kCrLf;
+        for (const QString &name : duplicates) {
+            out += QStringView(u"  ");
+            out += name;
+            out += kCrLf;
+        }
     }
     if (!variables.empty()) {
         appendHeading(out, QStringLiteral(u"  程序中定义的变量如下："));
-        for (const NamedText &variable : variables)
-            out += QStringLiteral("  ") + variable.name + u'\t' + variable.text + kCrLf;
+        for (const NamedText &variable : variables) {
+            out += QStringView(u"  ");
+            out += variable.name;
+            out += u'\t';
+            out += variable.text;
+            out += kCrLf;
+        }
     }
+}
+
+QByteArray encodeOutputText(const QString &text, TextEncoding encoding)
+{
+    return QtPrivate::isAscii(QStringView(text)) ? text.toLatin1() : encodeText(text, encoding);
 }
 
 QString listingCreditLine()

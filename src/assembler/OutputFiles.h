@@ -1,6 +1,9 @@
 #pragma once
 // The files an assembly writes beside the code image: listing (.lst), listing lines (.lt), error
 // report (.err) and the code image (.bin). Shared by the MCS-51 and MCS-48 drivers.
+#include "common/TextFile.h"
+
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -59,6 +62,10 @@ void appendLabelLists(QString &out, const std::vector<NamedValue> &labels,
 
 // The credit line that opens a listing; readers skip it.
 QString listingCreditLine();
+
+// encodeText for generated files: both encodings keep ASCII as it is, and these files are
+// mostly ASCII, so a text that is all ASCII takes a quick path.
+QByteArray encodeOutputText(const QString &text, TextEncoding encoding);
 
 // The whole .err text: summary, and with errors an empty line and the error lines, then CR LF.
 QString errorReportText(int errorCount, const QString &errorLines);
