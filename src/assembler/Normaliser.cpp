@@ -80,7 +80,9 @@ QString upperCase(const QString &text)
 namespace
 {
 
-QString normaliseStatementView(QStringView text)
+// Upper-cases ASCII letters on the way when foldCase is set (the caller has checked the text is
+// all ASCII, where that is all upperCase does).
+QString normaliseStatementView(QStringView text, bool foldCase = false)
 {
     // Each character adds at most two ("：" becomes ":" TAB), plus the leading TAB.
     QString built(2 * text.size() + 1, Qt::Uninitialized);
@@ -95,8 +97,16 @@ QString normaliseStatementView(QStringView text)
     bool inQuote = false;
     const qsizetype n = text.size();
     qsizetype i = 0;
+    const auto folded = [foldCase](QChar c) {
+        return foldCase && c >= u'a' && c <= u'z' ? QChar(c.unicode() - (u'a' - u'A')) : c;
+    };
     while (i < n) {
         const QChar c = text[i++];
+        // Letters and digits, most of a statement, are copied straight.
+        if ((c >= u'A' && c.unicode() < 0x80) || (c >= u'0' && c <= u'9')) {
+            *out++ = folded(c);
+            continue;
+        }
         if (isComma(c)) {
             skipBlanks(text, i);
             *out++ = u',';
@@ -104,8 +114,7 @@ QString normaliseStatementView(QStringView text)
             skipBlanks(text, i);
             appendTabUnlessThere();
             *out++ = u';';
-            std::copy(text.constData() + i, text.constData() + n, out);
-            out += n - i;
+            out = std::transform(text.begin() + i, text.end(), out, folded);
             break;
         } else if (isColon(c) && !inQuote) {
             skipBlanks(text, i);
@@ -135,13 +144,14 @@ NormalisedLine normaliseLineView(QStringView rawLine)
     // Most lines need no copy before the statement rules build their text.
     QStringView rest = trimmedView(rawLine);
     QString upper;
-    if (needsUpperCase(rest)) {
+    const bool ascii = QtPrivate::isAscii(rest);
+    if (!ascii && needsUpperCase(rest)) {
         upper = upperCase(rest.toString());
         rest = upper;
     }
     if (rest.isEmpty() || rest == QStringView(u"\t"))
         return {};
-    QString built = normaliseStatementView(rest);
+    QString built = normaliseStatementView(rest, ascii);
     if (built.endsWith(QStringView(u":\t"))) {
         built.chop(1);
         return {NormalisedLine::Kind::LabelOnly, built};
