@@ -1,5 +1,6 @@
 #include "Assemble51.h"
 
+#include "AssemblyDriver.h"
 #include "DuplicateList.h"
 #include "ErrorList.h"
 #include "Normaliser.h"
@@ -14,8 +15,6 @@
 #include "mcs51/Sizer.h"
 #include "mcs51/Symbols.h"
 
-#include <QFile>
-#include <memory>
 #include <optional>
 
 namespace tw
@@ -56,55 +55,33 @@ std::optional<QString> equOperand(QStringView remainder)
     return std::move(split.operand);
 }
 
-QString writeFailureMessage(const QString &path)
-{
-    return QStringLiteral(u"文件写入失败：") + path;
-}
-
-class Assembler51
+class Assembler51 : public AssemblyDriver
 {
   public:
-    Assembler51(const QString &binPath, const AssemblyObserver &observer) : m_observer(observer)
-    {
-        m_result.paths = outputPathsFor(binPath);
-    }
-
-    AssemblyResult run(const QString &sourcePath);
+    using AssemblyDriver::AssemblyDriver;
 
   private:
-    void status(const QString &text)
-    {
-        if (m_observer.status)
-            m_observer.status(text);
-    }
-    void passOne();
+    void passOne() override;
     void passOneLabel(QStringView name, QStringView rest);
-    void passTwo();
+    void passTwo() override;
     void passTwoLabel(QStringView name, QStringView rest);
     void encodeLine(qsizetype index, const QString &line, const WordScan &scan);
     long long advance(long long next, QStringView word) const;
     void writeListings(bool withLists);
-    void writeFile(const QString &path, const QByteArray &bytes);
-    void writeReportAndImage();
-    void fail(const QString &message);
+    void writeOutputs() override
+    {
+        writeListings(true);
+        writeReportAndImage();
+    }
+    QStringList writePartialListing() override
+    {
+        writeListings(false);
+        return {m_result.paths.listing, m_result.paths.listingLines};
+    }
+    QStringList removedOnFailure() const override { return {m_result.paths.errorReport, m_result.paths.bin}; }
 
-    const AssemblyObserver &m_observer;
-    AssemblyResult m_result;
-    QStringList m_lines;
     qsizetype m_lineCount = 0; // lines up to the END statement
-    TextEncoding m_encoding = TextEncoding::Gbk;
-
-    std::unique_ptr<CodeImage> m_image = std::make_unique<CodeImage>();
-    mcs51::LabelTable m_labels;
     mcs51::VariableTable m_variables;
-    DuplicateList m_duplicates;
-    ErrorList m_errors;
-    long long m_pc = 0;
-    long long m_lineNumber = 0;
-    int m_linesRead = 0;
-    int m_highestEmitted = -1;
-    bool m_inPassTwo = false;
-    QString m_listing;
 
     // What pass 1 read and sized on each line. Pass 2 scans the same text, so where both passes
     // find a word they find the same one; it takes pass 1's address step without sizing again
@@ -120,56 +97,6 @@ class Assembler51
     long long sizeInPassTwo(qsizetype index, const WordScan &scan, const std::optional<QString> &equ);
 };
 
-AssemblyResult Assembler51::run(const QString &sourcePath)
-{
-    QFile::remove(m_result.paths.listing);
-    QFile::remove(m_result.paths.listingLines);
-    status(AsmStatus::Normalising);
-    auto a51 = normaliseSourceFile(sourcePath);
-    if (!a51) {
-        fail(normaliserFailureMessage());
-        return m_result;
-    }
-    m_result.normalisedPath = a51->path;
-    m_lines = std::move(a51->lines);
-    // The copy ends with its first END statement and then the empty line of the final CR LF, so
-    // both passes stop at the line before last.
-    m_lineCount = std::max<qsizetype>(m_lines.size() - 1, 0);
-    m_encoding = a51->encoding;
-    try {
-        status(AsmStatus::PassOne);
-        passOne();
-        status(AsmStatus::PassTwo);
-        passTwo();
-        m_inPassTwo = false;
-        writeListings(true);
-        writeReportAndImage();
-        m_result.completed = true;
-        m_result.errorCount = m_errors.count();
-    } catch (const AssemblyFailure &failure) {
-        fail(failure.message());
-    } catch (const std::exception &) {
-        fail(unrecognisedStatementMessage());
-    }
-    return m_result;
-}
-
-void Assembler51::fail(const QString &message)
-{
-    if (m_inPassTwo) {
-        // The listing so far shows where the run stopped.
-        m_inPassTwo = false;
-        try {
-            writeListings(false);
-        } catch (const AssemblyFailure &) {
-        }
-    }
-    QFile::remove(m_result.paths.errorReport);
-    QFile::remove(m_result.paths.bin);
-    m_result.completed = false;
-    m_result.failureMessage = message;
-}
-
 long long Assembler51::advance(long long next, QStringView word) const
 {
     // ORG may not leave the address space; a statement may end exactly at its end.
@@ -181,6 +108,9 @@ long long Assembler51::advance(long long next, QStringView word) const
 
 void Assembler51::passOne()
 {
+    // The copy ends with its first END statement and then the empty line of the final CR LF, so
+    // both passes stop at the line before last.
+    m_lineCount = std::max<qsizetype>(m_lines.size() - 1, 0);
     m_sized.resize(m_lines.size());
     for (qsizetype index = 0; index < m_lineCount; ++index) {
         const QString &line = m_lines[index];
@@ -214,12 +144,8 @@ void Assembler51::passOne()
 void Assembler51::passOneLabel(QStringView nameView, QStringView rest)
 {
     const QString name = nameView.toString();
-    if (m_labels.contains(name)) {
-        m_duplicates.add(name);
+    if (!isNewLabel(name))
         return;
-    }
-    if (m_labels.count() >= mcs51::kMaxLabels)
-        throw AssemblyFailure(tooManyLabelsMessage());
     long long value = m_pc;
     if (const auto operand = equOperand(rest)) {
         if (operand->isEmpty())
@@ -231,24 +157,17 @@ void Assembler51::passOneLabel(QStringView nameView, QStringView rest)
 
 void Assembler51::passTwo()
 {
-    m_inPassTwo = true;
+    startPassTwo();
     // About two and a half times the source text: address and code fields, number, source line.
     qsizetype sourceSize = 0;
     for (const QString &line : std::as_const(m_lines))
         sourceSize += line.size();
     m_listing.reserve(3 * sourceSize + 32 * m_lines.size());
     m_variables.clear();
-    m_pc = 0;
-    m_lineNumber = 0;
-    m_errors.clear();
-    if (m_observer.passTwoStarts)
-        m_observer.passTwoStarts(m_linesRead);
     for (qsizetype index = 0; index < m_lineCount; ++index) {
         const QString &line = m_lines[index];
         ++m_lineNumber;
-        if (m_observer.lineDone)
-            m_observer.lineDone();
-        m_errors.clearLastLine();
+        passTwoLineStarts();
         m_errors.setLineNumber(m_lineNumber);
         const QString &text = m_sized[index].text;
         if (isBlankStatement(text))
@@ -267,12 +186,9 @@ void Assembler51::passTwo()
 
 void Assembler51::passTwoLabel(QStringView name, QStringView rest)
 {
-    for (int i = m_duplicates.countOf(borrowedText(name)); i > 0; --i)
-        m_errors.record(kDuplicateLabelError);
     // A label given a value by EQU must get an address-sized number.
     const auto operand = equOperand(rest);
-    if (operand && readNumber(*operand) >= NotANumber)
-        m_errors.record(QStringLiteral(u"操作数非法"));
+    checkLabel(borrowedText(name), operand && readNumber(*operand) >= NotANumber);
 }
 
 long long Assembler51::sizeInPassTwo(qsizetype index, const WordScan &scan, const std::optional<QString> &equ)
@@ -318,14 +234,6 @@ void Assembler51::encodeLine(qsizetype index, const QString &line, const WordSca
     m_pc = advance(next, scan.word);
 }
 
-void Assembler51::writeFile(const QString &path, const QByteArray &bytes)
-{
-    // Generated files: replaced whole, but nothing waits for the disk.
-    if (!writeBinaryFile(path, bytes, WriteSync::Generated))
-        throw AssemblyFailure(writeFailureMessage(path));
-    m_result.filesWritten << path;
-}
-
 void Assembler51::writeListings(bool withLists)
 {
     // The listing lines are most of both files: encode them once.
@@ -333,30 +241,16 @@ void Assembler51::writeListings(bool withLists)
     const QByteArray lines = encodeOutputText(m_listing, m_encoding);
     QString lists;
     if (withLists) {
-        std::vector<NamedValue> labels;
-        labels.reserve(m_labels.entries().size());
-        for (const auto &label : m_labels.entries())
-            labels.push_back({label.name, label.value});
         std::vector<NamedText> variables;
         for (const auto &variable : m_variables.entries())
             variables.push_back({variable.name, variable.text});
-        appendLabelLists(lists, labels, m_duplicates.names(), variables);
+        appendLabelLists(lists, labelList(), m_duplicates.names(), variables);
     }
     writeFile(m_result.paths.listing,
               encodeOutputText(listingCreditLine() + QStringLiteral("\r\n") + title + QStringLiteral("\r\n"),
                                m_encoding) +
                   lines + encodeOutputText(lists, m_encoding));
     writeFile(m_result.paths.listingLines, encodeOutputText(title, m_encoding) + lines);
-}
-
-void Assembler51::writeReportAndImage()
-{
-    const OutputPaths &paths = m_result.paths;
-    writeFile(paths.errorReport,
-              encodeOutputText(errorReportText(m_errors.count(), m_errors.text()), m_encoding));
-    QFile::remove(paths.bin);
-    const int length = codeImageLength(*m_image, m_highestEmitted);
-    writeFile(paths.bin, QByteArray(reinterpret_cast<const char *>(m_image->bytes.data()), length));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "common/Vb.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace tw
 {
@@ -58,18 +59,38 @@ class LineWriter
     QChar *m_at;
 };
 
-// Label values outside the address space (a colon EQU of a large number) still get listed.
-// A label's value as the lists show it: four hex digits, or all of them beyond 16 bits.
-void appendListedValue(QString &out, long long value)
+// A label's value as the lists show it: four hex digits. Values outside the address space (a
+// colon EQU of a large number) still get listed, in as many digits as they take.
+class ListedValue
 {
-    if (value < 0 || value > 0xFFFF) {
-        out += QString::number(value, 16).toUpper();
-        return;
+  public:
+    explicit ListedValue(long long value)
+    {
+        if (value < 0 || value > 0xFFFF) {
+            m_wide = QString::number(value, 16).toUpper();
+            return;
+        }
+        static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+        for (int i = 0; i < 4; ++i)
+            m_digits[i] = kDigits[(value >> (12 - 4 * i)) & 0xF];
     }
-    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-    const char16_t digits[4] = {kDigits[(value >> 12) & 0xF], kDigits[(value >> 8) & 0xF],
-                                kDigits[(value >> 4) & 0xF], kDigits[value & 0xF]};
-    out += QStringView(digits, 4);
+    QStringView view() const { return m_wide.isNull() ? QStringView(m_digits, 4) : QStringView(m_wide); }
+
+  private:
+    char16_t m_digits[4] = {};
+    QString m_wide;
+};
+
+// One line of a list: two blanks, the name, and a TAB and the value when there is one.
+void appendEntry(QString &out, const QString &name, std::optional<QStringView> value = std::nullopt)
+{
+    out += QStringView(u"  ");
+    out += name;
+    if (value) {
+        out += u'\t';
+        out += *value;
+    }
+    out += kCrLf;
 }
 
 void appendHeading(QString &out, const QString &heading)
@@ -127,31 +148,18 @@ void appendLabelLists(QString &out, const std::vector<NamedValue> &labels,
 {
     if (!labels.empty()) {
         appendHeading(out, QStringLiteral(u"  程序中使用的标号如下："));
-        for (const NamedValue &label : labels) {
-            out += QStringView(u"  ");
-            out += label.name;
-            out += u'\t';
-            appendListedValue(out, label.value);
-            out += kCrLf;
-        }
+        for (const NamedValue &label : labels)
+            appendEntry(out, label.name, ListedValue(label.value).view());
     }
     if (!duplicates.empty()) {
         appendHeading(out, QStringLiteral(u"  程序中重复定义的标号如下："));
-        for (const QString &name : duplicates) {
-            out += QStringView(u"  ");
-            out += name;
-            out += kCrLf;
-        }
+        for (const QString &name : duplicates)
+            appendEntry(out, name);
     }
     if (!variables.empty()) {
         appendHeading(out, QStringLiteral(u"  程序中定义的变量如下："));
-        for (const NamedText &variable : variables) {
-            out += QStringView(u"  ");
-            out += variable.name;
-            out += u'\t';
-            out += variable.text;
-            out += kCrLf;
-        }
+        for (const NamedText &variable : variables)
+            appendEntry(out, variable.name, QStringView(variable.text));
     }
 }
 

@@ -1,0 +1,82 @@
+#pragma once
+// What the MCS-51 and MCS-48 drivers share: the run from normalising through both passes to the
+// output files, the failure that ends it, and the label and file bookkeeping of the passes.
+#include "AssemblyRun.h"
+#include "DuplicateList.h"
+#include "ErrorList.h"
+#include "common/CodeImage.h"
+#include "common/TextFile.h"
+#include "mcs51/Symbols.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+namespace tw
+{
+
+class AssemblyDriver
+{
+  public:
+    AssemblyDriver(const QString &binPath, const AssemblyObserver &observer);
+    virtual ~AssemblyDriver() = default;
+    AssemblyDriver(const AssemblyDriver &) = delete;
+    AssemblyDriver &operator=(const AssemblyDriver &) = delete;
+
+    // Normalise, pass 1, pass 2, write the outputs. An AssemblyFailure (or anything else the
+    // passes throw) ends the run as a failure with its message.
+    AssemblyResult run(const QString &sourcePath);
+
+  protected:
+    virtual void passOne() = 0;
+    virtual void passTwo() = 0;
+    virtual void writeOutputs() = 0;
+    // A failure in pass 2 keeps the listing gathered so far: writes it and gives the files written.
+    virtual QStringList writePartialListing() = 0;
+    // The output files a failed run removes, apart from those writePartialListing() wrote.
+    virtual QStringList removedOnFailure() const = 0;
+
+    void status(const QString &text);
+    // Pass 2 starts over the lines from address 0 with no errors recorded.
+    void startPassTwo();
+    // Pass 2 reads one more line: tells the observer and forgets the last line's errors.
+    void passTwoLineStarts();
+    // Pass 1 met the label name: a second definition only counts as a duplicate. True when the
+    // caller enters it; throws when the table is full.
+    bool isNewLabel(const QString &name);
+    // Pass 2 met the label name: one error for each duplicate definition, one for an EQU value
+    // that is no code address.
+    void checkLabel(const QString &name, bool badEquValue);
+    std::vector<NamedValue> labelList() const;
+
+    // Generated files are replaced whole, but nothing waits for the disk.
+    void writeFile(const QString &path, const QByteArray &bytes);
+    void writeText(const QString &path, const QString &text);
+    // The error report, then the code image up to the highest address filled.
+    void writeReportAndImage();
+
+    const AssemblyObserver &m_observer;
+    AssemblyResult m_result;
+    QStringList m_lines; // the normalised copy
+    TextEncoding m_encoding = TextEncoding::Gbk;
+
+    std::unique_ptr<CodeImage> m_image = std::make_unique<CodeImage>();
+    mcs51::LabelTable m_labels;
+    DuplicateList m_duplicates;
+    ErrorList m_errors;
+    long long m_pc = 0;
+    long long m_lineNumber = 0;
+    int m_linesRead = 0;
+    // Highest address a statement of pass 2 filled: the code image is written up to here, so
+    // trailing zero bytes of tables and strings reach the chip.
+    int m_highestEmitted = -1;
+    bool m_inPassTwo = false;
+    QString m_listing;
+
+  private:
+    void fail(const QString &message);
+};
+
+} // namespace tw
