@@ -15,6 +15,7 @@
 #include "mcs51/Sizer.h"
 #include "mcs51/Symbols.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace tw
@@ -41,13 +42,11 @@ bool isBlankStatement(const QString &text)
 // Only a first word beginning like one of those three can be one: the rest skip the alias look-up.
 std::optional<QString> equOperand(QStringView remainder)
 {
-    bool candidate = false;
-    mcs51::forEachItem(remainder, true, [&](QStringView first) {
-        const QChar c = first.front();
-        candidate = c == u'E' || c == u'B' || c == u'等';
-        return false;
+    // The first character of the first operand item (as forEachItem finds it).
+    const auto first = std::find_if(remainder.begin(), remainder.end(), [](QChar c) {
+        return c != u'\t' && c != u' ' && c != u',' && c != u'，';
     });
-    if (!candidate)
+    if (first == remainder.end() || (*first != u'E' && *first != u'B' && *first != u'等'))
         return std::nullopt;
     mcs51::SplitWords split = mcs51::splitStatement(borrowedText(remainder));
     if (split.mnemonic != kEqu)

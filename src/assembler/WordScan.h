@@ -44,6 +44,8 @@ template <typename OnLabel> WordScan scanWords(QStringView text, ScanPass pass, 
     };
     while (i < n) {
         const QChar c = text[i++];
+        if ((c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9'))
+            continue; // most of a word, and never a separator
         if (!inQuote && (c == u':' || c == u'：')) {
             const QStringView name = text.mid(wordStart, i - 1 - wordStart);
             skipBlanks();
