@@ -1,5 +1,7 @@
 #include "Numbers.h"
 
+#include "common/Hex.h"
+
 #include <limits>
 
 namespace tw
@@ -18,14 +20,11 @@ QString unrecognisedStatementMessage()
 namespace
 {
 
+// Past every base, so that one "digit >= base" test rejects any other character.
 int digitValue(QChar c)
 {
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    return 99;
+    const int value = hexDigitValue(c.unicode());
+    return value < 0 ? 99 : value;
 }
 
 } // namespace

@@ -3,7 +3,8 @@
 #include <QString>
 #include <cstdint>
 
-namespace tw {
+namespace tw
+{
 
 // Two digits, high first, no prefix or suffix: 0x0A gives "0A".
 QString hexByte(std::uint8_t value);
@@ -11,5 +12,16 @@ QString hexByte(std::uint8_t value);
 // Four digits of a code address 0..65535. A value outside that range is the caller's error:
 // it throws std::overflow_error.
 QString hexWord(long long value);
+
+// The value of one hexadecimal digit as the system reads them: "0"-"9" and upper-case "A"-"F";
+// -1 for any other character.
+constexpr int hexDigitValue(char16_t c)
+{
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return -1;
+}
 
 } // namespace tw

@@ -23,15 +23,8 @@ int hexToBin(const QString &text)
 {
     int result = 0;
     for (int position = 0; position < 4; ++position) {
-        int digit = 0;
-        if (position < text.size()) {
-            const QChar c = text.at(position);
-            if (c >= u'A' && c <= u'F')
-                digit = c.unicode() - u'A' + 10;
-            else if (c >= u'0' && c <= u'9')
-                digit = c.unicode() - u'0';
-        }
-        result = result * 16 + digit;
+        const int digit = position < text.size() ? hexDigitValue(text.at(position).unicode()) : 0;
+        result = result * 16 + std::max(digit, 0);
     }
     return result;
 }

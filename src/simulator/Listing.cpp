@@ -1,5 +1,7 @@
 #include "simulator/Listing.h"
 
+#include "common/Hex.h"
+
 #include <algorithm>
 
 namespace tw
@@ -9,12 +11,7 @@ namespace
 
 int digitValue(QChar ch)
 {
-    const char16_t c = ch.unicode();
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
+    return hexDigitValue(ch.unicode());
 }
 
 } // namespace
