@@ -88,14 +88,12 @@ void Listing::setPcLine(int index)
 void Listing::markFirstCodeLine()
 {
     clearPcMarker();
-    for (int i = 1; i < m_lines.size(); ++i) {
-        const QString head = m_lines[i].left(6);
-        if (std::any_of(head.begin(), head.end(), [](QChar ch) { return ch != QLatin1Char(' '); })) {
-            m_pcLine = i;
-            setColumn(i, 0, QLatin1Char('>'));
+    m_pcLine = 0;
+    for (int i = 0; i < m_lines.size(); ++i)
+        if (addressOfLine(i)) {
+            setPcLine(i);
             return;
         }
-    }
 }
 
 void Listing::markPc(std::uint16_t pc)

@@ -39,7 +39,7 @@ class Listing
     int pcLine() const { return m_pcLine; }
     void clearPcMarker();
     void setPcLine(int index);
-    // After a reset: the first line after the title that has anything in columns 1 to 6.
+    // After a reset: the first line with an address (no line marked and pcLine 0 without one).
     void markFirstCodeLine();
     // Marks the line of pc; with no such line the marker stays off and pcLine keeps its value.
     void markPc(std::uint16_t pc);
