@@ -64,6 +64,12 @@ TEST_F(SimulatorWindowIoTest, TransmitPageShowsEachByteModeAndRateUntilTimerOneS
     EXPECT_TRUE(ui().step->isEnabled());
     EXPECT_EQ(ui().transmitted->toPlainText(), QString());
     EXPECT_TRUE(window()->cpu().bit(Bit::TI));
+    // A single step that meets the stopped generator shows the message and starts no run.
+    steps(2);
+    ASSERT_EQ(prompter.calls().size(), 2);
+    EXPECT_EQ(ui().pc->text(), QStringLiteral("0016"));
+    EXPECT_EQ(window()->running(), RunKind::None);
+    EXPECT_EQ(ui().run->text(), QStringLiteral(u"连续运行"));
 }
 
 TEST_F(SimulatorWindowIoTest, FastRunKeepsEveryTransmittedByte)
