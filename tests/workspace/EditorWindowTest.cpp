@@ -31,6 +31,15 @@ TEST_F(EditorFilesTest, GbkFileLoadsAndSavesBackByteForByte)
     EXPECT_FALSE(editor->hasChanged());
     EXPECT_EQ(readBytes(path(u"a.asm"_s)), gbk + "\x3B\xD7\xA2\xCA\xCD");
     EXPECT_FALSE(readTextFile(path(u"missing.asm"_s)));
+
+    // Lone CRs end lines in GBK files too; an .asm copy is tidied and stays GBK.
+    const QByteArray comment("\xA3\xBB\xD7\xA2\xCA\xCD", 6); // "；注释"
+    EditorWindow *lone = openFile(u"lone.txt"_s, comment + "\rnop\rmov a,#1\r\n");
+    EXPECT_EQ(lone->text(), u"；注释\nnop\nmov a,#1\n"_s);
+    prompter.answerFile(path(u"lone.asm"_s));
+    ASSERT_TRUE(window->triggerMenuItem(u"mFileSaveAs"_s));
+    EXPECT_EQ(readBytes(path(u"lone.asm"_s)),
+              "\t;" + comment.mid(2) + "\r\n\tNOP\r\n\tMOV\tA,#1\r\n\tEND\r\n\r\n");
 }
 
 TEST_F(EditorFilesTest, Utf8StaysUtf8AndLoneCrEndsLines)
