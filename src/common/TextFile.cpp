@@ -59,14 +59,9 @@ TextFileContent decodeText(const QByteArray &bytes)
 {
     if (isAscii(bytes))
         return {QString::fromLatin1(bytes), TextEncoding::Gbk};
-    {
-        QStringDecoder gbk("GBK");
-        if (gbk.isValid()) {
-            QString text = gbk.decode(bytes);
-            if (!gbk.hasError())
-                return {text, TextEncoding::Gbk};
-        }
-    }
+    // Valid UTF-8 first: most UTF-8 Chinese (three bytes a character, all of them 80h-EFh) is
+    // also valid GBK and would read as the wrong characters, while real GBK text almost never
+    // forms valid UTF-8 sequences.
     {
         QStringDecoder utf8(QStringDecoder::Utf8);
         QString text = utf8.decode(bytes);

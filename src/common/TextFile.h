@@ -1,6 +1,6 @@
 #pragma once
 // Text files as the system reads and writes them: GBK (code page 936) by default; a file that is
-// not valid GBK but is valid UTF-8 is read as UTF-8 and written back as UTF-8, so nothing is lost.
+// valid UTF-8 is read as UTF-8 and written back as UTF-8, so nothing is lost.
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -16,7 +16,8 @@ struct TextFileContent {
     TextEncoding encoding = TextEncoding::Gbk; // how to write it back
 };
 
-// Decodes bytes: GBK when valid, else UTF-8 when valid, else GBK with replacement characters.
+// Decodes bytes: plain ASCII as GBK, else UTF-8 when valid, else GBK (with replacement
+// characters for bytes that are not GBK either).
 TextFileContent decodeText(const QByteArray &bytes);
 QByteArray encodeText(const QString &text, TextEncoding encoding = TextEncoding::Gbk);
 

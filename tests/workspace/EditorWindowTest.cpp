@@ -52,6 +52,12 @@ TEST_F(EditorFilesTest, Utf8StaysUtf8AndLoneCrEndsLines)
     ASSERT_TRUE(editor->saveFile());
     EXPECT_EQ(readBytes(path(u"u.asm"_s)), QByteArray("one\r\ntw\xE4\xB8\xAD\r\nthree"));
 
+    // Two Chinese characters in UTF-8 are six bytes that also pair up as valid GBK: still UTF-8.
+    const QString chinese = u"; 中文注释\r\n\t结束\r\n"_s;
+    EditorWindow *even = openFile(u"e.asm"_s, chinese.toUtf8());
+    EXPECT_EQ(even->encoding(), TextEncoding::Utf8);
+    EXPECT_EQ(even->text(), u"; 中文注释\n\t结束\n"_s);
+
     // Text GBK cannot hold turns a GBK file into UTF-8 rather than losing characters.
     EditorWindow *gbk = openFile(u"g.asm"_s, "NOP\r\n");
     type(gbk, u"; ✓ done"_s);
