@@ -112,12 +112,7 @@ void SimulatorWindow::load(const ProgramFiles &files)
     showListing();
     m_romSelected = false;
     m_cpu->iram.fill(0);
-    showInternalRam();
-    showBitArea();
-    showSfr();
-    showPsw();
-    showPc();
-    showRegisters();
+    showAllViews();
     m_cpu->xram.fill(0);
     showExternalRam();
     showStatusPanels();
@@ -518,12 +513,9 @@ void SimulatorWindow::memoryBoxDoubleClicked(bool internalRam)
 void SimulatorWindow::applyRamSet()
 {
     const QString address = m_ui.ramAddress->text(), data = m_ui.ramData->text();
-    if (m_internalRamSet && address.size() > 2) {
-        message(QStringLiteral(u"片内RAM地址应小于2位十六进制代码！"), kSimulatorNotice);
-        return;
-    }
-    if (!m_internalRamSet && address.size() > 4) {
-        message(QStringLiteral(u"片外RAM地址应小于4位十六进制代码！"), kSimulatorNotice);
+    if (address.size() > (m_internalRamSet ? 2 : 4)) {
+        // The message is the address field's tool tip with a closing mark.
+        message((m_internalRamSet ? kInternalAddressTip : kExternalAddressTip) + u'！', kSimulatorNotice);
         return;
     }
     if (data.size() % 2) {
