@@ -1,7 +1,9 @@
 #include "simulator/Serial.h"
 
+#include "common/Hex.h"
 #include "common/Vb.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 
@@ -28,11 +30,7 @@ double timer2Rate(const Cpu51 &c)
 // Digit value as the receive feeder reads hex text: upper-case A-F and digits, 0 otherwise.
 int hexDigit(char ch)
 {
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    return 0;
+    return std::max(hexDigitValue(static_cast<unsigned char>(ch)), 0);
 }
 
 } // namespace
