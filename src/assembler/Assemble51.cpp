@@ -242,7 +242,7 @@ void Assembler51::writeListings(bool withLists)
     if (withLists) {
         std::vector<NamedText> variables;
         for (const auto &variable : m_variables.entries())
-            variables.push_back({variable.name, variable.text});
+            variables.push_back({variable.name, variable.value});
         appendLabelLists(lists, labelList(), m_duplicates.names(), variables);
     }
     writeFile(m_result.paths.listing,

@@ -193,8 +193,9 @@ TEST(NameTables, FirstLabelWinsVariablesOverwriteAndBothKeepOrder)
     EXPECT_TRUE(labels.define(u"START"_s, 0));
     EXPECT_TRUE(labels.define(u"LOOP"_s, 5));
     EXPECT_FALSE(labels.define(u"START"_s, 9));
-    EXPECT_EQ(labels.find(u"START"_s), 0);
-    EXPECT_FALSE(labels.find(u"start"_s).has_value());
+    ASSERT_NE(labels.find(u"START"_s), nullptr);
+    EXPECT_EQ(*labels.find(u"START"_s), 0);
+    EXPECT_EQ(labels.find(u"start"_s), nullptr);
     ASSERT_EQ(labels.count(), 2);
     EXPECT_EQ(labels.entries()[1].name, u"LOOP");
 
@@ -204,7 +205,7 @@ TEST(NameTables, FirstLabelWinsVariablesOverwriteAndBothKeepOrder)
     vars.set(u"A1"_s, u"3"_s);
     ASSERT_EQ(vars.count(), 2);
     EXPECT_EQ(*vars.find(u"A1"_s), u"3");
-    EXPECT_EQ(vars.entries()[0].text, u"3");
+    EXPECT_EQ(vars.entries()[0].value, u"3");
     for (int i = 2; i < kMaxVariables; ++i)
         ASSERT_TRUE(vars.set(u"V"_s + QString::number(i), u"0"_s));
     EXPECT_FALSE(vars.set(u"ONEMORE"_s, u"0"_s));

@@ -6,7 +6,6 @@
 
 #include <QList>
 #include <QString>
-#include <optional>
 
 namespace tw::mcs51
 {
@@ -14,47 +13,59 @@ namespace tw::mcs51
 inline constexpr int kMaxLabels = 2048;
 inline constexpr int kMaxVariables = 1024;
 
-class LabelTable
+// Names with values in definition order, found through a hash of the name.
+template <typename Value> class NameTable
 {
   public:
     struct Entry {
         QString name;
-        long long value = 0;
+        Value value;
     };
 
-    // Adds a label. A name already there keeps its first value and false is returned (the driver
-    // lists it as a duplicate). Capacity is the caller's check (count() against kMaxLabels).
-    bool define(const QString &name, long long value);
-    std::optional<long long> find(const QString &name) const;
-    bool contains(const QString &name) const { return m_index.count(name) != 0; }
+    const Value *find(QStringView name) const
+    {
+        const auto it = m_index.find(name);
+        return it == m_index.end() ? nullptr : &m_entries[it->second].value;
+    }
+    bool contains(QStringView name) const { return m_index.find(name) != m_index.end(); }
     const QList<Entry> &entries() const { return m_entries; }
     int count() const { return static_cast<int>(m_entries.size()); }
-    void clear();
+    void clear()
+    {
+        m_entries.clear();
+        m_index.clear();
+    }
 
-  private:
+  protected:
+    // The entry of name, or the index a new entry gets when none is there.
+    int indexOf(const QString &name) const { return valueOr(m_index, name, count()); }
+    // Appends name with value unless the name is there already.
+    bool add(const QString &name, const Value &value)
+    {
+        if (!m_index.emplace(name, count()).second)
+            return false;
+        m_entries.append({name, value});
+        return true;
+    }
+
     QList<Entry> m_entries;
     TextMap<int> m_index;
 };
 
-class VariableTable
+class LabelTable : public NameTable<long long>
 {
   public:
-    struct Entry {
-        QString name;
-        QString text;
-    };
+    // Adds a label. A name already there keeps its first value and false is returned (the driver
+    // lists it as a duplicate). Capacity is the caller's check (count() against kMaxLabels).
+    bool define(const QString &name, long long value) { return add(name, value); }
+};
 
+class VariableTable : public NameTable<QString>
+{
+  public:
     // Sets a variable's value text: a known name is overwritten in place, a new one appended.
     // Returns false, changing nothing, when a new name would exceed kMaxVariables.
     bool set(const QString &name, const QString &text);
-    const QString *find(QStringView name) const;
-    const QList<Entry> &entries() const { return m_entries; }
-    int count() const { return static_cast<int>(m_entries.size()); }
-    void clear();
-
-  private:
-    QList<Entry> m_entries;
-    TextMap<int> m_index;
 };
 
 } // namespace tw::mcs51
