@@ -4,13 +4,13 @@
 
 #include <QList>
 #include <QVariant>
-#include <deque>
 
-namespace tw {
+namespace tw
+{
 
 class ScriptedPrompter : public Prompter
 {
-public:
+  public:
     enum class Kind { Message, OpenFile, SaveFile, Font, PrintSetup, Print };
     struct Call {
         Kind kind;
@@ -39,13 +39,13 @@ public:
     bool printSetup() override;
     std::optional<PrintChoice> choosePrint(bool selectionAvailable) override;
 
-private:
+  private:
     QList<Call> m_calls;
-    std::deque<int> m_messages;
-    std::deque<QString> m_files;
+    QList<int> m_messages;
+    QList<QString> m_files;
     QList<std::optional<FontChoice>> m_fonts;
-    std::deque<bool> m_printSetups;
-    std::deque<std::optional<PrintChoice>> m_prints;
+    QList<bool> m_printSetups;
+    QList<std::optional<PrintChoice>> m_prints;
 };
 
 } // namespace tw
