@@ -228,9 +228,10 @@ QList<int> MainWindowState::childrenOf(int index) const
 QStringList MainWindowState::descendantNames(const QString &name) const
 {
     QStringList names;
-    QList<int> pending = childrenOf(indexOf(name));
-    if (indexOf(name) < 0)
+    const int top = indexOf(name);
+    if (top < 0)
         return names;
+    QList<int> pending = childrenOf(top);
     while (!pending.isEmpty()) {
         const int index = pending.takeFirst();
         if (!m_items[index].name.isEmpty())
@@ -270,17 +271,20 @@ void MainWindowState::setChecked(const QString &name, bool checked)
 
 bool MainWindowState::isEnabled(const QString &name) const
 {
-    return item(name) && item(name)->enabled;
+    const MenuItem *entry = item(name);
+    return entry && entry->enabled;
 }
 
 bool MainWindowState::isVisible(const QString &name) const
 {
-    return item(name) && item(name)->visible;
+    const MenuItem *entry = item(name);
+    return entry && entry->visible;
 }
 
 bool MainWindowState::isChecked(const QString &name) const
 {
-    return item(name) && item(name)->checked;
+    const MenuItem *entry = item(name);
+    return entry && entry->checked;
 }
 
 bool MainWindowState::isReachable(int index) const
