@@ -37,39 +37,27 @@ QStringList sixMenus()
     return names({File, Compile, Communication, Simulate, View, Tools});
 }
 
-QStringList unloadListWithout(const char *self, std::initializer_list<const char *> order)
-{
-    QStringList list = names(order);
-    list.removeAll(QString::fromLatin1(self));
-    return list;
-}
-
 QList<ToolLockRule> buildRules()
 {
     using namespace ToolName;
-    // Each window closes the others in its own order; the find dialog and About box are in every list.
-    const auto common = {Library, Simulator, Assembler, Find, Conversion, About, SerialSender, Programmer};
+    struct Lock {
+        const char *tool;
+        EditMenusWhileLocked editMenus;
+    };
+    const Lock locks[] = {
+        {Assembler, EditMenusWhileLocked::Disabled},    {Simulator, EditMenusWhileLocked::Disabled},
+        {Conversion, EditMenusWhileLocked::Hidden},     {Library, EditMenusWhileLocked::Hidden},
+        {SerialSender, EditMenusWhileLocked::Disabled}, {Programmer, EditMenusWhileLocked::Hidden}};
     QList<ToolLockRule> rules;
-    rules.append({QString::fromLatin1(Assembler),
-                  unloadListWithout(Assembler,
-                                    {Library, Simulator, Find, Conversion, About, SerialSender, Programmer}),
-                  EditMenusWhileLocked::Disabled, allEightMenus()});
-    rules.append({QString::fromLatin1(Simulator),
-                  unloadListWithout(Simulator,
-                                    {Library, Assembler, Find, Conversion, About, SerialSender, Programmer}),
-                  EditMenusWhileLocked::Disabled, allEightMenus()});
-    rules.append({QString::fromLatin1(Conversion),
-                  unloadListWithout(Conversion,
-                                    {Library, Simulator, Assembler, Find, About, SerialSender, Programmer}),
-                  EditMenusWhileLocked::Hidden, sixMenus()});
-    rules.append({QString::fromLatin1(Library),
-                  unloadListWithout(
-                      Library, {Simulator, Assembler, Find, Conversion, About, SerialSender, Programmer}),
-                  EditMenusWhileLocked::Hidden, sixMenus()});
-    rules.append({QString::fromLatin1(SerialSender), unloadListWithout(SerialSender, common),
-                  EditMenusWhileLocked::Disabled, allEightMenus()});
-    rules.append({QString::fromLatin1(Programmer), unloadListWithout(Programmer, common),
-                  EditMenusWhileLocked::Hidden, sixMenus()});
+    for (const Lock &lock : locks) {
+        const QString tool = QString::fromLatin1(lock.tool);
+        // Each window closes the same ones the editors close, itself left out; the windows that
+        // hide the Edit and Window menus disable only the other six.
+        QStringList unloads = windowsClosedByEditors();
+        unloads.removeAll(tool);
+        rules.append({tool, unloads, lock.editMenus,
+                      lock.editMenus == EditMenusWhileLocked::Hidden ? sixMenus() : allEightMenus()});
+    }
     return rules;
 }
 
