@@ -1,5 +1,7 @@
 #include "TextViewer.h"
 
+#include "workspace/EditorFiles.h"
+
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
@@ -43,9 +45,7 @@ void TextViewer::setText(const QString &text)
 
 QString TextViewer::text() const
 {
-    QString text = m_text->toPlainText();
-    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    return text;
+    return fileTextFromEditor(m_text->toPlainText());
 }
 
 void TextViewer::showEvent(QShowEvent *event)
