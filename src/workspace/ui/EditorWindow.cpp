@@ -110,6 +110,13 @@ QString EditorWindow::text() const
     return raw;
 }
 
+QString EditorWindow::selectedText() const
+{
+    QString selected = m_editor->textCursor().selectedText();
+    selected.replace(QChar::ParagraphSeparator, u'\n');
+    return selected;
+}
+
 bool EditorWindow::loadFile(const QString &path)
 {
     const auto content = readTextFile(path);

@@ -77,6 +77,8 @@ class EditorWindow : public QWidget
     QPlainTextEdit *editor() const { return m_editor; }
     // The whole text, lines ended by LF.
     QString text() const;
+    // The selected text, lines ended by LF; empty without a selection.
+    QString selectedText() const;
 
     // Writes the caret's line and column to status panel 1 (the main window calls it when this
     // editor becomes the active one).

@@ -76,11 +76,8 @@ void FindDialog::start(Mode mode)
 {
     m_mode = mode;
     setWindowTitle(caption(mode));
-    if (EditorWindow *editor = m_activeEditor ? m_activeEditor() : nullptr) {
-        QString selected = editor->editor()->textCursor().selectedText();
-        selected.replace(QChar::ParagraphSeparator, u'\n');
-        m_findText->setText(selected);
-    }
+    if (EditorWindow *editor = m_activeEditor ? m_activeEditor() : nullptr)
+        m_findText->setText(editor->selectedText());
     // A dialog closed and opened again keeps its text but not the enabled Find.
     m_findButton->setEnabled(!m_findText->text().isEmpty());
     show();

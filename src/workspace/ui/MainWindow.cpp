@@ -111,13 +111,6 @@ QIcon drawnToolbarIcon(const QString &key)
     return QIcon(pixmap);
 }
 
-QString selectedPlainText(const QPlainTextEdit *edit)
-{
-    QString text = edit->textCursor().selectedText();
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    return text;
-}
-
 } // namespace
 
 MainWindow::MainWindow(Prompter &prompter, QWidget *parent) : QMainWindow(parent), m_prompter(prompter)
@@ -611,7 +604,7 @@ void MainWindow::printActive()
     if (!choice)
         return;
     const bool selectionOnly = hasSelection && choice->range == PrintRange::Selection;
-    const QString text = selectionOnly ? selectedPlainText(edit) : edit->toPlainText();
+    const QString text = selectionOnly ? editor->selectedText() : edit->toPlainText();
     QPrinter *target = printer();
     target->setCopyCount(std::max(1, choice->copies));
     QTextDocument document;
@@ -669,7 +662,7 @@ void MainWindow::editCopy(bool cut)
         return;
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    clipboard->setText(selectedPlainText(editor->editor()));
+    clipboard->setText(editor->selectedText());
     if (cut)
         editor->editor()->textCursor().removeSelectedText();
 }
