@@ -98,16 +98,15 @@ class StatementEncoder
         zeroBytes(zeros);
     }
     void missing(int zeros) { reject(u"缺少操作数"_s, zeros); }
-    // The statement's operands, or nothing after "缺少操作数" with zeros zero bytes when one is absent.
-    std::optional<OperandTexts> required(int count, int zeros)
-    {
-        OperandTexts ops = take(count);
-        if (!ops.anyEmpty(count))
-            return ops;
-        missing(zeros);
-        return std::nullopt;
-    }
     void illegal(int zeros) { reject(u"操作数非法"_s, zeros); }
+    // Runs a handler that needs all Count operands; a missing one gives "缺少操作数" and Zeros zero bytes.
+    template <void (StatementEncoder::*Body)(const OperandTexts &), int Count, int Zeros> void withOperands()
+    {
+        const OperandTexts ops = take(Count);
+        if (ops.anyEmpty(Count))
+            return missing(Zeros);
+        (this->*Body)(ops);
+    }
 
     void byte(int value) { m_bytes.append(static_cast<std::uint8_t>(value & 0xFF)); }
     void zeroBytes(int count)
@@ -170,21 +169,21 @@ class StatementEncoder
     void pageJump();
     void longJump();
     void stack();
-    void movx();
-    void movc();
-    void mov();
+    void movx(const OperandTexts &ops);
+    void movc(const OperandTexts &ops);
+    void mov(const OperandTexts &ops);
     void movRegister(Operand kind, const QString &target, const QString &source);
     void movDptr(const QString &source);
     void movDirect(const QString &target, const QString &source);
-    void logical();
+    void logical(const OperandTexts &ops);
     void bitOperation();
     void accumulatorOnly();
     void incDec();
-    void arithmetic();
-    void cjne();
-    void djnz();
-    void xch();
-    void xchd();
+    void arithmetic(const OperandTexts &ops);
+    void cjne(const OperandTexts &ops);
+    void djnz(const OperandTexts &ops);
+    void xch(const OperandTexts &ops);
+    void xchd(const OperandTexts &ops);
     void defineBytes();
     void defineWords();
     void nameDefinition();
@@ -229,12 +228,12 @@ const TextMap<StatementEncoder::Handler> &StatementEncoder::handlers()
         {u"LCALL"_s, &E::longJump},
         {u"PUSH"_s, &E::stack},
         {u"POP"_s, &E::stack},
-        {u"MOVX"_s, &E::movx},
-        {u"MOVC"_s, &E::movc},
-        {u"MOV"_s, &E::mov},
-        {u"ORL"_s, &E::logical},
-        {u"ANL"_s, &E::logical},
-        {u"XRL"_s, &E::logical},
+        {u"MOVX"_s, &E::withOperands<&E::movx, 2, 1>},
+        {u"MOVC"_s, &E::withOperands<&E::movc, 2, 1>},
+        {u"MOV"_s, &E::withOperands<&E::mov, 2, 0>},
+        {u"ORL"_s, &E::withOperands<&E::logical, 2, 0>},
+        {u"ANL"_s, &E::withOperands<&E::logical, 2, 0>},
+        {u"XRL"_s, &E::withOperands<&E::logical, 2, 1>},
         {u"CPL"_s, &E::bitOperation},
         {u"CLR"_s, &E::bitOperation},
         {u"SETB"_s, &E::bitOperation},
@@ -248,13 +247,13 @@ const TextMap<StatementEncoder::Handler> &StatementEncoder::handlers()
         {u"DIV"_s, &E::accumulatorOnly},
         {u"INC"_s, &E::incDec},
         {u"DEC"_s, &E::incDec},
-        {u"ADD"_s, &E::arithmetic},
-        {u"ADDC"_s, &E::arithmetic},
-        {u"SUBB"_s, &E::arithmetic},
-        {u"CJNE"_s, &E::cjne},
-        {u"DJNZ"_s, &E::djnz},
-        {u"XCH"_s, &E::xch},
-        {u"XCHD"_s, &E::xchd},
+        {u"ADD"_s, &E::withOperands<&E::arithmetic, 2, 2>},
+        {u"ADDC"_s, &E::withOperands<&E::arithmetic, 2, 2>},
+        {u"SUBB"_s, &E::withOperands<&E::arithmetic, 2, 2>},
+        {u"CJNE"_s, &E::withOperands<&E::cjne, 3, 3>},
+        {u"DJNZ"_s, &E::withOperands<&E::djnz, 2, 2>},
+        {u"XCH"_s, &E::withOperands<&E::xch, 2, 2>},
+        {u"XCHD"_s, &E::withOperands<&E::xchd, 2, 2>},
     };
     return map;
 }
@@ -320,12 +319,8 @@ void StatementEncoder::stack()
     singleOperand(Operand::Direct, [this](const QString &operand) { direct(operand); });
 }
 
-void StatementEncoder::movx()
+void StatementEncoder::movx(const OperandTexts &ops)
 {
-    const auto found = required(2, 1);
-    if (!found)
-        return;
-    const OperandTexts &ops = *found;
     const QString &target = ops[0];
     const QString &source = ops[1];
     if (is(target, u"A")) {
@@ -344,12 +339,8 @@ void StatementEncoder::movx()
     form(Operand::AtR, Operand::A, target);
 }
 
-void StatementEncoder::movc()
+void StatementEncoder::movc(const OperandTexts &ops)
 {
-    const auto found = required(2, 1);
-    if (!found)
-        return;
-    const OperandTexts &ops = *found;
     if (!is(ops[0], u"A"))
         return reject(u"第一操作数错误"_s);
     if (is(ops[1], u"@A+DPTR"))
@@ -359,12 +350,8 @@ void StatementEncoder::movc()
     reject(u"第二操作数错误"_s, 1);
 }
 
-void StatementEncoder::mov()
+void StatementEncoder::mov(const OperandTexts &ops)
 {
-    const auto found = required(2, 0);
-    if (!found)
-        return;
-    const OperandTexts &ops = *found;
     const QString &target = ops[0];
     const QString &source = ops[1];
     if (is(target, u"A"))
@@ -447,14 +434,11 @@ void StatementEncoder::movDirect(const QString &target, const QString &source)
     direct(target);
 }
 
-void StatementEncoder::logical()
+void StatementEncoder::logical(const OperandTexts &ops)
 {
     const bool exclusive = is(m_mnemonic, u"XRL");
-    const auto ops = required(2, exclusive ? 1 : 0);
-    if (!ops)
-        return;
-    const QString &target = (*ops)[0];
-    const QString &source = (*ops)[1];
+    const QString &target = ops[0];
+    const QString &source = ops[1];
     if (is(target, u"A"))
         return accumulatorForm(source);
     if (is(target, u"C") && !exclusive) {
@@ -510,23 +494,15 @@ void StatementEncoder::incDec()
         direct(operand);
 }
 
-void StatementEncoder::arithmetic()
+void StatementEncoder::arithmetic(const OperandTexts &ops)
 {
-    const auto found = required(2, 2);
-    if (!found)
-        return;
-    const OperandTexts &ops = *found;
     if (!is(ops[0], u"A"))
         return illegal(2);
     accumulatorForm(ops[1]);
 }
 
-void StatementEncoder::cjne()
+void StatementEncoder::cjne(const OperandTexts &ops)
 {
-    const auto found = required(3, 3);
-    if (!found)
-        return;
-    const OperandTexts &ops = *found;
     const QString &first = ops[0];
     const QString &second = ops[1];
     Operand firstKind = Operand::A;
@@ -554,12 +530,8 @@ void StatementEncoder::cjne()
     relative(ops[2], 3);
 }
 
-void StatementEncoder::djnz()
+void StatementEncoder::djnz(const OperandTexts &ops)
 {
-    const auto found = required(2, 2);
-    if (!found)
-        return;
-    const OperandTexts &ops = *found;
     if (registerNumber(ops[0]) >= 0) {
         form(Operand::R, Operand::Rel, ops[0]);
         return relative(ops[1], 2);
@@ -569,23 +541,15 @@ void StatementEncoder::djnz()
     relative(ops[1], 3);
 }
 
-void StatementEncoder::xch()
+void StatementEncoder::xch(const OperandTexts &ops)
 {
-    const auto found = required(2, 2);
-    if (!found)
-        return;
-    const OperandTexts &ops = *found;
     if (!is(ops[0], u"A"))
         return illegal(2);
     accumulatorForm(ops[1], false);
 }
 
-void StatementEncoder::xchd()
+void StatementEncoder::xchd(const OperandTexts &ops)
 {
-    const auto found = required(2, 2);
-    if (!found)
-        return;
-    const OperandTexts &ops = *found;
     if (!is(ops[0], u"A") || indirectNumber(ops[1]) < 0)
         return illegal(2);
     form(Operand::A, Operand::AtR, ops[1]);
