@@ -99,7 +99,6 @@ class Cpu51
 
     // ---- Access used by the executor and the peripherals ----
     bool watchdogExpired() const { return wdtCount > kWatchdogLimit; }
-    std::uint8_t &acc() { return sfr[Sfr::ACC]; }
     std::uint8_t &psw() { return sfr[Sfr::PSW]; }
     std::uint8_t &sp() { return sfr[Sfr::SP]; }
 

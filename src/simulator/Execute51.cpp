@@ -480,8 +480,7 @@ void Cpu51::step()
     updateParity();
     if (sfr[Sfr::IE] & 0x80)
         pollInterrupts();
-    if (wdtArmed)
-        ++wdtCount;
+    countWatchdog(*this);
 }
 
 std::uint64_t Cpu51::run(std::uint64_t maxSteps, std::int32_t stopAt)
