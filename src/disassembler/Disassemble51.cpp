@@ -131,10 +131,8 @@ bool Disassembler51::decodeRun(int pc)
         const Opcode51 &row = *instruction.row;
         for (int k = 1; k < row.length; ++k)
             visited_[static_cast<std::size_t>((pc + k) & 0xFFFF)] = true;
-        if (row.dptr == Dptr51::Load)
-            dptr_ = (image_[(pc + 1) & 0xFFFF] << 8) | image_[(pc + 2) & 0xFFFF];
-        else if (row.dptr == Dptr51::Increment)
-            dptr_ = (dptr_ + 1) & 0xFFFF;
+        dptr_ =
+            trackedDptr51(row, pc, dptr_, [this](int address) { return static_cast<int>(image_[address]); });
         int targetLabel = -1;
         if (instruction.target >= 0 &&
             !useTarget(instruction.target, row.target != Target51::DataPointer, targetLabel))

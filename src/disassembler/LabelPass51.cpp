@@ -27,10 +27,7 @@ bool collectLabels51(const CodeImage &image, int start, int end, DisasmLabels &l
             const Opcode51 &row = table[image[pc]];
             for (int k = 0; k < row.length; ++k)
                 visited[static_cast<std::size_t>((pc + k) & 0xFFFF)] = true;
-            if (row.dptr == Dptr51::Load)
-                dptr = (image[(pc + 1) & 0xFFFF] << 8) | image[(pc + 2) & 0xFFFF];
-            else if (row.dptr == Dptr51::Increment)
-                dptr = (dptr + 1) & 0xFFFF;
+            dptr = trackedDptr51(row, pc, dptr, readByte);
             const int target = transferTarget51(row, pc, dptr, readByte);
             if (target >= 0 && labels.find(target) < 0) {
                 if (labels.count() >= kLabelPassMaxLabels ||

@@ -58,4 +58,19 @@ template <typename ReadByte> int transferTarget51(const Opcode51 &row, int pc, i
     return -1;
 }
 
+// The data pointer as the tracker sees it after the instruction at pc (MOV DPTR,# loads it,
+// INC DPTR counts it on); readByte as above.
+template <typename ReadByte> int trackedDptr51(const Opcode51 &row, int pc, int dptr, ReadByte readByte)
+{
+    switch (row.dptr) {
+    case Dptr51::None:
+        return dptr;
+    case Dptr51::Load:
+        return (readByte((pc + 1) & 0xFFFF) << 8) | readByte((pc + 2) & 0xFFFF);
+    case Dptr51::Increment:
+        return (dptr + 1) & 0xFFFF;
+    }
+    return dptr;
+}
+
 } // namespace tw
