@@ -58,6 +58,11 @@ class ModelWorkspace : public Workspace
     void openInEditor(const QString &path, const QString &caption = QString()) override;
     bool closeAllEditors() override;
     int editorCount() const override { return static_cast<int>(m_editors.size()); }
+    // The last opened editor stands for the active one.
+    QString activeEditorCaption() const override
+    {
+        return m_editors.isEmpty() ? QString() : m_editors.last().caption;
+    }
 
     QString currentBinPath() const override { return m_currentBinPath; }
     void setCurrentBinPath(const QString &path) override { m_currentBinPath = path; }

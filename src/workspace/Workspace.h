@@ -53,6 +53,8 @@ class Workspace
     // Closes every editor, each asking about unsaved changes; false when the user cancelled.
     virtual bool closeAllEditors() = 0;
     virtual int editorCount() const = 0;
+    // The caption of the active editor, empty when there is none.
+    virtual QString activeEditorCaption() const = 0;
 
     virtual QString currentBinPath() const = 0;
     virtual void setCurrentBinPath(const QString &path) = 0;

@@ -4,11 +4,8 @@
 #include "assembler/Assemble51.h"
 #include "common/Prompter.h"
 #include "common/Vb.h"
-#include "workspace/ModelWorkspace.h"
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"
-#include "workspace/ui/EditorWindow.h"
-#include "workspace/ui/MainWindow.h"
 #include "workspace/ui/ToolRegistry.h"
 
 #include <QCloseEvent>
@@ -274,13 +271,7 @@ void AssemblerWindow::closeEvent(QCloseEvent *event)
 
 QString activeEditorCaption(Workspace &workspace)
 {
-    if (auto *main = dynamic_cast<MainWindow *>(&workspace)) {
-        const EditorWindow *editor = main->activeEditor();
-        return editor ? editor->windowTitle() : QString();
-    }
-    if (auto *model = dynamic_cast<ModelWorkspace *>(&workspace))
-        return model->editors().isEmpty() ? QString() : model->editors().last().caption;
-    return QString();
+    return workspace.activeEditorCaption();
 }
 
 void launchAssembler(Workspace &workspace, AssemblerWindow::Cpu cpu)

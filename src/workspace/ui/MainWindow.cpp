@@ -472,6 +472,12 @@ EditorWindow *MainWindow::activeEditor() const
     return open.isEmpty() ? nullptr : open.last();
 }
 
+QString MainWindow::activeEditorCaption() const
+{
+    const EditorWindow *editor = activeEditor();
+    return editor ? editor->windowTitle() : QString();
+}
+
 EditorWindow *MainWindow::editorShowing(const QString &path) const
 {
     for (EditorWindow *editor : editors())

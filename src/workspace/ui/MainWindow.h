@@ -47,6 +47,7 @@ class MainWindow : public QMainWindow, public Workspace
     void openInEditor(const QString &path, const QString &caption = QString()) override;
     bool closeAllEditors() override;
     int editorCount() const override;
+    QString activeEditorCaption() const override;
     QString currentBinPath() const override { return m_currentBinPath; }
     void setCurrentBinPath(const QString &path) override { m_currentBinPath = path; }
     void setDialogFileName(const QString &path) override { m_dialogFileName = path; }
