@@ -15,6 +15,15 @@ namespace
 
 const QString kCrLf = QStringLiteral("\r\n");
 
+// Four upper-case hex digits of a value 0..65535, written in place: the lists and the listing
+// show one per line, and a QString for each would cost an allocation.
+void putHexWord(char16_t *out, long long value)
+{
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    for (int i = 0; i < 4; ++i)
+        out[i] = kDigits[(value >> (12 - 4 * i)) & 0xF];
+}
+
 // Listings run to many thousand lines: each line is written into space reserved once.
 class LineWriter
 {
@@ -70,9 +79,7 @@ class ListedValue
             m_wide = QString::number(value, 16).toUpper();
             return;
         }
-        static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-        for (int i = 0; i < 4; ++i)
-            m_digits[i] = kDigits[(value >> (12 - 4 * i)) & 0xF];
+        putHexWord(m_digits, value);
     }
     QStringView view() const { return m_wide.isNull() ? QStringView(m_digits, 4) : QStringView(m_wide); }
 
@@ -109,13 +116,10 @@ OutputPaths outputPathsFor(const QString &binPath)
 
 AddressFieldText::AddressFieldText(long long address)
 {
-    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-    const bool shown = address >= 0 && address <= 0xFFFF;
     for (char16_t &c : m_text)
         c = u' ';
-    if (shown)
-        for (int i = 0; i < 4; ++i)
-            m_text[2 + i] = kDigits[(address >> (12 - 4 * i)) & 0xF];
+    if (address >= 0 && address <= 0xFFFF)
+        putHexWord(m_text + 2, address);
 }
 
 QString addressField(long long address)
