@@ -248,8 +248,8 @@ void MainWindow::bindCommands()
         {u"mEditCopy"_s, [this] { editCopy(false); }},
         {u"mEditCut"_s, [this] { editCopy(true); }},
         {u"mEditPaste"_s, [this] { editPaste(); }},
-        {u"mViewToolbar"_s, [this] { toggleToolBar(); }},
-        {u"mViewStat"_s, [this] { toggleStatusBar(); }},
+        {u"mViewToolbar"_s, [this] { toggleBar(m_toolBar, u"mViewToolbar"_s); }},
+        {u"mViewStat"_s, [this] { toggleBar(statusBar(), u"mViewStat"_s); }},
         {u"mWindowTitle"_s, [this] { m_mdiArea->tileSubWindows(); }},
         {u"mWindowCa"_s, [this] { m_mdiArea->cascadeSubWindows(); }},
         {u"sm"_s, [this] { showHelpPage(u"manual.html"_s); }},
@@ -684,20 +684,12 @@ void MainWindow::editPaste()
 
 // ---- view ---------------------------------------------------------------------------------------
 
-void MainWindow::toggleToolBar()
+void MainWindow::toggleBar(QWidget *bar, const QString &itemName)
 {
-    const bool show = m_toolBar->isHidden();
-    m_toolBar->setVisible(show);
-    m_state.setChecked(u"mViewToolbar"_s, show);
-    mirrorMenu(m_state.indexOf(u"mViewToolbar"_s));
-}
-
-void MainWindow::toggleStatusBar()
-{
-    const bool show = statusBar()->isHidden();
-    statusBar()->setVisible(show);
-    m_state.setChecked(u"mViewStat"_s, show);
-    mirrorMenu(m_state.indexOf(u"mViewStat"_s));
+    const bool show = bar->isHidden();
+    bar->setVisible(show);
+    m_state.setChecked(itemName, show);
+    mirrorMenu(m_state.indexOf(itemName));
 }
 
 // ---- help ---------------------------------------------------------------------------------------

@@ -115,8 +115,8 @@ class MainWindow : public QMainWindow, public Workspace
     void editSelectAll();
     void editCopy(bool cut);
     void editPaste();
-    void toggleToolBar();
-    void toggleStatusBar();
+    // Shows or hides the toolbar or status bar and ticks its View item to match.
+    void toggleBar(QWidget *bar, const QString &itemName);
     void showHelpPage(const QString &fileName);
     void showFaq();
     void startCalculator();
