@@ -76,7 +76,7 @@ void FindDialog::start(Mode mode)
 {
     m_mode = mode;
     setWindowTitle(caption(mode));
-    if (EditorWindow *editor = m_activeEditor ? m_activeEditor() : nullptr)
+    if (EditorWindow *editor = activeEditor())
         m_findText->setText(editor->selectedText());
     // A dialog closed and opened again keeps its text but not the enabled Find.
     m_findButton->setEnabled(!m_findText->text().isEmpty());
@@ -100,7 +100,7 @@ void FindDialog::findNext()
 
 void FindDialog::search(bool fromTop)
 {
-    EditorWindow *editor = m_activeEditor ? m_activeEditor() : nullptr;
+    EditorWindow *editor = activeEditor();
     if (!editor)
         return;
     const QString text = editor->text();
@@ -123,7 +123,7 @@ void FindDialog::search(bool fromTop)
 
 void FindDialog::replace()
 {
-    if (EditorWindow *editor = m_activeEditor ? m_activeEditor() : nullptr)
+    if (EditorWindow *editor = activeEditor())
         editor->editor()->textCursor().insertText(m_replaceText->text());
     showAgain();
 }

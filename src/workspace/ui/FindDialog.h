@@ -52,6 +52,7 @@ class FindDialog : public QDialog
     bool event(QEvent *event) override;
 
   private:
+    EditorWindow *activeEditor() const { return m_activeEditor ? m_activeEditor() : nullptr; }
     void search(bool fromTop);
     void showAgain();
 
