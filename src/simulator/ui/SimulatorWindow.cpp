@@ -212,7 +212,6 @@ void SimulatorWindow::showStatusPanels()
 // The state after a command: PC, its listing line in sight, the pane and the views.
 void SimulatorWindow::feedback()
 {
-    showPc();
     m_listing.markPc(m_cpu->pc);
     const int line = m_listing.pcLine();
     QScrollBar *scroll = m_ui.listingScroll;
@@ -224,11 +223,7 @@ void SimulatorWindow::feedback()
             scroll->setValue(line);
     }
     showListing();
-    showInternalRam();
-    showBitArea();
-    showSfr();
-    showPsw();
-    showRegisters();
+    showAllViews();
 }
 
 // What the executor leaves for the window after instructions: transmitted bytes and their
