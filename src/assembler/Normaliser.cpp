@@ -43,13 +43,6 @@ QStringView trimmedView(QStringView text)
     return text.mid(begin, end - begin);
 }
 
-bool needsUpperCase(QStringView text)
-{
-    return std::any_of(text.begin(), text.end(), [](QChar c) {
-        return c.unicode() >= 0x80 || (c.unicode() >= u'a' && c.unicode() <= u'z');
-    });
-}
-
 } // namespace
 
 // Trim as the old line reader did: blanks only, TABs stay.
@@ -145,7 +138,7 @@ NormalisedLine normaliseLineView(QStringView rawLine)
     QStringView rest = trimmedView(rawLine);
     QString upper;
     const bool ascii = QtPrivate::isAscii(rest);
-    if (!ascii && needsUpperCase(rest)) {
+    if (!ascii) {
         upper = upperCase(rest.toString());
         rest = upper;
     }
