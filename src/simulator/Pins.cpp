@@ -17,8 +17,7 @@ void timer2External(Cpu51 &c)
     switch (c.timers.t2Mode) {
     case 0:
         if (exen2 && !(c.sfr[Sfr::T2MOD] & 1)) {
-            c.sfr[Sfr::TL2] = c.sfr[Sfr::RCAP2L];
-            c.sfr[Sfr::TH2] = c.sfr[Sfr::RCAP2H];
+            reloadTimer2(c);
             c.setBit(Bit::EXF2, true);
         }
         break;

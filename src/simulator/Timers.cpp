@@ -49,12 +49,6 @@ void countBasic(Cpu51 &c, u8 mode, u8 low, u8 high, u8 overflowFlag)
     }
 }
 
-void reloadTimer2(Cpu51 &c)
-{
-    c.sfr[Sfr::TL2] = c.sfr[Sfr::RCAP2L];
-    c.sfr[Sfr::TH2] = c.sfr[Sfr::RCAP2H];
-}
-
 // Returns true on the FFFFh -> 0000h rollover.
 bool countTimer2Up(Cpu51 &c)
 {
@@ -68,6 +62,12 @@ bool countTimer2Down(Cpu51 &c)
 }
 
 } // namespace
+
+void reloadTimer2(Cpu51 &c)
+{
+    c.sfr[Sfr::TL2] = c.sfr[Sfr::RCAP2L];
+    c.sfr[Sfr::TH2] = c.sfr[Sfr::RCAP2H];
+}
 
 void Cpu51::decodeTimers()
 {

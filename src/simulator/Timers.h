@@ -15,4 +15,7 @@ void countTimer1(Cpu51 &cpu);
 enum class Timer2Source { Tick, Pin };
 void countTimer2(Cpu51 &cpu, Timer2Source source);
 
+// TL2/TH2 := RCAP2L/RCAP2H, on an auto-reload overflow or a reload through T2EX.
+void reloadTimer2(Cpu51 &cpu);
+
 } // namespace tw
