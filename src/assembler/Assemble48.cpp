@@ -27,12 +27,6 @@ using namespace Qt::StringLiterals;
 
 const QString kCrLf = u"\r\n"_s;
 
-// Blanks (not TABs) trimmed at both ends, upper-cased: what the word scan reads.
-QString statementText(const QString &line)
-{
-    return trimBlanks(line).toUpper();
-}
-
 class Assembler48 : public AssemblyDriver
 {
   public:

@@ -28,11 +28,6 @@ constexpr long long kAddressSpace = 0x10000;
 const QString kEqu = QStringLiteral("EQU");
 const QString kOrg = QStringLiteral("ORG");
 
-QString statementText(const QString &line)
-{
-    return upperCase(trimBlanks(line));
-}
-
 bool isBlankStatement(const QString &text)
 {
     return text.isEmpty() || text == QStringView(u"\t");

@@ -71,6 +71,11 @@ void AssemblyDriver::status(const QString &text)
         m_observer.status(text);
 }
 
+QString AssemblyDriver::statementText(const QString &line)
+{
+    return upperCase(trimBlanks(line));
+}
+
 void AssemblyDriver::startPassTwo()
 {
     m_inPassTwo = true;

@@ -39,6 +39,8 @@ class AssemblyDriver
     virtual QStringList removedOnFailure() const = 0;
 
     void status(const QString &text);
+    // A line as the word scan reads it: blanks (not TABs) trimmed at both ends, upper-cased.
+    static QString statementText(const QString &line);
     // Pass 2 starts over the lines from address 0 with no errors recorded.
     void startPassTwo();
     // Pass 2 reads one more line: tells the observer and forgets the last line's errors.
