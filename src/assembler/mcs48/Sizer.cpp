@@ -72,9 +72,9 @@ long long nextAddress(long long pc, const QString &mnemonic, const QString &oper
         return tokens.isEmpty() ? 0 : readNumber(tokens.first());
     }
     case Size::Db:
-        return pc + mcs51::dataItems(operands).size();
+        return pc + mcs51::dataItemCount(operands);
     case Size::Dw:
-        return pc + 2 * mcs51::dataItems(operands).size();
+        return pc + 2 * mcs51::dataItemCount(operands);
     case Size::One:
         return pc + 1;
     case Size::Two:
