@@ -35,7 +35,6 @@ struct AssemblyResult {
 
     // The first line of the error report (also what the test driver prints).
     QString summary() const;
-    bool offerSimulation() const { return completed && errorCount == 0; }
 };
 
 // Signature shared by the MCS-51 and MCS-48 drivers.

@@ -167,6 +167,7 @@ NormalisedLine normaliseLine(const QString &rawLine)
 namespace
 {
 
+// The mnemonic field of a normalised line: the first field after any labels, up to a TAB or ";".
 QStringView mnemonicView(QStringView line)
 {
     // Labels: fields ending in a colon, with no quote or ";" before it; TABs may stand between
@@ -190,11 +191,6 @@ QStringView mnemonicView(QStringView line)
 }
 
 } // namespace
-
-QString mnemonicField(const QString &line)
-{
-    return mnemonicView(line).toString();
-}
 
 bool isEndStatement(const QString &line)
 {

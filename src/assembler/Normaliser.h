@@ -38,8 +38,6 @@ struct NormalisedLine {
 // One source line: blanks (not TABs) trimmed at both ends, upper-cased, then normaliseStatement.
 NormalisedLine normaliseLine(const QString &rawLine);
 
-// The mnemonic field of a normalised line: the first field after any labels, up to a TAB or ";".
-QString mnemonicField(const QString &normalisedLine);
 // True when the line is an END statement (END or 结束 as mnemonic, outside comments and quotes).
 bool isEndStatement(const QString &normalisedLine);
 

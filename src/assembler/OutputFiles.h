@@ -31,10 +31,7 @@ class AddressFieldText
   private:
     char16_t m_text[8];
 };
-inline QString blankAddressField()
-{
-    return QStringLiteral("        ");
-}
+// A line with no address: eight blanks, then the TAB of an empty code field.
 inline QString blankAddressFieldTab()
 {
     return QStringLiteral("        \t");
