@@ -8,7 +8,6 @@ namespace tw
 namespace
 {
 enum Pin { T2 = 8, T2EX = 9, INT0 = 26, INT1 = 27, T0 = 28, T1 = 29 };
-constexpr std::uint8_t kInt0Bit = pinBitAddress(INT0), kInt1Bit = pinBitAddress(INT1);
 
 // A falling edge on T2EX reloads (auto-reload mode) or captures (capture mode).
 void timer2External(Cpu51 &c)
@@ -51,11 +50,11 @@ void Cpu51::pinEdge(int index, bool level)
         return;
     switch (index) {
     case T0:
-        if (timers.t0Counter && bit(Bit::TR0) && (timers.t0Ungated || bit(kInt0Bit)))
+        if (timers.t0Counter && timer0Enabled(*this))
             countTimer0(*this);
         break;
     case T1:
-        if (timers.t1Counter && bit(Bit::TR1) && (timers.t1Ungated || bit(kInt1Bit)))
+        if (timers.t1Counter && timer1Enabled(*this))
             countTimer1(*this);
         break;
     case T2:

@@ -1,4 +1,5 @@
 #include "simulator/Serial.h"
+#include "simulator/Timers.h"
 
 #include "common/Hex.h"
 #include "common/Vb.h"
@@ -11,8 +12,6 @@ namespace tw
 {
 namespace
 {
-
-constexpr std::uint8_t kInt1Pin = 0xB3; // P3.3 gates timer 1
 
 double timer1Rate(const Cpu51 &c)
 {
@@ -61,7 +60,7 @@ SerialRate serialRate(Cpu51 &cpu, SerialSide side)
     } else {
         r.timer = 1;
         r.rate = timer1Rate(cpu) / (smod ? 16 : 32);
-        r.running = cpu.bit(Bit::TR1) && (cpu.timers.t1Ungated || cpu.bit(kInt1Pin)) && !cpu.timers.t1Counter;
+        r.running = timer1Enabled(cpu) && !cpu.timers.t1Counter;
     }
     return r;
 }

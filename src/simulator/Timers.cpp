@@ -63,6 +63,16 @@ bool countTimer2Down(Cpu51 &c)
 
 } // namespace
 
+bool timer0Enabled(const Cpu51 &c)
+{
+    return c.bit(Bit::TR0) && (c.timers.t0Ungated || c.bit(kInt0Pin));
+}
+
+bool timer1Enabled(const Cpu51 &c)
+{
+    return c.bit(Bit::TR1) && (c.timers.t1Ungated || c.bit(kInt1Pin));
+}
+
 void reloadTimer2(Cpu51 &c)
 {
     c.sfr[Sfr::TL2] = c.sfr[Sfr::RCAP2L];
@@ -152,9 +162,9 @@ void countTimer2(Cpu51 &c, Timer2Source source)
 void Cpu51::tick1ms()
 {
     decodeTimers();
-    if (!timers.t0Counter && bit(Bit::TR0) && (timers.t0Ungated || bit(kInt0Pin)))
+    if (!timers.t0Counter && timer0Enabled(*this))
         countTimer0(*this);
-    if (!timers.t1Counter && bit(Bit::TR1) && (timers.t1Ungated || bit(kInt1Pin)))
+    if (!timers.t1Counter && timer1Enabled(*this))
         countTimer1(*this);
     if (!timers.t2Counter && bit(Bit::TR2))
         countTimer2(*this, Timer2Source::Tick);

@@ -6,6 +6,11 @@ namespace tw
 {
 class Cpu51;
 
+// Timer 0 or 1 may count: TRx set and, with GATE set in TMOD, its INTx pin high (the timer/counter
+// choice is the caller's). Read the decoded TMOD, so decodeTimers() comes first.
+bool timer0Enabled(const Cpu51 &cpu);
+bool timer1Enabled(const Cpu51 &cpu);
+
 void countTimer0(Cpu51 &cpu);
 void countTimer1(Cpu51 &cpu);
 
