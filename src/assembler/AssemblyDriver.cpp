@@ -91,7 +91,6 @@ void AssemblyDriver::passTwoLineStarts()
 {
     if (m_observer.lineDone)
         m_observer.lineDone();
-    m_errors.clearLastLine();
 }
 
 bool AssemblyDriver::isNewLabel(const QString &name)

@@ -43,7 +43,7 @@ class AssemblyDriver
     static QString statementText(const QString &line);
     // Pass 2 starts over the lines from address 0 with no errors recorded.
     void startPassTwo();
-    // Pass 2 reads one more line: tells the observer and forgets the last line's errors.
+    // Pass 2 reads one more line: tells the observer.
     void passTwoLineStarts();
     // Pass 1 met the label name: a second definition only counts as a duplicate. True when the
     // caller enters it; throws when the table is full.

@@ -16,17 +16,14 @@ void ErrorList::record(const QString &message)
     if (m_count >= kMaxErrors)
         throw AssemblyFailure(unrecognisedStatementMessage());
     ++m_count;
-    m_lastLine =
-        vbStr(m_count) + QStringLiteral(u"\t第") + vbStr(m_lineNumber) + QStringLiteral(u"行\t") + message;
-    m_text += m_lastLine;
-    m_text += QStringLiteral("\r\n");
+    m_text += vbStr(m_count) + QStringLiteral(u"\t第") + vbStr(m_lineNumber) + QStringLiteral(u"行\t") +
+              message + QStringLiteral("\r\n");
 }
 
 void ErrorList::clear()
 {
     m_count = 0;
     m_text.clear();
-    m_lastLine.clear();
 }
 
 } // namespace tw

@@ -19,8 +19,6 @@ class ErrorList : public ErrorSink
 
     int count() const { return m_count; }
     const QString &text() const { return m_text; }
-    const QString &lastLine() const { return m_lastLine; }
-    void clearLastLine() { m_lastLine.clear(); }
 
     // The current line of the normalised source, set by the driver before each statement.
     long long lineNumber() const { return m_lineNumber; }
@@ -30,7 +28,6 @@ class ErrorList : public ErrorSink
     int m_count = 0;
     long long m_lineNumber = 0;
     QString m_text;
-    QString m_lastLine;
 };
 
 } // namespace tw
