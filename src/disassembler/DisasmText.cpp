@@ -9,14 +9,7 @@ namespace tw
 
 QString dhex(std::uint8_t value)
 {
-    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-    QString text;
-    const int high = value >> 4;
-    if (high >= 10)
-        text += u'0';
-    text += QChar(kDigits[high]);
-    text += QChar(kDigits[value & 0x0F]);
-    return text;
+    return value >= 0xA0 ? u'0' + hexByte(value) : hexByte(value);
 }
 
 int hexToBin(const QString &text)
