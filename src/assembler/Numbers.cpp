@@ -29,7 +29,7 @@ int digitValue(QChar c)
 
 } // namespace
 
-long long readNumber(QStringView text, QString *rest)
+long long readNumber(QStringView text)
 {
     int base = 10;
     if (!text.isEmpty()) {
@@ -49,35 +49,14 @@ long long readNumber(QStringView text, QString *rest)
         if (base != 10)
             text.chop(1);
     }
-    if (rest)
-        rest->clear();
     if (text.isEmpty()) // "MOV A,#" must not read as #0
         return NotANumber;
     long long value = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const int digit = digitValue(text[i]);
-        if (digit >= base) {
-            if (rest)
-                *rest = text.mid(i).toString();
+        if (digit >= base)
             return NotANumber;
-        }
         value = value * base + digit;
-        if (value > std::numeric_limits<std::int32_t>::max())
-            throw AssemblyFailure(unrecognisedStatementMessage());
-    }
-    return value;
-}
-
-long long readHexDigits(QStringView text, ErrorSink &errors)
-{
-    long long value = 0;
-    for (QChar c : text) {
-        const int digit = digitValue(c);
-        if (digit >= 16) {
-            errors.record(QStringLiteral(u"操作数非法"));
-            return value;
-        }
-        value = value * 16 + digit;
         if (value > std::numeric_limits<std::int32_t>::max())
             throw AssemblyFailure(unrecognisedStatementMessage());
     }

@@ -37,13 +37,8 @@ QString unrecognisedStatementMessage();
 
 // Reads a number: a last character H selects base 16, B base 2, Q base 8 (the suffix is not a
 // digit), anything else base 10. Digits are upper case only. Returns NotANumber at the first bad
-// digit, and for an empty digit string ("", "H", "#" with nothing after it). When rest is given it
-// receives the text from the first bad digit on (suffix removed), empty after a good number.
-// A value past the 32-bit signed range throws AssemblyFailure.
-long long readNumber(QStringView text, QString *rest = nullptr);
-
-// Value of a suffix-less hexadecimal text such as "E0" (empty gives 0). A bad digit records
-// "操作数非法" once and the digits before it still count.
-long long readHexDigits(QStringView text, ErrorSink &errors);
+// digit, and for an empty digit string ("", "H", "#" with nothing after it). A value past the
+// 32-bit signed range throws AssemblyFailure.
+long long readNumber(QStringView text);
 
 } // namespace tw

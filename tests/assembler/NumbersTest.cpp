@@ -30,15 +30,6 @@ TEST(NumberReader, TextThatIsNoNumberGivesTheMarker)
         EXPECT_EQ(readNumber(QString::fromUtf16(text)), NotANumber) << QString::fromUtf16(text).toStdString();
 }
 
-TEST(NumberReader, LeavesTheUnreadRestFromTheFirstBadDigit)
-{
-    QString rest = u"stale"_s;
-    EXPECT_EQ(readNumber(u"12XYH", &rest), NotANumber);
-    EXPECT_EQ(rest, u"XY");
-    EXPECT_EQ(readNumber(u"30H", &rest), 0x30);
-    EXPECT_TRUE(rest.isEmpty());
-}
-
 TEST(NumberReader, ValuePastThirtyTwoBitsEndsTheRun)
 {
     EXPECT_THROW(readNumber(u"2147483648"), tw::AssemblyFailure);
@@ -49,14 +40,4 @@ TEST(NumberReader, ValuePastThirtyTwoBitsEndsTheRun)
     } catch (const tw::AssemblyFailure &failure) {
         EXPECT_EQ(failure.message(), u"汇编失败，存在有不可识别的语句！");
     }
-}
-
-TEST(HexDigitReader, ReportsABadDigitOnceAndKeepsThePrefix)
-{
-    twtest::RecordingSink sink;
-    EXPECT_EQ(tw::readHexDigits(u"E0", sink), 224);
-    EXPECT_EQ(tw::readHexDigits(u"", sink), 0);
-    EXPECT_TRUE(sink.messages.isEmpty());
-    EXPECT_EQ(tw::readHexDigits(u"1G", sink), 1);
-    EXPECT_EQ(sink.messages, QStringList{QStringLiteral(u"操作数非法")});
 }
