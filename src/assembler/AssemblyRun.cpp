@@ -1,5 +1,6 @@
 #include "AssemblyRun.h"
 
+#include "Tidier.h"
 #include "common/Paths.h"
 
 #include <QFileInfo>
@@ -20,7 +21,8 @@ QString startCheckMessage(const QString &source, const QString &bin)
         return QStringLiteral(u"请选择待汇编的文件！");
     if (!QFileInfo(source).isFile())
         return QStringLiteral(u"待汇编的文件不存在！");
-    if (!source.endsWith(QStringView(u"asm")) && !source.endsWith(QStringView(u"ASM")))
+    // The assembler takes the sources the editor tidies on saving.
+    if (!isTidiedSourcePath(source))
         return QStringLiteral(u"待汇编的文件不是汇编语言源程序！");
     if (bin.isEmpty())
         return QStringLiteral(u"请选择汇编后的文件存放地址！");

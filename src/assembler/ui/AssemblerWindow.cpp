@@ -2,6 +2,7 @@
 
 #include "assembler/Assemble48.h"
 #include "assembler/Assemble51.h"
+#include "assembler/Tidier.h"
 #include "common/Prompter.h"
 #include "common/Vb.h"
 #include "workspace/ToolWindowProtocol.h"
@@ -40,11 +41,6 @@ QPointer<AssemblerWindow> &instance()
 QString toolName()
 {
     return QString::fromLatin1(ToolName::Assembler);
-}
-
-bool isSourceCaption(const QString &caption)
-{
-    return caption.endsWith(QStringView(u"asm")) || caption.endsWith(QStringView(u"ASM"));
 }
 
 QGroupBox *pathFrame(const QString &title, QLineEdit *edit, QPushButton *button)
@@ -127,7 +123,7 @@ AssemblerWindow::AssemblerWindow(Workspace &workspace, QWidget *parent)
 
 void AssemblerWindow::prefill(const QString &editorCaption, Cpu cpu)
 {
-    if (isSourceCaption(editorCaption)) {
+    if (isTidiedSourcePath(editorCaption)) {
         m_sourceEdit->setText(editorCaption);
         m_binEdit->setText(binPathForSource(editorCaption));
         (cpu == Cpu::Mcs48 ? m_mcs48 : m_mcs51)->setChecked(true);
