@@ -2,6 +2,7 @@
 
 #include "SimulatorTexts.h"
 
+#include "common/Hex.h"
 #include "common/Prompter.h"
 #include "common/Vb.h"
 #include "simulator/StatusTexts.h"
@@ -42,7 +43,7 @@ void setLines(QPlainTextEdit *box, const QStringList &lines)
 
 bool isHexKeyText(const QString &text)
 {
-    return text.size() == 1 && ((text[0] >= u'0' && text[0] <= u'9') || (text[0] >= u'A' && text[0] <= u'F'));
+    return text.size() == 1 && hexDigitValue(text[0].unicode()) >= 0;
 }
 
 } // namespace
