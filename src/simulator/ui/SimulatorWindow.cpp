@@ -36,6 +36,12 @@ constexpr int kQuestion = MsgStyle::YesNo + MsgStyle::Exclamation;
 // A fast run hands control back to the window system about every 8 ms.
 constexpr std::chrono::milliseconds kFastSlice{8};
 
+// The core's texts are UTF-8 string views.
+QString fromUtf8View(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 void setLines(QPlainTextEdit *box, const QStringList &lines)
 {
     box->setPlainText(lines.join(QLatin1Char('\n')));
@@ -204,10 +210,8 @@ void SimulatorWindow::showAllViews()
 
 void SimulatorWindow::showStatusPanels()
 {
-    for (int panel = kFirstSimulatorPanel; panel <= kLastSimulatorPanel; ++panel) {
-        const std::string_view text = statusPanelText(*m_cpu, panel);
-        m_workspace.setStatusText(panel, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-    }
+    for (int panel = kFirstSimulatorPanel; panel <= kLastSimulatorPanel; ++panel)
+        m_workspace.setStatusText(panel, fromUtf8View(statusPanelText(*m_cpu, panel)));
 }
 
 // The state after a command: PC, its listing line in sight, the pane and the views.
@@ -248,10 +252,8 @@ void SimulatorWindow::afterInstructions()
     if (followWrite || readViaRi)
         showMemoryRows(m_ui.memoryScroll->value());
     showStatusPanels();
-    if (stoppedTimer) {
-        const std::string_view text = baudGeneratorMessage(stoppedTimer);
-        message(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), kSimulatorNotice);
-    }
+    if (stoppedTimer)
+        message(fromUtf8View(baudGeneratorMessage(stoppedTimer)), kSimulatorNotice);
 }
 
 // Appends only what is new: a program that sends all the time would otherwise redraw an ever
@@ -551,7 +553,7 @@ void SimulatorWindow::sendCommand()
     m_ui.serialMode->setText(QString::fromStdString(m_serial.modeDigit));
     m_ui.receiveRate->setText(QString::fromStdString(m_serial.receiveRate));
     if (!problem.empty()) {
-        message(QString::fromUtf8(problem.data(), static_cast<qsizetype>(problem.size())), kSimulatorNotice);
+        message(fromUtf8View(problem), kSimulatorNotice);
         if (m_serial.feeding && m_controller->running() != RunKind::None)
             stopRun();
     }
