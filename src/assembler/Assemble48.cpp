@@ -148,7 +148,7 @@ void Assembler48::writeOutputs()
     const OutputPaths &paths = m_result.paths;
     writeText(paths.listingLines, m_listing + kCrLf);
     QString listing = listingCreditLine() + kCrLf + kCrLf + m_listing;
-    appendLabelLists(listing, labelList(), m_duplicates.names(), {});
+    appendLabelLists(listing, m_labels, m_duplicates.names());
     writeText(paths.listing, listing + kCrLf);
     writeReportAndImage();
 }

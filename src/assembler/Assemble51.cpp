@@ -234,12 +234,8 @@ void Assembler51::writeListings(bool withLists)
     const QString title = QStringLiteral("  MCS51\r\n");
     const QByteArray lines = encodeOutputText(m_listing, m_encoding);
     QString lists;
-    if (withLists) {
-        std::vector<NamedText> variables;
-        for (const auto &variable : m_variables.entries())
-            variables.push_back({variable.name, variable.value});
-        appendLabelLists(lists, labelList(), m_duplicates.names(), variables);
-    }
+    if (withLists)
+        appendLabelLists(lists, m_labels, m_duplicates.names(), &m_variables);
     writeFile(m_result.paths.listing,
               encodeOutputText(listingCreditLine() + QStringLiteral("\r\n") + title + QStringLiteral("\r\n"),
                                m_encoding) +

@@ -112,15 +112,6 @@ void AssemblyDriver::checkLabel(const QString &name, bool badEquValue)
         m_errors.record(QStringLiteral(u"操作数非法"));
 }
 
-std::vector<NamedValue> AssemblyDriver::labelList() const
-{
-    std::vector<NamedValue> labels;
-    labels.reserve(m_labels.entries().size());
-    for (const auto &label : m_labels.entries())
-        labels.push_back({label.name, label.value});
-    return labels;
-}
-
 void AssemblyDriver::writeFile(const QString &path, const QByteArray &bytes)
 {
     if (!writeBinaryFile(path, bytes, WriteSync::Generated))

@@ -51,7 +51,6 @@ class AssemblyDriver
     // Pass 2 met the label name: one error for each duplicate definition, one for an EQU value
     // that is no code address.
     void checkLabel(const QString &name, bool badEquValue);
-    std::vector<NamedValue> labelList() const;
 
     // Generated files are replaced whole, but nothing waits for the disk.
     void writeFile(const QString &path, const QByteArray &bytes);

@@ -147,12 +147,12 @@ void appendListingLines(QString &out, QStringView addressFieldText, const QStrin
     }
 }
 
-void appendLabelLists(QString &out, const std::vector<NamedValue> &labels,
-                      const std::vector<QString> &duplicates, const std::vector<NamedText> &variables)
+void appendLabelLists(QString &out, const mcs51::LabelTable &labels, const std::vector<QString> &duplicates,
+                      const mcs51::VariableTable *variables)
 {
-    if (!labels.empty()) {
+    if (labels.count() > 0) {
         appendHeading(out, QStringLiteral(u"  程序中使用的标号如下："));
-        for (const NamedValue &label : labels)
+        for (const auto &label : labels.entries())
             appendEntry(out, label.name, ListedValue(label.value).view());
     }
     if (!duplicates.empty()) {
@@ -160,10 +160,10 @@ void appendLabelLists(QString &out, const std::vector<NamedValue> &labels,
         for (const QString &name : duplicates)
             appendEntry(out, name);
     }
-    if (!variables.empty()) {
+    if (variables && variables->count() > 0) {
         appendHeading(out, QStringLiteral(u"  程序中定义的变量如下："));
-        for (const NamedText &variable : variables)
-            appendEntry(out, variable.name, QStringView(variable.text));
+        for (const auto &variable : variables->entries())
+            appendEntry(out, variable.name, QStringView(variable.value));
     }
 }
 

@@ -2,6 +2,7 @@
 // The files an assembly writes beside the code image: listing (.lst), listing lines (.lt), error
 // report (.err) and the code image (.bin). Shared by the MCS-51 and MCS-48 drivers.
 #include "common/TextFile.h"
+#include "mcs51/Symbols.h"
 
 #include <QByteArray>
 #include <QString>
@@ -43,19 +44,10 @@ inline QString blankAddressFieldTab()
 void appendListingLines(QString &out, QStringView addressFieldText, const QString &codeText,
                         long long address, long long lineNumber, const QString &sourceLine);
 
-struct NamedValue {
-    QString name;
-    long long value = 0;
-};
-struct NamedText {
-    QString name;
-    QString text;
-};
-
 // The lists after the listing lines: labels (name TAB HexWord), duplicates, and (MCS-51)
 // variables (name TAB value text); each list only when it has entries. Lines end in CR LF.
-void appendLabelLists(QString &out, const std::vector<NamedValue> &labels,
-                      const std::vector<QString> &duplicates, const std::vector<NamedText> &variables);
+void appendLabelLists(QString &out, const mcs51::LabelTable &labels, const std::vector<QString> &duplicates,
+                      const mcs51::VariableTable *variables = nullptr);
 
 // The credit line that opens a listing; readers skip it.
 QString listingCreditLine();
