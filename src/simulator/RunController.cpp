@@ -119,8 +119,10 @@ SliceResult RunController::slice(RefreshMode mode, std::chrono::nanoseconds budg
         if (mode == RefreshMode::Dynamic)
             return result;
         if (result.executed % kChunk == 0) {
-            clock.apply(m_cpu);
-            if (TickClock::Clock::now() >= deadline)
+            // One clock reading serves both the ticks and the slice budget.
+            const auto now = TickClock::Clock::now();
+            clock.apply(m_cpu, now);
+            if (now >= deadline)
                 return result;
         }
     }
