@@ -1,6 +1,7 @@
 #include "Normaliser.h"
 
 #include "OutputFiles.h"
+#include "common/Paths.h"
 
 #include <algorithm>
 
@@ -280,7 +281,7 @@ std::optional<NormalisedFile> normaliseSourceFile(const QString &sourcePath)
     if (!content)
         return std::nullopt;
     NormalisedFile out;
-    out.path = sourcePath.left(sourcePath.size() - 3) + QStringLiteral("a51");
+    out.path = replaceLastThree(sourcePath, QStringLiteral("a51"));
     out.encoding = content->encoding;
     NormalisedSource normalised = normaliseText(content->text);
     // A work file the next run writes again: it need not wait for the disk.

@@ -3,6 +3,7 @@
 #include "assembler/mcs51/Aliases.h"
 
 #include "assembler/mcs51/TextHash.h"
+#include "common/Hex.h"
 
 namespace tw::mcs51
 {
@@ -69,7 +70,7 @@ AddressMap makeByteBitTexts()
 {
     AddressMap map;
     auto add = [&map](int byte, int firstBitAddress) {
-        const QString name = QString::number(byte, 16).toUpper() + u'H';
+        const QString name = hexByte(static_cast<std::uint8_t>(byte)) + u'H';
         addRegisterBits(map, name, firstBitAddress, 8);
     };
     for (int byte = 0x20; byte <= 0x2F; ++byte)
