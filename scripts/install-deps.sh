@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   as31 sdcc-ucsim d52 srecord
+  e2fsprogs
 )
 
 missing=()

@@ -123,7 +123,7 @@ void Assembler51::passOne()
                 if (operand->isEmpty())
                     throw AssemblyFailure(missingEquOperandMessage());
                 if (!m_variables.set(scan.word.toString(), *operand))
-                    throw AssemblyFailure(unrecognisedStatementMessage());
+                    throw AssemblyFailure(tooManyVariablesMessage());
                 sized.defines = true;
             }
             const long long next =

@@ -5,7 +5,11 @@
 #include "Numbers.h"
 #include "OutputFiles.h"
 
-#include <QFile>
+#include "common/CheckedFile.h"
+#include "common/Paths.h"
+#include "common/Vb.h"
+
+#include <new>
 
 namespace tw
 {
@@ -18,18 +22,9 @@ AssemblyDriver::AssemblyDriver(const QString &binPath, const AssemblyObserver &o
 
 AssemblyResult AssemblyDriver::run(const QString &sourcePath)
 {
-    // Whatever happens, no listing of an earlier run stays to look like this one's.
-    QFile::remove(m_result.paths.listing);
-    QFile::remove(m_result.paths.listingLines);
     status(AsmStatus::Normalising);
-    auto a51 = normaliseSourceFile(sourcePath);
-    if (!a51) {
-        fail(normaliserFailureMessage());
+    if (!normalise(sourcePath))
         return m_result;
-    }
-    m_result.normalisedPath = a51->path;
-    m_lines = std::move(a51->lines);
-    m_encoding = a51->encoding;
     try {
         status(AsmStatus::PassOne);
         passOne();
@@ -41,28 +36,70 @@ AssemblyResult AssemblyDriver::run(const QString &sourcePath)
         m_result.errorCount = m_errors.count();
     } catch (const AssemblyFailure &failure) {
         fail(failure.message());
-    } catch (const std::exception &) {
-        fail(unrecognisedStatementMessage());
+    } catch (const std::bad_alloc &) {
+        fail(outOfMemoryMessage());
+    } catch (const std::exception &error) {
+        // Our own fault: said as such, with the statement it stopped at, never blamed on the source.
+        fail(internalErrorMessage(QString::fromUtf8(error.what()), m_lineNumber, statementAt(m_lineNumber)));
     }
     return m_result;
+}
+
+bool AssemblyDriver::normalise(const QString &sourcePath)
+{
+    if (sourcePath.size() < 3) {
+        fail(normaliserFailureMessage());
+        return false;
+    }
+    // A device, a folder or a file far beyond any program is refused before it is read.
+    const CheckedRead source = readFileChecked(sourcePath, kMaxTextFileBytes);
+    if (!source.ok()) {
+        fail(sourceReadFailureMessage(sourcePath, source.reason));
+        return false;
+    }
+    const TextFileContent content = decodeText(source.bytes);
+    m_encoding = content.encoding;
+    NormalisedSource normalised = normaliseText(content.text);
+    const QString a51 = replaceLastThree(sourcePath, QStringLiteral("a51"));
+    const QString reason =
+        replaceFileChecked(a51, encodeOutputText(normalised.text, m_encoding), WriteSync::Generated);
+    if (!reason.isEmpty()) {
+        fail(writeFailureMessage(a51, reason));
+        return false;
+    }
+    m_result.normalisedPath = a51;
+    m_lines = std::move(normalised.lines);
+    return true;
+}
+
+QString AssemblyDriver::statementAt(long long lineNumber) const
+{
+    return lineNumber >= 1 && lineNumber <= m_lines.size() ? m_lines[static_cast<qsizetype>(lineNumber - 1)]
+                                                           : QString();
 }
 
 void AssemblyDriver::fail(const QString &message)
 {
     QStringList kept;
     if (m_inPassTwo) {
-        // The listing so far shows where the run stopped.
+        // The listing so far shows where the run stopped; when even that cannot be written, the
+        // run's own message still stands, with the listing's fault added to it.
         m_inPassTwo = false;
         try {
             kept = writePartialListing();
-        } catch (const AssemblyFailure &) {
+        } catch (const AssemblyFailure &failure) {
+            m_result.failureMessage = message + QStringLiteral("\r\n") + failure.message();
         }
     }
-    for (const QString &path : removedOnFailure())
+    // No output of an earlier run stays to look like this one's. Files are replaced whole, not
+    // removed first, so that a successful run keeps their links and modes.
+    const OutputPaths &paths = m_result.paths;
+    for (const QString &path : removedOnFailure() + QStringList{paths.listing, paths.listingLines})
         if (!kept.contains(path))
-            QFile::remove(path);
+            removeStaleOutput(path);
     m_result.completed = false;
-    m_result.failureMessage = message;
+    if (m_result.failureMessage.isEmpty())
+        m_result.failureMessage = message;
 }
 
 void AssemblyDriver::status(const QString &text)
@@ -114,8 +151,9 @@ void AssemblyDriver::checkLabel(const QString &name, bool badEquValue)
 
 void AssemblyDriver::writeFile(const QString &path, const QByteArray &bytes)
 {
-    if (!writeBinaryFile(path, bytes, WriteSync::Generated))
-        throw AssemblyFailure(QStringLiteral(u"文件写入失败：") + path);
+    const QString reason = replaceFileChecked(path, bytes, WriteSync::Generated);
+    if (!reason.isEmpty())
+        throw AssemblyFailure(writeFailureMessage(path, reason));
     m_result.filesWritten << path;
 }
 
@@ -128,9 +166,28 @@ void AssemblyDriver::writeReportAndImage()
 {
     const OutputPaths &paths = m_result.paths;
     writeText(paths.errorReport, errorReportText(m_errors.count(), m_errors.text()));
-    QFile::remove(paths.bin);
     const int length = codeImageLength(*m_image, m_highestEmitted);
     writeFile(paths.bin, QByteArray(reinterpret_cast<const char *>(m_image->bytes.data()), length));
+}
+
+QString sourceReadFailureMessage(const QString &path, const QString &reason)
+{
+    return QStringLiteral(u"源程序文件读取失败：") + path + QStringLiteral(u"（") + reason +
+           QStringLiteral(u"）");
+}
+
+QString internalErrorMessage(const QString &what, long long lineNumber, const QString &statement)
+{
+    QString message = QStringLiteral(u"汇编程序内部错误：") + what;
+    if (lineNumber > 0)
+        message +=
+            QStringLiteral(u"\r\n出错语句：第") + vbStr(lineNumber) + QStringLiteral(u"行\t") + statement;
+    return message + QStringLiteral(u"\r\n本次汇编没有生成目标文件。");
+}
+
+QString outOfMemoryMessage()
+{
+    return QStringLiteral(u"内存不足，汇编中止！");
 }
 
 } // namespace tw

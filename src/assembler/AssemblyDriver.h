@@ -25,8 +25,8 @@ class AssemblyDriver
     AssemblyDriver(const AssemblyDriver &) = delete;
     AssemblyDriver &operator=(const AssemblyDriver &) = delete;
 
-    // Normalise, pass 1, pass 2, write the outputs. An AssemblyFailure (or anything else the
-    // passes throw) ends the run as a failure with its message.
+    // Normalise, pass 1, pass 2, write the outputs. An AssemblyFailure ends the run as a failure
+    // with its message; anything else the passes throw is reported as an internal error.
     AssemblyResult run(const QString &sourcePath);
 
   protected:
@@ -77,7 +77,17 @@ class AssemblyDriver
     QString m_listing;
 
   private:
+    // Reads the source (bounded), writes its normalised a51 copy and keeps its lines.
+    bool normalise(const QString &sourcePath);
+    // The normalised line of a 1-based line number; empty outside the copy.
+    QString statementAt(long long lineNumber) const;
     void fail(const QString &message);
 };
+
+// The source could not be read: names the file and the reason.
+QString sourceReadFailureMessage(const QString &path, const QString &reason);
+// A fault of the assembler itself (not of the source), with the statement it stopped at.
+QString internalErrorMessage(const QString &what, long long lineNumber, const QString &statement);
+QString outOfMemoryMessage();
 
 } // namespace tw

@@ -8,7 +8,7 @@ namespace tw
 void DuplicateList::add(const QString &name)
 {
     if (count() >= kCapacity)
-        throw AssemblyFailure(unrecognisedStatementMessage());
+        throw AssemblyFailure(duplicateLimitMessage());
     m_names.push_back(name);
     ++m_counts[name];
 }

@@ -14,7 +14,7 @@ constexpr int kMaxErrors = 1000000;
 void ErrorList::record(const QString &message)
 {
     if (m_count >= kMaxErrors)
-        throw AssemblyFailure(unrecognisedStatementMessage());
+        throw AssemblyFailure(errorLimitMessage());
     ++m_count;
     m_text += vbStr(m_count) + QStringLiteral(u"\t第") + vbStr(m_lineNumber) + QStringLiteral(u"行\t") +
               message + QStringLiteral("\r\n");

@@ -5,16 +5,17 @@
 #include <algorithm>
 #include <cstring>
 
-namespace tw {
+namespace tw
+{
 
 int loadCodeImage(const QString &path, CodeImage &image)
 {
     image.clear();
-    auto bytes = readBinaryFile(path);
-    if (!bytes)
+    const CheckedRead read = readFileChecked(path, kMaxCodeFileBytes);
+    if (!read.ok())
         return -1;
-    const int length = static_cast<int>(std::min<qsizetype>(bytes->size(), 65536));
-    std::memcpy(image.bytes.data(), bytes->constData(), static_cast<std::size_t>(length));
+    const int length = static_cast<int>(read.bytes.size());
+    std::memcpy(image.bytes.data(), read.bytes.constData(), static_cast<std::size_t>(length));
     return length;
 }
 

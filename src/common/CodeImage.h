@@ -4,9 +4,12 @@
 #include <array>
 #include <cstdint>
 
-namespace tw {
+namespace tw
+{
 
 constexpr int kCodeImageSize = 65537;
+// The longest .bin file any tool loads: the 64K code space.
+constexpr int kMaxCodeFileBytes = 65536;
 
 struct CodeImage {
     std::array<std::uint8_t, kCodeImageSize> bytes{};
@@ -16,8 +19,8 @@ struct CodeImage {
     void clear() { bytes.fill(0); }
 };
 
-// Clears the image, then reads a .bin file into it from address 0 (at most 65,536 bytes).
-// Returns the file's length, or -1 when it cannot be read.
+// Clears the image, then reads a .bin file into it from address 0. Returns the file's length, or
+// -1 when it cannot be read, is no regular file or is longer than 65,536 bytes.
 int loadCodeImage(const QString &path, CodeImage &image);
 
 // Writes addresses 0..length-1 as a .bin file; false when it cannot be written.

@@ -1,16 +1,9 @@
 #include "TextFile.h"
 
-#include <QAtomicInteger>
-#include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 namespace tw
 {
@@ -128,61 +121,15 @@ bool writeLines(const QString &path, const QStringList &lines, TextEncoding enco
 
 std::optional<QByteArray> readBinaryFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    CheckedRead read = readFileChecked(path, kMaxTextFileBytes);
+    if (!read.ok())
         return std::nullopt;
-    return file.readAll();
+    return std::move(read.bytes);
 }
-
-namespace
-{
-
-// A complete temporary beside the target, renamed over it: readers see the old file or the new
-// one, never a part, but nothing waits for the disk.
-bool replaceWithoutSync(const QString &path, const QByteArray &bytes)
-{
-    static QAtomicInteger<unsigned> serial;
-    const QFileInfo info(path);
-    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
-    QFile file;
-    // A name left by an earlier process with the same id is skipped, not overwritten.
-    for (int attempt = 0;; ++attempt) {
-        file.setFileName(target + QStringLiteral(".tw%1-%2")
-                                      .arg(QCoreApplication::applicationPid())
-                                      .arg(serial.fetchAndAddRelaxed(1)));
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            break;
-        if (attempt == 16 || !file.exists())
-            return false;
-    }
-    const QString temporary = file.fileName();
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    std::error_code error;
-    if (written && file.error() == QFileDevice::NoError)
-        std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()),
-                                std::filesystem::path(target.toStdU16String()), error);
-    if (!written || file.error() != QFileDevice::NoError || error) {
-        QFile::remove(temporary);
-        return false;
-    }
-    return true;
-}
-
-} // namespace
 
 bool writeBinaryFile(const QString &path, const QByteArray &bytes, WriteSync sync)
 {
-    if (sync == WriteSync::Generated)
-        return replaceWithoutSync(path, bytes);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return replaceFileChecked(path, bytes, sync).isEmpty();
 }
 
 } // namespace tw

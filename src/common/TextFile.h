@@ -1,6 +1,8 @@
 #pragma once
 // Text files as the system reads and writes them: GBK (code page 936) by default; a file that is
 // valid UTF-8 is read as UTF-8 and written back as UTF-8, so nothing is lost.
+#include "CheckedFile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -21,17 +23,12 @@ struct TextFileContent {
 TextFileContent decodeText(const QByteArray &bytes);
 QByteArray encodeText(const QString &text, TextEncoding encoding = TextEncoding::Gbk);
 
-// Reads a whole file; std::nullopt when it cannot be opened.
+// Reads a whole file; std::nullopt when it cannot be opened, is no regular file or is larger
+// than kMaxTextFileBytes.
 std::optional<TextFileContent> readTextFile(const QString &path);
 
 // Splits at CR LF, LF or a lone CR. A final line end does not make an extra empty line.
 QStringList splitLines(const QString &text);
-
-// How a whole-file write reaches the disk. Both replace the old file only once the new one is
-// complete. Durable also syncs the new file first, so that a crash right after the save cannot
-// leave an empty document: for what the user wrote. Generated files (listings, reports, code
-// images) are written again by the next run and need not wait for the disk.
-enum class WriteSync { Durable, Generated };
 
 // Writes text as it stands (no line-end change), atomically; false when it cannot be written.
 bool writeTextFile(const QString &path, const QString &text, TextEncoding encoding = TextEncoding::Gbk,
@@ -39,7 +36,8 @@ bool writeTextFile(const QString &path, const QString &text, TextEncoding encodi
 // Writes each line followed by CR LF.
 bool writeLines(const QString &path, const QStringList &lines, TextEncoding encoding = TextEncoding::Gbk);
 
-// Whole-file binary access.
+// Whole-file binary access, within the same bounds as readTextFile; writes through
+// replaceFileChecked (links kept, permissions kept).
 std::optional<QByteArray> readBinaryFile(const QString &path);
 bool writeBinaryFile(const QString &path, const QByteArray &bytes, WriteSync sync = WriteSync::Durable);
 

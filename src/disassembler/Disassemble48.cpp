@@ -274,11 +274,23 @@ QString labelDump(const Labels48 &labels)
     return text + kCrLf;
 }
 
-void fail(Disasm48Outcome &outcome, const Labels48 &labels)
+// A file that cannot be written adds a message naming it and the reason, never one about the code.
+bool writeOutput(Disasm48Outcome &outcome, const QString &path, const QString &text)
+{
+    const QString problem = replaceFileOrMessage(path, encodeText(text), WriteSync::Durable);
+    if (!problem.isEmpty())
+        outcome.messages.push_back({problem, MsgStyle::Exclamation, QStringLiteral("信息")});
+    return problem.isEmpty();
+}
+
+// The label dump is written in place of the disassembly. The message blames the code unless
+// the code was fine and only its output could not be written (that says so itself).
+void fail(Disasm48Outcome &outcome, const Labels48 &labels, bool codeAtFault = true)
 {
     outcome.succeeded = false;
-    outcome.messages.push_back(failureMessage());
-    if (writeTextFile(outcome.dumpPath, labelDump(labels)))
+    if (codeAtFault)
+        outcome.messages.push_back(failureMessage());
+    if (writeOutput(outcome, outcome.dumpPath, labelDump(labels)))
         outcome.filesWritten << outcome.dumpPath;
 }
 
@@ -293,14 +305,16 @@ Disasm48Outcome disassemble48(const Disasm48Job &job)
 
     const long start = job.startText.isEmpty() ? 0 : hexToBin(job.startText);
     const long loadAt = job.partialCode ? start : 0;
-    const auto bytes = readBinaryFile(job.binPath);
-    if (!bytes) {
-        fail(outcome, labels);
-        return outcome;
-    }
-    if (bytes->size() > kImageLimit48 - loadAt) {
+    // A longer file, a device or a folder is refused before a byte of it is read.
+    const CheckedRead read = readFileChecked(job.binPath, std::max(kImageLimit48 - loadAt, 0L));
+    const auto bytes = read.ok() ? std::optional(read.bytes) : std::nullopt;
+    if (read.fault == ReadFault::TooLarge) {
         outcome.messages.push_back({QStringLiteral("目标代码长度超出范围，此非48单片机机器码？"),
                                     MsgStyle::Exclamation, QStringLiteral("信息")});
+        return outcome;
+    }
+    if (!bytes) {
+        fail(outcome, labels);
         return outcome;
     }
     // A fresh image per call: no byte of an earlier, longer file can show through.
@@ -320,8 +334,12 @@ Disasm48Outcome disassemble48(const Disasm48Job &job)
     }
     Pass48 pass(*image, labels, start, end);
     QString body;
-    if (!pass.run(body) || !writeTextFile(job.outPath, disassemblyFile(kCredit, body))) {
+    if (!pass.run(body)) {
         fail(outcome, labels);
+        return outcome;
+    }
+    if (!writeOutput(outcome, job.outPath, disassemblyFile(kCredit, body))) {
+        fail(outcome, labels, false);
         return outcome;
     }
     outcome.succeeded = true;

@@ -271,12 +271,21 @@ void Disassembler51::joinSegments()
         }
 }
 
+// A file that cannot be written adds a message naming it and the reason.
+bool writeOutput(Disasm51Result &result, const QString &path, const QString &text)
+{
+    const QString problem = replaceFileOrMessage(path, encodeText(text), WriteSync::Durable);
+    if (!problem.isEmpty())
+        result.messages.push_back({problem, MsgStyle::Exclamation, u"信息"_qs});
+    return problem.isEmpty();
+}
+
 Disasm51Result finishFailed(Disasm51Result result, const QString &outPath, const QString &body)
 {
     result.outcome = DisasmOutcome::Failed;
     result.messages.push_back({u"反汇编失败！"_qs, MsgStyle::Exclamation, u"反汇编信息"_qs});
     result.sourceText = disassemblyFile(kFailureCredit, body);
-    if (writeTextFile(outPath, result.sourceText))
+    if (writeOutput(result, outPath, result.sourceText))
         result.filesWritten << outPath;
     return result;
 }
@@ -288,8 +297,10 @@ Disasm51Result disassemble51(const Disasm51Job &job)
     Disasm51Result result;
     const int start = job.startText.isEmpty() ? 0 : hexToBin(job.startText);
     result.startAddress = start;
-    const std::optional<QByteArray> bytes = readBinaryFile(job.binPath);
-    if (bytes && bytes->size() > kMaxInputLength) {
+    // A longer file, a device or a folder is refused before a byte of it is read.
+    const CheckedRead read = readFileChecked(job.binPath, kMaxInputLength);
+    const std::optional<QByteArray> bytes = read.ok() ? std::optional(read.bytes) : std::nullopt;
+    if (read.fault == ReadFault::TooLarge) {
         result.outcome = DisasmOutcome::InputTooLong;
         result.messages.push_back(
             {u"目标代码长度超出范围，此非51单片机机器码？"_qs, MsgStyle::Exclamation, u"信息"_qs});
@@ -320,7 +331,7 @@ Disasm51Result disassemble51(const Disasm51Job &job)
             job.segmentListPath.isEmpty() ? replaceLastThree(job.outPath, u"lst"_qs) : job.segmentListPath;
         for (const QString &line : listLines)
             result.segmentListText += line + kCrLf;
-        if (!writeLines(listPath, listLines))
+        if (!writeOutput(result, listPath, result.segmentListText))
             return finishFailed(std::move(result), job.outPath, disassembler->body());
         result.filesWritten << listPath;
     }
@@ -328,7 +339,7 @@ Disasm51Result disassemble51(const Disasm51Job &job)
         return finishFailed(std::move(result), job.outPath, disassembler->body());
 
     result.sourceText = disassemblyFile(kCredit, disassembler->body());
-    if (!writeTextFile(job.outPath, result.sourceText)) {
+    if (!writeOutput(result, job.outPath, result.sourceText)) {
         result.messages.push_back({u"反汇编失败！"_qs, MsgStyle::Exclamation, u"反汇编信息"_qs});
         return result;
     }

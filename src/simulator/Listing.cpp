@@ -133,6 +133,7 @@ QStringList Listing::pane(int top) const
 
 } // namespace tw
 
+#include "common/CodeImage.h"
 #include "common/Paths.h"
 #include "common/TextFile.h"
 
@@ -150,18 +151,22 @@ int looseHexValue(const QString &text)
 QString readProgramFiles(const QString &binPath, ProgramFiles &files)
 {
     const QString listingPath = replaceLastThree(binPath, QStringLiteral("lt"));
-    const std::optional<QByteArray> code = readBinaryFile(binPath);
-    if (!code)
-        return QStringLiteral(u"缺失") + binPath + QStringLiteral(u"文件");
-    if (code->size() > 65536)
+    // Both files are checked before they are read: a device, a folder or a file far too long
+    // is refused with the message its size or absence deserves, never loaded whole first.
+    CheckedRead code = readFileChecked(binPath, kMaxCodeFileBytes);
+    if (code.fault == ReadFault::TooLarge)
         return QStringLiteral(u"目标文件超过64K字节，不能仿真！");
-    const std::optional<TextFileContent> listing = readTextFile(listingPath);
-    if (!listing)
+    if (!code.ok())
+        return QStringLiteral(u"缺失") + binPath + QStringLiteral(u"文件");
+    const CheckedRead listing = readFileChecked(listingPath, kMaxTextFileBytes);
+    if (listing.fault == ReadFault::TooLarge)
+        return QStringLiteral(u"列表文件超过20000行，不能仿真！");
+    if (!listing.ok())
         return QStringLiteral(u"缺失") + listingPath + QStringLiteral(u"文件");
-    QStringList lines = splitLines(listing->text);
+    QStringList lines = splitLines(decodeText(listing.bytes).text);
     if (lines.size() > Listing::kMaxLines)
         return QStringLiteral(u"列表文件超过20000行，不能仿真！");
-    files.code = *code;
+    files.code = std::move(code.bytes);
     files.lines = std::move(lines);
     return QString();
 }

@@ -7,6 +7,8 @@
 
 #include "assembler/Assemble48.h"
 #include "assembler/Assemble51.h"
+#include "assembler/ErrorList.h"
+#include "assembler/Numbers.h"
 #include "assembler/Tidier.h"
 #include "common/TextFile.h"
 
@@ -120,11 +122,13 @@ TEST(Assembly, FailuresLeaveNothingStale)
         const QString bin = run.dir.filePath(QStringLiteral("gone/prog.bin"));
         const AssemblyResult blocked = (mcs48 ? assemble48 : assemble51)(run.source, bin, {});
         EXPECT_FALSE(blocked.completed);
-        EXPECT_TRUE(blocked.failureMessage.startsWith(u"文件写入失败："_qs))
+        EXPECT_TRUE(
+            blocked.failureMessage.startsWith(u"文件写入失败："_qs + run.dir.filePath(u"gone/prog."_qs)))
             << blocked.failureMessage.toStdString();
-        // A source that cannot be read is never assembled.
+        // A source that cannot be read is never assembled, and the message says why.
         QFile::remove(run.source);
-        EXPECT_EQ(run.assemble(mcs48).failureMessage, u"规格化出错，请检查你的源程序！"_qs);
+        EXPECT_EQ(run.assemble(mcs48).failureMessage,
+                  u"源程序文件读取失败："_qs + run.source + u"（文件或文件夹不存在）"_qs);
     }
 }
 
@@ -139,18 +143,36 @@ TEST(Assembly, TableLimits)
         EXPECT_EQ(over.result.failureMessage, tooManyLabelsMessage());
     }
     // 1024 variables and 1024 re-definitions fit; one more of either stops the run with a message.
-    for (const QString &text : {repeated(QStringLiteral("V%1 EQU %1\r\n"), 1024),
-                                repeated(QStringLiteral("V%1: NOP\r\nV%1: NOP\r\n"), 1024)}) {
+    // The message names the limit that was met, not a statement of the source.
+    const std::pair<QString, QString> limits[] = {
+        {repeated(QStringLiteral("V%1 EQU %1\r\n"), 1024), tooManyVariablesMessage()},
+        {repeated(QStringLiteral("V%1: NOP\r\nV%1: NOP\r\n"), 1024), duplicateLimitMessage()}};
+    for (const auto &[text, message] : limits) {
         AsmRun fits(text);
         EXPECT_TRUE(fits.assemble().completed) << fits.result.failureMessage.toStdString();
         AsmRun beyond(text + u"VLAST EQU 1\r\nV0: NOP\r\n"_qs);
         EXPECT_FALSE(beyond.assemble().completed);
-        EXPECT_EQ(beyond.result.failureMessage, u"汇编失败，存在有不可识别的语句！"_qs);
+        EXPECT_EQ(beyond.result.failureMessage, message);
         EXPECT_FALSE(QFile::exists(beyond.path(QStringLiteral("bin"))));
     }
-    AsmRun duplicates48(repeated(QStringLiteral("SAME: NOP\r\n"), 1100));
-    EXPECT_FALSE(duplicates48.assemble(true).completed);
-    EXPECT_EQ(duplicates48.result.failureMessage, u"汇编失败，存在有不可识别的语句！"_qs);
+    // The error list stops at a million lines, and says that is why.
+    ErrorList errors;
+    for (int i = 0; i < 1000000; ++i)
+        errors.record(u"操作数非法"_qs);
+    try {
+        errors.record(u"操作数非法"_qs);
+        ADD_FAILURE() << "the million-and-first error was taken";
+    } catch (const AssemblyFailure &failure) {
+        EXPECT_EQ(failure.message(), errorLimitMessage());
+        EXPECT_TRUE(failure.message().contains(u"1000000"));
+    }
+    // The same label 1,025 times over: the re-definition limit, for both CPUs.
+    for (const bool mcs48 : {false, true}) {
+        AsmRun duplicates(repeated(QStringLiteral("SAME: NOP\r\n"), 1026));
+        EXPECT_FALSE(duplicates.assemble(mcs48).completed);
+        EXPECT_EQ(duplicates.result.failureMessage, duplicateLimitMessage());
+        EXPECT_TRUE(duplicates.result.failureMessage.contains(u"1024"));
+    }
 }
 
 TEST(Assembly, TidiedSourceAssemblesTheSame)

@@ -17,29 +17,31 @@ using namespace tw;
 namespace
 {
 
+// Looks for a modal dialog every 10 ms, up to 200 times; each try schedules the next by value,
+// so no callback owns itself and nothing outlives the test.
+void pollForDialog(const std::function<void(QWidget *)> &answer, int tries)
+{
+    for (QWidget *dialog : QApplication::topLevelWidgets()) {
+        if (dialog->isVisible() && dialog->isModal()) {
+            // A dialog that raises a box of its own instead of closing must not hang the test.
+            for (int delay : {1000, 1500})
+                QTimer::singleShot(delay, [] {
+                    for (QWidget *left : QApplication::topLevelWidgets())
+                        if (auto *open = qobject_cast<QDialog *>(left); open && open->isVisible())
+                            open->reject();
+                });
+            answer(dialog);
+            return;
+        }
+    }
+    if (tries < 200)
+        QTimer::singleShot(10, [answer, tries] { pollForDialog(answer, tries + 1); });
+}
+
 // Runs answer on the first modal dialog that shows; gives up after two seconds.
 void answerNextDialog(std::function<void(QWidget *)> answer)
 {
-    auto tries = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [answer, tries, poll] {
-        for (QWidget *dialog : QApplication::topLevelWidgets()) {
-            if (dialog->isVisible() && dialog->isModal()) {
-                // A dialog that raises a box of its own instead of closing must not hang the test.
-                for (int delay : {1000, 1500})
-                    QTimer::singleShot(delay, [] {
-                        for (QWidget *left : QApplication::topLevelWidgets())
-                            if (auto *open = qobject_cast<QDialog *>(left); open && open->isVisible())
-                                open->reject();
-                    });
-                answer(dialog);
-                return;
-            }
-        }
-        if (++*tries < 200)
-            QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(10, *poll);
+    QTimer::singleShot(10, [answer = std::move(answer)] { pollForDialog(answer, 1); });
 }
 
 // Types a name into the file dialog's name box, as a user would, and accepts.

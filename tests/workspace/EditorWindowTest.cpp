@@ -77,6 +77,7 @@ TEST_F(EditorFilesTest, FailedWriteKeepsTextFlagAndSaysSo)
     EXPECT_EQ(editor->text(), u"MOV A,#1"_s);
     ASSERT_EQ(prompter.messageTexts().size(), 1);
     EXPECT_TRUE(prompter.messageTexts().first().contains(path(u"plain/inner.asm"_s)));
+    EXPECT_TRUE(prompter.messageTexts().first().endsWith(u"（路径中有一项不是文件夹）"_s));
     EXPECT_EQ(readBytes(path(u"plain"_s)), QByteArray("x"));
 
     // From the menu nothing is tidied or reloaded either.

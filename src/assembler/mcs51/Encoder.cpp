@@ -8,6 +8,7 @@
 #include "assembler/mcs51/Sizer.h"
 
 #include "assembler/mcs51/TextHash.h"
+#include "common/InternalError.h"
 
 #include <optional>
 
@@ -114,7 +115,14 @@ class StatementEncoder
         for (int i = 0; i < count; ++i)
             byte(0);
     }
-    void opcode(int first, int offset = 0) { byte(first + offset); }
+    // A form the table lacks is our fault, not the statement's: never an FFh in the code.
+    static int known(int found)
+    {
+        if (found < 0)
+            internalError("no opcode in the MCS-51 table for this operand form");
+        return found;
+    }
+    void opcode(int first, int offset = 0) { byte(known(first) + offset); }
     // The opcode of the current mnemonic in this form, plus the register of a Rn or @Ri form.
     void form(Operand first, Operand second, const QString &registerOperand = QString(),
               Operand third = Operand::None)
@@ -512,7 +520,8 @@ void StatementEncoder::cjne(const OperandTexts &ops)
         firstKind = Operand::AtR;
     else if (!is(first, u"A"))
         return illegal(0);
-    const int code = findOpcode("CJNE", firstKind, Operand::Imm, Operand::Rel) + registerOf(firstKind, first);
+    const int code =
+        known(findOpcode("CJNE", firstKind, Operand::Imm, Operand::Rel)) + registerOf(firstKind, first);
     if (isImmediate(second)) {
         opcode(code);
         const auto value = immediate(second);
@@ -600,7 +609,7 @@ void StatementEncoder::nameDefinition()
     if (!is(words.mnemonic, u"EQU"))
         return reject(u"操作码错误"_s, 3);
     if (!m_ctx.variables.set(m_mnemonic, words.operand))
-        throw AssemblyFailure(unrecognisedStatementMessage());
+        throw AssemblyFailure(tooManyVariablesMessage());
 }
 
 } // namespace

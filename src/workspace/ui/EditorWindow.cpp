@@ -167,9 +167,11 @@ bool EditorWindow::writeTo(const QString &path)
 {
     const QString fileText = fileTextFromEditor(text());
     const TextEncoding encoding = encodingFor(fileText, m_encoding);
-    if (!writeTextFile(path, fileText, encoding)) {
-        m_prompter.message(QStringLiteral(u"文件保存失败，原文件未改动：") + path, MsgStyle::Exclamation,
-                           QStringLiteral(u"信息"));
+    const QString reason = replaceFileChecked(path, encodeText(fileText, encoding), WriteSync::Durable);
+    if (!reason.isEmpty()) {
+        m_prompter.message(QStringLiteral(u"文件保存失败，原文件未改动：") + path + QStringLiteral(u"（") +
+                               reason + QStringLiteral(u"）"),
+                           MsgStyle::Exclamation, QStringLiteral(u"信息"));
         return false;
     }
     m_encoding = encoding;

@@ -1,0 +1,58 @@
+#pragma once
+// Whole-file reading and replacing that never trusts the file system: an input is checked before
+// a byte of it is read, and an output names the reason when it cannot be written.
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace tw
+{
+
+// The largest text file (source, listing) any tool takes: far beyond any program an 8051 or 8048
+// can hold, small enough that holding it twice in memory is harmless.
+constexpr qint64 kMaxTextFileBytes = 64LL * 1024 * 1024;
+
+enum class ReadFault {
+    None,
+    CannotOpen, // missing, no permission, a name too long
+    NotAFile,   // a directory, a device, a pipe or a socket
+    TooLarge,   // larger than the caller can use
+    ReadError,  // the read itself failed part way
+};
+
+struct CheckedRead {
+    QByteArray bytes;
+    ReadFault fault = ReadFault::None;
+    QString reason; // the system's reason, in Chinese, when fault is not None
+    bool ok() const { return fault == ReadFault::None; }
+};
+
+// Reads path whole when it is a regular file (links followed) of at most maxBytes. A device, a
+// directory or a larger file is refused without reading it; a file that grows past maxBytes
+// while it is read is refused too.
+CheckedRead readFileChecked(const QString &path, qint64 maxBytes);
+
+// How a whole-file write reaches the disk. Both replace the old file only once the new one is
+// complete. Durable also syncs the new file first, so that a crash right after the save cannot
+// leave an empty document: for what the user wrote. Generated files (listings, reports, code
+// images) are written again by the next run and need not wait for the disk.
+enum class WriteSync { Durable, Generated };
+
+// Replaces the file at path with bytes, as QSaveFile does: a complete temporary beside the file
+// is renamed over it, a symbolic link is written through (the link stays a link), and an existing
+// file keeps its permissions. Returns an empty text on success, else the reason it failed.
+QString replaceFileChecked(const QString &path, QByteArrayView bytes, WriteSync sync);
+
+// The message for an output that could not be written: "文件写入失败：PATH（REASON）".
+QString writeFailureMessage(const QString &path, const QString &reason);
+// replaceFileChecked, answering with that message on failure and an empty text on success.
+QString replaceFileOrMessage(const QString &path, QByteArrayView bytes, WriteSync sync);
+
+// Removes the stale output of a failed run. A link stays, and the regular file it names is
+// emptied, keeping its mode for the next run to write through; a device or folder is left alone.
+void removeStaleOutput(const QString &path);
+
+// The reason for a system error number, in the program's language.
+QString systemErrorReason(int errorNumber);
+
+} // namespace tw

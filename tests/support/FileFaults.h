@@ -1,0 +1,30 @@
+#pragma once
+// File-system faults for tests: huge files that take no disk, folders nothing may be written in.
+#include <QString>
+
+namespace twtest
+{
+
+// A file of size bytes that holds no block on disk (reads as zeros).
+bool makeSparseFile(const QString &path, long long size);
+
+// Makes a folder refuse new files and renames for as long as it lives: permissions for an
+// ordinary user; for root, who ignores permissions, the immutable attribute. active() is false
+// when neither works here.
+class ReadOnlyFolder
+{
+  public:
+    explicit ReadOnlyFolder(const QString &path);
+    ~ReadOnlyFolder();
+    ReadOnlyFolder(const ReadOnlyFolder &) = delete;
+    ReadOnlyFolder &operator=(const ReadOnlyFolder &) = delete;
+    bool active() const { return m_active; }
+
+  private:
+    void release();
+    QString m_path;
+    bool m_immutable = false;
+    bool m_active = false;
+};
+
+} // namespace twtest
