@@ -11,6 +11,7 @@ packages=(
   xvfb xauth
   as31 sdcc-ucsim d52 srecord
   e2fsprogs
+  clang libclang-rt-14-dev
 )
 
 missing=()

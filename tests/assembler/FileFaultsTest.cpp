@@ -186,7 +186,8 @@ TEST(AssemblyInternalErrors, AreReportedAsSuchWithTheStatementAndNoOutput)
     Folder folder;
     writeBytes(folder.path("bin"), "stale");
     setInternalErrorsFatal(false);
-    FaultyDriver driver(folder.path("bin"), {});
+    const AssemblyObserver observer; // the driver keeps a reference to it
+    FaultyDriver driver(folder.path("bin"), observer);
     const AssemblyResult result = driver.run(folder.source);
     setInternalErrorsFatal(true);
     EXPECT_FALSE(result.completed);

@@ -1,11 +1,11 @@
 // twdrive sim51: load a code image as the simulator window does, reset, run, dump the state.
 #include "Commands.h"
 
+#include "common/CheckedFile.h"
 #include "common/CodeImage.h"
 #include "simulator/Cpu51.h"
 #include "simulator/StateDump.h"
 
-#include <QFile>
 #include <QTextStream>
 
 #include <memory>
@@ -66,8 +66,7 @@ int runSim51(const QStringList &args)
     cpu->loadCode(image->bytes.data(), length);
     cpu->reset();
     if (!options.iramPath.isEmpty()) {
-        QFile file(options.iramPath);
-        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        const QByteArray bytes = tw::readFileChecked(options.iramPath, 256).bytes;
         if (bytes.size() != 256) {
             err << "sim51: " << options.iramPath << " is not a 256-byte file\n";
             return 2;

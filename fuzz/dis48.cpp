@@ -1,0 +1,42 @@
+// MCS-48 code images and address ranges, whole or partial ("部分代码", loaded at the start
+// address), through the disassembler; a completed disassembly must assemble back to the bytes of
+// its range.
+#include "Reassembly.h"
+
+#include "assembler/Assemble48.h"
+#include "disassembler/Disassemble48.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    static const QString binPath = twfuzz::workPath("image.bin");
+    static const QString asmPath = twfuzz::workPath("image.asm");
+
+    FuzzedDataProvider input(data, size);
+    const auto startChoice = input.ConsumeIntegral<std::uint16_t>();
+    const auto endChoice = input.ConsumeIntegral<std::uint16_t>();
+    const bool partial = input.ConsumeBool();
+    std::vector<std::uint8_t> code = input.ConsumeRemainingBytes<std::uint8_t>();
+    code.resize(std::min<std::size_t>(code.size(), tw::kImageLimit48));
+    twfuzz::writeInput(binPath, code.data(), code.size());
+
+    const int length = static_cast<int>(code.size());
+    const int start = startChoice % (length + 1);
+    const int loadAt = partial ? start : 0;
+    const int end = endChoice == 0 ? -1 : endChoice % (loadAt + length + 1);
+    tw::Disasm48Job job;
+    job.binPath = binPath;
+    job.outPath = asmPath;
+    job.startText = twfuzz::rangeText(start);
+    job.endText = twfuzz::rangeText(end);
+    job.partialCode = partial;
+    const tw::Disasm48Outcome outcome = tw::disassemble48(job);
+    if (!outcome.succeeded)
+        return 0;
+    QByteArray image(loadAt, '\0');
+    image.append(reinterpret_cast<const char *>(code.data()), length);
+    twfuzz::expectReassembles(&tw::assemble48, asmPath, image, start, end < 0 ? image.size() : end,
+                              [](std::uint8_t original, std::uint8_t back) { return back == original; });
+    return 0;
+}
