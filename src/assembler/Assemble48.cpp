@@ -4,7 +4,6 @@
 #include "AssemblyDriver.h"
 #include "DuplicateList.h"
 #include "ErrorList.h"
-#include "Normaliser.h"
 #include "Numbers.h"
 #include "WordScan.h"
 #include "common/CodeImage.h"
@@ -14,6 +13,7 @@
 #include "mcs48/Sizer.h"
 #include "mcs51/Operands.h"
 #include "mcs51/Symbols.h"
+#include "source/Normaliser.h"
 
 #include <optional>
 

@@ -77,6 +77,10 @@ class AssemblyDriver
     QString m_listing;
 
   private:
+    // Reads the source and writes its normalised copy (source.a51, the path less its last three
+    // characters, "a51") in the source's encoding; the passes read its lines. False when reading or
+    // writing failed.
+    bool normaliseSourceFile(const QString &sourcePath);
     void fail(const QString &message);
 };
 

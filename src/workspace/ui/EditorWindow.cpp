@@ -1,8 +1,8 @@
 #include "EditorWindow.h"
 
-#include "assembler/Tidier.h"
 #include "common/Caret.h"
 #include "common/Prompter.h"
+#include "source/Tidier.h"
 #include "workspace/EditorFiles.h"
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"

@@ -1,10 +1,10 @@
 // The normalised layout shared by the assembler's a51 copy, the tidier and the find dialog, from
-// the cases in tests/data/assembler/normalise.txt; the tidier on real files.
-#include "Mcs51TestSupport.h"
+// the cases in tests/data/source/normalise.txt; the tidier on real files.
+#include "support/TestFiles.h"
 
-#include "assembler/Normaliser.h"
-#include "assembler/Tidier.h"
 #include "common/TextFile.h"
+#include "source/Normaliser.h"
+#include "source/Tidier.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -22,8 +22,7 @@ TEST(Normaliser, CaseTable)
             .replace(QStringLiteral("\\n"), lineEnd);
     };
     int cases = 0;
-    const QString table =
-        QString::fromUtf8(twtest::readBytes(twtest::dataPath(u"assembler/normalise.txt"_qs)));
+    const QString table = QString::fromUtf8(twtest::readBytes(twtest::dataPath(u"source/normalise.txt"_qs)));
     for (const QString &text : table.split(u'\n')) {
         if (text.isEmpty() || text.startsWith(u'#'))
             continue;

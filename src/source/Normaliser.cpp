@@ -1,9 +1,7 @@
 #include "Normaliser.h"
 
-#include "OutputFiles.h"
-#include "common/Paths.h"
-
 #include <algorithm>
+#include <utility>
 
 namespace tw
 {
@@ -271,29 +269,6 @@ NormalisedSource normaliseSource(const QStringList &lines)
 NormalisedSource normaliseText(const QString &text)
 {
     return normaliseLines(text.size() + text.size() / 4, [&](auto visit) { forEachTextLine(text, visit); });
-}
-
-std::optional<NormalisedFile> normaliseSourceFile(const QString &sourcePath)
-{
-    if (sourcePath.size() < 3)
-        return std::nullopt;
-    const auto content = readTextFile(sourcePath);
-    if (!content)
-        return std::nullopt;
-    NormalisedFile out;
-    out.path = replaceLastThree(sourcePath, QStringLiteral("a51"));
-    out.encoding = content->encoding;
-    NormalisedSource normalised = normaliseText(content->text);
-    // A work file the next run writes again: it need not wait for the disk.
-    if (!writeBinaryFile(out.path, encodeOutputText(normalised.text, out.encoding), WriteSync::Generated))
-        return std::nullopt;
-    out.lines = std::move(normalised.lines);
-    return out;
-}
-
-QString normaliserFailureMessage()
-{
-    return QStringLiteral(u"规格化出错，请检查你的源程序！");
 }
 
 } // namespace tw

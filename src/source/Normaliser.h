@@ -3,12 +3,8 @@
 // by one TAB, labels in column 1, comments after a TAB. The assembler works on this form (the a51
 // copy), the editor writes it back into a saved .asm, and the find dialog's by-instruction mode
 // puts its pattern into it, so all three go through the functions below.
-#include "common/TextFile.h"
-
 #include <QString>
 #include <QStringList>
-#include <optional>
-#include <utility>
 
 namespace tw
 {
@@ -52,18 +48,5 @@ struct NormalisedSource {
 NormalisedSource normaliseSource(const QStringList &lines);
 // The same for a whole text, cut into lines as splitLines does.
 NormalisedSource normaliseText(const QString &text);
-
-struct NormalisedFile {
-    QString path;      // source.a51
-    QStringList lines; // its lines, as the passes read them
-    TextEncoding encoding = TextEncoding::Gbk;
-};
-
-// Reads source.asm (GBK or UTF-8) and writes source.a51 beside it (path less its last three
-// characters, "a51") in the same encoding. std::nullopt when reading or writing failed.
-std::optional<NormalisedFile> normaliseSourceFile(const QString &sourcePath);
-
-// The message of a failed normalisation.
-QString normaliserFailureMessage();
 
 } // namespace tw
