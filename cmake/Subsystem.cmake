@@ -30,6 +30,11 @@ endfunction()
 
 function(tw_subsystem name)
   cmake_parse_arguments(ARG "NO_QT" "" "CORE;UI;UI_QT" ${ARGN})
+  if(ARG_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "tw_subsystem(${name}): unknown arguments ${ARG_UNPARSED_ARGUMENTS}; "
+      "the logic's libraries go after CORE (e.g. CORE common isa), the windows' after UI "
+      "(e.g. UI workspace_ui common_ui assembler)")
+  endif()
   set(dir ${CMAKE_SOURCE_DIR}/src/${name})
   file(GLOB_RECURSE core_sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
   list(FILTER core_sources EXCLUDE REGEX "/ui/")
