@@ -113,10 +113,14 @@ TextEncoding detectEncoding(QByteArrayView bytes)
         return TextEncoding::Utf8;
     const int unusualAsUtf8 = unusualUtf8Characters(asUtf8);
     const int unusualAsGbk = unusualGbkCharacters(bytes);
-    if (unusualAsUtf8 == 0 && unusualAsGbk > 0)
-        return TextEncoding::Utf8;
-    if (unusualAsGbk == 0 && unusualAsUtf8 > 0)
-        return TextEncoding::Gbk;
+    // One reading with at most half the unusual characters of the other is the file's; a rare
+    // character in a GBK comment does not make the comment UTF-8.
+    if (unusualAsUtf8 + unusualAsGbk > 0) {
+        if (2 * unusualAsUtf8 <= unusualAsGbk)
+            return TextEncoding::Utf8;
+        if (2 * unusualAsGbk <= unusualAsUtf8)
+            return TextEncoding::Gbk;
+    }
     return detectorSaysUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Gbk;
 }
 

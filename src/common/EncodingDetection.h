@@ -14,8 +14,9 @@ bool hasUtf8ByteOrderMark(QByteArrayView bytes);
 // A byte-order mark means UTF-8; plain ASCII is GBK. Otherwise the bytes that only one of the two
 // reads without error are in that one. About 1,900 common GBK characters are also valid UTF-8
 // byte pairs, so bytes both read are weighed: GBK Chinese read as UTF-8 gives Cyrillic, Greek and
-// accented letters, UTF-8 Chinese read as GBK gives characters outside GB2312; where that does
-// not tell them apart the charset detector decides, and GBK wins when it is unsure.
+// accented letters, UTF-8 Chinese read as GBK gives characters outside GB2312; the reading with
+// clearly fewer of those wins. Where that does not tell them apart the charset detector decides,
+// and GBK wins when it is unsure.
 TextEncoding detectEncoding(QByteArrayView bytes);
 
 // True when the bytes end with a GBK lead byte that has no second byte after it.

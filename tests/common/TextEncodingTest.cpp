@@ -101,6 +101,13 @@ TEST(TextEncoding, WholeFilesMarksAndStrayBytes)
     EXPECT_EQ(marked.text, u";д"_s);
     EXPECT_EQ(tryEncodeText(marked.text, TextEncoding::Utf8, true), QByteArray("\xEF\xBB\xBF;\xD0\xB4"));
 
+    // A rare GBK character (艀, C5 80, outside GB2312) that is valid UTF-8 beside common ones
+    // that are too: still GBK. The charset detector alone takes this line for UTF-8.
+    const QByteArray rare(";\xD0\xB4\xD2\xBB\xCE\xBB \xC5\x80\r\n");
+    EXPECT_EQ(decodeText(rare).text, u";写一位 艀\r\n"_s);
+    // UTF-8 Chinese with one Greek letter beside it stays UTF-8.
+    EXPECT_EQ(decodeText(u";电阻 10kΩ 一位\r\n"_s.toUtf8()).encoding, TextEncoding::Utf8);
+
     // Stray bytes read as U+FFFD and are flagged, a lead byte cut off at the very end included.
     for (const QByteArray &bytes : {QByteArray("nop ;\x81 \r\n"), QByteArray("nop ;\xD0\xB4\xD2"),
                                     QByteArray("nop ;\xD0\xB4\xD2\r\n\xFF")}) {

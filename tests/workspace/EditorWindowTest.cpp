@@ -133,6 +133,15 @@ TEST_F(EditorFilesTest, StrayBytesAskAndByteOrderMarksStay)
     ASSERT_TRUE(window->triggerMenuItem(u"mFileSave"_s));
     EXPECT_EQ(readBytes(path(u"b.asm"_s)), "\xEF\xBB\xBF\tNOP\t;\xE5\x86\x99\r\n\tRET\r\n\tEND\r\n\r\n");
     EXPECT_EQ(prompter.messageTexts().size(), 2);
+
+    // A character no encoding holds (a lone surrogate) fails the save with a message.
+    const QByteArray before = readBytes(path(u"b.asm"_s));
+    type(utf, QString(QChar(0xD800)));
+    EXPECT_FALSE(utf->saveFile());
+    EXPECT_TRUE(utf->hasChanged());
+    EXPECT_EQ(readBytes(path(u"b.asm"_s)), before);
+    ASSERT_EQ(prompter.messageTexts().size(), 3);
+    EXPECT_TRUE(prompter.messageTexts().last().contains(u"无法编码"_s));
 }
 
 TEST_F(EditorFilesTest, FailedWriteKeepsTextFlagAndSaysSo)
