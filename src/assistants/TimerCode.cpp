@@ -25,12 +25,13 @@ QString countFor(const TimerPage &page, const TimerSide &side, int &count)
         wanted = roundHalfEven(vbVal(side.value));
         if (wanted > 65535)
             return counterTooLargeMessage();
-        if (wanted < 1)
+        if (!(wanted >= 1))
             return counterTooSmallMessage();
     } else {
         // Machine cycles of twelve clock periods.
         wanted = roundHalfEven(vbVal(side.value) * vbVal(page.crystal) / 12);
-        if (wanted < 2)
+        // An endless value times a crystal of 0 is no number at all: too small as well.
+        if (!(wanted >= 2))
             return timerTooSmallMessage();
         if (wanted > 65535)
             return timerTooLargeMessage();

@@ -116,6 +116,14 @@ TEST(TimerCode, ValuesOutOfReachGiveTheirMessageAndChangeNothing)
     // A crystal that is no number makes every timer too small.
     TimerPage page = pageWith("12", 0, TimerFunction::Timer, "200");
     EXPECT_EQ(timerCrystalPicked(page, "MHz"), timerTooSmallMessage());
+    // Four hundred nines read as an endless number: too large at any crystal, and no number at
+    // all times a crystal of 0.
+    page = pageWith("12", 0, TimerFunction::Timer, "200");
+    EXPECT_EQ(timerValueEdited(page, 0, QString(400, u'9')), timerTooLargeMessage());
+    EXPECT_EQ(timerCrystalPicked(page, "0"), timerTooSmallMessage());
+    EXPECT_EQ(page.timers[0].th, "38H"); // 200 us at 12 MHz, as before
+    EXPECT_EQ(timerFunctionChosen(page, 0, TimerFunction::Counter), counterTooLargeMessage());
+    EXPECT_EQ(page.timers[0].th, "38H");
 }
 
 TEST(TimerCode, TypingDigitByDigitRecomputesEachTime)
