@@ -154,7 +154,10 @@ TEST_F(InitCodeWindowTest, BaudPicksAndTheTimSwitchRecompute)
     // Typing into a list computes nothing; the next pick or click reads what was typed.
     baud.crystal->lineEdit()->selectAll();
     QTest::keyClicks(baud.crystal->lineEdit(), "24");
+    QTest::keyClick(baud.crystal->lineEdit(), Qt::Key_Return);
+    QTest::keyClick(baud.crystal, Qt::Key_Enter);
     EXPECT_EQ(baud.crystal->currentText(), "24");
+    EXPECT_EQ(baud.crystal->count(), 12);
     EXPECT_EQ(baud.th1->text(), "FDH");
     baud.baud->lineEdit()->selectAll();
     QTest::keyClicks(baud.baud->lineEdit(), "110");

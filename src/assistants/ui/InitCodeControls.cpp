@@ -1,7 +1,9 @@
 #include "InitCodeControls.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QWidget>
 
 namespace tw
@@ -14,6 +16,22 @@ int pixelsOfTwips(int twips)
 {
     return (twips + 7) / 15;
 }
+
+// Enter in a list's text would pick the typed text as if chosen from the list; it does nothing.
+class SwallowEnter : public QObject
+{
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter)
+                return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 } // namespace
 
@@ -48,6 +66,9 @@ QComboBox *makeEditableList(QWidget *parent, const QString &toolTip)
     list->setInsertPolicy(QComboBox::NoInsert);
     // No completion: what the user types stays exactly what was typed.
     list->setCompleter(nullptr);
+    auto *filter = new SwallowEnter(list);
+    list->installEventFilter(filter);
+    list->lineEdit()->installEventFilter(filter);
     list->setToolTip(toolTip);
     return list;
 }
