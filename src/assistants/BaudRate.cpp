@@ -69,7 +69,8 @@ QString setupProgram(bool serialMode3, const BaudSetting &s)
                       QStringLiteral(u";CLR ES  ;关闭串行口中断"),
                       QStringLiteral(u";SETB ES ;打开串行口中断"), QStringLiteral("SETB TR1")};
     if (s.timerMode != 2)
-        lines << QStringLiteral(u"; 方式%1不会自动重装：须打开定时器1中断（SETB ET1），在中断中重装TH1、TL1")
+        lines << QStringLiteral(
+                     u"; 定时器1方式%1不会自动重装：须打开定时器1中断（SETB ET1），在中断中重装TH1、TL1")
                      .arg(s.timerMode);
     if (std::fabs(s.errorPercent) > kWarnPercent)
         lines << QStringLiteral(u"; 实际波特率 %1，误差 %2")
