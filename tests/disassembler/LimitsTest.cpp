@@ -129,10 +129,16 @@ TEST_F(DisasmLimits, Mcs48PendingSegmentsAndLabels)
     EXPECT_EQ(run(Cpu::Mcs48, separated(255), u"0100"_qs).result, u"ok");
     EXPECT_EQ(run(Cpu::Mcs48, separated(256), u"0100"_qs).result, u"failed");
 
-    // A JMPP to the next instruction at every even address: L0 and one label per JMPP. 2,048 names
-    // are what our assembler takes; one more is a failure, not output it cannot read.
+    // A JMPP to the next instruction at every even address: L0 and one label per jump. A jump at
+    // xxFEH cannot reach the next page, so there a JNZ falls through to it and jumps back to the
+    // page's first byte (on page 0, where that is L0, to its own operand byte). 2,048 names are
+    // what our assembler takes; one more is a failure, not output it cannot read.
     const auto jumps = [](int count) {
-        return repeated(2 * count, 0, count, [](int k) { return bytesOf({0xD6, (2 * k + 2) & 0xFF}); });
+        return repeated(2 * count, 0, count, [](int k) {
+            if ((2 * k & 0xFF) == 0xFE)
+                return bytesOf({0x96, 2 * k < 0x100 ? 0xFF : 0x00});
+            return bytesOf({0xD6, (2 * k + 2) & 0xFF});
+        });
     };
     Job job = run(Cpu::Mcs48, jumps(2047));
     ASSERT_EQ(job.result, u"ok");
