@@ -118,7 +118,8 @@ bool Disassembler51::decodeRun(int pc)
 {
     Segment *segment = &segments_[static_cast<std::size_t>(current_)];
     const auto &visited = visited_;
-    while (pc < end_ && !visited[static_cast<std::size_t>(pc)]) {
+    const int first = pc;
+    while (pc < end_ && !visited[static_cast<std::size_t>(pc)] && fitsBelowTop51(image_, pc)) {
         visited_[static_cast<std::size_t>(pc)] = true;
         QString line;
         const int own = labels_.find(pc);
@@ -142,9 +143,8 @@ bool Disassembler51::decodeRun(int pc)
         if (row.endsRun)
             break;
     }
-    // A run always decodes its first byte: the range is never empty and pending runs start on
-    // bytes not decoded yet.
-    visited_[static_cast<std::size_t>((pc - 1) & 0xFFFF)] = true;
+    if (pc != first)
+        visited_[static_cast<std::size_t>((pc - 1) & 0xFFFF)] = true;
     segment->end = pc;
     return true;
 }
@@ -185,7 +185,8 @@ bool Disassembler51::nextRun()
         const int index = pending_.back();
         pending_.pop_back();
         const int address = labels_.address(index);
-        if (address < start_ || address >= end_ || visited_[static_cast<std::size_t>(address)])
+        if (address < start_ || address >= end_ || visited_[static_cast<std::size_t>(address)] ||
+            !fitsBelowTop51(image_, address))
             continue;
         if (!markDefined(index))
             return false;

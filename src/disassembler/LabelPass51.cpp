@@ -1,5 +1,6 @@
 #include "disassembler/LabelPass51.h"
 
+#include "disassembler/Decoder51.h"
 #include "disassembler/Opcodes51.h"
 
 #include <vector>
@@ -23,7 +24,7 @@ bool collectLabels51(const CodeImage &image, int start, int end, DisasmLabels &l
     int pc = start;
     for (;;) {
         // One walk: until the range ends, the flow leaves, or it meets code already walked.
-        while (pc < end && !visited[static_cast<std::size_t>(pc)]) {
+        while (pc < end && !visited[static_cast<std::size_t>(pc)] && fitsBelowTop51(image, pc)) {
             const Opcode51 &row = table[image[pc]];
             for (int k = 0; k < row.length; ++k)
                 visited[static_cast<std::size_t>((pc + k) & 0xFFFF)] = true;
