@@ -8,8 +8,9 @@
 namespace tw
 {
 
-bool collectLabels51(const CodeImage &image, int start, int end, DisasmLabels &labels)
+bool collectLabels51(const CodeImage &image, int start, int end, DisasmLabels &labels, DisasmLimit &limit)
 {
+    limit = DisasmLimit::None;
     labels = DisasmLabels();
     std::vector<bool> visited(0x10000, false);
     std::vector<int> pending;
@@ -31,10 +32,19 @@ bool collectLabels51(const CodeImage &image, int start, int end, DisasmLabels &l
             dptr = trackedDptr51(row, pc, dptr, readByte);
             const int target = transferTarget51(row, pc, dptr, readByte);
             if (target >= 0 && labels.find(target) < 0) {
-                if (labels.count() >= kLabelPassMaxLabels ||
-                    static_cast<int>(pending.size()) >= kPendingLimit51)
+                // A target walked already needs no walk of its own.
+                const bool walk = !visited[static_cast<std::size_t>(target)];
+                if (labels.count() >= kLabelPassMaxLabels) {
+                    limit = DisasmLimit::Labels;
                     return false;
-                pending.push_back(labels.add(target));
+                }
+                if (walk && static_cast<int>(pending.size()) >= kPendingLimit51) {
+                    limit = DisasmLimit::PendingTargets;
+                    return false;
+                }
+                const int index = labels.add(target);
+                if (walk)
+                    pending.push_back(index);
             }
             pc += row.length;
             if (row.endsRun)
