@@ -20,6 +20,11 @@ AssemblyDriver::AssemblyDriver(const QString &binPath, const AssemblyObserver &o
 
 AssemblyResult AssemblyDriver::run(const QString &sourcePath)
 {
+    // Not one file is touched when the run would write over its source or its own outputs.
+    if (runPathsCollide(sourcePath, m_result.paths.bin)) {
+        m_result.failureMessage = collidingPathsMessage();
+        return m_result;
+    }
     // Whatever happens, no listing of an earlier run stays to look like this one's.
     QFile::remove(m_result.paths.listing);
     QFile::remove(m_result.paths.listingLines);

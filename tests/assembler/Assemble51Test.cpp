@@ -127,6 +127,16 @@ TEST(Assembly, FailuresLeaveNothingStale)
         EXPECT_FALSE(blocked.completed);
         EXPECT_TRUE(blocked.failureMessage.startsWith(u"文件写入失败："_qs))
             << blocked.failureMessage.toStdString();
+        // A code image over the source: the run refuses before touching a file, whether the
+        // source would assemble (and be overwritten) or fail (and be cleaned up).
+        for (const QByteArray &text : {QByteArray(" nop\r\n"), QByteArray("X EQU\r\n")}) {
+            AsmRun self(text);
+            const AssemblyResult refused = (mcs48 ? assemble48 : assemble51)(self.source, self.source, {});
+            EXPECT_FALSE(refused.completed);
+            EXPECT_EQ(refused.failureMessage, collidingPathsMessage());
+            EXPECT_EQ(twtest::readBytes(self.source), text);
+            EXPECT_EQ(QDir(self.dir.path()).entryList(QDir::Files), QStringList{u"prog.asm"_qs});
+        }
         // A source that cannot be read is never assembled.
         QFile::remove(run.source);
         EXPECT_EQ(run.assemble(mcs48).failureMessage, u"规格化出错，请检查你的源程序！"_qs);
