@@ -9,7 +9,7 @@ packages=(
   fonts-wqy-zenhei adwaita-icon-theme qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
-  as31 sdcc-ucsim d52 srecord
+  as31 sdcc-ucsim d52 srecord binutils
 )
 
 missing=()
