@@ -5,6 +5,7 @@
 #include "ToolRegistrations.h"
 
 #include "assembler/ui/AssemblerWindow.h"
+#include "conversion/ui/ConversionWindow.h"
 #include "simulator/ui/SimulatorWindow.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/FindCommands.h"
@@ -16,6 +17,7 @@ namespace tw
 void registerAllTools()
 {
     registerAssemblerWindow();
+    registerConversionWindow();
     registerFindDialog();
     registerSimulatorWindow();
 }
