@@ -77,13 +77,20 @@ ConversionWindow::ConversionWindow(Workspace &workspace, QWidget *parent)
 
 void ConversionWindow::connectControls()
 {
-    connect(m_formatGroup, &QButtonGroup::idClicked, this, &ConversionWindow::formatClicked);
-    connect(m_fillGroup, &QButtonGroup::idClicked, this, &ConversionWindow::fillClicked);
-    connect(m_cpuGroup, &QButtonGroup::idClicked, this, &ConversionWindow::cpuClicked);
-    connect(m_mergeFillGroup, &QButtonGroup::idClicked, this, &ConversionWindow::mergeFillClicked);
-    connect(m_mergeModeGroup, &QButtonGroup::idClicked, this, &ConversionWindow::mergeModeClicked);
-    connect(m_codeGroup, &QButtonGroup::idClicked, this, &ConversionWindow::codeClicked);
-    connect(m_disassemblyGroup, &QButtonGroup::idClicked, this, &ConversionWindow::disassemblyOptionClicked);
+    // An option's handler runs when it becomes selected, by a click or from code.
+    const std::pair<QButtonGroup *, void (ConversionWindow::*)(int)> groups[] = {
+        {m_formatGroup, &ConversionWindow::formatClicked},
+        {m_fillGroup, &ConversionWindow::fillClicked},
+        {m_cpuGroup, &ConversionWindow::cpuClicked},
+        {m_mergeFillGroup, &ConversionWindow::mergeFillClicked},
+        {m_mergeModeGroup, &ConversionWindow::mergeModeClicked},
+        {m_codeGroup, &ConversionWindow::codeClicked},
+        {m_disassemblyGroup, &ConversionWindow::disassemblyOptionClicked}};
+    for (const auto &[group, handler] : groups)
+        connect(group, &QButtonGroup::idToggled, this, [this, handler](int index, bool checked) {
+            if (checked)
+                (this->*handler)(index);
+        });
     connect(m_inputEdit, &QLineEdit::textChanged, this, &ConversionWindow::inputChanged);
     connect(m_startAddressEdit, &QLineEdit::textChanged, this, &ConversionWindow::applyStartAddressRule);
     connect(m_mergeStartEdit, &QLineEdit::textChanged, this, &ConversionWindow::applyMergeRule);
@@ -158,8 +165,12 @@ void ConversionWindow::selectCpu(int index)
 
 void ConversionWindow::selectOption(QButtonGroup *group, int index)
 {
-    group->button(index)->setChecked(true);
-    emit group->idClicked(index);
+    // Selecting from code has the full effect, also on an option that is selected already.
+    QAbstractButton *option = group->button(index);
+    if (option->isChecked())
+        emit group->idToggled(index, true);
+    else
+        option->setChecked(true);
 }
 
 // ---- options and boxes --------------------------------------------------------------------------
