@@ -5,6 +5,8 @@
 #include "ToolRegistrations.h"
 
 #include "assembler/ui/AssemblerWindow.h"
+#include "assistants/ui/InitCodeWindow.h"
+#include "assistants/ui/UnicodeWindow.h"
 #include "conversion/ui/ConversionWindow.h"
 #include "simulator/ui/SimulatorWindow.h"
 #include "workspace/Workspace.h"
@@ -20,6 +22,8 @@ void registerAllTools()
     registerConversionWindow();
     registerFindDialog();
     registerSimulatorWindow();
+    registerInitCodeWindow();
+    registerUnicodeWindow();
 }
 
 } // namespace tw

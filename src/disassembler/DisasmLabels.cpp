@@ -1,5 +1,7 @@
 #include "disassembler/DisasmLabels.h"
 
+#include <algorithm>
+
 namespace tw
 {
 
@@ -21,6 +23,28 @@ int DisasmLabels::add(int address)
     addresses_.push_back(address);
     if (address >= 0 && address <= 0xFFFF && firstIndex_[static_cast<std::size_t>(address)] < 0)
         firstIndex_[static_cast<std::size_t>(address)] = index;
+    return index;
+}
+
+bool PendingLabels::push(int index)
+{
+    const auto at = static_cast<std::size_t>(index);
+    if (waiting_.size() <= at)
+        waiting_.resize(at + 1, false);
+    if (waiting_[at])
+        stack_.erase(std::find(stack_.begin(), stack_.end(), index));
+    else if (static_cast<int>(stack_.size()) >= capacity_)
+        return false;
+    stack_.push_back(index);
+    waiting_[at] = true;
+    return true;
+}
+
+int PendingLabels::pop()
+{
+    const int index = stack_.back();
+    stack_.pop_back();
+    waiting_[static_cast<std::size_t>(index)] = false;
     return index;
 }
 

@@ -24,4 +24,22 @@ class DisasmLabels
     std::vector<int> firstIndex_;
 };
 
+// Label indices waiting for a run, last in first out. Each waits once: pushing one that waits
+// already moves it to the top, where pushing it again would have put it, so a routine called from
+// many places takes one place.
+class PendingLabels
+{
+  public:
+    explicit PendingLabels(int capacity) : capacity_(capacity) {}
+    // False, changing nothing, when a new index finds every place taken.
+    bool push(int index);
+    int pop();
+    bool empty() const { return stack_.empty(); }
+
+  private:
+    int capacity_;
+    std::vector<int> stack_;
+    std::vector<bool> waiting_; // by index
+};
+
 } // namespace tw

@@ -7,6 +7,7 @@
 #include "common/TextFile.h"
 #include "common/Vb.h"
 #include "disassembler/Decode48.h"
+#include "disassembler/DisasmLabels.h"
 #include "disassembler/DisasmText.h"
 #include "disassembler/LabelPass48.h"
 
@@ -42,10 +43,18 @@ class Pass48
 
     // The body of the output (everything between the credit line and END); false on failure.
     bool run(QString &body);
+    // The table whose bound ended a failed run; None when an undefined opcode did.
+    DisasmLimit limit() const { return limit_; }
 
   private:
     bool decodeRun(long pc);
     bool recordTarget(int target, QString &line, Segment &segment);
+    bool queue(int number);
+    bool reached(DisasmLimit limit)
+    {
+        limit_ = limit;
+        return false;
+    }
     bool takePending();
     void dataPass();
     void joinSegments();
@@ -60,10 +69,11 @@ class Pass48
     const long start_;
     const long end_;
     std::vector<bool> visited_;
-    std::vector<int> pending_;
+    PendingLabels pending_{kPending48};
     std::vector<Segment> segments_;
     int current_ = 0;
     bool bank_ = false;
+    DisasmLimit limit_ = DisasmLimit::None;
 };
 
 bool Pass48::run(QString &body)
@@ -77,17 +87,15 @@ bool Pass48::run(QString &body)
         }
     }
     first.text += orgLine(start_) + kCr;
-    if (start_ == 0) {
-        pending_.push_back(1);
-        pending_.push_back(2);
-    }
+    if (start_ == 0 && !(queue(1) && queue(2)))
+        return false;
     if (!decodeRun(start_) || !takePending())
         return false;
     dataPass();
     joinSegments();
     const QString stranded = strandedSegments();
     if (labelsWritten() > kMaxOutputLabels)
-        return false;
+        return reached(DisasmLimit::Labels);
     body = missingDefinitions() + segments_.front().text + stranded;
     return true;
 }
@@ -139,15 +147,20 @@ bool Pass48::recordTarget(int target, QString &line, Segment &segment)
     int number = labels_.find(target);
     if (number < 0) {
         if (labels_.count() >= kMaxLabels48)
-            return false;
+            return reached(DisasmLimit::Labels);
         number = labels_.add(target);
     }
     line += labelName(number);
     segment.used.push_back(number);
-    if (pending_.size() >= static_cast<std::size_t>(kPending48))
-        return false;
-    pending_.push_back(number);
-    return true;
+    return queue(number);
+}
+
+// Queues a label's address for a run; one decoded already needs none.
+bool Pass48::queue(int number)
+{
+    if (isVisited(labels_.address(number)) || pending_.push(number))
+        return true;
+    return reached(DisasmLimit::PendingTargets);
 }
 
 int Pass48::segmentEndingAt(long address) const
@@ -162,14 +175,13 @@ int Pass48::segmentEndingAt(long address) const
 bool Pass48::takePending()
 {
     while (!pending_.empty()) {
-        const long pc = labels_.address(pending_.back());
-        pending_.pop_back();
+        const long pc = labels_.address(pending_.pop());
         if (isVisited(pc))
             continue;
         current_ = segmentEndingAt(pc);
         if (current_ < 0) {
             if (segments_.size() >= static_cast<std::size_t>(kSegments48))
-                return false;
+                return reached(DisasmLimit::Segments);
             segments_.push_back(Segment{{}, pc, pc, {}, {}});
             current_ = static_cast<int>(segments_.size()) - 1;
         }
@@ -265,6 +277,21 @@ DisasmMessage failureMessage()
             QStringLiteral("反汇编信息")};
 }
 
+int boundOf(DisasmLimit limit, bool labelPass)
+{
+    switch (limit) {
+    case DisasmLimit::PendingTargets:
+        return labelPass ? kLabelPassPending48 : kPending48;
+    case DisasmLimit::Labels:
+        return labelPass ? kMaxLabels48 : kMaxOutputLabels;
+    case DisasmLimit::Segments:
+        return kSegments48;
+    case DisasmLimit::None:
+        break;
+    }
+    return 0;
+}
+
 // The label dump: "L", Str(number), TAB, Str(address) per label, each line and the whole ended by CR LF.
 QString labelDump(const Labels48 &labels)
 {
@@ -274,10 +301,18 @@ QString labelDump(const Labels48 &labels)
     return text + kCrLf;
 }
 
-void fail(Disasm48Outcome &outcome, const Labels48 &labels)
+// A full table is no fault of the code: its own message, then the plain failure.
+void fail(Disasm48Outcome &outcome, const Labels48 &labels, DisasmLimit limit = DisasmLimit::None,
+          bool labelPass = false)
 {
     outcome.succeeded = false;
-    outcome.messages.push_back(failureMessage());
+    if (limit == DisasmLimit::None) {
+        outcome.messages.push_back(failureMessage());
+    } else {
+        outcome.messages.push_back(limitMessage(limit, boundOf(limit, labelPass)));
+        outcome.messages.push_back(
+            {QStringLiteral("反汇编失败！"), MsgStyle::Exclamation, QStringLiteral("反汇编信息")});
+    }
     if (writeTextFile(outcome.dumpPath, labelDump(labels)))
         outcome.filesWritten << outcome.dumpPath;
 }
@@ -312,15 +347,21 @@ Disasm48Outcome disassemble48(const Disasm48Job &job)
         return outcome;
     }
 
-    if (!labelPass48(*image, static_cast<int>(start), static_cast<int>(end), labels)) {
-        outcome.messages.push_back(
-            {QStringLiteral("存在无定义代码！"), MsgStyle::Exclamation, QStringLiteral("信息")});
-        fail(outcome, labels);
+    DisasmLimit limit = DisasmLimit::None;
+    if (!labelPass48(*image, static_cast<int>(start), static_cast<int>(end), labels, limit)) {
+        if (limit == DisasmLimit::None)
+            outcome.messages.push_back(
+                {QStringLiteral("存在无定义代码！"), MsgStyle::Exclamation, QStringLiteral("信息")});
+        fail(outcome, labels, limit, true);
         return outcome;
     }
     Pass48 pass(*image, labels, start, end);
     QString body;
-    if (!pass.run(body) || !writeTextFile(job.outPath, disassemblyFile(kCredit, body))) {
+    if (!pass.run(body)) {
+        fail(outcome, labels, pass.limit());
+        return outcome;
+    }
+    if (!writeTextFile(job.outPath, disassemblyFile(kCredit, body))) {
         fail(outcome, labels);
         return outcome;
     }

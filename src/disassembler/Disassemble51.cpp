@@ -53,11 +53,19 @@ class Disassembler51
     bool run(const DisasmLabels &labels);
     QString body() const { return segments_.empty() ? QString() : segments_.front().text; }
     QStringList segmentList() const { return segmentList_; }
+    // The table whose bound ended a failed run.
+    DisasmLimit limit() const { return limit_; }
 
   private:
     bool decodeRun(int pc);
     bool nextRun();
     bool useTarget(int target, bool addMissing, int &labelIndex);
+    bool queue(int index);
+    bool reached(DisasmLimit limit)
+    {
+        limit_ = limit;
+        return false;
+    }
     bool markDefined(int index);
     void dataPass();
     void defineUnusedLabels();
@@ -70,11 +78,12 @@ class Disassembler51
     DisasmLabels labels_;
     std::vector<bool> visited_ = std::vector<bool>(0x10000, false);
     std::vector<bool> labelDone_;
-    std::vector<int> pending_;
+    PendingLabels pending_{kPendingLimit51};
     std::vector<Segment> segments_;
     int current_ = 0;
     int dptr_ = 0;
     QStringList segmentList_;
+    DisasmLimit limit_ = DisasmLimit::None;
 };
 
 bool Disassembler51::run(const DisasmLabels &labels)
@@ -92,7 +101,8 @@ bool Disassembler51::run(const DisasmLabels &labels)
     first.text += orgLine(start_) + kCr;
     if (start_ == 0)
         for (int vector = 1; vector <= 6; ++vector)
-            pending_.push_back(vector);
+            if (!queue(vector))
+                return false;
 
     if (!decodeRun(start_))
         return false;
@@ -107,7 +117,7 @@ bool Disassembler51::run(const DisasmLabels &labels)
     dataPass();
     // Every label is defined somewhere in the output, those not met so far by an EQU line.
     if (labels_.count() > kMaxLabels)
-        return false;
+        return reached(DisasmLimit::Labels);
     defineUnusedLabels();
     joinSegments();
     return true;
@@ -118,7 +128,8 @@ bool Disassembler51::decodeRun(int pc)
 {
     Segment *segment = &segments_[static_cast<std::size_t>(current_)];
     const auto &visited = visited_;
-    while (pc < end_ && !visited[static_cast<std::size_t>(pc)]) {
+    const int first = pc;
+    while (pc < end_ && !visited[static_cast<std::size_t>(pc)] && fitsBelowTop51(image_, pc)) {
         visited_[static_cast<std::size_t>(pc)] = true;
         QString line;
         const int own = labels_.find(pc);
@@ -142,9 +153,8 @@ bool Disassembler51::decodeRun(int pc)
         if (row.endsRun)
             break;
     }
-    // A run always decodes its first byte: the range is never empty and pending runs start on
-    // bytes not decoded yet.
-    visited_[static_cast<std::size_t>((pc - 1) & 0xFFFF)] = true;
+    if (pc != first)
+        visited_[static_cast<std::size_t>((pc - 1) & 0xFFFF)] = true;
     segment->end = pc;
     return true;
 }
@@ -159,21 +169,26 @@ bool Disassembler51::useTarget(int target, bool addMissing, int &labelIndex)
         if (!addMissing)
             return true;
         if (labels_.count() >= kMaxLabels)
-            return false;
+            return reached(DisasmLimit::Labels);
         labelIndex = labels_.add(target);
         labelDone_.push_back(false);
     }
-    if (static_cast<int>(pending_.size()) >= kPendingLimit51)
-        return false;
-    pending_.push_back(labelIndex);
-    return true;
+    return queue(labelIndex);
+}
+
+// Queues a label's address for a run; one decoded already needs none.
+bool Disassembler51::queue(int index)
+{
+    if (visited_[static_cast<std::size_t>(labels_.address(index))] || pending_.push(index))
+        return true;
+    return reached(DisasmLimit::PendingTargets);
 }
 
 // A label written at a line start or as an EQU line; false past the labels the output can hold.
 bool Disassembler51::markDefined(int index)
 {
     if (index > kMaxLabels)
-        return false;
+        return reached(DisasmLimit::Labels);
     labelDone_[static_cast<std::size_t>(index)] = true;
     return true;
 }
@@ -182,17 +197,17 @@ bool Disassembler51::markDefined(int index)
 bool Disassembler51::nextRun()
 {
     while (!pending_.empty()) {
-        const int index = pending_.back();
-        pending_.pop_back();
+        const int index = pending_.pop();
         const int address = labels_.address(index);
-        if (address < start_ || address >= end_ || visited_[static_cast<std::size_t>(address)])
+        if (address < start_ || address >= end_ || visited_[static_cast<std::size_t>(address)] ||
+            !fitsBelowTop51(image_, address))
             continue;
         if (!markDefined(index))
             return false;
         current_ = segmentEndingAt(address);
         if (current_ < 0) {
             if (static_cast<int>(segments_.size()) >= kMaxSegments)
-                return false;
+                return reached(DisasmLimit::Segments);
             segments_.push_back(Segment{address, address, QString(), false});
             current_ = static_cast<int>(segments_.size()) - 1;
         }
@@ -307,8 +322,10 @@ Disasm51Result disassemble51(const Disasm51Job &job)
         return finishFailed(std::move(result), job.outPath, QString());
 
     DisasmLabels labels;
-    if (!collectLabels51(*image, start, end, labels)) {
-        result.messages.push_back({u"出错！"_qs, MsgStyle::Exclamation, u"信息"_qs});
+    DisasmLimit limit = DisasmLimit::None;
+    if (!collectLabels51(*image, start, end, labels, limit)) {
+        result.messages.push_back(
+            limitMessage(limit, limit == DisasmLimit::Labels ? kLabelPassMaxLabels : kPendingLimit51));
         return finishFailed(std::move(result), job.outPath, QString());
     }
     auto disassembler = std::make_unique<Disassembler51>(*image, start, end);
@@ -324,8 +341,15 @@ Disasm51Result disassemble51(const Disasm51Job &job)
             return finishFailed(std::move(result), job.outPath, disassembler->body());
         result.filesWritten << listPath;
     }
-    if (!decoded)
+    if (!decoded) {
+        const DisasmLimit reached = disassembler->limit();
+        if (reached != DisasmLimit::None)
+            result.messages.push_back(limitMessage(reached, reached == DisasmLimit::Labels ? kMaxOutputLabels
+                                                            : reached == DisasmLimit::Segments
+                                                                ? kMaxSegments
+                                                                : kPendingLimit51));
         return finishFailed(std::move(result), job.outPath, disassembler->body());
+    }
 
     result.sourceText = disassemblyFile(kCredit, disassembler->body());
     if (!writeTextFile(job.outPath, result.sourceText)) {
