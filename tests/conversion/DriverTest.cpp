@@ -3,6 +3,8 @@
 #include "ConversionTestSupport.h"
 
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 
 namespace
 {
@@ -83,4 +85,22 @@ TEST_F(ConvDriver, EveryToolFromTheShell)
     EXPECT_EQ(conv({u"nonsense"_qs}).exitCode, 2);
     EXPECT_EQ(conv({u"obj2bin"_qs, bin, bin}).exitCode, 1);
     EXPECT_EQ(twtest::readBytes(bin), image);
+}
+
+// Without srec_cat the conversion says so and writes nothing; it is never reported as done.
+TEST_F(ConvDriver, MissingConverterIsAFailure)
+{
+    QDir(dir.path()).mkdir(u"bin"_qs);
+    ASSERT_TRUE(QFile::link(QStandardPaths::findExecutable(u"sh"_qs), path(u"bin/sh"_qs)));
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"PATH"_qs, path(u"bin"_qs));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TW_TWDRIVE),
+                  {u"conv"_qs, u"bin2hex"_qs, file(u"a.bin"_qs, "\x01\x02"), path(u"a.hex"_qs), u"0"_qs});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_EQ(process.readAllStandardOutput(),
+              QStringLiteral(u"信息: 转换失败！ 找不到转换程序srec_cat。\n").toUtf8());
+    EXPECT_FALSE(exists(u"a.hex"_qs));
 }

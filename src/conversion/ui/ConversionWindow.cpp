@@ -95,6 +95,7 @@ void ConversionWindow::connectControls()
     connect(m_startAddressEdit, &QLineEdit::textChanged, this, &ConversionWindow::applyStartAddressRule);
     connect(m_mergeStartEdit, &QLineEdit::textChanged, this, &ConversionWindow::applyMergeRule);
     connect(m_sizeList, &QComboBox::currentIndexChanged, m_splitMessage, &QLabel::clear);
+    connect(m_sizeList, &QComboBox::activated, m_splitMessage, &QLabel::clear);
     connect(m_startButton, &QPushButton::clicked, this, &ConversionWindow::start);
     connect(m_inputButton, &QPushButton::clicked, this, &ConversionWindow::browseInput);
     connect(m_outputButton, &QPushButton::clicked, this, &ConversionWindow::browseOutput);
