@@ -313,6 +313,23 @@ TEST_F(FileToolsTest, StartChecksEachModeInOrder)
         EXPECT_EQ(outcome.currentBinPath.has_value(), m.mode == ConversionMode::Disassemble);
         EXPECT_TRUE(outcome.openPath.isEmpty());
     }
+    // A disassembly whose segment list (MCS-51) or label dump (MCS-48) would land on the image.
+    const QString image = file(u"code.lst"_qs, QByteArray::fromHex("80FE"));
+    const QString dumpOnImage = file(u"code48.err"_qs, QByteArray::fromHex("04000000"));
+    for (const auto &[cpu, input] : {std::pair{0, image}, std::pair{1, dumpOnImage}}) {
+        prompter.clearCalls();
+        ConversionRequest disassembly;
+        disassembly.mode = ConversionMode::Disassemble;
+        disassembly.cpu = cpu;
+        disassembly.input = input;
+        disassembly.output = cpu == 0 ? path(u"code.asm"_qs) : path(u"other.asm"_qs);
+        runStart(prompter, disassembly);
+        EXPECT_EQ(prompter.messageTexts(), QStringList{u"反汇编的附带文件不可以与待反汇编的文件同名！"_qs});
+    }
+    EXPECT_EQ(read(u"code.lst"_qs), QByteArray::fromHex("80FE"));
+    EXPECT_EQ(read(u"code48.err"_qs), QByteArray::fromHex("04000000"));
+    EXPECT_FALSE(exists(u"code.asm"_qs) || exists(u"other.asm"_qs));
+
     // The porting source never becomes the current code image.
     ConversionRequest port;
     port.mode = ConversionMode::Port;
