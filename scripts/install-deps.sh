@@ -10,7 +10,7 @@ packages=(
   libuchardet-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
-  as31 sdcc-ucsim d52 srecord
+  as31 sdcc-ucsim d52 srecord binutils
 )
 
 missing=()
