@@ -1,16 +1,19 @@
-# tw_subsystem(NAME [DEPENDS other...] [UI_DEPENDS core...])
-# Builds tw_NAME (logic, Qt Core only) from src/NAME/*.cpp and its subfolders other than ui/,
-# and tw_NAME_ui (windows) from src/NAME/ui/*.cpp. Either may be empty.
+# tw_subsystem(NAME [PLAIN] [DEPENDS other...] [UI_DEPENDS core...])
+# Builds tw_NAME (logic, Qt Core only; with PLAIN no Qt at all) from src/NAME/*.cpp and its
+# subfolders other than ui/, and tw_NAME_ui (windows) from src/NAME/ui/*.cpp. Either may be empty.
 set(TW_ALL_LIBRARIES "")
 
 function(tw_subsystem name)
-  cmake_parse_arguments(ARG "" "" "DEPENDS;UI_DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "PLAIN" "" "DEPENDS;UI_DEPENDS" ${ARGN})
   set(dir ${CMAKE_SOURCE_DIR}/src/${name})
   file(GLOB_RECURSE core_sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
   list(FILTER core_sources EXCLUDE REGEX "/ui/")
   file(GLOB_RECURSE ui_sources CONFIGURE_DEPENDS ${dir}/ui/*.cpp ${dir}/ui/*.h ${dir}/ui/*.qrc)
 
   set(core_deps Qt6::Core)
+  if(ARG_PLAIN)
+    set(core_deps "")
+  endif()
   set(ui_deps Qt6::Core Qt6::Gui Qt6::Widgets Qt6::PrintSupport tw_${name})
   foreach(dep IN LISTS ARG_DEPENDS)
     list(APPEND core_deps tw_${dep})
@@ -26,6 +29,9 @@ function(tw_subsystem name)
     add_library(tw_${name} STATIC ${core_sources})
     target_link_libraries(tw_${name} PUBLIC ${core_deps})
     target_include_directories(tw_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    if(ARG_PLAIN)
+      set_target_properties(tw_${name} PROPERTIES AUTOMOC OFF AUTORCC OFF AUTOUIC OFF)
+    endif()
   else()
     add_library(tw_${name} INTERFACE)
     target_link_libraries(tw_${name} INTERFACE ${core_deps})

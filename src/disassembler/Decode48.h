@@ -2,23 +2,29 @@
 // One MCS-48 instruction as both passes of the disassembler see it: its row, operand byte, target
 // and whether the run goes on after it.
 #include "common/CodeImage.h"
-#include "disassembler/Opcodes48.h"
+#include "isa/Mcs48.h"
+
+#include <QString>
 
 namespace tw
 {
 
 struct Instruction48 {
-    const Opcode48 *row = nullptr;
+    const mcs48::OpcodeRow *row = nullptr;
     int operandAddress = -1; // -1 for a one-byte instruction
     std::uint8_t operand = 0;
     int target = -1; // code address of a transfer, -1 when there is none
     long next = 0;   // address after the instruction, not wrapped (compared with the range end)
     bool endsRun = false;
-    bool undefined() const { return row->flow == Flow48::Undefined; }
+    bool undefined() const { return !row->defined(); }
+    bool immediate() const { return row->has(mcs48::Operand::Imm); }
 };
 
 // Decodes the instruction at pc (0..65535). bank is the memory-bank flag: it selects the upper
 // 2 KB for JMP and CALL targets and is switched by SEL MB0 / SEL MB1. Targets wrap at 16 bits.
 Instruction48 decode48(const CodeImage &image, int pc, bool &bank);
+
+// The instruction's line up to its operand byte ("MOV R3,#", "JMP "), made once per opcode.
+const QString &lineLead48(const Instruction48 &instruction);
 
 } // namespace tw

@@ -20,7 +20,7 @@ Instruction51 fetch51(const CodeImage &image, int pc, int dptr)
 
 QString instructionText51(const CodeImage &image, const Instruction51 &instruction, int targetLabel)
 {
-    const std::string &pattern = instruction.row->pattern;
+    const std::string_view pattern = instruction.row->pattern;
     const auto operand = [&](char index) { return image[(instruction.pc + (index - '0')) & 0xFFFF]; };
     QString text;
     for (std::size_t i = 0; i < pattern.size(); ++i) {

@@ -115,10 +115,10 @@ bool Pass48::decodeRun(long pc)
         const Instruction48 in = decode48(image_, static_cast<int>(pc), bank_);
         if (in.undefined())
             return false;
-        line += QString::fromLatin1(in.row->text.data(), static_cast<qsizetype>(in.row->text.size()));
+        line += lineLead48(in);
         if (in.operandAddress >= 0)
             visited_[static_cast<std::size_t>(in.operandAddress)] = true;
-        if (in.row->operand == Operand48::Immediate)
+        if (in.immediate())
             line += hexByte(in.operand) + u'H';
         if (in.target >= 0 && !recordTarget(in.target, line, segment))
             return false;

@@ -2,7 +2,7 @@
 // to as31's, must give the same bytes at the same addresses.
 #include "Mcs51TestSupport.h"
 #include "assembler/mcs51/Aliases.h"
-#include "assembler/mcs51/OpcodeTable.h"
+#include "isa/Mcs51.h"
 #include "common/TextFile.h"
 #include "support/TestFiles.h"
 

@@ -1,6 +1,6 @@
 #include "Mcs51TestSupport.h"
 #include "assembler/mcs51/JumpTargets.h"
-#include "assembler/mcs51/OpcodeTable.h"
+#include "isa/Mcs51.h"
 
 #include <gtest/gtest.h>
 #include <random>

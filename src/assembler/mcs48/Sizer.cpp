@@ -3,6 +3,7 @@
 #include "assembler/Numbers.h"
 #include "assembler/mcs51/Aliases.h"
 #include "assembler/mcs51/Operands.h"
+#include "isa/Mcs48.h"
 
 #include <QHash>
 #include <QSet>
@@ -15,23 +16,29 @@ namespace
 
 enum class Size { Org, Db, Dw, One, Two, Jmpp, OperandForm };
 
+// A mnemonic whose forms all have one length takes it; one whose forms differ counts its operands.
 const QHash<QString, Size> &sizes()
 {
     static const QHash<QString, Size> table = [] {
-        QHash<QString, Size> map{{QStringLiteral("ORG"), Size::Org},
-                                 {QStringLiteral("DB"), Size::Db},
-                                 {QStringLiteral("DW"), Size::Dw},
-                                 {QStringLiteral("JMPP"), Size::Jmpp}};
-        for (const char *m : {"NOP", "RET", "RETI", "CPL",  "CLR",  "SEL",  "RR",    "RRC",  "RL",   "RLC",
-                              "INC", "DEC", "SWAP", "DA",   "XCH",  "XCHD", "MOVX",  "IN",   "INS",  "OUTL",
-                              "EN",  "DIS", "STRT", "STOP", "ENT0", "MOVP", "MOVP3", "MOVD", "ORLD", "ANLD"})
-            map.insert(QString::fromLatin1(m), Size::One);
-        for (const char *m : {"JB0",  "JB1", "JB2",  "JB3", "JB4",  "JB5",  "JB6",  "JB7",  "JC",
-                              "JNC",  "JZ",  "JNZ",  "JMP", "CALL", "DJNZ", "JTF",  "JNTF", "JT0",
-                              "JNT0", "JT1", "JNT1", "JF0", "JNF0", "JF1",  "JNF1", "JNI"})
-            map.insert(QString::fromLatin1(m), Size::Two);
-        for (const char *m : {"MOV", "ORL", "ANL", "XRL", "ADD", "ADDC"})
-            map.insert(QString::fromLatin1(m), Size::OperandForm);
+        QHash<QString, Size> map;
+        const auto add = [&map](std::string_view mnemonic, int length) {
+            const QString name =
+                QString::fromLatin1(mnemonic.data(), static_cast<qsizetype>(mnemonic.size()));
+            const Size size = length == 1 ? Size::One : Size::Two;
+            const auto it = map.constFind(name);
+            map.insert(name, it == map.cend() || *it == size ? size : Size::OperandForm);
+        };
+        for (const OpcodeRow &row : kOpcodes) {
+            if (!row.defined())
+                continue;
+            add(row.mnemonic, row.length);
+            if (!row.alias.empty())
+                add(row.alias, row.length);
+        }
+        map.insert(QStringLiteral("ORG"), Size::Org);
+        map.insert(QStringLiteral("DB"), Size::Db);
+        map.insert(QStringLiteral("DW"), Size::Dw);
+        map.insert(QStringLiteral("JMPP"), Size::Jmpp);
         return map;
     }();
     return table;

@@ -3,7 +3,7 @@
 #include "assembler/mcs51/Aliases.h"
 #include "assembler/mcs51/JumpTargets.h"
 #include "assembler/mcs51/Names.h"
-#include "assembler/mcs51/OpcodeTable.h"
+#include "isa/Mcs51.h"
 #include "assembler/mcs51/Operands.h"
 #include "assembler/mcs51/Sizer.h"
 

@@ -1,0 +1,42 @@
+#include "isa/Mcs48.h"
+
+namespace tw::mcs48
+{
+
+namespace
+{
+
+// An operand as the line shows it before the operand byte: a target label and the digits of an
+// immediate come after the text.
+std::string operandText(Operand kind, int opcode)
+{
+    switch (kind) {
+    case Operand::Rn:
+        return "R" + std::to_string(opcode & 0x07);
+    case Operand::AtRi:
+        return "@R" + std::to_string(opcode & 0x01);
+    case Operand::Pp:
+        return "P" + std::to_string(4 + (opcode & 0x03));
+    case Operand::Imm:
+        return "#";
+    case Operand::Page:
+    case Operand::Addr11:
+        return {};
+    default:
+        return std::string(operandName(kind));
+    }
+}
+
+} // namespace
+
+std::string disassemblyLead(const OpcodeRow &row)
+{
+    std::string text(row.mnemonic);
+    for (std::size_t i = 0; i < row.operands.size() && row.operands[i] != Operand::None; ++i) {
+        text += i == 0 ? ' ' : ',';
+        text += operandText(row.operands[i], row.opcode);
+    }
+    return text;
+}
+
+} // namespace tw::mcs48
