@@ -1,6 +1,6 @@
 #include "ModelWorkspace.h"
 
-#include "ToolWindowProtocol.h"
+#include "workspace/ToolWindowProtocol.h"
 
 namespace tw
 {

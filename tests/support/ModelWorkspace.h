@@ -2,8 +2,8 @@
 // A Workspace without widgets: the main window's state model, editors as plain records and
 // stand-in tool windows that lock on show and restore on unload as the real ones do. For tests of
 // every subsystem that talks to the main window.
-#include "MainWindowState.h"
-#include "Workspace.h"
+#include "workspace/MainWindowState.h"
+#include "workspace/Workspace.h"
 
 #include <QMap>
 #include <functional>
