@@ -1,6 +1,7 @@
 #include "AssemblyDriver.h"
 
-#include "Assemble51.h"
+#include "assembler/common/Messages.h"
+
 #include "Normaliser.h"
 #include "Numbers.h"
 #include "OutputFiles.h"
@@ -99,7 +100,7 @@ bool AssemblyDriver::isNewLabel(const QString &name)
         m_duplicates.add(name);
         return false;
     }
-    if (m_labels.count() >= mcs51::kMaxLabels)
+    if (m_labels.count() >= kMaxLabels)
         throw AssemblyFailure(tooManyLabelsMessage());
     return true;
 }
@@ -109,7 +110,7 @@ void AssemblyDriver::checkLabel(const QString &name, bool badEquValue)
     for (int i = m_duplicates.countOf(name); i > 0; --i)
         m_errors.record(kDuplicateLabelError);
     if (badEquValue)
-        m_errors.record(QStringLiteral(u"操作数非法"));
+        m_errors.record(kIllegalOperandError);
 }
 
 void AssemblyDriver::writeFile(const QString &path, const QByteArray &bytes)

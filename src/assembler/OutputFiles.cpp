@@ -147,8 +147,8 @@ void appendListingLines(QString &out, QStringView addressFieldText, const QStrin
     }
 }
 
-void appendLabelLists(QString &out, const mcs51::LabelTable &labels, const std::vector<QString> &duplicates,
-                      const mcs51::VariableTable *variables)
+void appendLabelLists(QString &out, const LabelTable &labels, const std::vector<QString> &duplicates,
+                      const VariableTable *variables)
 {
     if (labels.count() > 0) {
         appendHeading(out, QStringLiteral(u"  程序中使用的标号如下："));

@@ -6,6 +6,7 @@
 #include <random>
 
 using namespace Qt::StringLiterals;
+using namespace tw;
 using namespace tw::mcs51;
 
 namespace

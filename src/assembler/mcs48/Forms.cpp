@@ -1,5 +1,7 @@
 #include "Forms.h"
 
+#include "assembler/common/Messages.h"
+
 #include <QHash>
 #include <algorithm>
 #include <array>
@@ -16,22 +18,22 @@ using O = Operand;
 using Take = Rules::Take;
 using Store = Rules::Store;
 
-constexpr std::u16string_view kFirstWrong = u"第一操作数错误";
-constexpr std::u16string_view kSecondWrong = u"第二操作数错误";
-constexpr std::u16string_view kWrong = u"操作数错误";
-constexpr std::u16string_view kIllegal = u"操作数非法";
+constexpr const QString *kFirstWrong = &kFirstOperandError;
+constexpr const QString *kSecondWrong = &kSecondOperandError;
+constexpr const QString *kWrong = &kOperandError;
+constexpr const QString *kIllegal = &kIllegalOperandError;
 
 constexpr Rules jump(std::string_view mnemonic)
 {
     // Label forms match any operand; what fails is the label search.
     return {mnemonic, Take::One, Store::AfterMatch, {}, {}, {}, {}};
 }
-constexpr Rules oneOperand(std::string_view mnemonic, std::u16string_view message, std::string_view code,
+constexpr Rules oneOperand(std::string_view mnemonic, const QString *message, std::string_view code,
                            Store store = Store::AfterMatch)
 {
     return {mnemonic, Take::One, store, message, code, message, code};
 }
-constexpr Rules twoOperands(std::string_view mnemonic, std::u16string_view message, std::string_view code)
+constexpr Rules twoOperands(std::string_view mnemonic, const QString *message, std::string_view code)
 {
     return {mnemonic, Take::Two, Store::AfterMatch, message, code, message, code};
 }

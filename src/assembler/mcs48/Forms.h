@@ -35,9 +35,9 @@ struct Rules {
     std::string_view mnemonic;
     Take take;
     Store store;
-    std::u16string_view firstMessage; // first operand fits no form
+    const QString *firstMessage; // first operand fits no form
     std::string_view firstCode;
-    std::u16string_view secondMessage; // first operand fits, the pair fits no form
+    const QString *secondMessage; // first operand fits, the pair fits no form
     std::string_view secondCode;
 };
 

@@ -1,8 +1,8 @@
 #include "Sizer.h"
 
 #include "assembler/Numbers.h"
-#include "assembler/mcs51/Aliases.h"
-#include "assembler/mcs51/Operands.h"
+#include "assembler/common/Aliases.h"
+#include "assembler/common/Operands.h"
 #include "isa/Mcs48.h"
 
 #include <QHash>
@@ -54,7 +54,7 @@ bool isOperandName(const QString &token)
         QStringLiteral("R6"),  QStringLiteral("R7"),  QStringLiteral("@R0"), QStringLiteral("@R1"),
         QStringLiteral("@A"),  QStringLiteral("P1"),  QStringLiteral("P2"),  QStringLiteral("T"),
         QStringLiteral("PSW"), QStringLiteral("BUS"), QStringLiteral("PC")};
-    return names.contains(mcs51::standardRegister(token));
+    return names.contains(standardRegister(token));
 }
 
 } // namespace
@@ -62,7 +62,7 @@ bool isOperandName(const QString &token)
 int operandFormLength(const QString &operands)
 {
     int length = 1;
-    for (const QString &token : mcs51::dataItems(operands))
+    for (const QString &token : dataItems(operands))
         if (!isOperandName(token))
             ++length;
     return length;
@@ -75,19 +75,19 @@ long long nextAddress(long long pc, const QString &mnemonic, const QString &oper
         return pc;
     switch (*it) {
     case Size::Org: {
-        const QStringList tokens = mcs51::dataItems(operands);
+        const QStringList tokens = dataItems(operands);
         return tokens.isEmpty() ? 0 : readNumber(tokens.first());
     }
     case Size::Db:
-        return pc + mcs51::dataItemCount(operands);
+        return pc + dataItemCount(operands);
     case Size::Dw:
-        return pc + 2 * mcs51::dataItemCount(operands);
+        return pc + 2 * dataItemCount(operands);
     case Size::One:
         return pc + 1;
     case Size::Two:
         return pc + 2;
     case Size::Jmpp: {
-        const QStringList tokens = mcs51::dataItems(operands);
+        const QStringList tokens = dataItems(operands);
         return pc + (!tokens.isEmpty() && tokens.first() == QStringView(u"@A") ? 1 : 2);
     }
     case Size::OperandForm:
