@@ -1,10 +1,9 @@
 #include "AssemblyDriver.h"
 
-#include "assembler/common/Messages.h"
-
 #include "Normaliser.h"
 #include "Numbers.h"
 #include "OutputFiles.h"
+#include "assembler/common/Messages.h"
 
 #include <QFile>
 

@@ -1,6 +1,7 @@
 #include "OutputFiles.h"
 
 #include "common/CodeImage.h"
+#include "common/Hex.h"
 #include "common/Paths.h"
 #include "common/Vb.h"
 
@@ -19,9 +20,8 @@ const QString kCrLf = QStringLiteral("\r\n");
 // show one per line, and a QString for each would cost an allocation.
 void putHexWord(char16_t *out, long long value)
 {
-    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
     for (int i = 0; i < 4; ++i)
-        out[i] = kDigits[(value >> (12 - 4 * i)) & 0xF];
+        out[i] = static_cast<char16_t>(hexDigit(static_cast<unsigned>(value >> (12 - 4 * i))));
 }
 
 // Listings run to many thousand lines: each line is written into space reserved once.

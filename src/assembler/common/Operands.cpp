@@ -1,8 +1,7 @@
 #include "Operands.h"
 
-#include "assembler/common/Messages.h"
-
 #include "assembler/common/Aliases.h"
+#include "assembler/common/Messages.h"
 
 namespace tw
 {

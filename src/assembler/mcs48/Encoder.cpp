@@ -1,7 +1,6 @@
 #include "Encoder.h"
 
 #include "assembler/common/Messages.h"
-
 #include "assembler/common/Operands.h"
 #include "assembler/mcs48/Forms.h"
 #include "common/CodeImage.h"

@@ -1,15 +1,14 @@
 #include "Encoder.h"
 
-#include "assembler/common/Messages.h"
-
 #include "assembler/common/Aliases.h"
+#include "assembler/common/Messages.h"
 #include "assembler/common/Operands.h"
+#include "assembler/common/TextHash.h"
 #include "assembler/mcs51/JumpTargets.h"
 #include "assembler/mcs51/Names.h"
 #include "assembler/mcs51/Sizer.h"
+#include "common/Hex.h"
 #include "isa/Mcs51.h"
-
-#include "assembler/common/TextHash.h"
 
 #include <optional>
 
@@ -629,12 +628,11 @@ void placeCode(Encoded &encoded, long long pc, long long next, CodeImage &image)
             throw AssemblyFailure(unrecognisedStatementMessage());
         image[static_cast<int>(address)] = encoded.bytes[i];
     }
-    static constexpr char16_t digits[] = u"0123456789ABCDEF";
     QString field(2 * shown + (shown < 4 ? 1 : 0), Qt::Uninitialized);
     QChar *out = field.data();
     for (std::uint8_t b : encoded.bytes) {
-        *out++ = QChar(digits[b >> 4]);
-        *out++ = QChar(digits[b & 0xF]);
+        *out++ = QLatin1Char(hexDigit(b >> 4));
+        *out++ = QLatin1Char(hexDigit(b));
     }
     if (shown < 4)
         *out = u'\t';

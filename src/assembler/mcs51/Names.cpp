@@ -1,10 +1,8 @@
 #include "Names.h"
 
-#include "assembler/common/Messages.h"
-
 #include "assembler/common/Aliases.h"
+#include "assembler/common/Messages.h"
 #include "assembler/common/Operands.h"
-
 #include "assembler/common/TextHash.h"
 #include "common/Hex.h"
 
