@@ -4,6 +4,7 @@
 #include "common/Caret.h"
 #include "common/Prompter.h"
 #include "workspace/EditorFiles.h"
+#include "workspace/MenuNames.h"
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"
 
@@ -140,10 +141,10 @@ void EditorWindow::publishUndoState()
         return;
     const bool canUndo = m_editor->document()->isUndoAvailable();
     const bool canRedo = m_editor->document()->isRedoAvailable();
-    m_workspace.setMenuEnabled(QStringLiteral("mEditUndo"), canUndo);
-    m_workspace.setToolbarButtonEnabled(QStringLiteral("Undo"), canUndo);
-    m_workspace.setMenuEnabled(QStringLiteral("mEditRedo"), canRedo);
-    m_workspace.setToolbarButtonEnabled(QStringLiteral("Redo"), canRedo);
+    m_workspace.setMenuEnabled(Menu::EditUndo, canUndo);
+    m_workspace.setToolbarButtonEnabled(ToolbarKey::Undo, canUndo);
+    m_workspace.setMenuEnabled(Menu::EditRedo, canRedo);
+    m_workspace.setToolbarButtonEnabled(ToolbarKey::Redo, canRedo);
     emit undoRedoChanged(canUndo, canRedo);
 }
 
@@ -262,10 +263,10 @@ bool EditorWindow::isBlockedKey(const QKeyEvent *key) const
 {
     // The control's own Select All, Undo and Redo keys obey the Edit menu as its items do.
     static const std::pair<QKeySequence::StandardKey, const char *> editKeys[] = {
-        {QKeySequence::SelectAll, "mEditSelAll"},
-        {QKeySequence::Undo, "mEditUndo"},
-        {QKeySequence::Redo, "mEditRedo"}};
-    const QString editMenu = QStringLiteral("mEdit");
+        {QKeySequence::SelectAll, Menu::EditSelectAll},
+        {QKeySequence::Undo, Menu::EditUndo},
+        {QKeySequence::Redo, Menu::EditRedo}};
+    const QString editMenu = Menu::Edit;
     for (const auto &[sequence, item] : editKeys)
         if (key->matches(sequence))
             return !(m_workspace.isMenuVisible(editMenu) && m_workspace.isMenuEnabled(editMenu) &&
@@ -285,7 +286,7 @@ bool EditorWindow::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == m_editor->viewport() && event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::RightButton) {
-            m_workspace.popupMenu(QStringLiteral("mEdit"), mouse->globalPosition().toPoint());
+            m_workspace.popupMenu(Menu::Edit, mouse->globalPosition().toPoint());
             return true;
         }
     }
