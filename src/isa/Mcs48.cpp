@@ -10,21 +10,16 @@ namespace
 // immediate come after the text.
 std::string operandText(Operand kind, int opcode)
 {
-    switch (kind) {
-    case Operand::Rn:
+    if (kind == Operand::Rn)
         return "R" + std::to_string(opcode & 0x07);
-    case Operand::AtRi:
+    if (kind == Operand::AtRi)
         return "@R" + std::to_string(opcode & 0x01);
-    case Operand::Pp:
+    if (kind == Operand::Pp)
         return "P" + std::to_string(4 + (opcode & 0x03));
-    case Operand::Imm:
+    if (kind == Operand::Imm)
         return "#";
-    case Operand::Page:
-    case Operand::Addr11:
-        return {};
-    default:
-        return std::string(operandName(kind));
-    }
+    // A target's label follows the text; every other kind has its name.
+    return std::string(operandName(kind));
 }
 
 } // namespace

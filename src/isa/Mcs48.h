@@ -99,9 +99,34 @@ constexpr int numberBits(Operand kind)
         return 0x03;
     case Operand::Addr11:
         return 0xE0;
-    default:
+    case Operand::None:
+    case Operand::A:
+    case Operand::C:
+    case Operand::AtA:
+    case Operand::T:
+    case Operand::Psw:
+    case Operand::Pc:
+    case Operand::Ah:
+    case Operand::F0:
+    case Operand::F1:
+    case Operand::P1:
+    case Operand::P2:
+    case Operand::Bus:
+    case Operand::I:
+    case Operand::Tcnti:
+    case Operand::Cnt:
+    case Operand::Tcnt:
+    case Operand::Clk:
+    case Operand::Rb0:
+    case Operand::Rb1:
+    case Operand::Mb0:
+    case Operand::Mb1:
+    case Operand::Imm:
+    case Operand::Page:
+    case Operand::Other:
         return 0;
     }
+    return 0;
 }
 
 struct OpcodeRow {
