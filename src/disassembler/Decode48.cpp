@@ -18,10 +18,17 @@ Instruction48 decode48(const CodeImage &image, int pc, bool &bank)
         in.operandAddress = (pc + 1) & 0xFFFF;
         in.operand = image[in.operandAddress];
     }
-    if (in.row->has(Operand::Page))
+    switch (operandUse48(*in.row)) {
+    case Operand48::Page:
         in.target = (((in.operandAddress + 1) & 0xFFFF00) + in.operand) & 0xFFFF;
-    else if (in.row->has(Operand::Addr11))
+        break;
+    case Operand48::Long:
         in.target = (opcode >> 5) * 0x100 + in.operand + (bank ? 0x800 : 0);
+        break;
+    case Operand48::None:
+    case Operand48::Immediate:
+        break;
+    }
     if (in.row->flow == isa::Flow::BankSelect)
         bank = in.row->has(Operand::Mb1);
     in.endsRun = isa::endsRun(in.row->flow);

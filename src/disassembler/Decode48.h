@@ -9,6 +9,25 @@
 namespace tw
 {
 
+// How the byte after the opcode is used.
+enum class Operand48 : std::uint8_t {
+    None,      // one-byte instruction
+    Immediate, // "#" + two hex digits + "H"
+    Page,      // target within the 256-byte page of the next instruction
+    Long,      // target = opcode bits 7-5 as page + operand, plus 800H in memory bank 1
+};
+
+constexpr Operand48 operandUse48(const mcs48::OpcodeRow &row)
+{
+    if (row.has(mcs48::Operand::Imm))
+        return Operand48::Immediate;
+    if (row.has(mcs48::Operand::Page))
+        return Operand48::Page;
+    if (row.has(mcs48::Operand::Addr11))
+        return Operand48::Long;
+    return Operand48::None;
+}
+
 struct Instruction48 {
     const mcs48::OpcodeRow *row = nullptr;
     int operandAddress = -1; // -1 for a one-byte instruction
@@ -17,7 +36,6 @@ struct Instruction48 {
     long next = 0;   // address after the instruction, not wrapped (compared with the range end)
     bool endsRun = false;
     bool undefined() const { return !row->defined(); }
-    bool immediate() const { return row->has(mcs48::Operand::Imm); }
 };
 
 // Decodes the instruction at pc (0..65535). bank is the memory-bank flag: it selects the upper

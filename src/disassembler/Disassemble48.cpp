@@ -119,7 +119,7 @@ bool Pass48::decodeRun(long pc)
         line += lineLead48(in);
         if (in.operandAddress >= 0)
             m_visited[static_cast<std::size_t>(in.operandAddress)] = true;
-        if (in.immediate())
+        if (operandUse48(*in.row) == Operand48::Immediate)
             line += hexByte(in.operand) + u'H';
         if (in.target >= 0 && !recordTarget(in.target, line, segment))
             return false;
