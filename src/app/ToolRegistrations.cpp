@@ -5,6 +5,8 @@
 #include "ToolRegistrations.h"
 
 #include "assembler/ui/AssemblerWindow.h"
+#include "assistants/ui/InitCodeWindow.h"
+#include "assistants/ui/UnicodeWindow.h"
 #include "simulator/ui/SimulatorWindow.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/FindCommands.h"
@@ -18,6 +20,8 @@ void registerAllTools()
     registerAssemblerWindow();
     registerFindDialog();
     registerSimulatorWindow();
+    registerInitCodeWindow();
+    registerUnicodeWindow();
 }
 
 } // namespace tw

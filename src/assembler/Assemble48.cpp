@@ -122,7 +122,8 @@ void Assembler48::passTwo()
 void Assembler48::passTwoLabel(const QString &name, const QString &rest)
 {
     // A label given its value by EQU must get a code address.
-    checkLabel(name, labelEquValue(rest).value_or(0) >= NotANumber);
+    const std::optional<long long> equ = labelEquValue(rest);
+    checkLabel(name, equ.value_or(0) >= NotANumber, !equ);
 }
 
 void Assembler48::listAddressOnly(const QString &line)

@@ -183,7 +183,7 @@ void Assembler51::passTwoLabel(QStringView name, QStringView rest)
 {
     // A label given a value by EQU must get an address-sized number.
     const auto operand = equOperand(rest);
-    checkLabel(borrowedText(name), operand && readNumber(*operand) >= NotANumber);
+    checkLabel(borrowedText(name), operand && readNumber(*operand) >= NotANumber, !operand);
 }
 
 long long Assembler51::sizeInPassTwo(qsizetype index, const WordScan &scan, const std::optional<QString> &equ)

@@ -7,6 +7,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace tw
 {
 
@@ -18,6 +20,11 @@ AssemblyDriver::AssemblyDriver(const QString &binPath, const AssemblyObserver &o
 
 AssemblyResult AssemblyDriver::run(const QString &sourcePath)
 {
+    // Not one file is touched when the run would write over its source or its own outputs.
+    if (runPathsCollide(sourcePath, m_result.paths.bin)) {
+        m_result.failureMessage = collidingPathsMessage();
+        return m_result;
+    }
     // Whatever happens, no listing of an earlier run stays to look like this one's.
     QFile::remove(m_result.paths.listing);
     QFile::remove(m_result.paths.listingLines);
@@ -83,6 +90,7 @@ void AssemblyDriver::startPassTwo()
     m_lineNumber = 0;
     m_errors.clear();
     m_listing.clear();
+    m_placedLabels.clear();
     if (m_observer.passTwoStarts)
         m_observer.passTwoStarts(m_linesRead);
 }
@@ -93,8 +101,23 @@ void AssemblyDriver::passTwoLineStarts()
         m_observer.lineDone();
 }
 
+namespace
+{
+
+// Operands are cut at these characters, so a label holding one could never be named.
+bool isLabelName(QStringView name)
+{
+    return std::none_of(name.begin(), name.end(), [](QChar c) {
+        return c == u',' || c == u'，' || c == u';' || c == u'；' || c == u' ' || c == u'\t';
+    });
+}
+
+} // namespace
+
 bool AssemblyDriver::isNewLabel(const QString &name)
 {
+    if (!isLabelName(name))
+        return false;
     if (m_labels.contains(name)) {
         m_duplicates.add(name);
         return false;
@@ -104,18 +127,29 @@ bool AssemblyDriver::isNewLabel(const QString &name)
     return true;
 }
 
-void AssemblyDriver::checkLabel(const QString &name, bool badEquValue)
+void AssemblyDriver::checkLabel(const QString &name, bool badEquValue, bool placedHere)
 {
+    if (!isLabelName(name)) {
+        m_errors.record(kIllegalOperandError);
+        return;
+    }
     for (int i = m_duplicates.countOf(name); i > 0; --i)
         m_errors.record(kDuplicateLabelError);
     if (badEquValue)
         m_errors.record(kIllegalOperandError);
+    // Jumps were encoded with pass 1's address: code placed elsewhere would jump wrong.
+    if (placedHere && !m_placedLabels.contains(name)) {
+        m_placedLabels.insert(QStringView(name).toString()); // name may borrow the line's text
+        const long long *value = m_labels.find(name);
+        if (!value || *value != m_pc)
+            m_errors.record(kLabelAddressError);
+    }
 }
 
 void AssemblyDriver::writeFile(const QString &path, const QByteArray &bytes)
 {
     if (!writeBinaryFile(path, bytes, WriteSync::Generated))
-        throw AssemblyFailure(QStringLiteral(u"文件写入失败：") + path);
+        throw AssemblyFailure(writeFailedMessage(path));
     m_result.filesWritten << path;
 }
 

@@ -20,7 +20,8 @@ Instruction48 decode48(const CodeImage &image, int pc, bool &bank)
     }
     switch (operandUse48(*in.row)) {
     case Operand48::Page:
-        in.target = (((in.operandAddress + 1) & 0xFFFF00) + in.operand) & 0xFFFF;
+        // The page of the second byte: a jump at xxFEH stays in page xx, one at xxFFH reaches xx+1.
+        in.target = (in.operandAddress & 0xFF00) | in.operand;
         break;
     case Operand48::Long:
         in.target = (opcode >> 5) * 0x100 + in.operand + (bank ? 0x800 : 0);

@@ -1,5 +1,7 @@
 #include "disassembler/DisasmLabels.h"
 
+#include <algorithm>
+
 namespace tw
 {
 
@@ -21,6 +23,28 @@ int DisasmLabels::add(int address)
     m_addresses.push_back(address);
     if (address >= 0 && address <= 0xFFFF && m_firstIndex[static_cast<std::size_t>(address)] < 0)
         m_firstIndex[static_cast<std::size_t>(address)] = index;
+    return index;
+}
+
+bool PendingLabels::push(int index)
+{
+    const auto at = static_cast<std::size_t>(index);
+    if (m_waiting.size() <= at)
+        m_waiting.resize(at + 1, false);
+    if (m_waiting[at])
+        m_stack.erase(std::find(m_stack.begin(), m_stack.end(), index));
+    else if (static_cast<int>(m_stack.size()) >= m_capacity)
+        return false;
+    m_stack.push_back(index);
+    m_waiting[at] = true;
+    return true;
+}
+
+int PendingLabels::pop()
+{
+    const int index = m_stack.back();
+    m_stack.pop_back();
+    m_waiting[static_cast<std::size_t>(index)] = false;
     return index;
 }
 

@@ -24,4 +24,22 @@ class DisasmLabels
     std::vector<int> m_firstIndex;
 };
 
+// Label indices waiting for a run, last in first out. Each waits once: pushing one that waits
+// already moves it to the top, where pushing it again would have put it, so a routine called from
+// many places takes one place.
+class PendingLabels
+{
+  public:
+    explicit PendingLabels(int capacity) : m_capacity(capacity) {}
+    // False, changing nothing, when a new index finds every place taken.
+    bool push(int index);
+    int pop();
+    bool empty() const { return m_stack.empty(); }
+
+  private:
+    int m_capacity;
+    std::vector<int> m_stack;
+    std::vector<bool> m_waiting; // by index
+};
+
 } // namespace tw

@@ -7,6 +7,7 @@
 #include "common/TextFile.h"
 #include "common/Vb.h"
 #include "disassembler/Decode48.h"
+#include "disassembler/DisasmLabels.h"
 #include "disassembler/DisasmText.h"
 #include "disassembler/LabelPass48.h"
 #include "disassembler/Messages.h"
@@ -43,10 +44,18 @@ class Pass48
 
     // The body of the output (everything between the credit line and END); false on failure.
     bool run(QString &body);
+    // The table whose bound ended a failed run; None when an undefined opcode did.
+    DisasmLimit limit() const { return m_limit; }
 
   private:
     bool decodeRun(long pc);
     bool recordTarget(int target, QString &line, Segment &segment);
+    bool queue(int number);
+    bool reached(DisasmLimit limit)
+    {
+        m_limit = limit;
+        return false;
+    }
     bool takePending();
     void dataPass();
     void joinSegments();
@@ -61,10 +70,11 @@ class Pass48
     const long m_start;
     const long m_end;
     std::vector<bool> m_visited;
-    std::vector<int> m_pending;
+    PendingLabels m_pending{kPending48};
     std::vector<Segment> m_segments;
     int m_current = 0;
     bool m_bank = false;
+    DisasmLimit m_limit = DisasmLimit::None;
 };
 
 bool Pass48::run(QString &body)
@@ -78,17 +88,15 @@ bool Pass48::run(QString &body)
         }
     }
     first.text += orgLine(m_start) + kCr;
-    if (m_start == 0) {
-        m_pending.push_back(1);
-        m_pending.push_back(2);
-    }
+    if (m_start == 0 && !(queue(1) && queue(2)))
+        return false;
     if (!decodeRun(m_start) || !takePending())
         return false;
     dataPass();
     joinSegments();
     const QString stranded = strandedSegments();
     if (labelsWritten() > kMaxOutputLabels)
-        return false;
+        return reached(DisasmLimit::Labels);
     body = missingDefinitions() + m_segments.front().text + stranded;
     return true;
 }
@@ -140,15 +148,20 @@ bool Pass48::recordTarget(int target, QString &line, Segment &segment)
     int number = m_labels.find(target);
     if (number < 0) {
         if (m_labels.count() >= kMaxLabels48)
-            return false;
+            return reached(DisasmLimit::Labels);
         number = m_labels.add(target);
     }
     line += labelName(number);
     segment.used.push_back(number);
-    if (m_pending.size() >= static_cast<std::size_t>(kPending48))
-        return false;
-    m_pending.push_back(number);
-    return true;
+    return queue(number);
+}
+
+// Queues a label's address for a run; one decoded already needs none.
+bool Pass48::queue(int number)
+{
+    if (isVisited(m_labels.address(number)) || m_pending.push(number))
+        return true;
+    return reached(DisasmLimit::PendingTargets);
 }
 
 int Pass48::segmentEndingAt(long address) const
@@ -163,14 +176,13 @@ int Pass48::segmentEndingAt(long address) const
 bool Pass48::takePending()
 {
     while (!m_pending.empty()) {
-        const long pc = m_labels.address(m_pending.back());
-        m_pending.pop_back();
+        const long pc = m_labels.address(m_pending.pop());
         if (isVisited(pc))
             continue;
         m_current = segmentEndingAt(pc);
         if (m_current < 0) {
             if (m_segments.size() >= static_cast<std::size_t>(kSegments48))
-                return false;
+                return reached(DisasmLimit::Segments);
             m_segments.push_back(Segment{{}, pc, pc, {}, {}});
             m_current = static_cast<int>(m_segments.size()) - 1;
         }
@@ -265,6 +277,21 @@ DisasmMessage failureMessage()
     return {kNotMcs48CodeText, MsgStyle::Exclamation, kDisassemblyCaption};
 }
 
+int boundOf(DisasmLimit limit, bool labelPass)
+{
+    switch (limit) {
+    case DisasmLimit::PendingTargets:
+        return labelPass ? kLabelPassPending48 : kPending48;
+    case DisasmLimit::Labels:
+        return labelPass ? kMaxLabels48 : kMaxOutputLabels;
+    case DisasmLimit::Segments:
+        return kSegments48;
+    case DisasmLimit::None:
+        break;
+    }
+    return 0;
+}
+
 // The label dump: "L", Str(number), TAB, Str(address) per label, each line and the whole ended by CR LF.
 QString labelDump(const Labels48 &labels)
 {
@@ -274,10 +301,17 @@ QString labelDump(const Labels48 &labels)
     return text + kCrLf;
 }
 
-void fail(Disasm48Outcome &outcome, const Labels48 &labels)
+// A full table is no fault of the code: its own message, then the plain failure.
+void fail(Disasm48Outcome &outcome, const Labels48 &labels, DisasmLimit limit = DisasmLimit::None,
+          bool labelPass = false)
 {
     outcome.succeeded = false;
-    outcome.messages.push_back(failureMessage());
+    if (limit == DisasmLimit::None) {
+        outcome.messages.push_back(failureMessage());
+    } else {
+        outcome.messages.push_back(limitMessage(limit, boundOf(limit, labelPass)));
+        outcome.messages.push_back({kDisassemblyFailedText, MsgStyle::Exclamation, kDisassemblyCaption});
+    }
     if (writeTextFile(outcome.dumpPath, labelDump(labels)))
         outcome.filesWritten << outcome.dumpPath;
 }
@@ -311,14 +345,20 @@ Disasm48Outcome disassemble48(const Disasm48Job &job)
         return outcome;
     }
 
-    if (!labelPass48(*image, static_cast<int>(start), static_cast<int>(end), labels)) {
-        outcome.messages.push_back({kUndefinedCodeText, MsgStyle::Exclamation, kInformationCaption});
-        fail(outcome, labels);
+    DisasmLimit limit = DisasmLimit::None;
+    if (!labelPass48(*image, static_cast<int>(start), static_cast<int>(end), labels, limit)) {
+        if (limit == DisasmLimit::None)
+            outcome.messages.push_back({kUndefinedCodeText, MsgStyle::Exclamation, kInformationCaption});
+        fail(outcome, labels, limit, true);
         return outcome;
     }
     Pass48 pass(*image, labels, start, end);
     QString body;
-    if (!pass.run(body) || !writeTextFile(job.outPath, disassemblyFile(kCredit, body))) {
+    if (!pass.run(body)) {
+        fail(outcome, labels, pass.limit());
+        return outcome;
+    }
+    if (!writeTextFile(job.outPath, disassemblyFile(kCredit, body))) {
         fail(outcome, labels);
         return outcome;
     }

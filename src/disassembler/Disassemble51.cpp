@@ -54,11 +54,19 @@ class Disassembler51
     bool run(const DisasmLabels &labels);
     QString body() const { return m_segments.empty() ? QString() : m_segments.front().text; }
     QStringList segmentList() const { return m_segmentList; }
+    // The table whose bound ended a failed run.
+    DisasmLimit limit() const { return m_limit; }
 
   private:
     bool decodeRun(int pc);
     bool nextRun();
     bool useTarget(int target, bool addMissing, int &labelIndex);
+    bool queue(int index);
+    bool reached(DisasmLimit limit)
+    {
+        m_limit = limit;
+        return false;
+    }
     bool markDefined(int index);
     void dataPass();
     void defineUnusedLabels();
@@ -71,11 +79,12 @@ class Disassembler51
     DisasmLabels m_labels;
     std::vector<bool> m_visited = std::vector<bool>(0x10000, false);
     std::vector<bool> m_labelDone;
-    std::vector<int> m_pending;
+    PendingLabels m_pending{kPendingLimit51};
     std::vector<Segment> m_segments;
     int m_current = 0;
     int m_dptr = 0;
     QStringList m_segmentList;
+    DisasmLimit m_limit = DisasmLimit::None;
 };
 
 bool Disassembler51::run(const DisasmLabels &labels)
@@ -93,7 +102,8 @@ bool Disassembler51::run(const DisasmLabels &labels)
     first.text += orgLine(m_start) + kCr;
     if (m_start == 0)
         for (int vector = 1; vector <= 6; ++vector)
-            m_pending.push_back(vector);
+            if (!queue(vector))
+                return false;
 
     if (!decodeRun(m_start))
         return false;
@@ -108,7 +118,7 @@ bool Disassembler51::run(const DisasmLabels &labels)
     dataPass();
     // Every label is defined somewhere in the output, those not met so far by an EQU line.
     if (m_labels.count() > kMaxLabels)
-        return false;
+        return reached(DisasmLimit::Labels);
     defineUnusedLabels();
     joinSegments();
     return true;
@@ -119,7 +129,8 @@ bool Disassembler51::decodeRun(int pc)
 {
     Segment *segment = &m_segments[static_cast<std::size_t>(m_current)];
     const auto &visited = m_visited;
-    while (pc < m_end && !visited[static_cast<std::size_t>(pc)]) {
+    const int first = pc;
+    while (pc < m_end && !visited[static_cast<std::size_t>(pc)] && fitsBelowTop51(m_image, pc)) {
         m_visited[static_cast<std::size_t>(pc)] = true;
         QString line;
         const int own = m_labels.find(pc);
@@ -143,9 +154,8 @@ bool Disassembler51::decodeRun(int pc)
         if (row.endsRun)
             break;
     }
-    // A run always decodes its first byte: the range is never empty and pending runs start on
-    // bytes not decoded yet.
-    m_visited[static_cast<std::size_t>((pc - 1) & 0xFFFF)] = true;
+    if (pc != first)
+        m_visited[static_cast<std::size_t>((pc - 1) & 0xFFFF)] = true;
     segment->end = pc;
     return true;
 }
@@ -160,21 +170,26 @@ bool Disassembler51::useTarget(int target, bool addMissing, int &labelIndex)
         if (!addMissing)
             return true;
         if (m_labels.count() >= kMaxLabels)
-            return false;
+            return reached(DisasmLimit::Labels);
         labelIndex = m_labels.add(target);
         m_labelDone.push_back(false);
     }
-    if (static_cast<int>(m_pending.size()) >= kPendingLimit51)
-        return false;
-    m_pending.push_back(labelIndex);
-    return true;
+    return queue(labelIndex);
+}
+
+// Queues a label's address for a run; one decoded already needs none.
+bool Disassembler51::queue(int index)
+{
+    if (m_visited[static_cast<std::size_t>(m_labels.address(index))] || m_pending.push(index))
+        return true;
+    return reached(DisasmLimit::PendingTargets);
 }
 
 // A label written at a line start or as an EQU line; false past the labels the output can hold.
 bool Disassembler51::markDefined(int index)
 {
     if (index > kMaxLabels)
-        return false;
+        return reached(DisasmLimit::Labels);
     m_labelDone[static_cast<std::size_t>(index)] = true;
     return true;
 }
@@ -183,17 +198,17 @@ bool Disassembler51::markDefined(int index)
 bool Disassembler51::nextRun()
 {
     while (!m_pending.empty()) {
-        const int index = m_pending.back();
-        m_pending.pop_back();
+        const int index = m_pending.pop();
         const int address = m_labels.address(index);
-        if (address < m_start || address >= m_end || m_visited[static_cast<std::size_t>(address)])
+        if (address < m_start || address >= m_end || m_visited[static_cast<std::size_t>(address)] ||
+            !fitsBelowTop51(m_image, address))
             continue;
         if (!markDefined(index))
             return false;
         m_current = segmentEndingAt(address);
         if (m_current < 0) {
             if (static_cast<int>(m_segments.size()) >= kMaxSegments)
-                return false;
+                return reached(DisasmLimit::Segments);
             m_segments.push_back(Segment{address, address, QString(), false});
             m_current = static_cast<int>(m_segments.size()) - 1;
         }
@@ -307,8 +322,10 @@ Disasm51Result disassemble51(const Disasm51Job &job)
         return finishFailed(std::move(result), job.outPath, QString());
 
     DisasmLabels labels;
-    if (!collectLabels51(*image, start, end, labels)) {
-        result.messages.push_back({kLabelPassFailedText, MsgStyle::Exclamation, kInformationCaption});
+    DisasmLimit limit = DisasmLimit::None;
+    if (!collectLabels51(*image, start, end, labels, limit)) {
+        result.messages.push_back(
+            limitMessage(limit, limit == DisasmLimit::Labels ? kLabelPassMaxLabels : kPendingLimit51));
         return finishFailed(std::move(result), job.outPath, QString());
     }
     auto disassembler = std::make_unique<Disassembler51>(*image, start, end);
@@ -324,8 +341,15 @@ Disasm51Result disassemble51(const Disasm51Job &job)
             return finishFailed(std::move(result), job.outPath, disassembler->body());
         result.filesWritten << listPath;
     }
-    if (!decoded)
+    if (!decoded) {
+        const DisasmLimit reached = disassembler->limit();
+        if (reached != DisasmLimit::None)
+            result.messages.push_back(limitMessage(reached, reached == DisasmLimit::Labels ? kMaxOutputLabels
+                                                            : reached == DisasmLimit::Segments
+                                                                ? kMaxSegments
+                                                                : kPendingLimit51));
         return finishFailed(std::move(result), job.outPath, disassembler->body());
+    }
 
     result.sourceText = disassemblyFile(kCredit, disassembler->body());
     if (!writeTextFile(job.outPath, result.sourceText)) {

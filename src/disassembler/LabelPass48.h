@@ -2,6 +2,7 @@
 // The MCS-48 label pass: follows the flow of control through a code image and numbers every jump,
 // branch and call target, so that the disassembly can print targets and definitions as "Ln".
 #include "common/CodeImage.h"
+#include "disassembler/DisasmText.h"
 
 #include <unordered_map>
 #include <vector>
@@ -33,7 +34,8 @@ constexpr int kLabelPassPending48 = 1025;
 
 // Fills labels by walking from start and, when start is 0, from the vectors 0007H (label 1) and
 // 0003H (label 2). Only opcode addresses below end are walked. False on an undefined opcode met by
-// a walk or a full label table or pending list; labels then hold what was found so far.
-bool labelPass48(const CodeImage &image, int start, int end, Labels48 &labels);
+// a walk or a full label table or pending list (limit then names it); labels then hold what was
+// found so far.
+bool labelPass48(const CodeImage &image, int start, int end, Labels48 &labels, DisasmLimit &limit);
 
 } // namespace tw

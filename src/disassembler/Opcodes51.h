@@ -54,7 +54,7 @@ inline constexpr std::array<Opcode51, 256> kOpcodes51 = [] {
     return table;
 }();
 
-// All 256 rows; A5H, which the opcode map leaves undefined, is a one-byte "NOP".
+// All 256 rows; A5H, which the opcode map leaves undefined, is a one-byte "DB 0A5H".
 constexpr const std::array<Opcode51, 256> &opcodes51()
 {
     return kOpcodes51;

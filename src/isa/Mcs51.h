@@ -74,7 +74,8 @@ struct OpcodeRow {
     // %e direct where the assembler would read ACC as the register A and pick another opcode (E0H
     // is then written as a number), %i immediate, %b bit, %w 16-bit immediate, %t the target
     // label; each field but %t is followed by the index (1 or 2) of the operand byte it reads.
-    // A5H is written "NOP".
+    // A5H, which the opcode map leaves undefined, is written as the byte itself: "NOP" would
+    // assemble to 00H.
     std::string_view disassembly;
 
     constexpr int operandCount() const
@@ -254,7 +255,7 @@ inline constexpr std::array<OpcodeRow, 256> kOpcodes = {{
     Row{0xA2, "MOV", 2, {Operand::C, Operand::Bit}, Flow::None, "MOV C,%b1"},
     Row{0xA3, "INC", 1, {Operand::Dptr}, Flow::None, "INC DPTR"},
     Row{0xA4, "MUL", 1, {Operand::AB}, Flow::None, "MUL AB"},
-    Row{0xA5, "", 1, {}, Flow::None, "NOP"},
+    Row{0xA5, "", 1, {}, Flow::None, "DB 0A5H"},
     Row{0xA6, "MOV", 2, {Operand::AtR, Operand::Direct}, Flow::None, "MOV @R0,%e1"},
     Row{0xA7, "MOV", 2, {Operand::AtR, Operand::Direct}, Flow::None, "MOV @R1,%e1"},
     Row{0xA8, "MOV", 2, {Operand::R, Operand::Direct}, Flow::None, "MOV R0,%e1"},
@@ -397,7 +398,7 @@ constexpr bool disassemblyMatchesRow()
 {
     for (const auto &row : kOpcodes) {
         const std::string_view text = row.disassembly;
-        if (!text.starts_with(row.mnemonic.empty() ? std::string_view("NOP") : row.mnemonic))
+        if (!text.starts_with(row.mnemonic.empty() ? std::string_view("DB") : row.mnemonic))
             return false;
         int fields = 0;
         for (std::size_t i = 0; i + 1 < text.size(); ++i) {

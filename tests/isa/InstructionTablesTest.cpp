@@ -129,10 +129,8 @@ TEST(InstructionTables, EveryMcs51OpcodeTextAssemblesToItsBytes)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     std::map<int, Line> lines;
-    for (const auto &row : tw::mcs51::kOpcodes)
-        if (!row.mnemonic.empty())
-            lines[addressOf(row.opcode)] = line51(row);
-    ASSERT_EQ(lines.size(), 255u);
+    for (const auto &row : tw::mcs51::kOpcodes) // A5H too: its line is the byte itself
+        lines[addressOf(row.opcode)] = line51(row);
     expectBytes(assemble(u"asm51"_s, lines, QDir(dir.path())), lines);
 }
 

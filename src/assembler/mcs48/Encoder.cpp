@@ -162,10 +162,10 @@ QString StatementEncoder::pageJump(std::uint8_t opcode, const QString &label)
         m_context.errors.record(kUndefinedLabelError);
         return hexByte(opcode) + u"00"_s;
     }
-    // A taken jump replaces only the low byte of the program counter, which by then has moved
-    // past both bytes: the page is that of the next instruction, so from xxFEH and xxFFH it is
-    // page xx+1. A target elsewhere would be reached on the wrong page.
-    if ((*target & ~0xFFLL) != ((m_pc + 2) & ~0xFFLL)) {
+    // The chip takes the page from the address of the second byte: a jump whose opcode is the
+    // last byte of a page reaches into the next one, from xxFEH it stays in page xx. A target
+    // elsewhere would be reached on the wrong page.
+    if ((*target & ~0xFFLL) != ((m_pc + 1) & ~0xFFLL)) {
         m_context.errors.record(kJumpOutOfRangeError);
         return hexByte(opcode) + u"00"_s;
     }
