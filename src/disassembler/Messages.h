@@ -18,4 +18,7 @@ inline const QString kUndefinedCodeText = QStringLiteral(u"存在无定义代码
 inline const QString kLabelPassFailedText = QStringLiteral(u"出错！");
 inline const QString kDisassemblyDoneText = QStringLiteral(u"反汇编完成！\r\n打开汇编语言程序吗？");
 
+// A table of the job reached its bound (the number of entries it holds).
+DisasmMessage limitMessage(DisasmLimit limit, int bound);
+
 } // namespace tw
