@@ -11,6 +11,7 @@
 #include "isa/Mcs51.h"
 
 #include <optional>
+#include <stdexcept>
 
 namespace tw::mcs51
 {
@@ -19,6 +20,15 @@ using namespace Qt::StringLiterals;
 
 namespace
 {
+
+// The table's opcode of a form the encoder chose after checking the operands. A form the table
+// lacks is a fault of the encoder: it is reported as one, never written as a byte FFH.
+int requireOpcode(int found)
+{
+    if (found < 0)
+        throw std::logic_error("MCS-51 encoder: the instruction table has no row for the form it chose");
+    return found;
+}
 
 // Whether text is exactly word; the operand words are short, so no call into the library.
 bool is(const QString &text, std::u16string_view word)
@@ -121,7 +131,8 @@ class StatementEncoder
               Operand third = Operand::None)
     {
         const Operand registerKind = first == Operand::R || first == Operand::AtR ? first : second;
-        opcode(findOpcode(mnemonic(), first, second, third), registerOf(registerKind, registerOperand));
+        opcode(requireOpcode(findOpcode(mnemonic(), first, second, third)),
+               registerOf(registerKind, registerOperand));
     }
 
     std::optional<int> immediate(const QString &operand)
@@ -303,7 +314,7 @@ void StatementEncoder::indirectJump()
 void StatementEncoder::pageJump()
 {
     const int field = jumpTarget(pageTarget);
-    opcode(findOpcode(mnemonic(), Operand::Addr11), (field >> 8) << 5);
+    opcode(requireOpcode(findOpcode(mnemonic(), Operand::Addr11)), (field >> 8) << 5);
     byte(field);
 }
 
@@ -513,7 +524,8 @@ void StatementEncoder::cjne(const OperandTexts &ops)
         firstKind = Operand::AtR;
     else if (!is(first, u"A"))
         return illegal(0);
-    const int code = findOpcode("CJNE", firstKind, Operand::Imm, Operand::Rel) + registerOf(firstKind, first);
+    const int code = requireOpcode(findOpcode("CJNE", firstKind, Operand::Imm, Operand::Rel)) +
+                     registerOf(firstKind, first);
     if (isImmediate(second)) {
         opcode(code);
         const auto value = immediate(second);
