@@ -7,6 +7,7 @@
 #include "assembler/ui/AssemblerWindow.h"
 #include "assistants/ui/InitCodeWindow.h"
 #include "assistants/ui/UnicodeWindow.h"
+#include "conversion/ui/ConversionWindow.h"
 #include "simulator/ui/SimulatorWindow.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/FindCommands.h"
@@ -18,6 +19,7 @@ namespace tw
 void registerAllTools()
 {
     registerAssemblerWindow();
+    registerConversionWindow();
     registerFindDialog();
     registerSimulatorWindow();
     registerInitCodeWindow();

@@ -3,7 +3,6 @@
 #include "AssemblyDriver.h"
 #include "DuplicateList.h"
 #include "ErrorList.h"
-#include "Normaliser.h"
 #include "Numbers.h"
 #include "WordScan.h"
 #include "assembler/common/Messages.h"
@@ -14,6 +13,7 @@
 #include "common/Vb.h"
 #include "mcs48/Encoder.h"
 #include "mcs48/Sizer.h"
+#include "source/Normaliser.h"
 
 #include <optional>
 

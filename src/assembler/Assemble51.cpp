@@ -3,7 +3,6 @@
 #include "AssemblyDriver.h"
 #include "DuplicateList.h"
 #include "ErrorList.h"
-#include "Normaliser.h"
 #include "Numbers.h"
 #include "WordScan.h"
 #include "assembler/common/Aliases.h"
@@ -15,6 +14,7 @@
 #include "common/Vb.h"
 #include "mcs51/Encoder.h"
 #include "mcs51/Sizer.h"
+#include "source/Normaliser.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,9 +1,10 @@
 #include "AssemblyDriver.h"
 
-#include "Normaliser.h"
 #include "Numbers.h"
 #include "OutputFiles.h"
 #include "assembler/common/Messages.h"
+#include "common/Paths.h"
+#include "source/Normaliser.h"
 
 #include <QFile>
 
@@ -11,6 +12,16 @@
 
 namespace tw
 {
+
+namespace
+{
+
+QString normaliserFailureMessage()
+{
+    return QStringLiteral(u"规格化出错，请检查你的源程序！");
+}
+
+} // namespace
 
 AssemblyDriver::AssemblyDriver(const QString &binPath, const AssemblyObserver &observer)
     : m_observer(observer)
@@ -29,14 +40,10 @@ AssemblyResult AssemblyDriver::run(const QString &sourcePath)
     QFile::remove(m_result.paths.listing);
     QFile::remove(m_result.paths.listingLines);
     status(AsmStatus::Normalising);
-    auto a51 = normaliseSourceFile(sourcePath);
-    if (!a51) {
+    if (!normaliseSourceFile(sourcePath)) {
         fail(normaliserFailureMessage());
         return m_result;
     }
-    m_result.normalisedPath = a51->path;
-    m_lines = std::move(a51->lines);
-    m_encoding = a51->encoding;
     try {
         status(AsmStatus::PassOne);
         passOne();
@@ -52,6 +59,24 @@ AssemblyResult AssemblyDriver::run(const QString &sourcePath)
         fail(unrecognisedStatementMessage());
     }
     return m_result;
+}
+
+bool AssemblyDriver::normaliseSourceFile(const QString &sourcePath)
+{
+    if (sourcePath.size() < 3)
+        return false;
+    const auto content = readTextFile(sourcePath);
+    if (!content)
+        return false;
+    const QString a51 = replaceLastThree(sourcePath, QStringLiteral("a51"));
+    NormalisedSource normalised = normaliseText(content->text);
+    // A work file the next run writes again: it need not wait for the disk.
+    if (!writeBinaryFile(a51, encodeOutputText(normalised.text, content->encoding), WriteSync::Generated))
+        return false;
+    m_result.normalisedPath = a51;
+    m_lines = std::move(normalised.lines);
+    m_encoding = content->encoding;
+    return true;
 }
 
 void AssemblyDriver::fail(const QString &message)

@@ -82,6 +82,10 @@ class AssemblyDriver
   private:
     // Labels pass 2 has met, so that only a first definition is compared with pass 1.
     QSet<QString> m_placedLabels;
+    // Reads the source and writes its normalised copy (source.a51, the path less its last three
+    // characters, "a51") in the source's encoding; the passes read its lines. False when reading or
+    // writing failed.
+    bool normaliseSourceFile(const QString &sourcePath);
     void fail(const QString &message);
 };
 
