@@ -1,8 +1,8 @@
 #include "AssemblyDriver.h"
 
-#include "Assemble51.h"
 #include "Numbers.h"
 #include "OutputFiles.h"
+#include "assembler/common/Messages.h"
 #include "common/Paths.h"
 #include "source/Normaliser.h"
 
@@ -147,35 +147,34 @@ bool AssemblyDriver::isNewLabel(const QString &name)
         m_duplicates.add(name);
         return false;
     }
-    if (m_labels.count() >= mcs51::kMaxLabels)
+    if (m_labels.count() >= kMaxLabels)
         throw AssemblyFailure(tooManyLabelsMessage());
     return true;
 }
 
 void AssemblyDriver::checkLabel(const QString &name, bool badEquValue, bool placedHere)
 {
-    const QString illegal = QStringLiteral(u"操作数非法");
     if (!isLabelName(name)) {
-        m_errors.record(illegal);
+        m_errors.record(kIllegalOperandError);
         return;
     }
     for (int i = m_duplicates.countOf(name); i > 0; --i)
         m_errors.record(kDuplicateLabelError);
     if (badEquValue)
-        m_errors.record(illegal);
+        m_errors.record(kIllegalOperandError);
     // Jumps were encoded with pass 1's address: code placed elsewhere would jump wrong.
     if (placedHere && !m_placedLabels.contains(name)) {
         m_placedLabels.insert(QStringView(name).toString()); // name may borrow the line's text
         const long long *value = m_labels.find(name);
         if (!value || *value != m_pc)
-            m_errors.record(QStringLiteral(u"标号地址错误"));
+            m_errors.record(kLabelAddressError);
     }
 }
 
 void AssemblyDriver::writeFile(const QString &path, const QByteArray &bytes)
 {
     if (!writeBinaryFile(path, bytes, WriteSync::Generated))
-        throw AssemblyFailure(QStringLiteral(u"文件写入失败：") + path);
+        throw AssemblyFailure(writeFailedMessage(path));
     m_result.filesWritten << path;
 }
 

@@ -4,9 +4,9 @@
 #include "AssemblyRun.h"
 #include "DuplicateList.h"
 #include "ErrorList.h"
+#include "assembler/common/Symbols.h"
 #include "common/CodeImage.h"
 #include "common/TextFile.h"
-#include "mcs51/Symbols.h"
 
 #include <QByteArray>
 #include <QSet>
@@ -67,7 +67,7 @@ class AssemblyDriver
     TextEncoding m_encoding = TextEncoding::Gbk;
 
     std::unique_ptr<CodeImage> m_image = std::make_unique<CodeImage>();
-    mcs51::LabelTable m_labels;
+    LabelTable m_labels;
     DuplicateList m_duplicates;
     ErrorList m_errors;
     long long m_pc = 0;

@@ -7,6 +7,7 @@
 
 #include "assembler/Assemble48.h"
 #include "assembler/Assemble51.h"
+#include "assembler/common/Messages.h"
 #include "common/TextFile.h"
 #include "source/Tidier.h"
 
