@@ -1,18 +1,28 @@
 #include "AssemblyDriver.h"
 
-#include "Assemble51.h"
-#include "Normaliser.h"
 #include "Numbers.h"
 #include "OutputFiles.h"
+#include "assembler/common/Messages.h"
+#include "common/Paths.h"
+#include "source/Normaliser.h"
 
 #include "common/CheckedFile.h"
-#include "common/Paths.h"
-#include "common/Vb.h"
 
+#include <algorithm>
 #include <new>
 
 namespace tw
 {
+
+namespace
+{
+
+QString normaliserFailureMessage()
+{
+    return QStringLiteral(u"规格化出错，请检查你的源程序！");
+}
+
+} // namespace
 
 AssemblyDriver::AssemblyDriver(const QString &binPath, const AssemblyObserver &observer)
     : m_observer(observer)
@@ -22,6 +32,11 @@ AssemblyDriver::AssemblyDriver(const QString &binPath, const AssemblyObserver &o
 
 AssemblyResult AssemblyDriver::run(const QString &sourcePath)
 {
+    // Not one file is touched when the run would write over its source or its own outputs.
+    if (runPathsCollide(sourcePath, m_result.paths.bin)) {
+        m_result.failureMessage = collidingPathsMessage();
+        return m_result;
+    }
     status(AsmStatus::Normalising);
     if (!normalise(sourcePath))
         return m_result;
@@ -120,6 +135,7 @@ void AssemblyDriver::startPassTwo()
     m_lineNumber = 0;
     m_errors.clear();
     m_listing.clear();
+    m_placedLabels.clear();
     if (m_observer.passTwoStarts)
         m_observer.passTwoStarts(m_linesRead);
 }
@@ -130,23 +146,49 @@ void AssemblyDriver::passTwoLineStarts()
         m_observer.lineDone();
 }
 
+namespace
+{
+
+// Operands are cut at these characters, so a label holding one could never be named.
+bool isLabelName(QStringView name)
+{
+    return std::none_of(name.begin(), name.end(), [](QChar c) {
+        return c == u',' || c == u'，' || c == u';' || c == u'；' || c == u' ' || c == u'\t';
+    });
+}
+
+} // namespace
+
 bool AssemblyDriver::isNewLabel(const QString &name)
 {
+    if (!isLabelName(name))
+        return false;
     if (m_labels.contains(name)) {
         m_duplicates.add(name);
         return false;
     }
-    if (m_labels.count() >= mcs51::kMaxLabels)
+    if (m_labels.count() >= kMaxLabels)
         throw AssemblyFailure(tooManyLabelsMessage());
     return true;
 }
 
-void AssemblyDriver::checkLabel(const QString &name, bool badEquValue)
+void AssemblyDriver::checkLabel(const QString &name, bool badEquValue, bool placedHere)
 {
+    if (!isLabelName(name)) {
+        m_errors.record(kIllegalOperandError);
+        return;
+    }
     for (int i = m_duplicates.countOf(name); i > 0; --i)
         m_errors.record(kDuplicateLabelError);
     if (badEquValue)
-        m_errors.record(QStringLiteral(u"操作数非法"));
+        m_errors.record(kIllegalOperandError);
+    // Jumps were encoded with pass 1's address: code placed elsewhere would jump wrong.
+    if (placedHere && !m_placedLabels.contains(name)) {
+        m_placedLabels.insert(QStringView(name).toString()); // name may borrow the line's text
+        const long long *value = m_labels.find(name);
+        if (!value || *value != m_pc)
+            m_errors.record(kLabelAddressError);
+    }
 }
 
 void AssemblyDriver::writeFile(const QString &path, const QByteArray &bytes)
@@ -168,26 +210,6 @@ void AssemblyDriver::writeReportAndImage()
     writeText(paths.errorReport, errorReportText(m_errors.count(), m_errors.text()));
     const int length = codeImageLength(*m_image, m_highestEmitted);
     writeFile(paths.bin, QByteArray(reinterpret_cast<const char *>(m_image->bytes.data()), length));
-}
-
-QString sourceReadFailureMessage(const QString &path, const QString &reason)
-{
-    return QStringLiteral(u"源程序文件读取失败：") + path + QStringLiteral(u"（") + reason +
-           QStringLiteral(u"）");
-}
-
-QString internalErrorMessage(const QString &what, long long lineNumber, const QString &statement)
-{
-    QString message = QStringLiteral(u"汇编程序内部错误：") + what;
-    if (lineNumber > 0)
-        message +=
-            QStringLiteral(u"\r\n出错语句：第") + vbStr(lineNumber) + QStringLiteral(u"行\t") + statement;
-    return message + QStringLiteral(u"\r\n本次汇编没有生成目标文件。");
-}
-
-QString outOfMemoryMessage()
-{
-    return QStringLiteral(u"内存不足，汇编中止！");
 }
 
 } // namespace tw

@@ -1,5 +1,6 @@
 #include "Numbers.h"
 
+#include "assembler/common/Messages.h"
 #include "common/Hex.h"
 
 #include <limits>
@@ -10,26 +11,6 @@ namespace tw
 AssemblyFailure::AssemblyFailure(const QString &message)
     : std::runtime_error(message.toStdString()), m_message(message)
 {
-}
-
-QString unrecognisedStatementMessage()
-{
-    return QStringLiteral(u"汇编失败，存在有不可识别的语句！");
-}
-
-QString errorLimitMessage()
-{
-    return QStringLiteral(u"汇编中止：错误数目达到上限！\r\n本软件限定错误数目最大为1000000");
-}
-
-QString duplicateLimitMessage()
-{
-    return QStringLiteral(u"汇编中止：重复定义的标号太多！\r\n本软件限定标号重复定义的次数最大为1024");
-}
-
-QString tooManyVariablesMessage()
-{
-    return QStringLiteral(u"源程序中用EQU定义的名称数目太多！\r\n本软件限定其数目最大为1024");
 }
 
 namespace

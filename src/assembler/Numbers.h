@@ -32,13 +32,6 @@ class AssemblyFailure : public std::runtime_error
     QString m_message;
 };
 
-// The message of a failure that has no more specific text.
-QString unrecognisedStatementMessage();
-// Fatal messages of the tables and lists that have a fixed size: each says which limit was met.
-QString errorLimitMessage();       // 1,000,000 error lines
-QString duplicateLimitMessage();   // 1,024 re-definitions of labels
-QString tooManyVariablesMessage(); // 1,024 names given a value by EQU
-
 // Reads a number: a last character H selects base 16, B base 2, Q base 8 (the suffix is not a
 // digit), anything else base 10. Digits are upper case only. Returns NotANumber at the first bad
 // digit, and for an empty digit string ("", "H", "#" with nothing after it). A value past the
