@@ -8,6 +8,8 @@
 #include "assistants/ui/InitCodeWindow.h"
 #include "assistants/ui/UnicodeWindow.h"
 #include "conversion/ui/ConversionWindow.h"
+#include "links/ui/ProgrammerWindow.h"
+#include "links/ui/SerialSenderWindow.h"
 #include "simulator/ui/SimulatorWindow.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/FindCommands.h"
@@ -24,6 +26,8 @@ void registerAllTools()
     registerSimulatorWindow();
     registerInitCodeWindow();
     registerUnicodeWindow();
+    registerSerialSenderWindow();
+    registerProgrammerWindow();
 }
 
 } // namespace tw
