@@ -252,14 +252,14 @@ Programmer::Step Programmer::lock(LockBits bits)
     return Step::Done;
 }
 
-void Programmer::readOut()
+bool Programmer::readOut()
 {
     const int level = readLockLevel();
     if (level < 0)
-        return;
+        return false;
     if (level > 1) {
         addToBox(QStringLiteral(u"已加密，不可读出"));
-        return;
+        return false;
     }
     m_length = 0;
     for (int page = 0; page < kIspPages; ++page) {
@@ -268,6 +268,7 @@ void Programmer::readOut()
             m_memory.image[m_length++] = m_link.readByte();
     }
     showOnly(QStringLiteral(u"读出 OK"));
+    return true;
 }
 
 void Programmer::automatic(LockBits bits)

@@ -68,7 +68,8 @@ class Programmer
     Step write();
     Step verify();
     Step lock(LockBits bits);
-    void readOut();
+    // False when the chip could not be read (port, lock level).
+    bool readOut();
     // Erase, write, verify and lock; the lock is left out when the verify found a difference.
     void automatic(LockBits bits);
     // The lock level, its line shown; -1 when the port is not open.

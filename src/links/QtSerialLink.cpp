@@ -27,7 +27,8 @@ bool QtSerialLink::open(const QString &device, qint32 baud, char parity)
 {
     close();
     m_port.setPortName(device);
-    if (baud <= 0 || !m_port.open(QIODevice::ReadWrite))
+    // Nothing is ever read back, so nothing piles up in a read buffer.
+    if (baud <= 0 || !m_port.open(QIODevice::WriteOnly))
         return false;
     const bool configured = m_port.setBaudRate(baud) && m_port.setDataBits(QSerialPort::Data8) &&
                             m_port.setParity(parityOf(parity)) && m_port.setStopBits(QSerialPort::OneStop) &&

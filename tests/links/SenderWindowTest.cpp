@@ -237,6 +237,20 @@ TEST_F(SenderWindowTest, OpeningLoadsTheCurrentFileWhateverItsExtensionAndStarts
     EXPECT_EQ(w->baudBox()->itemText(13), QStringLiteral("256000"));
     EXPECT_EQ(w->baudBox()->currentText(), QStringLiteral("9600"));
     EXPECT_TRUE(prompter.calls().isEmpty());
+
+    // A current file that cannot be read is reported, and the earlier file is not sent under
+    // its name.
+    w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const QString gone = dir.filePath(QStringLiteral("gone.bin"));
+    w = launch(gone);
+    ASSERT_TRUE(w);
+    expectMessages({QStringLiteral(u"文件不能读取：") + gone});
+    EXPECT_EQ(w->fileEdit()->text(), gone);
+    EXPECT_TRUE(w->lengthEdit()->text().isEmpty());
+    send(w);
+    EXPECT_TRUE(prompter.calls().isEmpty());
+    EXPECT_TRUE(link.events.isEmpty());
 }
 
 TEST_F(SenderWindowTest, ChecksBeforeTheSendAndTheirMessages)

@@ -294,8 +294,7 @@ void ProgrammerWindow::chipButton(int number)
         m_programmer.lock(lockBits());
         break;
     case 9:
-        m_programmer.readOut();
-        if (m_programmer.dataLength() == kIspFlashSize)
+        if (m_programmer.readOut())
             showBuffer();
         break;
     default:
