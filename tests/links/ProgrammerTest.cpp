@@ -253,3 +253,19 @@ TEST(ProgrammerPortFailure, EveryChipCommandSaysThePortIsNotOpenAndNothingReport
     EXPECT_TRUE(chip.writes.empty());
     EXPECT_EQ(chip.statusReads, 0);
 }
+
+TEST(ProgrammingEnable, LogsTheFourBytesTheStatusLineGivesWithoutChangingTheLog)
+{
+    for (auto [status, bytes] : {std::pair{0x10, "00000000"}, {0x00, "FFFFFFFF"}, {0xEF, "FFFFFFFF"}}) {
+        VirtualClock clock;
+        twtest::RecordingPort port(static_cast<std::uint8_t>(status));
+        ProgrammerMemory memory;
+        Programmer programmer(memory, port, clock);
+        ASSERT_TRUE(programmer.startPort());
+        programmer.programmingEnable();
+        EXPECT_EQ(programmer.boxText(), kReady + QStringLiteral(u"编程使能：  ") +
+                                            QString::fromLatin1(bytes) + QStringLiteral("\r\n"));
+        EXPECT_EQ(programmer.logText(), kReady);
+        EXPECT_EQ(port.writes.size(), 4u * 8 * 3);
+    }
+}

@@ -4,6 +4,7 @@
 #include "links/ui/ProgrammerWindow.h"
 #include "SimAt89s51.h"
 #include "common/ScriptedPrompter.h"
+#include "links/PpdevPort.h"
 #include "support/TestFiles.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/MainWindow.h"
@@ -240,4 +241,44 @@ TEST_F(ProgrammerWindowTest, APortThatCannotBeHadIsReportedAndRefusesEveryChipCo
     click(w, 2);
     EXPECT_EQ(twtest::readBytes(dir.filePath(QStringLiteral("copy.bin"))), QByteArray("\x01\x02", 2));
     EXPECT_TRUE(chip.writes.empty());
+}
+
+TEST(PpdevPort, APortThatIsMissingOrNotAParallelPortIsNotOpenedAndIgnoresAccess)
+{
+    QTemporaryDir dir;
+    PpdevPort missing(dir.filePath(QStringLiteral("parport0")));
+    EXPECT_FALSE(missing.open());
+    EXPECT_FALSE(missing.isOpen());
+    missing.writeControl(0xFC);
+    EXPECT_EQ(missing.readStatus(), 0xFF);
+    missing.close();
+
+    // A device that is there but refuses the claim (here a plain file) is let go again.
+    const QString plain = dir.filePath(QStringLiteral("plain"));
+    twtest::writeBytes(plain, QByteArray(4, '\0'));
+    PpdevPort notAPort(plain);
+    EXPECT_FALSE(notAPort.open());
+    EXPECT_FALSE(notAPort.isOpen());
+    notAPort.writeControl(0xFF);
+    EXPECT_EQ(twtest::readBytes(plain), QByteArray(4, '\0'));
+}
+
+TEST_F(ProgrammerWindowTest, TheWindowOnAMissingParallelPortSaysSoAndStaysUsable)
+{
+    QTemporaryDir devices;
+    PpdevPort port(devices.filePath(QStringLiteral("parport0")));
+    SteadyIspClock steady;
+    ProgrammerMemory fresh;
+    registerTool(kProgrammer, [&](Workspace &workspace) -> QWidget * {
+        return new ProgrammerWindow(workspace, {port, steady, fresh});
+    });
+    ProgrammerWindow *w = open();
+    ASSERT_TRUE(w);
+    ASSERT_EQ(prompter.messageTexts(), QStringList{QStringLiteral(u"初始化失败，端口未打开，不能进行传输")});
+    click(w, 10);
+    click(w, 11);
+    click(w, 4);
+    EXPECT_EQ(w->logText(), QStringLiteral(u"端口未打开，不能进行传输\r\n").repeated(3));
+    w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
