@@ -521,3 +521,26 @@ TEST_F(ConversionWindowTest, ToolsRunFromTheWindow)
     window->close();
     flush();
 }
+
+// Every caption of every mode is shown whole: the window never stays narrower than its controls.
+TEST_F(ConversionWindowTest, NoModeCutsACaption)
+{
+    for (const char *item : {"htb", "bth", "bto", "otb", "binzh", "dmcf", "dmhb", "wjbj", "yz48", "dasm51"}) {
+        ConversionWindow *window = open(item);
+        ASSERT_TRUE(window) << item;
+        QCoreApplication::processEvents();
+        for (QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
+            if (!button->isVisibleTo(window) || button->text().isEmpty())
+                continue;
+            EXPECT_GE(button->width(), button->sizeHint().width())
+                << item << ": " << qPrintable(button->text());
+        }
+        for (QLabel *label : window->findChildren<QLabel *>())
+            if (label->isVisibleTo(window) && !label->text().isEmpty())
+                EXPECT_GE(label->width(), label->minimumSizeHint().width())
+                    << item << ": " << qPrintable(label->text());
+        EXPECT_LE(window->frameGeometry().width(), 1024) << item;
+        window->close();
+        flush();
+    }
+}

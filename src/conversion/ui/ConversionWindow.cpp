@@ -4,6 +4,7 @@
 #include "common/Prompter.h"
 #include "conversion/LineRestore.h"
 #include "conversion/ToolMessages.h"
+#include "workspace/MenuNames.h"
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/ToolRegistry.h"
@@ -69,8 +70,9 @@ ConversionWindow::ConversionWindow(Workspace &workspace, QWidget *parent)
     setWindowTitle(QStringLiteral(u"文件格式转换"));
     buildControls();
     connectControls();
-    // Room for a whole path in the path boxes.
-    setMinimumWidth(520);
+    // Never narrower than the controls need: adjustSize() alone stops at two thirds of the screen
+    // and would cut the captions of the widest modes.
+    layout()->setSizeConstraint(QLayout::SetMinimumSize);
     instance() = this;
     lockMainWindow(m_workspace, toolName());
 }
@@ -413,18 +415,16 @@ void registerConversionWindow()
     registerTool(toolName(),
                  [](Workspace &workspace) -> QWidget * { return new ConversionWindow(workspace); });
     const std::pair<const char *, ConversionMode> items[] = {
-        {"htb", ConversionMode::HexToBin}, {"bth", ConversionMode::BinToHex},
-        {"bto", ConversionMode::BinToObj}, {"otb", ConversionMode::ObjToBin},
-        {"dmcf", ConversionMode::Split},   {"dmhb", ConversionMode::Merge},
-        {"wjbj", ConversionMode::Compare}, {"yz48", ConversionMode::Port},
-        {"binzh", ConversionMode::Restore}};
+        {Menu::HexToBin, ConversionMode::HexToBin},   {Menu::BinToHex, ConversionMode::BinToHex},
+        {Menu::BinToObj, ConversionMode::BinToObj},   {Menu::ObjToBin, ConversionMode::ObjToBin},
+        {Menu::BinSplit, ConversionMode::Split},      {Menu::BinMerge, ConversionMode::Merge},
+        {Menu::FileCompare, ConversionMode::Compare}, {Menu::Port48To51, ConversionMode::Port},
+        {Menu::BinRestore, ConversionMode::Restore}};
     for (const auto &[item, mode] : items)
         registerMenuCommand(QString::fromLatin1(item),
                             [mode](Workspace &workspace) { launchConversion(workspace, mode); });
-    registerMenuCommand(QStringLiteral("dasm51"),
-                        [](Workspace &workspace) { launchDisassembly(workspace, 0); });
-    registerMenuCommand(QStringLiteral("dasm48"),
-                        [](Workspace &workspace) { launchDisassembly(workspace, 1); });
+    registerMenuCommand(Menu::Disassemble51, [](Workspace &workspace) { launchDisassembly(workspace, 0); });
+    registerMenuCommand(Menu::Disassemble48, [](Workspace &workspace) { launchDisassembly(workspace, 1); });
 }
 
 } // namespace tw

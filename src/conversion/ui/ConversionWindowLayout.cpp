@@ -124,6 +124,8 @@ QLayout *ConversionWindow::buildPathFrames()
 
     m_inputFrame = frame(QStringLiteral(u"请选择待转换的文件"), "inputFrame");
     m_inputEdit = lineEdit("inputEdit");
+    // Room for a whole path.
+    m_inputEdit->setMinimumWidth(360);
     m_inputButton = button(QStringLiteral(u"浏  览"), "inputButton");
     m_inputLengthEdit = lineEdit("inputLengthEdit");
     m_inputLengthEdit->setEnabled(false);
@@ -140,6 +142,7 @@ QLayout *ConversionWindow::buildPathFrames()
 
     m_outputFrame = frame(QStringLiteral(u"转换后的文件另存为"), "outputFrame");
     m_outputEdit = lineEdit("outputEdit");
+    m_outputEdit->setMinimumWidth(360);
     m_outputButton = button(QStringLiteral(u"另存为"), "outputButton");
     m_secondLengthEdit = lineEdit("secondLengthEdit");
     m_secondLengthEdit->setEnabled(false);

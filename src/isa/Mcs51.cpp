@@ -1,4 +1,4 @@
-#include "OpcodeTable.h"
+#include "isa/Mcs51.h"
 
 #include <cstdint>
 

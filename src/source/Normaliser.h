@@ -3,20 +3,19 @@
 // by one TAB, labels in column 1, comments after a TAB. The assembler works on this form (the a51
 // copy), the editor writes it back into a saved .asm, and the find dialog's by-instruction mode
 // puts its pattern into it, so all three go through the functions below.
-#include "common/TextFile.h"
-
 #include <QString>
 #include <QStringList>
-#include <optional>
-#include <utility>
 
 namespace tw
 {
 
 // The line with leading and trailing blanks removed; TABs stay.
 QString trimBlanks(const QString &text);
-// QString::toUpper, quicker for ASCII text, which most source lines are.
+// The text with a to z upper-cased; no other character changes.
 QString upperCase(const QString &text);
+// The one rule for empty lines: a line of nothing but blanks and TABs is dropped by the
+// normaliser, and so by the tidier, so the saved source and the a51 copy keep the same lines.
+bool isBlankLine(QStringView line);
 
 // The character rules for one statement text, applied to text that is already trimmed (and
 // upper-cased where wanted): comma, semicolon and colon forms (full-width ones included), blank
@@ -27,7 +26,7 @@ QString normaliseStatement(const QString &text);
 
 struct NormalisedLine {
     enum class Kind {
-        Dropped,   // empty or a lone TAB: nothing is written
+        Dropped,   // a blank line (isBlankLine): nothing is written
         Statement, // a line of its own
         LabelOnly  // ends in ":": joined to the next kept line
     };
@@ -35,16 +34,18 @@ struct NormalisedLine {
     QString text; // without line end; for LabelOnly the label and ":" (no TAB)
 };
 
-// One source line: blanks (not TABs) trimmed at both ends, upper-cased, then normaliseStatement.
+// One source line: blanks (not TABs) trimmed at both ends, a to z upper-cased, then
+// normaliseStatement.
 NormalisedLine normaliseLine(const QString &rawLine);
 
 // True when the line is an END statement (END or 结束 as mnemonic, outside comments and quotes).
 bool isEndStatement(const QString &normalisedLine);
 
 struct NormalisedSource {
-    QString text;          // CR LF ended lines, followed by one more CR LF
-    QStringList lines;     // the same lines, the last one the empty line of the final CR LF
-    bool endFound = false; // false: the source ran out and TAB END was added
+    QString text;            // CR LF ended lines, followed by one more CR LF
+    QStringList lines;       // the same lines, the last one the empty line of the final CR LF
+    bool endFound = false;   // false: the source ran out and TAB END was added
+    qsizetype linesRead = 0; // source lines read, the END line included; any after it are left out
 };
 
 // The whole-source rules: lines up to and including the first END statement, label-only lines
@@ -52,18 +53,5 @@ struct NormalisedSource {
 NormalisedSource normaliseSource(const QStringList &lines);
 // The same for a whole text, cut into lines as splitLines does.
 NormalisedSource normaliseText(const QString &text);
-
-struct NormalisedFile {
-    QString path;      // source.a51
-    QStringList lines; // its lines, as the passes read them
-    TextEncoding encoding = TextEncoding::Gbk;
-};
-
-// Reads source.asm (GBK or UTF-8) and writes source.a51 beside it (path less its last three
-// characters, "a51") in the same encoding. std::nullopt when reading or writing failed.
-std::optional<NormalisedFile> normaliseSourceFile(const QString &sourcePath);
-
-// The message of a failed normalisation.
-QString normaliserFailureMessage();
 
 } // namespace tw

@@ -1,9 +1,7 @@
 #include "Normaliser.h"
 
-#include "OutputFiles.h"
-#include "common/Paths.h"
-
 #include <algorithm>
+#include <utility>
 
 namespace tw
 {
@@ -53,29 +51,30 @@ QString trimBlanks(const QString &text)
     return trimmed.size() == text.size() ? text : trimmed.toString();
 }
 
+// Only a to z: every other character is the user's text (a GBK comment misread as Cyrillic or
+// Greek must come back as it was), and the mnemonics and names are ASCII.
 QString upperCase(const QString &text)
 {
-    bool lower = false;
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u >= 0x80)
-            return text.toUpper();
-        lower = lower || (u >= u'a' && u <= u'z');
-    }
-    if (!lower)
+    const auto lower = [](QChar c) { return c >= u'a' && c <= u'z'; };
+    const auto first = std::find_if(text.cbegin(), text.cend(), lower);
+    if (first == text.cend())
         return text;
     QString upper = text;
-    for (QChar &c : upper)
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - (u'a' - u'A'));
+    for (auto c = upper.begin() + (first - text.cbegin()); c != upper.end(); ++c)
+        if (lower(*c))
+            *c = QChar(c->unicode() - (u'a' - u'A'));
     return upper;
+}
+
+bool isBlankLine(QStringView line)
+{
+    return std::all_of(line.begin(), line.end(), [](QChar c) { return c == u' ' || c == kTab; });
 }
 
 namespace
 {
 
-// Upper-cases ASCII letters on the way when foldCase is set (the caller has checked the text is
-// all ASCII, where that is all upperCase does).
+// Upper-cases a to z on the way when foldCase is set, as upperCase does.
 QString normaliseStatementView(QStringView text, bool foldCase = false)
 {
     // Each character adds at most two ("：" becomes ":" TAB), plus the leading TAB.
@@ -112,7 +111,9 @@ QString normaliseStatementView(QStringView text, bool foldCase = false)
             break;
         } else if (isColon(c) && !inQuote) {
             skipBlanks(text, i);
-            if (out > begin) {
+            // The first label goes to column 1 by losing the leading TAB. Only that TAB: a second
+            // label must not cost the first one a letter, or every save would shorten it again.
+            if (out > begin && *begin == kTab) {
                 std::move(begin + 1, out, begin);
                 --out;
             }
@@ -135,17 +136,9 @@ QString normaliseStatementView(QStringView text, bool foldCase = false)
 
 NormalisedLine normaliseLineView(QStringView rawLine)
 {
-    // Most lines need no copy before the statement rules build their text.
-    QStringView rest = trimmedView(rawLine);
-    QString upper;
-    const bool ascii = QtPrivate::isAscii(rest);
-    if (!ascii) {
-        upper = upperCase(rest.toString());
-        rest = upper;
-    }
-    if (rest.isEmpty() || rest == QStringView(u"\t"))
+    if (isBlankLine(rawLine))
         return {};
-    QString built = normaliseStatementView(rest, ascii);
+    QString built = normaliseStatementView(trimmedView(rawLine), true);
     if (built.endsWith(QStringView(u":\t"))) {
         built.chop(1);
         return {NormalisedLine::Kind::LabelOnly, built};
@@ -210,9 +203,12 @@ template <typename ForEachLine> NormalisedSource normaliseLines(qsizetype sizeHi
     out.text.reserve(sizeHint + 16);
     QString label; // a label-only line waiting for the next kept line
     forEachLine([&](QStringView raw) {
+        ++out.linesRead;
         NormalisedLine line = normaliseLineView(raw);
         if (line.kind == NormalisedLine::Kind::Dropped)
             return true;
+        if (!label.isEmpty() && !line.text.startsWith(kTab))
+            label += kTab; // labels joined stand TAB-separated, as they come out of one line
         if (line.kind == NormalisedLine::Kind::LabelOnly) {
             label += line.text;
             return true;
@@ -271,29 +267,6 @@ NormalisedSource normaliseSource(const QStringList &lines)
 NormalisedSource normaliseText(const QString &text)
 {
     return normaliseLines(text.size() + text.size() / 4, [&](auto visit) { forEachTextLine(text, visit); });
-}
-
-std::optional<NormalisedFile> normaliseSourceFile(const QString &sourcePath)
-{
-    if (sourcePath.size() < 3)
-        return std::nullopt;
-    const auto content = readTextFile(sourcePath);
-    if (!content)
-        return std::nullopt;
-    NormalisedFile out;
-    out.path = replaceLastThree(sourcePath, QStringLiteral("a51"));
-    out.encoding = content->encoding;
-    NormalisedSource normalised = normaliseText(content->text);
-    // A work file the next run writes again: it need not wait for the disk.
-    if (!writeBinaryFile(out.path, encodeOutputText(normalised.text, out.encoding), WriteSync::Generated))
-        return std::nullopt;
-    out.lines = std::move(normalised.lines);
-    return out;
-}
-
-QString normaliserFailureMessage()
-{
-    return QStringLiteral(u"规格化出错，请检查你的源程序！");
 }
 
 } // namespace tw

@@ -1,15 +1,31 @@
 #pragma once
-// Cutting an MCS-51 statement's text into mnemonic and operands.
+// Cutting a statement's text into mnemonic and operands, with EQU/BIT variables and register
+// aliases replaced: shared by the MCS-51 and MCS-48 assemblers.
 #include "assembler/Numbers.h"
-#include "assembler/mcs51/Symbols.h"
+#include "assembler/common/Symbols.h"
 
 #include <QString>
 #include <QStringList>
 #include <algorithm>
 #include <array>
 
-namespace tw::mcs51
+namespace tw
 {
+
+// Replaces an operand that names a variable by the variable's value text, keeping a leading "#"
+// or "@": with COUNT = 30H, "#COUNT" gives "#30H". One level deep; other text is unchanged.
+QString substituteVariable(const QString &operand, const VariableTable &variables);
+
+// substituteVariable, then the register alias: what the operand extractors deliver.
+QString registerName(const QString &operand, const VariableTable &variables);
+
+// registerName() of a token the caller keeps alive: the result shares the token's characters
+// when nothing replaced them, so it must not outlive them.
+QString registerNameOf(QStringView token, const VariableTable &variables);
+// The same as a view for a look that keeps nothing: of the token, of a variable's value, of the
+// alias table, or of keep when the text had to be built ("#" + value). The table must not change
+// while the view is used.
+QStringView registerView(QStringView token, const VariableTable &variables, QString &keep);
 
 struct SplitWords {
     QString mnemonic; // first word, through standardMnemonic()
@@ -69,4 +85,4 @@ QStringList dataItems(const QString &field);
 // How many items dataItems() gives, without building them.
 int dataItemCount(QStringView field);
 
-} // namespace tw::mcs51
+} // namespace tw

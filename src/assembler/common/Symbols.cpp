@@ -1,6 +1,6 @@
 #include "Symbols.h"
 
-namespace tw::mcs51
+namespace tw
 {
 
 bool VariableTable::set(const QString &name, const QString &text)
@@ -13,4 +13,4 @@ bool VariableTable::set(const QString &name, const QString &text)
     return index < kMaxVariables && add(name, text);
 }
 
-} // namespace tw::mcs51
+} // namespace tw

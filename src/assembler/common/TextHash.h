@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-namespace tw::mcs51
+namespace tw
 {
 
 struct TextHash {
@@ -43,4 +43,4 @@ template <typename Value> Value valueOr(const TextMap<Value> &map, QStringView k
     return it == map.end() ? fallback : it->second;
 }
 
-} // namespace tw::mcs51
+} // namespace tw

@@ -1,12 +1,12 @@
 #include "Aliases.h"
 
-#include "assembler/mcs51/TextHash.h"
+#include "assembler/common/TextHash.h"
 
 #include <algorithm>
 #include <array>
 #include <string_view>
 
-namespace tw::mcs51
+namespace tw
 {
 
 using namespace Qt::StringLiterals;
@@ -196,4 +196,4 @@ QString standardRegister(const QString &text)
     return asString(standardRegisterView(text), text);
 }
 
-} // namespace tw::mcs51
+} // namespace tw

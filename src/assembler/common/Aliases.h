@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringView>
 
-namespace tw::mcs51
+namespace tw
 {
 
 // The standard mnemonic for an alias (传送 -> MOV, 等值 and BIT -> EQU, CJNZ -> CJNE, 结束 -> END);
@@ -19,4 +19,4 @@ QStringView standardRegisterView(QStringView text);
 // -> @R0); any other text comes back unchanged. No variable substitution: see registerName().
 QString standardRegister(const QString &text);
 
-} // namespace tw::mcs51
+} // namespace tw

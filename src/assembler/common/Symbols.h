@@ -2,12 +2,12 @@
 // The MCS-51 assembler's name tables: labels fixed in pass 1, and EQU/BIT variables whose value
 // text is substituted into later operands. Both keep definition order for the listing and look
 // names up through a hash, never by walking the list.
-#include "assembler/mcs51/TextHash.h"
+#include "assembler/common/TextHash.h"
 
 #include <QList>
 #include <QString>
 
-namespace tw::mcs51
+namespace tw
 {
 
 inline constexpr int kMaxLabels = 2048;
@@ -68,4 +68,4 @@ class VariableTable : public NameTable<QString>
     bool set(const QString &name, const QString &text);
 };
 
-} // namespace tw::mcs51
+} // namespace tw
