@@ -1,5 +1,5 @@
 // The raster font reader on small synthetic font files: where each glyph lies, which codes are
-// read at all, the 24-pixel turn from columns to rows, the DB lines and the cells on the grid.
+// read at all, and the 24-pixel turn from columns to rows.
 #include "assistants/GlyphLookup.h"
 #include "assistants/GlyphPattern.h"
 #include "assistants/RasterFontLayout.h"
@@ -30,41 +30,21 @@ const qint16 kAh = twoByteCode(0xB0, 0xA1); // 啊, 区位码 1601
 
 } // namespace
 
-TEST(FontLookupTest, CodesOfTypedCharactersAndTheFontTheyChoose)
+TEST(FontLookupTest, CodesOfTypedCharacters)
 {
-    EXPECT_EQ(gbkCodeOf(QStringLiteral(u"啊")), kAh);
     EXPECT_EQ(*gbkCodeOf(QStringLiteral(u"啊")), -20319);
-    EXPECT_EQ(gbkCodeOf(QStringLiteral("A")), 65);
     EXPECT_EQ(gbkCodeOf(QStringLiteral(u"一二")), twoByteCode(0xD2, 0xBB)); // the first character only
     EXPECT_EQ(gbkCodeOf(QStringLiteral("\b")), 8);
     EXPECT_FALSE(gbkCodeOf(QString()).has_value());
     // A character code page 936 cannot write comes out as "?", as the system's conversion gives it.
     EXPECT_EQ(gbkCodeOf(QStringLiteral(u"😀")), '?');
 
-    // Two-byte keys take the checked size (option 0 keeps the font); others the 8x16 font.
-    EXPECT_EQ(glyphModeForKey(kAh, GlyphMode::Hanzi16, 3), GlyphMode::Hanzi24);
-    EXPECT_EQ(glyphModeForKey(kAh, GlyphMode::Hanzi16, 1), GlyphMode::Hanzi12);
-    EXPECT_EQ(glyphModeForKey(kAh, GlyphMode::Hanzi12, 0), GlyphMode::Hanzi12);
-    EXPECT_EQ(glyphModeForKey(kAh, GlyphMode::Ascii8x16, 0), GlyphMode::Ascii8x16);
-    EXPECT_EQ(glyphModeForKey(65, GlyphMode::Hanzi24, 3), GlyphMode::Ascii8x16);
-    EXPECT_EQ(glyphModeForKey(8, GlyphMode::Hanzi16, 2), GlyphMode::Ascii8x16);
-
-    EXPECT_EQ(glyphCodeText(GlyphMode::Hanzi16, kAh), "1601");
-    EXPECT_EQ(glyphCodeText(GlyphMode::Hanzi24, kAh), "1601");
     EXPECT_EQ(glyphCodeText(GlyphMode::Hanzi12, twoByteCode(0xA1, 0xA2)), "0102"); // 、
     EXPECT_EQ(glyphCodeText(GlyphMode::Hanzi16, twoByteCode(0xF7, 0xFE)), "8794");
-    EXPECT_EQ(glyphCodeText(GlyphMode::Ascii8x16, 65), "65");
-    EXPECT_EQ(glyphCodeText(GlyphMode::Ascii8x16, kAh), "-20319");
 }
 
 TEST(FontLookupTest, GlyphsLieWhereTheOffsetFormulaPutsThemAndOnlyFileCodesAreRead)
 {
-    // Full files: 256 characters; zones 1-87 of 94 places; the 24-pixel file from zone 16.
-    EXPECT_EQ(rasterFileSize(GlyphMode::Ascii8x16), 4096);
-    EXPECT_EQ(rasterFileSize(GlyphMode::Hanzi12), 196272);
-    EXPECT_EQ(rasterFileSize(GlyphMode::Hanzi16), 261696);
-    EXPECT_EQ(rasterFileSize(GlyphMode::Hanzi24), 487296);
-
     EXPECT_EQ(rasterGlyphOffset(GlyphMode::Ascii8x16, 65), 1040);
     // 啊 is zone 16 place 1: glyph 15 * 94 = 1410, not the file's first glyph.
     EXPECT_EQ(rasterGlyphOffset(GlyphMode::Hanzi16, kAh), 45120);
@@ -143,40 +123,4 @@ TEST(FontLookupTest, TwentyFourPixelColumnsTurnIntoRows)
     for (char &byte : random)
         byte = static_cast<char>(QRandomGenerator::global()->bounded(256));
     EXPECT_EQ(transpose24(transpose24(random)), random);
-}
-
-TEST(FontLookupTest, DbLinesAndGridCells)
-{
-    QByteArray bytes;
-    for (int k = 0; k < 16; ++k)
-        bytes.append(static_cast<char>(k == 0 ? 0x0F : k == 1 ? 0xC3 : k));
-    EXPECT_EQ(glyphDbText(bytes),
-              "DB 0FH,C3H,02H,03H,04H,05H,06H,07H\r\nDB 08H,09H,0AH,0BH,0CH,0DH,0EH,0FH\r\n");
-    EXPECT_EQ(glyphDbText(QByteArray(72, '\0')).count("\r\n"), 9);
-
-    // 8x16: rows 8-23 of byte column 1; 16x16: rows 4-19 of columns 1-2; 24x24: rows 0-23 from the
-    // top-left corner.
-    QByteArray corner(16, '\0');
-    corner[0] = '\x80';
-    corner[15] = '\x01';
-    GridCells expected;
-    expected.set(32 * 8 + 8).set(32 * 23 + 15);
-    EXPECT_EQ(glyphCells(GlyphMode::Ascii8x16, corner), expected);
-    QByteArray wide(32, '\0');
-    wide[1] = '\x01';  // row 0, last pixel of the right byte
-    wide[30] = '\x80'; // row 15, first pixel of the left byte
-    expected.reset().set(32 * 4 + 23).set(32 * 19 + 8);
-    EXPECT_EQ(glyphCells(GlyphMode::Hanzi16, wide), expected);
-    EXPECT_EQ(glyphCells(GlyphMode::Hanzi24, QByteArray(72, '\xFF')).count(), 24u * 24u);
-    EXPECT_TRUE(glyphCells(GlyphMode::Hanzi24, QByteArray(72, '\xFF')).test(32 * 23 + 23));
-
-    // Cells map back to the pattern's bits; cells outside it to nothing.
-    const auto bit = glyphBitOfCell(GlyphMode::Hanzi12, 15, 23);
-    ASSERT_TRUE(bit.has_value());
-    EXPECT_EQ(bit->byte, 23);
-    EXPECT_EQ(bit->mask, 0x01);
-    EXPECT_FALSE(glyphBitOfCell(GlyphMode::Hanzi12, 16, 8).has_value());
-    EXPECT_FALSE(glyphBitOfCell(GlyphMode::Ascii8x16, 10, 16).has_value());
-    EXPECT_FALSE(glyphBitOfCell(GlyphMode::Hanzi16, 3, 8).has_value());
-    EXPECT_EQ(glyphBitOfCell(GlyphMode::Hanzi24, 0, 0)->mask, 0x80);
 }

@@ -367,6 +367,10 @@ TEST_F(FontWindowTest, ClicksOnThePatternEditItsBitsAndDbLines)
     writeFont("hzk24S", QByteArray(72 * 6768, '\0'));
     type("A");
     ASSERT_EQ(window->dbText(), lines("DB 00H,00H,00H,00H,00H,00H,00H,00H", 2));
+    // The "H......L" caption over row 8 lets a click through to the cell below it.
+    const QPoint underCaption = ui().grid->mapTo(window, GlyphGrid::cellOrigin(8, 10) + QPoint(4, 4));
+    ASSERT_TRUE(ui().bitOrder[1]->geometry().contains(underCaption));
+    EXPECT_EQ(window->childAt(underCaption), ui().grid);
     clickCell(8, 8);   // row 0, leftmost pixel
     clickCell(23, 15); // row 15, rightmost pixel
     EXPECT_EQ(window->dbText(),

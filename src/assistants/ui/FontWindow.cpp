@@ -110,8 +110,11 @@ void FontWindow::buildControls()
 
     m_ui.db = place(new QPlainTextEdit, this, {4560, 720, 4335, 2415});
     m_ui.db->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_ui.db->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_ui.db->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A face with half-width Latin letters, as the Song face has: a DB line fits the box's width.
     QFont dbFont = base;
+    dbFont.setFamilies({QStringLiteral("WenQuanYi Zen Hei Mono"), QStringLiteral("monospace")});
+    dbFont.setStyleHint(QFont::TypeWriter);
     dbFont.setPointSizeF(10.5);
     m_ui.db->setFont(dbFont);
 
@@ -146,6 +149,11 @@ void FontWindow::buildControls()
         m_ui.byteCaptions[k] =
             place(new QLabel, this, {kColumnLeft[column], kDesignCaptionTop, width, kCaptionHeight});
     }
+    // Some captions lie over the grid's edge rows; a click there still reaches the cell below.
+    for (QLabel *label : m_ui.bitOrder)
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    for (QLabel *label : m_ui.byteCaptions)
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
 void FontWindow::showEvent(QShowEvent *event)
