@@ -8,6 +8,7 @@
 #include "assistants/ui/FontWindow.h"
 #include "assistants/ui/InitCodeWindow.h"
 #include "assistants/ui/UnicodeWindow.h"
+#include "conversion/ui/ConversionWindow.h"
 #include "simulator/ui/SimulatorWindow.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/FindCommands.h"
@@ -19,6 +20,7 @@ namespace tw
 void registerAllTools()
 {
     registerAssemblerWindow();
+    registerConversionWindow();
     registerFindDialog();
     registerSimulatorWindow();
     registerInitCodeWindow();

@@ -1,9 +1,10 @@
 #include "AssemblyDriver.h"
 
-#include "Assemble51.h"
-#include "Normaliser.h"
 #include "Numbers.h"
 #include "OutputFiles.h"
+#include "assembler/common/Messages.h"
+#include "common/Paths.h"
+#include "source/Normaliser.h"
 
 #include <QFile>
 
@@ -11,6 +12,16 @@
 
 namespace tw
 {
+
+namespace
+{
+
+QString normaliserFailureMessage()
+{
+    return QStringLiteral(u"规格化出错，请检查你的源程序！");
+}
+
+} // namespace
 
 AssemblyDriver::AssemblyDriver(const QString &binPath, const AssemblyObserver &observer)
     : m_observer(observer)
@@ -29,14 +40,10 @@ AssemblyResult AssemblyDriver::run(const QString &sourcePath)
     QFile::remove(m_result.paths.listing);
     QFile::remove(m_result.paths.listingLines);
     status(AsmStatus::Normalising);
-    auto a51 = normaliseSourceFile(sourcePath);
-    if (!a51) {
+    if (!normaliseSourceFile(sourcePath)) {
         fail(normaliserFailureMessage());
         return m_result;
     }
-    m_result.normalisedPath = a51->path;
-    m_lines = std::move(a51->lines);
-    m_encoding = a51->encoding;
     try {
         status(AsmStatus::PassOne);
         passOne();
@@ -52,6 +59,24 @@ AssemblyResult AssemblyDriver::run(const QString &sourcePath)
         fail(unrecognisedStatementMessage());
     }
     return m_result;
+}
+
+bool AssemblyDriver::normaliseSourceFile(const QString &sourcePath)
+{
+    if (sourcePath.size() < 3)
+        return false;
+    const auto content = readTextFile(sourcePath);
+    if (!content)
+        return false;
+    const QString a51 = replaceLastThree(sourcePath, QStringLiteral("a51"));
+    NormalisedSource normalised = normaliseText(content->text);
+    // A work file the next run writes again: it need not wait for the disk.
+    if (!writeBinaryFile(a51, encodeOutputText(normalised.text, content->encoding), WriteSync::Generated))
+        return false;
+    m_result.normalisedPath = a51;
+    m_lines = std::move(normalised.lines);
+    m_encoding = content->encoding;
+    return true;
 }
 
 void AssemblyDriver::fail(const QString &message)
@@ -122,35 +147,34 @@ bool AssemblyDriver::isNewLabel(const QString &name)
         m_duplicates.add(name);
         return false;
     }
-    if (m_labels.count() >= mcs51::kMaxLabels)
+    if (m_labels.count() >= kMaxLabels)
         throw AssemblyFailure(tooManyLabelsMessage());
     return true;
 }
 
 void AssemblyDriver::checkLabel(const QString &name, bool badEquValue, bool placedHere)
 {
-    const QString illegal = QStringLiteral(u"操作数非法");
     if (!isLabelName(name)) {
-        m_errors.record(illegal);
+        m_errors.record(kIllegalOperandError);
         return;
     }
     for (int i = m_duplicates.countOf(name); i > 0; --i)
         m_errors.record(kDuplicateLabelError);
     if (badEquValue)
-        m_errors.record(illegal);
+        m_errors.record(kIllegalOperandError);
     // Jumps were encoded with pass 1's address: code placed elsewhere would jump wrong.
     if (placedHere && !m_placedLabels.contains(name)) {
         m_placedLabels.insert(QStringView(name).toString()); // name may borrow the line's text
         const long long *value = m_labels.find(name);
         if (!value || *value != m_pc)
-            m_errors.record(QStringLiteral(u"标号地址错误"));
+            m_errors.record(kLabelAddressError);
     }
 }
 
 void AssemblyDriver::writeFile(const QString &path, const QByteArray &bytes)
 {
     if (!writeBinaryFile(path, bytes, WriteSync::Generated))
-        throw AssemblyFailure(QStringLiteral(u"文件写入失败：") + path);
+        throw AssemblyFailure(writeFailedMessage(path));
     m_result.filesWritten << path;
 }
 

@@ -4,9 +4,9 @@
 #include "AssemblyRun.h"
 #include "DuplicateList.h"
 #include "ErrorList.h"
+#include "assembler/common/Symbols.h"
 #include "common/CodeImage.h"
 #include "common/TextFile.h"
-#include "mcs51/Symbols.h"
 
 #include <QByteArray>
 #include <QSet>
@@ -67,7 +67,7 @@ class AssemblyDriver
     TextEncoding m_encoding = TextEncoding::Gbk;
 
     std::unique_ptr<CodeImage> m_image = std::make_unique<CodeImage>();
-    mcs51::LabelTable m_labels;
+    LabelTable m_labels;
     DuplicateList m_duplicates;
     ErrorList m_errors;
     long long m_pc = 0;
@@ -82,6 +82,10 @@ class AssemblyDriver
   private:
     // Labels pass 2 has met, so that only a first definition is compared with pass 1.
     QSet<QString> m_placedLabels;
+    // Reads the source and writes its normalised copy (source.a51, the path less its last three
+    // characters, "a51") in the source's encoding; the passes read its lines. False when reading or
+    // writing failed.
+    bool normaliseSourceFile(const QString &sourcePath);
     void fail(const QString &message);
 };
 

@@ -1,7 +1,7 @@
 #include "AssemblyRun.h"
 
-#include "Tidier.h"
 #include "common/Paths.h"
+#include "source/Tidier.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -44,10 +44,7 @@ QString wrappedTargetField(const CodeImage &image, const Instruction51 &instruct
 
 QString instructionText51(const CodeImage &image, const Instruction51 &instruction, int targetLabel)
 {
-    // The opcode map leaves A5H undefined: the byte itself comes back, where "NOP" would give 00H.
-    if (image[instruction.pc & 0xFFFF] == 0xA5)
-        return QStringLiteral("DB 0A5H");
-    const std::string &pattern = instruction.row->pattern;
+    const std::string_view pattern = instruction.row->pattern;
     const auto operand = [&](char index) { return image[(instruction.pc + (index - '0')) & 0xFFFF]; };
     QString text;
     for (std::size_t i = 0; i < pattern.size(); ++i) {

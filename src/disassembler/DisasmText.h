@@ -17,8 +17,6 @@ struct DisasmMessage {
 // The bounds of a disassembly's tables. Reaching one ends the job with a message naming it, then
 // the disassembler's own failure message.
 enum class DisasmLimit { None, PendingTargets, Labels, Segments };
-// bound: the number of entries the table holds.
-DisasmMessage limitMessage(DisasmLimit limit, int bound);
 
 // Line ends of the disassembly output: instruction, EQU, DB, END and the first ORG end in a lone
 // CR; separators and later ORG lines in CR LF.

@@ -9,22 +9,22 @@ int Labels48::find(int address) const
 {
     if (address == 0)
         return 0;
-    const auto it = numbers_.find(address);
-    return it == numbers_.end() ? -1 : it->second;
+    const auto it = m_numbers.find(address);
+    return it == m_numbers.end() ? -1 : it->second;
 }
 
 int Labels48::add(int address)
 {
-    addresses_.push_back(address);
+    m_addresses.push_back(address);
     const int number = count();
-    numbers_.emplace(address, number);
+    m_numbers.emplace(address, number);
     return number;
 }
 
 void Labels48::clear()
 {
-    addresses_.assign(1, 0);
-    numbers_.clear();
+    m_addresses.assign(1, 0);
+    m_numbers.clear();
 }
 
 bool labelPass48(const CodeImage &image, int start, int end, Labels48 &labels, DisasmLimit &limit)

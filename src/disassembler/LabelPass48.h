@@ -15,8 +15,8 @@ namespace tw
 class Labels48
 {
   public:
-    int count() const { return static_cast<int>(addresses_.size()) - 1; }
-    int address(int index) const { return addresses_[static_cast<std::size_t>(index)]; }
+    int count() const { return static_cast<int>(m_addresses.size()) - 1; }
+    int address(int index) const { return m_addresses[static_cast<std::size_t>(index)]; }
     // The label number of an address, or -1.
     int find(int address) const;
     // Stores an address as the next label number and returns that number.
@@ -24,8 +24,8 @@ class Labels48
     void clear();
 
   private:
-    std::vector<int> addresses_{0};
-    std::unordered_map<int, int> numbers_;
+    std::vector<int> m_addresses{0};
+    std::unordered_map<int, int> m_numbers;
 };
 
 // Label numbers stop at the largest 16-bit count; the pass's pending list holds 1,025 entries.

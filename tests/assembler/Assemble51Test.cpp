@@ -7,8 +7,9 @@
 
 #include "assembler/Assemble48.h"
 #include "assembler/Assemble51.h"
-#include "assembler/Tidier.h"
+#include "assembler/common/Messages.h"
 #include "common/TextFile.h"
+#include "source/Tidier.h"
 
 #include <QDir>
 #include <QFile>
