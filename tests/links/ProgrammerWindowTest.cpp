@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -116,6 +117,7 @@ TEST_F(ProgrammerWindowTest, BufferFromAFileThroughTheChipAndBackIntoAFile)
 
     click(w, 10);
     EXPECT_EQ(w->logText(), kReady + QStringLiteral(u"芯片擦除 OK\r\n写入 OK\r\n校验 OK\r\n写加密位 OK\r\n"));
+    EXPECT_FALSE(QGuiApplication::overrideCursor());
     EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(chip.flash.data()), 4),
               QByteArray("\x02\x00\x30\xFF", 4));
 

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -277,6 +278,9 @@ void ProgrammerWindow::chipButton(int number)
         showLog();
         return;
     }
+    // A command runs to its end without the window repainting (a whole chip takes seconds); the
+    // cursor says so meanwhile.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     switch (number) {
     case 4:
         m_programmer.blankCheck();
@@ -301,6 +305,7 @@ void ProgrammerWindow::chipButton(int number)
         m_programmer.automatic(lockBits());
         break;
     }
+    QGuiApplication::restoreOverrideCursor();
     showLog();
 }
 
