@@ -57,7 +57,6 @@ inline const QString ChooseSplitInput = QStringLiteral(u"请选择待拆分的�
 inline const QString MissingSplitInput = QStringLiteral(u"待拆分的文件不存在！");
 inline const QString BadSplitSize = QStringLiteral(u"片内ROM空间只能选1KB、2KB、4KB或8KB！");
 QString tooSmallToSplitText(const QString &sizeText);
-QString splitDoneText(const QString &firstPart, const QString &secondPart);
 inline const QString ChooseFirstMergeInput = QStringLiteral(u"请选择待合并的第一个文件！");
 inline const QString MissingFirstMergeInput = QStringLiteral(u"待合并的第一个文件不存在！");
 inline const QString ChooseSecondMergeInput = QStringLiteral(u"请选择待合并的第二个文件！");

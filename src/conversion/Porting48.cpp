@@ -140,10 +140,10 @@ PortResult Porter::run(const QStringList &lines)
     result.ported = ported + kCrLf;
     result.errorCount = m_errors;
     if (m_errors == 0)
-        result.report = QStringLiteral(u"    转换成功，没有发现问题！") + kCrLf;
+        result.report = QStringLiteral("    ") + ConvText::PortClean + kCrLf;
     else
-        result.report = QStringLiteral(u"    转换过程发现") + vbStr(m_errors) +
-                        QStringLiteral(u"处不能转换。") + kCrLf + kCrLf + m_report + kCrLf;
+        result.report =
+            QStringLiteral("    ") + ConvText::portErrorsText(m_errors) + kCrLf + kCrLf + m_report + kCrLf;
     return result;
 }
 
@@ -284,14 +284,11 @@ PortFileOutcome portSourceFile(Prompter &prompter, const QString &source, const 
 {
     PortFileOutcome outcome;
     const QString report = portReportPath(output);
-    if (refuseOwnInput(prompter, output, {source},
-                       QStringLiteral(u"移植后的文件不可以与待移植的文件同名！")) ||
-        refuseOwnInput(prompter, report, {source, output},
-                       QStringLiteral(u"出错报告文件不可以与待移植的文件或移植后的文件同名！")))
+    if (refuseOwnInput(prompter, output, {source}, ConvText::PortOwnInput) ||
+        refuseOwnInput(prompter, report, {source, output}, ConvText::PortReportOwnInput))
         return outcome;
     const auto failed = [&prompter, &outcome] {
-        prompter.message(QStringLiteral(u"转换失败，可能存在有不可识别的语句！"), kCheckStyle,
-                         ConvText::BuildTitle);
+        prompter.message(ConvText::PortFailed, kCheckStyle, ConvText::BuildTitle);
         return outcome;
     };
     const std::optional<TextFileContent> content = readTextFile(source);
@@ -300,10 +297,10 @@ PortFileOutcome portSourceFile(Prompter &prompter, const QString &source, const 
     const PortResult result = portSource48(splitLines(content->text));
     if (!writeTextFile(output, result.ported, content->encoding, WriteSync::Generated))
         return failed();
-    const QString question = result.errorCount == 0
-                                 ? QStringLiteral(u"转换成功，没有发现问题！\r\n打开转换后程序吗？")
-                                 : QStringLiteral(u"转换过程发现") + vbStr(result.errorCount) +
-                                       QStringLiteral(u"处不能转换。\r\n打开转换后的程序吗？");
+    const QString question =
+        result.errorCount == 0
+            ? ConvText::PortClean + QStringLiteral(u"\r\n打开转换后程序吗？")
+            : ConvText::portErrorsText(result.errorCount) + QStringLiteral(u"\r\n打开转换后的程序吗？");
     const int answer = prompter.message(question, kCheckStyle, ConvText::BuildTitle);
     if (!writeTextFile(report, result.report, TextEncoding::Gbk, WriteSync::Generated))
         return failed();
