@@ -245,8 +245,15 @@ TEST_F(PortingFiles, NeverWritesOverItsSource)
     EXPECT_FALSE(QFileInfo::exists(path(u"x.err"_qs)));
 }
 
+// Real-looking 8048 programs: what the report does not list is ported, and the whole output,
+// the lines left to the programmer as comments, is a program our MCS-51 assembler takes.
 TEST_F(PortingFiles, CorpusAssemblesAsMcs51)
 {
+    // The report's lines of the programs with lines no MCS-51 text replaces.
+    const std::map<QString, QStringList> leftOut = {
+        {u"display.asm"_qs, {u" 1\t第 20行\t对程序指针PC的操作"_qs}},
+        {u"keypad.asm"_qs, {u" 1\t第 36行\t对程序指针PC的操作"_qs}},
+    };
     int programs = 0;
     QDirIterator it(twtest::dataPath(u"conversion/port48"_qs), {u"*.asm"_qs}, QDir::Files);
     while (it.hasNext()) {
@@ -256,12 +263,18 @@ TEST_F(PortingFiles, CorpusAssemblesAsMcs51)
         const QString output = path(QFileInfo(source).baseName() + u"51.asm"_qs);
         const PortFileOutcome outcome = portSourceFile(prompter, source, output);
         ASSERT_TRUE(outcome.written);
-        EXPECT_EQ(outcome.errorCount, 0);
+        const auto expected = leftOut.find(QFileInfo(source).fileName());
+        if (expected == leftOut.end()) {
+            EXPECT_EQ(outcome.errorCount, 0);
+            EXPECT_EQ(readTextFile(portReportPath(output))->text, kClean);
+        } else {
+            EXPECT_EQ(readTextFile(portReportPath(output))->text, errorReport(expected->second));
+        }
         const AssemblyResult assembled = assemble51(output, output.left(output.size() - 3) + u"bin"_qs);
         EXPECT_TRUE(assembled.completed) << assembled.failureMessage.toStdString();
         EXPECT_EQ(assembled.errorCount, 0) << readTextFile(assembled.paths.errorReport)->text.toStdString();
     }
-    EXPECT_GE(programs, 3);
+    EXPECT_GE(programs, 7);
 }
 
 // Every form of the MCS-48 instruction table, under its mnemonic or the assembler's second one,
