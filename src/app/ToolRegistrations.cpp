@@ -5,6 +5,7 @@
 #include "ToolRegistrations.h"
 
 #include "assembler/ui/AssemblerWindow.h"
+#include "assistants/ui/FontWindow.h"
 #include "assistants/ui/InitCodeWindow.h"
 #include "assistants/ui/UnicodeWindow.h"
 #include "conversion/ui/ConversionWindow.h"
@@ -24,6 +25,7 @@ void registerAllTools()
     registerSimulatorWindow();
     registerInitCodeWindow();
     registerUnicodeWindow();
+    registerFontWindow();
 }
 
 } // namespace tw
