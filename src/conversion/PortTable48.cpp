@@ -20,6 +20,7 @@ constexpr PortRule keep(std::string_view word, OperandSet first = Any, OperandSe
     return {word, first, second, Keep, Nothing};
 }
 
+// Tried in order: a word's rules run from its most to its least specific operands.
 constexpr std::array kRules = {
     keep("NOP"),
     keep("RET"),
