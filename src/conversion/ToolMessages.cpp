@@ -93,8 +93,8 @@ std::optional<QByteArray> readToolInput(Prompter &prompter, const QString &path)
     CheckedRead read = readFileChecked(path, kMaxTextFileBytes);
     if (read.ok())
         return std::move(read.bytes);
-    showNotice(prompter, QStringLiteral(u"不能读取文件：\r\n") + path + QStringLiteral(u"（") + read.reason +
-                             QStringLiteral(u"）"));
+    showNotice(prompter, ConvText::CannotRead + QStringLiteral("\r\n") + path + QStringLiteral(u"（") +
+                             read.reason + QStringLiteral(u"）"));
     return std::nullopt;
 }
 
@@ -103,8 +103,8 @@ bool writeToolOutput(Prompter &prompter, const QString &path, const QByteArray &
     const QString reason = replaceFileChecked(path, bytes, WriteSync::Generated);
     if (reason.isEmpty())
         return true;
-    showNotice(prompter, QStringLiteral(u"不能写入文件：\r\n") + path + QStringLiteral(u"（") + reason +
-                             QStringLiteral(u"）"));
+    showNotice(prompter, ConvText::CannotWrite + QStringLiteral("\r\n") + path + QStringLiteral(u"（") +
+                             reason + QStringLiteral(u"）"));
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "simulator/Listing.h"
 
 #include "common/Hex.h"
+#include "simulator/Messages.h"
 
 #include <algorithm>
 
@@ -157,12 +158,12 @@ QString readProgramFiles(const QString &binPath, ProgramFiles &files)
     if (code.fault == ReadFault::TooLarge)
         return QStringLiteral(u"目标文件超过64K字节，不能仿真！");
     if (!code.ok())
-        return QStringLiteral(u"缺失") + binPath + QStringLiteral(u"文件");
+        return missingProgramFileMessage(binPath);
     const CheckedRead listing = readFileChecked(listingPath, kMaxTextFileBytes);
     if (listing.fault == ReadFault::TooLarge)
         return QStringLiteral(u"列表文件超过20000行，不能仿真！");
     if (!listing.ok())
-        return QStringLiteral(u"缺失") + listingPath + QStringLiteral(u"文件");
+        return missingProgramFileMessage(listingPath);
     QStringList lines = splitLines(decodeText(listing.bytes).text);
     if (lines.size() > Listing::kMaxLines)
         return QStringLiteral(u"列表文件超过20000行，不能仿真！");

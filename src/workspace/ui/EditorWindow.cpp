@@ -5,6 +5,7 @@
 #include "source/Tidier.h"
 #include "workspace/EditorFiles.h"
 #include "workspace/MenuNames.h"
+#include "workspace/Messages.h"
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"
 
@@ -193,8 +194,7 @@ bool EditorWindow::writeTo(const QString &path)
     if (!bytes || !reason.isEmpty()) {
         const QString why =
             reason.isEmpty() ? QString() : QStringLiteral(u"（") + reason + QStringLiteral(u"）");
-        m_prompter.message(saveFailedText(path, !bytes) + why, MsgStyle::Exclamation,
-                           QStringLiteral(u"信息"));
+        m_prompter.message(saveFailedText(path, !bytes) + why, MsgStyle::Exclamation, kWorkspaceInfoTitle);
         return false;
     }
     m_encoding = plan.encoding;
@@ -241,7 +241,7 @@ bool EditorWindow::saveWithTidy(bool (EditorWindow::*save)())
     // change the user's characters.
     if (isTidiedSourcePath(m_openFile) &&
         tidySourceFile(m_openFile, m_encoding).result == TidyOutcome::Result::Refused)
-        m_prompter.message(tidyRefusedText(m_openFile), MsgStyle::Exclamation, QStringLiteral(u"信息"));
+        m_prompter.message(tidyRefusedText(m_openFile), MsgStyle::Exclamation, kWorkspaceInfoTitle);
     reloadSaved();
     clearChanged();
     return true;
