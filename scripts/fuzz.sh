@@ -18,7 +18,7 @@ while [ $# -gt 0 ]; do
     --time) seconds="$2"; shift 2 ;;
     --runs) runs="$2"; shift 2 ;;
     --parallel) parallel=1; shift ;;
-    -h|--help) sed -n '2,9p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,8p' "$0"; exit 0 ;;
     *) targets+=("$1"); shift ;;
   esac
 done
@@ -26,7 +26,7 @@ done
 "$root/scripts/install-deps.sh"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTW_FUZZ=ON -DTW_BUILD_TESTS=OFF -DTW_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --parallel "$(nproc)"
+cmake --build "$build" --parallel "$(nproc)" --target tw_fuzzers
 
 if [ ${#targets[@]} -eq 0 ]; then
   for program in "$build"/fuzz/fuzz_*; do
