@@ -8,7 +8,7 @@ packages=(
   qt6-qpa-plugins libqt6svg6
   fonts-wqy-zenhei adwaita-icon-theme qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth
+  xvfb xauth openbox x11-utils
   as31 sdcc-ucsim d52 srecord
 )
 
