@@ -196,7 +196,7 @@ TEST_F(HelpMenuTest, LinksGoToOurReadmeAndMailOrSayWhereTheyPoint)
 {
     // The latest-version item opens the README shipped in the program folder.
     window->triggerMenuItem(u"zxbb"_s);
-    window->triggerMenuItem(QString::fromLatin1(MailMenuName));
+    window->triggerMenuItem(QString::fromLatin1(Menu::Mail));
     ASSERT_EQ(opened.size(), 2);
     EXPECT_EQ(opened[0], latestVersionUrl());
     ASSERT_TRUE(opened[0].isLocalFile());
@@ -208,7 +208,7 @@ TEST_F(HelpMenuTest, LinksGoToOurReadmeAndMailOrSayWhereTheyPoint)
     // No browser or mail program: the message gives the address to use by hand.
     setLinkOpener([](const QUrl &) { return false; });
     window->triggerMenuItem(u"zxbb"_s);
-    window->triggerMenuItem(QString::fromLatin1(MailMenuName));
+    window->triggerMenuItem(QString::fromLatin1(Menu::Mail));
     window->triggerMenuItem(u"sm"_s);
     emit window->helpWindow()->browser()->anchorClicked(QUrl(u"https://example.org/page"_s));
     window->triggerMenuItem(u"about"_s);
