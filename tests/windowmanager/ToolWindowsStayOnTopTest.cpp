@@ -8,6 +8,9 @@
 
 #include "assembler/Assemble51.h"
 #include "assembler/ui/AssemblerWindow.h"
+#include "assistants/ui/InitCodeWindow.h"
+#include "assistants/ui/UnicodeWindow.h"
+#include "conversion/ui/ConversionWindow.h"
 #include "simulator/ui/SimulatorWindow.h"
 #include "workspace/Workspace.h"
 
@@ -150,4 +153,30 @@ TEST_F(ToolWindowsStayOnTop, SimulatorAfterClearingRamTheEndQuestionAndARefusedK
     expectAllAskedBy(simulator, simulator->winId(), 4);
     EXPECT_EQ(user->answered()[3].text, QStringLiteral(u"请输入十六进制代码！"));
     EXPECT_TRUE(ui.ramData->text().isEmpty());
+}
+
+TEST_F(ToolWindowsStayOnTop, EveryToolWindowFitsAboveTheStatusBarAndStaysAboveTheMainWindow)
+{
+    tw::registerConversionWindow();
+    tw::registerInitCodeWindow();
+    tw::registerUnicodeWindow();
+    const struct {
+        const char *item, *tool;
+    } tools[] = {{"htb", tw::ToolName::Conversion},  {"btlsz", tw::ToolName::InitCode},
+                 {"Unicode", tw::ToolName::Unicode}, {"about", tw::ToolName::About},
+                 {"FAQ", tw::ToolName::TextViewer},  {"assembler51", tw::ToolName::Assembler}};
+    for (const auto &entry : tools) {
+        ASSERT_TRUE(main->triggerMenuItem(QString::fromLatin1(entry.item))) << entry.item;
+        QWidget *window = tool(QString::fromLatin1(entry.tool));
+        ASSERT_NE(window, nullptr) << entry.tool;
+        EXPECT_TRUE(waitActiveOnTop(window)) << entry.tool << " did not come up on top";
+        EXPECT_EQ(transientFor(display, window->winId()), main->winId()) << entry.tool;
+        expectFitsAboveStatusBar(window);
+        // Clicking the main window's free area does not bury it.
+        main->activateWindow();
+        QTest::qWait(100);
+        EXPECT_EQ(topmost(), window->winId()) << entry.tool << " went under the main window";
+        main->unloadTool(QString::fromLatin1(entry.tool));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }

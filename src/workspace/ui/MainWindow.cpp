@@ -95,6 +95,8 @@ class FrameWatcher : public QObject
         window->installEventFilter(this);
         QTimer::singleShot(2000, this, [this] {
             m_window->removeEventFilter(this);
+            if (m_window->frameGeometry() != m_window->geometry())
+                m_refit(m_window);
             deleteLater();
         });
     }
@@ -104,7 +106,8 @@ class FrameWatcher : public QObject
     {
         const QEvent::Type type = event->type();
         if (watched == m_window &&
-            (type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate) &&
+            (type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate ||
+             type == QEvent::Paint) &&
             m_window->frameGeometry() != m_window->geometry())
             m_refit(m_window);
         return false;

@@ -11,7 +11,7 @@ namespace tw
 {
 
 // The frame a window manager usually puts round a window, assumed until the real one is known.
-inline constexpr QMargins kAssumedFrame{4, 30, 4, 4};
+inline constexpr QMargins kAssumedFrame{6, 32, 6, 8};
 
 // The client rectangle of a window of this size whose frame goes inside area: shrunk to fit (but
 // never below minimum), centred on centre as far as the area allows.
