@@ -9,6 +9,8 @@
 #include "assistants/ui/InitCodeWindow.h"
 #include "assistants/ui/UnicodeWindow.h"
 #include "conversion/ui/ConversionWindow.h"
+#include "links/ui/ProgrammerWindow.h"
+#include "links/ui/SerialSenderWindow.h"
 #include "simulator/ui/SimulatorWindow.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/FindCommands.h"
@@ -26,6 +28,8 @@ void registerAllTools()
     registerInitCodeWindow();
     registerUnicodeWindow();
     registerFontWindow();
+    registerSerialSenderWindow();
+    registerProgrammerWindow();
 }
 
 } // namespace tw

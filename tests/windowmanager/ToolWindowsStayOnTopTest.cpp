@@ -11,6 +11,7 @@
 #include "assistants/ui/InitCodeWindow.h"
 #include "assistants/ui/UnicodeWindow.h"
 #include "conversion/ui/ConversionWindow.h"
+#include "links/ui/SerialSenderWindow.h"
 #include "simulator/ui/SimulatorWindow.h"
 #include "workspace/Workspace.h"
 
@@ -160,6 +161,7 @@ TEST_F(ToolWindowsStayOnTop, EveryToolWindowFitsAboveTheStatusBarAndStaysAboveTh
     tw::registerConversionWindow();
     tw::registerInitCodeWindow();
     tw::registerUnicodeWindow();
+    tw::registerSerialSenderWindow();
     const struct {
         const char *item, *tool;
     } tools[] = {{"htb", tw::ToolName::Conversion},  {"btlsz", tw::ToolName::InitCode},
