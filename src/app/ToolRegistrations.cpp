@@ -6,6 +6,7 @@
 
 #include "assembler/ui/AssemblerWindow.h"
 #include "assistants/ui/InitCodeWindow.h"
+#include "assistants/ui/LibraryWindow.h"
 #include "assistants/ui/UnicodeWindow.h"
 #include "simulator/ui/SimulatorWindow.h"
 #include "workspace/Workspace.h"
@@ -22,6 +23,7 @@ void registerAllTools()
     registerSimulatorWindow();
     registerInitCodeWindow();
     registerUnicodeWindow();
+    registerLibraryWindow();
 }
 
 } // namespace tw

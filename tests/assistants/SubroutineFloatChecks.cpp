@@ -1,0 +1,260 @@
+// References of the floating-point routines: IEEE single precision, four bytes in IRAM with the
+// sign and exponent byte first; X at @R0 (the result), Y at @R1. Results are truncated toward
+// zero; numbers too small for a normal single read and come out as zero (+0); a result too large
+// becomes the largest finite single of its sign.
+#include "SubroutineReferences.h"
+
+#include <bit>
+#include <cfenv>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace twtest
+{
+
+namespace
+{
+
+using tw::Cpu51;
+
+float asFloat(std::uint32_t bits)
+{
+    return std::bit_cast<float>(bits);
+}
+
+std::uint32_t bitsOf(float value)
+{
+    return std::bit_cast<std::uint32_t>(value);
+}
+
+// The library's view of a value: denormals and -0 are +0.
+std::uint32_t canonical(std::uint32_t bits)
+{
+    return (bits & 0x7F800000) == 0 ? 0 : bits;
+}
+
+bool isNormalOrZero(std::uint32_t bits)
+{
+    return (bits & 0x7F800000) != 0x7F800000;
+}
+
+// Results as the library gives them, from the hardware's results under truncation.
+std::uint32_t libraryResult(float value)
+{
+    return std::fabs(value) < std::numeric_limits<float>::min() ? 0 : bitsOf(value);
+}
+
+template <typename Operation> std::uint32_t truncated(Operation operation)
+{
+    const int mode = std::fegetround();
+    std::fesetround(FE_TOWARDZERO);
+    volatile float result = operation();
+    std::fesetround(mode);
+    return libraryResult(result);
+}
+
+// Float operands: edges, random bit patterns, values near one another (cancellation, equal and
+// close exponents) and moderate magnitudes.
+std::uint32_t randomFloat(std::mt19937 &random)
+{
+    const std::uint32_t bits = static_cast<std::uint32_t>(random());
+    switch (random() % 4) {
+    case 0:
+        return bits;
+    case 1: // exponent near that of 1.0
+        return (bits & 0x807FFFFF) | ((120 + random() % 16) << 23);
+    case 2: // small mantissas: exact results, ties of the old rounding
+        return (bits & 0xFF800000) | (random() % 8 << (random() % 21));
+    default: // exponent anywhere but small denormals are rare anyway
+        return (bits & 0x807FFFFF) | ((1 + random() % 254) << 23);
+    }
+}
+
+const std::vector<std::uint32_t> &floatEdges()
+{
+    static const std::vector<std::uint32_t> values = {
+        0x00000000, 0x80000000, 0x3F800000, 0xBF800000, 0x40000000, 0x3F000000, 0x7F7FFFFF, 0xFF7FFFFF,
+        0x00800000, 0x80800000, 0x00000001, 0x007FFFFF, 0x3F800001, 0x3F7FFFFF, 0x4B800000, 0x4B7FFFFF,
+        0x40400000, 0x3EAAAAAB, 0x501502F9, 0x2EDBE6FF, 0x46FFFE00, 0x47000000, 0xC7000000, 0xC7000080,
+        0x00FFFFFF, 0x01000000, 0x7F000000, 0x20000000, 0x5F800000};
+    return values;
+}
+
+// A binary routine: X at @R0 (the result), Y at @R1 (kept).
+void forFloatPairs(SubroutineRig &rig,
+                   const std::function<void(std::uint32_t, std::uint32_t, Cpu51 &)> &expect)
+{
+    const auto run = [&](std::uint32_t x, std::uint32_t y) {
+        if (!isNormalOrZero(x) || !isNormalOrZero(y))
+            return;
+        expect(x, y, callWithOperands(rig, x, y));
+    };
+    for (std::uint32_t x : floatEdges())
+        for (std::uint32_t y : floatEdges())
+            run(x, y);
+    std::mt19937 &random = rig.random();
+    for (int k = 0; k < 6000 && !::testing::Test::HasFailure(); ++k) {
+        const std::uint32_t x = randomFloat(random);
+        std::uint32_t y = randomFloat(random);
+        if (k % 3 == 0) // a neighbour of x: same or close exponent, either sign
+            y = (x + (random() % 512) - 256) ^ (random() % 2 ? 0x80000000 : 0) ^
+                (random() % 3 == 0 ? 0x00800000 : 0);
+        run(x, y);
+    }
+}
+
+std::uint32_t resultX(const Cpu51 &cpu)
+{
+    return static_cast<std::uint32_t>(getBytes(cpu, kXAddress, 4));
+}
+
+float value(std::uint32_t bits)
+{
+    return asFloat(canonical(bits));
+}
+
+#define EXPECT_FLOAT_RESULT(actual, expected, x, y)                                                          \
+    EXPECT_EQ(actual, expected) << std::hex << "x=" << (x) << " y=" << (y) << std::dec << " (" << value(x)   \
+                                << ", " << value(y) << ")"
+
+void checkAdd(SubroutineRig &rig)
+{
+    forFloatPairs(rig, [](std::uint32_t x, std::uint32_t y, Cpu51 &cpu) {
+        EXPECT_FLOAT_RESULT(resultX(cpu), truncated([&] { return value(x) + value(y); }), x, y);
+    });
+}
+
+void checkSub(SubroutineRig &rig)
+{
+    forFloatPairs(rig, [](std::uint32_t x, std::uint32_t y, Cpu51 &cpu) {
+        EXPECT_FLOAT_RESULT(resultX(cpu), truncated([&] { return value(x) - value(y); }), x, y);
+    });
+}
+
+void checkMul(SubroutineRig &rig)
+{
+    forFloatPairs(rig, [](std::uint32_t x, std::uint32_t y, Cpu51 &cpu) {
+        EXPECT_FLOAT_RESULT(resultX(cpu), truncated([&] { return value(x) * value(y); }), x, y);
+    });
+}
+
+void checkDiv(SubroutineRig &rig)
+{
+    forFloatPairs(rig, [](std::uint32_t x, std::uint32_t y, Cpu51 &cpu) {
+        if (canonical(y) == 0) {
+            EXPECT_TRUE(cpu.bit(tw::Bit::CY));
+            EXPECT_EQ(resultX(cpu), x) << "X changed by a division by zero";
+            return;
+        }
+        EXPECT_FALSE(cpu.bit(tw::Bit::CY));
+        EXPECT_FLOAT_RESULT(resultX(cpu), truncated([&] { return value(x) / value(y); }), x, y);
+    });
+}
+
+void checkCompare(SubroutineRig &rig)
+{
+    forFloatPairs(rig, [](std::uint32_t x, std::uint32_t y, Cpu51 &cpu) {
+        const bool equal = value(x) == value(y), less = value(x) < value(y);
+        EXPECT_TRUE((cpu.sfr[tw::Sfr::ACC] == 0) == equal && cpu.bit(tw::Bit::CY) == less)
+            << std::hex << "x=" << x << " y=" << y;
+        EXPECT_EQ(resultX(cpu), x);
+    });
+}
+
+void checkUnary(SubroutineRig &rig, std::uint32_t (*expected)(std::uint32_t))
+{
+    const auto run = [&](std::uint32_t x) {
+        if (!isNormalOrZero(x))
+            return;
+        Cpu51 &cpu = rig.call([&](Cpu51 &c) { putBytes(c, kXAddress, x, 4); }, kXAddress, 4);
+        EXPECT_EQ(resultX(cpu), expected(x)) << std::hex << x;
+    };
+    for (std::uint32_t x : floatEdges())
+        run(x);
+    for (int k = 0; k < 3000; ++k)
+        run(randomFloat(rig.random()));
+}
+
+void checkNeg(SubroutineRig &rig)
+{
+    checkUnary(rig, [](std::uint32_t x) { return canonical(x) == 0 ? 0 : x ^ 0x80000000; });
+}
+
+void checkAbs(SubroutineRig &rig)
+{
+    checkUnary(rig, [](std::uint32_t x) { return canonical(x) & 0x7FFFFFFF; });
+}
+
+void checkFromInt16(SubroutineRig &rig)
+{
+    std::vector<std::uint32_t> values;
+    for (std::uint32_t v : edges16())
+        values.push_back(v);
+    for (int k = 0; k < 3000; ++k)
+        values.push_back(rig.random()() & 0xFFFF);
+    for (std::uint32_t v : values) {
+        Cpu51 &cpu =
+            rig.call([&](Cpu51 &c) { setPair(c, 6, 7, static_cast<std::uint16_t>(v)); }, kXAddress, 4);
+        const float expected = static_cast<float>(static_cast<std::int16_t>(v));
+        EXPECT_EQ(resultX(cpu), bitsOf(expected)) << std::hex << v;
+        EXPECT_EQ(pair(cpu, 6, 7), v);
+    }
+}
+
+void checkToInt16(SubroutineRig &rig)
+{
+    std::vector<std::uint32_t> values = floatEdges();
+    for (float f :
+         {32767.9f, 32768.0f, -32768.0f, -32768.5f, -32769.0f, 0.999f, -0.999f, 1.0f, -1.5f, 12345.6f})
+        values.push_back(bitsOf(f));
+    for (int k = 0; k < 3000; ++k)
+        values.push_back(randomFloat(rig.random()));
+    for (std::uint32_t x : values) {
+        if (!isNormalOrZero(x))
+            continue;
+        Cpu51 &cpu = rig.call([&](Cpu51 &c) { putBytes(c, kXAddress, x, 4); });
+        const double whole = std::trunc(static_cast<double>(value(x)));
+        const bool over = whole > 32767 || whole < -32768;
+        const std::int32_t expected = over ? (whole > 0 ? 32767 : -32768) : static_cast<std::int32_t>(whole);
+        EXPECT_EQ(pair(cpu, 6, 7), expected & 0xFFFF) << std::hex << x;
+        EXPECT_EQ(cpu.bit(tw::Bit::CY), over) << std::hex << x;
+        EXPECT_EQ(resultX(cpu), x);
+    }
+}
+
+// Truncation toward zero of an unsigned 32-bit integer to 24 significant bits.
+std::uint32_t truncatedFloatOf(std::uint32_t v)
+{
+    if (v == 0)
+        return 0;
+    const int top = 31 - std::countl_zero(v);
+    const std::uint32_t kept = top > 23 ? v >> (top - 23) << (top - 23) : v;
+    return bitsOf(static_cast<float>(kept));
+}
+
+void checkFromUint32(SubroutineRig &rig)
+{
+    std::vector<std::uint32_t> values = edges32();
+    for (int k = 0; k < 3000; ++k)
+        values.push_back(static_cast<std::uint32_t>(rig.random()()) >> (rig.random()() % 32));
+    for (std::uint32_t v : values) {
+        Cpu51 &cpu = rig.call([&](Cpu51 &c) { putBytes(c, kXAddress, v, 4); }, kXAddress, 4);
+        EXPECT_EQ(resultX(cpu), truncatedFloatOf(v)) << std::hex << v;
+    }
+}
+
+} // namespace
+
+RoutineChecks floatingPointChecks()
+{
+    return {
+        {QStringLiteral("01-fneg.asm"), checkNeg},      {QStringLiteral("02-fabs.asm"), checkAbs},
+        {QStringLiteral("03-fadd.asm"), checkAdd},      {QStringLiteral("04-fsub.asm"), checkSub},
+        {QStringLiteral("05-fmul.asm"), checkMul},      {QStringLiteral("06-fdiv.asm"), checkDiv},
+        {QStringLiteral("07-fcmp.asm"), checkCompare},  {QStringLiteral("08-flt16.asm"), checkFromInt16},
+        {QStringLiteral("09-fix16.asm"), checkToInt16}, {QStringLiteral("10-fltu32.asm"), checkFromUint32},
+    };
+}
+
+} // namespace twtest
