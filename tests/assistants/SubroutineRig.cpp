@@ -15,11 +15,10 @@ namespace
 
 constexpr std::uint8_t kStackStart = 0x5F;
 
-// The routine's source and, after it, those of the routines it calls (found by entry label).
-QString programText(const tw::SubroutineSource &source, QString &problem)
+// The routine's code and, after it, that of the routines it calls (found by entry label).
+QString codeWithCallees(const tw::SubroutineSource &source, QString &problem)
 {
-    QString text = QStringLiteral("\tORG\t0\r\n\tLCALL\t") + source.entryLabel +
-                   QStringLiteral("\r\nTWDONE:\tSJMP\tTWDONE\r\n") + source.record.code;
+    QString text = source.record.code;
     for (const QString &callee : source.calls) {
         bool found = false;
         for (const QString &folder : {QStringLiteral("fixed"), QStringLiteral("float")}) {
@@ -36,10 +35,39 @@ QString programText(const tw::SubroutineSource &source, QString &problem)
         if (!found)
             problem = QStringLiteral("called routine not found: ") + callee;
     }
-    return text + QStringLiteral("\tEND\r\n");
+    return text;
 }
 
 } // namespace
+
+std::optional<QByteArray> assembleAround(const tw::SubroutineSource &source, const QString &before,
+                                         const QString &after)
+{
+    const std::string name = source.record.name.toStdString();
+    QString problem;
+    const QString program = before + codeWithCallees(source, problem) + after + QStringLiteral("\tEND\r\n");
+    if (!problem.isEmpty()) {
+        ADD_FAILURE() << name << ": " << problem.toStdString();
+        return std::nullopt;
+    }
+    QTemporaryDir dir;
+    const QString asmPath = dir.filePath(QStringLiteral("routine.asm"));
+    const QString binPath = dir.filePath(QStringLiteral("routine.bin"));
+    EXPECT_TRUE(tw::writeTextFile(asmPath, program, tw::TextEncoding::Utf8));
+    const tw::AssemblyResult result = tw::assemble51(asmPath, binPath);
+    if (!result.completed || result.errorCount != 0) {
+        const auto report = tw::readTextFile(result.paths.errorReport);
+        ADD_FAILURE() << name << " does not assemble: " << result.failureMessage.toStdString() << "\n"
+                      << (report ? report->text.toStdString() : std::string());
+        return std::nullopt;
+    }
+    const auto bytes = tw::readBinaryFile(binPath);
+    if (!bytes || bytes->isEmpty()) {
+        ADD_FAILURE() << "no code image for " << name;
+        return std::nullopt;
+    }
+    return bytes;
+}
 
 QString routinePath(const QString &relative)
 {
@@ -120,29 +148,11 @@ SubroutineRig::SubroutineRig(const QString &relative)
     for (const QString &name : tw::expandResourceList(m_source.resourceList))
         m_declared.insert(name);
 
-    QTemporaryDir dir;
-    const QString asmPath = dir.filePath(QStringLiteral("routine.asm"));
-    const QString binPath = dir.filePath(QStringLiteral("routine.bin"));
-    QString problem;
-    const QString program = programText(m_source, problem);
-    if (!problem.isEmpty()) {
-        ADD_FAILURE() << relative.toStdString() << ": " << problem.toStdString();
+    const QString caller = QStringLiteral("\tORG\t0\r\n\tLCALL\t") + m_source.entryLabel +
+                           QStringLiteral("\r\nTWDONE:\tSJMP\tTWDONE\r\n");
+    const std::optional<QByteArray> bytes = assembleAround(m_source, caller, QString());
+    if (!bytes)
         return;
-    }
-    EXPECT_TRUE(tw::writeTextFile(asmPath, program, tw::TextEncoding::Utf8));
-    const tw::AssemblyResult result = tw::assemble51(asmPath, binPath);
-    if (!result.completed || result.errorCount != 0) {
-        const auto report = tw::readTextFile(result.paths.errorReport);
-        ADD_FAILURE() << relative.toStdString()
-                      << " does not assemble: " << result.failureMessage.toStdString() << "\n"
-                      << (report ? report->text.toStdString() : std::string());
-        return;
-    }
-    const auto bytes = tw::readBinaryFile(binPath);
-    if (!bytes || bytes->isEmpty()) {
-        ADD_FAILURE() << "no code image for " << relative.toStdString();
-        return;
-    }
     m_imageSize = static_cast<int>(bytes->size());
     std::copy(bytes->begin(), bytes->end(), m_image.begin());
     m_doneAddress = 3;

@@ -6,12 +6,14 @@
 #include "assistants/SubroutineSource.h"
 #include "simulator/Cpu51.h"
 
+#include <QByteArray>
 #include <QSet>
 #include <QString>
 #include <QTemporaryDir>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <string>
@@ -30,6 +32,11 @@ inline constexpr std::uint8_t kXAddress = 0x30;
 inline constexpr std::uint8_t kYAddress = 0x38;
 
 QString routinePath(const QString &relative);
+
+// Assembles the routine (with the routines it calls) between two pieces of source; the code
+// image, or std::nullopt after a test failure.
+std::optional<QByteArray> assembleAround(const tw::SubroutineSource &source, const QString &before,
+                                         const QString &after);
 
 class SubroutineRig
 {
