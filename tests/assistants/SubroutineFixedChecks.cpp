@@ -233,6 +233,41 @@ void checkSqrt32(SubroutineRig &rig)
     });
 }
 
+void checkUmul32(SubroutineRig &rig)
+{
+    forPairs32(rig, [](std::uint32_t x, std::uint32_t y, Cpu51 &cpu) {
+        const std::uint64_t product = std::uint64_t(x) * y;
+        EXPECT_ROUTINE(x32(cpu) == static_cast<std::uint32_t>(product) && r4to7(cpu) == product >> 32, x, y);
+    });
+}
+
+std::int64_t signed32(std::uint32_t value)
+{
+    return static_cast<std::int32_t>(value);
+}
+
+void checkScmp32(SubroutineRig &rig)
+{
+    forPairs32(rig, [](std::uint32_t x, std::uint32_t y, Cpu51 &cpu) {
+        expectCompare(cpu, x == y, signed32(x) < signed32(y), x, y);
+        EXPECT_ROUTINE(x32(cpu) == x, x, y);
+    });
+}
+
+void checkSdiv32(SubroutineRig &rig)
+{
+    forPairs32(rig, [](std::uint32_t x, std::uint32_t y, Cpu51 &cpu) {
+        if (y == 0) {
+            EXPECT_ROUTINE(carry(cpu) && x32(cpu) == x, x, y);
+            return;
+        }
+        const std::int64_t quotient = signed32(x) / signed32(y), remainder = signed32(x) % signed32(y);
+        EXPECT_ROUTINE(!carry(cpu) && x32(cpu) == static_cast<std::uint32_t>(quotient) &&
+                           r4to7(cpu) == static_cast<std::uint32_t>(remainder),
+                       x, y);
+    });
+}
+
 } // namespace
 
 const std::vector<std::uint32_t> &edges16()
@@ -301,6 +336,9 @@ RoutineChecks fixedPointChecks()
         {QStringLiteral("17-ucmp32.asm"), checkUcmp32},
         {QStringLiteral("18-udiv32.asm"), checkUdiv32},
         {QStringLiteral("19-sqrt32.asm"), checkSqrt32},
+        {QStringLiteral("20-umul32.asm"), checkUmul32},
+        {QStringLiteral("21-scmp32.asm"), checkScmp32},
+        {QStringLiteral("22-sdiv32.asm"), checkSdiv32},
     };
 }
 

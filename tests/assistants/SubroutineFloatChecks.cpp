@@ -244,16 +244,55 @@ void checkFromUint32(SubroutineRig &rig)
     }
 }
 
+void checkFromInt32(SubroutineRig &rig)
+{
+    std::vector<std::uint32_t> values = edges32();
+    for (int k = 0; k < 3000; ++k)
+        values.push_back(static_cast<std::uint32_t>(rig.random()()) >> (rig.random()() % 32) ^
+                         (k % 2 ? 0xFFFFFFFFu : 0));
+    for (std::uint32_t v : values) {
+        Cpu51 &cpu = rig.call([&](Cpu51 &c) { putBytes(c, kXAddress, v, 4); }, kXAddress, 4);
+        const bool negative = v & 0x80000000u;
+        const std::uint32_t magnitude = negative ? 0u - v : v;
+        const std::uint32_t expected = truncatedFloatOf(magnitude) | (negative ? 0x80000000u : 0);
+        EXPECT_EQ(resultX(cpu), expected) << std::hex << v;
+    }
+}
+
+void checkToInt32(SubroutineRig &rig)
+{
+    std::vector<std::uint32_t> values = floatEdges();
+    for (float f :
+         {2147483520.0f, 2147483648.0f, -2147483648.0f, -2147483904.0f, 0.5f, -0.5f, -1.0f, 8388608.5f})
+        values.push_back(bitsOf(f));
+    for (int k = 0; k < 3000; ++k)
+        values.push_back(randomFloat(rig.random()));
+    for (std::uint32_t x : values) {
+        if (!isNormalOrZero(x))
+            continue;
+        Cpu51 &cpu = rig.call([&](Cpu51 &c) { putBytes(c, kXAddress, x, 4); });
+        const double whole = std::trunc(static_cast<double>(value(x)));
+        const bool over = whole > 2147483647.0 || whole < -2147483648.0;
+        const std::int64_t expected =
+            over ? (whole > 0 ? 2147483647 : -2147483648LL) : static_cast<std::int64_t>(whole);
+        const std::uint32_t r4to7 = static_cast<std::uint32_t>(pair(cpu, 4, 5)) << 16 | pair(cpu, 6, 7);
+        EXPECT_EQ(r4to7, static_cast<std::uint32_t>(expected)) << std::hex << x;
+        EXPECT_EQ(cpu.bit(tw::Bit::CY), over) << std::hex << x;
+        EXPECT_EQ(resultX(cpu), x);
+    }
+}
+
 } // namespace
 
 RoutineChecks floatingPointChecks()
 {
     return {
-        {QStringLiteral("01-fneg.asm"), checkNeg},      {QStringLiteral("02-fabs.asm"), checkAbs},
-        {QStringLiteral("03-fadd.asm"), checkAdd},      {QStringLiteral("04-fsub.asm"), checkSub},
-        {QStringLiteral("05-fmul.asm"), checkMul},      {QStringLiteral("06-fdiv.asm"), checkDiv},
-        {QStringLiteral("07-fcmp.asm"), checkCompare},  {QStringLiteral("08-flt16.asm"), checkFromInt16},
-        {QStringLiteral("09-fix16.asm"), checkToInt16}, {QStringLiteral("10-fltu32.asm"), checkFromUint32},
+        {QStringLiteral("01-fneg.asm"), checkNeg},        {QStringLiteral("02-fabs.asm"), checkAbs},
+        {QStringLiteral("03-fadd.asm"), checkAdd},        {QStringLiteral("04-fsub.asm"), checkSub},
+        {QStringLiteral("05-fmul.asm"), checkMul},        {QStringLiteral("06-fdiv.asm"), checkDiv},
+        {QStringLiteral("07-fcmp.asm"), checkCompare},    {QStringLiteral("08-flt16.asm"), checkFromInt16},
+        {QStringLiteral("09-fix16.asm"), checkToInt16},   {QStringLiteral("10-fltu32.asm"), checkFromUint32},
+        {QStringLiteral("11-flt32.asm"), checkFromInt32}, {QStringLiteral("12-fix32.asm"), checkToInt32},
     };
 }
 
