@@ -202,25 +202,37 @@ void checkFromInt16(SubroutineRig &rig)
     }
 }
 
-void checkToInt16(SubroutineRig &rig)
+// A float-to-integer routine on edges, the given values and random floats: the integer part
+// (truncated) in bits bits, saturated with CY set when out of range; X stays.
+void checkToInteger(SubroutineRig &rig, int bits, std::initializer_list<float> extras,
+                    std::uint32_t (*result)(const Cpu51 &))
 {
     std::vector<std::uint32_t> values = floatEdges();
-    for (float f :
-         {32767.9f, 32768.0f, -32768.0f, -32768.5f, -32769.0f, 0.999f, -0.999f, 1.0f, -1.5f, 12345.6f})
+    for (float f : extras)
         values.push_back(bitsOf(f));
     for (int k = 0; k < 3000; ++k)
         values.push_back(randomFloat(rig.random()));
+    const double largest = std::ldexp(1.0, bits - 1) - 1, smallest = -std::ldexp(1.0, bits - 1);
+    const std::uint64_t mask = (std::uint64_t(1) << bits) - 1;
     for (std::uint32_t x : values) {
         if (!isNormalOrZero(x))
             continue;
         Cpu51 &cpu = rig.call([&](Cpu51 &c) { putBytes(c, kXAddress, x, 4); });
         const double whole = std::trunc(static_cast<double>(value(x)));
-        const bool over = whole > 32767 || whole < -32768;
-        const std::int32_t expected = over ? (whole > 0 ? 32767 : -32768) : static_cast<std::int32_t>(whole);
-        EXPECT_EQ(pair(cpu, 6, 7), expected & 0xFFFF) << std::hex << x;
+        const bool over = whole > largest || whole < smallest;
+        const auto expected = static_cast<std::int64_t>(over ? (whole > 0 ? largest : smallest) : whole);
+        EXPECT_EQ(result(cpu), static_cast<std::uint32_t>(expected & mask)) << std::hex << x;
         EXPECT_EQ(cpu.bit(tw::Bit::CY), over) << std::hex << x;
         EXPECT_EQ(resultX(cpu), x);
     }
+}
+
+void checkToInt16(SubroutineRig &rig)
+{
+    checkToInteger(
+        rig, 16,
+        {32767.9f, 32768.0f, -32768.0f, -32768.5f, -32769.0f, 0.999f, -0.999f, 1.0f, -1.5f, 12345.6f},
+        [](const Cpu51 &cpu) -> std::uint32_t { return pair(cpu, 6, 7); });
 }
 
 // Truncation toward zero of an unsigned 32-bit integer to 24 significant bits.
@@ -261,25 +273,10 @@ void checkFromInt32(SubroutineRig &rig)
 
 void checkToInt32(SubroutineRig &rig)
 {
-    std::vector<std::uint32_t> values = floatEdges();
-    for (float f :
-         {2147483520.0f, 2147483648.0f, -2147483648.0f, -2147483904.0f, 0.5f, -0.5f, -1.0f, 8388608.5f})
-        values.push_back(bitsOf(f));
-    for (int k = 0; k < 3000; ++k)
-        values.push_back(randomFloat(rig.random()));
-    for (std::uint32_t x : values) {
-        if (!isNormalOrZero(x))
-            continue;
-        Cpu51 &cpu = rig.call([&](Cpu51 &c) { putBytes(c, kXAddress, x, 4); });
-        const double whole = std::trunc(static_cast<double>(value(x)));
-        const bool over = whole > 2147483647.0 || whole < -2147483648.0;
-        const std::int64_t expected =
-            over ? (whole > 0 ? 2147483647 : -2147483648LL) : static_cast<std::int64_t>(whole);
-        const std::uint32_t r4to7 = static_cast<std::uint32_t>(pair(cpu, 4, 5)) << 16 | pair(cpu, 6, 7);
-        EXPECT_EQ(r4to7, static_cast<std::uint32_t>(expected)) << std::hex << x;
-        EXPECT_EQ(cpu.bit(tw::Bit::CY), over) << std::hex << x;
-        EXPECT_EQ(resultX(cpu), x);
-    }
+    checkToInteger(
+        rig, 32,
+        {2147483520.0f, 2147483648.0f, -2147483648.0f, -2147483904.0f, 0.5f, -0.5f, -1.0f, 8388608.5f},
+        [](const Cpu51 &cpu) { return static_cast<std::uint32_t>(pair(cpu, 4, 5)) << 16 | pair(cpu, 6, 7); });
 }
 
 } // namespace
