@@ -7,8 +7,10 @@
 #include <bit>
 #include <cfenv>
 #include <cmath>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <limits>
+#include <string>
 
 namespace twtest
 {
@@ -279,6 +281,53 @@ void checkToInt32(SubroutineRig &rig)
         [](const Cpu51 &cpu) { return static_cast<std::uint32_t>(pair(cpu, 4, 5)) << 16 | pair(cpu, 6, 7); });
 }
 
+// The decimal text of a float, from its exact value: [-]integer.dddd, truncated.
+std::string decimalText(std::uint32_t x)
+{
+    const int exponent = static_cast<int>(x >> 23 & 0xFF);
+    const std::uint64_t mantissa = (x & 0x7FFFFF) | 0x800000;
+    // value = mantissa * 2^(exponent - 150) = fixed / 2^40
+    const std::uint64_t fixed = exponent >= 110 ? mantissa << (exponent - 110) : 0;
+    const std::uint64_t fraction = ((fixed & ((std::uint64_t(1) << 40) - 1)) * 10000) >> 40;
+    char text[32];
+    std::snprintf(text, sizeof text, "%s%llu.%04llu", (x & 0x80000000) && exponent != 0 ? "-" : "",
+                  static_cast<unsigned long long>(fixed >> 40), static_cast<unsigned long long>(fraction));
+    return text;
+}
+
+void checkToText(SubroutineRig &rig)
+{
+    std::vector<std::uint32_t> values = floatEdges();
+    for (float f : {3.14159265f, -3.14159265f, 65535.99f, 65536.0f, -65535.0f, 0.0001f, 0.00009999f, 1e-5f,
+                    -0.5f, 100.0f, 10000.0f, 9999.9999f, 1.0e-4f, 12345.678f, 7.62939453125e-6f})
+        values.push_back(bitsOf(f));
+    for (int k = 0; k < 3000; ++k) {
+        const std::uint32_t bits = static_cast<std::uint32_t>(rig.random()());
+        // Mostly values that print: exponents from 2^-20 to 2^16.
+        values.push_back(k % 4 ? (bits & 0x807FFFFF) | ((107 + rig.random()() % 37) << 23) : bits);
+    }
+    for (std::uint32_t x : values) {
+        if (!isNormalOrZero(x))
+            continue;
+        Cpu51 &cpu = rig.call(
+            [&](Cpu51 &c) {
+                putBytes(c, kXAddress, x, 4);
+                for (int k = 0; k < 12; ++k)
+                    c.iram[kYAddress + k] = 0xAA;
+            },
+            kYAddress, 12);
+        const bool over = std::fabs(value(x)) >= 65536.0f;
+        EXPECT_EQ(cpu.bit(tw::Bit::CY), over) << std::hex << x;
+        if (over) {
+            EXPECT_EQ(getBytes(cpu, kYAddress, 4), 0xAAAAAAAAu) << "buffer written";
+            continue;
+        }
+        const std::string text(reinterpret_cast<const char *>(&cpu.iram[kYAddress]));
+        EXPECT_EQ(text, decimalText(x)) << std::hex << x << std::dec << " " << value(x);
+        EXPECT_EQ(resultX(cpu), x);
+    }
+}
+
 } // namespace
 
 RoutineChecks floatingPointChecks()
@@ -290,6 +339,7 @@ RoutineChecks floatingPointChecks()
         {QStringLiteral("07-fcmp.asm"), checkCompare},    {QStringLiteral("08-flt16.asm"), checkFromInt16},
         {QStringLiteral("09-fix16.asm"), checkToInt16},   {QStringLiteral("10-fltu32.asm"), checkFromUint32},
         {QStringLiteral("11-flt32.asm"), checkFromInt32}, {QStringLiteral("12-fix32.asm"), checkToInt32},
+        {QStringLiteral("13-ftoa.asm"), checkToText},
     };
 }
 

@@ -1,7 +1,8 @@
 // Every library routine run by the same batch program in our simulator core and in s51 (ucsim):
-// a driver loads a hundred random inputs in turn, calls the routine and stores the registers,
-// the two operands, A and PSW to external RAM. Both simulators must leave the same bytes, so the
-// routines do on another simulator of the chip what the reference tests saw in ours.
+// a driver (its own state at 48h-4Eh, above every routine's buffers) loads a hundred random
+// inputs in turn, calls the routine and stores the registers, the operands and text buffer at
+// 30h-43h, A and PSW to external RAM. Both simulators must leave the same bytes, so the routines
+// do on another simulator of the chip what the reference tests saw in ours.
 #include "SubroutineRig.h"
 #include "common/TextFile.h"
 #include "simulator/Cpu51.h"
@@ -19,8 +20,8 @@ namespace
 {
 
 constexpr int kCases = 100;
-constexpr int kInputBytes = 24;  // 30h-3Fh, then R0-R7
-constexpr int kOutputBytes = 18; // R0-R7, 30h-37h, A, PSW without P
+constexpr int kInputBytes = 28;  // 30h-43h, then R0-R7
+constexpr int kOutputBytes = 30; // R0-R7, 30h-43h (X, Y, a text), A, PSW without P
 
 QString hexByte(int value)
 {
@@ -29,9 +30,9 @@ QString hexByte(int value)
 
 QString driverBefore()
 {
-    QString text = QStringLiteral("\tORG\t0\r\n\tMOV\tSP,#5FH\r\n\tMOV\tDPTR,#TWCASES\r\n\tMOV\t42H,#0\r\n"
-                                  "\tMOV\t43H,#0\r\n\tMOV\t44H,#%1\r\n"
-                                  "TWNEXT:\tMOV\tR1,#30H\r\n\tMOV\tR2,#16\r\n"
+    QString text = QStringLiteral("\tORG\t0\r\n\tMOV\tSP,#5FH\r\n\tMOV\tDPTR,#TWCASES\r\n\tMOV\t4AH,#0\r\n"
+                                  "\tMOV\t4BH,#0\r\n\tMOV\t4CH,#%1\r\n"
+                                  "TWNEXT:\tMOV\tR1,#30H\r\n\tMOV\tR2,#20\r\n"
                                   "TWLOAD:\tCLR\tA\r\n\tMOVC\tA,@A+DPTR\r\n\tINC\tDPTR\r\n\tMOV\t@R1,A\r\n"
                                   "\tINC\tR1\r\n\tDJNZ\tR2,TWLOAD\r\n")
                        .arg(kCases);
@@ -39,19 +40,19 @@ QString driverBefore()
         text +=
             QStringLiteral("\tCLR\tA\r\n\tMOVC\tA,@A+DPTR\r\n\tINC\tDPTR\r\n\tMOV\t%1,A\r\n").arg(hexByte(r));
     text +=
-        QStringLiteral("\tMOV\tPSW,#0\r\n\tLCALL\t%1\r\n\tMOV\t45H,A\r\n\tMOV\tA,PSW\r\n\tANL\tA,#0FEH\r\n"
-                       "\tMOV\t46H,A\r\n\tMOV\t40H,DPL\r\n\tMOV\t41H,DPH\r\n\tMOV\tDPL,43H\r\n"
-                       "\tMOV\tDPH,42H\r\n");
+        QStringLiteral("\tMOV\tPSW,#0\r\n\tLCALL\t%1\r\n\tMOV\t4DH,A\r\n\tMOV\tA,PSW\r\n\tANL\tA,#0FEH\r\n"
+                       "\tMOV\t4EH,A\r\n\tMOV\t48H,DPL\r\n\tMOV\t49H,DPH\r\n\tMOV\tDPL,4BH\r\n"
+                       "\tMOV\tDPH,4AH\r\n");
     QList<int> saved;
     for (int a = 0; a < 8; ++a)
         saved.append(a);
-    for (int a = 0x30; a < 0x38; ++a)
+    for (int a = 0x30; a < 0x44; ++a)
         saved.append(a);
-    saved << 0x45 << 0x46;
+    saved << 0x4D << 0x4E;
     for (int address : saved)
         text += QStringLiteral("\tMOV\tA,%1\r\n\tMOVX\t@DPTR,A\r\n\tINC\tDPTR\r\n").arg(hexByte(address));
-    text += QStringLiteral("\tMOV\t43H,DPL\r\n\tMOV\t42H,DPH\r\n\tMOV\tDPL,40H\r\n\tMOV\tDPH,41H\r\n"
-                           "\tDJNZ\t44H,TWMORE\r\nTWDONE:\tSJMP\tTWDONE\r\nTWMORE:\tLJMP\tTWNEXT\r\n");
+    text += QStringLiteral("\tMOV\t4BH,DPL\r\n\tMOV\t4AH,DPH\r\n\tMOV\tDPL,48H\r\n\tMOV\tDPH,49H\r\n"
+                           "\tDJNZ\t4CH,TWMORE\r\nTWDONE:\tSJMP\tTWDONE\r\nTWMORE:\tLJMP\tTWNEXT\r\n");
     return text;
 }
 
@@ -62,9 +63,9 @@ QString casesTable(std::mt19937 &random)
         QStringList bytes;
         for (int k = 0; k < kInputBytes; ++k) {
             int value = static_cast<int>(random() & 0xFF);
-            if (k == 16)
+            if (k == 20)
                 value = 0x30; // R0 points to X
-            if (k == 17)
+            if (k == 21)
                 value = 0x38; // R1 points to Y
             bytes.append(hexByte(value));
         }
