@@ -60,7 +60,7 @@ std::optional<SubroutineSource> parseSubroutineSource(const QString &text, QStri
             current = field;
             *current = match.captured(2).trimmed();
         } else if (current && !body.isEmpty()) {
-            *current += QStringLiteral("\r\n") + body;
+            *current += body; // the header wraps long texts; the boxes wrap them again
         }
     }
     QStringList code = lines.mid(codeStart);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <limits>
+#include <optional>
 #include <string>
 
 namespace twtest
@@ -328,6 +329,80 @@ void checkToText(SubroutineRig &rig)
     }
 }
 
+// What the library makes of a decimal text: std::nullopt when it holds no number or more than
+// seven digits; else the float of its exact value truncated toward zero.
+std::optional<std::uint32_t> floatOfText(const std::string &text)
+{
+    std::size_t at = 0;
+    const bool negative = at < text.size() && text[at] == '-';
+    at += negative;
+    std::uint64_t number = 0;
+    int digits = 0, decimals = 0;
+    bool point = false;
+    for (; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (c < '0' || c > '9')
+            break;
+        if (++digits > 7)
+            return std::nullopt;
+        decimals += point;
+        number = number * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (number == 0)
+        return 0u;
+    unsigned __int128 divisor = 1;
+    for (int k = 0; k < decimals; ++k)
+        divisor *= 10;
+    int shift = 0;
+    while ((static_cast<unsigned __int128>(number) << shift) / divisor < (1u << 23))
+        ++shift;
+    const auto mantissa =
+        static_cast<std::uint32_t>((static_cast<unsigned __int128>(number) << shift) / divisor);
+    return (negative ? 0x80000000u : 0u) | static_cast<std::uint32_t>(150 - shift) << 23 |
+           (mantissa & 0x7FFFFF);
+}
+
+void checkFromText(SubroutineRig &rig)
+{
+    std::vector<std::string> texts = {"0",       "-0",       "0.0",       "1",       "-1",       "3.141593",
+                                      "9999999", "0.000001", "0.0000001", "1234567", "12345678", "",
+                                      "-",       ".",        "-.",        ".5",      "5.",       "1.2.3",
+                                      "12x",     "x12",      "+1",        "0000001", "00000001", "65536",
+                                      "0.1",     "-0.1",     "8388607",   "1e5"};
+    std::mt19937 &random = rig.random();
+    for (int k = 0; k < 3000; ++k) {
+        std::string text = random() % 3 == 0 ? "-" : "";
+        const int digits = 1 + static_cast<int>(random() % 7);
+        const int point = static_cast<int>(random() % (digits + 2)) - 1; // -1: no point
+        for (int d = 0; d < digits; ++d) {
+            if (d == point)
+                text += '.';
+            text += static_cast<char>('0' + random() % 10);
+        }
+        if (point == digits)
+            text += '.';
+        texts.push_back(text);
+    }
+    for (const std::string &text : texts) {
+        Cpu51 &cpu = rig.call(
+            [&](Cpu51 &c) {
+                putBytes(c, kXAddress, 0x5A5A5A5A, 4);
+                for (std::size_t k = 0; k <= text.size(); ++k)
+                    c.iram[kYAddress + k] = k < text.size() ? static_cast<std::uint8_t>(text[k]) : 0;
+            },
+            kXAddress, 4);
+        const auto expected = floatOfText(text);
+        EXPECT_EQ(cpu.bit(tw::Bit::CY), !expected) << '"' << text << '"';
+        EXPECT_EQ(resultX(cpu), expected.value_or(0x5A5A5A5A)) << '"' << text << '"';
+    }
+}
+
 } // namespace
 
 RoutineChecks floatingPointChecks()
@@ -339,7 +414,7 @@ RoutineChecks floatingPointChecks()
         {QStringLiteral("07-fcmp.asm"), checkCompare},    {QStringLiteral("08-flt16.asm"), checkFromInt16},
         {QStringLiteral("09-fix16.asm"), checkToInt16},   {QStringLiteral("10-fltu32.asm"), checkFromUint32},
         {QStringLiteral("11-flt32.asm"), checkFromInt32}, {QStringLiteral("12-fix32.asm"), checkToInt32},
-        {QStringLiteral("13-ftoa.asm"), checkToText},
+        {QStringLiteral("13-ftoa.asm"), checkToText},     {QStringLiteral("14-atof.asm"), checkFromText},
     };
 }
 

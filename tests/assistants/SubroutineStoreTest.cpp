@@ -26,7 +26,7 @@ TEST(SubroutineSourceTest, HeaderFieldsContinuationLinesAndCode)
     const auto source = parseSubroutineSource(text, &error);
     ASSERT_TRUE(source) << error.toStdString();
     EXPECT_EQ(source->record.name, QStringLiteral(u"DELAY 延时"));
-    EXPECT_EQ(source->record.entry, QStringLiteral(u"R7 = 次数\r\n再一行"));
+    EXPECT_EQ(source->record.entry, QStringLiteral(u"R7 = 次数再一行"));
     EXPECT_EQ(source->record.exit, QStringLiteral(u"无"));
     EXPECT_EQ(source->record.resources, QStringLiteral(u"A,R2-R4,PSW；最多12个机器周期"));
     EXPECT_EQ(source->record.stack, QStringLiteral(u"2字节"));
