@@ -1,8 +1,8 @@
 // The 16,000-line MCS-51 program (about 30 KB of code): our whole assembly with every output file
 // written, against as31 assembling the same program as a whole process.
 #include "assembler/Assemble51.h"
-#include "assembler/Normaliser.h"
 #include "common/TextFile.h"
+#include "source/Normaliser.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -5,9 +5,11 @@
 #include "ToolRegistrations.h"
 
 #include "assembler/ui/AssemblerWindow.h"
+#include "assistants/ui/FontWindow.h"
 #include "assistants/ui/InitCodeWindow.h"
 #include "assistants/ui/LibraryWindow.h"
 #include "assistants/ui/UnicodeWindow.h"
+#include "conversion/ui/ConversionWindow.h"
 #include "simulator/ui/SimulatorWindow.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/FindCommands.h"
@@ -19,10 +21,12 @@ namespace tw
 void registerAllTools()
 {
     registerAssemblerWindow();
+    registerConversionWindow();
     registerFindDialog();
     registerSimulatorWindow();
     registerInitCodeWindow();
     registerUnicodeWindow();
+    registerFontWindow();
     registerLibraryWindow();
 }
 

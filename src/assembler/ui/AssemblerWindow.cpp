@@ -2,9 +2,9 @@
 
 #include "assembler/Assemble48.h"
 #include "assembler/Assemble51.h"
-#include "assembler/Tidier.h"
 #include "common/Prompter.h"
 #include "common/Vb.h"
+#include "source/Tidier.h"
 #include "workspace/MenuNames.h"
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"

@@ -5,6 +5,7 @@
 #include "InterruptPageWidget.h"
 #include "TimerPageWidget.h"
 #include "common/Vb.h"
+#include "workspace/MenuNames.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/ToolRegistry.h"
 
@@ -79,9 +80,9 @@ void registerInitCodeWindow()
     registerTool(toolName(),
                  [](Workspace &workspace) -> QWidget * { return new InitCodeWindow(workspace.prompter()); });
     const std::pair<const char *, InitCodeWindow::Page> launchers[] = {
-        {"btlsz", InitCodeWindow::BaudPage},
-        {"dsqsz", InitCodeWindow::TimerPage},
-        {"ZDSZ", InitCodeWindow::InterruptPage}};
+        {Menu::BaudRate, InitCodeWindow::BaudPage},
+        {Menu::TimerCounter, InitCodeWindow::TimerPage},
+        {Menu::Interrupts, InitCodeWindow::InterruptPage}};
     for (const auto &[item, page] : launchers)
         registerMenuCommand(QString::fromLatin1(item), [page](Workspace &workspace) {
             workspace.showTool(toolName());

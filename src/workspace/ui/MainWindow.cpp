@@ -717,6 +717,8 @@ bool MainWindow::isToolLoaded(const QString &name) const
 void MainWindow::showTool(const QString &name)
 {
     if (QWidget *open = toolWindow(name)) {
+        if (auto *frame = qobject_cast<QMdiSubWindow *>(open->parentWidget()))
+            m_mdiArea->setActiveSubWindow(frame);
         open->raise();
         open->activateWindow();
         return;
@@ -724,6 +726,10 @@ void MainWindow::showTool(const QString &name)
     QWidget *window = makeTool(name);
     if (!window)
         return;
+    if (toolPlacement(name) == ToolPlacement::WorkspaceChild) {
+        showWorkspaceChild(name, window);
+        return;
+    }
     if (!window->parentWidget())
         window->setParent(this, window->windowFlags() | Qt::Window);
     // Closed by its own close box or unloaded by another window, it is gone; the next use makes a
@@ -741,14 +747,27 @@ void MainWindow::showTool(const QString &name)
     window->activateWindow();
 }
 
+void MainWindow::showWorkspaceChild(const QString &name, QWidget *window)
+{
+    QMdiSubWindow *frame =
+        m_mdiArea->addSubWindow(window, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    m_tools.insert(name, window);
+    frame->show();
+    m_mdiArea->setActiveSubWindow(frame);
+}
+
 void MainWindow::unloadTool(const QString &name)
 {
     QWidget *window = toolWindow(name);
     if (!window)
         return;
-    // close() runs the window's own close steps; deletion waits for the event loop, so a window
-    // unloaded from inside its own handler is not deleted under it.
-    if (window->close()) {
+    // A workspace child closes with its frame. close() runs the window's own close steps;
+    // deletion waits for the event loop, so a window unloaded from inside its own handler is not
+    // deleted under it.
+    QWidget *frame = qobject_cast<QMdiSubWindow *>(window->parentWidget());
+    if ((frame ? frame : window)->close()) {
         m_tools.remove(name);
         window->deleteLater();
     }
