@@ -419,3 +419,17 @@ RoutineChecks floatingPointChecks()
 }
 
 } // namespace twtest
+
+// The references themselves: truncation, not the usual rounding to nearest.
+TEST(SubroutineFloatReference, TruncatesTowardZeroAndFlushesTinyResults)
+{
+    using namespace twtest;
+    const float third = 1.0f, three = 3.0f, big = std::numeric_limits<float>::max(), tiny = 1e-30f;
+    EXPECT_EQ(truncated([&] { return third / three; }), 0x3EAAAAAAu);
+    EXPECT_EQ(truncated([&] { return -2 * third / three; }), 0xBF2AAAAAu);
+    EXPECT_EQ(truncated([&] { return big * three; }), 0x7F7FFFFFu);
+    EXPECT_EQ(truncated([&] { return tiny * tiny; }), 0u);
+    EXPECT_EQ(truncated([&] { return three - three; }), 0u);
+    EXPECT_EQ(floatOfText("0.1"), 0x3DCCCCCCu);
+    EXPECT_EQ(decimalText(0xC0490FDB), "-3.1415");
+}
