@@ -10,6 +10,8 @@
 #include "assistants/ui/LibraryWindow.h"
 #include "assistants/ui/UnicodeWindow.h"
 #include "conversion/ui/ConversionWindow.h"
+#include "links/ui/ProgrammerWindow.h"
+#include "links/ui/SerialSenderWindow.h"
 #include "simulator/ui/SimulatorWindow.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/FindCommands.h"
@@ -27,6 +29,8 @@ void registerAllTools()
     registerInitCodeWindow();
     registerUnicodeWindow();
     registerFontWindow();
+    registerSerialSenderWindow();
+    registerProgrammerWindow();
     registerLibraryWindow();
 }
 

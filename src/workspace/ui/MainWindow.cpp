@@ -11,6 +11,7 @@
 #include "common/ui/QtPrompter.h"
 #include "workspace/ExternalPrograms.h"
 #include "workspace/FaqText.h"
+#include "workspace/Messages.h"
 #include "workspace/ProductInfo.h"
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/ToolbarButtons.h"
@@ -195,8 +196,7 @@ void MainWindow::bindCommands()
 {
     m_commands = {
         {Menu::FileNew, [this] { newFile(); }},
-        {Menu::FileOpen,
-         [this] { openFileOfKind(u"打开源程序文件"_s, u" 源程序文件(*.asm) (*.asm);;所有文件(*.*) (*)"_s); }},
+        {Menu::FileOpen, [this] { openFileOfKind(u"打开源程序文件"_s, kSourceFileFilter); }},
         {Menu::ViewListing,
          [this] { openFileOfKind(u"打开列表文件"_s, u" 列表文件(*.lst) (*.lst);;所有文件(*.*) (*)"_s); }},
         {Menu::ViewErrors,
@@ -380,7 +380,7 @@ void MainWindow::runOtherSubsystemCommand(const QString &itemName)
         showTool(tool);
         return;
     }
-    m_prompter.message(u"该功能尚未提供。"_s, MsgStyle::Information, u"信息"_s);
+    m_prompter.message(u"该功能尚未提供。"_s, MsgStyle::Information, kWorkspaceInfoTitle);
 }
 
 void MainWindow::fillWindowMenu()
@@ -492,7 +492,7 @@ void MainWindow::openInEditor(const QString &path, const QString &caption)
         editor->clearChanged();
         if (QMdiSubWindow *window = subWindowOf(editor))
             window->close();
-        m_prompter.message(u"无法读取文件 "_s + path, MsgStyle::Exclamation, u"信息"_s);
+        m_prompter.message(u"无法读取文件 "_s + path, MsgStyle::Exclamation, kWorkspaceInfoTitle);
         return;
     }
     editor->setWindowTitle(caption.isEmpty() ? path : caption);
@@ -584,7 +584,7 @@ void MainWindow::printActive()
     document.print(target);
     m_lastPrintedText = text;
     if (target->printerState() == QPrinter::Error)
-        m_prompter.message(u"打印失败，请检查打印机。"_s, MsgStyle::Exclamation, u"信息"_s);
+        m_prompter.message(u"打印失败，请检查打印机。"_s, MsgStyle::Exclamation, kWorkspaceInfoTitle);
 }
 
 void MainWindow::chooseFont()
