@@ -75,6 +75,7 @@ void Cpu51::serialTransmit()
     else
         ++transmitsDropped;
     setBit(Bit::TI, true);
+    m_attention = true;
 }
 
 std::string rateText(double rate)

@@ -14,6 +14,8 @@ void Cpu51::afterDirectWrite(std::uint8_t address)
             cpuMode = 1;
         if (value & 2)
             cpuMode = 2;
+        if (cpuMode != 0)
+            m_attention = true;
         break;
     case Sfr::TL1:
         latches.tl1 = value;
@@ -32,6 +34,16 @@ void Cpu51::afterDirectWrite(std::uint8_t address)
         break;
     case Sfr::PSW:
         bank = static_cast<std::uint8_t>((value >> 3) & 3);
+        break;
+    case Sfr::SBUF:
+        serialTransmit();
+        break;
+    case Sfr::TCON:
+    case Sfr::SCON:
+    case Sfr::IE:
+    case Sfr::IP:
+    case Sfr::T2CON:
+        refreshInterrupts();
         break;
     default:
         break;

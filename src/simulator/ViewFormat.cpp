@@ -62,14 +62,15 @@ QString memoryRow(const std::uint8_t *memory, int row)
     return byteRow(hexWord(row * 16) + QLatin1String("H:"), memory + row * 16, 1);
 }
 
-QStringList registerView(Cpu51 &cpu)
+QStringList registerView(const Cpu51 &cpu)
 {
+    const int bank = (cpu.sfr[Sfr::PSW] >> 3) & 3;
     QStringList lines;
-    lines.append(QStringLiteral(u"  区") + QLatin1Char(' ') + QString::number((cpu.psw() >> 3) & 3));
+    lines.append(QStringLiteral(u"  区") + QLatin1Char(' ') + QString::number(bank));
     lines.append(QString());
     for (int n = 0; n < 8; ++n)
         lines.append(QLatin1String(" R") + QString::number(n) + QLatin1String(": ") +
-                     hexByte(cpu.iram[cpu.registerAddress(n)]));
+                     hexByte(cpu.iram[static_cast<std::size_t>(bank * 8 + n)]));
     return lines;
 }
 
@@ -156,15 +157,17 @@ QStringList MemoryView::slice(int top, int count) const
     return lines;
 }
 
-void DirtyRows::patchInto(MemoryView &view, const std::uint8_t *memory)
+int patchWrittenRows(MemoryView &view, Cpu51 &cpu)
 {
-    if (!m_any)
-        return;
+    const int last = cpu.xramWritten < 0 ? -1 : (cpu.xramWritten >> 4) & 0xFFF;
+    cpu.xramWritten = -1;
+    if (cpu.xramRowsWritten.none())
+        return last;
     for (int row = 0; row < MemoryView::kRows; ++row)
-        if (m_rows.test(static_cast<std::size_t>(row)))
-            view.patchRow(memory, row);
-    m_rows.reset();
-    m_any = false;
+        if (cpu.xramRowsWritten.test(static_cast<std::size_t>(row)))
+            view.patchRow(cpu.xram.data(), row);
+    cpu.xramRowsWritten.reset();
+    return last;
 }
 
 } // namespace tw

@@ -6,7 +6,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <bitset>
 #include <cstdint>
 #include <vector>
 
@@ -19,7 +18,7 @@ QStringList internalRamView(const Cpu51 &cpu);
 // One row of a 64K memory: "0010H: 00 .. 00  00 .. 00" (two blanks between the 8th and 9th).
 QString memoryRow(const std::uint8_t *memory, int row);
 // "  区 0", an empty line, then " R0: xx" .. " R7: xx" of the bank PSW selects.
-QStringList registerView(Cpu51 &cpu);
+QStringList registerView(const Cpu51 &cpu);
 // PSW bits 7..0, the digit always in column 7.
 QStringList pswView(const Cpu51 &cpu);
 // The 12-line SFR table with its empty second line (13 lines).
@@ -47,26 +46,9 @@ class MemoryView
     std::vector<QString> m_lines;
 };
 
-// Rows of external RAM written since the view was last patched.
-class DirtyRows
-{
-  public:
-    void mark(int address)
-    {
-        m_last = (address >> 4) & 0xFFF;
-        m_rows.set(static_cast<std::size_t>(m_last));
-        m_any = true;
-    }
-    bool any() const { return m_any; }
-    // The row of the last write marked; the view scrolls there.
-    int lastRow() const { return m_last; }
-    // Patches every marked row into the view and forgets them.
-    void patchInto(MemoryView &view, const std::uint8_t *memory);
-
-  private:
-    std::bitset<MemoryView::kRows> m_rows;
-    int m_last = 0;
-    bool m_any = false;
-};
+// Patches the external-RAM rows MOVX wrote (Cpu51::xramRowsWritten) into the view and clears
+// the marks. Returns the row of the last write, or -1 when nothing was written; the mark of the
+// last write (Cpu51::xramWritten) is cleared too.
+int patchWrittenRows(MemoryView &view, Cpu51 &cpu);
 
 } // namespace tw

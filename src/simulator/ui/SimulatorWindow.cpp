@@ -239,10 +239,8 @@ void SimulatorWindow::afterInstructions()
     showTransmitted();
     m_ui.serialMode->setText(QString::fromStdString(m_serial.modeDigit));
     m_ui.transmitRate->setText(QString::fromStdString(m_serial.transmitRate));
-    DirtyRows &written = m_controller->writtenXramRows();
-    const bool followWrite = written.any() && !m_romSelected;
-    const int writtenRow = written.lastRow();
-    written.patchInto(m_xramView, m_cpu->xram.data());
+    const int writtenRow = patchWrittenRows(m_xramView, *m_cpu);
+    const bool followWrite = writtenRow >= 0 && !m_romSelected;
     const bool readViaRi = m_controller->takeXramRead();
     if (followWrite) {
         // The external-RAM view scrolls to the row written last, as far as its scroll bar goes.
