@@ -73,11 +73,16 @@ inline void jumpRelative(Exec &c, u8 rel)
 {
     c.pc = static_cast<u16>(c.pc + static_cast<std::int8_t>(rel));
 }
+// A real branch, not a conditional move: the host predicts a loop's jumps well, while a
+// conditional move would make the next fetch wait for the condition (a DJNZ loop runs at half
+// speed).
 inline void branchIf(Exec &c, bool taken)
 {
     const u8 rel = fetch(c);
-    if (taken)
+    if (taken) {
         jumpRelative(c, rel);
+        __asm__ volatile("");
+    }
 }
 
 // A write through a direct address by one of the instructions that trigger the SFR actions
