@@ -139,21 +139,27 @@ QStringList bitAreaView(const Cpu51 &cpu)
 
 void MemoryView::rebuild(const std::uint8_t *memory)
 {
+    m_memory = memory;
+    m_changed.reset();
     for (int row = 0; row < kRows; ++row)
-        m_lines[static_cast<std::size_t>(row)] = memoryRow(memory, row);
-}
-
-void MemoryView::patchRow(const std::uint8_t *memory, int row)
-{
-    if (row >= 0 && row < kRows)
         m_lines[static_cast<std::size_t>(row)] = memoryRow(memory, row);
 }
 
 QStringList MemoryView::slice(int top, int count) const
 {
     QStringList lines;
-    for (int row = top; row < top + count; ++row)
-        lines.append(row >= 0 && row < kRows ? m_lines[static_cast<std::size_t>(row)] : QString());
+    for (int row = top; row < top + count; ++row) {
+        if (row < 0 || row >= kRows) {
+            lines.append(QString());
+            continue;
+        }
+        const auto at = static_cast<std::size_t>(row);
+        if (m_changed.test(at) && m_memory) {
+            m_lines[at] = memoryRow(m_memory, row);
+            m_changed.reset(at);
+        }
+        lines.append(m_lines[at]);
+    }
     return lines;
 }
 
@@ -161,12 +167,10 @@ int patchWrittenRows(MemoryView &view, Cpu51 &cpu)
 {
     const int last = cpu.xramWritten < 0 ? -1 : (cpu.xramWritten >> 4) & 0xFFF;
     cpu.xramWritten = -1;
-    if (cpu.xramRowsWritten.none())
-        return last;
-    for (int row = 0; row < MemoryView::kRows; ++row)
-        if (cpu.xramRowsWritten.test(static_cast<std::size_t>(row)))
-            view.patchRow(cpu.xram.data(), row);
-    cpu.xramRowsWritten.reset();
+    if (cpu.xramRowsWritten.any()) {
+        view.markChanged(cpu.xramRowsWritten);
+        cpu.xramRowsWritten.reset();
+    }
     return last;
 }
 

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <bitset>
 #include <cstdint>
 #include <vector>
 
@@ -27,7 +28,8 @@ QStringList sfrView(const Cpu51 &cpu);
 QStringList bitAreaView(const Cpu51 &cpu);
 
 // The 4096 lines of the program-memory or external-RAM view, built once per load or change and
-// only sliced when scrolling.
+// only sliced when scrolling. Rows that MOVX changed are made again only when they are shown: a
+// fast run may write thousands of rows between two looks at the box.
 class MemoryView
 {
   public:
@@ -36,18 +38,20 @@ class MemoryView
     static constexpr int kShownRows = 18;
 
     MemoryView() : m_lines(kRows) {}
+    // Makes every row from memory, which the view then keeps reading for the changed rows.
     void rebuild(const std::uint8_t *memory);
-    void patchRow(const std::uint8_t *memory, int row);
+    void markChanged(const std::bitset<kRows> &rows) { m_changed |= rows; }
     // Rows top .. top+count-1; rows past the end are empty.
     QStringList slice(int top, int count = kShownRows) const;
-    const QString &line(int row) const { return m_lines[static_cast<std::size_t>(row)]; }
 
   private:
-    std::vector<QString> m_lines;
+    const std::uint8_t *m_memory = nullptr;
+    mutable std::vector<QString> m_lines;
+    mutable std::bitset<kRows> m_changed;
 };
 
-// Patches the external-RAM rows MOVX wrote (Cpu51::xramRowsWritten) into the view and clears
-// the marks. Returns the row of the last write, or -1 when nothing was written; the mark of the
+// Hands the external-RAM rows MOVX wrote (Cpu51::xramRowsWritten) to the view and clears the
+// marks. Returns the row of the last write, or -1 when nothing was written; the mark of the
 // last write (Cpu51::xramWritten) is cleared too.
 int patchWrittenRows(MemoryView &view, Cpu51 &cpu);
 
