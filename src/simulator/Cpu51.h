@@ -54,8 +54,9 @@ class Cpu51
     std::int32_t wdtCount = 0;    // instructions counted since arming or the last feed
     std::int32_t wdtSequence = 0; // last two bytes written to WDTRST: previous*256 + newest
     std::uint8_t cpuMode = 0;     // 0 normal, 1 idle, 2 power-down
-    // Register bank of PSW bits 4-3, kept in step with every PSW write so that a register access
-    // does not decode PSW again.
+    // Register bank of PSW bits 4-3, kept in step with every PSW write inside the core so that a
+    // register access does not decode PSW again; step() and the runs pick up writes to sfr[] made
+    // from outside.
     std::uint8_t bank = 0;
 
     // TL1, TH1, RCAP2L, RCAP2H as last written by an instruction; only the baud-rate
@@ -106,7 +107,7 @@ class Cpu51
     // watchdog, and after one whose transmit the window must see.
     Batch runBatch(std::uint64_t maxSteps, std::int32_t breakAt);
     // The CPU reset: pc, mode, watchdog, SFR reset values. Leaves the RAMs, code, SBUF,
-    // intHigh/intLow, wdtSequence, latches and bank alone.
+    // intHigh/intLow, wdtSequence and latches alone.
     void reset();
     // Copies a code image (at most 65536 bytes) to code memory and sets codeSize.
     void loadCode(const std::uint8_t *bytes, std::int32_t size);
@@ -164,8 +165,9 @@ class Cpu51
     // IRAM address of Rn in the bank PSW selects now.
     std::uint8_t registerAddress(int n) const { return static_cast<std::uint8_t>(bank * 8 + n); }
     // PSW as an instruction reads it. The executor does not recompute P after every instruction;
-    // readers of PSW compute it from A instead. Only the first instruction after control comes
-    // into the core reads P as stored, since whoever wrote sfr[] may have set it apart from A.
+    // readers of PSW compute it from A instead, except outside a run and in the first instruction
+    // after control comes into the core: whoever wrote sfr[] may have set P apart from A, and
+    // that P is what they read.
     std::uint8_t pswWithParity() const { return m_storedParity ? sfr[Sfr::PSW] : pswParityFromA(); }
     std::uint8_t pswParityFromA() const
     {
@@ -273,14 +275,11 @@ class Cpu51
     };
 
     void enterCore();
+    void leaveCore();
     BatchEnd endBeforeInstruction(std::int32_t breakAt) const;
 
     bool m_interruptReady = false;
-    // Set by a PCON write that puts the CPU to sleep, by every transmit and on entry while P is
-    // read as stored: a batch looks at the CPU mode, the transmit records and m_storedParity only
-    // then.
-    bool m_attention = false;
-    bool m_storedParity = false;
+    bool m_storedParity = true;
 
     std::uint8_t bitByteValue(std::uint8_t address) const
     {

@@ -19,6 +19,10 @@ struct Exec {
     Cpu51 &cpu;
     u16 pc;
     u8 bankBase; // IRAM address of R0; refreshed where PSW may have changed
+    // An SFR write with an action happened (PCON, SBUF, ...): a batch looks at the CPU mode and
+    // the transmit records then. Set on entry too: P is read as stored until the first
+    // instruction is done.
+    bool attention = true;
 
     explicit Exec(Cpu51 &c) : cpu(c), pc(c.pc), bankBase(static_cast<u8>(c.bank * 8)) {}
     void bankChanged() { bankBase = static_cast<u8>(cpu.bank * 8); }
@@ -93,6 +97,7 @@ inline void writeDirectNotified(Exec &c, u8 address, u8 value)
     if (Cpu51::hasWriteEffect(address)) {
         c.cpu.afterDirectWrite(address);
         c.bankChanged();
+        c.attention = true;
     }
 }
 
@@ -503,7 +508,8 @@ inline void incDptr(Exec &c)
 
 // One instruction and what follows it, inlined into every loop below. P is not recomputed here:
 // readers of PSW inside the core compute it, and the loops store it when they return.
-[[gnu::always_inline]] inline void stepInline(Exec &x)
+// Returns whether the watchdog count passed its limit.
+[[gnu::always_inline]] inline bool stepInline(Exec &x)
 {
     execute(x, x.cpu.code[x.pc++]);
     if (x.cpu.interruptReady()) {
@@ -511,7 +517,9 @@ inline void incDptr(Exec &c)
         x.cpu.pollInterrupts();
         x.pc = x.cpu.pc;
     }
-    countWatchdog(x);
+    if (!x.cpu.wdtArmed)
+        return false;
+    return ++x.cpu.wdtCount > Cpu51::kWatchdogLimit;
 }
 
 } // namespace
@@ -519,8 +527,13 @@ inline void incDptr(Exec &c)
 void Cpu51::enterCore()
 {
     syncDerivedState();
-    m_storedParity = (sfr[Sfr::PSW] & 1) != __builtin_parity(sfr[Sfr::ACC]);
-    m_attention = m_storedParity;
+    m_storedParity = true;
+}
+
+void Cpu51::leaveCore()
+{
+    updateParity();
+    m_storedParity = true;
 }
 
 // Flattened: every helper of the executor is inlined into the loops, whatever the inliner's budget.
@@ -530,8 +543,7 @@ void Cpu51::enterCore()
     Exec x(*this);
     stepInline(x);
     pc = x.pc;
-    m_storedParity = false;
-    updateParity();
+    leaveCore();
 }
 
 [[gnu::flatten]] std::uint64_t Cpu51::run(std::uint64_t maxSteps, std::int32_t stopAt)
@@ -549,7 +561,7 @@ void Cpu51::enterCore()
         ++done;
     }
     pc = x.pc;
-    updateParity();
+    leaveCore();
     return done;
 }
 
@@ -574,24 +586,23 @@ Cpu51::BatchEnd Cpu51::endBeforeInstruction(std::int32_t breakAt) const
     Batch batch;
     batch.end = maxSteps ? endBeforeInstruction(breakAt) : BatchEnd::Count;
     if (batch.end != BatchEnd::Count || !maxSteps) {
-        m_storedParity = false;
-        updateParity();
+        leaveCore();
         return batch;
     }
     // Only the end of the code, the breakpoint and the count change with every instruction; the
-    // CPU mode and the transmit records change only where m_attention is set, and the watchdog
+    // CPU mode and the transmit records change only where x.attention is set, and the watchdog
     // count only while it is armed.
     Exec x(*this);
     const std::int32_t end = codeSize;
     for (;;) {
-        stepInline(x);
+        const bool watchdogExpired = stepInline(x);
         ++batch.executed;
-        if (wdtArmed && watchdogExpired()) {
+        if (watchdogExpired) {
             batch.end = BatchEnd::Watchdog;
             break;
         }
-        if (m_attention) {
-            m_attention = false;
+        if (x.attention) {
+            x.attention = false;
             m_storedParity = false;
             pc = x.pc;
             if ((batch.end = endBeforeInstruction(breakAt)) != BatchEnd::Count)
@@ -609,8 +620,7 @@ Cpu51::BatchEnd Cpu51::endBeforeInstruction(std::int32_t breakAt) const
         }
     }
     pc = x.pc;
-    m_storedParity = false;
-    updateParity();
+    leaveCore();
     return batch;
 }
 

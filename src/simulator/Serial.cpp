@@ -75,7 +75,6 @@ void Cpu51::serialTransmit()
     else
         ++transmitsDropped;
     setBit(Bit::TI, true);
-    m_attention = true;
 }
 
 std::string rateText(double rate)

@@ -14,8 +14,6 @@ void Cpu51::afterDirectWrite(std::uint8_t address)
             cpuMode = 1;
         if (value & 2)
             cpuMode = 2;
-        if (cpuMode != 0)
-            m_attention = true;
         break;
     case Sfr::TL1:
         latches.tl1 = value;

@@ -97,7 +97,9 @@ TEST(CoreRunPathsTest, PswAndParityWrittenFromOutsideAreReadAsStoredOnlyOnce)
     for (int way = 0; way < 3; ++way) {
         auto cpu = loaded(program);
         cpu->sfr[Sfr::ACC] = 0x00;
-        cpu->sfr[Sfr::PSW] = 0x81; // P = 1 with A = 0
+        cpu->sfr[Sfr::PSW] = 0x81;            // P = 1 with A = 0
+        EXPECT_TRUE(cpu->bit(Bit::P)) << way; // outside a run, PSW reads as stored
+        EXPECT_EQ(cpu->readDirect(Sfr::PSW), 0x81) << way;
         if (way == 0)
             cpu->step();
         else if (way == 1)
