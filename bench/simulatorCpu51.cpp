@@ -3,16 +3,14 @@
 // timer 0 interrupt every 92 instructions. Each program runs in this process (Cpu51::run), then
 // as whole processes in `twdrive sim51` and in s51, paired in one benchmark so that the ratio
 // compares runs made under the same load.
+#include "PairedProcesses.h"
 #include "simulatorPrograms.h"
 
 #include "simulator/Cpu51.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -39,19 +37,6 @@ void coreRun(benchmark::State &state, const Program &program)
     }
     state.counters["MIPS"] = benchmark::Counter(
         static_cast<double>(state.iterations() * kCoreInstructions) / 1e6, benchmark::Counter::kIsRate);
-}
-
-// Seconds of one whole process; negative when it failed.
-double processSeconds(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    QElapsedTimer clock;
-    clock.start();
-    process.start(program, arguments);
-    if (!process.waitForFinished(600000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0)
-        return -1;
-    return static_cast<double>(clock.nsecsElapsed()) / 1e9;
 }
 
 // twdrive sim51 and s51 on the same image, one after the other in each iteration.
@@ -84,24 +69,17 @@ void processRuns(benchmark::State &state, const Program &program)
     hexFile.close();
     commandFile.close();
 
-    double ours = 0, peer = 0;
-    for (auto _ : state) {
-        const double t = processSeconds(
-            QString::fromUtf8(TW_TWDRIVE),
-            {QStringLiteral("sim51"), bin, QStringLiteral("--steps"), QString::number(kCoreInstructions)});
-        const double s = processSeconds(
-            s51, {QStringLiteral("-t"), QStringLiteral("8052"), QStringLiteral("-C"), commands});
-        if (t < 0 || s < 0) {
-            state.SkipWithError("twdrive or s51 failed");
-            return;
-        }
-        state.SetIterationTime(t + s);
-        ours += t;
-        peer += s;
-    }
+    const QStringList ours = {QStringLiteral("sim51"), bin, QStringLiteral("--steps"),
+                              QString::number(kCoreInstructions)};
+    const QStringList peer = {QStringLiteral("-t"), QStringLiteral("8052"), QStringLiteral("-C"), commands};
+    const auto total = twbench::timePairs(
+        state, [&] { return twbench::processSeconds(QString::fromUtf8(TW_TWDRIVE), ours); },
+        [&] { return twbench::processSeconds(s51, peer); });
+    if (!total)
+        return;
     const double runs = static_cast<double>(state.iterations());
-    state.counters["twdrive_MIPS"] = runs * static_cast<double>(kCoreInstructions) / ours / 1e6;
-    state.counters["s51_MIPS"] = runs * static_cast<double>(kS51Instructions) / peer / 1e6;
+    state.counters["twdrive_MIPS"] = runs * static_cast<double>(kCoreInstructions) / total->ours / 1e6;
+    state.counters["s51_MIPS"] = runs * static_cast<double>(kS51Instructions) / total->peer / 1e6;
     state.counters["speedup"] = state.counters["twdrive_MIPS"].value / state.counters["s51_MIPS"].value;
 }
 
