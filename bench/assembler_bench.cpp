@@ -3,8 +3,8 @@
 #include "PairedProcesses.h"
 
 #include "assembler/Assemble51.h"
-#include "assembler/Normaliser.h"
 #include "common/TextFile.h"
+#include "source/Normaliser.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -5,6 +5,9 @@
 #include "ToolRegistrations.h"
 
 #include "assembler/ui/AssemblerWindow.h"
+#include "assistants/ui/InitCodeWindow.h"
+#include "assistants/ui/UnicodeWindow.h"
+#include "conversion/ui/ConversionWindow.h"
 #include "simulator/ui/SimulatorWindow.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/FindCommands.h"
@@ -16,8 +19,11 @@ namespace tw
 void registerAllTools()
 {
     registerAssemblerWindow();
+    registerConversionWindow();
     registerFindDialog();
     registerSimulatorWindow();
+    registerInitCodeWindow();
+    registerUnicodeWindow();
 }
 
 } // namespace tw

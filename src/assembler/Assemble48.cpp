@@ -1,19 +1,19 @@
 #include "Assemble48.h"
 
-#include "Assemble51.h"
 #include "AssemblyDriver.h"
 #include "DuplicateList.h"
 #include "ErrorList.h"
-#include "Normaliser.h"
 #include "Numbers.h"
 #include "WordScan.h"
+#include "assembler/common/Messages.h"
+#include "assembler/common/Operands.h"
+#include "assembler/common/Symbols.h"
 #include "common/CodeImage.h"
 #include "common/TextFile.h"
 #include "common/Vb.h"
 #include "mcs48/Encoder.h"
 #include "mcs48/Sizer.h"
-#include "mcs51/Operands.h"
-#include "mcs51/Symbols.h"
+#include "source/Normaliser.h"
 
 #include <optional>
 
@@ -57,7 +57,7 @@ class Assembler48 : public AssemblyDriver
 // The value a label's own statement gives it with "LABEL: EQU value"; nullopt for any other.
 std::optional<long long> labelEquValue(const QString &rest)
 {
-    const QStringList words = mcs51::dataItems(rest);
+    const QStringList words = dataItems(rest);
     if (words.isEmpty() || words.first() != u"EQU"_s)
         return std::nullopt;
     return readNumber(words.value(1));
@@ -122,7 +122,8 @@ void Assembler48::passTwo()
 void Assembler48::passTwoLabel(const QString &name, const QString &rest)
 {
     // A label given its value by EQU must get a code address.
-    checkLabel(name, labelEquValue(rest).value_or(0) >= NotANumber);
+    const std::optional<long long> equ = labelEquValue(rest);
+    checkLabel(name, equ.value_or(0) >= NotANumber, !equ);
 }
 
 void Assembler48::listAddressOnly(const QString &line)

@@ -3,17 +3,18 @@
 #include "AssemblyDriver.h"
 #include "DuplicateList.h"
 #include "ErrorList.h"
-#include "Normaliser.h"
 #include "Numbers.h"
 #include "WordScan.h"
+#include "assembler/common/Aliases.h"
+#include "assembler/common/Messages.h"
+#include "assembler/common/Operands.h"
+#include "assembler/common/Symbols.h"
 #include "common/CodeImage.h"
 #include "common/TextFile.h"
 #include "common/Vb.h"
-#include "mcs51/Aliases.h"
 #include "mcs51/Encoder.h"
-#include "mcs51/Operands.h"
 #include "mcs51/Sizer.h"
-#include "mcs51/Symbols.h"
+#include "source/Normaliser.h"
 
 #include <algorithm>
 #include <optional>
@@ -43,7 +44,7 @@ std::optional<QString> equOperand(QStringView remainder)
     });
     if (first == remainder.end() || (*first != u'E' && *first != u'B' && *first != u'等'))
         return std::nullopt;
-    mcs51::SplitWords split = mcs51::splitStatement(borrowedText(remainder));
+    SplitWords split = splitStatement(borrowedText(remainder));
     if (split.mnemonic != kEqu)
         return std::nullopt;
     return std::move(split.operand);
@@ -75,7 +76,7 @@ class Assembler51 : public AssemblyDriver
     QStringList removedOnFailure() const override { return {m_result.paths.errorReport, m_result.paths.bin}; }
 
     qsizetype m_lineCount = 0; // lines up to the END statement
-    mcs51::VariableTable m_variables;
+    VariableTable m_variables;
 
     // What pass 1 read and sized on each line. Pass 2 scans the same text, so where both passes
     // find a word they find the same one; it takes pass 1's address step without sizing again
@@ -95,7 +96,7 @@ long long Assembler51::advance(long long next, QStringView word) const
 {
     // ORG may not leave the address space; a statement may end exactly at its end.
     if (next > kAddressSpace || next < 0 ||
-        (next == kAddressSpace && mcs51::standardMnemonic(borrowedText(word)) == kOrg))
+        (next == kAddressSpace && standardMnemonic(borrowedText(word)) == kOrg))
         throw AssemblyFailure(addressErrorMessage(m_lineNumber));
     return next;
 }
@@ -182,7 +183,7 @@ void Assembler51::passTwoLabel(QStringView name, QStringView rest)
 {
     // A label given a value by EQU must get an address-sized number.
     const auto operand = equOperand(rest);
-    checkLabel(borrowedText(name), operand && readNumber(*operand) >= NotANumber);
+    checkLabel(borrowedText(name), operand && readNumber(*operand) >= NotANumber, !operand);
 }
 
 long long Assembler51::sizeInPassTwo(qsizetype index, const WordScan &scan, const std::optional<QString> &equ)
@@ -244,21 +245,6 @@ void Assembler51::writeListings(bool withLists)
 }
 
 } // namespace
-
-QString tooManyLabelsMessage()
-{
-    return QStringLiteral(u"源程序中使用的标号数目太多！\r\n本软件限定标号数目最大为2048");
-}
-
-QString missingEquOperandMessage()
-{
-    return QStringLiteral(u"汇编失败，EQU语句缺操作数！");
-}
-
-QString addressErrorMessage(long long lineNumber)
-{
-    return QStringLiteral(u"第") + vbStr(lineNumber) + QStringLiteral(u"行地址错误！");
-}
 
 AssemblyResult assemble51(const QString &sourcePath, const QString &binPath, const AssemblyObserver &observer)
 {

@@ -12,9 +12,4 @@ namespace tw
 AssemblyResult assemble51(const QString &sourcePath, const QString &binPath,
                           const AssemblyObserver &observer = {});
 
-// Fatal messages of the run.
-QString tooManyLabelsMessage();
-QString missingEquOperandMessage();
-QString addressErrorMessage(long long lineNumber);
-
 } // namespace tw

@@ -1,14 +1,27 @@
 #include "AssemblyDriver.h"
 
-#include "Assemble51.h"
-#include "Normaliser.h"
 #include "Numbers.h"
 #include "OutputFiles.h"
+#include "assembler/common/Messages.h"
+#include "common/Paths.h"
+#include "source/Normaliser.h"
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace tw
 {
+
+namespace
+{
+
+QString normaliserFailureMessage()
+{
+    return QStringLiteral(u"规格化出错，请检查你的源程序！");
+}
+
+} // namespace
 
 AssemblyDriver::AssemblyDriver(const QString &binPath, const AssemblyObserver &observer)
     : m_observer(observer)
@@ -18,18 +31,19 @@ AssemblyDriver::AssemblyDriver(const QString &binPath, const AssemblyObserver &o
 
 AssemblyResult AssemblyDriver::run(const QString &sourcePath)
 {
+    // Not one file is touched when the run would write over its source or its own outputs.
+    if (runPathsCollide(sourcePath, m_result.paths.bin)) {
+        m_result.failureMessage = collidingPathsMessage();
+        return m_result;
+    }
     // Whatever happens, no listing of an earlier run stays to look like this one's.
     QFile::remove(m_result.paths.listing);
     QFile::remove(m_result.paths.listingLines);
     status(AsmStatus::Normalising);
-    auto a51 = normaliseSourceFile(sourcePath);
-    if (!a51) {
+    if (!normaliseSourceFile(sourcePath)) {
         fail(normaliserFailureMessage());
         return m_result;
     }
-    m_result.normalisedPath = a51->path;
-    m_lines = std::move(a51->lines);
-    m_encoding = a51->encoding;
     try {
         status(AsmStatus::PassOne);
         passOne();
@@ -45,6 +59,24 @@ AssemblyResult AssemblyDriver::run(const QString &sourcePath)
         fail(unrecognisedStatementMessage());
     }
     return m_result;
+}
+
+bool AssemblyDriver::normaliseSourceFile(const QString &sourcePath)
+{
+    if (sourcePath.size() < 3)
+        return false;
+    const auto content = readTextFile(sourcePath);
+    if (!content)
+        return false;
+    const QString a51 = replaceLastThree(sourcePath, QStringLiteral("a51"));
+    NormalisedSource normalised = normaliseText(content->text);
+    // A work file the next run writes again: it need not wait for the disk.
+    if (!writeBinaryFile(a51, encodeOutputText(normalised.text, content->encoding), WriteSync::Generated))
+        return false;
+    m_result.normalisedPath = a51;
+    m_lines = std::move(normalised.lines);
+    m_encoding = content->encoding;
+    return true;
 }
 
 void AssemblyDriver::fail(const QString &message)
@@ -83,6 +115,7 @@ void AssemblyDriver::startPassTwo()
     m_lineNumber = 0;
     m_errors.clear();
     m_listing.clear();
+    m_placedLabels.clear();
     if (m_observer.passTwoStarts)
         m_observer.passTwoStarts(m_linesRead);
 }
@@ -93,29 +126,55 @@ void AssemblyDriver::passTwoLineStarts()
         m_observer.lineDone();
 }
 
+namespace
+{
+
+// Operands are cut at these characters, so a label holding one could never be named.
+bool isLabelName(QStringView name)
+{
+    return std::none_of(name.begin(), name.end(), [](QChar c) {
+        return c == u',' || c == u'，' || c == u';' || c == u'；' || c == u' ' || c == u'\t';
+    });
+}
+
+} // namespace
+
 bool AssemblyDriver::isNewLabel(const QString &name)
 {
+    if (!isLabelName(name))
+        return false;
     if (m_labels.contains(name)) {
         m_duplicates.add(name);
         return false;
     }
-    if (m_labels.count() >= mcs51::kMaxLabels)
+    if (m_labels.count() >= kMaxLabels)
         throw AssemblyFailure(tooManyLabelsMessage());
     return true;
 }
 
-void AssemblyDriver::checkLabel(const QString &name, bool badEquValue)
+void AssemblyDriver::checkLabel(const QString &name, bool badEquValue, bool placedHere)
 {
+    if (!isLabelName(name)) {
+        m_errors.record(kIllegalOperandError);
+        return;
+    }
     for (int i = m_duplicates.countOf(name); i > 0; --i)
         m_errors.record(kDuplicateLabelError);
     if (badEquValue)
-        m_errors.record(QStringLiteral(u"操作数非法"));
+        m_errors.record(kIllegalOperandError);
+    // Jumps were encoded with pass 1's address: code placed elsewhere would jump wrong.
+    if (placedHere && !m_placedLabels.contains(name)) {
+        m_placedLabels.insert(QStringView(name).toString()); // name may borrow the line's text
+        const long long *value = m_labels.find(name);
+        if (!value || *value != m_pc)
+            m_errors.record(kLabelAddressError);
+    }
 }
 
 void AssemblyDriver::writeFile(const QString &path, const QByteArray &bytes)
 {
     if (!writeBinaryFile(path, bytes, WriteSync::Generated))
-        throw AssemblyFailure(QStringLiteral(u"文件写入失败：") + path);
+        throw AssemblyFailure(writeFailedMessage(path));
     m_result.filesWritten << path;
 }
 

@@ -4,11 +4,12 @@
 #include "AssemblyRun.h"
 #include "DuplicateList.h"
 #include "ErrorList.h"
+#include "assembler/common/Symbols.h"
 #include "common/CodeImage.h"
 #include "common/TextFile.h"
-#include "mcs51/Symbols.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -45,12 +46,14 @@ class AssemblyDriver
     void startPassTwo();
     // Pass 2 reads one more line: tells the observer.
     void passTwoLineStarts();
-    // Pass 1 met the label name: a second definition only counts as a duplicate. True when the
-    // caller enters it; throws when the table is full.
+    // Pass 1 met the label name: a second definition only counts as a duplicate, a name no
+    // operand could ever name is not entered. True when the caller enters it; throws when the
+    // table is full.
     bool isNewLabel(const QString &name);
-    // Pass 2 met the label name: one error for each duplicate definition, one for an EQU value
-    // that is no code address.
-    void checkLabel(const QString &name, bool badEquValue);
+    // Pass 2 met the label name: one error for a name no operand could ever name, for each
+    // duplicate definition, for an EQU value that is no code address; and, for a label that
+    // stands for its line's address, one when pass 1 gave it another address.
+    void checkLabel(const QString &name, bool badEquValue, bool placedHere);
 
     // Generated files are replaced whole, but nothing waits for the disk.
     void writeFile(const QString &path, const QByteArray &bytes);
@@ -64,7 +67,7 @@ class AssemblyDriver
     TextEncoding m_encoding = TextEncoding::Gbk;
 
     std::unique_ptr<CodeImage> m_image = std::make_unique<CodeImage>();
-    mcs51::LabelTable m_labels;
+    LabelTable m_labels;
     DuplicateList m_duplicates;
     ErrorList m_errors;
     long long m_pc = 0;
@@ -77,6 +80,12 @@ class AssemblyDriver
     QString m_listing;
 
   private:
+    // Labels pass 2 has met, so that only a first definition is compared with pass 1.
+    QSet<QString> m_placedLabels;
+    // Reads the source and writes its normalised copy (source.a51, the path less its last three
+    // characters, "a51") in the source's encoding; the passes read its lines. False when reading or
+    // writing failed.
+    bool normaliseSourceFile(const QString &sourcePath);
     void fail(const QString &message);
 };
 

@@ -1,9 +1,11 @@
 #include "AssemblyRun.h"
 
-#include "Tidier.h"
 #include "common/Paths.h"
+#include "source/Tidier.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 namespace tw
 {
@@ -26,7 +28,44 @@ QString startCheckMessage(const QString &source, const QString &bin)
         return QStringLiteral(u"待汇编的文件不是汇编语言源程序！");
     if (bin.isEmpty())
         return QStringLiteral(u"请选择汇编后的文件存放地址！");
+    if (runPathsCollide(source, bin))
+        return collidingPathsMessage();
     return QString();
+}
+
+namespace
+{
+
+QString canonicalTarget(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.canonicalFilePath();
+    // Writing through a dangling link makes the file it points to.
+    const QFileInfo made(info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath());
+    const QString folder = made.absoluteDir().canonicalPath();
+    return (folder.isEmpty() ? made.absolutePath() : folder) + u'/' + made.fileName();
+}
+
+} // namespace
+
+bool runPathsCollide(const QString &source, const QString &bin)
+{
+    const OutputPaths out = outputPathsFor(bin);
+    QSet<QString> seen;
+    for (const QString &path : {source, replaceLastThree(source, QStringLiteral("a51")), out.bin, out.listing,
+                                out.listingLines, out.errorReport}) {
+        const QString canonical = canonicalTarget(path);
+        if (seen.contains(canonical))
+            return true;
+        seen.insert(canonical);
+    }
+    return false;
+}
+
+QString collidingPathsMessage()
+{
+    return QStringLiteral(u"汇编后的文件不能是源程序，也不能与汇编生成的.a51、.lst、.lt、.err文件同名！");
 }
 
 QString binPathForSource(const QString &source)

@@ -50,6 +50,13 @@ namespace tw
 // when the run may start. source and bin are the two path fields as typed.
 QString startCheckMessage(const QString &source, const QString &bin);
 
+// True when two of the files a run reads or writes are one file: the source, its a51 copy, the
+// code image and the listing, listing-lines and error-report files named after it. Paths are
+// compared as canonical paths; one not made yet by its folder's canonical path and its name.
+// Such a run would overwrite (or, failing, delete) the source or one of its own outputs.
+bool runPathsCollide(const QString &source, const QString &bin);
+QString collidingPathsMessage();
+
 // The code-image path the window proposes for a source path: its last three characters -> "bin".
 QString binPathForSource(const QString &source);
 

@@ -1,6 +1,7 @@
 #include "DuplicateList.h"
 
 #include "Numbers.h"
+#include "assembler/common/Messages.h"
 
 namespace tw
 {

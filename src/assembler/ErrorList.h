@@ -1,14 +1,12 @@
 #pragma once
 // The errors one assembly finds, one line each, as they go into the error report.
 #include "Numbers.h"
+#include "assembler/common/Messages.h"
 
 #include <QString>
 
 namespace tw
 {
-
-// The driver's own error line: a label defined more than once.
-inline const QString kDuplicateLabelError = QStringLiteral(u"标号重复定义");
 
 class ErrorList : public ErrorSink
 {

@@ -1,5 +1,6 @@
 #include "Numbers.h"
 
+#include "assembler/common/Messages.h"
 #include "common/Hex.h"
 
 #include <limits>
@@ -10,11 +11,6 @@ namespace tw
 AssemblyFailure::AssemblyFailure(const QString &message)
     : std::runtime_error(message.toStdString()), m_message(message)
 {
-}
-
-QString unrecognisedStatementMessage()
-{
-    return QStringLiteral(u"汇编失败，存在有不可识别的语句！");
 }
 
 namespace

@@ -32,9 +32,6 @@ class AssemblyFailure : public std::runtime_error
     QString m_message;
 };
 
-// The message of a failure that has no more specific text.
-QString unrecognisedStatementMessage();
-
 // Reads a number: a last character H selects base 16, B base 2, Q base 8 (the suffix is not a
 // digit), anything else base 10. Digits are upper case only. Returns NotANumber at the first bad
 // digit, and for an empty digit string ("", "H", "#" with nothing after it). A value past the

@@ -1,6 +1,7 @@
 #include "OutputFiles.h"
 
 #include "common/CodeImage.h"
+#include "common/Hex.h"
 #include "common/Paths.h"
 #include "common/Vb.h"
 
@@ -19,9 +20,8 @@ const QString kCrLf = QStringLiteral("\r\n");
 // show one per line, and a QString for each would cost an allocation.
 void putHexWord(char16_t *out, long long value)
 {
-    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
     for (int i = 0; i < 4; ++i)
-        out[i] = kDigits[(value >> (12 - 4 * i)) & 0xF];
+        out[i] = static_cast<char16_t>(hexDigit(static_cast<unsigned>(value >> (12 - 4 * i))));
 }
 
 // Listings run to many thousand lines: each line is written into space reserved once.
@@ -147,8 +147,8 @@ void appendListingLines(QString &out, QStringView addressFieldText, const QStrin
     }
 }
 
-void appendLabelLists(QString &out, const mcs51::LabelTable &labels, const std::vector<QString> &duplicates,
-                      const mcs51::VariableTable *variables)
+void appendLabelLists(QString &out, const LabelTable &labels, const std::vector<QString> &duplicates,
+                      const VariableTable *variables)
 {
     if (labels.count() > 0) {
         appendHeading(out, QStringLiteral(u"  程序中使用的标号如下："));

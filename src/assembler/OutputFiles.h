@@ -1,8 +1,8 @@
 #pragma once
 // The files an assembly writes beside the code image: listing (.lst), listing lines (.lt), error
 // report (.err) and the code image (.bin). Shared by the MCS-51 and MCS-48 drivers.
+#include "assembler/common/Symbols.h"
 #include "common/TextFile.h"
-#include "mcs51/Symbols.h"
 
 #include <QByteArray>
 #include <QString>
@@ -46,8 +46,8 @@ void appendListingLines(QString &out, QStringView addressFieldText, const QStrin
 
 // The lists after the listing lines: labels (name TAB HexWord), duplicates, and (MCS-51)
 // variables (name TAB value text); each list only when it has entries. Lines end in CR LF.
-void appendLabelLists(QString &out, const mcs51::LabelTable &labels, const std::vector<QString> &duplicates,
-                      const mcs51::VariableTable *variables = nullptr);
+void appendLabelLists(QString &out, const LabelTable &labels, const std::vector<QString> &duplicates,
+                      const VariableTable *variables = nullptr);
 
 // The credit line that opens a listing; readers skip it.
 QString listingCreditLine();

@@ -35,6 +35,9 @@ template <typename OnLabel> WordScan scanWords(QStringView text, ScanPass pass, 
     // The word is always one run of the text: it begins after a label colon or a separator.
     WordScan scan;
     bool inQuote = false;
+    // Pass 1 skips a line whose first word holds a ",", but a "," before a label colon belongs
+    // to the label, as in pass 2: both passes must meet the same labels.
+    bool commaInWord = false;
     const qsizetype n = text.size();
     qsizetype wordStart = 0;
     qsizetype i = 0;
@@ -51,9 +54,14 @@ template <typename OnLabel> WordScan scanWords(QStringView text, ScanPass pass, 
             skipBlanks();
             onLabel(name, text.mid(i));
             wordStart = i;
+            commaInWord = false;
         } else if (!inQuote && (c == u' ' || c == u'\t')) {
             const qsizetype wordEnd = i - 1;
             skipBlanks();
+            if (commaInWord) {
+                scan.end = WordScan::End::Skipped;
+                return scan;
+            }
             if (wordEnd > wordStart) {
                 scan.end = WordScan::End::Word;
                 scan.word = text.mid(wordStart, wordEnd - wordStart);
@@ -61,7 +69,9 @@ template <typename OnLabel> WordScan scanWords(QStringView text, ScanPass pass, 
                 return scan;
             }
             wordStart = i;
-        } else if (!inQuote && pass == ScanPass::One && (c == u',' || c == u';')) {
+        } else if (!inQuote && pass == ScanPass::One && c == u',') {
+            commaInWord = true;
+        } else if (!inQuote && pass == ScanPass::One && c == u';') {
             scan.end = WordScan::End::Skipped;
             return scan;
         } else if (!inQuote && pass == ScanPass::Two && (c == u';' || c == u'；')) {
@@ -71,7 +81,9 @@ template <typename OnLabel> WordScan scanWords(QStringView text, ScanPass pass, 
             inQuote = !inQuote;
         }
     }
-    if (n > wordStart) {
+    if (commaInWord) {
+        scan.end = WordScan::End::Skipped;
+    } else if (n > wordStart) {
         scan.end = WordScan::End::Word;
         scan.word = text.mid(wordStart);
     }

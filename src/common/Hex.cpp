@@ -2,15 +2,12 @@
 
 #include <stdexcept>
 
-namespace tw {
-
-namespace {
-constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-}
+namespace tw
+{
 
 QString hexByte(std::uint8_t value)
 {
-    const QChar text[2] = {QChar(kDigits[value >> 4]), QChar(kDigits[value & 0x0F])};
+    const QChar text[2] = {QLatin1Char(hexDigit(value >> 4)), QLatin1Char(hexDigit(value))};
     return QString(text, 2);
 }
 

@@ -13,6 +13,13 @@ QString hexByte(std::uint8_t value);
 // it throws std::overflow_error.
 QString hexWord(long long value);
 
+// The upper-case digit of the low four bits of value: 10 gives 'A'. The one digit table of the
+// system: every writer of hexadecimal text takes its digits from here.
+constexpr char hexDigit(unsigned value)
+{
+    return "0123456789ABCDEF"[value & 0x0F];
+}
+
 // The value of one hexadecimal digit as the system reads them: "0"-"9" and upper-case "A"-"F";
 // -1 for any other character.
 constexpr int hexDigitValue(char16_t c)

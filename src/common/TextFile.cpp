@@ -24,8 +24,14 @@ bool isAscii(QByteArrayView bytes)
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
+bool isAscii(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
 // GBK keeps ASCII as it is, so only the runs of other characters need the converter; listings are
-// mostly ASCII and the converter is slow.
+// mostly ASCII and the converter is slow. The converter's error flag tells of characters it could
+// not hold.
 QByteArray encodeGbk(QStringView text, QStringEncoder &gbk)
 {
     const qsizetype n = text.size();
@@ -53,25 +59,75 @@ QByteArray encodeGbk(QStringView text, QStringEncoder &gbk)
     return out;
 }
 
+QString decodeGbk(QByteArrayView bytes, bool &stray)
+{
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes);
+    QStringDecoder gbk("GBK", QStringConverter::Flag::Stateless);
+    if (!gbk.isValid()) {
+        stray = true;
+        return QString::fromLatin1(bytes);
+    }
+    // The converter drops a lead byte at the very end without a word; it is a stray byte too.
+    const bool cutLead = endsInsideGbkCharacter(bytes);
+    QString text = gbk.decode(cutLead ? bytes.chopped(1) : bytes);
+    stray = gbk.hasError() || cutLead;
+    if (cutLead)
+        text += QChar::ReplacementCharacter;
+    return text;
+}
+
+QString decodeUtf8(QByteArrayView bytes, bool &stray)
+{
+    // The caller has taken off a byte-order mark; a second one is text.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QString text = utf8.decode(bytes);
+    stray = utf8.hasError();
+    return text;
+}
+
 } // namespace
 
 TextFileContent decodeText(const QByteArray &bytes)
 {
-    if (isAscii(bytes))
-        return {QString::fromLatin1(bytes), TextEncoding::Gbk};
-    // Valid UTF-8 first: most UTF-8 Chinese (three bytes a character, all of them 80h-EFh) is
-    // also valid GBK and would read as the wrong characters, while real GBK text almost never
-    // forms valid UTF-8 sequences.
-    {
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        QString text = utf8.decode(bytes);
-        if (!utf8.hasError())
-            return {text, TextEncoding::Utf8};
+    return decodeText(bytes, detectEncoding(bytes));
+}
+
+TextFileContent decodeText(const QByteArray &bytes, TextEncoding encoding)
+{
+    TextFileContent content;
+    content.encoding = encoding;
+    if (encoding == TextEncoding::Gbk) {
+        content.text = decodeGbk(bytes, content.strayBytes);
+        return content;
     }
-    QStringDecoder gbk("GBK");
-    if (gbk.isValid())
-        return {gbk.decode(bytes), TextEncoding::Gbk};
-    return {QString::fromLatin1(bytes), TextEncoding::Gbk};
+    content.byteOrderMark = hasUtf8ByteOrderMark(bytes);
+    content.text =
+        decodeUtf8(QByteArrayView(bytes).sliced(content.byteOrderMark ? 3 : 0), content.strayBytes);
+    return content;
+}
+
+std::optional<QByteArray> tryEncodeText(const QString &text, TextEncoding encoding, bool byteOrderMark)
+{
+    if (encoding == TextEncoding::Utf8) {
+        QStringEncoder utf8(QStringEncoder::Utf8, QStringConverter::Flag::Stateless);
+        QByteArray bytes = utf8.encode(text);
+        if (utf8.hasError())
+            return std::nullopt;
+        if (byteOrderMark)
+            bytes.prepend("\xEF\xBB\xBF");
+        return bytes;
+    }
+    if (isAscii(QStringView(text)))
+        return text.toLatin1();
+    QStringEncoder gbk("GBK", QStringConverter::Flag::Stateless);
+    if (!gbk.isValid())
+        return std::nullopt;
+    QByteArray bytes = encodeGbk(text, gbk);
+    if (gbk.hasError())
+        return std::nullopt;
+    return bytes;
 }
 
 QByteArray encodeText(const QString &text, TextEncoding encoding)
@@ -113,7 +169,8 @@ QStringList splitLines(const QString &text)
 
 bool writeTextFile(const QString &path, const QString &text, TextEncoding encoding, WriteSync sync)
 {
-    return writeBinaryFile(path, encodeText(text, encoding), sync);
+    const auto bytes = tryEncodeText(text, encoding);
+    return bytes && writeBinaryFile(path, *bytes, sync);
 }
 
 bool writeLines(const QString &path, const QStringList &lines, TextEncoding encoding)

@@ -1,6 +1,8 @@
 #pragma once
-// Text files as the system reads and writes them: GBK (code page 936) by default; a file that is
-// valid UTF-8 is read as UTF-8 and written back as UTF-8, so nothing is lost.
+// Text files as the system reads and writes them: GBK (code page 936) or UTF-8, decided for the
+// whole file (EncodingDetection.h) and written back in the encoding they were read in.
+#include "EncodingDetection.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -9,16 +11,25 @@
 namespace tw
 {
 
-enum class TextEncoding { Gbk, Utf8 };
-
 struct TextFileContent {
     QString text;                              // line ends kept as they stand in the file
     TextEncoding encoding = TextEncoding::Gbk; // how to write it back
+    bool byteOrderMark = false;                // a UTF-8 file began with one (not part of text)
+    // Bytes the encoding cannot read became U+FFFD: writing text back would not give these bytes.
+    bool strayBytes = false;
 };
 
-// Decodes bytes: plain ASCII as GBK, else UTF-8 when valid, else GBK (with replacement
-// characters for bytes that are not GBK either).
+// Decodes a whole file's bytes in the encoding detectEncoding finds.
 TextFileContent decodeText(const QByteArray &bytes);
+// Decodes them in a known encoding (a file this program has just written).
+TextFileContent decodeText(const QByteArray &bytes, TextEncoding encoding);
+
+// The text in the encoding, or std::nullopt when the encoding cannot hold one of its characters:
+// nothing is ever replaced by "?". With byteOrderMark a UTF-8 text is preceded by the mark.
+std::optional<QByteArray> tryEncodeText(const QString &text, TextEncoding encoding,
+                                        bool byteOrderMark = false);
+// For text the encoding is known to hold (generated from text read in it, or ASCII); a character
+// it cannot hold comes out as the converter's substitute. Files are written with tryEncodeText.
 QByteArray encodeText(const QString &text, TextEncoding encoding = TextEncoding::Gbk);
 
 // Reads a whole file; std::nullopt when it cannot be opened.
@@ -33,7 +44,8 @@ QStringList splitLines(const QString &text);
 // images) are written again by the next run and need not wait for the disk.
 enum class WriteSync { Durable, Generated };
 
-// Writes text as it stands (no line-end change), atomically; false when it cannot be written.
+// Writes text as it stands (no line-end change), atomically; false when it cannot be written or the
+// encoding cannot hold one of its characters (the old file then stays as it was).
 bool writeTextFile(const QString &path, const QString &text, TextEncoding encoding = TextEncoding::Gbk,
                    WriteSync sync = WriteSync::Durable);
 // Writes each line followed by CR LF.

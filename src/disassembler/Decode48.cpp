@@ -1,13 +1,16 @@
 #include "disassembler/Decode48.h"
 
+#include <array>
+
 namespace tw
 {
 
 Instruction48 decode48(const CodeImage &image, int pc, bool &bank)
 {
+    using mcs48::Operand;
     const std::uint8_t opcode = image[pc];
     Instruction48 in;
-    in.row = &kOpcodes48[opcode];
+    in.row = &mcs48::kOpcodes[opcode];
     if (in.undefined())
         return in;
     in.next = pc + in.row->length;
@@ -15,9 +18,10 @@ Instruction48 decode48(const CodeImage &image, int pc, bool &bank)
         in.operandAddress = (pc + 1) & 0xFFFF;
         in.operand = image[in.operandAddress];
     }
-    switch (in.row->operand) {
+    switch (operandUse48(*in.row)) {
     case Operand48::Page:
-        in.target = (((in.operandAddress + 1) & 0xFFFF00) + in.operand) & 0xFFFF;
+        // The page of the second byte: a jump at xxFEH stays in page xx, one at xxFFH reaches xx+1.
+        in.target = (in.operandAddress & 0xFF00) | in.operand;
         break;
     case Operand48::Long:
         in.target = (opcode >> 5) * 0x100 + in.operand + (bank ? 0x800 : 0);
@@ -26,12 +30,22 @@ Instruction48 decode48(const CodeImage &image, int pc, bool &bank)
     case Operand48::Immediate:
         break;
     }
-    if (opcode == 0xE5)
-        bank = false;
-    else if (opcode == 0xF5)
-        bank = true;
-    in.endsRun = in.row->flow == Flow48::Jump || in.row->flow == Flow48::Return;
+    if (in.row->flow == isa::Flow::BankSelect)
+        bank = in.row->has(Operand::Mb1);
+    in.endsRun = isa::endsRun(in.row->flow);
     return in;
+}
+
+const QString &lineLead48(const Instruction48 &instruction)
+{
+    static const std::array<QString, 256> leads = [] {
+        std::array<QString, 256> texts;
+        for (const mcs48::OpcodeRow &row : mcs48::kOpcodes)
+            if (row.defined())
+                texts[row.opcode] = QString::fromStdString(mcs48::disassemblyLead(row));
+        return texts;
+    }();
+    return leads[instruction.row->opcode];
 }
 
 } // namespace tw

@@ -18,9 +18,33 @@ Instruction51 fetch51(const CodeImage &image, int pc, int dptr)
     return instruction;
 }
 
+namespace
+{
+
+// The target field of a jump whose target wraps past FFFFH or below 0000H, as a number; empty for
+// any other. Our assembler measures a label from the statement without wrapping and refuses such a
+// target, but it takes a number as the field itself: the same bytes come back.
+QString wrappedTargetField(const CodeImage &image, const Instruction51 &instruction)
+{
+    const Opcode51 &row = *instruction.row;
+    const int next = instruction.pc + row.length;
+    if (row.target == Target51::Relative) {
+        const std::uint8_t offset = image[(next - 1) & 0xFFFF];
+        const int target = next + static_cast<std::int8_t>(offset);
+        return target < 0 || target > 0xFFFF ? dhex(offset) + u'H' : QString();
+    }
+    if (row.target == Target51::Block && next > 0xFFFF) {
+        const int field = ((image[instruction.pc & 0xFFFF] >> 5) << 8) | image[(instruction.pc + 1) & 0xFFFF];
+        return hexWord(field) + u'H';
+    }
+    return QString();
+}
+
+} // namespace
+
 QString instructionText51(const CodeImage &image, const Instruction51 &instruction, int targetLabel)
 {
-    const std::string &pattern = instruction.row->pattern;
+    const std::string_view pattern = instruction.row->pattern;
     const auto operand = [&](char index) { return image[(instruction.pc + (index - '0')) & 0xFFFF]; };
     QString text;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
@@ -30,7 +54,8 @@ QString instructionText51(const CodeImage &image, const Instruction51 &instructi
         }
         const char kind = pattern[++i];
         if (kind == 't') {
-            text += labelName(targetLabel);
+            const QString field = wrappedTargetField(image, instruction);
+            text += field.isEmpty() ? labelName(targetLabel) : field;
             continue;
         }
         const std::uint8_t byte = operand(pattern[++i]);

@@ -1,26 +1,50 @@
 #include "disassembler/DisasmLabels.h"
 
+#include <algorithm>
+
 namespace tw
 {
 
-DisasmLabels::DisasmLabels() : addresses_{0}, firstIndex_(65536, -1)
+DisasmLabels::DisasmLabels() : m_addresses{0}, m_firstIndex(65536, -1)
 {
-    firstIndex_[0] = 0;
+    m_firstIndex[0] = 0;
 }
 
 int DisasmLabels::find(int address) const
 {
     if (address < 0 || address > 0xFFFF)
         return -1;
-    return firstIndex_[static_cast<std::size_t>(address)];
+    return m_firstIndex[static_cast<std::size_t>(address)];
 }
 
 int DisasmLabels::add(int address)
 {
-    const int index = static_cast<int>(addresses_.size());
-    addresses_.push_back(address);
-    if (address >= 0 && address <= 0xFFFF && firstIndex_[static_cast<std::size_t>(address)] < 0)
-        firstIndex_[static_cast<std::size_t>(address)] = index;
+    const int index = static_cast<int>(m_addresses.size());
+    m_addresses.push_back(address);
+    if (address >= 0 && address <= 0xFFFF && m_firstIndex[static_cast<std::size_t>(address)] < 0)
+        m_firstIndex[static_cast<std::size_t>(address)] = index;
+    return index;
+}
+
+bool PendingLabels::push(int index)
+{
+    const auto at = static_cast<std::size_t>(index);
+    if (m_waiting.size() <= at)
+        m_waiting.resize(at + 1, false);
+    if (m_waiting[at])
+        m_stack.erase(std::find(m_stack.begin(), m_stack.end(), index));
+    else if (static_cast<int>(m_stack.size()) >= m_capacity)
+        return false;
+    m_stack.push_back(index);
+    m_waiting[at] = true;
+    return true;
+}
+
+int PendingLabels::pop()
+{
+    const int index = m_stack.back();
+    m_stack.pop_back();
+    m_waiting[static_cast<std::size_t>(index)] = false;
     return index;
 }
 

@@ -12,16 +12,34 @@ class DisasmLabels
     DisasmLabels();
 
     // Number of labels registered (indices 1..count()).
-    int count() const { return static_cast<int>(addresses_.size()) - 1; }
-    int address(int index) const { return addresses_[static_cast<std::size_t>(index)]; }
+    int count() const { return static_cast<int>(m_addresses.size()) - 1; }
+    int address(int index) const { return m_addresses[static_cast<std::size_t>(index)]; }
     // The first index holding the address, -1 when none does. address 0..65535.
     int find(int address) const;
     // Registers an address that is not in the table yet; returns its new index.
     int add(int address);
 
   private:
-    std::vector<int> addresses_;
-    std::vector<int> firstIndex_;
+    std::vector<int> m_addresses;
+    std::vector<int> m_firstIndex;
+};
+
+// Label indices waiting for a run, last in first out. Each waits once: pushing one that waits
+// already moves it to the top, where pushing it again would have put it, so a routine called from
+// many places takes one place.
+class PendingLabels
+{
+  public:
+    explicit PendingLabels(int capacity) : m_capacity(capacity) {}
+    // False, changing nothing, when a new index finds every place taken.
+    bool push(int index);
+    int pop();
+    bool empty() const { return m_stack.empty(); }
+
+  private:
+    int m_capacity;
+    std::vector<int> m_stack;
+    std::vector<bool> m_waiting; // by index
 };
 
 } // namespace tw

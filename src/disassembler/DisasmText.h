@@ -14,6 +14,10 @@ struct DisasmMessage {
     QString title;
 };
 
+// The bounds of a disassembly's tables. Reaching one ends the job with a message naming it, then
+// the disassembler's own failure message.
+enum class DisasmLimit { None, PendingTargets, Labels, Segments };
+
 // Line ends of the disassembly output: instruction, EQU, DB, END and the first ORG end in a lone
 // CR; separators and later ORG lines in CR LF.
 inline const QString kCr = QStringLiteral("\r");

@@ -7,8 +7,10 @@
 #include "common/TextFile.h"
 #include "common/Vb.h"
 #include "disassembler/Decode48.h"
+#include "disassembler/DisasmLabels.h"
 #include "disassembler/DisasmText.h"
 #include "disassembler/LabelPass48.h"
+#include "disassembler/Messages.h"
 
 #include <algorithm>
 #include <memory>
@@ -36,16 +38,24 @@ class Pass48
 {
   public:
     Pass48(const CodeImage &image, Labels48 &labels, long start, long end)
-        : image_(image), labels_(labels), start_(start), end_(end), visited_(kCodeImageSize, false)
+        : m_image(image), m_labels(labels), m_start(start), m_end(end), m_visited(kCodeImageSize, false)
     {
     }
 
     // The body of the output (everything between the credit line and END); false on failure.
     bool run(QString &body);
+    // The table whose bound ended a failed run; None when an undefined opcode did.
+    DisasmLimit limit() const { return m_limit; }
 
   private:
     bool decodeRun(long pc);
     bool recordTarget(int target, QString &line, Segment &segment);
+    bool queue(int number);
+    bool reached(DisasmLimit limit)
+    {
+        m_limit = limit;
+        return false;
+    }
     bool takePending();
     void dataPass();
     void joinSegments();
@@ -53,49 +63,48 @@ class Pass48
     QString missingDefinitions() const;
     int labelsWritten() const;
     int segmentEndingAt(long address) const;
-    bool isVisited(long address) const { return visited_[static_cast<std::size_t>(address)]; }
+    bool isVisited(long address) const { return m_visited[static_cast<std::size_t>(address)]; }
 
-    const CodeImage &image_;
-    Labels48 &labels_;
-    const long start_;
-    const long end_;
-    std::vector<bool> visited_;
-    std::vector<int> pending_;
-    std::vector<Segment> segments_;
-    int current_ = 0;
-    bool bank_ = false;
+    const CodeImage &m_image;
+    Labels48 &m_labels;
+    const long m_start;
+    const long m_end;
+    std::vector<bool> m_visited;
+    PendingLabels m_pending{kPending48};
+    std::vector<Segment> m_segments;
+    int m_current = 0;
+    bool m_bank = false;
+    DisasmLimit m_limit = DisasmLimit::None;
 };
 
 bool Pass48::run(QString &body)
 {
-    segments_.push_back(Segment{{}, start_, start_, {}, {}});
-    Segment &first = segments_.front();
-    for (int i = 0; i <= labels_.count(); ++i) {
-        if (labels_.address(i) > end_) {
-            first.text += equLine(i, labels_.address(i)) + kCr;
+    m_segments.push_back(Segment{{}, m_start, m_start, {}, {}});
+    Segment &first = m_segments.front();
+    for (int i = 0; i <= m_labels.count(); ++i) {
+        if (m_labels.address(i) > m_end) {
+            first.text += equLine(i, m_labels.address(i)) + kCr;
             first.defined.push_back(i);
         }
     }
-    first.text += orgLine(start_) + kCr;
-    if (start_ == 0) {
-        pending_.push_back(1);
-        pending_.push_back(2);
-    }
-    if (!decodeRun(start_) || !takePending())
+    first.text += orgLine(m_start) + kCr;
+    if (m_start == 0 && !(queue(1) && queue(2)))
+        return false;
+    if (!decodeRun(m_start) || !takePending())
         return false;
     dataPass();
     joinSegments();
     const QString stranded = strandedSegments();
     if (labelsWritten() > kMaxOutputLabels)
-        return false;
-    body = missingDefinitions() + segments_.front().text + stranded;
+        return reached(DisasmLimit::Labels);
+    body = missingDefinitions() + m_segments.front().text + stranded;
     return true;
 }
 
 // Labels the written text names or defines; each of them is defined once.
 int Pass48::labelsWritten() const
 {
-    const Segment &written = segments_.front();
+    const Segment &written = m_segments.front();
     std::set<int> names(written.defined.begin(), written.defined.end());
     names.insert(written.used.begin(), written.used.end());
     return static_cast<int>(names.size());
@@ -104,21 +113,21 @@ int Pass48::labelsWritten() const
 // Decodes from pc until a jump or return, the range end or a byte decoded before.
 bool Pass48::decodeRun(long pc)
 {
-    while (pc < end_ && !isVisited(pc)) {
-        Segment &segment = segments_[static_cast<std::size_t>(current_)];
-        visited_[static_cast<std::size_t>(pc)] = true;
+    while (pc < m_end && !isVisited(pc)) {
+        Segment &segment = m_segments[static_cast<std::size_t>(m_current)];
+        m_visited[static_cast<std::size_t>(pc)] = true;
         QString line;
-        if (const int self = labels_.find(static_cast<int>(pc)); self >= 0) {
+        if (const int self = m_labels.find(static_cast<int>(pc)); self >= 0) {
             line = labelName(self) + QStringLiteral(": ");
             segment.defined.push_back(self);
         }
-        const Instruction48 in = decode48(image_, static_cast<int>(pc), bank_);
+        const Instruction48 in = decode48(m_image, static_cast<int>(pc), m_bank);
         if (in.undefined())
             return false;
-        line += QString::fromLatin1(in.row->text.data(), static_cast<qsizetype>(in.row->text.size()));
+        line += lineLead48(in);
         if (in.operandAddress >= 0)
-            visited_[static_cast<std::size_t>(in.operandAddress)] = true;
-        if (in.row->operand == Operand48::Immediate)
+            m_visited[static_cast<std::size_t>(in.operandAddress)] = true;
+        if (operandUse48(*in.row) == Operand48::Immediate)
             line += hexByte(in.operand) + u'H';
         if (in.target >= 0 && !recordTarget(in.target, line, segment))
             return false;
@@ -127,7 +136,7 @@ bool Pass48::decodeRun(long pc)
         if (in.endsRun)
             break;
     }
-    segments_[static_cast<std::size_t>(current_)].end = pc;
+    m_segments[static_cast<std::size_t>(m_current)].end = pc;
     return true;
 }
 
@@ -136,24 +145,29 @@ bool Pass48::decodeRun(long pc)
 // gets a new label here rather than a bare operand.
 bool Pass48::recordTarget(int target, QString &line, Segment &segment)
 {
-    int number = labels_.find(target);
+    int number = m_labels.find(target);
     if (number < 0) {
-        if (labels_.count() >= kMaxLabels48)
-            return false;
-        number = labels_.add(target);
+        if (m_labels.count() >= kMaxLabels48)
+            return reached(DisasmLimit::Labels);
+        number = m_labels.add(target);
     }
     line += labelName(number);
     segment.used.push_back(number);
-    if (pending_.size() >= static_cast<std::size_t>(kPending48))
-        return false;
-    pending_.push_back(number);
-    return true;
+    return queue(number);
+}
+
+// Queues a label's address for a run; one decoded already needs none.
+bool Pass48::queue(int number)
+{
+    if (isVisited(m_labels.address(number)) || m_pending.push(number))
+        return true;
+    return reached(DisasmLimit::PendingTargets);
 }
 
 int Pass48::segmentEndingAt(long address) const
 {
-    for (std::size_t k = 0; k < segments_.size(); ++k)
-        if (segments_[k].end == address)
+    for (std::size_t k = 0; k < m_segments.size(); ++k)
+        if (m_segments[k].end == address)
             return static_cast<int>(k);
     return -1;
 }
@@ -161,19 +175,18 @@ int Pass48::segmentEndingAt(long address) const
 // Runs from every pending target; a run that starts where a segment ends continues that segment.
 bool Pass48::takePending()
 {
-    while (!pending_.empty()) {
-        const long pc = labels_.address(pending_.back());
-        pending_.pop_back();
+    while (!m_pending.empty()) {
+        const long pc = m_labels.address(m_pending.pop());
         if (isVisited(pc))
             continue;
-        current_ = segmentEndingAt(pc);
-        if (current_ < 0) {
-            if (segments_.size() >= static_cast<std::size_t>(kSegments48))
-                return false;
-            segments_.push_back(Segment{{}, pc, pc, {}, {}});
-            current_ = static_cast<int>(segments_.size()) - 1;
+        m_current = segmentEndingAt(pc);
+        if (m_current < 0) {
+            if (m_segments.size() >= static_cast<std::size_t>(kSegments48))
+                return reached(DisasmLimit::Segments);
+            m_segments.push_back(Segment{{}, pc, pc, {}, {}});
+            m_current = static_cast<int>(m_segments.size()) - 1;
         }
-        segments_[static_cast<std::size_t>(current_)].text += kSeparator;
+        m_segments[static_cast<std::size_t>(m_current)].text += kSeparator;
         if (!decodeRun(pc))
             return false;
     }
@@ -184,20 +197,20 @@ bool Pass48::takePending()
 // where the stretch begins.
 void Pass48::dataPass()
 {
-    long i = start_;
+    long i = m_start;
     for (;;) {
-        while (i < end_ && isVisited(i))
+        while (i < m_end && isVisited(i))
             ++i;
-        if (i >= end_)
+        if (i >= m_end)
             return;
         if (const int k = segmentEndingAt(i); k >= 0)
-            current_ = k;
-        Segment &segment = segments_[static_cast<std::size_t>(current_)];
+            m_current = k;
+        Segment &segment = m_segments[static_cast<std::size_t>(m_current)];
         segment.text += kSeparator;
         const long from = i;
-        while (i < end_ && !isVisited(i))
+        while (i < m_end && !isVisited(i))
             ++i;
-        appendDbLines(segment.text, image_.bytes.data() + from, static_cast<int>(i - from), hexByte);
+        appendDbLines(segment.text, m_image.bytes.data() + from, static_cast<int>(i - from), hexByte);
         segment.end = i;
     }
 }
@@ -206,10 +219,10 @@ void Pass48::dataPass()
 // segments ending at the same address must not both carry its text (and its label definitions).
 void Pass48::joinSegments()
 {
-    for (std::size_t i = segments_.size() - 1; i >= 1; --i) {
-        Segment &next = segments_[i];
+    for (std::size_t i = m_segments.size() - 1; i >= 1; --i) {
+        Segment &next = m_segments[i];
         for (std::size_t k = 0; k < i; ++k) {
-            Segment &before = segments_[k];
+            Segment &before = m_segments[k];
             if (before.end != next.start)
                 continue;
             before.text += next.text;
@@ -229,10 +242,10 @@ void Pass48::joinSegments()
 QString Pass48::strandedSegments()
 {
     QString text;
-    Segment &written = segments_.front();
-    for (std::size_t k = 1; k < segments_.size(); ++k) {
-        const Segment &segment = segments_[k];
-        if (segment.joined || segment.start < start_ || segment.start >= end_)
+    Segment &written = m_segments.front();
+    for (std::size_t k = 1; k < m_segments.size(); ++k) {
+        const Segment &segment = m_segments[k];
+        if (segment.joined || segment.start < m_start || segment.start >= m_end)
             continue;
         QString body = segment.text;
         if (body.startsWith(kSeparator))
@@ -249,20 +262,34 @@ QString Pass48::strandedSegments()
 // the range.
 QString Pass48::missingDefinitions() const
 {
-    const Segment &written = segments_.front();
+    const Segment &written = m_segments.front();
     const std::set<int> defined(written.defined.begin(), written.defined.end());
     const std::set<int> used(written.used.begin(), written.used.end());
     QString lines;
     for (const int number : used)
         if (!defined.count(number))
-            lines += equLine(number, labels_.address(number)) + kCr;
+            lines += equLine(number, m_labels.address(number)) + kCr;
     return lines;
 }
 
 DisasmMessage failureMessage()
 {
-    return {QStringLiteral("存在有非MCS48操作码，反汇编失败！"), MsgStyle::Exclamation,
-            QStringLiteral("反汇编信息")};
+    return {kNotMcs48CodeText, MsgStyle::Exclamation, kDisassemblyCaption};
+}
+
+int boundOf(DisasmLimit limit, bool labelPass)
+{
+    switch (limit) {
+    case DisasmLimit::PendingTargets:
+        return labelPass ? kLabelPassPending48 : kPending48;
+    case DisasmLimit::Labels:
+        return labelPass ? kMaxLabels48 : kMaxOutputLabels;
+    case DisasmLimit::Segments:
+        return kSegments48;
+    case DisasmLimit::None:
+        break;
+    }
+    return 0;
 }
 
 // The label dump: "L", Str(number), TAB, Str(address) per label, each line and the whole ended by CR LF.
@@ -274,10 +301,17 @@ QString labelDump(const Labels48 &labels)
     return text + kCrLf;
 }
 
-void fail(Disasm48Outcome &outcome, const Labels48 &labels)
+// A full table is no fault of the code: its own message, then the plain failure.
+void fail(Disasm48Outcome &outcome, const Labels48 &labels, DisasmLimit limit = DisasmLimit::None,
+          bool labelPass = false)
 {
     outcome.succeeded = false;
-    outcome.messages.push_back(failureMessage());
+    if (limit == DisasmLimit::None) {
+        outcome.messages.push_back(failureMessage());
+    } else {
+        outcome.messages.push_back(limitMessage(limit, boundOf(limit, labelPass)));
+        outcome.messages.push_back({kDisassemblyFailedText, MsgStyle::Exclamation, kDisassemblyCaption});
+    }
     if (writeTextFile(outcome.dumpPath, labelDump(labels)))
         outcome.filesWritten << outcome.dumpPath;
 }
@@ -299,8 +333,7 @@ Disasm48Outcome disassemble48(const Disasm48Job &job)
         return outcome;
     }
     if (bytes->size() > kImageLimit48 - loadAt) {
-        outcome.messages.push_back({QStringLiteral("目标代码长度超出范围，此非48单片机机器码？"),
-                                    MsgStyle::Exclamation, QStringLiteral("信息")});
+        outcome.messages.push_back({kTooLongFor48Text, MsgStyle::Exclamation, kInformationCaption});
         return outcome;
     }
     // A fresh image per call: no byte of an earlier, longer file can show through.
@@ -312,23 +345,27 @@ Disasm48Outcome disassemble48(const Disasm48Job &job)
         return outcome;
     }
 
-    if (!labelPass48(*image, static_cast<int>(start), static_cast<int>(end), labels)) {
-        outcome.messages.push_back(
-            {QStringLiteral("存在无定义代码！"), MsgStyle::Exclamation, QStringLiteral("信息")});
-        fail(outcome, labels);
+    DisasmLimit limit = DisasmLimit::None;
+    if (!labelPass48(*image, static_cast<int>(start), static_cast<int>(end), labels, limit)) {
+        if (limit == DisasmLimit::None)
+            outcome.messages.push_back({kUndefinedCodeText, MsgStyle::Exclamation, kInformationCaption});
+        fail(outcome, labels, limit, true);
         return outcome;
     }
     Pass48 pass(*image, labels, start, end);
     QString body;
-    if (!pass.run(body) || !writeTextFile(job.outPath, disassemblyFile(kCredit, body))) {
+    if (!pass.run(body)) {
+        fail(outcome, labels, pass.limit());
+        return outcome;
+    }
+    if (!writeTextFile(job.outPath, disassemblyFile(kCredit, body))) {
         fail(outcome, labels);
         return outcome;
     }
     outcome.succeeded = true;
     outcome.filesWritten << job.outPath;
     outcome.messages.push_back(
-        {QStringLiteral("反汇编完成！") + kCrLf + QStringLiteral("打开汇编语言程序吗？"),
-         MsgStyle::YesNo + MsgStyle::Exclamation, QStringLiteral("反汇编信息")});
+        {kDisassemblyDoneText, MsgStyle::YesNo + MsgStyle::Exclamation, kDisassemblyCaption});
     outcome.opensOutputOnYes = true;
     return outcome;
 }

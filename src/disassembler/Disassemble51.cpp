@@ -8,6 +8,7 @@
 #include "disassembler/Decoder51.h"
 #include "disassembler/DisasmText.h"
 #include "disassembler/LabelPass51.h"
+#include "disassembler/Messages.h"
 
 #include <algorithm>
 #include <memory>
@@ -46,68 +47,78 @@ QString runHeader(int address)
 class Disassembler51
 {
   public:
-    Disassembler51(const CodeImage &image, int start, int end) : image_(image), start_(start), end_(end) {}
+    Disassembler51(const CodeImage &image, int start, int end) : m_image(image), m_start(start), m_end(end) {}
 
     // Everything between the credit line and "END"; false on a fault, with body() holding what
     // segment 0 had gathered by then.
     bool run(const DisasmLabels &labels);
-    QString body() const { return segments_.empty() ? QString() : segments_.front().text; }
-    QStringList segmentList() const { return segmentList_; }
+    QString body() const { return m_segments.empty() ? QString() : m_segments.front().text; }
+    QStringList segmentList() const { return m_segmentList; }
+    // The table whose bound ended a failed run.
+    DisasmLimit limit() const { return m_limit; }
 
   private:
     bool decodeRun(int pc);
     bool nextRun();
     bool useTarget(int target, bool addMissing, int &labelIndex);
+    bool queue(int index);
+    bool reached(DisasmLimit limit)
+    {
+        m_limit = limit;
+        return false;
+    }
     bool markDefined(int index);
     void dataPass();
     void defineUnusedLabels();
     void joinSegments();
     int segmentEndingAt(int address) const;
 
-    const CodeImage &image_;
-    const int start_;
-    const int end_;
-    DisasmLabels labels_;
-    std::vector<bool> visited_ = std::vector<bool>(0x10000, false);
-    std::vector<bool> labelDone_;
-    std::vector<int> pending_;
-    std::vector<Segment> segments_;
-    int current_ = 0;
-    int dptr_ = 0;
-    QStringList segmentList_;
+    const CodeImage &m_image;
+    const int m_start;
+    const int m_end;
+    DisasmLabels m_labels;
+    std::vector<bool> m_visited = std::vector<bool>(0x10000, false);
+    std::vector<bool> m_labelDone;
+    PendingLabels m_pending{kPendingLimit51};
+    std::vector<Segment> m_segments;
+    int m_current = 0;
+    int m_dptr = 0;
+    QStringList m_segmentList;
+    DisasmLimit m_limit = DisasmLimit::None;
 };
 
 bool Disassembler51::run(const DisasmLabels &labels)
 {
-    labels_ = labels;
-    labelDone_.assign(static_cast<std::size_t>(labels_.count()) + 1, false);
-    segments_.assign(1, Segment{start_, start_, QString(), false});
-    Segment &first = segments_.front();
-    for (int k = 1; k <= labels_.count(); ++k)
-        if (labels_.address(k) > end_) {
-            first.text += equLine(k, labels_.address(k)) + kCr;
+    m_labels = labels;
+    m_labelDone.assign(static_cast<std::size_t>(m_labels.count()) + 1, false);
+    m_segments.assign(1, Segment{m_start, m_start, QString(), false});
+    Segment &first = m_segments.front();
+    for (int k = 1; k <= m_labels.count(); ++k)
+        if (m_labels.address(k) > m_end) {
+            first.text += equLine(k, m_labels.address(k)) + kCr;
             if (!markDefined(k))
                 return false;
         }
-    first.text += orgLine(start_) + kCr;
-    if (start_ == 0)
+    first.text += orgLine(m_start) + kCr;
+    if (m_start == 0)
         for (int vector = 1; vector <= 6; ++vector)
-            pending_.push_back(vector);
+            if (!queue(vector))
+                return false;
 
-    if (!decodeRun(start_))
+    if (!decodeRun(m_start))
         return false;
-    while (!pending_.empty())
+    while (!m_pending.empty())
         if (!nextRun())
             return false;
 
-    segmentList_ = {QString(), QString(), u"  程序段地址如下："_qs, QString()};
-    for (std::size_t k = 0; k < segments_.size(); ++k)
-        segmentList_ << u"  "_qs + QString::number(k) + u'\t' + hexWord(segments_[k].start) + u'\t' +
-                            hexWord(std::min(segments_[k].end, 0xFFFF));
+    m_segmentList = {QString(), QString(), u"  程序段地址如下："_qs, QString()};
+    for (std::size_t k = 0; k < m_segments.size(); ++k)
+        m_segmentList << u"  "_qs + QString::number(k) + u'\t' + hexWord(m_segments[k].start) + u'\t' +
+                             hexWord(std::min(m_segments[k].end, 0xFFFF));
     dataPass();
     // Every label is defined somewhere in the output, those not met so far by an EQU line.
-    if (labels_.count() > kMaxLabels)
-        return false;
+    if (m_labels.count() > kMaxLabels)
+        return reached(DisasmLimit::Labels);
     defineUnusedLabels();
     joinSegments();
     return true;
@@ -116,35 +127,35 @@ bool Disassembler51::run(const DisasmLabels &labels)
 // Decodes from pc until the flow leaves, the range ends or it meets code already decoded.
 bool Disassembler51::decodeRun(int pc)
 {
-    Segment *segment = &segments_[static_cast<std::size_t>(current_)];
-    const auto &visited = visited_;
-    while (pc < end_ && !visited[static_cast<std::size_t>(pc)]) {
-        visited_[static_cast<std::size_t>(pc)] = true;
+    Segment *segment = &m_segments[static_cast<std::size_t>(m_current)];
+    const auto &visited = m_visited;
+    const int first = pc;
+    while (pc < m_end && !visited[static_cast<std::size_t>(pc)] && fitsBelowTop51(m_image, pc)) {
+        m_visited[static_cast<std::size_t>(pc)] = true;
         QString line;
-        const int own = labels_.find(pc);
+        const int own = m_labels.find(pc);
         if (own >= 0) {
             if (!markDefined(own))
                 return false;
             line = labelName(own) + u": "_qs;
         }
-        const Instruction51 instruction = fetch51(image_, pc, dptr_);
+        const Instruction51 instruction = fetch51(m_image, pc, m_dptr);
         const Opcode51 &row = *instruction.row;
         for (int k = 1; k < row.length; ++k)
-            visited_[static_cast<std::size_t>((pc + k) & 0xFFFF)] = true;
-        dptr_ =
-            trackedDptr51(row, pc, dptr_, [this](int address) { return static_cast<int>(image_[address]); });
+            m_visited[static_cast<std::size_t>((pc + k) & 0xFFFF)] = true;
+        m_dptr = trackedDptr51(row, pc, m_dptr,
+                               [this](int address) { return static_cast<int>(m_image[address]); });
         int targetLabel = -1;
         if (instruction.target >= 0 &&
             !useTarget(instruction.target, row.target != Target51::DataPointer, targetLabel))
             return false;
-        segment->text += line + instructionText51(image_, instruction, targetLabel) + kCr;
+        segment->text += line + instructionText51(m_image, instruction, targetLabel) + kCr;
         pc += row.length;
         if (row.endsRun)
             break;
     }
-    // A run always decodes its first byte: the range is never empty and pending runs start on
-    // bytes not decoded yet.
-    visited_[static_cast<std::size_t>((pc - 1) & 0xFFFF)] = true;
+    if (pc != first)
+        m_visited[static_cast<std::size_t>((pc - 1) & 0xFFFF)] = true;
     segment->end = pc;
     return true;
 }
@@ -154,49 +165,54 @@ bool Disassembler51::decodeRun(int pc)
 // instruction is written without its operand; JMP @A+DPTR writes no target and adds none.
 bool Disassembler51::useTarget(int target, bool addMissing, int &labelIndex)
 {
-    labelIndex = labels_.find(target);
+    labelIndex = m_labels.find(target);
     if (labelIndex < 0) {
         if (!addMissing)
             return true;
-        if (labels_.count() >= kMaxLabels)
-            return false;
-        labelIndex = labels_.add(target);
-        labelDone_.push_back(false);
+        if (m_labels.count() >= kMaxLabels)
+            return reached(DisasmLimit::Labels);
+        labelIndex = m_labels.add(target);
+        m_labelDone.push_back(false);
     }
-    if (static_cast<int>(pending_.size()) >= kPendingLimit51)
-        return false;
-    pending_.push_back(labelIndex);
-    return true;
+    return queue(labelIndex);
+}
+
+// Queues a label's address for a run; one decoded already needs none.
+bool Disassembler51::queue(int index)
+{
+    if (m_visited[static_cast<std::size_t>(m_labels.address(index))] || m_pending.push(index))
+        return true;
+    return reached(DisasmLimit::PendingTargets);
 }
 
 // A label written at a line start or as an EQU line; false past the labels the output can hold.
 bool Disassembler51::markDefined(int index)
 {
     if (index > kMaxLabels)
-        return false;
-    labelDone_[static_cast<std::size_t>(index)] = true;
+        return reached(DisasmLimit::Labels);
+    m_labelDone[static_cast<std::size_t>(index)] = true;
     return true;
 }
 
 // Starts the next run at the first pending label inside the range and not decoded yet.
 bool Disassembler51::nextRun()
 {
-    while (!pending_.empty()) {
-        const int index = pending_.back();
-        pending_.pop_back();
-        const int address = labels_.address(index);
-        if (address < start_ || address >= end_ || visited_[static_cast<std::size_t>(address)])
+    while (!m_pending.empty()) {
+        const int index = m_pending.pop();
+        const int address = m_labels.address(index);
+        if (address < m_start || address >= m_end || m_visited[static_cast<std::size_t>(address)] ||
+            !fitsBelowTop51(m_image, address))
             continue;
         if (!markDefined(index))
             return false;
-        current_ = segmentEndingAt(address);
-        if (current_ < 0) {
-            if (static_cast<int>(segments_.size()) >= kMaxSegments)
-                return false;
-            segments_.push_back(Segment{address, address, QString(), false});
-            current_ = static_cast<int>(segments_.size()) - 1;
+        m_current = segmentEndingAt(address);
+        if (m_current < 0) {
+            if (static_cast<int>(m_segments.size()) >= kMaxSegments)
+                return reached(DisasmLimit::Segments);
+            m_segments.push_back(Segment{address, address, QString(), false});
+            m_current = static_cast<int>(m_segments.size()) - 1;
         }
-        segments_[static_cast<std::size_t>(current_)].text += runHeader(address);
+        m_segments[static_cast<std::size_t>(m_current)].text += runHeader(address);
         return decodeRun(address);
     }
     return true;
@@ -204,8 +220,8 @@ bool Disassembler51::nextRun()
 
 int Disassembler51::segmentEndingAt(int address) const
 {
-    for (std::size_t j = 0; j < segments_.size(); ++j)
-        if (segments_[j].end == address)
+    for (std::size_t j = 0; j < m_segments.size(); ++j)
+        if (m_segments[j].end == address)
             return static_cast<int>(j);
     return -1;
 }
@@ -213,24 +229,24 @@ int Disassembler51::segmentEndingAt(int address) const
 // Bytes no run decoded become DB lines, each stretch behind the segment that ends where it begins.
 void Disassembler51::dataPass()
 {
-    int address = start_;
-    while (address < end_) {
-        if (visited_[static_cast<std::size_t>(address)]) {
+    int address = m_start;
+    while (address < m_end) {
+        if (m_visited[static_cast<std::size_t>(address)]) {
             ++address;
             continue;
         }
         const int gap = address;
         const int owner = segmentEndingAt(gap);
         if (owner >= 0)
-            current_ = owner;
-        while (address < end_ && !visited_[static_cast<std::size_t>(address)])
+            m_current = owner;
+        while (address < m_end && !m_visited[static_cast<std::size_t>(address)])
             ++address;
-        Segment &segment = segments_[static_cast<std::size_t>(current_)];
+        Segment &segment = m_segments[static_cast<std::size_t>(m_current)];
         segment.text += separatorLine(gap) + kCrLf;
         // Behind a segment that ends elsewhere the bytes need their own origin.
         if (owner < 0)
             segment.text += orgLine(gap) + kCrLf;
-        appendDbLines(segment.text, &image_.bytes[static_cast<std::size_t>(gap)], address - gap, dhex);
+        appendDbLines(segment.text, &m_image.bytes[static_cast<std::size_t>(gap)], address - gap, dhex);
         segment.end = address;
     }
 }
@@ -240,10 +256,10 @@ void Disassembler51::dataPass()
 void Disassembler51::defineUnusedLabels()
 {
     QString late;
-    for (int k = 0; k <= labels_.count(); ++k)
-        if (!labelDone_[static_cast<std::size_t>(k)])
-            late += equLine(k, labels_.address(k)) + kCr;
-    segments_.front().text.prepend(late);
+    for (int k = 0; k <= m_labels.count(); ++k)
+        if (!m_labelDone[static_cast<std::size_t>(k)])
+            late += equLine(k, m_labels.address(k)) + kCr;
+    m_segments.front().text.prepend(late);
 }
 
 // Segments are appended to segment 0 in the order their starts are reached. Runs that overlap
@@ -253,10 +269,10 @@ void Disassembler51::defineUnusedLabels()
 // labels it defines are not lost.
 void Disassembler51::joinSegments()
 {
-    Segment &first = segments_.front();
-    for (std::size_t pass = 1; pass < segments_.size(); ++pass)
-        for (std::size_t k = 1; k < segments_.size(); ++k) {
-            Segment &segment = segments_[k];
+    Segment &first = m_segments.front();
+    for (std::size_t pass = 1; pass < m_segments.size(); ++pass)
+        for (std::size_t k = 1; k < m_segments.size(); ++k) {
+            Segment &segment = m_segments[k];
             if (!segment.merged && segment.start <= first.end) {
                 first.text += segment.text;
                 first.end = std::max(first.end, segment.end);
@@ -264,17 +280,17 @@ void Disassembler51::joinSegments()
                 break;
             }
         }
-    for (std::size_t k = 1; k < segments_.size(); ++k)
-        if (!segments_[k].merged) {
-            first.text += segments_[k].text;
-            segments_[k].merged = true;
+    for (std::size_t k = 1; k < m_segments.size(); ++k)
+        if (!m_segments[k].merged) {
+            first.text += m_segments[k].text;
+            m_segments[k].merged = true;
         }
 }
 
 Disasm51Result finishFailed(Disasm51Result result, const QString &outPath, const QString &body)
 {
     result.outcome = DisasmOutcome::Failed;
-    result.messages.push_back({u"反汇编失败！"_qs, MsgStyle::Exclamation, u"反汇编信息"_qs});
+    result.messages.push_back({kDisassemblyFailedText, MsgStyle::Exclamation, kDisassemblyCaption});
     result.sourceText = disassemblyFile(kFailureCredit, body);
     if (writeTextFile(outPath, result.sourceText))
         result.filesWritten << outPath;
@@ -291,8 +307,7 @@ Disasm51Result disassemble51(const Disasm51Job &job)
     const std::optional<QByteArray> bytes = readBinaryFile(job.binPath);
     if (bytes && bytes->size() > kMaxInputLength) {
         result.outcome = DisasmOutcome::InputTooLong;
-        result.messages.push_back(
-            {u"目标代码长度超出范围，此非51单片机机器码？"_qs, MsgStyle::Exclamation, u"信息"_qs});
+        result.messages.push_back({kTooLongFor51Text, MsgStyle::Exclamation, kInformationCaption});
         return result;
     }
     if (!bytes)
@@ -307,8 +322,10 @@ Disasm51Result disassemble51(const Disasm51Job &job)
         return finishFailed(std::move(result), job.outPath, QString());
 
     DisasmLabels labels;
-    if (!collectLabels51(*image, start, end, labels)) {
-        result.messages.push_back({u"出错！"_qs, MsgStyle::Exclamation, u"信息"_qs});
+    DisasmLimit limit = DisasmLimit::None;
+    if (!collectLabels51(*image, start, end, labels, limit)) {
+        result.messages.push_back(
+            limitMessage(limit, limit == DisasmLimit::Labels ? kLabelPassMaxLabels : kPendingLimit51));
         return finishFailed(std::move(result), job.outPath, QString());
     }
     auto disassembler = std::make_unique<Disassembler51>(*image, start, end);
@@ -324,19 +341,26 @@ Disasm51Result disassemble51(const Disasm51Job &job)
             return finishFailed(std::move(result), job.outPath, disassembler->body());
         result.filesWritten << listPath;
     }
-    if (!decoded)
+    if (!decoded) {
+        const DisasmLimit reached = disassembler->limit();
+        if (reached != DisasmLimit::None)
+            result.messages.push_back(limitMessage(reached, reached == DisasmLimit::Labels ? kMaxOutputLabels
+                                                            : reached == DisasmLimit::Segments
+                                                                ? kMaxSegments
+                                                                : kPendingLimit51));
         return finishFailed(std::move(result), job.outPath, disassembler->body());
+    }
 
     result.sourceText = disassemblyFile(kCredit, disassembler->body());
     if (!writeTextFile(job.outPath, result.sourceText)) {
-        result.messages.push_back({u"反汇编失败！"_qs, MsgStyle::Exclamation, u"反汇编信息"_qs});
+        result.messages.push_back({kDisassemblyFailedText, MsgStyle::Exclamation, kDisassemblyCaption});
         return result;
     }
     result.filesWritten << job.outPath;
     result.outcome = DisasmOutcome::Completed;
     result.openPath = job.outPath;
-    result.messages.push_back({u"反汇编完成！\r\n打开汇编语言程序吗？"_qs,
-                               MsgStyle::YesNo + MsgStyle::Exclamation, u"反汇编信息"_qs});
+    result.messages.push_back(
+        {kDisassemblyDoneText, MsgStyle::YesNo + MsgStyle::Exclamation, kDisassemblyCaption});
     return result;
 }
 

@@ -9,27 +9,28 @@ int Labels48::find(int address) const
 {
     if (address == 0)
         return 0;
-    const auto it = numbers_.find(address);
-    return it == numbers_.end() ? -1 : it->second;
+    const auto it = m_numbers.find(address);
+    return it == m_numbers.end() ? -1 : it->second;
 }
 
 int Labels48::add(int address)
 {
-    addresses_.push_back(address);
+    m_addresses.push_back(address);
     const int number = count();
-    numbers_.emplace(address, number);
+    m_numbers.emplace(address, number);
     return number;
 }
 
 void Labels48::clear()
 {
-    addresses_.assign(1, 0);
-    numbers_.clear();
+    m_addresses.assign(1, 0);
+    m_numbers.clear();
 }
 
-bool labelPass48(const CodeImage &image, int start, int end, Labels48 &labels)
+bool labelPass48(const CodeImage &image, int start, int end, Labels48 &labels, DisasmLimit &limit)
 {
     labels.clear();
+    limit = DisasmLimit::None;
     std::vector<bool> visited(kCodeImageSize, false);
     std::vector<int> pending;
     bool bank = false;
@@ -47,12 +48,19 @@ bool labelPass48(const CodeImage &image, int start, int end, Labels48 &labels)
             if (in.operandAddress >= 0)
                 visited[static_cast<std::size_t>(in.operandAddress)] = true;
             if (in.target >= 0 && labels.find(in.target) < 0) {
-                if (labels.count() >= kMaxLabels48)
+                if (labels.count() >= kMaxLabels48) {
+                    limit = DisasmLimit::Labels;
                     return false;
+                }
                 const int number = labels.add(in.target);
-                if (pending.size() >= kLabelPassPending48)
+                // A target walked already needs no walk of its own.
+                const bool walk = !visited[static_cast<std::size_t>(in.target)];
+                if (walk && pending.size() >= kLabelPassPending48) {
+                    limit = DisasmLimit::PendingTargets;
                     return false;
-                pending.push_back(number);
+                }
+                if (walk)
+                    pending.push_back(number);
             }
             pc = in.next;
             if (in.endsRun)

@@ -2,6 +2,7 @@
 // The MCS-48 label pass: follows the flow of control through a code image and numbers every jump,
 // branch and call target, so that the disassembly can print targets and definitions as "Ln".
 #include "common/CodeImage.h"
+#include "disassembler/DisasmText.h"
 
 #include <unordered_map>
 #include <vector>
@@ -14,8 +15,8 @@ namespace tw
 class Labels48
 {
   public:
-    int count() const { return static_cast<int>(addresses_.size()) - 1; }
-    int address(int index) const { return addresses_[static_cast<std::size_t>(index)]; }
+    int count() const { return static_cast<int>(m_addresses.size()) - 1; }
+    int address(int index) const { return m_addresses[static_cast<std::size_t>(index)]; }
     // The label number of an address, or -1.
     int find(int address) const;
     // Stores an address as the next label number and returns that number.
@@ -23,8 +24,8 @@ class Labels48
     void clear();
 
   private:
-    std::vector<int> addresses_{0};
-    std::unordered_map<int, int> numbers_;
+    std::vector<int> m_addresses{0};
+    std::unordered_map<int, int> m_numbers;
 };
 
 // Label numbers stop at the largest 16-bit count; the pass's pending list holds 1,025 entries.
@@ -33,7 +34,8 @@ constexpr int kLabelPassPending48 = 1025;
 
 // Fills labels by walking from start and, when start is 0, from the vectors 0007H (label 1) and
 // 0003H (label 2). Only opcode addresses below end are walked. False on an undefined opcode met by
-// a walk or a full label table or pending list; labels then hold what was found so far.
-bool labelPass48(const CodeImage &image, int start, int end, Labels48 &labels);
+// a walk or a full label table or pending list (limit then names it); labels then hold what was
+// found so far.
+bool labelPass48(const CodeImage &image, int start, int end, Labels48 &labels, DisasmLimit &limit);
 
 } // namespace tw

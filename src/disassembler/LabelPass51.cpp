@@ -1,5 +1,6 @@
 #include "disassembler/LabelPass51.h"
 
+#include "disassembler/Decoder51.h"
 #include "disassembler/Opcodes51.h"
 
 #include <vector>
@@ -7,8 +8,9 @@
 namespace tw
 {
 
-bool collectLabels51(const CodeImage &image, int start, int end, DisasmLabels &labels)
+bool collectLabels51(const CodeImage &image, int start, int end, DisasmLabels &labels, DisasmLimit &limit)
 {
+    limit = DisasmLimit::None;
     labels = DisasmLabels();
     std::vector<bool> visited(0x10000, false);
     std::vector<int> pending;
@@ -23,17 +25,26 @@ bool collectLabels51(const CodeImage &image, int start, int end, DisasmLabels &l
     int pc = start;
     for (;;) {
         // One walk: until the range ends, the flow leaves, or it meets code already walked.
-        while (pc < end && !visited[static_cast<std::size_t>(pc)]) {
+        while (pc < end && !visited[static_cast<std::size_t>(pc)] && fitsBelowTop51(image, pc)) {
             const Opcode51 &row = table[image[pc]];
             for (int k = 0; k < row.length; ++k)
                 visited[static_cast<std::size_t>((pc + k) & 0xFFFF)] = true;
             dptr = trackedDptr51(row, pc, dptr, readByte);
             const int target = transferTarget51(row, pc, dptr, readByte);
             if (target >= 0 && labels.find(target) < 0) {
-                if (labels.count() >= kLabelPassMaxLabels ||
-                    static_cast<int>(pending.size()) >= kPendingLimit51)
+                // A target walked already needs no walk of its own.
+                const bool walk = !visited[static_cast<std::size_t>(target)];
+                if (labels.count() >= kLabelPassMaxLabels) {
+                    limit = DisasmLimit::Labels;
                     return false;
-                pending.push_back(labels.add(target));
+                }
+                if (walk && static_cast<int>(pending.size()) >= kPendingLimit51) {
+                    limit = DisasmLimit::PendingTargets;
+                    return false;
+                }
+                const int index = labels.add(target);
+                if (walk)
+                    pending.push_back(index);
             }
             pc += row.length;
             if (row.endsRun)

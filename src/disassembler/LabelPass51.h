@@ -3,6 +3,7 @@
 // branch and call target as a label, so that the second pass can name targets and line starts.
 #include "common/CodeImage.h"
 #include "disassembler/DisasmLabels.h"
+#include "disassembler/DisasmText.h"
 
 namespace tw
 {
@@ -16,7 +17,7 @@ constexpr int kPendingLimit51 = 1025;
 constexpr int kVectors51[6] = {0x002B, 0x0023, 0x001B, 0x0013, 0x000B, 0x0003};
 
 // Walks from start over opcode addresses below end; labels is refilled. False when a limit was
-// reached (labels then holds what was registered before).
-bool collectLabels51(const CodeImage &image, int start, int end, DisasmLabels &labels);
+// reached (limit names it; labels then holds what was registered before).
+bool collectLabels51(const CodeImage &image, int start, int end, DisasmLabels &labels, DisasmLimit &limit);
 
 } // namespace tw

@@ -1,9 +1,11 @@
 #pragma once
-// The MCS-51 opcode map as the disassembler reads it: one row per opcode with the line's text
-// pattern, the length and what the instruction does to the flow of control.
+// The MCS-51 opcode map as the disassembler reads it: the instruction table's rows with the
+// transfer and data-pointer facts the passes need worked out once.
+#include "isa/Mcs51.h"
+
 #include <array>
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 namespace tw
 {
@@ -21,18 +23,42 @@ enum class Target51 : std::uint8_t {
 enum class Dptr51 : std::uint8_t { None, Load, Increment };
 
 struct Opcode51 {
-    // The line's text with operand fields: %d direct, %e direct in a place where the accumulator
-    // must stay a number, %i immediate, %b bit, %w 16-bit immediate, %t the target label; each
-    // field but %t is followed by the index (1 or 2) of the operand byte it reads.
-    std::string pattern;
+    std::string_view pattern; // the row's disassembly line with its operand fields
     std::uint8_t length = 1;
     bool endsRun = false; // unconditional transfer: the flow does not reach the next byte
     Target51 target = Target51::None;
     Dptr51 dptr = Dptr51::None;
 };
 
-// All 256 rows; A5H, which the opcode map leaves undefined, is a one-byte "NOP".
-const std::array<Opcode51, 256> &opcodes51();
+constexpr Opcode51 disassemblyRow51(const mcs51::OpcodeRow &row)
+{
+    using mcs51::Operand;
+    Opcode51 out{row.disassembly, row.length, isa::endsRun(row.flow), Target51::None, Dptr51::None};
+    if (row.flow == isa::Flow::Indirect)
+        out.target = Target51::DataPointer;
+    else if (mcs51::hasOperand(row, Operand::Rel))
+        out.target = Target51::Relative;
+    else if (mcs51::hasOperand(row, Operand::Addr11))
+        out.target = Target51::Block;
+    else if (mcs51::hasOperand(row, Operand::Addr16))
+        out.target = Target51::Long;
+    if (row.operands[0] == Operand::Dptr)
+        out.dptr = row.operands[1] == Operand::Imm16 ? Dptr51::Load : Dptr51::Increment;
+    return out;
+}
+
+inline constexpr std::array<Opcode51, 256> kOpcodes51 = [] {
+    std::array<Opcode51, 256> table{};
+    for (std::size_t i = 0; i < table.size(); ++i)
+        table[i] = disassemblyRow51(mcs51::kOpcodes[i]);
+    return table;
+}();
+
+// All 256 rows; A5H, which the opcode map leaves undefined, is a one-byte "DB 0A5H".
+constexpr const std::array<Opcode51, 256> &opcodes51()
+{
+    return kOpcodes51;
+}
 
 // The address an instruction at pc transfers control to, wrapped to 16 bits as the CPU does;
 // -1 for an instruction without a target. image reads the byte at an address (already wrapped).

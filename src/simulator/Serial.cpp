@@ -27,7 +27,7 @@ double timer2Rate(const Cpu51 &c)
 }
 
 // Digit value as the receive feeder reads hex text: upper-case A-F and digits, 0 otherwise.
-int hexDigit(char ch)
+int digitValueOrZero(char ch)
 {
     return std::max(hexDigitValue(static_cast<unsigned char>(ch)), 0);
 }
@@ -86,8 +86,7 @@ std::string rateText(double rate)
 
 std::string transmitText(const Cpu51::TransmitRecord &record)
 {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text{kDigits[record.byte >> 4], kDigits[record.byte & 15]};
+    std::string text{hexDigit(record.byte >> 4), hexDigit(record.byte)};
     if (record.mode >= 2) {
         text += '_';
         text += record.ninthBit ? '1' : '0';
@@ -135,7 +134,8 @@ FeedResult feedReceivedByte(Cpu51 &cpu, std::string &pending, NinthBitRule rule)
         pending.clear();
         return FeedResult::Finished;
     }
-    const auto byte = static_cast<std::uint8_t>(hexDigit(pending[0]) * 16 + hexDigit(pending[1]));
+    const auto byte =
+        static_cast<std::uint8_t>(digitValueOrZero(pending[0]) * 16 + digitValueOrZero(pending[1]));
     pending.erase(0, 2);
     return receiveSerialByte(cpu, byte, rule) ? FeedResult::Taken : FeedResult::Lost;
 }

@@ -1,5 +1,7 @@
 #include "simulator/StateDump.h"
 
+#include "common/Hex.h"
+
 #include <cstdio>
 
 namespace tw
@@ -9,9 +11,8 @@ namespace
 
 void appendHex(std::string &out, unsigned value, int digits)
 {
-    static const char kDigits[] = "0123456789ABCDEF";
     for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
-        out += kDigits[(value >> shift) & 0xF];
+        out += hexDigit(value >> shift);
 }
 
 // "<label> <address>: <16 bytes>" with the address in addressDigits hex digits.

@@ -37,14 +37,36 @@ QString fileTextFromEditor(const QString &editorText)
     return text;
 }
 
-TextEncoding encodingFor(const QString &text, TextEncoding preferred)
+SaveEncoding saveEncodingFor(const QString &fileText, TextEncoding readIn, bool strayBytes, bool readFromFile)
 {
-    if (preferred == TextEncoding::Utf8)
-        return preferred;
-    // GBK cannot hold every character; a round trip shows whether this text survives it.
-    if (decodeText(encodeText(text, TextEncoding::Gbk)).text == text)
-        return TextEncoding::Gbk;
-    return TextEncoding::Utf8;
+    if (!readFromFile)
+        return {tryEncodeText(fileText, TextEncoding::Gbk) ? TextEncoding::Gbk : TextEncoding::Utf8, {}};
+    const bool replaced = strayBytes && fileText.contains(QChar::ReplacementCharacter);
+    if (tryEncodeText(fileText, readIn)) {
+        if (!replaced)
+            return {readIn, {}};
+        return {readIn,
+                QStringLiteral(u"文件中有读入时无法识别的字节（显示为“�”），保存后这些字节将不复存在。\n"
+                               u"仍然保存吗？")};
+    }
+    if (readIn == TextEncoding::Utf8)
+        return {TextEncoding::Utf8, {}}; // the write reports what UTF-8 cannot hold
+    return {TextEncoding::Utf8,
+            QStringLiteral(u"文件按 GBK 编码读入，但现在有 GBK 无法保存的字符（或读入时无法识别的字节，"
+                           u"显示为“�”）。\n改用 UTF-8 编码保存整个文件吗？")};
+}
+
+QString saveFailedText(const QString &path, bool cannotEncode)
+{
+    QString text = QStringLiteral(u"文件保存失败，原文件未改动：") + path;
+    if (cannotEncode)
+        text += QStringLiteral(u"\n文件中有无法编码的字符。");
+    return text;
+}
+
+QString tidyRefusedText(const QString &path)
+{
+    return QStringLiteral(u"规格化会改变文件中的非 ASCII 字符，文件已按原样保存，未作规格化：") + path;
 }
 
 bool closesWithoutQuestion(const QString &openFile)

@@ -23,8 +23,23 @@ QString withDefaultSuffix(const QString &path);
 QString editorTextFromFile(const QString &fileText);
 QString fileTextFromEditor(const QString &editorText);
 
-// The encoding to write text in: the preferred one when it holds every character, else UTF-8.
-TextEncoding encodingFor(const QString &text, TextEncoding preferred);
+// How an editor's text goes back to disk.
+struct SaveEncoding {
+    TextEncoding encoding = TextEncoding::Gbk;
+    // Asked first when the write would not give back the file's bytes (another encoding, or bytes
+    // that could not be read replaced): Yes writes, any other answer saves nothing. Empty: write.
+    QString question;
+};
+// A text read from a file goes back in the encoding it was read in; when that cannot hold it (a
+// stray byte read as U+FFFD, or a character GBK lacks) the question offers UTF-8. A new text is
+// written in GBK, or in UTF-8 when GBK cannot hold it.
+SaveEncoding saveEncodingFor(const QString &fileText, TextEncoding readIn, bool strayBytes,
+                             bool readFromFile);
+
+// The message of a failed save; cannotEncode when the encoding could not hold a character.
+QString saveFailedText(const QString &path, bool cannotEncode);
+// The message of a tidy refused because it would change a character other than ASCII ones.
+QString tidyRefusedText(const QString &path);
 
 // Code images and listings are closed without the save question.
 bool closesWithoutQuestion(const QString &openFile);

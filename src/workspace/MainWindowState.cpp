@@ -1,5 +1,9 @@
 #include "MainWindowState.h"
 
+#include "MenuNames.h"
+#include "ToolWindowProtocol.h"
+#include "ToolbarButtons.h"
+
 #include <QDebug>
 
 using namespace Qt::StringLiterals;
@@ -57,83 +61,82 @@ class MenuTreeBuilder
 
 void buildFileMenu(MenuTreeBuilder &b)
 {
-    b.open("mFile", u"文件[&F]"_s)
-        .item("mFileNew", u"新建[&N]"_s, "Ctrl+N")
-        .item("mFileOpen", u"打开[&O]"_s, "Ctrl+O")
-        .item("mFileSave", u"保存[&S]"_s, "Ctrl+S");
+    b.open(Menu::File, u"文件[&F]"_s)
+        .item(Menu::FileNew, u"新建[&N]"_s, "Ctrl+N")
+        .item(Menu::FileOpen, u"打开[&O]"_s, "Ctrl+O")
+        .item(Menu::FileSave, u"保存[&S]"_s, "Ctrl+S");
     b.last().enabled = false;
-    b.item("mFileSaveAs", u"另存为[&A]"_s);
+    b.item(Menu::FileSaveAs, u"另存为[&A]"_s);
     b.last().enabled = false;
-    b.separator().item("mFileCloseAll", u"关闭全部文件"_s);
+    b.separator().item(Menu::FileCloseAll, u"关闭全部文件"_s);
     b.last().enabled = false;
-    b.separator().item("mPrintSet", u"打印设置"_s).item("mFilePrint", u"打印[&P]"_s, "Ctrl+P");
+    b.separator().item(Menu::PrintSetup, u"打印设置"_s).item(Menu::FilePrint, u"打印[&P]"_s, "Ctrl+P");
     b.last().enabled = false;
-    const char *recent[] = {"mfile1", "mfile2", "mfile3", "mfile4"};
     for (int i = 0; i < 4; ++i) {
-        b.item(recent[i], QStringLiteral("&%1").arg(i + 1));
+        b.item(Menu::RecentFiles[i], QStringLiteral("&%1").arg(i + 1));
         b.last().visible = false;
     }
-    b.separator().item("mFileExit", u"退出[&X]"_s).close();
+    b.separator().item(Menu::FileExit, u"退出[&X]"_s).close();
 }
 
 void buildEditMenu(MenuTreeBuilder &b)
 {
-    b.open("mEdit", u"编辑[&E]"_s);
+    b.open(Menu::Edit, u"编辑[&E]"_s);
     b.last().visible = false;
-    b.item("mEditUndo", u"撤销[&U]键入"_s, "Ctrl+Z")
-        .item("mEditRedo", u"重复[&R]键入"_s, "Ctrl+Y")
+    b.item(Menu::EditUndo, u"撤销[&U]键入"_s, "Ctrl+Z")
+        .item(Menu::EditRedo, u"重复[&R]键入"_s, "Ctrl+Y")
         .separator()
-        .item("mEditSelAll", u"全选[&A]"_s, "Ctrl+A")
-        .item("mEditCopy", u"复制[&C]"_s, "Ctrl+C")
-        .item("mEditCut", u"剪切[&T]"_s, "Ctrl+X")
-        .item("mEditPaste", u"粘贴[&P]"_s)
+        .item(Menu::EditSelectAll, u"全选[&A]"_s, "Ctrl+A")
+        .item(Menu::EditCopy, u"复制[&C]"_s, "Ctrl+C")
+        .item(Menu::EditCut, u"剪切[&T]"_s, "Ctrl+X")
+        .item(Menu::EditPaste, u"粘贴[&P]"_s)
         .separator()
-        .item("mEditFindzf", u"按字符查找(&F)"_s, "Ctrl+F")
-        .item("mEditFindzl", u"按指令查找(&D)"_s, "Ctrl+D")
+        .item(Menu::EditFindText, u"按字符查找(&F)"_s, "Ctrl+F")
+        .item(Menu::EditFindInstruction, u"按指令查找(&D)"_s, "Ctrl+D")
         .separator()
         .close();
 }
 
 void buildToolsMenu(MenuTreeBuilder &b)
 {
-    b.open("comFZ", u"辅助工具"_s)
-        .open("dmzh", u"目标代码转换"_s)
-        .item("htb", u"hex TO bin"_s)
-        .item("bth", u"bin TO hex"_s)
+    b.open(Menu::Tools, u"辅助工具"_s)
+        .open(Menu::CodeConversion, u"目标代码转换"_s)
+        .item(Menu::HexToBin, u"hex TO bin"_s)
+        .item(Menu::BinToHex, u"bin TO hex"_s)
         .separator()
-        .item("bto", u"bin TO obj"_s)
-        .item("otb", u"obj TO bin"_s)
+        .item(Menu::BinToObj, u"bin TO obj"_s)
+        .item(Menu::ObjToBin, u"obj TO bin"_s)
         .separator()
-        .item("binzh", u"bin 代码还原"_s)
+        .item(Menu::BinRestore, u"bin 代码还原"_s)
         .separator()
-        .item("dmcf", u"bin 代码拆分"_s)
-        .item("dmhb", u"bin 代码合并"_s)
+        .item(Menu::BinSplit, u"bin 代码拆分"_s)
+        .item(Menu::BinMerge, u"bin 代码合并"_s)
         .separator()
-        .item("wjbj", u"文件比较"_s)
+        .item(Menu::FileCompare, u"文件比较"_s)
         .close()
         .separator()
-        .open("ycxyz", u"源程序移植"_s)
-        .item("yz48", u"MCS48 to MCS51"_s)
+        .open(Menu::Porting, u"源程序移植"_s)
+        .item(Menu::Port48To51, u"MCS48 to MCS51"_s)
         .close()
         .separator()
-        .open("cshsz", u"初始化设置"_s)
-        .item("btlsz", u"波特率设置"_s)
-        .item("dsqsz", u"定时/计数器设置"_s)
-        .item("ZDSZ", u"中断设置"_s)
+        .open(Menu::InitSetup, u"初始化设置"_s)
+        .item(Menu::BaudRate, u"波特率设置"_s)
+        .item(Menu::TimerCounter, u"定时/计数器设置"_s)
+        .item(Menu::Interrupts, u"中断设置"_s)
         .close()
         .separator()
-        .open(SubroutineMenuName, u"实用子程序"_s)
-        .item("zcx1", u"定点运算子程序"_s)
-        .item("zcx2", u"浮点运算子程序"_s)
-        .item("yhzcx", u"用户子程序"_s)
+        .open(Menu::Subroutines, u"实用子程序"_s)
+        .item(Menu::FixedPointLibrary, u"定点运算子程序"_s)
+        .item(Menu::FloatingPointLibrary, u"浮点运算子程序"_s)
+        .item(Menu::UserLibrary, u"用户子程序"_s)
         .close()
         .separator()
-        .open("HZXS", u"汉字显示"_s)
-        .item("dzzm", u"点阵字模"_s)
-        .item("Unicode", u"Unicode代码"_s)
+        .open(Menu::ChineseDisplay, u"汉字显示"_s)
+        .item(Menu::DotMatrixFont, u"点阵字模"_s)
+        .item(Menu::UnicodeCodes, u"Unicode代码"_s)
         .close()
         .separator()
-        .item("jsq", u"计算器"_s)
+        .item(Menu::Calculator, u"计算器"_s)
         .close();
 }
 
@@ -142,40 +145,42 @@ void buildMenuTree(QList<MenuItem> &items)
     MenuTreeBuilder b(items);
     buildFileMenu(b);
     buildEditMenu(b);
-    b.open("mComp", u"编译"_s)
-        .open("mCompasm", u"汇编"_s)
-        .item("assembler51", u"MCS51_汇编"_s)
-        .item("assembler48", u"MCS48_汇编"_s)
+    b.open(Menu::Compile, u"编译"_s)
+        .open(Menu::Assemble, u"汇编"_s)
+        .item(Menu::Assemble51, u"MCS51_汇编"_s)
+        .item(Menu::Assemble48, u"MCS48_汇编"_s)
         .close()
-        .open("mCompdasm", u"反汇编"_s)
-        .item("dasm51", u"MCS51_反汇编"_s)
-        .item("dasm48", u"MCS48_反汇编"_s)
+        .open(Menu::Disassemble, u"反汇编"_s)
+        .item(Menu::Disassemble51, u"MCS51_反汇编"_s)
+        .item(Menu::Disassemble48, u"MCS48_反汇编"_s)
         .close()
         .close();
-    b.open("mEml", u"仿真"_s).item("emMCS51", u"MCS51_仿真"_s).close();
-    b.open("mView", u"察看[&V]"_s).item("mViewToolbar", u"工具栏[&T]"_s);
+    b.open(Menu::Simulate, u"仿真"_s).item(Menu::Simulate51, u"MCS51_仿真"_s).close();
+    b.open(Menu::View, u"察看[&V]"_s).item(Menu::ViewToolbar, u"工具栏[&T]"_s);
     b.last().checkable = true;
-    b.item("mViewStat", u"状态栏[&S]"_s);
+    b.item(Menu::ViewStatusBar, u"状态栏[&S]"_s);
     b.last().checkable = true;
-    b.item("lst", u"列表文件(*.lst)"_s).item("err0", u"编译信息(*.err)"_s).close();
-    b.open("mCom", u"通讯"_s).item("send1", u"发送"_s).item("ISP", u"ISP编程"_s);
+    b.item(Menu::ViewListing, u"列表文件(*.lst)"_s).item(Menu::ViewErrors, u"编译信息(*.err)"_s).close();
+    b.open(Menu::Communication, u"通讯"_s)
+        .item(Menu::SerialSend, u"发送"_s)
+        .item(Menu::InSystemProgramming, u"ISP编程"_s);
     b.last().visible = false;
     b.last().enabled = false;
     b.close();
     buildToolsMenu(b);
-    b.open("mWindow", u"窗口[&W]"_s);
+    b.open(Menu::Window, u"窗口[&W]"_s);
     b.last().visible = false;
-    b.item("mWindowTitle", u"平铺[&T]"_s).item("mWindowCa", u"层叠[&C]"_s).close();
-    b.open("eHelp", u"帮助"_s)
-        .item("sm", u"使用说明"_s)
-        .item("jc51", u"51嵌入式系统教程"_s)
-        .item("FAQ", u"FAQ"_s)
+    b.item(Menu::WindowTile, u"平铺[&T]"_s).item(Menu::WindowCascade, u"层叠[&C]"_s).close();
+    b.open(Menu::Help, u"帮助"_s)
+        .item(Menu::HelpManual, u"使用说明"_s)
+        .item(Menu::HelpTutorial, u"51嵌入式系统教程"_s)
+        .item(Menu::HelpFaq, u"FAQ"_s)
         .separator()
-        .item("zxbb", u"最新版本"_s)
-        .item("about", u"关于..."_s)
+        .item(Menu::LatestVersion, u"最新版本"_s)
+        .item(Menu::About, u"关于..."_s)
         .close();
-    b.item(BlankMenuName, QString());
-    b.item(MailMenuName, u"联系作者"_s);
+    b.item(Menu::Blank, QString());
+    b.item(Menu::Mail, u"联系作者"_s);
 }
 
 } // namespace
@@ -188,13 +193,10 @@ QStringList storedPanelTexts()
 MainWindowState::MainWindowState()
 {
     buildMenuTree(m_items);
-    const char *keys[ToolbarSlots] = {"New",  "Open",   "Save",   "",     "Print", "", "Undo",
-                                      "Redo", "",       "Cut",    "Copy", "Paste", "", "Zt",
-                                      "",     "Findzf", "Findzl", "",     "asm",   "", "FZ51"};
     for (int i = 0; i < ToolbarSlots; ++i)
-        m_toolbar[i].key = QString::fromLatin1(keys[i]);
-    for (const char *key : {"New", "Open", "asm", "FZ51"})
-        setToolbarEnabled(QString::fromLatin1(key), true);
+        m_toolbar[i].key = QString::fromLatin1(toolbarButtons()[i].key);
+    for (const QString &key : idleToolbarKeys())
+        setToolbarEnabled(key, true);
     const QStringList stored = storedPanelTexts();
     for (int i = 0; i < stored.size(); ++i)
         m_panels[i + 1] = stored[i];

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <array>
 
+#include "MenuNames.h"
+
 namespace tw
 {
 
@@ -28,30 +30,10 @@ struct ToolbarSlot {
     bool isSeparator() const { return key.isEmpty(); }
 };
 
-// Names of the top menus that the tool windows switch on and off.
-namespace TopMenu
-{
-inline constexpr const char *File = "mFile";
-inline constexpr const char *Edit = "mEdit";
-inline constexpr const char *Compile = "mComp";
-inline constexpr const char *Simulate = "mEml";
-inline constexpr const char *View = "mView";
-inline constexpr const char *Communication = "mCom";
-inline constexpr const char *Tools = "comFZ";
-inline constexpr const char *Window = "mWindow";
-inline constexpr const char *Help = "eHelp";
-} // namespace TopMenu
-
-// The item at the very end of the menu bar that opens the mail link, and the blank one before it.
-inline constexpr const char *MailMenuName = "mMail";
-inline constexpr const char *BlankMenuName = "mBlank";
-// The unnamed submenu of ready-made subroutines under the tools menu.
-inline constexpr const char *SubroutineMenuName = "mSubroutines";
-
 class MainWindowState
 {
   public:
-    static constexpr int ToolbarSlots = 21;
+    static constexpr int ToolbarSlots = 21; // ToolbarButtons.h holds their rows
     static constexpr int StatusPanels = 8;
 
     // The state at start: every menu, item, toolbar slot and panel as the window is designed.

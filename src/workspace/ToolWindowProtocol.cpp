@@ -1,6 +1,7 @@
 #include "ToolWindowProtocol.h"
 
 #include "MainWindowState.h"
+#include "MenuNames.h"
 #include "Workspace.h"
 
 namespace tw
@@ -19,21 +20,22 @@ QStringList names(std::initializer_list<const char *> list)
 
 const QStringList &fileItemsOfEditors()
 {
-    static const QStringList items = names({"mFilePrint", "mFileSave", "mFileSaveAs", "mFileCloseAll"});
+    static const QStringList items =
+        names({Menu::FilePrint, Menu::FileSave, Menu::FileSaveAs, Menu::FileCloseAll});
     return items;
 }
 
 // The eight top menus in the order the assembler, simulator and serial sender switch them.
 QStringList allEightMenus()
 {
-    using namespace TopMenu;
+    using namespace Menu;
     return names({Edit, File, Compile, Communication, Simulate, View, Tools, Window});
 }
 
 // The six that the hiding windows disable (they hide Edit and Window instead).
 QStringList sixMenus()
 {
-    using namespace TopMenu;
+    using namespace Menu;
     return names({File, Compile, Communication, Simulate, View, Tools});
 }
 
@@ -99,7 +101,8 @@ const ToolLockRule &lockRule(const QString &tool)
 
 const QStringList &idleToolbarKeys()
 {
-    static const QStringList keys = names({"New", "Open", "asm", "FZ51"});
+    static const QStringList keys =
+        names({ToolbarKey::New, ToolbarKey::Open, ToolbarKey::Assemble, ToolbarKey::Simulate});
     return keys;
 }
 
@@ -123,11 +126,11 @@ void switchOffMainWindow(Workspace &workspace, const QString &tool)
     if (rule.tool.isEmpty())
         return;
     if (rule.editMenus == EditMenusWhileLocked::Hidden)
-        workspace.setMenuVisible(QString::fromLatin1(TopMenu::Edit), false);
+        workspace.setMenuVisible(QString::fromLatin1(Menu::Edit), false);
     for (const QString &menu : rule.topMenus)
         workspace.setMenuEnabled(menu, false);
     if (rule.editMenus == EditMenusWhileLocked::Hidden)
-        workspace.setMenuVisible(QString::fromLatin1(TopMenu::Window), false);
+        workspace.setMenuVisible(QString::fromLatin1(Menu::Window), false);
     setAllToolbarButtons(workspace, false);
 }
 
@@ -139,7 +142,7 @@ void lockMainWindow(Workspace &workspace, const QString &tool)
 
 void applyToolbarTest(Workspace &workspace)
 {
-    if (workspace.isMenuVisible(QString::fromLatin1(TopMenu::Edit))) {
+    if (workspace.isMenuVisible(QString::fromLatin1(Menu::Edit))) {
         setAllToolbarButtons(workspace, true);
         return;
     }
@@ -161,13 +164,13 @@ void restoreMainWindow(Workspace &workspace, const QString &tool)
     // would otherwise leave open editors without it, and one that showed it would offer editor
     // commands with no editor to act on.
     const bool editorsOpen = workspace.editorCount() > 0;
-    workspace.setMenuVisible(QString::fromLatin1(TopMenu::Edit), editorsOpen);
-    workspace.setMenuVisible(QString::fromLatin1(TopMenu::Window), editorsOpen);
+    workspace.setMenuVisible(QString::fromLatin1(Menu::Edit), editorsOpen);
+    workspace.setMenuVisible(QString::fromLatin1(Menu::Window), editorsOpen);
     if (tool == QLatin1String(ToolName::Simulator)) {
         // The assembler's simulate answer switched these off for as long as the simulator runs.
-        for (const char *item : {"mFileNew", "mFileOpen", "mEditSelAll", "emMCS51"})
+        for (const char *item : {Menu::FileNew, Menu::FileOpen, Menu::EditSelectAll, Menu::Simulate51})
             workspace.setMenuEnabled(QString::fromLatin1(item), true);
-        for (const char *item : {"mFileSave", "mFileSaveAs"})
+        for (const char *item : {Menu::FileSave, Menu::FileSaveAs})
             workspace.setMenuEnabled(QString::fromLatin1(item), editorsOpen);
     }
     applyToolbarTest(workspace);
@@ -179,8 +182,8 @@ void enterEditingState(Workspace &workspace)
     // state below is the last word.
     for (const QString &tool : windowsClosedByEditors())
         workspace.unloadTool(tool);
-    workspace.setMenuVisible(QString::fromLatin1(TopMenu::Edit), true);
-    workspace.setMenuVisible(QString::fromLatin1(TopMenu::Window), true);
+    workspace.setMenuVisible(QString::fromLatin1(Menu::Edit), true);
+    workspace.setMenuVisible(QString::fromLatin1(Menu::Window), true);
     for (const QString &item : fileItemsOfEditors())
         workspace.setMenuEnabled(item, true);
     setAllToolbarButtons(workspace, true);
@@ -188,10 +191,10 @@ void enterEditingState(Workspace &workspace)
 
 void leaveEditingState(Workspace &workspace)
 {
-    workspace.setMenuVisible(QString::fromLatin1(TopMenu::Edit), false);
+    workspace.setMenuVisible(QString::fromLatin1(Menu::Edit), false);
     for (const QString &item : fileItemsOfEditors())
         workspace.setMenuEnabled(item, false);
-    workspace.setMenuVisible(QString::fromLatin1(TopMenu::Window), false);
+    workspace.setMenuVisible(QString::fromLatin1(Menu::Window), false);
     for (int position = 3; position <= 17; ++position)
         workspace.setToolbarButtonEnabled(position, false);
     workspace.setStatusText(1, QString());

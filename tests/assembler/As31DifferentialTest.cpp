@@ -1,9 +1,9 @@
 // Differential tests against as31: the same programs, in this assembler's dialect and translated
 // to as31's, must give the same bytes at the same addresses.
 #include "Mcs51TestSupport.h"
-#include "assembler/mcs51/Aliases.h"
-#include "assembler/mcs51/OpcodeTable.h"
+#include "assembler/common/Aliases.h"
 #include "common/TextFile.h"
+#include "isa/Mcs51.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

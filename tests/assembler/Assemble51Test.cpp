@@ -7,13 +7,19 @@
 
 #include "assembler/Assemble48.h"
 #include "assembler/Assemble51.h"
-#include "assembler/Tidier.h"
+#include "assembler/common/Messages.h"
 #include "common/TextFile.h"
+#include "source/Tidier.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
 
 using namespace tw;
 
@@ -122,6 +128,16 @@ TEST(Assembly, FailuresLeaveNothingStale)
         EXPECT_FALSE(blocked.completed);
         EXPECT_TRUE(blocked.failureMessage.startsWith(u"文件写入失败："_qs))
             << blocked.failureMessage.toStdString();
+        // A code image over the source: the run refuses before touching a file, whether the
+        // source would assemble (and be overwritten) or fail (and be cleaned up).
+        for (const QByteArray &text : {QByteArray(" nop\r\n"), QByteArray("X EQU\r\n")}) {
+            AsmRun self(text);
+            const AssemblyResult refused = (mcs48 ? assemble48 : assemble51)(self.source, self.source, {});
+            EXPECT_FALSE(refused.completed);
+            EXPECT_EQ(refused.failureMessage, collidingPathsMessage());
+            EXPECT_EQ(twtest::readBytes(self.source), text);
+            EXPECT_EQ(QDir(self.dir.path()).entryList(QDir::Files), QStringList{u"prog.asm"_qs});
+        }
         // A source that cannot be read is never assembled.
         QFile::remove(run.source);
         EXPECT_EQ(run.assemble(mcs48).failureMessage, u"规格化出错，请检查你的源程序！"_qs);
@@ -151,6 +167,173 @@ TEST(Assembly, TableLimits)
     AsmRun duplicates48(repeated(QStringLiteral("SAME: NOP\r\n"), 1100));
     EXPECT_FALSE(duplicates48.assemble(true).completed);
     EXPECT_EQ(duplicates48.result.failureMessage, u"汇编失败，存在有不可识别的语句！"_qs);
+}
+
+namespace
+{
+
+// Where pass 2 placed each label (the address field of the line that defines it first) and the
+// value pass 1 gave it (the label list), read back from the listing; errors by line number.
+struct LabelCheck {
+    struct Place {
+        QString addressField;
+        int line = 0;
+    };
+    std::map<QString, Place> placed;
+    std::map<QString, QString> listed;
+    std::multimap<int, QString> errors;
+};
+
+LabelCheck readLabels(const QString &listing, const QString &report)
+{
+    static const QRegularExpression numbered(u"^(.{8}).*?\\t (\\d+)\\t(.*)$"_qs);
+    static const QRegularExpression listedLine(u"^  ([^\\t]+)\\t([0-9A-F]{4})$"_qs);
+    static const QRegularExpression errorLine(u"^ *\\d+\\t第 (\\d+)行\\t(.*)$"_qs);
+    LabelCheck check;
+    bool inLabelList = false;
+    for (const QString &line : listing.split(u"\r\n"_qs)) {
+        if (line.startsWith(u"  程序中"_qs)) {
+            inLabelList = line == u"  程序中使用的标号如下："_qs;
+            continue;
+        }
+        if (const auto m = listedLine.match(line); inLabelList && m.hasMatch()) {
+            check.listed[m.captured(1)] = m.captured(2);
+            continue;
+        }
+        const auto m = numbered.match(line);
+        if (!m.hasMatch())
+            continue;
+        const QString head = m.captured(3).section(u'\t', 0, 0);
+        const QStringList names = head.split(u':');
+        for (qsizetype k = 0; k + 1 < names.size(); ++k)
+            check.placed.try_emplace(names[k],
+                                     LabelCheck::Place{m.captured(1).mid(2, 4), m.captured(2).toInt()});
+    }
+    for (const QString &line : report.split(u"\r\n"_qs))
+        if (const auto m = errorLine.match(line); m.hasMatch())
+            check.errors.emplace(m.captured(1).toInt(), m.captured(2));
+    return check;
+}
+
+bool hasError(const LabelCheck &check, int line, const QString &message)
+{
+    const auto [from, to] = check.errors.equal_range(line);
+    return std::any_of(from, to, [&](const auto &e) { return e.second == message; });
+}
+
+// Random statements: instructions, data, jumps to labels, variables (some named like mnemonics,
+// which pass 1 and pass 2 read differently), labels with EQU values, ORG, comments, label-only
+// lines, and labels holding characters no operand can name.
+QString randomProgram(QRandomGenerator &random)
+{
+    const auto pick = [&](std::initializer_list<const char *> items) {
+        return QString::fromUtf8(*(items.begin() + random.bounded(static_cast<int>(items.size()))));
+    };
+    const auto label = [&] { return u"L%1"_qs.arg(random.bounded(30)); };
+    const auto variable = [&] { return pick({"V1", "V2", "V3", "DA", "RL", "SWAP", "CNT"}); };
+    QString text;
+    const int count = random.bounded(20, 120);
+    for (int i = 0; i < count; ++i) {
+        switch (random.bounded(10)) {
+        case 0:
+            text += label() + u":"_qs;
+            break;
+        case 1:
+            text += pick({"A,B", "X,Y", "P,L1", "Q ,R", "M，N"}) + u":"_qs;
+            break;
+        case 2:
+            text += label() + u": "_qs;
+            break;
+        default:
+            break;
+        }
+        switch (random.bounded(16)) {
+        case 0:
+            text += u" ; note"_qs;
+            break;
+        case 1:
+            text += u" "_qs + variable() + u" EQU "_qs + pick({"R1", "30H", "5", "A", "DA"});
+            break;
+        case 2:
+            text += u" ORG 0%1H"_qs.arg(random.bounded(0x800), 0, 16).toUpper();
+            break;
+        case 3:
+            text += u" DB 1,'AB',"_qs + QString::number(random.bounded(256));
+            break;
+        case 4:
+            text += u" MOV A,"_qs + variable();
+            break;
+        case 5:
+            text += u" "_qs + variable() + u" A"_qs;
+            break;
+        case 6:
+            text += u" "_qs + pick({"SJMP", "AJMP", "LJMP", "JZ", "ACALL"}) + u" "_qs + label();
+            break;
+        case 7:
+            text += u" DJNZ R2,"_qs + label();
+            break;
+        case 8:
+            text += u" MOV DPTR,#"_qs + label();
+            break;
+        case 9:
+            text += u" EQU "_qs + QString::number(random.bounded(0x100));
+            break;
+        case 10:
+            text += pick({" MOV,A", " XYZ 1,2", " ,,", " CJNE A,#1,L3"});
+            break;
+        default:
+            text += pick({" NOP", " MOV A,#12H", " INC R3", " MOVX @DPTR,A", " LCALL 1234H"});
+            break;
+        }
+        text += u"\r\n"_qs;
+    }
+    return text;
+}
+
+} // namespace
+
+// After pass 2 every label stands where pass 1 put it, or its line carries an error: a run
+// never succeeds with code that jumps to the wrong place.
+TEST(Assembly, LabelsStandWherePassOnePutThem)
+{
+    // A comma cannot be part of a label: an error on its line, and both passes go on alike.
+    AsmRun comma(u"A,B:\tMOV\tA,#1\r\nX:\tSJMP\tX\r\n"_qs);
+    comma.assemble();
+    EXPECT_EQ(comma.bytes(QStringLiteral("bin")).toHex(), QByteArray("740180fe"));
+    EXPECT_EQ(comma.result.errorCount, 1);
+    EXPECT_TRUE(decodeText(comma.bytes(QStringLiteral("err"))).text.contains(u"第 1行\t操作数非法"_qs));
+    AsmRun comma48(u"A,B:\tMOV\tA,#1\r\nX:\tJMP\tX\r\n"_qs);
+    comma48.assemble(true);
+    EXPECT_EQ(comma48.bytes(QStringLiteral("bin")).toHex(), QByteArray("23010402"));
+    EXPECT_EQ(comma48.result.errorCount, 1);
+
+    QRandomGenerator random(0x51AB);
+    int matched = 0, moved = 0;
+    for (int round = 0; round < 200; ++round) {
+        const QString program = randomProgram(random);
+        SCOPED_TRACE(program.toStdString());
+        AsmRun run(program);
+        if (!run.assemble().completed)
+            continue; // an address error: nothing written
+        const LabelCheck check = readLabels(decodeText(run.bytes(QStringLiteral("lst"))).text,
+                                            decodeText(run.bytes(QStringLiteral("err"))).text);
+        for (const auto &[name, place] : check.placed) {
+            SCOPED_TRACE(name.toStdString());
+            const auto listed = check.listed.find(name);
+            if (listed == check.listed.end()) {
+                EXPECT_TRUE(hasError(check, place.line, u"操作数非法"_qs)) << place.line;
+                continue;
+            }
+            if (place.addressField.trimmed().isEmpty())
+                continue; // on an EQU or ORG line
+            const bool same = place.addressField == listed->second;
+            EXPECT_EQ(hasError(check, place.line, u"标号地址错误"_qs), !same) << place.line;
+            ++(same ? matched : moved);
+        }
+    }
+    // Both kinds were met: the statements do make the passes disagree now and then.
+    EXPECT_GT(matched, 1000);
+    EXPECT_GT(moved, 20);
 }
 
 TEST(Assembly, TidiedSourceAssemblesTheSame)

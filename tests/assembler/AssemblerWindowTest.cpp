@@ -9,6 +9,7 @@
 #include "workspace/ui/MainWindow.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -182,6 +183,51 @@ TEST_F(AssemblerWindowTest, StartChecksInOrder)
     }
     EXPECT_FALSE(QFile::exists(dir.filePath("ok.a51")));
     EXPECT_TRUE(mainLocked());
+}
+
+// A code image that is the source, its a51 copy or one of the run's own outputs, typed or picked
+// under "All Files", however spelt: Start refuses it with a message and touches no file.
+TEST_F(AssemblerWindowTest, StartRefusesACodeImageOverTheSourceOrAnOutput)
+{
+    const QString text = u"start: mov a,#1\r\n sjmp start\r\n"_qs;
+    const QString path = source(u"prog.asm"_qs, text);
+    QDir(dir.path()).mkdir(u"sub"_qs);
+    QFile::link(path, dir.filePath(u"link.bin"_qs));
+    QFile::link(dir.filePath(u"prog.a51"_qs), dir.filePath(u"other.err"_qs));
+    AssemblerWindow *window = launch("assembler51", path);
+    ASSERT_TRUE(window);
+    const QStringList refused = {
+        path,                                // the source itself
+        dir.filePath(u"sub/../prog.asm"_qs), // the same through another folder
+        dir.filePath(u"link.bin"_qs),        // a link to it
+        dir.filePath(u"sub/../prog.a51"_qs), // the a51 copy, not made yet
+        dir.filePath(u"out.lst"_qs),         // its own listing: out. + lst
+        dir.filePath(u"other.bin"_qs),       // its report other.err links to the a51 copy
+    };
+    for (const QString &bin : refused) {
+        SCOPED_TRACE(bin.toStdString());
+        prompter.clearCalls();
+        window->binEdit()->setText(bin);
+        clickStart(window);
+        expectOneMessage(collidingPathsMessage(), kYesNoExclamation, u"信息"_qs);
+        EXPECT_EQ(main->toolWindow(kAssembler), window);
+    }
+    // Picked in the save dialog under "All Files".
+    prompter.answerFile(path);
+    window->browseBin();
+    prompter.clearCalls();
+    clickStart(window);
+    expectOneMessage(collidingPathsMessage(), kYesNoExclamation, u"信息"_qs);
+    EXPECT_EQ(twtest::readBytes(path), encodeText(text));
+    for (const char *name : {"prog.a51", "prog.lst", "prog.lt", "prog.err", "out.lt", "prog.bin"})
+        EXPECT_FALSE(QFile::exists(dir.filePath(QString::fromLatin1(name)))) << name;
+
+    // A code image of its own goes through.
+    prompter.answerMessage(MsgAnswer::No);
+    window->binEdit()->setText(dir.filePath(u"sub/prog.bin"_qs));
+    clickStart(window);
+    EXPECT_EQ(twtest::readBytes(dir.filePath(u"sub/prog.bin"_qs)).toHex(), QByteArray("740180fc"));
+    EXPECT_EQ(twtest::readBytes(path), encodeText(text));
 }
 
 TEST_F(AssemblerWindowTest, PathFieldsAndBrowsing)

@@ -27,7 +27,7 @@ long long after(long long pc, const QString &statement)
 TEST(Encoder48, StatementTable)
 {
     auto image = std::make_unique<CodeImage>();
-    mcs51::LabelTable labels;
+    LabelTable labels;
     labels.define(QStringLiteral("NEAR"), 0x0155);
     labels.define(QStringLiteral("FAR"), 0x0255);
     for (int page = 0; page < 8; ++page)
@@ -85,7 +85,7 @@ TEST(Encoder48, SizerLengths)
 TEST(Encoder48, BytesPastTheLastAddressEndTheRun)
 {
     auto image = std::make_unique<CodeImage>();
-    mcs51::LabelTable labels;
+    LabelTable labels;
     labels.define(QStringLiteral("G0"), 0x5A);
     ErrorList errors;
     errors.setLineNumber(7);

@@ -1,11 +1,12 @@
 #include "Mcs51TestSupport.h"
 #include "assembler/mcs51/JumpTargets.h"
-#include "assembler/mcs51/OpcodeTable.h"
+#include "isa/Mcs51.h"
 
 #include <gtest/gtest.h>
 #include <random>
 
 using namespace Qt::StringLiterals;
+using namespace tw;
 using namespace tw::mcs51;
 
 namespace

@@ -3,10 +3,10 @@
 // two-pass assembly of normalised lines through the MCS-51 sizer and encoder, the translation of
 // such a program into as31's syntax, and the reader of the "a | b | c" case tables in tests/data.
 #include "assembler/Numbers.h"
-#include "assembler/mcs51/Aliases.h"
+#include "assembler/common/Aliases.h"
+#include "assembler/common/Symbols.h"
 #include "assembler/mcs51/Encoder.h"
 #include "assembler/mcs51/Sizer.h"
-#include "assembler/mcs51/Symbols.h"
 #include "common/CodeImage.h"
 
 #include "support/TestFiles.h"
@@ -52,7 +52,7 @@ inline Statement parseStatement(const QString &line)
 inline QString definitionWord(const Statement &s)
 {
     const QString word = s.rest.section(u'\t', 0, 0);
-    return tw::mcs51::standardMnemonic(word) == u"EQU" ? word : QString();
+    return tw::standardMnemonic(word) == u"EQU" ? word : QString();
 }
 
 // What the small assembly below produced: bytes by address, and every error message.
@@ -60,8 +60,8 @@ struct MiniAssembly {
     std::unique_ptr<tw::CodeImage> image = std::make_unique<tw::CodeImage>();
     QMap<int, int> bytes; // address -> byte of each statement's length
     QStringList errors;
-    tw::mcs51::LabelTable labels;
-    tw::mcs51::VariableTable variables;
+    tw::LabelTable labels;
+    tw::VariableTable variables;
 };
 
 // Two passes over normalised lines with the sizer and the encoder alone, the way the driver uses
@@ -109,7 +109,7 @@ inline QString toAs31(const QStringList &lines)
                    QStringLiteral("\r\n");
             continue;
         }
-        QString word = tw::mcs51::standardMnemonic(s.word);
+        QString word = tw::standardMnemonic(s.word);
         if (word == u"ORG" || word == u"DB" || word == u"DW" || word == u"END")
             word = u'.' + word;
         const qsizetype comment = s.rest.indexOf(u';');
@@ -121,7 +121,7 @@ inline QString toAs31(const QStringList &lines)
                 operand = u'"' + operand.mid(1, operand.size() - 2) + u'"';
             else if (std::any_of(operand.cbegin(), operand.cend(),
                                  [](QChar c) { return c.unicode() > 0x7F; }))
-                operand = tw::mcs51::standardRegister(operand);
+                operand = tw::standardRegister(operand);
         }
         if (!s.label.isEmpty())
             out += s.label + u':';

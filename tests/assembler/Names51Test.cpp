@@ -1,10 +1,11 @@
 #include "Mcs51TestSupport.h"
-#include "assembler/mcs51/Aliases.h"
+#include "assembler/common/Aliases.h"
+#include "assembler/common/Operands.h"
 #include "assembler/mcs51/Names.h"
-#include "assembler/mcs51/Operands.h"
 
 #include <gtest/gtest.h>
 
+using namespace tw;
 using namespace tw::mcs51;
 using namespace Qt::StringLiterals;
 

@@ -8,7 +8,7 @@ using tw::mcs51::nextAddress;
 namespace
 {
 
-long long sizeOf(const QString &line, const tw::mcs51::VariableTable &vars = {})
+long long sizeOf(const QString &line, const tw::VariableTable &vars = {})
 {
     const twtest::Statement s = twtest::parseStatement(line);
     return nextAddress(0x100, s.word, s.rest, vars) - 0x100;
@@ -61,7 +61,7 @@ TEST(Sizer51, StatementSizesFollowTheOperandForms)
 
 TEST(Sizer51, OrgGivesTheNewAddress)
 {
-    tw::mcs51::VariableTable vars;
+    tw::VariableTable vars;
     vars.set(u"START"_s, u"2000H"_s);
     EXPECT_EQ(nextAddress(5, u"ORG"_s, u"100H"_s, vars), 256);
     EXPECT_EQ(nextAddress(5, u"起点"_s, u"2000H\t;START"_s, vars), 0x2000);
@@ -74,7 +74,7 @@ TEST(Sizer51, OrgGivesTheNewAddress)
 
 TEST(Sizer51, VariablesAreSubstitutedBeforeSizing)
 {
-    tw::mcs51::VariableTable vars;
+    tw::VariableTable vars;
     vars.set(u"PTR"_s, u"R2"_s);
     vars.set(u"ACCU"_s, u"累加器"_s);
     vars.set(u"GREETING"_s, u"'HI!'"_s);

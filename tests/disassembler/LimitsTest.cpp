@@ -15,7 +15,14 @@ namespace
 {
 
 const QString kFailed51 = u"反汇编信息|48|反汇编失败！"_qs;
-const QString kFailed48 = u"反汇编信息|48|存在有非MCS48操作码，反汇编失败！"_qs;
+
+// A full table has its own message before the plain failure.
+QStringList limitReached(const QString &table, int bound)
+{
+    return {u"信息|48|"_qs + table + u"超过%1个，超出本软件的处理能力！"_qs.arg(bound), kFailed51};
+}
+const QString kPending = u"待反汇编的转移目标"_qs;
+const QString kLabels = u"标号数目"_qs;
 const QByteArray kFailureCredit51 = ";Tarnwick MCS-51 disassembler: incomplete, the disassembly failed\r\n";
 
 // count blocks of code, block k made by make(k), placed one after the other from address at on.
@@ -50,7 +57,7 @@ TEST_F(DisasmLimits, Mcs51PendingTargetsAndLabels)
     Job job = run(Cpu::Mcs51, repeated(3300, 0, 1100, [](int k) {
                       return bytesOf({0x12, 0x80 + (k >> 8), k & 0xFF});
                   }));
-    EXPECT_EQ(job.messages, QStringList({u"信息|48|出错！"_qs, kFailed51}));
+    EXPECT_EQ(job.messages, limitReached(kPending, 1025));
     EXPECT_EQ(job.files.value(u"asm"_qs), kFailureCredit51 + "END\r\r\n");
 
     // A chain of 1,100 subroutines, each calling the next and a new address above the file: the
@@ -61,7 +68,7 @@ TEST_F(DisasmLimits, Mcs51PendingTargetsAndLabels)
     });
     chain.replace(0, 3, bytesOf({0x02, 0x01, 0x00}));
     job = run(Cpu::Mcs51, chain);
-    EXPECT_EQ(job.messages, QStringList{kFailed51});
+    EXPECT_EQ(job.messages, limitReached(kLabels, 2048));
     EXPECT_TRUE(
         job.files.value(u"asm"_qs).startsWith(kFailureCredit51 + "L9: EQU  8000H\rL11: EQU  8001H\r"));
     EXPECT_TRUE(job.files.value(u"asm"_qs).endsWith("L2049: EQU  83FCH\rEND\r\r\n"));
@@ -110,9 +117,8 @@ TEST_F(DisasmLimits, Mcs48PendingSegmentsAndLabels)
         image[0x100] = static_cast<char>(0xF5);
         return image;
     };
-    EXPECT_EQ(run(Cpu::Mcs48, distinct(1025), u"0100"_qs).messages, QStringList{kFailed48});
-    EXPECT_EQ(run(Cpu::Mcs48, distinct(1026), u"0100"_qs).messages,
-              QStringList({u"信息|48|存在无定义代码！"_qs, kFailed48}));
+    EXPECT_EQ(run(Cpu::Mcs48, distinct(1025), u"0100"_qs).messages, limitReached(kPending, 256));
+    EXPECT_EQ(run(Cpu::Mcs48, distinct(1026), u"0100"_qs).messages, limitReached(kPending, 1025));
 
     // Each call reaches a RET with a gap before the next, so every target opens a segment:
     // segment 0 and 255 more fit.
@@ -127,17 +133,23 @@ TEST_F(DisasmLimits, Mcs48PendingSegmentsAndLabels)
         return image;
     };
     EXPECT_EQ(run(Cpu::Mcs48, separated(255), u"0100"_qs).result, u"ok");
-    EXPECT_EQ(run(Cpu::Mcs48, separated(256), u"0100"_qs).result, u"failed");
+    EXPECT_EQ(run(Cpu::Mcs48, separated(256), u"0100"_qs).messages, limitReached(u"程序段数目"_qs, 256));
 
-    // A JMPP to the next instruction at every even address: L0 and one label per JMPP. 2,048 names
-    // are what our assembler takes; one more is a failure, not output it cannot read.
+    // A JMPP to the next instruction at every even address: L0 and one label per jump. A jump at
+    // xxFEH cannot reach the next page, so there a JNZ falls through to it and jumps back to the
+    // page's first byte (on page 0, where that is L0, to its own operand byte). 2,048 names are
+    // what our assembler takes; one more is a failure, not output it cannot read.
     const auto jumps = [](int count) {
-        return repeated(2 * count, 0, count, [](int k) { return bytesOf({0xD6, (2 * k + 2) & 0xFF}); });
+        return repeated(2 * count, 0, count, [](int k) {
+            if ((2 * k & 0xFF) == 0xFE)
+                return bytesOf({0x96, 2 * k < 0x100 ? 0xFF : 0x00});
+            return bytesOf({0xD6, (2 * k + 2) & 0xFF});
+        });
     };
     Job job = run(Cpu::Mcs48, jumps(2047));
     ASSERT_EQ(job.result, u"ok");
     EXPECT_EQ(readOutput(job.files.value(u"asm"_qs)).labels, 2048);
     job = run(Cpu::Mcs48, jumps(2048));
-    EXPECT_EQ(job.messages, QStringList{kFailed48});
+    EXPECT_EQ(job.messages, limitReached(kLabels, 2048));
     EXPECT_FALSE(job.files.contains(u"asm"_qs));
 }

@@ -3,6 +3,8 @@
 #include "MainWindowTestSupport.h"
 
 #include "common/TextFile.h"
+#include "source/Tidier.h"
+#include "workspace/EditorFiles.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -58,12 +60,88 @@ TEST_F(EditorFilesTest, Utf8StaysUtf8AndLoneCrEndsLines)
     EXPECT_EQ(even->encoding(), TextEncoding::Utf8);
     EXPECT_EQ(even->text(), u"; 中文注释\n\t结束\n"_s);
 
-    // Text GBK cannot hold turns a GBK file into UTF-8 rather than losing characters.
+    // Text GBK cannot hold: the save asks before writing the file in UTF-8; No writes nothing.
     EditorWindow *gbk = openFile(u"g.asm"_s, "NOP\r\n");
     type(gbk, u"; ✓ done"_s);
+    prompter.answerMessage(MsgAnswer::No);
+    EXPECT_FALSE(gbk->saveFile());
+    EXPECT_EQ(readBytes(path(u"g.asm"_s)), QByteArray("NOP\r\n"));
+    EXPECT_TRUE(gbk->hasChanged());
+    ASSERT_EQ(prompter.calls().size(), 1);
+    EXPECT_EQ(prompter.calls()[0].style, MsgStyle::YesNo + MsgStyle::Question);
+    EXPECT_TRUE(prompter.calls()[0].text.contains(u"UTF-8"_s));
+    prompter.answerMessage(MsgAnswer::Yes);
     ASSERT_TRUE(gbk->saveFile());
     EXPECT_EQ(readBytes(path(u"g.asm"_s)), u"NOP\r\n; ✓ done"_s.toUtf8());
     EXPECT_EQ(gbk->encoding(), TextEncoding::Utf8);
+    // From then on it is a UTF-8 file: no more questions.
+    ASSERT_TRUE(gbk->saveFile());
+    EXPECT_EQ(prompter.calls().size(), 2);
+
+    // A new text takes GBK, or UTF-8 when GBK cannot hold it, without a question.
+    EditorWindow *fresh = newEditor();
+    type(fresh, u"nop ;✓"_s);
+    prompter.answerFile(path(u"fresh.txt"_s));
+    ASSERT_TRUE(fresh->saveFile());
+    EXPECT_EQ(readBytes(path(u"fresh.txt"_s)), u"nop ;✓"_s.toUtf8());
+}
+
+// The corpus of source lines in both encodings through Save: every Chinese character keeps its
+// bytes, the editor shows the tidied text as read, and a second save changes nothing.
+TEST_F(EditorFilesTest, CorpusSavedFromTheMenuKeepsEveryChineseByte)
+{
+    const QString text = QString::fromUtf8(readBytes(dataPath(u"common/corpus-utf8.asm"_s)));
+    const QString tidied = tidySourceText(text);
+    for (const auto &[fixture, encoding] : {std::pair(u"common/corpus-gbk.asm"_s, TextEncoding::Gbk),
+                                            std::pair(u"common/corpus-utf8.asm"_s, TextEncoding::Utf8)}) {
+        SCOPED_TRACE(fixture.toStdString());
+        EditorWindow *editor = openFile(u"corpus.asm"_s, readBytes(dataPath(fixture)));
+        EXPECT_EQ(editor->encoding(), encoding);
+        EXPECT_EQ(editor->text(), text);
+        type(editor, u"\n"_s);
+        ASSERT_TRUE(window->triggerMenuItem(u"mFileSave"_s));
+        const QByteArray saved = readBytes(path(u"corpus.asm"_s));
+        EXPECT_EQ(saved, *tryEncodeText(tidied, encoding));
+        EXPECT_EQ(editor->text(), editorTextFromFile(tidied));
+        ASSERT_TRUE(window->triggerMenuItem(u"mFileSave"_s));
+        EXPECT_EQ(readBytes(path(u"corpus.asm"_s)), saved);
+        EXPECT_TRUE(prompter.messageTexts().isEmpty());
+        editor->close();
+    }
+}
+
+// A GBK file with a stray byte shows U+FFFD; saving asks before writing UTF-8 and No leaves the
+// file alone. A UTF-8 file keeps its byte-order mark.
+TEST_F(EditorFilesTest, StrayBytesAskAndByteOrderMarksStay)
+{
+    const QByteArray stray = QByteArray("nop ;\xD0\xB4\x81 \r\nret\r\n");
+    EditorWindow *editor = openFile(u"s.asm"_s, stray);
+    EXPECT_EQ(editor->text(), u"nop ;写\uFFFD \nret\n"_s);
+    prompter.answerMessage(MsgAnswer::No);
+    EXPECT_FALSE(editor->saveFromMenu());
+    EXPECT_EQ(readBytes(path(u"s.asm"_s)), stray);
+    EXPECT_EQ(prompter.messageTexts().size(), 1);
+    prompter.answerMessage(MsgAnswer::Yes);
+    ASSERT_TRUE(editor->saveFromMenu());
+    EXPECT_EQ(readBytes(path(u"s.asm"_s)), u"\tNOP\t;写\uFFFD\r\n\tRET\r\n\tEND\r\n\r\n"_s.toUtf8());
+    EXPECT_EQ(editor->encoding(), TextEncoding::Utf8);
+
+    const QByteArray marked("\xEF\xBB\xBFnop ;\xE5\x86\x99\r\n");
+    EditorWindow *utf = openFile(u"b.asm"_s, marked);
+    EXPECT_EQ(utf->text(), u"nop ;写\n"_s);
+    type(utf, u"ret"_s);
+    ASSERT_TRUE(window->triggerMenuItem(u"mFileSave"_s));
+    EXPECT_EQ(readBytes(path(u"b.asm"_s)), "\xEF\xBB\xBF\tNOP\t;\xE5\x86\x99\r\n\tRET\r\n\tEND\r\n\r\n");
+    EXPECT_EQ(prompter.messageTexts().size(), 2);
+
+    // A character no encoding holds (a lone surrogate) fails the save with a message.
+    const QByteArray before = readBytes(path(u"b.asm"_s));
+    type(utf, QString(QChar(0xD800)));
+    EXPECT_FALSE(utf->saveFile());
+    EXPECT_TRUE(utf->hasChanged());
+    EXPECT_EQ(readBytes(path(u"b.asm"_s)), before);
+    ASSERT_EQ(prompter.messageTexts().size(), 3);
+    EXPECT_TRUE(prompter.messageTexts().last().contains(u"无法编码"_s));
 }
 
 TEST_F(EditorFilesTest, FailedWriteKeepsTextFlagAndSaysSo)

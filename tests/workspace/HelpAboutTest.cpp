@@ -184,7 +184,7 @@ TEST_F(HelpMenuTest, CalculatorSystemInformationAndLinksGoOutside)
     EXPECT_EQ(started.size(), 2);
 
     window->triggerMenuItem(u"zxbb"_s);
-    window->triggerMenuItem(QString::fromLatin1(MailMenuName));
+    window->triggerMenuItem(QString::fromLatin1(Menu::Mail));
     ASSERT_EQ(opened.size(), 2);
     EXPECT_EQ(opened[0], QUrl(downloadUrl()));
     EXPECT_EQ(opened[1], QUrl(u"mailto:"_s + mailAddress(0)));

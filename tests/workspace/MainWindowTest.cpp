@@ -398,7 +398,7 @@ TEST_F(MainWindowTest, EditMenuPopsUpOnlyWhileItCanBeUsed)
     window->topMenu(u"mEdit"_s)->hide();
 
     // The blank entry before the mail item does nothing at all; menus are not commands.
-    window->triggerMenuItem(QString::fromLatin1(BlankMenuName));
+    window->triggerMenuItem(QString::fromLatin1(Menu::Blank));
     EXPECT_FALSE(window->triggerMenuItem(u"comFZ"_s));
     EXPECT_FALSE(window->triggerMenuItem(u"noSuchItem"_s));
     EXPECT_TRUE(prompter.calls().isEmpty());

@@ -1,7 +1,7 @@
 // The main window's state model and the lock and restore rule of the tool windows, without widgets.
 #include "common/ScriptedPrompter.h"
 #include "workspace/MainWindowState.h"
-#include "workspace/ModelWorkspace.h"
+#include "support/ModelWorkspace.h"
 #include "workspace/ToolWindowProtocol.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "Encoder.h"
 
-#include "assembler/Assemble51.h"
+#include "assembler/common/Messages.h"
+#include "assembler/common/Operands.h"
 #include "assembler/mcs48/Forms.h"
-#include "assembler/mcs51/Operands.h"
 #include "common/CodeImage.h"
 #include "common/Hex.h"
 
@@ -16,20 +16,15 @@ using namespace Qt::StringLiterals;
 
 constexpr long long kLastAddress = 0xFFFF;
 
-QString text16(std::u16string_view text)
-{
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QString latin(std::string_view text)
 {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // The MCS-48 dialect knows no EQU variables; the extractors still map the register aliases.
-const mcs51::VariableTable &noVariables()
+const VariableTable &noVariables()
 {
-    static const mcs51::VariableTable empty;
+    static const VariableTable empty;
     return empty;
 }
 
@@ -43,7 +38,7 @@ class StatementEncoder
 
   private:
     void store(long long address, int value);
-    QString reject(std::u16string_view message, std::string_view code);
+    QString reject(const QString *message, std::string_view code);
     QString encodeForm(const Form &form, const QString &first, const QString &second, const Classified &c1,
                        const Classified &c2);
     QString immediate(std::uint8_t opcode, const QString &text);
@@ -63,9 +58,10 @@ void StatementEncoder::store(long long address, int value)
     m_context.image[static_cast<int>(address)] = static_cast<std::uint8_t>(value);
 }
 
-QString StatementEncoder::reject(std::u16string_view message, std::string_view code)
+QString StatementEncoder::reject(const QString *message, std::string_view code)
 {
-    m_context.errors.record(text16(message));
+    // Label forms take any operand, so their rules name no message.
+    m_context.errors.record(message ? *message : QString());
     if (m_rules && m_rules->store == Rules::Store::OpcodeFirstAsText)
         return hexByte(m_storedOpcode);
     return latin(code);
@@ -76,10 +72,10 @@ QString StatementEncoder::data(const QString &operands, int width)
     const long long limit = width == 1 ? 0xFF : 0xFFFF;
     QString code;
     long long address = m_pc;
-    for (const QString &item : mcs51::dataItems(operands)) {
+    for (const QString &item : dataItems(operands)) {
         const long long value = readNumber(item);
         if (value > limit) {
-            m_context.errors.record(u"操作数越界"_s);
+            m_context.errors.record(kOperandOutOfRangeError);
             code += QString(2 * width, u'0');
         } else if (width == 1) {
             store(address, static_cast<int>(value));
@@ -111,7 +107,7 @@ QString StatementEncoder::instruction(const QString &mnemonic, const Rules &rule
     const int count = rules.take == Rules::Take::One ? 1 : 2;
     // getOp2 also separates at the full-width comma; getOp1 does not.
     const QStringList operandTexts =
-        mcs51::extractOperands(operands, count, noVariables(), &m_context.errors, count == 2);
+        extractOperands(operands, count, noVariables(), &m_context.errors, count == 2);
     const QString first = operandTexts.value(0);
     const QString second = operandTexts.value(1);
     const Classified c1 = classify(first);
@@ -149,7 +145,7 @@ QString StatementEncoder::immediate(std::uint8_t opcode, const QString &text)
 {
     const long long value = readNumber(QStringView(text).mid(1));
     if (value > 0xFF) {
-        m_context.errors.record(u"操作数越界"_s);
+        m_context.errors.record(kOperandOutOfRangeError);
         return u"0000"_s;
     }
     store(m_pc, opcode);
@@ -163,14 +159,14 @@ QString StatementEncoder::pageJump(std::uint8_t opcode, const QString &label)
     store(m_pc, opcode);
     const auto target = m_context.labels.find(label);
     if (!target) {
-        m_context.errors.record(u"标号未定义"_s);
+        m_context.errors.record(kUndefinedLabelError);
         return hexByte(opcode) + u"00"_s;
     }
-    // A taken jump replaces only the low byte of the program counter, which by then has moved
-    // past both bytes: the page is that of the next instruction, so from xxFEH and xxFFH it is
-    // page xx+1. A target elsewhere would be reached on the wrong page.
-    if ((*target & ~0xFFLL) != ((m_pc + 2) & ~0xFFLL)) {
-        m_context.errors.record(u"转移范围越界"_s);
+    // The chip takes the page from the address of the second byte: a jump whose opcode is the
+    // last byte of a page reaches into the next one, from xxFEH it stays in page xx. A target
+    // elsewhere would be reached on the wrong page.
+    if ((*target & ~0xFFLL) != ((m_pc + 1) & ~0xFFLL)) {
+        m_context.errors.record(kJumpOutOfRangeError);
         return hexByte(opcode) + u"00"_s;
     }
     const auto low = static_cast<std::uint8_t>(*target & 0xFF);
@@ -182,7 +178,7 @@ QString StatementEncoder::longJump(std::uint8_t opcode, const QString &label)
 {
     const auto target = m_context.labels.find(label);
     if (!target) {
-        m_context.errors.record(u"标号未定义"_s);
+        m_context.errors.record(kUndefinedLabelError);
         return u"000000"_s;
     }
     // Bit 11 is the memory bank of SEL MB0/MB1, not part of the instruction.
@@ -209,7 +205,7 @@ QString encodeText(long long pc, const QString &mnemonic, const QString &operand
         return encoder.data(operands, 2);
     const Rules *rules = rulesFor(mnemonic);
     if (!rules) {
-        context.errors.record(u"操作码非法"_s);
+        context.errors.record(kIllegalOpcodeError);
         return u"000000"_s;
     }
     return encoder.instruction(mnemonic, *rules, operands);

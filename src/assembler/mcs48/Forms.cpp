@@ -1,7 +1,11 @@
 #include "Forms.h"
 
+#include "assembler/common/Messages.h"
+
 #include <QHash>
+#include <algorithm>
 #include <array>
+#include <vector>
 
 namespace tw::mcs48
 {
@@ -11,89 +15,25 @@ namespace
 
 using O = Operand;
 
-// Intel's encodings, plus the dialect's own: MOV A,PC 22H, CLR AH 87H, DEC @Ri C0H/C1H,
-// DJNZ @Ri E0H/E1H, JMPP label D6H, JNTF 06H, JNF1 66H, JNF0 A6H. Rows of one mnemonic stay
-// together and in match order (JMPP @A before the label form).
-constexpr std::array kForms = {
-    Form{"NOP", O::None, O::None, 0x00},    Form{"JB0", O::Page, O::None, 0x12},
-    Form{"JB1", O::Page, O::None, 0x32},    Form{"JB2", O::Page, O::None, 0x52},
-    Form{"JB3", O::Page, O::None, 0x72},    Form{"JB4", O::Page, O::None, 0x92},
-    Form{"JB5", O::Page, O::None, 0xB2},    Form{"JB6", O::Page, O::None, 0xD2},
-    Form{"JB7", O::Page, O::None, 0xF2},    Form{"JC", O::Page, O::None, 0xF6},
-    Form{"JNC", O::Page, O::None, 0xE6},    Form{"JZ", O::Page, O::None, 0xC6},
-    Form{"JNZ", O::Page, O::None, 0x96},    Form{"JMP", O::Addr11, O::None, 0x04},
-    Form{"CALL", O::Addr11, O::None, 0x14}, Form{"MOVX", O::A, O::AtRi, 0x80},
-    Form{"MOVX", O::AtRi, O::A, 0x90},      Form{"MOV", O::A, O::Imm, 0x23},
-    Form{"MOV", O::A, O::Rn, 0xF8},         Form{"MOV", O::A, O::AtRi, 0xF0},
-    Form{"MOV", O::A, O::T, 0x42},          Form{"MOV", O::A, O::Psw, 0xC7},
-    Form{"MOV", O::A, O::Pc, 0x22},         Form{"MOV", O::Rn, O::A, 0xA8},
-    Form{"MOV", O::Rn, O::Imm, 0xB8},       Form{"MOV", O::AtRi, O::A, 0xA0},
-    Form{"MOV", O::AtRi, O::Imm, 0xB0},     Form{"MOV", O::T, O::A, 0x62},
-    Form{"MOV", O::Psw, O::A, 0xD7},        Form{"ORL", O::A, O::Imm, 0x43},
-    Form{"ORL", O::A, O::Rn, 0x48},         Form{"ORL", O::A, O::AtRi, 0x40},
-    Form{"ORL", O::P1, O::Imm, 0x89},       Form{"ORL", O::P2, O::Imm, 0x8A},
-    Form{"ORL", O::Bus, O::Imm, 0x88},      Form{"ANL", O::A, O::Imm, 0x53},
-    Form{"ANL", O::A, O::Rn, 0x58},         Form{"ANL", O::A, O::AtRi, 0x50},
-    Form{"ANL", O::P1, O::Imm, 0x99},       Form{"ANL", O::P2, O::Imm, 0x9A},
-    Form{"ANL", O::Bus, O::Imm, 0x98},      Form{"XRL", O::A, O::Imm, 0xD3},
-    Form{"XRL", O::A, O::Rn, 0xD8},         Form{"XRL", O::A, O::AtRi, 0xD0},
-    Form{"CPL", O::A, O::None, 0x37},       Form{"CPL", O::C, O::None, 0xA7},
-    Form{"CPL", O::F0, O::None, 0x95},      Form{"CPL", O::F1, O::None, 0xB5},
-    Form{"CLR", O::A, O::None, 0x27},       Form{"CLR", O::C, O::None, 0x97},
-    Form{"CLR", O::F0, O::None, 0x85},      Form{"CLR", O::F1, O::None, 0xA5},
-    Form{"CLR", O::Ah, O::None, 0x87},      Form{"RET", O::None, O::None, 0x83},
-    Form{"RETI", O::None, O::None, 0x93},   Form{"SEL", O::Rb0, O::None, 0xC5},
-    Form{"SEL", O::Rb1, O::None, 0xD5},     Form{"SEL", O::Mb0, O::None, 0xE5},
-    Form{"SEL", O::Mb1, O::None, 0xF5},     Form{"RR", O::A, O::None, 0x77},
-    Form{"RRC", O::A, O::None, 0x67},       Form{"RL", O::A, O::None, 0xE7},
-    Form{"RLC", O::A, O::None, 0xF7},       Form{"INC", O::A, O::None, 0x17},
-    Form{"INC", O::Rn, O::None, 0x18},      Form{"INC", O::AtRi, O::None, 0x10},
-    Form{"DEC", O::A, O::None, 0x07},       Form{"DEC", O::Rn, O::None, 0xC8},
-    Form{"DEC", O::AtRi, O::None, 0xC0},    Form{"ADD", O::A, O::Imm, 0x03},
-    Form{"ADD", O::A, O::Rn, 0x68},         Form{"ADD", O::A, O::AtRi, 0x60},
-    Form{"ADDC", O::A, O::Imm, 0x13},       Form{"ADDC", O::A, O::Rn, 0x78},
-    Form{"ADDC", O::A, O::AtRi, 0x70},      Form{"SWAP", O::A, O::None, 0x47},
-    Form{"DA", O::A, O::None, 0x57},        Form{"DJNZ", O::Rn, O::Page, 0xE8},
-    Form{"DJNZ", O::AtRi, O::Page, 0xE0},   Form{"XCH", O::A, O::Rn, 0x28},
-    Form{"XCH", O::A, O::AtRi, 0x20},       Form{"XCHD", O::A, O::AtRi, 0x30},
-    Form{"IN", O::A, O::P1, 0x09},          Form{"IN", O::A, O::P2, 0x0A},
-    Form{"IN", O::A, O::Bus, 0x08},         Form{"INS", O::A, O::Bus, 0x08},
-    Form{"OUTL", O::Bus, O::A, 0x02},       Form{"OUTL", O::P1, O::A, 0x39},
-    Form{"OUTL", O::P2, O::A, 0x3A},        Form{"MOVP", O::A, O::AtA, 0xA3},
-    Form{"MOVP3", O::A, O::AtA, 0xE3},      Form{"MOVD", O::A, O::Pp, 0x0C},
-    Form{"MOVD", O::Pp, O::A, 0x3C},        Form{"ORLD", O::Pp, O::A, 0x8C},
-    Form{"ANLD", O::Pp, O::A, 0x9C},        Form{"JMPP", O::AtA, O::None, 0xB3},
-    Form{"JMPP", O::Page, O::None, 0xD6},   Form{"JNTF", O::Page, O::None, 0x06},
-    Form{"JTF", O::Page, O::None, 0x16},    Form{"JNT0", O::Page, O::None, 0x26},
-    Form{"JT0", O::Page, O::None, 0x36},    Form{"JNT1", O::Page, O::None, 0x46},
-    Form{"JT1", O::Page, O::None, 0x56},    Form{"JNF1", O::Page, O::None, 0x66},
-    Form{"JF1", O::Page, O::None, 0x76},    Form{"JNI", O::Page, O::None, 0x86},
-    Form{"JNF0", O::Page, O::None, 0xA6},   Form{"JF0", O::Page, O::None, 0xB6},
-    Form{"EN", O::I, O::None, 0x05},        Form{"EN", O::Tcnti, O::None, 0x25},
-    Form{"DIS", O::I, O::None, 0x15},       Form{"DIS", O::Tcnti, O::None, 0x35},
-    Form{"STRT", O::Cnt, O::None, 0x45},    Form{"STRT", O::T, O::None, 0x55},
-    Form{"STOP", O::Tcnt, O::None, 0x65},   Form{"ENT0", O::Clk, O::None, 0x75},
-};
-
 using Take = Rules::Take;
 using Store = Rules::Store;
 
-constexpr std::u16string_view kFirstWrong = u"第一操作数错误";
-constexpr std::u16string_view kSecondWrong = u"第二操作数错误";
-constexpr std::u16string_view kWrong = u"操作数错误";
-constexpr std::u16string_view kIllegal = u"操作数非法";
+constexpr const QString *kFirstWrong = &kFirstOperandError;
+constexpr const QString *kSecondWrong = &kSecondOperandError;
+constexpr const QString *kWrong = &kOperandError;
+constexpr const QString *kIllegal = &kIllegalOperandError;
 
 constexpr Rules jump(std::string_view mnemonic)
 {
     // Label forms match any operand; what fails is the label search.
     return {mnemonic, Take::One, Store::AfterMatch, {}, {}, {}, {}};
 }
-constexpr Rules oneOperand(std::string_view mnemonic, std::u16string_view message, std::string_view code,
+constexpr Rules oneOperand(std::string_view mnemonic, const QString *message, std::string_view code,
                            Store store = Store::AfterMatch)
 {
     return {mnemonic, Take::One, store, message, code, message, code};
 }
-constexpr Rules twoOperands(std::string_view mnemonic, std::u16string_view message, std::string_view code)
+constexpr Rules twoOperands(std::string_view mnemonic, const QString *message, std::string_view code)
 {
     return {mnemonic, Take::Two, Store::AfterMatch, message, code, message, code};
 }
@@ -168,6 +108,54 @@ constexpr std::array kRules = {
     oneOperand("ENT0", kWrong, "00"),
 };
 
+constexpr bool hasRules(std::string_view mnemonic)
+{
+    return std::any_of(kRules.begin(), kRules.end(), [&](const Rules &r) { return r.mnemonic == mnemonic; });
+}
+
+// Every mnemonic of the table has its rules here, and every rules row a mnemonic of the table.
+constexpr bool rulesCoverTable()
+{
+    for (const OpcodeRow &row : kOpcodes)
+        if ((row.defined() && !hasRules(row.mnemonic)) || (!row.alias.empty() && !hasRules(row.alias)))
+            return false;
+    for (const Rules &rules : kRules)
+        if (std::none_of(kOpcodes.begin(), kOpcodes.end(), [&](const OpcodeRow &row) {
+                return row.mnemonic == rules.mnemonic || row.alias == rules.mnemonic;
+            }))
+            return false;
+    return true;
+}
+static_assert(rulesCoverTable(), "the table's mnemonics and the rules' must be the same");
+
+bool isLabelForm(const Form &form)
+{
+    return form.first == O::Page || form.first == O::Addr11 || form.second == O::Page ||
+           form.second == O::Addr11;
+}
+
+// One form per group of the table (R0..R7, @R0/@R1, P4..P7, the eight JMP pages), in the order
+// of the rules; within a mnemonic a label form, which takes any text, is tried last.
+std::vector<Form> buildForms()
+{
+    std::vector<Form> forms;
+    for (const Rules &rules : kRules) {
+        const auto begin = static_cast<std::ptrdiff_t>(forms.size());
+        for (const OpcodeRow &row : kOpcodes)
+            if (row.firstOfGroup() && (row.mnemonic == rules.mnemonic || row.alias == rules.mnemonic))
+                forms.push_back({rules.mnemonic, row.operands[0], row.operands[1], row.opcode});
+        std::stable_partition(forms.begin() + begin, forms.end(),
+                              [](const Form &f) { return !isLabelForm(f); });
+    }
+    return forms;
+}
+
+const std::vector<Form> &allForms()
+{
+    static const std::vector<Form> forms = buildForms();
+    return forms;
+}
+
 QString latin(std::string_view text)
 {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -182,8 +170,9 @@ const QHash<QString, Span> &formIndex()
 {
     static const QHash<QString, Span> index = [] {
         QHash<QString, Span> map;
-        for (int i = 0; i < static_cast<int>(kForms.size()); ++i) {
-            Span &span = map[latin(kForms[i].mnemonic)];
+        const std::vector<Form> &forms = allForms();
+        for (int i = 0; i < static_cast<int>(forms.size()); ++i) {
+            Span &span = map[latin(forms[i].mnemonic)];
             if (span.end == 0)
                 span.begin = i;
             span.end = i + 1;
@@ -236,7 +225,7 @@ int numbered(const QString &text, QStringView prefix, int low, int high)
 
 std::span<const Form> forms()
 {
-    return kForms;
+    return allForms();
 }
 
 const Rules *rulesFor(QStringView mnemonic)
@@ -247,7 +236,7 @@ const Rules *rulesFor(QStringView mnemonic)
 std::span<const Form> formsOf(QStringView mnemonic)
 {
     const Span span = formIndex().value(mnemonic.toString());
-    return std::span<const Form>(kForms).subspan(span.begin, span.end - span.begin);
+    return forms().subspan(span.begin, span.end - span.begin);
 }
 
 Classified classify(const QString &text)

@@ -1,7 +1,9 @@
 #pragma once
-// The MCS-48 instruction set of this assembler's dialect as data: one row per accepted operand
-// form, and one row per mnemonic saying how its operands are taken and what a rejection gives.
-// The encoder matches rows; the d48 comparison generates its programs from them.
+// The MCS-48 assembler's view of the instruction table: one form per accepted operand form (made
+// from the table's rows), and one row per mnemonic saying how its operands are taken and what a
+// rejection gives. The encoder matches forms; the d48 comparison generates its programs from them.
+#include "isa/Mcs48.h"
+
 #include <QString>
 #include <cstdint>
 #include <span>
@@ -9,39 +11,6 @@
 
 namespace tw::mcs48
 {
-
-// Operand forms. Rn, @Ri and Pp carry their number in the opcode's low bits.
-enum class Operand : std::uint8_t {
-    None,
-    A,
-    C,
-    Rn,   // R0..R7
-    AtRi, // @R0, @R1
-    AtA,  // @A
-    T,
-    Psw,
-    Pc,
-    Ah,
-    F0,
-    F1,
-    P1,
-    P2,
-    Pp, // P4..P7
-    Bus,
-    I,
-    Tcnti, // TCNTI, also written TCHTI
-    Cnt,
-    Tcnt, // TCNT, also written TCHT
-    Clk,
-    Rb0,
-    Rb1,
-    Mb0,
-    Mb1,
-    Imm,    // #data: the second byte
-    Page,   // label in the page of the next instruction: its low eight bits are the second byte
-    Addr11, // label: bits 8-10 into opcode bits 5-7, bits 0-7 the second byte
-    Other,  // any text that is none of the above (only a label form accepts it)
-};
 
 struct Form {
     std::string_view mnemonic;
@@ -66,12 +35,13 @@ struct Rules {
     std::string_view mnemonic;
     Take take;
     Store store;
-    std::u16string_view firstMessage; // first operand fits no form
+    const QString *firstMessage; // first operand fits no form
     std::string_view firstCode;
-    std::u16string_view secondMessage; // first operand fits, the pair fits no form
+    const QString *secondMessage; // first operand fits, the pair fits no form
     std::string_view secondCode;
 };
 
+// Every form, those of one mnemonic consecutive, a label form after the others of its mnemonic.
 std::span<const Form> forms();
 // The rules of a mnemonic, nullptr for a text that is not a mnemonic of the dialect.
 const Rules *rulesFor(QStringView mnemonic);

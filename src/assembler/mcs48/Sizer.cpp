@@ -1,8 +1,9 @@
 #include "Sizer.h"
 
 #include "assembler/Numbers.h"
-#include "assembler/mcs51/Aliases.h"
-#include "assembler/mcs51/Operands.h"
+#include "assembler/common/Aliases.h"
+#include "assembler/common/Operands.h"
+#include "isa/Mcs48.h"
 
 #include <QHash>
 #include <QSet>
@@ -15,23 +16,29 @@ namespace
 
 enum class Size { Org, Db, Dw, One, Two, Jmpp, OperandForm };
 
+// A mnemonic whose forms all have one length takes it; one whose forms differ counts its operands.
 const QHash<QString, Size> &sizes()
 {
     static const QHash<QString, Size> table = [] {
-        QHash<QString, Size> map{{QStringLiteral("ORG"), Size::Org},
-                                 {QStringLiteral("DB"), Size::Db},
-                                 {QStringLiteral("DW"), Size::Dw},
-                                 {QStringLiteral("JMPP"), Size::Jmpp}};
-        for (const char *m : {"NOP", "RET", "RETI", "CPL",  "CLR",  "SEL",  "RR",    "RRC",  "RL",   "RLC",
-                              "INC", "DEC", "SWAP", "DA",   "XCH",  "XCHD", "MOVX",  "IN",   "INS",  "OUTL",
-                              "EN",  "DIS", "STRT", "STOP", "ENT0", "MOVP", "MOVP3", "MOVD", "ORLD", "ANLD"})
-            map.insert(QString::fromLatin1(m), Size::One);
-        for (const char *m : {"JB0",  "JB1", "JB2",  "JB3", "JB4",  "JB5",  "JB6",  "JB7",  "JC",
-                              "JNC",  "JZ",  "JNZ",  "JMP", "CALL", "DJNZ", "JTF",  "JNTF", "JT0",
-                              "JNT0", "JT1", "JNT1", "JF0", "JNF0", "JF1",  "JNF1", "JNI"})
-            map.insert(QString::fromLatin1(m), Size::Two);
-        for (const char *m : {"MOV", "ORL", "ANL", "XRL", "ADD", "ADDC"})
-            map.insert(QString::fromLatin1(m), Size::OperandForm);
+        QHash<QString, Size> map;
+        const auto add = [&map](std::string_view mnemonic, int length) {
+            const QString name =
+                QString::fromLatin1(mnemonic.data(), static_cast<qsizetype>(mnemonic.size()));
+            const Size size = length == 1 ? Size::One : Size::Two;
+            const auto it = map.constFind(name);
+            map.insert(name, it == map.cend() || *it == size ? size : Size::OperandForm);
+        };
+        for (const OpcodeRow &row : kOpcodes) {
+            if (!row.defined())
+                continue;
+            add(row.mnemonic, row.length);
+            if (!row.alias.empty())
+                add(row.alias, row.length);
+        }
+        map.insert(QStringLiteral("ORG"), Size::Org);
+        map.insert(QStringLiteral("DB"), Size::Db);
+        map.insert(QStringLiteral("DW"), Size::Dw);
+        map.insert(QStringLiteral("JMPP"), Size::Jmpp);
         return map;
     }();
     return table;
@@ -47,7 +54,7 @@ bool isOperandName(const QString &token)
         QStringLiteral("R6"),  QStringLiteral("R7"),  QStringLiteral("@R0"), QStringLiteral("@R1"),
         QStringLiteral("@A"),  QStringLiteral("P1"),  QStringLiteral("P2"),  QStringLiteral("T"),
         QStringLiteral("PSW"), QStringLiteral("BUS"), QStringLiteral("PC")};
-    return names.contains(mcs51::standardRegister(token));
+    return names.contains(standardRegister(token));
 }
 
 } // namespace
@@ -55,7 +62,7 @@ bool isOperandName(const QString &token)
 int operandFormLength(const QString &operands)
 {
     int length = 1;
-    for (const QString &token : mcs51::dataItems(operands))
+    for (const QString &token : dataItems(operands))
         if (!isOperandName(token))
             ++length;
     return length;
@@ -68,19 +75,19 @@ long long nextAddress(long long pc, const QString &mnemonic, const QString &oper
         return pc;
     switch (*it) {
     case Size::Org: {
-        const QStringList tokens = mcs51::dataItems(operands);
+        const QStringList tokens = dataItems(operands);
         return tokens.isEmpty() ? 0 : readNumber(tokens.first());
     }
     case Size::Db:
-        return pc + mcs51::dataItemCount(operands);
+        return pc + dataItemCount(operands);
     case Size::Dw:
-        return pc + 2 * mcs51::dataItemCount(operands);
+        return pc + 2 * dataItemCount(operands);
     case Size::One:
         return pc + 1;
     case Size::Two:
         return pc + 2;
     case Size::Jmpp: {
-        const QStringList tokens = mcs51::dataItems(operands);
+        const QStringList tokens = dataItems(operands);
         return pc + (!tokens.isEmpty() && tokens.first() == QStringView(u"@A") ? 1 : 2);
     }
     case Size::OperandForm:

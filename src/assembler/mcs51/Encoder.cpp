@@ -1,15 +1,17 @@
 #include "Encoder.h"
 
-#include "assembler/mcs51/Aliases.h"
+#include "assembler/common/Aliases.h"
+#include "assembler/common/Messages.h"
+#include "assembler/common/Operands.h"
+#include "assembler/common/TextHash.h"
 #include "assembler/mcs51/JumpTargets.h"
 #include "assembler/mcs51/Names.h"
-#include "assembler/mcs51/OpcodeTable.h"
-#include "assembler/mcs51/Operands.h"
 #include "assembler/mcs51/Sizer.h"
-
-#include "assembler/mcs51/TextHash.h"
+#include "common/Hex.h"
+#include "isa/Mcs51.h"
 
 #include <optional>
+#include <stdexcept>
 
 namespace tw::mcs51
 {
@@ -18,6 +20,15 @@ using namespace Qt::StringLiterals;
 
 namespace
 {
+
+// The table's opcode of a form the encoder chose after checking the operands. A form the table
+// lacks is a fault of the encoder: it is reported as one, never written as a byte FFH.
+int requireOpcode(int found)
+{
+    if (found < 0)
+        throw std::logic_error("MCS-51 encoder: the instruction table has no row for the form it chose");
+    return found;
+}
 
 // Whether text is exactly word; the operand words are short, so no call into the library.
 bool is(const QString &text, std::u16string_view word)
@@ -97,8 +108,8 @@ class StatementEncoder
         m_bytes.clear();
         zeroBytes(zeros);
     }
-    void missing(int zeros) { reject(u"缺少操作数"_s, zeros); }
-    void illegal(int zeros) { reject(u"操作数非法"_s, zeros); }
+    void missing(int zeros) { reject(kMissingOperandError, zeros); }
+    void illegal(int zeros) { reject(kIllegalOperandError, zeros); }
     // Runs a handler that needs all Count operands; a missing one gives "缺少操作数" and Zeros zero bytes.
     template <void (StatementEncoder::*Body)(const OperandTexts &), int Count, int Zeros> void withOperands()
     {
@@ -120,7 +131,8 @@ class StatementEncoder
               Operand third = Operand::None)
     {
         const Operand registerKind = first == Operand::R || first == Operand::AtR ? first : second;
-        opcode(findOpcode(mnemonic(), first, second, third), registerOf(registerKind, registerOperand));
+        opcode(requireOpcode(findOpcode(mnemonic(), first, second, third)),
+               registerOf(registerKind, registerOperand));
     }
 
     std::optional<int> immediate(const QString &operand)
@@ -128,7 +140,7 @@ class StatementEncoder
         const long long value = readNumber(QStringView(operand).mid(1));
         if (value >= 0 && value <= 0xFF)
             return static_cast<int>(value);
-        m_ctx.errors.record(u"操作数越界"_s);
+        m_ctx.errors.record(kOperandOutOfRangeError);
         return std::nullopt;
     }
     void direct(const QString &operand) { byte(directAddress(operand, m_ctx.variables, m_ctx.errors)); }
@@ -148,7 +160,7 @@ class StatementEncoder
         form(kind, Operand::None);
         if (!operand.isEmpty())
             return emitOperand(operand);
-        m_ctx.errors.record(u"缺少操作数"_s);
+        m_ctx.errors.record(kMissingOperandError);
         byte(0);
     }
 
@@ -158,7 +170,7 @@ class StatementEncoder
         const QString target = take(1).front();
         if (!target.isEmpty())
             return resolve(target, m_pc, m_ctx.labels, m_ctx.errors);
-        m_ctx.errors.record(u"缺少操作数"_s);
+        m_ctx.errors.record(kMissingOperandError);
         return 0;
     }
 
@@ -279,7 +291,7 @@ void StatementEncoder::bitJump()
     const OperandTexts ops = take(2);
     form(Operand::Bit, Operand::Rel, QString(), Operand::None);
     if (ops.anyEmpty(2)) {
-        m_ctx.errors.record(u"缺少操作数"_s);
+        m_ctx.errors.record(kMissingOperandError);
         zeroBytes(2);
         return;
     }
@@ -295,14 +307,14 @@ void StatementEncoder::shortJump()
 void StatementEncoder::indirectJump()
 {
     if (!is(take(1).front(), u"@A+DPTR"))
-        m_ctx.errors.record(u"操作数非法"_s);
+        m_ctx.errors.record(kIllegalOperandError);
     form(Operand::AtADptr, Operand::None);
 }
 
 void StatementEncoder::pageJump()
 {
     const int field = jumpTarget(pageTarget);
-    opcode(findOpcode(mnemonic(), Operand::Addr11), (field >> 8) << 5);
+    opcode(requireOpcode(findOpcode(mnemonic(), Operand::Addr11)), (field >> 8) << 5);
     byte(field);
 }
 
@@ -328,12 +340,12 @@ void StatementEncoder::movx(const OperandTexts &ops)
             return form(Operand::A, Operand::AtDptr);
         if (indirectNumber(source) >= 0)
             return form(Operand::A, Operand::AtR, source);
-        return reject(u"第二操作数错误"_s, 1);
+        return reject(kSecondOperandError, 1);
     }
     if (!is(target, u"@DPTR") && indirectNumber(target) < 0)
-        return reject(u"第一操作数错误"_s);
+        return reject(kFirstOperandError);
     if (!is(source, u"A"))
-        return reject(u"第二操作数错误"_s, 1);
+        return reject(kSecondOperandError, 1);
     if (is(target, u"@DPTR"))
         return form(Operand::AtDptr, Operand::A);
     form(Operand::AtR, Operand::A, target);
@@ -342,12 +354,12 @@ void StatementEncoder::movx(const OperandTexts &ops)
 void StatementEncoder::movc(const OperandTexts &ops)
 {
     if (!is(ops[0], u"A"))
-        return reject(u"第一操作数错误"_s);
+        return reject(kFirstOperandError);
     if (is(ops[1], u"@A+DPTR"))
         return form(Operand::A, Operand::AtADptr);
     if (is(ops[1], u"@A+PC"))
         return form(Operand::A, Operand::AtAPc);
-    reject(u"第二操作数错误"_s, 1);
+    reject(kSecondOperandError, 1);
 }
 
 void StatementEncoder::mov(const OperandTexts &ops)
@@ -413,7 +425,7 @@ void StatementEncoder::movDptr(const QString &source)
     const auto label = m_ctx.labels.find(text);
     const long long value = label ? *label : readNumber(text);
     if (value < 0 || value > 0xFFFF)
-        return reject(u"操作数越界"_s, 2);
+        return reject(kOperandOutOfRangeError, 2);
     form(Operand::Dptr, Operand::Imm16);
     byte(static_cast<int>(value >> 8));
     byte(static_cast<int>(value));
@@ -475,7 +487,7 @@ void StatementEncoder::accumulatorOnly()
     const bool pair = is(m_mnemonic, u"MUL") || is(m_mnemonic, u"DIV");
     const Operand kind = pair ? Operand::AB : Operand::A;
     if (!is(take(1).front(), pair ? u"AB" : u"A"))
-        m_ctx.errors.record(u"操作数非法"_s);
+        m_ctx.errors.record(kIllegalOperandError);
     form(kind, Operand::None);
 }
 
@@ -512,7 +524,8 @@ void StatementEncoder::cjne(const OperandTexts &ops)
         firstKind = Operand::AtR;
     else if (!is(first, u"A"))
         return illegal(0);
-    const int code = findOpcode("CJNE", firstKind, Operand::Imm, Operand::Rel) + registerOf(firstKind, first);
+    const int code = requireOpcode(findOpcode("CJNE", firstKind, Operand::Imm, Operand::Rel)) +
+                     registerOf(firstKind, first);
     if (isImmediate(second)) {
         opcode(code);
         const auto value = immediate(second);
@@ -524,7 +537,7 @@ void StatementEncoder::cjne(const OperandTexts &ops)
         direct(second);
     } else {
         opcode(code);
-        m_ctx.errors.record(u"操作数非法"_s);
+        m_ctx.errors.record(kIllegalOperandError);
         return zeroBytes(2);
     }
     relative(ops[2], 3);
@@ -566,17 +579,17 @@ void StatementEncoder::defineBytes()
                 if (c.unicode() < 0x80) {
                     byte(c.unicode());
                 } else {
-                    m_ctx.errors.record(u"操作数非法"_s);
+                    m_ctx.errors.record(kIllegalOperandError);
                     byte(0);
                 }
             }
         } else if (text.contains(u'\'')) { // a lone or unclosed quote
-            m_ctx.errors.record(u"操作数非法"_s);
+            m_ctx.errors.record(kIllegalOperandError);
             byte(0);
         } else {
             const long long value = readNumber(text);
             if (value < 0 || value > 0xFF)
-                m_ctx.errors.record(u"操作数越界"_s);
+                m_ctx.errors.record(kOperandOutOfRangeError);
             byte(value >= 0 && value <= 0xFF ? static_cast<int>(value) : 0);
         }
     }
@@ -588,7 +601,7 @@ void StatementEncoder::defineWords()
         const long long value = readNumber(substituteVariable(item, m_ctx.variables));
         const bool fits = value >= 0 && value <= 0xFFFF;
         if (!fits)
-            m_ctx.errors.record(u"操作数越界"_s);
+            m_ctx.errors.record(kOperandOutOfRangeError);
         byte(fits ? static_cast<int>(value >> 8) : 0);
         byte(fits ? static_cast<int>(value) : 0);
     }
@@ -598,7 +611,7 @@ void StatementEncoder::nameDefinition()
 {
     const SplitWords words = splitStatement(m_operands);
     if (!is(words.mnemonic, u"EQU"))
-        return reject(u"操作码错误"_s, 3);
+        return reject(kWrongOpcodeError, 3);
     if (!m_ctx.variables.set(m_mnemonic, words.operand))
         throw AssemblyFailure(unrecognisedStatementMessage());
 }
@@ -627,12 +640,11 @@ void placeCode(Encoded &encoded, long long pc, long long next, CodeImage &image)
             throw AssemblyFailure(unrecognisedStatementMessage());
         image[static_cast<int>(address)] = encoded.bytes[i];
     }
-    static constexpr char16_t digits[] = u"0123456789ABCDEF";
     QString field(2 * shown + (shown < 4 ? 1 : 0), Qt::Uninitialized);
     QChar *out = field.data();
     for (std::uint8_t b : encoded.bytes) {
-        *out++ = QChar(digits[b >> 4]);
-        *out++ = QChar(digits[b & 0xF]);
+        *out++ = QLatin1Char(hexDigit(b >> 4));
+        *out++ = QLatin1Char(hexDigit(b));
     }
     if (shown < 4)
         *out = u'\t';

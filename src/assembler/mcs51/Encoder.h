@@ -1,7 +1,7 @@
 #pragma once
 // Pass 2 of the MCS-51 assembler for one statement.
 #include "assembler/Numbers.h"
-#include "assembler/mcs51/Symbols.h"
+#include "assembler/common/Symbols.h"
 #include "common/CodeImage.h"
 
 #include <QString>

@@ -1,5 +1,7 @@
 #include "JumpTargets.h"
 
+#include "assembler/common/Messages.h"
+
 #include <optional>
 
 namespace tw::mcs51
@@ -23,7 +25,7 @@ int reject(const QString &message, ErrorSink &errors)
 
 int outOfRange(ErrorSink &errors)
 {
-    return reject(u"转移范围越界"_s, errors);
+    return reject(kJumpOutOfRangeError, errors);
 }
 
 // A text that reads as a number is a number even when a label has that name. An unknown name
@@ -37,7 +39,7 @@ std::optional<Target> resolve(const QString &text, long long pc, const LabelTabl
         return Target{false, *label};
     if (text == u"$")
         return Target{false, pc};
-    reject(u"标号未定义"_s, errors);
+    reject(kUndefinedLabelError, errors);
     return std::nullopt;
 }
 

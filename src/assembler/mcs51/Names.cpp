@@ -1,8 +1,9 @@
 #include "Names.h"
 
-#include "assembler/mcs51/Aliases.h"
-
-#include "assembler/mcs51/TextHash.h"
+#include "assembler/common/Aliases.h"
+#include "assembler/common/Messages.h"
+#include "assembler/common/Operands.h"
+#include "assembler/common/TextHash.h"
 #include "common/Hex.h"
 
 namespace tw::mcs51
@@ -85,74 +86,11 @@ std::uint8_t byteOrOutOfRange(const QString &text, ErrorSink &errors)
     const long long value = readNumber(text);
     if (value >= 0 && value <= 0xFF)
         return static_cast<std::uint8_t>(value);
-    errors.record(u"操作数越界"_s);
+    errors.record(kOperandOutOfRangeError);
     return 0;
 }
 
-// The value of the variable a token names, after a "#" or "@" when prefixed; nullptr for none.
-const QString *variableOf(QStringView token, const VariableTable &variables, bool &prefixed)
-{
-    if (variables.count() == 0)
-        return nullptr;
-    prefixed = token.startsWith(u'#') || token.startsWith(u'@');
-    return variables.find(token.mid(prefixed ? 1 : 0));
-}
-
-// substituteVariable() of a token: the variable's value, "#" or "@" with it, or else the token's
-// own characters, not copied.
-QString substitutedOf(QStringView token, const VariableTable &variables)
-{
-    bool prefixed = false;
-    if (const QString *value = variableOf(token, variables, prefixed))
-        return prefixed ? token.left(1).toString() + *value : *value;
-    return QString::fromRawData(token.data(), token.size());
-}
-
-// Whether text is operand's own characters (or both are empty), so operand itself can be given.
-bool sameText(const QString &text, const QString &operand)
-{
-    return text.constData() == operand.constData() || (text.isEmpty() && operand.isEmpty());
-}
-
 } // namespace
-
-QString substituteVariable(const QString &operand, const VariableTable &variables)
-{
-    QString text = substitutedOf(operand, variables);
-    return sameText(text, operand) ? operand : text;
-}
-
-QString registerNameOf(QStringView token, const VariableTable &variables)
-{
-    if (variables.count() == 0) {
-        // The common case: nothing to substitute, so no text of our own.
-        const QStringView standard = standardRegisterView(token);
-        return QString::fromRawData(standard.data(), standard.size());
-    }
-    QString text = substitutedOf(token, variables);
-    const QStringView standard = standardRegisterView(text);
-    if (standard.data() == text.constData())
-        return text;
-    return QString::fromRawData(standard.data(), standard.size()); // the alias table's own text
-}
-
-QStringView registerView(QStringView token, const VariableTable &variables, QString &keep)
-{
-    bool prefixed = false;
-    const QString *value = variableOf(token, variables, prefixed);
-    if (!value)
-        return standardRegisterView(token);
-    if (!prefixed)
-        return standardRegisterView(*value);
-    keep = token.left(1).toString() + *value;
-    return standardRegisterView(keep);
-}
-
-QString registerName(const QString &operand, const VariableTable &variables)
-{
-    QString text = registerNameOf(operand, variables);
-    return sameText(text, operand) ? operand : text;
-}
 
 std::uint8_t directAddress(const QString &operand, const VariableTable &variables, ErrorSink &errors)
 {
@@ -168,7 +106,7 @@ std::uint8_t bitAddress(const QString &operand, const VariableTable &variables, 
 {
     static const AddressMap names = makeBitNames();
     static const AddressMap byteBits = makeByteBitTexts();
-    const QString text = substitutedOf(operand, variables);
+    const QString text = substituteVariable(operand, variables);
     for (const AddressMap *map : {&names, &byteBits}) {
         const auto it = map->find(text);
         if (it != map->end())

@@ -1,11 +1,11 @@
 #include "Sizer.h"
 
 #include "assembler/Numbers.h"
-#include "assembler/mcs51/Aliases.h"
+#include "assembler/common/Aliases.h"
+#include "assembler/common/Operands.h"
 #include "assembler/mcs51/Names.h"
-#include "assembler/mcs51/Operands.h"
 
-#include "assembler/mcs51/TextHash.h"
+#include "assembler/common/TextHash.h"
 
 namespace tw::mcs51
 {

@@ -1,7 +1,7 @@
 #pragma once
 // Statement sizes of the MCS-51 assembler, without encoding: pass 1 places labels with it and
 // pass 2 advances with it, so it agrees with encodeStatement() on every statement.
-#include "assembler/mcs51/Symbols.h"
+#include "assembler/common/Symbols.h"
 
 #include <QString>
 

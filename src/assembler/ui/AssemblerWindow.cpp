@@ -2,9 +2,10 @@
 
 #include "assembler/Assemble48.h"
 #include "assembler/Assemble51.h"
-#include "assembler/Tidier.h"
 #include "common/Prompter.h"
 #include "common/Vb.h"
+#include "source/Tidier.h"
+#include "workspace/MenuNames.h"
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/ToolRegistry.h"
@@ -238,8 +239,8 @@ void AssemblerWindow::finish(const AssemblyResult &result)
         return;
     }
     workspace.setCurrentBinPath(result.paths.bin);
-    for (const char *item :
-         {"mFileNew", "mFileOpen", "mFileSave", "mFileSaveAs", "mEditSelAll", "mComp", "emMCS51"})
+    for (const char *item : {Menu::FileNew, Menu::FileOpen, Menu::FileSave, Menu::FileSaveAs,
+                             Menu::EditSelectAll, Menu::Compile, Menu::Simulate51})
         workspace.setMenuEnabled(QString::fromLatin1(item), false);
     unload();
     const QString simulator = QString::fromLatin1(ToolName::Simulator);
@@ -282,10 +283,10 @@ void registerAssemblerWindow()
 {
     registerTool(toolName(),
                  [](Workspace &workspace) -> QWidget * { return new AssemblerWindow(workspace); });
-    registerMenuCommand(QStringLiteral("assembler51"), [](Workspace &workspace) {
+    registerMenuCommand(Menu::Assemble51, [](Workspace &workspace) {
         launchAssembler(workspace, AssemblerWindow::Cpu::Mcs51);
     });
-    registerMenuCommand(QStringLiteral("assembler48"), [](Workspace &workspace) {
+    registerMenuCommand(Menu::Assemble48, [](Workspace &workspace) {
         launchAssembler(workspace, AssemblerWindow::Cpu::Mcs48);
     });
 }

@@ -3,6 +3,7 @@
 #include "SimulatorWindow.h"
 
 #include "common/Paths.h"
+#include "workspace/MenuNames.h"
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/ui/ToolRegistry.h"
 
@@ -40,7 +41,7 @@ void registerSimulatorWindow()
         restoreMainWindow(workspace, simulatorToolName());
         return nullptr;
     });
-    registerMenuCommand(QStringLiteral("emMCS51"), &simulateCommand);
+    registerMenuCommand(Menu::Simulate51, &simulateCommand);
 }
 
 } // namespace tw

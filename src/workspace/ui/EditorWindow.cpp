@@ -1,9 +1,10 @@
 #include "EditorWindow.h"
 
-#include "assembler/Tidier.h"
 #include "common/Caret.h"
 #include "common/Prompter.h"
+#include "source/Tidier.h"
 #include "workspace/EditorFiles.h"
+#include "workspace/MenuNames.h"
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"
 
@@ -123,8 +124,24 @@ bool EditorWindow::loadFile(const QString &path)
     if (!content)
         return false;
     m_encoding = content->encoding;
+    m_byteOrderMark = content->byteOrderMark;
+    m_strayBytes = content->strayBytes;
+    m_fromFile = true;
     m_editor->setPlainText(editorTextFromFile(content->text));
     return true;
+}
+
+// The file as stored after a save, read in the encoding just written: detecting it again could
+// read a short GBK text another way.
+void EditorWindow::reloadSaved()
+{
+    const auto bytes = readBinaryFile(m_openFile);
+    if (!bytes)
+        return; // the text just written stays
+    const TextFileContent content = decodeText(*bytes, m_encoding);
+    m_byteOrderMark = content.byteOrderMark;
+    m_strayBytes = content.strayBytes;
+    m_editor->setPlainText(editorTextFromFile(content.text));
 }
 
 void EditorWindow::onTextChanged()
@@ -140,10 +157,10 @@ void EditorWindow::publishUndoState()
         return;
     const bool canUndo = m_editor->document()->isUndoAvailable();
     const bool canRedo = m_editor->document()->isRedoAvailable();
-    m_workspace.setMenuEnabled(QStringLiteral("mEditUndo"), canUndo);
-    m_workspace.setToolbarButtonEnabled(QStringLiteral("Undo"), canUndo);
-    m_workspace.setMenuEnabled(QStringLiteral("mEditRedo"), canRedo);
-    m_workspace.setToolbarButtonEnabled(QStringLiteral("Redo"), canRedo);
+    m_workspace.setMenuEnabled(Menu::EditUndo, canUndo);
+    m_workspace.setToolbarButtonEnabled(ToolbarKey::Undo, canUndo);
+    m_workspace.setMenuEnabled(Menu::EditRedo, canRedo);
+    m_workspace.setToolbarButtonEnabled(ToolbarKey::Redo, canRedo);
     emit undoRedoChanged(canUndo, canRedo);
 }
 
@@ -166,13 +183,20 @@ void EditorWindow::showCaret()
 bool EditorWindow::writeTo(const QString &path)
 {
     const QString fileText = fileTextFromEditor(text());
-    const TextEncoding encoding = encodingFor(fileText, m_encoding);
-    if (!writeTextFile(path, fileText, encoding)) {
-        m_prompter.message(QStringLiteral(u"文件保存失败，原文件未改动：") + path, MsgStyle::Exclamation,
-                           QStringLiteral(u"信息"));
+    const SaveEncoding plan = saveEncodingFor(fileText, m_encoding, m_strayBytes, m_fromFile);
+    if (!plan.question.isEmpty() && m_prompter.message(plan.question, MsgStyle::YesNo + MsgStyle::Question,
+                                                       QStringLiteral(u"提示")) != MsgAnswer::Yes)
+        return false;
+    const bool byteOrderMark = m_byteOrderMark && plan.encoding == TextEncoding::Utf8;
+    const auto bytes = tryEncodeText(fileText, plan.encoding, byteOrderMark);
+    if (!bytes || !writeBinaryFile(path, *bytes)) {
+        m_prompter.message(saveFailedText(path, !bytes), MsgStyle::Exclamation, QStringLiteral(u"信息"));
         return false;
     }
-    m_encoding = encoding;
+    m_encoding = plan.encoding;
+    m_byteOrderMark = byteOrderMark;
+    m_strayBytes = false;
+    m_fromFile = true;
     return true;
 }
 
@@ -209,11 +233,12 @@ bool EditorWindow::saveWithTidy(bool (EditorWindow::*save)())
 {
     if (!(this->*save)())
         return false;
-    // The tidier fails quietly and leaves the file as just saved.
-    if (isTidiedSourcePath(m_openFile))
-        tidySourceFile(m_openFile);
-    // Show the file as stored; the text just written stays when it cannot be read back.
-    loadFile(m_openFile);
+    // The tidier fails quietly and leaves the file as just saved; it only speaks when it refuses to
+    // change the user's characters.
+    if (isTidiedSourcePath(m_openFile) &&
+        tidySourceFile(m_openFile, m_encoding).result == TidyOutcome::Result::Refused)
+        m_prompter.message(tidyRefusedText(m_openFile), MsgStyle::Exclamation, QStringLiteral(u"信息"));
+    reloadSaved();
     clearChanged();
     return true;
 }
@@ -262,10 +287,10 @@ bool EditorWindow::isBlockedKey(const QKeyEvent *key) const
 {
     // The control's own Select All, Undo and Redo keys obey the Edit menu as its items do.
     static const std::pair<QKeySequence::StandardKey, const char *> editKeys[] = {
-        {QKeySequence::SelectAll, "mEditSelAll"},
-        {QKeySequence::Undo, "mEditUndo"},
-        {QKeySequence::Redo, "mEditRedo"}};
-    const QString editMenu = QStringLiteral("mEdit");
+        {QKeySequence::SelectAll, Menu::EditSelectAll},
+        {QKeySequence::Undo, Menu::EditUndo},
+        {QKeySequence::Redo, Menu::EditRedo}};
+    const QString editMenu = Menu::Edit;
     for (const auto &[sequence, item] : editKeys)
         if (key->matches(sequence))
             return !(m_workspace.isMenuVisible(editMenu) && m_workspace.isMenuEnabled(editMenu) &&
@@ -285,7 +310,7 @@ bool EditorWindow::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == m_editor->viewport() && event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::RightButton) {
-            m_workspace.popupMenu(QStringLiteral("mEdit"), mouse->globalPosition().toPoint());
+            m_workspace.popupMenu(Menu::Edit, mouse->globalPosition().toPoint());
             return true;
         }
     }

@@ -55,9 +55,9 @@ class EditorWindow : public QWidget
     QString findStr() const { return m_findStr; }
     void setFindStr(const QString &text) { m_findStr = text; }
 
-    // Loads a file as plain text (GBK, else UTF-8; CR LF, LF and a lone CR end lines) and remembers
-    // its encoding for writing back. False when it cannot be read: the text is left as it was.
-    // The caption and the change flag are the caller's.
+    // Loads a file as plain text (GBK or UTF-8, decided for the whole file; CR LF, LF and a lone CR
+    // end lines) and remembers its encoding for writing back. False when it cannot be read: the text is left
+    // as it was. The caption and the change flag are the caller's.
     bool loadFile(const QString &path);
     // The encoding the next save writes.
     TextEncoding encoding() const { return m_encoding; }
@@ -103,6 +103,7 @@ class EditorWindow : public QWidget
     void onTextChanged();
     void publishUndoState();
     bool writeTo(const QString &path);
+    void reloadSaved();
     bool saveUnder(const QString &chosenPath);
     bool saveWithTidy(bool (EditorWindow::*save)());
     bool askSaveBeforeClose();
@@ -113,7 +114,11 @@ class EditorWindow : public QWidget
     QPlainTextEdit *m_editor = nullptr;
     QString m_openFile;
     QString m_findStr;
+    // How the file was read, so that a save gives back its bytes.
     TextEncoding m_encoding = TextEncoding::Gbk;
+    bool m_byteOrderMark = false;
+    bool m_strayBytes = false;
+    bool m_fromFile = false; // false for a new text, which has no encoding of its own yet
     bool m_hasChanged = false;
     bool m_loaded = false;
     bool m_closed = false;

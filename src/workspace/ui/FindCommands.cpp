@@ -2,6 +2,7 @@
 
 #include "MainWindow.h"
 #include "ToolRegistry.h"
+#include "workspace/MenuNames.h"
 
 #include <QPointer>
 
@@ -14,9 +15,9 @@ void registerFindDialog()
         QPointer<MainWindow> main = dynamic_cast<MainWindow *>(&workspace);
         return new FindDialog([main] { return main ? main->activeEditor() : nullptr; });
     });
-    registerMenuCommand(QStringLiteral("mEditFindzf"),
+    registerMenuCommand(Menu::EditFindText,
                         [](Workspace &workspace) { openFindDialog(workspace, FindDialog::Mode::ByText); });
-    registerMenuCommand(QStringLiteral("mEditFindzl"), [](Workspace &workspace) {
+    registerMenuCommand(Menu::EditFindInstruction, [](Workspace &workspace) {
         openFindDialog(workspace, FindDialog::Mode::ByInstruction);
     });
 }

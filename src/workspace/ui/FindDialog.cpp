@@ -1,7 +1,7 @@
 #include "FindDialog.h"
 
 #include "EditorWindow.h"
-#include "assembler/Normaliser.h"
+#include "source/Normaliser.h"
 #include "workspace/FindText.h"
 
 #include <QCheckBox>

@@ -13,6 +13,7 @@
 #include "workspace/FaqText.h"
 #include "workspace/ProductInfo.h"
 #include "workspace/ToolWindowProtocol.h"
+#include "workspace/ToolbarButtons.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,6 +26,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMetaEnum>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -42,48 +44,15 @@ namespace tw
 namespace
 {
 
-struct ToolbarButtonLook {
-    const char *key;
-    const char *themeIcon;
-    QStyle::StandardPixmap fallback;
-    QString tip;
-};
-
-const QList<ToolbarButtonLook> &toolbarLooks()
+// The icon of a toolbar row: the theme's, else Qt's standard pixmap of the row's fallback name.
+QIcon themedToolbarIcon(const ToolbarButton &button, const QStyle *style)
 {
-    static const QList<ToolbarButtonLook> looks = {
-        {"New", "document-new", QStyle::SP_FileIcon, u"新建"_s},
-        {"Open", "document-open", QStyle::SP_DialogOpenButton, u"打开"_s},
-        {"Save", "document-save", QStyle::SP_DialogSaveButton, u"保存"_s},
-        {"Print", "document-print", QStyle::SP_FileDialogDetailedView, u"打印"_s},
-        {"Undo", "edit-undo", QStyle::SP_ArrowBack, u"撤销"_s},
-        {"Redo", "edit-redo", QStyle::SP_ArrowForward, u"重复"_s},
-        {"Cut", "edit-cut", QStyle::SP_DialogDiscardButton, u"剪切"_s},
-        {"Copy", "edit-copy", QStyle::SP_FileDialogContentsView, u"复制"_s},
-        {"Paste", "edit-paste", QStyle::SP_DialogApplyButton, u"粘贴"_s},
-        {"Zt", "preferences-desktop-font", QStyle::SP_FileDialogInfoView, u"字体"_s},
-        {"Findzf", "edit-find", QStyle::SP_FileDialogListView, u"按字符查找"_s},
-        {"Findzl", "edit-find-replace", QStyle::SP_FileDialogToParent, u"按指令查找"_s},
-        // The themes draw these two in grey, which reads as switched off: drawn here instead.
-        {"asm", "", QStyle::SP_CustomBase, u"MCS51 汇编"_s},
-        {"FZ51", "", QStyle::SP_CustomBase, u"MCS51 仿真"_s},
-    };
-    return looks;
-}
-
-// The menu command each toolbar key runs; "Zt" (font) has no menu item.
-QString commandOfToolbarKey(const QString &key)
-{
-    static const QHash<QString, QString> commands = {
-        {u"New"_s, u"mFileNew"_s},       {u"Open"_s, u"mFileOpen"_s},
-        {u"Save"_s, u"mFileSave"_s},     {u"Print"_s, u"mFilePrint"_s},
-        {u"Cut"_s, u"mEditCut"_s},       {u"Copy"_s, u"mEditCopy"_s},
-        {u"Paste"_s, u"mEditPaste"_s},   {u"Undo"_s, u"mEditUndo"_s},
-        {u"Redo"_s, u"mEditRedo"_s},     {u"Findzf"_s, u"mEditFindzf"_s},
-        {u"Findzl"_s, u"mEditFindzl"_s}, {u"asm"_s, u"assembler51"_s},
-        {u"FZ51"_s, u"emMCS51"_s},       {u"Zt"_s, u"Zt"_s},
-    };
-    return commands.value(key);
+    const QMetaEnum pixmaps = QMetaEnum::fromType<QStyle::StandardPixmap>();
+    bool known = false;
+    const int fallback = pixmaps.keyToValue(button.fallbackIcon, &known);
+    Q_ASSERT(known);
+    return QIcon::fromTheme(QString::fromLatin1(button.themeIcon),
+                            style->standardIcon(static_cast<QStyle::StandardPixmap>(known ? fallback : 0)));
 }
 
 // The assembler's and the simulator's buttons: "51" on a blue tile, and a green start triangle.
@@ -93,7 +62,7 @@ QIcon drawnToolbarIcon(const QString &key)
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    if (key == u"asm"_s) {
+    if (key == QLatin1String(ToolbarKey::Assemble)) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(0x20, 0x4A, 0x87));
         painter.drawRoundedRect(QRectF(2, 4, 28, 24), 4, 4);
@@ -128,8 +97,8 @@ MainWindow::MainWindow(Prompter &prompter, QWidget *parent) : QMainWindow(parent
     buildToolBar();
     buildStatusBar();
     bindCommands();
-    m_state.setChecked(u"mViewToolbar"_s, true);
-    m_state.setChecked(u"mViewStat"_s, true);
+    m_state.setChecked(Menu::ViewToolbar, true);
+    m_state.setChecked(Menu::ViewStatusBar, true);
     for (int i = 0; i < m_state.items().size(); ++i)
         mirrorMenu(i);
     resize(1000, 700);
@@ -168,7 +137,7 @@ void MainWindow::buildMenus()
             menu->menuAction()->setObjectName(entry.name);
             m_menus.insert(entry.name, menu);
             action = menu->menuAction();
-            if (entry.name == QLatin1String(TopMenu::Window))
+            if (entry.name == QLatin1String(Menu::Window))
                 connect(menu, &QMenu::aboutToShow, this, &MainWindow::fillWindowMenu);
         } else {
             action = parentMenu ? parentMenu->addAction(entry.caption) : menuBar()->addAction(entry.caption);
@@ -195,15 +164,11 @@ void MainWindow::buildToolBar()
             action->setSeparator(true);
         } else {
             action->setObjectName(slot.key);
-            for (const ToolbarButtonLook &look : toolbarLooks()) {
-                if (slot.key != QLatin1String(look.key))
-                    continue;
-                action->setIcon(*look.themeIcon ? QIcon::fromTheme(QString::fromLatin1(look.themeIcon),
-                                                                   style()->standardIcon(look.fallback))
-                                                : drawnToolbarIcon(slot.key));
-                action->setText(look.tip);
-                action->setToolTip(look.tip);
-            }
+            const ToolbarButton &button = toolbarButtons()[position - 1];
+            action->setIcon(*button.themeIcon ? themedToolbarIcon(button, style())
+                                              : drawnToolbarIcon(slot.key));
+            action->setText(QString::fromUtf16(button.tip));
+            action->setToolTip(action->text());
             const QString key = slot.key;
             connect(action, &QAction::triggered, this, [this, key] { clickToolbarButton(key); });
         }
@@ -229,39 +194,39 @@ void MainWindow::buildStatusBar()
 void MainWindow::bindCommands()
 {
     m_commands = {
-        {u"mFileNew"_s, [this] { newFile(); }},
-        {u"mFileOpen"_s,
+        {Menu::FileNew, [this] { newFile(); }},
+        {Menu::FileOpen,
          [this] { openFileOfKind(u"打开源程序文件"_s, u" 源程序文件(*.asm) (*.asm);;所有文件(*.*) (*)"_s); }},
-        {u"lst"_s,
+        {Menu::ViewListing,
          [this] { openFileOfKind(u"打开列表文件"_s, u" 列表文件(*.lst) (*.lst);;所有文件(*.*) (*)"_s); }},
-        {u"err0"_s,
+        {Menu::ViewErrors,
          [this] { openFileOfKind(u"打开编译信息文件"_s, u" 编译信息(*.err) (*.err);;所有文件(*.*) (*)"_s); }},
-        {u"mFileSave"_s, [this] { saveActive(false); }},
-        {u"mFileSaveAs"_s, [this] { saveActive(true); }},
-        {u"mFileCloseAll"_s, [this] { closeAllEditors(); }},
-        {u"mPrintSet"_s, [this] { printSetup(); }},
-        {u"mFilePrint"_s, [this] { printActive(); }},
-        {u"mFileExit"_s, [this] { close(); }},
-        {u"mEditUndo"_s, [this] { editUndo(false); }},
-        {u"mEditRedo"_s, [this] { editUndo(true); }},
-        {u"mEditSelAll"_s, [this] { editSelectAll(); }},
-        {u"mEditCopy"_s, [this] { editCopy(false); }},
-        {u"mEditCut"_s, [this] { editCopy(true); }},
-        {u"mEditPaste"_s, [this] { editPaste(); }},
-        {u"mViewToolbar"_s, [this] { toggleBar(m_toolBar, u"mViewToolbar"_s); }},
-        {u"mViewStat"_s, [this] { toggleBar(statusBar(), u"mViewStat"_s); }},
-        {u"mWindowTitle"_s, [this] { m_mdiArea->tileSubWindows(); }},
-        {u"mWindowCa"_s, [this] { m_mdiArea->cascadeSubWindows(); }},
-        {u"sm"_s, [this] { showHelpPage(u"manual.html"_s); }},
-        {u"jc51"_s, [this] { showHelpPage(u"tutorial.html"_s); }},
-        {u"jsq"_s, [this] { startCalculator(); }},
-        {u"FAQ"_s, [this] { showFaq(); }},
-        {u"zxbb"_s, [] { openLink(QUrl(downloadUrl())); }},
-        {u"about"_s, [this] { showTool(QString::fromLatin1(ToolName::About)); }},
-        {QString::fromLatin1(MailMenuName), [] { openLink(QUrl(u"mailto:"_s + mailAddress(0))); }},
-        {u"Zt"_s, [this] { chooseFont(); }},
+        {Menu::FileSave, [this] { saveActive(false); }},
+        {Menu::FileSaveAs, [this] { saveActive(true); }},
+        {Menu::FileCloseAll, [this] { closeAllEditors(); }},
+        {Menu::PrintSetup, [this] { printSetup(); }},
+        {Menu::FilePrint, [this] { printActive(); }},
+        {Menu::FileExit, [this] { close(); }},
+        {Menu::EditUndo, [this] { editUndo(false); }},
+        {Menu::EditRedo, [this] { editUndo(true); }},
+        {Menu::EditSelectAll, [this] { editSelectAll(); }},
+        {Menu::EditCopy, [this] { editCopy(false); }},
+        {Menu::EditCut, [this] { editCopy(true); }},
+        {Menu::EditPaste, [this] { editPaste(); }},
+        {Menu::ViewToolbar, [this] { toggleBar(m_toolBar, Menu::ViewToolbar); }},
+        {Menu::ViewStatusBar, [this] { toggleBar(statusBar(), Menu::ViewStatusBar); }},
+        {Menu::WindowTile, [this] { m_mdiArea->tileSubWindows(); }},
+        {Menu::WindowCascade, [this] { m_mdiArea->cascadeSubWindows(); }},
+        {Menu::HelpManual, [this] { showHelpPage(u"manual.html"_s); }},
+        {Menu::HelpTutorial, [this] { showHelpPage(u"tutorial.html"_s); }},
+        {Menu::Calculator, [this] { startCalculator(); }},
+        {Menu::HelpFaq, [this] { showFaq(); }},
+        {Menu::LatestVersion, [] { openLink(QUrl(downloadUrl())); }},
+        {Menu::About, [this] { showTool(QString::fromLatin1(ToolName::About)); }},
+        {QString::fromLatin1(Menu::Mail), [] { openLink(QUrl(u"mailto:"_s + mailAddress(0))); }},
+        {Menu::FontCommand, [this] { chooseFont(); }},
         // The empty entry before the mail item only keeps it apart.
-        {QString::fromLatin1(BlankMenuName), [] {}},
+        {QString::fromLatin1(Menu::Blank), [] {}},
     };
 }
 
@@ -391,7 +356,7 @@ bool MainWindow::clickToolbarButton(const QString &key)
         return false;
     // By the button's own command, whatever state its menu item is in: New and Open work from the
     // toolbar while their items are switched off.
-    runCommand(commandOfToolbarKey(key));
+    runCommand(QString::fromLatin1(toolbarButtons()[position - 1].command));
     return true;
 }
 
@@ -420,7 +385,7 @@ void MainWindow::runOtherSubsystemCommand(const QString &itemName)
 
 void MainWindow::fillWindowMenu()
 {
-    QMenu *menu = m_menus.value(QString::fromLatin1(TopMenu::Window));
+    QMenu *menu = m_menus.value(QString::fromLatin1(Menu::Window));
     // Entries after the two fixed items list the open child windows.
     const QList<QAction *> actions = menu->actions();
     for (int i = 2; i < actions.size(); ++i) {

@@ -1,5 +1,6 @@
 #include "ToolRegistry.h"
 
+#include "workspace/MenuNames.h"
 #include "workspace/Workspace.h"
 
 #include <QHash>
@@ -64,16 +65,17 @@ QString defaultToolOfMenuItem(const QString &itemName)
             for (const char *item : items)
                 map.insert(QString::fromLatin1(item), QString::fromLatin1(tool));
         };
-        add(Assembler, {"assembler51", "assembler48"});
-        add(Conversion,
-            {"dasm51", "dasm48", "htb", "bth", "bto", "otb", "binzh", "dmcf", "dmhb", "wjbj", "yz48"});
-        add(Simulator, {"emMCS51"});
-        add(SerialSender, {"send1"});
-        add(Programmer, {"ISP"});
-        add(InitCode, {"btlsz", "dsqsz", "ZDSZ"});
-        add(Library, {"zcx1", "zcx2", "yhzcx"});
-        add(Font, {"dzzm"});
-        add(Unicode, {"Unicode"});
+        add(Assembler, {Menu::Assemble51, Menu::Assemble48});
+        add(Conversion, {Menu::Disassemble51, Menu::Disassemble48, Menu::HexToBin, Menu::BinToHex,
+                         Menu::BinToObj, Menu::ObjToBin, Menu::BinRestore, Menu::BinSplit, Menu::BinMerge,
+                         Menu::FileCompare, Menu::Port48To51});
+        add(Simulator, {Menu::Simulate51});
+        add(SerialSender, {Menu::SerialSend});
+        add(Programmer, {Menu::InSystemProgramming});
+        add(InitCode, {Menu::BaudRate, Menu::TimerCounter, Menu::Interrupts});
+        add(Library, {Menu::FixedPointLibrary, Menu::FloatingPointLibrary, Menu::UserLibrary});
+        add(Font, {Menu::DotMatrixFont});
+        add(Unicode, {Menu::UnicodeCodes});
         return map;
     }();
     return tools.value(itemName);

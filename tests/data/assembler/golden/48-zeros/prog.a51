@@ -1,5 +1,4 @@
 	NOP
-	
 	ORG	20H
 	DB	0,0
 	END

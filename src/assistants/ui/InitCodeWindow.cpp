@@ -1,0 +1,94 @@
+#include "InitCodeWindow.h"
+
+#include "BaudPageWidget.h"
+#include "DigitKeyFilter.h"
+#include "InterruptPageWidget.h"
+#include "TimerPageWidget.h"
+#include "common/Vb.h"
+#include "workspace/MenuNames.h"
+#include "workspace/Workspace.h"
+#include "workspace/ui/ToolRegistry.h"
+
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QStackedWidget>
+
+namespace tw
+{
+
+namespace
+{
+
+QPointer<InitCodeWindow> &instance()
+{
+    static QPointer<InitCodeWindow> window;
+    return window;
+}
+
+QString toolName()
+{
+    return QString::fromLatin1(ToolName::InitCode);
+}
+
+int pixelsOf(double twips)
+{
+    return static_cast<int>(roundHalfEven(roundHalfEven(twips) / 15));
+}
+
+} // namespace
+
+InitCodeWindow::InitCodeWindow(Prompter &prompter, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_digitFilter(new DigitKeyFilter(prompter, this)),
+      m_pages(new QStackedWidget(this)), m_baud(new BaudPageWidget(*m_digitFilter)),
+      m_timer(new TimerPageWidget(prompter, *m_digitFilter)), m_interrupt(new InterruptPageWidget)
+{
+    setObjectName(toolName());
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(378, 336);
+    m_pages->setGeometry(8, 8, 361, 321);
+    m_pages->addWidget(m_baud);
+    m_pages->addWidget(m_timer);
+    m_pages->addWidget(m_interrupt);
+    // Centred across the screen's width (2895 twips left of the middle), near its top.
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QSize size = screen->size();
+        move(pixelsOf(size.width() * 15 * 0.5 - 2895), pixelsOf(size.height() * 15 * 0.05));
+    }
+    instance() = this;
+}
+
+void InitCodeWindow::openPage(Page page)
+{
+    static const QString titles[] = {QStringLiteral(u"波特率设置"), QStringLiteral(u"定时/计数器设置"),
+                                     QStringLiteral(u"中断设置")};
+    setWindowTitle(titles[page]);
+    m_pages->setCurrentIndex(page);
+    if (page == BaudPage)
+        m_baud->fillLists();
+    else if (page == TimerPage)
+        m_timer->fillLists();
+}
+
+InitCodeWindow::Page InitCodeWindow::currentPage() const
+{
+    return static_cast<Page>(m_pages->currentIndex());
+}
+
+void registerInitCodeWindow()
+{
+    registerTool(toolName(),
+                 [](Workspace &workspace) -> QWidget * { return new InitCodeWindow(workspace.prompter()); });
+    const std::pair<const char *, InitCodeWindow::Page> launchers[] = {
+        {Menu::BaudRate, InitCodeWindow::BaudPage},
+        {Menu::TimerCounter, InitCodeWindow::TimerPage},
+        {Menu::Interrupts, InitCodeWindow::InterruptPage}};
+    for (const auto &[item, page] : launchers)
+        registerMenuCommand(QString::fromLatin1(item), [page](Workspace &workspace) {
+            workspace.showTool(toolName());
+            if (InitCodeWindow *window = instance())
+                window->openPage(page);
+        });
+}
+
+} // namespace tw

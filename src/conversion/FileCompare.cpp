@@ -1,0 +1,94 @@
+#include "FileCompare.h"
+
+#include "ToolMessages.h"
+#include "common/Hex.h"
+#include "common/Prompter.h"
+#include "common/TextFile.h"
+#include "common/Vb.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tw
+{
+
+namespace
+{
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kDone = QStringLiteral(u"比较完成！\r\n\r\n");
+
+QString offsetText(qsizetype offset)
+{
+    if (offset <= 0xFFFF)
+        return hexWord(offset);
+    return QString::number(offset, 16).toUpper();
+}
+
+} // namespace
+
+QString compareReport(const QByteArray &first, const QByteArray &second, int *count)
+{
+    QString lines;
+    int differences = 0;
+    const qsizetype length = std::min(first.size(), second.size());
+    for (qsizetype k = 0; k < length; ++k) {
+        const auto a = static_cast<std::uint8_t>(first[k]);
+        const auto b = static_cast<std::uint8_t>(second[k]);
+        if (a == b)
+            continue;
+        ++differences;
+        lines += offsetText(k) + QStringLiteral("H:\t") + hexByte(a) + u'\t' + hexByte(b) + kCrLf;
+    }
+    if (count)
+        *count = differences;
+    const QString head = QStringLiteral(u"文件比较报告") + kCrLf;
+    if (differences == 0)
+        return head + QStringLiteral(u"两文件相同") + kCrLf + kCrLf;
+    return head + QStringLiteral(u"两文件有") + vbStr(differences) + QStringLiteral(u"处不相同！") + kCrLf +
+           kCrLf + QStringLiteral(u"清单如下：") + kCrLf + lines + kCrLf;
+}
+
+QString compareReportPath(const QString &first)
+{
+    return QFileInfo(first).absoluteDir().filePath(QStringLiteral("report.txt"));
+}
+
+CompareOutcome compareFiles(Prompter &prompter, const QString &first, const QString &second)
+{
+    CompareOutcome outcome;
+    if (!checkInput(prompter, QStringLiteral(u"请选择待比较的第一个文件！"),
+                    QStringLiteral(u"待比较的第一个文件不存在！"), first) ||
+        !checkInput(prompter, QStringLiteral(u"请选择待比较的第二个文件！"),
+                    QStringLiteral(u"待比较的第二个文件不存在！"), second))
+        return outcome;
+    const std::optional<QByteArray> a = readToolInput(prompter, first);
+    const std::optional<QByteArray> b = a ? readToolInput(prompter, second) : std::nullopt;
+    if (!b)
+        return outcome;
+    if (a->size() != b->size()) {
+        showNotice(prompter, kDone + QStringLiteral(u"两文件长度不相同！"));
+        return outcome;
+    }
+    outcome.reportPath = compareReportPath(first);
+    if (refuseOwnInput(prompter, outcome.reportPath, {first, second},
+                       QStringLiteral(u"比较报告report.txt不可以与要比较的文件同名！")))
+        return outcome;
+    const QString report = compareReport(*a, *b, &outcome.differences);
+    if (!writeTextFile(outcome.reportPath, report, TextEncoding::Gbk, WriteSync::Generated)) {
+        showNotice(prompter, QStringLiteral(u"不能写入文件：\r\n") + outcome.reportPath);
+        return outcome;
+    }
+    outcome.reportWritten = true;
+    if (outcome.differences == 0) {
+        showNotice(prompter, kDone + QStringLiteral(u"两文件相同！"));
+        return outcome;
+    }
+    const QString question = kDone + QStringLiteral(u"两文件有") + vbStr(outcome.differences) +
+                             QStringLiteral(u"处不相同！\r\n查看报告吗？");
+    outcome.openReport = prompter.message(question, MsgStyle::YesNo + MsgStyle::Exclamation,
+                                          ConvText::InfoTitle) == MsgAnswer::Yes;
+    return outcome;
+}
+
+} // namespace tw

@@ -1,0 +1,112 @@
+#include "LineRestore.h"
+
+#include "ToolMessages.h"
+#include "common/Prompter.h"
+
+#include <QFileInfo>
+#include <optional>
+
+namespace tw
+{
+
+namespace
+{
+
+constexpr qint64 kImageLimit = 65536;
+
+// The list texts as line numbers; std::nullopt when one is no whole number below the limit.
+template <std::size_t N> std::optional<std::array<int, N>> readWiring(const QStringList &texts, int limit)
+{
+    std::array<int, N> lines{};
+    if (texts.size() != static_cast<qsizetype>(N))
+        return std::nullopt;
+    for (std::size_t i = 0; i < N; ++i) {
+        bool ok = false;
+        lines[i] = texts[static_cast<qsizetype>(i)].toInt(&ok);
+        if (!ok || lines[i] < 0 || lines[i] >= limit)
+            return std::nullopt;
+    }
+    return lines;
+}
+
+bool dataLinesJoined(const QStringList &texts)
+{
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        for (qsizetype j = i + 1; j < texts.size(); ++j)
+            if (texts[i] == texts[j])
+                return true;
+    return false;
+}
+
+} // namespace
+
+std::uint8_t busByte(std::uint8_t stored, const DataWiring &dataLines)
+{
+    int result = 0;
+    for (int i = 0; i < 8; ++i)
+        if (stored & (1 << i))
+            result |= 1 << dataLines[static_cast<std::size_t>(i)];
+    return static_cast<std::uint8_t>(result);
+}
+
+int busAddress(int stored, const AddressWiring &addressLines)
+{
+    std::array<int, 16> bits{};
+    for (int i = 0; i < 16 && (stored >> i) != 0; ++i)
+        bits[static_cast<std::size_t>(addressLines[static_cast<std::size_t>(i)])] = (stored >> i) & 1;
+    int result = 0;
+    for (int t = 0; t < 16; ++t)
+        result |= bits[static_cast<std::size_t>(t)] << t;
+    return result;
+}
+
+QByteArray restoredImage(const QByteArray &stored, bool dataSwapped, const DataWiring &dataLines,
+                         bool addressSwapped, const AddressWiring &addressLines)
+{
+    QByteArray restored(stored.size(), '\0');
+    for (qsizetype k = 0; k < stored.size(); ++k) {
+        const int address =
+            addressSwapped ? busAddress(static_cast<int>(k), addressLines) : static_cast<int>(k);
+        const auto value = static_cast<std::uint8_t>(stored[k]);
+        if (address < restored.size())
+            restored[address] = static_cast<char>(dataSwapped ? busByte(value, dataLines) : value);
+    }
+    return restored;
+}
+
+bool restoreFile(Prompter &prompter, const RestoreJob &job)
+{
+    if (dataLinesJoined(job.dataTexts)) {
+        prompter.message(QStringLiteral(u"存储器的两个数据线是不可能并接在一起的！"), kRefusalStyle,
+                         QString());
+        return false;
+    }
+    const auto dataLines = readWiring<8>(job.dataTexts, 8);
+    const auto addressLines = readWiring<16>(job.addressTexts, 16);
+    if (!dataLines || !addressLines) {
+        prompter.message(QStringLiteral(u"跳线设置有误，数据线只能是0～7，地址线只能是0～15！"),
+                         kRefusalStyle, QString());
+        return false;
+    }
+    if (!checkPaths(prompter,
+                    {QStringLiteral(u"请选择待还原的文件！"), QStringLiteral(u"待还原的文件不存在！"),
+                     QStringLiteral(u"请选择还原后的文件存放地址！")},
+                    job.input, job.output))
+        return false;
+    if (QFileInfo(job.input).size() > kImageLimit) {
+        showNotice(prompter, QStringLiteral(u"待还原的文件超过64KB，不能还原！"));
+        return false;
+    }
+    if (refuseOwnInput(prompter, job.output, {job.input},
+                       QStringLiteral(u"还原后的文件不可以与待还原的文件同名！")))
+        return false;
+    const std::optional<QByteArray> stored = readToolInput(prompter, job.input);
+    if (!stored || !writeToolOutput(prompter, job.output,
+                                    restoredImage(*stored, job.dataSwapped, *dataLines, job.addressSwapped,
+                                                  *addressLines)))
+        return false;
+    showNotice(prompter, ConvText::Done);
+    return true;
+}
+
+} // namespace tw

@@ -1,0 +1,144 @@
+#include "StartCommand.h"
+
+#include "FileCompare.h"
+#include "HexConverter.h"
+#include "ObjConversion.h"
+#include "Porting48.h"
+#include "SplitMerge.h"
+#include "ToolMessages.h"
+#include "common/Paths.h"
+#include "common/Prompter.h"
+#include "disassembler/Disassemble48.h"
+#include "disassembler/Disassemble51.h"
+
+namespace tw
+{
+
+namespace
+{
+
+const PathCheckTexts kConvertChecks = {QStringLiteral(u"请选择待转换的文件！"),
+                                       QStringLiteral(u"待转换的文件不存在！"),
+                                       QStringLiteral(u"请选择转换后的文件存放地址！")};
+
+bool convertChecks(Prompter &prompter, const ConversionRequest &request)
+{
+    return checkPaths(prompter, kConvertChecks, request.input, request.output);
+}
+
+// Shows the disassembler's messages; true when the last was its question, answered Yes.
+bool showDisassemblyMessages(Prompter &prompter, const std::vector<DisasmMessage> &messages, bool asksLast)
+{
+    int answer = 0;
+    for (const DisasmMessage &message : messages)
+        answer = prompter.message(message.text, message.style, message.title);
+    return asksLast && answer == MsgAnswer::Yes;
+}
+
+StartOutcome disassemble(Prompter &prompter, const ConversionRequest &request)
+{
+    StartOutcome outcome;
+    if (!checkInput(prompter, QStringLiteral(u"请选择待反汇编的文件！"),
+                    QStringLiteral(u"待反汇编的文件不存在！"), request.input))
+        return outcome;
+    outcome.currentBinPath = request.input;
+    if (request.output.isEmpty()) {
+        showCheck(prompter, QStringLiteral(u"请选择反汇编后的文件存放地址！"));
+        return outcome;
+    }
+    // The source, its segment list (MCS-51) or label dump (MCS-48) must not land on the image.
+    const QString sidecar = request.cpu == 1 ? replaceLastThree(request.input, QStringLiteral("err"))
+                                             : replaceLastThree(request.output, QStringLiteral("lst"));
+    if (refuseOwnInput(prompter, request.output, {request.input},
+                       QStringLiteral(u"反汇编后的文件不可以与待反汇编的文件同名！")) ||
+        refuseOwnInput(prompter, sidecar, {request.input},
+                       QStringLiteral(u"反汇编的附带文件不可以与待反汇编的文件同名！")))
+        return outcome;
+    bool yes = false;
+    if (request.cpu == 0) {
+        const Disasm51Result result =
+            disassemble51({request.input, request.output, QString(), request.rangeStart, request.rangeEnd});
+        yes = showDisassemblyMessages(prompter, result.messages, result.outcome == DisasmOutcome::Completed);
+    } else if (request.cpu == 1) {
+        const Disasm48Outcome result = disassemble48(
+            {request.input, request.output, request.rangeStart, request.rangeEnd, request.partialCode});
+        yes = showDisassemblyMessages(prompter, result.messages, result.opensOutputOnYes);
+    }
+    if (yes) {
+        outcome.openPath = request.output;
+        outcome.enableEditorItems = true;
+        outcome.closeWindow = true;
+    }
+    return outcome;
+}
+
+StartOutcome port(Prompter &prompter, const ConversionRequest &request)
+{
+    StartOutcome outcome;
+    if (!checkPaths(prompter,
+                    {QStringLiteral(u"请选择待移植的文件！"), QStringLiteral(u"待移植的文件不存在！"),
+                     QStringLiteral(u"请选择移植后的文件存放地址！")},
+                    request.input, request.output) ||
+        request.cpu != 0)
+        return outcome;
+    if (portSourceFile(prompter, request.input, request.output).openOnYes) {
+        outcome.openPath = request.output;
+        outcome.enableEditorItems = true;
+        outcome.closeWindow = true;
+    }
+    return outcome;
+}
+
+} // namespace
+
+StartOutcome runStart(Prompter &prompter, const ConversionRequest &request)
+{
+    StartOutcome outcome;
+    switch (request.mode) {
+    case ConversionMode::ObjToBin:
+        if (convertChecks(prompter, request))
+            convertObjToBin(prompter, request.input, request.output);
+        break;
+    case ConversionMode::BinToObj:
+        if (convertChecks(prompter, request))
+            convertBinToObj(prompter, request.input, request.output);
+        break;
+    case ConversionMode::HexToBin:
+        if (convertChecks(prompter, request))
+            convertHexToBin(prompter, {request.input, request.output, request.hexFormat, request.hexFill});
+        break;
+    case ConversionMode::BinToHex:
+        if (convertChecks(prompter, request))
+            convertBinToHex(prompter, {request.input, request.output, request.startAddress});
+        break;
+    case ConversionMode::Disassemble:
+        return disassemble(prompter, request);
+    case ConversionMode::Port:
+        return port(prompter, request);
+    case ConversionMode::Split: {
+        const SplitResult split = splitImage(prompter, request.input, request.splitSize);
+        if (split.written)
+            outcome.splitSummary = split.summary;
+        break;
+    }
+    case ConversionMode::Merge:
+        mergeImages(prompter, {request.input, request.output, request.mergeOutput, request.mergeByAddress,
+                               request.mergeStart, request.mergeFill});
+        break;
+    case ConversionMode::Compare: {
+        const CompareOutcome compared = compareFiles(prompter, request.input, request.output);
+        if (compared.openReport) {
+            outcome.openPath = compared.reportPath;
+            outcome.openCaption = ConvText::BuildTitle;
+            outcome.closeWindow = true;
+        }
+        break;
+    }
+    case ConversionMode::Restore:
+        // The restore page has its own button.
+        break;
+    }
+    return outcome;
+}
+
+} // namespace tw

@@ -1,0 +1,430 @@
+#include "ConversionWindow.h"
+
+#include "common/Paths.h"
+#include "common/Prompter.h"
+#include "conversion/LineRestore.h"
+#include "conversion/ToolMessages.h"
+#include "workspace/MenuNames.h"
+#include "workspace/ToolWindowProtocol.h"
+#include "workspace/Workspace.h"
+#include "workspace/ui/ToolRegistry.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace tw
+{
+
+namespace
+{
+
+QPointer<ConversionWindow> &instance()
+{
+    static QPointer<ConversionWindow> window;
+    return window;
+}
+
+QString toolName()
+{
+    return QString::fromLatin1(ToolName::Conversion);
+}
+
+constexpr int kBackspace = 8;
+
+// Keys that have a character code as the old key handlers saw them; 0 for keys that have none
+// (arrows, Delete, Shift), which pass unfiltered.
+int characterCode(const QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Backspace)
+        return kBackspace;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        return 13;
+    if ((event->modifiers() & Qt::ControlModifier) && event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z)
+        return event->key() - Qt::Key_A + 1;
+    const QString text = event->text();
+    return text.isEmpty() ? 0 : text[0].unicode();
+}
+
+bool isHexKey(int code)
+{
+    return (code >= u'0' && code <= u'9') || (code >= u'A' && code <= u'F') || code == kBackspace;
+}
+
+} // namespace
+
+ConversionWindow::ConversionWindow(Workspace &workspace, QWidget *parent)
+    : QWidget(parent), m_workspace(workspace)
+{
+    setObjectName(toolName());
+    setWindowTitle(QStringLiteral(u"文件格式转换"));
+    buildControls();
+    connectControls();
+    // Never narrower than the controls need: adjustSize() alone stops at two thirds of the screen
+    // and would cut the captions of the widest modes.
+    layout()->setSizeConstraint(QLayout::SetMinimumSize);
+    instance() = this;
+    lockMainWindow(m_workspace, toolName());
+}
+
+void ConversionWindow::connectControls()
+{
+    // An option's handler runs when it becomes selected, by a click or from code.
+    const std::pair<QButtonGroup *, void (ConversionWindow::*)(int)> groups[] = {
+        {m_formatGroup, &ConversionWindow::formatClicked},
+        {m_fillGroup, &ConversionWindow::fillClicked},
+        {m_cpuGroup, &ConversionWindow::cpuClicked},
+        {m_mergeFillGroup, &ConversionWindow::mergeFillClicked},
+        {m_mergeModeGroup, &ConversionWindow::mergeModeClicked},
+        {m_codeGroup, &ConversionWindow::codeClicked},
+        {m_disassemblyGroup, &ConversionWindow::disassemblyOptionClicked}};
+    for (const auto &[group, handler] : groups)
+        connect(group, &QButtonGroup::idToggled, this, [this, handler](int index, bool checked) {
+            if (checked)
+                (this->*handler)(index);
+        });
+    connect(m_inputEdit, &QLineEdit::textChanged, this, &ConversionWindow::inputChanged);
+    connect(m_startAddressEdit, &QLineEdit::textChanged, this, &ConversionWindow::applyStartAddressRule);
+    connect(m_mergeStartEdit, &QLineEdit::textChanged, this, &ConversionWindow::applyMergeRule);
+    connect(m_sizeList, &QComboBox::currentIndexChanged, m_splitMessage, &QLabel::clear);
+    connect(m_sizeList, &QComboBox::activated, m_splitMessage, &QLabel::clear);
+    connect(m_startButton, &QPushButton::clicked, this, &ConversionWindow::start);
+    connect(m_inputButton, &QPushButton::clicked, this, &ConversionWindow::browseInput);
+    connect(m_outputButton, &QPushButton::clicked, this, &ConversionWindow::browseOutput);
+    connect(m_mergeOutputButton, &QPushButton::clicked, this, &ConversionWindow::browseMergeOutput);
+    connect(m_restoreInputButton, &QPushButton::clicked, this, &ConversionWindow::browseRestoreInput);
+    connect(m_restoreOutputButton, &QPushButton::clicked, this, &ConversionWindow::browseRestoreOutput);
+    connect(m_restoreButton, &QPushButton::clicked, this, &ConversionWindow::restore);
+    for (int index = 0; index < 2; ++index)
+        connect(m_lineChecks[static_cast<std::size_t>(index)], &QCheckBox::clicked, this,
+                [this, index] { lineCheckClicked(index); });
+    for (QLineEdit *box : {m_mergeStartEdit, m_rangeStartEdit, m_rangeEndEdit})
+        box->installEventFilter(this);
+}
+
+void ConversionWindow::openInMode(ConversionMode mode)
+{
+    const ModeRow &row = modeRow(mode);
+    m_mode = mode;
+    setWindowTitle(row.windowCaption);
+    m_modeLabel->setText(modeText(mode));
+    QGroupBox *first = mode == ConversionMode::Restore ? m_restoreInputFrame : m_inputFrame;
+    QGroupBox *second = mode == ConversionMode::Restore ? m_restoreOutputFrame : m_outputFrame;
+    first->setTitle(row.inputCaption);
+    if (!row.outputCaption.isEmpty())
+        second->setTitle(row.outputCaption);
+    for (WindowPart part : kAllWindowParts)
+        m_parts.at(part)->setVisible(std::find(row.shown.begin(), row.shown.end(), part) != row.shown.end());
+    if (mode == ConversionMode::Restore) {
+        m_restoreInputEdit->clear();
+        m_restoreOutputEdit->clear();
+    } else {
+        m_inputEdit->clear();
+        m_outputEdit->clear();
+        m_mergeOutputEdit->clear();
+    }
+    if (mode != ConversionMode::Restore && mode != ConversionMode::Disassemble) {
+        m_startButton->setEnabled(false);
+        m_startButton->setVisible(true);
+    }
+    switch (mode) {
+    case ConversionMode::Split:
+        m_sizeList->clear();
+        m_sizeList->addItems(
+            {QStringLiteral("1KB"), QStringLiteral("2KB"), QStringLiteral("4KB"), QStringLiteral("8KB")});
+        m_sizeList->setCurrentText(QStringLiteral("4KB"));
+        break;
+    case ConversionMode::Merge:
+    case ConversionMode::Compare:
+        m_outputButton->setText(QStringLiteral(u"浏  览"));
+        break;
+    case ConversionMode::Port:
+        selectOption(m_cpuGroup, 0);
+        m_cpuGroup->button(0)->setText(QStringLiteral("MCS48 TO MCS51"));
+        m_cpuGroup->button(1)->hide();
+        break;
+    default:
+        break;
+    }
+    // The hidden frames give their room back.
+    layout()->activate();
+    adjustSize();
+}
+
+void ConversionWindow::selectCpu(int index)
+{
+    selectOption(m_cpuGroup, index);
+}
+
+void ConversionWindow::selectOption(QButtonGroup *group, int index)
+{
+    // Selecting from code has the full effect, also on an option that is selected already.
+    QAbstractButton *option = group->button(index);
+    if (option->isChecked())
+        emit group->idToggled(index, true);
+    else
+        option->setChecked(true);
+}
+
+// ---- options and boxes --------------------------------------------------------------------------
+
+void ConversionWindow::formatClicked(int index)
+{
+    static const char16_t letters[] = u"imtxsd";
+    if (index >= 0 && index < 6)
+        m_hexFormat = QChar(letters[index]);
+}
+
+void ConversionWindow::fillClicked(int index)
+{
+    m_hexFill = index == 1 ? u'1' : u'0';
+}
+
+void ConversionWindow::cpuClicked(int index)
+{
+    m_cpuChoice = index;
+}
+
+void ConversionWindow::mergeFillClicked(int index)
+{
+    m_mergeFill = index == 1 ? 0xFF : 0x00;
+}
+
+void ConversionWindow::mergeModeClicked(int index)
+{
+    m_mergeByAddress = index == 1;
+    m_parts.at(WindowPart::MergeStart)->setVisible(m_mergeByAddress);
+    m_parts.at(WindowPart::MergeFillFrame)->setVisible(m_mergeByAddress);
+    applyMergeRule();
+}
+
+void ConversionWindow::codeClicked(int index)
+{
+    m_disassemblyFrame->setVisible(index == 0);
+    if (index == 0)
+        selectOption(m_disassemblyGroup, 0);
+    m_rangeFrame->setVisible(index == 1);
+}
+
+void ConversionWindow::disassemblyOptionClicked(int index)
+{
+    m_rangeFrame->setVisible(index == 1);
+    if (index == 0) {
+        m_rangeStartEdit->clear();
+        m_rangeEndEdit->clear();
+    }
+}
+
+void ConversionWindow::lineCheckClicked(int index)
+{
+    const bool on = m_lineChecks[static_cast<std::size_t>(index)]->isChecked();
+    auto apply = [on](auto &lists) {
+        for (std::size_t line = 0; line < lists.size(); ++line) {
+            // A cleared box always means the lines as wired on the chip.
+            if (!on)
+                lists[line]->setCurrentIndex(static_cast<int>(line));
+            lists[line]->setEnabled(on);
+        }
+    };
+    if (index == 0)
+        apply(m_dataLists);
+    else
+        apply(m_addressLists);
+}
+
+void ConversionWindow::inputChanged(const QString &text)
+{
+    struct Proposal {
+        ConversionMode mode;
+        const char *lower, *upper, *target;
+    };
+    static const Proposal proposals[] = {{ConversionMode::ObjToBin, ".obj", ".OBJ", "bin"},
+                                         {ConversionMode::BinToObj, ".bin", ".BIN", "obj"},
+                                         {ConversionMode::Disassemble, ".bin", ".BIN", "asm"},
+                                         {ConversionMode::HexToBin, ".hex", ".HEX", "bin"},
+                                         {ConversionMode::BinToHex, ".bin", ".BIN", "hex"}};
+    for (const Proposal &p : proposals) {
+        if (p.mode != m_mode)
+            continue;
+        if (text.size() < 5)
+            return;
+        const QString ending = text.right(4);
+        if (ending == QLatin1String(p.lower) || ending == QLatin1String(p.upper))
+            m_outputEdit->setText(replaceLastThree(text, QString::fromLatin1(p.target)));
+    }
+    applyPathsRule();
+}
+
+void ConversionWindow::applyPathsRule()
+{
+    m_startButton->setEnabled(!m_inputEdit->text().isEmpty() && !m_outputEdit->text().isEmpty());
+}
+
+void ConversionWindow::applyStartAddressRule()
+{
+    m_startButton->setEnabled(!m_inputEdit->text().isEmpty() && !m_outputEdit->text().isEmpty() &&
+                              !m_startAddressEdit->text().isEmpty());
+}
+
+void ConversionWindow::applyMergeRule()
+{
+    m_startButton->setEnabled(!m_inputEdit->text().isEmpty() && !m_outputEdit->text().isEmpty() &&
+                              !m_mergeOutputEdit->text().isEmpty() &&
+                              (!m_mergeStartEdit->text().isEmpty() || !m_mergeByAddress));
+}
+
+bool ConversionWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int code = characterCode(static_cast<QKeyEvent *>(event));
+        if (code != 0 && refuseKey(watched, code))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool ConversionWindow::refuseKey(QObject *box, int code)
+{
+    Prompter &prompter = m_workspace.prompter();
+    if (box == m_mergeStartEdit && m_mergeStartEdit->text().size() == 4 && code != kBackspace) {
+        prompter.message(QStringLiteral(u"不能大于4位！"), kRefusalStyle, QString());
+        return true;
+    }
+    if (isHexKey(code))
+        return false;
+    prompter.message(QStringLiteral(u"请输入十六进制代码！"), kRefusalStyle, QString());
+    return true;
+}
+
+// ---- Start and restore --------------------------------------------------------------------------
+
+ConversionRequest ConversionWindow::request() const
+{
+    ConversionRequest r;
+    r.mode = m_mode;
+    r.input = m_inputEdit->text();
+    r.output = m_outputEdit->text();
+    r.startAddress = m_startAddressEdit->text();
+    r.mergeOutput = m_mergeOutputEdit->text();
+    r.mergeStart = m_mergeStartEdit->text();
+    r.rangeStart = m_rangeStartEdit->text();
+    r.rangeEnd = m_rangeEndEdit->text();
+    r.splitSize = m_sizeList->currentText();
+    r.hexFormat = m_hexFormat;
+    r.hexFill = m_hexFill;
+    r.mergeFill = m_mergeFill;
+    r.mergeByAddress = m_mergeByAddress;
+    r.cpu = m_cpuChoice;
+    r.partialCode = m_codeGroup->checkedId() == 1;
+    return r;
+}
+
+void ConversionWindow::start()
+{
+    const bool wasEnabled = m_startButton->isEnabled();
+    m_startButton->setEnabled(false);
+    const StartOutcome outcome = runStart(m_workspace.prompter(), request());
+    m_startButton->setEnabled(wasEnabled);
+    finish(outcome);
+}
+
+void ConversionWindow::finish(const StartOutcome &outcome)
+{
+    Workspace &workspace = m_workspace;
+    if (outcome.currentBinPath)
+        workspace.setCurrentBinPath(*outcome.currentBinPath);
+    if (outcome.splitSummary)
+        m_splitMessage->setText(*outcome.splitSummary);
+    if (outcome.openPath.isEmpty())
+        return;
+    // The window closes first (its close gives the main window back); the editor that opens
+    // then sets the editing state.
+    unload();
+    workspace.openInEditor(outcome.openPath, outcome.openCaption);
+    if (!outcome.enableEditorItems)
+        return;
+    workspace.setDialogFileName(outcome.openPath);
+    for (const char *item :
+         {"mFileSave", "mFileSaveAs", "mEditSelAll", "mEditFindzf", "mEditFindzl", "mFilePrint"})
+        workspace.setMenuEnabled(QString::fromLatin1(item), true);
+}
+
+void ConversionWindow::restore()
+{
+    RestoreJob job;
+    job.input = m_restoreInputEdit->text();
+    job.output = m_restoreOutputEdit->text();
+    job.dataSwapped = m_lineChecks[0]->isChecked();
+    job.addressSwapped = m_lineChecks[1]->isChecked();
+    for (QComboBox *list : m_dataLists)
+        job.dataTexts << list->currentText();
+    for (QComboBox *list : m_addressLists)
+        job.addressTexts << list->currentText();
+    restoreFile(m_workspace.prompter(), job);
+}
+
+void ConversionWindow::unload()
+{
+    // The workspace closes the window (running closeEvent) and deletes it later.
+    if (m_workspace.isToolLoaded(toolName()))
+        m_workspace.unloadTool(toolName());
+    else
+        close();
+}
+
+void ConversionWindow::closeEvent(QCloseEvent *event)
+{
+    if (!m_restored) {
+        m_restored = true;
+        restoreMainWindow(m_workspace, toolName());
+    }
+    event->accept();
+}
+
+// ---- launchers ----------------------------------------------------------------------------------
+
+void launchConversion(Workspace &workspace, ConversionMode mode)
+{
+    workspace.showTool(toolName());
+    if (ConversionWindow *window = instance())
+        window->openInMode(mode);
+}
+
+void launchDisassembly(Workspace &workspace, int cpu)
+{
+    // The MCS-51 command starts from a clean desk; a cancelled save question stops it there.
+    if (cpu == 0 && !workspace.closeAllEditors())
+        return;
+    launchConversion(workspace, ConversionMode::Disassemble);
+    if (ConversionWindow *window = instance())
+        window->selectCpu(cpu);
+}
+
+void registerConversionWindow()
+{
+    registerTool(toolName(),
+                 [](Workspace &workspace) -> QWidget * { return new ConversionWindow(workspace); });
+    const std::pair<const char *, ConversionMode> items[] = {
+        {Menu::HexToBin, ConversionMode::HexToBin},   {Menu::BinToHex, ConversionMode::BinToHex},
+        {Menu::BinToObj, ConversionMode::BinToObj},   {Menu::ObjToBin, ConversionMode::ObjToBin},
+        {Menu::BinSplit, ConversionMode::Split},      {Menu::BinMerge, ConversionMode::Merge},
+        {Menu::FileCompare, ConversionMode::Compare}, {Menu::Port48To51, ConversionMode::Port},
+        {Menu::BinRestore, ConversionMode::Restore}};
+    for (const auto &[item, mode] : items)
+        registerMenuCommand(QString::fromLatin1(item),
+                            [mode](Workspace &workspace) { launchConversion(workspace, mode); });
+    registerMenuCommand(Menu::Disassemble51, [](Workspace &workspace) { launchDisassembly(workspace, 0); });
+    registerMenuCommand(Menu::Disassemble48, [](Workspace &workspace) { launchDisassembly(workspace, 1); });
+}
+
+} // namespace tw
