@@ -118,9 +118,14 @@ TEST_F(SimulatorWindowRunTest, DynamicRunShowsTheStateWhileRunningAndExactlyAtTh
     EXPECT_EQ(window()->running(), RunKind::Run);
     const QString shownPc = ui().pc->text();
     EXPECT_TRUE(QTest::qWaitFor([&] { return ui().pc->text() != shownPc; }, 5000));
+    // A frame was just shown: stop between two frames, after instructions no frame showed.
+    QTest::qWait(5);
     click(ui().run);
     ASSERT_EQ(window()->running(), RunKind::None);
     expectViewsShowTheState();
+    // The box shows the row MOVX wrote last, as it is now, before anything scrolls it.
+    EXPECT_EQ(ui().memoryScroll->value(), 0x20);
+    EXPECT_EQ(boxLines(ui().memory), expectedRows(0x20));
     EXPECT_EQ(memoryRowsFrom(0x20), expectedRows(0x20));
     EXPECT_EQ(window()->cpu().xram[0x200], window()->cpu().iram[0x30]);
 }

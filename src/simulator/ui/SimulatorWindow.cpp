@@ -432,6 +432,9 @@ void SimulatorWindow::stopRun()
     m_controller->stop();
     m_ui.slice->stop();
     setRunButtons(kind, false);
+    // A dynamic run may stop between two screen frames: what the instructions since the last
+    // one changed is shown now.
+    afterInstructions();
     feedback();
 }
 
