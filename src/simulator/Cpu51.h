@@ -275,7 +275,7 @@ class Cpu51
     };
 
     void enterCore();
-    void leaveCore();
+    void leaveCore(std::uint64_t executed);
     BatchEnd endBeforeInstruction(std::int32_t breakAt) const;
 
     bool m_interruptReady = false;

@@ -530,9 +530,11 @@ void Cpu51::enterCore()
     m_storedParity = true;
 }
 
-void Cpu51::leaveCore()
+// P as the last instruction left it; with none executed, PSW stays as the caller wrote it.
+void Cpu51::leaveCore(std::uint64_t executed)
 {
-    updateParity();
+    if (executed)
+        updateParity();
     m_storedParity = true;
 }
 
@@ -543,7 +545,7 @@ void Cpu51::leaveCore()
     Exec x(*this);
     stepInline(x);
     pc = x.pc;
-    leaveCore();
+    leaveCore(1);
 }
 
 [[gnu::flatten]] std::uint64_t Cpu51::run(std::uint64_t maxSteps, std::int32_t stopAt)
@@ -561,7 +563,7 @@ void Cpu51::leaveCore()
         ++done;
     }
     pc = x.pc;
-    leaveCore();
+    leaveCore(done);
     return done;
 }
 
@@ -586,7 +588,7 @@ Cpu51::BatchEnd Cpu51::endBeforeInstruction(std::int32_t breakAt) const
     Batch batch;
     batch.end = maxSteps ? endBeforeInstruction(breakAt) : BatchEnd::Count;
     if (batch.end != BatchEnd::Count || !maxSteps) {
-        leaveCore();
+        leaveCore(0);
         return batch;
     }
     // Only the end of the code, the breakpoint and the count change with every instruction; the
@@ -620,7 +622,7 @@ Cpu51::BatchEnd Cpu51::endBeforeInstruction(std::int32_t breakAt) const
         }
     }
     pc = x.pc;
-    leaveCore();
+    leaveCore(batch.executed);
     return batch;
 }
 

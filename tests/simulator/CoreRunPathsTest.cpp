@@ -100,6 +100,10 @@ TEST(CoreRunPathsTest, PswAndParityWrittenFromOutsideAreReadAsStoredOnlyOnce)
         cpu->sfr[Sfr::PSW] = 0x81;            // P = 1 with A = 0
         EXPECT_TRUE(cpu->bit(Bit::P)) << way; // outside a run, PSW reads as stored
         EXPECT_EQ(cpu->readDirect(Sfr::PSW), 0x81) << way;
+        // Runs that execute nothing leave it so.
+        EXPECT_EQ(cpu->run(0), 0u);
+        EXPECT_EQ(cpu->runBatch(5, 0).executed, 0u); // standing on the breakpoint
+        EXPECT_EQ(cpu->sfr[Sfr::PSW], 0x81) << way;
         if (way == 0)
             cpu->step();
         else if (way == 1)
