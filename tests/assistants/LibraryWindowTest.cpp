@@ -374,7 +374,8 @@ TEST_F(LibraryWindowTest, LocksTheMainWindowAndGivesItBackByTheEditorsOpen)
     closeLibrary();
     EXPECT_TRUE(topShown(Menu::Edit));
     EXPECT_TRUE(topShown(Menu::Window));
-    for (int k = 1; k <= buttons; ++k)
+    for (int k = 1; k <= buttons; ++k) {
         if (main->toolbarAction(k) && !main->toolbarAction(k)->isSeparator())
             EXPECT_TRUE(main->isToolbarButtonEnabled(k)) << k;
+    }
 }
