@@ -331,8 +331,7 @@ void SimulatorWindow::ioTabChosen(int tab)
     m_ui.receiveFrame->setVisible(!transmit);
     m_ui.receiveRate->setVisible(!transmit);
     m_ui.receiveRateLabel->setVisible(!transmit);
-    m_ui.rateFrame->setTitle(transmit ? QStringLiteral(u"单片机发送程序的")
-                                      : QStringLiteral(u"单片机接收程序的"));
+    m_ui.rateFrame->setTitle(transmit ? kTransmitRateCaption : QStringLiteral(u"单片机接收程序的"));
 }
 
 void SimulatorWindow::crystalChanged(const QString &text)
