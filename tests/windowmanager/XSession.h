@@ -16,8 +16,8 @@ class XSession
     XSession &operator=(const XSession &) = delete;
     ~XSession();
 
-    // Starts Xvfb on a display it picks itself and openbox on it, and waits until the window
-    // manager has taken over. False, with the reason in problem(), when a program is missing or
+    // Starts Xvfb on a free display and openbox on it, and waits until the window manager has
+    // taken over. False, with the reason in problem(), when a program is missing or
     // does not come up.
     bool start();
     QString problem() const { return m_problem; }
@@ -29,6 +29,7 @@ class XSession
 
   private:
     bool startServer();
+    bool serving(const QString &display);
     bool startWindowManager();
 
     QProcess m_server;
