@@ -127,7 +127,10 @@ TEST_F(SimulatorWindowRunTest, DynamicRunShowsTheStateWhileRunningAndExactlyAtTh
     EXPECT_EQ(ui().memoryScroll->value(), 0x20);
     EXPECT_EQ(boxLines(ui().memory), expectedRows(0x20));
     EXPECT_EQ(memoryRowsFrom(0x20), expectedRows(0x20));
-    EXPECT_EQ(window()->cpu().xram[0x200], window()->cpu().iram[0x30]);
+    // The run may stop between the MOVX at 0005H and the copy into 30H that follows it.
+    const Cpu51 &cpu = window()->cpu();
+    const int copied = cpu.pc == 0x0006 ? (cpu.iram[0x30] + 1) & 0xFF : cpu.iram[0x30];
+    EXPECT_EQ(cpu.xram[0x200], copied) << "stopped at " << cpu.pc;
 }
 
 } // namespace
