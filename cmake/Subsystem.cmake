@@ -4,7 +4,8 @@
 #   CORE   other subsystems' core libraries the logic uses (common, isa, ...)
 #   UI     libraries the windows use besides their own core (workspace_ui, common_ui, assembler...)
 #   NO_QT  the logic links no Qt at all (the instruction tables)
-#   CORE_QT Qt modules the logic needs besides Core (SerialPort for the links)
+#   CORE_QT Qt modules the logic needs besides Core (Sql for the subroutine libraries, SerialPort
+#          for the links)
 #   UI_QT  Qt modules the windows need besides Core, Gui, Widgets and PrintSupport
 #
 # Boundaries are enforced by the include paths: a library sees no src/ root, only an include

@@ -7,6 +7,7 @@
 #include "assembler/ui/AssemblerWindow.h"
 #include "assistants/ui/FontWindow.h"
 #include "assistants/ui/InitCodeWindow.h"
+#include "assistants/ui/LibraryWindow.h"
 #include "assistants/ui/UnicodeWindow.h"
 #include "conversion/ui/ConversionWindow.h"
 #include "links/ui/ProgrammerWindow.h"
@@ -30,6 +31,7 @@ void registerAllTools()
     registerFontWindow();
     registerSerialSenderWindow();
     registerProgrammerWindow();
+    registerLibraryWindow();
 }
 
 } // namespace tw

@@ -9,8 +9,10 @@
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -20,11 +22,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTextBlock>
 #include <QTimer>
+#include <QtMath>
 
 namespace tw
 {
@@ -42,9 +46,19 @@ QString fromUtf8View(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// A box is set only when its text changes: setting it lays the whole document out again, and a
+// dynamic run shows the views many times a second.
 void setLines(QPlainTextEdit *box, const QStringList &lines)
 {
-    box->setPlainText(lines.join(QLatin1Char('\n')));
+    const QString text = lines.join(QLatin1Char('\n'));
+    if (box->document()->toPlainText() != text)
+        box->setPlainText(text);
+}
+
+void setTextIfChanged(QLineEdit *box, const QString &text)
+{
+    if (box->text() != text)
+        box->setText(text);
 }
 
 bool isHexKeyText(const QString &text)
@@ -52,11 +66,23 @@ bool isHexKeyText(const QString &text)
     return text.size() == 1 && hexDigitValue(text[0].unicode()) >= 0;
 }
 
+// Makes the listing box exactly as tall as the lines the pane shows: no part line, no empty band
+// (the document margin at the bottom shows text, so it counts once). Measured from the laid-out
+// text, which has its real font only once the box is shown.
+void fitListingBox(QPlainTextEdit *box)
+{
+    QTextDocument *document = box->document();
+    const qreal line = document->documentLayout()->blockBoundingRect(document->firstBlock()).height();
+    if (line > 0)
+        box->setFixedHeight(qCeil(line * Listing::kVisibleLines + document->documentMargin()) +
+                            2 * box->frameWidth());
+}
+
 } // namespace
 
 SimulatorWindow::SimulatorWindow(Workspace &workspace, const ProgramFiles &files, QWidget *parent)
-    : QWidget(parent), m_workspace(workspace), m_cpu(std::make_unique<Cpu51>()),
-      m_controller(std::make_unique<RunController>(*m_cpu, m_listing))
+    : QWidget(parent), m_workspace(workspace), m_prompter(workspace.prompter().forWindow(this)),
+      m_cpu(std::make_unique<Cpu51>()), m_controller(std::make_unique<RunController>(*m_cpu, m_listing))
 {
     setWindowTitle(QStringLiteral(u"MCS51  仿真"));
     lockMainWindow(m_workspace, simulatorToolName());
@@ -136,7 +162,7 @@ void SimulatorWindow::load(const ProgramFiles &files)
 
 void SimulatorWindow::showPc()
 {
-    m_ui.pc->setText(pcText(m_cpu->pc));
+    setTextIfChanged(m_ui.pc, pcText(m_cpu->pc));
 }
 
 void SimulatorWindow::showInternalRam()
@@ -233,25 +259,27 @@ void SimulatorWindow::feedback()
 
 // What the executor leaves for the window after instructions: transmitted bytes and their
 // baud-rate message, external-RAM rows written or read, the status panels.
-void SimulatorWindow::afterInstructions()
+void SimulatorWindow::afterInstructions(bool showViews)
 {
     const int stoppedTimer = m_serial.takeTransmits(*m_cpu);
     showTransmitted();
-    m_ui.serialMode->setText(QString::fromStdString(m_serial.modeDigit));
-    m_ui.transmitRate->setText(QString::fromStdString(m_serial.transmitRate));
-    DirtyRows &written = m_controller->writtenXramRows();
-    const bool followWrite = written.any() && !m_romSelected;
-    const int writtenRow = written.lastRow();
-    written.patchInto(m_xramView, m_cpu->xram.data());
+    setTextIfChanged(m_ui.serialMode, QString::fromStdString(m_serial.modeDigit));
+    setTextIfChanged(m_ui.transmitRate, QString::fromStdString(m_serial.transmitRate));
+    const int writtenRow = patchWrittenRows(m_xramView, *m_cpu);
+    const bool followWrite = writtenRow >= 0 && !m_romSelected;
     const bool readViaRi = m_controller->takeXramRead();
     if (followWrite) {
         // The external-RAM view scrolls to the row written last, as far as its scroll bar goes.
         const QSignalBlocker quiet(m_ui.memoryScroll);
         m_ui.memoryScroll->setValue(std::min(writtenRow, MemoryView::kMaxTop));
     }
-    if (followWrite || readViaRi)
-        showMemoryRows(m_ui.memoryScroll->value());
-    showStatusPanels();
+    m_memoryBoxStale = m_memoryBoxStale || followWrite || readViaRi;
+    if (showViews) {
+        if (m_memoryBoxStale)
+            showMemoryRows(m_ui.memoryScroll->value());
+        m_memoryBoxStale = false;
+        showStatusPanels();
+    }
     if (stoppedTimer)
         message(fromUtf8View(baudGeneratorMessage(stoppedTimer)), kSimulatorNotice);
 }
@@ -331,7 +359,7 @@ void SimulatorWindow::crystalChanged(const QString &text)
 
 int SimulatorWindow::message(const QString &text, int style)
 {
-    return m_workspace.prompter().message(text, style, QString());
+    return m_prompter->message(text, style, QString());
 }
 
 void SimulatorWindow::resetCommand()
@@ -418,6 +446,9 @@ void SimulatorWindow::stopRun()
     m_controller->stop();
     m_ui.slice->stop();
     setRunButtons(kind, false);
+    // A dynamic run may stop between two screen frames: what the instructions since the last
+    // one changed is shown now.
+    afterInstructions();
     feedback();
 }
 
@@ -432,17 +463,20 @@ void SimulatorWindow::runSlice()
         m_ui.ramSet->hide();
     if (result.watchdogReset)
         showAfterReset();
-    afterInstructions();
+    // A dynamic run feeds every instruction back into the views' texts, but shows them once per
+    // screen frame: more often nobody could see them, and drawing would be all the run did.
+    const bool showViews = mode == RefreshMode::Fast || result.end != RunEnd::None || frameDue();
+    afterInstructions(showViews);
     if (m_closed)
         return;
     if (result.end == RunEnd::None) {
         // A baud-rate message box may have let the stop button in meanwhile.
         if (m_controller->running() == RunKind::None)
             return;
-        if (mode == RefreshMode::Dynamic)
-            feedback();
-        else
+        if (mode == RefreshMode::Fast)
             showPc();
+        else if (showViews)
+            feedback();
         m_ui.slice->start();
         return;
     }
@@ -450,6 +484,16 @@ void SimulatorWindow::runSlice()
     if (result.end == RunEnd::EndOfProgram)
         endOfProgramPrompt();
     feedback();
+}
+
+bool SimulatorWindow::frameDue()
+{
+    const QScreen *shown = screen();
+    const qreal rate = shown && shown->refreshRate() >= 1 ? shown->refreshRate() : 60;
+    if (m_frameClock.isValid() && m_frameClock.elapsed() < qRound(1000 / rate))
+        return false;
+    m_frameClock.start();
+    return true;
 }
 
 void SimulatorWindow::breakpointCommand()
@@ -587,6 +631,13 @@ bool SimulatorWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (hexKeyRefused(watched, event))
         return true;
+    if (watched == m_ui.listing && (event->type() == QEvent::Show || event->type() == QEvent::FontChange))
+        fitListingBox(m_ui.listing);
+    // The wheel moves the listing's own scroll bar; the box never scrolls its 21 lines itself.
+    if (watched == m_ui.listing->viewport() && event->type() == QEvent::Wheel) {
+        QCoreApplication::sendEvent(m_ui.listingScroll, event);
+        return true;
+    }
     if (watched == m_ui.listing->viewport() && event->type() == QEvent::MouseButtonPress) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton)

@@ -9,6 +9,7 @@
 #include "simulator/Serial.h"
 #include "simulator/ViewFormat.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -28,6 +29,7 @@ class QTimer;
 namespace tw
 {
 
+class Prompter;
 class Workspace;
 
 class SimulatorWindow : public QWidget
@@ -118,7 +120,9 @@ class SimulatorWindow : public QWidget
     void showAfterReset();
     void showStatusPanels();
     void feedback();
-    void afterInstructions();
+    // showViews false: a dynamic run between two screen frames keeps the texts for the next one.
+    void afterInstructions(bool showViews = true);
+    bool frameDue();
     void showTransmitted();
     void memoryTabChosen(int tab);
     void ioTabChosen(int tab);
@@ -135,6 +139,7 @@ class SimulatorWindow : public QWidget
     int message(const QString &text, int style);
 
     Workspace &m_workspace;
+    std::unique_ptr<Prompter> m_prompter; // this window's boxes
     Controls m_ui;
     std::unique_ptr<Cpu51> m_cpu;
     Listing m_listing;
@@ -147,6 +152,8 @@ class SimulatorWindow : public QWidget
     bool m_romSelected = false;
     bool m_internalRamSet = true; // the RAM-set frame's mode
     bool m_closed = false;
+    bool m_memoryBoxStale = false;      // MOVX changed what the external-RAM box shows
+    QElapsedTimer m_frameClock;         // a dynamic run shows its views once per screen frame
     std::size_t m_shownTransmitted = 0; // bytes of the transmit log already in its box
 };
 
