@@ -194,9 +194,19 @@ std::optional<QByteArray> readBinaryFile(const QString &path)
 namespace
 {
 
-// A complete temporary beside the target, renamed over it: readers see the old file or the new
-// one, never a part, but nothing waits for the disk.
-bool replaceWithoutSync(const QString &path, const QByteArray &bytes)
+bool writePieces(QFileDevice &file, std::initializer_list<QByteArrayView> pieces)
+{
+    for (const QByteArrayView piece : pieces)
+        if (file.write(piece.data(), piece.size()) != piece.size())
+            return false;
+    return true;
+}
+
+// A complete temporary beside the target, put in its place: readers see the old file or the new
+// one, never a part, but nothing waits for the disk. The old file is unlinked just before the
+// rename: renaming over a file makes ext4 (and others that allocate late) push the new file's
+// data to the disk at once, which costs more than writing it.
+bool replaceWithoutSync(const QString &path, std::initializer_list<QByteArrayView> pieces)
 {
     static QAtomicInteger<unsigned> serial;
     const QFileInfo info(path);
@@ -213,12 +223,16 @@ bool replaceWithoutSync(const QString &path, const QByteArray &bytes)
             return false;
     }
     const QString temporary = file.fileName();
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    const bool written = writePieces(file, pieces) && file.flush();
     file.close();
     std::error_code error;
-    if (written && file.error() == QFileDevice::NoError)
-        std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()),
-                                std::filesystem::path(target.toStdU16String()), error);
+    if (written && file.error() == QFileDevice::NoError) {
+        const std::filesystem::path to(target.toStdU16String());
+        std::error_code ignored; // a file that cannot go makes the rename fail as well
+        if (std::filesystem::is_regular_file(std::filesystem::symlink_status(to, ignored)))
+            std::filesystem::remove(to, ignored);
+        std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()), to, error);
+    }
     if (!written || file.error() != QFileDevice::NoError || error) {
         QFile::remove(temporary);
         return false;
@@ -230,12 +244,17 @@ bool replaceWithoutSync(const QString &path, const QByteArray &bytes)
 
 bool writeBinaryFile(const QString &path, const QByteArray &bytes, WriteSync sync)
 {
+    return writeBinaryFile(path, {QByteArrayView(bytes)}, sync);
+}
+
+bool writeBinaryFile(const QString &path, std::initializer_list<QByteArrayView> pieces, WriteSync sync)
+{
     if (sync == WriteSync::Generated)
-        return replaceWithoutSync(path, bytes);
+        return replaceWithoutSync(path, pieces);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes) != bytes.size()) {
+    if (!writePieces(file, pieces)) {
         file.cancelWriting();
         return false;
     }

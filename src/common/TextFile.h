@@ -4,8 +4,10 @@
 #include "EncodingDetection.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <initializer_list>
 #include <optional>
 
 namespace tw
@@ -54,5 +56,9 @@ bool writeLines(const QString &path, const QStringList &lines, TextEncoding enco
 // Whole-file binary access.
 std::optional<QByteArray> readBinaryFile(const QString &path);
 bool writeBinaryFile(const QString &path, const QByteArray &bytes, WriteSync sync = WriteSync::Durable);
+// The same for a file made of pieces, written one after the other: a large file need not be
+// joined in memory first.
+bool writeBinaryFile(const QString &path, std::initializer_list<QByteArrayView> pieces,
+                     WriteSync sync = WriteSync::Durable);
 
 } // namespace tw

@@ -29,19 +29,23 @@ const QString kFailureCredit =
 
 struct Segment {
     int start = 0;
-    int end = 0; // exclusive; may pass 0FFFFH when the last instruction does
-    QString text;
+    int end = 0;     // exclusive; may pass 0FFFFH when the last instruction does
+    QByteArray text; // ASCII: the lines go straight in as bytes
     bool merged = false;
 };
 
-QString separatorLine(int address)
+void appendSeparatorLine(QByteArray &out, int address)
 {
-    return u";========"_qs + hexWord(address) + u"H========="_qs;
+    out += ";========";
+    appendHexWord(out, address);
+    out += "H=========\r\n";
 }
 
-QString runHeader(int address)
+void appendRunHeader(QByteArray &out, int address)
 {
-    return separatorLine(address) + kCrLf + orgLine(address) + kCrLf;
+    appendSeparatorLine(out, address);
+    appendOrgLine(out, address);
+    out += "\r\n";
 }
 
 class Disassembler51
@@ -52,7 +56,8 @@ class Disassembler51
     // Everything between the credit line and "END"; false on a fault, with body() holding what
     // segment 0 had gathered by then.
     bool run(const DisasmLabels &labels);
-    QString body() const { return m_segments.empty() ? QString() : m_segments.front().text; }
+    // The texts between the credit line and "END", in the file's order.
+    std::vector<const QByteArray *> body() const;
     QStringList segmentList() const { return m_segmentList; }
     // The table whose bound ended a failed run.
     DisasmLimit limit() const { return m_limit; }
@@ -72,6 +77,7 @@ class Disassembler51
     void defineUnusedLabels();
     void joinSegments();
     int segmentEndingAt(int address) const;
+    void appendLabelPrefix(QByteArray &out, int index);
 
     const CodeImage &m_image;
     const int m_start;
@@ -81,6 +87,10 @@ class Disassembler51
     std::vector<bool> m_labelDone;
     PendingLabels m_pending{kPendingLimit51};
     std::vector<Segment> m_segments;
+    // The EQU lines of labels defined nowhere else, which go first, and the order in which the
+    // segments follow them: the texts are joined once, into the file.
+    QByteArray m_late;
+    std::vector<std::size_t> m_order;
     int m_current = 0;
     int m_dptr = 0;
     QStringList m_segmentList;
@@ -91,15 +101,19 @@ bool Disassembler51::run(const DisasmLabels &labels)
 {
     m_labels = labels;
     m_labelDone.assign(static_cast<std::size_t>(m_labels.count()) + 1, false);
-    m_segments.assign(1, Segment{m_start, m_start, QString(), false});
+    m_segments.assign(1, Segment{m_start, m_start, QByteArray(), false});
     Segment &first = m_segments.front();
+    // About twelve characters a code byte.
+    first.text.reserve(12 * (m_end - m_start) + 64);
     for (int k = 1; k <= m_labels.count(); ++k)
         if (m_labels.address(k) > m_end) {
-            first.text += equLine(k, m_labels.address(k)) + kCr;
+            appendEquLine(first.text, k, m_labels.address(k));
+            first.text += '\r';
             if (!markDefined(k))
                 return false;
         }
-    first.text += orgLine(m_start) + kCr;
+    appendOrgLine(first.text, m_start);
+    first.text += '\r';
     if (m_start == 0)
         for (int vector = 1; vector <= 6; ++vector)
             if (!queue(vector))
@@ -132,13 +146,9 @@ bool Disassembler51::decodeRun(int pc)
     const int first = pc;
     while (pc < m_end && !visited[static_cast<std::size_t>(pc)] && fitsBelowTop51(m_image, pc)) {
         m_visited[static_cast<std::size_t>(pc)] = true;
-        QString line;
         const int own = m_labels.find(pc);
-        if (own >= 0) {
-            if (!markDefined(own))
-                return false;
-            line = labelName(own) + u": "_qs;
-        }
+        if (own >= 0 && !markDefined(own))
+            return false;
         const Instruction51 instruction = fetch51(m_image, pc, m_dptr);
         const Opcode51 &row = *instruction.row;
         for (int k = 1; k < row.length; ++k)
@@ -149,7 +159,13 @@ bool Disassembler51::decodeRun(int pc)
         if (instruction.target >= 0 &&
             !useTarget(instruction.target, row.target != Target51::DataPointer, targetLabel))
             return false;
-        segment->text += line + instructionText51(m_image, instruction, targetLabel) + kCr;
+        QByteArray &text = segment->text;
+        if (own >= 0) {
+            appendLabelName(text, own);
+            text += ": ";
+        }
+        appendInstructionText51(text, m_image, instruction, targetLabel);
+        text += '\r';
         pc += row.length;
         if (row.endsRun)
             break;
@@ -209,10 +225,10 @@ bool Disassembler51::nextRun()
         if (m_current < 0) {
             if (static_cast<int>(m_segments.size()) >= kMaxSegments)
                 return reached(DisasmLimit::Segments);
-            m_segments.push_back(Segment{address, address, QString(), false});
+            m_segments.push_back(Segment{address, address, QByteArray(), false});
             m_current = static_cast<int>(m_segments.size()) - 1;
         }
-        m_segments[static_cast<std::size_t>(m_current)].text += runHeader(address);
+        appendRunHeader(m_segments[static_cast<std::size_t>(m_current)].text, address);
         return decodeRun(address);
     }
     return true;
@@ -242,11 +258,13 @@ void Disassembler51::dataPass()
         while (address < m_end && !m_visited[static_cast<std::size_t>(address)])
             ++address;
         Segment &segment = m_segments[static_cast<std::size_t>(m_current)];
-        segment.text += separatorLine(gap) + kCrLf;
+        appendSeparatorLine(segment.text, gap);
         // Behind a segment that ends elsewhere the bytes need their own origin.
-        if (owner < 0)
-            segment.text += orgLine(gap) + kCrLf;
-        appendDbLines(segment.text, &m_image.bytes[static_cast<std::size_t>(gap)], address - gap, dhex);
+        if (owner < 0) {
+            appendOrgLine(segment.text, gap);
+            segment.text += "\r\n";
+        }
+        appendDhexDbLines(segment.text, &m_image.bytes[static_cast<std::size_t>(gap)], address - gap);
         segment.end = address;
     }
 }
@@ -255,11 +273,11 @@ void Disassembler51::dataPass()
 // inside an instruction. They go first, as EQU lines.
 void Disassembler51::defineUnusedLabels()
 {
-    QString late;
     for (int k = 0; k <= m_labels.count(); ++k)
-        if (!m_labelDone[static_cast<std::size_t>(k)])
-            late += equLine(k, m_labels.address(k)) + kCr;
-    m_segments.front().text.prepend(late);
+        if (!m_labelDone[static_cast<std::size_t>(k)]) {
+            appendEquLine(m_late, k, m_labels.address(k));
+            m_late += '\r';
+        }
 }
 
 // Segments are appended to segment 0 in the order their starts are reached. Runs that overlap
@@ -269,30 +287,65 @@ void Disassembler51::defineUnusedLabels()
 // labels it defines are not lost.
 void Disassembler51::joinSegments()
 {
-    Segment &first = m_segments.front();
+    m_order.assign(1, 0);
+    int reached = m_segments.front().end;
     for (std::size_t pass = 1; pass < m_segments.size(); ++pass)
         for (std::size_t k = 1; k < m_segments.size(); ++k) {
             Segment &segment = m_segments[k];
-            if (!segment.merged && segment.start <= first.end) {
-                first.text += segment.text;
-                first.end = std::max(first.end, segment.end);
+            if (!segment.merged && segment.start <= reached) {
+                m_order.push_back(k);
+                reached = std::max(reached, segment.end);
                 segment.merged = true;
                 break;
             }
         }
     for (std::size_t k = 1; k < m_segments.size(); ++k)
         if (!m_segments[k].merged) {
-            first.text += m_segments[k].text;
+            m_order.push_back(k);
             m_segments[k].merged = true;
         }
 }
 
-Disasm51Result finishFailed(Disasm51Result result, const QString &outPath, const QString &body)
+std::vector<const QByteArray *> Disassembler51::body() const
+{
+    std::vector<const QByteArray *> pieces{&m_late};
+    if (m_order.empty() && !m_segments.empty())
+        pieces.push_back(&m_segments.front().text);
+    for (std::size_t k : m_order)
+        pieces.push_back(&m_segments[k].text);
+    return pieces;
+}
+
+// The output file: credit line, CR LF, the body, "END", CR, and the closing CR LF; built once,
+// in space reserved for all of it.
+QByteArray outputFile(const QString &credit, const std::vector<const QByteArray *> &body = {})
+{
+    const QByteArray creditLine = credit.toLatin1();
+    qsizetype size = creditLine.size() + 8;
+    for (const QByteArray *piece : body)
+        size += piece->size();
+    QByteArray file;
+    file.reserve(size);
+    file += creditLine;
+    file += "\r\n";
+    for (const QByteArray *piece : body)
+        file += *piece;
+    file += "END\r\r\n";
+    return file;
+}
+
+// Generated files are written again by the next run: none waits for the disk.
+bool writeGenerated(const QString &path, const QByteArray &bytes)
+{
+    return writeBinaryFile(path, bytes, WriteSync::Generated);
+}
+
+Disasm51Result finishFailed(Disasm51Result result, const QString &outPath, const QByteArray &file)
 {
     result.outcome = DisasmOutcome::Failed;
     result.messages.push_back({kDisassemblyFailedText, MsgStyle::Exclamation, kDisassemblyCaption});
-    result.sourceText = disassemblyFile(kFailureCredit, body);
-    if (writeTextFile(outPath, result.sourceText))
+    result.sourceText = QString::fromLatin1(file);
+    if (writeGenerated(outPath, file))
         result.filesWritten << outPath;
     return result;
 }
@@ -311,7 +364,7 @@ Disasm51Result disassemble51(const Disasm51Job &job)
         return result;
     }
     if (!bytes)
-        return finishFailed(std::move(result), job.outPath, QString());
+        return finishFailed(std::move(result), job.outPath, outputFile(kFailureCredit));
 
     // The image is cleared first: nothing of an earlier, longer file may show through.
     auto image = std::make_unique<CodeImage>();
@@ -319,14 +372,14 @@ Disasm51Result disassemble51(const Disasm51Job &job)
     const int end = job.endText.isEmpty() ? static_cast<int>(bytes->size()) : hexToBin(job.endText);
     result.endAddress = end;
     if (start >= end)
-        return finishFailed(std::move(result), job.outPath, QString());
+        return finishFailed(std::move(result), job.outPath, outputFile(kFailureCredit));
 
     DisasmLabels labels;
     DisasmLimit limit = DisasmLimit::None;
     if (!collectLabels51(*image, start, end, labels, limit)) {
         result.messages.push_back(
             limitMessage(limit, limit == DisasmLimit::Labels ? kLabelPassMaxLabels : kPendingLimit51));
-        return finishFailed(std::move(result), job.outPath, QString());
+        return finishFailed(std::move(result), job.outPath, outputFile(kFailureCredit));
     }
     auto disassembler = std::make_unique<Disassembler51>(*image, start, end);
     const bool decoded = disassembler->run(labels);
@@ -337,8 +390,9 @@ Disasm51Result disassemble51(const Disasm51Job &job)
             job.segmentListPath.isEmpty() ? replaceLastThree(job.outPath, u"lst"_qs) : job.segmentListPath;
         for (const QString &line : listLines)
             result.segmentListText += line + kCrLf;
-        if (!writeLines(listPath, listLines))
-            return finishFailed(std::move(result), job.outPath, disassembler->body());
+        if (!writeTextFile(listPath, result.segmentListText, TextEncoding::Gbk, WriteSync::Generated))
+            return finishFailed(std::move(result), job.outPath,
+                                outputFile(kFailureCredit, disassembler->body()));
         result.filesWritten << listPath;
     }
     if (!decoded) {
@@ -348,11 +402,12 @@ Disasm51Result disassemble51(const Disasm51Job &job)
                                                             : reached == DisasmLimit::Segments
                                                                 ? kMaxSegments
                                                                 : kPendingLimit51));
-        return finishFailed(std::move(result), job.outPath, disassembler->body());
+        return finishFailed(std::move(result), job.outPath, outputFile(kFailureCredit, disassembler->body()));
     }
 
-    result.sourceText = disassemblyFile(kCredit, disassembler->body());
-    if (!writeTextFile(job.outPath, result.sourceText)) {
+    const QByteArray file = outputFile(kCredit, disassembler->body());
+    result.sourceText = QString::fromLatin1(file);
+    if (!writeGenerated(job.outPath, file)) {
         result.messages.push_back({kDisassemblyFailedText, MsgStyle::Exclamation, kDisassemblyCaption});
         return result;
     }

@@ -1,5 +1,6 @@
 #pragma once
 // How MCS-51 operands that name a register or a bit are written in disassembled source.
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 
@@ -12,5 +13,9 @@ QString registerName51(std::uint8_t address);
 
 // A bit address: the bit's name ("P1.0", "TR0", "CY", "ACC.7") or dhex and "H" ("0ADH").
 QString bitName51(std::uint8_t address);
+
+// The same, appended to a disassembly's byte buffer.
+void appendRegisterName51(QByteArray &out, std::uint8_t address);
+void appendBitName51(QByteArray &out, std::uint8_t address);
 
 } // namespace tw
