@@ -74,7 +74,7 @@ bool AssemblyDriver::normaliseSourceFile(const QString &sourcePath)
     if (!writeBinaryFile(a51, encodeOutputText(normalised.text, content->encoding), WriteSync::Generated))
         return false;
     m_result.normalisedPath = a51;
-    m_lines = std::move(normalised.lines);
+    m_source = std::move(normalised);
     m_encoding = content->encoding;
     return true;
 }
@@ -118,6 +118,13 @@ void AssemblyDriver::startPassTwo()
     m_placedLabels.clear();
     if (m_observer.passTwoStarts)
         m_observer.passTwoStarts(m_linesRead);
+}
+
+void AssemblyDriver::reserveListing()
+{
+    // A statement of many bytes (DB) continues on lines of its own; a non-ASCII line may take
+    // up to three bytes a character: room beyond this is made as the listing grows.
+    m_listing.reserve(2 * m_source.text.size() + 48 * lineCount() + 64);
 }
 
 void AssemblyDriver::passTwoLineStarts()
@@ -173,7 +180,12 @@ void AssemblyDriver::checkLabel(const QString &name, bool badEquValue, bool plac
 
 void AssemblyDriver::writeFile(const QString &path, const QByteArray &bytes)
 {
-    if (!writeBinaryFile(path, bytes, WriteSync::Generated))
+    writeFile(path, {QByteArrayView(bytes)});
+}
+
+void AssemblyDriver::writeFile(const QString &path, std::initializer_list<QByteArrayView> pieces)
+{
+    if (!writeBinaryFile(path, pieces, WriteSync::Generated))
         throw AssemblyFailure(writeFailedMessage(path));
     m_result.filesWritten << path;
 }

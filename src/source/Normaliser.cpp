@@ -74,11 +74,12 @@ bool isBlankLine(QStringView line)
 namespace
 {
 
-// Upper-cases a to z on the way when foldCase is set, as upperCase does.
-QString normaliseStatementView(QStringView text, bool foldCase = false)
+// Upper-cases a to z on the way when foldCase is set, as upperCase does. built is the caller's
+// buffer: the whole-source loop gives the same one for every line, so its room is made once.
+void normaliseStatementInto(QString &built, QStringView text, bool foldCase = false)
 {
     // Each character adds at most two ("：" becomes ":" TAB), plus the leading TAB.
-    QString built(2 * text.size() + 1, Qt::Uninitialized);
+    built.resize(2 * text.size() + 1);
     QChar *const begin = built.data();
     QChar *out = begin;
     const auto endsWithTab = [&] { return out > begin && out[-1] == kTab; };
@@ -131,31 +132,34 @@ QString normaliseStatementView(QStringView text, bool foldCase = false)
         }
     }
     built.truncate(out - begin);
-    return built;
 }
 
-NormalisedLine normaliseLineView(QStringView rawLine)
+// A label-only line ends in ":" TAB once normalised.
+bool isLabelOnly(QStringView built)
 {
-    if (isBlankLine(rawLine))
-        return {};
-    QString built = normaliseStatementView(trimmedView(rawLine), true);
-    if (built.endsWith(QStringView(u":\t"))) {
-        built.chop(1);
-        return {NormalisedLine::Kind::LabelOnly, built};
-    }
-    return {NormalisedLine::Kind::Statement, built};
+    return built.endsWith(QStringView(u":\t"));
 }
 
 } // namespace
 
 QString normaliseStatement(const QString &text)
 {
-    return normaliseStatementView(text);
+    QString built;
+    normaliseStatementInto(built, text);
+    return built;
 }
 
 NormalisedLine normaliseLine(const QString &rawLine)
 {
-    return normaliseLineView(rawLine);
+    if (isBlankLine(rawLine))
+        return {};
+    QString built;
+    normaliseStatementInto(built, trimmedView(rawLine), true);
+    if (isLabelOnly(built)) {
+        built.chop(1);
+        return {NormalisedLine::Kind::LabelOnly, built};
+    }
+    return {NormalisedLine::Kind::Statement, built};
 }
 
 namespace
@@ -186,7 +190,7 @@ QStringView mnemonicView(QStringView line)
 
 } // namespace
 
-bool isEndStatement(const QString &line)
+bool isEndStatement(QStringView line)
 {
     const QStringView word = mnemonicView(line);
     return word == QStringView(u"END") || word == QStringView(u"结束");
@@ -202,32 +206,36 @@ template <typename ForEachLine> NormalisedSource normaliseLines(qsizetype sizeHi
     NormalisedSource out;
     out.text.reserve(sizeHint + 16);
     QString label; // a label-only line waiting for the next kept line
+    QString built; // each line's statement, in one buffer for all of them
+    const auto startLine = [&] {
+        out.lineStarts.push_back(out.text.size());
+        out.text += label;
+        label.clear();
+    };
     forEachLine([&](QStringView raw) {
         ++out.linesRead;
-        NormalisedLine line = normaliseLineView(raw);
-        if (line.kind == NormalisedLine::Kind::Dropped)
+        if (isBlankLine(raw))
             return true;
-        if (!label.isEmpty() && !line.text.startsWith(kTab))
+        normaliseStatementInto(built, trimmedView(raw), true);
+        if (!label.isEmpty() && !built.startsWith(kTab))
             label += kTab; // labels joined stand TAB-separated, as they come out of one line
-        if (line.kind == NormalisedLine::Kind::LabelOnly) {
-            label += line.text;
+        if (isLabelOnly(built)) {
+            label += QStringView(built).chopped(1);
             return true;
         }
-        if (!label.isEmpty())
-            line.text.prepend(std::exchange(label, QString()));
-        out.text += line.text;
+        startLine();
+        out.text += built;
+        out.endFound = isEndStatement(QStringView(out.text).sliced(out.lineStarts.back()));
         out.text += kCrLf;
-        out.lines.append(std::move(line.text));
-        out.endFound = isEndStatement(out.lines.constLast());
         return !out.endFound;
     });
     if (!out.endFound) {
-        out.lines.append(label + QStringLiteral("\tEND"));
-        out.text += out.lines.constLast();
+        startLine();
+        out.text += QStringLiteral("\tEND");
         out.text += kCrLf;
     }
+    out.lineStarts.push_back(out.text.size());
     out.text += kCrLf;
-    out.lines.append(QString());
     return out;
 }
 
