@@ -44,6 +44,7 @@ class Generator48
         m_text += text + QStringLiteral("\r\n");
         m_pc += bytes;
         ++m_lineCount;
+        m_statements += bytes > 0 ? 1 : 0;
     }
 
     int pick(int n) { return static_cast<int>(m_random() % static_cast<unsigned>(n)); }
@@ -107,7 +108,9 @@ class Generator48
     {
         const int firstLine = m_lineCount;
         const int firstByte = m_pc;
-        const auto room = [&] { return m_pc + 2 - firstByte <= bytes - 8; };
+        // As many statements a routine as program51 has for the same number of lines.
+        const int firstStatement = m_statements;
+        const auto room = [&] { return m_statements - firstStatement < bytes / 2; };
         line(QStringLiteral(";------------------------------------------------"), 0);
         line(QStringLiteral("; routine %1 reads the port, scales the value and stores it").arg(block), 0);
         const QString name = QStringLiteral("RT%1").arg(block);
@@ -138,6 +141,7 @@ class Generator48
 
     int m_target;
     int m_lineCount = 0;
+    int m_statements = 0;
     int m_pc = 0;
     int m_previousStart = -0x10000;
     std::mt19937 m_random{48};

@@ -94,6 +94,7 @@ class Generator
                   (operands.isEmpty() ? QString() : u'\t' + operands) + ourComment + u'\n';
         m_pc += line.bytes;
         ++m_lineCount;
+        ++m_statements;
     }
 
     int pick(int n) { return static_cast<int>(m_random() % static_cast<unsigned>(n)); }
@@ -174,7 +175,12 @@ class Generator
     {
         const int firstLine = m_lineCount;
         const int firstByte = m_pc;
-        const auto room = [&](int more) { return m_pc + more - firstByte <= bytes - 8; };
+        // Statements, not bytes, are counted, so that program48 can match the make-up line for line;
+        // the bytes are checked too, so that the code always fits.
+        const int firstStatement = m_statements;
+        const auto room = [&](int more) {
+            return m_statements - firstStatement < bytes / 2 && m_pc + more - firstByte <= bytes - 8;
+        };
         comment(QStringLiteral(";------------------------------------------------"));
         comment(QStringLiteral("; routine %1 reads the port, scales the value and stores it").arg(block));
         const QString name = QStringLiteral("RT%1").arg(block);
@@ -208,6 +214,7 @@ class Generator
 
     int m_target;
     int m_lineCount = 0;
+    int m_statements = 0;
     int m_pc = 0;
     std::mt19937 m_random{51};
     QString m_ours, m_as31;

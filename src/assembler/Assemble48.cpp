@@ -69,17 +69,28 @@ class Assembler48 : public AssemblyDriver
 // The value a label's own statement gives it with "LABEL: EQU value"; nullopt for any other.
 std::optional<long long> labelEquValue(const QString &rest)
 {
-    const QStringList words = dataItems(rest);
-    if (words.isEmpty() || words.first() != u"EQU"_s)
+    int index = 0;
+    bool equ = false;
+    QStringView value;
+    forEachItem(rest, false, [&](QStringView item) {
+        if (index++ == 0)
+            equ = item == QStringView(u"EQU");
+        else
+            value = item;
+        return equ && index < 2;
+    });
+    if (!equ)
         return std::nullopt;
-    return readNumber(words.value(1));
+    return readNumber(value);
 }
 
 template <typename BeforeLine, typename OnStatement>
 void Assembler48::forEachStatement(ScanPass pass, BeforeLine beforeLine, OnStatement onStatement)
 {
     m_lineNumber = 0;
-    for (qsizetype index = 0; index < lineCount(); ++index) {
+    // The copy ends with its one END statement and then the empty line of the final CR LF: the
+    // passes stop at the END.
+    for (qsizetype index = 0; index + 1 < lineCount(); ++index) {
         const QString line = lineAt(index);
         ++m_lineNumber;
         beforeLine();
@@ -92,8 +103,6 @@ void Assembler48::forEachStatement(ScanPass pass, BeforeLine beforeLine, OnState
             pass == ScanPass::One ? passOneLabel(owned, after) : passTwoLabel(owned, after);
         });
         onStatement(index, line, scan);
-        if (isEndStatement(line))
-            break;
     }
 }
 
@@ -160,7 +169,8 @@ void Assembler48::encodeLine(qsizetype index, const QString &line, const WordSca
         sized.pc >= 0 && sized.pc == m_pc
             ? sized.next
             : mcs48::nextAddress(m_pc, borrowedText(scan.word), borrowedText(scan.remainder));
-    if (next > m_pc && scan.word.compare(u"ORG", Qt::CaseInsensitive) != 0)
+    // The statement text is upper-cased, so ORG is ORG in whatever case it was typed.
+    if (next > m_pc && scan.word != QStringView(u"ORG"))
         m_highestEmitted =
             std::max(m_highestEmitted, static_cast<int>(std::min<long long>(next - 1, 0xFFFF)));
     m_pc = next;
