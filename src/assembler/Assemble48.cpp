@@ -95,7 +95,7 @@ void Assembler48::forEachStatement(ScanPass pass, BeforeLine beforeLine, OnState
         ++m_lineNumber;
         beforeLine();
         m_errors.setLineNumber(m_lineNumber);
-        const QString text = statementText(line);
+        const QString text = scanText(index);
         if (text.isEmpty())
             continue;
         const WordScan scan = scanWords(text, pass, [this, pass](QStringView name, QStringView rest) {

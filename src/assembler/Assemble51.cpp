@@ -112,7 +112,7 @@ void Assembler51::passOne()
         ++m_linesRead;
         m_errors.setLineNumber(m_lineNumber);
         Sized &sized = m_sized[index];
-        const QString text = statementText(lineAt(index));
+        const QString text = scanText(index);
         if (isBlankStatement(text))
             continue;
         const WordScan scan = scanWords(
@@ -158,7 +158,7 @@ void Assembler51::passTwo()
         ++m_lineNumber;
         passTwoLineStarts();
         m_errors.setLineNumber(m_lineNumber);
-        const QString text = statementText(line);
+        const QString text = scanText(index);
         if (isBlankStatement(text))
             continue;
         const WordScan scan = scanWords(

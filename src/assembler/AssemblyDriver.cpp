@@ -108,6 +108,22 @@ QString AssemblyDriver::statementText(const QString &line)
     return upperCase(trimBlanks(line));
 }
 
+QString AssemblyDriver::scanText(qsizetype index)
+{
+    const QString line = lineAt(index);
+    const auto at = static_cast<std::size_t>(index);
+    if (m_inPassTwo && at < m_rewritten.size() && !m_rewritten[at])
+        return line;
+    QString text = statementText(line);
+    if (!m_inPassTwo) {
+        if (m_rewritten.size() != static_cast<std::size_t>(lineCount()))
+            m_rewritten.assign(static_cast<std::size_t>(lineCount()), true);
+        // Both steps give the line itself back when they change nothing.
+        m_rewritten[at] = text.constData() != line.constData() || text.size() != line.size();
+    }
+    return text;
+}
+
 void AssemblyDriver::startPassTwo()
 {
     m_inPassTwo = true;

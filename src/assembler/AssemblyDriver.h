@@ -45,6 +45,9 @@ class AssemblyDriver
     void status(const QString &text);
     // A line as the word scan reads it: blanks (not TABs) trimmed at both ends, upper-cased.
     static QString statementText(const QString &line);
+    // statementText of the copy's line index. Pass 1 notes the lines that are so already (in the
+    // normalised copy nearly all are), and pass 2 takes those as they stand.
+    QString scanText(qsizetype index);
     // Pass 2 starts over the lines from address 0 with no errors recorded.
     void startPassTwo();
     // Room for the listing of the whole source, taken once: address and code fields, line number
@@ -94,6 +97,7 @@ class AssemblyDriver
     QByteArray m_listing; // the listing lines, in the source's encoding
 
   private:
+    std::vector<bool> m_rewritten; // by line: statementText changed it in pass 1
     // Labels pass 2 has met, so that only a first definition is compared with pass 1.
     QSet<QString> m_placedLabels;
     // Reads the source and writes its normalised copy (source.a51, the path less its last three

@@ -74,13 +74,17 @@ bool isBlankLine(QStringView line)
 namespace
 {
 
-// Upper-cases a to z on the way when foldCase is set, as upperCase does. built is the caller's
-// buffer: the whole-source loop gives the same one for every line, so its room is made once.
-void normaliseStatementInto(QString &built, QStringView text, bool foldCase = false)
+// Each character adds at most two ("：" becomes ":" TAB), plus the leading TAB.
+qsizetype mostNormalisedSize(QStringView text)
 {
-    // Each character adds at most two ("：" becomes ":" TAB), plus the leading TAB.
-    built.resize(2 * text.size() + 1);
-    QChar *const begin = built.data();
+    return 2 * text.size() + 1;
+}
+
+// Writes the statement from begin, where mostNormalisedSize characters are free, and gives its
+// end. Upper-cases a to z on the way when foldCase is set, as upperCase does. The whole-source
+// loop writes every line straight into the copy this way.
+QChar *normaliseStatementAt(QChar *const begin, QStringView text, bool foldCase = false)
+{
     QChar *out = begin;
     const auto endsWithTab = [&] { return out > begin && out[-1] == kTab; };
     const auto appendTabUnlessThere = [&] {
@@ -131,7 +135,13 @@ void normaliseStatementInto(QString &built, QStringView text, bool foldCase = fa
             *out++ = c;
         }
     }
-    built.truncate(out - begin);
+    return out;
+}
+
+void normaliseStatementInto(QString &built, QStringView text, bool foldCase = false)
+{
+    built.resize(mostNormalisedSize(text));
+    built.truncate(normaliseStatementAt(built.data(), text, foldCase) - built.constData());
 }
 
 // A label-only line ends in ":" TAB once normalised.
@@ -204,38 +214,63 @@ namespace
 template <typename ForEachLine> NormalisedSource normaliseLines(qsizetype sizeHint, ForEachLine forEachLine)
 {
     NormalisedSource out;
-    out.text.reserve(sizeHint + 16);
-    QString label; // a label-only line waiting for the next kept line
-    QString built; // each line's statement, in one buffer for all of them
-    const auto startLine = [&] {
-        out.lineStarts.push_back(out.text.size());
-        out.text += label;
-        label.clear();
+    // The copy is written in place: room is made ahead (its pages cost nothing until written),
+    // each line normalised straight to its end, and the text cut to what was written.
+    QString &text = out.text;
+    text.resize(sizeHint + 64);
+    out.lineStarts.reserve(static_cast<std::size_t>(sizeHint / 16)); // most lines are longer
+    qsizetype used = 0;
+    const auto room = [&](qsizetype more) {
+        if (used + more > text.size())
+            text.resize(std::max(2 * text.size(), used + more));
+        return text.data() + used;
     };
+    const auto endLine = [&](QChar *end) {
+        *end++ = u'\r';
+        *end++ = u'\n';
+        used = end - text.constData();
+    };
+    QString label; // a label-only line waiting for the next kept line
     forEachLine([&](QStringView raw) {
         ++out.linesRead;
         if (isBlankLine(raw))
             return true;
-        normaliseStatementInto(built, trimmedView(raw), true);
-        if (!label.isEmpty() && !built.startsWith(kTab))
-            label += kTab; // labels joined stand TAB-separated, as they come out of one line
+        const QStringView trimmed = trimmedView(raw);
+        // A waiting label goes first, and one place is kept for the TAB that may follow it.
+        const qsizetype lead = label.isEmpty() ? 0 : label.size() + 1;
+        QChar *const line = room(lead + mostNormalisedSize(trimmed) + 2);
+        QChar *const statement = line + lead;
+        QChar *end = normaliseStatementAt(statement, trimmed, true);
+        const QStringView built(statement, end - statement);
+        const bool startsWithTab = *statement == kTab;
         if (isLabelOnly(built)) {
-            label += QStringView(built).chopped(1);
+            if (!label.isEmpty() && !startsWithTab)
+                label += kTab; // labels joined stand TAB-separated, as they come out of one line
+            label += built.chopped(1);
             return true;
         }
-        startLine();
-        out.text += built;
-        out.endFound = isEndStatement(QStringView(out.text).sliced(out.lineStarts.back()));
-        out.text += kCrLf;
+        if (lead > 0) {
+            std::copy(label.cbegin(), label.cend(), line);
+            if (startsWithTab)
+                end = std::copy(statement, end, statement - 1);
+            else
+                line[label.size()] = kTab;
+            label.clear();
+        }
+        out.lineStarts.push_back(used);
+        out.endFound = isEndStatement(QStringView(line, end - line));
+        endLine(end);
         return !out.endFound;
     });
     if (!out.endFound) {
-        startLine();
-        out.text += QStringLiteral("\tEND");
-        out.text += kCrLf;
+        const QString last = label + QStringLiteral("\tEND");
+        QChar *const line = room(last.size() + 4);
+        out.lineStarts.push_back(used);
+        endLine(std::copy(last.cbegin(), last.cend(), line));
     }
-    out.lineStarts.push_back(out.text.size());
-    out.text += kCrLf;
+    out.lineStarts.push_back(used);
+    endLine(room(2));
+    text.truncate(used);
     return out;
 }
 
