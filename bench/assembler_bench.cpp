@@ -1,5 +1,7 @@
 // The 16,000-line MCS-51 program (about 30 KB of code): our whole assembly with every output file
 // written, against as31 assembling the same program as a whole process.
+#include "PairedProcesses.h"
+
 #include "assembler/Assemble51.h"
 #include "common/TextFile.h"
 #include "source/Normaliser.h"
@@ -85,6 +87,28 @@ void as31WholeProcess(benchmark::State &state)
     }
 }
 BENCHMARK(as31WholeProcess)->Unit(benchmark::kMillisecond);
+
+// `twdrive asm51` and as31 on the same program as whole processes, one after the other in each
+// iteration, so that the ratio compares runs made under the same load.
+void asm51AndAs31WholeProcess(benchmark::State &state)
+{
+    const QString as31 = QStandardPaths::findExecutable(QStringLiteral("as31"));
+    const QString twdrive = QString::fromUtf8(TW_TWDRIVE);
+    if (as31.isEmpty() || twdrive.isEmpty()) {
+        state.SkipWithError("as31 is not installed or twdrive is not built");
+        return;
+    }
+    Program &p = program();
+    const QStringList ours = {QStringLiteral("asm51"), p.source};
+    const QStringList peer = {QStringLiteral("-Fbin"),
+                              QStringLiteral("-O") + p.dir.filePath(QStringLiteral("big31.bin")),
+                              p.as31Source};
+    if (const auto total = twbench::timePairs(
+            state, [&] { return twbench::processSeconds(twdrive, ours); },
+            [&] { return twbench::processSeconds(as31, peer); }))
+        twbench::reportMilliseconds(state, *total, "as31");
+}
+BENCHMARK(asm51AndAs31WholeProcess)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
 
 } // namespace
 

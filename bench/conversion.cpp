@@ -1,8 +1,10 @@
 // The code-file tools on a full 64 KB image: bin -> Intel hex -> bin through the converter scripts
-// (each run includes starting sh and srec_cat), and a byte compare with its report.
+// (each run includes starting sh and srec_cat), and a byte compare with its report; porting a
+// 100,000-line MCS-48 source.
 #include "common/ScriptedPrompter.h"
 #include "conversion/FileCompare.h"
 #include "conversion/HexConverter.h"
+#include "conversion/Porting48.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -69,6 +71,31 @@ void CompareFilesWithReport(benchmark::State &state)
 BENCHMARK(CompareFilesWithReport)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+void PortSource48(benchmark::State &state)
+{
+    // Kept, rewritten and refused lines, with labels and comments, as real 8048 sources mix them.
+    const QStringList sample = {
+        QStringLiteral("LOOP:\tMOV\tA,@R0\t; next byte"),
+        QStringLiteral("\tADD\tA,#05H"),
+        QStringLiteral("\tOUTL\tP1,A"),
+        QStringLiteral("\tIN\tA,BUS"),
+        QStringLiteral("\tDJNZ\t@R1,LOOP"),
+        QStringLiteral("\tJB3\tLOOP"),
+        QStringLiteral("\tCALL\tWAIT"),
+        QStringLiteral("\tMOVP\tA,@A"),
+        QStringLiteral("\tSEL\tRB1"),
+        QStringLiteral("\tSTRT\tT"),
+        QStringLiteral("WAIT:\tDJNZ\tR7,WAIT"),
+        QStringLiteral("\tRET"),
+    };
+    QStringList lines;
+    while (lines.size() < 100000)
+        lines += sample;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(tw::portSource48(lines));
+}
+BENCHMARK(PortSource48)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {

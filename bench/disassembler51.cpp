@@ -1,7 +1,12 @@
-// A full 64 KB MCS-51 image disassembled, files in and out: well under 100 ms a run.
+// A full 64 KB MCS-51 image disassembled, files in and out, in this process; and the same image
+// through `twdrive dis51` and d52 (with its code tracing) as whole processes, paired in one
+// benchmark so that the ratio compares runs made under the same load.
+#include "PairedProcesses.h"
+
 #include "disassembler/Disassemble51.h"
 
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -32,17 +37,21 @@ QByteArray sixtyFourKilobytes()
     return image;
 }
 
+bool writeImage(const QString &path)
+{
+    QFile bin(path);
+    return bin.open(QIODevice::WriteOnly) && bin.write(sixtyFourKilobytes()) == 0x10000;
+}
+
 void disassembleFullImage(benchmark::State &state)
 {
     QTemporaryDir dir;
-    QFile bin(dir.filePath(QStringLiteral("full.bin")));
-    if (!bin.open(QIODevice::WriteOnly) || bin.write(sixtyFourKilobytes()) != 0x10000) {
+    tw::Disasm51Job job;
+    job.binPath = dir.filePath(QStringLiteral("full.bin"));
+    if (!writeImage(job.binPath)) {
         state.SkipWithError("cannot write the image");
         return;
     }
-    bin.close();
-    tw::Disasm51Job job;
-    job.binPath = bin.fileName();
     job.outPath = dir.filePath(QStringLiteral("full.asm"));
     for (auto _ : state) {
         const tw::Disasm51Result result = tw::disassemble51(job);
@@ -54,5 +63,28 @@ void disassembleFullImage(benchmark::State &state)
     }
 }
 BENCHMARK(disassembleFullImage)->Unit(benchmark::kMillisecond);
+
+void dis51AndD52WholeProcess(benchmark::State &state)
+{
+    const QString d52 = QStandardPaths::findExecutable(QStringLiteral("d52"));
+    const QString twdrive = QString::fromUtf8(TW_TWDRIVE);
+    if (d52.isEmpty() || twdrive.isEmpty()) {
+        state.SkipWithError("d52 is not installed or twdrive is not built");
+        return;
+    }
+    QTemporaryDir dir;
+    const QString bin = dir.filePath(QStringLiteral("full.bin"));
+    if (!writeImage(bin)) {
+        state.SkipWithError("cannot write the image");
+        return;
+    }
+    const QStringList ours = {QStringLiteral("dis51"), bin, dir.filePath(QStringLiteral("out.asm"))};
+    const QStringList peer = {QStringLiteral("-b"), QStringLiteral("-t"), QStringLiteral("full.bin")};
+    if (const auto total = twbench::timePairs(
+            state, [&] { return twbench::processSeconds(twdrive, ours, dir.path()); },
+            [&] { return twbench::processSeconds(d52, peer, dir.path()); }))
+        twbench::reportMilliseconds(state, *total, "d52");
+}
+BENCHMARK(dis51AndD52WholeProcess)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
 
 } // namespace

@@ -1,121 +1,101 @@
-// Speed of the MCS-51 core on a mixed loop (arithmetic, moves, DJNZ, CJNE, calls), and of s51
-// on the same program for comparison. Targets: >= 100 M instructions/s and >= 10x s51.
+// Speed of the MCS-51 core on four programs: ALU work on A and the registers, memory moves
+// (direct, indirect, stack, MOVX, MOVC), a mixed loop with calls, and a loop with EA set and a
+// timer 0 interrupt every 92 instructions. Each program runs in this process (Cpu51::run), then
+// as whole processes in `twdrive sim51` and in s51, paired in one benchmark so that the ratio
+// compares runs made under the same load.
+#include "PairedProcesses.h"
+#include "simulatorPrograms.h"
+
 #include "simulator/Cpu51.h"
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 
-#include <unistd.h>
+#include <memory>
 
 namespace
 {
 
-constexpr std::uint64_t kInstructions = 100'000'000;
+using twbench::Program;
+
+constexpr std::uint64_t kCoreInstructions = 200'000'000;
+// s51 runs a few million instructions a second: a tenth of the steps keeps its run near 3 s.
 constexpr std::uint64_t kS51Instructions = 20'000'000;
 
-// clang-format off
-const std::vector<std::uint8_t> kMixedLoop = {
-    0x75, 0x81, 0x30, //       MOV SP,#30h
-    0x78, 0x40,       //       MOV R0,#40h
-    0xEF,             // loop: MOV A,R7
-    0x24, 0x03,       //       ADD A,#03h
-    0xF6,             //       MOV @R0,A
-    0x65, 0x30,       //       XRL A,30h
-    0xF5, 0x30,       //       MOV 30h,A
-    0x11, 0x20,       //       ACALL sub
-    0xB4, 0x55, 0x00, //       CJNE A,#55h,$+3
-    0xDF, 0xF1,       //       DJNZ R7,loop
-    0x80, 0xEF,       //       SJMP loop
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0xF5, 0xF0,       // sub:  MOV B,A
-    0xA4,             //       MUL AB
-    0x22,             //       RET
-};
-// clang-format on
-
-std::unique_ptr<tw::Cpu51> loadedCpu()
+void coreRun(benchmark::State &state, const Program &program)
 {
     auto cpu = std::make_unique<tw::Cpu51>();
-    cpu->loadCode(kMixedLoop.data(), static_cast<std::int32_t>(kMixedLoop.size()));
-    cpu->reset();
-    return cpu;
-}
-
-void BM_Cpu51MixedLoop(benchmark::State &state)
-{
+    cpu->loadCode(program.bytes.data(), static_cast<std::int32_t>(program.bytes.size()));
     for (auto _ : state) {
-        auto cpu = loadedCpu();
-        benchmark::DoNotOptimize(cpu->run(kInstructions));
+        cpu->reset();
+        if (cpu->run(kCoreInstructions) != kCoreInstructions)
+            state.SkipWithError("the program stopped early");
         benchmark::DoNotOptimize(cpu->iram.data());
     }
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kInstructions));
-    state.counters["MIPS"] = benchmark::Counter(static_cast<double>(state.iterations() * kInstructions) / 1e6,
-                                                benchmark::Counter::kIsRate);
-}
-BENCHMARK(BM_Cpu51MixedLoop)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-std::string writeS51Files()
-{
-    const std::string folder = "/tmp/tw_bench_s51_" + std::to_string(::getpid());
-    std::system(("mkdir -p " + folder).c_str());
-    FILE *hex = std::fopen((folder + "/loop.ihx").c_str(), "w");
-    for (std::size_t at = 0; at < kMixedLoop.size(); at += 16) {
-        const std::size_t count = std::min<std::size_t>(16, kMixedLoop.size() - at);
-        unsigned sum = static_cast<unsigned>(count + (at >> 8) + (at & 0xFF));
-        std::fprintf(hex, ":%02zX%04zX00", count, at);
-        for (std::size_t k = 0; k < count; ++k) {
-            std::fprintf(hex, "%02X", kMixedLoop[at + k]);
-            sum += kMixedLoop[at + k];
-        }
-        std::fprintf(hex, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
-    }
-    std::fprintf(hex, ":00000001FF\n");
-    std::fclose(hex);
-    FILE *commands = std::fopen((folder + "/commands").c_str(), "w");
-    std::fprintf(commands, "load \"%s/loop.ihx\"\nstep %llu\nquit\n", folder.c_str(),
-                 static_cast<unsigned long long>(kS51Instructions));
-    std::fclose(commands);
-    return folder;
+    state.counters["MIPS"] = benchmark::Counter(
+        static_cast<double>(state.iterations() * kCoreInstructions) / 1e6, benchmark::Counter::kIsRate);
 }
 
-double secondsOf(const std::function<void()> &work)
+// twdrive sim51 and s51 on the same image, one after the other in each iteration.
+void processRuns(benchmark::State &state, const Program &program)
 {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// s51 runs the same loop; the counter core_speedup compares the two rates.
-void BM_S51MixedLoop(benchmark::State &state)
-{
-    if (std::system("command -v s51 >/dev/null 2>&1") != 0) {
-        state.SkipWithError("s51 (sdcc-ucsim) not installed");
+    const QString s51 = QStandardPaths::findExecutable(QStringLiteral("s51"));
+    if (QString::fromUtf8(TW_TWDRIVE).isEmpty()) {
+        state.SkipWithError("twdrive is not built (tests are off)");
         return;
     }
-    const std::string folder = writeS51Files();
-    const std::string command = "s51 -t 8052 -C " + folder + "/commands </dev/null >/dev/null 2>&1";
-    double s51Seconds = 0, coreSeconds = 0;
-    for (auto _ : state) {
-        const double seconds = secondsOf([&] { std::system(command.c_str()); });
-        state.SetIterationTime(seconds);
-        s51Seconds += seconds;
-        auto cpu = loadedCpu();
-        coreSeconds += secondsOf([&] { benchmark::DoNotOptimize(cpu->run(kS51Instructions)); });
+    if (s51.isEmpty()) {
+        state.SkipWithError("s51 (sdcc-ucsim) is not installed");
+        return;
     }
-    std::system(("rm -rf " + folder).c_str());
-    const double runs = static_cast<double>(state.iterations()) * static_cast<double>(kS51Instructions);
-    state.counters["s51_MIPS"] = runs / s51Seconds / 1e6;
-    state.counters["core_MIPS"] = runs / coreSeconds / 1e6;
-    state.counters["core_speedup"] = s51Seconds / coreSeconds;
+    QTemporaryDir dir;
+    const QString bin = dir.filePath(QStringLiteral("program.bin")),
+                  hex = dir.filePath(QStringLiteral("program.ihx")),
+                  commands = dir.filePath(QStringLiteral("commands"));
+    QFile binFile(bin), hexFile(hex), commandFile(commands);
+    if (!binFile.open(QIODevice::WriteOnly) || !hexFile.open(QIODevice::WriteOnly) ||
+        !commandFile.open(QIODevice::WriteOnly)) {
+        state.SkipWithError("cannot write the program files");
+        return;
+    }
+    binFile.write(reinterpret_cast<const char *>(program.bytes.data()),
+                  static_cast<qint64>(program.bytes.size()));
+    hexFile.write(twbench::intelHex(program.bytes));
+    commandFile.write(QStringLiteral("load \"%1\"\nstep %2\nquit\n").arg(hex).arg(kS51Instructions).toUtf8());
+    binFile.close();
+    hexFile.close();
+    commandFile.close();
+
+    const QStringList ours = {QStringLiteral("sim51"), bin, QStringLiteral("--steps"),
+                              QString::number(kCoreInstructions)};
+    const QStringList peer = {QStringLiteral("-t"), QStringLiteral("8052"), QStringLiteral("-C"), commands};
+    const auto total = twbench::timePairs(
+        state, [&] { return twbench::processSeconds(QString::fromUtf8(TW_TWDRIVE), ours); },
+        [&] { return twbench::processSeconds(s51, peer); });
+    if (!total)
+        return;
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["twdrive_MIPS"] = runs * static_cast<double>(kCoreInstructions) / total->ours / 1e6;
+    state.counters["s51_MIPS"] = runs * static_cast<double>(kS51Instructions) / total->peer / 1e6;
+    state.counters["speedup"] = state.counters["twdrive_MIPS"].value / state.counters["s51_MIPS"].value;
 }
-BENCHMARK(BM_S51MixedLoop)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+
+void registerAll()
+{
+    for (const Program *p : twbench::corePrograms()) {
+        benchmark::RegisterBenchmark(("BM_Cpu51/" + p->name).c_str(), coreRun, *p)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(3);
+        benchmark::RegisterBenchmark(("BM_Sim51Process/" + p->name).c_str(), processRuns, *p)
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(1);
+    }
+}
+
+const bool kRegistered = (registerAll(), true);
 
 } // namespace

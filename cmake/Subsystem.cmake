@@ -1,9 +1,11 @@
-# tw_subsystem(NAME [NO_QT] [CORE core...] [UI lib...] [UI_QT module...])
+# tw_subsystem(NAME [NO_QT] [CORE core...] [CORE_QT module...] [UI lib...] [UI_QT module...])
 # Builds tw_NAME (logic) from src/NAME/**.cpp outside ui/, and tw_NAME_ui (windows) from
 # src/NAME/ui/*.cpp. Either may be empty.
 #   CORE   other subsystems' core libraries the logic uses (common, isa, ...)
 #   UI     libraries the windows use besides their own core (workspace_ui, common_ui, assembler...)
 #   NO_QT  the logic links no Qt at all (the instruction tables)
+#   CORE_QT Qt modules the logic needs besides Core (Sql for the subroutine libraries, SerialPort
+#          for the links)
 #   UI_QT  Qt modules the windows need besides Core, Gui, Widgets and PrintSupport
 #
 # Boundaries are enforced by the include paths: a library sees no src/ root, only an include
@@ -29,7 +31,7 @@ function(_tw_make_view view name entries)
 endfunction()
 
 function(tw_subsystem name)
-  cmake_parse_arguments(ARG "NO_QT" "" "CORE;UI;UI_QT" ${ARGN})
+  cmake_parse_arguments(ARG "NO_QT" "" "CORE;CORE_QT;UI;UI_QT" ${ARGN})
   if(ARG_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "tw_subsystem(${name}): unknown arguments ${ARG_UNPARSED_ARGUMENTS}; "
       "the logic's libraries go after CORE (e.g. CORE common isa), the windows' after UI "
@@ -56,6 +58,9 @@ function(tw_subsystem name)
   if(NOT ARG_NO_QT)
     list(APPEND core_deps Qt6::Core)
   endif()
+  foreach(module IN LISTS ARG_CORE_QT)
+    list(APPEND core_deps Qt6::${module})
+  endforeach()
   foreach(dep IN LISTS ARG_CORE)
     list(APPEND core_deps tw_${dep})
   endforeach()

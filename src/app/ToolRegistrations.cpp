@@ -5,9 +5,13 @@
 #include "ToolRegistrations.h"
 
 #include "assembler/ui/AssemblerWindow.h"
+#include "assistants/ui/FontWindow.h"
 #include "assistants/ui/InitCodeWindow.h"
+#include "assistants/ui/LibraryWindow.h"
 #include "assistants/ui/UnicodeWindow.h"
 #include "conversion/ui/ConversionWindow.h"
+#include "links/ui/ProgrammerWindow.h"
+#include "links/ui/SerialSenderWindow.h"
 #include "simulator/ui/SimulatorWindow.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/FindCommands.h"
@@ -24,6 +28,10 @@ void registerAllTools()
     registerSimulatorWindow();
     registerInitCodeWindow();
     registerUnicodeWindow();
+    registerFontWindow();
+    registerSerialSenderWindow();
+    registerProgrammerWindow();
+    registerLibraryWindow();
 }
 
 } // namespace tw

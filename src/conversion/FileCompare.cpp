@@ -16,7 +16,7 @@ namespace
 {
 
 const QString kCrLf = QStringLiteral("\r\n");
-const QString kDone = QStringLiteral(u"比较完成！\r\n\r\n");
+const QString &kDone = ConvText::CompareDone;
 
 QString offsetText(qsizetype offset)
 {
@@ -45,8 +45,8 @@ QString compareReport(const QByteArray &first, const QByteArray &second, int *co
     const QString head = QStringLiteral(u"文件比较报告") + kCrLf;
     if (differences == 0)
         return head + QStringLiteral(u"两文件相同") + kCrLf + kCrLf;
-    return head + QStringLiteral(u"两文件有") + vbStr(differences) + QStringLiteral(u"处不相同！") + kCrLf +
-           kCrLf + QStringLiteral(u"清单如下：") + kCrLf + lines + kCrLf;
+    return head + ConvText::differencesText(differences) + kCrLf + kCrLf + QStringLiteral(u"清单如下：") +
+           kCrLf + lines + kCrLf;
 }
 
 QString compareReportPath(const QString &first)
@@ -57,35 +57,33 @@ QString compareReportPath(const QString &first)
 CompareOutcome compareFiles(Prompter &prompter, const QString &first, const QString &second)
 {
     CompareOutcome outcome;
-    if (!checkInput(prompter, QStringLiteral(u"请选择待比较的第一个文件！"),
-                    QStringLiteral(u"待比较的第一个文件不存在！"), first) ||
-        !checkInput(prompter, QStringLiteral(u"请选择待比较的第二个文件！"),
-                    QStringLiteral(u"待比较的第二个文件不存在！"), second))
+    if (!checkInput(prompter, ConvText::ChooseFirstCompareInput, ConvText::MissingFirstCompareInput, first) ||
+        !checkInput(prompter, ConvText::ChooseSecondCompareInput, ConvText::MissingSecondCompareInput,
+                    second))
         return outcome;
     const std::optional<QByteArray> a = readToolInput(prompter, first);
     const std::optional<QByteArray> b = a ? readToolInput(prompter, second) : std::nullopt;
     if (!b)
         return outcome;
     if (a->size() != b->size()) {
-        showNotice(prompter, kDone + QStringLiteral(u"两文件长度不相同！"));
+        showNotice(prompter, kDone + ConvText::LengthsDiffer);
         return outcome;
     }
     outcome.reportPath = compareReportPath(first);
-    if (refuseOwnInput(prompter, outcome.reportPath, {first, second},
-                       QStringLiteral(u"比较报告report.txt不可以与要比较的文件同名！")))
+    if (refuseOwnInput(prompter, outcome.reportPath, {first, second}, ConvText::ReportIsInput))
         return outcome;
     const QString report = compareReport(*a, *b, &outcome.differences);
     if (!writeTextFile(outcome.reportPath, report, TextEncoding::Gbk, WriteSync::Generated)) {
-        showNotice(prompter, QStringLiteral(u"不能写入文件：\r\n") + outcome.reportPath);
+        showNotice(prompter, ConvText::CannotWrite + kCrLf + outcome.reportPath);
         return outcome;
     }
     outcome.reportWritten = true;
     if (outcome.differences == 0) {
-        showNotice(prompter, kDone + QStringLiteral(u"两文件相同！"));
+        showNotice(prompter, kDone + ConvText::FilesEqual);
         return outcome;
     }
-    const QString question = kDone + QStringLiteral(u"两文件有") + vbStr(outcome.differences) +
-                             QStringLiteral(u"处不相同！\r\n查看报告吗？");
+    const QString question =
+        kDone + ConvText::differencesText(outcome.differences) + QStringLiteral(u"\r\n查看报告吗？");
     outcome.openReport = prompter.message(question, MsgStyle::YesNo + MsgStyle::Exclamation,
                                           ConvText::InfoTitle) == MsgAnswer::Yes;
     return outcome;

@@ -29,7 +29,7 @@ constexpr int kExitBadArguments = 2;
 constexpr int kExitBeyondFFFF = 3;
 constexpr int kExitNoSrecCat = 127;
 
-const QString kFailed = QStringLiteral(u"转换失败！");
+const QString &kFailed = ConvText::ConversionFailed;
 
 QString failure(const QString &detail)
 {
@@ -46,9 +46,9 @@ QString describeExit(int code, const QByteArray &errors)
 {
     switch (code) {
     case kExitBeyondFFFF:
-        return failure(QStringLiteral(u"数据地址超出0000H～FFFFH范围。"));
+        return failure(ConvText::AddressBeyondFFFF);
     case kExitNoSrecCat:
-        return failure(QStringLiteral(u"找不到转换程序srec_cat。"));
+        return failure(ConvText::NoSrecCat);
     default:
         break;
     }
@@ -63,18 +63,18 @@ ConverterRun runScript(const QString &script, const QString &input, const QStrin
     ConverterRun run;
     const QString scriptPath = converterScript(script);
     if (scriptPath.isEmpty()) {
-        run.problem = failure(QStringLiteral(u"找不到转换脚本") + script + QStringLiteral(u"。"));
+        run.problem = failure(ConvText::missingScriptText(script));
         return run;
     }
     QTemporaryDir work;
     if (!work.isValid()) {
-        run.problem = failure(QStringLiteral(u"不能建立临时文件夹。"));
+        run.problem = failure(ConvText::NoTemporaryFolder);
         return run;
     }
     const QString source = work.filePath(sourceName);
     const QString target = work.filePath(targetName);
     if (!QFile::copy(input, source)) {
-        run.problem = failure(QStringLiteral(u"不能读取文件：") + input);
+        run.problem = failure(ConvText::CannotRead + input);
         return run;
     }
     QProcess process;
@@ -84,7 +84,7 @@ ConverterRun runScript(const QString &script, const QString &input, const QStrin
     if (!process.waitForStarted() || !process.waitForFinished(kConverterTimeoutMs)) {
         process.kill();
         process.waitForFinished();
-        run.problem = failure(QStringLiteral(u"转换程序没有正常运行。"));
+        run.problem = failure(ConvText::ConverterFailed);
         return run;
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
@@ -94,7 +94,7 @@ ConverterRun runScript(const QString &script, const QString &input, const QStrin
     }
     run.bytes = readBinaryFile(target);
     if (!run.bytes)
-        run.problem = failure(QStringLiteral(u"转换程序没有生成目标文件。"));
+        run.problem = failure(ConvText::ConverterWroteNothing);
     return run;
 }
 
@@ -114,10 +114,10 @@ QString formatName(QChar letter)
 bool deliver(Prompter &prompter, const QString &output, const QByteArray &bytes)
 {
     if (QFileInfo::exists(output)) {
-        const int answer = prompter.message(QStringLiteral(u"文件已存在！\r\n覆盖吗？"),
+        const int answer = prompter.message(ConvText::OverwriteQuestion,
                                             MsgStyle::YesNo + MsgStyle::Exclamation, ConvText::InfoTitle);
         if (answer != MsgAnswer::Yes) {
-            showNotice(prompter, QStringLiteral(u"没有覆盖原文件，转换结果未保存。"));
+            showNotice(prompter, ConvText::NotOverwritten);
             return false;
         }
     }
@@ -168,15 +168,15 @@ ConverterRun runHexToBin(const HexToBinJob &job)
         const std::optional<QByteArray> text = readBinaryFile(job.input);
         run.bytes = text ? straightHexToBin(*text) : std::nullopt;
         if (!run.bytes)
-            run.problem = failure(QStringLiteral(u"文件不是Straight HEX格式。"));
+            run.problem = failure(ConvText::NotStraightHex);
         else if (run.bytes->size() > kImageLimit) {
             run.bytes.reset();
-            run.problem = failure(QStringLiteral(u"数据地址超出0000H～FFFFH范围。"));
+            run.problem = failure(ConvText::AddressBeyondFFFF);
         }
         return run;
     }
     if (job.format != u'i' && job.format != u'm' && job.format != u't') {
-        run.problem = QStringLiteral(u"不能转换") + formatName(job.format) + QStringLiteral(u"格式的文件！");
+        run.problem = ConvText::unconvertibleFormatText(formatName(job.format));
         return run;
     }
     return runScript(QStringLiteral("hexbin.sh"), job.input, QStringLiteral("ls.hex"),
@@ -188,11 +188,11 @@ ConverterRun runBinToHex(const BinToHexJob &job)
     ConverterRun run;
     const std::optional<int> start = readAddressBox(job.startAddress, true);
     if (!start) {
-        run.problem = kBadStartAddress;
+        run.problem = ConvText::BadStartAddress;
         return run;
     }
     if (*start + QFileInfo(job.input).size() > kImageLimit) {
-        run.problem = failure(QStringLiteral(u"数据地址超出0000H～FFFFH范围。"));
+        run.problem = failure(ConvText::AddressBeyondFFFF);
         return run;
     }
     return runScript(QStringLiteral("binhex.sh"), job.input, QStringLiteral("ls.bin"),

@@ -15,6 +15,4 @@ long long hexD(const QString &text);
 // "a"-"f" when lowerCaseAllowed); std::nullopt for anything else.
 std::optional<int> readAddressBox(const QString &text, bool lowerCaseAllowed);
 
-inline const QString kBadStartAddress = QStringLiteral(u"起始地址应为1～4位十六进制数！");
-
 } // namespace tw

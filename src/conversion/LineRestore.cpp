@@ -77,28 +77,25 @@ QByteArray restoredImage(const QByteArray &stored, bool dataSwapped, const DataW
 bool restoreFile(Prompter &prompter, const RestoreJob &job)
 {
     if (dataLinesJoined(job.dataTexts)) {
-        prompter.message(QStringLiteral(u"存储器的两个数据线是不可能并接在一起的！"), kRefusalStyle,
-                         QString());
+        prompter.message(ConvText::DataLinesJoined, kRefusalStyle, QString());
         return false;
     }
     const auto dataLines = readWiring<8>(job.dataTexts, 8);
     const auto addressLines = readWiring<16>(job.addressTexts, 16);
     if (!dataLines || !addressLines) {
-        prompter.message(QStringLiteral(u"跳线设置有误，数据线只能是0～7，地址线只能是0～15！"),
-                         kRefusalStyle, QString());
+        prompter.message(ConvText::BadWiring, kRefusalStyle, QString());
         return false;
     }
-    if (!checkPaths(prompter,
-                    {QStringLiteral(u"请选择待还原的文件！"), QStringLiteral(u"待还原的文件不存在！"),
-                     QStringLiteral(u"请选择还原后的文件存放地址！")},
-                    job.input, job.output))
+    if (!checkPaths(
+            prompter,
+            {ConvText::ChooseRestoreInput, ConvText::MissingRestoreInput, ConvText::ChooseRestoreOutput},
+            job.input, job.output))
         return false;
     if (QFileInfo(job.input).size() > kImageLimit) {
-        showNotice(prompter, QStringLiteral(u"待还原的文件超过64KB，不能还原！"));
+        showNotice(prompter, ConvText::RestoreTooLong);
         return false;
     }
-    if (refuseOwnInput(prompter, job.output, {job.input},
-                       QStringLiteral(u"还原后的文件不可以与待还原的文件同名！")))
+    if (refuseOwnInput(prompter, job.output, {job.input}, ConvText::RestoreOwnInput))
         return false;
     const std::optional<QByteArray> stored = readToolInput(prompter, job.input);
     if (!stored || !writeToolOutput(prompter, job.output,

@@ -1,4 +1,5 @@
 #include "ObjConversion.h"
+#include "Messages.h"
 
 #include "ToolMessages.h"
 #include "common/Hex.h"
@@ -36,12 +37,12 @@ std::optional<QByteArray> objTextToBin(const QByteArray &text, QString *problem)
     for (qsizetype i = 0; i < length; ++i)
         if (digitValue(text[i]) < 0) {
             if (problem)
-                *problem = QStringLiteral(u"文件中有非十六进制字符，不能转换！");
+                *problem = ConvText::NonHexCharacter;
             return std::nullopt;
         }
     if (length % 2 != 0) {
         if (problem)
-            *problem = QStringLiteral(u"文件中的十六进制数字个数为奇数，不能转换！");
+            *problem = ConvText::OddDigitCount;
         return std::nullopt;
     }
     QByteArray image(length / 2, '\0');

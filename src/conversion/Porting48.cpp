@@ -1,5 +1,6 @@
 #include "Porting48.h"
 
+#include "Messages.h"
 #include "PortTable48.h"
 #include "ToolMessages.h"
 #include "common/Paths.h"
@@ -8,6 +9,7 @@
 #include "common/Vb.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace tw
 {
@@ -61,12 +63,41 @@ QString leftTrimBlanks(const QString &text)
     return text.mid(first);
 }
 
-bool matchesAlternative(const char16_t *alternatives, const QString &text)
+QString fromView(std::u16string_view text)
 {
-    if (!alternatives)
-        return true;
-    const QStringList options = QString::fromUtf16(alternatives).split(u'|');
-    return options.contains(text);
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The kind of operand an (upper-case) operand text names; labels, numbers and whatever else no
+// form of the table names are Other.
+Operand48 operandKind(const QString &text)
+{
+    if (text.size() == 2 && text[0] == u'R' && text[1] >= u'0' && text[1] <= u'7')
+        return Operand48::Rn;
+    if (text == u"@R0" || text == u"@R1")
+        return Operand48::AtRi;
+    if (text.size() == 2 && text[0] == u'P' && text[1] >= u'4' && text[1] <= u'7')
+        return Operand48::Pp;
+    if (text.startsWith(u'#'))
+        return Operand48::Imm;
+    for (int k = 0; k < static_cast<int>(Operand48::Other); ++k) {
+        const auto kind = static_cast<Operand48>(k);
+        const std::string_view name = portOperandName(kind);
+        if (!name.empty() && text == QLatin1String(name.data(), static_cast<qsizetype>(name.size())))
+            return kind;
+    }
+    return Operand48::Other;
+}
+
+// How many operands the table's forms of a word have at most.
+int operandCapacity(std::string_view word)
+{
+    int capacity = 0;
+    for (const mcs48::OpcodeRow &row : mcs48::kOpcodes)
+        if (portWordNames(word, row))
+            capacity = std::max(capacity, int(row.operands[0] != Operand48::None) +
+                                              int(row.operands[1] != Operand48::None));
+    return capacity;
 }
 
 class Porter
@@ -109,10 +140,10 @@ PortResult Porter::run(const QStringList &lines)
     result.ported = ported + kCrLf;
     result.errorCount = m_errors;
     if (m_errors == 0)
-        result.report = QStringLiteral(u"    转换成功，没有发现问题！") + kCrLf;
+        result.report = QStringLiteral("    ") + ConvText::PortClean + kCrLf;
     else
-        result.report = QStringLiteral(u"    转换过程发现") + vbStr(m_errors) +
-                        QStringLiteral(u"处不能转换。") + kCrLf + kCrLf + m_report + kCrLf;
+        result.report =
+            QStringLiteral("    ") + ConvText::portErrorsText(m_errors) + kCrLf + kCrLf + m_report + kCrLf;
     return result;
 }
 
@@ -153,38 +184,47 @@ QString Porter::scanLine(const QString &line, const QString &upper, bool *produc
 
 QString Porter::translate(const QString &word, const QString &rest)
 {
-    const std::span<const PortRow> table = portTable48();
-    const auto first = std::find_if(table.begin(), table.end(), [&word](const PortRow &row) {
-        return matchesAlternative(row.words, word);
-    });
-    if (first == table.end())
-        return refuse(QStringLiteral(u"操作码错误 "));
-    if (first->split != PortSplit::None) {
+    // Mnemonics are ASCII: a word that is not cannot match one.
+    const QByteArray ascii = word.toLatin1();
+    const std::string_view name(ascii.constData(), static_cast<std::size_t>(ascii.size()));
+    if (isPortDirective48(name))
+        return QString();
+    std::vector<const PortRule *> rules;
+    bool readsOperands = false;
+    for (const PortRule &rule : portRules48())
+        if (rule.word == name) {
+            rules.push_back(&rule);
+            readsOperands = readsOperands || rule.readsOperands();
+        }
+    if (rules.empty())
+        return refuse(fromView(PortText::BadOpcode));
+    if (readsOperands) {
         // Operands belong to this line only; one left out is an error, not a leftover.
         m_op1.clear();
         m_op2.clear();
-        const bool two = first->split == PortSplit::Two;
+        const bool two = operandCapacity(name) == 2;
         split(rest, two ? 2 : 1, two);
         if (m_op1.isEmpty() || (two && m_op2.isEmpty()))
-            return refuse(QStringLiteral(u"操作数错误"));
+            return refuse(fromView(PortText::BadOperand));
     }
-    for (auto row = first; row != table.end(); ++row) {
-        if (!matchesAlternative(row->words, word) || !matchesAlternative(row->op1, m_op1) ||
-            !matchesAlternative(row->op2, m_op2))
+    const Operand48 first = operandKind(m_op1);
+    const Operand48 second = operandKind(m_op2);
+    for (const PortRule *rule : rules) {
+        if (!admits(rule->first, first) || !admits(rule->second, second))
             continue;
-        switch (row->action) {
+        switch (rule->action) {
         case PortAction::Keep:
             return QString();
         case PortAction::Refuse:
-            return refuse(QString::fromUtf16(row->text));
+            return refuse(fromView(rule->text));
         case PortAction::Write:
-            return QString::fromUtf16(row->text)
+            return fromView(rule->text)
                 .replace(QStringLiteral("%d"), word.right(1))
                 .replace(QStringLiteral("%1"), m_op1)
                 .replace(QStringLiteral("%2"), m_op2);
         }
     }
-    return refuse(QStringLiteral(u"操作码错误 "));
+    return refuse(fromView(PortText::BadOperand));
 }
 
 void Porter::split(QString text, int capacity, bool fullWidthComma)
@@ -195,7 +235,7 @@ void Porter::split(QString text, int capacity, bool fullWidthComma)
         if (token.isEmpty())
             return true;
         if (count >= capacity) {
-            logError(QStringLiteral(u"操作数过多"));
+            logError(fromView(PortText::TooManyOperands));
             return false;
         }
         (count == 0 ? m_op1 : m_op2) = token;
@@ -244,14 +284,11 @@ PortFileOutcome portSourceFile(Prompter &prompter, const QString &source, const 
 {
     PortFileOutcome outcome;
     const QString report = portReportPath(output);
-    if (refuseOwnInput(prompter, output, {source},
-                       QStringLiteral(u"移植后的文件不可以与待移植的文件同名！")) ||
-        refuseOwnInput(prompter, report, {source, output},
-                       QStringLiteral(u"出错报告文件不可以与待移植的文件或移植后的文件同名！")))
+    if (refuseOwnInput(prompter, output, {source}, ConvText::PortOwnInput) ||
+        refuseOwnInput(prompter, report, {source, output}, ConvText::PortReportOwnInput))
         return outcome;
     const auto failed = [&prompter, &outcome] {
-        prompter.message(QStringLiteral(u"转换失败，可能存在有不可识别的语句！"), kCheckStyle,
-                         ConvText::BuildTitle);
+        prompter.message(ConvText::PortFailed, kCheckStyle, ConvText::BuildTitle);
         return outcome;
     };
     const std::optional<TextFileContent> content = readTextFile(source);
@@ -260,10 +297,10 @@ PortFileOutcome portSourceFile(Prompter &prompter, const QString &source, const 
     const PortResult result = portSource48(splitLines(content->text));
     if (!writeTextFile(output, result.ported, content->encoding, WriteSync::Generated))
         return failed();
-    const QString question = result.errorCount == 0
-                                 ? QStringLiteral(u"转换成功，没有发现问题！\r\n打开转换后程序吗？")
-                                 : QStringLiteral(u"转换过程发现") + vbStr(result.errorCount) +
-                                       QStringLiteral(u"处不能转换。\r\n打开转换后的程序吗？");
+    const QString question =
+        result.errorCount == 0
+            ? ConvText::PortClean + QStringLiteral(u"\r\n打开转换后程序吗？")
+            : ConvText::portErrorsText(result.errorCount) + QStringLiteral(u"\r\n打开转换后的程序吗？");
     const int answer = prompter.message(question, kCheckStyle, ConvText::BuildTitle);
     if (!writeTextFile(report, result.report, TextEncoding::Gbk, WriteSync::Generated))
         return failed();

@@ -29,21 +29,20 @@ QString splitPartPath(const QString &input, int part)
 SplitResult splitImage(Prompter &prompter, const QString &input, const QString &sizeText)
 {
     SplitResult result;
-    if (!checkInput(prompter, QStringLiteral(u"请选择待拆分的文件！"),
-                    QStringLiteral(u"待拆分的文件不存在！"), input))
+    if (!checkInput(prompter, ConvText::ChooseSplitInput, ConvText::MissingSplitInput, input))
         return result;
     result.firstPart = splitPartPath(input, 1);
     result.secondPart = splitPartPath(input, 2);
     const std::optional<int> size = splitSize(sizeText);
     if (!size) {
-        showNotice(prompter, QStringLiteral(u"片内ROM空间只能选1KB、2KB、4KB或8KB！"));
+        showNotice(prompter, ConvText::BadSplitSize);
         return result;
     }
     const std::optional<QByteArray> image = readToolInput(prompter, input);
     if (!image)
         return result;
     if (image->size() < *size) {
-        showNotice(prompter, QStringLiteral(u"原程序<") + sizeText + QStringLiteral(u",无需拆分！"));
+        showNotice(prompter, ConvText::tooSmallToSplitText(sizeText));
         return result;
     }
     if (!writeToolOutput(prompter, result.firstPart, image->left(*size)) ||
@@ -71,23 +70,21 @@ std::optional<QByteArray> mergedImage(const QByteArray &first, const QByteArray 
 
 bool mergeImages(Prompter &prompter, const MergeJob &job)
 {
-    if (!checkInput(prompter, QStringLiteral(u"请选择待合并的第一个文件！"),
-                    QStringLiteral(u"待合并的第一个文件不存在！"), job.first) ||
-        !checkInput(prompter, QStringLiteral(u"请选择待合并的第二个文件！"),
-                    QStringLiteral(u"待合并的第二个文件不存在！"), job.second))
+    if (!checkInput(prompter, ConvText::ChooseFirstMergeInput, ConvText::MissingFirstMergeInput, job.first) ||
+        !checkInput(prompter, ConvText::ChooseSecondMergeInput, ConvText::MissingSecondMergeInput,
+                    job.second))
         return false;
     if (job.output.isEmpty()) {
-        showCheck(prompter, QStringLiteral(u"请选择合并后的文件存放地址！"));
+        showCheck(prompter, ConvText::ChooseMergeOutput);
         return false;
     }
-    if (refuseOwnInput(prompter, job.output, {job.first, job.second},
-                       QStringLiteral(u"合并后的文件不可以与要合并的文件同名！")))
+    if (refuseOwnInput(prompter, job.output, {job.first, job.second}, ConvText::MergeOutputIsInput))
         return false;
     int start = 0;
     if (job.byAddress) {
         const std::optional<int> address = readAddressBox(job.startText, false);
         if (!address) {
-            showNotice(prompter, kBadStartAddress);
+            showNotice(prompter, ConvText::BadStartAddress);
             return false;
         }
         start = *address;
@@ -98,14 +95,14 @@ bool mergeImages(Prompter &prompter, const MergeJob &job)
         return false;
     const std::optional<QByteArray> merged = mergedImage(*first, *second, job.byAddress, start, job.fill);
     if (!merged) {
-        showNotice(prompter, QStringLiteral(u"地址空间存在重合现象，不能正常合并！"));
+        showNotice(prompter, ConvText::MergeOverlap);
         // The merge replaces the file it was given; after a refused merge none is left there.
         QFile::remove(job.output);
         return false;
     }
     if (!writeToolOutput(prompter, job.output, *merged))
         return false;
-    showNotice(prompter, QStringLiteral(u"合并完成！"));
+    showNotice(prompter, ConvText::MergeDone);
     return true;
 }
 

@@ -17,9 +17,8 @@ namespace tw
 namespace
 {
 
-const PathCheckTexts kConvertChecks = {QStringLiteral(u"请选择待转换的文件！"),
-                                       QStringLiteral(u"待转换的文件不存在！"),
-                                       QStringLiteral(u"请选择转换后的文件存放地址！")};
+const PathCheckTexts kConvertChecks = {ConvText::ChooseConvertInput, ConvText::MissingConvertInput,
+                                       ConvText::ChooseConvertOutput};
 
 bool convertChecks(Prompter &prompter, const ConversionRequest &request)
 {
@@ -38,21 +37,19 @@ bool showDisassemblyMessages(Prompter &prompter, const std::vector<DisasmMessage
 StartOutcome disassemble(Prompter &prompter, const ConversionRequest &request)
 {
     StartOutcome outcome;
-    if (!checkInput(prompter, QStringLiteral(u"请选择待反汇编的文件！"),
-                    QStringLiteral(u"待反汇编的文件不存在！"), request.input))
+    if (!checkInput(prompter, ConvText::ChooseDisassemblyInput, ConvText::MissingDisassemblyInput,
+                    request.input))
         return outcome;
     outcome.currentBinPath = request.input;
     if (request.output.isEmpty()) {
-        showCheck(prompter, QStringLiteral(u"请选择反汇编后的文件存放地址！"));
+        showCheck(prompter, ConvText::ChooseDisassemblyOutput);
         return outcome;
     }
     // The source, its segment list (MCS-51) or label dump (MCS-48) must not land on the image.
     const QString sidecar = request.cpu == 1 ? replaceLastThree(request.input, QStringLiteral("err"))
                                              : replaceLastThree(request.output, QStringLiteral("lst"));
-    if (refuseOwnInput(prompter, request.output, {request.input},
-                       QStringLiteral(u"反汇编后的文件不可以与待反汇编的文件同名！")) ||
-        refuseOwnInput(prompter, sidecar, {request.input},
-                       QStringLiteral(u"反汇编的附带文件不可以与待反汇编的文件同名！")))
+    if (refuseOwnInput(prompter, request.output, {request.input}, ConvText::DisassemblyOwnInput) ||
+        refuseOwnInput(prompter, sidecar, {request.input}, ConvText::DisassemblySidecarOwnInput))
         return outcome;
     bool yes = false;
     if (request.cpu == 0) {
@@ -76,8 +73,7 @@ StartOutcome port(Prompter &prompter, const ConversionRequest &request)
 {
     StartOutcome outcome;
     if (!checkPaths(prompter,
-                    {QStringLiteral(u"请选择待移植的文件！"), QStringLiteral(u"待移植的文件不存在！"),
-                     QStringLiteral(u"请选择移植后的文件存放地址！")},
+                    {ConvText::ChoosePortInput, ConvText::MissingPortInput, ConvText::ChoosePortOutput},
                     request.input, request.output) ||
         request.cpu != 0)
         return outcome;

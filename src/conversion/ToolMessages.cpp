@@ -90,7 +90,7 @@ std::optional<QByteArray> readToolInput(Prompter &prompter, const QString &path)
 {
     std::optional<QByteArray> bytes = readBinaryFile(path);
     if (!bytes)
-        showNotice(prompter, QStringLiteral(u"不能读取文件：\r\n") + path);
+        showNotice(prompter, ConvText::CannotRead + QStringLiteral("\r\n") + path);
     return bytes;
 }
 
@@ -98,7 +98,7 @@ bool writeToolOutput(Prompter &prompter, const QString &path, const QByteArray &
 {
     if (writeBinaryFile(path, bytes, WriteSync::Generated))
         return true;
-    showNotice(prompter, QStringLiteral(u"不能写入文件：\r\n") + path);
+    showNotice(prompter, ConvText::CannotWrite + QStringLiteral("\r\n") + path);
     return false;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // How the code-file tools talk to the user: the window's message styles and titles, the path
 // checks every tool starts with, and the guard that keeps a tool from writing over its input.
+#include "Messages.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -10,14 +12,6 @@ namespace tw
 {
 
 class Prompter;
-
-namespace ConvText
-{
-inline const QString InfoTitle = QStringLiteral(u"信息");
-inline const QString BuildTitle = QStringLiteral(u"编译信息");
-inline const QString Done = QStringLiteral(u"转换完成！");
-inline const QString OwnInput = QStringLiteral(u"转换后的文件不可以与待转换的文件同名！");
-} // namespace ConvText
 
 // Check messages: exclamation, Yes and No, the answer is not used.
 constexpr int kCheckStyle = 52;

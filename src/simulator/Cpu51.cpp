@@ -29,6 +29,7 @@ void Cpu51::reset()
     sfr[Sfr::IP] &= 0xC0;
     sfr[Sfr::IE] &= 0x40;
     sfr[Sfr::PCON] &= 0x70;
+    syncDerivedState();
 }
 
 void Cpu51::loadCode(const std::uint8_t *bytes, std::int32_t size)

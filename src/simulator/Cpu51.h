@@ -3,6 +3,7 @@
 // and the SPI register set. Plain C++ (no Qt): the window reads the public state after each step
 // and derives its views and status texts from it.
 #include <array>
+#include <bitset>
 #include <cstdint>
 
 namespace tw
@@ -53,7 +54,10 @@ class Cpu51
     std::int32_t wdtCount = 0;    // instructions counted since arming or the last feed
     std::int32_t wdtSequence = 0; // last two bytes written to WDTRST: previous*256 + newest
     std::uint8_t cpuMode = 0;     // 0 normal, 1 idle, 2 power-down
-    std::uint8_t bank = 0;        // register bank as last computed from PSW (display only)
+    // Register bank of PSW bits 4-3, kept in step with every PSW write inside the core so that a
+    // register access does not decode PSW again; step() and the runs pick up writes to sfr[] made
+    // from outside.
+    std::uint8_t bank = 0;
 
     // TL1, TH1, RCAP2L, RCAP2H as last written by an instruction; only the baud-rate
     // computations read them.
@@ -68,6 +72,9 @@ class Cpu51
     // ---- Events of the last instructions, for the window; the window clears them ----
     // MOVX wrote external RAM at this address (-1: none since cleared).
     std::int32_t xramWritten = -1;
+    // The 16-byte external-RAM rows MOVX wrote since the window last patched its view: a write
+    // is recorded here, so a run need not hand over to the window after each one.
+    std::bitset<4096> xramRowsWritten;
     // MOVX A,@Ri read external RAM (the window re-shows the external-RAM view).
     bool xramReadViaRi = false;
     // A transmit or receive found its baud-rate generator not running: 0 none, 1 timer 1,
@@ -81,20 +88,57 @@ class Cpu51
     // Steps until maxSteps instructions ran or pc == stopAt before an instruction (stopAt < 0:
     // never). Returns the number of instructions executed.
     std::uint64_t run(std::uint64_t maxSteps, std::int32_t stopAt = -1);
+
+    // Why runBatch() returned.
+    enum class BatchEnd : std::uint8_t {
+        Count,      // maxSteps instructions ran
+        EndOfCode,  // pc >= codeSize before an instruction
+        Breakpoint, // pc == breakAt before an instruction
+        Asleep,     // idle or power-down before an instruction
+        Watchdog,   // the watchdog count passed its limit: the caller resets before going on
+        Serial      // a transmit needs the window (records full, or baud-rate generator stopped)
+    };
+    struct Batch {
+        std::uint64_t executed = 0;
+        BatchEnd end = BatchEnd::Count;
+    };
+    // A window run's instructions without leaving the core: as step() each, stopping before an
+    // instruction at the end of the code, the breakpoint (breakAt < 0: none), sleep or an expired
+    // watchdog, and after one whose transmit the window must see.
+    Batch runBatch(std::uint64_t maxSteps, std::int32_t breakAt);
     // The CPU reset: pc, mode, watchdog, SFR reset values. Leaves the RAMs, code, SBUF,
-    // intHigh/intLow, wdtSequence, latches and bank alone.
+    // intHigh/intLow, wdtSequence and latches alone.
     void reset();
     // Copies a code image (at most 65536 bytes) to code memory and sets codeSize.
     void loadCode(const std::uint8_t *bytes, std::int32_t size);
 
-    // Defined with the interrupt system: takes at most one pending interrupt. step() calls it
-    // only while EA is set.
+    // Defined with the interrupt system: takes at most one pending interrupt. The executor calls
+    // it only while interruptReady() says one would be taken.
     void pollInterrupts();
+    // Whether an interrupt is requested, enabled and not held off by the one in service, as of
+    // the last refresh. Every change of IE, IP, TCON, SCON, T2CON or the in-service flags inside
+    // the core refreshes it; code that writes sfr[] or intHigh/intLow directly calls
+    // refreshInterrupts() (step() and the runs do so on entry).
+    bool interruptReady() const { return m_interruptReady; }
+    void refreshInterrupts();
+    // Brings the derived state (bank, interrupt readiness) in line with sfr[] and the in-service
+    // flags after they were changed from outside the core.
+    void syncDerivedState()
+    {
+        bank = static_cast<std::uint8_t>((sfr[Sfr::PSW] >> 3) & 3);
+        refreshInterrupts();
+    }
     // Defined with the SFR effects: the actions after an instruction wrote a direct address
-    // 80h-FFh through one of the instructions that trigger them (PCON, latches, WDTRST, PSW).
+    // 80h-FFh through one of the instructions that trigger them (PCON, latches, WDTRST, PSW,
+    // the interrupt registers, and the transmit for SBUF).
     void afterDirectWrite(std::uint8_t address);
-    // Defined with the serial port: the transmit logic after such a write to SBUF (runs after
-    // afterDirectWrite; sets TI, records baudGeneratorStopped).
+    // Direct addresses whose write has an action in afterDirectWrite().
+    static bool hasWriteEffect(std::uint8_t address)
+    {
+        return kWriteEffects[address >> 5] >> (address & 31) & 1;
+    }
+    // Defined with the serial port: the transmit logic after such a write to SBUF (sets TI,
+    // records baudGeneratorStopped).
     void serialTransmit();
 
     // ---- Access used by the executor and the peripherals ----
@@ -102,22 +146,38 @@ class Cpu51
     std::uint8_t &psw() { return sfr[Sfr::PSW]; }
     std::uint8_t &sp() { return sfr[Sfr::SP]; }
 
-    bool bit(std::uint8_t address) const { return (bitByte(address) >> (address & 7)) & 1; }
+    bool bit(std::uint8_t address) const { return (bitByteValue(address) >> (address & 7)) & 1; }
+    // Bit writes into PSW or an interrupt register keep the bank and the interrupt readiness
+    // current.
     void setBit(std::uint8_t address, bool value)
     {
         std::uint8_t &byte = bitByte(address);
         const std::uint8_t mask = static_cast<std::uint8_t>(1u << (address & 7));
         byte = value ? static_cast<std::uint8_t>(byte | mask) : static_cast<std::uint8_t>(byte & ~mask);
+        if (address >= 0x80) {
+            const unsigned row = (address >> 3) & 15; // 80h, 88h .. F8h as 0 .. 15
+            if (row == (Sfr::PSW >> 3 & 15))
+                bank = static_cast<std::uint8_t>((sfr[Sfr::PSW] >> 3) & 3);
+            else if (kInterruptRows >> row & 1)
+                refreshInterrupts();
+        }
     }
-    // IRAM address of Rn in the bank PSW selects now; records the bank for display.
-    std::uint8_t registerAddress(int n)
+    // IRAM address of Rn in the bank PSW selects now.
+    std::uint8_t registerAddress(int n) const { return static_cast<std::uint8_t>(bank * 8 + n); }
+    // PSW as an instruction reads it. The executor does not recompute P after every instruction;
+    // readers of PSW compute it from A instead, except outside a run and in the first instruction
+    // after control comes into the core: whoever wrote sfr[] may have set P apart from A, and
+    // that P is what they read.
+    std::uint8_t pswWithParity() const { return m_storedParity ? sfr[Sfr::PSW] : pswParityFromA(); }
+    std::uint8_t pswParityFromA() const
     {
-        bank = static_cast<std::uint8_t>((sfr[Sfr::PSW] >> 3) & 3);
-        return static_cast<std::uint8_t>(bank * 8 + n);
+        return static_cast<std::uint8_t>((sfr[Sfr::PSW] & 0xFE) | __builtin_parity(sfr[Sfr::ACC]));
     }
     std::uint8_t readDirect(std::uint8_t address) const
     {
-        return address < 0x80 ? iram[address] : sfr[address];
+        if (address < 0x80)
+            return iram[address];
+        return address == Sfr::PSW ? pswWithParity() : sfr[address];
     }
     void writeDirect(std::uint8_t address, std::uint8_t value)
     {
@@ -153,11 +213,9 @@ class Cpu51
         sfr[low] = static_cast<std::uint8_t>(value & 0xFF);
         sfr[low + 1] = static_cast<std::uint8_t>(value >> 8);
     }
-    // P := parity of A (odd number of ones gives 1).
-    void updateParity()
-    {
-        sfr[Sfr::PSW] = static_cast<std::uint8_t>((sfr[Sfr::PSW] & 0xFE) | __builtin_parity(sfr[Sfr::ACC]));
-    }
+    // P := parity of A (odd number of ones gives 1). Done whenever control leaves the core, so
+    // that whoever reads sfr[] afterwards (views, dump, tests) sees the P the chip would show.
+    void updateParity() { sfr[Sfr::PSW] = pswParityFromA(); }
 
     // ==== Peripheral state: timers, serial port, interrupt bookkeeping ====
     // (appended by the peripheral code: Interrupts.cpp, SfrEffects.cpp, Timers.cpp, Serial.cpp)
@@ -199,9 +257,35 @@ class Cpu51
     // ==== end of peripheral state ====
 
   private:
-    std::uint8_t bitByte(std::uint8_t address) const
+    // Bit-addressable SFR rows (address >> 3 & 15) of TCON, SCON, IE, IP and T2CON.
+    static constexpr unsigned kInterruptRows = 1u << 1 | 1u << 3 | 1u << 5 | 1u << 7 | 1u << 9;
+    // hasWriteEffect() as a 256-bit set: PCON, TCON, TL1, TH1, SCON, SBUF, WDTRST, IE, IP,
+    // T2CON, RCAP2L, RCAP2H, PSW.
+    static constexpr std::uint32_t kWriteEffects[8] = {
+        0,
+        0,
+        0,
+        0,
+        (1u << (Sfr::PCON & 31)) | (1u << (Sfr::TCON & 31)) | (1u << (Sfr::TL1 & 31)) |
+            (1u << (Sfr::TH1 & 31)) | (1u << (Sfr::SCON & 31)) | (1u << (Sfr::SBUF & 31)),
+        (1u << (Sfr::WDTRST & 31)) | (1u << (Sfr::IE & 31)) | (1u << (Sfr::IP & 31)),
+        (1u << (Sfr::T2CON & 31)) | (1u << (Sfr::RCAP2L & 31)) | (1u << (Sfr::RCAP2H & 31)) |
+            (1u << (Sfr::PSW & 31)),
+        0,
+    };
+
+    void enterCore();
+    void leaveCore(std::uint64_t executed);
+    BatchEnd endBeforeInstruction(std::int32_t breakAt) const;
+
+    bool m_interruptReady = false;
+    bool m_storedParity = true;
+
+    std::uint8_t bitByteValue(std::uint8_t address) const
     {
-        return address < 0x80 ? iram[0x20 + (address >> 3)] : sfr[address & 0xF8];
+        if (address < 0x80)
+            return iram[0x20 + (address >> 3)];
+        return (address & 0xF8) == Sfr::PSW ? pswWithParity() : sfr[address & 0xF8];
     }
     std::uint8_t &bitByte(std::uint8_t address)
     {

@@ -13,116 +13,150 @@ namespace
 using u8 = std::uint8_t;
 using u16 = std::uint16_t;
 
-inline u8 fetch(Cpu51 &c)
+// The executor's view of the CPU: pc lives here, in a register while a loop runs, instead of in
+// the Cpu51 object, where every byte store into a RAM array would force the compiler to reload it.
+struct Exec {
+    Cpu51 &cpu;
+    u16 pc;
+    u8 bankBase; // IRAM address of R0; refreshed where PSW may have changed
+    // An SFR write with an action happened (PCON, SBUF, ...): a batch looks at the CPU mode and
+    // the transmit records then. Set on entry too: P is read as stored until the first
+    // instruction is done.
+    bool attention = true;
+
+    explicit Exec(Cpu51 &c) : cpu(c), pc(c.pc), bankBase(static_cast<u8>(c.bank * 8)) {}
+    void bankChanged() { bankBase = static_cast<u8>(cpu.bank * 8); }
+};
+
+// Pushes pc low byte first, as calls do.
+inline void pushReturnAddress(Exec &c)
 {
-    return c.code[c.pc++];
+    c.cpu.push(static_cast<u8>(c.pc & 0xFF));
+    c.cpu.push(static_cast<u8>(c.pc >> 8));
 }
-inline u8 &acc(Cpu51 &c)
+inline u8 fetch(Exec &c)
 {
-    return c.sfr[Sfr::ACC];
+    return c.cpu.code[c.pc++];
 }
-inline u8 &reg(Cpu51 &c, int n)
+inline u8 &acc(Exec &c)
 {
-    return c.iram[c.registerAddress(n)];
+    return c.cpu.sfr[Sfr::ACC];
 }
-inline u8 &indirect(Cpu51 &c, int i)
+inline u8 &reg(Exec &c, int n)
 {
-    return c.iram[reg(c, i)];
+    return c.cpu.iram[static_cast<u8>(c.bankBase + n)];
 }
-inline unsigned carryIn(const Cpu51 &c)
+inline u8 &indirect(Exec &c, int i)
 {
-    return c.sfr[Sfr::PSW] >> 7;
+    return c.cpu.iram[reg(c, i)];
 }
-inline void setCarry(Cpu51 &c, bool on)
+inline unsigned carryIn(const Exec &c)
 {
-    c.sfr[Sfr::PSW] = flags::withFlag(c.sfr[Sfr::PSW], flags::kCarry, on);
+    return c.cpu.sfr[Sfr::PSW] >> 7;
 }
-inline void countWatchdog(Cpu51 &c)
+inline void setCarry(Exec &c, bool on)
 {
-    if (c.wdtArmed)
-        ++c.wdtCount;
+    c.cpu.sfr[Sfr::PSW] = flags::withFlag(c.cpu.sfr[Sfr::PSW], flags::kCarry, on);
+}
+inline void countWatchdog(Exec &c)
+{
+    if (c.cpu.wdtArmed)
+        ++c.cpu.wdtCount;
+}
+
+// A bit write may switch the register bank (RS0, RS1).
+inline void setBit(Exec &c, u8 address, bool value)
+{
+    c.cpu.setBit(address, value);
+    if (address >= 0x80)
+        c.bankChanged();
 }
 
 // Relative jumps take the offset as the last operand byte; pc already points past it.
-inline void jumpRelative(Cpu51 &c, u8 rel)
+inline void jumpRelative(Exec &c, u8 rel)
 {
     c.pc = static_cast<u16>(c.pc + static_cast<std::int8_t>(rel));
 }
-inline void branchIf(Cpu51 &c, bool taken)
+// A real branch, not a conditional move: the host predicts a loop's jumps well, while a
+// conditional move would make the next fetch wait for the condition (a DJNZ loop runs at half
+// speed).
+inline void branchIf(Exec &c, bool taken)
 {
     const u8 rel = fetch(c);
-    if (taken)
+    if (taken) {
         jumpRelative(c, rel);
+        __asm__ volatile("");
+    }
 }
 
 // A write through a direct address by one of the instructions that trigger the SFR actions
 // (and the transmit logic for SBUF).
-inline void writeDirectNotified(Cpu51 &c, u8 address, u8 value)
+inline void writeDirectNotified(Exec &c, u8 address, u8 value)
 {
-    c.writeDirect(address, value);
-    if (address >= 0x80) {
-        c.afterDirectWrite(address);
-        if (address == Sfr::SBUF)
-            c.serialTransmit();
+    c.cpu.writeDirect(address, value);
+    if (Cpu51::hasWriteEffect(address)) {
+        c.cpu.afterDirectWrite(address);
+        c.bankChanged();
+        c.attention = true;
     }
 }
 
 // ---- accumulator arithmetic ----
-inline void addA(Cpu51 &c, u8 s)
+inline void addA(Exec &c, u8 s)
 {
-    acc(c) = flags::add(c.sfr[Sfr::PSW], acc(c), s, 0);
+    acc(c) = flags::add(c.cpu.sfr[Sfr::PSW], acc(c), s, 0);
 }
-inline void addcA(Cpu51 &c, u8 s)
+inline void addcA(Exec &c, u8 s)
 {
-    acc(c) = flags::add(c.sfr[Sfr::PSW], acc(c), s, carryIn(c));
+    acc(c) = flags::add(c.cpu.sfr[Sfr::PSW], acc(c), s, carryIn(c));
 }
-inline void subbA(Cpu51 &c, u8 s)
+inline void subbA(Exec &c, u8 s)
 {
-    acc(c) = flags::subtract(c.sfr[Sfr::PSW], acc(c), s, carryIn(c));
+    acc(c) = flags::subtract(c.cpu.sfr[Sfr::PSW], acc(c), s, carryIn(c));
 }
 
-inline void compareJump(Cpu51 &c, u8 left, u8 right)
+inline void compareJump(Exec &c, u8 left, u8 right)
 {
     setCarry(c, left < right);
     branchIf(c, left != right);
 }
 
-inline void mulAB(Cpu51 &c)
+inline void mulAB(Exec &c)
 {
-    const unsigned product = acc(c) * c.sfr[Sfr::B];
+    const unsigned product = acc(c) * c.cpu.sfr[Sfr::B];
     acc(c) = static_cast<u8>(product);
-    c.sfr[Sfr::B] = static_cast<u8>(product >> 8);
-    u8 &psw = c.sfr[Sfr::PSW];
+    c.cpu.sfr[Sfr::B] = static_cast<u8>(product >> 8);
+    u8 &psw = c.cpu.sfr[Sfr::PSW];
     psw = flags::withFlag(flags::withFlag(psw, flags::kCarry, false), flags::kOverflow, product > 0xFF);
 }
 
 // Division by zero keeps A and B and sets OV.
-inline void divAB(Cpu51 &c)
+inline void divAB(Exec &c)
 {
-    const u8 a = acc(c), b = c.sfr[Sfr::B];
-    u8 &psw = c.sfr[Sfr::PSW];
+    const u8 a = acc(c), b = c.cpu.sfr[Sfr::B];
+    u8 &psw = c.cpu.sfr[Sfr::PSW];
     psw = flags::withFlag(flags::withFlag(psw, flags::kCarry, false), flags::kOverflow, b == 0);
     if (b != 0) {
         acc(c) = static_cast<u8>(a / b);
-        c.sfr[Sfr::B] = static_cast<u8>(a % b);
+        c.cpu.sfr[Sfr::B] = static_cast<u8>(a % b);
     }
 }
 
-inline void rotateRight(Cpu51 &c)
+inline void rotateRight(Exec &c)
 {
     acc(c) = static_cast<u8>(acc(c) >> 1 | acc(c) << 7);
 }
-inline void rotateLeft(Cpu51 &c)
+inline void rotateLeft(Exec &c)
 {
     acc(c) = static_cast<u8>(acc(c) << 1 | acc(c) >> 7);
 }
-inline void rotateRightCarry(Cpu51 &c)
+inline void rotateRightCarry(Exec &c)
 {
     const u8 a = acc(c);
     acc(c) = static_cast<u8>(carryIn(c) << 7 | a >> 1);
     setCarry(c, a & 1);
 }
-inline void rotateLeftCarry(Cpu51 &c)
+inline void rotateLeftCarry(Exec &c)
 {
     const u8 a = acc(c);
     acc(c) = static_cast<u8>(a << 1 | carryIn(c));
@@ -130,84 +164,84 @@ inline void rotateLeftCarry(Cpu51 &c)
 }
 
 // ---- direct operands ----
-inline u8 readDirectOperand(Cpu51 &c)
+inline u8 readDirectOperand(Exec &c)
 {
-    return c.readDirect(fetch(c));
+    return c.cpu.readDirect(fetch(c));
 }
 
 // Read-modify-write of a direct byte with A or an immediate byte (ORL, ANL, XRL, INC, DEC).
-template <typename Op> inline void modifyDirect(Cpu51 &c, u8 address, u8 operand, Op op)
+template <typename Op> inline void modifyDirect(Exec &c, u8 address, u8 operand, Op op)
 {
-    writeDirectNotified(c, address, static_cast<u8>(op(c.readDirect(address), operand)));
+    writeDirectNotified(c, address, static_cast<u8>(op(c.cpu.readDirect(address), operand)));
 }
-template <typename Op> inline void modifyDirectWithA(Cpu51 &c, Op op)
+template <typename Op> inline void modifyDirectWithA(Exec &c, Op op)
 {
     const u8 address = fetch(c);
     modifyDirect(c, address, acc(c), op);
 }
 // INC and DEC direct.
-template <typename Op> inline void modifyDirectBy(Cpu51 &c, Op op)
+template <typename Op> inline void modifyDirectBy(Exec &c, Op op)
 {
     const u8 address = fetch(c);
     modifyDirect(c, address, 1, op);
 }
-template <typename Op> inline void modifyDirectWithImmediate(Cpu51 &c, Op op)
+template <typename Op> inline void modifyDirectWithImmediate(Exec &c, Op op)
 {
     const u8 address = fetch(c), data = fetch(c);
     modifyDirect(c, address, data, op);
 }
-inline void movDirectImmediate(Cpu51 &c)
+inline void movDirectImmediate(Exec &c)
 {
     const u8 address = fetch(c), data = fetch(c);
     writeDirectNotified(c, address, data);
 }
 // Encoded source first: 85h, src, dest.
-inline void movDirectDirect(Cpu51 &c)
+inline void movDirectDirect(Exec &c)
 {
     const u8 value = readDirectOperand(c);
     writeDirectNotified(c, fetch(c), value);
 }
-inline void xchADirect(Cpu51 &c)
+inline void xchADirect(Exec &c)
 {
     const u8 address = fetch(c), a = acc(c);
-    acc(c) = c.readDirect(address);
+    acc(c) = c.cpu.readDirect(address);
     writeDirectNotified(c, address, a);
 }
-inline void djnzDirect(Cpu51 &c)
+inline void djnzDirect(Exec &c)
 {
     const u8 address = fetch(c);
-    const u8 value = static_cast<u8>(c.readDirect(address) - 1);
+    const u8 value = static_cast<u8>(c.cpu.readDirect(address) - 1);
     writeDirectNotified(c, address, value);
     branchIf(c, value != 0);
 }
-inline void movDirectRegister(Cpu51 &c, int n)
+inline void movDirectRegister(Exec &c, int n)
 {
     writeDirectNotified(c, fetch(c), reg(c, n));
     countWatchdog(c);
 }
 // POP SP stores after the decrement, so SP ends as the popped byte.
-inline void popDirect(Cpu51 &c)
+inline void popDirect(Exec &c)
 {
-    const u8 value = c.pop();
+    const u8 value = c.cpu.pop();
     writeDirectNotified(c, fetch(c), value);
 }
 // SP is incremented before the source is read: PUSH SP stores the new SP.
-inline void pushDirect(Cpu51 &c)
+inline void pushDirect(Exec &c)
 {
     const u8 address = fetch(c);
-    ++c.sp();
-    c.iram[c.sp()] = c.readDirect(address);
+    ++c.cpu.sp();
+    c.cpu.iram[c.cpu.sp()] = c.cpu.readDirect(address);
 }
 
 // ---- registers ----
-inline void djnzRegister(Cpu51 &c, int n)
+inline void djnzRegister(Exec &c, int n)
 {
     u8 &r = reg(c, n);
     r = static_cast<u8>(r - 1);
     branchIf(c, r != 0);
     countWatchdog(c);
 }
-inline void cjneRegister(Cpu51 &c, int n)
+inline void cjneRegister(Exec &c, int n)
 {
     const u8 value = reg(c, n);
     compareJump(c, value, fetch(c));
@@ -215,14 +249,14 @@ inline void cjneRegister(Cpu51 &c, int n)
 }
 
 // ---- indirect ----
-inline void xchdAIndirect(Cpu51 &c, int i)
+inline void xchdAIndirect(Exec &c, int i)
 {
     u8 &m = indirect(c, i);
     const u8 a = acc(c);
     acc(c) = static_cast<u8>((a & 0xF0) | (m & 0x0F));
     m = static_cast<u8>((m & 0xF0) | (a & 0x0F));
 }
-inline void xch(Cpu51 &c, u8 &m)
+inline void xch(Exec &c, u8 &m)
 {
     const u8 a = acc(c);
     acc(c) = m;
@@ -230,94 +264,96 @@ inline void xch(Cpu51 &c, u8 &m)
 }
 
 // ---- bits ----
-inline void jumpOnBit(Cpu51 &c, bool wantSet)
+inline void jumpOnBit(Exec &c, bool wantSet)
 {
     const u8 bit = fetch(c);
-    branchIf(c, c.bit(bit) == wantSet);
+    branchIf(c, c.cpu.bit(bit) == wantSet);
 }
-inline void jbc(Cpu51 &c)
+inline void jbc(Exec &c)
 {
     const u8 bit = fetch(c);
-    const bool set = c.bit(bit);
+    const bool set = c.cpu.bit(bit);
     if (set)
-        c.setBit(bit, false);
+        setBit(c, bit, false);
     branchIf(c, set);
 }
-inline void setBitOperand(Cpu51 &c, bool value)
+inline void setBitOperand(Exec &c, bool value)
 {
-    c.setBit(fetch(c), value);
+    setBit(c, fetch(c), value);
 }
-inline void cplBit(Cpu51 &c)
+inline void cplBit(Exec &c)
 {
     const u8 bit = fetch(c);
-    c.setBit(bit, !c.bit(bit));
+    setBit(c, bit, !c.cpu.bit(bit));
 }
-inline void orlCarryBit(Cpu51 &c, bool invert)
+inline void orlCarryBit(Exec &c, bool invert)
 {
-    const bool operand = c.bit(fetch(c)) != invert;
+    const bool operand = c.cpu.bit(fetch(c)) != invert;
     setCarry(c, carryIn(c) || operand);
 }
-inline void anlCarryBit(Cpu51 &c, bool invert)
+inline void anlCarryBit(Exec &c, bool invert)
 {
-    const bool operand = c.bit(fetch(c)) != invert;
+    const bool operand = c.cpu.bit(fetch(c)) != invert;
     setCarry(c, carryIn(c) && operand);
 }
 
 // ---- jumps and calls ----
-inline void absoluteJump(Cpu51 &c, u8 opcode)
+inline void absoluteJump(Exec &c, u8 opcode)
 {
     const u8 low = fetch(c);
     c.pc = static_cast<u16>((c.pc & 0xF800) | (opcode >> 5) << 8 | low);
 }
-inline void absoluteCall(Cpu51 &c, u8 opcode)
+inline void absoluteCall(Exec &c, u8 opcode)
 {
     const u8 low = fetch(c);
-    c.pushPc();
+    pushReturnAddress(c);
     c.pc = static_cast<u16>((c.pc & 0xF800) | (opcode >> 5) << 8 | low);
 }
-inline u16 fetchAddress16(Cpu51 &c)
+inline u16 fetchAddress16(Exec &c)
 {
     const u8 high = fetch(c);
     return static_cast<u16>(high << 8 | fetch(c));
 }
-inline void longCall(Cpu51 &c)
+inline void longCall(Exec &c)
 {
     const u16 target = fetchAddress16(c);
-    c.pushPc();
+    pushReturnAddress(c);
     c.pc = target;
 }
-inline void ret(Cpu51 &c)
+inline void ret(Exec &c)
 {
-    const u8 high = c.pop();
-    c.pc = static_cast<u16>(high << 8 | c.pop());
+    const u8 high = c.cpu.pop();
+    c.pc = static_cast<u16>(high << 8 | c.cpu.pop());
 }
-inline void reti(Cpu51 &c)
+inline void reti(Exec &c)
 {
     ret(c);
-    if (c.intHigh)
-        c.intHigh = false;
+    if (c.cpu.intHigh)
+        c.cpu.intHigh = false;
     else
-        c.intLow = false;
+        c.cpu.intLow = false;
+    c.cpu.refreshInterrupts();
 }
 
 // ---- external data and code ----
-inline void xramWrite(Cpu51 &c, u16 address)
+inline void xramWrite(Exec &c, u16 address)
 {
-    c.xram[address] = acc(c);
-    c.xramWritten = address;
+    c.cpu.xram[address] = acc(c);
+    c.cpu.xramWritten = address;
+    c.cpu.xramRowsWritten.set(address >> 4);
 }
-inline u16 pagedAddress(Cpu51 &c, int i)
+inline u16 pagedAddress(Exec &c, int i)
 {
-    return static_cast<u16>(c.sfr[Sfr::P2] << 8 | reg(c, i));
+    return static_cast<u16>(c.cpu.sfr[Sfr::P2] << 8 | reg(c, i));
 }
-inline void movxAPaged(Cpu51 &c, int i)
+inline void movxAPaged(Exec &c, int i)
 {
-    acc(c) = c.xram[pagedAddress(c, i)];
-    c.xramReadViaRi = true;
+    acc(c) = c.cpu.xram[pagedAddress(c, i)];
+    c.cpu.xramReadViaRi = true;
 }
-inline void incDptr(Cpu51 &c)
+inline void incDptr(Exec &c)
 {
-    c.setDptr(static_cast<u16>(c.dptr() + 1));
+    c.cpu.setDptr(static_cast<u16>(c.cpu.dptr() + 1));
 }
 
 #define TW_CASE8(base)                                                                                       \
@@ -334,7 +370,7 @@ inline void incDptr(Cpu51 &c)
     case base + 1
 
 // clang-format off
-inline void execute(Cpu51 &c, u8 op)
+[[gnu::always_inline]] inline void execute(Exec &c, u8 op)
 {
     const int n = op & 7; // register number of columns x8-xF
     const int i = op & 1; // pointer register of columns x6-x7
@@ -349,13 +385,13 @@ inline void execute(Cpu51 &c, u8 op)
     case 0x60: branchIf(c, acc(c) == 0); break;
     case 0x70: branchIf(c, acc(c) != 0); break;
     case 0x80: branchIf(c, true); break;
-    case 0x90: c.setDptr(fetchAddress16(c)); break;
+    case 0x90: c.cpu.setDptr(fetchAddress16(c)); break;
     case 0xA0: orlCarryBit(c, true); break;
     case 0xB0: anlCarryBit(c, true); break;
     case 0xC0: pushDirect(c); break;
     case 0xD0: popDirect(c); break;
-    case 0xE0: acc(c) = c.xram[c.dptr()]; break;
-    case 0xF0: xramWrite(c, c.dptr()); break;
+    case 0xE0: acc(c) = c.cpu.xram[c.cpu.dptr()]; break;
+    case 0xF0: xramWrite(c, c.cpu.dptr()); break;
     // column x1
     case 0x01: case 0x21: case 0x41: case 0x61: case 0x81: case 0xA1: case 0xC1: case 0xE1:
         absoluteJump(c, op); break;
@@ -372,7 +408,7 @@ inline void execute(Cpu51 &c, u8 op)
     case 0x72: orlCarryBit(c, false); break;
     case 0x82: anlCarryBit(c, false); break;
     case 0x92: setBitOperand(c, carryIn(c)); break;
-    case 0xA2: setCarry(c, c.bit(fetch(c))); break;
+    case 0xA2: setCarry(c, c.cpu.bit(fetch(c))); break;
     case 0xB2: cplBit(c); break;
     case 0xC2: setBitOperand(c, false); break;
     case 0xD2: setBitOperand(c, true); break;
@@ -386,9 +422,9 @@ inline void execute(Cpu51 &c, u8 op)
     case 0x43: modifyDirectWithImmediate(c, std::bit_or<>()); break;
     case 0x53: modifyDirectWithImmediate(c, std::bit_and<>()); break;
     case 0x63: modifyDirectWithImmediate(c, std::bit_xor<>()); break;
-    case 0x73: c.pc = static_cast<u16>(acc(c) + c.dptr()); break;
-    case 0x83: acc(c) = c.code[static_cast<u16>(acc(c) + c.pc)]; break;
-    case 0x93: acc(c) = c.code[static_cast<u16>(acc(c) + c.dptr())]; break;
+    case 0x73: c.pc = static_cast<u16>(acc(c) + c.cpu.dptr()); break;
+    case 0x83: acc(c) = c.cpu.code[static_cast<u16>(acc(c) + c.pc)]; break;
+    case 0x93: acc(c) = c.cpu.code[static_cast<u16>(acc(c) + c.cpu.dptr())]; break;
     case 0xA3: incDptr(c); break;
     case 0xB3: setCarry(c, !carryIn(c)); break;
     case 0xC3: setCarry(c, false); break;
@@ -409,7 +445,7 @@ inline void execute(Cpu51 &c, u8 op)
     case 0xA4: mulAB(c); break;
     case 0xB4: compareJump(c, acc(c), fetch(c)); break;
     case 0xC4: acc(c) = static_cast<u8>(acc(c) << 4 | acc(c) >> 4); break;
-    case 0xD4: acc(c) = flags::decimalAdjust(c.sfr[Sfr::PSW], acc(c)); break;
+    case 0xD4: acc(c) = flags::decimalAdjust(c.cpu.sfr[Sfr::PSW], acc(c)); break;
     case 0xE4: acc(c) = 0; break;
     case 0xF4: acc(c) = static_cast<u8>(~acc(c)); break;
     // column x5
@@ -470,27 +506,124 @@ inline void execute(Cpu51 &c, u8 op)
 #undef TW_CASE8
 #undef TW_CASE2
 
-} // namespace
-
-void Cpu51::step()
+// One instruction and what follows it, inlined into every loop below. P is not recomputed here:
+// readers of PSW inside the core compute it, and the loops store it when they return.
+// Returns whether the watchdog count passed its limit.
+[[gnu::always_inline]] inline bool stepInline(Exec &x)
 {
-    execute(*this, code[pc++]);
-    // A changes in many ways (direct writes to E0h, bit writes, POP ACC); P follows A always,
-    // even after a direct or bit write to PSW.0.
-    updateParity();
-    if (sfr[Sfr::IE] & 0x80)
-        pollInterrupts();
-    countWatchdog(*this);
+    execute(x, x.cpu.code[x.pc++]);
+    if (x.cpu.interruptReady()) {
+        x.cpu.pc = x.pc;
+        x.cpu.pollInterrupts();
+        x.pc = x.cpu.pc;
+    }
+    if (!x.cpu.wdtArmed)
+        return false;
+    return ++x.cpu.wdtCount > Cpu51::kWatchdogLimit;
 }
 
-std::uint64_t Cpu51::run(std::uint64_t maxSteps, std::int32_t stopAt)
+} // namespace
+
+void Cpu51::enterCore()
 {
+    syncDerivedState();
+    m_storedParity = true;
+}
+
+// P as the last instruction left it; with none executed, PSW stays as the caller wrote it.
+void Cpu51::leaveCore(std::uint64_t executed)
+{
+    if (executed)
+        updateParity();
+    m_storedParity = true;
+}
+
+// Flattened: every helper of the executor is inlined into the loops, whatever the inliner's budget.
+[[gnu::flatten]] void Cpu51::step()
+{
+    enterCore();
+    Exec x(*this);
+    stepInline(x);
+    pc = x.pc;
+    leaveCore(1);
+}
+
+[[gnu::flatten]] std::uint64_t Cpu51::run(std::uint64_t maxSteps, std::int32_t stopAt)
+{
+    enterCore();
+    Exec x(*this);
     std::uint64_t done = 0;
-    while (done < maxSteps && static_cast<std::int32_t>(pc) != stopAt) {
-        step();
+    if (done < maxSteps && static_cast<std::int32_t>(x.pc) != stopAt) {
+        stepInline(x);
         ++done;
     }
+    m_storedParity = false;
+    while (done < maxSteps && static_cast<std::int32_t>(x.pc) != stopAt) {
+        stepInline(x);
+        ++done;
+    }
+    pc = x.pc;
+    leaveCore(done);
     return done;
+}
+
+Cpu51::BatchEnd Cpu51::endBeforeInstruction(std::int32_t breakAt) const
+{
+    if (pc >= codeSize)
+        return BatchEnd::EndOfCode;
+    if (static_cast<std::int32_t>(pc) == breakAt)
+        return BatchEnd::Breakpoint;
+    if (cpuMode != 0)
+        return BatchEnd::Asleep;
+    if (watchdogExpired())
+        return BatchEnd::Watchdog;
+    if (baudGeneratorStopped != 0 || transmitCount >= kTransmitQueue)
+        return BatchEnd::Serial;
+    return BatchEnd::Count;
+}
+
+[[gnu::flatten]] Cpu51::Batch Cpu51::runBatch(std::uint64_t maxSteps, std::int32_t breakAt)
+{
+    enterCore();
+    Batch batch;
+    batch.end = maxSteps ? endBeforeInstruction(breakAt) : BatchEnd::Count;
+    if (batch.end != BatchEnd::Count || !maxSteps) {
+        leaveCore(0);
+        return batch;
+    }
+    // Only the end of the code, the breakpoint and the count change with every instruction; the
+    // CPU mode and the transmit records change only where x.attention is set, and the watchdog
+    // count only while it is armed.
+    Exec x(*this);
+    const std::int32_t end = codeSize;
+    for (;;) {
+        const bool watchdogExpired = stepInline(x);
+        ++batch.executed;
+        if (watchdogExpired) {
+            batch.end = BatchEnd::Watchdog;
+            break;
+        }
+        if (x.attention) {
+            x.attention = false;
+            m_storedParity = false;
+            pc = x.pc;
+            if ((batch.end = endBeforeInstruction(breakAt)) != BatchEnd::Count)
+                break;
+        }
+        if (batch.executed == maxSteps)
+            break;
+        if (x.pc >= end) {
+            batch.end = BatchEnd::EndOfCode;
+            break;
+        }
+        if (static_cast<std::int32_t>(x.pc) == breakAt) {
+            batch.end = BatchEnd::Breakpoint;
+            break;
+        }
+    }
+    pc = x.pc;
+    leaveCore(batch.executed);
+    return batch;
 }
 
 } // namespace tw

@@ -1,7 +1,7 @@
 #pragma once
 // The MCS-51 flag arithmetic, written once: ADD/ADDC, SUBB and DA A. Each takes PSW by reference,
 // writes CY, AC and OV as the instruction does and returns the new accumulator; P is left to the
-// caller, which recomputes it from A after every instruction.
+// readers of PSW, which compute it from A.
 #include <cstdint>
 
 namespace tw::flags

@@ -54,23 +54,37 @@ void enter(Cpu51 &c, int source, bool high)
     (high ? c.intHigh : c.intLow) = true;
 }
 
+// The source the poll would take now, or -1; high tells its priority.
+int chooseSource(const Cpu51 &c, bool &high)
+{
+    if (c.intHigh || !(c.sfr[Sfr::IE] & 0x80))
+        return -1;
+    const std::uint8_t wanted = requestMask(c) & spreadToSources(c.sfr[Sfr::IE]);
+    if (!wanted)
+        return -1;
+    if (const std::uint8_t highWanted = wanted & spreadToSources(c.sfr[Sfr::IP])) {
+        high = true;
+        return std::countr_zero(highWanted);
+    }
+    high = false;
+    return c.intLow ? -1 : std::countr_zero(wanted);
+}
+
 } // namespace
+
+void Cpu51::refreshInterrupts()
+{
+    bool high = false;
+    m_interruptReady = chooseSource(*this, high) >= 0;
+}
 
 void Cpu51::pollInterrupts()
 {
-    if (intHigh || !(sfr[Sfr::IE] & 0x80))
-        return;
-    const std::uint8_t wanted = requestMask(*this) & spreadToSources(sfr[Sfr::IE]);
-    if (!wanted)
-        return;
-    const std::uint8_t highPriority = spreadToSources(sfr[Sfr::IP]);
-    if (const std::uint8_t high = wanted & highPriority) {
-        enter(*this, std::countr_zero(high), true);
-        return;
-    }
-    if (intLow)
-        return;
-    enter(*this, std::countr_zero(wanted), false);
+    bool high = false;
+    const int source = chooseSource(*this, high);
+    if (source >= 0)
+        enter(*this, source, high);
+    refreshInterrupts();
 }
 
 } // namespace tw

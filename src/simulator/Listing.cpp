@@ -1,6 +1,7 @@
 #include "simulator/Listing.h"
 
 #include "common/Hex.h"
+#include "simulator/Messages.h"
 
 #include <algorithm>
 
@@ -152,12 +153,12 @@ QString readProgramFiles(const QString &binPath, ProgramFiles &files)
     const QString listingPath = replaceLastThree(binPath, QStringLiteral("lt"));
     const std::optional<QByteArray> code = readBinaryFile(binPath);
     if (!code)
-        return QStringLiteral(u"缺失") + binPath + QStringLiteral(u"文件");
+        return missingProgramFileMessage(binPath);
     if (code->size() > 65536)
         return QStringLiteral(u"目标文件超过64K字节，不能仿真！");
     const std::optional<TextFileContent> listing = readTextFile(listingPath);
     if (!listing)
-        return QStringLiteral(u"缺失") + listingPath + QStringLiteral(u"文件");
+        return missingProgramFileMessage(listingPath);
     QStringList lines = splitLines(listing->text);
     if (lines.size() > Listing::kMaxLines)
         return QStringLiteral(u"列表文件超过20000行，不能仿真！");

@@ -32,6 +32,30 @@ void timer2External(Cpu51 &c)
     }
 }
 
+// The counter inputs T0, T1, T2 and the T2EX capture/reload on a falling edge.
+void countFallingEdge(Cpu51 &c, int index)
+{
+    switch (index) {
+    case T0:
+        if (c.timers.t0Counter && timer0Enabled(c))
+            countTimer0(c);
+        break;
+    case T1:
+        if (c.timers.t1Counter && timer1Enabled(c))
+            countTimer1(c);
+        break;
+    case T2:
+        if (c.timers.t2Counter && c.bit(Bit::TR2))
+            countTimer2(c, Timer2Source::Pin);
+        break;
+    case T2EX:
+        timer2External(c);
+        break;
+    default:
+        break;
+    }
+}
+
 } // namespace
 
 void Cpu51::pinEdge(int index, bool level)
@@ -46,27 +70,9 @@ void Cpu51::pinEdge(int index, bool level)
     if (falling && index == INT1)
         setBit(Bit::IE1, true);
     setBit(static_cast<std::uint8_t>(pinBitAddress(index)), level);
-    if (!falling)
-        return;
-    switch (index) {
-    case T0:
-        if (timers.t0Counter && timer0Enabled(*this))
-            countTimer0(*this);
-        break;
-    case T1:
-        if (timers.t1Counter && timer1Enabled(*this))
-            countTimer1(*this);
-        break;
-    case T2:
-        if (timers.t2Counter && bit(Bit::TR2))
-            countTimer2(*this, Timer2Source::Pin);
-        break;
-    case T2EX:
-        timer2External(*this);
-        break;
-    default:
-        break;
-    }
+    if (falling)
+        countFallingEdge(*this, index);
+    refreshInterrupts();
 }
 
 void PinButtons::click(Cpu51 &cpu, int index)

@@ -35,23 +35,10 @@ void RunController::reset()
     m_listing.markFirstCodeLine();
 }
 
-void RunController::execute()
-{
-    m_cpu.step();
-    if (m_cpu.xramWritten >= 0) {
-        m_xramRows.mark(m_cpu.xramWritten);
-        m_cpu.xramWritten = -1;
-    }
-    if (m_cpu.xramReadViaRi) {
-        m_xramRead = true;
-        m_cpu.xramReadViaRi = false;
-    }
-}
-
 bool RunController::takeXramRead()
 {
-    const bool read = m_xramRead;
-    m_xramRead = false;
+    const bool read = m_cpu.xramReadViaRi;
+    m_cpu.xramReadViaRi = false;
     return read;
 }
 
@@ -67,7 +54,7 @@ StepResult RunController::step()
         m_watchdogReset = true;
     }
     m_listing.clearPcMarker();
-    execute();
+    m_cpu.step();
     return StepResult::Executed;
 }
 
@@ -98,6 +85,8 @@ SliceResult RunController::slice(RefreshMode mode, std::chrono::nanoseconds budg
     const auto deadline = TickClock::Clock::now() + budget;
     clock.apply(m_cpu);
     m_listing.clearPcMarker();
+    const std::int32_t breakAt = m_running == RunKind::ToBreakpoint ? m_breakpointAddress : -1;
+    const std::uint64_t batchSize = mode == RefreshMode::Dynamic ? 1 : kChunk;
     for (;;) {
         result.end = endBeforeInstruction();
         if (result.end != RunEnd::None)
@@ -107,8 +96,8 @@ SliceResult RunController::slice(RefreshMode mode, std::chrono::nanoseconds budg
             m_listing.clearPcMarker();
             result.watchdogReset = true;
         }
-        execute();
-        ++result.executed;
+        // The core stops early for whatever this loop looks at; it checks every case again.
+        result.executed += m_cpu.runBatch(batchSize, breakAt).executed;
         if (serialNeedsWindow(m_cpu)) {
             if (m_cpu.baudGeneratorStopped) {
                 result.end = RunEnd::BaudMessage;
@@ -118,13 +107,11 @@ SliceResult RunController::slice(RefreshMode mode, std::chrono::nanoseconds budg
         }
         if (mode == RefreshMode::Dynamic)
             return result;
-        if (result.executed % kChunk == 0) {
-            // One clock reading serves both the ticks and the slice budget.
-            const auto now = TickClock::Clock::now();
-            clock.apply(m_cpu, now);
-            if (now >= deadline)
-                return result;
-        }
+        // One clock reading serves both the ticks and the slice budget.
+        const auto now = TickClock::Clock::now();
+        clock.apply(m_cpu, now);
+        if (now >= deadline)
+            return result;
     }
     m_running = RunKind::None;
     return result;

@@ -57,8 +57,9 @@ enum class StepResult { EndOfProgram, Asleep, Executed };
 class RunController
 {
   public:
-    // Instructions between two looks at the clock (ticks and the slice budget).
-    static constexpr int kChunk = 256;
+    // Instructions the core runs between two looks at the clock (ticks and the slice budget):
+    // a few tens of microseconds at full speed.
+    static constexpr int kChunk = 8192;
 
     RunController(Cpu51 &cpu, Listing &listing) : m_cpu(cpu), m_listing(listing) {}
 
@@ -73,8 +74,9 @@ class RunController
     bool start(RunKind kind);
     void stop() { m_running = RunKind::None; }
     RunKind running() const { return m_running; }
-    // Dynamic: one instruction. Fast: instructions until the budget is spent, with the due ticks
-    // applied every kChunk instructions. Ends the run when it reaches its end.
+    // Dynamic: one instruction. Fast: batches of kChunk instructions inside the core until the
+    // budget is spent, with the due ticks applied between batches. Ends the run when it reaches
+    // its end.
     SliceResult slice(RefreshMode mode, std::chrono::nanoseconds budget, TickClock &clock);
     bool watchdogResetInLastStep() const { return m_watchdogReset; }
 
@@ -88,13 +90,11 @@ class RunController
     // carries an address; false (nothing changed) otherwise.
     bool movePcToLine(int index);
 
-    // External-RAM rows written by MOVX since the window last looked, and whether a MOVX read
-    // through @Ri asked for the box to be drawn again.
-    DirtyRows &writtenXramRows() { return m_xramRows; }
+    // Whether a MOVX read through @Ri asked for the external-RAM box to be drawn again since
+    // the last call. (The rows MOVX wrote stay marked in the core: Cpu51::xramRowsWritten.)
     bool takeXramRead();
 
   private:
-    void execute();
     RunEnd endBeforeInstruction() const;
 
     Cpu51 &m_cpu;
@@ -104,8 +104,6 @@ class RunController
     int m_breakpointAddress = 0;
     QString m_breakpointText;
     bool m_watchdogReset = false;
-    bool m_xramRead = false;
-    DirtyRows m_xramRows;
 };
 
 } // namespace tw

@@ -33,6 +33,16 @@ void Cpu51::afterDirectWrite(std::uint8_t address)
     case Sfr::PSW:
         bank = static_cast<std::uint8_t>((value >> 3) & 3);
         break;
+    case Sfr::SBUF:
+        serialTransmit();
+        break;
+    case Sfr::TCON:
+    case Sfr::SCON:
+    case Sfr::IE:
+    case Sfr::IP:
+    case Sfr::T2CON:
+        refreshInterrupts();
+        break;
     default:
         break;
     }

@@ -168,6 +168,7 @@ void Cpu51::tick1ms()
         countTimer1(*this);
     if (!timers.t2Counter && bit(Bit::TR2))
         countTimer2(*this, Timer2Source::Tick);
+    refreshInterrupts();
 }
 
 } // namespace tw

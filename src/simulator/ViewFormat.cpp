@@ -62,14 +62,15 @@ QString memoryRow(const std::uint8_t *memory, int row)
     return byteRow(hexWord(row * 16) + QLatin1String("H:"), memory + row * 16, 1);
 }
 
-QStringList registerView(Cpu51 &cpu)
+QStringList registerView(const Cpu51 &cpu)
 {
+    const int bank = (cpu.sfr[Sfr::PSW] >> 3) & 3;
     QStringList lines;
-    lines.append(QStringLiteral(u"  区") + QLatin1Char(' ') + QString::number((cpu.psw() >> 3) & 3));
+    lines.append(QStringLiteral(u"  区") + QLatin1Char(' ') + QString::number(bank));
     lines.append(QString());
     for (int n = 0; n < 8; ++n)
         lines.append(QLatin1String(" R") + QString::number(n) + QLatin1String(": ") +
-                     hexByte(cpu.iram[cpu.registerAddress(n)]));
+                     hexByte(cpu.iram[static_cast<std::size_t>(bank * 8 + n)]));
     return lines;
 }
 
@@ -138,33 +139,39 @@ QStringList bitAreaView(const Cpu51 &cpu)
 
 void MemoryView::rebuild(const std::uint8_t *memory)
 {
+    m_memory = memory;
+    m_changed.reset();
     for (int row = 0; row < kRows; ++row)
-        m_lines[static_cast<std::size_t>(row)] = memoryRow(memory, row);
-}
-
-void MemoryView::patchRow(const std::uint8_t *memory, int row)
-{
-    if (row >= 0 && row < kRows)
         m_lines[static_cast<std::size_t>(row)] = memoryRow(memory, row);
 }
 
 QStringList MemoryView::slice(int top, int count) const
 {
     QStringList lines;
-    for (int row = top; row < top + count; ++row)
-        lines.append(row >= 0 && row < kRows ? m_lines[static_cast<std::size_t>(row)] : QString());
+    for (int row = top; row < top + count; ++row) {
+        if (row < 0 || row >= kRows) {
+            lines.append(QString());
+            continue;
+        }
+        const auto at = static_cast<std::size_t>(row);
+        if (m_changed.test(at) && m_memory) {
+            m_lines[at] = memoryRow(m_memory, row);
+            m_changed.reset(at);
+        }
+        lines.append(m_lines[at]);
+    }
     return lines;
 }
 
-void DirtyRows::patchInto(MemoryView &view, const std::uint8_t *memory)
+int patchWrittenRows(MemoryView &view, Cpu51 &cpu)
 {
-    if (!m_any)
-        return;
-    for (int row = 0; row < MemoryView::kRows; ++row)
-        if (m_rows.test(static_cast<std::size_t>(row)))
-            view.patchRow(memory, row);
-    m_rows.reset();
-    m_any = false;
+    const int last = cpu.xramWritten < 0 ? -1 : (cpu.xramWritten >> 4) & 0xFFF;
+    cpu.xramWritten = -1;
+    if (cpu.xramRowsWritten.any()) {
+        view.markChanged(cpu.xramRowsWritten);
+        cpu.xramRowsWritten.reset();
+    }
+    return last;
 }
 
 } // namespace tw

@@ -19,7 +19,7 @@ QStringList internalRamView(const Cpu51 &cpu);
 // One row of a 64K memory: "0010H: 00 .. 00  00 .. 00" (two blanks between the 8th and 9th).
 QString memoryRow(const std::uint8_t *memory, int row);
 // "  区 0", an empty line, then " R0: xx" .. " R7: xx" of the bank PSW selects.
-QStringList registerView(Cpu51 &cpu);
+QStringList registerView(const Cpu51 &cpu);
 // PSW bits 7..0, the digit always in column 7.
 QStringList pswView(const Cpu51 &cpu);
 // The 12-line SFR table with its empty second line (13 lines).
@@ -28,7 +28,8 @@ QStringList sfrView(const Cpu51 &cpu);
 QStringList bitAreaView(const Cpu51 &cpu);
 
 // The 4096 lines of the program-memory or external-RAM view, built once per load or change and
-// only sliced when scrolling.
+// only sliced when scrolling. Rows that MOVX changed are made again only when they are shown: a
+// fast run may write thousands of rows between two looks at the box.
 class MemoryView
 {
   public:
@@ -37,36 +38,21 @@ class MemoryView
     static constexpr int kShownRows = 18;
 
     MemoryView() : m_lines(kRows) {}
+    // Makes every row from memory, which the view then keeps reading for the changed rows.
     void rebuild(const std::uint8_t *memory);
-    void patchRow(const std::uint8_t *memory, int row);
+    void markChanged(const std::bitset<kRows> &rows) { m_changed |= rows; }
     // Rows top .. top+count-1; rows past the end are empty.
     QStringList slice(int top, int count = kShownRows) const;
-    const QString &line(int row) const { return m_lines[static_cast<std::size_t>(row)]; }
 
   private:
-    std::vector<QString> m_lines;
+    const std::uint8_t *m_memory = nullptr;
+    mutable std::vector<QString> m_lines;
+    mutable std::bitset<kRows> m_changed;
 };
 
-// Rows of external RAM written since the view was last patched.
-class DirtyRows
-{
-  public:
-    void mark(int address)
-    {
-        m_last = (address >> 4) & 0xFFF;
-        m_rows.set(static_cast<std::size_t>(m_last));
-        m_any = true;
-    }
-    bool any() const { return m_any; }
-    // The row of the last write marked; the view scrolls there.
-    int lastRow() const { return m_last; }
-    // Patches every marked row into the view and forgets them.
-    void patchInto(MemoryView &view, const std::uint8_t *memory);
-
-  private:
-    std::bitset<MemoryView::kRows> m_rows;
-    int m_last = 0;
-    bool m_any = false;
-};
+// Hands the external-RAM rows MOVX wrote (Cpu51::xramRowsWritten) to the view and clears the
+// marks. Returns the row of the last write, or -1 when nothing was written; the mark of the
+// last write (Cpu51::xramWritten) is cleared too.
+int patchWrittenRows(MemoryView &view, Cpu51 &cpu);
 
 } // namespace tw

@@ -1,5 +1,7 @@
 #include "EditorFiles.h"
 
+#include "Messages.h"
+
 #include <QFileInfo>
 
 namespace tw
@@ -7,7 +9,7 @@ namespace tw
 
 FileDialogText saveDialogText()
 {
-    return {QStringLiteral(u"保存"), QStringLiteral(u" 源程序文件(*.asm) (*.asm);;所有文件(*.*) (*)")};
+    return {QStringLiteral(u"保存"), kSourceFileFilter};
 }
 
 FileDialogText saveAsDialogText()

@@ -535,10 +535,12 @@ TEST_F(ConversionWindowTest, NoModeCutsACaption)
             EXPECT_GE(button->width(), button->sizeHint().width())
                 << item << ": " << qPrintable(button->text());
         }
-        for (QLabel *label : window->findChildren<QLabel *>())
-            if (label->isVisibleTo(window) && !label->text().isEmpty())
-                EXPECT_GE(label->width(), label->minimumSizeHint().width())
-                    << item << ": " << qPrintable(label->text());
+        for (QLabel *label : window->findChildren<QLabel *>()) {
+            if (!label->isVisibleTo(window) || label->text().isEmpty())
+                continue;
+            EXPECT_GE(label->width(), label->minimumSizeHint().width())
+                << item << ": " << qPrintable(label->text());
+        }
         EXPECT_LE(window->frameGeometry().width(), 1024) << item;
         window->close();
         flush();

@@ -67,7 +67,7 @@ ConversionWindow::ConversionWindow(Workspace &workspace, QWidget *parent)
     : QWidget(parent), m_workspace(workspace)
 {
     setObjectName(toolName());
-    setWindowTitle(QStringLiteral(u"文件格式转换"));
+    setWindowTitle(ConvText::FileFormatCaption);
     buildControls();
     connectControls();
     // Never narrower than the controls need: adjustSize() alone stops at two thirds of the screen
@@ -146,7 +146,7 @@ void ConversionWindow::openInMode(ConversionMode mode)
         break;
     case ConversionMode::Merge:
     case ConversionMode::Compare:
-        m_outputButton->setText(QStringLiteral(u"浏  览"));
+        m_outputButton->setText(ConvText::BrowseCaption);
         break;
     case ConversionMode::Port:
         selectOption(m_cpuGroup, 0);
@@ -297,12 +297,12 @@ bool ConversionWindow::refuseKey(QObject *box, int code)
 {
     Prompter &prompter = m_workspace.prompter();
     if (box == m_mergeStartEdit && m_mergeStartEdit->text().size() == 4 && code != kBackspace) {
-        prompter.message(QStringLiteral(u"不能大于4位！"), kRefusalStyle, QString());
+        prompter.message(ConvText::AtMostFourDigits, kRefusalStyle, QString());
         return true;
     }
     if (isHexKey(code))
         return false;
-    prompter.message(QStringLiteral(u"请输入十六进制代码！"), kRefusalStyle, QString());
+    prompter.message(ConvText::HexDigitsOnly, kRefusalStyle, QString());
     return true;
 }
 

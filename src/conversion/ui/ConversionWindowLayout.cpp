@@ -1,5 +1,6 @@
 // The conversion window's controls in their starting state, before a menu command sets a mode.
 #include "ConversionWindow.h"
+#include "conversion/Messages.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -122,11 +123,11 @@ QLayout *ConversionWindow::buildPathFrames()
 {
     auto *layout = new QVBoxLayout;
 
-    m_inputFrame = frame(QStringLiteral(u"请选择待转换的文件"), "inputFrame");
+    m_inputFrame = frame(ConvText::ConvertInputCaption, "inputFrame");
     m_inputEdit = lineEdit("inputEdit");
     // Room for a whole path.
     m_inputEdit->setMinimumWidth(360);
-    m_inputButton = button(QStringLiteral(u"浏  览"), "inputButton");
+    m_inputButton = button(ConvText::BrowseCaption, "inputButton");
     m_inputLengthEdit = lineEdit("inputLengthEdit");
     m_inputLengthEdit->setEnabled(false);
     auto *inputStart = new QLabel(QStringLiteral(u"起始地址  0000H"));
@@ -135,15 +136,15 @@ QLayout *ConversionWindow::buildPathFrames()
     inputGrid->addWidget(m_inputEdit, 0, 0, 1, 2);
     inputGrid->addWidget(m_inputButton, 0, 2);
     m_parts[WindowPart::InputLength] =
-        captionWithBox(QStringLiteral(u"文件长度           字节"), m_inputLengthEdit, "inputLengthRow");
+        captionWithBox(ConvText::FileLengthCaption, m_inputLengthEdit, "inputLengthRow");
     inputGrid->addWidget(m_parts[WindowPart::InputLength], 1, 0);
     inputGrid->addWidget(inputStart, 1, 1);
     m_parts[WindowPart::InputStart] = inputStart;
 
-    m_outputFrame = frame(QStringLiteral(u"转换后的文件另存为"), "outputFrame");
+    m_outputFrame = frame(ConvText::ConvertOutputCaption, "outputFrame");
     m_outputEdit = lineEdit("outputEdit");
     m_outputEdit->setMinimumWidth(360);
-    m_outputButton = button(QStringLiteral(u"另存为"), "outputButton");
+    m_outputButton = button(ConvText::SaveAsCaption, "outputButton");
     m_secondLengthEdit = lineEdit("secondLengthEdit");
     m_secondLengthEdit->setEnabled(false);
     m_mergeStartEdit = lineEdit("mergeStartEdit");
@@ -151,7 +152,7 @@ QLayout *ConversionWindow::buildPathFrames()
     outputGrid->addWidget(m_outputEdit, 0, 0, 1, 2);
     outputGrid->addWidget(m_outputButton, 0, 2);
     m_parts[WindowPart::SecondLength] =
-        captionWithBox(QStringLiteral(u"文件长度           字节"), m_secondLengthEdit, "secondLengthRow");
+        captionWithBox(ConvText::FileLengthCaption, m_secondLengthEdit, "secondLengthRow");
     m_parts[WindowPart::MergeStart] =
         captionWithBox(QStringLiteral(u"起始地址           H"), m_mergeStartEdit, "mergeStartRow");
     outputGrid->addWidget(m_parts[WindowPart::SecondLength], 1, 0);
@@ -176,7 +177,7 @@ QLayout *ConversionWindow::buildHexFrames()
                                  QStringLiteral("Tektronics"), QStringLiteral("XTI SDSMAC"),
                                  QStringLiteral("Straight HEX"), QStringLiteral("DMD16 HEX")},
                                 this);
-    auto *fill = frame(QStringLiteral(u"空字节填充为"), "fillFrame");
+    auto *fill = frame(ConvText::FillCaption, "fillFrame");
     m_fillGroup = optionGroup(fill, {QStringLiteral("00H"), QStringLiteral("FFH")}, this);
     auto *start = frame(QStringLiteral(u"起始地址"), "startFrame");
     m_startAddressEdit = lineEdit("startAddressEdit");
@@ -255,15 +256,15 @@ QLayout *ConversionWindow::buildRestorePage()
     m_restoreButton->setEnabled(false);
     grid->addWidget(m_restoreButton, 5, 14, 1, 2);
 
-    m_restoreInputFrame = frame(QStringLiteral(u"请选择待转换的文件"), "restoreInputFrame");
+    m_restoreInputFrame = frame(ConvText::ConvertInputCaption, "restoreInputFrame");
     m_restoreInputEdit = lineEdit("restoreInputEdit");
-    m_restoreInputButton = button(QStringLiteral(u"浏  览"), "restoreInputButton");
+    m_restoreInputButton = button(ConvText::BrowseCaption, "restoreInputButton");
     auto *inputRow = new QHBoxLayout(m_restoreInputFrame);
     inputRow->addWidget(m_restoreInputEdit, 1);
     inputRow->addWidget(m_restoreInputButton);
-    m_restoreOutputFrame = frame(QStringLiteral(u"转换后的文件另存为"), "restoreOutputFrame");
+    m_restoreOutputFrame = frame(ConvText::ConvertOutputCaption, "restoreOutputFrame");
     m_restoreOutputEdit = lineEdit("restoreOutputEdit");
-    m_restoreOutputButton = button(QStringLiteral(u"另存为"), "restoreOutputButton");
+    m_restoreOutputButton = button(ConvText::SaveAsCaption, "restoreOutputButton");
     auto *outputRow = new QHBoxLayout(m_restoreOutputFrame);
     outputRow->addWidget(m_restoreOutputEdit, 1);
     outputRow->addWidget(m_restoreOutputButton);
@@ -298,16 +299,16 @@ QWidget *ConversionWindow::buildSplitFrame()
 QLayout *ConversionWindow::buildMergeFrames()
 {
     auto *layout = new QGridLayout;
-    auto *output = frame(QStringLiteral(u"合并后的文件另存为"), "mergeOutputFrame");
+    auto *output = frame(ConvText::MergeOutputCaption, "mergeOutputFrame");
     m_mergeOutputEdit = lineEdit("mergeOutputEdit");
-    m_mergeOutputButton = button(QStringLiteral(u"另存为"), "mergeOutputButton");
+    m_mergeOutputButton = button(ConvText::SaveAsCaption, "mergeOutputButton");
     auto *row = new QHBoxLayout(output);
     row->addWidget(m_mergeOutputEdit, 1);
     row->addWidget(m_mergeOutputButton);
     auto *mergeMode = frame(QStringLiteral(u"合并方式"), "mergeModeFrame");
     m_mergeModeGroup =
         optionGroup(mergeMode, {QStringLiteral(u"直接连接"), QStringLiteral(u"按地址连接")}, this);
-    auto *mergeFill = frame(QStringLiteral(u"空字节填充为"), "mergeFillFrame");
+    auto *mergeFill = frame(ConvText::FillCaption, "mergeFillFrame");
     m_mergeFillGroup = optionGroup(mergeFill, {QStringLiteral("00H"), QStringLiteral("FFH")}, this);
     mergeMode->hide();
     mergeFill->hide();

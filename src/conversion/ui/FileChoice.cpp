@@ -27,15 +27,12 @@ const QString kCompareFilter =
     kBinFilter + QStringLiteral(";;Text Files (*.lst *.LST);;Text Files (*.lt *.LT);;") + kAllFiles;
 const QString kSourceFilter = QStringLiteral(u"源程序文件 (*.asm *.ASM);;") + kAllFiles;
 
-const QString kInputIsMergeOutput = QStringLiteral(u"要合并的文件不可以与合并后的文件同名！");
-const QString kMergeOutputIsInput = QStringLiteral(u"合并后的文件不可以与要合并的文件同名！");
-
 enum class FollowUp { None, Propose, Length };
 
 struct InputChoice {
     ConversionMode mode;
     QString filter;
-    const char16_t *title;
+    QString title;
     FollowUp followUp;
     const char *extension; // of the proposal
     StartRule rule;
@@ -45,7 +42,7 @@ struct OutputChoice {
     ConversionMode mode;
     bool save; // a save dialog, else an open dialog for a second input
     QString filter;
-    const char16_t *title;
+    QString title;
     StartRule rule;
 };
 
@@ -53,17 +50,18 @@ const InputChoice *inputChoice(ConversionMode mode)
 {
     using M = ConversionMode;
     static const InputChoice rows[] = {
-        {M::HexToBin, kHexFilter, u"请选择待转换的文件", FollowUp::Propose, "bin", StartRule::Paths},
-        {M::ObjToBin, kObjFilter, u"请选择待转换的文件", FollowUp::Propose, "bin", StartRule::Paths},
-        {M::BinToObj, kBinFilter, u"请选择待转换的文件", FollowUp::Propose, "obj", StartRule::Paths},
-        {M::BinToHex, kBinOrAllFilter, u"请选择待转换的文件", FollowUp::Propose, "hex",
+        {M::HexToBin, kHexFilter, ConvText::ConvertInputCaption, FollowUp::Propose, "bin", StartRule::Paths},
+        {M::ObjToBin, kObjFilter, ConvText::ConvertInputCaption, FollowUp::Propose, "bin", StartRule::Paths},
+        {M::BinToObj, kBinFilter, ConvText::ConvertInputCaption, FollowUp::Propose, "obj", StartRule::Paths},
+        {M::BinToHex, kBinOrAllFilter, ConvText::ConvertInputCaption, FollowUp::Propose, "hex",
          StartRule::StartAddress},
-        {M::Split, kBinOrAllFilter, u"请选择待拆分的文件", FollowUp::Length, "", StartRule::Input},
-        {M::Merge, kBinOrAllFilter, u"请选择待合并的第一个文件", FollowUp::Length, "", StartRule::Merge},
-        {M::Compare, kCompareFilter, u"请选择待比较的第一个文件", FollowUp::Length, "", StartRule::Paths},
-        {M::Disassemble, kBinOrAllFilter, u"请选择待反汇编的文件", FollowUp::Propose, "asm",
+        {M::Split, kBinOrAllFilter, ConvText::SplitInputCaption, FollowUp::Length, "", StartRule::Input},
+        {M::Merge, kBinOrAllFilter, ConvText::FirstMergeInputCaption, FollowUp::Length, "", StartRule::Merge},
+        {M::Compare, kCompareFilter, ConvText::FirstCompareInputCaption, FollowUp::Length, "",
          StartRule::Paths},
-        {M::Port, kSourceFilter, u"请选择待移植的文件", FollowUp::None, "", StartRule::Paths},
+        {M::Disassemble, kBinOrAllFilter, ConvText::DisassemblyInputCaption, FollowUp::Propose, "asm",
+         StartRule::Paths},
+        {M::Port, kSourceFilter, ConvText::PortInputCaption, FollowUp::None, "", StartRule::Paths},
     };
     for (const InputChoice &row : rows)
         if (row.mode == mode)
@@ -75,14 +73,14 @@ const OutputChoice *outputChoice(ConversionMode mode)
 {
     using M = ConversionMode;
     static const OutputChoice rows[] = {
-        {M::HexToBin, true, kBinFilter, u"转换后的文件另存为", StartRule::Paths},
-        {M::ObjToBin, true, kBinFilter, u"转换后的文件另存为", StartRule::Paths},
-        {M::BinToObj, true, kObjFilter, u"转换后的文件另存为", StartRule::Paths},
-        {M::BinToHex, true, kHexFilter, u"转换后的文件另存为", StartRule::StartAddress},
-        {M::Merge, false, kBinOrAllFilter, u"请选择待合并的第二个文件", StartRule::Merge},
-        {M::Compare, false, kCompareFilter, u"请选择待比较的第二个文件", StartRule::Paths},
-        {M::Disassemble, true, kSourceFilter, u"反汇编后的文件另存为", StartRule::Paths},
-        {M::Port, true, kSourceFilter, u"移植后的文件另存为", StartRule::Paths},
+        {M::HexToBin, true, kBinFilter, ConvText::ConvertOutputCaption, StartRule::Paths},
+        {M::ObjToBin, true, kBinFilter, ConvText::ConvertOutputCaption, StartRule::Paths},
+        {M::BinToObj, true, kObjFilter, ConvText::ConvertOutputCaption, StartRule::Paths},
+        {M::BinToHex, true, kHexFilter, ConvText::ConvertOutputCaption, StartRule::StartAddress},
+        {M::Merge, false, kBinOrAllFilter, ConvText::SecondMergeInputCaption, StartRule::Merge},
+        {M::Compare, false, kCompareFilter, ConvText::SecondCompareInputCaption, StartRule::Paths},
+        {M::Disassemble, true, kSourceFilter, ConvText::DisassemblyOutputCaption, StartRule::Paths},
+        {M::Port, true, kSourceFilter, ConvText::PortOutputCaption, StartRule::Paths},
     };
     for (const OutputChoice &row : rows)
         if (row.mode == mode)
@@ -123,14 +121,14 @@ void ConversionWindow::browseInput()
     if (!row)
         return;
     Prompter &prompter = m_workspace.prompter();
-    const QString path = prompter.openFileName(QString::fromUtf16(row->title), row->filter);
+    const QString path = prompter.openFileName(row->title, row->filter);
     if (path.isEmpty())
         return;
     // Only a code image becomes the current one; a porting source stays in this window.
     if (m_mode == ConversionMode::Disassemble)
         m_workspace.setCurrentBinPath(path);
     if (m_mode == ConversionMode::Merge && isSameFile(path, m_mergeOutputEdit->text())) {
-        prompter.message(kInputIsMergeOutput, kRefusalStyle, QString());
+        prompter.message(ConvText::InputIsMergeOutput, kRefusalStyle, QString());
         return;
     }
     m_inputEdit->setText(path);
@@ -147,13 +145,13 @@ void ConversionWindow::browseOutput()
     if (!row)
         return;
     Prompter &prompter = m_workspace.prompter();
-    const QString title = QString::fromUtf16(row->title);
+    const QString title = row->title;
     const QString path =
         row->save ? prompter.saveFileName(title, row->filter) : prompter.openFileName(title, row->filter);
     if (path.isEmpty())
         return;
     if (m_mode == ConversionMode::Merge && isSameFile(path, m_mergeOutputEdit->text())) {
-        prompter.message(kInputIsMergeOutput, kRefusalStyle, QString());
+        prompter.message(ConvText::InputIsMergeOutput, kRefusalStyle, QString());
         return;
     }
     m_outputEdit->setText(path);
@@ -167,11 +165,11 @@ void ConversionWindow::browseMergeOutput()
     if (m_mode != ConversionMode::Merge)
         return;
     Prompter &prompter = m_workspace.prompter();
-    const QString path = prompter.saveFileName(QStringLiteral(u"合并后的文件另存为"), kBinOrAllFilter);
+    const QString path = prompter.saveFileName(ConvText::MergeOutputCaption, kBinOrAllFilter);
     if (path.isEmpty())
         return;
     if (isSameFile(path, m_outputEdit->text()) || isSameFile(path, m_inputEdit->text())) {
-        prompter.message(kMergeOutputIsInput, kRefusalStyle, QString());
+        prompter.message(ConvText::MergeOutputIsInput, kRefusalStyle, QString());
         return;
     }
     m_mergeOutputEdit->setText(path);
@@ -180,8 +178,7 @@ void ConversionWindow::browseMergeOutput()
 
 void ConversionWindow::browseRestoreInput()
 {
-    const QString path =
-        m_workspace.prompter().openFileName(QStringLiteral(u"请选择待还原的文件"), kBinOrAllFilter);
+    const QString path = m_workspace.prompter().openFileName(ConvText::RestoreInputCaption, kBinOrAllFilter);
     if (!path.isEmpty())
         m_restoreInputEdit->setText(path);
     m_restoreButton->setEnabled(!m_restoreInputEdit->text().isEmpty() &&
@@ -190,8 +187,7 @@ void ConversionWindow::browseRestoreInput()
 
 void ConversionWindow::browseRestoreOutput()
 {
-    const QString path =
-        m_workspace.prompter().saveFileName(QStringLiteral(u"还原后的文件另存为"), kBinFilter);
+    const QString path = m_workspace.prompter().saveFileName(ConvText::RestoreOutputCaption, kBinFilter);
     if (path.isEmpty())
         return;
     m_restoreOutputEdit->setText(path);

@@ -3,6 +3,7 @@
 #include "SimulatorWindow.h"
 
 #include "common/Paths.h"
+#include "simulator/Messages.h"
 #include "workspace/MenuNames.h"
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/ui/ToolRegistry.h"
@@ -21,8 +22,8 @@ void simulateCommand(Workspace &workspace)
     workspace.setCurrentBinPath(path);
     const QString listingPath = replaceLastThree(path, QStringLiteral("lt"));
     if (!QFileInfo(listingPath).isFile()) {
-        workspace.prompter().message(QStringLiteral(u"缺失") + listingPath + QStringLiteral(u"文件"),
-                                     MsgStyle::Ok, QStringLiteral(u"信息"));
+        workspace.prompter().message(missingProgramFileMessage(listingPath), MsgStyle::Ok,
+                                     QStringLiteral(u"信息"));
         return;
     }
     workspace.showTool(simulatorToolName());

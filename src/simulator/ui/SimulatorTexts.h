@@ -28,6 +28,8 @@ inline const QString kInternalRamSet = QStringLiteral(u"片内RAM设置");
 inline const QString kExternalRamSet = QStringLiteral(u"片外RAM设置");
 inline const QString kInternalAddressTip = QStringLiteral(u"片内RAM地址应小于2位十六进制代码");
 inline const QString kExternalAddressTip = QStringLiteral(u"片外RAM地址应小于4位十六进制代码");
+inline const QString kTransmitRateCaption = QStringLiteral(u"单片机发送程序的");
+inline const QString kBaudRateCaption = QStringLiteral(u"波特率");
 inline const QString kHexOnly = QStringLiteral(u"请输入十六进制代码！");
 
 } // namespace tw

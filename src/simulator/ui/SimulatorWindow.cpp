@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -42,9 +43,19 @@ QString fromUtf8View(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// A box is set only when its text changes: setting it lays the whole document out again, and a
+// dynamic run shows the views many times a second.
 void setLines(QPlainTextEdit *box, const QStringList &lines)
 {
-    box->setPlainText(lines.join(QLatin1Char('\n')));
+    const QString text = lines.join(QLatin1Char('\n'));
+    if (box->document()->toPlainText() != text)
+        box->setPlainText(text);
+}
+
+void setTextIfChanged(QLineEdit *box, const QString &text)
+{
+    if (box->text() != text)
+        box->setText(text);
 }
 
 bool isHexKeyText(const QString &text)
@@ -136,7 +147,7 @@ void SimulatorWindow::load(const ProgramFiles &files)
 
 void SimulatorWindow::showPc()
 {
-    m_ui.pc->setText(pcText(m_cpu->pc));
+    setTextIfChanged(m_ui.pc, pcText(m_cpu->pc));
 }
 
 void SimulatorWindow::showInternalRam()
@@ -233,25 +244,27 @@ void SimulatorWindow::feedback()
 
 // What the executor leaves for the window after instructions: transmitted bytes and their
 // baud-rate message, external-RAM rows written or read, the status panels.
-void SimulatorWindow::afterInstructions()
+void SimulatorWindow::afterInstructions(bool showViews)
 {
     const int stoppedTimer = m_serial.takeTransmits(*m_cpu);
     showTransmitted();
-    m_ui.serialMode->setText(QString::fromStdString(m_serial.modeDigit));
-    m_ui.transmitRate->setText(QString::fromStdString(m_serial.transmitRate));
-    DirtyRows &written = m_controller->writtenXramRows();
-    const bool followWrite = written.any() && !m_romSelected;
-    const int writtenRow = written.lastRow();
-    written.patchInto(m_xramView, m_cpu->xram.data());
+    setTextIfChanged(m_ui.serialMode, QString::fromStdString(m_serial.modeDigit));
+    setTextIfChanged(m_ui.transmitRate, QString::fromStdString(m_serial.transmitRate));
+    const int writtenRow = patchWrittenRows(m_xramView, *m_cpu);
+    const bool followWrite = writtenRow >= 0 && !m_romSelected;
     const bool readViaRi = m_controller->takeXramRead();
     if (followWrite) {
         // The external-RAM view scrolls to the row written last, as far as its scroll bar goes.
         const QSignalBlocker quiet(m_ui.memoryScroll);
         m_ui.memoryScroll->setValue(std::min(writtenRow, MemoryView::kMaxTop));
     }
-    if (followWrite || readViaRi)
-        showMemoryRows(m_ui.memoryScroll->value());
-    showStatusPanels();
+    m_memoryBoxStale = m_memoryBoxStale || followWrite || readViaRi;
+    if (showViews) {
+        if (m_memoryBoxStale)
+            showMemoryRows(m_ui.memoryScroll->value());
+        m_memoryBoxStale = false;
+        showStatusPanels();
+    }
     if (stoppedTimer)
         message(fromUtf8View(baudGeneratorMessage(stoppedTimer)), kSimulatorNotice);
 }
@@ -318,8 +331,7 @@ void SimulatorWindow::ioTabChosen(int tab)
     m_ui.receiveFrame->setVisible(!transmit);
     m_ui.receiveRate->setVisible(!transmit);
     m_ui.receiveRateLabel->setVisible(!transmit);
-    m_ui.rateFrame->setTitle(transmit ? QStringLiteral(u"单片机发送程序的")
-                                      : QStringLiteral(u"单片机接收程序的"));
+    m_ui.rateFrame->setTitle(transmit ? kTransmitRateCaption : QStringLiteral(u"单片机接收程序的"));
 }
 
 void SimulatorWindow::crystalChanged(const QString &text)
@@ -419,6 +431,9 @@ void SimulatorWindow::stopRun()
     m_controller->stop();
     m_ui.slice->stop();
     setRunButtons(kind, false);
+    // A dynamic run may stop between two screen frames: what the instructions since the last
+    // one changed is shown now.
+    afterInstructions();
     feedback();
 }
 
@@ -433,17 +448,20 @@ void SimulatorWindow::runSlice()
         m_ui.ramSet->hide();
     if (result.watchdogReset)
         showAfterReset();
-    afterInstructions();
+    // A dynamic run feeds every instruction back into the views' texts, but shows them once per
+    // screen frame: more often nobody could see them, and drawing would be all the run did.
+    const bool showViews = mode == RefreshMode::Fast || result.end != RunEnd::None || frameDue();
+    afterInstructions(showViews);
     if (m_closed)
         return;
     if (result.end == RunEnd::None) {
         // A baud-rate message box may have let the stop button in meanwhile.
         if (m_controller->running() == RunKind::None)
             return;
-        if (mode == RefreshMode::Dynamic)
-            feedback();
-        else
+        if (mode == RefreshMode::Fast)
             showPc();
+        else if (showViews)
+            feedback();
         m_ui.slice->start();
         return;
     }
@@ -451,6 +469,16 @@ void SimulatorWindow::runSlice()
     if (result.end == RunEnd::EndOfProgram)
         endOfProgramPrompt();
     feedback();
+}
+
+bool SimulatorWindow::frameDue()
+{
+    const QScreen *shown = screen();
+    const qreal rate = shown && shown->refreshRate() >= 1 ? shown->refreshRate() : 60;
+    if (m_frameClock.isValid() && m_frameClock.elapsed() < qRound(1000 / rate))
+        return false;
+    m_frameClock.start();
+    return true;
 }
 
 void SimulatorWindow::breakpointCommand()

@@ -9,6 +9,7 @@
 #include "simulator/Serial.h"
 #include "simulator/ViewFormat.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -118,7 +119,9 @@ class SimulatorWindow : public QWidget
     void showAfterReset();
     void showStatusPanels();
     void feedback();
-    void afterInstructions();
+    // showViews false: a dynamic run between two screen frames keeps the texts for the next one.
+    void afterInstructions(bool showViews = true);
+    bool frameDue();
     void showTransmitted();
     void memoryTabChosen(int tab);
     void ioTabChosen(int tab);
@@ -147,6 +150,8 @@ class SimulatorWindow : public QWidget
     bool m_romSelected = false;
     bool m_internalRamSet = true; // the RAM-set frame's mode
     bool m_closed = false;
+    bool m_memoryBoxStale = false;      // MOVX changed what the external-RAM box shows
+    QElapsedTimer m_frameClock;         // a dynamic run shows its views once per screen frame
     std::size_t m_shownTransmitted = 0; // bytes of the transmit log already in its box
 };
 

@@ -274,12 +274,12 @@ QWidget *SimulatorWindow::buildSerialPage()
     connect(ninthGroup, &QButtonGroup::idClicked, this,
             [this](int id) { m_serial.rule = static_cast<NinthBitRule>(id); });
 
-    m_ui.rateFrame = new QGroupBox(QStringLiteral(u"单片机发送程序的"));
+    m_ui.rateFrame = new QGroupBox(kTransmitRateCaption);
     m_ui.serialMode = valueBox();
     m_ui.receiveRate = valueBox();
     m_ui.transmitRate = valueBox();
-    m_ui.receiveRateLabel = new QLabel(QStringLiteral(u"波特率"));
-    m_ui.transmitRateLabel = new QLabel(QStringLiteral(u"波特率"));
+    m_ui.receiveRateLabel = new QLabel(kBaudRateCaption);
+    m_ui.transmitRateLabel = new QLabel(kBaudRateCaption);
     m_ui.crystal = new QComboBox;
     m_ui.crystal->setEditable(true);
     m_ui.crystal->setToolTip(QStringLiteral(u"选择单片机的晶振频率"));

@@ -5,6 +5,7 @@
 #include "source/Tidier.h"
 #include "workspace/EditorFiles.h"
 #include "workspace/MenuNames.h"
+#include "workspace/Messages.h"
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"
 
@@ -190,7 +191,7 @@ bool EditorWindow::writeTo(const QString &path)
     const bool byteOrderMark = m_byteOrderMark && plan.encoding == TextEncoding::Utf8;
     const auto bytes = tryEncodeText(fileText, plan.encoding, byteOrderMark);
     if (!bytes || !writeBinaryFile(path, *bytes)) {
-        m_prompter.message(saveFailedText(path, !bytes), MsgStyle::Exclamation, QStringLiteral(u"信息"));
+        m_prompter.message(saveFailedText(path, !bytes), MsgStyle::Exclamation, kWorkspaceInfoTitle);
         return false;
     }
     m_encoding = plan.encoding;
@@ -237,7 +238,7 @@ bool EditorWindow::saveWithTidy(bool (EditorWindow::*save)())
     // change the user's characters.
     if (isTidiedSourcePath(m_openFile) &&
         tidySourceFile(m_openFile, m_encoding).result == TidyOutcome::Result::Refused)
-        m_prompter.message(tidyRefusedText(m_openFile), MsgStyle::Exclamation, QStringLiteral(u"信息"));
+        m_prompter.message(tidyRefusedText(m_openFile), MsgStyle::Exclamation, kWorkspaceInfoTitle);
     reloadSaved();
     clearChanged();
     return true;

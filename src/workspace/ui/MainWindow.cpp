@@ -11,6 +11,7 @@
 #include "common/ui/QtPrompter.h"
 #include "workspace/ExternalPrograms.h"
 #include "workspace/FaqText.h"
+#include "workspace/Messages.h"
 #include "workspace/ProductInfo.h"
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/ToolbarButtons.h"
@@ -195,8 +196,7 @@ void MainWindow::bindCommands()
 {
     m_commands = {
         {Menu::FileNew, [this] { newFile(); }},
-        {Menu::FileOpen,
-         [this] { openFileOfKind(u"打开源程序文件"_s, u" 源程序文件(*.asm) (*.asm);;所有文件(*.*) (*)"_s); }},
+        {Menu::FileOpen, [this] { openFileOfKind(u"打开源程序文件"_s, kSourceFileFilter); }},
         {Menu::ViewListing,
          [this] { openFileOfKind(u"打开列表文件"_s, u" 列表文件(*.lst) (*.lst);;所有文件(*.*) (*)"_s); }},
         {Menu::ViewErrors,
@@ -380,7 +380,7 @@ void MainWindow::runOtherSubsystemCommand(const QString &itemName)
         showTool(tool);
         return;
     }
-    m_prompter.message(u"该功能尚未提供。"_s, MsgStyle::Information, u"信息"_s);
+    m_prompter.message(u"该功能尚未提供。"_s, MsgStyle::Information, kWorkspaceInfoTitle);
 }
 
 void MainWindow::fillWindowMenu()
@@ -492,7 +492,7 @@ void MainWindow::openInEditor(const QString &path, const QString &caption)
         editor->clearChanged();
         if (QMdiSubWindow *window = subWindowOf(editor))
             window->close();
-        m_prompter.message(u"无法读取文件 "_s + path, MsgStyle::Exclamation, u"信息"_s);
+        m_prompter.message(u"无法读取文件 "_s + path, MsgStyle::Exclamation, kWorkspaceInfoTitle);
         return;
     }
     editor->setWindowTitle(caption.isEmpty() ? path : caption);
@@ -584,7 +584,7 @@ void MainWindow::printActive()
     document.print(target);
     m_lastPrintedText = text;
     if (target->printerState() == QPrinter::Error)
-        m_prompter.message(u"打印失败，请检查打印机。"_s, MsgStyle::Exclamation, u"信息"_s);
+        m_prompter.message(u"打印失败，请检查打印机。"_s, MsgStyle::Exclamation, kWorkspaceInfoTitle);
 }
 
 void MainWindow::chooseFont()
@@ -717,6 +717,8 @@ bool MainWindow::isToolLoaded(const QString &name) const
 void MainWindow::showTool(const QString &name)
 {
     if (QWidget *open = toolWindow(name)) {
+        if (auto *frame = qobject_cast<QMdiSubWindow *>(open->parentWidget()))
+            m_mdiArea->setActiveSubWindow(frame);
         open->raise();
         open->activateWindow();
         return;
@@ -724,6 +726,10 @@ void MainWindow::showTool(const QString &name)
     QWidget *window = makeTool(name);
     if (!window)
         return;
+    if (toolPlacement(name) == ToolPlacement::WorkspaceChild) {
+        showWorkspaceChild(name, window);
+        return;
+    }
     if (!window->parentWidget())
         window->setParent(this, window->windowFlags() | Qt::Window);
     // Closed by its own close box or unloaded by another window, it is gone; the next use makes a
@@ -741,14 +747,27 @@ void MainWindow::showTool(const QString &name)
     window->activateWindow();
 }
 
+void MainWindow::showWorkspaceChild(const QString &name, QWidget *window)
+{
+    QMdiSubWindow *frame =
+        m_mdiArea->addSubWindow(window, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    m_tools.insert(name, window);
+    frame->show();
+    m_mdiArea->setActiveSubWindow(frame);
+}
+
 void MainWindow::unloadTool(const QString &name)
 {
     QWidget *window = toolWindow(name);
     if (!window)
         return;
-    // close() runs the window's own close steps; deletion waits for the event loop, so a window
-    // unloaded from inside its own handler is not deleted under it.
-    if (window->close()) {
+    // A workspace child closes with its frame. close() runs the window's own close steps;
+    // deletion waits for the event loop, so a window unloaded from inside its own handler is not
+    // deleted under it.
+    QWidget *frame = qobject_cast<QMdiSubWindow *>(window->parentWidget());
+    if ((frame ? frame : window)->close()) {
         m_tools.remove(name);
         window->deleteLater();
     }

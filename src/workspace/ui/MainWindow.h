@@ -103,6 +103,7 @@ class MainWindow : public QMainWindow, public Workspace
     void onSubWindowActivated(QMdiSubWindow *window);
     EditorWindow *newEditorWindow();
     QMdiSubWindow *subWindowOf(const EditorWindow *editor) const;
+    void showWorkspaceChild(const QString &name, QWidget *window);
     QWidget *makeTool(const QString &name);
 
     void newFile();

@@ -17,6 +17,12 @@ QHash<QString, ToolFactory> &factories()
     return all;
 }
 
+QHash<QString, ToolPlacement> &placements()
+{
+    static QHash<QString, ToolPlacement> all;
+    return all;
+}
+
 QHash<QString, MenuCommand> &commands()
 {
     static QHash<QString, MenuCommand> all;
@@ -25,8 +31,9 @@ QHash<QString, MenuCommand> &commands()
 
 } // namespace
 
-void registerTool(const QString &name, ToolFactory factory)
+void registerTool(const QString &name, ToolFactory factory, ToolPlacement placement)
 {
+    placements().insert(name, placement);
     if (factory)
         factories().insert(name, std::move(factory));
     else
@@ -36,6 +43,11 @@ void registerTool(const QString &name, ToolFactory factory)
 ToolFactory toolFactory(const QString &name)
 {
     return factories().value(name);
+}
+
+ToolPlacement toolPlacement(const QString &name)
+{
+    return placements().value(name, ToolPlacement::OwnWindow);
 }
 
 bool isToolRegistered(const QString &name)

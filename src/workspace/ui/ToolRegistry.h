@@ -16,8 +16,13 @@ class Workspace;
 // user or unloaded by another window, and it is deleted afterwards.
 // An empty factory takes the name out of the registry again.
 using ToolFactory = std::function<QWidget *(Workspace &)>;
-void registerTool(const QString &name, ToolFactory factory);
+// Where a tool window opens: a window of its own, or a child window of the main window's
+// workspace (beside the editors, fixed size, no minimise or maximise button).
+enum class ToolPlacement { OwnWindow, WorkspaceChild };
+void registerTool(const QString &name, ToolFactory factory,
+                  ToolPlacement placement = ToolPlacement::OwnWindow);
 ToolFactory toolFactory(const QString &name);
+ToolPlacement toolPlacement(const QString &name);
 bool isToolRegistered(const QString &name);
 
 // A menu command owned by another subsystem, by the item's object name ("assembler51", "htb",

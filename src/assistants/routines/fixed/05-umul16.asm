@@ -1,0 +1,41 @@
+; 名称: UMUL16 双字节无符号数乘法
+; 入口条件: R6R7 = 被乘数，R4R5 = 乘数（R6、R4 为高字节）
+; 出口状态: R4R5R6R7 = 32 位积（R4 为最高字节）
+; 占用资源: A,B,R2-R7,PSW
+; 周期: 53
+; 堆栈需求: 2字节
+UMUL16:	MOV	A,R7
+	MOV	B,R5
+	MUL	AB
+	MOV	R3,B
+	XCH	A,R7
+	MOV	B,R4
+	MUL	AB
+	ADD	A,R3
+	MOV	R3,A
+	CLR	A
+	ADDC	A,B
+	MOV	R2,A
+	MOV	A,R6
+	MOV	B,R5
+	MUL	AB
+	ADD	A,R3
+	MOV	R3,A
+	MOV	A,B
+	ADDC	A,R2
+	MOV	R2,A
+	CLR	A
+	RLC	A
+	XCH	A,R6
+	MOV	B,R4
+	MUL	AB
+	ADD	A,R2
+	MOV	R2,A
+	MOV	A,B
+	ADDC	A,R6
+	MOV	R4,A
+	MOV	A,R2
+	MOV	R5,A
+	MOV	A,R3
+	MOV	R6,A
+	RET

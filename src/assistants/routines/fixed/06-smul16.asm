@@ -1,0 +1,46 @@
+; 名称: SMUL16 双字节有符号数乘法
+; 入口条件: R6R7 = 被乘数，R4R5 = 乘数，均为 16 位补码数（R6、R4 为高字节）；
+; 需要同时使用 UMUL16 子程序
+; 出口状态: R4R5R6R7 = 32 位补码积（R4 为最高字节）
+; 占用资源: A,B,R2-R7,PSW
+; 周期: 最多90
+; 堆栈需求: 4字节
+; 调用: UMUL16
+SMUL16:	MOV	A,R6
+	XRL	A,R4
+	MOV	C,ACC.7
+	MOV	F0,C
+	MOV	A,R6
+	JNB	ACC.7,SMUL1
+	CLR	C
+	CLR	A
+	SUBB	A,R7
+	MOV	R7,A
+	CLR	A
+	SUBB	A,R6
+	MOV	R6,A
+SMUL1:	MOV	A,R4
+	JNB	ACC.7,SMUL2
+	CLR	C
+	CLR	A
+	SUBB	A,R5
+	MOV	R5,A
+	CLR	A
+	SUBB	A,R4
+	MOV	R4,A
+SMUL2:	LCALL	UMUL16
+	JNB	F0,SMUL3
+	CLR	C
+	CLR	A
+	SUBB	A,R7
+	MOV	R7,A
+	CLR	A
+	SUBB	A,R6
+	MOV	R6,A
+	CLR	A
+	SUBB	A,R5
+	MOV	R5,A
+	CLR	A
+	SUBB	A,R4
+	MOV	R4,A
+SMUL3:	RET

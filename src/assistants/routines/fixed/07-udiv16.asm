@@ -1,0 +1,55 @@
+; 名称: UDIV16 双字节无符号数除法
+; 入口条件: R6R7 = 被除数，R4R5 = 除数（R6、R4 为高字节）
+; 出口状态: CY = 0 时 R6R7 = 商，R4R5 = 余数；
+; 除数为 0 时 CY = 1，R4-R7 不变
+; 占用资源: A,B,R1-R7,PSW
+; 周期: 最多495
+; 堆栈需求: 2字节
+UDIV16:	MOV	A,R4
+	ORL	A,R5
+	JNZ	UDIV1
+	SETB	C
+	RET
+UDIV1:	CLR	A
+	MOV	R2,A
+	MOV	R3,A
+	MOV	R1,#16
+UDIV2:	MOV	A,R7
+	ADD	A,R7
+	MOV	R7,A
+	MOV	A,R6
+	RLC	A
+	MOV	R6,A
+	MOV	A,R3
+	RLC	A
+	MOV	R3,A
+	MOV	A,R2
+	RLC	A
+	MOV	R2,A
+	JC	UDIV4
+	CLR	C
+	MOV	A,R3
+	SUBB	A,R5
+	MOV	B,A
+	MOV	A,R2
+	SUBB	A,R4
+	JC	UDIV5
+	MOV	R2,A
+	MOV	R3,B
+	INC	R7
+	SJMP	UDIV5
+UDIV4:	CLR	C
+	MOV	A,R3
+	SUBB	A,R5
+	MOV	R3,A
+	MOV	A,R2
+	SUBB	A,R4
+	MOV	R2,A
+	INC	R7
+UDIV5:	DJNZ	R1,UDIV2
+	MOV	A,R2
+	MOV	R4,A
+	MOV	A,R3
+	MOV	R5,A
+	CLR	C
+	RET

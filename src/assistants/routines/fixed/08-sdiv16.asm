@@ -1,0 +1,56 @@
+; 名称: SDIV16 双字节有符号数除法
+; 入口条件: R6R7 = 被除数，R4R5 = 除数，均为 16 位补码数（R6、R4 为高字节）；
+; 需要同时使用 UDIV16 子程序
+; 出口状态: CY = 0 时 R6R7 = 商（向零取整），R4R5 = 余数（与被除数同号）；
+; 除数为 0 时 CY = 1，R4-R7 不变；8000H 除以 FFFFH 得 8000H
+; 占用资源: A,B,R1-R7,PSW
+; 周期: 最多537
+; 堆栈需求: 5字节
+; 调用: UDIV16
+SDIV16:	MOV	A,R4
+	ORL	A,R5
+	JNZ	SDIV1
+	SETB	C
+	RET
+SDIV1:	MOV	A,R6
+	MOV	C,ACC.7
+	MOV	F0,C
+	XRL	A,R4
+	PUSH	ACC
+	JNB	F0,SDIV2
+	CLR	C
+	CLR	A
+	SUBB	A,R7
+	MOV	R7,A
+	CLR	A
+	SUBB	A,R6
+	MOV	R6,A
+SDIV2:	MOV	A,R4
+	JNB	ACC.7,SDIV3
+	CLR	C
+	CLR	A
+	SUBB	A,R5
+	MOV	R5,A
+	CLR	A
+	SUBB	A,R4
+	MOV	R4,A
+SDIV3:	LCALL	UDIV16
+	POP	ACC
+	JNB	ACC.7,SDIV4
+	CLR	C
+	CLR	A
+	SUBB	A,R7
+	MOV	R7,A
+	CLR	A
+	SUBB	A,R6
+	MOV	R6,A
+SDIV4:	JNB	F0,SDIV5
+	CLR	C
+	CLR	A
+	SUBB	A,R5
+	MOV	R5,A
+	CLR	A
+	SUBB	A,R4
+	MOV	R4,A
+SDIV5:	CLR	C
+	RET

@@ -1,0 +1,34 @@
+; 名称: BINBCD16 双字节二进制数转换为压缩BCD码
+; 入口条件: R6R7 = 二进制数 0-65535（R6 为高字节）
+; 出口状态: R5 = 万位（0-6），R6R7 = 千位至个位的四位压缩 BCD 码
+; 占用资源: A,R2-R7,PSW
+; 周期: 315
+; 堆栈需求: 2字节
+BINBCD16:	MOV	A,R6
+	MOV	R2,A
+	MOV	A,R7
+	MOV	R3,A
+	CLR	A
+	MOV	R5,A
+	MOV	R6,A
+	MOV	R7,A
+	MOV	R4,#16
+BINBCD1:	MOV	A,R3
+	ADD	A,R3
+	MOV	R3,A
+	MOV	A,R2
+	RLC	A
+	MOV	R2,A
+	MOV	A,R7
+	ADDC	A,R7
+	DA	A
+	MOV	R7,A
+	MOV	A,R6
+	ADDC	A,R6
+	DA	A
+	MOV	R6,A
+	MOV	A,R5
+	ADDC	A,R5
+	MOV	R5,A
+	DJNZ	R4,BINBCD1
+	RET

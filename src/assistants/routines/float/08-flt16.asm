@@ -1,0 +1,63 @@
+; 名称: FLT16 双字节有符号整数转换为单精度浮点数
+; 入口条件: R6R7 = 16 位补码整数（R6 为高字节），R0 指向存放结果的 4 字节（片内 RAM）
+; 出口状态: R0 所指 4 字节 = 对应的 IEEE 754 单精度浮点数（符号和阶码字节在前，
+; 转换是精确的）；R0、R6、R7 不变
+; 占用资源: A,R2-R4,PSW
+; 周期: 最多223
+; 堆栈需求: 2字节
+FLT16:	MOV	A,R6
+	MOV	R2,A
+	MOV	A,R7
+	MOV	R3,A
+	ORL	A,R2
+	JZ	FLT16Z
+	MOV	A,R2
+	MOV	C,ACC.7
+	MOV	F0,C
+	JNC	FLT16A
+	CLR	C
+	CLR	A
+	SUBB	A,R3
+	MOV	R3,A
+	CLR	A
+	SUBB	A,R2
+	MOV	R2,A
+FLT16A:	MOV	R4,#142
+FLT16B:	MOV	A,R2
+	JB	ACC.7,FLT16C
+	MOV	A,R3
+	ADD	A,R3
+	MOV	R3,A
+	MOV	A,R2
+	RLC	A
+	MOV	R2,A
+	DEC	R4
+	SJMP	FLT16B
+FLT16C:	MOV	A,R4
+	MOV	C,F0
+	RRC	A
+	MOV	@R0,A
+	INC	R0
+	MOV	A,R2
+	MOV	ACC.7,C
+	MOV	@R0,A
+	INC	R0
+	MOV	A,R3
+	MOV	@R0,A
+	INC	R0
+	MOV	@R0,#0
+	DEC	R0
+	DEC	R0
+	DEC	R0
+	RET
+FLT16Z:	MOV	@R0,A
+	INC	R0
+	MOV	@R0,A
+	INC	R0
+	MOV	@R0,A
+	INC	R0
+	MOV	@R0,A
+	DEC	R0
+	DEC	R0
+	DEC	R0
+	RET

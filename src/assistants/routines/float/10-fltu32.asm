@@ -1,0 +1,60 @@
+; 名称: FLTU32 四字节无符号整数转换为单精度浮点数
+; 入口条件: R0 指向 4 字节无符号整数 X，高字节在前（片内 RAM）
+; 出口状态: X = 对应的 IEEE 754 单精度浮点数（符号和阶码字节在前），
+; 超过 24 位有效数字时向零舍入；R0 不变
+; 占用资源: A,R2,R4-R7,PSW
+; 周期: 最多601
+; 堆栈需求: 2字节
+FLTU32:	MOV	A,@R0
+	MOV	R4,A
+	INC	R0
+	MOV	A,@R0
+	MOV	R5,A
+	INC	R0
+	MOV	A,@R0
+	MOV	R6,A
+	INC	R0
+	MOV	A,@R0
+	MOV	R7,A
+	DEC	R0
+	DEC	R0
+	DEC	R0
+	ORL	A,R6
+	ORL	A,R5
+	ORL	A,R4
+	JZ	FLTU32C
+	MOV	R2,#158
+FLTU32A:	MOV	A,R4
+	JB	ACC.7,FLTU32B
+	MOV	A,R7
+	ADD	A,R7
+	MOV	R7,A
+	MOV	A,R6
+	RLC	A
+	MOV	R6,A
+	MOV	A,R5
+	RLC	A
+	MOV	R5,A
+	MOV	A,R4
+	RLC	A
+	MOV	R4,A
+	DEC	R2
+	SJMP	FLTU32A
+FLTU32B:	MOV	A,R2
+	CLR	C
+	RRC	A
+	MOV	@R0,A
+	INC	R0
+	MOV	A,R4
+	MOV	ACC.7,C
+	MOV	@R0,A
+	INC	R0
+	MOV	A,R5
+	MOV	@R0,A
+	INC	R0
+	MOV	A,R6
+	MOV	@R0,A
+	DEC	R0
+	DEC	R0
+	DEC	R0
+FLTU32C:	RET

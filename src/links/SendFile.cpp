@@ -1,0 +1,96 @@
+#include "SendFile.h"
+
+#include "common/Hex.h"
+#include "common/TextFile.h"
+
+#include <QFileInfo>
+#include <cstring>
+
+namespace tw
+{
+
+namespace
+{
+
+int hexDigitOfEitherCase(char16_t c)
+{
+    return hexDigitValue(c >= u'a' && c <= u'f' ? char16_t(c - u'a' + u'A') : c);
+}
+
+} // namespace
+
+QByteArray SendImage::block(int k) const
+{
+    return QByteArray(reinterpret_cast<const char *>(image.bytes.data()) + k * kSendBlockSize,
+                      kSendBlockSize);
+}
+
+SendLoad loadSendFile(const QString &path, SendImage &sent)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return SendLoad::Unreadable;
+    if (info.size() > kLargestSendFile)
+        return SendLoad::TooLong;
+    const auto bytes = readBinaryFile(path);
+    if (!bytes)
+        return SendLoad::Unreadable;
+    if (bytes->size() > kLargestSendFile)
+        return SendLoad::TooLong;
+    sent.image.clear();
+    std::memcpy(sent.image.bytes.data(), bytes->constData(), static_cast<std::size_t>(bytes->size()));
+    sent.length = bytes->size();
+    sent.blockCount = static_cast<int>((sent.length + kSendBlockSize - 1) / kSendBlockSize);
+    return SendLoad::Loaded;
+}
+
+bool hasBinSuffix(const QString &name)
+{
+    return name.endsWith(QStringLiteral("bin")) || name.endsWith(QStringLiteral("BIN"));
+}
+
+QString sendLengthText(qint64 length)
+{
+    return QString::number(length, 16).toUpper().rightJustified(4, u'0') + u'H';
+}
+
+HeaderCheck parseFileHeader(const QString &text, std::array<quint8, 4> &header)
+{
+    header.fill(0);
+    if (text.size() != 8)
+        return HeaderCheck::WrongLength;
+    for (int i = 0; i < 8; ++i) {
+        const int digit = hexDigitOfEitherCase(text[i].unicode());
+        if (digit < 0)
+            return HeaderCheck::BadCharacter;
+        header[static_cast<std::size_t>(i / 2)] = static_cast<quint8>(header[i / 2] * 16 + digit);
+    }
+    return HeaderCheck::Ok;
+}
+
+QString serialSettings(const QString &baudText, QChar parity)
+{
+    return baudText + u',' + parity + QStringLiteral(",8,1");
+}
+
+qint32 settingsBaud(const QString &settings)
+{
+    bool ok = false;
+    const qint32 baud = settings.section(u',', 0, 0).toInt(&ok);
+    return ok && baud > 0 ? baud : 0;
+}
+
+char settingsParity(const QString &settings)
+{
+    const QString letter = settings.section(u',', 1, 1);
+    return letter.size() == 1 ? static_cast<char>(letter[0].toLatin1()) : 'n';
+}
+
+int drainTimeoutMs(qint32 baud, char parity, int bytes)
+{
+    const int bitsPerByte = 1 + 8 + (parity == 'n' ? 0 : 1) + 1;
+    const qint64 wireMs = baud > 0 ? (qint64(bytes) * bitsPerByte * 1000 + baud - 1) / baud : 0;
+    return static_cast<int>(2 * wireMs + 2000);
+}
+
+} // namespace tw
