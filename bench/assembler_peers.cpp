@@ -1,11 +1,10 @@
 // Whole processes, paired in the same run: `twdrive asm51` against as31 on real-looking programs of
-// 16,000 and 64,000 lines (time and peak memory), and `twdrive asm48` against `twdrive asm51` per
-// line on programs of the same size and make-up.
-#include "PeerProcess.h"
+// 16,000 and 64,000 lines (time and peak memory), and `twdrive asm48` against `twdrive asm51` on
+// programs of the same number of lines, statements and comment lines, so per line.
+#include "PairedProcesses.h"
 #include "Program48.h"
 #include "Program51.h"
 
-#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -36,8 +35,8 @@ bool sameFile(const QString &a, const QString &b)
            first.readAll() == second.readAll();
 }
 
-// Written once per size: ours.asm / as31.asm (MCS-51) and ours48.asm (MCS-48).
-Sources &sources(int lines)
+// Written once per size: ours.asm and as31.asm (MCS-51), ours48.asm (MCS-48).
+const Sources &sources(int lines)
 {
     static std::map<int, std::unique_ptr<Sources>> made;
     auto &entry = made[lines];
@@ -54,12 +53,9 @@ Sources &sources(int lines)
 
 bool haveTools(benchmark::State &state, bool as31)
 {
-    if (QString::fromUtf8(TW_TWDRIVE).isEmpty()) {
-        state.SkipWithError("twdrive was not built");
-        return false;
-    }
-    if (as31 && QStandardPaths::findExecutable(QStringLiteral("as31")).isEmpty()) {
-        state.SkipWithError("as31 is not installed");
+    if (QString::fromUtf8(TW_TWDRIVE).isEmpty() ||
+        (as31 && QStandardPaths::findExecutable(QStringLiteral("as31")).isEmpty())) {
+        state.SkipWithError("twdrive is not built or as31 is not installed");
         return false;
     }
     return true;
@@ -67,7 +63,7 @@ bool haveTools(benchmark::State &state, bool as31)
 
 twbench::ProcessRun ourAssembly(const Sources &s, const char *command, const char *file)
 {
-    return twbench::runProcess({TW_TWDRIVE, command, file}, s.folder());
+    return twbench::measuredRun({TW_TWDRIVE, command, file}, s.folder());
 }
 
 void asm51AgainstAs31(benchmark::State &state)
@@ -75,38 +71,45 @@ void asm51AgainstAs31(benchmark::State &state)
     if (!haveTools(state, true))
         return;
     const Sources &s = sources(static_cast<int>(state.range(0)));
-    twbench::runPaired(
+    const auto total = twbench::measurePairs(
         state, [&] { return ourAssembly(s, "asm51", "ours.asm"); },
         [&] {
-            return twbench::runProcess({"as31", "-Fbin", "-Oas31.bin", "as31.asm"}, s.folder());
+            return twbench::measuredRun({"as31", "-Fbin", "-Oas31.bin", "as31.asm"}, s.folder());
         });
+    if (!total)
+        return;
     if (!sameFile(s.dir.filePath(QStringLiteral("ours.bin")), s.dir.filePath(QStringLiteral("as31.bin"))))
         state.SkipWithError("the two code images differ");
-    state.counters["lines"] = s.lines;
+    twbench::reportMilliseconds(state, *total, "as31");
 }
 BENCHMARK(asm51AgainstAs31)
     ->Arg(16000)
     ->Arg(64000)
     ->Unit(benchmark::kMillisecond)
-    ->MinTime(3.0)
-    ->UseRealTime();
+    ->UseManualTime()
+    ->MinTime(3.0);
 
-// ratio: asm48's time per line over asm51's, both whole processes over the same number of lines.
+// asm48_vs_asm51: asm48's time over asm51's for the same number of lines of the same make-up.
 void asm48AgainstAsm51(benchmark::State &state)
 {
     if (!haveTools(state, false))
         return;
     const Sources &s = sources(static_cast<int>(state.range(0)));
-    twbench::runPaired(
+    const auto total = twbench::measurePairs(
         state, [&] { return ourAssembly(s, "asm48", "ours48.asm"); },
         [&] { return ourAssembly(s, "asm51", "ours.asm"); });
-    state.counters["lines"] = s.lines;
+    if (!total)
+        return;
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["asm48_ms"] = total->ours / runs * 1e3;
+    state.counters["asm51_ms"] = total->peer / runs * 1e3;
+    state.counters["asm48_vs_asm51"] = total->ours / total->peer;
 }
 BENCHMARK(asm48AgainstAsm51)
     ->Arg(16000)
     ->Arg(64000)
     ->Unit(benchmark::kMillisecond)
-    ->MinTime(3.0)
-    ->UseRealTime();
+    ->UseManualTime()
+    ->MinTime(3.0);
 
 } // namespace

@@ -1,7 +1,7 @@
 // Whole processes, paired in the same run: `twdrive dis51` against d52 on 8, 16 and 32 KB of
 // real-looking code (a generated program assembled by our assembler), both writing their source
 // files. d52 runs with -b only, its quickest form.
-#include "PeerProcess.h"
+#include "PairedProcesses.h"
 #include "Program51.h"
 #include "assembler/Assemble51.h"
 
@@ -58,14 +58,17 @@ void dis51AgainstD52(benchmark::State &state)
         state.SkipWithError("the program did not assemble");
         return;
     }
-    twbench::runPaired(
+    const auto total = twbench::measurePairs(
         state,
         [&] {
-            return twbench::runProcess({TW_TWDRIVE, "dis51", "code.bin", "dis.asm"}, code.folder());
+            return twbench::measuredRun({TW_TWDRIVE, "dis51", "code.bin", "dis.asm"}, code.folder());
         },
         [&] {
-            return twbench::runProcess({"d52", "-b", "code"}, code.folder());
+            return twbench::measuredRun({"d52", "-b", "code"}, code.folder());
         });
+    if (!total)
+        return;
+    twbench::reportMilliseconds(state, *total, "d52");
     state.counters["code_bytes"] = static_cast<double>(code.bytes);
 }
 BENCHMARK(dis51AgainstD52)
@@ -73,7 +76,7 @@ BENCHMARK(dis51AgainstD52)
     ->Arg(16)
     ->Arg(32)
     ->Unit(benchmark::kMillisecond)
-    ->MinTime(3.0)
-    ->UseRealTime();
+    ->UseManualTime()
+    ->MinTime(3.0);
 
 } // namespace

@@ -25,7 +25,7 @@ namespace
 // false, appending nothing, for any other. Our assembler measures a label from the statement
 // without wrapping and refuses such a target, but it takes a number as the field itself: the same
 // bytes come back.
-bool appendWrappedTarget(QByteArray &out, const CodeImage &image, const Instruction51 &instruction)
+bool appendWrappedTarget(std::string &out, const CodeImage &image, const Instruction51 &instruction)
 {
     const Opcode51 &row = *instruction.row;
     const int next = instruction.pc + row.length;
@@ -47,7 +47,7 @@ bool appendWrappedTarget(QByteArray &out, const CodeImage &image, const Instruct
 
 } // namespace
 
-void appendInstructionText51(QByteArray &out, const CodeImage &image, const Instruction51 &instruction,
+void appendInstructionText51(std::string &out, const CodeImage &image, const Instruction51 &instruction,
                              int targetLabel)
 {
     const std::string_view pattern = instruction.row->pattern;
@@ -56,7 +56,7 @@ void appendInstructionText51(QByteArray &out, const CodeImage &image, const Inst
         // The fixed text up to the next field goes in one piece.
         const std::size_t field = std::min(pattern.find('%', i), pattern.size());
         if (field > i) {
-            out.append(pattern.data() + i, static_cast<qsizetype>(field - i));
+            out.append(pattern.data() + i, field - i);
             i = field - 1;
             continue;
         }
@@ -95,9 +95,9 @@ void appendInstructionText51(QByteArray &out, const CodeImage &image, const Inst
 
 QString instructionText51(const CodeImage &image, const Instruction51 &instruction, int targetLabel)
 {
-    QByteArray text;
+    std::string text;
     appendInstructionText51(text, image, instruction, targetLabel);
-    return QString::fromLatin1(text);
+    return QString::fromStdString(text);
 }
 
 } // namespace tw

@@ -3,8 +3,8 @@
 #include "common/CodeImage.h"
 #include "disassembler/Opcodes51.h"
 
-#include <QByteArray>
 #include <QString>
+#include <string>
 
 namespace tw
 {
@@ -30,7 +30,7 @@ Instruction51 fetch51(const CodeImage &image, int pc, int dptr);
 // written as the instruction's own offset or 11-bit field. A5H is written as a DB line.
 QString instructionText51(const CodeImage &image, const Instruction51 &instruction, int targetLabel);
 // The same text appended to a disassembly's byte buffer.
-void appendInstructionText51(QByteArray &out, const CodeImage &image, const Instruction51 &instruction,
+void appendInstructionText51(std::string &out, const CodeImage &image, const Instruction51 &instruction,
                              int targetLabel);
 
 } // namespace tw

@@ -52,26 +52,26 @@ void appendDbLines(QString &out, const std::uint8_t *bytes, int count, QString (
     }
 }
 
-void appendDhex(QByteArray &out, std::uint8_t value)
+void appendDhex(std::string &out, std::uint8_t value)
 {
     if (value >= 0xA0)
         out += '0';
     appendHexByte(out, value);
 }
 
-void appendHexByte(QByteArray &out, std::uint8_t value)
+void appendHexByte(std::string &out, std::uint8_t value)
 {
     const char digits[2] = {hexDigit(value >> 4), hexDigit(value)};
     out.append(digits, 2);
 }
 
-void appendHexWord(QByteArray &out, int value)
+void appendHexWord(std::string &out, int value)
 {
     appendHexByte(out, static_cast<std::uint8_t>(value >> 8));
     appendHexByte(out, static_cast<std::uint8_t>(value));
 }
 
-void appendLabelName(QByteArray &out, int index)
+void appendLabelName(std::string &out, int index)
 {
     char digits[12];
     char *p = digits + sizeof digits;
@@ -84,7 +84,7 @@ void appendLabelName(QByteArray &out, int index)
     out.append(p, digits + sizeof digits - p);
 }
 
-void appendEquLine(QByteArray &out, int index, int address)
+void appendEquLine(std::string &out, int index, int address)
 {
     appendLabelName(out, index);
     out += ": EQU  ";
@@ -92,14 +92,14 @@ void appendEquLine(QByteArray &out, int index, int address)
     out += 'H';
 }
 
-void appendOrgLine(QByteArray &out, int address)
+void appendOrgLine(std::string &out, int address)
 {
     out += "ORG ";
     appendHexWord(out, address);
     out += 'H';
 }
 
-void appendDhexDbLines(QByteArray &out, const std::uint8_t *bytes, int count)
+void appendDhexDbLines(std::string &out, const std::uint8_t *bytes, int count)
 {
     for (int first = 0; first < count; first += 8) {
         const int last = std::min(first + 8, count);

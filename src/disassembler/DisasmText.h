@@ -1,9 +1,9 @@
 #pragma once
 // Text pieces that both disassemblers write and read: numbers in their own hexadecimal forms,
 // label, EQU, ORG and DB lines, and the frame of the output file.
-#include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <string>
 
 namespace tw
 {
@@ -51,13 +51,13 @@ void appendDbLines(QString &out, const std::uint8_t *bytes, int count, QString (
 
 // The same pieces appended as bytes: the MCS-51 disassembler writes its many thousand lines
 // straight into one byte buffer per segment (the output is ASCII), not a text per field.
-void appendDhex(QByteArray &out, std::uint8_t value);
-void appendHexByte(QByteArray &out, std::uint8_t value);
-void appendHexWord(QByteArray &out, int value); // value 0..65535
-void appendLabelName(QByteArray &out, int index);
-void appendEquLine(QByteArray &out, int index, int address);
-void appendOrgLine(QByteArray &out, int address);
-void appendDhexDbLines(QByteArray &out, const std::uint8_t *bytes, int count);
+void appendDhex(std::string &out, std::uint8_t value);
+void appendHexByte(std::string &out, std::uint8_t value);
+void appendHexWord(std::string &out, int value); // value 0..65535
+void appendLabelName(std::string &out, int index);
+void appendEquLine(std::string &out, int index, int address);
+void appendOrgLine(std::string &out, int address);
+void appendDhexDbLines(std::string &out, const std::uint8_t *bytes, int count);
 
 // The whole output file: credit comment line, CR LF, body, "END", CR, and the closing CR LF.
 QString disassemblyFile(const QString &creditLine, const QString &body);

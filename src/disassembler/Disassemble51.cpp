@@ -29,19 +29,19 @@ const QString kFailureCredit =
 
 struct Segment {
     int start = 0;
-    int end = 0;     // exclusive; may pass 0FFFFH when the last instruction does
-    QByteArray text; // ASCII: the lines go straight in as bytes
+    int end = 0;      // exclusive; may pass 0FFFFH when the last instruction does
+    std::string text; // ASCII: the lines go straight in as bytes
     bool merged = false;
 };
 
-void appendSeparatorLine(QByteArray &out, int address)
+void appendSeparatorLine(std::string &out, int address)
 {
     out += ";========";
     appendHexWord(out, address);
     out += "H=========\r\n";
 }
 
-void appendRunHeader(QByteArray &out, int address)
+void appendRunHeader(std::string &out, int address)
 {
     appendSeparatorLine(out, address);
     appendOrgLine(out, address);
@@ -55,9 +55,9 @@ class Disassembler51
 
     // Everything between the credit line and "END"; false on a fault, with body() holding what
     // segment 0 had gathered by then.
-    bool run(const DisasmLabels &labels);
+    bool run(DisasmLabels labels);
     // The texts between the credit line and "END", in the file's order.
-    std::vector<const QByteArray *> body() const;
+    std::vector<const std::string *> body() const;
     QStringList segmentList() const { return m_segmentList; }
     // The table whose bound ended a failed run.
     DisasmLimit limit() const { return m_limit; }
@@ -77,7 +77,6 @@ class Disassembler51
     void defineUnusedLabels();
     void joinSegments();
     int segmentEndingAt(int address) const;
-    void appendLabelPrefix(QByteArray &out, int index);
 
     const CodeImage &m_image;
     const int m_start;
@@ -89,7 +88,7 @@ class Disassembler51
     std::vector<Segment> m_segments;
     // The EQU lines of labels defined nowhere else, which go first, and the order in which the
     // segments follow them: the texts are joined once, into the file.
-    QByteArray m_late;
+    std::string m_late;
     std::vector<std::size_t> m_order;
     int m_current = 0;
     int m_dptr = 0;
@@ -97,11 +96,11 @@ class Disassembler51
     DisasmLimit m_limit = DisasmLimit::None;
 };
 
-bool Disassembler51::run(const DisasmLabels &labels)
+bool Disassembler51::run(DisasmLabels labels)
 {
-    m_labels = labels;
+    m_labels = std::move(labels);
     m_labelDone.assign(static_cast<std::size_t>(m_labels.count()) + 1, false);
-    m_segments.assign(1, Segment{m_start, m_start, QByteArray(), false});
+    m_segments.assign(1, Segment{m_start, m_start, std::string(), false});
     Segment &first = m_segments.front();
     // About twelve characters a code byte.
     first.text.reserve(12 * (m_end - m_start) + 64);
@@ -159,7 +158,7 @@ bool Disassembler51::decodeRun(int pc)
         if (instruction.target >= 0 &&
             !useTarget(instruction.target, row.target != Target51::DataPointer, targetLabel))
             return false;
-        QByteArray &text = segment->text;
+        std::string &text = segment->text;
         if (own >= 0) {
             appendLabelName(text, own);
             text += ": ";
@@ -225,7 +224,7 @@ bool Disassembler51::nextRun()
         if (m_current < 0) {
             if (static_cast<int>(m_segments.size()) >= kMaxSegments)
                 return reached(DisasmLimit::Segments);
-            m_segments.push_back(Segment{address, address, QByteArray(), false});
+            m_segments.push_back(Segment{address, address, std::string(), false});
             m_current = static_cast<int>(m_segments.size()) - 1;
         }
         appendRunHeader(m_segments[static_cast<std::size_t>(m_current)].text, address);
@@ -306,9 +305,9 @@ void Disassembler51::joinSegments()
         }
 }
 
-std::vector<const QByteArray *> Disassembler51::body() const
+std::vector<const std::string *> Disassembler51::body() const
 {
-    std::vector<const QByteArray *> pieces{&m_late};
+    std::vector<const std::string *> pieces{&m_late};
     if (m_order.empty() && !m_segments.empty())
         pieces.push_back(&m_segments.front().text);
     for (std::size_t k : m_order)
@@ -318,18 +317,18 @@ std::vector<const QByteArray *> Disassembler51::body() const
 
 // The output file: credit line, CR LF, the body, "END", CR, and the closing CR LF; built once,
 // in space reserved for all of it.
-QByteArray outputFile(const QString &credit, const std::vector<const QByteArray *> &body = {})
+QByteArray outputFile(const QString &credit, const std::vector<const std::string *> &body = {})
 {
     const QByteArray creditLine = credit.toLatin1();
     qsizetype size = creditLine.size() + 8;
-    for (const QByteArray *piece : body)
-        size += piece->size();
+    for (const std::string *piece : body)
+        size += static_cast<qsizetype>(piece->size());
     QByteArray file;
     file.reserve(size);
     file += creditLine;
     file += "\r\n";
-    for (const QByteArray *piece : body)
-        file += *piece;
+    for (const std::string *piece : body)
+        file.append(piece->data(), static_cast<qsizetype>(piece->size()));
     file += "END\r\r\n";
     return file;
 }
@@ -382,7 +381,7 @@ Disasm51Result disassemble51(const Disasm51Job &job)
         return finishFailed(std::move(result), job.outPath, outputFile(kFailureCredit));
     }
     auto disassembler = std::make_unique<Disassembler51>(*image, start, end);
-    const bool decoded = disassembler->run(labels);
+    const bool decoded = disassembler->run(std::move(labels));
     // The segment list is there once the runs are done, even when a later step fails.
     const QStringList listLines = disassembler->segmentList();
     if (!listLines.isEmpty()) {

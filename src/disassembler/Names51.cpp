@@ -44,7 +44,7 @@ constexpr std::array<std::array<const char *, 8>, 16> kBits{{
 
 } // namespace
 
-void appendRegisterName51(QByteArray &out, std::uint8_t address)
+void appendRegisterName51(std::string &out, std::uint8_t address)
 {
     for (const Name &entry : kRegisters)
         if (entry.address == address) {
@@ -55,7 +55,7 @@ void appendRegisterName51(QByteArray &out, std::uint8_t address)
     out += 'H';
 }
 
-void appendBitName51(QByteArray &out, std::uint8_t address)
+void appendBitName51(std::string &out, std::uint8_t address)
 {
     if (address >= 0x80) {
         const char *name = kBits[(address - 0x80) >> 3][address & 7];
@@ -70,16 +70,16 @@ void appendBitName51(QByteArray &out, std::uint8_t address)
 
 QString registerName51(std::uint8_t address)
 {
-    QByteArray name;
+    std::string name;
     appendRegisterName51(name, address);
-    return QString::fromLatin1(name);
+    return QString::fromStdString(name);
 }
 
 QString bitName51(std::uint8_t address)
 {
-    QByteArray name;
+    std::string name;
     appendBitName51(name, address);
-    return QString::fromLatin1(name);
+    return QString::fromStdString(name);
 }
 
 } // namespace tw

@@ -1,8 +1,8 @@
 #pragma once
 // How MCS-51 operands that name a register or a bit are written in disassembled source.
-#include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <string>
 
 namespace tw
 {
@@ -15,7 +15,7 @@ QString registerName51(std::uint8_t address);
 QString bitName51(std::uint8_t address);
 
 // The same, appended to a disassembly's byte buffer.
-void appendRegisterName51(QByteArray &out, std::uint8_t address);
-void appendBitName51(QByteArray &out, std::uint8_t address);
+void appendRegisterName51(std::string &out, std::uint8_t address);
+void appendBitName51(std::string &out, std::uint8_t address);
 
 } // namespace tw
