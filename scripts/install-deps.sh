@@ -9,7 +9,7 @@ packages=(
   fonts-wqy-zenhei adwaita-icon-theme qt6-translations-l10n
   libuchardet-dev libfreetype-dev xfonts-base xfonts-wqy
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth
+  xvfb xauth openbox x11-utils
   as31 sdcc-ucsim d52 srecord binutils
 )
 

@@ -4,7 +4,10 @@
 // script (tests).
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
+
+class QWidget;
 
 namespace tw
 {
@@ -65,6 +68,10 @@ class Prompter
     virtual bool printSetup() = 0;
     // The print dialog; std::nullopt when cancelled.
     virtual std::optional<PrintChoice> choosePrint(bool selectionAvailable) = 0;
+
+    // The same prompts owned by the window that asks: a tool window's boxes and dialogs open over
+    // it and hand the focus back to it, instead of raising the main window over it.
+    virtual std::unique_ptr<Prompter> forWindow(QWidget *asker) = 0;
 };
 
 } // namespace tw

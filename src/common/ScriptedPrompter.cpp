@@ -32,6 +32,67 @@ int firstButton(int style)
 
 } // namespace
 
+// A window's prompter in tests: the same script, each call recorded with the asking window.
+class ScriptedPrompter::WindowPrompter : public Prompter
+{
+  public:
+    WindowPrompter(ScriptedPrompter &script, const QWidget *asker) : m_script(script), m_asker(asker) {}
+
+    int message(const QString &text, int style, const QString &title) override
+    {
+        return asking([&] { return m_script.message(text, style, title); });
+    }
+    QString openFileName(const QString &title, const QString &filter, const QString &start) override
+    {
+        return asking([&] { return m_script.openFileName(title, filter, start); });
+    }
+    QString saveFileName(const QString &title, const QString &filter, const QString &start) override
+    {
+        return asking([&] { return m_script.saveFileName(title, filter, start); });
+    }
+    QString openFileNameOrTyped(const QString &title, const QString &filter, const QString &start) override
+    {
+        return asking([&] { return m_script.openFileNameOrTyped(title, filter, start); });
+    }
+    std::optional<FontChoice> chooseFont(const FontChoice &current) override
+    {
+        return asking([&] { return m_script.chooseFont(current); });
+    }
+    bool printSetup() override
+    {
+        return asking([&] { return m_script.printSetup(); });
+    }
+    std::optional<PrintChoice> choosePrint(bool selectionAvailable) override
+    {
+        return asking([&] { return m_script.choosePrint(selectionAvailable); });
+    }
+    std::unique_ptr<Prompter> forWindow(QWidget *asker) override { return m_script.forWindow(asker); }
+
+  private:
+    // One call of the shared script, recorded as this window's.
+    template <typename Call> auto asking(Call call) -> decltype(call())
+    {
+        const QWidget *outer = m_script.m_asker;
+        m_script.m_asker = m_asker;
+        auto answer = call();
+        m_script.m_asker = outer;
+        return answer;
+    }
+
+    ScriptedPrompter &m_script;
+    const QWidget *m_asker;
+};
+
+std::unique_ptr<Prompter> ScriptedPrompter::forWindow(QWidget *asker)
+{
+    return std::make_unique<WindowPrompter>(*this, asker);
+}
+
+void ScriptedPrompter::record(Kind kind, int style, const QString &title, const QString &text)
+{
+    m_calls.append({kind, style, title, text, m_asker});
+}
+
 QStringList ScriptedPrompter::messageTexts() const
 {
     QStringList texts;
@@ -43,37 +104,37 @@ QStringList ScriptedPrompter::messageTexts() const
 
 int ScriptedPrompter::message(const QString &text, int style, const QString &title)
 {
-    m_calls.append({Kind::Message, style, title, text});
+    record(Kind::Message, style, title, text);
     return takeNext(m_messages, firstButton(style));
 }
 
 QString ScriptedPrompter::openFileName(const QString &title, const QString &filter, const QString &)
 {
-    m_calls.append({Kind::OpenFile, 0, title, filter});
+    record(Kind::OpenFile, 0, title, filter);
     return takeNext(m_files, QString());
 }
 
 QString ScriptedPrompter::saveFileName(const QString &title, const QString &filter, const QString &)
 {
-    m_calls.append({Kind::SaveFile, 0, title, filter});
+    record(Kind::SaveFile, 0, title, filter);
     return takeNext(m_files, QString());
 }
 
 std::optional<FontChoice> ScriptedPrompter::chooseFont(const FontChoice &)
 {
-    m_calls.append({Kind::Font, 0, {}, {}});
+    record(Kind::Font, 0, {}, {});
     return takeNext(m_fonts, std::optional<FontChoice>());
 }
 
 bool ScriptedPrompter::printSetup()
 {
-    m_calls.append({Kind::PrintSetup, 0, {}, {}});
+    record(Kind::PrintSetup, 0, {}, {});
     return takeNext(m_printSetups, false);
 }
 
 std::optional<PrintChoice> ScriptedPrompter::choosePrint(bool)
 {
-    m_calls.append({Kind::Print, 0, {}, {}});
+    record(Kind::Print, 0, {}, {});
     return takeNext(m_prints, std::optional<PrintChoice>());
 }
 

@@ -16,7 +16,8 @@ class ScriptedPrompter : public Prompter
         Kind kind;
         int style = 0;
         QString title;
-        QString text; // message text, or the dialog's filter
+        QString text;                   // message text, or the dialog's filter
+        const QWidget *asker = nullptr; // the window a forWindow prompter asked for; null: none
     };
 
     // Queue answers, consumed in order: an int for message boxes, a QString for file dialogs
@@ -38,8 +39,14 @@ class ScriptedPrompter : public Prompter
     std::optional<FontChoice> chooseFont(const FontChoice &current) override;
     bool printSetup() override;
     std::optional<PrintChoice> choosePrint(bool selectionAvailable) override;
+    // Answers from the same script and records the asking window with each call.
+    std::unique_ptr<Prompter> forWindow(QWidget *asker) override;
 
   private:
+    class WindowPrompter;
+    void record(Kind kind, int style, const QString &title, const QString &text);
+
+    const QWidget *m_asker = nullptr;
     QList<Call> m_calls;
     QList<int> m_messages;
     QList<QString> m_files;

@@ -266,8 +266,7 @@ class RandomProgram
 
 TEST(As31Differential, EveryOpcodeEncodesAsAs31Does)
 {
-    if (!twtest::havePeer(u"as31"_s))
-        GTEST_SKIP() << "as31 is not installed";
+    TW_REQUIRE_PROGRAMS(u"as31"_s);
     QStringList lines;
     int covered = 0;
     for (const OpcodeRow &row : kOpcodes) {
@@ -290,8 +289,7 @@ TEST(As31Differential, EveryOpcodeEncodesAsAs31Does)
 
 TEST(As31Differential, CorpusProgramsGiveTheSameBytes)
 {
-    if (!twtest::havePeer(u"as31"_s))
-        GTEST_SKIP() << "as31 is not installed";
+    TW_REQUIRE_PROGRAMS(u"as31"_s);
     const QDir corpus(twtest::dataPath(u"assembler/as31"_s));
     const QStringList programs = corpus.entryList({u"*.asm"_s}, QDir::Files, QDir::Name);
     ASSERT_GE(programs.size(), 5);
@@ -304,8 +302,7 @@ TEST(As31Differential, CorpusProgramsGiveTheSameBytes)
 
 TEST(As31Differential, RandomProgramsGiveTheSameBytes)
 {
-    if (!twtest::havePeer(u"as31"_s))
-        GTEST_SKIP() << "as31 is not installed";
+    TW_REQUIRE_PROGRAMS(u"as31"_s);
     // Up to 500 statements of at most 3 bytes from address 0 stay in the first 2 KB page, so every
     // AJMP and ACALL reaches its label.
     for (unsigned seed : {1u, 2u, 3u, 4u})

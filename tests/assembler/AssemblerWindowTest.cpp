@@ -257,6 +257,9 @@ TEST_F(AssemblerWindowTest, PathFieldsAndBrowsing)
     EXPECT_EQ(window->binEdit()->text(), u"/out/b.bin"_qs);
     EXPECT_EQ(prompter.calls()[0].title, u"请选择待汇编的文件"_qs);
     EXPECT_EQ(prompter.calls()[1].title, u"汇编后的文件另存为"_qs);
+    // The dialogs belong to the assembler window, so they open over it, not over the main window.
+    for (const ScriptedPrompter::Call &call : prompter.calls())
+        EXPECT_EQ(call.asker, window);
 }
 
 TEST_F(AssemblerWindowTest, FailuresAndClosingGiveTheMainWindowBack)

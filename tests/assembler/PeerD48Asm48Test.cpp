@@ -211,8 +211,7 @@ twtest::ProcessResult runD48(const QTemporaryDir &dir, const QStringList &option
 
 TEST(PeerD48Asm48, D48ReadsBackEveryAssembledStatement)
 {
-    if (!twtest::havePeer(QStringLiteral("d48")))
-        GTEST_SKIP() << "d48 is not installed";
+    TW_REQUIRE_PROGRAMS(QStringLiteral("d48"));
     QRandomGenerator random(0x48A5);
     for (int round = 0; round < 6; ++round) {
         SCOPED_TRACE(round);
@@ -296,8 +295,7 @@ QByteArray randomCode(QRandomGenerator &random, int size)
 
 TEST(PeerD48Asm48, RandomCodeThroughD48ReassemblesByteForByte)
 {
-    if (!twtest::havePeer(QStringLiteral("d48")))
-        GTEST_SKIP() << "d48 is not installed";
+    TW_REQUIRE_PROGRAMS(QStringLiteral("d48"));
     QRandomGenerator random(0x8048);
     for (int round = 0; round < 8; ++round) {
         SCOPED_TRACE(round);

@@ -1,5 +1,6 @@
 // The real dialogs behind QtPrompter, answered by a timer as a user would.
 #include "common/ui/QtPrompter.h"
+#include "common/ScriptedPrompter.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -99,4 +100,57 @@ TEST(QtPrompter, MessageBoxAnswersByButtonAndEscape)
     // Escape on the save question keeps the window: Cancel.
     answerNextDialog([](QWidget *widget) { QTest::keyClick(widget, Qt::Key_Escape); });
     EXPECT_EQ(prompter.message(QStringLiteral(u"是否保存 x.asm"), 51), MsgAnswer::Cancel);
+}
+
+TEST(QtPrompter, AWindowsPromptsBelongToThatWindow)
+{
+    QWidget main, tool;
+    QtPrompter real(&main);
+    real.setDefaultTitle(QStringLiteral("Tarnwick"));
+    const std::unique_ptr<Prompter> toolPrompts = real.forWindow(&tool);
+
+    QWidget *parentSeen = nullptr;
+    QString titleSeen;
+    const auto lookAndAnswer = [&](QWidget *widget) {
+        parentSeen = widget->parentWidget();
+        titleSeen = widget->windowTitle();
+        if (auto *box = qobject_cast<QMessageBox *>(widget))
+            box->button(QMessageBox::Yes)->click();
+        else
+            widget->close();
+    };
+    answerNextDialog(lookAndAnswer);
+    EXPECT_EQ(toolPrompts->message(QStringLiteral(u"程序已运行完，复位吗！"), 52, QString()), MsgAnswer::Yes);
+    EXPECT_EQ(parentSeen, &tool);
+    EXPECT_EQ(titleSeen, QStringLiteral("Tarnwick")); // the session's default caption
+
+    answerNextDialog(lookAndAnswer);
+    toolPrompts->openFileName(QStringLiteral(u"请选择待汇编的文件"), QStringLiteral(u"源程序文件 (*.asm)"),
+                              QString());
+    EXPECT_EQ(parentSeen, &tool);
+
+    // The main window's own prompts stay with the main window; every window prints on one printer.
+    answerNextDialog(lookAndAnswer);
+    real.message(QStringLiteral(u"是否保存 x.asm"), 52, QString());
+    EXPECT_EQ(parentSeen, &main);
+    auto *toolQt = dynamic_cast<QtPrompter *>(toolPrompts.get());
+    ASSERT_NE(toolQt, nullptr);
+    EXPECT_EQ(toolQt->printer(), real.printer());
+}
+
+TEST(ScriptedPrompter, RecordsTheAskingWindowAndSharesTheScript)
+{
+    ScriptedPrompter script;
+    QWidget tool;
+    const std::unique_ptr<Prompter> toolPrompts = script.forWindow(&tool);
+    script.answerMessage(MsgAnswer::No);
+    script.answerFile(QStringLiteral("/tmp/a.asm"));
+    EXPECT_EQ(toolPrompts->message(QStringLiteral("q"), MsgStyle::YesNo, QString()), MsgAnswer::No);
+    EXPECT_EQ(toolPrompts->openFileName(QStringLiteral("t"), QStringLiteral("f"), QString()),
+              QStringLiteral("/tmp/a.asm"));
+    EXPECT_EQ(script.message(QStringLiteral("main"), MsgStyle::Ok, QString()), MsgAnswer::Ok);
+    ASSERT_EQ(script.calls().size(), 3);
+    EXPECT_EQ(script.calls()[0].asker, &tool);
+    EXPECT_EQ(script.calls()[1].asker, &tool);
+    EXPECT_EQ(script.calls()[2].asker, nullptr);
 }

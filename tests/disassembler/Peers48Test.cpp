@@ -69,8 +69,7 @@ long ourOperand(const QString &statement)
 // Every address both disassemblers decode as an instruction has the same length and operand.
 TEST(Dis48Peers, InstructionsAgreeWithD48WhereBothDecode)
 {
-    if (!twtest::havePeer(u"d48"_qs))
-        GTEST_SKIP() << "d48 is not installed";
+    TW_REQUIRE_PROGRAMS(u"d48"_qs);
     QRandomGenerator random(0x8048);
     for (int round = 0; round < 12; ++round) {
         SCOPED_TRACE(round);

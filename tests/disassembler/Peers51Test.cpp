@@ -159,8 +159,7 @@ class Dis51Peers : public ::testing::Test
   protected:
     void SetUp() override
     {
-        if (!twtest::havePeer(u"as31"_qs) || !twtest::havePeer(u"d52"_qs))
-            GTEST_SKIP() << "as31 or d52 not installed";
+        TW_REQUIRE_PROGRAMS(u"as31"_qs, u"d52"_qs);
         ASSERT_TRUE(dir.isValid());
     }
     QString disassemble(const QByteArray &bin)

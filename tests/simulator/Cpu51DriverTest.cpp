@@ -7,8 +7,7 @@
 
 TEST(Cpu51Driver, RunsAnAssembledProgramToTheGoldenDumpAndRejectsBadInput)
 {
-    if (!twtest::havePeer("as31"))
-        GTEST_SKIP() << "as31 not installed";
+    TW_REQUIRE_PROGRAMS(QStringLiteral("as31"));
     QTemporaryDir folder;
     const QString bin = folder.filePath("copy.bin");
     const auto as31 = twtest::runProgram(

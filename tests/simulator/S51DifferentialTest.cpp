@@ -313,8 +313,7 @@ std::string differences(const Trial &run, int steps)
 
 TEST(S51Differential, RandomProgramsAgreeWithUcsim)
 {
-    if (!twtest::havePeer("s51") || !twtest::havePeer("srec_cat"))
-        GTEST_SKIP() << "s51 (sdcc-ucsim) or srec_cat not installed";
+    TW_REQUIRE_PROGRAMS(QStringLiteral("s51"), QStringLiteral("srec_cat"));
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const std::vector<Template> templates = loadTemplates();

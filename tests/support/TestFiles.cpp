@@ -5,7 +5,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-namespace twtest {
+namespace twtest
+{
 
 QString dataPath(const QString &relative)
 {
@@ -57,6 +58,19 @@ ProcessResult runDriver(const QStringList &args)
 bool havePeer(const QString &program)
 {
     return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+QString missingProgram(const QStringList &programs)
+{
+    for (const QString &program : programs)
+        if (!havePeer(program))
+            return program;
+    return {};
+}
+
+bool requiredUnderCi()
+{
+    return qgetenv("CI") == "true";
 }
 
 } // namespace twtest

@@ -173,3 +173,27 @@ TEST_F(FindDialogTest, MenuAndToolbarOpenTheDialogOverTheActiveEditor)
     newEditor();
     EXPECT_FALSE(window->isToolLoaded(ToolName::Find));
 }
+
+TEST_F(FindDialogTest, EnterInThePatternBoxFinds)
+{
+    dialog->start(FindDialog::Mode::ByText);
+    findText()->setText(QStringLiteral("loop"));
+    QTest::keyClick(findText(), Qt::Key_Return);
+    EXPECT_EQ(selectedText(editor), QStringLiteral("loop"));
+    EXPECT_EQ(findPos(), 27);
+    EXPECT_TRUE(dialog->isVisible());
+
+    // Enter is Find, from the top, not Find next.
+    findText()->setText(QStringLiteral("mov"));
+    QTest::keyClick(findText(), Qt::Key_Enter);
+    EXPECT_EQ(editor->editor()->textCursor().selectionStart(), 7);
+    QTest::keyClick(findText(), Qt::Key_Enter);
+    EXPECT_EQ(editor->editor()->textCursor().selectionStart(), 7);
+
+    // With no pattern there is nothing to find.
+    findText()->clear();
+    select(editor, 0, 0);
+    QTest::keyClick(findText(), Qt::Key_Return);
+    EXPECT_TRUE(selectedText(editor).isEmpty());
+    EXPECT_TRUE(dialog->isVisible());
+}

@@ -84,8 +84,10 @@ TEST_F(HelpMenuTest, FaqAlwaysShowsTheSameTextUnderItsCaption)
     ASSERT_NE(viewer, nullptr);
     EXPECT_EQ(viewer->windowTitle(), u"FAQ"_s);
     expectGolden(viewer->text(), u"faq.txt"_s);
-    // Centred on the 1024x768 screen.
-    EXPECT_EQ(viewer->x(), (1024 - viewer->width()) / 2);
+    // Centred on its screen, whatever that screen's size.
+    const QRect screen = viewer->screen()->geometry();
+    EXPECT_EQ(viewer->x(), screen.x() + (screen.width() - viewer->width()) / 2);
+    EXPECT_EQ(viewer->y(), screen.y() + (screen.height() - viewer->height()) / 2);
 
     viewer->setWindowTitle(u"别的"_s);
     viewer->setText(u"别的内容"_s);
@@ -168,24 +170,59 @@ TEST_F(HelpMenuTest, CalculatorSystemInformationAndLinksGoOutside)
     about->startSystemInfo();
     EXPECT_EQ(started.last(), path(u"bin/hardinfo"_s));
 
-    // Nothing found: the calculator command just ends, system information says so.
+    // Nothing found: both say so, the calculator with the programs it looked for; the About box's
+    // message is its own, over it.
     qputenv("PATH", path(u"empty"_s).toLocal8Bit());
     window->triggerMenuItem(u"jsq"_s);
-    EXPECT_TRUE(prompter.calls().isEmpty());
-    QTest::mouseClick(about->findChild<QPushButton *>(u"cmdSysInfo"_s), Qt::LeftButton);
     ASSERT_EQ(prompter.calls().size(), 1);
-    EXPECT_EQ(prompter.calls()[0].text + prompter.calls()[0].title, u"此时系统信息不可用"_s);
-    EXPECT_EQ(prompter.calls()[0].style, 0);
-    // A tool that is there but will not start is reported the same way.
-    pathWithPrograms({u"hardinfo"_s});
+    EXPECT_EQ(prompter.calls()[0].text,
+              u"找不到计算器程序。已查找：gnome-calculator、kcalc、galculator、qalculate-gtk、xcalc"_s);
+    QTest::mouseClick(about->findChild<QPushButton *>(u"cmdSysInfo"_s), Qt::LeftButton);
+    ASSERT_EQ(prompter.calls().size(), 2);
+    EXPECT_EQ(prompter.calls()[1].text + prompter.calls()[1].title, u"此时系统信息不可用"_s);
+    EXPECT_EQ(prompter.calls()[1].style, 0);
+    EXPECT_EQ(prompter.calls()[1].asker, about);
+    // A program that is there but will not start is reported too.
+    pathWithPrograms({u"hardinfo"_s, u"kcalc"_s});
     setProgramStarter([](const QString &, const QStringList &) { return false; });
     about->startSystemInfo();
-    EXPECT_EQ(prompter.messageTexts().size(), 2);
+    window->triggerMenuItem(u"jsq"_s);
+    EXPECT_EQ(prompter.messageTexts().mid(2),
+              QStringList({u"此时系统信息不可用"_s, u"无法启动计算器程序："_s + path(u"bin/kcalc"_s)}));
     EXPECT_EQ(started.size(), 2);
+}
 
+TEST_F(HelpMenuTest, LinksGoToOurReadmeAndMailOrSayWhereTheyPoint)
+{
+    // The latest-version item opens the README shipped in the program folder.
     window->triggerMenuItem(u"zxbb"_s);
     window->triggerMenuItem(QString::fromLatin1(Menu::Mail));
     ASSERT_EQ(opened.size(), 2);
-    EXPECT_EQ(opened[0], QUrl(downloadUrl()));
+    EXPECT_EQ(opened[0], latestVersionUrl());
+    ASSERT_TRUE(opened[0].isLocalFile());
+    EXPECT_TRUE(QFile::exists(opened[0].toLocalFile())) << opened[0].toLocalFile().toStdString();
+    EXPECT_TRUE(readBytes(opened[0].toLocalFile()).startsWith("# Tarnwick"));
     EXPECT_EQ(opened[1], QUrl(u"mailto:"_s + mailAddress(0)));
+    EXPECT_TRUE(prompter.calls().isEmpty());
+
+    // No browser or mail program: the message gives the address to use by hand.
+    setLinkOpener([](const QUrl &) { return false; });
+    window->triggerMenuItem(u"zxbb"_s);
+    window->triggerMenuItem(QString::fromLatin1(Menu::Mail));
+    window->triggerMenuItem(u"sm"_s);
+    emit window->helpWindow()->browser()->anchorClicked(QUrl(u"https://example.org/page"_s));
+    window->triggerMenuItem(u"about"_s);
+    auto *about = qobject_cast<AboutBox *>(window->toolWindow(QString::fromLatin1(ToolName::About)));
+    ASSERT_NE(about, nullptr);
+    QTest::mouseClick(about->linkLabel(1), Qt::LeftButton);
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList({u"无法打开文件，请直接打开："_s + latestVersionUrl().toLocalFile(),
+                           u"无法启动邮件程序，请直接发邮件到："_s + mailAddress(0),
+                           u"无法启动浏览器，请直接访问：https://example.org/page"_s,
+                           u"无法启动邮件程序，请直接发邮件到："_s + mailAddress(1)}));
+    // Each said over the window that tried.
+    ASSERT_EQ(prompter.calls().size(), 4);
+    EXPECT_EQ(prompter.calls()[0].asker, nullptr);
+    EXPECT_EQ(prompter.calls()[2].asker, window->helpWindow());
+    EXPECT_EQ(prompter.calls()[3].asker, about);
 }

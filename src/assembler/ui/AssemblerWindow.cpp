@@ -56,7 +56,7 @@ QGroupBox *pathFrame(const QString &title, QLineEdit *edit, QPushButton *button)
 } // namespace
 
 AssemblerWindow::AssemblerWindow(Workspace &workspace, QWidget *parent)
-    : QWidget(parent), m_workspace(workspace)
+    : QWidget(parent), m_workspace(workspace), m_prompter(workspace.prompter().forWindow(this))
 {
     setObjectName(toolName());
     setWindowTitle(QStringLiteral(u"汇编"));
@@ -122,6 +122,8 @@ AssemblerWindow::AssemblerWindow(Workspace &workspace, QWidget *parent)
     lockMainWindow(m_workspace, toolName());
 }
 
+AssemblerWindow::~AssemblerWindow() = default;
+
 void AssemblerWindow::prefill(const QString &editorCaption, Cpu cpu)
 {
     if (isTidiedSourcePath(editorCaption)) {
@@ -150,8 +152,8 @@ void AssemblerWindow::updateStartButton()
 
 void AssemblerWindow::browseSource()
 {
-    const QString path = m_workspace.prompter().openFileName(QStringLiteral(u"请选择待汇编的文件"),
-                                                             QStringLiteral(u"源程序文件 (*.asm)"));
+    const QString path = m_prompter->openFileName(QStringLiteral(u"请选择待汇编的文件"),
+                                                  QStringLiteral(u"源程序文件 (*.asm)"));
     if (path.isEmpty())
         return;
     m_sourceEdit->setText(path);
@@ -161,8 +163,8 @@ void AssemblerWindow::browseSource()
 
 void AssemblerWindow::browseBin()
 {
-    const QString path = m_workspace.prompter().saveFileName(
-        QStringLiteral(u"汇编后的文件另存为"), QStringLiteral(u"二进制代码文件 (*.bin);;All Files (*.*)"));
+    const QString path = m_prompter->saveFileName(QStringLiteral(u"汇编后的文件另存为"),
+                                                  QStringLiteral(u"二进制代码文件 (*.bin);;All Files (*.*)"));
     if (path.isEmpty())
         return;
     m_binEdit->setText(path);
@@ -194,7 +196,7 @@ void AssemblerWindow::start()
     const QString bin = m_binEdit->text();
     const QString problem = startCheckMessage(source, bin);
     if (!problem.isEmpty()) {
-        m_workspace.prompter().message(problem, kQuestion, kInfoTitle);
+        m_prompter->message(problem, kQuestion, kInfoTitle);
         return;
     }
     m_statusLabel->setText(AsmStatus::Normalising);
@@ -211,7 +213,7 @@ void AssemblerWindow::start()
 
 void AssemblerWindow::finish(const AssemblyResult &result)
 {
-    Prompter &prompter = m_workspace.prompter();
+    Prompter &prompter = *m_prompter;
     Workspace &workspace = m_workspace;
     if (!result.completed) {
         prompter.message(result.failureMessage, kNotice, kBuildTitle);

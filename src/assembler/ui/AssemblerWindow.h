@@ -4,6 +4,7 @@
 #include "assembler/AssemblyRun.h"
 
 #include <QWidget>
+#include <memory>
 
 class QLabel;
 class QLineEdit;
@@ -14,6 +15,7 @@ class QRadioButton;
 namespace tw
 {
 
+class Prompter;
 class Workspace;
 
 class AssemblerWindow : public QWidget
@@ -24,6 +26,7 @@ class AssemblerWindow : public QWidget
     enum class Cpu { Mcs51 = 0, Mcs48 = 1 };
 
     explicit AssemblerWindow(Workspace &workspace, QWidget *parent = nullptr);
+    ~AssemblerWindow() override;
 
     // What the main window's two launchers do once the window is loaded: take the active editor's
     // caption as source when it names an .asm file, else clear both paths; select the CPU.
@@ -52,6 +55,7 @@ class AssemblerWindow : public QWidget
     void unload();
 
     Workspace &m_workspace;
+    std::unique_ptr<Prompter> m_prompter; // this window's boxes and dialogs
     Cpu m_cpu = Cpu::Mcs51;
     bool m_restored = false;
     QLineEdit *m_sourceEdit = nullptr;

@@ -1,5 +1,7 @@
 #include "InitCodeWindow.h"
 
+#include "common/Prompter.h"
+
 #include "BaudPageWidget.h"
 #include "DigitKeyFilter.h"
 #include "InterruptPageWidget.h"
@@ -38,10 +40,13 @@ int pixelsOf(double twips)
 
 } // namespace
 
+InitCodeWindow::~InitCodeWindow() = default;
+
 InitCodeWindow::InitCodeWindow(Prompter &prompter, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_digitFilter(new DigitKeyFilter(prompter, this)),
-      m_pages(new QStackedWidget(this)), m_baud(new BaudPageWidget(*m_digitFilter)),
-      m_timer(new TimerPageWidget(prompter, *m_digitFilter)), m_interrupt(new InterruptPageWidget)
+    : QWidget(parent, Qt::Window), m_prompter(prompter.forWindow(this)),
+      m_digitFilter(new DigitKeyFilter(*m_prompter, this)), m_pages(new QStackedWidget(this)),
+      m_baud(new BaudPageWidget(*m_digitFilter)), m_timer(new TimerPageWidget(*m_prompter, *m_digitFilter)),
+      m_interrupt(new InterruptPageWidget)
 {
     setObjectName(toolName());
     setAttribute(Qt::WA_DeleteOnClose);

@@ -3,6 +3,7 @@
 // one shown at a time, each opened by its own menu item whose text becomes the title. It takes no
 // part in the tool-window lock and stays open while other tools come and go.
 #include <QWidget>
+#include <memory>
 
 class QStackedWidget;
 
@@ -23,6 +24,7 @@ class InitCodeWindow : public QWidget
     enum Page { BaudPage, TimerPage, InterruptPage };
 
     explicit InitCodeWindow(Prompter &prompter, QWidget *parent = nullptr);
+    ~InitCodeWindow() override;
 
     // A launcher: title, the page shown, its lists refilled with their defaults; no computation.
     void openPage(Page page);
@@ -33,6 +35,7 @@ class InitCodeWindow : public QWidget
     InterruptPageWidget *interruptPage() const { return m_interrupt; }
 
   private:
+    std::unique_ptr<Prompter> m_prompter; // this window's boxes
     DigitKeyFilter *m_digitFilter;
     QStackedWidget *m_pages;
     BaudPageWidget *m_baud;

@@ -59,7 +59,8 @@ void setBoxText(QPlainTextEdit *box, const QString &text)
 
 } // namespace
 
-LibraryWindow::LibraryWindow(Workspace &workspace, QWidget *parent) : QWidget(parent), m_workspace(workspace)
+LibraryWindow::LibraryWindow(Workspace &workspace, QWidget *parent)
+    : QWidget(parent), m_workspace(workspace), m_prompter(workspace.prompter().forWindow(this))
 {
     setObjectName(toolName());
     setWindowTitle(LibraryText::DesignCaption);
@@ -108,7 +109,7 @@ LibraryWindow::~LibraryWindow() = default;
 
 void LibraryWindow::report(const QString &text)
 {
-    m_workspace.prompter().message(text, MsgStyle::Ok + MsgStyle::Exclamation, LibraryText::MessageTitle);
+    m_prompter->message(text, MsgStyle::Ok + MsgStyle::Exclamation, LibraryText::MessageTitle);
 }
 
 void LibraryWindow::clearBoxes()

@@ -14,6 +14,7 @@ class QPushButton;
 namespace tw
 {
 
+class Prompter;
 class Workspace;
 
 class LibraryWindow : public QWidget
@@ -53,6 +54,7 @@ class LibraryWindow : public QWidget
     void report(const QString &text);
 
     Workspace &m_workspace;
+    std::unique_ptr<Prompter> m_prompter; // this window's boxes
     Controls m_ui;
     SubroutineLibrary m_library = SubroutineLibrary::User;
     LibraryPlace m_place;

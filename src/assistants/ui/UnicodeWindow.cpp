@@ -41,8 +41,10 @@ QPlainTextEdit *textBox(const QString &toolTip)
 
 } // namespace
 
+UnicodeWindow::~UnicodeWindow() = default;
+
 UnicodeWindow::UnicodeWindow(Prompter &prompter, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_prompter(prompter)
+    : QWidget(parent, Qt::Window), m_ownPrompter(prompter.forWindow(this)), m_prompter(*m_ownPrompter)
 {
     setObjectName(QString::fromLatin1(ToolName::Unicode));
     setWindowTitle(QStringLiteral(u"Unicode代码转换"));

@@ -3,6 +3,7 @@
 // hexadecimal numbers, and back. It takes no part in the tool-window lock.
 #include <QWidget>
 #include <array>
+#include <memory>
 
 class QPlainTextEdit;
 class QPushButton;
@@ -25,6 +26,7 @@ class UnicodeWindow : public QWidget
     };
 
     explicit UnicodeWindow(Prompter &prompter, QWidget *parent = nullptr);
+    ~UnicodeWindow() override;
 
     const Controls &controls() const { return m_ui; }
 
@@ -33,6 +35,7 @@ class UnicodeWindow : public QWidget
     void clearBoth();
 
   private:
+    std::unique_ptr<Prompter> m_ownPrompter; // this window's boxes
     Prompter &m_prompter;
     Controls m_ui;
 };

@@ -12,26 +12,32 @@
 namespace tw
 {
 
-QtPrompter::QtPrompter(QWidget *parent) : m_parent(parent) {}
+QtPrompter::QtPrompter(QWidget *parent) : m_parent(parent), m_session(std::make_shared<Session>()) {}
 
-QtPrompter::~QtPrompter()
-{
-    delete m_printer;
-}
+QtPrompter::~QtPrompter() = default;
+
+QtPrompter::Session::~Session() = default;
 
 QPrinter *QtPrompter::printer()
 {
-    if (!m_printer)
-        m_printer = new QPrinter(QPrinter::HighResolution);
-    return m_printer;
+    if (!m_session->printer)
+        m_session->printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return m_session->printer.get();
+}
+
+std::unique_ptr<Prompter> QtPrompter::forWindow(QWidget *asker)
+{
+    auto prompter = std::make_unique<QtPrompter>(asker ? asker : m_parent.data());
+    prompter->m_session = m_session;
+    return prompter;
 }
 
 int QtPrompter::message(const QString &text, int style, const QString &title)
 {
     QMessageBox box(m_parent);
-    box.setWindowTitle(!title.isEmpty()            ? title
-                       : !m_defaultTitle.isEmpty() ? m_defaultTitle
-                                                   : QApplication::applicationDisplayName());
+    box.setWindowTitle(!title.isEmpty()                     ? title
+                       : !m_session->defaultTitle.isEmpty() ? m_session->defaultTitle
+                                                            : QApplication::applicationDisplayName());
     box.setText(text);
     switch (style & 0x70) {
     case MsgStyle::Critical:

@@ -63,8 +63,10 @@ bool isHexKey(int code)
 
 } // namespace
 
+ConversionWindow::~ConversionWindow() = default;
+
 ConversionWindow::ConversionWindow(Workspace &workspace, QWidget *parent)
-    : QWidget(parent), m_workspace(workspace)
+    : QWidget(parent), m_workspace(workspace), m_prompter(workspace.prompter().forWindow(this))
 {
     setObjectName(toolName());
     setWindowTitle(ConvText::FileFormatCaption);
@@ -295,7 +297,7 @@ bool ConversionWindow::eventFilter(QObject *watched, QEvent *event)
 
 bool ConversionWindow::refuseKey(QObject *box, int code)
 {
-    Prompter &prompter = m_workspace.prompter();
+    Prompter &prompter = *m_prompter;
     if (box == m_mergeStartEdit && m_mergeStartEdit->text().size() == 4 && code != kBackspace) {
         prompter.message(ConvText::AtMostFourDigits, kRefusalStyle, QString());
         return true;
@@ -333,7 +335,7 @@ void ConversionWindow::start()
 {
     const bool wasEnabled = m_startButton->isEnabled();
     m_startButton->setEnabled(false);
-    const StartOutcome outcome = runStart(m_workspace.prompter(), request());
+    const StartOutcome outcome = runStart(*m_prompter, request());
     m_startButton->setEnabled(wasEnabled);
     finish(outcome);
 }
@@ -370,7 +372,7 @@ void ConversionWindow::restore()
         job.dataTexts << list->currentText();
     for (QComboBox *list : m_addressLists)
         job.addressTexts << list->currentText();
-    restoreFile(m_workspace.prompter(), job);
+    restoreFile(*m_prompter, job);
 }
 
 void ConversionWindow::unload()

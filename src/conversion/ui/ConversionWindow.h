@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <array>
 #include <map>
+#include <memory>
 
 class QButtonGroup;
 class QCheckBox;
@@ -23,6 +24,7 @@ class QRadioButton;
 namespace tw
 {
 
+class Prompter;
 class Workspace;
 
 // When Start is enabled: the input alone, both paths, both paths and the start address, or the
@@ -35,6 +37,7 @@ class ConversionWindow : public QWidget
 
   public:
     explicit ConversionWindow(Workspace &workspace, QWidget *parent = nullptr);
+    ~ConversionWindow() override;
 
     // What a main-menu command does once the window is loaded: caption, frames, boxes, extras.
     void openInMode(ConversionMode mode);
@@ -91,6 +94,7 @@ class ConversionWindow : public QWidget
     void unload();
 
     Workspace &m_workspace;
+    std::unique_ptr<Prompter> m_prompter; // this window's boxes and dialogs
     ConversionMode m_mode = ConversionMode::HexToBin;
     QChar m_hexFormat = u'i';
     QChar m_hexFill = u'0';

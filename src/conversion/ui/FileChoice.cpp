@@ -120,7 +120,7 @@ void ConversionWindow::browseInput()
     const InputChoice *row = inputChoice(m_mode);
     if (!row)
         return;
-    Prompter &prompter = m_workspace.prompter();
+    Prompter &prompter = *m_prompter;
     const QString path = prompter.openFileName(row->title, row->filter);
     if (path.isEmpty())
         return;
@@ -144,7 +144,7 @@ void ConversionWindow::browseOutput()
     const OutputChoice *row = outputChoice(m_mode);
     if (!row)
         return;
-    Prompter &prompter = m_workspace.prompter();
+    Prompter &prompter = *m_prompter;
     const QString title = row->title;
     const QString path =
         row->save ? prompter.saveFileName(title, row->filter) : prompter.openFileName(title, row->filter);
@@ -164,7 +164,7 @@ void ConversionWindow::browseMergeOutput()
 {
     if (m_mode != ConversionMode::Merge)
         return;
-    Prompter &prompter = m_workspace.prompter();
+    Prompter &prompter = *m_prompter;
     const QString path = prompter.saveFileName(ConvText::MergeOutputCaption, kBinOrAllFilter);
     if (path.isEmpty())
         return;
@@ -178,7 +178,7 @@ void ConversionWindow::browseMergeOutput()
 
 void ConversionWindow::browseRestoreInput()
 {
-    const QString path = m_workspace.prompter().openFileName(ConvText::RestoreInputCaption, kBinOrAllFilter);
+    const QString path = m_prompter->openFileName(ConvText::RestoreInputCaption, kBinOrAllFilter);
     if (!path.isEmpty())
         m_restoreInputEdit->setText(path);
     m_restoreButton->setEnabled(!m_restoreInputEdit->text().isEmpty() &&
@@ -187,7 +187,7 @@ void ConversionWindow::browseRestoreInput()
 
 void ConversionWindow::browseRestoreOutput()
 {
-    const QString path = m_workspace.prompter().saveFileName(ConvText::RestoreOutputCaption, kBinFilter);
+    const QString path = m_prompter->saveFileName(ConvText::RestoreOutputCaption, kBinFilter);
     if (path.isEmpty())
         return;
     m_restoreOutputEdit->setText(path);

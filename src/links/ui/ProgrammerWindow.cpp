@@ -95,9 +95,11 @@ class TallButton : public QPushButton
 
 } // namespace
 
+ProgrammerWindow::~ProgrammerWindow() = default;
+
 ProgrammerWindow::ProgrammerWindow(Workspace &workspace, ProgrammerParts parts, QWidget *parent)
-    : QWidget(parent), m_workspace(workspace), m_parts(parts),
-      m_programmer(parts.memory, parts.port, parts.clock)
+    : QWidget(parent), m_workspace(workspace), m_prompter(workspace.prompter().forWindow(this)),
+      m_parts(parts), m_programmer(parts.memory, parts.port, parts.clock)
 {
     setObjectName(toolName());
     setWindowTitle(QStringLiteral(u"ISP编程"));
@@ -106,8 +108,8 @@ ProgrammerWindow::ProgrammerWindow(Workspace &workspace, ProgrammerParts parts, 
          {Menu::Edit, Menu::File, Menu::Simulate, Menu::Compile, Menu::View, Menu::Communication})
         m_workspace.setMenuEnabled(QString::fromLatin1(menu), false);
     if (!m_programmer.startPort())
-        m_workspace.prompter().message(IspLog::PortFailed, MsgStyle::Ok + MsgStyle::Critical,
-                                       QStringLiteral("VBDumpPort32"));
+        m_prompter->message(IspLog::PortFailed, MsgStyle::Ok + MsgStyle::Critical,
+                            QStringLiteral("VBDumpPort32"));
     showLog();
     m_length->setText(QStringLiteral("0"));
     m_programmer.programmingEnable();
@@ -216,7 +218,7 @@ void ProgrammerWindow::showLog()
 
 void ProgrammerWindow::openFile()
 {
-    const QString name = m_workspace.prompter().openFileName(QStringLiteral(u"打开"), kBinFilter);
+    const QString name = m_prompter->openFileName(QStringLiteral(u"打开"), kBinFilter);
     if (name.isEmpty())
         return;
     switch (m_programmer.openFile(name)) {
@@ -226,24 +228,24 @@ void ProgrammerWindow::openFile()
     case Programmer::FileLoad::NotBin:
         break;
     case Programmer::FileLoad::TooLong:
-        m_workspace.prompter().message(QStringLiteral(u"文件长度超过65536字节，不能打开。"),
-                                       MsgStyle::Ok + MsgStyle::Exclamation, QStringLiteral(u"ISP编程"));
+        m_prompter->message(QStringLiteral(u"文件长度超过65536字节，不能打开。"),
+                            MsgStyle::Ok + MsgStyle::Exclamation, QStringLiteral(u"ISP编程"));
         break;
     case Programmer::FileLoad::Unreadable:
-        m_workspace.prompter().message(QStringLiteral(u"文件不能读取：") + name,
-                                       MsgStyle::Ok + MsgStyle::Exclamation, QStringLiteral(u"ISP编程"));
+        m_prompter->message(QStringLiteral(u"文件不能读取：") + name, MsgStyle::Ok + MsgStyle::Exclamation,
+                            QStringLiteral(u"ISP编程"));
         break;
     }
 }
 
 void ProgrammerWindow::saveFile()
 {
-    const QString name = m_workspace.prompter().saveFileName(QStringLiteral(u"另存为"), kBinFilter);
+    const QString name = m_prompter->saveFileName(QStringLiteral(u"另存为"), kBinFilter);
     if (name.isEmpty())
         return;
     if (!m_programmer.saveFile(name))
-        m_workspace.prompter().message(QStringLiteral(u"文件不能写入：") + name,
-                                       MsgStyle::Ok + MsgStyle::Exclamation, QStringLiteral(u"ISP编程"));
+        m_prompter->message(QStringLiteral(u"文件不能写入：") + name, MsgStyle::Ok + MsgStyle::Exclamation,
+                            QStringLiteral(u"ISP编程"));
 }
 
 void ProgrammerWindow::clearBuffer()

@@ -5,6 +5,7 @@
 #include "links/Programmer.h"
 
 #include <QWidget>
+#include <memory>
 
 class QCheckBox;
 class QPlainTextEdit;
@@ -14,6 +15,7 @@ class QPushButton;
 namespace tw
 {
 
+class Prompter;
 class Workspace;
 
 // The port, the clock and what outlives the window, all owned elsewhere.
@@ -29,6 +31,7 @@ class ProgrammerWindow : public QWidget
 
   public:
     ProgrammerWindow(Workspace &workspace, ProgrammerParts parts, QWidget *parent = nullptr);
+    ~ProgrammerWindow() override;
 
     Programmer &programmer() { return m_programmer; }
     bool inCableTest() const { return m_cableTest; }
@@ -59,6 +62,7 @@ class ProgrammerWindow : public QWidget
     LockBits lockBits() const;
 
     Workspace &m_workspace;
+    std::unique_ptr<Prompter> m_prompter; // this window's boxes and dialogs
     ProgrammerParts m_parts;
     Programmer m_programmer;
     bool m_cableTest = false;

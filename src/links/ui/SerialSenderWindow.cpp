@@ -68,7 +68,8 @@ QLineEdit *lineEdit(const char *name)
 } // namespace
 
 SerialSenderWindow::SerialSenderWindow(Workspace &workspace, QWidget *parent)
-    : QWidget(parent), m_workspace(workspace), m_sender(std::make_unique<SerialSender>(m_ownLink))
+    : QWidget(parent), m_workspace(workspace), m_prompter(workspace.prompter().forWindow(this)),
+      m_sender(std::make_unique<SerialSender>(m_ownLink))
 {
     setObjectName(toolName());
     setWindowTitle(QStringLiteral(u"通讯"));
@@ -210,7 +211,7 @@ int SerialSenderWindow::portNumber() const
 
 void SerialSenderWindow::notice(const QString &text)
 {
-    m_workspace.prompter().message(text, kNotice, kTitle);
+    m_prompter->message(text, kNotice, kTitle);
 }
 
 bool SerialSenderWindow::loadSendFile(const QString &path)
@@ -233,8 +234,7 @@ bool SerialSenderWindow::loadSendFile(const QString &path)
 
 void SerialSenderWindow::chooseFile()
 {
-    const QString name =
-        m_workspace.prompter().openFileName(QStringLiteral(u"请选择待发送的目标文件"), kBinFilter);
+    const QString name = m_prompter->openFileName(QStringLiteral(u"请选择待发送的目标文件"), kBinFilter);
     // A file that cannot be sent leaves the choice as it was.
     if (name.isEmpty() || !hasBinSuffix(name) || !loadSendFile(name))
         return;
@@ -244,8 +244,7 @@ void SerialSenderWindow::chooseFile()
 
 void SerialSenderWindow::chooseReceivePath()
 {
-    const QString name =
-        m_workspace.prompter().saveFileName(QStringLiteral(u"待接收的文件另存为"), kBinFilter);
+    const QString name = m_prompter->saveFileName(QStringLiteral(u"待接收的文件另存为"), kBinFilter);
     if (name.isEmpty() || !hasBinSuffix(name))
         return;
     receiveFile() = name;

@@ -6,6 +6,7 @@
 #include "links/SerialSender.h"
 
 #include <QWidget>
+#include <memory>
 
 class QButtonGroup;
 class QComboBox;
@@ -18,6 +19,7 @@ class QRadioButton;
 namespace tw
 {
 
+class Prompter;
 class Workspace;
 
 class SerialSenderWindow : public QWidget
@@ -68,6 +70,7 @@ class SerialSenderWindow : public QWidget
     void notice(const QString &text);
 
     Workspace &m_workspace;
+    std::unique_ptr<Prompter> m_prompter; // this window's boxes and dialogs
     QtSerialLink m_ownLink;
     std::unique_ptr<SerialSender> m_sender;
     QString m_settings;

@@ -9,8 +9,10 @@
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -26,6 +28,7 @@
 #include <QTabBar>
 #include <QTextBlock>
 #include <QTimer>
+#include <QtMath>
 
 namespace tw
 {
@@ -63,11 +66,23 @@ bool isHexKeyText(const QString &text)
     return text.size() == 1 && hexDigitValue(text[0].unicode()) >= 0;
 }
 
+// Makes the listing box exactly as tall as the lines the pane shows: no part line, no empty band
+// (the document margin at the bottom shows text, so it counts once). Measured from the laid-out
+// text, which has its real font only once the box is shown.
+void fitListingBox(QPlainTextEdit *box)
+{
+    QTextDocument *document = box->document();
+    const qreal line = document->documentLayout()->blockBoundingRect(document->firstBlock()).height();
+    if (line > 0)
+        box->setFixedHeight(qCeil(line * Listing::kVisibleLines + document->documentMargin()) +
+                            2 * box->frameWidth());
+}
+
 } // namespace
 
 SimulatorWindow::SimulatorWindow(Workspace &workspace, const ProgramFiles &files, QWidget *parent)
-    : QWidget(parent), m_workspace(workspace), m_cpu(std::make_unique<Cpu51>()),
-      m_controller(std::make_unique<RunController>(*m_cpu, m_listing))
+    : QWidget(parent), m_workspace(workspace), m_prompter(workspace.prompter().forWindow(this)),
+      m_cpu(std::make_unique<Cpu51>()), m_controller(std::make_unique<RunController>(*m_cpu, m_listing))
 {
     setWindowTitle(QStringLiteral(u"MCS51  仿真"));
     lockMainWindow(m_workspace, simulatorToolName());
@@ -344,7 +359,7 @@ void SimulatorWindow::crystalChanged(const QString &text)
 
 int SimulatorWindow::message(const QString &text, int style)
 {
-    return m_workspace.prompter().message(text, style, QString());
+    return m_prompter->message(text, style, QString());
 }
 
 void SimulatorWindow::resetCommand()
@@ -616,6 +631,13 @@ bool SimulatorWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (hexKeyRefused(watched, event))
         return true;
+    if (watched == m_ui.listing && (event->type() == QEvent::Show || event->type() == QEvent::FontChange))
+        fitListingBox(m_ui.listing);
+    // The wheel moves the listing's own scroll bar; the box never scrolls its 21 lines itself.
+    if (watched == m_ui.listing->viewport() && event->type() == QEvent::Wheel) {
+        QCoreApplication::sendEvent(m_ui.listingScroll, event);
+        return true;
+    }
     if (watched == m_ui.listing->viewport() && event->type() == QEvent::MouseButtonPress) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton)

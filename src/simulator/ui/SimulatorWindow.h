@@ -29,6 +29,7 @@ class QTimer;
 namespace tw
 {
 
+class Prompter;
 class Workspace;
 
 class SimulatorWindow : public QWidget
@@ -138,6 +139,7 @@ class SimulatorWindow : public QWidget
     int message(const QString &text, int style);
 
     Workspace &m_workspace;
+    std::unique_ptr<Prompter> m_prompter; // this window's boxes
     Controls m_ui;
     std::unique_ptr<Cpu51> m_cpu;
     Listing m_listing;

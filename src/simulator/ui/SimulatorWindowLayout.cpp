@@ -1,6 +1,7 @@
 // The simulator window's controls and their layout.
 #include "SimulatorTexts.h"
 #include "SimulatorWindow.h"
+#include "common/ui/TabStops.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -60,8 +61,7 @@ void SimulatorWindow::buildControls()
     m_ui.listing->setFocusPolicy(Qt::StrongFocus);
     m_ui.listing->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
     m_ui.listing->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_ui.listing->setTabStopDistance(QFontMetricsF(m_ui.listing->font()).horizontalAdvance(QLatin1Char(' ')) *
-                                     8);
+    setTabColumns(m_ui.listing);
     m_ui.listingScroll = new QScrollBar(Qt::Vertical);
     m_ui.listingScroll->setSingleStep(1);
     m_ui.listingScroll->setPageStep(10);
@@ -102,9 +102,10 @@ void SimulatorWindow::buildControls()
     commands->addWidget(m_ui.fastMode, 3, 1);
 
     auto *left = new QVBoxLayout;
-    left->addLayout(listingRow, 1);
+    left->addLayout(listingRow);
     left->addLayout(pointers);
     left->addLayout(commands);
+    left->addStretch(1);
 
     auto *right = new QVBoxLayout;
     right->addWidget(buildMemoryPages(), 1);

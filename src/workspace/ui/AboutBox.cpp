@@ -48,6 +48,8 @@ QFrame *line(QWidget *parent)
 
 } // namespace
 
+AboutBox::~AboutBox() = default;
+
 // The colours as the system always stored them were blue-green-red numbers: &HFF8080 and &HC0.
 QColor AboutBox::restingLinkColour()
 {
@@ -58,7 +60,8 @@ QColor AboutBox::hoverLinkColour()
     return QColor(0xC0, 0x00, 0x00);
 }
 
-AboutBox::AboutBox(Workspace &workspace, QWidget *parent) : QDialog(parent), m_workspace(workspace)
+AboutBox::AboutBox(Workspace &workspace, QWidget *parent)
+    : QDialog(parent), m_workspace(workspace), m_prompter(workspace.prompter().forWindow(this))
 {
     setObjectName(u"AboutBox"_s);
     setWindowTitle(u"关于..."_s);
@@ -141,7 +144,7 @@ bool AboutBox::eventFilter(QObject *watched, QEvent *event)
         }
         if (event->type() == QEvent::MouseButtonRelease &&
             static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-            openLink(QUrl(u"mailto:"_s + mailAddress(i)));
+            openLinkOrSay(QUrl(u"mailto:"_s + mailAddress(i)), *m_prompter);
             return true;
         }
     }
@@ -167,7 +170,7 @@ void AboutBox::startSystemInfo()
 {
     const QString program = findFirstProgram(systemInfoPrograms());
     if (program.isEmpty() || !startProgram(program))
-        m_workspace.prompter().message(u"此时系统信息不可用"_s, MsgStyle::Ok);
+        m_prompter->message(u"此时系统信息不可用"_s, MsgStyle::Ok);
 }
 
 } // namespace tw

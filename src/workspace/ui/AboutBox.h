@@ -3,12 +3,14 @@
 // system-information button.
 #include <QColor>
 #include <QDialog>
+#include <memory>
 
 class QLabel;
 
 namespace tw
 {
 
+class Prompter;
 class Workspace;
 
 class AboutBox : public QDialog
@@ -17,6 +19,7 @@ class AboutBox : public QDialog
 
   public:
     explicit AboutBox(Workspace &workspace, QWidget *parent = nullptr);
+    ~AboutBox() override;
 
     // Link colours: at rest, and under the mouse.
     static QColor restingLinkColour();
@@ -36,6 +39,7 @@ class AboutBox : public QDialog
     void setLinkColours(int hovered);
 
     Workspace &m_workspace;
+    std::unique_ptr<Prompter> m_prompter; // the box's own messages, over it
     QLabel *m_links[2] = {nullptr, nullptr};
     bool m_centred = false;
 };

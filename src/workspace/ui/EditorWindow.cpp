@@ -2,6 +2,7 @@
 
 #include "common/Caret.h"
 #include "common/Prompter.h"
+#include "common/ui/TabStops.h"
 #include "source/Tidier.h"
 #include "workspace/EditorFiles.h"
 #include "workspace/MenuNames.h"
@@ -43,6 +44,7 @@ EditorWindow::EditorWindow(Workspace &workspace, Prompter &prompter, QWidget *pa
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_editor->setWordWrapMode(QTextOption::NoWrap);
     m_editor->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    setTabColumns(m_editor);
     // The right button pops up the main window's Edit menu instead of the control's own menu.
     m_editor->setContextMenuPolicy(Qt::PreventContextMenu);
     m_editor->viewport()->installEventFilter(this);

@@ -40,6 +40,8 @@ FindDialog::FindDialog(EditorSource activeEditor, QWidget *parent)
     m_result->setObjectName(QStringLiteral("resultLabel"));
     for (QPushButton *button : {m_findButton, m_findNextButton, m_replaceButton, m_cancelButton})
         button->setAutoDefault(false);
+    // Enter in the pattern box finds, as in every find dialog.
+    m_findButton->setDefault(true);
     m_findButton->setEnabled(false);
     m_findNextButton->setEnabled(false);
     m_replaceButton->setEnabled(false);

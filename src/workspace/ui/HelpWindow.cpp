@@ -1,6 +1,7 @@
 #include "HelpWindow.h"
 
 #include "Launchers.h"
+#include "common/Prompter.h"
 
 #include <QFileInfo>
 #include <QTextBrowser>
@@ -12,7 +13,8 @@ using namespace Qt::StringLiterals;
 namespace tw
 {
 
-HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
+HelpWindow::HelpWindow(Prompter &prompter, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_prompter(prompter.forWindow(this))
 {
     setObjectName(u"HelpWindow"_s);
     setWindowTitle(u"帮助"_s);
@@ -22,7 +24,7 @@ HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     connect(m_browser, &QTextBrowser::anchorClicked, this, [this](const QUrl &url) {
         const QString scheme = url.scheme();
         if (scheme == u"http"_s || scheme == u"https"_s || scheme == u"mailto"_s)
-            openLink(url);
+            openLinkOrSay(url, *m_prompter);
         else
             m_browser->setSource(m_browser->source().resolved(url));
     });
@@ -31,6 +33,8 @@ HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     layout->addWidget(m_browser);
     resize(760, 560);
 }
+
+HelpWindow::~HelpWindow() = default;
 
 void HelpWindow::showPage(const QString &path)
 {

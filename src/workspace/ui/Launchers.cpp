@@ -1,6 +1,12 @@
 #include "Launchers.h"
 
+#include "common/Paths.h"
+#include "common/Prompter.h"
+#include "workspace/ExternalPrograms.h"
+#include "workspace/ProductInfo.h"
+
 #include <QDesktopServices>
+#include <QDir>
 #include <QProcess>
 
 namespace tw
@@ -35,6 +41,36 @@ bool openLink(const QUrl &url)
     if (opener())
         return opener()(url);
     return QDesktopServices::openUrl(url);
+}
+
+bool openLinkOrSay(const QUrl &url, Prompter &prompter)
+{
+    if (openLink(url))
+        return true;
+    prompter.message(linkNotOpenedMessage(url), MsgStyle::Exclamation, QStringLiteral(u"信息"));
+    return false;
+}
+
+bool startFirstProgramOrSay(const QStringList &programs, const QString &kind, Prompter &prompter)
+{
+    const QString program = findFirstProgram(programs);
+    if (program.isEmpty()) {
+        prompter.message(programNotFoundMessage(kind, programs), MsgStyle::Exclamation,
+                         QStringLiteral(u"信息"));
+        return false;
+    }
+    if (startProgram(program))
+        return true;
+    prompter.message(programNotStartedMessage(kind, program), MsgStyle::Exclamation, QStringLiteral(u"信息"));
+    return false;
+}
+
+QUrl latestVersionUrl()
+{
+    const QString address = latestVersionAddress();
+    if (!address.isEmpty())
+        return QUrl(address);
+    return QUrl::fromLocalFile(QDir(programFolder()).filePath(QStringLiteral("README.md")));
 }
 
 void setProgramStarter(ProgramStarter replacement)

@@ -6,6 +6,7 @@
 #include "Launchers.h"
 #include "TextViewer.h"
 #include "ToolRegistry.h"
+#include "WindowPlacement.h"
 #include "common/Paths.h"
 #include "common/Prompter.h"
 #include "common/ui/QtPrompter.h"
@@ -31,9 +32,11 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 
@@ -79,6 +82,50 @@ QIcon drawnToolbarIcon(const QString &key)
         painter.drawPolygon(QPolygonF({QPointF(8, 4), QPointF(28, 16), QPointF(8, 28)}));
     }
     return QIcon(pixmap);
+}
+
+// Fits a tool window again while the window manager puts its frame round it: until then its frame
+// could only be assumed, and the frame settles over a few moves. After a short while the window is
+// the user's to move.
+class FrameWatcher : public QObject
+{
+  public:
+    FrameWatcher(QWidget *window, std::function<void(QWidget *)> refit)
+        : QObject(window), m_window(window), m_refit(std::move(refit))
+    {
+        window->installEventFilter(this);
+        QTimer::singleShot(2000, this, [this] {
+            m_window->removeEventFilter(this);
+            if (m_window->frameGeometry() != m_window->geometry())
+                m_refit(m_window);
+            deleteLater();
+        });
+    }
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const QEvent::Type type = event->type();
+        if (watched == m_window &&
+            (type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate ||
+             type == QEvent::Paint) &&
+            m_window->frameGeometry() != m_window->geometry())
+            m_refit(m_window);
+        return false;
+    }
+
+  private:
+    QWidget *m_window;
+    std::function<void(QWidget *)> m_refit;
+};
+
+QMargins frameMarginsOf(const QWidget *window)
+{
+    const QRect frame = window->frameGeometry(), client = window->geometry();
+    if (frame == client)
+        return kAssumedFrame;
+    return QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                    frame.bottom() - client.bottom());
 }
 
 } // namespace
@@ -216,14 +263,15 @@ void MainWindow::bindCommands()
         {Menu::ViewToolbar, [this] { toggleBar(m_toolBar, Menu::ViewToolbar); }},
         {Menu::ViewStatusBar, [this] { toggleBar(statusBar(), Menu::ViewStatusBar); }},
         {Menu::WindowTile, [this] { m_mdiArea->tileSubWindows(); }},
-        {Menu::WindowCascade, [this] { m_mdiArea->cascadeSubWindows(); }},
+        {Menu::WindowCascade, [this] { cascadeEditors(); }},
         {Menu::HelpManual, [this] { showHelpPage(u"manual.html"_s); }},
         {Menu::HelpTutorial, [this] { showHelpPage(u"tutorial.html"_s); }},
         {Menu::Calculator, [this] { startCalculator(); }},
         {Menu::HelpFaq, [this] { showFaq(); }},
-        {Menu::LatestVersion, [] { openLink(QUrl(downloadUrl())); }},
+        {Menu::LatestVersion, [this] { openLinkOrSay(latestVersionUrl(), m_prompter); }},
         {Menu::About, [this] { showTool(QString::fromLatin1(ToolName::About)); }},
-        {QString::fromLatin1(Menu::Mail), [] { openLink(QUrl(u"mailto:"_s + mailAddress(0))); }},
+        {QString::fromLatin1(Menu::Mail),
+         [this] { openLinkOrSay(QUrl(u"mailto:"_s + mailAddress(0)), m_prompter); }},
         {Menu::FontCommand, [this] { chooseFont(); }},
         // The empty entry before the mail item only keeps it apart.
         {QString::fromLatin1(Menu::Blank), [] {}},
@@ -468,6 +516,28 @@ void MainWindow::onSubWindowActivated(QMdiSubWindow *window)
     editor->showCaret();
 }
 
+void MainWindow::cascadeEditors()
+{
+    QList<QMdiSubWindow *> windows;
+    for (QMdiSubWindow *window : m_mdiArea->subWindowList(QMdiArea::StackingOrder))
+        if (!window->isHidden() && !window->isMinimized())
+            windows.append(window);
+    if (windows.isEmpty())
+        return;
+    QMdiSubWindow *active = m_mdiArea->activeSubWindow();
+    // One title bar further for each window, so that every caption shows.
+    const int step = std::max(windows.first()->height() - windows.first()->widget()->height(), 20);
+    const QList<QRect> places =
+        cascade(m_mdiArea->viewport()->rect(), static_cast<int>(windows.size()), step);
+    for (qsizetype k = 0; k < windows.size(); ++k) {
+        windows[k]->showNormal();
+        windows[k]->setGeometry(places[k]);
+        windows[k]->raise();
+    }
+    if (active)
+        m_mdiArea->setActiveSubWindow(active);
+}
+
 EditorWindow *MainWindow::newEditorWindow()
 {
     auto *editor = new EditorWindow(*this, m_prompter);
@@ -477,6 +547,8 @@ EditorWindow *MainWindow::newEditorWindow()
     window->resize(640, 420);
     m_lastActiveEditor = editor;
     window->show();
+    // Wholly inside the part of the editor area one can see, however small the frame is.
+    window->setGeometry(keepInside(m_mdiArea->viewport()->rect(), window->geometry()));
     m_mdiArea->setActiveSubWindow(window);
     // Runs once; showing has already run it when the main window is on screen.
     editor->onLoad();
@@ -662,7 +734,7 @@ void MainWindow::toggleBar(QWidget *bar, const QString &itemName)
 void MainWindow::showHelpPage(const QString &fileName)
 {
     if (!m_helpWindow) {
-        m_helpWindow = new HelpWindow(this);
+        m_helpWindow = new HelpWindow(m_prompter, this);
         m_helpWindow->setAttribute(Qt::WA_DeleteOnClose);
         centreOnScreen(m_helpWindow);
     }
@@ -684,10 +756,7 @@ void MainWindow::showFaq()
 
 void MainWindow::startCalculator()
 {
-    // No calculator installed, or one that does not start: the command simply ends.
-    const QString program = findFirstProgram(calculatorPrograms());
-    if (!program.isEmpty())
-        startProgram(program);
+    startFirstProgramOrSay(calculatorPrograms(), u"计算器"_s, m_prompter);
 }
 
 // ---- tool windows -------------------------------------------------------------------------------
@@ -730,8 +799,10 @@ void MainWindow::showTool(const QString &name)
         showWorkspaceChild(name, window);
         return;
     }
+    // A dialog-type window of the main window is transient for it: the window manager keeps it
+    // above the main window, and the main window, locked meanwhile, cannot bury it.
     if (!window->parentWidget())
-        window->setParent(this, window->windowFlags() | Qt::Window);
+        window->setParent(this, (window->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
     // Closed by its own close box or unloaded by another window, it is gone; the next use makes a
     // fresh one.
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -740,11 +811,36 @@ void MainWindow::showTool(const QString &name)
     if (!window->testAttribute(Qt::WA_Moved)) {
         if (!window->testAttribute(Qt::WA_Resized))
             window->adjustSize();
-        window->move(geometry().center() - window->rect().center());
+        placeTool(window, geometry().center());
+        new FrameWatcher(window,
+                         [this](QWidget *framed) { placeTool(framed, framed->frameGeometry().center()); });
     }
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+QRect MainWindow::toolArea() const
+{
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    QRect area = screen->availableGeometry();
+    // The status bar's panels show the simulator's interrupt, CPU and watchdog states.
+    if (QStatusBar *bar = statusBar(); bar->isVisible() && isVisible()) {
+        const int top = bar->mapToGlobal(QPoint(0, 0)).y();
+        if (top > area.top() && top <= area.bottom())
+            area.setBottom(top - 1);
+    }
+    return area;
+}
+
+void MainWindow::placeTool(QWidget *window, QPoint centre)
+{
+    const QRect area = toolArea();
+    const QMargins frame = frameMarginsOf(window);
+    if (area.contains(window->geometry().marginsAdded(frame)) && window->isVisible())
+        return;
+    const QSize minimum = window->minimumSizeHint().expandedTo(window->minimumSize());
+    window->setGeometry(placeInside(area, window->size(), frame, minimum, centre));
 }
 
 void MainWindow::showWorkspaceChild(const QString &name, QWidget *window)

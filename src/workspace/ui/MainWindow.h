@@ -105,6 +105,11 @@ class MainWindow : public QMainWindow, public Workspace
     QMdiSubWindow *subWindowOf(const EditorWindow *editor) const;
     void showWorkspaceChild(const QString &name, QWidget *window);
     QWidget *makeTool(const QString &name);
+    // The screen above the status bar, where tool windows go.
+    QRect toolArea() const;
+    // Sizes and moves a tool window so that its frame lies in toolArea(), centred on centre.
+    void placeTool(QWidget *window, QPoint centre);
+    void cascadeEditors();
 
     void newFile();
     void openFileOfKind(const QString &title, const QString &filter);
