@@ -55,7 +55,7 @@ void disassembleFullImage(benchmark::State &state)
             state.SkipWithError("the disassembly failed");
             return;
         }
-        benchmark::DoNotOptimize(result.sourceText.size());
+        benchmark::DoNotOptimize(result.filesWritten.size());
     }
 }
 BENCHMARK(disassembleFullImage)->Unit(benchmark::kMillisecond);

@@ -194,7 +194,7 @@ std::optional<QByteArray> readBinaryFile(const QString &path)
 namespace
 {
 
-bool writePieces(QFileDevice &file, std::initializer_list<QByteArrayView> pieces)
+bool writePieces(QFileDevice &file, std::span<const QByteArrayView> pieces)
 {
     for (const QByteArrayView piece : pieces)
         if (file.write(piece.data(), piece.size()) != piece.size())
@@ -206,7 +206,7 @@ bool writePieces(QFileDevice &file, std::initializer_list<QByteArrayView> pieces
 // one, never a part, but nothing waits for the disk. The old file is unlinked just before the
 // rename: renaming over a file makes ext4 (and others that allocate late) push the new file's
 // data to the disk at once, which costs more than writing it.
-bool replaceWithoutSync(const QString &path, std::initializer_list<QByteArrayView> pieces)
+bool replaceWithoutSync(const QString &path, std::span<const QByteArrayView> pieces)
 {
     static QAtomicInteger<unsigned> serial;
     const QFileInfo info(path);
@@ -248,6 +248,11 @@ bool writeBinaryFile(const QString &path, const QByteArray &bytes, WriteSync syn
 }
 
 bool writeBinaryFile(const QString &path, std::initializer_list<QByteArrayView> pieces, WriteSync sync)
+{
+    return writeBinaryFile(path, std::span<const QByteArrayView>(pieces.begin(), pieces.size()), sync);
+}
+
+bool writeBinaryFile(const QString &path, std::span<const QByteArrayView> pieces, WriteSync sync)
 {
     if (sync == WriteSync::Generated)
         return replaceWithoutSync(path, pieces);

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <initializer_list>
 #include <optional>
+#include <span>
 
 namespace tw
 {
@@ -59,6 +60,8 @@ bool writeBinaryFile(const QString &path, const QByteArray &bytes, WriteSync syn
 // The same for a file made of pieces, written one after the other: a large file need not be
 // joined in memory first.
 bool writeBinaryFile(const QString &path, std::initializer_list<QByteArrayView> pieces,
+                     WriteSync sync = WriteSync::Durable);
+bool writeBinaryFile(const QString &path, std::span<const QByteArrayView> pieces,
                      WriteSync sync = WriteSync::Durable);
 
 } // namespace tw

@@ -27,6 +27,23 @@ const QString kCredit = QStringLiteral(";Source recovered by the Tarnwick MCS-51
 const QString kFailureCredit =
     QStringLiteral(";Tarnwick MCS-51 disassembler: incomplete, the disassembly failed");
 
+const QString kSegmentHeading = u"  程序段地址如下："_qs;
+
+// The segment list as writeTextFile writes it in GBK. Its one line beyond ASCII is the heading,
+// whose GBK bytes are spelled out here: opening the converter would cost more than disassembling
+// a small image.
+QByteArray segmentListBytes(const QString &text)
+{
+    static const QByteArray headingGbk(
+        "\x20\x20\xB3\xCC\xD0\xF2\xB6\xCE\xB5\xD8\xD6\xB7\xC8\xE7\xCF\xC2\xA3\xBA");
+    const qsizetype at = text.indexOf(kSegmentHeading);
+    const QStringView before = QStringView(text).left(std::max<qsizetype>(at, 0));
+    const QStringView after = QStringView(text).mid(at + kSegmentHeading.size());
+    if (at < 0 || !QtPrivate::isAscii(before) || !QtPrivate::isAscii(after))
+        return encodeText(text, TextEncoding::Gbk);
+    return before.toLatin1() + headingGbk + after.toLatin1();
+}
+
 struct Segment {
     int start = 0;
     int end = 0;      // exclusive; may pass 0FFFFH when the last instruction does
@@ -124,7 +141,7 @@ bool Disassembler51::run(DisasmLabels labels)
         if (!nextRun())
             return false;
 
-    m_segmentList = {QString(), QString(), u"  程序段地址如下："_qs, QString()};
+    m_segmentList = {QString(), QString(), kSegmentHeading, QString()};
     for (std::size_t k = 0; k < m_segments.size(); ++k)
         m_segmentList << u"  "_qs + QString::number(k) + u'\t' + hexWord(m_segments[k].start) + u'\t' +
                              hexWord(std::min(m_segments[k].end, 0xFFFF));
@@ -315,36 +332,26 @@ std::vector<const std::string *> Disassembler51::body() const
     return pieces;
 }
 
-// The output file: credit line, CR LF, the body, "END", CR, and the closing CR LF; built once,
-// in space reserved for all of it.
-QByteArray outputFile(const QString &credit, const std::vector<const std::string *> &body = {})
+// Writes the output file: credit line, CR LF, the body, "END", CR, and the closing CR LF; the
+// pieces go to the file as they are, never joined in memory. Generated files are written again
+// by the next run: none waits for the disk.
+bool writeOutputFile(const QString &path, const QString &credit,
+                     const std::vector<const std::string *> &body = {})
 {
-    const QByteArray creditLine = credit.toLatin1();
-    qsizetype size = creditLine.size() + 8;
+    const QByteArray creditLine = credit.toLatin1() + "\r\n";
+    std::vector<QByteArrayView> pieces{creditLine};
     for (const std::string *piece : body)
-        size += static_cast<qsizetype>(piece->size());
-    QByteArray file;
-    file.reserve(size);
-    file += creditLine;
-    file += "\r\n";
-    for (const std::string *piece : body)
-        file.append(piece->data(), static_cast<qsizetype>(piece->size()));
-    file += "END\r\r\n";
-    return file;
+        pieces.emplace_back(piece->data(), static_cast<qsizetype>(piece->size()));
+    pieces.emplace_back("END\r\r\n");
+    return writeBinaryFile(path, pieces, WriteSync::Generated);
 }
 
-// Generated files are written again by the next run: none waits for the disk.
-bool writeGenerated(const QString &path, const QByteArray &bytes)
-{
-    return writeBinaryFile(path, bytes, WriteSync::Generated);
-}
-
-Disasm51Result finishFailed(Disasm51Result result, const QString &outPath, const QByteArray &file)
+Disasm51Result finishFailed(Disasm51Result result, const QString &outPath,
+                            const std::vector<const std::string *> &body = {})
 {
     result.outcome = DisasmOutcome::Failed;
     result.messages.push_back({kDisassemblyFailedText, MsgStyle::Exclamation, kDisassemblyCaption});
-    result.sourceText = QString::fromLatin1(file);
-    if (writeGenerated(outPath, file))
+    if (writeOutputFile(outPath, kFailureCredit, body))
         result.filesWritten << outPath;
     return result;
 }
@@ -363,7 +370,7 @@ Disasm51Result disassemble51(const Disasm51Job &job)
         return result;
     }
     if (!bytes)
-        return finishFailed(std::move(result), job.outPath, outputFile(kFailureCredit));
+        return finishFailed(std::move(result), job.outPath);
 
     // The image is cleared first: nothing of an earlier, longer file may show through.
     auto image = std::make_unique<CodeImage>();
@@ -371,14 +378,14 @@ Disasm51Result disassemble51(const Disasm51Job &job)
     const int end = job.endText.isEmpty() ? static_cast<int>(bytes->size()) : hexToBin(job.endText);
     result.endAddress = end;
     if (start >= end)
-        return finishFailed(std::move(result), job.outPath, outputFile(kFailureCredit));
+        return finishFailed(std::move(result), job.outPath);
 
     DisasmLabels labels;
     DisasmLimit limit = DisasmLimit::None;
     if (!collectLabels51(*image, start, end, labels, limit)) {
         result.messages.push_back(
             limitMessage(limit, limit == DisasmLimit::Labels ? kLabelPassMaxLabels : kPendingLimit51));
-        return finishFailed(std::move(result), job.outPath, outputFile(kFailureCredit));
+        return finishFailed(std::move(result), job.outPath);
     }
     auto disassembler = std::make_unique<Disassembler51>(*image, start, end);
     const bool decoded = disassembler->run(std::move(labels));
@@ -389,9 +396,8 @@ Disasm51Result disassemble51(const Disasm51Job &job)
             job.segmentListPath.isEmpty() ? replaceLastThree(job.outPath, u"lst"_qs) : job.segmentListPath;
         for (const QString &line : listLines)
             result.segmentListText += line + kCrLf;
-        if (!writeTextFile(listPath, result.segmentListText, TextEncoding::Gbk, WriteSync::Generated))
-            return finishFailed(std::move(result), job.outPath,
-                                outputFile(kFailureCredit, disassembler->body()));
+        if (!writeBinaryFile(listPath, segmentListBytes(result.segmentListText), WriteSync::Generated))
+            return finishFailed(std::move(result), job.outPath, disassembler->body());
         result.filesWritten << listPath;
     }
     if (!decoded) {
@@ -401,12 +407,10 @@ Disasm51Result disassemble51(const Disasm51Job &job)
                                                             : reached == DisasmLimit::Segments
                                                                 ? kMaxSegments
                                                                 : kPendingLimit51));
-        return finishFailed(std::move(result), job.outPath, outputFile(kFailureCredit, disassembler->body()));
+        return finishFailed(std::move(result), job.outPath, disassembler->body());
     }
 
-    const QByteArray file = outputFile(kCredit, disassembler->body());
-    result.sourceText = QString::fromLatin1(file);
-    if (!writeGenerated(job.outPath, file)) {
+    if (!writeOutputFile(job.outPath, kCredit, disassembler->body())) {
         result.messages.push_back({kDisassemblyFailedText, MsgStyle::Exclamation, kDisassemblyCaption});
         return result;
     }
