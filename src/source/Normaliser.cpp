@@ -147,7 +147,9 @@ void normaliseStatementInto(QString &built, QStringView text, bool foldCase = fa
 // A label-only line ends in ":" TAB once normalised.
 bool isLabelOnly(QStringView built)
 {
-    return built.endsWith(QStringView(u":\t"));
+    // Asked of every line: two characters compared in place.
+    const qsizetype n = built.size();
+    return n >= 2 && built[n - 2] == u':' && built[n - 1] == kTab;
 }
 
 } // namespace
