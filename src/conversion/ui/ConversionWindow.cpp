@@ -356,8 +356,8 @@ void ConversionWindow::finish(const StartOutcome &outcome)
     if (!outcome.enableEditorItems)
         return;
     workspace.setDialogFileName(outcome.openPath);
-    for (const char *item :
-         {"mFileSave", "mFileSaveAs", "mEditSelAll", "mEditFindzf", "mEditFindzl", "mFilePrint"})
+    for (const char *item : {Menu::FileSave, Menu::FileSaveAs, Menu::EditSelectAll, Menu::EditFindText,
+                             Menu::EditFindInstruction, Menu::FilePrint})
         workspace.setMenuEnabled(QString::fromLatin1(item), true);
 }
 
