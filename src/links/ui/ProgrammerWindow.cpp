@@ -2,6 +2,7 @@
 
 #include "CablePicture.h"
 #include "common/Prompter.h"
+#include "common/ui/Twips.h"
 #include "links/PpdevPort.h"
 #include "workspace/MenuNames.h"
 #include "workspace/ToolWindowProtocol.h"
@@ -33,10 +34,9 @@ QString toolName()
     return QString::fromLatin1(ToolName::Programmer);
 }
 
-// The window was laid out in twips; 15 make a pixel.
 void place(QWidget *widget, int left, int top, int width, int height)
 {
-    widget->setGeometry(left / 15, top / 15, width / 15, height / 15);
+    widget->setGeometry(twipsRect(left, top, width, height));
 }
 
 QFont boldSong(const QFont &base)
@@ -183,7 +183,7 @@ void ProgrammerWindow::buildControls()
         m_buttons[k]->setFont(bold);
         place(m_buttons[k], b.left, b.top, b.width, b.height);
     }
-    setFixedSize(11800 / 15, 7140 / 15);
+    setFixedSize(11800 / kTwipsPerPixel, 7140 / kTwipsPerPixel);
 
     connect(m_buttons[0], &QPushButton::clicked, this, &ProgrammerWindow::openFile);
     connect(m_buttons[1], &QPushButton::clicked, this, &ProgrammerWindow::saveFile);
