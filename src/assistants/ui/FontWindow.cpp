@@ -4,6 +4,7 @@
 #include "GlyphInputBox.h"
 #include "assistants/GlyphLookup.h"
 #include "common/Paths.h"
+#include "common/ui/CrLfBox.h"
 #include "common/ui/Twips.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/ToolRegistry.h"
@@ -161,7 +162,7 @@ void FontWindow::showEvent(QShowEvent *event)
 
 QString FontWindow::dbText() const
 {
-    return m_ui.db->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
+    return crLfText(m_ui.db);
 }
 
 void FontWindow::chooseSize(int option)
@@ -205,8 +206,7 @@ void FontWindow::generate()
 
 void FontWindow::showPattern()
 {
-    m_ui.db->setPlainText(
-        QString(glyphDbText(m_pattern)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    setCrLfText(m_ui.db, glyphDbText(m_pattern));
     m_ui.grid->setCells(glyphCells(m_patternMode, m_pattern));
 }
 

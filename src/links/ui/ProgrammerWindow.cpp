@@ -2,6 +2,7 @@
 
 #include "CablePicture.h"
 #include "common/Prompter.h"
+#include "common/ui/CrLfBox.h"
 #include "common/ui/Twips.h"
 #include "links/PpdevPort.h"
 #include "workspace/MenuNames.h"
@@ -27,7 +28,6 @@ namespace
 {
 
 const QString kBinFilter = QStringLiteral(u"二进制代码文件 (*.bin)");
-const QString kCrLf = QStringLiteral("\r\n");
 
 QString toolName()
 {
@@ -62,16 +62,6 @@ const Caption kCableCaptions[6] = {
     {"MOSI=1", "P1.5"}, {"MOSI=0", "P1.5"}, {"SCK=1", "P1.7"},
     {"SCK=0", "P1.7"},  {"读MISO", "P1.6"}, {"ISP\n操作", "切换到ISP编程操作"},
 };
-
-void setBoxText(QPlainTextEdit *box, const QString &text)
-{
-    box->setPlainText(QString(text).replace(kCrLf, QStringLiteral("\n")));
-}
-
-QString boxText(const QPlainTextEdit *box)
-{
-    return box->toPlainText().replace(u'\n', kCrLf);
-}
 
 // The tall narrow buttons break their captions over as many lines as they need.
 class TallButton : public QPushButton
@@ -195,24 +185,24 @@ void ProgrammerWindow::buildControls()
 
 QString ProgrammerWindow::dumpText() const
 {
-    return boxText(m_dump);
+    return crLfText(m_dump);
 }
 
 QString ProgrammerWindow::logText() const
 {
-    return boxText(m_log);
+    return crLfText(m_log);
 }
 
 void ProgrammerWindow::showBuffer()
 {
     m_dump->clear();
     m_length->setText(QString::number(m_programmer.dataLength()));
-    setBoxText(m_dump, m_programmer.dump());
+    setCrLfText(m_dump, m_programmer.dump());
 }
 
 void ProgrammerWindow::showLog()
 {
-    setBoxText(m_log, m_programmer.boxText());
+    setCrLfText(m_log, m_programmer.boxText());
     m_log->moveCursor(QTextCursor::End);
 }
 
