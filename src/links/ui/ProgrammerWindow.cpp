@@ -4,6 +4,7 @@
 #include "common/Prompter.h"
 #include "common/ui/CrLfBox.h"
 #include "common/ui/Twips.h"
+#include "links/Messages.h"
 #include "links/PpdevPort.h"
 #include "workspace/MenuNames.h"
 #include "workspace/ToolWindowProtocol.h"
@@ -27,7 +28,7 @@ namespace tw
 namespace
 {
 
-const QString kBinFilter = QStringLiteral(u"二进制代码文件 (*.bin)");
+const QString kTitle = QStringLiteral(u"ISP编程");
 
 QString toolName()
 {
@@ -92,7 +93,7 @@ ProgrammerWindow::ProgrammerWindow(Workspace &workspace, ProgrammerParts parts, 
       m_parts(parts), m_programmer(parts.memory, parts.port, parts.clock)
 {
     setObjectName(toolName());
-    setWindowTitle(QStringLiteral(u"ISP编程"));
+    setWindowTitle(kTitle);
     buildControls();
     for (const char *menu :
          {Menu::Edit, Menu::File, Menu::Simulate, Menu::Compile, Menu::View, Menu::Communication})
@@ -208,7 +209,7 @@ void ProgrammerWindow::showLog()
 
 void ProgrammerWindow::openFile()
 {
-    const QString name = m_prompter->openFileName(QStringLiteral(u"打开"), kBinFilter);
+    const QString name = m_prompter->openFileName(QStringLiteral(u"打开"), LinkText::BinFilter);
     if (name.isEmpty())
         return;
     switch (m_programmer.openFile(name)) {
@@ -219,23 +220,22 @@ void ProgrammerWindow::openFile()
         break;
     case Programmer::FileLoad::TooLong:
         m_prompter->message(QStringLiteral(u"文件长度超过65536字节，不能打开。"),
-                            MsgStyle::Ok + MsgStyle::Exclamation, QStringLiteral(u"ISP编程"));
+                            MsgStyle::Ok + MsgStyle::Exclamation, kTitle);
         break;
     case Programmer::FileLoad::Unreadable:
-        m_prompter->message(QStringLiteral(u"文件不能读取：") + name, MsgStyle::Ok + MsgStyle::Exclamation,
-                            QStringLiteral(u"ISP编程"));
+        m_prompter->message(LinkText::CannotRead + name, MsgStyle::Ok + MsgStyle::Exclamation, kTitle);
         break;
     }
 }
 
 void ProgrammerWindow::saveFile()
 {
-    const QString name = m_prompter->saveFileName(QStringLiteral(u"另存为"), kBinFilter);
+    const QString name = m_prompter->saveFileName(QStringLiteral(u"另存为"), LinkText::BinFilter);
     if (name.isEmpty())
         return;
     if (!m_programmer.saveFile(name))
         m_prompter->message(QStringLiteral(u"文件不能写入：") + name, MsgStyle::Ok + MsgStyle::Exclamation,
-                            QStringLiteral(u"ISP编程"));
+                            kTitle);
 }
 
 void ProgrammerWindow::clearBuffer()
