@@ -29,4 +29,14 @@ inline constexpr ConversionMode kAllConversionModes[] = {
 QString modeText(ConversionMode mode);
 std::optional<ConversionMode> modeFromText(const QString &text);
 
+// The modes that make one file of one input propose its name: the input's last three characters
+// replaced by the output's extension. A chosen input always proposes it; a typed one once it ends
+// in the input's extension, all lower or all upper case.
+struct OutputProposal {
+    QString inputEnding;     // ".hex"
+    QString outputExtension; // "bin"
+};
+// std::nullopt for the modes that propose nothing.
+std::optional<OutputProposal> outputProposal(ConversionMode mode);
+
 } // namespace tw

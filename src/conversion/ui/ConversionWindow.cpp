@@ -246,23 +246,12 @@ void ConversionWindow::lineCheckClicked(int index)
 
 void ConversionWindow::inputChanged(const QString &text)
 {
-    struct Proposal {
-        ConversionMode mode;
-        const char *lower, *upper, *target;
-    };
-    static const Proposal proposals[] = {{ConversionMode::ObjToBin, ".obj", ".OBJ", "bin"},
-                                         {ConversionMode::BinToObj, ".bin", ".BIN", "obj"},
-                                         {ConversionMode::Disassemble, ".bin", ".BIN", "asm"},
-                                         {ConversionMode::HexToBin, ".hex", ".HEX", "bin"},
-                                         {ConversionMode::BinToHex, ".bin", ".BIN", "hex"}};
-    for (const Proposal &p : proposals) {
-        if (p.mode != m_mode)
-            continue;
+    if (const std::optional<OutputProposal> proposal = outputProposal(m_mode)) {
         if (text.size() < 5)
             return;
         const QString ending = text.right(4);
-        if (ending == QLatin1String(p.lower) || ending == QLatin1String(p.upper))
-            m_outputEdit->setText(replaceLastThree(text, QString::fromLatin1(p.target)));
+        if (ending == proposal->inputEnding || ending == proposal->inputEnding.toUpper())
+            m_outputEdit->setText(replaceLastThree(text, proposal->outputExtension));
     }
     applyPathsRule();
 }
