@@ -1,5 +1,6 @@
 #include "ConversionWindow.h"
 
+#include "common/Hex.h"
 #include "common/Paths.h"
 #include "common/Prompter.h"
 #include "conversion/LineRestore.h"
@@ -58,7 +59,7 @@ int characterCode(const QKeyEvent *event)
 
 bool isHexKey(int code)
 {
-    return (code >= u'0' && code <= u'9') || (code >= u'A' && code <= u'F') || code == kBackspace;
+    return code == kBackspace || hexDigitValue(static_cast<char16_t>(code)) >= 0;
 }
 
 } // namespace
