@@ -84,10 +84,6 @@ void ConversionWindow::connectControls()
 {
     // An option's handler runs when it becomes selected, by a click or from code.
     const std::pair<QButtonGroup *, void (ConversionWindow::*)(int)> groups[] = {
-        {m_formatGroup, &ConversionWindow::formatClicked},
-        {m_fillGroup, &ConversionWindow::fillClicked},
-        {m_cpuGroup, &ConversionWindow::cpuClicked},
-        {m_mergeFillGroup, &ConversionWindow::mergeFillClicked},
         {m_mergeModeGroup, &ConversionWindow::mergeModeClicked},
         {m_codeGroup, &ConversionWindow::codeClicked},
         {m_disassemblyGroup, &ConversionWindow::disassemblyOptionClicked}};
@@ -181,33 +177,15 @@ void ConversionWindow::selectOption(QButtonGroup *group, int index)
 
 // ---- options and boxes --------------------------------------------------------------------------
 
-void ConversionWindow::formatClicked(int index)
+bool ConversionWindow::mergeByAddress() const
 {
-    static const char16_t letters[] = u"imtxsd";
-    if (index >= 0 && index < 6)
-        m_hexFormat = QChar(letters[index]);
-}
-
-void ConversionWindow::fillClicked(int index)
-{
-    m_hexFill = index == 1 ? u'1' : u'0';
-}
-
-void ConversionWindow::cpuClicked(int index)
-{
-    m_cpuChoice = index;
-}
-
-void ConversionWindow::mergeFillClicked(int index)
-{
-    m_mergeFill = index == 1 ? 0xFF : 0x00;
+    return m_mergeModeGroup->checkedId() == 1;
 }
 
 void ConversionWindow::mergeModeClicked(int index)
 {
-    m_mergeByAddress = index == 1;
-    m_parts.at(WindowPart::MergeStart)->setVisible(m_mergeByAddress);
-    m_parts.at(WindowPart::MergeFillFrame)->setVisible(m_mergeByAddress);
+    m_parts.at(WindowPart::MergeStart)->setVisible(index == 1);
+    m_parts.at(WindowPart::MergeFillFrame)->setVisible(index == 1);
     applyMergeRule();
 }
 
@@ -272,7 +250,7 @@ void ConversionWindow::applyMergeRule()
 {
     m_startButton->setEnabled(!m_inputEdit->text().isEmpty() && !m_outputEdit->text().isEmpty() &&
                               !m_mergeOutputEdit->text().isEmpty() &&
-                              (!m_mergeStartEdit->text().isEmpty() || !m_mergeByAddress));
+                              (!m_mergeStartEdit->text().isEmpty() || !mergeByAddress()));
 }
 
 bool ConversionWindow::eventFilter(QObject *watched, QEvent *event)
@@ -312,11 +290,12 @@ ConversionRequest ConversionWindow::request() const
     r.rangeStart = m_rangeStartEdit->text();
     r.rangeEnd = m_rangeEndEdit->text();
     r.splitSize = m_sizeList->currentText();
-    r.hexFormat = m_hexFormat;
-    r.hexFill = m_hexFill;
-    r.mergeFill = m_mergeFill;
-    r.mergeByAddress = m_mergeByAddress;
-    r.cpu = m_cpuChoice;
+    static const char16_t formatLetters[] = u"imtxsd";
+    r.hexFormat = QChar(formatLetters[m_formatGroup->checkedId()]);
+    r.hexFill = m_fillGroup->checkedId() == 1 ? u'1' : u'0';
+    r.mergeFill = m_mergeFillGroup->checkedId() == 1 ? 0xFF : 0x00;
+    r.mergeByAddress = mergeByAddress();
+    r.cpu = m_cpuGroup->checkedId();
     r.partialCode = m_codeGroup->checkedId() == 1;
     return r;
 }
