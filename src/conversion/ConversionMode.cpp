@@ -53,12 +53,4 @@ std::optional<OutputProposal> outputProposal(ConversionMode mode)
     return std::nullopt;
 }
 
-std::optional<ConversionMode> modeFromText(const QString &text)
-{
-    for (ConversionMode mode : kAllConversionModes)
-        if (modeText(mode) == text)
-            return mode;
-    return std::nullopt;
-}
-
 } // namespace tw

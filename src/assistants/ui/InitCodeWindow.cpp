@@ -69,11 +69,6 @@ void InitCodeWindow::openPage(Page page)
         m_timer->fillLists();
 }
 
-InitCodeWindow::Page InitCodeWindow::currentPage() const
-{
-    return static_cast<Page>(m_pages->currentIndex());
-}
-
 void registerInitCodeWindow()
 {
     registerTool(toolName(),
