@@ -133,31 +133,33 @@ void LibraryWindow::openLibrary(SubroutineLibrary library)
     m_ui.names->setEditText(m_place.caption);
 }
 
+std::optional<QList<SubroutineRecord>> LibraryWindow::readRecords()
+{
+    QList<SubroutineRecord> records;
+    const QString error = m_store->readAll(records);
+    if (error.isEmpty())
+        return records;
+    report(libraryOpenFailure(m_place.path, error));
+    return std::nullopt;
+}
+
 void LibraryWindow::fillList()
 {
     m_ui.names->clear();
-    QList<SubroutineRecord> records;
-    const QString error = m_store->readAll(records);
-    if (!error.isEmpty()) {
-        report(libraryOpenFailure(m_place.path, error));
-        return;
-    }
-    for (const SubroutineRecord &record : records)
-        m_ui.names->addItem(record.name);
+    if (const auto records = readRecords())
+        for (const SubroutineRecord &record : *records)
+            m_ui.names->addItem(record.name);
 }
 
 void LibraryWindow::showRoutine(const QString &name)
 {
     if (name.isEmpty() || name == LibraryText::DesignCaption || !m_store)
         return;
-    QList<SubroutineRecord> records;
-    const QString error = m_store->readAll(records);
-    if (!error.isEmpty()) {
-        report(libraryOpenFailure(m_place.path, error));
+    const auto records = readRecords();
+    if (!records)
         return;
-    }
     // Every match is shown in turn, so when names repeat the last one stays.
-    for (const SubroutineRecord &record : records) {
+    for (const SubroutineRecord &record : *records) {
         if (record.name != name)
             continue;
         setCrLfText(m_ui.boxes[Entry], record.entry);
