@@ -24,6 +24,11 @@ struct SendImage {
 
 enum class SendLoad { Loaded, Unreadable, TooLong };
 
+// Both link windows' file load: a file of at most kLargestSendFile bytes goes into the image from
+// address 0, the rest of the image cleared, and its length into length. On failure neither is
+// touched.
+SendLoad loadCodeFile(const QString &path, CodeImage &image, qint64 &length);
+
 // Reads the file into a fresh image (nothing of an earlier file remains); on failure the image
 // is left as it was.
 SendLoad loadSendFile(const QString &path, SendImage &sent);
