@@ -1,4 +1,5 @@
 #include "Programmer.h"
+#include "common/Paths.h"
 
 #include "SendFile.h"
 #include "common/Hex.h"
@@ -109,7 +110,7 @@ bool Programmer::requirePort()
 
 Programmer::FileLoad Programmer::openFile(const QString &path)
 {
-    if (!hasBinSuffix(path))
+    if (!hasBinEnding(path))
         return FileLoad::NotBin;
     qint64 length = 0;
     switch (loadCodeFile(path, m_memory.image, length)) {

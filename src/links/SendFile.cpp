@@ -53,11 +53,6 @@ SendLoad loadSendFile(const QString &path, SendImage &sent)
     return load;
 }
 
-bool hasBinSuffix(const QString &name)
-{
-    return name.endsWith(QStringLiteral("bin")) || name.endsWith(QStringLiteral("BIN"));
-}
-
 QString sendLengthText(qint64 length)
 {
     return QString::number(length, 16).toUpper().rightJustified(4, u'0') + u'H';

@@ -35,7 +35,6 @@ SendLoad loadSendFile(const QString &path, SendImage &sent);
 
 // The file choices of both link windows take a name whose last three characters are exactly "bin"
 // or exactly "BIN".
-bool hasBinSuffix(const QString &name);
 
 // The length as the window shows it: at least four upper-case hex digits and "H" (03E8H, 10000H).
 QString sendLengthText(qint64 length);

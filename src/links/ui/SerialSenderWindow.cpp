@@ -1,4 +1,5 @@
 #include "SerialSenderWindow.h"
+#include "common/Paths.h"
 
 #include "common/Prompter.h"
 #include "links/ComPorts.h"
@@ -237,7 +238,7 @@ void SerialSenderWindow::chooseFile()
     const QString name =
         m_prompter->openFileName(QStringLiteral(u"请选择待发送的目标文件"), LinkText::BinFilter);
     // A file that cannot be sent leaves the choice as it was.
-    if (name.isEmpty() || !hasBinSuffix(name) || !loadSendFile(name))
+    if (name.isEmpty() || !hasBinEnding(name) || !loadSendFile(name))
         return;
     m_workspace.setCurrentBinPath(name);
     m_fileEdit->setText(name);
@@ -246,7 +247,7 @@ void SerialSenderWindow::chooseFile()
 void SerialSenderWindow::chooseReceivePath()
 {
     const QString name = m_prompter->saveFileName(QStringLiteral(u"待接收的文件另存为"), LinkText::BinFilter);
-    if (name.isEmpty() || !hasBinSuffix(name))
+    if (name.isEmpty() || !hasBinEnding(name))
         return;
     receiveFile() = name;
     m_receiveEdit->setText(name);
