@@ -7,7 +7,16 @@
 #include <QStringList>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <optional>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace twbench
 {
@@ -31,7 +40,45 @@ inline double processSeconds(const QString &program, const QStringList &argument
 
 struct PairedSeconds {
     double ours = 0, peer = 0;
+    double oursMegabytes = 0, peerMegabytes = 0; // peak resident memory, where measured
 };
+
+// One whole process run measured as /usr/bin/time -v measures it: wall time and the child's peak
+// resident memory. seconds is -1 when it failed.
+struct ProcessRun {
+    double seconds = -1;
+    double megabytes = 0;
+};
+
+// Runs argv[0] (looked up on PATH) in folder, input and output thrown away. Nothing of Qt runs in
+// the child between fork and exec, so the memory measured is the tool's own.
+inline ProcessRun measuredRun(const std::vector<std::string> &argv, const std::string &folder)
+{
+    std::vector<char *> args;
+    for (const std::string &arg : argv)
+        args.push_back(const_cast<char *>(arg.c_str()));
+    args.push_back(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        const int null = open("/dev/null", O_RDWR);
+        dup2(null, 0);
+        dup2(null, 1);
+        dup2(null, 2);
+        if (chdir(folder.c_str()) == 0)
+            execvp(args[0], args.data());
+        _exit(127);
+    }
+    ProcessRun run;
+    int status = 0;
+    rusage usage{};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        return run;
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.megabytes = static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+    return run;
+}
 
 // Times `ours` and then `peer` (each a process run as processSeconds gives it) in every
 // iteration; nothing when one of them failed.
@@ -52,6 +99,26 @@ std::optional<PairedSeconds> timePairs(benchmark::State &state, Ours ours, Peer 
     return total;
 }
 
+// timePairs for runs measured by measuredRun, keeping the highest peak memory of each.
+template <class Ours, class Peer>
+std::optional<PairedSeconds> measurePairs(benchmark::State &state, Ours ours, Peer peer)
+{
+    PairedSeconds total;
+    for (auto _ : state) {
+        const ProcessRun t = ours(), p = peer();
+        if (t.seconds < 0 || p.seconds < 0) {
+            state.SkipWithError("our tool or the peer failed");
+            return std::nullopt;
+        }
+        state.SetIterationTime(t.seconds + p.seconds);
+        total.ours += t.seconds;
+        total.peer += p.seconds;
+        total.oursMegabytes = std::max(total.oursMegabytes, t.megabytes);
+        total.peerMegabytes = std::max(total.peerMegabytes, p.megabytes);
+    }
+    return total;
+}
+
 // Milliseconds a run of each, and time_vs_peer = ours / the peer's (above 1: slower than the peer).
 inline void reportMilliseconds(benchmark::State &state, const PairedSeconds &total, const char *peerName)
 {
@@ -59,6 +126,10 @@ inline void reportMilliseconds(benchmark::State &state, const PairedSeconds &tot
     state.counters["twdrive_ms"] = total.ours / runs * 1e3;
     state.counters[std::string(peerName) + "_ms"] = total.peer / runs * 1e3;
     state.counters["time_vs_peer"] = total.ours / total.peer;
+    if (total.oursMegabytes > 0) {
+        state.counters["twdrive_MB"] = total.oursMegabytes;
+        state.counters[std::string(peerName) + "_MB"] = total.peerMegabytes;
+    }
 }
 
 } // namespace twbench

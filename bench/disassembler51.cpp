@@ -1,12 +1,8 @@
-// A full 64 KB MCS-51 image disassembled, files in and out, in this process; and the same image
-// through `twdrive dis51` and d52 (with its code tracing) as whole processes, paired in one
-// benchmark so that the ratio compares runs made under the same load.
-#include "PairedProcesses.h"
-
+// A full 64 KB MCS-51 image disassembled, files in and out, in this process. The whole-process
+// runs against d52 are in disassembler_peers.cpp.
 #include "disassembler/Disassemble51.h"
 
 #include <QFile>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -59,32 +55,9 @@ void disassembleFullImage(benchmark::State &state)
             state.SkipWithError("the disassembly failed");
             return;
         }
-        benchmark::DoNotOptimize(result.sourceText.size());
+        benchmark::DoNotOptimize(result.filesWritten.size());
     }
 }
 BENCHMARK(disassembleFullImage)->Unit(benchmark::kMillisecond);
-
-void dis51AndD52WholeProcess(benchmark::State &state)
-{
-    const QString d52 = QStandardPaths::findExecutable(QStringLiteral("d52"));
-    const QString twdrive = QString::fromUtf8(TW_TWDRIVE);
-    if (d52.isEmpty() || twdrive.isEmpty()) {
-        state.SkipWithError("d52 is not installed or twdrive is not built");
-        return;
-    }
-    QTemporaryDir dir;
-    const QString bin = dir.filePath(QStringLiteral("full.bin"));
-    if (!writeImage(bin)) {
-        state.SkipWithError("cannot write the image");
-        return;
-    }
-    const QStringList ours = {QStringLiteral("dis51"), bin, dir.filePath(QStringLiteral("out.asm"))};
-    const QStringList peer = {QStringLiteral("-b"), QStringLiteral("-t"), QStringLiteral("full.bin")};
-    if (const auto total = twbench::timePairs(
-            state, [&] { return twbench::processSeconds(twdrive, ours, dir.path()); },
-            [&] { return twbench::processSeconds(d52, peer, dir.path()); }))
-        twbench::reportMilliseconds(state, *total, "d52");
-}
-BENCHMARK(dis51AndD52WholeProcess)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
 
 } // namespace

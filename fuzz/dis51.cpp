@@ -36,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const tw::Disasm51Result result = tw::disassemble51(job);
     if (result.outcome != tw::DisasmOutcome::Completed)
         return 0;
-    if (twfuzz::readOutput(asmPath) != tw::encodeText(result.sourceText))
-        twfuzz::finding("the written disassembly is not the one reported");
+    if (!result.filesWritten.contains(asmPath))
+        twfuzz::finding("a completed disassembly did not write its file");
     twfuzz::expectReassembles(&tw::assemble51, asmPath, image, start, end < 0 ? image.size() : end,
                               [](std::uint8_t original, std::uint8_t back) {
                                   return back == original || (original == 0xA5 && back == 0x00);

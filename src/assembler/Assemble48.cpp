@@ -15,7 +15,9 @@
 #include "mcs48/Sizer.h"
 #include "source/Normaliser.h"
 
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace tw
 {
@@ -40,11 +42,12 @@ class Assembler48 : public AssemblyDriver
     void passTwo() override;
     void passTwoLabel(const QString &name, const QString &rest);
     void listAddressOnly(const QString &line);
-    void encodeLine(const QString &line, const WordScan &scan);
+    void encodeLine(qsizetype index, const QString &line, const WordScan &scan);
     void writeOutputs() override;
     QStringList writePartialListing() override
     {
-        writeText(m_result.paths.listing, listingCreditLine() + kCrLf + kCrLf + m_listing + kCrLf);
+        writeFile(m_result.paths.listing,
+                  {encodeOutputText(listingCreditLine() + kCrLf + kCrLf, m_encoding), m_listing, "\r\n"});
         return {m_result.paths.listing};
     }
     QStringList removedOnFailure() const override
@@ -52,43 +55,63 @@ class Assembler48 : public AssemblyDriver
         const OutputPaths &paths = m_result.paths;
         return {paths.listing, paths.listingLines, paths.errorReport, paths.bin};
     }
+
+    // The address each line's statement starts at and the one after it, as pass 1 sized them
+    // (-1: no statement). The sizer reads only the statement's own text, so pass 2 takes the
+    // step again wherever it reaches the line at the same address.
+    struct Sized {
+        std::int32_t pc = -1;
+        std::int32_t next = -1;
+    };
+    std::vector<Sized> m_sized;
 };
 
 // The value a label's own statement gives it with "LABEL: EQU value"; nullopt for any other.
 std::optional<long long> labelEquValue(const QString &rest)
 {
-    const QStringList words = dataItems(rest);
-    if (words.isEmpty() || words.first() != u"EQU"_s)
+    int index = 0;
+    bool equ = false;
+    QStringView value;
+    forEachItem(rest, false, [&](QStringView item) {
+        if (index++ == 0)
+            equ = item == QStringView(u"EQU");
+        else
+            value = item;
+        return equ && index < 2;
+    });
+    if (!equ)
         return std::nullopt;
-    return readNumber(words.value(1));
+    return readNumber(value);
 }
 
 template <typename BeforeLine, typename OnStatement>
 void Assembler48::forEachStatement(ScanPass pass, BeforeLine beforeLine, OnStatement onStatement)
 {
     m_lineNumber = 0;
-    for (const QString &line : std::as_const(m_lines)) {
+    // The copy ends with its one END statement and then the empty line of the final CR LF: the
+    // passes stop at the END.
+    for (qsizetype index = 0; index + 1 < lineCount(); ++index) {
+        const QString line = lineAt(index);
         ++m_lineNumber;
         beforeLine();
         m_errors.setLineNumber(m_lineNumber);
-        const QString text = statementText(line);
+        const QString text = scanText(index);
         if (text.isEmpty())
             continue;
         const WordScan scan = scanWords(text, pass, [this, pass](QStringView name, QStringView rest) {
             const QString owned = name.toString(), after = rest.toString();
             pass == ScanPass::One ? passOneLabel(owned, after) : passTwoLabel(owned, after);
         });
-        onStatement(line, scan);
-        if (isEndStatement(line))
-            break;
+        onStatement(index, line, scan);
     }
 }
 
 void Assembler48::passOne()
 {
+    m_sized.assign(static_cast<std::size_t>(lineCount()), Sized{});
     forEachStatement(
         ScanPass::One, [this] { ++m_linesRead; },
-        [this](const QString &, const WordScan &scan) {
+        [this](qsizetype index, const QString &, const WordScan &scan) {
             if (scan.end != WordScan::End::Word)
                 return;
             const long long next =
@@ -96,6 +119,9 @@ void Assembler48::passOne()
             // A statement may not reach past FFFFH, nor ORG point there.
             if (next >= NotANumber)
                 throw AssemblyFailure(addressErrorMessage(m_lineNumber));
+            if (m_pc >= 0 && m_pc <= 0xFFFF && next >= 0 && next <= 0x10000)
+                m_sized[static_cast<std::size_t>(index)] = {static_cast<std::int32_t>(m_pc),
+                                                            static_cast<std::int32_t>(next)};
             m_pc = next;
         });
 }
@@ -109,11 +135,12 @@ void Assembler48::passOneLabel(const QString &name, const QString &rest)
 void Assembler48::passTwo()
 {
     startPassTwo();
+    reserveListing();
     forEachStatement(
         ScanPass::Two, [this] { passTwoLineStarts(); },
-        [this](const QString &line, const WordScan &scan) {
+        [this](qsizetype index, const QString &line, const WordScan &scan) {
             if (scan.end == WordScan::End::Word)
-                encodeLine(line, scan);
+                encodeLine(index, line, scan);
             else
                 listAddressOnly(line); // a comment, or a line with nothing to encode
         });
@@ -128,17 +155,22 @@ void Assembler48::passTwoLabel(const QString &name, const QString &rest)
 
 void Assembler48::listAddressOnly(const QString &line)
 {
-    m_listing += addressField(m_pc) + u'\t' + vbStr(m_lineNumber) + u'\t' + line + kCrLf;
+    appendUnlistedLine(m_listing, AddressFieldText(m_pc).view(), m_lineNumber, line, m_encoding);
 }
 
-void Assembler48::encodeLine(const QString &line, const WordScan &scan)
+void Assembler48::encodeLine(qsizetype index, const QString &line, const WordScan &scan)
 {
     mcs48::EncodeContext context{*m_image, m_labels, m_errors};
     const QString code =
         mcs48::encodeStatement(m_pc, borrowedText(scan.word), borrowedText(scan.remainder), context);
-    appendListingLines(m_listing, addressField(m_pc), code, m_pc, m_lineNumber, line);
-    const long long next = mcs48::nextAddress(m_pc, borrowedText(scan.word), borrowedText(scan.remainder));
-    if (next > m_pc && scan.word.compare(u"ORG", Qt::CaseInsensitive) != 0)
+    appendListingLines(m_listing, AddressFieldText(m_pc).view(), code, m_pc, m_lineNumber, line, m_encoding);
+    const Sized &sized = m_sized[static_cast<std::size_t>(index)];
+    const long long next =
+        sized.pc >= 0 && sized.pc == m_pc
+            ? sized.next
+            : mcs48::nextAddress(m_pc, borrowedText(scan.word), borrowedText(scan.remainder));
+    // The statement text is upper-cased, so ORG is ORG in whatever case it was typed.
+    if (next > m_pc && scan.word != QStringView(u"ORG"))
         m_highestEmitted =
             std::max(m_highestEmitted, static_cast<int>(std::min<long long>(next - 1, 0xFFFF)));
     m_pc = next;
@@ -147,10 +179,11 @@ void Assembler48::encodeLine(const QString &line, const WordScan &scan)
 void Assembler48::writeOutputs()
 {
     const OutputPaths &paths = m_result.paths;
-    writeText(paths.listingLines, m_listing + kCrLf);
-    QString listing = listingCreditLine() + kCrLf + kCrLf + m_listing;
-    appendLabelLists(listing, m_labels, m_duplicates.names());
-    writeText(paths.listing, listing + kCrLf);
+    writeFile(paths.listingLines, {m_listing, "\r\n"});
+    QString lists;
+    appendLabelLists(lists, m_labels, m_duplicates.names());
+    writeFile(paths.listing, {encodeOutputText(listingCreditLine() + kCrLf + kCrLf, m_encoding), m_listing,
+                              encodeOutputText(lists + kCrLf, m_encoding)});
     writeReportAndImage();
 }
 

@@ -17,6 +17,7 @@
 #include "source/Normaliser.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 
 namespace tw
@@ -78,13 +79,12 @@ class Assembler51 : public AssemblyDriver
     qsizetype m_lineCount = 0; // lines up to the END statement
     VariableTable m_variables;
 
-    // What pass 1 read and sized on each line. Pass 2 scans the same text, so where both passes
-    // find a word they find the same one; it takes pass 1's address step without sizing again
-    // when the PC is the same and the variable table went through the same definitions.
+    // What pass 1 sized on each line. Pass 2 scans the same text, so where both passes find a
+    // word they find the same one; it takes pass 1's address step without sizing again when the
+    // PC is the same and the variable table went through the same definitions.
     struct Sized {
-        QString text;      // the statement, trimmed and upper-cased
-        long long pc = -1; // -1: pass 1 found no word
-        long long next = -1;
+        std::int32_t pc = -1; // -1: pass 1 found no word
+        std::int32_t next = -1;
         bool defines = false; // the line entered a variable
     };
     std::vector<Sized> m_sized;
@@ -105,20 +105,18 @@ void Assembler51::passOne()
 {
     // The copy ends with its first END statement and then the empty line of the final CR LF, so
     // both passes stop at the line before last.
-    m_lineCount = std::max<qsizetype>(m_lines.size() - 1, 0);
-    m_sized.resize(m_lines.size());
+    m_lineCount = std::max<qsizetype>(lineCount() - 1, 0);
+    m_sized.resize(lineCount());
     for (qsizetype index = 0; index < m_lineCount; ++index) {
-        const QString &line = m_lines[index];
         ++m_lineNumber;
         ++m_linesRead;
         m_errors.setLineNumber(m_lineNumber);
         Sized &sized = m_sized[index];
-        sized.text = statementText(line);
-        if (isBlankStatement(sized.text))
+        const QString text = scanText(index);
+        if (isBlankStatement(text))
             continue;
-        const WordScan scan =
-            scanWords(sized.text, ScanPass::One,
-                      [this](QStringView name, QStringView rest) { passOneLabel(name, rest); });
+        const WordScan scan = scanWords(
+            text, ScanPass::One, [this](QStringView name, QStringView rest) { passOneLabel(name, rest); });
         if (scan.end == WordScan::End::Word) {
             if (const auto operand = equOperand(scan.remainder)) {
                 if (operand->isEmpty())
@@ -129,9 +127,9 @@ void Assembler51::passOne()
             }
             const long long next =
                 mcs51::nextAddress(m_pc, borrowedText(scan.word), borrowedText(scan.remainder), m_variables);
-            sized.pc = m_pc;
-            sized.next = next;
+            sized.pc = static_cast<std::int32_t>(m_pc);
             m_pc = advance(next, scan.word);
+            sized.next = static_cast<std::int32_t>(m_pc);
         }
     }
 }
@@ -153,25 +151,20 @@ void Assembler51::passOneLabel(QStringView nameView, QStringView rest)
 void Assembler51::passTwo()
 {
     startPassTwo();
-    // About two and a half times the source text: address and code fields, number, source line.
-    qsizetype sourceSize = 0;
-    for (const QString &line : std::as_const(m_lines))
-        sourceSize += line.size();
-    m_listing.reserve(3 * sourceSize + 32 * m_lines.size());
+    reserveListing();
     m_variables.clear();
     for (qsizetype index = 0; index < m_lineCount; ++index) {
-        const QString &line = m_lines[index];
+        const QString line = lineAt(index);
         ++m_lineNumber;
         passTwoLineStarts();
         m_errors.setLineNumber(m_lineNumber);
-        const QString &text = m_sized[index].text;
+        const QString text = scanText(index);
         if (isBlankStatement(text))
             continue;
         const WordScan scan = scanWords(
             text, ScanPass::Two, [this](QStringView name, QStringView rest) { passTwoLabel(name, rest); });
         if (scan.end == WordScan::End::Comment)
-            m_listing +=
-                blankAddressFieldTab() + u'\t' + vbStr(m_lineNumber) + u'\t' + line + QStringLiteral("\r\n");
+            appendUnlistedLine(m_listing, blankAddressFieldTab(), m_lineNumber, line, m_encoding);
         else if (scan.end == WordScan::End::Word)
             encodeLine(index, line, scan);
         else if (m_sized[index].defines)
@@ -214,12 +207,12 @@ void Assembler51::encodeLine(qsizetype index, const QString &line, const WordSca
     const long long next = sizeInPassTwo(index, scan, equ);
     mcs51::placeCode(encoded, m_pc, next, *m_image);
     const QString &mnemonic = encoded.mnemonic;
-    const bool noAddress = mnemonic == kOrg || mnemonic == kEqu || definesName;
+    const bool noAddress = TextEqual{}(mnemonic, kOrg) || TextEqual{}(mnemonic, kEqu) || definesName;
     const AddressFieldText numbered(m_pc);
     QStringView field = noAddress ? QStringView(u"        ") : numbered.view();
     if (scan.remainder.isEmpty() && encoded.codeField.startsWith(u'\t'))
         field = QStringView(u"        \t");
-    appendListingLines(m_listing, field, encoded.codeField, m_pc, m_lineNumber, line);
+    appendListingLines(m_listing, field, encoded.codeField, m_pc, m_lineNumber, line, m_encoding);
     if (encoded.length > 0 && mnemonic != kOrg) {
         const long long last = m_pc + encoded.length - 1;
         if (last >= kAddressSpace)
@@ -231,17 +224,16 @@ void Assembler51::encodeLine(qsizetype index, const QString &line, const WordSca
 
 void Assembler51::writeListings(bool withLists)
 {
-    // The listing lines are most of both files: encode them once.
+    // The listing lines are most of both files: both take them as they stand.
     const QString title = QStringLiteral("  MCS51\r\n");
-    const QByteArray lines = encodeOutputText(m_listing, m_encoding);
     QString lists;
     if (withLists)
         appendLabelLists(lists, m_labels, m_duplicates.names(), &m_variables);
     writeFile(m_result.paths.listing,
-              encodeOutputText(listingCreditLine() + QStringLiteral("\r\n") + title + QStringLiteral("\r\n"),
-                               m_encoding) +
-                  lines + encodeOutputText(lists, m_encoding));
-    writeFile(m_result.paths.listingLines, encodeOutputText(title, m_encoding) + lines);
+              {encodeOutputText(listingCreditLine() + QStringLiteral("\r\n") + title + QStringLiteral("\r\n"),
+                                m_encoding),
+               m_listing, encodeOutputText(lists, m_encoding)});
+    writeFile(m_result.paths.listingLines, {encodeOutputText(title, m_encoding), m_listing});
 }
 
 } // namespace

@@ -83,14 +83,15 @@ bool AssemblyDriver::normalise(const QString &sourcePath)
         return false;
     }
     m_result.normalisedPath = a51;
-    m_lines = std::move(normalised.lines);
+    m_source = std::move(normalised);
     return true;
 }
 
 QString AssemblyDriver::statementAt(long long lineNumber) const
 {
-    return lineNumber >= 1 && lineNumber <= m_lines.size() ? m_lines[static_cast<qsizetype>(lineNumber - 1)]
-                                                           : QString();
+    return lineNumber >= 1 && lineNumber <= lineCount()
+               ? m_source.line(static_cast<qsizetype>(lineNumber - 1)).toString()
+               : QString();
 }
 
 void AssemblyDriver::fail(const QString &message)
@@ -128,6 +129,22 @@ QString AssemblyDriver::statementText(const QString &line)
     return upperCase(trimBlanks(line));
 }
 
+QString AssemblyDriver::scanText(qsizetype index)
+{
+    const QString line = lineAt(index);
+    const auto at = static_cast<std::size_t>(index);
+    if (m_inPassTwo && at < m_rewritten.size() && !m_rewritten[at])
+        return line;
+    QString text = statementText(line);
+    if (!m_inPassTwo) {
+        if (m_rewritten.size() != static_cast<std::size_t>(lineCount()))
+            m_rewritten.assign(static_cast<std::size_t>(lineCount()), true);
+        // Both steps give the line itself back when they change nothing.
+        m_rewritten[at] = text.constData() != line.constData() || text.size() != line.size();
+    }
+    return text;
+}
+
 void AssemblyDriver::startPassTwo()
 {
     m_inPassTwo = true;
@@ -138,6 +155,13 @@ void AssemblyDriver::startPassTwo()
     m_placedLabels.clear();
     if (m_observer.passTwoStarts)
         m_observer.passTwoStarts(m_linesRead);
+}
+
+void AssemblyDriver::reserveListing()
+{
+    // A statement of many bytes (DB) continues on lines of its own; a non-ASCII line may take
+    // up to three bytes a character: room beyond this is made as the listing grows.
+    m_listing.reserve(2 * m_source.text.size() + 48 * lineCount() + 64);
 }
 
 void AssemblyDriver::passTwoLineStarts()
@@ -193,7 +217,13 @@ void AssemblyDriver::checkLabel(const QString &name, bool badEquValue, bool plac
 
 void AssemblyDriver::writeFile(const QString &path, const QByteArray &bytes)
 {
-    const QString reason = replaceFileChecked(path, bytes, WriteSync::Generated);
+    writeFile(path, {QByteArrayView(bytes)});
+}
+
+void AssemblyDriver::writeFile(const QString &path, std::initializer_list<QByteArrayView> pieces)
+{
+    const QString reason = replaceFileChecked(
+        path, std::span<const QByteArrayView>(pieces.begin(), pieces.size()), WriteSync::Generated);
     if (!reason.isEmpty())
         throw AssemblyFailure(writeFailureMessage(path, reason));
     m_result.filesWritten << path;

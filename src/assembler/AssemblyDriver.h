@@ -7,11 +7,14 @@
 #include "assembler/common/Symbols.h"
 #include "common/CodeImage.h"
 #include "common/TextFile.h"
+#include "source/Normaliser.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -42,8 +45,14 @@ class AssemblyDriver
     void status(const QString &text);
     // A line as the word scan reads it: blanks (not TABs) trimmed at both ends, upper-cased.
     static QString statementText(const QString &line);
+    // statementText of the copy's line index. Pass 1 notes the lines that are so already (in the
+    // normalised copy nearly all are), and pass 2 takes those as they stand.
+    QString scanText(qsizetype index);
     // Pass 2 starts over the lines from address 0 with no errors recorded.
     void startPassTwo();
+    // Room for the listing of the whole source, taken once: address and code fields, line number
+    // and the line itself. Pages of it never written cost no memory.
+    void reserveListing();
     // Pass 2 reads one more line: tells the observer.
     void passTwoLineStarts();
     // Pass 1 met the label name: a second definition only counts as a duplicate, a name no
@@ -57,13 +66,21 @@ class AssemblyDriver
 
     // Generated files are replaced whole, but nothing waits for the disk.
     void writeFile(const QString &path, const QByteArray &bytes);
+    void writeFile(const QString &path, std::initializer_list<QByteArrayView> pieces);
     void writeText(const QString &path, const QString &text);
     // The error report, then the code image up to the highest address filled.
     void writeReportAndImage();
 
     const AssemblyObserver &m_observer;
     AssemblyResult m_result;
-    QStringList m_lines; // the normalised copy
+    NormalisedSource m_source; // the normalised copy
+    qsizetype lineCount() const { return m_source.lineCount(); }
+    // Line index of the normalised copy, as a string over the copy's own characters.
+    QString lineAt(qsizetype index) const
+    {
+        const QStringView line = m_source.line(index);
+        return QString::fromRawData(line.data(), line.size());
+    }
     TextEncoding m_encoding = TextEncoding::Gbk;
 
     std::unique_ptr<CodeImage> m_image = std::make_unique<CodeImage>();
@@ -77,9 +94,10 @@ class AssemblyDriver
     // trailing zero bytes of tables and strings reach the chip.
     int m_highestEmitted = -1;
     bool m_inPassTwo = false;
-    QString m_listing;
+    QByteArray m_listing; // the listing lines, in the source's encoding
 
   private:
+    std::vector<bool> m_rewritten; // by line: statementText changed it in pass 1
     // Labels pass 2 has met, so that only a first definition is compared with pass 1.
     QSet<QString> m_placedLabels;
     // Reads the source (bounded) and writes its normalised copy (source.a51, the path less its last

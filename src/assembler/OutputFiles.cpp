@@ -24,12 +24,16 @@ void putHexWord(char16_t *out, long long value)
         out[i] = static_cast<char16_t>(hexDigit(static_cast<unsigned>(value >> (12 - 4 * i))));
 }
 
-// Listings run to many thousand lines: each line is written into space reserved once.
+// Listings run to many thousand lines: each line is written straight into the listing's bytes, in
+// the room reserved for it. Both encodings keep ASCII as it is, so only a line holding other
+// characters goes through the encoder.
 class LineWriter
 {
   public:
-    LineWriter(QString &out, qsizetype most) : m_out(out), m_start(out.size())
+    LineWriter(QByteArray &out, qsizetype most) : m_out(out), m_start(out.size())
     {
+        if (m_out.capacity() < m_start + most)
+            m_out.reserve(std::max(2 * m_out.capacity(), m_start + most));
         m_out.resize(m_start + most);
         m_at = m_out.data() + m_start;
     }
@@ -37,35 +41,48 @@ class LineWriter
 
     void put(QStringView text)
     {
-        std::copy(text.begin(), text.end(), m_at);
-        m_at += text.size();
+        // Only ASCII reaches here (fields, numbers, ASCII lines).
+        for (const QChar c : text)
+            *m_at++ = static_cast<char>(c.unicode());
     }
-    void put(QChar c) { *m_at++ = c; }
+    void put(char c) { *m_at++ = c; }
+    void line(QStringView text, TextEncoding encoding)
+    {
+        if (QtPrivate::isAscii(text)) {
+            put(text);
+            return;
+        }
+        // The room asked for was that of the ASCII form; the encoded line may be longer.
+        const QByteArray encoded = encodeText(text.toString(), encoding);
+        const qsizetype at = m_at - m_out.constData();
+        m_out.resize(m_out.size() + encoded.size());
+        m_at = std::copy(encoded.begin(), encoded.end(), m_out.data() + at);
+    }
     void padded8(QStringView text)
     {
         put(text);
         for (qsizetype i = text.size(); i < 8; ++i)
-            put(u' ');
+            put(' ');
     }
     // Str(n): one blank, then the decimal digits (a "-" instead of the blank below zero).
     void vbStr(long long value)
     {
-        char16_t digits[24];
-        char16_t *end = digits + 24;
-        char16_t *p = end;
+        char digits[24];
+        char *end = digits + 24;
+        char *p = end;
         unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value) : value;
         do {
-            *--p = static_cast<char16_t>(u'0' + magnitude % 10);
+            *--p = static_cast<char>('0' + magnitude % 10);
             magnitude /= 10;
         } while (magnitude != 0);
-        *--p = value < 0 ? u'-' : u' ';
-        put(QStringView(p, end - p));
+        *--p = value < 0 ? '-' : ' ';
+        m_at = std::copy(p, end, m_at);
     }
 
   private:
-    QString &m_out;
+    QByteArray &m_out;
     qsizetype m_start;
-    QChar *m_at;
+    char *m_at;
 };
 
 // A label's value as the lists show it: four hex digits. Values outside the address space (a
@@ -127,24 +144,37 @@ QString addressField(long long address)
     return AddressFieldText(address).view().toString();
 }
 
-void appendListingLines(QString &out, QStringView addressFieldText, const QString &codeText,
-                        long long address, long long lineNumber, const QString &sourceLine)
+void appendListingLines(QByteArray &out, QStringView addressFieldText, QStringView codeText,
+                        long long address, long long lineNumber, QStringView sourceLine,
+                        TextEncoding encoding)
 {
     const qsizetype continuations = codeText.size() > 8 ? (codeText.size() - 1) / 8 : 0;
     LineWriter line(out, addressFieldText.size() + std::max<qsizetype>(codeText.size(), 8) + 24 +
                              sourceLine.size() + 18 * continuations + 2);
     line.put(addressFieldText);
     line.padded8(QStringView(codeText).left(8));
-    line.put(u'\t');
+    line.put('\t');
     line.vbStr(lineNumber);
-    line.put(u'\t');
-    line.put(sourceLine);
+    line.put('\t');
+    line.line(sourceLine, encoding);
     line.put(kCrLf);
     for (qsizetype k = 1; k <= continuations; ++k) {
         line.put(AddressFieldText(address + 4 * k).view());
-        line.padded8(QStringView(codeText).mid(8 * k, 8));
+        line.padded8(codeText.mid(8 * k, 8));
         line.put(kCrLf);
     }
+}
+
+void appendUnlistedLine(QByteArray &out, QStringView fields, long long lineNumber, QStringView sourceLine,
+                        TextEncoding encoding)
+{
+    LineWriter line(out, fields.size() + 24 + sourceLine.size() + 2);
+    line.put(fields);
+    line.put('\t');
+    line.vbStr(lineNumber);
+    line.put('\t');
+    line.line(sourceLine, encoding);
+    line.put(kCrLf);
 }
 
 void appendLabelLists(QString &out, const LabelTable &labels, const std::vector<QString> &duplicates,

@@ -41,8 +41,16 @@ inline QString blankAddressFieldTab()
 // One listed statement, each line ended by CR LF: address field, code field (padded with blanks
 // to eight characters), TAB, Str(line), TAB, the normalised line; a code text longer than eight
 // characters continues on lines "  HHHH  " + the next eight characters, four bytes further each.
-void appendListingLines(QString &out, QStringView addressFieldText, const QString &codeText,
-                        long long address, long long lineNumber, const QString &sourceLine);
+// Appended as the listing file's bytes, the source line in the source's encoding; the fields
+// are ASCII.
+void appendListingLines(QByteArray &out, QStringView addressFieldText, QStringView codeText,
+                        long long address, long long lineNumber, QStringView sourceLine,
+                        TextEncoding encoding);
+
+// A line with no code: fields (the address field, with or without the TAB of an empty code
+// field), TAB, Str(line), TAB, the normalised line, CR LF; as appendListingLines appends it.
+void appendUnlistedLine(QByteArray &out, QStringView fields, long long lineNumber, QStringView sourceLine,
+                        TextEncoding encoding);
 
 // The lists after the listing lines: labels (name TAB HexWord), duplicates, and (MCS-51)
 // variables (name TAB value text); each list only when it has entries. Lines end in CR LF.

@@ -93,9 +93,17 @@ int writeAll(int fd, QByteArrayView bytes)
     return 0;
 }
 
+int writeAll(int fd, std::span<const QByteArrayView> pieces)
+{
+    for (const QByteArrayView piece : pieces)
+        if (const int error = writeAll(fd, piece))
+            return error;
+    return 0;
+}
+
 // A device or pipe named as the output (/dev/null, a terminal) cannot be renamed over: it is
 // written straight, as a user naming it expects.
-QString writeInPlace(const std::string &target, QByteArrayView bytes)
+QString writeInPlace(const std::string &target, std::span<const QByteArrayView> bytes)
 {
     Descriptor fd(::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
     if (!fd.valid())
@@ -239,6 +247,11 @@ CheckedRead readFileChecked(const QString &path, qint64 maxBytes)
 
 QString replaceFileChecked(const QString &path, QByteArrayView bytes, WriteSync sync)
 {
+    return replaceFileChecked(path, std::span<const QByteArrayView>(&bytes, 1), sync);
+}
+
+QString replaceFileChecked(const QString &path, std::span<const QByteArrayView> bytes, WriteSync sync)
+{
     if (path.isEmpty())
         return systemErrorReason(ENOENT);
     const std::string target = followLinks(nativePath(path));
@@ -272,6 +285,10 @@ QString replaceFileChecked(const QString &path, QByteArrayView bytes, WriteSync 
         return fail(errno);
     if (const int error = fd.close())
         return fail(error);
+    // A generated file's old copy goes just before the rename: renaming over a file makes ext4
+    // (and others that allocate late) push the new file's data to the disk at once.
+    if (sync == WriteSync::Generated && exists)
+        ::unlink(target.c_str());
     if (::rename(temporary.c_str(), target.c_str()) != 0)
         return fail(errno);
     return QString();

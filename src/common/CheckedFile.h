@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <span>
 
 namespace tw
 {
@@ -42,6 +43,8 @@ enum class WriteSync { Durable, Generated };
 // is renamed over it, a symbolic link is written through (the link stays a link), and an existing
 // file keeps its permissions. Returns an empty text on success, else the reason it failed.
 QString replaceFileChecked(const QString &path, QByteArrayView bytes, WriteSync sync);
+// The same for a file given as pieces, written one after the other, never joined in memory.
+QString replaceFileChecked(const QString &path, std::span<const QByteArrayView> pieces, WriteSync sync);
 
 // The message for an output that could not be written: "文件写入失败：PATH（REASON）".
 QString writeFailureMessage(const QString &path, const QString &reason);

@@ -4,7 +4,8 @@
 #include <QDir>
 #include <QStandardPaths>
 
-namespace tw {
+namespace tw
+{
 
 QString programFolder()
 {
@@ -21,6 +22,11 @@ QString workFolder()
         folder = QDir::home().filePath(QStringLiteral(".local/share/tarnwick"));
     QDir().mkpath(folder);
     return folder;
+}
+
+bool hasBinEnding(const QString &path)
+{
+    return path.endsWith(QLatin1String("bin")) || path.endsWith(QLatin1String("BIN"));
 }
 
 QString replaceLastThree(const QString &path, const QString &ending)

@@ -2,7 +2,8 @@
 // Where the program finds its data and keeps its work files.
 #include <QString>
 
-namespace tw {
+namespace tw
+{
 
 // The program folder: help pages, raster fonts and library databases. It is the data/ folder
 // beside the executable; the environment variable TW_PROGRAM_FOLDER overrides it (tests).
@@ -13,6 +14,10 @@ QString workFolder();
 
 // A path with its last three characters replaced: ("a/b.bin", "lt") gives "a/b.lt".
 QString replaceLastThree(const QString &path, const QString &ending);
+
+// True when a path ends in "bin" or "BIN": the code-image test of every window that takes a
+// .bin (mixed case such as "Bin" is not one).
+bool hasBinEnding(const QString &path);
 
 // The file name without its folder.
 QString stripPath(const QString &path);

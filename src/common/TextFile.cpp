@@ -189,4 +189,14 @@ bool writeBinaryFile(const QString &path, const QByteArray &bytes, WriteSync syn
     return replaceFileChecked(path, bytes, sync).isEmpty();
 }
 
+bool writeBinaryFile(const QString &path, std::initializer_list<QByteArrayView> pieces, WriteSync sync)
+{
+    return writeBinaryFile(path, std::span<const QByteArrayView>(pieces.begin(), pieces.size()), sync);
+}
+
+bool writeBinaryFile(const QString &path, std::span<const QByteArrayView> pieces, WriteSync sync)
+{
+    return replaceFileChecked(path, pieces, sync).isEmpty();
+}
+
 } // namespace tw

@@ -5,9 +5,12 @@
 #include "EncodingDetection.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <initializer_list>
 #include <optional>
+#include <span>
 
 namespace tw
 {
@@ -51,5 +54,11 @@ bool writeLines(const QString &path, const QStringList &lines, TextEncoding enco
 // replaceFileChecked (links kept, permissions kept).
 std::optional<QByteArray> readBinaryFile(const QString &path);
 bool writeBinaryFile(const QString &path, const QByteArray &bytes, WriteSync sync = WriteSync::Durable);
+// The same for a file made of pieces, written one after the other: a large file need not be
+// joined in memory first.
+bool writeBinaryFile(const QString &path, std::initializer_list<QByteArrayView> pieces,
+                     WriteSync sync = WriteSync::Durable);
+bool writeBinaryFile(const QString &path, std::span<const QByteArrayView> pieces,
+                     WriteSync sync = WriteSync::Durable);
 
 } // namespace tw

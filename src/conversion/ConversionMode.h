@@ -20,13 +20,17 @@ enum class ConversionMode {
     Restore,
 };
 
-inline constexpr ConversionMode kAllConversionModes[] = {
-    ConversionMode::HexToBin,    ConversionMode::BinToHex, ConversionMode::ObjToBin, ConversionMode::BinToObj,
-    ConversionMode::Disassemble, ConversionMode::Split,    ConversionMode::Merge,    ConversionMode::Compare,
-    ConversionMode::Port,        ConversionMode::Restore};
-
 // "hex to bin", ..., "bin 代码还原".
 QString modeText(ConversionMode mode);
-std::optional<ConversionMode> modeFromText(const QString &text);
+
+// The modes that make one file of one input propose its name: the input's last three characters
+// replaced by the output's extension. A chosen input always proposes it; a typed one once it ends
+// in the input's extension, all lower or all upper case.
+struct OutputProposal {
+    QString inputEnding;     // ".hex"
+    QString outputExtension; // "bin"
+};
+// std::nullopt for the modes that propose nothing.
+std::optional<OutputProposal> outputProposal(ConversionMode mode);
 
 } // namespace tw

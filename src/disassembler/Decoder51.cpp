@@ -3,7 +3,7 @@
 #include "disassembler/DisasmText.h"
 #include "disassembler/Names51.h"
 
-#include "common/Hex.h"
+#include <algorithm>
 
 namespace tw
 {
@@ -21,63 +21,83 @@ Instruction51 fetch51(const CodeImage &image, int pc, int dptr)
 namespace
 {
 
-// The target field of a jump whose target wraps past FFFFH or below 0000H, as a number; empty for
-// any other. Our assembler measures a label from the statement without wrapping and refuses such a
-// target, but it takes a number as the field itself: the same bytes come back.
-QString wrappedTargetField(const CodeImage &image, const Instruction51 &instruction)
+// The target field of a jump whose target wraps past FFFFH or below 0000H, appended as a number;
+// false, appending nothing, for any other. Our assembler measures a label from the statement
+// without wrapping and refuses such a target, but it takes a number as the field itself: the same
+// bytes come back.
+bool appendWrappedTarget(std::string &out, const CodeImage &image, const Instruction51 &instruction)
 {
     const Opcode51 &row = *instruction.row;
     const int next = instruction.pc + row.length;
     if (row.target == Target51::Relative) {
         const std::uint8_t offset = image[(next - 1) & 0xFFFF];
         const int target = next + static_cast<std::int8_t>(offset);
-        return target < 0 || target > 0xFFFF ? dhex(offset) + u'H' : QString();
+        if (target >= 0 && target <= 0xFFFF)
+            return false;
+        appendDhex(out, offset);
+    } else if (row.target == Target51::Block && next > 0xFFFF) {
+        appendHexWord(out,
+                      ((image[instruction.pc & 0xFFFF] >> 5) << 8) | image[(instruction.pc + 1) & 0xFFFF]);
+    } else {
+        return false;
     }
-    if (row.target == Target51::Block && next > 0xFFFF) {
-        const int field = ((image[instruction.pc & 0xFFFF] >> 5) << 8) | image[(instruction.pc + 1) & 0xFFFF];
-        return hexWord(field) + u'H';
-    }
-    return QString();
+    out += 'H';
+    return true;
 }
 
 } // namespace
 
-QString instructionText51(const CodeImage &image, const Instruction51 &instruction, int targetLabel)
+void appendInstructionText51(std::string &out, const CodeImage &image, const Instruction51 &instruction,
+                             int targetLabel)
 {
     const std::string_view pattern = instruction.row->pattern;
     const auto operand = [&](char index) { return image[(instruction.pc + (index - '0')) & 0xFFFF]; };
-    QString text;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] != '%') {
-            text += QLatin1Char(pattern[i]);
+        // The fixed text up to the next field goes in one piece.
+        const std::size_t field = std::min(pattern.find('%', i), pattern.size());
+        if (field > i) {
+            out.append(pattern.data() + i, field - i);
+            i = field - 1;
             continue;
         }
         const char kind = pattern[++i];
         if (kind == 't') {
-            const QString field = wrappedTargetField(image, instruction);
-            text += field.isEmpty() ? labelName(targetLabel) : field;
+            if (!appendWrappedTarget(out, image, instruction))
+                appendLabelName(out, targetLabel);
             continue;
         }
         const std::uint8_t byte = operand(pattern[++i]);
         switch (kind) {
         case 'd':
-            text += registerName51(byte);
+            appendRegisterName51(out, byte);
             break;
         case 'e':
-            text += byte == 0xE0 ? QStringLiteral("0E0H") : registerName51(byte);
+            if (byte == 0xE0)
+                out += "0E0H";
+            else
+                appendRegisterName51(out, byte);
             break;
         case 'i':
-            text += dhex(byte) + u'H';
+            appendDhex(out, byte);
+            out += 'H';
             break;
         case 'b':
-            text += bitName51(byte);
+            appendBitName51(out, byte);
             break;
         case 'w':
-            text += dhex(byte) + hexByte(operand(pattern[i] + 1)) + u'H';
+            appendDhex(out, byte);
+            appendHexByte(out, operand(static_cast<char>(pattern[i] + 1)));
+            out += 'H';
             break;
         }
     }
-    return text;
+}
+
+QString instructionText51(const CodeImage &image, const Instruction51 &instruction, int targetLabel)
+{
+    std::string text;
+    appendInstructionText51(text, image, instruction, targetLabel);
+    return QString::fromStdString(text);
 }
 
 } // namespace tw

@@ -4,6 +4,7 @@
 #include "disassembler/Opcodes51.h"
 
 #include <QString>
+#include <string>
 
 namespace tw
 {
@@ -28,5 +29,8 @@ Instruction51 fetch51(const CodeImage &image, int pc, int dptr);
 // target; JMP @A+DPTR writes no target whatever it is, and a target that wraps past FFFFH is
 // written as the instruction's own offset or 11-bit field. A5H is written as a DB line.
 QString instructionText51(const CodeImage &image, const Instruction51 &instruction, int targetLabel);
+// The same text appended to a disassembly's byte buffer.
+void appendInstructionText51(std::string &out, const CodeImage &image, const Instruction51 &instruction,
+                             int targetLabel);
 
 } // namespace tw

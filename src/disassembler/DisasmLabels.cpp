@@ -5,24 +5,29 @@
 namespace tw
 {
 
-DisasmLabels::DisasmLabels() : m_addresses{0}, m_firstIndex(65536, -1)
+DisasmLabels::DisasmLabels() : m_addresses{0}
 {
-    m_firstIndex[0] = 0;
+    m_labelled[0] = 1;
+    m_firstIndex.emplace(0, 0);
 }
 
 int DisasmLabels::find(int address) const
 {
     if (address < 0 || address > 0xFFFF)
         return -1;
-    return m_firstIndex[static_cast<std::size_t>(address)];
+    if (!(m_labelled[static_cast<std::size_t>(address) / 64] >> (address % 64) & 1))
+        return -1;
+    return m_firstIndex.at(address);
 }
 
 int DisasmLabels::add(int address)
 {
     const int index = static_cast<int>(m_addresses.size());
     m_addresses.push_back(address);
-    if (address >= 0 && address <= 0xFFFF && m_firstIndex[static_cast<std::size_t>(address)] < 0)
-        m_firstIndex[static_cast<std::size_t>(address)] = index;
+    if (address >= 0 && address <= 0xFFFF) {
+        m_labelled[static_cast<std::size_t>(address) / 64] |= std::uint64_t{1} << (address % 64);
+        m_firstIndex.emplace(address, index); // keeps an earlier index
+    }
     return index;
 }
 

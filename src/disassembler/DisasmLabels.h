@@ -1,6 +1,8 @@
 #pragma once
 // The label table of a disassembly: label index -> code address. Index 0 always stands for
 // address 0000H; indices 1.. are given in the order the targets are registered.
+#include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 namespace tw
@@ -21,7 +23,10 @@ class DisasmLabels
 
   private:
     std::vector<int> m_addresses;
-    std::vector<int> m_firstIndex;
+    // Which addresses hold a label (one bit each), and the first index of those that do: a few
+    // thousand labels, where a table of every address would cost a quarter megabyte to fill.
+    std::vector<std::uint64_t> m_labelled = std::vector<std::uint64_t>(0x10000 / 64, 0);
+    std::unordered_map<int, int> m_firstIndex;
 };
 
 // Label indices waiting for a run, last in first out. Each waits once: pushing one that waits

@@ -3,6 +3,7 @@
 // label, EQU, ORG and DB lines, and the frame of the output file.
 #include <QString>
 #include <cstdint>
+#include <string>
 
 namespace tw
 {
@@ -47,6 +48,16 @@ QString orgLine(long long address);
 // Appends the DB lines of a stretch of count bytes: up to eight items per line, each written by
 // byteText and followed by "H", joined by ", ", every line ended by a lone CR.
 void appendDbLines(QString &out, const std::uint8_t *bytes, int count, QString (*byteText)(std::uint8_t));
+
+// The same pieces appended as bytes: the MCS-51 disassembler writes its many thousand lines
+// straight into one byte buffer per segment (the output is ASCII), not a text per field.
+void appendDhex(std::string &out, std::uint8_t value);
+void appendHexByte(std::string &out, std::uint8_t value);
+void appendHexWord(std::string &out, int value); // value 0..65535
+void appendLabelName(std::string &out, int index);
+void appendEquLine(std::string &out, int index, int address);
+void appendOrgLine(std::string &out, int address);
+void appendDhexDbLines(std::string &out, const std::uint8_t *bytes, int count);
 
 // The whole output file: credit comment line, CR LF, body, "END", CR, and the closing CR LF.
 QString disassemblyFile(const QString &creditLine, const QString &body);

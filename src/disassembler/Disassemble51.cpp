@@ -27,21 +27,42 @@ const QString kCredit = QStringLiteral(";Source recovered by the Tarnwick MCS-51
 const QString kFailureCredit =
     QStringLiteral(";Tarnwick MCS-51 disassembler: incomplete, the disassembly failed");
 
+const QString kSegmentHeading = u"  程序段地址如下："_qs;
+
+// The segment list as writeTextFile writes it in GBK. Its one line beyond ASCII is the heading,
+// whose GBK bytes are spelled out here: opening the converter would cost more than disassembling
+// a small image.
+QByteArray segmentListBytes(const QString &text)
+{
+    static const QByteArray headingGbk(
+        "\x20\x20\xB3\xCC\xD0\xF2\xB6\xCE\xB5\xD8\xD6\xB7\xC8\xE7\xCF\xC2\xA3\xBA");
+    const qsizetype at = text.indexOf(kSegmentHeading);
+    const QStringView before = QStringView(text).left(std::max<qsizetype>(at, 0));
+    const QStringView after = QStringView(text).mid(at + kSegmentHeading.size());
+    if (at < 0 || !QtPrivate::isAscii(before) || !QtPrivate::isAscii(after))
+        return encodeText(text, TextEncoding::Gbk);
+    return before.toLatin1() + headingGbk + after.toLatin1();
+}
+
 struct Segment {
     int start = 0;
-    int end = 0; // exclusive; may pass 0FFFFH when the last instruction does
-    QString text;
+    int end = 0;      // exclusive; may pass 0FFFFH when the last instruction does
+    std::string text; // ASCII: the lines go straight in as bytes
     bool merged = false;
 };
 
-QString separatorLine(int address)
+void appendSeparatorLine(std::string &out, int address)
 {
-    return u";========"_qs + hexWord(address) + u"H========="_qs;
+    out += ";========";
+    appendHexWord(out, address);
+    out += "H=========\r\n";
 }
 
-QString runHeader(int address)
+void appendRunHeader(std::string &out, int address)
 {
-    return separatorLine(address) + kCrLf + orgLine(address) + kCrLf;
+    appendSeparatorLine(out, address);
+    appendOrgLine(out, address);
+    out += "\r\n";
 }
 
 class Disassembler51
@@ -51,8 +72,9 @@ class Disassembler51
 
     // Everything between the credit line and "END"; false on a fault, with body() holding what
     // segment 0 had gathered by then.
-    bool run(const DisasmLabels &labels);
-    QString body() const { return m_segments.empty() ? QString() : m_segments.front().text; }
+    bool run(DisasmLabels labels);
+    // The texts between the credit line and "END", in the file's order.
+    std::vector<const std::string *> body() const;
     QStringList segmentList() const { return m_segmentList; }
     // The table whose bound ended a failed run.
     DisasmLimit limit() const { return m_limit; }
@@ -81,25 +103,33 @@ class Disassembler51
     std::vector<bool> m_labelDone;
     PendingLabels m_pending{kPendingLimit51};
     std::vector<Segment> m_segments;
+    // The EQU lines of labels defined nowhere else, which go first, and the order in which the
+    // segments follow them: the texts are joined once, into the file.
+    std::string m_late;
+    std::vector<std::size_t> m_order;
     int m_current = 0;
     int m_dptr = 0;
     QStringList m_segmentList;
     DisasmLimit m_limit = DisasmLimit::None;
 };
 
-bool Disassembler51::run(const DisasmLabels &labels)
+bool Disassembler51::run(DisasmLabels labels)
 {
-    m_labels = labels;
+    m_labels = std::move(labels);
     m_labelDone.assign(static_cast<std::size_t>(m_labels.count()) + 1, false);
-    m_segments.assign(1, Segment{m_start, m_start, QString(), false});
+    m_segments.assign(1, Segment{m_start, m_start, std::string(), false});
     Segment &first = m_segments.front();
+    // About twelve characters a code byte.
+    first.text.reserve(12 * (m_end - m_start) + 64);
     for (int k = 1; k <= m_labels.count(); ++k)
         if (m_labels.address(k) > m_end) {
-            first.text += equLine(k, m_labels.address(k)) + kCr;
+            appendEquLine(first.text, k, m_labels.address(k));
+            first.text += '\r';
             if (!markDefined(k))
                 return false;
         }
-    first.text += orgLine(m_start) + kCr;
+    appendOrgLine(first.text, m_start);
+    first.text += '\r';
     if (m_start == 0)
         for (int vector = 1; vector <= 6; ++vector)
             if (!queue(vector))
@@ -111,7 +141,7 @@ bool Disassembler51::run(const DisasmLabels &labels)
         if (!nextRun())
             return false;
 
-    m_segmentList = {QString(), QString(), u"  程序段地址如下："_qs, QString()};
+    m_segmentList = {QString(), QString(), kSegmentHeading, QString()};
     for (std::size_t k = 0; k < m_segments.size(); ++k)
         m_segmentList << u"  "_qs + QString::number(k) + u'\t' + hexWord(m_segments[k].start) + u'\t' +
                              hexWord(std::min(m_segments[k].end, 0xFFFF));
@@ -132,13 +162,9 @@ bool Disassembler51::decodeRun(int pc)
     const int first = pc;
     while (pc < m_end && !visited[static_cast<std::size_t>(pc)] && fitsBelowTop51(m_image, pc)) {
         m_visited[static_cast<std::size_t>(pc)] = true;
-        QString line;
         const int own = m_labels.find(pc);
-        if (own >= 0) {
-            if (!markDefined(own))
-                return false;
-            line = labelName(own) + u": "_qs;
-        }
+        if (own >= 0 && !markDefined(own))
+            return false;
         const Instruction51 instruction = fetch51(m_image, pc, m_dptr);
         const Opcode51 &row = *instruction.row;
         for (int k = 1; k < row.length; ++k)
@@ -149,7 +175,13 @@ bool Disassembler51::decodeRun(int pc)
         if (instruction.target >= 0 &&
             !useTarget(instruction.target, row.target != Target51::DataPointer, targetLabel))
             return false;
-        segment->text += line + instructionText51(m_image, instruction, targetLabel) + kCr;
+        std::string &text = segment->text;
+        if (own >= 0) {
+            appendLabelName(text, own);
+            text += ": ";
+        }
+        appendInstructionText51(text, m_image, instruction, targetLabel);
+        text += '\r';
         pc += row.length;
         if (row.endsRun)
             break;
@@ -209,10 +241,10 @@ bool Disassembler51::nextRun()
         if (m_current < 0) {
             if (static_cast<int>(m_segments.size()) >= kMaxSegments)
                 return reached(DisasmLimit::Segments);
-            m_segments.push_back(Segment{address, address, QString(), false});
+            m_segments.push_back(Segment{address, address, std::string(), false});
             m_current = static_cast<int>(m_segments.size()) - 1;
         }
-        m_segments[static_cast<std::size_t>(m_current)].text += runHeader(address);
+        appendRunHeader(m_segments[static_cast<std::size_t>(m_current)].text, address);
         return decodeRun(address);
     }
     return true;
@@ -242,11 +274,13 @@ void Disassembler51::dataPass()
         while (address < m_end && !m_visited[static_cast<std::size_t>(address)])
             ++address;
         Segment &segment = m_segments[static_cast<std::size_t>(m_current)];
-        segment.text += separatorLine(gap) + kCrLf;
+        appendSeparatorLine(segment.text, gap);
         // Behind a segment that ends elsewhere the bytes need their own origin.
-        if (owner < 0)
-            segment.text += orgLine(gap) + kCrLf;
-        appendDbLines(segment.text, &m_image.bytes[static_cast<std::size_t>(gap)], address - gap, dhex);
+        if (owner < 0) {
+            appendOrgLine(segment.text, gap);
+            segment.text += "\r\n";
+        }
+        appendDhexDbLines(segment.text, &m_image.bytes[static_cast<std::size_t>(gap)], address - gap);
         segment.end = address;
     }
 }
@@ -255,11 +289,11 @@ void Disassembler51::dataPass()
 // inside an instruction. They go first, as EQU lines.
 void Disassembler51::defineUnusedLabels()
 {
-    QString late;
     for (int k = 0; k <= m_labels.count(); ++k)
-        if (!m_labelDone[static_cast<std::size_t>(k)])
-            late += equLine(k, m_labels.address(k)) + kCr;
-    m_segments.front().text.prepend(late);
+        if (!m_labelDone[static_cast<std::size_t>(k)]) {
+            appendEquLine(m_late, k, m_labels.address(k));
+            m_late += '\r';
+        }
 }
 
 // Segments are appended to segment 0 in the order their starts are reached. Runs that overlap
@@ -269,39 +303,65 @@ void Disassembler51::defineUnusedLabels()
 // labels it defines are not lost.
 void Disassembler51::joinSegments()
 {
-    Segment &first = m_segments.front();
+    m_order.assign(1, 0);
+    int reached = m_segments.front().end;
     for (std::size_t pass = 1; pass < m_segments.size(); ++pass)
         for (std::size_t k = 1; k < m_segments.size(); ++k) {
             Segment &segment = m_segments[k];
-            if (!segment.merged && segment.start <= first.end) {
-                first.text += segment.text;
-                first.end = std::max(first.end, segment.end);
+            if (!segment.merged && segment.start <= reached) {
+                m_order.push_back(k);
+                reached = std::max(reached, segment.end);
                 segment.merged = true;
                 break;
             }
         }
     for (std::size_t k = 1; k < m_segments.size(); ++k)
         if (!m_segments[k].merged) {
-            first.text += m_segments[k].text;
+            m_order.push_back(k);
             m_segments[k].merged = true;
         }
 }
 
-// A file that cannot be written adds a message naming it and the reason.
-bool writeOutput(Disasm51Result &result, const QString &path, const QString &text)
+std::vector<const std::string *> Disassembler51::body() const
 {
-    const QString problem = replaceFileOrMessage(path, encodeText(text), WriteSync::Durable);
-    if (!problem.isEmpty())
-        result.messages.push_back({problem, MsgStyle::Exclamation, kInformationCaption});
-    return problem.isEmpty();
+    std::vector<const std::string *> pieces{&m_late};
+    if (m_order.empty() && !m_segments.empty())
+        pieces.push_back(&m_segments.front().text);
+    for (std::size_t k : m_order)
+        pieces.push_back(&m_segments[k].text);
+    return pieces;
 }
 
-Disasm51Result finishFailed(Disasm51Result result, const QString &outPath, const QString &body)
+// A file that cannot be written adds a message naming it and the reason.
+bool writeOutput(Disasm51Result &result, const QString &path, std::span<const QByteArrayView> pieces)
+{
+    const QString reason = replaceFileChecked(path, pieces, WriteSync::Generated);
+    if (!reason.isEmpty())
+        result.messages.push_back(
+            {writeFailureMessage(path, reason), MsgStyle::Exclamation, kInformationCaption});
+    return reason.isEmpty();
+}
+
+// Writes the output file: credit line, CR LF, the body, "END", CR, and the closing CR LF; the
+// pieces go to the file as they are, never joined in memory. Generated files are written again
+// by the next run: none waits for the disk.
+bool writeOutputFile(Disasm51Result &result, const QString &path, const QString &credit,
+                     const std::vector<const std::string *> &body = {})
+{
+    const QByteArray creditLine = credit.toLatin1() + "\r\n";
+    std::vector<QByteArrayView> pieces{creditLine};
+    for (const std::string *piece : body)
+        pieces.emplace_back(piece->data(), static_cast<qsizetype>(piece->size()));
+    pieces.emplace_back("END\r\r\n");
+    return writeOutput(result, path, pieces);
+}
+
+Disasm51Result finishFailed(Disasm51Result result, const QString &outPath,
+                            const std::vector<const std::string *> &body = {})
 {
     result.outcome = DisasmOutcome::Failed;
     result.messages.push_back({kDisassemblyFailedText, MsgStyle::Exclamation, kDisassemblyCaption});
-    result.sourceText = disassemblyFile(kFailureCredit, body);
-    if (writeOutput(result, outPath, result.sourceText))
+    if (writeOutputFile(result, outPath, kFailureCredit, body))
         result.filesWritten << outPath;
     return result;
 }
@@ -322,7 +382,7 @@ Disasm51Result disassemble51(const Disasm51Job &job)
         return result;
     }
     if (!bytes)
-        return finishFailed(std::move(result), job.outPath, QString());
+        return finishFailed(std::move(result), job.outPath);
 
     // The image is cleared first: nothing of an earlier, longer file may show through.
     auto image = std::make_unique<CodeImage>();
@@ -330,17 +390,17 @@ Disasm51Result disassemble51(const Disasm51Job &job)
     const int end = job.endText.isEmpty() ? static_cast<int>(bytes->size()) : hexToBin(job.endText);
     result.endAddress = end;
     if (start >= end)
-        return finishFailed(std::move(result), job.outPath, QString());
+        return finishFailed(std::move(result), job.outPath);
 
     DisasmLabels labels;
     DisasmLimit limit = DisasmLimit::None;
     if (!collectLabels51(*image, start, end, labels, limit)) {
         result.messages.push_back(
             limitMessage(limit, limit == DisasmLimit::Labels ? kLabelPassMaxLabels : kPendingLimit51));
-        return finishFailed(std::move(result), job.outPath, QString());
+        return finishFailed(std::move(result), job.outPath);
     }
     auto disassembler = std::make_unique<Disassembler51>(*image, start, end);
-    const bool decoded = disassembler->run(labels);
+    const bool decoded = disassembler->run(std::move(labels));
     // The segment list is there once the runs are done, even when a later step fails.
     const QStringList listLines = disassembler->segmentList();
     if (!listLines.isEmpty()) {
@@ -348,7 +408,9 @@ Disasm51Result disassemble51(const Disasm51Job &job)
             job.segmentListPath.isEmpty() ? replaceLastThree(job.outPath, u"lst"_qs) : job.segmentListPath;
         for (const QString &line : listLines)
             result.segmentListText += line + kCrLf;
-        if (!writeOutput(result, listPath, result.segmentListText))
+        const QByteArray list = segmentListBytes(result.segmentListText);
+        const QByteArrayView listView(list);
+        if (!writeOutput(result, listPath, std::span<const QByteArrayView>(&listView, 1)))
             return finishFailed(std::move(result), job.outPath, disassembler->body());
         result.filesWritten << listPath;
     }
@@ -362,8 +424,7 @@ Disasm51Result disassemble51(const Disasm51Job &job)
         return finishFailed(std::move(result), job.outPath, disassembler->body());
     }
 
-    result.sourceText = disassemblyFile(kCredit, disassembler->body());
-    if (!writeOutput(result, job.outPath, result.sourceText)) {
+    if (!writeOutputFile(result, job.outPath, kCredit, disassembler->body())) {
         result.messages.push_back({kDisassemblyFailedText, MsgStyle::Exclamation, kDisassemblyCaption});
         return result;
     }

@@ -27,7 +27,6 @@ struct Disasm51Job {
 struct Disasm51Result {
     DisasmOutcome outcome = DisasmOutcome::Failed;
     std::vector<DisasmMessage> messages; // in the order they are shown
-    QString sourceText;                  // what was written to outPath
     QString segmentListText;             // what was written to the segment list, if anything
     QStringList filesWritten;
     // Completed: the file to open in an editor (and to give the main window's file dialog) when

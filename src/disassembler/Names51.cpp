@@ -1,6 +1,5 @@
 #include "disassembler/Names51.h"
 
-#include "common/Hex.h"
 #include "disassembler/DisasmText.h"
 
 #include <array>
@@ -45,22 +44,42 @@ constexpr std::array<std::array<const char *, 8>, 16> kBits{{
 
 } // namespace
 
-QString registerName51(std::uint8_t address)
+void appendRegisterName51(std::string &out, std::uint8_t address)
 {
     for (const Name &entry : kRegisters)
-        if (entry.address == address)
-            return QString::fromLatin1(entry.name);
-    return hexByte(address) + u'H';
+        if (entry.address == address) {
+            out += entry.name;
+            return;
+        }
+    appendHexByte(out, address);
+    out += 'H';
+}
+
+void appendBitName51(std::string &out, std::uint8_t address)
+{
+    if (address >= 0x80) {
+        const char *name = kBits[(address - 0x80) >> 3][address & 7];
+        if (*name) {
+            out += name;
+            return;
+        }
+    }
+    appendDhex(out, address);
+    out += 'H';
+}
+
+QString registerName51(std::uint8_t address)
+{
+    std::string name;
+    appendRegisterName51(name, address);
+    return QString::fromStdString(name);
 }
 
 QString bitName51(std::uint8_t address)
 {
-    if (address >= 0x80) {
-        const char *name = kBits[(address - 0x80) >> 3][address & 7];
-        if (*name)
-            return QString::fromLatin1(name);
-    }
-    return dhex(address) + u'H';
+    std::string name;
+    appendBitName51(name, address);
+    return QString::fromStdString(name);
 }
 
 } // namespace tw

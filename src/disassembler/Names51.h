@@ -2,6 +2,7 @@
 // How MCS-51 operands that name a register or a bit are written in disassembled source.
 #include <QString>
 #include <cstdint>
+#include <string>
 
 namespace tw
 {
@@ -12,5 +13,9 @@ QString registerName51(std::uint8_t address);
 
 // A bit address: the bit's name ("P1.0", "TR0", "CY", "ACC.7") or dhex and "H" ("0ADH").
 QString bitName51(std::uint8_t address);
+
+// The same, appended to a disassembly's byte buffer.
+void appendRegisterName51(std::string &out, std::uint8_t address);
+void appendBitName51(std::string &out, std::uint8_t address);
 
 } // namespace tw

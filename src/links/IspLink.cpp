@@ -13,8 +13,7 @@ void IspLink::write(std::uint8_t value)
 
 bool IspLink::readBit()
 {
-    m_inValue = m_port.readStatus();
-    return (m_inValue & MisoBit) == 0;
+    return (m_port.readStatus() & MisoBit) == 0;
 }
 
 void IspLink::delays(int count)

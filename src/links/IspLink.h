@@ -60,7 +60,6 @@ class IspLink
     bool readMiso();
 
     std::uint8_t outValue() const { return m_outValue; }
-    std::uint32_t inValue() const { return m_inValue; }
     IspClock &clock() { return m_clock; }
 
   private:
@@ -72,7 +71,6 @@ class IspLink
     PortIo &m_port;
     IspClock &m_clock;
     std::uint8_t m_outValue = 0;
-    std::uint32_t m_inValue = 0;
 };
 
 // Lock level 0-3 from the read lock byte (bits 4-2 are the lock bits 3-2-1) and its text.

@@ -1,11 +1,8 @@
 #include "Programmer.h"
+#include "common/Paths.h"
 
 #include "SendFile.h"
 #include "common/Hex.h"
-#include "common/TextFile.h"
-
-#include <QFileInfo>
-#include <cstring>
 
 namespace tw
 {
@@ -113,17 +110,18 @@ bool Programmer::requirePort()
 
 Programmer::FileLoad Programmer::openFile(const QString &path)
 {
-    if (!hasBinSuffix(path))
+    if (!hasBinEnding(path))
         return FileLoad::NotBin;
-    if (QFileInfo(path).size() > 65536)
+    qint64 length = 0;
+    switch (loadCodeFile(path, m_memory.image, length)) {
+    case SendLoad::TooLong:
         return FileLoad::TooLong;
-    const auto bytes = readBinaryFile(path);
-    if (!bytes)
+    case SendLoad::Unreadable:
         return FileLoad::Unreadable;
-    if (bytes->size() > 65536)
-        return FileLoad::TooLong;
-    std::memcpy(m_memory.image.bytes.data(), bytes->constData(), static_cast<std::size_t>(bytes->size()));
-    m_length = static_cast<int>(bytes->size());
+    case SendLoad::Loaded:
+        break;
+    }
+    m_length = static_cast<int>(length);
     return FileLoad::Loaded;
 }
 

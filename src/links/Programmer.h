@@ -48,7 +48,6 @@ class Programmer
     // Gains the port; on success the log starts again with the ready line. The box shows the log.
     bool startPort();
     void stopPort();
-    bool portOpen() const { return m_port.isOpen(); }
 
     // What the log box shows now.
     const QString &boxText() const { return m_box; }

@@ -25,11 +25,13 @@ QByteArray SendImage::block(int k) const
                       kSendBlockSize);
 }
 
-SendLoad loadSendFile(const QString &path, SendImage &sent)
+SendLoad loadCodeFile(const QString &path, CodeImage &image, qint64 &length)
 {
     const QFileInfo info(path);
     if (!info.isFile())
         return SendLoad::Unreadable;
+    // Checked before reading so that a huge file is never read, and again after, as the file
+    // may have grown in between.
     if (info.size() > kLargestSendFile)
         return SendLoad::TooLong;
     const auto bytes = readBinaryFile(path);
@@ -37,16 +39,18 @@ SendLoad loadSendFile(const QString &path, SendImage &sent)
         return SendLoad::Unreadable;
     if (bytes->size() > kLargestSendFile)
         return SendLoad::TooLong;
-    sent.image.clear();
-    std::memcpy(sent.image.bytes.data(), bytes->constData(), static_cast<std::size_t>(bytes->size()));
-    sent.length = bytes->size();
-    sent.blockCount = static_cast<int>((sent.length + kSendBlockSize - 1) / kSendBlockSize);
+    image.clear();
+    std::memcpy(image.bytes.data(), bytes->constData(), static_cast<std::size_t>(bytes->size()));
+    length = bytes->size();
     return SendLoad::Loaded;
 }
 
-bool hasBinSuffix(const QString &name)
+SendLoad loadSendFile(const QString &path, SendImage &sent)
 {
-    return name.endsWith(QStringLiteral("bin")) || name.endsWith(QStringLiteral("BIN"));
+    const SendLoad load = loadCodeFile(path, sent.image, sent.length);
+    if (load == SendLoad::Loaded)
+        sent.blockCount = static_cast<int>((sent.length + kSendBlockSize - 1) / kSendBlockSize);
+    return load;
 }
 
 QString sendLengthText(qint64 length)

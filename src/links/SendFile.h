@@ -24,13 +24,17 @@ struct SendImage {
 
 enum class SendLoad { Loaded, Unreadable, TooLong };
 
+// Both link windows' file load: a file of at most kLargestSendFile bytes goes into the image from
+// address 0, the rest of the image cleared, and its length into length. On failure neither is
+// touched.
+SendLoad loadCodeFile(const QString &path, CodeImage &image, qint64 &length);
+
 // Reads the file into a fresh image (nothing of an earlier file remains); on failure the image
 // is left as it was.
 SendLoad loadSendFile(const QString &path, SendImage &sent);
 
 // The file choices of both link windows take a name whose last three characters are exactly "bin"
 // or exactly "BIN".
-bool hasBinSuffix(const QString &name);
 
 // The length as the window shows it: at least four upper-case hex digits and "H" (03E8H, 10000H).
 QString sendLengthText(qint64 length);

@@ -162,8 +162,6 @@ class Cpu51
                 refreshInterrupts();
         }
     }
-    // IRAM address of Rn in the bank PSW selects now.
-    std::uint8_t registerAddress(int n) const { return static_cast<std::uint8_t>(bank * 8 + n); }
     // PSW as an instruction reads it. The executor does not recompute P after every instruction;
     // readers of PSW compute it from A instead, except outside a run and in the first instruction
     // after control comes into the core: whoever wrote sfr[] may have set P apart from A, and

@@ -74,12 +74,17 @@ bool isBlankLine(QStringView line)
 namespace
 {
 
-// Upper-cases a to z on the way when foldCase is set, as upperCase does.
-QString normaliseStatementView(QStringView text, bool foldCase = false)
+// Each character adds at most two ("：" becomes ":" TAB), plus the leading TAB.
+qsizetype mostNormalisedSize(QStringView text)
 {
-    // Each character adds at most two ("：" becomes ":" TAB), plus the leading TAB.
-    QString built(2 * text.size() + 1, Qt::Uninitialized);
-    QChar *const begin = built.data();
+    return 2 * text.size() + 1;
+}
+
+// Writes the statement from begin, where mostNormalisedSize characters are free, and gives its
+// end. Upper-cases a to z on the way when foldCase is set, as upperCase does. The whole-source
+// loop writes every line straight into the copy this way.
+QChar *normaliseStatementAt(QChar *const begin, QStringView text, bool foldCase = false)
+{
     QChar *out = begin;
     const auto endsWithTab = [&] { return out > begin && out[-1] == kTab; };
     const auto appendTabUnlessThere = [&] {
@@ -130,32 +135,43 @@ QString normaliseStatementView(QStringView text, bool foldCase = false)
             *out++ = c;
         }
     }
-    built.truncate(out - begin);
-    return built;
+    return out;
 }
 
-NormalisedLine normaliseLineView(QStringView rawLine)
+void normaliseStatementInto(QString &built, QStringView text, bool foldCase = false)
 {
-    if (isBlankLine(rawLine))
-        return {};
-    QString built = normaliseStatementView(trimmedView(rawLine), true);
-    if (built.endsWith(QStringView(u":\t"))) {
-        built.chop(1);
-        return {NormalisedLine::Kind::LabelOnly, built};
-    }
-    return {NormalisedLine::Kind::Statement, built};
+    built.resize(mostNormalisedSize(text));
+    built.truncate(normaliseStatementAt(built.data(), text, foldCase) - built.constData());
+}
+
+// A label-only line ends in ":" TAB once normalised.
+bool isLabelOnly(QStringView built)
+{
+    // Asked of every line: two characters compared in place.
+    const qsizetype n = built.size();
+    return n >= 2 && built[n - 2] == u':' && built[n - 1] == kTab;
 }
 
 } // namespace
 
 QString normaliseStatement(const QString &text)
 {
-    return normaliseStatementView(text);
+    QString built;
+    normaliseStatementInto(built, text);
+    return built;
 }
 
 NormalisedLine normaliseLine(const QString &rawLine)
 {
-    return normaliseLineView(rawLine);
+    if (isBlankLine(rawLine))
+        return {};
+    QString built;
+    normaliseStatementInto(built, trimmedView(rawLine), true);
+    if (isLabelOnly(built)) {
+        built.chop(1);
+        return {NormalisedLine::Kind::LabelOnly, built};
+    }
+    return {NormalisedLine::Kind::Statement, built};
 }
 
 namespace
@@ -186,7 +202,7 @@ QStringView mnemonicView(QStringView line)
 
 } // namespace
 
-bool isEndStatement(const QString &line)
+bool isEndStatement(QStringView line)
 {
     const QStringView word = mnemonicView(line);
     return word == QStringView(u"END") || word == QStringView(u"结束");
@@ -200,34 +216,63 @@ namespace
 template <typename ForEachLine> NormalisedSource normaliseLines(qsizetype sizeHint, ForEachLine forEachLine)
 {
     NormalisedSource out;
-    out.text.reserve(sizeHint + 16);
+    // The copy is written in place: room is made ahead (its pages cost nothing until written),
+    // each line normalised straight to its end, and the text cut to what was written.
+    QString &text = out.text;
+    text.resize(sizeHint + 64);
+    out.lineStarts.reserve(static_cast<std::size_t>(sizeHint / 16)); // most lines are longer
+    qsizetype used = 0;
+    const auto room = [&](qsizetype more) {
+        if (used + more > text.size())
+            text.resize(std::max(2 * text.size(), used + more));
+        return text.data() + used;
+    };
+    const auto endLine = [&](QChar *end) {
+        *end++ = u'\r';
+        *end++ = u'\n';
+        used = end - text.constData();
+    };
     QString label; // a label-only line waiting for the next kept line
     forEachLine([&](QStringView raw) {
         ++out.linesRead;
-        NormalisedLine line = normaliseLineView(raw);
-        if (line.kind == NormalisedLine::Kind::Dropped)
+        if (isBlankLine(raw))
             return true;
-        if (!label.isEmpty() && !line.text.startsWith(kTab))
-            label += kTab; // labels joined stand TAB-separated, as they come out of one line
-        if (line.kind == NormalisedLine::Kind::LabelOnly) {
-            label += line.text;
+        const QStringView trimmed = trimmedView(raw);
+        // A waiting label goes first, and one place is kept for the TAB that may follow it.
+        const qsizetype lead = label.isEmpty() ? 0 : label.size() + 1;
+        QChar *const line = room(lead + mostNormalisedSize(trimmed) + 2);
+        QChar *const statement = line + lead;
+        QChar *end = normaliseStatementAt(statement, trimmed, true);
+        const QStringView built(statement, end - statement);
+        const bool startsWithTab = *statement == kTab;
+        if (isLabelOnly(built)) {
+            if (!label.isEmpty() && !startsWithTab)
+                label += kTab; // labels joined stand TAB-separated, as they come out of one line
+            label += built.chopped(1);
             return true;
         }
-        if (!label.isEmpty())
-            line.text.prepend(std::exchange(label, QString()));
-        out.text += line.text;
-        out.text += kCrLf;
-        out.lines.append(std::move(line.text));
-        out.endFound = isEndStatement(out.lines.constLast());
+        if (lead > 0) {
+            std::copy(label.cbegin(), label.cend(), line);
+            if (startsWithTab)
+                end = std::copy(statement, end, statement - 1);
+            else
+                line[label.size()] = kTab;
+            label.clear();
+        }
+        out.lineStarts.push_back(used);
+        out.endFound = isEndStatement(QStringView(line, end - line));
+        endLine(end);
         return !out.endFound;
     });
     if (!out.endFound) {
-        out.lines.append(label + QStringLiteral("\tEND"));
-        out.text += out.lines.constLast();
-        out.text += kCrLf;
+        const QString last = label + QStringLiteral("\tEND");
+        QChar *const line = room(last.size() + 4);
+        out.lineStarts.push_back(used);
+        endLine(std::copy(last.cbegin(), last.cend(), line));
     }
-    out.text += kCrLf;
-    out.lines.append(QString());
+    out.lineStarts.push_back(used);
+    endLine(room(2));
+    text.truncate(used);
     return out;
 }
 

@@ -5,6 +5,7 @@
 // puts its pattern into it, so all three go through the functions below.
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace tw
 {
@@ -39,13 +40,24 @@ struct NormalisedLine {
 NormalisedLine normaliseLine(const QString &rawLine);
 
 // True when the line is an END statement (END or 结束 as mnemonic, outside comments and quotes).
-bool isEndStatement(const QString &normalisedLine);
+bool isEndStatement(QStringView normalisedLine);
 
 struct NormalisedSource {
-    QString text;            // CR LF ended lines, followed by one more CR LF
-    QStringList lines;       // the same lines, the last one the empty line of the final CR LF
+    QString text; // CR LF ended lines, followed by one more CR LF
+    // Where each line of text starts, the last one the empty line of the final CR LF. The lines
+    // are views of text, not strings of their own: a large source holds each character once.
+    std::vector<qsizetype> lineStarts;
     bool endFound = false;   // false: the source ran out and TAB END was added
     qsizetype linesRead = 0; // source lines read, the END line included; any after it are left out
+
+    qsizetype lineCount() const { return static_cast<qsizetype>(lineStarts.size()); }
+    // Line index without its CR LF; valid while text is.
+    QStringView line(qsizetype index) const
+    {
+        const auto at = static_cast<std::size_t>(index);
+        const qsizetype end = at + 1 < lineStarts.size() ? lineStarts[at + 1] : text.size();
+        return QStringView(text).sliced(lineStarts[at], end - 2 - lineStarts[at]);
+    }
 };
 
 // The whole-source rules: lines up to and including the first END statement, label-only lines

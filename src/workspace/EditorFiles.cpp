@@ -1,4 +1,5 @@
 #include "EditorFiles.h"
+#include "common/Paths.h"
 
 #include "Messages.h"
 
@@ -73,8 +74,8 @@ QString tidyRefusedText(const QString &path)
 
 bool closesWithoutQuestion(const QString &openFile)
 {
-    const QString end = openFile.right(3);
-    return end == u"bin" || end == u"BIN" || end == u"LST" || end == u"lst";
+    return hasBinEnding(openFile) || openFile.endsWith(QLatin1String("LST")) ||
+           openFile.endsWith(QLatin1String("lst"));
 }
 
 } // namespace tw

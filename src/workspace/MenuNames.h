@@ -66,7 +66,7 @@ inline constexpr const char *InitSetup = "cshsz";
 inline constexpr const char *BaudRate = "btlsz";
 inline constexpr const char *TimerCounter = "dsqsz";
 inline constexpr const char *Interrupts = "ZDSZ";
-// The submenu of ready-made subroutines has no name of its own in the design; this is ours.
+// The submenu of ready-made subroutines had no object name of its own; this one is ours.
 inline constexpr const char *Subroutines = "mSubroutines";
 inline constexpr const char *FixedPointLibrary = "zcx1";
 inline constexpr const char *FloatingPointLibrary = "zcx2";

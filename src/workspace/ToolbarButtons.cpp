@@ -2,8 +2,6 @@
 
 #include "MenuNames.h"
 
-#include <cstring>
-
 namespace tw
 {
 
@@ -37,14 +35,6 @@ const std::array<ToolbarButton, ToolbarSlotCount> &toolbarButtons()
         {Simulate, Menu::Simulate51, u"MCS51 仿真", "", ""},
     }};
     return buttons;
-}
-
-const ToolbarButton *toolbarButton(const char *key)
-{
-    for (const ToolbarButton &button : toolbarButtons())
-        if (!button.isSeparator() && std::strcmp(button.key, key) == 0)
-            return &button;
-    return nullptr;
 }
 
 } // namespace tw

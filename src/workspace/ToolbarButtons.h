@@ -16,7 +16,5 @@ struct ToolbarButton {
 
 inline constexpr int ToolbarSlotCount = 21;
 const std::array<ToolbarButton, ToolbarSlotCount> &toolbarButtons();
-// The row of a key, nullptr for an unknown key.
-const ToolbarButton *toolbarButton(const char *key);
 
 } // namespace tw

@@ -59,11 +59,9 @@ GridCells cellsOf(const QByteArray &rows, int bytesPerRow, int firstRow, int fir
     return cells;
 }
 
-class FontWindowTest : public ::testing::Test
+class FontWindowTest : public twtest::ToolWindowTest
 {
   protected:
-    ScriptedPrompter prompter;
-    std::unique_ptr<MainWindow> main;
     QTemporaryDir folder;
     FontWindow *window = nullptr;
 
@@ -72,21 +70,16 @@ class FontWindowTest : public ::testing::Test
         ASSERT_TRUE(folder.isValid());
         qputenv("TW_PROGRAM_FOLDER", folder.path().toLocal8Bit());
         registerFontWindow();
-        main = std::make_unique<MainWindow>(prompter);
-        main->show();
+        ToolWindowTest::SetUp();
         window = launch();
         ASSERT_NE(window, nullptr);
     }
     void TearDown() override
     {
         twtest::registerStandIns(false);
-        for (EditorWindow *editor : main->editors())
-            editor->clearChanged();
-        main.reset();
-        flush();
+        ToolWindowTest::TearDown();
         qunsetenv("TW_PROGRAM_FOLDER");
     }
-    static void flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     FontWindow *launch()
     {

@@ -43,27 +43,19 @@ QStringList items(const QComboBox *list)
     return texts;
 }
 
-class InitCodeWindowTest : public ::testing::Test
+class InitCodeWindowTest : public twtest::ToolWindowTest
 {
   protected:
-    ScriptedPrompter prompter;
-    std::unique_ptr<MainWindow> main;
-
     void SetUp() override
     {
         registerInitCodeWindow();
-        main = std::make_unique<MainWindow>(prompter);
-        main->show();
+        ToolWindowTest::SetUp();
     }
     void TearDown() override
     {
         twtest::registerStandIns(false);
-        for (EditorWindow *editor : main->editors())
-            editor->clearChanged();
-        main.reset();
-        flush();
+        ToolWindowTest::TearDown();
     }
-    static void flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     InitCodeWindow *launch(const char *item)
     {

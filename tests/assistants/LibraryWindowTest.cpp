@@ -9,6 +9,7 @@
 #include "common/ScriptedPrompter.h"
 #include "common/TextFile.h"
 #include "support/TestFiles.h"
+#include "workspace/MainWindowTestSupport.h"
 #include "workspace/MenuNames.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/EditorWindow.h"
@@ -35,11 +36,9 @@ namespace
 const QString kLibrary = QString::fromLatin1(ToolName::Library);
 const QString kUserCaption = QStringLiteral(u"用户子程序库");
 
-class LibraryWindowTest : public ::testing::Test
+class LibraryWindowTest : public twtest::ToolWindowTest
 {
   protected:
-    ScriptedPrompter prompter;
-    std::unique_ptr<MainWindow> main;
     QTemporaryDir home;
     QByteArray savedDataHome = qgetenv("XDG_DATA_HOME");
     QByteArray savedProgramFolder = qgetenv("TW_PROGRAM_FOLDER");
@@ -49,15 +48,11 @@ class LibraryWindowTest : public ::testing::Test
         // The user library goes to a private data folder, never the real one.
         qputenv("XDG_DATA_HOME", QFile::encodeName(home.path()));
         registerLibraryWindow();
-        main = std::make_unique<MainWindow>(prompter);
-        main->show();
+        ToolWindowTest::SetUp();
     }
     void TearDown() override
     {
-        for (EditorWindow *editor : main->editors())
-            editor->clearChanged();
-        main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ToolWindowTest::TearDown();
         qputenv("XDG_DATA_HOME", savedDataHome);
         qputenv("TW_PROGRAM_FOLDER", savedProgramFolder);
     }

@@ -19,18 +19,15 @@ namespace
 
 const QString kUnicode = QString::fromLatin1(ToolName::Unicode);
 
-class UnicodeWindowTest : public ::testing::Test
+class UnicodeWindowTest : public twtest::ToolWindowTest
 {
   protected:
-    ScriptedPrompter prompter;
-    std::unique_ptr<MainWindow> main;
     UnicodeWindow *window = nullptr;
 
     void SetUp() override
     {
         registerUnicodeWindow();
-        main = std::make_unique<MainWindow>(prompter);
-        main->show();
+        ToolWindowTest::SetUp();
         ASSERT_TRUE(main->triggerMenuItem(QStringLiteral("Unicode")));
         window = qobject_cast<UnicodeWindow *>(main->toolWindow(kUnicode));
         ASSERT_NE(window, nullptr);
@@ -38,8 +35,7 @@ class UnicodeWindowTest : public ::testing::Test
     void TearDown() override
     {
         twtest::registerStandIns(false);
-        main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ToolWindowTest::TearDown();
     }
     const UnicodeWindow::Controls &ui() const { return window->controls(); }
     void click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton); }

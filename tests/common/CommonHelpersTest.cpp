@@ -7,6 +7,9 @@
 #include "common/Vb.h"
 #include "support/TestFiles.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -70,4 +73,35 @@ TEST(CodeImage, LoadClearsEarlierBytes)
     EXPECT_EQ(loadCodeImage(dir.filePath("none.bin"), image), -1);
     EXPECT_EQ(replaceLastThree("a/b.bin", "lt"), "a/b.lt");
     EXPECT_EQ(stripPath("/x/y/z.asm"), "z.asm");
+}
+
+// Generated files are written in pieces and replaced whole, never half: the old file stays until
+// the new one is complete, a link to the file stays a link, and no temporary is left behind.
+TEST(GeneratedFiles, PiecesReplaceTheOldFileWhole)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("out.lst");
+    twtest::writeBytes(path, QByteArray(5000, 'x'));
+    const QByteArray big(300000, 'b');
+    ASSERT_TRUE(writeBinaryFile(path, {QByteArrayView("head\r\n"), QByteArrayView(big), QByteArrayView()},
+                                WriteSync::Generated));
+    EXPECT_EQ(twtest::readBytes(path), "head\r\n" + big);
+
+    // Through a link: the file it names gets the text.
+    const QString real = dir.filePath("real.lt");
+    twtest::writeBytes(real, "old");
+    ASSERT_TRUE(QFile::link(real, dir.filePath("link.lt")));
+    ASSERT_TRUE(writeBinaryFile(dir.filePath("link.lt"), {QByteArrayView("new")}, WriteSync::Generated));
+    EXPECT_TRUE(QFileInfo(dir.filePath("link.lt")).isSymLink());
+    EXPECT_EQ(twtest::readBytes(real), "new");
+
+    // A folder in the way is not removed, and the write says so.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("taken.bin"));
+    EXPECT_FALSE(writeBinaryFile(dir.filePath("taken.bin"), {QByteArrayView("x")}, WriteSync::Generated));
+    EXPECT_TRUE(QFileInfo(dir.filePath("taken.bin")).isDir());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).join(u' '), "link.lt out.lst real.lt");
+
+    // The durable form writes the same pieces.
+    ASSERT_TRUE(writeBinaryFile(path, {QByteArrayView("a"), QByteArrayView("b")}, WriteSync::Durable));
+    EXPECT_EQ(twtest::readBytes(path), "ab");
 }

@@ -6,6 +6,7 @@
 #include "common/ScriptedPrompter.h"
 #include "links/PpdevPort.h"
 #include "support/TestFiles.h"
+#include "workspace/MainWindowTestSupport.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/MainWindow.h"
 #include "workspace/ui/ToolRegistry.h"
@@ -30,15 +31,13 @@ namespace
 const QString kProgrammer = QString::fromLatin1(ToolName::Programmer);
 const QString kReady = QStringLiteral(u"端口已打开，准备传输\r\n");
 
-class ProgrammerWindowTest : public ::testing::Test
+class ProgrammerWindowTest : public twtest::ToolWindowTest
 {
   protected:
-    ScriptedPrompter prompter;
     QTemporaryDir dir;
     VirtualClock clock;
     SimAt89s51 chip{clock};
     ProgrammerMemory memory;
-    std::unique_ptr<MainWindow> main;
 
     void SetUp() override
     {
@@ -47,13 +46,11 @@ class ProgrammerWindowTest : public ::testing::Test
         registerTool(kProgrammer, [this](Workspace &workspace) -> QWidget * {
             return new ProgrammerWindow(workspace, {chip, clock, memory});
         });
-        main = std::make_unique<MainWindow>(prompter);
-        main->show();
+        ToolWindowTest::SetUp();
     }
     void TearDown() override
     {
-        main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ToolWindowTest::TearDown();
         registerProgrammerWindow();
     }
     ProgrammerWindow *open()

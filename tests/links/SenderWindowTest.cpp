@@ -5,6 +5,7 @@
 #include "common/ScriptedPrompter.h"
 #include "links/ui/SerialSenderWindow.h"
 #include "support/TestFiles.h"
+#include "workspace/MainWindowTestSupport.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/EditorWindow.h"
 #include "workspace/ui/MainWindow.h"
@@ -45,27 +46,17 @@ QByteArray counting(int length)
     return bytes;
 }
 
-class SenderWindowTest : public ::testing::Test
+class SenderWindowTest : public twtest::ToolWindowTest
 {
   protected:
-    ScriptedPrompter prompter;
     QTemporaryDir dir;
     FakeSerialLink link;
     QtSerialLink realLink;
-    std::unique_ptr<MainWindow> main;
 
     void SetUp() override
     {
         registerSerialSenderWindow();
-        main = std::make_unique<MainWindow>(prompter);
-        main->show();
-    }
-    void TearDown() override
-    {
-        for (EditorWindow *editor : main->editors())
-            editor->clearChanged();
-        main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ToolWindowTest::SetUp();
     }
     QString file(const QString &name, const QByteArray &bytes)
     {

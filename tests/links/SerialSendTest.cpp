@@ -1,6 +1,7 @@
 // The sender's logic: loading, lengths, headers, settings, the COM device order, and the paced
 // send over a fake link (order of writes and drains, progress, time-outs, failures, cancel).
 #include "FakeSerialLink.h"
+#include "common/Paths.h"
 #include "links/ComPorts.h"
 #include "links/SendFile.h"
 #include "links/SerialSender.h"
@@ -106,10 +107,10 @@ TEST(SendFile, HeadersSettingsAndNames)
     EXPECT_EQ(drainTimeoutMs(9600, 'n', 256), 2 * 267 + 2000);
     EXPECT_EQ(drainTimeoutMs(110, 'e', 256), 2 * 25600 + 2000);
 
-    EXPECT_TRUE(hasBinSuffix(QStringLiteral("a.bin")));
-    EXPECT_TRUE(hasBinSuffix(QStringLiteral("A.BIN")));
-    EXPECT_TRUE(hasBinSuffix(QStringLiteral("cabin")));
-    EXPECT_FALSE(hasBinSuffix(QStringLiteral("a.Bin")));
+    EXPECT_TRUE(hasBinEnding(QStringLiteral("a.bin")));
+    EXPECT_TRUE(hasBinEnding(QStringLiteral("A.BIN")));
+    EXPECT_TRUE(hasBinEnding(QStringLiteral("cabin")));
+    EXPECT_FALSE(hasBinEnding(QStringLiteral("a.Bin")));
 }
 
 TEST(ComPorts, BuiltInPortsUnlessUsbAdaptersComeFirst)

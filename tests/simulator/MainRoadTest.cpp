@@ -32,7 +32,7 @@ TEST_F(MainRoadTest, FromEditorThroughAssemblerToSimulator)
         qobject_cast<AssemblerWindow *>(main->toolWindow(QString::fromLatin1(ToolName::Assembler)));
     ASSERT_NE(assembler, nullptr);
     click(assembler->startButton());
-    flushDeletes();
+    flush();
     EXPECT_EQ(prompter.calls().last().text, QStringLiteral(u"汇编成功，没有发现错误！\r\n仿真调试吗？"));
 
     SimulatorWindow *sim = window();
@@ -55,7 +55,7 @@ TEST_F(MainRoadTest, FromEditorThroughAssemblerToSimulator)
     expectViews(QStringLiteral("road"));
 
     sim->close();
-    flushDeletes();
+    flush();
     EXPECT_EQ(window(), nullptr);
     // An editor is open: every menu and toolbar button is back, with the file items the
     // assembler's hand-over had switched off.

@@ -60,7 +60,7 @@ TEST_F(SimulatorWindowTest, OpensLockedInResetStateAndClosesSafelyDuringARun)
     click(ui().run);
     QTest::qWait(20);
     sim->close();
-    flushDeletes();
+    flush();
     QTest::qWait(20);
     EXPECT_EQ(window(), nullptr);
     expectViews(QStringLiteral("closed"));

@@ -6,6 +6,7 @@
 #include "common/TextFile.h"
 #include "simulator/ui/SimulatorWindow.h"
 #include "support/TestFiles.h"
+#include "workspace/MainWindowTestSupport.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/EditorWindow.h"
 #include "workspace/ui/MainWindow.h"
@@ -28,27 +29,16 @@ inline QStringList boxLines(const QPlainTextEdit *box)
     return box->toPlainText().split(QLatin1Char('\n'));
 }
 
-class SimulatorWindowTest : public ::testing::Test
+class SimulatorWindowTest : public ToolWindowTest
 {
   protected:
-    tw::ScriptedPrompter prompter;
     QTemporaryDir dir;
-    std::unique_ptr<tw::MainWindow> main;
 
     void SetUp() override
     {
         tw::registerSimulatorWindow();
-        main = std::make_unique<tw::MainWindow>(prompter);
-        main->show();
+        ToolWindowTest::SetUp();
     }
-    void TearDown() override
-    {
-        for (tw::EditorWindow *editor : main->editors())
-            editor->clearChanged();
-        main.reset();
-        flushDeletes();
-    }
-    static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
     static QString windowData(const QString &name)
     {
         return dataPath(QStringLiteral("simulator/window/") + name);

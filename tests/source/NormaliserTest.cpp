@@ -98,7 +98,7 @@ TEST(Normaliser, TidyingIsAFixedPoint)
         const QString once = tidySourceText(source);
         ASSERT_EQ(tidySourceText(once), once) << source.toStdString();
         const NormalisedSource normalised = normaliseText(once);
-        EXPECT_EQ(normalised.lines.size(), once.count(u"\r\n"_qs)) << source.toStdString();
+        EXPECT_EQ(normalised.lineCount(), once.count(u"\r\n"_qs)) << source.toStdString();
     }
 }
 

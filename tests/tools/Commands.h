@@ -4,20 +4,31 @@
 #include <QStringList>
 #include <functional>
 
-namespace twdrive {
+namespace twdrive
+{
 
 // Returns the process exit code. args excludes the command name.
 using Command = std::function<int(const QStringList &args)>;
 
+// Most commands run inside a QCoreApplication. Those that only read and write files can go
+// without: making one costs about as much as a small disassembly, and the peers they are timed
+// against start at once.
+enum class Startup { WithApplication, Plain };
+
 struct Registration {
-    Registration(const char *name, const char *usage, Command command);
+    Registration(const char *name, const char *usage, Command command,
+                 Startup startup = Startup::WithApplication);
 };
 
-void registerCommand(const char *name, const char *usage, Command command);
+void registerCommand(const char *name, const char *usage, Command command,
+                     Startup startup = Startup::WithApplication);
 
 } // namespace twdrive
 
 #define TW_DRIVER_CONCAT2(a, b) a##b
 #define TW_DRIVER_CONCAT(a, b) TW_DRIVER_CONCAT2(a, b)
-#define TW_DRIVER_COMMAND(name, usage, fn) \
+#define TW_DRIVER_COMMAND(name, usage, fn)                                                                   \
     static const ::twdrive::Registration TW_DRIVER_CONCAT(twdriveRegistration, __LINE__)(name, usage, fn)
+#define TW_DRIVER_PLAIN_COMMAND(name, usage, fn)                                                             \
+    static const ::twdrive::Registration TW_DRIVER_CONCAT(twdriveRegistration, __LINE__)(                    \
+        name, usage, fn, ::twdrive::Startup::Plain)

@@ -30,4 +30,4 @@ int dis51(const QStringList &args)
 
 } // namespace
 
-TW_DRIVER_COMMAND("dis51", "dis51 FILE.bin OUT.asm [START END]", dis51);
+TW_DRIVER_PLAIN_COMMAND("dis51", "dis51 FILE.bin OUT.asm [START END]", dis51);

@@ -7,11 +7,14 @@
 #include <map>
 #include <string>
 
-namespace twdrive {
-namespace {
+namespace twdrive
+{
+namespace
+{
 struct Entry {
     std::string usage;
     Command command;
+    Startup startup;
 };
 std::map<std::string, Entry> &registry()
 {
@@ -20,30 +23,34 @@ std::map<std::string, Entry> &registry()
 }
 } // namespace
 
-Registration::Registration(const char *name, const char *usage, Command command)
+Registration::Registration(const char *name, const char *usage, Command command, Startup startup)
 {
-    registerCommand(name, usage, std::move(command));
+    registerCommand(name, usage, std::move(command), startup);
 }
 
-void registerCommand(const char *name, const char *usage, Command command)
+void registerCommand(const char *name, const char *usage, Command command, Startup startup)
 {
-    registry()[name] = Entry{usage, std::move(command)};
+    registry()[name] = Entry{usage, std::move(command), startup};
 }
 
 } // namespace twdrive
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    QTextStream err(stderr);
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
     auto &commands = twdrive::registry();
     if (args.isEmpty() || !commands.count(args.first().toStdString())) {
+        QTextStream err(stderr);
         err << "usage: twdrive COMMAND ARGS...\n";
         for (const auto &[name, entry] : commands)
             err << "  " << QString::fromStdString(entry.usage) << "\n";
         return 2;
     }
     const auto &entry = commands.at(args.takeFirst().toStdString());
+    if (entry.startup == twdrive::Startup::Plain)
+        return entry.command(args);
+    QCoreApplication app(argc, argv);
     return entry.command(args);
 }

@@ -71,6 +71,29 @@ inline const QStringList &idleKeys()
     return keys;
 }
 
+// The real main window a tool window's tests run in: a test registers its window and then runs
+// this SetUp; TearDown closes every window without save questions and deletes what waits for it.
+class ToolWindowTest : public ::testing::Test
+{
+  protected:
+    tw::ScriptedPrompter prompter;
+    std::unique_ptr<tw::MainWindow> main;
+
+    void SetUp() override
+    {
+        main = std::make_unique<tw::MainWindow>(prompter);
+        main->show();
+    }
+    void TearDown() override
+    {
+        for (tw::EditorWindow *editor : main->editors())
+            editor->clearChanged();
+        main.reset();
+        flush();
+    }
+    static void flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+};
+
 class MainWindowTest : public ::testing::Test
 {
   protected:

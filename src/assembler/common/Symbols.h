@@ -5,7 +5,10 @@
 #include "assembler/common/TextHash.h"
 
 #include <QList>
+
 #include <QString>
+#include <algorithm>
+#include <array>
 
 namespace tw
 {
@@ -24,16 +27,19 @@ template <typename Value> class NameTable
 
     const Value *find(QStringView name) const
     {
+        if (!mayHold(name))
+            return nullptr;
         const auto it = m_index.find(name);
         return it == m_index.end() ? nullptr : &m_entries[it->second].value;
     }
-    bool contains(QStringView name) const { return m_index.find(name) != m_index.end(); }
+    bool contains(QStringView name) const { return mayHold(name) && m_index.find(name) != m_index.end(); }
     const QList<Entry> &entries() const { return m_entries; }
     int count() const { return static_cast<int>(m_entries.size()); }
     void clear()
     {
         m_entries.clear();
         m_index.clear();
+        m_firstUnits.fill(false);
     }
 
   protected:
@@ -45,11 +51,22 @@ template <typename Value> class NameTable
         if (!m_index.emplace(name, count()).second)
             return false;
         m_entries.append({name, value});
+        m_firstUnits[firstUnit(name)] = true;
         return true;
     }
 
     QList<Entry> m_entries;
     TextMap<int> m_index;
+
+  private:
+    // Every operand token is looked up, most of them numbers and register names: a token whose
+    // first character begins no name is turned away before its hash is made.
+    static std::size_t firstUnit(QStringView name)
+    {
+        return name.isEmpty() ? 0 : std::min<std::size_t>(name.front().unicode(), 128);
+    }
+    bool mayHold(QStringView name) const { return m_firstUnits[firstUnit(name)]; }
+    std::array<bool, 129> m_firstUnits{}; // by first character, 128 for any beyond ASCII
 };
 
 class LabelTable : public NameTable<long long>

@@ -16,9 +16,26 @@ using namespace Qt::StringLiterals;
 
 constexpr long long kLastAddress = 0xFFFF;
 
+// The code field of up to three bytes: their digits, with room for the TAB encodeStatement adds
+// to a short field, so that a statement costs one string.
+QString codeOf(std::initializer_list<std::uint8_t> bytes)
+{
+    QString code(2 * static_cast<qsizetype>(bytes.size()) + 1, Qt::Uninitialized);
+    QChar *digit = code.data();
+    for (const std::uint8_t byte : bytes) {
+        *digit++ = QLatin1Char(hexDigit(byte >> 4));
+        *digit++ = QLatin1Char(hexDigit(byte));
+    }
+    code.chop(1); // the room stays
+    return code;
+}
+
 QString latin(std::string_view text)
 {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    QString code;
+    code.reserve(static_cast<qsizetype>(text.size()) + 1);
+    code += QLatin1StringView(text.data(), static_cast<qsizetype>(text.size()));
+    return code;
 }
 
 // The MCS-48 dialect knows no EQU variables; the extractors still map the register aliases.
@@ -34,7 +51,7 @@ class StatementEncoder
     StatementEncoder(long long pc, EncodeContext &context) : m_pc(pc), m_context(context) {}
 
     QString data(const QString &operands, int width);
-    QString instruction(const QString &mnemonic, const Rules &rules, const QString &operands);
+    QString instruction(const Rules &rules, const QString &operands);
 
   private:
     void store(long long address, int value);
@@ -63,7 +80,7 @@ QString StatementEncoder::reject(const QString *message, std::string_view code)
     // Label forms take any operand, so their rules name no message.
     m_context.errors.record(message ? *message : QString());
     if (m_rules && m_rules->store == Rules::Store::OpcodeFirstAsText)
-        return hexByte(m_storedOpcode);
+        return codeOf({m_storedOpcode});
     return latin(code);
 }
 
@@ -90,26 +107,26 @@ QString StatementEncoder::data(const QString &operands, int width)
     return code;
 }
 
-QString StatementEncoder::instruction(const QString &mnemonic, const Rules &rules, const QString &operands)
+QString StatementEncoder::instruction(const Rules &rules, const QString &operands)
 {
     m_rules = &rules;
-    const std::span<const Form> candidates = formsOf(mnemonic);
+    const std::span<const Form> candidates = formsOf(rules);
     if (rules.take == Rules::Take::Nothing) {
         const Form &form = candidates.front();
         if (rules.store != Rules::Store::Never)
             store(m_pc, form.opcode);
-        return hexByte(form.opcode);
+        return codeOf({form.opcode});
     }
     if (rules.store == Rules::Store::OpcodeFirst || rules.store == Rules::Store::OpcodeFirstAsText) {
         m_storedOpcode = candidates.front().opcode;
         store(m_pc, m_storedOpcode);
     }
     const int count = rules.take == Rules::Take::One ? 1 : 2;
-    // getOp2 also separates at the full-width comma; getOp1 does not.
-    const QStringList operandTexts =
-        extractOperands(operands, count, noVariables(), &m_context.errors, count == 2);
-    const QString first = operandTexts.value(0);
-    const QString second = operandTexts.value(1);
+    // getOp2 also separates at the full-width comma; getOp1 does not. The texts share the
+    // operand field's characters, which outlive this statement's encoding.
+    const OperandTexts texts = operandTexts(operands, count, noVariables(), &m_context.errors, count == 2);
+    const QString &first = texts[0];
+    const QString &second = texts[1];
     const Classified c1 = classify(first);
     const Classified c2 = classify(second);
     bool firstFits = false;
@@ -138,7 +155,7 @@ QString StatementEncoder::encodeForm(const Form &form, const QString &first, con
             return longJump(opcode, text);
     }
     store(m_pc, opcode);
-    return hexByte(opcode);
+    return codeOf({opcode});
 }
 
 QString StatementEncoder::immediate(std::uint8_t opcode, const QString &text)
@@ -150,7 +167,7 @@ QString StatementEncoder::immediate(std::uint8_t opcode, const QString &text)
     }
     store(m_pc, opcode);
     store(m_pc + 1, static_cast<int>(value));
-    return hexByte(opcode) + hexByte(static_cast<std::uint8_t>(value));
+    return codeOf({opcode, static_cast<std::uint8_t>(value)});
 }
 
 QString StatementEncoder::pageJump(std::uint8_t opcode, const QString &label)
@@ -160,18 +177,18 @@ QString StatementEncoder::pageJump(std::uint8_t opcode, const QString &label)
     const auto target = m_context.labels.find(label);
     if (!target) {
         m_context.errors.record(kUndefinedLabelError);
-        return hexByte(opcode) + u"00"_s;
+        return codeOf({opcode, 0});
     }
     // The chip takes the page from the address of the second byte: a jump whose opcode is the
     // last byte of a page reaches into the next one, from xxFEH it stays in page xx. A target
     // elsewhere would be reached on the wrong page.
     if ((*target & ~0xFFLL) != ((m_pc + 1) & ~0xFFLL)) {
         m_context.errors.record(kJumpOutOfRangeError);
-        return hexByte(opcode) + u"00"_s;
+        return codeOf({opcode, 0});
     }
     const auto low = static_cast<std::uint8_t>(*target & 0xFF);
     store(m_pc + 1, low);
-    return hexByte(opcode) + hexByte(low);
+    return codeOf({opcode, low});
 }
 
 QString StatementEncoder::longJump(std::uint8_t opcode, const QString &label)
@@ -186,7 +203,7 @@ QString StatementEncoder::longJump(std::uint8_t opcode, const QString &label)
     const auto low = static_cast<std::uint8_t>(*target & 0xFF);
     store(m_pc, full);
     store(m_pc + 1, low);
-    return hexByte(full) + hexByte(low);
+    return codeOf({full, low});
 }
 
 bool hasNoCode(const QString &mnemonic)
@@ -208,7 +225,7 @@ QString encodeText(long long pc, const QString &mnemonic, const QString &operand
         context.errors.record(kIllegalOpcodeError);
         return u"000000"_s;
     }
-    return encoder.instruction(mnemonic, *rules, operands);
+    return encoder.instruction(*rules, operands);
 }
 
 } // namespace

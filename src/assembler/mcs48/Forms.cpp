@@ -2,7 +2,8 @@
 
 #include "assembler/common/Messages.h"
 
-#include <QHash>
+#include "assembler/common/TextHash.h"
+
 #include <algorithm>
 #include <array>
 #include <vector>
@@ -166,10 +167,10 @@ struct Span {
     int end = 0;
 };
 
-const QHash<QString, Span> &formIndex()
+const TextMap<Span> &formIndex()
 {
-    static const QHash<QString, Span> index = [] {
-        QHash<QString, Span> map;
+    static const TextMap<Span> index = [] {
+        TextMap<Span> map;
         const std::vector<Form> &forms = allForms();
         for (int i = 0; i < static_cast<int>(forms.size()); ++i) {
             Span &span = map[latin(forms[i].mnemonic)];
@@ -182,20 +183,20 @@ const QHash<QString, Span> &formIndex()
     return index;
 }
 
-const QHash<QString, const Rules *> &rulesIndex()
+const TextMap<const Rules *> &rulesIndex()
 {
-    static const QHash<QString, const Rules *> index = [] {
-        QHash<QString, const Rules *> map;
+    static const TextMap<const Rules *> index = [] {
+        TextMap<const Rules *> map;
         for (const Rules &rules : kRules)
-            map.insert(latin(rules.mnemonic), &rules);
+            map.emplace(latin(rules.mnemonic), &rules);
         return map;
     }();
     return index;
 }
 
-const QHash<QString, Operand> &namedOperands()
+const TextMap<Operand> &namedOperands()
 {
-    static const QHash<QString, Operand> names = {
+    static const TextMap<Operand> names = {
         {QStringLiteral("A"), O::A},         {QStringLiteral("C"), O::C},
         {QStringLiteral("@A"), O::AtA},      {QStringLiteral("T"), O::T},
         {QStringLiteral("PSW"), O::Psw},     {QStringLiteral("PC"), O::Pc},
@@ -230,12 +231,25 @@ std::span<const Form> forms()
 
 const Rules *rulesFor(QStringView mnemonic)
 {
-    return rulesIndex().value(mnemonic.toString(), nullptr);
+    return valueOr<const Rules *>(rulesIndex(), mnemonic, nullptr);
 }
 
 std::span<const Form> formsOf(QStringView mnemonic)
 {
-    const Span span = formIndex().value(mnemonic.toString());
+    const Span span = valueOr(formIndex(), mnemonic, Span{});
+    return forms().subspan(span.begin, span.end - span.begin);
+}
+
+std::span<const Form> formsOf(const Rules &rules)
+{
+    // Rules and their forms are in the same order, so each rules row's forms are found once.
+    static const std::vector<Span> byRules = [] {
+        std::vector<Span> spans;
+        for (const Rules &row : kRules)
+            spans.push_back(valueOr(formIndex(), latin(row.mnemonic), Span{}));
+        return spans;
+    }();
+    const Span span = byRules[static_cast<std::size_t>(&rules - kRules.data())];
     return forms().subspan(span.begin, span.end - span.begin);
 }
 
@@ -243,16 +257,18 @@ Classified classify(const QString &text)
 {
     if (text.isEmpty())
         return {O::None, 0};
-    if (const auto it = namedOperands().constFind(text); it != namedOperands().cend())
-        return {*it, 0};
+    // No name of the table is a register, a port P4-P7 or begins with "#": the commonest kinds
+    // are told first, without the table.
+    if (text.startsWith(u'#'))
+        return {O::Imm, 0};
     if (const int n = numbered(text, u"R", 0, 7); n >= 0)
         return {O::Rn, n};
     if (const int i = numbered(text, u"@R", 0, 1); i >= 0)
         return {O::AtRi, i};
+    if (const auto it = namedOperands().find(QStringView(text)); it != namedOperands().end())
+        return {it->second, 0};
     if (const int p = numbered(text, u"P", 4, 7); p >= 0)
         return {O::Pp, p};
-    if (text.startsWith(u'#'))
-        return {O::Imm, 0};
     return {O::Other, 0};
 }
 

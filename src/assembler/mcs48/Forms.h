@@ -47,6 +47,8 @@ std::span<const Form> forms();
 const Rules *rulesFor(QStringView mnemonic);
 // The forms of one mnemonic, in match order (consecutive rows of forms()).
 std::span<const Form> formsOf(QStringView mnemonic);
+// The same for the mnemonic whose rules rulesFor gave, without looking the name up again.
+std::span<const Form> formsOf(const Rules &rules);
 
 struct Classified {
     Operand kind = Operand::None;

@@ -5,8 +5,7 @@
 #include "assembler/common/Operands.h"
 #include "isa/Mcs48.h"
 
-#include <QHash>
-#include <QSet>
+#include "assembler/common/TextHash.h"
 
 namespace tw::mcs48
 {
@@ -17,16 +16,16 @@ namespace
 enum class Size { Org, Db, Dw, One, Two, Jmpp, OperandForm };
 
 // A mnemonic whose forms all have one length takes it; one whose forms differ counts its operands.
-const QHash<QString, Size> &sizes()
+const TextMap<Size> &sizes()
 {
-    static const QHash<QString, Size> table = [] {
-        QHash<QString, Size> map;
+    static const TextMap<Size> table = [] {
+        TextMap<Size> map;
         const auto add = [&map](std::string_view mnemonic, int length) {
             const QString name =
                 QString::fromLatin1(mnemonic.data(), static_cast<qsizetype>(mnemonic.size()));
             const Size size = length == 1 ? Size::One : Size::Two;
-            const auto it = map.constFind(name);
-            map.insert(name, it == map.cend() || *it == size ? size : Size::OperandForm);
+            const auto it = map.find(name);
+            map[name] = it == map.end() || it->second == size ? size : Size::OperandForm;
         };
         for (const OpcodeRow &row : kOpcodes) {
             if (!row.defined())
@@ -35,10 +34,10 @@ const QHash<QString, Size> &sizes()
             if (!row.alias.empty())
                 add(row.alias, row.length);
         }
-        map.insert(QStringLiteral("ORG"), Size::Org);
-        map.insert(QStringLiteral("DB"), Size::Db);
-        map.insert(QStringLiteral("DW"), Size::Dw);
-        map.insert(QStringLiteral("JMPP"), Size::Jmpp);
+        map[QStringLiteral("ORG")] = Size::Org;
+        map[QStringLiteral("DB")] = Size::Db;
+        map[QStringLiteral("DW")] = Size::Dw;
+        map[QStringLiteral("JMPP")] = Size::Jmpp;
         return map;
     }();
     return table;
@@ -46,15 +45,15 @@ const QHash<QString, Size> &sizes()
 
 // Operands that cost no byte. The register aliases the encoder accepts (ACC, 工作寄存器3, ...)
 // are looked up first, so that both agree on the length.
-bool isOperandName(const QString &token)
+bool isOperandName(QStringView token)
 {
-    static const QSet<QString> names = {
+    static const TextSet names = {
         QStringLiteral("A"),   QStringLiteral("C"),   QStringLiteral("R0"),  QStringLiteral("R1"),
         QStringLiteral("R2"),  QStringLiteral("R3"),  QStringLiteral("R4"),  QStringLiteral("R5"),
         QStringLiteral("R6"),  QStringLiteral("R7"),  QStringLiteral("@R0"), QStringLiteral("@R1"),
         QStringLiteral("@A"),  QStringLiteral("P1"),  QStringLiteral("P2"),  QStringLiteral("T"),
         QStringLiteral("PSW"), QStringLiteral("BUS"), QStringLiteral("PC")};
-    return names.contains(standardRegister(token));
+    return names.find(standardRegisterView(token)) != names.end();
 }
 
 } // namespace
@@ -62,18 +61,20 @@ bool isOperandName(const QString &token)
 int operandFormLength(const QString &operands)
 {
     int length = 1;
-    for (const QString &token : dataItems(operands))
+    forEachItem(operands, false, [&](QStringView token) {
         if (!isOperandName(token))
             ++length;
+        return true;
+    });
     return length;
 }
 
 long long nextAddress(long long pc, const QString &mnemonic, const QString &operands)
 {
-    const auto it = sizes().constFind(mnemonic);
-    if (it == sizes().cend())
+    const auto it = sizes().find(QStringView(mnemonic));
+    if (it == sizes().end())
         return pc;
-    switch (*it) {
+    switch (it->second) {
     case Size::Org: {
         const QStringList tokens = dataItems(operands);
         return tokens.isEmpty() ? 0 : readNumber(tokens.first());

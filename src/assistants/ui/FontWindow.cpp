@@ -4,7 +4,8 @@
 #include "GlyphInputBox.h"
 #include "assistants/GlyphLookup.h"
 #include "common/Paths.h"
-#include "common/Vb.h"
+#include "common/ui/CrLfBox.h"
+#include "common/ui/Twips.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/ToolRegistry.h"
 
@@ -21,18 +22,6 @@ namespace tw
 namespace
 {
 
-constexpr int kTwipsPerPixel = 15;
-
-int pixels(double twips)
-{
-    return static_cast<int>(roundHalfEven(roundHalfEven(twips) / kTwipsPerPixel));
-}
-
-QRect twipRect(int left, int top, int width, int height)
-{
-    return {pixels(left), pixels(top), pixels(width), pixels(height)};
-}
-
 QFont boldFont(const QFont &base, double points)
 {
     QFont font = base;
@@ -44,7 +33,7 @@ QFont boldFont(const QFont &base, double points)
 template <typename Widget> Widget *place(Widget *widget, QWidget *parent, const QRect &twips)
 {
     widget->setParent(parent);
-    widget->setGeometry(twipRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    widget->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     return widget;
 }
 
@@ -81,19 +70,19 @@ FontWindow::FontWindow(const QString &fontFolder, QWidget *parent) : QWidget(par
     setObjectName(QString::fromLatin1(ToolName::Font));
     setWindowTitle(QStringLiteral(u"点阵字模"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(pixels(9510), pixels(5130));
+    setFixedSize(pixelsOfTwips(9510), pixelsOfTwips(5130));
     buildControls();
     // The design state: a full 32 x 32 pattern under the captions of its 128 bytes.
     m_ui.grid->setCells(GridCells().set());
     for (int k = 0; k < 8; ++k) {
         const int column = k % 4;
         m_ui.byteCaptions[k]->setText(byteCaption(k < 4 ? column + 1 : 125 + column));
-        m_ui.byteCaptions[k]->move(pixels(kColumnLeft[column]),
-                                   pixels(k < 4 ? kDesignCaptionTop : kDesignBottomTop));
+        m_ui.byteCaptions[k]->move(pixelsOfTwips(kColumnLeft[column]),
+                                   pixelsOfTwips(k < 4 ? kDesignCaptionTop : kDesignBottomTop));
         m_ui.byteCaptions[k]->show();
     }
     for (QLabel *label : m_ui.bitOrder) {
-        label->move(label->x(), pixels(kDesignBitOrderTop));
+        label->move(label->x(), pixelsOfTwips(kDesignBitOrderTop));
         label->show();
     }
     m_ui.db->setFocus();
@@ -136,7 +125,7 @@ void FontWindow::buildControls()
     m_ui.size[int(GlyphMode::Hanzi16)]->setChecked(true);
 
     m_ui.grid = new GlyphGrid(this);
-    m_ui.grid->move(pixels(480), pixels(720));
+    m_ui.grid->move(pixelsOfTwips(480), pixelsOfTwips(720));
     connect(m_ui.grid, &GlyphGrid::cellClicked, this, &FontWindow::toggleCell);
 
     for (int k = 0; k < 4; ++k)
@@ -167,16 +156,13 @@ void FontWindow::showEvent(QShowEvent *event)
     QWidget *frame = qobject_cast<QMdiSubWindow *>(parentWidget());
     if (!frame)
         frame = this;
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QSize size = screen->size();
-        frame->move(pixels(size.width() * kTwipsPerPixel * 0.5 - 4800),
-                    pixels(size.height() * kTwipsPerPixel * 0.1));
-    }
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        frame->move(screenPlace(screen->size(), 4800, 0.1));
 }
 
 QString FontWindow::dbText() const
 {
-    return m_ui.db->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
+    return crLfText(m_ui.db);
 }
 
 void FontWindow::chooseSize(int option)
@@ -220,8 +206,7 @@ void FontWindow::generate()
 
 void FontWindow::showPattern()
 {
-    m_ui.db->setPlainText(
-        QString(glyphDbText(m_pattern)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    setCrLfText(m_ui.db, glyphDbText(m_pattern));
     m_ui.grid->setCells(glyphCells(m_patternMode, m_pattern));
 }
 
@@ -238,15 +223,15 @@ void FontWindow::showCaptions(GlyphMode mode)
     for (int j = 0; j < layout.bytesPerRow; ++j) {
         const int column = firstColumn + j;
         QLabel *bitOrder = m_ui.bitOrder[column];
-        bitOrder->move(bitOrder->x(), pixels(tops.bitOrder));
+        bitOrder->move(bitOrder->x(), pixelsOfTwips(tops.bitOrder));
         bitOrder->show();
         QLabel *above = m_ui.byteCaptions[column];
         above->setText(byteCaption(j + 1));
-        above->move(above->x(), pixels(tops.above));
+        above->move(above->x(), pixelsOfTwips(tops.above));
         above->show();
         QLabel *below = m_ui.byteCaptions[4 + column];
         below->setText(byteCaption(lastRowStart + j + 1));
-        below->move(below->x(), pixels(tops.below));
+        below->move(below->x(), pixelsOfTwips(tops.below));
         below->show();
     }
 }

@@ -1,5 +1,7 @@
 #include "InitCodeControls.h"
 
+#include "common/ui/Twips.h"
+
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -11,11 +13,6 @@ namespace tw
 
 namespace
 {
-
-int pixelsOfTwips(int twips)
-{
-    return (twips + 7) / 15;
-}
 
 // Enter in a list's text would pick the typed text as if chosen from the list; it does nothing.
 class SwallowEnter : public QObject

@@ -6,7 +6,7 @@
 #include "DigitKeyFilter.h"
 #include "InterruptPageWidget.h"
 #include "TimerPageWidget.h"
-#include "common/Vb.h"
+#include "common/ui/Twips.h"
 #include "workspace/MenuNames.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/ToolRegistry.h"
@@ -33,11 +33,6 @@ QString toolName()
     return QString::fromLatin1(ToolName::InitCode);
 }
 
-int pixelsOf(double twips)
-{
-    return static_cast<int>(roundHalfEven(roundHalfEven(twips) / 15));
-}
-
 } // namespace
 
 InitCodeWindow::~InitCodeWindow() = default;
@@ -57,8 +52,7 @@ InitCodeWindow::InitCodeWindow(Prompter &prompter, QWidget *parent)
     m_pages->addWidget(m_interrupt);
     // Centred across the screen's width (2895 twips left of the middle), near its top.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QSize size = screen->size();
-        move(pixelsOf(size.width() * 15 * 0.5 - 2895), pixelsOf(size.height() * 15 * 0.05));
+        move(screenPlace(screen->size(), 2895, 0.05));
     }
     instance() = this;
 }
@@ -73,11 +67,6 @@ void InitCodeWindow::openPage(Page page)
         m_baud->fillLists();
     else if (page == TimerPage)
         m_timer->fillLists();
-}
-
-InitCodeWindow::Page InitCodeWindow::currentPage() const
-{
-    return static_cast<Page>(m_pages->currentIndex());
 }
 
 void registerInitCodeWindow()

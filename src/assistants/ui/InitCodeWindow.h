@@ -28,7 +28,6 @@ class InitCodeWindow : public QWidget
 
     // A launcher: title, the page shown, its lists refilled with their defaults; no computation.
     void openPage(Page page);
-    Page currentPage() const;
 
     BaudPageWidget *baudPage() const { return m_baud; }
     TimerPageWidget *timerPage() const { return m_timer; }

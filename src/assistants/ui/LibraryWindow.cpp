@@ -1,6 +1,7 @@
 #include "LibraryWindow.h"
 
 #include "common/Prompter.h"
+#include "common/ui/CrLfBox.h"
 #include "workspace/MenuNames.h"
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"
@@ -44,17 +45,6 @@ QPlainTextEdit *textBox(bool code)
         box->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     }
     return box;
-}
-
-// The boxes show lines as Qt keeps them; the tables hold them ended by CR LF.
-QString boxText(const QPlainTextEdit *box)
-{
-    return box->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
-}
-
-void setBoxText(QPlainTextEdit *box, const QString &text)
-{
-    box->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 } // namespace
@@ -143,38 +133,40 @@ void LibraryWindow::openLibrary(SubroutineLibrary library)
     m_ui.names->setEditText(m_place.caption);
 }
 
+std::optional<QList<SubroutineRecord>> LibraryWindow::readRecords()
+{
+    QList<SubroutineRecord> records;
+    const QString error = m_store->readAll(records);
+    if (error.isEmpty())
+        return records;
+    report(libraryOpenFailure(m_place.path, error));
+    return std::nullopt;
+}
+
 void LibraryWindow::fillList()
 {
     m_ui.names->clear();
-    QList<SubroutineRecord> records;
-    const QString error = m_store->readAll(records);
-    if (!error.isEmpty()) {
-        report(libraryOpenFailure(m_place.path, error));
-        return;
-    }
-    for (const SubroutineRecord &record : records)
-        m_ui.names->addItem(record.name);
+    if (const auto records = readRecords())
+        for (const SubroutineRecord &record : *records)
+            m_ui.names->addItem(record.name);
 }
 
 void LibraryWindow::showRoutine(const QString &name)
 {
     if (name.isEmpty() || name == LibraryText::DesignCaption || !m_store)
         return;
-    QList<SubroutineRecord> records;
-    const QString error = m_store->readAll(records);
-    if (!error.isEmpty()) {
-        report(libraryOpenFailure(m_place.path, error));
+    const auto records = readRecords();
+    if (!records)
         return;
-    }
     // Every match is shown in turn, so when names repeat the last one stays.
-    for (const SubroutineRecord &record : records) {
+    for (const SubroutineRecord &record : *records) {
         if (record.name != name)
             continue;
-        setBoxText(m_ui.boxes[Entry], record.entry);
-        setBoxText(m_ui.boxes[Exit], record.exit);
-        setBoxText(m_ui.boxes[Resources], record.resources);
-        setBoxText(m_ui.boxes[Stack], record.stack);
-        setBoxText(m_ui.boxes[Code], record.code);
+        setCrLfText(m_ui.boxes[Entry], record.entry);
+        setCrLfText(m_ui.boxes[Exit], record.exit);
+        setCrLfText(m_ui.boxes[Resources], record.resources);
+        setCrLfText(m_ui.boxes[Stack], record.stack);
+        setCrLfText(m_ui.boxes[Code], record.code);
     }
 }
 
@@ -190,8 +182,8 @@ void LibraryWindow::startAdding()
 
 SubroutineRecord LibraryWindow::typedRecord() const
 {
-    return {m_ui.names->currentText(), boxText(m_ui.boxes[Code]),      boxText(m_ui.boxes[Entry]),
-            boxText(m_ui.boxes[Exit]), boxText(m_ui.boxes[Resources]), boxText(m_ui.boxes[Stack])};
+    return {m_ui.names->currentText(),  crLfText(m_ui.boxes[Code]),      crLfText(m_ui.boxes[Entry]),
+            crLfText(m_ui.boxes[Exit]), crLfText(m_ui.boxes[Resources]), crLfText(m_ui.boxes[Stack])};
 }
 
 void LibraryWindow::confirmAdding()

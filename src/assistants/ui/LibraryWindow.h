@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QPlainTextEdit;
@@ -50,6 +51,8 @@ class LibraryWindow : public QWidget
   private:
     void clearBoxes();
     void fillList();
+    // The library's routines; a failure to read them is reported.
+    std::optional<QList<SubroutineRecord>> readRecords();
     SubroutineRecord typedRecord() const;
     void report(const QString &text);
 

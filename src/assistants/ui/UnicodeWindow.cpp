@@ -2,6 +2,7 @@
 
 #include "assistants/UnicodeCodes.h"
 #include "common/Prompter.h"
+#include "common/ui/CrLfBox.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/ToolRegistry.h"
 
@@ -19,17 +20,6 @@ namespace tw
 
 namespace
 {
-
-// The boxes hold lines as the converter has always seen them: ended by CR LF.
-QString boxText(const QPlainTextEdit *box)
-{
-    return box->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
-}
-
-void setBoxText(QPlainTextEdit *box, const QString &text)
-{
-    box->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-}
 
 QPlainTextEdit *textBox(const QString &toolTip)
 {
@@ -96,18 +86,18 @@ UnicodeFormat chosenFormat(const UnicodeWindow::Controls &ui)
 
 void UnicodeWindow::convertToCodes()
 {
-    if (const auto codes = unicodeCodesOf(boxText(m_ui.text), chosenFormat(m_ui)))
-        setBoxText(m_ui.codes, *codes);
+    if (const auto codes = unicodeCodesOf(crLfText(m_ui.text), chosenFormat(m_ui)))
+        setCrLfText(m_ui.codes, *codes);
 }
 
 void UnicodeWindow::convertToText()
 {
-    const DecodedText decoded = textOfUnicodeCodes(boxText(m_ui.codes), chosenFormat(m_ui));
+    const DecodedText decoded = textOfUnicodeCodes(crLfText(m_ui.codes), chosenFormat(m_ui));
     if (!decoded.error.isEmpty()) {
         m_prompter.message(decoded.error, MsgStyle::Ok + MsgStyle::Exclamation, QStringLiteral(u"信息"));
         return;
     }
-    setBoxText(m_ui.text, decoded.text);
+    setCrLfText(m_ui.text, decoded.text);
 }
 
 void UnicodeWindow::clearBoth()

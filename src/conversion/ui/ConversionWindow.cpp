@@ -1,5 +1,6 @@
 #include "ConversionWindow.h"
 
+#include "common/Hex.h"
 #include "common/Paths.h"
 #include "common/Prompter.h"
 #include "conversion/LineRestore.h"
@@ -58,7 +59,7 @@ int characterCode(const QKeyEvent *event)
 
 bool isHexKey(int code)
 {
-    return (code >= u'0' && code <= u'9') || (code >= u'A' && code <= u'F') || code == kBackspace;
+    return code == kBackspace || hexDigitValue(static_cast<char16_t>(code)) >= 0;
 }
 
 } // namespace
@@ -83,10 +84,6 @@ void ConversionWindow::connectControls()
 {
     // An option's handler runs when it becomes selected, by a click or from code.
     const std::pair<QButtonGroup *, void (ConversionWindow::*)(int)> groups[] = {
-        {m_formatGroup, &ConversionWindow::formatClicked},
-        {m_fillGroup, &ConversionWindow::fillClicked},
-        {m_cpuGroup, &ConversionWindow::cpuClicked},
-        {m_mergeFillGroup, &ConversionWindow::mergeFillClicked},
         {m_mergeModeGroup, &ConversionWindow::mergeModeClicked},
         {m_codeGroup, &ConversionWindow::codeClicked},
         {m_disassemblyGroup, &ConversionWindow::disassemblyOptionClicked}};
@@ -180,33 +177,15 @@ void ConversionWindow::selectOption(QButtonGroup *group, int index)
 
 // ---- options and boxes --------------------------------------------------------------------------
 
-void ConversionWindow::formatClicked(int index)
+bool ConversionWindow::mergeByAddress() const
 {
-    static const char16_t letters[] = u"imtxsd";
-    if (index >= 0 && index < 6)
-        m_hexFormat = QChar(letters[index]);
-}
-
-void ConversionWindow::fillClicked(int index)
-{
-    m_hexFill = index == 1 ? u'1' : u'0';
-}
-
-void ConversionWindow::cpuClicked(int index)
-{
-    m_cpuChoice = index;
-}
-
-void ConversionWindow::mergeFillClicked(int index)
-{
-    m_mergeFill = index == 1 ? 0xFF : 0x00;
+    return m_mergeModeGroup->checkedId() == 1;
 }
 
 void ConversionWindow::mergeModeClicked(int index)
 {
-    m_mergeByAddress = index == 1;
-    m_parts.at(WindowPart::MergeStart)->setVisible(m_mergeByAddress);
-    m_parts.at(WindowPart::MergeFillFrame)->setVisible(m_mergeByAddress);
+    m_parts.at(WindowPart::MergeStart)->setVisible(index == 1);
+    m_parts.at(WindowPart::MergeFillFrame)->setVisible(index == 1);
     applyMergeRule();
 }
 
@@ -246,23 +225,12 @@ void ConversionWindow::lineCheckClicked(int index)
 
 void ConversionWindow::inputChanged(const QString &text)
 {
-    struct Proposal {
-        ConversionMode mode;
-        const char *lower, *upper, *target;
-    };
-    static const Proposal proposals[] = {{ConversionMode::ObjToBin, ".obj", ".OBJ", "bin"},
-                                         {ConversionMode::BinToObj, ".bin", ".BIN", "obj"},
-                                         {ConversionMode::Disassemble, ".bin", ".BIN", "asm"},
-                                         {ConversionMode::HexToBin, ".hex", ".HEX", "bin"},
-                                         {ConversionMode::BinToHex, ".bin", ".BIN", "hex"}};
-    for (const Proposal &p : proposals) {
-        if (p.mode != m_mode)
-            continue;
+    if (const std::optional<OutputProposal> proposal = outputProposal(m_mode)) {
         if (text.size() < 5)
             return;
         const QString ending = text.right(4);
-        if (ending == QLatin1String(p.lower) || ending == QLatin1String(p.upper))
-            m_outputEdit->setText(replaceLastThree(text, QString::fromLatin1(p.target)));
+        if (ending == proposal->inputEnding || ending == proposal->inputEnding.toUpper())
+            m_outputEdit->setText(replaceLastThree(text, proposal->outputExtension));
     }
     applyPathsRule();
 }
@@ -282,7 +250,7 @@ void ConversionWindow::applyMergeRule()
 {
     m_startButton->setEnabled(!m_inputEdit->text().isEmpty() && !m_outputEdit->text().isEmpty() &&
                               !m_mergeOutputEdit->text().isEmpty() &&
-                              (!m_mergeStartEdit->text().isEmpty() || !m_mergeByAddress));
+                              (!m_mergeStartEdit->text().isEmpty() || !mergeByAddress()));
 }
 
 bool ConversionWindow::eventFilter(QObject *watched, QEvent *event)
@@ -322,11 +290,12 @@ ConversionRequest ConversionWindow::request() const
     r.rangeStart = m_rangeStartEdit->text();
     r.rangeEnd = m_rangeEndEdit->text();
     r.splitSize = m_sizeList->currentText();
-    r.hexFormat = m_hexFormat;
-    r.hexFill = m_hexFill;
-    r.mergeFill = m_mergeFill;
-    r.mergeByAddress = m_mergeByAddress;
-    r.cpu = m_cpuChoice;
+    static const char16_t formatLetters[] = u"imtxsd";
+    r.hexFormat = QChar(formatLetters[m_formatGroup->checkedId()]);
+    r.hexFill = m_fillGroup->checkedId() == 1 ? u'1' : u'0';
+    r.mergeFill = m_mergeFillGroup->checkedId() == 1 ? 0xFF : 0x00;
+    r.mergeByAddress = mergeByAddress();
+    r.cpu = m_cpuGroup->checkedId();
     r.partialCode = m_codeGroup->checkedId() == 1;
     return r;
 }
@@ -356,8 +325,8 @@ void ConversionWindow::finish(const StartOutcome &outcome)
     if (!outcome.enableEditorItems)
         return;
     workspace.setDialogFileName(outcome.openPath);
-    for (const char *item :
-         {"mFileSave", "mFileSaveAs", "mEditSelAll", "mEditFindzf", "mEditFindzl", "mFilePrint"})
+    for (const char *item : {Menu::FileSave, Menu::FileSaveAs, Menu::EditSelectAll, Menu::EditFindText,
+                             Menu::EditFindInstruction, Menu::FilePrint})
         workspace.setMenuEnabled(QString::fromLatin1(item), true);
 }
 

@@ -72,15 +72,12 @@ class ConversionWindow : public QWidget
     void connectControls();
 
     // Option handlers: a click, or a selection from code.
-    void formatClicked(int index);
-    void fillClicked(int index);
-    void cpuClicked(int index);
-    void mergeFillClicked(int index);
     void mergeModeClicked(int index);
     void codeClicked(int index);
     void disassemblyOptionClicked(int index);
     void lineCheckClicked(int index);
     void selectOption(QButtonGroup *group, int index);
+    bool mergeByAddress() const;
 
     void inputChanged(const QString &text);
     void applyPathsRule();
@@ -96,11 +93,6 @@ class ConversionWindow : public QWidget
     Workspace &m_workspace;
     std::unique_ptr<Prompter> m_prompter; // this window's boxes and dialogs
     ConversionMode m_mode = ConversionMode::HexToBin;
-    QChar m_hexFormat = u'i';
-    QChar m_hexFill = u'0';
-    int m_cpuChoice = 0;
-    std::uint8_t m_mergeFill = 0;
-    bool m_mergeByAddress = false;
     bool m_restored = false;
 
     std::map<WindowPart, QWidget *> m_parts;

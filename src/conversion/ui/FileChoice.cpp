@@ -27,14 +27,11 @@ const QString kCompareFilter =
     kBinFilter + QStringLiteral(";;Text Files (*.lst *.LST);;Text Files (*.lt *.LT);;") + kAllFiles;
 const QString kSourceFilter = QStringLiteral(u"源程序文件 (*.asm *.ASM);;") + kAllFiles;
 
-enum class FollowUp { None, Propose, Length };
-
 struct InputChoice {
     ConversionMode mode;
     QString filter;
     QString title;
-    FollowUp followUp;
-    const char *extension; // of the proposal
+    bool showsLength; // the chosen file's length is shown under it
     StartRule rule;
 };
 
@@ -50,18 +47,15 @@ const InputChoice *inputChoice(ConversionMode mode)
 {
     using M = ConversionMode;
     static const InputChoice rows[] = {
-        {M::HexToBin, kHexFilter, ConvText::ConvertInputCaption, FollowUp::Propose, "bin", StartRule::Paths},
-        {M::ObjToBin, kObjFilter, ConvText::ConvertInputCaption, FollowUp::Propose, "bin", StartRule::Paths},
-        {M::BinToObj, kBinFilter, ConvText::ConvertInputCaption, FollowUp::Propose, "obj", StartRule::Paths},
-        {M::BinToHex, kBinOrAllFilter, ConvText::ConvertInputCaption, FollowUp::Propose, "hex",
-         StartRule::StartAddress},
-        {M::Split, kBinOrAllFilter, ConvText::SplitInputCaption, FollowUp::Length, "", StartRule::Input},
-        {M::Merge, kBinOrAllFilter, ConvText::FirstMergeInputCaption, FollowUp::Length, "", StartRule::Merge},
-        {M::Compare, kCompareFilter, ConvText::FirstCompareInputCaption, FollowUp::Length, "",
-         StartRule::Paths},
-        {M::Disassemble, kBinOrAllFilter, ConvText::DisassemblyInputCaption, FollowUp::Propose, "asm",
-         StartRule::Paths},
-        {M::Port, kSourceFilter, ConvText::PortInputCaption, FollowUp::None, "", StartRule::Paths},
+        {M::HexToBin, kHexFilter, ConvText::ConvertInputCaption, false, StartRule::Paths},
+        {M::ObjToBin, kObjFilter, ConvText::ConvertInputCaption, false, StartRule::Paths},
+        {M::BinToObj, kBinFilter, ConvText::ConvertInputCaption, false, StartRule::Paths},
+        {M::BinToHex, kBinOrAllFilter, ConvText::ConvertInputCaption, false, StartRule::StartAddress},
+        {M::Split, kBinOrAllFilter, ConvText::SplitInputCaption, true, StartRule::Input},
+        {M::Merge, kBinOrAllFilter, ConvText::FirstMergeInputCaption, true, StartRule::Merge},
+        {M::Compare, kCompareFilter, ConvText::FirstCompareInputCaption, true, StartRule::Paths},
+        {M::Disassemble, kBinOrAllFilter, ConvText::DisassemblyInputCaption, false, StartRule::Paths},
+        {M::Port, kSourceFilter, ConvText::PortInputCaption, false, StartRule::Paths},
     };
     for (const InputChoice &row : rows)
         if (row.mode == mode)
@@ -132,9 +126,9 @@ void ConversionWindow::browseInput()
         return;
     }
     m_inputEdit->setText(path);
-    if (row->followUp == FollowUp::Propose)
-        m_outputEdit->setText(replaceLastThree(path, QString::fromLatin1(row->extension)));
-    else if (row->followUp == FollowUp::Length)
+    if (const std::optional<OutputProposal> proposal = outputProposal(m_mode))
+        m_outputEdit->setText(replaceLastThree(path, proposal->outputExtension));
+    else if (row->showsLength)
         m_inputLengthEdit->setText(lengthText(path));
     applyStartRule(row->rule);
 }

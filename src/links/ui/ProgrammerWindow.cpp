@@ -2,6 +2,9 @@
 
 #include "CablePicture.h"
 #include "common/Prompter.h"
+#include "common/ui/CrLfBox.h"
+#include "common/ui/Twips.h"
+#include "links/Messages.h"
 #include "links/PpdevPort.h"
 #include "workspace/MenuNames.h"
 #include "workspace/ToolWindowProtocol.h"
@@ -25,18 +28,16 @@ namespace tw
 namespace
 {
 
-const QString kBinFilter = QStringLiteral(u"二进制代码文件 (*.bin)");
-const QString kCrLf = QStringLiteral("\r\n");
+const QString kTitle = QStringLiteral(u"ISP编程");
 
 QString toolName()
 {
     return QString::fromLatin1(ToolName::Programmer);
 }
 
-// The window was laid out in twips; 15 make a pixel.
 void place(QWidget *widget, int left, int top, int width, int height)
 {
-    widget->setGeometry(left / 15, top / 15, width / 15, height / 15);
+    widget->setGeometry(twipsRect(left, top, width, height));
 }
 
 QFont boldSong(const QFont &base)
@@ -62,16 +63,6 @@ const Caption kCableCaptions[6] = {
     {"MOSI=1", "P1.5"}, {"MOSI=0", "P1.5"}, {"SCK=1", "P1.7"},
     {"SCK=0", "P1.7"},  {"读MISO", "P1.6"}, {"ISP\n操作", "切换到ISP编程操作"},
 };
-
-void setBoxText(QPlainTextEdit *box, const QString &text)
-{
-    box->setPlainText(QString(text).replace(kCrLf, QStringLiteral("\n")));
-}
-
-QString boxText(const QPlainTextEdit *box)
-{
-    return box->toPlainText().replace(u'\n', kCrLf);
-}
 
 // The tall narrow buttons break their captions over as many lines as they need.
 class TallButton : public QPushButton
@@ -102,7 +93,7 @@ ProgrammerWindow::ProgrammerWindow(Workspace &workspace, ProgrammerParts parts, 
       m_parts(parts), m_programmer(parts.memory, parts.port, parts.clock)
 {
     setObjectName(toolName());
-    setWindowTitle(QStringLiteral(u"ISP编程"));
+    setWindowTitle(kTitle);
     buildControls();
     for (const char *menu :
          {Menu::Edit, Menu::File, Menu::Simulate, Menu::Compile, Menu::View, Menu::Communication})
@@ -183,7 +174,7 @@ void ProgrammerWindow::buildControls()
         m_buttons[k]->setFont(bold);
         place(m_buttons[k], b.left, b.top, b.width, b.height);
     }
-    setFixedSize(11800 / 15, 7140 / 15);
+    setFixedSize(11800 / kTwipsPerPixel, 7140 / kTwipsPerPixel);
 
     connect(m_buttons[0], &QPushButton::clicked, this, &ProgrammerWindow::openFile);
     connect(m_buttons[1], &QPushButton::clicked, this, &ProgrammerWindow::saveFile);
@@ -195,30 +186,30 @@ void ProgrammerWindow::buildControls()
 
 QString ProgrammerWindow::dumpText() const
 {
-    return boxText(m_dump);
+    return crLfText(m_dump);
 }
 
 QString ProgrammerWindow::logText() const
 {
-    return boxText(m_log);
+    return crLfText(m_log);
 }
 
 void ProgrammerWindow::showBuffer()
 {
     m_dump->clear();
     m_length->setText(QString::number(m_programmer.dataLength()));
-    setBoxText(m_dump, m_programmer.dump());
+    setCrLfText(m_dump, m_programmer.dump());
 }
 
 void ProgrammerWindow::showLog()
 {
-    setBoxText(m_log, m_programmer.boxText());
+    setCrLfText(m_log, m_programmer.boxText());
     m_log->moveCursor(QTextCursor::End);
 }
 
 void ProgrammerWindow::openFile()
 {
-    const QString name = m_prompter->openFileName(QStringLiteral(u"打开"), kBinFilter);
+    const QString name = m_prompter->openFileName(QStringLiteral(u"打开"), LinkText::BinFilter);
     if (name.isEmpty())
         return;
     switch (m_programmer.openFile(name)) {
@@ -229,23 +220,22 @@ void ProgrammerWindow::openFile()
         break;
     case Programmer::FileLoad::TooLong:
         m_prompter->message(QStringLiteral(u"文件长度超过65536字节，不能打开。"),
-                            MsgStyle::Ok + MsgStyle::Exclamation, QStringLiteral(u"ISP编程"));
+                            MsgStyle::Ok + MsgStyle::Exclamation, kTitle);
         break;
     case Programmer::FileLoad::Unreadable:
-        m_prompter->message(QStringLiteral(u"文件不能读取：") + name, MsgStyle::Ok + MsgStyle::Exclamation,
-                            QStringLiteral(u"ISP编程"));
+        m_prompter->message(LinkText::CannotRead + name, MsgStyle::Ok + MsgStyle::Exclamation, kTitle);
         break;
     }
 }
 
 void ProgrammerWindow::saveFile()
 {
-    const QString name = m_prompter->saveFileName(QStringLiteral(u"另存为"), kBinFilter);
+    const QString name = m_prompter->saveFileName(QStringLiteral(u"另存为"), LinkText::BinFilter);
     if (name.isEmpty())
         return;
     if (!m_programmer.saveFile(name))
         m_prompter->message(QStringLiteral(u"文件不能写入：") + name, MsgStyle::Ok + MsgStyle::Exclamation,
-                            QStringLiteral(u"ISP编程"));
+                            kTitle);
 }
 
 void ProgrammerWindow::clearBuffer()

@@ -38,9 +38,7 @@ class ProgrammerWindow : public QWidget
     // Command1 to Command11.
     QPushButton *button(int number) const { return m_buttons[number - 1]; }
     QCheckBox *lockBox(int index) const { return m_lockBoxes[index]; }
-    QPlainTextEdit *dumpBox() const { return m_dump; }
     QLineEdit *lengthEdit() const { return m_length; }
-    QPlainTextEdit *logBox() const { return m_log; }
     // The boxes' texts with CR LF line ends, as the commands wrote them.
     QString dumpText() const;
     QString logText() const;

@@ -1,7 +1,9 @@
 #include "SerialSenderWindow.h"
+#include "common/Paths.h"
 
 #include "common/Prompter.h"
 #include "links/ComPorts.h"
+#include "links/Messages.h"
 #include "workspace/MenuNames.h"
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"
@@ -26,7 +28,6 @@ namespace
 {
 
 const QString kTitle = QStringLiteral(u"提示");
-const QString kBinFilter = QStringLiteral(u"二进制代码文件 (*.bin)");
 constexpr int kNotice = MsgStyle::Ok + MsgStyle::Exclamation;
 const char kParityLetters[3] = {'n', 'o', 'e'};
 
@@ -226,7 +227,7 @@ bool SerialSenderWindow::loadSendFile(const QString &path)
         notice(QStringLiteral(u"文件长度超过65536字节，不能发送。"));
         return false;
     case SendLoad::Unreadable:
-        notice(QStringLiteral(u"文件不能读取：") + path);
+        notice(LinkText::CannotRead + path);
         return false;
     }
     return false;
@@ -234,9 +235,10 @@ bool SerialSenderWindow::loadSendFile(const QString &path)
 
 void SerialSenderWindow::chooseFile()
 {
-    const QString name = m_prompter->openFileName(QStringLiteral(u"请选择待发送的目标文件"), kBinFilter);
+    const QString name =
+        m_prompter->openFileName(QStringLiteral(u"请选择待发送的目标文件"), LinkText::BinFilter);
     // A file that cannot be sent leaves the choice as it was.
-    if (name.isEmpty() || !hasBinSuffix(name) || !loadSendFile(name))
+    if (name.isEmpty() || !hasBinEnding(name) || !loadSendFile(name))
         return;
     m_workspace.setCurrentBinPath(name);
     m_fileEdit->setText(name);
@@ -244,8 +246,8 @@ void SerialSenderWindow::chooseFile()
 
 void SerialSenderWindow::chooseReceivePath()
 {
-    const QString name = m_prompter->saveFileName(QStringLiteral(u"待接收的文件另存为"), kBinFilter);
-    if (name.isEmpty() || !hasBinSuffix(name))
+    const QString name = m_prompter->saveFileName(QStringLiteral(u"待接收的文件另存为"), LinkText::BinFilter);
+    if (name.isEmpty() || !hasBinEnding(name))
         return;
     receiveFile() = name;
     m_receiveEdit->setText(name);

@@ -17,7 +17,7 @@ void simulateCommand(Workspace &workspace)
 {
     const QString path = workspace.prompter().openFileName(QStringLiteral(u"请选择待仿真的目标文件"),
                                                            QStringLiteral(u"二进制代码文件 (*.bin)"));
-    if (path.isEmpty() || !(path.endsWith(QLatin1String("bin")) || path.endsWith(QLatin1String("BIN"))))
+    if (path.isEmpty() || !hasBinEnding(path))
         return;
     workspace.setCurrentBinPath(path);
     const QString listingPath = replaceLastThree(path, QStringLiteral("lt"));

@@ -3,6 +3,7 @@
 #include "common/Paths.h"
 #include "common/Prompter.h"
 #include "workspace/ExternalPrograms.h"
+#include "workspace/Messages.h"
 #include "workspace/ProductInfo.h"
 
 #include <QDesktopServices>
@@ -47,7 +48,7 @@ bool openLinkOrSay(const QUrl &url, Prompter &prompter)
 {
     if (openLink(url))
         return true;
-    prompter.message(linkNotOpenedMessage(url), MsgStyle::Exclamation, QStringLiteral(u"信息"));
+    prompter.message(linkNotOpenedMessage(url), MsgStyle::Exclamation, kWorkspaceInfoTitle);
     return false;
 }
 
@@ -55,13 +56,12 @@ bool startFirstProgramOrSay(const QStringList &programs, const QString &kind, Pr
 {
     const QString program = findFirstProgram(programs);
     if (program.isEmpty()) {
-        prompter.message(programNotFoundMessage(kind, programs), MsgStyle::Exclamation,
-                         QStringLiteral(u"信息"));
+        prompter.message(programNotFoundMessage(kind, programs), MsgStyle::Exclamation, kWorkspaceInfoTitle);
         return false;
     }
     if (startProgram(program))
         return true;
-    prompter.message(programNotStartedMessage(kind, program), MsgStyle::Exclamation, QStringLiteral(u"信息"));
+    prompter.message(programNotStartedMessage(kind, program), MsgStyle::Exclamation, kWorkspaceInfoTitle);
     return false;
 }
 

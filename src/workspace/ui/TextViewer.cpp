@@ -1,6 +1,6 @@
 #include "TextViewer.h"
 
-#include "workspace/EditorFiles.h"
+#include "common/ui/CrLfBox.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -37,15 +37,12 @@ TextViewer::TextViewer(QWidget *parent) : QWidget(parent, Qt::Window)
 
 void TextViewer::setText(const QString &text)
 {
-    // The text keeps its CR LF line ends; the box shows each as one line break.
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    m_text->setPlainText(shown);
+    setCrLfText(m_text, text);
 }
 
 QString TextViewer::text() const
 {
-    return fileTextFromEditor(m_text->toPlainText());
+    return crLfText(m_text);
 }
 
 void TextViewer::showEvent(QShowEvent *event)
