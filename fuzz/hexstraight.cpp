@@ -22,7 +22,8 @@ void checkBoxes(const QString &text)
         if (address && tw::hexD(text.toUpper()) != *address)
             twfuzz::finding("the address box and the digit reader disagree", text);
     }
-    if (text.size() <= 15 && tw::hexD(text) < 0)
+    const long long value = tw::hexD(text);
+    if (text.size() <= 15 && value < 0)
         twfuzz::finding("fifteen digits or fewer read negative", text);
 }
 
