@@ -57,6 +57,9 @@ QString vbStr(double value)
 {
     if (std::isnan(value))
         return QStringLiteral("NaN");
+    // A typed "1E308" times a factor overflows; its text must not be read as digits.
+    if (std::isinf(value))
+        return value < 0 ? QStringLiteral("-Inf") : QStringLiteral(" Inf");
     const QString body = fifteenDigitText(std::fabs(value));
     return (value < 0 ? QStringLiteral("-") : QStringLiteral(" ")) + body;
 }
@@ -82,7 +85,10 @@ double vbVal(const QString &text)
                 const bool ok = text[i].isDigit() || (base == 16 && QString("ABCDEFabcdef").contains(text[i]));
                 if (!ok || digit >= base)
                     break;
-                value = value * base + digit;
+                // Digits past the 64 bits wrap instead of overflowing; a value that long
+                // means nothing to any box that reads it.
+                value = static_cast<long long>(static_cast<unsigned long long>(value) * base +
+                                               static_cast<unsigned long long>(digit));
                 any = true;
             }
             if (!any)

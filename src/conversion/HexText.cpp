@@ -7,10 +7,11 @@ namespace tw
 
 long long hexD(const QString &text)
 {
-    long long value = 0;
+    // Past sixteen positions the value wraps instead of overflowing: no box holds that many.
+    unsigned long long value = 0;
     for (QChar c : text)
-        value = value * 16 + std::max(0, hexDigitValue(c.unicode()));
-    return value;
+        value = value * 16 + static_cast<unsigned>(std::max(0, hexDigitValue(c.unicode())));
+    return static_cast<long long>(value);
 }
 
 std::optional<int> readAddressBox(const QString &text, bool lowerCaseAllowed)

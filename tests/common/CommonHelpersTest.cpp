@@ -50,10 +50,14 @@ TEST(Vb, StrValAndRounding)
     EXPECT_EQ(vbStr(1.0 / 3.0), " .333333333333333");
     EXPECT_EQ(vbStr(100.0), " 100");
     EXPECT_EQ(vbStr(1e16), " 1E+16");
+    EXPECT_EQ(vbStr(1e308 * 10), " Inf");
+    EXPECT_EQ(vbStr(-1e308 * 10), "-Inf");
     EXPECT_DOUBLE_EQ(vbVal(" 12.5abc"), 12.5);
     EXPECT_DOUBLE_EQ(vbVal("1 2"), 12);
     EXPECT_DOUBLE_EQ(vbVal("&H1F"), 31);
     EXPECT_DOUBLE_EQ(vbVal("x1"), 0);
+    // Far more digits than any value holds: a number, not an overflow.
+    EXPECT_TRUE(std::isfinite(vbVal("&H" + QString(40, u'F'))));
     EXPECT_DOUBLE_EQ(roundHalfEven(2.5), 2);
     EXPECT_DOUBLE_EQ(roundHalfEven(3.5), 4);
     EXPECT_DOUBLE_EQ(roundHalfEven(-2.5), -2);

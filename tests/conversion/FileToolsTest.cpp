@@ -259,6 +259,8 @@ TEST(HexBoxes, ReadersAndTheByteWriter)
     EXPECT_EQ(hexD(u"1a"_qs), 16);
     EXPECT_EQ(hexD(u"FFFF"_qs), 65535);
     EXPECT_EQ(hexD(u""_qs), 0);
+    // Seventeen positions and more wrap (the sanitizer run stops an overflow).
+    EXPECT_EQ(hexD(u"1FFFFFFFFFFFFFFFF"_qs), -1);
     const std::pair<int, const char *> bytes[] = {{0x00, "00"},  {0x05, "05"},  {0x3F, "3F"}, {0x9F, "9F"},
                                                   {0xA0, "0A0"}, {0xA5, "0A5"}, {0xFF, "0FF"}};
     for (const auto &[value, text] : bytes)
