@@ -3,6 +3,7 @@
 #include "HexText.h"
 #include "ObjConversion.h"
 #include "ToolMessages.h"
+#include "common/CodeImage.h"
 #include "common/Paths.h"
 #include "common/Prompter.h"
 #include "common/TextFile.h"
@@ -20,7 +21,6 @@ namespace tw
 namespace
 {
 
-constexpr int kImageLimit = 65536;
 // Far beyond any real conversion; only a hung converter reaches it.
 constexpr int kConverterTimeoutMs = 120000;
 
@@ -169,7 +169,7 @@ ConverterRun runHexToBin(const HexToBinJob &job)
         run.bytes = text ? straightHexToBin(*text) : std::nullopt;
         if (!run.bytes)
             run.problem = failure(ConvText::NotStraightHex);
-        else if (run.bytes->size() > kImageLimit) {
+        else if (run.bytes->size() > kMaxCodeFileBytes) {
             run.bytes.reset();
             run.problem = failure(ConvText::AddressBeyondFFFF);
         }
@@ -191,7 +191,7 @@ ConverterRun runBinToHex(const BinToHexJob &job)
         run.problem = ConvText::BadStartAddress;
         return run;
     }
-    if (*start + QFileInfo(job.input).size() > kImageLimit) {
+    if (*start + QFileInfo(job.input).size() > kMaxCodeFileBytes) {
         run.problem = failure(ConvText::AddressBeyondFFFF);
         return run;
     }

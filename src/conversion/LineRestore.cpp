@@ -1,6 +1,7 @@
 #include "LineRestore.h"
 
 #include "ToolMessages.h"
+#include "common/CodeImage.h"
 #include "common/Prompter.h"
 
 #include <QFileInfo>
@@ -11,8 +12,6 @@ namespace tw
 
 namespace
 {
-
-constexpr qint64 kImageLimit = 65536;
 
 // The list texts as line numbers; std::nullopt when one is no whole number below the limit.
 template <std::size_t N> std::optional<std::array<int, N>> readWiring(const QStringList &texts, int limit)
@@ -91,7 +90,7 @@ bool restoreFile(Prompter &prompter, const RestoreJob &job)
             {ConvText::ChooseRestoreInput, ConvText::MissingRestoreInput, ConvText::ChooseRestoreOutput},
             job.input, job.output))
         return false;
-    if (QFileInfo(job.input).size() > kImageLimit) {
+    if (QFileInfo(job.input).size() > kMaxCodeFileBytes) {
         showNotice(prompter, ConvText::RestoreTooLong);
         return false;
     }
