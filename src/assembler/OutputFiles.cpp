@@ -67,16 +67,9 @@ class LineWriter
     // Str(n): one blank, then the decimal digits (a "-" instead of the blank below zero).
     void vbStr(long long value)
     {
-        char digits[24];
-        char *end = digits + 24;
-        char *p = end;
-        unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value) : value;
-        do {
-            *--p = static_cast<char>('0' + magnitude % 10);
-            magnitude /= 10;
-        } while (magnitude != 0);
-        *--p = value < 0 ? '-' : ' ';
-        m_at = std::copy(p, end, m_at);
+        char digits[kVbStrDigits];
+        char *const end = digits + kVbStrDigits;
+        m_at = std::copy(putVbStr(value, end), end, m_at);
     }
 
   private:
@@ -207,12 +200,23 @@ QString listingCreditLine()
     return QStringLiteral(u"  Tarnwick 汇编程序清单");
 }
 
-QString errorReportText(int errorCount, const QString &errorLines)
+QString errorReportHeading(int errorCount)
 {
     if (errorCount == 0)
         return QStringLiteral(u"    汇编成功，没有发现错误！\r\n");
-    return QStringLiteral(u"    汇编过程发现") + vbStr(errorCount) + QStringLiteral(u"处错误。\r\n\r\n") +
-           errorLines + QStringLiteral("\r\n");
+    return QStringLiteral(u"    汇编过程发现") + vbStr(errorCount) + QStringLiteral(u"处错误。\r\n\r\n");
+}
+
+char *putVbStr(long long value, char *end)
+{
+    char *p = end;
+    unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value) : value;
+    do {
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    *--p = value < 0 ? '-' : ' ';
+    return p;
 }
 
 int codeImageLength(const CodeImage &image, int highestEmitted)
