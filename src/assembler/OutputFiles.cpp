@@ -6,6 +6,7 @@
 #include "common/Vb.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 namespace tw
@@ -221,7 +222,14 @@ char *putVbStr(long long value, char *end)
 
 int codeImageLength(const CodeImage &image, int highestEmitted)
 {
-    int last = 0xFFFF;
+    // Most of the 64K lies empty above a program: passed over a block at a time.
+    constexpr int kBlock = 64;
+    static constexpr std::uint8_t kEmpty[kBlock] = {};
+    int top = 0x10000; // every address from here up is zero
+    while (top >= kBlock &&
+           std::memcmp(&image.bytes[static_cast<std::size_t>(top - kBlock)], kEmpty, kBlock) == 0)
+        top -= kBlock;
+    int last = std::max(top - 1, 0);
     while (last > 0 && image[last] == 0)
         --last;
     return std::max(last, std::min(highestEmitted, 0xFFFF)) + 1;
