@@ -124,7 +124,7 @@ int runUnicode(const QStringList &args)
 
 } // namespace
 
-TW_DRIVER_COMMAND("baud", "baud CRYSTAL MODE BAUD [TIM]", runBaud);
-TW_DRIVER_COMMAND("timer", "timer CRYSTAL T0 T1", runTimer);
-TW_DRIVER_COMMAND("irq", "irq HIGH ENABLED", runIrq);
-TW_DRIVER_COMMAND("unicode", "unicode codes|text dec|hex|cont TEXT", runUnicode);
+TW_DRIVER_COMMAND("baud", runBaud);
+TW_DRIVER_COMMAND("timer", runTimer);
+TW_DRIVER_COMMAND("irq", runIrq);
+TW_DRIVER_COMMAND("unicode", runUnicode);

@@ -10,6 +10,7 @@
 //   conv restore IN OUT [DATA=d0,..,d7] [ADDRESS=a0,..,a15]
 //   conv port48 IN OUT
 // Exit 0: the tool wrote its result; 1: it refused or failed (see the messages); 2: usage.
+#include "CommandTable.h"
 #include "Commands.h"
 
 #include "common/ScriptedPrompter.h"
@@ -25,12 +26,11 @@
 namespace
 {
 
-constexpr const char *kUsage =
-    "conv obj2bin|bin2obj|hex2bin|bin2hex|split|merge|compare|restore|port48 ARGS...";
-
 int usage()
 {
-    QTextStream(stderr) << "usage: twdrive " << kUsage << "\n";
+    const std::string_view usage = twdrive::usageOf("conv");
+    QTextStream(stderr) << "usage: twdrive "
+                        << QString::fromUtf8(usage.data(), static_cast<qsizetype>(usage.size())) << "\n";
     return 2;
 }
 
@@ -128,4 +128,4 @@ int conv(const QStringList &args)
 
 } // namespace
 
-TW_DRIVER_COMMAND("conv", kUsage, conv);
+TW_DRIVER_COMMAND("conv", conv);

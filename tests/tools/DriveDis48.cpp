@@ -32,4 +32,4 @@ int dis48(const QStringList &args)
 
 } // namespace
 
-TW_DRIVER_COMMAND("dis48", "dis48 FILE.bin OUT.asm [START END]", dis48);
+TW_DRIVER_COMMAND("dis48", dis48);

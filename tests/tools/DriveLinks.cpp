@@ -98,5 +98,5 @@ int isp(const QStringList &args)
 
 } // namespace
 
-TW_DRIVER_COMMAND("send", "send FILE.bin DEVICE [BAUD] [n|o|e] [HEADER]", send);
-TW_DRIVER_COMMAND("isp", "isp FILE.bin [LOCKBITS e.g. 110]", isp);
+TW_DRIVER_COMMAND("send", send);
+TW_DRIVER_COMMAND("isp", isp);
