@@ -19,6 +19,9 @@ struct Registration {
     Registration(const char *name, Command command, Startup startup = Startup::WithApplication);
 };
 
+// Prints the command's usage line (CommandTable.h) to stderr; returns 2, the usage exit code.
+int usageError(const char *command);
+
 } // namespace twdrive
 
 #define TW_DRIVER_CONCAT2(a, b) a##b

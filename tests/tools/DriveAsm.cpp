@@ -13,8 +13,7 @@ int runAssembly(const QStringList &args, tw::AssembleFunction assemble, const ch
 {
     QTextStream out(stdout);
     if (args.size() != 1) {
-        QTextStream(stderr) << "usage: twdrive " << command << " FILE.asm\n";
-        return 2;
+        return twdrive::usageError(command);
     }
     const QString source = args.first();
     const QString bin = tw::binPathForSource(source);

@@ -10,7 +10,6 @@
 //   conv restore IN OUT [DATA=d0,..,d7] [ADDRESS=a0,..,a15]
 //   conv port48 IN OUT
 // Exit 0: the tool wrote its result; 1: it refused or failed (see the messages); 2: usage.
-#include "CommandTable.h"
 #include "Commands.h"
 
 #include "common/ScriptedPrompter.h"
@@ -28,10 +27,7 @@ namespace
 
 int usage()
 {
-    const std::string_view usage = twdrive::usageOf("conv");
-    QTextStream(stderr) << "usage: twdrive "
-                        << QString::fromUtf8(usage.data(), static_cast<qsizetype>(usage.size())) << "\n";
-    return 2;
+    return twdrive::usageError("conv");
 }
 
 void printMessages(const tw::ScriptedPrompter &prompter)

@@ -12,8 +12,7 @@ namespace
 int dis48(const QStringList &args)
 {
     if (args.size() != 2 && args.size() != 4) {
-        QTextStream(stderr) << "usage: twdrive dis48 FILE.bin OUT.asm [START END]\n";
-        return 2;
+        return twdrive::usageError("dis48");
     }
     tw::Disasm48Job job;
     job.binPath = args[0];

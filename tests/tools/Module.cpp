@@ -28,6 +28,14 @@ Registration::Registration(const char *name, Command command, Startup startup)
     registry()[name] = Entry{std::move(command), startup};
 }
 
+int usageError(const char *command)
+{
+    const std::string_view usage = usageOf(command);
+    QTextStream(stderr) << "usage: twdrive "
+                        << QString::fromUtf8(usage.data(), static_cast<qsizetype>(usage.size())) << "\n";
+    return 2;
+}
+
 } // namespace twdrive
 
 extern "C" __attribute__((visibility("default"))) int twdriveModuleMain(int argc, char **argv)
