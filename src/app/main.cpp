@@ -1,5 +1,6 @@
 // Tarnwick: start-up.
 #include "ToolRegistrations.h"
+#include "common/MemoryReuse.h"
 #include "common/ui/QtPrompter.h"
 #include "workspace/ProductInfo.h"
 #include "workspace/StartUpChecks.h"
@@ -15,6 +16,7 @@
 
 int main(int argc, char **argv)
 {
+    tw::keepFreedMemoryForReuse();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarnwick"));
     // Outside a desktop session no icon theme is set; the toolbar then looks its icons up in

@@ -207,8 +207,8 @@ void AssemblyDriver::checkLabel(const QString &name, bool badEquValue, bool plac
     if (badEquValue)
         m_errors.record(kIllegalOperandError);
     // Jumps were encoded with pass 1's address: code placed elsewhere would jump wrong.
-    if (placedHere && !m_placedLabels.contains(name)) {
-        m_placedLabels.insert(QStringView(name).toString()); // name may borrow the line's text
+    if (placedHere && m_placedLabels.find(QStringView(name)) == m_placedLabels.end()) {
+        m_placedLabels.emplace(QStringView(name).toString()); // name may borrow the line's text
         const long long *value = m_labels.find(name);
         if (!value || *value != m_pc)
             m_errors.record(kLabelAddressError);

@@ -11,7 +11,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <initializer_list>
@@ -99,7 +98,7 @@ class AssemblyDriver
   private:
     std::vector<bool> m_rewritten; // by line: statementText changed it in pass 1
     // Labels pass 2 has met, so that only a first definition is compared with pass 1.
-    QSet<QString> m_placedLabels;
+    TextSet m_placedLabels;
     // Reads the source (bounded) and writes its normalised copy (source.a51, the path less its last
     // three characters, "a51") in the source's encoding; the passes read its lines. On a failure
     // it ends the run with a message naming the file and the reason, and returns false.
