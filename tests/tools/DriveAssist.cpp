@@ -11,10 +11,11 @@
 namespace
 {
 
-QTextStream &out()
+// A stream for one statement: it is flushed at its end, since the driver's process ends without
+// destroying anything once the command returns.
+QTextStream out()
 {
-    static QTextStream stream(stdout);
-    return stream;
+    return QTextStream(stdout);
 }
 
 int usage(const char *text)
