@@ -1,17 +1,29 @@
 # cmake -DSOURCE_DIR=<repo> -P CheckIncludes.cmake
 # The include views make a header of an unlinked library impossible to find; this check closes
 # the two doors they leave open: a relative path out of a folder ("../"), and a logic file that
-# reaches its own windows ("ui/...") or Qt's widget and GUI modules.
+# reaches its own windows ("ui/...") or Qt's widget and GUI modules; and a Qt header in a library declared NO_QT (tw_subsystem(NAME NO_QT ...) in CMakeLists.txt).
+cmake_policy(SET CMP0057 NEW)
 file(GLOB_RECURSE sources ${SOURCE_DIR}/src/*.cpp ${SOURCE_DIR}/src/*.h)
 set(faults "")
+file(STRINGS ${SOURCE_DIR}/CMakeLists.txt subsystem_lines REGEX "^[ \t]*tw_subsystem\\(")
+set(no_qt "")
+foreach(line IN LISTS subsystem_lines)
+  if(line MATCHES "tw_subsystem\\(([a-z0-9_]+)[ \t]+NO_QT")
+    list(APPEND no_qt ${CMAKE_MATCH_1})
+  endif()
+endforeach()
 foreach(file IN LISTS sources)
   file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include")
   file(RELATIVE_PATH rel ${SOURCE_DIR} ${file})
   string(REGEX MATCH "^src/[^/]+/ui/" in_ui "${rel}")
   string(REGEX MATCH "^src/app/" in_app "${rel}")
+  string(REGEX REPLACE "^src/([^/]+)/.*" "\\1" subsystem "${rel}")
   foreach(line IN LISTS includes)
     if(line MATCHES "\"\\.\\./" OR line MATCHES "\"[^\"]*/\\.\\./")
       list(APPEND faults "${rel}: relative path out of its folder: ${line}")
+    endif()
+    if(subsystem IN_LIST no_qt AND (line MATCHES "<Q[A-Za-z]*>" OR line MATCHES "<Qt[A-Za-z]*/"))
+      list(APPEND faults "${rel}: a library without Qt includes Qt: ${line}")
     endif()
     if(NOT in_ui AND NOT in_app)
       if(line MATCHES "\"ui/" OR line MATCHES "<Qt(Widgets|Gui|PrintSupport)/"
@@ -25,4 +37,4 @@ if(faults)
   list(JOIN faults "\n" text)
   message(FATAL_ERROR "Include boundaries broken:\n${text}")
 endif()
-message(STATUS "Include boundaries hold in ${SOURCE_DIR}/src")
+message(STATUS "Include boundaries hold in ${SOURCE_DIR}/src (without Qt: ${no_qt})")

@@ -3,7 +3,9 @@
 # src/NAME/ui/*.cpp. Either may be empty.
 #   CORE   other subsystems' core libraries the logic uses (common, isa, ...)
 #   UI     libraries the windows use besides their own core (workspace_ui, common_ui, assembler...)
-#   NO_QT  the logic links no Qt at all (the instruction tables)
+#   NO_QT  the logic links no Qt at all (the instruction tables, the plain file access, the
+#          MCS-51 disassembler): it may only name NO_QT cores, and cmake/CheckIncludes.cmake
+#          refuses a Qt header in it
 #   CORE_QT Qt modules the logic needs besides Core (Sql for the subroutine libraries, SerialPort
 #          for the links)
 #   UI_QT  Qt modules the windows need besides Core, Gui, Widgets and PrintSupport
@@ -13,6 +15,7 @@
 # A core view holds everything of src/NAME but ui/; a window view holds src/NAME/ui only. So a
 # header of a library that is not linked cannot be found and the build fails.
 set(TW_ALL_LIBRARIES "")
+set(TW_NO_QT_SUBSYSTEMS "")
 set(TW_VIEW_ROOT ${CMAKE_BINARY_DIR}/include-views)
 
 # Compile options every target of ours takes (set per target, not for the whole tree).
@@ -37,6 +40,10 @@ function(_tw_library target sources deps view)
   list(FILTER cpp INCLUDE REGEX "\\.cpp$")
   if(cpp)
     add_library(${target} STATIC ${sources})
+    # The test driver's modules (tests/CMakeLists.txt) are shared objects built from them. No
+    # function of ours is replaced from outside, so calls between them stay direct and inlinable.
+    set_target_properties(${target} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+    target_compile_options(${target} PRIVATE -fno-semantic-interposition)
     target_link_libraries(${target} PUBLIC ${deps})
     target_include_directories(${target} PUBLIC ${view})
     tw_target_options(${target})
@@ -53,6 +60,17 @@ function(tw_subsystem name)
     message(FATAL_ERROR "tw_subsystem(${name}): unknown arguments ${ARG_UNPARSED_ARGUMENTS}; "
       "the logic's libraries go after CORE (e.g. CORE common isa), the windows' after UI "
       "(e.g. UI workspace_ui common_ui assembler)")
+  endif()
+  if(ARG_NO_QT)
+    foreach(core IN LISTS ARG_CORE)
+      if(NOT core IN_LIST TW_NO_QT_SUBSYSTEMS)
+        message(FATAL_ERROR "tw_subsystem(${name} NO_QT): its core ${core} links Qt (or is declared later)")
+      endif()
+    endforeach()
+    if(ARG_CORE_QT)
+      message(FATAL_ERROR "tw_subsystem(${name} NO_QT): CORE_QT ${ARG_CORE_QT} makes it link Qt")
+    endif()
+    set(TW_NO_QT_SUBSYSTEMS ${TW_NO_QT_SUBSYSTEMS} ${name} PARENT_SCOPE)
   endif()
   set(dir ${CMAKE_SOURCE_DIR}/src/${name})
   file(GLOB_RECURSE core_sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)

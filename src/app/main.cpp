@@ -1,6 +1,6 @@
 // Tarnwick: start-up.
 #include "ToolRegistrations.h"
-#include "common/MemoryReuse.h"
+#include "base/MemoryReuse.h"
 #include "common/ui/QtPrompter.h"
 #include "workspace/ProductInfo.h"
 #include "workspace/StartUpChecks.h"

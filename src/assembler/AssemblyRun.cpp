@@ -1,5 +1,7 @@
 #include "AssemblyRun.h"
 
+#include "assembler/common/Messages.h"
+#include "common/CheckedFile.h"
 #include "common/Paths.h"
 #include "source/Tidier.h"
 
@@ -21,8 +23,12 @@ QString startCheckMessage(const QString &source, const QString &bin)
 {
     if (source.isEmpty())
         return QStringLiteral(u"请选择待汇编的文件！");
-    if (!QFileInfo(source).isFile())
-        return QStringLiteral(u"待汇编的文件不存在！");
+    if (const QFileInfo info(source); !info.isFile()) {
+        if (!info.exists())
+            return QStringLiteral(u"待汇编的文件不存在！");
+        // A folder or a device is there, but no source: the message says which, without reading it.
+        return sourceReadFailureMessage(source, readFileChecked(source, 0).reason);
+    }
     // The assembler takes the sources the editor tidies on saving.
     if (!isTidiedSourcePath(source))
         return QStringLiteral(u"待汇编的文件不是汇编语言源程序！");

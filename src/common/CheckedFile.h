@@ -1,6 +1,8 @@
 #pragma once
 // Whole-file reading and replacing that never trusts the file system: an input is checked before
 // a byte of it is read, and an output names the reason when it cannot be written.
+#include "base/FileAccess.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -13,14 +15,6 @@ namespace tw
 // can hold, small enough that holding it twice in memory is harmless.
 constexpr qint64 kMaxTextFileBytes = 64LL * 1024 * 1024;
 
-enum class ReadFault {
-    None,
-    CannotOpen, // missing, no permission, a name too long
-    NotAFile,   // a directory, a device, a pipe or a socket
-    TooLarge,   // larger than the caller can use
-    ReadError,  // the read itself failed part way
-};
-
 struct CheckedRead {
     QByteArray bytes;
     ReadFault fault = ReadFault::None;
@@ -32,12 +26,6 @@ struct CheckedRead {
 // directory or a larger file is refused without reading it; a file that grows past maxBytes
 // while it is read is refused too.
 CheckedRead readFileChecked(const QString &path, qint64 maxBytes);
-
-// How a whole-file write reaches the disk. Both replace the old file only once the new one is
-// complete. Durable also syncs the new file first, so that a crash right after the save cannot
-// leave an empty document: for what the user wrote. Generated files (listings, reports, code
-// images) are written again by the next run and need not wait for the disk.
-enum class WriteSync { Durable, Generated };
 
 // Replaces the file at path with bytes, as QSaveFile does: a complete temporary beside the file
 // is renamed over it, a symbolic link is written through (the link stays a link), and an existing

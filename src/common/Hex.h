@@ -1,5 +1,7 @@
 #pragma once
 // Upper-case hexadecimal text of bytes and code addresses.
+#include "base/HexDigits.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -12,23 +14,5 @@ QString hexByte(std::uint8_t value);
 // Four digits of a code address 0..65535. A value outside that range is the caller's error:
 // it throws std::overflow_error.
 QString hexWord(long long value);
-
-// The upper-case digit of the low four bits of value: 10 gives 'A'. The one digit table of the
-// system: every writer of hexadecimal text takes its digits from here.
-constexpr char hexDigit(unsigned value)
-{
-    return "0123456789ABCDEF"[value & 0x0F];
-}
-
-// The value of one hexadecimal digit as the system reads them: "0"-"9" and upper-case "A"-"F";
-// -1 for any other character.
-constexpr int hexDigitValue(char16_t c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
 
 } // namespace tw

@@ -2,6 +2,8 @@
 // Every message box, question and file, print and font dialog of the system goes through a
 // Prompter: QtPrompter shows the real dialogs, ScriptedPrompter records calls and answers from a
 // script (tests).
+#include "base/MessageStyle.h"
+
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -11,15 +13,6 @@ class QWidget;
 
 namespace tw
 {
-
-// Message-box styles: buttons + icon + default button, added together as the old style numbers
-// were (52 = YesNo + Exclamation).
-namespace MsgStyle
-{
-constexpr int Ok = 0, OkCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4, RetryCancel = 5;
-constexpr int Critical = 16, Question = 32, Exclamation = 48, Information = 64;
-constexpr int DefaultButton2 = 256, DefaultButton3 = 512;
-} // namespace MsgStyle
 
 // Answers.
 namespace MsgAnswer

@@ -1,7 +1,8 @@
 #pragma once
-// The MCS-51 disassembler: a code image file back to source for our assembler, with labels,
-// ORG, EQU and DB lines, and the list of code segments found.
-#include "DisasmText.h"
+// The MCS-51 disassembler for the conversion window: its Qt texts and paths around the
+// disassembler of disasm51/Disassemble51.h.
+#include "disasm51/Disassemble51.h"
+#include "disassembler/DisasmText.h"
 
 #include <QString>
 #include <QStringList>
@@ -9,12 +10,6 @@
 
 namespace tw
 {
-
-enum class DisasmOutcome {
-    Completed,    // source and segment list written; the last message asks whether to open it
-    InputTooLong, // the file is no MCS-51 code image; nothing written
-    Failed,       // the source file holds the failure credit and what was made before the fault
-};
 
 struct Disasm51Job {
     QString binPath;         // the code image (.bin) to read

@@ -1,5 +1,6 @@
 #pragma once
-// The disassemblers' message texts and captions in one place.
+// The disassemblers' message texts and captions as Qt texts.
+#include "disasm51/MessageTexts.h"
 #include "disassembler/DisasmText.h"
 
 #include <QString>
@@ -7,16 +8,24 @@
 namespace tw
 {
 
-inline const QString kDisassemblyCaption = QStringLiteral(u"反汇编信息");
-inline const QString kInformationCaption = QStringLiteral(u"信息");
+inline QString qtText(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-inline const QString kDisassemblyFailedText = QStringLiteral(u"反汇编失败！");
-inline const QString kNotMcs48CodeText = QStringLiteral(u"存在有非MCS48操作码，反汇编失败！");
-inline const QString kTooLongFor51Text = QStringLiteral(u"目标代码长度超出范围，此非51单片机机器码？");
-inline const QString kTooLongFor48Text = QStringLiteral(u"目标代码长度超出范围，此非48单片机机器码？");
-inline const QString kUndefinedCodeText = QStringLiteral(u"存在无定义代码！");
-inline const QString kLabelPassFailedText = QStringLiteral(u"出错！");
-inline const QString kDisassemblyDoneText = QStringLiteral(u"反汇编完成！\r\n打开汇编语言程序吗？");
+inline const QString kDisassemblyCaption = qtText(disasmText::kDisassemblyCaption);
+inline const QString kInformationCaption = qtText(disasmText::kInformationCaption);
+
+inline const QString kDisassemblyFailedText = qtText(disasmText::kDisassemblyFailed);
+inline const QString kNotMcs48CodeText = qtText(disasmText::kNotMcs48Code);
+inline const QString kTooLongFor51Text = qtText(disasmText::kTooLongFor51);
+inline const QString kTooLongFor48Text = qtText(disasmText::kTooLongFor48);
+inline const QString kUndefinedCodeText = qtText(disasmText::kUndefinedCode);
+inline const QString kLabelPassFailedText = qtText(disasmText::kLabelPassFailed);
+inline const QString kDisassemblyDoneText = qtText(disasmText::kDisassemblyDone);
+
+// A message of the disassembler's own, as the window shows it.
+DisasmMessage qtMessage(const DisasmNote &note);
 
 // A table of the job reached its bound (the number of entries it holds).
 DisasmMessage limitMessage(DisasmLimit limit, int bound);

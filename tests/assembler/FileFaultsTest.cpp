@@ -155,6 +155,12 @@ TEST(AssemblyFileFaults, SourcesNoAssemblerCanUseAreRefusedUnread)
             EXPECT_FALSE(QFile::exists(dir.filePath(u"out.bin"_qs)));
         }
     }
+    // Start's own check names a device or a folder as such instead of calling it missing.
+    EXPECT_EQ(startCheckMessage(device, dir.filePath(u"out.bin"_qs)),
+              u"源程序文件读取失败："_qs + device + u"（这是设备或管道，不是普通文件）"_qs);
+    EXPECT_EQ(startCheckMessage(folder, dir.filePath(u"out.bin"_qs)),
+              u"源程序文件读取失败："_qs + folder + u"（这是一个文件夹，不是文件）"_qs);
+    EXPECT_TRUE(startCheckMessage(huge, dir.filePath(u"out.bin"_qs)).isEmpty()); // refused by the run
 }
 
 namespace

@@ -5,10 +5,10 @@
 
 #include "common/CodeImage.h"
 #include "common/TextFile.h"
-#include "disassembler/Decoder51.h"
-#include "disassembler/DisasmLabels.h"
-#include "disassembler/Names51.h"
-#include "disassembler/Opcodes51.h"
+#include "disasm51/Decoder51.h"
+#include "disasm51/DisasmLabels.h"
+#include "disasm51/Names51.h"
+#include "disasm51/Opcodes51.h"
 
 #include <QDir>
 #include <QFile>
@@ -181,8 +181,8 @@ TEST_F(Dis51Peers, EveryOpcodeAndNameReassemblesToItsBytes)
     QByteArray nameBytes;
     for (int address = 0; address < 256; ++address) {
         const auto byte = static_cast<std::uint8_t>(address);
-        names +=
-            toAs31(u"SETB "_qs + tw::bitName51(byte) + u"\rMOV A,"_qs + tw::registerName51(byte) + u'\r');
+        names += toAs31(u"SETB "_qs + QString::fromStdString(tw::bitName51(byte)) + u"\rMOV A,"_qs +
+                        QString::fromStdString(tw::registerName51(byte)) + u'\r');
         nameBytes += bytesOf({0xD2, address, 0xE5, address});
     }
     const As31Result named = as31(names, dir.path());
@@ -207,7 +207,7 @@ TEST_F(Dis51Peers, EveryOpcodeAndNameReassemblesToItsBytes)
                 source += u".equ L%1, 0x%2\n"_qs.arg(label).arg(instruction.target, 4, 16, QChar(u'0'));
             }
             source += u".org 0x%1\n"_qs.arg(pc, 4, 16, QChar(u'0')) +
-                      toAs31(tw::instructionText51(*image, instruction, label));
+                      toAs31(QString::fromStdString(tw::instructionText51(*image, instruction, label)));
             expected += bytes.left(instruction.row->length).leftJustified(4, '\0');
         }
         As31Result result = as31(source, dir.path());

@@ -1,6 +1,6 @@
 #pragma once
-// Command registry of the headless test driver: each subsystem adds its commands in its own file
-// through a static TW_DRIVER_COMMAND registration.
+// Command registry of a driver module: each subsystem adds its commands in its own file through a
+// static TW_DRIVER_COMMAND registration. Names and usage lines are in CommandTable.h.
 #include <QStringList>
 #include <functional>
 
@@ -16,19 +16,18 @@ using Command = std::function<int(const QStringList &args)>;
 enum class Startup { WithApplication, Plain };
 
 struct Registration {
-    Registration(const char *name, const char *usage, Command command,
-                 Startup startup = Startup::WithApplication);
+    Registration(const char *name, Command command, Startup startup = Startup::WithApplication);
 };
 
-void registerCommand(const char *name, const char *usage, Command command,
-                     Startup startup = Startup::WithApplication);
+// Prints the command's usage line (CommandTable.h) to stderr; returns 2, the usage exit code.
+int usageError(const char *command);
 
 } // namespace twdrive
 
 #define TW_DRIVER_CONCAT2(a, b) a##b
 #define TW_DRIVER_CONCAT(a, b) TW_DRIVER_CONCAT2(a, b)
-#define TW_DRIVER_COMMAND(name, usage, fn)                                                                   \
-    static const ::twdrive::Registration TW_DRIVER_CONCAT(twdriveRegistration, __LINE__)(name, usage, fn)
-#define TW_DRIVER_PLAIN_COMMAND(name, usage, fn)                                                             \
-    static const ::twdrive::Registration TW_DRIVER_CONCAT(twdriveRegistration, __LINE__)(                    \
-        name, usage, fn, ::twdrive::Startup::Plain)
+#define TW_DRIVER_COMMAND(name, fn)                                                                          \
+    static const ::twdrive::Registration TW_DRIVER_CONCAT(twdriveRegistration, __LINE__)(name, fn)
+#define TW_DRIVER_PLAIN_COMMAND(name, fn)                                                                    \
+    static const ::twdrive::Registration TW_DRIVER_CONCAT(twdriveRegistration,                               \
+                                                          __LINE__)(name, fn, ::twdrive::Startup::Plain)

@@ -13,8 +13,7 @@ int runAssembly(const QStringList &args, tw::AssembleFunction assemble, const ch
 {
     QTextStream out(stdout);
     if (args.size() != 1) {
-        QTextStream(stderr) << "usage: twdrive " << command << " FILE.asm\n";
-        return 2;
+        return twdrive::usageError(command);
     }
     const QString source = args.first();
     const QString bin = tw::binPathForSource(source);
@@ -32,7 +31,6 @@ int runAssembly(const QStringList &args, tw::AssembleFunction assemble, const ch
 
 } // namespace
 
-TW_DRIVER_PLAIN_COMMAND("asm51", "asm51 FILE.asm",
-                        [](const QStringList &args) { return runAssembly(args, &tw::assemble51); });
-TW_DRIVER_PLAIN_COMMAND("asm48", "asm48 FILE.asm",
+TW_DRIVER_PLAIN_COMMAND("asm51", [](const QStringList &args) { return runAssembly(args, &tw::assemble51); });
+TW_DRIVER_PLAIN_COMMAND("asm48",
                         [](const QStringList &args) { return runAssembly(args, &tw::assemble48, "asm48"); });

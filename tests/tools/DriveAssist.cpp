@@ -11,10 +11,11 @@
 namespace
 {
 
-QTextStream &out()
+// A stream for one statement: it is flushed at its end, since the driver's process ends without
+// destroying anything once the command returns.
+QTextStream out()
 {
-    static QTextStream stream(stdout);
-    return stream;
+    return QTextStream(stdout);
 }
 
 int usage(const char *text)
@@ -27,7 +28,7 @@ int usage(const char *text)
 int runBaud(const QStringList &args)
 {
     if (args.size() < 3 || args.size() > 4 || (args.size() == 4 && args[3] != "TIM"))
-        return usage("baud CRYSTAL MODE BAUD [TIM]");
+        return twdrive::usageError("baud");
     const tw::BaudOutputs result = tw::calculateBaudRate({args[0], args[1], args[2], args.size() == 4});
     const std::pair<const char *, const std::optional<QString> *> boxes[] = {
         {"MODE", &result.timerMode}, {"TH1", &result.th1}, {"TL1", &result.tl1}, {"BAUD", &result.baud}};
@@ -107,7 +108,7 @@ int runUnicode(const QStringList &args)
 {
     const QStringList formats = {"dec", "hex", "cont"};
     if (args.size() != 3 || (args[0] != "codes" && args[0] != "text") || !formats.contains(args[1]))
-        return usage("unicode codes|text dec|hex|cont TEXT");
+        return twdrive::usageError("unicode");
     const auto format = static_cast<tw::UnicodeFormat>(formats.indexOf(args[1]));
     if (args[0] == "codes") {
         out() << tw::unicodeCodesOf(args[2], format).value_or(QString()) << "\n";
@@ -124,7 +125,7 @@ int runUnicode(const QStringList &args)
 
 } // namespace
 
-TW_DRIVER_COMMAND("baud", "baud CRYSTAL MODE BAUD [TIM]", runBaud);
-TW_DRIVER_COMMAND("timer", "timer CRYSTAL T0 T1", runTimer);
-TW_DRIVER_COMMAND("irq", "irq HIGH ENABLED", runIrq);
-TW_DRIVER_COMMAND("unicode", "unicode codes|text dec|hex|cont TEXT", runUnicode);
+TW_DRIVER_COMMAND("baud", runBaud);
+TW_DRIVER_COMMAND("timer", runTimer);
+TW_DRIVER_COMMAND("irq", runIrq);
+TW_DRIVER_COMMAND("unicode", runUnicode);

@@ -25,13 +25,9 @@
 namespace
 {
 
-constexpr const char *kUsage =
-    "conv obj2bin|bin2obj|hex2bin|bin2hex|split|merge|compare|restore|port48 ARGS...";
-
 int usage()
 {
-    QTextStream(stderr) << "usage: twdrive " << kUsage << "\n";
-    return 2;
+    return twdrive::usageError("conv");
 }
 
 void printMessages(const tw::ScriptedPrompter &prompter)
@@ -128,4 +124,4 @@ int conv(const QStringList &args)
 
 } // namespace
 
-TW_DRIVER_COMMAND("conv", kUsage, conv);
+TW_DRIVER_COMMAND("conv", conv);

@@ -12,8 +12,7 @@ namespace
 int dis48(const QStringList &args)
 {
     if (args.size() != 2 && args.size() != 4) {
-        QTextStream(stderr) << "usage: twdrive dis48 FILE.bin OUT.asm [START END]\n";
-        return 2;
+        return twdrive::usageError("dis48");
     }
     tw::Disasm48Job job;
     job.binPath = args[0];
@@ -32,4 +31,4 @@ int dis48(const QStringList &args)
 
 } // namespace
 
-TW_DRIVER_COMMAND("dis48", "dis48 FILE.bin OUT.asm [START END]", dis48);
+TW_DRIVER_COMMAND("dis48", dis48);

@@ -1,33 +1,48 @@
-// twdrive dis51: the MCS-51 disassembler as the conversion window's start command runs it.
-#include "Commands.h"
+// twdrive dis51: the MCS-51 disassembler as the conversion window's start command runs it. The
+// driver runs it itself, without Qt: it is timed against d52, whose whole run on a small image is
+// shorter than loading Qt.
+#include "DriveDis51.h"
 
-#include "disassembler/Disassemble51.h"
+#include "CommandTable.h"
 
-#include <QTextStream>
+#include "disasm51/Disassemble51.h"
 
-namespace
+#include <cstdio>
+#include <string>
+
+namespace twdrive
 {
 
-int dis51(const QStringList &args)
+int dis51(int argc, char **argv)
 {
-    QTextStream out(stdout);
-    if (args.size() != 2 && args.size() != 4) {
-        QTextStream(stderr) << "usage: twdrive dis51 FILE.bin OUT.asm [START END]\n";
+    if (argc != 2 && argc != 4) {
+        const std::string usage = "usage: twdrive " + std::string(usageOf("dis51")) + "\n";
+        std::fputs(usage.c_str(), stderr);
         return 2;
     }
-    tw::Disasm51Job job;
-    job.binPath = args[0];
-    job.outPath = args[1];
-    if (args.size() == 4) {
-        job.startText = args[2];
-        job.endText = args[3];
+    tw::Disasm51PlainJob job;
+    job.binPath = argv[0];
+    job.outPath = argv[1];
+    if (argc == 4) {
+        job.startText = argv[2];
+        job.endText = argv[3];
     }
-    const tw::Disasm51Result result = tw::disassemble51(job);
-    for (const tw::DisasmMessage &message : result.messages)
-        out << message.title << ": " << QString(message.text).replace(u"\r\n"_qs, u" "_qs) << "\n";
+    const tw::Disasm51PlainResult result = tw::disassemble51(job);
+    std::string out;
+    for (const tw::DisasmNote &message : result.messages) {
+        out += message.title + ": ";
+        for (std::size_t at = 0; at < message.text.size(); ++at) {
+            if (message.text.compare(at, 2, "\r\n") == 0) {
+                out += ' ';
+                ++at;
+            } else {
+                out += message.text[at];
+            }
+        }
+        out += '\n';
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
     return result.outcome == tw::DisasmOutcome::Completed ? 0 : 1;
 }
 
-} // namespace
-
-TW_DRIVER_PLAIN_COMMAND("dis51", "dis51 FILE.bin OUT.asm [START END]", dis51);
+} // namespace twdrive

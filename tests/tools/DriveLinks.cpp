@@ -19,8 +19,7 @@ int send(const QStringList &args)
 {
     QTextStream out(stdout);
     if (args.size() < 2 || args.size() > 5) {
-        QTextStream(stderr) << "usage: twdrive send FILE.bin DEVICE [BAUD] [n|o|e] [HEADER]\n";
-        return 2;
+        return twdrive::usageError("send");
     }
     tw::SendImage image;
     if (tw::loadSendFile(args[0], image) != tw::SendLoad::Loaded) {
@@ -62,8 +61,7 @@ int isp(const QStringList &args)
 {
     QTextStream out(stdout);
     if (args.isEmpty() || args.size() > 2) {
-        QTextStream(stderr) << "usage: twdrive isp FILE.bin [LOCKBITS e.g. 110]\n";
-        return 2;
+        return twdrive::usageError("isp");
     }
     twtest::VirtualClock clock;
     twtest::SimAt89s51 chip(clock);
@@ -98,5 +96,5 @@ int isp(const QStringList &args)
 
 } // namespace
 
-TW_DRIVER_COMMAND("send", "send FILE.bin DEVICE [BAUD] [n|o|e] [HEADER]", send);
-TW_DRIVER_COMMAND("isp", "isp FILE.bin [LOCKBITS e.g. 110]", isp);
+TW_DRIVER_COMMAND("send", send);
+TW_DRIVER_COMMAND("isp", isp);

@@ -80,4 +80,4 @@ int runSim51(const QStringList &args)
 
 } // namespace
 
-TW_DRIVER_COMMAND("sim51", "sim51 FILE.bin [--steps N] [--until HHHH] [--iram FILE256]", runSim51);
+TW_DRIVER_COMMAND("sim51", runSim51);

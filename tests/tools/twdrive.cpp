@@ -1,56 +1,71 @@
-// Headless driver for end-to-end tests: calls the same functions the windows call.
-#include "Commands.h"
+// Headless driver for end-to-end tests: calls the same functions the windows call. This front
+// links no Qt: it runs dis51 itself and hands every other command to the module that holds it
+// (CommandTable.h), loaded from beside the executable.
+#include "CommandTable.h"
+#include "DriveDis51.h"
 
-#include <QCoreApplication>
-#include <QTextStream>
-
-#include <map>
+#include <algorithm>
+#include <cstdio>
+#include <dlfcn.h>
 #include <string>
+#include <unistd.h>
+#include <vector>
 
-namespace twdrive
-{
 namespace
 {
-struct Entry {
-    std::string usage;
-    Command command;
-    Startup startup;
-};
-std::map<std::string, Entry> &registry()
+
+int usage()
 {
-    static std::map<std::string, Entry> commands;
-    return commands;
+    std::vector<std::string_view> lines;
+    for (const twdrive::CommandEntry &entry : twdrive::kCommands)
+        lines.push_back(entry.usage);
+    std::sort(lines.begin(), lines.end());
+    std::string text = "usage: twdrive COMMAND ARGS...\n";
+    for (const std::string_view line : lines)
+        text.append("  ").append(line).append("\n");
+    std::fputs(text.c_str(), stderr);
+    return 2;
 }
+
+// The folder of the running executable, with its final slash.
+std::string executableFolder()
+{
+    std::string path(4096, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= path.size())
+        return std::string();
+    path.resize(static_cast<std::size_t>(length));
+    return path.substr(0, path.rfind('/') + 1);
+}
+
+int runModule(const twdrive::CommandEntry &entry, int argc, char **argv)
+{
+    const std::string path = executableFolder() + "twdrive_" + std::string(entry.module) + ".so";
+    void *module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    const auto run =
+        module ? reinterpret_cast<twdrive::ModuleMain>(::dlsym(module, twdrive::kModuleMainSymbol)) : nullptr;
+    if (!run) {
+        const char *reason = ::dlerror();
+        std::fprintf(stderr, "twdrive: cannot load the module of command %s: %s (%s)\n",
+                     std::string(entry.name).c_str(), path.c_str(), reason ? reason : "no entry point");
+        return 2;
+    }
+    // The module stays loaded: its static objects are destroyed at exit, after its last use.
+    return run(argc, argv);
+}
+
 } // namespace
-
-Registration::Registration(const char *name, const char *usage, Command command, Startup startup)
-{
-    registerCommand(name, usage, std::move(command), startup);
-}
-
-void registerCommand(const char *name, const char *usage, Command command, Startup startup)
-{
-    registry()[name] = Entry{usage, std::move(command), startup};
-}
-
-} // namespace twdrive
 
 int main(int argc, char **argv)
 {
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
-    auto &commands = twdrive::registry();
-    if (args.isEmpty() || !commands.count(args.first().toStdString())) {
-        QTextStream err(stderr);
-        err << "usage: twdrive COMMAND ARGS...\n";
-        for (const auto &[name, entry] : commands)
-            err << "  " << QString::fromStdString(entry.usage) << "\n";
-        return 2;
-    }
-    const auto &entry = commands.at(args.takeFirst().toStdString());
-    if (entry.startup == twdrive::Startup::Plain)
-        return entry.command(args);
-    QCoreApplication app(argc, argv);
-    return entry.command(args);
+    if (argc < 2)
+        return usage();
+    const std::string_view name = argv[1];
+    const auto entry = std::find_if(twdrive::kCommands.begin(), twdrive::kCommands.end(),
+                                    [&](const twdrive::CommandEntry &e) { return e.name == name; });
+    if (entry == twdrive::kCommands.end())
+        return usage();
+    if (entry->module.empty())
+        return twdrive::dis51(argc - 2, argv + 2);
+    return runModule(*entry, argc, argv);
 }

@@ -1,7 +1,7 @@
-#include "disassembler/Decoder51.h"
+#include "disasm51/Decoder51.h"
 
-#include "disassembler/DisasmText.h"
-#include "disassembler/Names51.h"
+#include "disasm51/DisasmText.h"
+#include "disasm51/Names51.h"
 
 #include <algorithm>
 
@@ -93,11 +93,11 @@ void appendInstructionText51(std::string &out, const CodeImage &image, const Ins
     }
 }
 
-QString instructionText51(const CodeImage &image, const Instruction51 &instruction, int targetLabel)
+std::string instructionText51(const CodeImage &image, const Instruction51 &instruction, int targetLabel)
 {
     std::string text;
     appendInstructionText51(text, image, instruction, targetLabel);
-    return QString::fromStdString(text);
+    return text;
 }
 
 } // namespace tw

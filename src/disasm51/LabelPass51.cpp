@@ -1,7 +1,7 @@
-#include "disassembler/LabelPass51.h"
+#include "disasm51/LabelPass51.h"
 
-#include "disassembler/Decoder51.h"
-#include "disassembler/Opcodes51.h"
+#include "disasm51/Decoder51.h"
+#include "disasm51/Opcodes51.h"
 
 #include <vector>
 

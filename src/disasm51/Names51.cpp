@@ -1,6 +1,6 @@
-#include "disassembler/Names51.h"
+#include "disasm51/Names51.h"
 
-#include "disassembler/DisasmText.h"
+#include "disasm51/DisasmText.h"
 
 #include <array>
 
@@ -68,18 +68,18 @@ void appendBitName51(std::string &out, std::uint8_t address)
     out += 'H';
 }
 
-QString registerName51(std::uint8_t address)
+std::string registerName51(std::uint8_t address)
 {
     std::string name;
     appendRegisterName51(name, address);
-    return QString::fromStdString(name);
+    return name;
 }
 
-QString bitName51(std::uint8_t address)
+std::string bitName51(std::uint8_t address)
 {
     std::string name;
     appendBitName51(name, address);
-    return QString::fromStdString(name);
+    return name;
 }
 
 } // namespace tw

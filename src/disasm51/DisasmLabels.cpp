@@ -1,4 +1,4 @@
-#include "disassembler/DisasmLabels.h"
+#include "disasm51/DisasmLabels.h"
 
 #include <algorithm>
 

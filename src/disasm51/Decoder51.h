@@ -1,9 +1,8 @@
 #pragma once
 // One MCS-51 instruction of a code image turned into a line of source for our assembler.
-#include "common/CodeImage.h"
-#include "disassembler/Opcodes51.h"
+#include "base/CodeImage.h"
+#include "disasm51/Opcodes51.h"
 
-#include <QString>
 #include <string>
 
 namespace tw
@@ -28,7 +27,7 @@ Instruction51 fetch51(const CodeImage &image, int pc, int dptr);
 // The instruction's text (no label prefix, no line end). targetLabel is the label index of the
 // target; JMP @A+DPTR writes no target whatever it is, and a target that wraps past FFFFH is
 // written as the instruction's own offset or 11-bit field. A5H is written as a DB line.
-QString instructionText51(const CodeImage &image, const Instruction51 &instruction, int targetLabel);
+std::string instructionText51(const CodeImage &image, const Instruction51 &instruction, int targetLabel);
 // The same text appended to a disassembly's byte buffer.
 void appendInstructionText51(std::string &out, const CodeImage &image, const Instruction51 &instruction,
                              int targetLabel);

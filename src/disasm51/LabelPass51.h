@@ -1,9 +1,9 @@
 #pragma once
 // First pass of the MCS-51 disassembler: follows the flow of control and registers every jump,
 // branch and call target as a label, so that the second pass can name targets and line starts.
-#include "common/CodeImage.h"
-#include "disassembler/DisasmLabels.h"
-#include "disassembler/DisasmText.h"
+#include "base/CodeImage.h"
+#include "disasm51/DisasmLabels.h"
+#include "disasm51/DisasmText.h"
 
 namespace tw
 {

@@ -1,0 +1,35 @@
+#pragma once
+// The disassemblers' message texts and captions in one place, as UTF-8.
+#include "disasm51/DisasmText.h"
+
+#include <string>
+#include <string_view>
+
+namespace tw
+{
+
+// A message the conversion window shows, in the Prompter's terms (base/MessageStyle.h).
+struct DisasmNote {
+    std::string text;
+    int style = 0;
+    std::string title;
+};
+
+namespace disasmText
+{
+constexpr std::string_view kDisassemblyCaption = "反汇编信息";
+constexpr std::string_view kInformationCaption = "信息";
+
+constexpr std::string_view kDisassemblyFailed = "反汇编失败！";
+constexpr std::string_view kNotMcs48Code = "存在有非MCS48操作码，反汇编失败！";
+constexpr std::string_view kTooLongFor51 = "目标代码长度超出范围，此非51单片机机器码？";
+constexpr std::string_view kTooLongFor48 = "目标代码长度超出范围，此非48单片机机器码？";
+constexpr std::string_view kUndefinedCode = "存在无定义代码！";
+constexpr std::string_view kLabelPassFailed = "出错！";
+constexpr std::string_view kDisassemblyDone = "反汇编完成！\r\n打开汇编语言程序吗？";
+} // namespace disasmText
+
+// A table of the job reached its bound (the number of entries it holds).
+DisasmNote limitNote(DisasmLimit limit, int bound);
+
+} // namespace tw
