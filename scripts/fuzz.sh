@@ -2,6 +2,7 @@
 # Builds the libFuzzer targets (clang, ASan + UBSan) into build-fuzz/ (or $TW_FUZZ_DIR) and runs
 # each for a given time, one after the other, or all at once with --parallel.
 #   scripts/fuzz.sh [--time SECONDS] [--parallel] [--runs N] [TARGET...]
+# With both --runs and --time, each target stops at whichever comes first.
 # The corpus of each target grows in build-fuzz/corpus/TARGET, seeded from the tests' data and
 # from fuzz/regressions/TARGET. A crash, hang, leak or sanitizer report stops that target and
 # leaves the input in build-fuzz/artifacts/TARGET/; copy it into fuzz/regressions/TARGET, where
@@ -9,7 +10,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${TW_FUZZ_DIR:-$root/build-fuzz}"
-seconds=60
+seconds=""
 runs=""
 parallel=0
 targets=()
@@ -18,7 +19,7 @@ while [ $# -gt 0 ]; do
     --time) seconds="$2"; shift 2 ;;
     --runs) runs="$2"; shift 2 ;;
     --parallel) parallel=1; shift ;;
-    -h|--help) sed -n '2,8p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,9p' "$0"; exit 0 ;;
     *) targets+=("$1"); shift ;;
   esac
 done
@@ -45,8 +46,9 @@ run_target() {
   while IFS= read -r seed; do
     [ -n "$seed" ] && cp "$seed" "$corpus/seed-$(md5sum "$seed" | cut -c1-16)"
   done < "$build/fuzz/fuzz_$name.seeds"
-  local limit=(-max_total_time="$seconds")
-  [ -n "$runs" ] && limit=(-runs="$runs")
+  local limit=()
+  [ -n "$runs" ] && limit+=(-runs="$runs")
+  if [ -n "$seconds" ] || [ -z "$runs" ]; then limit+=(-max_total_time="${seconds:-60}"); fi
   local status=0
   # Leaks are checked after every input; a run longer than 10 s is a hang. Short allocation stacks
   # make each run about a third faster; a finding's input, replayed by the sanitizer test run

@@ -74,6 +74,7 @@ bool AssemblyDriver::normalise(const QString &sourcePath)
     }
     const TextFileContent content = decodeText(source.bytes);
     m_encoding = content.encoding;
+    m_errors.setEncoding(m_encoding);
     NormalisedSource normalised = normaliseText(content.text);
     const QString a51 = replaceLastThree(sourcePath, QStringLiteral("a51"));
     const QString reason =
@@ -229,15 +230,11 @@ void AssemblyDriver::writeFile(const QString &path, std::initializer_list<QByteA
     m_result.filesWritten << path;
 }
 
-void AssemblyDriver::writeText(const QString &path, const QString &text)
-{
-    writeFile(path, encodeOutputText(text, m_encoding));
-}
-
 void AssemblyDriver::writeReportAndImage()
 {
     const OutputPaths &paths = m_result.paths;
-    writeText(paths.errorReport, errorReportText(m_errors.count(), m_errors.text()));
+    const QByteArray heading = encodeOutputText(errorReportHeading(m_errors.count()), m_encoding);
+    writeFile(paths.errorReport, {heading, m_errors.lines(), m_errors.count() > 0 ? "\r\n" : ""});
     const int length = codeImageLength(*m_image, m_highestEmitted);
     writeFile(paths.bin, QByteArray(reinterpret_cast<const char *>(m_image->bytes.data()), length));
 }

@@ -66,7 +66,6 @@ class AssemblyDriver
     // Generated files are replaced whole, but nothing waits for the disk.
     void writeFile(const QString &path, const QByteArray &bytes);
     void writeFile(const QString &path, std::initializer_list<QByteArrayView> pieces);
-    void writeText(const QString &path, const QString &text);
     // The error report, then the code image up to the highest address filled.
     void writeReportAndImage();
 

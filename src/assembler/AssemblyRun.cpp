@@ -16,7 +16,7 @@ QString AssemblyResult::summary() const
 {
     if (!completed)
         return failureMessage;
-    return errorReportText(errorCount, QString()).section(QStringLiteral("\r\n"), 0, 0);
+    return errorReportHeading(errorCount).section(QStringLiteral("\r\n"), 0, 0);
 }
 
 QString startCheckMessage(const QString &source, const QString &bin)

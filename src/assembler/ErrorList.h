@@ -2,8 +2,12 @@
 // The errors one assembly finds, one line each, as they go into the error report.
 #include "Numbers.h"
 #include "assembler/common/Messages.h"
+#include "common/TextFile.h"
 
+#include <QByteArray>
 #include <QString>
+#include <utility>
+#include <vector>
 
 namespace tw
 {
@@ -11,21 +15,29 @@ namespace tw
 class ErrorList : public ErrorSink
 {
   public:
-    // Line: Str(count) TAB "第" Str(line) "行" TAB message; the text keeps every line + CR LF.
+    // Line: Str(count) TAB "第" Str(line) "行" TAB message; the lines keep every line + CR LF.
     void record(const QString &message) override;
     void clear();
 
     int count() const { return m_count; }
-    const QString &text() const { return m_text; }
+    // The lines as the report's bytes, in the encoding set for the run.
+    const QByteArray &lines() const { return m_lines; }
+    // A report may run to a million lines of a dozen texts: each text is encoded once, and the
+    // lines are kept as bytes, not built as strings and encoded again at the end.
+    void setEncoding(TextEncoding encoding);
 
     // The current line of the normalised source, set by the driver before each statement.
     long long lineNumber() const { return m_lineNumber; }
     void setLineNumber(long long line) { m_lineNumber = line; }
 
   private:
+    const QByteArray &encoded(const QString &text);
+
     int m_count = 0;
     long long m_lineNumber = 0;
-    QString m_text;
+    TextEncoding m_encoding = TextEncoding::Gbk;
+    QByteArray m_lines;
+    std::vector<std::pair<QString, QByteArray>> m_encoded; // the texts met so far, few
 };
 
 } // namespace tw

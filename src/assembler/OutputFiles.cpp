@@ -6,6 +6,7 @@
 #include "common/Vb.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 namespace tw
@@ -67,16 +68,9 @@ class LineWriter
     // Str(n): one blank, then the decimal digits (a "-" instead of the blank below zero).
     void vbStr(long long value)
     {
-        char digits[24];
-        char *end = digits + 24;
-        char *p = end;
-        unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value) : value;
-        do {
-            *--p = static_cast<char>('0' + magnitude % 10);
-            magnitude /= 10;
-        } while (magnitude != 0);
-        *--p = value < 0 ? '-' : ' ';
-        m_at = std::copy(p, end, m_at);
+        char digits[kVbStrDigits];
+        char *const end = digits + kVbStrDigits;
+        m_at = std::copy(putVbStr(value, end), end, m_at);
     }
 
   private:
@@ -207,17 +201,35 @@ QString listingCreditLine()
     return QStringLiteral(u"  Tarnwick 汇编程序清单");
 }
 
-QString errorReportText(int errorCount, const QString &errorLines)
+QString errorReportHeading(int errorCount)
 {
     if (errorCount == 0)
         return QStringLiteral(u"    汇编成功，没有发现错误！\r\n");
-    return QStringLiteral(u"    汇编过程发现") + vbStr(errorCount) + QStringLiteral(u"处错误。\r\n\r\n") +
-           errorLines + QStringLiteral("\r\n");
+    return QStringLiteral(u"    汇编过程发现") + vbStr(errorCount) + QStringLiteral(u"处错误。\r\n\r\n");
+}
+
+char *putVbStr(long long value, char *end)
+{
+    char *p = end;
+    unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value) : value;
+    do {
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    *--p = value < 0 ? '-' : ' ';
+    return p;
 }
 
 int codeImageLength(const CodeImage &image, int highestEmitted)
 {
-    int last = 0xFFFF;
+    // Most of the 64K lies empty above a program: passed over a block at a time.
+    constexpr int kBlock = 64;
+    static constexpr std::uint8_t kEmpty[kBlock] = {};
+    int top = 0x10000; // every address from here up is zero
+    while (top >= kBlock &&
+           std::memcmp(&image.bytes[static_cast<std::size_t>(top - kBlock)], kEmpty, kBlock) == 0)
+        top -= kBlock;
+    int last = std::max(top - 1, 0);
     while (last > 0 && image[last] == 0)
         --last;
     return std::max(last, std::min(highestEmitted, 0xFFFF)) + 1;

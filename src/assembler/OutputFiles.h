@@ -64,8 +64,13 @@ QString listingCreditLine();
 // mostly ASCII, so a text that is all ASCII takes a quick path.
 QByteArray encodeOutputText(const QString &text, TextEncoding encoding);
 
-// The whole .err text: summary, and with errors an empty line and the error lines, then CR LF.
-QString errorReportText(int errorCount, const QString &errorLines);
+// The .err text is this summary, and with errors an empty line, the error lines and a CR LF.
+QString errorReportHeading(int errorCount);
+
+// Str(n) as ASCII written backwards into a buffer ending at end (kVbStrDigits bytes room);
+// gives where it starts.
+constexpr int kVbStrDigits = 24;
+char *putVbStr(long long value, char *end);
 
 // Bytes of the code image to write: up to the highest non-zero byte or the highest emitted
 // address, whichever is higher; at least one.

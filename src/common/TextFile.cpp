@@ -127,7 +127,9 @@ QByteArray encodeText(const QString &text, TextEncoding encoding)
 {
     if (encoding == TextEncoding::Utf8)
         return text.toUtf8();
-    QStringEncoder gbk("GBK");
+    // Opening the converter costs far more than a line of text, and listings are encoded line by
+    // line. Stateless, so that nothing of one text is kept for the next.
+    thread_local QStringEncoder gbk("GBK", QStringConverter::Flag::Stateless);
     if (!gbk.isValid())
         return text.toUtf8();
     return encodeGbk(text, gbk);

@@ -357,6 +357,31 @@ TEST(Assembly, LabelsStandWherePassOnePutThem)
     EXPECT_GT(moved, 20);
 }
 
+// The report is written in the source's encoding, every line of it: the numbers, the line texts
+// and each message, the same message many times over.
+TEST(Assembly, ErrorReportInTheSourcesEncoding)
+{
+    const QString source = u"; 中文注释\r\n XYZ\r\nL: NOP\r\nL: NOP\r\n XYZ 1\r\n"_qs;
+    for (const bool mcs48 : {false, true}) {
+        const QString opcode = mcs48 ? u"操作码非法"_qs : u"操作码错误"_qs;
+        const QString expected =
+            u"    汇编过程发现 4处错误。\r\n\r\n 1\t第 2行\t"_qs + opcode +
+            u"\r\n 2\t第 3行\t标号重复定义\r\n 3\t第 4行\t标号重复定义\r\n 4\t第 5行\t"_qs + opcode +
+            u"\r\n\r\n"_qs;
+        for (const TextEncoding encoding : {TextEncoding::Gbk, TextEncoding::Utf8}) {
+            SCOPED_TRACE(std::to_string(mcs48) + std::to_string(static_cast<int>(encoding)));
+            AsmRun run(encodeText(source, encoding));
+            ASSERT_TRUE(run.assemble(mcs48).completed) << run.result.failureMessage.toStdString();
+            EXPECT_EQ(run.result.errorCount, 4);
+            EXPECT_EQ(run.bytes(QStringLiteral("err")), encodeText(expected, encoding));
+        }
+    }
+    AsmRun clean(encodeText(u"; 中文\r\n NOP\r\n"_qs, TextEncoding::Utf8));
+    ASSERT_TRUE(clean.assemble().completed);
+    EXPECT_EQ(clean.bytes(QStringLiteral("err")),
+              encodeText(u"    汇编成功，没有发现错误！\r\n"_qs, TextEncoding::Utf8));
+}
+
 TEST(Assembly, TidiedSourceAssemblesTheSame)
 {
     const QString golden = twtest::dataPath(QStringLiteral("assembler/golden/51-program/prog."));

@@ -35,6 +35,7 @@ TEST(Encoder48, StatementTable)
     labels.define(QStringLiteral("BANK1"), 0x0A23);
     labels.define(QStringLiteral("L123"), 0x0123);
     ErrorList errors;
+    errors.setEncoding(TextEncoding::Utf8);
     mcs48::EncodeContext context{*image, labels, errors};
 
     std::set<int> covered;
@@ -57,7 +58,8 @@ TEST(Encoder48, StatementTable)
             code.chop(1);
         }
         EXPECT_EQ(code, row[1]);
-        const QStringList messages = errors.text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        const QStringList messages =
+            QString::fromUtf8(errors.lines()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         EXPECT_EQ(messages.size(), row[2].isEmpty() ? 0 : 1);
         if (!messages.isEmpty()) {
             EXPECT_EQ(messages[0].section(u'\t', 2), row[2]);

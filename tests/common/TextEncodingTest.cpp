@@ -82,6 +82,25 @@ TEST(TextEncoding, EveryCorpusSampleDecodesRightInBothEncodings)
     }
 }
 
+// Generated files are encoded a line at a time: each line alone gives the bytes the whole text
+// gives, and nothing of one text (not even a lone surrogate at its end) reaches the next.
+TEST(TextEncoding, GeneratedTextLineByLine)
+{
+    const QStringList lines = corpusLines();
+    QByteArray byLine;
+    QString whole;
+    for (const QString &line : lines) {
+        const QByteArray bytes = encodeText(line);
+        EXPECT_EQ(bytes, tryEncodeText(line, TextEncoding::Gbk)) << line.toStdString();
+        byLine += bytes + "\r\n";
+        whole += line + u"\r\n"_s;
+        encodeText(line + QChar(0xD800));
+    }
+    EXPECT_EQ(byLine, encodeText(whole));
+    EXPECT_EQ(encodeText(u"中"_s + QChar(0xDC00) + u"文"_s).right(2), encodeText(u"文"_s));
+    EXPECT_EQ(encodeText(u"第 3行"_s, TextEncoding::Utf8), u"第 3行"_s.toUtf8());
+}
+
 TEST(TextEncoding, WholeFilesMarksAndStrayBytes)
 {
     // The corpus as whole files.
