@@ -12,7 +12,8 @@ if [ "${1:-}" = "--sanitize" ]; then
   build="${TW_ASAN_DIR:-$root/build-asan}"
   flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTW_BUILD_BENCH=OFF \
-    -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+    -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
+    -DCMAKE_MODULE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
   cmake --build "$build" --parallel "$(nproc)"
   # Every report ends the process with an error, so a test that trips one fails; twdrive, run by
   # the end-to-end tests, inherits the same settings.

@@ -41,7 +41,9 @@ std::string executableFolder()
 int runModule(const twdrive::CommandEntry &entry, int argc, char **argv)
 {
     const std::string path = executableFolder() + "twdrive_" + std::string(entry.module) + ".so";
-    void *module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Functions are bound as they are first called: binding all of QtCore's and ICU's at once costs
+    // more than a small command's whole run. The modules are linked with no undefined symbol left.
+    void *module = ::dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
     const auto run =
         module ? reinterpret_cast<twdrive::ModuleMain>(::dlsym(module, twdrive::kModuleMainSymbol)) : nullptr;
     if (!run) {
