@@ -46,8 +46,7 @@ class Assembler48 : public AssemblyDriver
     void writeOutputs() override;
     QStringList writePartialListing() override
     {
-        writeFile(m_result.paths.listing,
-                  {encodeOutputText(listingCreditLine() + kCrLf + kCrLf, m_encoding), m_listing, "\r\n"});
+        writeFile(m_result.paths.listing, {listingCreditBytes(m_encoding), "\r\n\r\n", m_listing, "\r\n"});
         return {m_result.paths.listing};
     }
     QStringList removedOnFailure() const override
@@ -182,7 +181,7 @@ void Assembler48::writeOutputs()
     writeFile(paths.listingLines, {m_listing, "\r\n"});
     QString lists;
     appendLabelLists(lists, m_labels, m_duplicates.names());
-    writeFile(paths.listing, {encodeOutputText(listingCreditLine() + kCrLf + kCrLf, m_encoding), m_listing,
+    writeFile(paths.listing, {listingCreditBytes(m_encoding), "\r\n\r\n", m_listing,
                               encodeOutputText(lists + kCrLf, m_encoding)});
     writeReportAndImage();
 }

@@ -230,8 +230,8 @@ void Assembler51::writeListings(bool withLists)
     if (withLists)
         appendLabelLists(lists, m_labels, m_duplicates.names(), &m_variables);
     writeFile(m_result.paths.listing,
-              {encodeOutputText(listingCreditLine() + QStringLiteral("\r\n") + title + QStringLiteral("\r\n"),
-                                m_encoding),
+              {listingCreditBytes(m_encoding),
+               encodeOutputText(QStringLiteral("\r\n") + title + QStringLiteral("\r\n"), m_encoding),
                m_listing, encodeOutputText(lists, m_encoding)});
     writeFile(m_result.paths.listingLines, {encodeOutputText(title, m_encoding), m_listing});
 }

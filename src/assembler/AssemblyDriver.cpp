@@ -233,7 +233,7 @@ void AssemblyDriver::writeFile(const QString &path, std::initializer_list<QByteA
 void AssemblyDriver::writeReportAndImage()
 {
     const OutputPaths &paths = m_result.paths;
-    const QByteArray heading = encodeOutputText(errorReportHeading(m_errors.count()), m_encoding);
+    const QByteArray heading = errorReportHeadingBytes(m_errors.count(), m_encoding);
     writeFile(paths.errorReport, {heading, m_errors.lines(), m_errors.count() > 0 ? "\r\n" : ""});
     const int length = codeImageLength(*m_image, m_highestEmitted);
     writeFile(paths.bin, QByteArray(reinterpret_cast<const char *>(m_image->bytes.data()), length));

@@ -208,6 +208,22 @@ QString errorReportHeading(int errorCount)
     return QStringLiteral(u"    汇编过程发现") + vbStr(errorCount) + QStringLiteral(u"处错误。\r\n\r\n");
 }
 
+QByteArray listingCreditBytes(TextEncoding encoding)
+{
+    if (encoding == TextEncoding::Gbk)
+        return QByteArrayLiteral("  Tarnwick \xBB\xE3\xB1\xE0\xB3\xCC\xD0\xF2\xC7\xE5\xB5\xA5");
+    return encodeOutputText(listingCreditLine(), encoding);
+}
+
+QByteArray errorReportHeadingBytes(int errorCount, TextEncoding encoding)
+{
+    if (errorCount == 0 && encoding == TextEncoding::Gbk)
+        return QByteArrayLiteral(
+            "    \xBB\xE3\xB1\xE0\xB3\xC9\xB9\xA6\xA3\xAC\xC3\xBB\xD3\xD0\xB7\xA2\xCF\xD6"
+            "\xB4\xED\xCE\xF3\xA3\xA1\r\n");
+    return encodeOutputText(errorReportHeading(errorCount), encoding);
+}
+
 char *putVbStr(long long value, char *end)
 {
     char *p = end;

@@ -67,6 +67,12 @@ QByteArray encodeOutputText(const QString &text, TextEncoding encoding);
 // The .err text is this summary, and with errors an empty line, the error lines and a CR LF.
 QString errorReportHeading(int errorCount);
 
+// listingCreditLine() and errorReportHeading() as encodeOutputText gives them. They are in
+// every run's files, so in GBK the fixed ones are spelled out: opening the converter for them
+// would cost more than assembling a small source.
+QByteArray listingCreditBytes(TextEncoding encoding);
+QByteArray errorReportHeadingBytes(int errorCount, TextEncoding encoding);
+
 // Str(n) as ASCII written backwards into a buffer ending at end (kVbStrDigits bytes room);
 // gives where it starts.
 constexpr int kVbStrDigits = 24;

@@ -415,3 +415,15 @@ TEST(Assembly, HeadlessDriver)
     }
     EXPECT_EQ(twtest::readBytes(dir.filePath(QStringLiteral("good.bin"))).toHex(), QByteArray("80fe"));
 }
+
+// The fixed texts every run writes, spelled out as bytes, are what the converter makes of them.
+TEST(Assembly, FixedOutputTextsSpelledOutAsTheConverterWritesThem)
+{
+    for (const TextEncoding encoding : {TextEncoding::Gbk, TextEncoding::Utf8}) {
+        EXPECT_EQ(listingCreditBytes(encoding), encodeText(listingCreditLine(), encoding));
+        for (const int errors : {0, 1, 1000000})
+            EXPECT_EQ(errorReportHeadingBytes(errors, encoding),
+                      encodeText(errorReportHeading(errors), encoding))
+                << errors;
+    }
+}
