@@ -9,7 +9,9 @@ namespace tw
 
 QString dhex(std::uint8_t value)
 {
-    return value >= 0xA0 ? u'0' + hexByte(value) : hexByte(value);
+    std::string text;
+    appendDhex(text, value);
+    return QString::fromLatin1(text);
 }
 
 int hexToBin(const QString &text)
@@ -19,7 +21,9 @@ int hexToBin(const QString &text)
 
 QString labelName(int index)
 {
-    return QStringLiteral("L") + QString::number(index);
+    std::string text;
+    appendLabelName(text, index);
+    return QString::fromLatin1(text);
 }
 
 QString equLine(int index, long long address)
