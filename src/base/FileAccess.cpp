@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/random.h>
@@ -82,28 +83,6 @@ int writeAll(int fd, std::string_view bytes)
         left -= static_cast<std::size_t>(written);
     }
     return 0;
-}
-
-int writeAll(int fd, std::span<const std::string_view> pieces)
-{
-    for (const std::string_view piece : pieces)
-        if (const int error = writeAll(fd, piece))
-            return error;
-    return 0;
-}
-
-// A device or pipe named as the output (/dev/null, a terminal) cannot be renamed over: it is
-// written straight, as a user naming it expects.
-std::string writeInPlace(const std::string &target, std::span<const std::string_view> pieces)
-{
-    Descriptor fd(::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
-    if (!fd.valid())
-        return systemErrorText(errno);
-    if (const int error = writeAll(fd.get(), pieces))
-        return systemErrorText(error);
-    if (const int error = fd.close())
-        return systemErrorText(error);
-    return std::string();
 }
 
 // A new file beside the target; the mode 0666 lets the process's umask decide, as for any new
@@ -260,49 +239,162 @@ PlainRead readFilePlain(const std::string &path, std::int64_t maxBytes)
     return result;
 }
 
-std::string replaceFilePlain(const std::string &path, std::span<const std::string_view> pieces,
-                             WriteSync sync)
+std::string outputRefusal(const std::string &path)
 {
     if (path.empty())
         return systemErrorText(ENOENT);
-    const std::string target = followLinks(path);
-    struct stat existing;
-    const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode))
+    std::size_t begin = 0;
+    while (begin <= path.size()) {
+        const std::size_t slash = std::min(path.find('/', begin), path.size());
+        if (slash - begin > NAME_MAX)
+            return systemErrorText(ENAMETOOLONG);
+        begin = slash + 1;
+    }
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0)
+        return errno == ELOOP ? systemErrorText(ELOOP) : std::string();
+    if (S_ISDIR(info.st_mode))
         return "已有同名的文件夹";
-    if (exists && !S_ISREG(existing.st_mode))
-        return writeInPlace(target, pieces);
+    if (!S_ISREG(info.st_mode))
+        return notAFileReason(info.st_mode);
+    return std::string();
+}
 
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+StagedFile::~StagedFile()
+{
+    discard();
+    if (!m_kept.empty())
+        ::unlink(m_kept.c_str());
+}
+
+StagedFile::StagedFile(StagedFile &&other) noexcept
+    : m_target(std::move(other.m_target)), m_temporary(std::move(other.m_temporary)),
+      m_kept(std::move(other.m_kept)), m_existed(other.m_existed), m_committed(other.m_committed)
+{
+    other.m_temporary.clear();
+    other.m_kept.clear();
+    other.m_committed = false;
+}
+
+void StagedFile::discard()
+{
+    if (!m_temporary.empty())
+        ::unlink(m_temporary.c_str());
+    m_temporary.clear();
+}
+
+std::string StagedFile::stage(const std::string &path, const ContentWriter &content, WriteSync sync)
+{
+    discard();
+    if (std::string refusal = outputRefusal(path); !refusal.empty())
+        return refusal;
+    m_target = followLinks(path);
+    struct stat existing;
+    m_existed = ::stat(m_target.c_str(), &existing) == 0;
+    if (m_existed && !S_ISREG(existing.st_mode))
+        return outputRefusal(m_target);
+    const std::size_t slash = m_target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : m_target.substr(0, slash + 1);
     std::string temporary;
     Descriptor fd(openTemporary(folder, temporary));
     if (!fd.valid())
         return systemErrorText(errno);
+    m_temporary = temporary;
     auto fail = [&](int error) {
-        ::unlink(temporary.c_str());
+        discard();
         return systemErrorText(error);
     };
-    if (exists) {
+    if (m_existed) {
         // The replacement keeps the file's permissions, and its owner where we may set it; when
         // we may not, the file becomes ours, as with any editor's save.
         [[maybe_unused]] const int owned = ::fchown(fd.get(), existing.st_uid, existing.st_gid);
         if (::fchmod(fd.get(), existing.st_mode & 07777) != 0)
             return fail(errno);
     }
-    if (const int error = writeAll(fd.get(), pieces))
-        return fail(error);
+    const std::string reason = content([&](std::string_view piece) {
+        const int error = writeAll(fd.get(), piece);
+        return error ? systemErrorText(error) : std::string();
+    });
+    if (!reason.empty()) {
+        discard();
+        return reason;
+    }
     if (sync == WriteSync::Durable && ::fsync(fd.get()) != 0)
         return fail(errno);
     if (const int error = fd.close())
         return fail(error);
-    // A generated file's old copy goes just before the rename: renaming over a file makes ext4
-    // (and others that allocate late) push the new file's data to the disk at once.
-    if (sync == WriteSync::Generated && exists)
-        ::unlink(target.c_str());
-    if (::rename(temporary.c_str(), target.c_str()) != 0)
-        return fail(errno);
     return std::string();
+}
+
+std::string StagedFile::commit()
+{
+    if (m_temporary.empty())
+        return systemErrorText(ENOENT);
+    // The old file steps aside under a name of its own instead of being renamed over: a roll-back
+    // can put it back, and ext4 (like others that allocate late) does not push the new file's
+    // data to the disk at once, as it does for a rename over a file.
+    if (m_existed) {
+        const std::size_t slash = m_target.rfind('/');
+        const std::string folder = slash == std::string::npos ? std::string() : m_target.substr(0, slash + 1);
+        std::string kept;
+        for (int attempt = 0; attempt < 100 && kept.empty(); ++attempt) {
+            std::uint32_t random = 0;
+            if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random)
+                random ^= static_cast<std::uint32_t>(attempt) * 2654435761u;
+            std::string name =
+                folder + ".tw-" + std::to_string(::getpid()) + "-old-" + std::to_string(random);
+            struct stat info;
+            if (::lstat(name.c_str(), &info) != 0 && errno == ENOENT)
+                kept = std::move(name);
+        }
+        if (kept.empty() || ::rename(m_target.c_str(), kept.c_str()) != 0) {
+            const int error = kept.empty() ? EEXIST : errno;
+            discard();
+            return systemErrorText(error);
+        }
+        m_kept = kept;
+    }
+    if (::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
+        const int error = errno;
+        if (!m_kept.empty() && ::rename(m_kept.c_str(), m_target.c_str()) == 0)
+            m_kept.clear();
+        discard();
+        return systemErrorText(error);
+    }
+    m_temporary.clear();
+    m_committed = true;
+    return std::string();
+}
+
+void StagedFile::rollBack()
+{
+    if (!m_committed) {
+        discard();
+        return;
+    }
+    if (!m_kept.empty()) {
+        if (::rename(m_kept.c_str(), m_target.c_str()) == 0)
+            m_kept.clear();
+    } else {
+        ::unlink(m_target.c_str());
+    }
+    m_committed = false;
+}
+
+std::string replaceFilePlain(const std::string &path, std::span<const std::string_view> pieces,
+                             WriteSync sync)
+{
+    StagedFile file;
+    std::string reason = file.stage(
+        path,
+        [&](const PieceSink &put) {
+            for (const std::string_view piece : pieces)
+                if (std::string error = put(piece); !error.empty())
+                    return error;
+            return std::string();
+        },
+        sync);
+    return reason.empty() ? file.commit() : reason;
 }
 
 } // namespace tw

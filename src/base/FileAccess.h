@@ -3,6 +3,7 @@
 // Paths are the bytes of the file name (the local 8-bit encoding); reasons and messages are UTF-8.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -50,10 +51,48 @@ PlainRead readFilePlain(const std::string &path, std::int64_t maxBytes);
 // images) are written again by the next run and need not wait for the disk.
 enum class WriteSync { Durable, Generated };
 
-// Replaces the file at path with the pieces, written one after the other, never joined in memory:
-// a complete temporary beside the file is renamed over it, a symbolic link is written through (the
-// link stays a link), and an existing file keeps its permissions. A device or pipe is written in
-// place. Returns an empty text on success, else the reason it failed.
+// Why no whole file can be written at path, found before anything is opened: a folder, a device,
+// a pipe or a socket in the way, a loop of symbolic links, a name longer than a folder can hold.
+// Empty when a file can be made or replaced there (whether the folder lets us is found on writing).
+// Opening a pipe or a device to write could block or reach hardware, so neither is ever opened.
+std::string outputRefusal(const std::string &path);
+
+// Gives the bytes of one output piece by piece to put, which answers an empty text or the reason
+// the piece could not be written; returns the first such reason (or its own), else empty.
+using PieceSink = std::function<std::string(std::string_view piece)>;
+using ContentWriter = std::function<std::string(const PieceSink &put)>;
+
+// A replacement in two steps, so that several files are replaced together or not at all: stage()
+// writes a complete temporary beside the target (a symbolic link is written through: the link stays
+// a link; an existing file's permissions are kept); commit() renames it over the target, keeping the
+// old file aside until rollBack() or the end of the object; an uncommitted stage is removed.
+class StagedFile
+{
+  public:
+    StagedFile() = default;
+    ~StagedFile();
+    StagedFile(StagedFile &&other) noexcept;
+    StagedFile &operator=(StagedFile &&other) = delete;
+    StagedFile(const StagedFile &) = delete;
+    StagedFile &operator=(const StagedFile &) = delete;
+
+    // Empty on success, else the reason.
+    std::string stage(const std::string &path, const ContentWriter &content, WriteSync sync);
+    std::string commit();
+    // Puts the old file back (or removes the new one where there was none).
+    void rollBack();
+
+  private:
+    void discard();
+    std::string m_target;    // the name the data lives under (links followed)
+    std::string m_temporary; // the staged file, until it is committed
+    std::string m_kept;      // a second name of the replaced file, until the object ends
+    bool m_existed = false;
+    bool m_committed = false;
+};
+
+// Replaces the file at path with the pieces, written one after the other, never joined in memory,
+// as one StagedFile. Returns an empty text on success, else the reason it failed.
 std::string replaceFilePlain(const std::string &path, std::span<const std::string_view> pieces,
                              WriteSync sync);
 

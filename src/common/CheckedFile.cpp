@@ -1,4 +1,5 @@
 #include "CheckedFile.h"
+#include "OutcomeWriter.h"
 
 #include <QFile>
 
@@ -9,11 +10,6 @@ namespace tw
 
 namespace
 {
-
-std::string nativePath(const QString &path)
-{
-    return QFile::encodeName(path).toStdString();
-}
 
 class ByteArrayBuffer final : public ReadBuffer
 {

@@ -71,14 +71,27 @@ TEST(AssemblyFileFaults, OutputsThatCannotBeWrittenNameTheFileAndTheReason)
             EXPECT_TRUE(QFileInfo(folder.path("lst")).isDir());
         }
         if (QFileInfo::exists(u"/dev/full"_qs)) {
-            // A full disk, met when the code image is written.
+            // A device in an output's place is never opened, and never removed.
             Folder folder;
             ASSERT_TRUE(QFile::link(u"/dev/full"_qs, folder.path("bin")));
             const twtest::ProcessResult run = folder.drive(command);
             EXPECT_EQ(run.exitCode, 2);
             EXPECT_EQ(QString::fromUtf8(run.out).trimmed(),
-                      u"文件写入失败："_qs + folder.path("bin") + u"（磁盘空间已满）"_qs);
-            EXPECT_TRUE(QFileInfo(u"/dev/full"_qs).exists()); // a device is never removed
+                      u"文件写入失败："_qs + folder.path("bin") + u"（这是设备或管道，不是普通文件）"_qs);
+            EXPECT_TRUE(QFileInfo(u"/dev/full"_qs).exists());
+        }
+        {
+            // A full disk, met when the code image is written.
+            Folder folder;
+            twtest::SmallDisk small(folder.dir.filePath(u"small"_qs));
+            if (small.active()) {
+                small.fill();
+                ASSERT_TRUE(QFile::link(small.path() + u"/prog.bin"_qs, folder.path("bin")));
+                const twtest::ProcessResult run = folder.drive(command);
+                EXPECT_EQ(run.exitCode, 2);
+                EXPECT_EQ(QString::fromUtf8(run.out).trimmed(),
+                          u"文件写入失败："_qs + folder.path("bin") + u"（磁盘空间已满）"_qs);
+            }
         }
         {
             // A folder nothing may be written in: the normalised copy is the first file to fail.

@@ -139,12 +139,17 @@ TEST(CheckedReplace, NamesTheReasonAndKeepsTheOldFile)
         {existing + u"/inner"_qs, u"路径中有一项不是文件夹"_qs},
         {QString(), u"文件或文件夹不存在"_qs},
     };
+    // A device is never opened to be written: it could block, or reach hardware.
     if (QFileInfo::exists(u"/dev/full"_qs))
-        cases.push_back({u"/dev/full"_qs, u"磁盘空间已满"_qs});
+        cases.push_back({u"/dev/full"_qs, u"这是设备或管道，不是普通文件"_qs});
+    twtest::SmallDisk small(dir.filePath(u"small"_qs), 16);
+    if (small.active())
+        cases.push_back({small.path() + u"/big.bin"_qs, u"磁盘空间已满"_qs});
     for (const Case &c : cases) {
         SCOPED_TRACE(c.path.toStdString());
-        EXPECT_EQ(replaceFileChecked(c.path, QByteArray(4096, 'x'), WriteSync::Generated), c.reason);
-        EXPECT_FALSE(writeBinaryFile(c.path, "x"));
+        const QByteArray bytes(64 * 1024, 'x');
+        EXPECT_EQ(replaceFileChecked(c.path, bytes, WriteSync::Generated), c.reason);
+        EXPECT_FALSE(writeBinaryFile(c.path, bytes));
     }
     EXPECT_TRUE(QFileInfo(dir.filePath(u"in-the-way.bin"_qs)).isDir());
 

@@ -66,10 +66,17 @@ TEST(DisasmFileFaults, OutputsThatCannotBeWrittenAreNamedNotBlamedOnTheCode)
         {folder, u"已有同名的文件夹"_qs},
         {dir.filePath(QString(300, u'n') + u".asm"_qs), u"文件名太长"_qs},
     };
-    // A full disk, through a link: the other outputs go beside the link, not into /dev.
+    // A device is never opened to be written; the other outputs go beside the link, not into /dev.
+    const QString device = dir.filePath(u"device.asm"_qs);
+    if (QFileInfo::exists(u"/dev/full"_qs) && QFile::link(u"/dev/full"_qs, device))
+        outputs.push_back({device, u"这是设备或管道，不是普通文件"_qs});
+    // A full disk, through a link.
+    twtest::SmallDisk small(dir.filePath(u"small"_qs));
     const QString full = dir.filePath(u"full.asm"_qs);
-    if (QFileInfo::exists(u"/dev/full"_qs) && QFile::link(u"/dev/full"_qs, full))
+    if (small.active() && QFile::link(small.path() + u"/full.asm"_qs, full)) {
+        small.fill();
         outputs.push_back({full, u"磁盘空间已满"_qs});
+    }
     for (const char *command : {"dis51", "dis48"}) {
         for (const auto &[output, reason] : outputs) {
             SCOPED_TRACE((QLatin1String(command) + u' ' + output).toStdString());

@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,6 +65,33 @@ void ReadOnlyFolder::release()
     else
         ::chmod(QFile::encodeName(m_path).constData(), 0755);
     m_immutable = false;
+}
+
+SmallDisk::SmallDisk(const QString &path, int kilobytes) : m_path(path)
+{
+    QDir().mkpath(path);
+    const QByteArray options = "size=" + QByteArray::number(kilobytes) + "k";
+    m_active = ::mount("tmpfs", QFile::encodeName(path).constData(), "tmpfs", 0, options.constData()) == 0;
+}
+
+void SmallDisk::fill()
+{
+    const QByteArray name = QFile::encodeName(m_path + QStringLiteral("/.filler"));
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    if (fd < 0)
+        return;
+    const QByteArray block(4096, 'f');
+    while (::write(fd, block.constData(), static_cast<size_t>(block.size())) > 0) {
+    }
+    while (::write(fd, block.constData(), 1) > 0) {
+    }
+    ::close(fd);
+}
+
+SmallDisk::~SmallDisk()
+{
+    if (m_active)
+        ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
 }
 
 } // namespace twtest

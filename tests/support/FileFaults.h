@@ -27,4 +27,23 @@ class ReadOnlyFolder
     bool m_active = false;
 };
 
+// A folder on a file system of a few kilobytes, for as long as it lives: a write of more fails with
+// a full disk. Mounting needs root; active() is false where it cannot be had.
+class SmallDisk
+{
+  public:
+    explicit SmallDisk(const QString &path, int kilobytes = 16);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk &) = delete;
+    SmallDisk &operator=(const SmallDisk &) = delete;
+    bool active() const { return m_active; }
+    QString path() const { return m_path; }
+    // Takes up every free block with a file of its own, so that the next byte written fails.
+    void fill();
+
+  private:
+    QString m_path;
+    bool m_active = false;
+};
+
 } // namespace twtest

@@ -1,0 +1,148 @@
+#include "base/ToolOutcome.h"
+
+#include "base/MessageStyle.h"
+
+#include <sys/stat.h>
+
+namespace tw
+{
+
+namespace
+{
+
+constexpr int kAnswerYes = 6;
+
+bool exists(const std::string &path)
+{
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+ContentWriter contentOf(const PlannedFile &file)
+{
+    if (file.content)
+        return file.content;
+    return [&file](const PieceSink &put) { return put(file.bytes); };
+}
+
+class Writer
+{
+  public:
+    Writer(const ToolOutcome &outcome, NoteAnswers &answers) : m_outcome(outcome), m_answers(answers) {}
+
+    CarriedOut run()
+    {
+        for (const ToolNote &note : m_outcome.notes)
+            show(note);
+        if (m_outcome.files.empty())
+            return m_report;
+        if (!refuseUnwritable() || !consent() || !writeAll()) {
+            m_report.written.clear();
+            return m_report;
+        }
+        for (const std::string &path : m_outcome.stale)
+            removeStaleOutputPlain(path);
+        m_report.result = WriteResult::Written;
+        for (const ToolNote &note : m_outcome.done)
+            show(note);
+        m_report.openRequested =
+            !m_outcome.openOnYes.empty() && !m_outcome.done.empty() && m_report.lastAnswer == kAnswerYes;
+        return m_report;
+    }
+
+  private:
+    void show(const ToolNote &note) { m_report.lastAnswer = m_answers.answer(note); }
+
+    void fault(const std::string &path, const std::string &reason)
+    {
+        show({writeFailureText(path, reason), MsgStyle::Exclamation, m_outcome.title});
+        m_report.result = WriteResult::Failed;
+    }
+
+    // A folder, a device or a pipe in an output's place is named before anything is asked.
+    bool refuseUnwritable()
+    {
+        for (const PlannedFile &file : m_outcome.files)
+            if (const std::string reason = outputRefusal(file.path); !reason.empty()) {
+                fault(file.path, reason);
+                return false;
+            }
+        return true;
+    }
+
+    bool consent()
+    {
+        std::vector<std::string> existing;
+        bool firstExists = false;
+        for (std::size_t i = 0; i < m_outcome.files.size(); ++i) {
+            const PlannedFile &file = m_outcome.files[i];
+            if (file.askBeforeReplacing && !file.onlyWhereNone && exists(file.path)) {
+                existing.push_back(file.path);
+                firstExists = firstExists || i == 0;
+            }
+        }
+        if (existing.empty())
+            return true;
+        show({replaceQuestion(existing, firstExists), MsgStyle::YesNo + MsgStyle::Exclamation,
+              m_outcome.title});
+        if (m_report.lastAnswer == kAnswerYes)
+            return true;
+        m_report.result = WriteResult::Declined;
+        if (m_outcome.declined.empty())
+            show({kKeptExistingFiles, MsgStyle::Exclamation, m_outcome.title});
+        for (const ToolNote &note : m_outcome.declined)
+            show(note);
+        return false;
+    }
+
+    bool writeAll()
+    {
+        std::vector<StagedFile> staged;
+        std::vector<const PlannedFile *> files;
+        staged.reserve(m_outcome.files.size());
+        for (const PlannedFile &file : m_outcome.files) {
+            if (file.onlyWhereNone && exists(file.path))
+                continue;
+            staged.emplace_back();
+            if (const std::string reason = staged.back().stage(file.path, contentOf(file), file.sync);
+                !reason.empty()) {
+                staged.clear();
+                fault(file.path, reason);
+                return false;
+            }
+            files.push_back(&file);
+        }
+        for (std::size_t i = 0; i < staged.size(); ++i)
+            if (const std::string reason = staged[i].commit(); !reason.empty()) {
+                for (std::size_t j = 0; j < i; ++j)
+                    staged[j].rollBack();
+                fault(files[i]->path, reason);
+                return false;
+            }
+        for (const PlannedFile *file : files)
+            m_report.written.push_back(file->path);
+        return true;
+    }
+
+    const ToolOutcome &m_outcome;
+    NoteAnswers &m_answers;
+    CarriedOut m_report;
+};
+
+} // namespace
+
+std::string replaceQuestion(const std::vector<std::string> &existing, bool firstExists)
+{
+    std::string text = "文件已存在！\r\n";
+    if (existing.size() > 1 || !firstExists)
+        for (const std::string &path : existing)
+            text += path + "\r\n";
+    return text + "覆盖吗？";
+}
+
+CarriedOut carryOut(const ToolOutcome &outcome, NoteAnswers &answers)
+{
+    return Writer(outcome, answers).run();
+}
+
+} // namespace tw
