@@ -1,7 +1,9 @@
 #pragma once
 // The MCS-51 instruction set as data: one row per opcode with its mnemonic, length, operand kinds
 // in source order, flow of control and the line the disassembler writes for it. The assembler's
-// encoder, the disassembler and the every-opcode tests read it; nothing else spells an opcode.
+// encoder, the disassembler and the every-opcode tests read it. The simulator's executor keeps a
+// switch of its own on the opcode, for speed; a test over every opcode holds it to this table's
+// lengths and flows.
 #include "isa/Flow.h"
 
 #include <array>
