@@ -40,6 +40,18 @@ std::uint8_t operandByte(Operand kind, int index)
     }
 }
 
+// A machine with the row's instruction at kAt and code memory open to the whole address space.
+void placeInstruction(tw::Cpu51 &cpu, const tw::mcs51::OpcodeRow &row)
+{
+    cpu.codeSize = 0x10000;
+    cpu.code[kAt] = row.opcode;
+    int at = kAt + 1, index = 0;
+    for (const Operand kind : row.operands)
+        for (int i = 0; i < tw::mcs51::operandBytes(kind); ++i)
+            cpu.code[at++] = operandByte(kind, index++);
+    cpu.pc = kAt;
+}
+
 struct Step {
     std::uint16_t pc;
     std::uint8_t sp;
@@ -50,12 +62,7 @@ Step runOne(const tw::mcs51::OpcodeRow &row)
 {
     twtest::Machine machine({});
     tw::Cpu51 &cpu = *machine.cpu;
-    cpu.codeSize = 0x10000;
-    cpu.code[kAt] = row.opcode;
-    int at = kAt + 1, index = 0;
-    for (const Operand kind : row.operands)
-        for (int i = 0; i < tw::mcs51::operandBytes(kind); ++i)
-            cpu.code[at++] = operandByte(kind, index++);
+    placeInstruction(cpu, row);
     // A return finds 1234H on the stack; JMP @A+DPTR goes to 0320H.
     machine.sp() = 0x41;
     machine.iram(0x40) = 0x34;
@@ -63,7 +70,6 @@ Step runOne(const tw::mcs51::OpcodeRow &row)
     machine.a() = 0x20;
     machine.sfr(tw::Sfr::DPL) = 0x00;
     machine.sfr(tw::Sfr::DPH) = 0x03;
-    cpu.pc = kAt;
     cpu.step();
     return {cpu.pc, machine.sp(), static_cast<std::uint16_t>(machine.iram(0x42) | machine.iram(0x43) << 8)};
 }
@@ -121,12 +127,7 @@ TEST(ExecutorTable, BothOutcomesOfEveryConditionalBranchAreReached)
         for (const std::uint8_t value : {0x00, 0x01, 0x12, 0xFF}) {
             twtest::Machine machine({});
             tw::Cpu51 &cpu = *machine.cpu;
-            cpu.codeSize = 0x10000;
-            cpu.code[kAt] = row.opcode;
-            int at = kAt + 1, index = 0;
-            for (const Operand kind : row.operands)
-                for (int i = 0; i < tw::mcs51::operandBytes(kind); ++i)
-                    cpu.code[at++] = operandByte(kind, index++);
+            placeInstruction(cpu, row);
             machine.a() = value;
             machine.psw() = value & 0x80 ? 0x80 : 0x00; // carry
             for (int r = 0; r < 8; ++r)
@@ -135,7 +136,6 @@ TEST(ExecutorTable, BothOutcomesOfEveryConditionalBranchAreReached)
             machine.iram(0x30) = value == 0x12 ? value : value ^ 0x01;
             machine.iram(0x20) = value; // bit 00H
             machine.iram(value) = value;
-            cpu.pc = kAt;
             cpu.step();
             seen.insert(cpu.pc);
         }
