@@ -5,10 +5,10 @@
 #include "workspace/ProductInfo.h"
 #include "workspace/StartUpChecks.h"
 #include "workspace/ui/MainWindow.h"
+#include "workspace/ui/QtTexts.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <QLibraryInfo>
 #include <QLockFile>
 #include <QScreen>
 #include <QStyle>
@@ -23,11 +23,8 @@ int main(int argc, char **argv)
     // Adwaita where that is installed, else falls back to the style's own pictures.
     QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
     QApplication::setWindowIcon(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon));
-    // The common dialogs and message-box buttons speak the program's language where Qt's own
-    // Chinese texts are installed.
-    QTranslator qtTexts;
-    if (qtTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    // The common dialogs and message-box buttons speak the program's language.
+    const auto qtTexts = tw::installQtChineseTexts();
 
     tw::QtPrompter prompter;
     prompter.setDefaultTitle(tw::productName());

@@ -335,7 +335,13 @@ void MainWindowState::setToolbarEnabled(const QString &key, bool enabled)
 
 bool MainWindowState::isToolbarEnabled(int position) const
 {
-    return toolbarSlot(position).enabled;
+    const ToolbarSlot &slot = toolbarSlot(position);
+    if (!slot.enabled)
+        return false;
+    // The other buttons keep their own state: New and Open, say, work while their items are off.
+    const bool followsItem =
+        slot.key == QLatin1String(ToolbarKey::Undo) || slot.key == QLatin1String(ToolbarKey::Redo);
+    return !followsItem || isEnabled(QString::fromLatin1(toolbarButtons()[position - 1].command));
 }
 
 bool MainWindowState::isToolbarEnabled(const QString &key) const
@@ -346,9 +352,9 @@ bool MainWindowState::isToolbarEnabled(const QString &key) const
 QStringList MainWindowState::enabledToolbarKeys() const
 {
     QStringList keys;
-    for (const ToolbarSlot &slot : m_toolbar)
-        if (slot.enabled && !slot.isSeparator())
-            keys.append(slot.key);
+    for (int position = 1; position <= ToolbarSlots; ++position)
+        if (isToolbarEnabled(position) && !m_toolbar[position - 1].isSeparator())
+            keys.append(m_toolbar[position - 1].key);
     return keys;
 }
 

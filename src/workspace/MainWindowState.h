@@ -25,8 +25,8 @@ struct MenuItem {
 };
 
 struct ToolbarSlot {
-    QString key; // empty for a separator
-    bool enabled = false;
+    QString key;          // empty for a separator
+    bool enabled = false; // as the window sequences set it; see isToolbarEnabled
     bool isSeparator() const { return key.isEmpty(); }
 };
 
@@ -65,6 +65,8 @@ class MainWindowState
     int toolbarPosition(const QString &key) const; // 0 when no slot has the key
     void setToolbarEnabled(int position, bool enabled);
     void setToolbarEnabled(const QString &key, bool enabled);
+    // What the button shows: its slot's state, and for Undo and Redo their Edit item's state too,
+    // so that those buttons never offer what the menu refuses.
     bool isToolbarEnabled(int position) const;
     bool isToolbarEnabled(const QString &key) const;
     // Keys of the enabled buttons, in slot order.

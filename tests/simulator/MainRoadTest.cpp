@@ -58,7 +58,8 @@ TEST_F(MainRoadTest, FromEditorThroughAssemblerToSimulator)
     flush();
     EXPECT_EQ(window(), nullptr);
     // An editor is open: every menu and toolbar button is back, with the file items the
-    // assembler's hand-over had switched off.
+    // assembler's hand-over had switched off; Undo and Redo, like their items, say that the file
+    // just saved and reloaded has nothing to undo.
     expectViews(QStringLiteral("road-closed"));
 }
 

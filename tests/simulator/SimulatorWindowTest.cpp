@@ -385,3 +385,24 @@ TEST_F(SimulatorWindowTest, ListingPaneShowsItsFourteenLinesAndScrollsWithTheWhe
     EXPECT_DOUBLE_EQ(pane->tabStopDistance(),
                      QFontMetricsF(pane->font()).horizontalAdvance(QLatin1Char(' ')) * 8);
 }
+
+TEST_F(SimulatorWindowTest, PcLineStaysWhollyInSightBesideLinesWiderThanThePane)
+{
+    openProgram(QStringLiteral("wide"));
+    QPlainTextEdit *pane = ui().listing;
+    const Listing &listing = window()->listing();
+    // The commented lines do not fit: the box scrolls sideways.
+    ASSERT_GT(pane->horizontalScrollBar()->maximum(), 0);
+
+    // Each step moves the marker one line on, through more than a pane of lines; the marked line
+    // is never under the sideways scroll bar or past the bottom of the box.
+    for (int step = 0; step < 3 * Listing::kVisibleLines - 2; ++step) {
+        const int paneLine = listing.pcLine() - listing.clampTop(ui().listingScroll->value());
+        ASSERT_GE(paneLine, 0);
+        ASSERT_LT(paneLine, Listing::kVisibleLines);
+        EXPECT_TRUE(boxLines(pane)[paneLine].startsWith('>')) << "step " << step;
+        const QRect line = pane->cursorRect(QTextCursor(pane->document()->findBlockByNumber(paneLine)));
+        EXPECT_TRUE(pane->viewport()->rect().contains(line)) << "step " << step << ", pane line " << paneLine;
+        steps(1);
+    }
+}

@@ -2,7 +2,7 @@
 // window: while one is open it is the active window over the tool window, and once it is
 // answered the tool window is again the active, topmost window, never buried under the locked
 // main window. Tool windows fit on the smallest screen the program accepts, clear of the main
-// window's status bar.
+// window's status bar. The help window, too, stays above the main window.
 #include "WindowManagerSupport.h"
 #include "XSession.h"
 
@@ -13,7 +13,9 @@
 #include "conversion/ui/ConversionWindow.h"
 #include "links/ui/SerialSenderWindow.h"
 #include "simulator/ui/SimulatorWindow.h"
+#include "workspace/MenuNames.h"
 #include "workspace/Workspace.h"
+#include "workspace/ui/HelpWindow.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -181,4 +183,23 @@ TEST_F(ToolWindowsStayOnTop, EveryToolWindowFitsAboveTheStatusBarAndStaysAboveTh
         main->unloadTool(QString::fromLatin1(entry.tool));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+}
+
+TEST_F(ToolWindowsStayOnTop, HelpWindowStaysAboveTheMaximisedMainWindow)
+{
+    ASSERT_TRUE(main->triggerMenuItem(QString::fromLatin1(tw::Menu::HelpManual)));
+    QWidget *help = main->helpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(waitActiveOnTop(help)) << "the help window did not come up on top";
+    EXPECT_EQ(transientFor(display, help->winId()), main->winId());
+    // With no task bar to bring it back, a click on the main window must not hide it: the main
+    // window is raised and asks for the focus as a click would, the help window stays above.
+    main->raise();
+    main->activateWindow();
+    QTest::qWait(200);
+    EXPECT_EQ(topmost(), help->winId()) << "the help window went under the main window";
+    // Another page keeps the same window on top.
+    ASSERT_TRUE(main->triggerMenuItem(QString::fromLatin1(tw::Menu::HelpTutorial)));
+    EXPECT_EQ(main->helpWindow(), help);
+    EXPECT_TRUE(waitFor([&] { return topmost() == help->winId(); }));
 }

@@ -316,9 +316,13 @@ TEST_F(EditorStateTest, CaretPanelAndSaveFollowTheActiveEditor)
     window->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(typed->parentWidget()));
     EXPECT_EQ(window->statusPanel(1)->text(), u"行： 2   列： 6"_s);
 
-    // Selections spanning lines, either way: the caret's own line and column.
+    // Selections spanning lines, either way: the caret's line, and the column where the selection
+    // starts counted from that line's start, so below zero when it starts on an earlier line.
     select(typed, 1, 5);
-    EXPECT_EQ(window->statusPanel(1)->text(), u"行： 2   列： 3"_s);
+    EXPECT_EQ(window->statusPanel(1)->text(), u"行： 2   列：-1"_s);
+    // Only the start moves, the caret stays: the panel follows all the same.
+    select(typed, 4, 5);
+    EXPECT_EQ(window->statusPanel(1)->text(), u"行： 2   列： 2"_s);
     select(typed, 5, 1);
     EXPECT_EQ(window->statusPanel(1)->text(), u"行： 1   列： 2"_s);
     // Positions are not cut to 16 bits.

@@ -197,3 +197,17 @@ TEST_F(FindDialogTest, EnterInThePatternBoxFinds)
     EXPECT_TRUE(selectedText(editor).isEmpty());
     EXPECT_TRUE(dialog->isVisible());
 }
+
+TEST_F(FindDialogTest, CaretPanelShowsWhereTheMatchStarts)
+{
+    type(editor, QStringLiteral("\tSJMP\tLOOP\n"));
+    // By instruction: the match takes line 4 from its first character.
+    search(FindDialog::Mode::ByInstruction, QStringLiteral("sjmp   loop"));
+    ASSERT_EQ(selectedText(editor), QStringLiteral("\tSJMP\tLOOP"));
+    EXPECT_EQ(window->statusPanel(1)->text(), QStringLiteral(u"行： 4   列： 1"));
+    // By text, inside a line.
+    search(FindDialog::Mode::ByText, QStringLiteral("a,#1"));
+    EXPECT_EQ(window->statusPanel(1)->text(), QStringLiteral(u"行： 1   列： 12"));
+    QTest::mouseClick(button("findNextButton"), Qt::LeftButton);
+    EXPECT_EQ(window->statusPanel(1)->text(), QStringLiteral(u"行： 2   列： 6"));
+}

@@ -309,6 +309,44 @@ TEST_F(MainWindowTest, EditCommandsActOnTheActiveEditorOnly)
     EXPECT_FALSE(actionEnabled(u"mEditRedo"_s));
 }
 
+TEST_F(MainWindowTest, UndoAndRedoButtonsFollowTheirEditItems)
+{
+    const auto button = [this](const QString &key) {
+        return window->toolbarAction(window->state().toolbarPosition(key))->isEnabled();
+    };
+    // Button and item alike, and the model as the window shows it.
+    const auto expectUndoRedo = [&](bool undo, bool redo, const char *where) {
+        EXPECT_EQ(actionEnabled(u"mEditUndo"_s), undo) << where;
+        EXPECT_EQ(button(u"Undo"_s), undo) << where;
+        EXPECT_EQ(window->state().isToolbarEnabled(u"Undo"_s), undo) << where;
+        EXPECT_EQ(actionEnabled(u"mEditRedo"_s), redo) << where;
+        EXPECT_EQ(button(u"Redo"_s), redo) << where;
+        EXPECT_EQ(window->state().isToolbarEnabled(u"Redo"_s), redo) << where;
+    };
+    EditorWindow *editor = openFile(u"u.asm"_s, "NOP\r\n");
+    expectUndoRedo(false, false, "a file just loaded");
+    EXPECT_FALSE(window->clickToolbarButton(u"Undo"_s));
+    type(editor, u"RET"_s);
+    expectUndoRedo(true, false, "after typing");
+    EXPECT_TRUE(window->clickToolbarButton(u"Undo"_s));
+    expectUndoRedo(false, true, "after undo");
+
+    // A tool window switches every button off; its close gives them back as the items stand.
+    registerStandIns();
+    window->showTool(QString::fromLatin1(ToolName::Assembler));
+    EXPECT_FALSE(button(u"Undo"_s));
+    EXPECT_FALSE(button(u"Redo"_s));
+    window->toolWindow(QString::fromLatin1(ToolName::Assembler))->close();
+    expectUndoRedo(false, true, "after a tool window closed");
+    EXPECT_TRUE(button(u"Copy"_s));
+    flushDeletes();
+    registerStandIns(false);
+
+    // A second editor whose file leaves nothing to undo.
+    openFile(u"v.asm"_s, "NOP\r\n");
+    expectUndoRedo(false, false, "a second file loaded");
+}
+
 TEST_F(MainWindowTest, ViewTogglesAndWindowArrangement)
 {
     for (int round = 0; round < 2; ++round) {

@@ -1,11 +1,18 @@
-// The checks before the main window shows: the screen width and a second running instance.
+// The checks before the main window shows: the screen width and a second running instance; Qt's
+// own texts in Chinese.
 #include "workspace/StartUpChecks.h"
 #include "common/ScriptedPrompter.h"
+#include "workspace/ui/QtTexts.h"
 
+#include <QAbstractButton>
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileSystemModel>
 #include <QLockFile>
+#include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -89,4 +96,19 @@ TEST(StartUpChecks, ALockLeftByADeadProcessDoesNotBlock)
     QLockFile lock(lockPath);
     EXPECT_TRUE(passStartUpChecks(prompter, lock, 1024));
     EXPECT_TRUE(prompter.calls().isEmpty());
+}
+
+// Qt's own texts as the program installs them at start: the file dialogs' and the message boxes'.
+TEST(StartUpChecks, QtDialogTextsAreChinese)
+{
+    ASSERT_EQ(QCoreApplication::translate("QFileDialog", "Folder"), u"Folder"_s);
+    const auto texts = installQtChineseTexts();
+    ASSERT_NE(texts, nullptr) << "Qt's Chinese translation is not installed";
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Folder"), u"文件夹"_s);
+    QFileSystemModel files;
+    EXPECT_EQ(files.headerData(0, Qt::Horizontal).toString(), u"名称"_s);
+    EXPECT_EQ(files.headerData(1, Qt::Horizontal).toString(), u"体积"_s);
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), u"取消"_s);
 }

@@ -66,16 +66,16 @@ bool isHexKeyText(const QString &text)
     return text.size() == 1 && hexDigitValue(text[0].unicode()) >= 0;
 }
 
-// Makes the listing box exactly as tall as the lines the pane shows: no part line, no empty band
-// (the document margin at the bottom shows text, so it counts once). Measured from the laid-out
-// text, which has its real font only once the box is shown.
+// Makes the listing box exactly as tall as the lines the pane shows and its sideways scroll bar:
+// no part line, no empty band (the document margin at the bottom shows text, so it counts once).
+// Measured from the laid-out text, which has its real font only once the box is shown.
 void fitListingBox(QPlainTextEdit *box)
 {
     QTextDocument *document = box->document();
     const qreal line = document->documentLayout()->blockBoundingRect(document->firstBlock()).height();
     if (line > 0)
         box->setFixedHeight(qCeil(line * Listing::kVisibleLines + document->documentMargin()) +
-                            2 * box->frameWidth());
+                            2 * box->frameWidth() + box->horizontalScrollBar()->sizeHint().height());
 }
 
 } // namespace

@@ -61,6 +61,10 @@ void SimulatorWindow::buildControls()
     m_ui.listing->setFocusPolicy(Qt::StrongFocus);
     m_ui.listing->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
     m_ui.listing->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Commented lines can be wider than the pane. The sideways scroll bar keeps its place whether
+    // or not they are, so that it never covers the last of the fourteen lines and the PC line
+    // there.
+    m_ui.listing->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabColumns(m_ui.listing);
     m_ui.listingScroll = new QScrollBar(Qt::Vertical);
     m_ui.listingScroll->setSingleStep(1);

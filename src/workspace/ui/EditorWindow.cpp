@@ -62,6 +62,8 @@ EditorWindow::EditorWindow(Workspace &workspace, Prompter &prompter, QWidget *pa
     connect(m_editor, &QPlainTextEdit::undoAvailable, this, &EditorWindow::publishUndoState);
     connect(m_editor, &QPlainTextEdit::redoAvailable, this, &EditorWindow::publishUndoState);
     connect(m_editor, &QPlainTextEdit::cursorPositionChanged, this, &EditorWindow::showCaret);
+    // A selection can start elsewhere while the caret stays put.
+    connect(m_editor, &QPlainTextEdit::selectionChanged, this, &EditorWindow::showCaret);
 
     liveEditors().append(this);
 }
@@ -169,9 +171,11 @@ void EditorWindow::publishUndoState()
 
 QString EditorWindow::caretText() const
 {
+    // The line is the caret's; the column runs from that line's start to where the selection
+    // starts, so a found pattern shows where it begins rather than where it ends.
     const QTextCursor cursor = m_editor->textCursor();
     const QTextBlock block = cursor.block();
-    return caretPanelText({block.blockNumber() + 1, cursor.position() - block.position() + 1});
+    return caretPanelText({block.blockNumber() + 1, cursor.selectionStart() - block.position() + 1});
 }
 
 void EditorWindow::showCaret()

@@ -14,7 +14,11 @@ namespace tw
 {
 
 HelpWindow::HelpWindow(Prompter &prompter, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_prompter(prompter.forWindow(this))
+    // A dialog-type window of its parent, as the tool windows are: the window manager keeps it
+    // above the main window, which would otherwise cover it for good where no task bar brings it
+    // back. It keeps the minimise and maximise buttons of a window one reads in.
+    : QWidget(parent, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      m_prompter(prompter.forWindow(this))
 {
     setObjectName(u"HelpWindow"_s);
     setWindowTitle(u"帮助"_s);

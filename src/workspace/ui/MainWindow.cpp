@@ -220,7 +220,7 @@ void MainWindow::buildToolBar()
             const QString key = slot.key;
             connect(action, &QAction::triggered, this, [this, key] { clickToolbarButton(key); });
         }
-        action->setEnabled(slot.enabled);
+        action->setEnabled(m_state.isToolbarEnabled(position));
         m_toolBar->addAction(action);
         m_toolbarActions.append(action);
     }
@@ -306,6 +306,9 @@ void MainWindow::setMenuEnabled(const QString &name, bool enabled)
     m_state.setEnabled(name, enabled);
     if (const int index = m_state.indexOf(name); index >= 0)
         mirrorMenuTree(index);
+    // Undo and Redo follow their items.
+    for (int position = 1; position <= MainWindowState::ToolbarSlots; ++position)
+        mirrorToolbarButton(position);
 }
 
 bool MainWindow::isMenuEnabled(const QString &name) const
@@ -333,8 +336,13 @@ int MainWindow::toolbarButtonCount() const
 void MainWindow::setToolbarButtonEnabled(int position, bool enabled)
 {
     m_state.setToolbarEnabled(position, enabled);
+    mirrorToolbarButton(position);
+}
+
+void MainWindow::mirrorToolbarButton(int position)
+{
     if (QAction *action = toolbarAction(position))
-        action->setEnabled(enabled);
+        action->setEnabled(m_state.isToolbarEnabled(position));
 }
 
 void MainWindow::setToolbarButtonEnabled(const QString &key, bool enabled)

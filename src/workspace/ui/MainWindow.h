@@ -97,6 +97,7 @@ class MainWindow : public QMainWindow, public Workspace
     void bindCommands();
     void mirrorMenu(int index);
     void mirrorMenuTree(int index);
+    void mirrorToolbarButton(int position);
     void runCommand(const QString &itemName);
     void runOtherSubsystemCommand(const QString &itemName);
     void fillWindowMenu();
