@@ -316,10 +316,10 @@ TEST_F(EditorStateTest, CaretPanelAndSaveFollowTheActiveEditor)
     window->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(typed->parentWidget()));
     EXPECT_EQ(window->statusPanel(1)->text(), u"行： 2   列： 6"_s);
 
-    // Selections spanning lines, either way: the caret's line, and the column where the selection
-    // starts counted from that line's start, so below zero when it starts on an earlier line.
+    // Selections spanning lines, either way: where the selection starts, on its own line (never
+    // a column below 1).
     select(typed, 1, 5);
-    EXPECT_EQ(window->statusPanel(1)->text(), u"行： 2   列：-1"_s);
+    EXPECT_EQ(window->statusPanel(1)->text(), u"行： 1   列： 2"_s);
     // Only the start moves, the caret stays: the panel follows all the same.
     select(typed, 4, 5);
     EXPECT_EQ(window->statusPanel(1)->text(), u"行： 2   列： 2"_s);

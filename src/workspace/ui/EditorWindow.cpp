@@ -171,11 +171,13 @@ void EditorWindow::publishUndoState()
 
 QString EditorWindow::caretText() const
 {
-    // The line is the caret's; the column runs from that line's start to where the selection
-    // starts, so a found pattern shows where it begins rather than where it ends.
+    // Where the selection starts, so a found pattern shows where it begins rather than where it
+    // ends. A selection that starts on an earlier line than the caret is placed by its start's
+    // own line: counted from the caret's line its column would fall below 1.
     const QTextCursor cursor = m_editor->textCursor();
-    const QTextBlock block = cursor.block();
-    return caretPanelText({block.blockNumber() + 1, cursor.selectionStart() - block.position() + 1});
+    const int start = cursor.selectionStart();
+    const QTextBlock block = m_editor->document()->findBlock(start);
+    return caretPanelText({block.blockNumber() + 1, start - block.position() + 1});
 }
 
 void EditorWindow::showCaret()
