@@ -207,7 +207,8 @@ void Assembler51::encodeLine(qsizetype index, const QString &line, const WordSca
     const long long next = sizeInPassTwo(index, scan, equ);
     mcs51::placeCode(encoded, m_pc, next, *m_image);
     const QString &mnemonic = encoded.mnemonic;
-    const bool noAddress = TextEqual{}(mnemonic, kOrg) || TextEqual{}(mnemonic, kEqu) || definesName;
+    // ORG as written: an ORG spelled 起点 keeps the address it stands at in the listing.
+    const bool noAddress = scan.word == kOrg || TextEqual{}(mnemonic, kEqu) || definesName;
     const AddressFieldText numbered(m_pc);
     QStringView field = noAddress ? QStringView(u"        ") : numbered.view();
     if (scan.remainder.isEmpty() && encoded.codeField.startsWith(u'\t'))

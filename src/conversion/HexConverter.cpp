@@ -101,8 +101,6 @@ ConverterRun runScript(const QString &script, const QString &input, const QStrin
 QString formatName(QChar letter)
 {
     switch (letter.unicode()) {
-    case u'x':
-        return QStringLiteral("XTI SDSMAC");
     case u'd':
         return QStringLiteral("DMD16 HEX");
     default:
@@ -175,7 +173,7 @@ ConverterRun runHexToBin(const HexToBinJob &job)
         }
         return run;
     }
-    if (job.format != u'i' && job.format != u'm' && job.format != u't') {
+    if (!QStringLiteral("imtx").contains(job.format)) {
         run.problem = ConvText::unconvertibleFormatText(formatName(job.format));
         return run;
     }

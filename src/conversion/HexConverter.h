@@ -2,7 +2,8 @@
 // "hex to bin" and "bin to hex": the hex formats are read and written by srec_cat through two
 // small scripts of ours in the program folder (converter/hexbin.sh, converter/binhex.sh), run in a
 // private temporary folder on a copy of the input, so the user's file is never moved or touched.
-// "Straight HEX" (plain digit pairs) is read here; two formats no free converter reads are refused.
+// "Straight HEX" (plain digit pairs) is read here; "DMD16 HEX", which no free converter reads, is
+// refused.
 #include <QByteArray>
 #include <QString>
 #include <optional>

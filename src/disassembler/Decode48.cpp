@@ -32,7 +32,8 @@ Instruction48 decode48(const CodeImage &image, int pc, bool &bank)
     }
     if (in.row->flow == isa::Flow::BankSelect)
         bank = in.row->has(Operand::Mb1);
-    in.endsRun = isa::endsRun(in.row->flow);
+    in.labelsNext = in.row->flow == isa::Flow::Indirect;
+    in.endsRun = !in.labelsNext && isa::endsRun(in.row->flow);
     return in;
 }
 

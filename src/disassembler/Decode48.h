@@ -35,6 +35,9 @@ struct Instruction48 {
     int target = -1; // code address of a transfer, -1 when there is none
     long next = 0;   // address after the instruction, not wrapped (compared with the range end)
     bool endsRun = false;
+    // JMPP @A: its target is read at run time from the page, which neither pass can follow; the
+    // run goes on after it instead, and the label pass names the next address.
+    bool labelsNext = false;
     bool undefined() const { return !row->defined(); }
 };
 

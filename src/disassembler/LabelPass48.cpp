@@ -47,14 +47,15 @@ bool labelPass48(const CodeImage &image, int start, int end, Labels48 &labels, D
                 return false;
             if (in.operandAddress >= 0)
                 visited[static_cast<std::size_t>(in.operandAddress)] = true;
-            if (in.target >= 0 && labels.find(in.target) < 0) {
+            const int target = in.labelsNext ? static_cast<int>(in.next & 0xFFFF) : in.target;
+            if (target >= 0 && labels.find(target) < 0) {
                 if (labels.count() >= kMaxLabels48) {
                     limit = DisasmLimit::Labels;
                     return false;
                 }
-                const int number = labels.add(in.target);
+                const int number = labels.add(target);
                 // A target walked already needs no walk of its own.
-                const bool walk = !visited[static_cast<std::size_t>(in.target)];
+                const bool walk = !visited[static_cast<std::size_t>(target)];
                 if (walk && pending.size() >= kLabelPassPending48) {
                     limit = DisasmLimit::PendingTargets;
                     return false;

@@ -106,7 +106,8 @@ QChar *normaliseStatementAt(QChar *const begin, QStringView text, bool foldCase 
             continue;
         }
         if (isComma(c)) {
-            skipBlanks(text, i);
+            if (!inQuote)
+                skipBlanks(text, i);
             *out++ = u',';
         } else if (isSemicolon(c)) {
             skipBlanks(text, i);
@@ -126,6 +127,8 @@ QChar *normaliseStatementAt(QChar *const begin, QStringView text, bool foldCase 
                 --out;
             *out++ = u':';
             *out++ = kTab;
+        } else if ((c == u' ' || c == kTab) && inQuote) {
+            *out++ = c; // quoted text is the user's: 'HELLO, WORLD' keeps its blanks
         } else if (c == u' ' || c == kTab) {
             skipBlanks(text, i);
             appendTabUnlessThere();

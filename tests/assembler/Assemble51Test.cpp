@@ -391,6 +391,40 @@ TEST(Assembly, TidiedSourceAssemblesTheSame)
     EXPECT_EQ(run.bytes(QStringLiteral("bin")), twtest::readBytes(golden + u"bin"_qs));
 }
 
+// Quoted text reaches the a51 copy with its blanks. DB cannot hold them: an item that a blank cuts
+// out of a quoted text is illegal, one that only a comma cuts is read as a number, as any item.
+TEST(Assembly, QuotedTextKeepsItsBlanksAndDbReportsItsPieces)
+{
+    AsmRun run(u" org 0100h\r\n db 'Hello, world',0\r\n db 'HELLO WORLD'\r\n db 'A,B'\r\n"
+               u" db 'AB',0dh\r\n"_qs);
+    ASSERT_TRUE(run.assemble().completed);
+    EXPECT_EQ(run.bytes(QStringLiteral("a51")),
+              encodeText(u"\tORG\t0100H\r\n\tDB\t'HELLO, WORLD',0\r\n\tDB\t'HELLO WORLD'\r\n"
+                         u"\tDB\t'A,B'\r\n\tDB\t'AB',0DH\r\n\tEND\r\n\r\n"_qs));
+    EXPECT_EQ(decodeText(run.bytes(QStringLiteral("err"))).text,
+              u"    汇编过程发现 6处错误。\r\n\r\n"
+              u" 1\t第 2行\t操作数非法\r\n 2\t第 2行\t操作数非法\r\n"
+              u" 3\t第 3行\t操作数非法\r\n 4\t第 3行\t操作数非法\r\n"
+              u" 5\t第 4行\t操作数越界\r\n 6\t第 4行\t操作数越界\r\n\r\n"_qs);
+    // One byte for each rejected piece, so the addresses after them stay where the sizer put them.
+    EXPECT_EQ(run.bytes(QStringLiteral("bin")).mid(0x100).toHex(), QByteArray("0000000000000041420d"));
+}
+
+// The word ORG and the EQU statements leave the listing's address field blank; ORG written as 起点
+// keeps the address it stands at, which the simulator's listing pane reads.
+TEST(Assembly, OrgAliasKeepsItsAddressInTheListing)
+{
+    AsmRun run(u" org 0100h\r\n nop\r\n起点 0200H\r\n nop\r\nX EQU 5\r\n"_qs);
+    ASSERT_TRUE(run.assemble().completed);
+    const QStringList lines = splitLines(decodeText(run.bytes(QStringLiteral("lt"))).text);
+    ASSERT_GE(lines.size(), 6);
+    EXPECT_EQ(lines[1], u"        \t       \t 1\t\tORG\t0100H"_qs);
+    EXPECT_EQ(lines[3], u"  0101  \t       \t 3\t\t起点\t0200H"_qs);
+    EXPECT_EQ(lines[4], u"  0200  00\t     \t 4\t\tNOP"_qs);
+    EXPECT_TRUE(lines[5].startsWith(u"        \t"_qs)) << lines[5].toStdString();
+    EXPECT_EQ(run.bytes(QStringLiteral("bin")), QByteArray(0x201, '\0')); // two NOPs, at 0100H and 0200H
+}
+
 TEST(Assembly, HeadlessDriver)
 {
     QTemporaryDir dir;

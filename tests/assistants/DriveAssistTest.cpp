@@ -33,3 +33,17 @@ TEST(DriveAssist, CommandsPrintThePagesResults)
     EXPECT_EQ(drive({"unicode", "text", "dec", "70000"}, 1), QStringLiteral(u"ERROR 十进制代码错误！\n"));
     drive({"timer", "12", "sometimes", "none"}, 2);
 }
+
+// An unused timer may still be set to 硬件启动: its GATE bit stays in TMOD beside the other timer.
+TEST(DriveAssist, UnusedTimerWithHardwareStart)
+{
+    EXPECT_EQ(drive({"timer", "12", "none:hard", "timer:"}), "T0   \nT1   \nMOV TMOD,#08H\n");
+    EXPECT_EQ(drive({"timer", "12", "none:hard", "timer:100"}),
+              "T0   \nT1 2 9CH 9CH\nMOV TMOD,#28H\nMOV TH1,#9CH\nMOV TL1,#9CH\n");
+    EXPECT_EQ(drive({"timer", "12", "counter:10", "none:hard"}),
+              "T0 2 F6H F6H\nT1   \nMOV TMOD,#86H\nMOV TH0,#F6H\nMOV TL0,#F6H\n");
+    // Both unused: no program at all, as on the page.
+    EXPECT_EQ(drive({"timer", "12", "none:hard", "none:hard"}), "T0   \nT1   \n");
+    for (const char *bad : {"none:soft", "none:hard:hard", "none:", "timer:100:hard:hard"})
+        drive({"timer", "12", bad, "none"}, 2);
+}

@@ -63,6 +63,8 @@ class FontWindowTest : public twtest::ToolWindowTest
 {
   protected:
     QTemporaryDir folder;
+    // The test program's own setting: the windows of the other suites find their data there.
+    const QByteArray savedProgramFolder = qgetenv("TW_PROGRAM_FOLDER");
     FontWindow *window = nullptr;
 
     void SetUp() override
@@ -78,7 +80,7 @@ class FontWindowTest : public twtest::ToolWindowTest
     {
         twtest::registerStandIns(false);
         ToolWindowTest::TearDown();
-        qunsetenv("TW_PROGRAM_FOLDER");
+        qputenv("TW_PROGRAM_FOLDER", savedProgramFolder);
     }
 
     FontWindow *launch()

@@ -514,6 +514,14 @@ TEST_F(ConversionWindowTest, ToolsRunFromTheWindow)
     click(window, "startButton");
     EXPECT_EQ(prompter.messageTexts(), QStringList{u"转换完成！"_qs});
     EXPECT_EQ(read(u"y.bin"_qs), QByteArray::fromHex("FFFFAA"));
+    // XTI SDSMAC, as srec_cat writes TI-Tagged, with the same fill.
+    edit(window, "inputEdit")->setText(file(u"t.hex"_qs, "90002*AA7FE22F\n:\n"));
+    edit(window, "outputEdit")->setText(path(u"t.bin"_qs));
+    click(window, "formatFrameOption3");
+    prompter.clearCalls();
+    click(window, "startButton");
+    EXPECT_EQ(prompter.messageTexts(), QStringList{u"转换完成！"_qs});
+    EXPECT_EQ(read(u"t.bin"_qs), QByteArray::fromHex("FFFFAA"));
     click(window, "formatFrameOption5");
     prompter.clearCalls();
     click(window, "startButton");

@@ -184,6 +184,54 @@ TEST_F(HexObjTest, MotorolaTektronixAndStraightHex)
     EXPECT_EQ(hexToBin("75 81 3f\r\n74 90\r\n", u's'), QByteArray::fromHex("75813F7490"));
 }
 
+// "XTI SDSMAC" is srec_cat's TI-Tagged format. srec_cat cannot read it together with a fill, so
+// the script takes it through Intel hex; the files here are srec_cat's own.
+TEST_F(HexObjTest, TiTaggedFilesWithGapsAndBothFills)
+{
+    TW_REQUIRE_PEER("srec_cat");
+    const auto tagged = [this](const QString &input, const QString &inputFormat, const QString &offset) {
+        const twtest::ProcessResult made =
+            twtest::runProgram(u"srec_cat"_qs,
+                               {input, inputFormat, u"-offset"_qs, offset, u"-o"_qs, u"x.hex"_qs,
+                                u"-Texas_Instruments_Tagged"_qs},
+                               dir.path());
+        EXPECT_EQ(made.exitCode, 0) << made.err.constData();
+        return read(u"x.hex"_qs);
+    };
+    const QByteArray image = QByteArray::fromHex("75813F7490F5A080FE");
+    file(u"img.bin"_qs, image);
+    const QByteArray x = tagged(u"img.bin"_qs, u"-Binary"_qs, u"0x0200"_qs);
+    ASSERT_TRUE(x.startsWith('K')) << x.constData();
+    EXPECT_EQ(hexToBin(x, u'x'), QByteArray(0x200, '\0') + image);
+    EXPECT_EQ(hexToBin(x, u'x', u'1'), QByteArray(0x200, '\xFF') + image);
+
+    // Holes between blocks: the same bytes as the same data read as Intel hex.
+    QRandomGenerator random(0x71);
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        const QByteArray hex = twtest::intelHex(randomBlocks(random));
+        file(u"blocks.hex"_qs, hex);
+        const QByteArray blocks = tagged(u"blocks.hex"_qs, u"-Intel"_qs, u"0"_qs);
+        for (const QChar fill : {u'0', u'1'})
+            EXPECT_EQ(hexToBin(blocks, u'x', fill), hexToBin(hex, u'i', fill)) << fill.toLatin1();
+    }
+
+    // The Intel step's file goes to the temporary folder and is gone after a run, good or failed.
+    QDir(dir.path()).mkdir(u"tmp"_qs);
+    const auto script = [this](const QString &target) {
+        return twtest::runProgram(u"env"_qs, {u"TMPDIR="_qs + path(u"tmp"_qs), u"sh"_qs,
+                                              converterScript(u"hexbin.sh"_qs), dir.path(), path(u"x.hex"_qs),
+                                              path(target), u"x"_qs, u"1"_qs})
+            .exitCode;
+    };
+    EXPECT_EQ(script(u"direct.bin"_qs), 0);
+    EXPECT_EQ(read(u"direct.bin"_qs), hexToBin(read(u"x.hex"_qs), u'x', u'1'));
+    file(u"x.hex"_qs, "K0000 broken\n");
+    EXPECT_NE(script(u"broken.bin"_qs), 0);
+    EXPECT_FALSE(QFileInfo::exists(path(u"broken.bin"_qs)));
+    EXPECT_TRUE(QDir(path(u"tmp"_qs)).isEmpty());
+}
+
 TEST_F(HexObjTest, RefusalsLeaveNoOutputAndNeverTouchTheInput)
 {
     TW_REQUIRE_PEER("srec_cat");
@@ -218,13 +266,10 @@ TEST_F(HexObjTest, RefusalsLeaveNoOutputAndNeverTouchTheInput)
         EXPECT_FALSE(convertBinToHex(prompter, {big, path(u"bad.hex"_qs), start}));
         EXPECT_EQ(prompter.messageTexts(), QStringList{u"起始地址应为1～4位十六进制数！"_qs});
     }
-    // The two formats no free converter reads are refused by name.
-    for (const auto &[letter, name] : {std::pair{u'x', "XTI SDSMAC"}, std::pair{u'd', "DMD16 HEX"}}) {
-        prompter.clearCalls();
-        EXPECT_FALSE(convertHexToBin(prompter, {in, path(u"x.bin"_qs), QChar(letter), u'0'}));
-        EXPECT_EQ(prompter.messageTexts(),
-                  QStringList{u"不能转换"_qs + QString::fromLatin1(name) + u"格式的文件！"_qs});
-    }
+    // The format no free converter reads is refused by name.
+    prompter.clearCalls();
+    EXPECT_FALSE(convertHexToBin(prompter, {in, path(u"x.bin"_qs), u'd', u'0'}));
+    EXPECT_EQ(prompter.messageTexts(), QStringList{u"不能转换DMD16 HEX格式的文件！"_qs});
     // A broken record: srec_cat's own complaint is passed on.
     prompter.clearCalls();
     EXPECT_FALSE(convertHexToBin(prompter, {file(u"bad.hex"_qs, ":0400000002003AFF00\n:00000001FF\n"),

@@ -153,3 +153,38 @@ TEST(Dis48Peers, PageJumpsAtThePageEdgeFollowTheChip)
     EXPECT_EQ(peer.at(0x0FD).second, 0x040);
     EXPECT_EQ(peer.at(0x1FE).second, 0x150);
 }
+
+// JMPP @A jumps to an address only the program knows, so the run goes on after it and the next
+// address gets a label: mid-page, at the last byte of a page (the label is on the next page) and
+// at the last byte of the range (a label past the text, never written). The text reassembles to
+// the same bytes.
+TEST(Dis48Peers, JmppThroughTheAccumulatorGoesOnAndReassembles)
+{
+    QByteArray image(0x210, '\0');
+    const auto put = [&](int address, std::initializer_list<int> bytes) {
+        const QByteArray code = bytesOf(bytes);
+        image.replace(address, code.size(), code);
+    };
+    put(0x000, {0x44, 0x00, 0x00, 0x44, 0x0F}); // JMP 0200H; vector 0003H: JMP 020FH
+    put(0x0FF, {0xB3, 0x83});                   // the NOPs from 0007H reach JMPP @A; RET
+    put(0x200, {0x23, 0x03, 0xB3, 0x44, 0x08, 0x44, 0x0A, 0x00, 0x83});
+    image[0x20F] = static_cast<char>(0xB3);
+    QTemporaryDir dir;
+    const Job job = runJob(Cpu::Mcs48, dir.path(), image);
+    ASSERT_EQ(job.result, u"ok");
+    const QByteArray text = job.files.value(u"asm"_qs);
+    const Listing ours = readOutput(text);
+    EXPECT_EQ(ours.problems, QStringList());
+    const auto statement = [&ours](long address) {
+        const auto found = ours.code.find(address);
+        return found == ours.code.end() ? QString() : found->second;
+    };
+    EXPECT_EQ(statement(0x202), u"JMPP @A"_qs);
+    EXPECT_EQ(statement(0x203), u"JMP >0208"_qs);
+    EXPECT_EQ(statement(0x208), u"RET"_qs);
+    EXPECT_EQ(statement(0x100), u"RET"_qs);
+    EXPECT_EQ(statement(0x20F), u"JMPP @A"_qs);
+    EXPECT_EQ(text.count("JMPP @A\rL"), 2) << text.constData();
+    EXPECT_TRUE(text.contains("DB 44H, 0AH, 00H\r")) << text.constData(); // not reached
+    EXPECT_EQ(reassemble(Cpu::Mcs48, dir.path(), image.size()).toHex(), image.toHex());
+}

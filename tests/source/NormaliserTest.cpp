@@ -45,7 +45,7 @@ TEST(Normaliser, CaseTable)
                              : expected.endsWith(u':') ? NormalisedLine::Kind::LabelOnly
                                                        : NormalisedLine::Kind::Statement);
     }
-    EXPECT_EQ(cases, 30);
+    EXPECT_EQ(cases, 32);
     // The find dialog's pattern keeps its case.
     EXPECT_EQ(normaliseStatement(u"mov a,  #1"_qs), u"\tmov\ta,#1"_qs);
 }
@@ -108,8 +108,12 @@ TEST(Tidier, RewritesSourcesInPlace)
     // Lines after END go, Chinese ones included: that is no change the tidier refuses.
     const QString src = dir.filePath("t.asm");
     twtest::writeBytes(
-        src, encodeText(u"loop: mov a, #1 ; load\r\n\r\n  db 'TIME:'\r\n end\r\nafter ;之后，不算\r\n"_qs));
-    const QString expected = u"LOOP:\tMOV\tA,#1\t;LOAD\r\n\tDB\t'TIME:'\r\n\tEND\r\n\r\n"_qs;
+        src,
+        encodeText(
+            u"loop: mov a, #1 ; load\r\n\r\n  db 'TIME:'\r\n db 'Hello, world'\r\n end\r\nafter ;之后，不算\r\n"_qs));
+    // The quoted text keeps its blanks: a save must not change what the user wrote there.
+    const QString expected =
+        u"LOOP:\tMOV\tA,#1\t;LOAD\r\n\tDB\t'TIME:'\r\n\tDB\t'HELLO, WORLD'\r\n\tEND\r\n\r\n"_qs;
     EXPECT_EQ(tidySourceFile(src).text, expected);
     EXPECT_EQ(twtest::readBytes(src), encodeText(expected));
     // Tidying a tidied file changes nothing.

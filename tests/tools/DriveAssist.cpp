@@ -40,21 +40,24 @@ int runBaud(const QStringList &args)
     return 0;
 }
 
-// One timer's choice: none, or timer:VALUE / counter:VALUE with ":hard" for 硬件启动.
+// One timer's choice: none, timer:VALUE or counter:VALUE, each with ":hard" for 硬件启动 (an
+// unused timer keeps its GATE bit).
 bool applyTimer(tw::TimerPage &page, int timer, const QString &choice, QStringList &messages)
 {
     const QStringList parts = choice.split(u':');
-    if (parts[0] == "none")
-        return parts.size() == 1;
-    if ((parts[0] != "timer" && parts[0] != "counter") || parts.size() < 2 || parts.size() > 3 ||
-        (parts.size() == 3 && parts[2] != "hard"))
+    const bool used = parts[0] == "timer" || parts[0] == "counter";
+    const qsizetype plain = used ? 2 : 1;
+    if ((!used && parts[0] != "none") || parts.size() < plain || parts.size() > plain + 1 ||
+        (parts.size() > plain && parts.last() != "hard"))
         return false;
     auto note = [&messages](const QString &message) {
         if (!message.isEmpty())
             messages << message;
     };
-    if (parts.size() == 3)
+    if (parts.size() > plain)
         note(tw::timerStartChosen(page, timer, true));
+    if (!used)
+        return true;
     note(tw::timerFunctionChosen(
         page, timer, parts[0] == "timer" ? tw::TimerFunction::Timer : tw::TimerFunction::Counter));
     note(tw::timerValueEdited(page, timer, parts[1]));
@@ -64,7 +67,7 @@ bool applyTimer(tw::TimerPage &page, int timer, const QString &choice, QStringLi
 int runTimer(const QStringList &args)
 {
     const char *text =
-        "timer CRYSTAL T0 T1   (each none, timer:MICROSECONDS[:hard] or counter:EVENTS[:hard])";
+        "timer CRYSTAL T0 T1   (each none[:hard], timer:MICROSECONDS[:hard] or counter:EVENTS[:hard])";
     if (args.size() != 3)
         return usage(text);
     tw::TimerPage page;

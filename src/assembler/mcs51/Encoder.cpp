@@ -11,7 +11,9 @@
 #include "common/InternalError.h"
 #include "isa/Mcs51.h"
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace tw::mcs51
 {
@@ -54,6 +56,38 @@ int indirectNumber(const QString &operand)
     if (is(operand, u"@R1"))
         return 1;
     return -1;
+}
+
+// For each item of a DB list, whether it is a piece of a quoted text that commas alone cut, as
+// 'A,B' is cut into 'A and B. Such pieces are read as numbers like any other item, so each is out
+// of range. A quoted text that a blank or TAB cuts (the normaliser keeps blanks in quotes), or one
+// that no quote closes, is illegal text instead.
+std::vector<bool> commaCutPieces(QStringView field)
+{
+    std::vector<bool> pieces;
+    std::size_t first = 0; // the piece that opened the quoted text under way
+    bool open = false;
+    bool onlyCommas = true;
+    qsizetype previousEnd = 0;
+    forEachItem(field, false, [&](QStringView item) {
+        const qsizetype start = item.data() - field.data();
+        const QStringView between = field.mid(previousEnd, start - previousEnd);
+        if (between.contains(u' ') || between.contains(u'\t'))
+            onlyCommas = false;
+        previousEnd = start + item.size();
+        pieces.push_back(false);
+        if (item.count(u'\'') % 2 == 0)
+            return true;
+        if (!open) {
+            first = pieces.size() - 1;
+            onlyCommas = true;
+        } else if (onlyCommas) {
+            std::fill(pieces.begin() + static_cast<std::ptrdiff_t>(first), pieces.end(), true);
+        }
+        open = !open;
+        return true;
+    });
+    return pieces;
 }
 
 bool isImmediate(const QString &operand)
@@ -571,7 +605,10 @@ void StatementEncoder::xchd(const OperandTexts &ops)
 
 void StatementEncoder::defineBytes()
 {
+    const std::vector<bool> commaCut = commaCutPieces(m_operands);
+    std::size_t index = 0;
     for (const QString &item : dataItems(m_operands)) {
+        const bool piece = commaCut[index++];
         const QString text = substituteVariable(item, m_ctx.variables);
         const bool quoted = text.size() >= 2 && text.startsWith(u'\'') && text.endsWith(u'\'');
         if (quoted) {
@@ -584,7 +621,7 @@ void StatementEncoder::defineBytes()
                     byte(0);
                 }
             }
-        } else if (text.contains(u'\'')) { // a lone or unclosed quote
+        } else if (text.contains(u'\'') && !piece) { // a lone or unclosed quote, a quoted blank
             m_ctx.errors.record(kIllegalOperandError);
             byte(0);
         } else {
