@@ -6,7 +6,8 @@
 //   ; 入口条件: R6R7 = 被加数 ...        (a comment line without a key continues the field)
 //   ; 出口状态: ...
 //   ; 占用资源: A,R4-R7,PSW
-//   ; 周期: 最多12                        (measured in the simulator)
+//   ; 周期: 最多12                        (machine cycles of the longest path, from the first
+//                                         instruction through RET; without 最多, of every path)
 //   ; 堆栈需求: 2字节
 //   ; 调用: FADD                          (optional: routines that must be pasted too)
 //   UADD16: ...

@@ -131,14 +131,7 @@ TEST(SubroutinePeers, EveryRoutineLeavesTheSameResultsInS51)
             const std::uint64_t steps = cpu->run(50000000, done);
             ASSERT_EQ(cpu->pc, done) << "the batch does not finish";
 
-            QByteArray padded = *image;
-            padded.append(QByteArray(65536 - padded.size(), '\0'));
-            const QString bin = folder.filePath(QStringLiteral("prog.bin"));
-            writeBytes(bin, padded);
-            runProgram(QStringLiteral("srec_cat"),
-                       {bin, "-binary", "-o", folder.filePath(QStringLiteral("prog.ihx")), "-intel",
-                        "-address-length=2"},
-                       folder.path());
+            s51Image(*image, folder.path());
             const QString script =
                 QString::fromUtf8(readBytes(dataPath(QStringLiteral("simulator/s51/commands.txt"))))
                     .arg(folder.path(), QString(), QStringLiteral("step %1\n").arg(steps + 2));

@@ -17,6 +17,7 @@
 #include <ostream>
 #include <random>
 #include <string>
+#include <vector>
 
 // Test names and failures show routine files by name.
 inline void PrintTo(const QString &text, std::ostream *out)
@@ -32,6 +33,12 @@ inline constexpr std::uint8_t kXAddress = 0x30;
 inline constexpr std::uint8_t kYAddress = 0x38;
 
 QString routinePath(const QString &relative);
+// Every routine file, "fixed/01-uadd16.asm" first, in name order within each library.
+std::vector<QString> routineFiles();
+
+// The routine's code and, after it, that of the routines it calls (found by entry label);
+// problem names a called routine that is missing.
+QString codeWithCallees(const tw::SubroutineSource &source, QString &problem);
 
 // Assembles the routine (with the routines it calls) between two pieces of source; the code
 // image, or std::nullopt after a test failure.
@@ -53,11 +60,14 @@ class SubroutineRig
     tw::Cpu51 &call(const std::function<void(tw::Cpu51 &)> &setup, std::uint8_t writableFirst = 0,
                     int writableCount = 0);
 
-    // After all calls: the measured cycles and stack depth agree with the header.
+    // After all calls: no call took longer than the header's cycles (every call as long, where
+    // they are exact), and the deepest stack is the header's.
     void expectHeaderMatchesMeasurements() const;
 
     std::mt19937 &random() { return m_random; }
     int calls() const { return m_calls; }
+    // Machine cycles of the last call, from the routine's first instruction to its RET.
+    int lastCycles() const { return m_lastCycles; }
 
   private:
     void checkResources(const std::array<std::uint8_t, 256> &iramBefore,
@@ -74,7 +84,7 @@ class SubroutineRig
     bool m_ready = false;
     std::mt19937 m_random;
     int m_calls = 0;
-    int m_minCycles = 1 << 30, m_maxCycles = 0, m_maxStack = 0;
+    int m_minCycles = 1 << 30, m_maxCycles = 0, m_maxStack = 0, m_lastCycles = 0;
     int m_faults = 0;
 };
 
@@ -96,6 +106,10 @@ inline void setPair(tw::Cpu51 &cpu, int high, int low, std::uint16_t value)
     cpu.iram[high] = static_cast<std::uint8_t>(value >> 8);
     cpu.iram[low] = static_cast<std::uint8_t>(value);
 }
+
+// Writes a code image where s51 can load it: an Intel hex file in folder (srec_cat makes it from
+// the image padded to 64K); returns its path.
+QString s51Image(const QByteArray &image, const QString &folder);
 
 // 8051 machine cycles of the instruction with this opcode.
 int machineCycles(std::uint8_t opcode);

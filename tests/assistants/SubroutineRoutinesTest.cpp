@@ -27,16 +27,6 @@ const std::map<QString, RoutineCheck> &checks()
     return all;
 }
 
-std::vector<QString> routineFiles()
-{
-    std::vector<QString> files;
-    for (const QString &folder : {QStringLiteral("fixed"), QStringLiteral("float")})
-        for (const QString &file :
-             QDir(routinePath(folder)).entryList({QStringLiteral("*.asm")}, QDir::Files, QDir::Name))
-            files.push_back(folder + u'/' + file);
-    return files;
-}
-
 class RoutineTest : public ::testing::TestWithParam<QString>
 {
 };
