@@ -3,7 +3,9 @@
 // bytes repeated to a chosen length, so that even a short input reaches the split sizes.
 #include "FuzzSupport.h"
 
+#include "common/OutcomeWriter.h"
 #include "common/ScriptedPrompter.h"
+#include "common/TextFile.h"
 #include "conversion/FileCompare.h"
 #include "conversion/HexText.h"
 #include "conversion/LineRestore.h"
@@ -35,6 +37,13 @@ void put(const QString &path, const QByteArray &bytes)
                        static_cast<std::size_t>(bytes.size()));
 }
 
+// The outcome written as the window writes it, every question answered with its first button.
+bool written(const tw::ToolOutcome &outcome)
+{
+    tw::ScriptedPrompter prompter;
+    return tw::carryOut(outcome, prompter).result == tw::WriteResult::Written;
+}
+
 QString shortText(FuzzedDataProvider &input)
 {
     return QString::fromUtf8(input.ConsumeRandomLengthString(6));
@@ -58,12 +67,10 @@ void split(FuzzedDataProvider &input, const QString &first, const QByteArray &a)
     const QString size = input.ConsumeBool()
                              ? shortText(input)
                              : QString::fromLatin1(input.PickValueInArray({"1KB", "2KB", "4KB", "8KB"}));
-    tw::ScriptedPrompter prompter;
-    const tw::SplitResult result = tw::splitImage(prompter, first, size);
-    if (!result.written)
+    if (!written(tw::splitImage(first, size)))
         return;
-    const QByteArray one = twfuzz::readOutput(result.firstPart);
-    if (one + twfuzz::readOutput(result.secondPart) != a || one.size() != tw::splitSize(size))
+    const QByteArray one = twfuzz::readOutput(tw::splitPartPath(first, 1));
+    if (one + twfuzz::readOutput(tw::splitPartPath(first, 2)) != a || one.size() != tw::splitSize(size))
         twfuzz::finding("the split parts are not the image cut at the size", size);
 }
 
@@ -74,9 +81,8 @@ void merge(FuzzedDataProvider &input, const QString &first, const QString &secon
         first, second, output, input.ConsumeBool(), shortText(input), input.ConsumeIntegral<std::uint8_t>()};
     if (input.ConsumeBool())
         job.startText = QString::number(input.ConsumeIntegralInRange(0, 0x2400), 16).toUpper();
-    tw::ScriptedPrompter prompter;
     QFile::remove(output);
-    const bool merged = tw::mergeImages(prompter, job);
+    const bool merged = written(tw::mergeImages(job));
     if (merged != QFile::exists(output))
         twfuzz::finding("a merge's result and its output file disagree");
     if (merged) {
@@ -88,14 +94,17 @@ void merge(FuzzedDataProvider &input, const QString &first, const QString &secon
 
 void compare(const QString &first, const QString &second, const QByteArray &a, const QByteArray &b)
 {
-    tw::ScriptedPrompter prompter;
-    const tw::CompareOutcome outcome = tw::compareFiles(prompter, first, second);
-    if (outcome.reportWritten != (a.size() == b.size()))
+    const tw::CompareRun run = tw::compareFiles(first, second);
+    const bool reportWritten = written(run.outcome);
+    if (reportWritten != (a.size() == b.size()))
         twfuzz::finding("a report for files of different lengths, or none for equal ones");
     int differences = 0;
     const QString report = tw::compareReport(a, b, &differences);
-    if (outcome.reportWritten && outcome.differences != differences)
+    if (reportWritten && run.differences != differences)
         twfuzz::finding("the report's count is not the differences");
+    // The streamed report is the one made in memory, byte for byte.
+    if (reportWritten && twfuzz::readOutput(run.reportPath) != tw::encodeText(report))
+        twfuzz::finding("the streamed report differs from the report in memory");
     if (report.count(QStringLiteral("H:\t")) != differences)
         twfuzz::finding("not one report line a difference");
 }
@@ -109,9 +118,8 @@ void restore(FuzzedDataProvider &input, const QString &first, const QString &out
     job.addressSwapped = input.ConsumeBool();
     job.dataTexts = wiringTexts(input, 8);
     job.addressTexts = wiringTexts(input, 16);
-    tw::ScriptedPrompter prompter;
     QFile::remove(output);
-    if (tw::restoreFile(prompter, job) && twfuzz::readOutput(output).size() != a.size())
+    if (written(tw::restoreFile(job)) && twfuzz::readOutput(output).size() != a.size())
         twfuzz::finding("a restored image of another length");
 }
 

@@ -2,6 +2,7 @@
 // files, and the digits written back for an image must read as the same image.
 #include "FuzzSupport.h"
 
+#include "common/OutcomeWriter.h"
 #include "common/ScriptedPrompter.h"
 #include "conversion/ObjConversion.h"
 
@@ -26,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     twfuzz::writeInput(obj, data, size);
     QFile::remove(bin);
     tw::ScriptedPrompter prompter;
-    const bool converted = tw::convertObjToBin(prompter, obj, bin);
+    const bool converted =
+        tw::carryOut(tw::convertObjToBin(obj, bin), prompter).result == tw::WriteResult::Written;
     if (converted != image.has_value())
         twfuzz::finding("the Start command and the reader disagree on an .obj text");
     if (!converted) {
@@ -36,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     if (twfuzz::readOutput(bin) != *image)
         twfuzz::finding("the written image differs from the text's");
-    if (!tw::convertBinToObj(prompter, bin, back) || twfuzz::readOutput(back) != tw::binToObjText(*image))
+    if (tw::carryOut(tw::convertBinToObj(bin, back), prompter).result != tw::WriteResult::Written ||
+        twfuzz::readOutput(back) != tw::binToObjText(*image))
         twfuzz::finding("bin to obj did not write the image's digits");
     return 0;
 }

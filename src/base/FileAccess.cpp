@@ -29,6 +29,19 @@ class Descriptor
     Descriptor &operator=(const Descriptor &) = delete;
     int get() const { return m_fd; }
     bool valid() const { return m_fd >= 0; }
+    void reset(int fd)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+    // Hands the descriptor over to the caller, who closes it.
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
     // Closes now and reports a late write error (some file systems only report one here).
     int close()
     {
@@ -116,6 +129,35 @@ class StringBuffer final : public ReadBuffer
     std::string &m_bytes;
 };
 
+std::string tooLargeReason(std::int64_t maxBytes)
+{
+    return "文件超过 " + std::to_string(maxBytes) + " 字节";
+}
+
+// Opens an input under the checked read's rules; info receives what fstat found.
+ReadFault openInput(const std::string &path, std::int64_t maxBytes, Descriptor &fd, struct stat &info,
+                    std::string &reason)
+{
+    auto refuse = [&](ReadFault fault, std::string why) {
+        reason = std::move(why);
+        return fault;
+    };
+    if (path.empty())
+        return refuse(ReadFault::CannotOpen, systemErrorText(ENOENT));
+    // Non-blocking, so that opening a pipe with no writer cannot hang; the type is checked on
+    // the open descriptor, so a name swapped after a check cannot slip through.
+    fd.reset(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.valid())
+        return refuse(ReadFault::CannotOpen, systemErrorText(errno));
+    if (::fstat(fd.get(), &info) != 0)
+        return refuse(ReadFault::CannotOpen, systemErrorText(errno));
+    if (!S_ISREG(info.st_mode))
+        return refuse(ReadFault::NotAFile, notAFileReason(info.st_mode));
+    if (info.st_size > maxBytes)
+        return refuse(ReadFault::TooLarge, tooLargeReason(maxBytes));
+    return ReadFault::None;
+}
+
 } // namespace
 
 std::string systemErrorText(int errorNumber)
@@ -185,21 +227,11 @@ ReadFault readFileInto(const std::string &path, std::int64_t maxBytes, ReadBuffe
         reason = std::move(why);
         return fault;
     };
-    if (path.empty())
-        return refuse(ReadFault::CannotOpen, systemErrorText(ENOENT));
-    // Non-blocking, so that opening a pipe with no writer cannot hang; the type is checked on
-    // the open descriptor, so a name swapped after a check cannot slip through.
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!fd.valid())
-        return refuse(ReadFault::CannotOpen, systemErrorText(errno));
     struct stat info;
-    if (::fstat(fd.get(), &info) != 0)
-        return refuse(ReadFault::CannotOpen, systemErrorText(errno));
-    if (!S_ISREG(info.st_mode))
-        return refuse(ReadFault::NotAFile, notAFileReason(info.st_mode));
-    const auto tooLarge = [&] { return "文件超过 " + std::to_string(maxBytes) + " 字节"; };
-    if (info.st_size > maxBytes)
-        return refuse(ReadFault::TooLarge, tooLarge());
+    Descriptor fd(-1);
+    if (const ReadFault fault = openInput(path, maxBytes, fd, info, reason); fault != ReadFault::None)
+        return fault;
+    const auto tooLarge = [&] { return tooLargeReason(maxBytes); };
     // One byte more than allowed tells a file that grew since fstat (or a /proc file that reports
     // no size) from one that fits.
     std::size_t size = static_cast<std::size_t>(info.st_size) + 1;
@@ -227,6 +259,44 @@ ReadFault readFileInto(const std::string &path, std::int64_t maxBytes, ReadBuffe
         return refuse(ReadFault::TooLarge, tooLarge());
     buffer.resize(used);
     return ReadFault::None;
+}
+
+CheckedInput::~CheckedInput()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+ReadFault CheckedInput::open(const std::string &path, std::int64_t maxBytes, std::string &reason)
+{
+    Descriptor fd(-1);
+    struct stat info;
+    const ReadFault fault = openInput(path, maxBytes, fd, info, reason);
+    if (fault != ReadFault::None)
+        return fault;
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = fd.release();
+    m_size = info.st_size;
+    return ReadFault::None;
+}
+
+std::int64_t CheckedInput::read(char *data, std::size_t size, std::string &reason)
+{
+    std::size_t used = 0;
+    while (used < size) {
+        const ssize_t got = ::read(m_fd, data + used, size - used);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            reason = systemErrorText(errno);
+            return -1;
+        }
+        if (got == 0)
+            break;
+        used += static_cast<std::size_t>(got);
+    }
+    return static_cast<std::int64_t>(used);
 }
 
 PlainRead readFilePlain(const std::string &path, std::int64_t maxBytes)

@@ -45,6 +45,27 @@ struct PlainRead {
 };
 PlainRead readFilePlain(const std::string &path, std::int64_t maxBytes);
 
+// An input too large to hold, read piece by piece under the checked read's rules: open() takes
+// only a regular file (links followed) of at most maxBytes, and never blocks on a pipe.
+class CheckedInput
+{
+  public:
+    CheckedInput() = default;
+    ~CheckedInput();
+    CheckedInput(const CheckedInput &) = delete;
+    CheckedInput &operator=(const CheckedInput &) = delete;
+
+    ReadFault open(const std::string &path, std::int64_t maxBytes, std::string &reason);
+    // The size open() found.
+    std::int64_t size() const { return m_size; }
+    // Fills data with up to size bytes; the count read, 0 at the end, or -1 with the reason.
+    std::int64_t read(char *data, std::size_t size, std::string &reason);
+
+  private:
+    int m_fd = -1;
+    std::int64_t m_size = 0;
+};
+
 // How a whole-file write reaches the disk. Both replace the old file only once the new one is
 // complete. Durable also syncs the new file first, so that a crash right after the save cannot
 // leave an empty document: for what the user wrote. Generated files (listings, reports, code

@@ -3,14 +3,14 @@
 #include "HexText.h"
 #include "ObjConversion.h"
 #include "ToolMessages.h"
+#include "common/CheckedFile.h"
 #include "common/CodeImage.h"
+#include "common/OutcomeWriter.h"
 #include "common/Paths.h"
-#include "common/Prompter.h"
 #include "common/TextFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -36,13 +36,7 @@ QString failure(const QString &detail)
     return kFailed + QStringLiteral("\r\n") + detail;
 }
 
-QString firstLine(const QByteArray &text)
-{
-    const QString all = QString::fromLocal8Bit(text).trimmed();
-    return all.section(u'\n', 0, 0).trimmed();
-}
-
-QString describeExit(int code, const QByteArray &errors)
+QString describeExit(int code, const QByteArray &errors, const QString &copyPath, const QString &userPath)
 {
     switch (code) {
     case kExitBeyondFFFF:
@@ -52,13 +46,13 @@ QString describeExit(int code, const QByteArray &errors)
     default:
         break;
     }
-    const QString detail = firstLine(errors);
+    const QString detail = converterComplaint(errors, copyPath, userPath);
     return detail.isEmpty() ? kFailed : failure(detail);
 }
 
-// Copies the input into a private folder, runs the script on the copy and reads the target.
-ConverterRun runScript(const QString &script, const QString &input, const QString &sourceName,
-                       const QString &targetName, const QStringList &lastArguments)
+// Copies the input's bytes into a private folder, runs the script on the copy and reads the target.
+ConverterRun runScript(const QString &script, const QString &input, const QByteArray &bytes,
+                       const QString &sourceName, const QString &targetName, const QStringList &lastArguments)
 {
     ConverterRun run;
     const QString scriptPath = converterScript(script);
@@ -73,8 +67,8 @@ ConverterRun runScript(const QString &script, const QString &input, const QStrin
     }
     const QString source = work.filePath(sourceName);
     const QString target = work.filePath(targetName);
-    if (!QFile::copy(input, source)) {
-        run.problem = failure(ConvText::CannotRead + input);
+    if (const QString reason = replaceFileChecked(source, bytes, WriteSync::Generated); !reason.isEmpty()) {
+        run.problem = failure(writeFailureMessage(source, reason));
         return run;
     }
     QProcess process;
@@ -89,13 +83,23 @@ ConverterRun runScript(const QString &script, const QString &input, const QStrin
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         run.problem = describeExit(process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                                   process.readAllStandardError());
+                                   process.readAllStandardError(), source, input);
         return run;
     }
     run.bytes = readBinaryFile(target);
     if (!run.bytes)
         run.problem = failure(ConvText::ConverterWroteNothing);
     return run;
+}
+
+// The input read as every tool reads one; a fault is the run's problem.
+std::optional<QByteArray> readInput(const QString &path, ConverterRun &run)
+{
+    CheckedRead read = readFileChecked(path, kMaxTextFileBytes);
+    if (read.ok())
+        return std::move(read.bytes);
+    run.problem = readFailureMessage(path, read.reason);
+    return std::nullopt;
 }
 
 QString formatName(QChar letter)
@@ -108,30 +112,15 @@ QString formatName(QChar letter)
     }
 }
 
-// Writes the result, asking first when the output is there already.
-bool deliver(Prompter &prompter, const QString &output, const QByteArray &bytes)
+// The result, replacing an existing output only when the user agrees; the closing message follows
+// either answer.
+ToolOutcome deliver(const ConverterRun &run, const QString &output)
 {
-    if (QFileInfo::exists(output)) {
-        const int answer = prompter.message(ConvText::OverwriteQuestion,
-                                            MsgStyle::YesNo + MsgStyle::Exclamation, ConvText::InfoTitle);
-        if (answer != MsgAnswer::Yes) {
-            showNotice(prompter, ConvText::NotOverwritten);
-            return false;
-        }
-    }
-    if (!writeToolOutput(prompter, output, bytes))
-        return false;
-    showNotice(prompter, ConvText::Done);
-    return true;
-}
-
-bool finish(Prompter &prompter, const ConverterRun &run, const QString &output)
-{
-    if (!run.bytes) {
-        showNotice(prompter, run.problem);
-        return false;
-    }
-    return deliver(prompter, output, *run.bytes);
+    if (!run.bytes)
+        return refusal(noticeNote(run.problem));
+    ToolOutcome outcome = writeThenNotice({plannedFile(output, *run.bytes, true)}, ConvText::Done);
+    outcome.declined = {noticeNote(ConvText::NotOverwritten), noticeNote(ConvText::Done)};
+    return outcome;
 }
 
 } // namespace
@@ -163,8 +152,10 @@ ConverterRun runHexToBin(const HexToBinJob &job)
 {
     ConverterRun run;
     if (job.format == u's') {
-        const std::optional<QByteArray> text = readBinaryFile(job.input);
-        run.bytes = text ? straightHexToBin(*text) : std::nullopt;
+        const std::optional<QByteArray> text = readInput(job.input, run);
+        if (!text)
+            return run;
+        run.bytes = straightHexToBin(*text);
         if (!run.bytes)
             run.problem = failure(ConvText::NotStraightHex);
         else if (run.bytes->size() > kMaxCodeFileBytes) {
@@ -177,7 +168,10 @@ ConverterRun runHexToBin(const HexToBinJob &job)
         run.problem = ConvText::unconvertibleFormatText(formatName(job.format));
         return run;
     }
-    return runScript(QStringLiteral("hexbin.sh"), job.input, QStringLiteral("ls.hex"),
+    const std::optional<QByteArray> text = readInput(job.input, run);
+    if (!text)
+        return run;
+    return runScript(QStringLiteral("hexbin.sh"), job.input, *text, QStringLiteral("ls.hex"),
                      QStringLiteral("ls.bin"), {QString(job.format), QString(job.fill)});
 }
 
@@ -189,26 +183,49 @@ ConverterRun runBinToHex(const BinToHexJob &job)
         run.problem = ConvText::BadStartAddress;
         return run;
     }
-    if (*start + QFileInfo(job.input).size() > kMaxCodeFileBytes) {
+    const std::optional<QByteArray> image = readInput(job.input, run);
+    if (!image)
+        return run;
+    if (*start + image->size() > kMaxCodeFileBytes) {
         run.problem = failure(ConvText::AddressBeyondFFFF);
         return run;
     }
-    return runScript(QStringLiteral("binhex.sh"), job.input, QStringLiteral("ls.bin"),
+    return runScript(QStringLiteral("binhex.sh"), job.input, *image, QStringLiteral("ls.bin"),
                      QStringLiteral("ls.hex"), {job.startAddress.toUpper()});
 }
 
-bool convertHexToBin(Prompter &prompter, const HexToBinJob &job)
+ToolOutcome convertHexToBin(const HexToBinJob &job)
 {
-    if (refuseOwnInput(prompter, job.output, {job.input}, ConvText::OwnInput))
-        return false;
-    return finish(prompter, runHexToBin(job), job.output);
+    if (const std::optional<ToolNote> problem = ownInputProblem(job.output, {job.input}, ConvText::OwnInput))
+        return refusal(*problem);
+    return deliver(runHexToBin(job), job.output);
 }
 
-bool convertBinToHex(Prompter &prompter, const BinToHexJob &job)
+ToolOutcome convertBinToHex(const BinToHexJob &job)
 {
-    if (refuseOwnInput(prompter, job.output, {job.input}, ConvText::OwnInput))
-        return false;
-    return finish(prompter, runBinToHex(job), job.output);
+    if (const std::optional<ToolNote> problem = ownInputProblem(job.output, {job.input}, ConvText::OwnInput))
+        return refusal(*problem);
+    return deliver(runBinToHex(job), job.output);
+}
+
+QString converterComplaint(const QByteArray &errors, const QString &copyPath, const QString &userPath)
+{
+    // srec_cat wraps a message at 80 columns and indents the rest; a warning ("...: warning: ...")
+    // may come before the error that ended the run.
+    QStringList messages;
+    for (const QString &line : QString::fromLocal8Bit(errors).split(u'\n')) {
+        const QString text = line.trimmed();
+        if (text.isEmpty())
+            continue;
+        if (!messages.isEmpty() && !line.isEmpty() && line[0].isSpace())
+            messages.last() += u' ' + text;
+        else
+            messages << text;
+    }
+    for (const QString &message : messages)
+        if (!message.contains(QStringLiteral(": warning: ")))
+            return QString(message).replace(copyPath, userPath);
+    return QString();
 }
 
 } // namespace tw

@@ -4,14 +4,14 @@
 // private temporary folder on a copy of the input, so the user's file is never moved or touched.
 // "Straight HEX" (plain digit pairs) is read here; "DMD16 HEX", which no free converter reads, is
 // refused.
+#include "base/ToolOutcome.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
 
 namespace tw
 {
-
-class Prompter;
 
 // The letters of the window's format options: i Intel, m Motorola, t Tektronix, x XTI SDSMAC,
 // s Straight HEX, d DMD16 HEX.
@@ -34,14 +34,18 @@ struct ConverterRun {
     QString problem; // the message shown on failure
 };
 
+// The converter's complaint as the user should read it: the first line of its errors that is no
+// warning, joined where srec_cat wrapped it, with the private copy's path replaced by the user's.
+QString converterComplaint(const QByteArray &errors, const QString &copyPath, const QString &userPath);
+
 // The script runs alone, no question asked: the unit that tests and the driver compare with peers.
 ConverterRun runHexToBin(const HexToBinJob &job);
 ConverterRun runBinToHex(const BinToHexJob &job);
 
-// The whole command after the path checks: the format and address checks, the run, the question
-// "文件已存在！覆盖吗？" when the output exists, and the closing message. True when written.
-bool convertHexToBin(Prompter &prompter, const HexToBinJob &job);
-bool convertBinToHex(Prompter &prompter, const BinToHexJob &job);
+// The whole command after the path checks: the format and address checks, the run, then the output
+// with the question "文件已存在！覆盖吗？" when it exists, and "转换完成！" (also after No).
+ToolOutcome convertHexToBin(const HexToBinJob &job);
+ToolOutcome convertBinToHex(const BinToHexJob &job);
 
 // Plain hexadecimal digit pairs, blanks and line ends between them allowed.
 std::optional<QByteArray> straightHexToBin(const QByteArray &text);

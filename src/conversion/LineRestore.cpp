@@ -2,7 +2,7 @@
 
 #include "ToolMessages.h"
 #include "common/CodeImage.h"
-#include "common/Prompter.h"
+#include "common/OutcomeWriter.h"
 
 #include <QFileInfo>
 #include <optional>
@@ -73,36 +73,29 @@ QByteArray restoredImage(const QByteArray &stored, bool dataSwapped, const DataW
     return restored;
 }
 
-bool restoreFile(Prompter &prompter, const RestoreJob &job)
+ToolOutcome restoreFile(const RestoreJob &job)
 {
-    if (dataLinesJoined(job.dataTexts)) {
-        prompter.message(ConvText::DataLinesJoined, kRefusalStyle, QString());
-        return false;
-    }
+    if (dataLinesJoined(job.dataTexts))
+        return refusal(refusalNote(ConvText::DataLinesJoined));
     const auto dataLines = readWiring<8>(job.dataTexts, 8);
     const auto addressLines = readWiring<16>(job.addressTexts, 16);
-    if (!dataLines || !addressLines) {
-        prompter.message(ConvText::BadWiring, kRefusalStyle, QString());
-        return false;
-    }
-    if (!checkPaths(
-            prompter,
+    if (!dataLines || !addressLines)
+        return refusal(refusalNote(ConvText::BadWiring));
+    if (const std::optional<ToolNote> problem = pathsProblem(
             {ConvText::ChooseRestoreInput, ConvText::MissingRestoreInput, ConvText::ChooseRestoreOutput},
             job.input, job.output))
-        return false;
-    if (QFileInfo(job.input).size() > kMaxCodeFileBytes) {
-        showNotice(prompter, ConvText::RestoreTooLong);
-        return false;
-    }
-    if (refuseOwnInput(prompter, job.output, {job.input}, ConvText::RestoreOwnInput))
-        return false;
-    const std::optional<QByteArray> stored = readToolInput(prompter, job.input);
-    if (!stored || !writeToolOutput(prompter, job.output,
-                                    restoredImage(*stored, job.dataSwapped, *dataLines, job.addressSwapped,
-                                                  *addressLines)))
-        return false;
-    showNotice(prompter, ConvText::Done);
-    return true;
+        return refusal(*problem);
+    if (QFileInfo(job.input).isFile() && QFileInfo(job.input).size() > kMaxCodeFileBytes)
+        return refusal(noticeNote(ConvText::RestoreTooLong));
+    if (const std::optional<ToolNote> problem =
+            ownInputProblem(job.output, {job.input}, ConvText::RestoreOwnInput))
+        return refusal(*problem);
+    const ToolInput stored = readToolInput(job.input);
+    if (!stored.ok())
+        return refusal(*stored.fault);
+    return writeThenNotice({plannedFile(job.output, restoredImage(stored.bytes, job.dataSwapped, *dataLines,
+                                                                  job.addressSwapped, *addressLines))},
+                           ConvText::Done);
 }
 
 } // namespace tw

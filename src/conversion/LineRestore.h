@@ -1,6 +1,8 @@
 #pragma once
 // "bin 代码还原": a code image read from a memory chip whose address or data lines were wired to
 // the bus in another order, put back into the order the processor sees.
+#include "base/ToolOutcome.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -9,8 +11,6 @@
 
 namespace tw
 {
-
-class Prompter;
 
 // Memory data line i is wired to bus data line dataLines[i]; address line i to addressLines[i].
 using DataWiring = std::array<int, 8>;
@@ -37,7 +37,7 @@ struct RestoreJob {
 };
 
 // The whole "还  原" command: the data-line check, the path and size checks, the output,
-// "转换完成！". True when written.
-bool restoreFile(Prompter &prompter, const RestoreJob &job);
+// "转换完成！".
+ToolOutcome restoreFile(const RestoreJob &job);
 
 } // namespace tw

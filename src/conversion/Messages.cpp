@@ -25,6 +25,12 @@ QString differencesText(int differences)
     return QStringLiteral(u"两文件有") + vbStr(differences) + QStringLiteral(u"处不相同！");
 }
 
+QString sourceReadFailureText(const QString &path, const QString &reason)
+{
+    return QStringLiteral(u"源程序文件读取失败：") + path + QStringLiteral(u"（") + reason +
+           QStringLiteral(u"）");
+}
+
 QString portErrorsText(int errors)
 {
     return QStringLiteral(u"转换过程发现") + vbStr(errors) + QStringLiteral(u"处不能转换。");

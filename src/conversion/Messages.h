@@ -15,8 +15,6 @@ inline const QString BuildTitle = QStringLiteral(u"编译信息");
 
 inline const QString Done = QStringLiteral(u"转换完成！");
 inline const QString OwnInput = QStringLiteral(u"转换后的文件不可以与待转换的文件同名！");
-inline const QString CannotRead = QStringLiteral(u"不能读取文件：");
-inline const QString CannotWrite = QStringLiteral(u"不能写入文件：");
 inline const QString HexDigitsOnly = QStringLiteral(u"请输入十六进制代码！");
 inline const QString AtMostFourDigits = QStringLiteral(u"不能大于4位！");
 inline const QString BadStartAddress = QStringLiteral(u"起始地址应为1～4位十六进制数！");
@@ -43,7 +41,6 @@ inline const QString NoTemporaryFolder = QStringLiteral(u"不能建立临时文�
 inline const QString ConverterFailed = QStringLiteral(u"转换程序没有正常运行。");
 inline const QString ConverterWroteNothing = QStringLiteral(u"转换程序没有生成目标文件。");
 inline const QString NotStraightHex = QStringLiteral(u"文件不是Straight HEX格式。");
-inline const QString OverwriteQuestion = QStringLiteral(u"文件已存在！\r\n覆盖吗？");
 inline const QString NotOverwritten = QStringLiteral(u"没有覆盖原文件，转换结果未保存。");
 QString missingScriptText(const QString &script);
 QString unconvertibleFormatText(const QString &format);
@@ -93,6 +90,8 @@ inline const QString PortOwnInput = QStringLiteral(u"移植后的文件不可以
 inline const QString PortReportOwnInput =
     QStringLiteral(u"出错报告文件不可以与待移植的文件或移植后的文件同名！");
 inline const QString PortFailed = QStringLiteral(u"转换失败，可能存在有不可识别的语句！");
+// "源程序文件读取失败：PATH（REASON）".
+QString sourceReadFailureText(const QString &path, const QString &reason);
 inline const QString PortClean = QStringLiteral(u"转换成功，没有发现问题！");
 // "转换过程发现 n处不能转换。": the report's summary and the question's first line.
 QString portErrorsText(int errors);

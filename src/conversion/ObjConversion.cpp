@@ -3,6 +3,7 @@
 
 #include "ToolMessages.h"
 #include "common/Hex.h"
+#include "common/OutcomeWriter.h"
 
 namespace tw
 {
@@ -51,34 +52,39 @@ std::optional<QByteArray> objTextToBin(const QByteArray &text, QString *problem)
     return image;
 }
 
-bool convertObjToBin(Prompter &prompter, const QString &input, const QString &output)
+namespace
 {
-    if (refuseOwnInput(prompter, output, {input}, ConvText::OwnInput))
-        return false;
-    const std::optional<QByteArray> text = readToolInput(prompter, input);
-    if (!text)
-        return false;
+
+// Reads the input of a conversion into another file (never onto the input itself) and hands its
+// bytes to convert, which gives the output's bytes or the notice why there are none.
+template <typename Convert>
+ToolOutcome convertFile(const QString &input, const QString &output, Convert &&convert)
+{
+    if (const std::optional<ToolNote> problem = ownInputProblem(output, {input}, ConvText::OwnInput))
+        return refusal(*problem);
+    const ToolInput read = readToolInput(input);
+    if (!read.ok())
+        return refusal(*read.fault);
     QString problem;
-    const std::optional<QByteArray> image = objTextToBin(*text, &problem);
-    if (!image) {
-        showNotice(prompter, problem);
-        return false;
-    }
-    if (!writeToolOutput(prompter, output, *image))
-        return false;
-    showNotice(prompter, ConvText::Done);
-    return true;
+    const std::optional<QByteArray> converted = convert(read.bytes, problem);
+    if (!converted)
+        return refusal(noticeNote(problem));
+    return writeThenNotice({plannedFile(output, *converted)}, ConvText::Done);
 }
 
-bool convertBinToObj(Prompter &prompter, const QString &input, const QString &output)
+} // namespace
+
+ToolOutcome convertObjToBin(const QString &input, const QString &output)
 {
-    if (refuseOwnInput(prompter, output, {input}, ConvText::OwnInput))
-        return false;
-    const std::optional<QByteArray> image = readToolInput(prompter, input);
-    if (!image || !writeToolOutput(prompter, output, binToObjText(*image)))
-        return false;
-    showNotice(prompter, ConvText::Done);
-    return true;
+    return convertFile(input, output,
+                       [](const QByteArray &text, QString &problem) { return objTextToBin(text, &problem); });
+}
+
+ToolOutcome convertBinToObj(const QString &input, const QString &output)
+{
+    return convertFile(input, output, [](const QByteArray &image, QString &) {
+        return std::optional<QByteArray>(binToObjText(image));
+    });
 }
 
 } // namespace tw

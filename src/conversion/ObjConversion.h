@@ -1,14 +1,14 @@
 #pragma once
 // The hex-text object file (.obj): two upper-case hexadecimal digits per byte of the code image,
 // high digit first, in address order, nothing else. 02 00 3A FF is "02003AFF".
+#include "base/ToolOutcome.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
 
 namespace tw
 {
-
-class Prompter;
 
 QByteArray binToObjText(const QByteArray &image);
 
@@ -18,9 +18,9 @@ QByteArray binToObjText(const QByteArray &image);
 std::optional<QByteArray> objTextToBin(const QByteArray &text, QString *problem = nullptr);
 
 // The two conversions of the Start command once its checks have passed: read the whole input,
-// write the output in one piece (nothing is written when the input is refused, or when the output
-// is the input itself), then "转换完成！".
-bool convertObjToBin(Prompter &prompter, const QString &input, const QString &output);
-bool convertBinToObj(Prompter &prompter, const QString &input, const QString &output);
+// the output in one piece (nothing when the input is refused, or when the output is the input
+// itself), then "转换完成！".
+ToolOutcome convertObjToBin(const QString &input, const QString &output);
+ToolOutcome convertBinToObj(const QString &input, const QString &output);
 
 } // namespace tw

@@ -3,8 +3,9 @@
 #include "Messages.h"
 #include "PortTable48.h"
 #include "ToolMessages.h"
+#include "common/CheckedFile.h"
+#include "common/OutcomeWriter.h"
 #include "common/Paths.h"
-#include "common/Prompter.h"
 #include "common/TextFile.h"
 #include "common/Vb.h"
 
@@ -280,33 +281,35 @@ QString portReportPath(const QString &output)
     return replaceLastThree(output, QStringLiteral("err"));
 }
 
-PortFileOutcome portSourceFile(Prompter &prompter, const QString &source, const QString &output)
+ToolOutcome portSourceFile(const QString &source, const QString &output)
 {
-    PortFileOutcome outcome;
     const QString report = portReportPath(output);
-    if (refuseOwnInput(prompter, output, {source}, ConvText::PortOwnInput) ||
-        refuseOwnInput(prompter, report, {source, output}, ConvText::PortReportOwnInput))
-        return outcome;
-    const auto failed = [&prompter, &outcome] {
-        prompter.message(ConvText::PortFailed, kCheckStyle, ConvText::BuildTitle);
-        return outcome;
-    };
-    const std::optional<TextFileContent> content = readTextFile(source);
-    if (!content)
-        return failed();
-    const PortResult result = portSource48(splitLines(content->text));
-    if (!writeTextFile(output, result.ported, content->encoding, WriteSync::Generated))
-        return failed();
+    std::optional<ToolNote> problem = ownInputProblem(output, {source}, ConvText::PortOwnInput);
+    if (!problem)
+        problem = ownInputProblem(report, {source, output}, ConvText::PortReportOwnInput);
+    if (problem)
+        return refusal(*problem);
+    const CheckedRead read = readFileChecked(source, kMaxTextFileBytes);
+    if (!read.ok())
+        return refusal(toolNote(ConvText::sourceReadFailureText(source, read.reason), kNoticeStyle,
+                                ConvText::BuildTitle));
+    const TextFileContent content = decodeText(read.bytes);
+    const PortResult result = portSource48(splitLines(content.text));
+    // The ported text goes back in the source's encoding; one that cannot hold a character of it
+    // (a byte the source's encoding could not read) cannot be written.
+    const std::optional<QByteArray> ported = tryEncodeText(result.ported, content.encoding);
+    if (!ported)
+        return refusal(toolNote(ConvText::PortFailed, kCheckStyle, ConvText::BuildTitle));
+    ToolOutcome outcome;
+    outcome.title = ConvText::BuildTitle.toStdString();
+    outcome.files = {plannedFile(output, *ported, true),
+                     plannedFile(report, encodeText(result.report, TextEncoding::Gbk), true)};
     const QString question =
         result.errorCount == 0
             ? ConvText::PortClean + QStringLiteral(u"\r\n打开转换后程序吗？")
             : ConvText::portErrorsText(result.errorCount) + QStringLiteral(u"\r\n打开转换后的程序吗？");
-    const int answer = prompter.message(question, kCheckStyle, ConvText::BuildTitle);
-    if (!writeTextFile(report, result.report, TextEncoding::Gbk, WriteSync::Generated))
-        return failed();
-    outcome.written = true;
-    outcome.errorCount = result.errorCount;
-    outcome.openOnYes = answer == MsgAnswer::Yes;
+    outcome.done.push_back(toolNote(question, kCheckStyle, ConvText::BuildTitle));
+    outcome.openOnYes = nativePath(output);
     return outcome;
 }
 

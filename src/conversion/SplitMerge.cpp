@@ -2,9 +2,7 @@
 
 #include "HexText.h"
 #include "ToolMessages.h"
-#include "common/Prompter.h"
-
-#include <QFile>
+#include "common/OutcomeWriter.h"
 
 namespace tw
 {
@@ -23,36 +21,40 @@ std::optional<int> splitSize(const QString &sizeText)
 
 QString splitPartPath(const QString &input, int part)
 {
-    return input.left(std::max<qsizetype>(0, input.size() - 4)) + QStringLiteral("_%1.bin").arg(part);
+    const qsizetype nameStart = input.lastIndexOf(u'/') + 1;
+    const qsizetype nameLength = input.size() - nameStart;
+    qsizetype cut = input.size();
+    if (nameLength >= 4 && input[input.size() - 4] == u'.')
+        cut = input.size() - 4;
+    else if (const qsizetype dot = input.lastIndexOf(u'.'); dot >= nameStart)
+        cut = dot;
+    return input.left(cut) + QStringLiteral("_%1.bin").arg(part);
 }
 
-SplitResult splitImage(Prompter &prompter, const QString &input, const QString &sizeText)
+QString splitSummary(const QString &input)
 {
-    SplitResult result;
-    if (!checkInput(prompter, ConvText::ChooseSplitInput, ConvText::MissingSplitInput, input))
-        return result;
-    result.firstPart = splitPartPath(input, 1);
-    result.secondPart = splitPartPath(input, 2);
-    const std::optional<int> size = splitSize(sizeText);
-    if (!size) {
-        showNotice(prompter, ConvText::BadSplitSize);
-        return result;
-    }
-    const std::optional<QByteArray> image = readToolInput(prompter, input);
-    if (!image)
-        return result;
-    if (image->size() < *size) {
-        showNotice(prompter, ConvText::tooSmallToSplitText(sizeText));
-        return result;
-    }
-    if (!writeToolOutput(prompter, result.firstPart, image->left(*size)) ||
-        !writeToolOutput(prompter, result.secondPart, image->mid(*size)))
-        return result;
-    result.written = true;
     const QString gap = QStringLiteral("\r\n\r\n");
-    result.summary = QStringLiteral(u"拆分完成！") + gap + QStringLiteral(u"拆分后的文件为：") + gap +
-                     result.firstPart + gap + result.secondPart + gap;
-    return result;
+    return QStringLiteral(u"拆分完成！") + gap + QStringLiteral(u"拆分后的文件为：") + gap +
+           splitPartPath(input, 1) + gap + splitPartPath(input, 2) + gap;
+}
+
+ToolOutcome splitImage(const QString &input, const QString &sizeText)
+{
+    if (const std::optional<ToolNote> problem =
+            inputProblem(ConvText::ChooseSplitInput, ConvText::MissingSplitInput, input))
+        return refusal(*problem);
+    const std::optional<int> size = splitSize(sizeText);
+    if (!size)
+        return refusal(noticeNote(ConvText::BadSplitSize));
+    const ToolInput image = readToolInput(input);
+    if (!image.ok())
+        return refusal(*image.fault);
+    if (image.bytes.size() < *size)
+        return refusal(noticeNote(ConvText::tooSmallToSplitText(sizeText)));
+    ToolOutcome outcome;
+    outcome.files = {plannedFile(splitPartPath(input, 1), image.bytes.left(*size)),
+                     plannedFile(splitPartPath(input, 2), image.bytes.mid(*size))};
+    return outcome;
 }
 
 std::optional<QByteArray> mergedImage(const QByteArray &first, const QByteArray &second, bool byAddress,
@@ -68,42 +70,37 @@ std::optional<QByteArray> mergedImage(const QByteArray &first, const QByteArray 
     return merged;
 }
 
-bool mergeImages(Prompter &prompter, const MergeJob &job)
+ToolOutcome mergeImages(const MergeJob &job)
 {
-    if (!checkInput(prompter, ConvText::ChooseFirstMergeInput, ConvText::MissingFirstMergeInput, job.first) ||
-        !checkInput(prompter, ConvText::ChooseSecondMergeInput, ConvText::MissingSecondMergeInput,
-                    job.second))
-        return false;
-    if (job.output.isEmpty()) {
-        showCheck(prompter, ConvText::ChooseMergeOutput);
-        return false;
-    }
-    if (refuseOwnInput(prompter, job.output, {job.first, job.second}, ConvText::MergeOutputIsInput))
-        return false;
+    std::optional<ToolNote> problem =
+        inputProblem(ConvText::ChooseFirstMergeInput, ConvText::MissingFirstMergeInput, job.first);
+    if (!problem)
+        problem =
+            inputProblem(ConvText::ChooseSecondMergeInput, ConvText::MissingSecondMergeInput, job.second);
+    if (!problem && job.output.isEmpty())
+        problem = checkNote(ConvText::ChooseMergeOutput);
+    if (!problem)
+        problem = ownInputProblem(job.output, {job.first, job.second}, ConvText::MergeOutputIsInput);
+    if (problem)
+        return refusal(*problem);
     int start = 0;
     if (job.byAddress) {
         const std::optional<int> address = readAddressBox(job.startText, false);
-        if (!address) {
-            showNotice(prompter, ConvText::BadStartAddress);
-            return false;
-        }
+        if (!address)
+            return refusal(noticeNote(ConvText::BadStartAddress));
         start = *address;
     }
-    const std::optional<QByteArray> first = readToolInput(prompter, job.first);
-    const std::optional<QByteArray> second = first ? readToolInput(prompter, job.second) : std::nullopt;
-    if (!second)
-        return false;
-    const std::optional<QByteArray> merged = mergedImage(*first, *second, job.byAddress, start, job.fill);
-    if (!merged) {
-        showNotice(prompter, ConvText::MergeOverlap);
-        // The merge replaces the file it was given; after a refused merge none is left there.
-        QFile::remove(job.output);
-        return false;
-    }
-    if (!writeToolOutput(prompter, job.output, *merged))
-        return false;
-    showNotice(prompter, ConvText::MergeDone);
-    return true;
+    const ToolInput first = readToolInput(job.first);
+    if (!first.ok())
+        return refusal(*first.fault);
+    const ToolInput second = readToolInput(job.second);
+    if (!second.ok())
+        return refusal(*second.fault);
+    const std::optional<QByteArray> merged =
+        mergedImage(first.bytes, second.bytes, job.byAddress, start, job.fill);
+    if (!merged)
+        return refusal(noticeNote(ConvText::MergeOverlap));
+    return writeThenNotice({plannedFile(job.output, *merged)}, ConvText::MergeDone);
 }
 
 } // namespace tw

@@ -6,8 +6,8 @@
 #include "Porting48.h"
 #include "SplitMerge.h"
 #include "ToolMessages.h"
+#include "common/OutcomeWriter.h"
 #include "common/Paths.h"
-#include "common/Prompter.h"
 #include "disassembler/Disassemble48.h"
 #include "disassembler/Disassemble51.h"
 
@@ -17,123 +17,144 @@ namespace tw
 namespace
 {
 
+constexpr int kAnswerYes = 6;
+
 const PathCheckTexts kConvertChecks = {ConvText::ChooseConvertInput, ConvText::MissingConvertInput,
                                        ConvText::ChooseConvertOutput};
 
-bool convertChecks(Prompter &prompter, const ConversionRequest &request)
+// Runs the tool once the mode's path checks pass.
+template <typename Tool>
+ToolOutcome checked(const PathCheckTexts &texts, const ConversionRequest &request, Tool &&tool)
 {
-    return checkPaths(prompter, kConvertChecks, request.input, request.output);
+    if (const std::optional<ToolNote> problem = pathsProblem(texts, request.input, request.output))
+        return refusal(*problem);
+    return tool();
 }
 
-// Shows the disassembler's messages; true when the last was its question, answered Yes.
-bool showDisassemblyMessages(Prompter &prompter, const std::vector<DisasmMessage> &messages, bool asksLast)
+// The disassemblers write their files themselves; their messages are the plan's notes.
+void takeMessages(StartPlan &plan, const std::vector<DisasmMessage> &messages)
 {
-    int answer = 0;
     for (const DisasmMessage &message : messages)
-        answer = prompter.message(message.text, message.style, message.title);
-    return asksLast && answer == MsgAnswer::Yes;
+        plan.outcome.notes.push_back(toolNote(message.text, message.style, message.title));
 }
 
-StartOutcome disassemble(Prompter &prompter, const ConversionRequest &request)
+StartPlan disassemble(const ConversionRequest &request)
 {
-    StartOutcome outcome;
-    if (!checkInput(prompter, ConvText::ChooseDisassemblyInput, ConvText::MissingDisassemblyInput,
-                    request.input))
-        return outcome;
-    outcome.currentBinPath = request.input;
+    StartPlan plan;
+    if (request.input.isEmpty() || !isExistingFile(request.input)) {
+        plan.outcome = refusal(checkNote(request.input.isEmpty() ? ConvText::ChooseDisassemblyInput
+                                                                 : ConvText::MissingDisassemblyInput));
+        return plan;
+    }
+    plan.currentBinPath = request.input;
     if (request.output.isEmpty()) {
-        showCheck(prompter, ConvText::ChooseDisassemblyOutput);
-        return outcome;
+        plan.outcome = refusal(checkNote(ConvText::ChooseDisassemblyOutput));
+        return plan;
     }
     // The source, its segment list (MCS-51) or label dump (MCS-48) must not land on the image.
     const QString sidecar = request.cpu == 1 ? replaceLastThree(request.input, QStringLiteral("err"))
                                              : replaceLastThree(request.output, QStringLiteral("lst"));
-    if (refuseOwnInput(prompter, request.output, {request.input}, ConvText::DisassemblyOwnInput) ||
-        refuseOwnInput(prompter, sidecar, {request.input}, ConvText::DisassemblySidecarOwnInput))
-        return outcome;
-    bool yes = false;
+    std::optional<ToolNote> problem =
+        ownInputProblem(request.output, {request.input}, ConvText::DisassemblyOwnInput);
+    if (!problem)
+        problem = ownInputProblem(sidecar, {request.input}, ConvText::DisassemblySidecarOwnInput);
+    if (problem) {
+        plan.outcome = refusal(*problem);
+        return plan;
+    }
+    bool asksLast = false;
     if (request.cpu == 0) {
         const Disasm51Result result =
             disassemble51({request.input, request.output, QString(), request.rangeStart, request.rangeEnd});
-        yes = showDisassemblyMessages(prompter, result.messages, result.outcome == DisasmOutcome::Completed);
+        takeMessages(plan, result.messages);
+        asksLast = result.outcome == DisasmOutcome::Completed;
     } else if (request.cpu == 1) {
         const Disasm48Outcome result = disassemble48(
             {request.input, request.output, request.rangeStart, request.rangeEnd, request.partialCode});
-        yes = showDisassemblyMessages(prompter, result.messages, result.opensOutputOnYes);
+        takeMessages(plan, result.messages);
+        asksLast = result.opensOutputOnYes;
     }
-    if (yes) {
-        outcome.openPath = request.output;
-        outcome.enableEditorItems = true;
-        outcome.closeWindow = true;
+    if (asksLast) {
+        plan.openOnLastYes = request.output;
+        plan.enableEditorItems = true;
     }
-    return outcome;
+    return plan;
 }
 
-StartOutcome port(Prompter &prompter, const ConversionRequest &request)
+StartPlan port(const ConversionRequest &request)
 {
-    StartOutcome outcome;
-    if (!checkPaths(prompter,
-                    {ConvText::ChoosePortInput, ConvText::MissingPortInput, ConvText::ChoosePortOutput},
-                    request.input, request.output) ||
-        request.cpu != 0)
-        return outcome;
-    if (portSourceFile(prompter, request.input, request.output).openOnYes) {
-        outcome.openPath = request.output;
-        outcome.enableEditorItems = true;
-        outcome.closeWindow = true;
-    }
-    return outcome;
+    StartPlan plan;
+    const PathCheckTexts texts = {ConvText::ChoosePortInput, ConvText::MissingPortInput,
+                                  ConvText::ChoosePortOutput};
+    if (const std::optional<ToolNote> problem = pathsProblem(texts, request.input, request.output))
+        plan.outcome = refusal(*problem);
+    else if (request.cpu == 0)
+        plan.outcome = portSourceFile(request.input, request.output);
+    plan.enableEditorItems = true;
+    return plan;
 }
 
 } // namespace
 
-StartOutcome runStart(Prompter &prompter, const ConversionRequest &request)
+StartPlan planStart(const ConversionRequest &request)
 {
-    StartOutcome outcome;
+    StartPlan plan;
+    const ConversionRequest &r = request;
     switch (request.mode) {
     case ConversionMode::ObjToBin:
-        if (convertChecks(prompter, request))
-            convertObjToBin(prompter, request.input, request.output);
+        plan.outcome = checked(kConvertChecks, r, [&r] { return convertObjToBin(r.input, r.output); });
         break;
     case ConversionMode::BinToObj:
-        if (convertChecks(prompter, request))
-            convertBinToObj(prompter, request.input, request.output);
+        plan.outcome = checked(kConvertChecks, r, [&r] { return convertBinToObj(r.input, r.output); });
         break;
     case ConversionMode::HexToBin:
-        if (convertChecks(prompter, request))
-            convertHexToBin(prompter, {request.input, request.output, request.hexFormat, request.hexFill});
+        plan.outcome = checked(kConvertChecks, r, [&r] {
+            return convertHexToBin({r.input, r.output, r.hexFormat, r.hexFill});
+        });
         break;
     case ConversionMode::BinToHex:
-        if (convertChecks(prompter, request))
-            convertBinToHex(prompter, {request.input, request.output, request.startAddress});
+        plan.outcome = checked(kConvertChecks, r, [&r] {
+            return convertBinToHex({r.input, r.output, r.startAddress});
+        });
         break;
     case ConversionMode::Disassemble:
-        return disassemble(prompter, request);
+        return disassemble(request);
     case ConversionMode::Port:
-        return port(prompter, request);
-    case ConversionMode::Split: {
-        const SplitResult split = splitImage(prompter, request.input, request.splitSize);
-        if (split.written)
-            outcome.splitSummary = split.summary;
+        return port(request);
+    case ConversionMode::Split:
+        plan.outcome = splitImage(request.input, request.splitSize);
+        plan.splitSummary = splitSummary(request.input);
         break;
-    }
     case ConversionMode::Merge:
-        mergeImages(prompter, {request.input, request.output, request.mergeOutput, request.mergeByAddress,
-                               request.mergeStart, request.mergeFill});
+        plan.outcome = mergeImages({request.input, request.output, request.mergeOutput,
+                                    request.mergeByAddress, request.mergeStart, request.mergeFill});
         break;
-    case ConversionMode::Compare: {
-        const CompareOutcome compared = compareFiles(prompter, request.input, request.output);
-        if (compared.openReport) {
-            outcome.openPath = compared.reportPath;
-            outcome.openCaption = ConvText::BuildTitle;
-            outcome.closeWindow = true;
-        }
+    case ConversionMode::Compare:
+        plan.outcome = compareFiles(request.input, request.output).outcome;
+        plan.openCaption = ConvText::BuildTitle;
         break;
-    }
     case ConversionMode::Restore:
         // The restore page has its own button.
         break;
     }
+    return plan;
+}
+
+StartOutcome settleStart(const StartPlan &plan, const CarriedOut &carried)
+{
+    StartOutcome outcome;
+    outcome.currentBinPath = plan.currentBinPath;
+    if (plan.splitSummary && carried.result == WriteResult::Written)
+        outcome.splitSummary = plan.splitSummary;
+    if (carried.openRequested)
+        outcome.openPath = fromNativePath(plan.outcome.openOnYes);
+    else if (!plan.openOnLastYes.isEmpty() && carried.lastAnswer == kAnswerYes)
+        outcome.openPath = plan.openOnLastYes;
+    if (outcome.openPath.isEmpty())
+        return outcome;
+    outcome.openCaption = plan.openCaption;
+    outcome.enableEditorItems = plan.enableEditorItems;
+    outcome.closeWindow = true;
     return outcome;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
-// The conversion window's Start button as one call: the checks of the window's mode, then the tool
-// of that mode (obj/bin, hex/bin, split, merge, compare, disassembly, porting). The outcome says
-// what the window does afterwards with the main window and itself.
+// The conversion window's Start button as a plan: the checks of the window's mode, then the tool
+// of that mode (obj/bin, hex/bin, split, merge, compare, disassembly, porting), giving what is to
+// be said and written. The window (or the driver) carries the plan's outcome out with the one
+// writer; settleStart then says what the window does afterwards with the main window and itself.
 #include "ConversionMode.h"
+#include "base/ToolOutcome.h"
 
 #include <QString>
 #include <cstdint>
@@ -10,8 +12,6 @@
 
 namespace tw
 {
-
-class Prompter;
 
 // What the window holds when Start is pressed.
 struct ConversionRequest {
@@ -32,6 +32,7 @@ struct ConversionRequest {
     bool partialCode = false; // "部分代码": the MCS-48 image's first byte belongs at the start address
 };
 
+// What the window does once the plan is carried out.
 struct StartOutcome {
     // The current code-image path to hand to the main window (the disassembly's input).
     std::optional<QString> currentBinPath;
@@ -46,6 +47,23 @@ struct StartOutcome {
     std::optional<QString> splitSummary;
 };
 
-StartOutcome runStart(Prompter &prompter, const ConversionRequest &request);
+struct StartPlan {
+    ToolOutcome outcome;
+    std::optional<QString> currentBinPath;
+    // The split's label text, shown once its parts are written.
+    std::optional<QString> splitSummary;
+    // For a result opened in an editor: its caption (empty: the path) and whether the editor's
+    // items come on.
+    QString openCaption;
+    bool enableEditorItems = false;
+    // A tool that wrote its own files and only left its messages in the outcome (the
+    // disassemblers): Yes to the last of them opens this file.
+    QString openOnLastYes;
+};
+
+StartPlan planStart(const ConversionRequest &request);
+
+// The window's part once the writer has carried the plan's outcome out.
+StartOutcome settleStart(const StartPlan &plan, const CarriedOut &carried);
 
 } // namespace tw

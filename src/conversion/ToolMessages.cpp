@@ -1,23 +1,37 @@
 #include "ToolMessages.h"
 
 #include "common/CheckedFile.h"
-#include "common/Prompter.h"
-#include "common/TextFile.h"
+#include "common/OutcomeWriter.h"
 
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <sys/stat.h>
+
 namespace tw
 {
 
-void showCheck(Prompter &prompter, const QString &text)
+ToolNote checkNote(const QString &text)
 {
-    prompter.message(text, kCheckStyle, ConvText::InfoTitle);
+    return toolNote(text, kCheckStyle, ConvText::InfoTitle);
 }
 
-void showNotice(Prompter &prompter, const QString &text)
+ToolNote noticeNote(const QString &text)
 {
-    prompter.message(text, kNoticeStyle, ConvText::InfoTitle);
+    return toolNote(text, kNoticeStyle, ConvText::InfoTitle);
+}
+
+ToolNote refusalNote(const QString &text)
+{
+    return toolNote(text, kRefusalStyle, QString());
+}
+
+ToolOutcome refusal(const ToolNote &note)
+{
+    ToolOutcome outcome;
+    outcome.notes.push_back(note);
+    return outcome;
 }
 
 bool isExistingFile(const QString &path)
@@ -25,28 +39,35 @@ bool isExistingFile(const QString &path)
     return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
-bool checkInput(Prompter &prompter, const QString &noInput, const QString &missingInput, const QString &input)
+bool isPresent(const QString &path)
 {
-    if (input.isEmpty()) {
-        showCheck(prompter, noInput);
+    if (path.isEmpty())
         return false;
-    }
-    if (!isExistingFile(input)) {
-        showCheck(prompter, missingInput);
-        return false;
-    }
-    return true;
+    struct stat info;
+    if (::stat(nativePath(path).c_str(), &info) == 0)
+        return true;
+    // Nothing there, or a link to nothing: missing. A loop of links, a folder we may not look
+    // into, a name too long: something the read will name.
+    return errno != ENOENT && errno != ENOTDIR;
 }
 
-bool checkPaths(Prompter &prompter, const PathCheckTexts &texts, const QString &input, const QString &output)
+std::optional<ToolNote> inputProblem(const QString &noInput, const QString &missingInput,
+                                     const QString &input)
 {
-    if (!checkInput(prompter, texts.noInput, texts.missingInput, input))
-        return false;
-    if (output.isEmpty()) {
-        showCheck(prompter, texts.noOutput);
-        return false;
-    }
-    return true;
+    if (input.isEmpty())
+        return checkNote(noInput);
+    if (!isPresent(input))
+        return checkNote(missingInput);
+    return std::nullopt;
+}
+
+std::optional<ToolNote> pathsProblem(const PathCheckTexts &texts, const QString &input, const QString &output)
+{
+    if (std::optional<ToolNote> problem = inputProblem(texts.noInput, texts.missingInput, input))
+        return problem;
+    if (output.isEmpty())
+        return checkNote(texts.noOutput);
+    return std::nullopt;
 }
 
 namespace
@@ -71,41 +92,33 @@ bool isSameFile(const QString &existing, const QString &other)
     return resolved(existing) == resolved(other);
 }
 
-bool refuseOwnInput(Prompter &prompter, const QString &output, const QStringList &inputs,
-                    const QString &message)
+std::optional<ToolNote> ownInputProblem(const QString &output, const QStringList &inputs,
+                                        const QString &message)
 {
     for (const QString &input : inputs)
-        if (isSameFile(input, output)) {
-            prompter.message(message, kRefusalStyle, QString());
-            return true;
-        }
-    return false;
-}
-
-} // namespace tw
-
-namespace tw
-{
-
-std::optional<QByteArray> readToolInput(Prompter &prompter, const QString &path)
-{
-    // A device, a folder or a file far too large is refused unread; the notice says why.
-    CheckedRead read = readFileChecked(path, kMaxTextFileBytes);
-    if (read.ok())
-        return std::move(read.bytes);
-    showNotice(prompter, ConvText::CannotRead + QStringLiteral("\r\n") + path + QStringLiteral(u"（") +
-                             read.reason + QStringLiteral(u"）"));
+        if (isSameFile(input, output))
+            return refusalNote(message);
     return std::nullopt;
 }
 
-bool writeToolOutput(Prompter &prompter, const QString &path, const QByteArray &bytes)
+ToolInput readToolInput(const QString &path)
 {
-    const QString reason = replaceFileChecked(path, bytes, WriteSync::Generated);
-    if (reason.isEmpty())
-        return true;
-    showNotice(prompter, ConvText::CannotWrite + QStringLiteral("\r\n") + path + QStringLiteral(u"（") +
-                             reason + QStringLiteral(u"）"));
-    return false;
+    // A device, a folder or a file far too large is refused unread; the notice says why.
+    CheckedRead read = readFileChecked(path, kMaxTextFileBytes);
+    ToolInput input;
+    if (read.ok())
+        input.bytes = std::move(read.bytes);
+    else
+        input.fault = noticeNote(readFailureMessage(path, read.reason));
+    return input;
+}
+
+ToolOutcome writeThenNotice(std::vector<PlannedFile> files, const QString &notice)
+{
+    ToolOutcome outcome;
+    outcome.files = std::move(files);
+    outcome.done.push_back(noticeNote(notice));
+    return outcome;
 }
 
 } // namespace tw

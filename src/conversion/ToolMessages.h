@@ -1,7 +1,10 @@
 #pragma once
 // How the code-file tools talk to the user: the window's message styles and titles, the path
-// checks every tool starts with, and the guard that keeps a tool from writing over its input.
+// checks every tool starts with, the guard that keeps a tool from writing over its input, and the
+// checked read of an input. A tool hands back an outcome (base/ToolOutcome.h): what it says and
+// what it wants written; the window and the driver carry it out with the one writer.
 #include "Messages.h"
+#include "base/ToolOutcome.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,8 +14,6 @@
 namespace tw
 {
 
-class Prompter;
-
 // Check messages: exclamation, Yes and No, the answer is not used.
 constexpr int kCheckStyle = 52;
 // Notices: exclamation and OK.
@@ -20,41 +21,50 @@ constexpr int kNoticeStyle = 48;
 // Refusals of the name guards and the restore: information icon, OK, no title.
 constexpr int kRefusalStyle = 64;
 
-void showCheck(Prompter &prompter, const QString &text);
-void showNotice(Prompter &prompter, const QString &text);
+ToolNote checkNote(const QString &text);
+ToolNote noticeNote(const QString &text);
+ToolNote refusalNote(const QString &text);
+// An outcome that only says why nothing is written.
+ToolOutcome refusal(const ToolNote &note);
 
 // A file the tools can read: an ordinary file (no folder) at that path.
 bool isExistingFile(const QString &path);
+// Something is at the path (a folder, a pipe, a link that leads nowhere readable): not missing.
+// What it is, and why it cannot be read, the checked read names.
+bool isPresent(const QString &path);
 
 // The messages of one tool's path checks, in the order they are made.
 struct PathCheckTexts {
     QString noInput;      // the input box is empty
-    QString missingInput; // no file at the input path
+    QString missingInput; // nothing at the input path
     QString noOutput;     // the output box is empty
 };
 
-// Empty input, missing input, empty output: the first that fails shows its message; false then.
-bool checkPaths(Prompter &prompter, const PathCheckTexts &texts, const QString &input, const QString &output);
-bool checkInput(Prompter &prompter, const QString &noInput, const QString &missingInput,
-                const QString &input);
+// The first check that fails: empty input, nothing at the input path, empty output; std::nullopt
+// when all pass.
+std::optional<ToolNote> pathsProblem(const PathCheckTexts &texts, const QString &input,
+                                     const QString &output);
+std::optional<ToolNote> inputProblem(const QString &noInput, const QString &missingInput,
+                                     const QString &input);
 
 // Whether two paths name the same file, after resolving links and relative parts; the second may
 // not exist yet.
 bool isSameFile(const QString &existing, const QString &other);
 
-// Refuses an output that is one of the inputs, with the message in the style of the name guards;
-// true when it was refused.
-bool refuseOwnInput(Prompter &prompter, const QString &output, const QStringList &inputs,
-                    const QString &message);
+// The refusal of an output that is one of the inputs, in the style of the name guards.
+std::optional<ToolNote> ownInputProblem(const QString &output, const QStringList &inputs,
+                                        const QString &message);
 
-} // namespace tw
+// A whole input under the checked read (regular files only, size known before reading), or the
+// notice naming the file and the reason: "文件读取失败：PATH（REASON）".
+struct ToolInput {
+    QByteArray bytes;
+    std::optional<ToolNote> fault;
+    bool ok() const { return !fault; }
+};
+ToolInput readToolInput(const QString &path);
 
-namespace tw
-{
-
-// Whole-file access with a notice when it fails ("不能读取文件：" / "不能写入文件：", the path and the reason).
-// Writes replace the old file only once the new one is complete.
-std::optional<QByteArray> readToolInput(Prompter &prompter, const QString &path);
-bool writeToolOutput(Prompter &prompter, const QString &path, const QByteArray &bytes);
+// Writes the files (common/OutcomeWriter.h: plannedFile), then the notice.
+ToolOutcome writeThenNotice(std::vector<PlannedFile> files, const QString &notice);
 
 } // namespace tw

@@ -1,6 +1,7 @@
 #pragma once
 // Shared pieces of the conversion tests: a folder of real files, the peers' presence rule, and a
 // writer of Intel hex records that tests use to build inputs srec_cat and objcopy also read.
+#include "common/OutcomeWriter.h"
 #include "common/ScriptedPrompter.h"
 #include "support/TestFiles.h"
 
@@ -32,6 +33,9 @@ class FolderTest : public ::testing::Test
     tw::ScriptedPrompter prompter;
 
     QString path(const QString &name) const { return dir.filePath(name); }
+    // A tool's outcome carried out as the window does, with the scripted answers.
+    tw::CarriedOut carry(const tw::ToolOutcome &outcome) { return tw::carryOut(outcome, prompter); }
+    bool written(const tw::ToolOutcome &outcome) { return carry(outcome).result == tw::WriteResult::Written; }
     QString file(const QString &name, const QByteArray &bytes) const
     {
         writeBytes(path(name), bytes);

@@ -530,6 +530,89 @@ TEST_F(ConversionWindowTest, ToolsRunFromTheWindow)
     flush();
 }
 
+// What the window does with a tool's outcome: the split's label only once both parts are there,
+// nothing opened and the window kept when a result cannot be written or is declined, the editor
+// opened and the window closed when it is written and the user says Yes.
+TEST_F(ConversionWindowTest, WindowActsOnWhatTheWriterDid)
+{
+    const QByteArray image(1500, '\x33');
+    ConversionWindow *window = open("dmcf");
+    QLabel *label = child<QLabel>(window, "splitMessage");
+    child<QComboBox>(window, "sizeList")->setCurrentText(u"1KB"_qs);
+    prompter.answerFile(file(u"img.bin"_qs, image));
+    click(window, "inputButton");
+    QDir(dir.path()).mkdir(u"img_2.bin"_qs);
+    click(window, "startButton");
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList{u"文件写入失败："_qs + path(u"img_2.bin"_qs) + u"（已有同名的文件夹）"_qs});
+    EXPECT_TRUE(label->text().isEmpty());
+    EXPECT_FALSE(exists(u"img_1.bin"_qs));
+    QDir(dir.path()).rmdir(u"img_2.bin"_qs);
+    prompter.clearCalls();
+    click(window, "startButton");
+    EXPECT_TRUE(prompter.messageTexts().isEmpty());
+    EXPECT_TRUE(label->text().startsWith(u"拆分完成！"_qs));
+    EXPECT_EQ(read(u"img_2.bin"_qs), image.mid(1024));
+    window->close();
+
+    // A report that cannot be written: the fault, no editor, the window stays.
+    window = open("wjbj");
+    prompter.answerFile(file(u"a.bin"_qs, "\x01"));
+    click(window, "inputButton");
+    prompter.answerFile(file(u"b.bin"_qs, "\x02"));
+    click(window, "outputButton");
+    QDir(dir.path()).mkdir(u"report.txt"_qs);
+    click(window, "startButton");
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList{u"文件写入失败："_qs + path(u"report.txt"_qs) + u"（已有同名的文件夹）"_qs});
+    EXPECT_EQ(main->toolWindow(kConversion), window);
+    EXPECT_EQ(main->editorCount(), 0);
+    window->close();
+
+    // Porting over files of the last run: No keeps them, opens nothing and keeps the window; Yes
+    // replaces both, and Yes to the summary opens the new text and closes the window.
+    window = open("yz48");
+    const QString ported = file(u"p51.asm"_qs, "old text\r\n");
+    file(u"p51.err"_qs, "old report\r\n");
+    edit(window, "inputEdit")->setText(file(u"p48.asm"_qs, "\tSEL\tRB1\r\n"));
+    prompter.answerFile(ported);
+    click(window, "outputButton");
+    prompter.clearCalls();
+    prompter.answerMessage(MsgAnswer::No);
+    click(window, "startButton");
+    EXPECT_EQ(prompter.messageTexts(), (QStringList{u"文件已存在！\r\n"_qs + ported + u"\r\n"_qs +
+                                                        path(u"p51.err"_qs) + u"\r\n覆盖吗？"_qs,
+                                                    u"结果未保存，原有文件未改动。"_qs}));
+    EXPECT_EQ(prompter.calls()[0].title, u"编译信息"_qs);
+    EXPECT_EQ(read(u"p51.asm"_qs), QByteArray("old text\r\n"));
+    EXPECT_EQ(read(u"p51.err"_qs), QByteArray("old report\r\n"));
+    EXPECT_EQ(main->toolWindow(kConversion), window);
+    EXPECT_TRUE(window->startButton()->isEnabled());
+    prompter.clearCalls();
+    prompter.answerMessage(MsgAnswer::Yes);
+    prompter.answerMessage(MsgAnswer::Yes);
+    click(window, "startButton");
+    EXPECT_EQ(prompter.messageTexts().last(), u"转换成功，没有发现问题！\r\n打开转换后程序吗？"_qs);
+    ASSERT_TRUE(main->activeEditor());
+    EXPECT_EQ(main->activeEditor()->openFile(), ported);
+    EXPECT_TRUE(main->activeEditor()->text().contains(u"SETB RS0"_qs));
+    expectMainBack(true);
+
+    // The restore page goes through the same writer.
+    window = open("binzh");
+    prompter.answerFile(file(u"in.bin"_qs, "\x01"));
+    click(window, "restoreInputButton");
+    QDir(dir.path()).mkdir(u"restored.bin"_qs);
+    prompter.answerFile(path(u"restored.bin"_qs));
+    click(window, "restoreOutputButton");
+    prompter.clearCalls();
+    click(window, "restoreButton");
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList{u"文件写入失败："_qs + path(u"restored.bin"_qs) + u"（已有同名的文件夹）"_qs});
+    window->close();
+    flush();
+}
+
 // Every caption of every mode is shown whole: the window never stays narrower than its controls.
 TEST_F(ConversionWindowTest, NoModeCutsACaption)
 {

@@ -7,7 +7,9 @@
 #include "conversion/LineRestore.h"
 #include "conversion/SplitMerge.h"
 #include "conversion/StartCommand.h"
+#include "conversion/ui/ConversionWindow.h"
 #include "disassembler/DisasmText.h"
+#include "support/FileFaults.h"
 
 #include <QFileInfo>
 
@@ -40,35 +42,34 @@ TEST_F(FileToolsTest, SplitCutsAtTheChosenSize)
 {
     const QByteArray image = counting(5000);
     const QString input = file(u"prog.bin"_qs, image);
-    SplitResult result = splitImage(prompter, input, u"4KB"_qs);
-    ASSERT_TRUE(result.written);
+    ASSERT_TRUE(written(splitImage(input, u"4KB"_qs)));
     EXPECT_EQ(read(u"prog_1.bin"_qs), image.left(4096));
     EXPECT_EQ(read(u"prog_2.bin"_qs), image.mid(4096));
-    EXPECT_EQ(result.summary, u"拆分完成！\r\n\r\n拆分后的文件为：\r\n\r\n"_qs + path(u"prog_1.bin"_qs) +
-                                  u"\r\n\r\n"_qs + path(u"prog_2.bin"_qs) + u"\r\n\r\n"_qs);
+    EXPECT_EQ(splitSummary(input), u"拆分完成！\r\n\r\n拆分后的文件为：\r\n\r\n"_qs + path(u"prog_1.bin"_qs) +
+                                       u"\r\n\r\n"_qs + path(u"prog_2.bin"_qs) + u"\r\n\r\n"_qs);
     EXPECT_TRUE(prompter.calls().isEmpty());
 
     // Exactly the size: an empty second part is still made. Whatever the extension, _1.bin.
     file(u"exact.hex"_qs, counting(1024));
-    ASSERT_TRUE(splitImage(prompter, path(u"exact.hex"_qs), u"1KB"_qs).written);
+    ASSERT_TRUE(written(splitImage(path(u"exact.hex"_qs), u"1KB"_qs)));
     EXPECT_EQ(read(u"exact_1.bin"_qs).size(), 1024);
     EXPECT_TRUE(exists(u"exact_2.bin"_qs) && read(u"exact_2.bin"_qs).isEmpty());
 
     // Smaller than the size: the notice, no part.
     file(u"small.bin"_qs, counting(1000));
-    EXPECT_FALSE(splitImage(prompter, path(u"small.bin"_qs), u"4KB"_qs).written);
+    EXPECT_FALSE(written(splitImage(path(u"small.bin"_qs), u"4KB"_qs)));
     EXPECT_EQ(prompter.messageTexts(), QStringList{u"原程序<4KB,无需拆分！"_qs});
     EXPECT_FALSE(exists(u"small_1.bin"_qs) || exists(u"small_2.bin"_qs));
 
     // A size outside the four is refused instead of copying everything into the second part.
     prompter.clearCalls();
-    EXPECT_FALSE(splitImage(prompter, input, u"3KB"_qs).written);
+    EXPECT_FALSE(written(splitImage(input, u"3KB"_qs)));
     EXPECT_EQ(prompter.messageTexts(), QStringList{u"片内ROM空间只能选1KB、2KB、4KB或8KB！"_qs});
     EXPECT_EQ(read(u"prog_2.bin"_qs), image.mid(4096));
 
     prompter.clearCalls();
-    splitImage(prompter, QString(), u"4KB"_qs);
-    splitImage(prompter, path(u"none.bin"_qs), u"4KB"_qs);
+    carry(splitImage(QString(), u"4KB"_qs));
+    carry(splitImage(path(u"none.bin"_qs), u"4KB"_qs));
     EXPECT_EQ(prompter.messageTexts(), (QStringList{u"请选择待拆分的文件！"_qs, u"待拆分的文件不存在！"_qs}));
     EXPECT_EQ(prompter.calls()[0].style, 52);
 }
@@ -79,27 +80,36 @@ TEST_F(FileToolsTest, MergeDirectlyAndByAddress)
     const QString a = file(u"a.bin"_qs, first);
     const QString b = file(u"b.bin"_qs, QByteArray::fromHex("AABBCC"));
     const QString out = path(u"m.bin"_qs);
-    ASSERT_TRUE(mergeImages(prompter, {a, b, out, true, u"1000"_qs, 0xFF}));
+    ASSERT_TRUE(written(mergeImages({a, b, out, true, u"1000"_qs, 0xFF})));
     EXPECT_EQ(read(u"m.bin"_qs), first + QByteArray(16, '\xFF') + QByteArray::fromHex("AABBCC"));
     EXPECT_EQ(prompter.messageTexts(), QStringList{u"合并完成！"_qs});
 
     // No gap when the first file ends at the address; a direct merge ignores address and fill.
     const QString a2 = file(u"a2.bin"_qs, counting(0x1000));
-    ASSERT_TRUE(mergeImages(prompter, {a2, b, out, true, u"1000"_qs, 0xFF}));
+    ASSERT_TRUE(written(mergeImages({a2, b, out, true, u"1000"_qs, 0xFF})));
     EXPECT_EQ(read(u"m.bin"_qs).size(), 0x1003);
-    ASSERT_TRUE(mergeImages(prompter, {a, b, out, false, u"zz"_qs, 0xFF}));
+    ASSERT_TRUE(written(mergeImages({a, b, out, false, u"zz"_qs, 0xFF})));
     EXPECT_EQ(read(u"m.bin"_qs), first + QByteArray::fromHex("AABBCC"));
 
-    // Overlap: the message, and no merged file left behind.
+    // Overlap: the message; the merged file of the last run stays as it was, and a new one is
+    // not made.
     prompter.clearCalls();
-    EXPECT_FALSE(mergeImages(prompter, {a2, b, out, true, u"0800"_qs, 0}));
+    EXPECT_FALSE(written(mergeImages({a2, b, out, true, u"0800"_qs, 0})));
     EXPECT_EQ(prompter.messageTexts(), QStringList{u"地址空间存在重合现象，不能正常合并！"_qs});
-    EXPECT_FALSE(QFileInfo::exists(out));
+    EXPECT_EQ(read(u"m.bin"_qs), first + QByteArray::fromHex("AABBCC"));
+    EXPECT_FALSE(written(mergeImages({a2, b, path(u"new.bin"_qs), true, u"0800"_qs, 0})));
+    EXPECT_FALSE(exists(u"new.bin"_qs));
+    // A link at the output stays, and so does the file it leads to.
+    const QString target = file(u"kept.bin"_qs, "kept");
+    ASSERT_TRUE(QFile::link(target, path(u"link.bin"_qs)));
+    EXPECT_FALSE(written(mergeImages({a2, b, path(u"link.bin"_qs), true, u"0800"_qs, 0})));
+    EXPECT_TRUE(QFileInfo(path(u"link.bin"_qs)).isSymLink());
+    EXPECT_EQ(read(u"link.bin"_qs), QByteArray("kept"));
 
     // The merged file may not be an input, however the path is written; the inputs survive.
     prompter.clearCalls();
-    EXPECT_FALSE(mergeImages(prompter, {a, b, a, false, QString(), 0}));
-    EXPECT_FALSE(mergeImages(prompter, {a, b, dir.path() + u"/x/../b.bin"_qs, false, QString(), 0}));
+    EXPECT_FALSE(written(mergeImages({a, b, a, false, QString(), 0})));
+    EXPECT_FALSE(written(mergeImages({a, b, dir.path() + u"/x/../b.bin"_qs, false, QString(), 0})));
     EXPECT_EQ(prompter.messageTexts(), QStringList(2, u"合并后的文件不可以与要合并的文件同名！"_qs));
     EXPECT_EQ(prompter.calls()[0].style, 64);
     EXPECT_EQ(read(u"a.bin"_qs), first);
@@ -108,18 +118,18 @@ TEST_F(FileToolsTest, MergeDirectlyAndByAddress)
     // Start addresses: up to four upper-case digits; anything else is refused before writing.
     for (const QString &start : {u""_qs, u"10000"_qs, u"1a"_qs, u"-1"_qs}) {
         prompter.clearCalls();
-        EXPECT_FALSE(mergeImages(prompter, {a, b, path(u"n.bin"_qs), true, start, 0}));
+        EXPECT_FALSE(written(mergeImages({a, b, path(u"n.bin"_qs), true, start, 0})));
         EXPECT_EQ(prompter.messageTexts(), QStringList{u"起始地址应为1～4位十六进制数！"_qs});
     }
     EXPECT_FALSE(exists(u"n.bin"_qs));
 
     prompter.clearCalls();
     const QString none = path(u"none.bin"_qs);
-    mergeImages(prompter, {QString(), b, out, false, {}, 0});
-    mergeImages(prompter, {none, b, out, false, {}, 0});
-    mergeImages(prompter, {a, QString(), out, false, {}, 0});
-    mergeImages(prompter, {a, none, out, false, {}, 0});
-    mergeImages(prompter, {a, b, QString(), false, {}, 0});
+    carry(mergeImages({QString(), b, out, false, {}, 0}));
+    carry(mergeImages({none, b, out, false, {}, 0}));
+    carry(mergeImages({a, QString(), out, false, {}, 0}));
+    carry(mergeImages({a, none, out, false, {}, 0}));
+    carry(mergeImages({a, b, QString(), false, {}, 0}));
     EXPECT_EQ(prompter.messageTexts(),
               (QStringList{u"请选择待合并的第一个文件！"_qs, u"待合并的第一个文件不存在！"_qs,
                            u"请选择待合并的第二个文件！"_qs, u"待合并的第二个文件不存在！"_qs,
@@ -138,10 +148,11 @@ TEST_F(FileToolsTest, CompareWritesItsReportBesideTheFirstFile)
     const QString a = file(u"sub/a.bin"_qs, one);
     const QString b = file(u"b.bin"_qs, two);
     prompter.answerMessage(MsgAnswer::Yes);
-    const CompareOutcome outcome = compareFiles(prompter, a, b);
+    const CompareRun outcome = compareFiles(a, b);
     EXPECT_EQ(outcome.differences, 3);
-    EXPECT_TRUE(outcome.openReport);
+    EXPECT_TRUE(carry(outcome.outcome).openRequested);
     EXPECT_EQ(outcome.reportPath, path(u"sub/report.txt"_qs));
+    EXPECT_EQ(fromNativePath(outcome.outcome.openOnYes), outcome.reportPath);
     EXPECT_EQ(
         readTextFile(outcome.reportPath)->text,
         u"文件比较报告\r\n两文件有 3处不相同！\r\n\r\n清单如下：\r\n0000H:\t00\t01\r\n01A2H:\t3C\t3D\r\n01FFH:\tFF\t00\r\n\r\n"_qs);
@@ -152,10 +163,9 @@ TEST_F(FileToolsTest, CompareWritesItsReportBesideTheFirstFile)
     // Equal files, and two empty ones: the short report, a notice, nothing to open.
     for (const QByteArray &bytes : {one, QByteArray()}) {
         prompter.clearCalls();
-        const CompareOutcome same =
-            compareFiles(prompter, file(u"c.bin"_qs, bytes), file(u"d.bin"_qs, bytes));
+        const CompareRun same = compareFiles(file(u"c.bin"_qs, bytes), file(u"d.bin"_qs, bytes));
         EXPECT_EQ(same.differences, 0);
-        EXPECT_FALSE(same.openReport);
+        EXPECT_FALSE(carry(same.outcome).openRequested);
         EXPECT_EQ(compareReport(bytes, bytes), u"文件比较报告\r\n两文件相同\r\n\r\n"_qs);
         EXPECT_EQ(prompter.messageTexts(), QStringList{u"比较完成！\r\n\r\n两文件相同！"_qs});
     }
@@ -163,7 +173,7 @@ TEST_F(FileToolsTest, CompareWritesItsReportBesideTheFirstFile)
     // Different lengths: the notice and the old report kept.
     prompter.clearCalls();
     const QByteArray before = read(u"report.txt"_qs);
-    compareFiles(prompter, file(u"e.bin"_qs, one.left(10)), file(u"f.bin"_qs, one.left(11)));
+    carry(compareFiles(file(u"e.bin"_qs, one.left(10)), file(u"f.bin"_qs, one.left(11))).outcome);
     EXPECT_EQ(prompter.messageTexts(), QStringList{u"比较完成！\r\n\r\n两文件长度不相同！"_qs});
     EXPECT_EQ(read(u"report.txt"_qs), before);
 
@@ -177,11 +187,47 @@ TEST_F(FileToolsTest, CompareWritesItsReportBesideTheFirstFile)
 TEST_F(FileToolsTest, CompareReportIsGbkText)
 {
     const QString a = file(u"a.bin"_qs, "\x01");
-    const CompareOutcome outcome = compareFiles(prompter, a, file(u"b.bin"_qs, "\x02"));
-    ASSERT_TRUE(outcome.reportWritten);
+    ASSERT_TRUE(written(compareFiles(a, file(u"b.bin"_qs, "\x02")).outcome));
     const QByteArray gbkHead("\xCE\xC4\xBC\xFE\xB1\xC8\xBD\xCF\xB1\xA8\xB8\xE6\r\n"); // 文件比较报告
     EXPECT_TRUE(read(u"report.txt"_qs).startsWith(gbkHead));
     EXPECT_TRUE(read(u"report.txt"_qs).endsWith("0000H:\t01\t02\r\n\r\n"));
+}
+
+// The report is made in pieces from the files as they are read; it is the report the bytes in
+// memory give, byte for byte, also across the pieces and past FFFFH.
+TEST_F(FileToolsTest, CompareStreamsTheReportItWouldMakeInMemory)
+{
+    QByteArray one(3 * (1 << 20) + 17, '\0');
+    for (qsizetype i = 0; i < one.size(); ++i)
+        one[i] = static_cast<char>(i * 5 + (i >> 10));
+    QByteArray two = one;
+    for (const qsizetype k :
+         {qsizetype(0), qsizetype(5), qsizetype(0xFFFF), qsizetype(0x10000), qsizetype((1 << 20) - 1),
+          qsizetype(1 << 20), qsizetype((2 << 20) + 3), one.size() - 1})
+        two[k] = static_cast<char>(two[k] ^ 0x33);
+    for (qsizetype k = 3 << 19; k < (3 << 19) + 100000; k += 997)
+        two[k] = static_cast<char>(two[k] ^ 0x80);
+    const QString a = file(u"a.bin"_qs, one);
+    const QString b = file(u"b.bin"_qs, two);
+    int differences = 0;
+    const QString inMemory = compareReport(one, two, &differences);
+    const CompareRun run = compareFiles(a, b);
+    EXPECT_EQ(run.differences, differences);
+    ASSERT_TRUE(written(run.outcome));
+    EXPECT_EQ(read(u"report.txt"_qs), encodeText(inMemory));
+
+    // The second file is read under the same rules as the first, and both are bounded before a
+    // byte is compared.
+    prompter.clearCalls();
+    QDir(dir.path()).mkdir(u"folder.bin"_qs);
+    EXPECT_FALSE(written(compareFiles(a, path(u"folder.bin"_qs)).outcome));
+    const QString big = path(u"big.bin"_qs);
+    ASSERT_TRUE(twtest::makeSparseFile(big, (64 << 20) + 1));
+    EXPECT_FALSE(written(compareFiles(big, big).outcome));
+    EXPECT_EQ(prompter.messageTexts(),
+              (QStringList{u"文件读取失败："_qs + path(u"folder.bin"_qs) + u"（这是一个文件夹，不是文件）"_qs,
+                           u"文件读取失败："_qs + big + u"（文件超过 67108864 字节）"_qs}));
+    EXPECT_EQ(read(u"report.txt"_qs), encodeText(inMemory));
 }
 
 TEST_F(FileToolsTest, RestoreUndoesSwappedLines)
@@ -191,13 +237,13 @@ TEST_F(FileToolsTest, RestoreUndoesSwappedLines)
     job.output = path(u"out.bin"_qs);
     job.dataTexts = numbers(8);
     job.addressTexts = numbers(16);
-    ASSERT_TRUE(restoreFile(prompter, job));
+    ASSERT_TRUE(written(restoreFile(job)));
     EXPECT_EQ(read(u"out.bin"_qs), QByteArray::fromHex("010F80"));
 
     job.dataSwapped = true;
     for (int i = 0; i < 8; ++i)
         job.dataTexts[i] = QString::number(7 - i);
-    ASSERT_TRUE(restoreFile(prompter, job));
+    ASSERT_TRUE(written(restoreFile(job)));
     EXPECT_EQ(read(u"out.bin"_qs), QByteArray::fromHex("80F001"));
 
     job.dataSwapped = false;
@@ -205,7 +251,7 @@ TEST_F(FileToolsTest, RestoreUndoesSwappedLines)
     job.addressTexts[0] = u"1"_qs;
     job.addressTexts[1] = u"0"_qs;
     job.input = file(u"seq.bin"_qs, QByteArray::fromHex("000102030405"));
-    ASSERT_TRUE(restoreFile(prompter, job));
+    ASSERT_TRUE(written(restoreFile(job)));
     EXPECT_EQ(read(u"out.bin"_qs), QByteArray::fromHex("000201030400"));
     EXPECT_EQ(prompter.messageTexts(), QStringList(3, u"转换完成！"_qs));
 
@@ -213,7 +259,7 @@ TEST_F(FileToolsTest, RestoreUndoesSwappedLines)
     prompter.clearCalls();
     job.dataTexts = numbers(8);
     job.dataTexts[1] = u"0"_qs;
-    EXPECT_FALSE(restoreFile(prompter, job));
+    EXPECT_FALSE(written(restoreFile(job)));
     EXPECT_EQ(prompter.messageTexts(), QStringList{u"存储器的两个数据线是不可能并接在一起的！"_qs});
     EXPECT_EQ(prompter.calls()[0].style, 64);
     EXPECT_TRUE(prompter.calls()[0].title.isEmpty());
@@ -235,7 +281,7 @@ TEST_F(FileToolsTest, RestoreUndoesSwappedLines)
         prompter.clearCalls();
         job.input = r.input;
         job.output = r.output;
-        EXPECT_FALSE(restoreFile(prompter, job));
+        EXPECT_FALSE(written(restoreFile(job)));
         EXPECT_EQ(prompter.messageTexts(), QStringList{r.message});
     }
     EXPECT_FALSE(exists(u"o.bin"_qs) || exists(u"gone.bin"_qs));
@@ -243,7 +289,7 @@ TEST_F(FileToolsTest, RestoreUndoesSwappedLines)
     // A full 64 KB image is accepted.
     job.input = file(u"full.bin"_qs, QByteArray(65536, 'y'));
     job.output = path(u"o.bin"_qs);
-    EXPECT_TRUE(restoreFile(prompter, job));
+    EXPECT_TRUE(written(restoreFile(job)));
     EXPECT_EQ(read(u"o.bin"_qs).size(), 65536);
 }
 

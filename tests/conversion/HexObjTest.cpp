@@ -24,7 +24,7 @@ class HexObjTest : public twtest::FolderTest
         prompter.clearCalls();
         const QString out = path(u"out.bin"_qs);
         QFile::remove(out);
-        const bool ok = convertHexToBin(prompter, {file(u"in.hex"_qs, hex), out, format, fill});
+        const bool ok = written(convertHexToBin({file(u"in.hex"_qs, hex), out, format, fill}));
         EXPECT_TRUE(ok) << qPrintable(prompter.messageTexts().join(u" | "_qs));
         EXPECT_EQ(prompter.messageTexts(), QStringList{u"转换完成！"_qs});
         return read(u"out.bin"_qs);
@@ -67,15 +67,15 @@ TEST_F(HexObjTest, ObjTextBothWaysAndItsRefusals)
 {
     // Bytes to text and back, an empty image, a longer old output replaced whole.
     ASSERT_TRUE(
-        convertBinToObj(prompter, file(u"a.bin"_qs, QByteArray::fromHex("00090AFF")), path(u"a.obj"_qs)));
+        written(convertBinToObj(file(u"a.bin"_qs, QByteArray::fromHex("00090AFF")), path(u"a.obj"_qs))));
     EXPECT_EQ(read(u"a.obj"_qs), QByteArray("00090AFF"));
     file(u"b.bin"_qs, QByteArray(10, 'x'));
-    ASSERT_TRUE(convertObjToBin(prompter, file(u"c.obj"_qs, "02003AFF"), path(u"b.bin"_qs)));
+    ASSERT_TRUE(written(convertObjToBin(file(u"c.obj"_qs, "02003AFF"), path(u"b.bin"_qs))));
     EXPECT_EQ(read(u"b.bin"_qs), QByteArray::fromHex("02003AFF"));
-    ASSERT_TRUE(convertBinToObj(prompter, file(u"e.bin"_qs, {}), path(u"e.obj"_qs)));
+    ASSERT_TRUE(written(convertBinToObj(file(u"e.bin"_qs, {}), path(u"e.obj"_qs))));
     ASSERT_TRUE(QFileInfo::exists(path(u"e.obj"_qs)));
     EXPECT_TRUE(read(u"e.obj"_qs).isEmpty());
-    ASSERT_TRUE(convertObjToBin(prompter, path(u"e.obj"_qs), path(u"e2.bin"_qs)));
+    ASSERT_TRUE(written(convertObjToBin(path(u"e.obj"_qs), path(u"e2.bin"_qs))));
     EXPECT_TRUE(QFileInfo::exists(path(u"e2.bin"_qs)) && read(u"e2.bin"_qs).isEmpty());
     EXPECT_EQ(prompter.messageTexts(), QStringList(4, u"转换完成！"_qs));
     EXPECT_EQ(prompter.calls()[0].style, 48);
@@ -88,15 +88,15 @@ TEST_F(HexObjTest, ObjTextBothWaysAndItsRefusals)
          {QByteArray("0G12"), QByteArray("123"), QByteArray("12 34"), QByteArray("GG")}) {
         SCOPED_TRACE(bad.constData());
         prompter.clearCalls();
-        EXPECT_FALSE(convertObjToBin(prompter, file(u"bad.obj"_qs, bad), path(u"b.bin"_qs)));
+        EXPECT_FALSE(written(convertObjToBin(file(u"bad.obj"_qs, bad), path(u"b.bin"_qs))));
         EXPECT_EQ(read(u"b.bin"_qs), QByteArray::fromHex("02003AFF"));
         ASSERT_EQ(prompter.calls().size(), 1);
         EXPECT_NE(prompter.calls()[0].text, u"转换完成！"_qs);
     }
     // A conversion onto its own input, also under another spelling of the path, is refused.
     prompter.clearCalls();
-    EXPECT_FALSE(convertObjToBin(prompter, path(u"c.obj"_qs), dir.path() + u"/./c.obj"_qs));
-    EXPECT_FALSE(convertBinToObj(prompter, path(u"b.bin"_qs), path(u"b.bin"_qs)));
+    EXPECT_FALSE(written(convertObjToBin(path(u"c.obj"_qs), dir.path() + u"/./c.obj"_qs)));
+    EXPECT_FALSE(written(convertBinToObj(path(u"b.bin"_qs), path(u"b.bin"_qs))));
     EXPECT_EQ(prompter.messageTexts(), QStringList(2, u"转换后的文件不可以与待转换的文件同名！"_qs));
     EXPECT_EQ(read(u"c.obj"_qs), QByteArray("02003AFF"));
 }
@@ -109,11 +109,11 @@ TEST_F(HexObjTest, IntelHexThroughTheScripts)
     EXPECT_EQ(hexToBin(":01000200AA53\n:00000001FF\n", u'i', u'1'), QByteArray::fromHex("FFFFAA"));
 
     prompter.clearCalls();
-    ASSERT_TRUE(convertBinToHex(
-        prompter, {file(u"p.bin"_qs, QByteArray::fromHex("02003AFF")), path(u"p.hex"_qs), u"0100"_qs}));
+    ASSERT_TRUE(written(convertBinToHex(
+        {file(u"p.bin"_qs, QByteArray::fromHex("02003AFF")), path(u"p.hex"_qs), u"0100"_qs})));
     EXPECT_EQ(read(u"p.hex"_qs), QByteArray(":0401000002003AFFC0\n:00000001FF\n"));
     // A lower-case start address is read as well.
-    ASSERT_TRUE(convertBinToHex(prompter, {path(u"p.bin"_qs), path(u"q.hex"_qs), u"1f"_qs}));
+    ASSERT_TRUE(written(convertBinToHex({path(u"p.bin"_qs), path(u"q.hex"_qs), u"1f"_qs})));
     EXPECT_TRUE(read(u"q.hex"_qs).startsWith(":04001F0002003AFFA2"));
 }
 
@@ -146,8 +146,8 @@ TEST_F(HexObjTest, RandomImagesAgreeWithSrecCatAndObjcopy)
         const QByteArray image = randomBytes(random, static_cast<int>(random.bounded(1, 0x3000)));
         const int start = static_cast<int>(random.bounded(0, 0x10000 - image.size()));
         prompter.clearCalls();
-        ASSERT_TRUE(convertBinToHex(prompter, {file(u"img.bin"_qs, image), path(u"img.hex"_qs),
-                                               QString::number(start, 16).toUpper()}));
+        ASSERT_TRUE(written(convertBinToHex(
+            {file(u"img.bin"_qs, image), path(u"img.hex"_qs), QString::number(start, 16).toUpper()})));
         const QList<QByteArray> records = read(u"img.hex"_qs).trimmed().split('\n');
         EXPECT_EQ(records.last(), QByteArray(":00000001FF"));
         for (const QByteArray &line : records)
@@ -241,10 +241,10 @@ TEST_F(HexObjTest, RefusalsLeaveNoOutputAndNeverTouchTheInput)
     const QString out = path(u"far.bin"_qs);
 
     // srec_cat alone accepts data past FFFFH and writes a file over 64 KB; our script refuses.
-    EXPECT_FALSE(convertHexToBin(prompter, {in, out, u'i', u'0'}));
+    EXPECT_FALSE(written(convertHexToBin({in, out, u'i', u'0'})));
     EXPECT_FALSE(QFileInfo::exists(out));
     file(u"far.bin"_qs, "old");
-    EXPECT_FALSE(convertHexToBin(prompter, {in, out, u'i', u'1'}));
+    EXPECT_FALSE(written(convertHexToBin({in, out, u'i', u'1'})));
     EXPECT_EQ(read(u"far.bin"_qs), QByteArray("old"));
     EXPECT_EQ(prompter.messageTexts(), QStringList(2, u"转换失败！\r\n数据地址超出0000H～FFFFH范围。"_qs));
 
@@ -252,28 +252,28 @@ TEST_F(HexObjTest, RefusalsLeaveNoOutputAndNeverTouchTheInput)
     // called directly, and leaves no partial output.
     const QString big = file(u"big.bin"_qs, QByteArray(0x1000, '\x55'));
     prompter.clearCalls();
-    EXPECT_FALSE(convertBinToHex(prompter, {big, path(u"big.hex"_qs), u"F001"_qs}));
+    EXPECT_FALSE(written(convertBinToHex({big, path(u"big.hex"_qs), u"F001"_qs})));
     EXPECT_FALSE(QFileInfo::exists(path(u"big.hex"_qs)));
     const twtest::ProcessResult direct = twtest::runProgram(
         u"sh"_qs, {converterScript(u"binhex.sh"_qs), dir.path(), big, path(u"big.hex"_qs), u"F001"_qs});
     EXPECT_EQ(direct.exitCode, 3);
     EXPECT_FALSE(QFileInfo::exists(path(u"big.hex"_qs)));
-    EXPECT_TRUE(convertBinToHex(prompter, {big, path(u"big.hex"_qs), u"F000"_qs}));
+    EXPECT_TRUE(written(convertBinToHex({big, path(u"big.hex"_qs), u"F000"_qs})));
 
     // Start addresses that are not 1 to 4 hex digits never reach the converter.
     for (const QString &start : {u""_qs, u"12345"_qs, u"G1"_qs, u"1 2"_qs, u"0x10"_qs}) {
         prompter.clearCalls();
-        EXPECT_FALSE(convertBinToHex(prompter, {big, path(u"bad.hex"_qs), start}));
+        EXPECT_FALSE(written(convertBinToHex({big, path(u"bad.hex"_qs), start})));
         EXPECT_EQ(prompter.messageTexts(), QStringList{u"起始地址应为1～4位十六进制数！"_qs});
     }
     // The format no free converter reads is refused by name.
     prompter.clearCalls();
-    EXPECT_FALSE(convertHexToBin(prompter, {in, path(u"x.bin"_qs), u'd', u'0'}));
+    EXPECT_FALSE(written(convertHexToBin({in, path(u"x.bin"_qs), u'd', u'0'})));
     EXPECT_EQ(prompter.messageTexts(), QStringList{u"不能转换DMD16 HEX格式的文件！"_qs});
     // A broken record: srec_cat's own complaint is passed on.
     prompter.clearCalls();
-    EXPECT_FALSE(convertHexToBin(prompter, {file(u"bad.hex"_qs, ":0400000002003AFF00\n:00000001FF\n"),
-                                            path(u"bad.bin"_qs), u'i', u'0'}));
+    EXPECT_FALSE(written(convertHexToBin(
+        {file(u"bad.hex"_qs, ":0400000002003AFF00\n:00000001FF\n"), path(u"bad.bin"_qs), u'i', u'0'})));
     ASSERT_EQ(prompter.calls().size(), 1);
     EXPECT_TRUE(prompter.calls()[0].text.startsWith(u"转换失败！\r\n"_qs));
     EXPECT_FALSE(QFileInfo::exists(path(u"bad.bin"_qs)));
@@ -291,15 +291,17 @@ TEST_F(HexObjTest, ExistingOutputIsReplacedOnlyOnYes)
     const QString in = file(u"a.hex"_qs, ":0400000002003AFFC1\n:00000001FF\n");
     const QString out = file(u"a.bin"_qs, "old output");
     prompter.answerMessage(MsgAnswer::No);
-    EXPECT_FALSE(convertHexToBin(prompter, {in, out, u'i', u'0'}));
+    EXPECT_FALSE(written(convertHexToBin({in, out, u'i', u'0'})));
+    // "转换完成！" follows the answer No too.
     EXPECT_EQ(prompter.messageTexts(),
-              (QStringList{u"文件已存在！\r\n覆盖吗？"_qs, u"没有覆盖原文件，转换结果未保存。"_qs}));
+              (QStringList{u"文件已存在！\r\n覆盖吗？"_qs, u"没有覆盖原文件，转换结果未保存。"_qs,
+                           u"转换完成！"_qs}));
     EXPECT_EQ(prompter.calls()[0].style, 52);
     EXPECT_EQ(read(u"a.bin"_qs), QByteArray("old output"));
 
     prompter.clearCalls();
     prompter.answerMessage(MsgAnswer::Yes);
-    EXPECT_TRUE(convertHexToBin(prompter, {in, out, u'i', u'0'}));
+    EXPECT_TRUE(written(convertHexToBin({in, out, u'i', u'0'})));
     EXPECT_EQ(prompter.messageTexts(), (QStringList{u"文件已存在！\r\n覆盖吗？"_qs, u"转换完成！"_qs}));
     EXPECT_EQ(read(u"a.bin"_qs), QByteArray::fromHex("02003AFF"));
     EXPECT_EQ(read(u"a.hex"_qs), QByteArray(":0400000002003AFFC1\n:00000001FF\n"));

@@ -192,10 +192,9 @@ TEST_F(PortingFiles, WritesBothFilesAndAsks)
     const QString source = path(u"p48.asm"_qs);
     twtest::writeBytes(source, "\tSEL\tRB0\n\tMOVD\tP4,A\n\tSEL\tMB0\n");
     prompter.answerMessage(MsgAnswer::No);
-    const PortFileOutcome outcome = portSourceFile(prompter, source, path(u"p51.asm"_qs));
-    EXPECT_TRUE(outcome.written);
-    EXPECT_FALSE(outcome.openOnYes);
-    EXPECT_EQ(outcome.errorCount, 2);
+    const CarriedOut carried = carry(portSourceFile(source, path(u"p51.asm"_qs)));
+    EXPECT_EQ(carried.result, WriteResult::Written);
+    EXPECT_FALSE(carried.openRequested);
     ASSERT_EQ(prompter.calls().size(), 1);
     EXPECT_EQ(prompter.calls()[0].text, u"转换过程发现 2处不能转换。\r\n打开转换后的程序吗？"_qs);
     EXPECT_EQ(prompter.calls()[0].style, 52);
@@ -206,16 +205,18 @@ TEST_F(PortingFiles, WritesBothFilesAndAsks)
     EXPECT_TRUE(ported.startsWith(kHeaderFirstLine));
     EXPECT_TRUE(ported.endsWith(u"\tCLR RS0\r\n\t;\tMOVD\tP4,A\r\n\t;\tSEL\tMB0\r\n\r\n"_qs));
 
-    // A clean run asks the other question.
+    // A clean run asks the other question, once the user agrees to replace the files of the last.
     prompter.clearCalls();
     twtest::writeBytes(source, "\tNOP\r\n");
-    EXPECT_TRUE(portSourceFile(prompter, source, path(u"p51.asm"_qs)).openOnYes);
-    EXPECT_EQ(prompter.messageTexts(), QStringList{u"转换成功，没有发现问题！\r\n打开转换后程序吗？"_qs});
+    EXPECT_TRUE(carry(portSourceFile(source, path(u"p51.asm"_qs))).openRequested);
+    EXPECT_EQ(prompter.messageTexts(), (QStringList{u"文件已存在！\r\n"_qs + path(u"p51.asm"_qs) +
+                                                        u"\r\n"_qs + path(u"p51.err"_qs) + u"\r\n覆盖吗？"_qs,
+                                                    u"转换成功，没有发现问题！\r\n打开转换后程序吗？"_qs}));
     EXPECT_EQ(readTextFile(path(u"p51.err"_qs))->text, kClean);
 
     // Full-width marks and a UTF-8 comment survive in the file's own encoding.
     twtest::writeBytes(source, QStringLiteral(u"\tRET；返回\r\n标号：\tRETR\r\n").toUtf8());
-    portSourceFile(prompter, source, path(u"u51.asm"_qs));
+    carry(portSourceFile(source, path(u"u51.asm"_qs)));
     EXPECT_TRUE(twtest::readBytes(path(u"u51.asm"_qs))
                     .endsWith(QStringLiteral(u"\tRET；返回\r\n标号:\tRETI\r\n\r\n").toUtf8()));
 }
@@ -237,7 +238,7 @@ TEST_F(PortingFiles, NeverWritesOverItsSource)
     };
     for (const auto &c : cases) {
         prompter.clearCalls();
-        EXPECT_FALSE(portSourceFile(prompter, c.source, c.output).written);
+        EXPECT_FALSE(written(portSourceFile(c.source, c.output)));
         EXPECT_EQ(prompter.messageTexts(), QStringList{c.message});
     }
     EXPECT_EQ(twtest::readBytes(source), QByteArray("\tNOP\r\n"));
@@ -261,11 +262,9 @@ TEST_F(PortingFiles, CorpusAssemblesAsMcs51)
         SCOPED_TRACE(source.toStdString());
         ++programs;
         const QString output = path(QFileInfo(source).baseName() + u"51.asm"_qs);
-        const PortFileOutcome outcome = portSourceFile(prompter, source, output);
-        ASSERT_TRUE(outcome.written);
+        ASSERT_TRUE(written(portSourceFile(source, output)));
         const auto expected = leftOut.find(QFileInfo(source).fileName());
         if (expected == leftOut.end()) {
-            EXPECT_EQ(outcome.errorCount, 0);
             EXPECT_EQ(readTextFile(portReportPath(output))->text, kClean);
         } else {
             EXPECT_EQ(readTextFile(portReportPath(output))->text, errorReport(expected->second));

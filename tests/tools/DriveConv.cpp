@@ -10,8 +10,10 @@
 //   conv restore IN OUT [DATA=d0,..,d7] [ADDRESS=a0,..,a15]
 //   conv port48 IN OUT
 // Exit 0: the tool wrote its result; 1: it refused or failed (see the messages); 2: usage.
+// The tools hand back their outcomes; the window's writer carries them out with the script.
 #include "Commands.h"
 
+#include "common/OutcomeWriter.h"
 #include "common/ScriptedPrompter.h"
 #include "conversion/FileCompare.h"
 #include "conversion/HexConverter.h"
@@ -64,35 +66,42 @@ bool restoreOptions(const QStringList &options, tw::RestoreJob &job)
     return true;
 }
 
+// Writes the outcome with the script's answers; 0 when its files are written.
+int carry(const tw::ToolOutcome &outcome, tw::ScriptedPrompter &prompter)
+{
+    return tw::carryOut(outcome, prompter).result == tw::WriteResult::Written ? 0 : 1;
+}
+
 int run(const QString &tool, const QStringList &a, tw::ScriptedPrompter &prompter)
 {
     const qsizetype n = a.size();
     if ((tool == u"obj2bin" || tool == u"bin2obj") && n == 2)
-        return (tool == u"obj2bin" ? tw::convertObjToBin : tw::convertBinToObj)(prompter, a[0], a[1]) ? 0 : 1;
+        return carry((tool == u"obj2bin" ? tw::convertObjToBin : tw::convertBinToObj)(a[0], a[1]), prompter);
     if (tool == u"hex2bin" && n == 4 && a[2].size() == 1 && a[3].size() == 1)
-        return tw::convertHexToBin(prompter, {a[0], a[1], a[2][0], a[3][0]}) ? 0 : 1;
+        return carry(tw::convertHexToBin({a[0], a[1], a[2][0], a[3][0]}), prompter);
     if (tool == u"bin2hex" && n == 3)
-        return tw::convertBinToHex(prompter, {a[0], a[1], a[2]}) ? 0 : 1;
+        return carry(tw::convertBinToHex({a[0], a[1], a[2]}), prompter);
     if (tool == u"split" && n == 2) {
-        const tw::SplitResult result = tw::splitImage(prompter, a[0], a[1]);
-        QTextStream(stdout)
-            << QString(result.summary).replace(QStringLiteral("\r\n\r\n"), QStringLiteral("\n"));
-        return result.written ? 0 : 1;
+        const int code = carry(tw::splitImage(a[0], a[1]), prompter);
+        if (code == 0)
+            QTextStream(stdout) << tw::splitSummary(a[0]).replace(QStringLiteral("\r\n\r\n"),
+                                                                  QStringLiteral("\n"));
+        return code;
     }
     if (tool == u"merge" && (n == 3 || n == 5)) {
         const bool byAddress = n == 5;
         const std::uint8_t fill =
             byAddress && a[4].compare(QStringLiteral("FF"), Qt::CaseInsensitive) == 0 ? 0xFF : 0;
-        return tw::mergeImages(prompter, {a[0], a[1], a[2], byAddress, byAddress ? a[3] : QString(), fill})
-                   ? 0
-                   : 1;
+        return carry(tw::mergeImages({a[0], a[1], a[2], byAddress, byAddress ? a[3] : QString(), fill}),
+                     prompter);
     }
     if (tool == u"compare" && n == 2) {
-        const tw::CompareOutcome outcome = tw::compareFiles(prompter, a[0], a[1]);
-        if (outcome.reportWritten)
-            QTextStream(stdout) << "DIFFERENCES " << outcome.differences << "\nREPORT " << outcome.reportPath
-                                << "\n";
-        return outcome.reportWritten ? 0 : 1;
+        const tw::CompareRun compared = tw::compareFiles(a[0], a[1]);
+        const int code = carry(compared.outcome, prompter);
+        if (code == 0)
+            QTextStream(stdout) << "DIFFERENCES " << compared.differences << "\nREPORT "
+                                << compared.reportPath << "\n";
+        return code;
     }
     if (tool == u"restore" && n >= 2) {
         tw::RestoreJob job;
@@ -100,10 +109,10 @@ int run(const QString &tool, const QStringList &a, tw::ScriptedPrompter &prompte
         job.output = a[1];
         if (!restoreOptions(a.mid(2), job))
             return usage();
-        return tw::restoreFile(prompter, job) ? 0 : 1;
+        return carry(tw::restoreFile(job), prompter);
     }
     if (tool == u"port48" && n == 2)
-        return tw::portSourceFile(prompter, a[0], a[1]).written ? 0 : 1;
+        return carry(tw::portSourceFile(a[0], a[1]), prompter);
     return usage();
 }
 

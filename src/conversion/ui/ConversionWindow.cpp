@@ -1,6 +1,7 @@
 #include "ConversionWindow.h"
 
 #include "common/Hex.h"
+#include "common/OutcomeWriter.h"
 #include "common/Paths.h"
 #include "common/Prompter.h"
 #include "conversion/LineRestore.h"
@@ -341,7 +342,7 @@ void ConversionWindow::restore()
         job.dataTexts << list->currentText();
     for (QComboBox *list : m_addressLists)
         job.addressTexts << list->currentText();
-    restoreFile(*m_prompter, job);
+    carryOut(restoreFile(job), *m_prompter);
 }
 
 void ConversionWindow::unload()
@@ -360,6 +361,12 @@ void ConversionWindow::closeEvent(QCloseEvent *event)
         restoreMainWindow(m_workspace, toolName());
     }
     event->accept();
+}
+
+StartOutcome runStart(Prompter &prompter, const ConversionRequest &request)
+{
+    const StartPlan plan = planStart(request);
+    return settleStart(plan, carryOut(plan.outcome, prompter));
 }
 
 // ---- launchers ----------------------------------------------------------------------------------

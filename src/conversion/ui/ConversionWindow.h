@@ -1,7 +1,8 @@
 #pragma once
 // The conversion window: one window for every code-file tool and the two disassemblers. A main-menu
-// command opens it in one mode (ModeTable); its options and boxes feed the Start command
-// (runStart), the restore page has its own button. It locks the main window while it is open.
+// command opens it in one mode (ModeTable); its options and boxes feed the Start command (runStart:
+// planStart, the writer, settleStart), the restore page has its own button. It locks the main window
+// while it is open.
 #include "ModeTable.h"
 #include "conversion/ConversionMode.h"
 #include "conversion/StartCommand.h"
@@ -134,6 +135,10 @@ class ConversionWindow : public QWidget
     QPushButton *m_restoreInputButton = nullptr;
     QPushButton *m_restoreOutputButton = nullptr;
 };
+
+// The Start command as the window runs it: the plan, carried out by the writer with the window's
+// prompter, and what the window then does.
+StartOutcome runStart(Prompter &prompter, const ConversionRequest &request);
 
 // The launchers: every 目标代码转换 item, 源程序移植 and the two disassembly commands.
 void launchConversion(Workspace &workspace, ConversionMode mode);

@@ -1,0 +1,351 @@
+// Every conversion tool through twdrive conv against outputs and inputs no tool can use: each fault
+// named with the user's file and the reason, nothing that was there changed, nothing half written
+// left behind, no run that blocks; and outputs that are links or have modes of their own kept so.
+#include "support/FileFaults.h"
+#include "ConversionTestSupport.h"
+
+#include <QDirIterator>
+#include <functional>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+struct Tool {
+    QString name;        // the twdrive conv tool
+    QString input;       // the (first) input's file name
+    QByteArray bytes;    // its bytes
+    QByteArray second;   // merge and compare: the second input's bytes ("second.bin"); null: none
+    QString output;      // the first file the run writes, in the same folder
+    QString lastOutput;  // the other file of the same run (split, port48); empty: none
+    QStringList extra;   // arguments after the paths
+    bool outputArgument; // the output is given on the command line (not named from the input)
+    QString title;       // the caption of the tool's boxes
+    QString readFault;   // how an input fault begins
+    bool peer = false;   // needs srec_cat
+};
+
+const QString kInfo = u"信息"_qs;
+const QString kReadFault = u"文件读取失败："_qs;
+
+std::vector<Tool> tools()
+{
+    const QByteArray intel = ":020000000A0BE9\r\n:00000001FF\r\n";
+    const QByteArray image = QByteArray::fromHex("0A0B");
+    QByteArray long1500(1500, '\0');
+    for (int i = 0; i < long1500.size(); ++i)
+        long1500[i] = static_cast<char>(i * 7);
+    return {
+        {u"obj2bin"_qs, u"in.obj"_qs, "0A0B", {}, u"out.bin"_qs, {}, {}, true, kInfo, kReadFault},
+        {u"bin2obj"_qs, u"in.bin"_qs, image, {}, u"out.obj"_qs, {}, {}, true, kInfo, kReadFault},
+        {u"hex2bin"_qs,
+         u"in.hex"_qs,
+         intel,
+         {},
+         u"out.bin"_qs,
+         {},
+         {u"i"_qs, u"0"_qs},
+         true,
+         kInfo,
+         kReadFault,
+         true},
+        {u"hex2bin"_qs,
+         u"in.hex"_qs,
+         "0A 0B\r\n",
+         {},
+         u"out.bin"_qs,
+         {},
+         {u"s"_qs, u"0"_qs},
+         true,
+         kInfo,
+         kReadFault},
+        {u"bin2hex"_qs, u"in.bin"_qs, image, {}, u"out.hex"_qs, {}, {u"0"_qs}, true, kInfo, kReadFault, true},
+        {u"split"_qs,
+         u"img.bin"_qs,
+         long1500,
+         {},
+         u"img_1.bin"_qs,
+         u"img_2.bin"_qs,
+         {u"1KB"_qs},
+         false,
+         kInfo,
+         kReadFault},
+        {u"merge"_qs, u"a.bin"_qs, "\x01", "\x02", u"m.bin"_qs, {}, {}, true, kInfo, kReadFault},
+        {u"compare"_qs,
+         u"a.bin"_qs,
+         "\x01\x02",
+         "\x01\x03",
+         u"report.txt"_qs,
+         {},
+         {},
+         false,
+         kInfo,
+         kReadFault},
+        {u"restore"_qs, u"in.bin"_qs, image, {}, u"out.bin"_qs, {}, {}, true, kInfo, kReadFault},
+        {u"port48"_qs,
+         u"p48.asm"_qs,
+         "\tNOP\r\n",
+         {},
+         u"p51.asm"_qs,
+         u"p51.err"_qs,
+         {},
+         true,
+         u"编译信息"_qs,
+         u"源程序文件读取失败："_qs},
+    };
+}
+
+QString trace(const Tool &tool)
+{
+    return tool.name + u' ' + tool.extra.join(u' ');
+}
+
+// A folder with a tool's inputs, and the tool's command line on it.
+class ToolFolder
+{
+  public:
+    ToolFolder(const Tool &tool, const QString &folder) : m_tool(tool), m_folder(folder)
+    {
+        QDir().mkpath(folder);
+        twtest::writeBytes(input(), tool.bytes);
+        if (!tool.second.isNull())
+            twtest::writeBytes(path(u"second.bin"_qs), tool.second);
+    }
+    QString path(const QString &name) const { return m_folder + u'/' + name; }
+    QString input() const { return path(m_tool.input); }
+    QString output() const { return path(m_output.isEmpty() ? m_tool.output : m_output); }
+    // Another output name (given on the command line).
+    void nameOutput(const QString &name) { m_output = name; }
+    QStringList arguments() const
+    {
+        QStringList args = {m_tool.name, input()};
+        if (!m_tool.second.isNull())
+            args << path(u"second.bin"_qs);
+        if (m_tool.outputArgument)
+            args << output();
+        return args + m_tool.extra;
+    }
+
+  private:
+    const Tool &m_tool;
+    QString m_folder;
+    QString m_output;
+};
+
+struct DriverRun {
+    int exitCode = -1; // -1: the driver did not end within the time
+    QString out;
+};
+
+// The driver, which must end on its own; dropping the capabilities that let root read any file
+// when asked (so that an unreadable file is unreadable to it too).
+DriverRun drive(const QStringList &args, bool withoutOverride = false)
+{
+    twtest::ProcessResult result;
+    if (withoutOverride && ::geteuid() == 0)
+        result = twtest::runProgram(u"setpriv"_qs,
+                                    QStringList{u"--bounding-set"_qs, u"-dac_override,-dac_read_search"_qs,
+                                                QStringLiteral(TW_TWDRIVE), u"conv"_qs} +
+                                        args,
+                                    QString(), 20000);
+    else
+        result =
+            twtest::runProgram(QStringLiteral(TW_TWDRIVE), QStringList{u"conv"_qs} + args, QString(), 20000);
+    return {result.exitCode, QString::fromUtf8(result.out)};
+}
+
+// What a folder holds, as lstat sees it, without opening anything but regular files.
+std::map<QString, QString> snapshot(const QString &folder)
+{
+    std::map<QString, QString> entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        struct stat info;
+        if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+            continue;
+        QString entry = QString::number(info.st_mode, 8);
+        if (S_ISLNK(info.st_mode))
+            entry += u" -> "_qs + QFileInfo(path).symLinkTarget();
+        else if (S_ISREG(info.st_mode))
+            entry += u' ' + QString::fromLatin1(twtest::readBytes(path).toHex());
+        entries[path.mid(folder.size())] = entry;
+    }
+    return entries;
+}
+
+QString writeFault(const Tool &tool, const QString &path, const QString &reason)
+{
+    return tool.title + u": 文件写入失败："_qs + path + u"（"_qs + reason + u"）\n"_qs;
+}
+
+class ConvFileFaults : public twtest::FolderTest
+{
+  protected:
+    void SetUp() override
+    {
+        m_peer = twtest::havePeer(u"srec_cat"_qs);
+        if (!m_peer && qgetenv("CI") == "true")
+            FAIL() << "srec_cat is not installed";
+    }
+    bool skipped(const Tool &tool) const { return tool.peer && !m_peer; }
+
+    // A run that must refuse: the one message, exit 1, the folder as it was.
+    void expectRefused(const ToolFolder &work, const QString &folder, const QString &message,
+                       bool withoutOverride = false)
+    {
+        const std::map<QString, QString> before = snapshot(folder);
+        const DriverRun run = drive(work.arguments(), withoutOverride);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out.toStdString(), message.toStdString());
+        EXPECT_EQ(snapshot(folder), before);
+    }
+
+  private:
+    bool m_peer = true;
+};
+
+} // namespace
+
+TEST_F(ConvFileFaults, OutputsNoToolCanWriteAreNamedAndLeaveEverythingAsItWas)
+{
+    struct Obstacle {
+        const char *what;
+        QString reason;
+        std::function<void(const QString &path)> place;
+    };
+    const Obstacle obstacles[] = {
+        {"a folder in the way", u"已有同名的文件夹"_qs, [](const QString &p) { QDir().mkpath(p); }},
+        {"a pipe", u"这是设备或管道，不是普通文件"_qs,
+         [](const QString &p) { ::mkfifo(QFile::encodeName(p).constData(), 0644); }},
+        {"a loop of links", u"符号链接层数过多"_qs, [](const QString &p) { QFile::link(p, p); }},
+    };
+    int row = 0;
+    for (const Tool &tool : tools()) {
+        if (skipped(tool))
+            continue;
+        for (const Obstacle &obstacle : obstacles) {
+            // The first file of the run, and the last one: the first stays unwritten either way.
+            for (const QString &blocked : {tool.output, tool.lastOutput}) {
+                if (blocked.isEmpty())
+                    continue;
+                SCOPED_TRACE((trace(tool) + u": "_qs + QLatin1String(obstacle.what) + u" at "_qs + blocked)
+                                 .toStdString());
+                const QString folder = path(QString::number(++row));
+                ToolFolder work(tool, folder);
+                obstacle.place(work.path(blocked));
+                expectRefused(work, folder, writeFault(tool, work.path(blocked), obstacle.reason));
+            }
+        }
+        if (tool.outputArgument) {
+            SCOPED_TRACE((trace(tool) + u": a name too long"_qs).toStdString());
+            const QString folder = path(QString::number(++row));
+            ToolFolder work(tool, folder);
+            work.nameOutput(QString(300, u'n') + u".out"_qs);
+            expectRefused(work, folder, writeFault(tool, work.output(), u"文件名太长"_qs));
+        }
+        {
+            SCOPED_TRACE((trace(tool) + u": a read-only folder"_qs).toStdString());
+            const QString folder = path(QString::number(++row));
+            ToolFolder work(tool, folder);
+            twtest::ReadOnlyFolder readOnly(folder);
+            if (readOnly.active())
+                expectRefused(work, folder, writeFault(tool, work.output(), u"没有访问权限"_qs));
+        }
+        {
+            SCOPED_TRACE((trace(tool) + u": a full disk"_qs).toStdString());
+            twtest::SmallDisk disk(path(QString::number(++row)));
+            if (disk.active()) {
+                ToolFolder work(tool, disk.path());
+                disk.fill();
+                expectRefused(work, disk.path(), writeFault(tool, work.output(), u"磁盘空间已满"_qs));
+            }
+        }
+    }
+}
+
+TEST_F(ConvFileFaults, InputsNoToolCanReadAreNamedUnread)
+{
+    struct Obstacle {
+        const char *what;
+        QString reason;
+        std::function<void(const QString &path)> place;
+        bool withoutOverride = false;
+    };
+    const Obstacle obstacles[] = {
+        {"a pipe", u"这是设备或管道，不是普通文件"_qs,
+         [](const QString &p) { ::mkfifo(QFile::encodeName(p).constData(), 0644); }},
+        {"a folder", u"这是一个文件夹，不是文件"_qs, [](const QString &p) { QDir().mkpath(p); }},
+        {"/dev/zero through a link", u"这是设备或管道，不是普通文件"_qs,
+         [](const QString &p) { QFile::link(u"/dev/zero"_qs, p); }},
+        {"an unreadable file", u"没有访问权限"_qs,
+         [](const QString &p) {
+             twtest::writeBytes(p, "0A0B");
+             QFile::setPermissions(p, {});
+         },
+         true},
+    };
+    int row = 0;
+    for (const Tool &tool : tools()) {
+        if (skipped(tool))
+            continue;
+        for (const Obstacle &obstacle : obstacles) {
+            SCOPED_TRACE((trace(tool) + u": "_qs + QLatin1String(obstacle.what)).toStdString());
+            const QString folder = path(QString::number(++row));
+            ToolFolder work(tool, folder);
+            QFile::remove(work.input());
+            obstacle.place(work.input());
+            expectRefused(work, folder,
+                          tool.title + u": "_qs + tool.readFault + work.input() + u"（"_qs + obstacle.reason +
+                              u"）\n"_qs,
+                          obstacle.withoutOverride);
+        }
+    }
+}
+
+// A link stays a link and its file gets the result; an existing output keeps its mode.
+TEST_F(ConvFileFaults, LinksAreWrittenThroughAndModesKept)
+{
+    int row = 0;
+    for (const Tool &tool : tools()) {
+        if (skipped(tool))
+            continue;
+        SCOPED_TRACE(trace(tool).toStdString());
+        ToolFolder reference(tool, path(QString::number(++row)));
+        ASSERT_EQ(drive(reference.arguments()).exitCode, 0);
+        QStringList outputs = {tool.output};
+        if (!tool.lastOutput.isEmpty())
+            outputs << tool.lastOutput;
+
+        ToolFolder linked(tool, path(QString::number(++row)));
+        QDir().mkpath(path(u"elsewhere%1"_qs.arg(row)));
+        for (const QString &name : outputs) {
+            const QString target = path(u"elsewhere%1/"_qs.arg(row) + name);
+            twtest::writeBytes(target, "old");
+            ASSERT_TRUE(QFile::link(target, linked.path(name)));
+        }
+        EXPECT_EQ(drive(linked.arguments()).exitCode, 0);
+        for (const QString &name : outputs) {
+            EXPECT_TRUE(QFileInfo(linked.path(name)).isSymLink()) << name.toStdString();
+            EXPECT_EQ(twtest::readBytes(linked.path(name)), twtest::readBytes(reference.path(name)))
+                << name.toStdString();
+        }
+
+        ToolFolder kept(tool, path(QString::number(++row)));
+        for (const QString &name : outputs) {
+            twtest::writeBytes(kept.path(name), "old");
+            ::chmod(QFile::encodeName(kept.path(name)).constData(), 0604);
+        }
+        EXPECT_EQ(drive(kept.arguments()).exitCode, 0);
+        for (const QString &name : outputs) {
+            struct stat info;
+            ASSERT_EQ(::stat(QFile::encodeName(kept.path(name)).constData(), &info), 0);
+            EXPECT_EQ(info.st_mode & 07777, 0604u) << name.toStdString();
+            EXPECT_EQ(twtest::readBytes(kept.path(name)), twtest::readBytes(reference.path(name)))
+                << name.toStdString();
+        }
+    }
+}
