@@ -4,7 +4,6 @@
 #include "common/Prompter.h"
 #include "common/TextFile.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace tw
@@ -47,28 +46,6 @@ bool checkPaths(Prompter &prompter, const PathCheckTexts &texts, const QString &
         return false;
     }
     return true;
-}
-
-namespace
-{
-
-QString resolved(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.exists())
-        return info.canonicalFilePath();
-    // A file still to be made: its folder may exist under another spelling.
-    const QString folder = info.absoluteDir().canonicalPath();
-    return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : folder + u'/' + info.fileName();
-}
-
-} // namespace
-
-bool isSameFile(const QString &existing, const QString &other)
-{
-    if (existing.isEmpty() || other.isEmpty())
-        return false;
-    return resolved(existing) == resolved(other);
 }
 
 bool refuseOwnInput(Prompter &prompter, const QString &output, const QStringList &inputs,

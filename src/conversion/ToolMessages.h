@@ -2,6 +2,7 @@
 // How the code-file tools talk to the user: the window's message styles and titles, the path
 // checks every tool starts with, and the guard that keeps a tool from writing over its input.
 #include "Messages.h"
+#include "common/Paths.h"
 
 #include <QByteArray>
 #include <QString>
@@ -37,10 +38,6 @@ struct PathCheckTexts {
 bool checkPaths(Prompter &prompter, const PathCheckTexts &texts, const QString &input, const QString &output);
 bool checkInput(Prompter &prompter, const QString &noInput, const QString &missingInput,
                 const QString &input);
-
-// Whether two paths name the same file, after resolving links and relative parts; the second may
-// not exist yet.
-bool isSameFile(const QString &existing, const QString &other);
 
 // Refuses an output that is one of the inputs, with the message in the style of the name guards;
 // true when it was refused.
