@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace tw
@@ -22,6 +23,28 @@ QString workFolder()
         folder = QDir::home().filePath(QStringLiteral(".local/share/tarnwick"));
     QDir().mkpath(folder);
     return folder;
+}
+
+namespace
+{
+
+QString resolved(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.canonicalFilePath();
+    // A file still to be made: its folder may exist under another spelling.
+    const QString folder = info.absoluteDir().canonicalPath();
+    return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : folder + u'/' + info.fileName();
+}
+
+} // namespace
+
+bool isSameFile(const QString &existing, const QString &other)
+{
+    if (existing.isEmpty() || other.isEmpty())
+        return false;
+    return resolved(existing) == resolved(other);
 }
 
 bool hasBinEnding(const QString &path)

@@ -3,7 +3,6 @@
 #include "common/CheckedFile.h"
 #include "common/OutcomeWriter.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -68,28 +67,6 @@ std::optional<ToolNote> pathsProblem(const PathCheckTexts &texts, const QString 
     if (output.isEmpty())
         return checkNote(texts.noOutput);
     return std::nullopt;
-}
-
-namespace
-{
-
-QString resolved(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.exists())
-        return info.canonicalFilePath();
-    // A file still to be made: its folder may exist under another spelling.
-    const QString folder = info.absoluteDir().canonicalPath();
-    return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : folder + u'/' + info.fileName();
-}
-
-} // namespace
-
-bool isSameFile(const QString &existing, const QString &other)
-{
-    if (existing.isEmpty() || other.isEmpty())
-        return false;
-    return resolved(existing) == resolved(other);
 }
 
 std::optional<ToolNote> ownInputProblem(const QString &output, const QStringList &inputs,

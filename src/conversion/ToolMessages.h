@@ -5,6 +5,7 @@
 // what it wants written; the window and the driver carry it out with the one writer.
 #include "Messages.h"
 #include "base/ToolOutcome.h"
+#include "common/Paths.h"
 
 #include <QByteArray>
 #include <QString>
@@ -46,10 +47,6 @@ std::optional<ToolNote> pathsProblem(const PathCheckTexts &texts, const QString 
                                      const QString &output);
 std::optional<ToolNote> inputProblem(const QString &noInput, const QString &missingInput,
                                      const QString &input);
-
-// Whether two paths name the same file, after resolving links and relative parts; the second may
-// not exist yet.
-bool isSameFile(const QString &existing, const QString &other);
 
 // The refusal of an output that is one of the inputs, in the style of the name guards.
 std::optional<ToolNote> ownInputProblem(const QString &output, const QStringList &inputs,

@@ -1,7 +1,9 @@
 #include "QtSerialLink.h"
 
+#include <cerrno>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <unistd.h>
 
 namespace tw
 {
@@ -43,29 +45,56 @@ bool QtSerialLink::open(const QString &device, qint32 baud, char parity)
 
 bool QtSerialLink::write(const QByteArray &bytes)
 {
-    if (!m_port.isOpen() || m_port.write(bytes) != bytes.size())
+    if (!m_port.isOpen() || m_failed)
         return false;
-    m_port.flush();
-    return m_port.error() == QSerialPort::NoError;
+    m_unsent += bytes;
+    return pushUnsent();
+}
+
+bool QtSerialLink::pushUnsent()
+{
+    while (!m_unsent.isEmpty()) {
+        const ssize_t written =
+            ::write(m_port.handle(), m_unsent.constData(), static_cast<size_t>(m_unsent.size()));
+        if (written > 0) {
+            m_unsent.remove(0, written);
+            continue;
+        }
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return true; // the queue is full: the rest waits for the receiver
+        m_failed = true;
+        return false;
+    }
+    return true;
+}
+
+int QtSerialLink::driverQueue() const
+{
+    int queued = 0;
+    if (::ioctl(m_port.handle(), TIOCOUTQ, &queued) != 0)
+        queued = 0;
+    return queued;
 }
 
 qint64 QtSerialLink::pendingOutput()
 {
-    if (!m_port.isOpen() || m_port.error() != QSerialPort::NoError)
+    if (!m_port.isOpen() || m_failed || !pushUnsent())
         return -1;
-    // Hand what QSerialPort still holds to the driver first, then count both queues.
-    if (m_port.bytesToWrite() > 0)
-        m_port.flush();
-    int queued = 0;
-    if (::ioctl(m_port.handle(), TIOCOUTQ, &queued) != 0)
-        queued = 0;
-    return m_port.bytesToWrite() + queued;
+    return m_unsent.size() + driverQueue();
 }
 
 void QtSerialLink::close()
 {
-    if (m_port.isOpen())
+    if (m_port.isOpen()) {
+        // What a stalled receiver never took is dropped, so that closing does not wait for it.
+        if (!m_unsent.isEmpty() || driverQueue() > 0)
+            ::tcflush(m_port.handle(), TCOFLUSH);
         m_port.close();
+    }
+    m_unsent.clear();
+    m_failed = false;
     m_port.clearError();
 }
 

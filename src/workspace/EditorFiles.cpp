@@ -3,6 +3,7 @@
 
 #include "Messages.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 
 namespace tw
@@ -70,6 +71,42 @@ QString saveFailedText(const QString &path, bool cannotEncode)
 QString tidyRefusedText(const QString &path)
 {
     return QStringLiteral(u"规格化会改变文件中的非 ASCII 字符，文件已按原样保存，未作规格化：") + path;
+}
+
+namespace
+{
+
+QByteArray contentHash(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+} // namespace
+
+DiskState DiskState::of(const QString &path, const QByteArray &bytes)
+{
+    return {path, bytes.size(), contentHash(bytes)};
+}
+
+bool DiskState::changedAt(const QString &target) const
+{
+    if (!isSameFile(path, target))
+        return false;
+    const QFileInfo info(target);
+    if (!info.exists())
+        return false;
+    // The time stamp is not consulted: a file touched but not changed loses nothing, and two
+    // writes within one tick of the clock would share a stamp. The bytes decide.
+    if (info.size() != size)
+        return true;
+    const auto bytes = readBinaryFile(target);
+    return !bytes || contentHash(*bytes) != hash;
+}
+
+QString changedOnDiskText(const QString &path)
+{
+    return QStringLiteral(u"文件已被其他程序修改：") + path +
+           QStringLiteral(u"\r\n保存将覆盖这些修改。仍要保存吗？");
 }
 
 bool closesWithoutQuestion(const QString &openFile)

@@ -41,6 +41,21 @@ QString saveFailedText(const QString &path, bool cannotEncode);
 // The message of a tidy refused because it would change a character other than ASCII ones.
 QString tidyRefusedText(const QString &path);
 
+// What a file held when an editor last read or wrote it, so that a save can tell whether another
+// program has changed it since.
+struct DiskState {
+    QString path; // empty: nothing remembered
+    qint64 size = 0;
+    QByteArray hash;
+
+    static DiskState of(const QString &path, const QByteArray &bytes);
+    // True when path is the remembered file and it now holds other bytes (or cannot be read to
+    // tell). A file that is gone has nothing left to lose, so it does not count as changed.
+    bool changedAt(const QString &path) const;
+};
+// The question before a save overwrites such a change.
+QString changedOnDiskText(const QString &path);
+
 // Code images and listings are closed without the save question.
 bool closesWithoutQuestion(const QString &openFile);
 

@@ -48,7 +48,9 @@ class Workspace
     virtual void setStatusText(int panel, const QString &text) = 0;
     virtual QString statusText(int panel) const = 0;
 
-    // Opens a file in a new editor window; caption empty means the path.
+    // Shows a file in an editor window, caption empty meaning the path: a new window, or the one
+    // that holds the file already, its text read again from disk and its changes dropped (a tool
+    // shows its output this way and has replaced the file).
     virtual void openInEditor(const QString &path, const QString &caption = QString()) = 0;
     // Closes every editor, each asking about unsaved changes; false when the user cancelled.
     virtual bool closeAllEditors() = 0;

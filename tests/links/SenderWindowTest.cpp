@@ -2,6 +2,7 @@
 // every message, the settings string, sends through a fake link and through a real
 // pseudo-terminal pair.
 #include "FakeSerialLink.h"
+#include "PtyPair.h"
 #include "common/ScriptedPrompter.h"
 #include "links/ui/SerialSenderWindow.h"
 #include "support/TestFiles.h"
@@ -21,16 +22,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <termios.h>
-#include <thread>
-#include <unistd.h>
-
 using namespace tw;
 using twtest::FakeSerialLink;
+using twtest::PtyPair;
 
 namespace
 {
@@ -115,69 +109,6 @@ class SenderWindowTest : public twtest::ToolWindowTest
                 return false;
         return true;
     }
-};
-
-// A pseudo-terminal pair: the sender writes the slave as its serial port, the test reads the
-// master on a thread of its own until the expected count arrives or the deadline passes.
-class PtyPair
-{
-  public:
-    PtyPair()
-    {
-        if (::openpty(&m_master, &m_slave, nullptr, nullptr, nullptr) != 0)
-            return;
-        termios raw{};
-        ::tcgetattr(m_slave, &raw);
-        ::cfmakeraw(&raw);
-        ::tcsetattr(m_slave, TCSANOW, &raw);
-        m_slaveName = QString::fromLocal8Bit(::ttyname(m_slave));
-    }
-    ~PtyPair()
-    {
-        if (m_reader.joinable())
-            m_reader.join();
-        if (m_master >= 0)
-            ::close(m_master);
-        if (m_slave >= 0)
-            ::close(m_slave);
-    }
-    QString slaveName() const { return m_slaveName; }
-    void startReading(int expected)
-    {
-        m_received.clear();
-        m_reader = std::thread([this, expected] {
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-            char buffer[1024];
-            while (m_received.size() < expected && std::chrono::steady_clock::now() < deadline) {
-                pollfd fd{m_master, POLLIN, 0};
-                if (::poll(&fd, 1, 50) > 0) {
-                    const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-                    if (n > 0)
-                        m_received.append(buffer, static_cast<int>(n));
-                }
-            }
-            // Anything more that was sent is a fault too.
-            pollfd fd{m_master, POLLIN, 0};
-            while (::poll(&fd, 1, 200) > 0) {
-                const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-                if (n <= 0)
-                    break;
-                m_received.append(buffer, static_cast<int>(n));
-            }
-        });
-    }
-    QByteArray finishReading()
-    {
-        m_reader.join();
-        return m_received;
-    }
-
-  private:
-    int m_master = -1;
-    int m_slave = -1;
-    QString m_slaveName;
-    QByteArray m_received;
-    std::thread m_reader;
 };
 
 } // namespace
@@ -426,4 +357,34 @@ TEST_F(SenderWindowTest, APseudoTerminalReceivesExactlyTheBlocks)
     send(w);
     EXPECT_EQ(pty.finishReading(), counting(512));
     qunsetenv("TARNWICK_COM2");
+}
+
+// A receiver that stops reading leaves the queue full: the send ends with the time-out message,
+// not the port message, over the fake link and over a real line alike.
+TEST_F(SenderWindowTest, AStalledReceiverGetsTheTimeOutMessage)
+{
+    PtyPair pty;
+    ASSERT_FALSE(pty.slaveName().isEmpty());
+    qputenv("TARNWICK_COM1", pty.slaveName().toLocal8Bit());
+    SerialSenderWindow *w = launch(file(QStringLiteral("a.bin"), counting(600)));
+    ASSERT_TRUE(w);
+    // The fastest rate gives the shortest wait before the send gives up.
+    w->baudBox()->setCurrentIndex(13);
+    emit w->baudBox()->activated(13);
+    const QString text = QStringLiteral(u"发送超时，数据未能从端口发出。\n") + pty.slaveName();
+
+    link.stuckPending = 256;
+    send(w);
+    expectMessages({text});
+    EXPECT_FALSE(link.isOpen());
+    expectButtonsEnabled(w);
+
+    pty.fillLine();
+    w->useLink(realLink);
+    w->sender().setPollInterval(1);
+    send(w);
+    expectMessages({text});
+    EXPECT_FALSE(realLink.isOpen());
+    expectButtonsEnabled(w);
+    qunsetenv("TARNWICK_COM1");
 }

@@ -1,8 +1,11 @@
 // The sender's logic: loading, lengths, headers, settings, the COM device order, and the paced
-// send over a fake link (order of writes and drains, progress, time-outs, failures, cancel).
+// send over a fake link (order of writes and drains, progress, time-outs, failures, cancel) and
+// over a real line whose receiver has stopped.
 #include "FakeSerialLink.h"
+#include "PtyPair.h"
 #include "common/Paths.h"
 #include "links/ComPorts.h"
+#include "links/QtSerialLink.h"
 #include "links/SendFile.h"
 #include "links/SerialSender.h"
 #include "support/TestFiles.h"
@@ -191,4 +194,34 @@ TEST(SerialSend, FailuresTimeOutsAndCancelAllCloseThePort)
     EXPECT_FALSE(link.isOpen());
 
     EXPECT_FALSE(sender.start(jobOf(QByteArray())));
+}
+
+// A line the receiver no longer reads takes no more bytes. That is a wait that times out, not a
+// port fault; and what never went out is dropped with the port, so it does not follow the next
+// send's bytes once the receiver reads again.
+TEST(SerialSend, ALineThatStopsTakingBytesTimesOutAndItsBytesNeverFollow)
+{
+    twtest::PtyPair pty;
+    ASSERT_FALSE(pty.slaveName().isEmpty());
+    QtSerialLink link;
+    SerialSender sender(link);
+    SendJob job = jobOf(counting(600), true);
+    job.device = pty.slaveName();
+    job.drainTimeoutMs = 100;
+    const int filled = pty.fillLine();
+    ASSERT_GT(filled, 0);
+    EXPECT_EQ(run(sender, job), SendOutcome::TimedOut);
+    EXPECT_FALSE(link.isOpen());
+
+    // The receiver reads again: the filler comes out, then the next send's bytes and nothing of
+    // the stalled one.
+    const QByteArray waiting = pty.readWaiting();
+    EXPECT_EQ(waiting, QByteArray(waiting.size(), '\xEE'));
+    job.withHeader = false;
+    pty.startReading(768);
+    EXPECT_EQ(run(sender, job), SendOutcome::Completed);
+    EXPECT_EQ(pty.finishReading(), job.blocks);
+
+    job.device = QStringLiteral("/dev/nonexistent-port");
+    EXPECT_EQ(run(sender, job), SendOutcome::PortFailed);
 }

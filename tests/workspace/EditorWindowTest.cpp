@@ -6,6 +6,7 @@
 #include "source/Tidier.h"
 #include "workspace/EditorFiles.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QMdiArea>
 #include <QPointer>
@@ -18,6 +19,7 @@ using namespace twtest;
 using EditorFilesTest = MainWindowTest;
 using EditorCloseTest = MainWindowTest;
 using EditorStateTest = MainWindowTest;
+using EditorDiskTest = MainWindowTest;
 
 TEST_F(EditorFilesTest, GbkFileLoadsAndSavesBackByteForByte)
 {
@@ -336,4 +338,148 @@ TEST_F(EditorStateTest, CaretPanelAndSaveFollowTheActiveEditor)
     EXPECT_EQ(typed->windowTitle(), path(u"typed.txt"_s));
     EXPECT_FALSE(typed->hasChanged());
     EXPECT_EQ(readBytes(path(u"o.asm"_s)), QByteArray("NOP\r\n"));
+}
+
+// Another program changes the file under an open editor: a save asks before it writes over the
+// change, and No leaves the file and the editor as they were.
+TEST_F(EditorDiskTest, ASaveOverAnOutsideChangeAsksAndNoKeepsTheFile)
+{
+    const QString file = path(u"x.asm"_s);
+    EditorWindow *editor = openFile(u"x.asm"_s, "nop\r\n");
+    type(editor, u"ret"_s);
+    ASSERT_TRUE(editor->saveFile());
+    EXPECT_TRUE(prompter.calls().isEmpty());
+
+    writeBytes(file, "outside\r\n");
+    type(editor, u"\nmine"_s);
+    prompter.answerMessage(MsgAnswer::No);
+    EXPECT_FALSE(editor->saveFile());
+    ASSERT_EQ(prompter.calls().size(), 1);
+    EXPECT_EQ(prompter.calls()[0].text,
+              u"文件已被其他程序修改："_s + file + u"\r\n保存将覆盖这些修改。仍要保存吗？"_s);
+    EXPECT_EQ(prompter.calls()[0].style, MsgStyle::YesNo + MsgStyle::Exclamation);
+    EXPECT_EQ(prompter.calls()[0].title, u"信息"_s);
+    EXPECT_EQ(readBytes(file), QByteArray("outside\r\n"));
+    EXPECT_EQ(editor->text(), u"nop\nret\nmine"_s);
+    EXPECT_TRUE(editor->hasChanged());
+
+    // Asked again; Yes writes, and from then on the file is the editor's own again.
+    prompter.answerMessage(MsgAnswer::Yes);
+    ASSERT_TRUE(editor->saveFile());
+    EXPECT_EQ(readBytes(file), QByteArray("nop\r\nret\r\nmine"));
+    type(editor, u"!"_s);
+    ASSERT_TRUE(editor->saveFile());
+    EXPECT_EQ(prompter.calls().size(), 2);
+
+    // The same size, written at once: the bytes tell.
+    writeBytes(file, "NOP\r\nRET\r\nMINE!");
+    prompter.answerMessage(MsgAnswer::No);
+    EXPECT_FALSE(editor->saveFile());
+    EXPECT_EQ(prompter.calls().size(), 3);
+    EXPECT_EQ(readBytes(file), QByteArray("NOP\r\nRET\r\nMINE!"));
+
+    // A file deleted outside has nothing to lose: it is written again unasked.
+    QFile::remove(file);
+    ASSERT_TRUE(editor->saveFile());
+    EXPECT_EQ(prompter.calls().size(), 3);
+    EXPECT_EQ(readBytes(file), QByteArray("nop\r\nret\r\nmine!"));
+}
+
+TEST_F(EditorDiskTest, TheCloseQuestionSaveAsAndTheTidiedSaveAskTheSameWay)
+{
+    const QString file = path(u"c.asm"_s);
+    EditorWindow *editor = openFile(u"c.asm"_s, "nop\r\n");
+    type(editor, u"x"_s);
+    writeBytes(file, "theirs\r\n");
+    // Yes to saving, No to overwriting: the window stays open over the untouched file.
+    prompter.answerMessage(MsgAnswer::Yes);
+    prompter.answerMessage(MsgAnswer::No);
+    ASSERT_FALSE(closeFrameOf(editor));
+    EXPECT_EQ(prompter.messageTexts().size(), 2);
+    EXPECT_EQ(readBytes(file), QByteArray("theirs\r\n"));
+    EXPECT_TRUE(editor->hasChanged());
+
+    // Save As onto the same file asks; onto another file it does not (its dialog asks).
+    prompter.clearCalls();
+    prompter.answerFile(file);
+    prompter.answerMessage(MsgAnswer::No);
+    EXPECT_FALSE(editor->saveFileAs());
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].startsWith(u"文件已被其他程序修改："_s + file));
+    EXPECT_EQ(readBytes(file), QByteArray("theirs\r\n"));
+    writeBytes(path(u"other.asm"_s), "old\r\n");
+    prompter.answerFile(path(u"other.asm"_s));
+    ASSERT_TRUE(editor->saveFileAs());
+    EXPECT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_EQ(readBytes(path(u"other.asm"_s)), QByteArray("nop\r\nx"));
+
+    // The menu's Save of a source asks before the tidier runs; the tidier's own rewrite is no
+    // outside change, so the next save asks nothing.
+    EditorWindow *tidied = openFile(u"t.asm"_s, "nop\r\n");
+    type(tidied, u"mov a, #1"_s);
+    writeBytes(path(u"t.asm"_s), "; theirs\r\n");
+    prompter.clearCalls();
+    prompter.answerMessage(MsgAnswer::No);
+    EXPECT_FALSE(tidied->saveFromMenu());
+    EXPECT_EQ(readBytes(path(u"t.asm"_s)), QByteArray("; theirs\r\n"));
+    prompter.answerMessage(MsgAnswer::Yes);
+    ASSERT_TRUE(tidied->saveFromMenu());
+    EXPECT_EQ(readBytes(path(u"t.asm"_s)), QByteArray("\tNOP\r\n\tMOV\tA,#1\r\n\tEND\r\n\r\n"));
+    type(tidied, u"nop"_s);
+    ASSERT_TRUE(tidied->saveFromMenu());
+    EXPECT_EQ(prompter.messageTexts().size(), 2);
+}
+
+// A tool showing its output again finds the editor that holds the file, under any spelling of its
+// path, and reloads it: one editor, the tool's text, nothing changed.
+TEST_F(EditorDiskTest, AToolShowingAFileAnEditorHoldsReloadsThatEditor)
+{
+    const QString file = path(u"x.asm"_s);
+    EditorWindow *editor = openFile(u"x.asm"_s, "old\r\n");
+    type(editor, u"typed"_s);
+    EditorWindow *fresh = newEditor();
+    writeBytes(file, "new\r\nfrom the tool\r\n");
+    window->openInEditor(file, EditorWindow::messageCaption());
+    EXPECT_EQ(window->editorCount(), 2);
+    EXPECT_EQ(window->activeEditor(), editor);
+    EXPECT_EQ(editor->text(), u"new\nfrom the tool\n"_s);
+    EXPECT_EQ(editor->windowTitle(), u"编译信息"_s);
+    EXPECT_FALSE(editor->hasChanged());
+
+    ASSERT_TRUE(QFile::link(file, path(u"link.asm"_s)));
+    const QString spelling = dir.path() + u"/./link.asm"_s;
+    writeBytes(file, "third\r\n");
+    window->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(fresh->parentWidget()));
+    window->openInEditor(spelling);
+    EXPECT_EQ(window->editorCount(), 2);
+    EXPECT_EQ(window->activeEditor(), editor);
+    EXPECT_EQ(editor->text(), u"third\n"_s);
+    EXPECT_EQ(editor->windowTitle(), spelling);
+    EXPECT_EQ(editor->openFile(), spelling);
+
+    // The reload is the editor's own reading: saving over it asks nothing.
+    type(editor, u"nop"_s);
+    ASSERT_TRUE(editor->saveFile());
+    EXPECT_TRUE(prompter.calls().isEmpty());
+    EXPECT_EQ(readBytes(file), QByteArray("third\r\nnop"));
+
+    // The open commands never reload: an editor over the file under another spelling keeps its
+    // unsaved text and a second one opens.
+    type(editor, u"mine"_s);
+    prompter.answerFile(file);
+    ASSERT_TRUE(window->triggerMenuItem(u"mFileOpen"_s));
+    EXPECT_EQ(window->editorCount(), 3);
+    EXPECT_EQ(editor->text(), u"third\nnopmine"_s);
+    EXPECT_TRUE(editor->hasChanged());
+
+    // A file gone since is matched by its clean path; the editor that held it keeps its text.
+    EditorWindow *gone = openFile(u"gone.err"_s, "report\r\n");
+    type(gone, u"!"_s);
+    QFile::remove(path(u"gone.err"_s));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"sub"_s));
+    prompter.clearCalls();
+    window->openInEditor(dir.path() + u"/sub/../gone.err"_s);
+    EXPECT_EQ(window->editorCount(), 4);
+    EXPECT_EQ(gone->text(), u"report\n!"_s);
+    EXPECT_EQ(prompter.messageTexts(), QStringList{u"无法读取文件 "_s + dir.path() + u"/sub/../gone.err"_s});
 }

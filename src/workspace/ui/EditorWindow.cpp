@@ -125,14 +125,16 @@ QString EditorWindow::selectedText() const
 
 bool EditorWindow::loadFile(const QString &path)
 {
-    const auto content = readTextFile(path);
-    if (!content)
+    const auto bytes = readBinaryFile(path);
+    if (!bytes)
         return false;
-    m_encoding = content->encoding;
-    m_byteOrderMark = content->byteOrderMark;
-    m_strayBytes = content->strayBytes;
+    const TextFileContent content = decodeText(*bytes);
+    m_encoding = content.encoding;
+    m_byteOrderMark = content.byteOrderMark;
+    m_strayBytes = content.strayBytes;
     m_fromFile = true;
-    m_editor->setPlainText(editorTextFromFile(content->text));
+    m_disk = DiskState::of(path, *bytes);
+    m_editor->setPlainText(editorTextFromFile(content.text));
     return true;
 }
 
@@ -144,6 +146,8 @@ void EditorWindow::reloadSaved()
     if (!bytes)
         return; // the text just written stays
     const TextFileContent content = decodeText(*bytes, m_encoding);
+    // The tidier's rewrite is this editor's own, not another program's.
+    m_disk = DiskState::of(m_openFile, *bytes);
     m_byteOrderMark = content.byteOrderMark;
     m_strayBytes = content.strayBytes;
     m_editor->setPlainText(editorTextFromFile(content.text));
@@ -191,6 +195,11 @@ void EditorWindow::showCaret()
 
 bool EditorWindow::writeTo(const QString &path)
 {
+    // Written over unasked, another program's change to the file would be lost without a word.
+    if (m_disk.changedAt(path) &&
+        m_prompter.message(changedOnDiskText(path), MsgStyle::YesNo + MsgStyle::Exclamation,
+                           kWorkspaceInfoTitle) != MsgAnswer::Yes)
+        return false;
     const QString fileText = fileTextFromEditor(text());
     const SaveEncoding plan = saveEncodingFor(fileText, m_encoding, m_strayBytes, m_fromFile);
     if (!plan.question.isEmpty() && m_prompter.message(plan.question, MsgStyle::YesNo + MsgStyle::Question,
@@ -205,6 +214,7 @@ bool EditorWindow::writeTo(const QString &path)
         m_prompter.message(saveFailedText(path, !bytes) + why, MsgStyle::Exclamation, kWorkspaceInfoTitle);
         return false;
     }
+    m_disk = DiskState::of(path, *bytes);
     m_encoding = plan.encoding;
     m_byteOrderMark = byteOrderMark;
     m_strayBytes = false;

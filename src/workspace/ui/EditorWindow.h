@@ -1,6 +1,7 @@
 #pragma once
 // An editor window: one plain-text editor over one file, a child of the main window's MDI area.
-// A new one is made for every file; it is never reused.
+// A new one is made for every file; a tool that shows a file an editor holds already reloads that
+// editor instead (Workspace::openInEditor).
 //
 // How the main window uses it:
 //   auto *editor = new EditorWindow(workspace, prompter);
@@ -11,6 +12,7 @@
 // Close it through its QMdiSubWindow (or close() when it stands alone); the save question runs
 // in its closeEvent and may refuse the close.
 #include "common/TextFile.h"
+#include "workspace/EditorFiles.h"
 
 #include <QString>
 #include <QWidget>
@@ -58,12 +60,15 @@ class EditorWindow : public QWidget
     // Loads a file as plain text (GBK or UTF-8, decided for the whole file; CR LF, LF and a lone CR
     // end lines) and remembers its encoding for writing back. False when it cannot be read: the text is left
     // as it was. The caption and the change flag are the caller's.
+    // The file as read is remembered: a later save over a file another program has changed since
+    // asks first.
     bool loadFile(const QString &path);
     // The encoding the next save writes.
     TextEncoding encoding() const { return m_encoding; }
 
     // Saves the text to OpenFile, or through the save dialog when there is none. True when the
-    // text was written; false when the dialog was cancelled or the write failed (said in a message).
+    // text was written; false when the dialog was cancelled, the write failed (said in a message)
+    // or the user chose not to overwrite a change another program made to the file.
     // Either way a failure leaves the text, OpenFile and the change flag as they were.
     bool saveFile();
     // Saves under a name chosen in the "另存为" dialog; same results as saveFile.
@@ -84,6 +89,9 @@ class EditorWindow : public QWidget
     // editor becomes the active one).
     void showCaret();
     QString caretText() const;
+
+    // The window has accepted its close and only waits to be deleted.
+    bool isClosed() const { return m_closed; }
 
     // Live editor windows working for this workspace.
     static int openEditorCount(const Workspace &workspace);
@@ -119,6 +127,8 @@ class EditorWindow : public QWidget
     bool m_byteOrderMark = false;
     bool m_strayBytes = false;
     bool m_fromFile = false; // false for a new text, which has no encoding of its own yet
+    // The file as this editor last read or wrote it.
+    DiskState m_disk;
     bool m_hasChanged = false;
     bool m_loaded = false;
     bool m_closed = false;

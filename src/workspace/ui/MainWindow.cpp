@@ -563,7 +563,47 @@ EditorWindow *MainWindow::newEditorWindow()
     return editor;
 }
 
+EditorWindow *MainWindow::editorHolding(const QString &path) const
+{
+    for (EditorWindow *editor : editors())
+        if (!editor->isClosed() && isSameFile(editor->openFile(), path))
+            return editor;
+    return nullptr;
+}
+
+void MainWindow::activateEditor(EditorWindow *editor)
+{
+    if (QMdiSubWindow *window = subWindowOf(editor)) {
+        m_mdiArea->setActiveSubWindow(window);
+        editor->editor()->setFocus();
+    }
+}
+
+void MainWindow::reportUnreadable(const QString &path)
+{
+    m_prompter.message(u"无法读取文件 "_s + path, MsgStyle::Exclamation, kWorkspaceInfoTitle);
+}
+
 void MainWindow::openInEditor(const QString &path, const QString &caption)
+{
+    // A tool showing its output again: a second editor over the file would hold the old text, and
+    // saving that would undo the tool's work.
+    EditorWindow *open = editorHolding(path);
+    if (!open) {
+        openInNewEditor(path, caption);
+        return;
+    }
+    if (!open->loadFile(path)) {
+        reportUnreadable(path);
+        return;
+    }
+    open->setOpenFile(path);
+    open->setWindowTitle(caption.isEmpty() ? path : caption);
+    open->clearChanged();
+    activateEditor(open);
+}
+
+void MainWindow::openInNewEditor(const QString &path, const QString &caption)
 {
     EditorWindow *editor = newEditorWindow();
     editor->setOpenFile(path);
@@ -572,7 +612,7 @@ void MainWindow::openInEditor(const QString &path, const QString &caption)
         editor->clearChanged();
         if (QMdiSubWindow *window = subWindowOf(editor))
             window->close();
-        m_prompter.message(u"无法读取文件 "_s + path, MsgStyle::Exclamation, kWorkspaceInfoTitle);
+        reportUnreadable(path);
         return;
     }
     editor->setWindowTitle(caption.isEmpty() ? path : caption);
@@ -613,13 +653,11 @@ void MainWindow::openFileOfKind(const QString &title, const QString &filter)
         return;
     }
     if (EditorWindow *open = editorShowing(path)) {
-        if (QMdiSubWindow *window = subWindowOf(open)) {
-            m_mdiArea->setActiveSubWindow(window);
-            open->editor()->setFocus();
-        }
+        activateEditor(open);
         return;
     }
-    openInEditor(path, path);
+    // An editor over the same file under another spelling keeps its text: only tools replace it.
+    openInNewEditor(path, path);
 }
 
 void MainWindow::saveActive(bool as)

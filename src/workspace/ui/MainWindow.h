@@ -103,6 +103,12 @@ class MainWindow : public QMainWindow, public Workspace
     void fillWindowMenu();
     void onSubWindowActivated(QMdiSubWindow *window);
     EditorWindow *newEditorWindow();
+    // openInEditor without looking for an editor that holds the file already.
+    void openInNewEditor(const QString &path, const QString &caption);
+    // The open editor holding this file, the path compared after resolving links and relative parts.
+    EditorWindow *editorHolding(const QString &path) const;
+    void activateEditor(EditorWindow *editor);
+    void reportUnreadable(const QString &path);
     QMdiSubWindow *subWindowOf(const EditorWindow *editor) const;
     void showWorkspaceChild(const QString &name, QWidget *window);
     QWidget *makeTool(const QString &name);
