@@ -27,11 +27,6 @@ class ByteArrayBuffer final : public ReadBuffer
 
 } // namespace
 
-QString systemErrorReason(int errorNumber)
-{
-    return QString::fromStdString(systemErrorText(errorNumber));
-}
-
 QString writeFailureMessage(const QString &path, const QString &reason)
 {
     return QString::fromStdString(writeFailureText(path.toStdString(), reason.toStdString()));

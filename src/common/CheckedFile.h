@@ -43,7 +43,4 @@ QString replaceFileOrMessage(const QString &path, QByteArrayView bytes, WriteSyn
 // emptied, keeping its mode for the next run to write through; a device or folder is left alone.
 void removeStaleOutput(const QString &path);
 
-// The reason for a system error number, in the program's language.
-QString systemErrorReason(int errorNumber);
-
 } // namespace tw

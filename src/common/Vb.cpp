@@ -132,9 +132,4 @@ double roundHalfEven(double value)
     return std::nearbyint(value); // the default rounding mode rounds halves to even
 }
 
-long long vbRoundToInteger(double value)
-{
-    return static_cast<long long>(roundHalfEven(value));
-}
-
 } // namespace tw

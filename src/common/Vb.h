@@ -20,7 +20,4 @@ double vbVal(const QString &text);
 // Rounds to the nearest whole number, halves to the even one: 2.5 gives 2, 3.5 gives 4.
 double roundHalfEven(double value);
 
-// Integer conversion as CInt/CLng do it: round half to even.
-long long vbRoundToInteger(double value);
-
 } // namespace tw

@@ -13,11 +13,6 @@ int findPos()
     return g_findPos;
 }
 
-void setFindPos(int position)
-{
-    g_findPos = position;
-}
-
 int findFrom(const QString &text, const QString &pattern, int start, bool matchCase)
 {
     if (pattern.isEmpty() || start < 1)

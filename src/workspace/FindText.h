@@ -9,7 +9,6 @@ namespace tw
 // 1-based position of the last match in the active editor's text, 0 when there is none. It
 // outlives the find dialog.
 int findPos();
-void setFindPos(int position);
 
 // 1-based position of pattern in text at or after the 1-based position start, 0 when absent. An
 // empty pattern is never found.

@@ -5,6 +5,7 @@
 #include "workspace/Workspace.h"
 
 #include <QString>
+#include <string_view>
 
 namespace tw
 {
@@ -31,5 +32,14 @@ inline const QString kExternalAddressTip = QStringLiteral(u"片外RAM地址应�
 inline const QString kTransmitRateCaption = QStringLiteral(u"单片机发送程序的");
 inline const QString kBaudRateCaption = QStringLiteral(u"波特率");
 inline const QString kHexOnly = QStringLiteral(u"请输入十六进制代码！");
+
+// The simulator's questions: Yes and No with the exclamation icon.
+constexpr int kSimulatorQuestion = MsgStyle::YesNo + MsgStyle::Exclamation;
+
+// The core's texts are UTF-8 string views.
+inline QString fromUtf8View(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 } // namespace tw

@@ -104,6 +104,7 @@ class SimulatorWindow : public QWidget
     QWidget *buildIoPages();
     QWidget *buildSerialPage();
     void connectControls();
+    void watchInputs();
     void load(const ProgramFiles &files);
 
     // Views.
@@ -122,9 +123,11 @@ class SimulatorWindow : public QWidget
     void feedback();
     // showViews false: a dynamic run between two screen frames keeps the texts for the next one.
     void afterInstructions(bool showViews = true);
+    bool xramRowsChanged();
     bool frameDue();
     void showTransmitted();
     void memoryTabChosen(int tab);
+    void externalMemoryChosen(bool rom);
     void ioTabChosen(int tab);
     void crystalChanged(const QString &text);
 
