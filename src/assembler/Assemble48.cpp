@@ -188,10 +188,15 @@ void Assembler48::writeOutputs()
 
 } // namespace
 
+AssemblyOutcome planAssembly48(const AssemblyJob &job, const AssemblyObserver &observer)
+{
+    Assembler48 assembler(job.binPath, observer);
+    return assembler.plan(job.sourcePath, job.sourceBytes);
+}
+
 AssemblyResult assemble48(const QString &sourcePath, const QString &binPath, const AssemblyObserver &observer)
 {
-    Assembler48 assembler(binPath, observer);
-    return assembler.run(sourcePath);
+    return carryOutAssembly(planAssembly48({sourcePath, binPath, std::nullopt}, observer));
 }
 
 } // namespace tw

@@ -5,12 +5,15 @@
 namespace tw
 {
 
-// Normalises sourcePath into its a51 copy, assembles it as MCS-48 source and writes the .lt,
-// .lst, .err and .bin files named after binPath, in that order, at the end of the run. Every
-// listing line carries its statement's address. A fatal failure (too many labels, an address
-// error, a full duplicate list, a write that fails) ends the run with failureMessage set: a
-// failure in pass 2 leaves the listing gathered so far in the .lst, and the other files of an
-// earlier run are removed so that nothing stale looks current.
+// Normalises the source into its a51 copy and assembles it as MCS-48 source; the outcome plans the
+// copy and the .lt, .lst, .err and .bin files named after binPath, in that order, and writes
+// nothing. Every listing line carries its statement's address. A fatal failure (too many labels,
+// an address error, a full duplicate list) ends the run with failureMessage set: a failure in
+// pass 2 keeps the listing gathered so far for the .lst, and the other files of an earlier run are
+// stale, so that nothing looks current.
+AssemblyOutcome planAssembly48(const AssemblyJob &job, const AssemblyObserver &observer = {});
+
+// planAssembly48 of the source file, carried out (carryOutAssembly).
 AssemblyResult assemble48(const QString &sourcePath, const QString &binPath,
                           const AssemblyObserver &observer = {});
 

@@ -239,10 +239,15 @@ void Assembler51::writeListings(bool withLists)
 
 } // namespace
 
+AssemblyOutcome planAssembly51(const AssemblyJob &job, const AssemblyObserver &observer)
+{
+    Assembler51 assembler(job.binPath, observer);
+    return assembler.plan(job.sourcePath, job.sourceBytes);
+}
+
 AssemblyResult assemble51(const QString &sourcePath, const QString &binPath, const AssemblyObserver &observer)
 {
-    Assembler51 assembler(binPath, observer);
-    return assembler.run(sourcePath);
+    return carryOutAssembly(planAssembly51({sourcePath, binPath, std::nullopt}, observer));
 }
 
 } // namespace tw

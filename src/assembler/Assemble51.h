@@ -5,10 +5,14 @@
 namespace tw
 {
 
-// Normalises sourcePath into its a51 copy, assembles it and writes the .lst, .lt, .err and .bin
-// files named after binPath. A fatal failure (too many labels, an EQU without operand, an
-// address error, anything the passes cannot handle) ends the run with failureMessage set; the
-// .err and .bin of an earlier run are then removed so that nothing stale looks current.
+// Normalises the source into its a51 copy and assembles it; the outcome plans the copy and the
+// .lst, .lt, .err and .bin files named after binPath, and writes nothing. A fatal failure (too
+// many labels, an EQU without operand, an address error, anything the passes cannot handle) ends
+// the run with failureMessage set; the listings, .err and .bin of an earlier run are then stale,
+// so that nothing looks current.
+AssemblyOutcome planAssembly51(const AssemblyJob &job, const AssemblyObserver &observer = {});
+
+// planAssembly51 of the source file, carried out (carryOutAssembly).
 AssemblyResult assemble51(const QString &sourcePath, const QString &binPath,
                           const AssemblyObserver &observer = {});
 

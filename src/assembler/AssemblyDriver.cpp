@@ -3,10 +3,12 @@
 #include "Numbers.h"
 #include "OutputFiles.h"
 #include "assembler/common/Messages.h"
+#include "base/MessageStyle.h"
 #include "common/Paths.h"
 #include "source/Normaliser.h"
 
 #include "common/CheckedFile.h"
+#include "common/OutcomeWriter.h"
 
 #include <algorithm>
 #include <new>
@@ -22,69 +24,112 @@ QString normaliserFailureMessage()
     return QStringLiteral(u"规格化出错，请检查你的源程序！");
 }
 
+std::string putPiece(const PieceSink &put, const QByteArray &piece)
+{
+    return put(std::string_view(piece.constData(), static_cast<std::size_t>(piece.size())));
+}
+
+// Stretches of the normalised copy encoded at a time: its bytes are never held whole.
+constexpr qsizetype kCopyStretch = 64 * 1024;
+
+// The normalised copy's bytes in the source's encoding, encoded as they are written. Both
+// encodings take one character at a time, so a cut anywhere but inside a surrogate pair gives the
+// bytes the whole text would.
+ContentWriter normalisedCopy(const QString &text, TextEncoding encoding)
+{
+    return [text, encoding](const PieceSink &put) {
+        for (qsizetype at = 0; at < text.size();) {
+            qsizetype end = std::min(at + kCopyStretch, text.size());
+            if (end < text.size() && text.at(end - 1).isHighSurrogate())
+                --end;
+            if (std::string reason = putPiece(put, encodeOutputText(text.sliced(at, end - at), encoding));
+                !reason.empty())
+                return reason;
+            at = end;
+        }
+        return std::string();
+    };
+}
+
+ToolNote failureNote(const QString &message)
+{
+    return toolNote(message, MsgStyle::Ok + MsgStyle::Exclamation, QString::fromUtf8(kAssemblyTitle));
+}
+
 } // namespace
 
 AssemblyDriver::AssemblyDriver(const QString &binPath, const AssemblyObserver &observer)
     : m_observer(observer)
 {
     m_result.paths = outputPathsFor(binPath);
+    m_outcome.title = kAssemblyTitle;
+}
+
+AssemblyOutcome AssemblyDriver::plan(const QString &sourcePath, const std::optional<QByteArray> &sourceBytes)
+{
+    // Not one file is touched when the run would write over its source or its own outputs.
+    if (!sourceBytes && runPathsCollide(sourcePath, m_result.paths.bin)) {
+        m_result.failureMessage = collidingPathsMessage();
+        m_outcome.notes = {failureNote(m_result.failureMessage)};
+        return {std::move(m_result), std::move(m_outcome)};
+    }
+    status(AsmStatus::Normalising);
+    if (normalise(sourcePath, sourceBytes)) {
+        try {
+            status(AsmStatus::PassOne);
+            passOne();
+            status(AsmStatus::PassTwo);
+            passTwo();
+            m_inPassTwo = false;
+            writeOutputs();
+            m_result.completed = true;
+            m_result.errorCount = m_errors.count();
+        } catch (const AssemblyFailure &failure) {
+            fail(failure.message());
+        } catch (const std::bad_alloc &) {
+            fail(outOfMemoryMessage());
+        } catch (const std::exception &error) {
+            // Our own fault: said as such, with the statement it stopped at, never blamed on the source.
+            fail(internalErrorMessage(QString::fromUtf8(error.what()), m_lineNumber,
+                                      statementAt(m_lineNumber)));
+        }
+    }
+    return {std::move(m_result), std::move(m_outcome)};
 }
 
 AssemblyResult AssemblyDriver::run(const QString &sourcePath)
 {
-    // Not one file is touched when the run would write over its source or its own outputs.
-    if (runPathsCollide(sourcePath, m_result.paths.bin)) {
-        m_result.failureMessage = collidingPathsMessage();
-        return m_result;
-    }
-    status(AsmStatus::Normalising);
-    if (!normalise(sourcePath))
-        return m_result;
-    try {
-        status(AsmStatus::PassOne);
-        passOne();
-        status(AsmStatus::PassTwo);
-        passTwo();
-        m_inPassTwo = false;
-        writeOutputs();
-        m_result.completed = true;
-        m_result.errorCount = m_errors.count();
-    } catch (const AssemblyFailure &failure) {
-        fail(failure.message());
-    } catch (const std::bad_alloc &) {
-        fail(outOfMemoryMessage());
-    } catch (const std::exception &error) {
-        // Our own fault: said as such, with the statement it stopped at, never blamed on the source.
-        fail(internalErrorMessage(QString::fromUtf8(error.what()), m_lineNumber, statementAt(m_lineNumber)));
-    }
-    return m_result;
+    return carryOutAssembly(plan(sourcePath));
 }
 
-bool AssemblyDriver::normalise(const QString &sourcePath)
+bool AssemblyDriver::normalise(const QString &sourcePath, const std::optional<QByteArray> &sourceBytes)
 {
     if (sourcePath.size() < 3) {
         fail(normaliserFailureMessage());
         return false;
     }
-    // A device, a folder or a file far beyond any program is refused before it is read.
-    const CheckedRead source = readFileChecked(sourcePath, kMaxTextFileBytes);
-    if (!source.ok()) {
-        fail(sourceReadFailureMessage(sourcePath, source.reason));
-        return false;
+    CheckedRead source;
+    if (sourceBytes) {
+        source.bytes = *sourceBytes;
+    } else {
+        // A device, a folder or a file far beyond any program is refused before it is read.
+        source = readFileChecked(sourcePath, kMaxTextFileBytes);
+        if (!source.ok()) {
+            fail(sourceReadFailureMessage(sourcePath, source.reason));
+            return false;
+        }
     }
     const TextFileContent content = decodeText(source.bytes);
     m_encoding = content.encoding;
     m_errors.setEncoding(m_encoding);
-    NormalisedSource normalised = normaliseText(content.text);
+    m_source = normaliseText(content.text);
     const QString a51 = replaceLastThree(sourcePath, QStringLiteral("a51"));
-    const QString reason =
-        replaceFileChecked(a51, encodeOutputText(normalised.text, m_encoding), WriteSync::Generated);
-    if (!reason.isEmpty()) {
-        fail(writeFailureMessage(a51, reason));
-        return false;
-    }
+    PlannedFile copy;
+    copy.path = nativePath(a51);
+    copy.content = normalisedCopy(m_source.text, m_encoding);
+    m_outcome.files.push_back(std::move(copy));
+    m_filesBeforePasses = m_outcome.files.size();
     m_result.normalisedPath = a51;
-    m_source = std::move(normalised);
     return true;
 }
 
@@ -97,26 +142,27 @@ QString AssemblyDriver::statementAt(long long lineNumber) const
 
 void AssemblyDriver::fail(const QString &message)
 {
+    // What the passes planned is not this run's output; the copy stays.
+    m_outcome.files.erase(m_outcome.files.begin() + static_cast<std::ptrdiff_t>(m_filesBeforePasses),
+                          m_outcome.files.end());
     QStringList kept;
     if (m_inPassTwo) {
-        // The listing so far shows where the run stopped; when even that cannot be written, the
-        // run's own message still stands, with the listing's fault added to it.
+        // The listing so far shows where the run stopped.
         m_inPassTwo = false;
-        try {
-            kept = writePartialListing();
-        } catch (const AssemblyFailure &failure) {
-            m_result.failureMessage = message + QStringLiteral("\r\n") + failure.message();
-        }
+        kept = writePartialListing();
     }
-    // No output of an earlier run stays to look like this one's. Files are replaced whole, not
-    // removed first, so that a successful run keeps their links and modes.
+    // No output of an earlier run stays to look like this one's. They are removed only once this
+    // run's files are written (a run that read no source writes none and leaves them), and files
+    // are replaced whole, not removed first, so that a successful run keeps their links and modes.
     const OutputPaths &paths = m_result.paths;
-    for (const QString &path : removedOnFailure() + QStringList{paths.listing, paths.listingLines})
-        if (!kept.contains(path))
-            removeStaleOutput(path);
+    QStringList stale = removedOnFailure() + QStringList{paths.listing, paths.listingLines};
+    stale.removeDuplicates();
+    for (const QString &path : stale)
+        if (!m_outcome.files.empty() && !kept.contains(path))
+            m_outcome.stale.push_back(nativePath(path));
     m_result.completed = false;
-    if (m_result.failureMessage.isEmpty())
-        m_result.failureMessage = message;
+    m_result.failureMessage = message;
+    m_outcome.notes = {failureNote(message)};
 }
 
 void AssemblyDriver::status(const QString &text)
@@ -216,18 +262,17 @@ void AssemblyDriver::checkLabel(const QString &name, bool badEquValue, bool plac
     }
 }
 
-void AssemblyDriver::writeFile(const QString &path, const QByteArray &bytes)
+void AssemblyDriver::writeFile(const QString &path, std::initializer_list<QByteArray> pieces)
 {
-    writeFile(path, {QByteArrayView(bytes)});
-}
-
-void AssemblyDriver::writeFile(const QString &path, std::initializer_list<QByteArrayView> pieces)
-{
-    const QString reason = replaceFileChecked(
-        path, std::span<const QByteArrayView>(pieces.begin(), pieces.size()), WriteSync::Generated);
-    if (!reason.isEmpty())
-        throw AssemblyFailure(writeFailureMessage(path, reason));
-    m_result.filesWritten << path;
+    PlannedFile file;
+    file.path = nativePath(path);
+    file.content = [pieces = std::vector<QByteArray>(pieces)](const PieceSink &put) {
+        for (const QByteArray &piece : pieces)
+            if (std::string reason = piece.isEmpty() ? std::string() : putPiece(put, piece); !reason.empty())
+                return reason;
+        return std::string();
+    };
+    m_outcome.files.push_back(std::move(file));
 }
 
 void AssemblyDriver::writeReportAndImage()
@@ -236,7 +281,7 @@ void AssemblyDriver::writeReportAndImage()
     const QByteArray heading = errorReportHeadingBytes(m_errors.count(), m_encoding);
     writeFile(paths.errorReport, {heading, m_errors.lines(), m_errors.count() > 0 ? "\r\n" : ""});
     const int length = codeImageLength(*m_image, m_highestEmitted);
-    writeFile(paths.bin, QByteArray(reinterpret_cast<const char *>(m_image->bytes.data()), length));
+    writeFile(paths.bin, {QByteArray(reinterpret_cast<const char *>(m_image->bytes.data()), length)});
 }
 
 } // namespace tw

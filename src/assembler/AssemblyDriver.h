@@ -10,11 +10,11 @@
 #include "source/Normaliser.h"
 
 #include <QByteArray>
-#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tw
@@ -28,17 +28,22 @@ class AssemblyDriver
     AssemblyDriver(const AssemblyDriver &) = delete;
     AssemblyDriver &operator=(const AssemblyDriver &) = delete;
 
-    // Normalise, pass 1, pass 2, write the outputs. An AssemblyFailure ends the run as a failure
-    // with its message; anything else the passes throw is reported as an internal error.
+    // Normalise, pass 1, pass 2, and the outputs planned; nothing is written. An AssemblyFailure
+    // ends the run as a failure with its message; anything else the passes throw is reported as an
+    // internal error. sourceBytes, when given, stand in for the file at sourcePath. Once a driver.
+    AssemblyOutcome plan(const QString &sourcePath, const std::optional<QByteArray> &sourceBytes = {});
+    // plan of the source file, carried out (carryOutAssembly).
     AssemblyResult run(const QString &sourcePath);
 
   protected:
     virtual void passOne() = 0;
     virtual void passTwo() = 0;
+    // Writes the outputs into the run's outcome (writeFile).
     virtual void writeOutputs() = 0;
-    // A failure in pass 2 keeps the listing gathered so far: writes it and gives the files written.
+    // A failure in pass 2 keeps the listing gathered so far: writes it into the outcome and gives
+    // its files.
     virtual QStringList writePartialListing() = 0;
-    // The output files a failed run removes, apart from those writePartialListing() wrote.
+    // The output files a failed run leaves stale, apart from those writePartialListing() wrote.
     virtual QStringList removedOnFailure() const = 0;
 
     void status(const QString &text);
@@ -63,14 +68,16 @@ class AssemblyDriver
     // stands for its line's address, one when pass 1 gave it another address.
     void checkLabel(const QString &name, bool badEquValue, bool placedHere);
 
-    // Generated files are replaced whole, but nothing waits for the disk.
-    void writeFile(const QString &path, const QByteArray &bytes);
-    void writeFile(const QString &path, std::initializer_list<QByteArrayView> pieces);
+    // Puts a generated file into the run's outcome, its bytes the pieces one after the other. The
+    // pieces are shared, not copied (the listing is most of two files), and never joined: they are
+    // written as they stand when the outcome is carried out.
+    void writeFile(const QString &path, std::initializer_list<QByteArray> pieces);
     // The error report, then the code image up to the highest address filled.
     void writeReportAndImage();
 
     const AssemblyObserver &m_observer;
     AssemblyResult m_result;
+    ToolOutcome m_outcome;
     NormalisedSource m_source; // the normalised copy
     qsizetype lineCount() const { return m_source.lineCount(); }
     // Line index of the normalised copy, as a string over the copy's own characters.
@@ -98,10 +105,13 @@ class AssemblyDriver
     std::vector<bool> m_rewritten; // by line: statementText changed it in pass 1
     // Labels pass 2 has met, so that only a first definition is compared with pass 1.
     TextSet m_placedLabels;
-    // Reads the source (bounded) and writes its normalised copy (source.a51, the path less its last
-    // three characters, "a51") in the source's encoding; the passes read its lines. On a failure
-    // it ends the run with a message naming the file and the reason, and returns false.
-    bool normalise(const QString &sourcePath);
+    // Files of the outcome planned before the passes: the normalised copy.
+    std::size_t m_filesBeforePasses = 0;
+    // Reads the source (bounded) unless its bytes are given, and plans its normalised copy
+    // (source.a51, the path less its last three characters, "a51") in the source's encoding; the
+    // passes read its lines. On a failure it ends the run with a message naming the file and the
+    // reason, and returns false.
+    bool normalise(const QString &sourcePath, const std::optional<QByteArray> &sourceBytes);
     // The normalised line of a 1-based line number; empty outside the copy.
     QString statementAt(long long lineNumber) const;
     void fail(const QString &message);

@@ -2,7 +2,9 @@
 
 #include "assembler/common/Messages.h"
 #include "common/CheckedFile.h"
+#include "common/OutcomeWriter.h"
 #include "common/Paths.h"
+#include "common/Prompter.h"
 #include "source/Tidier.h"
 
 #include <QDir>
@@ -17,6 +19,38 @@ QString AssemblyResult::summary() const
     if (!completed)
         return failureMessage;
     return errorReportHeading(errorCount).section(QStringLiteral("\r\n"), 0, 0);
+}
+
+namespace
+{
+
+// Answers every box with OK and keeps its text.
+class KeptMessages final : public NoteAnswers
+{
+  public:
+    int answer(const ToolNote &note) override
+    {
+        texts << noteText(note);
+        return MsgAnswer::Ok;
+    }
+    QStringList texts;
+};
+
+} // namespace
+
+AssemblyResult carryOutAssembly(const AssemblyOutcome &planned)
+{
+    KeptMessages messages;
+    const CarriedOut written = carryOut(planned.outcome, messages);
+    AssemblyResult result = planned.result;
+    for (const std::string &path : written.written)
+        result.filesWritten << fromNativePath(path);
+    if (written.result == WriteResult::Failed) {
+        // The run's own message, when it failed, then the writer's.
+        result.completed = false;
+        result.failureMessage = messages.texts.join(QStringLiteral("\r\n"));
+    }
+    return result;
 }
 
 QString startCheckMessage(const QString &source, const QString &bin)

@@ -1,10 +1,13 @@
 #pragma once
 // What an assembly run reports to whoever started it (the assembler window, the test driver).
 #include "OutputFiles.h"
+#include "base/ToolOutcome.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace tw
 {
@@ -23,6 +26,9 @@ inline const QString PassOne = QStringLiteral(u"正在进行第一遍扫描，�
 inline const QString PassTwo = QStringLiteral(u"正在进行第二遍扫描，请等待...");
 } // namespace AsmStatus
 
+// The caption of the run's boxes: its failure, a file fault, the end questions.
+inline constexpr const char *kAssemblyTitle = "编译信息";
+
 struct AssemblyResult {
     // True when the run went through and wrote its files; false after a fatal failure.
     bool completed = false;
@@ -37,9 +43,35 @@ struct AssemblyResult {
     QString summary() const;
 };
 
-// Signature shared by the MCS-51 and MCS-48 drivers.
+// A run as it ends, before anything is written: its result, the files it wants written and the
+// outputs of an earlier run that would pass for this one's (stale, removed only once the files
+// are written). A completed run plans the normalised copy, the listings, the error report and the
+// code image; a failed one the copy, and after a failure in pass 2 the listing gathered so far, and
+// its message is the outcome's first note. The files' contents share the run's own buffers, so
+// planning copies none of them.
+struct AssemblyOutcome {
+    AssemblyResult result;
+    ToolOutcome outcome;
+};
+
+struct AssemblyJob {
+    QString sourcePath;
+    QString binPath;
+    // When given, the source's bytes: nothing is read, and sourcePath only names the normalised
+    // copy (nor is it compared with the outputs, as no file of the run is looked at).
+    std::optional<QByteArray> sourceBytes;
+};
+
+// Signatures shared by the MCS-51 and MCS-48 drivers: a run planned, and a run carried out.
+using PlanFunction = AssemblyOutcome (*)(const AssemblyJob &job, const AssemblyObserver &observer);
 using AssembleFunction = AssemblyResult (*)(const QString &sourcePath, const QString &binPath,
                                             const AssemblyObserver &observer);
+
+// Carries a planned run out through the writer with nobody to ask, and gives the result as the
+// callers without a window report it: the files written; when one of them cannot be written, none
+// of the run's files is left, the earlier ones stay as they were, and the run is a failure whose
+// message ends with the writer's ("文件写入失败：PATH（REASON）").
+AssemblyResult carryOutAssembly(const AssemblyOutcome &planned);
 
 } // namespace tw
 

@@ -288,3 +288,19 @@ TEST_F(AssemblerWindowTest, FailuresAndClosingGiveTheMainWindowBack)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     expectWindowGoneAndMainBack();
 }
+
+TEST_F(AssemblerWindowTest, AnOutputThatCannotBeWrittenIsNamedAndTheEarlierFilesStay)
+{
+    // A listing of an earlier run, and a folder where the code image goes.
+    const QString base = dir.filePath(u"held"_qs);
+    twtest::writeBytes(base + u".lst"_qs, "old");
+    ASSERT_TRUE(QDir(dir.path()).mkpath(u"held.bin"_qs));
+    AssemblerWindow *window = launch("assembler51", source(u"held.asm"_qs, u" NOP\r\n"_qs));
+    ASSERT_TRUE(window);
+    clickStart(window);
+    expectOneMessage(u"文件写入失败："_qs + base + u".bin（已有同名的文件夹）"_qs, kOkExclamation);
+    EXPECT_EQ(twtest::readBytes(base + u".lst"_qs), QByteArray("old"));
+    EXPECT_FALSE(QFile::exists(base + u".a51"_qs));
+    EXPECT_TRUE(main->currentBinPath().isEmpty());
+    expectWindowGoneAndMainBack();
+}

@@ -9,7 +9,7 @@
 namespace
 {
 
-int runAssembly(const QStringList &args, tw::AssembleFunction assemble, const char *command = "asm51")
+int runAssembly(const QStringList &args, tw::PlanFunction plan, const char *command = "asm51")
 {
     QTextStream out(stdout);
     if (args.size() != 1) {
@@ -22,7 +22,8 @@ int runAssembly(const QStringList &args, tw::AssembleFunction assemble, const ch
         out << problem << "\n";
         return 2;
     }
-    const tw::AssemblyResult result = assemble(source, bin, {});
+    // The same writer as the window's, every box answered OK; a file fault is the run's message.
+    const tw::AssemblyResult result = tw::carryOutAssembly(plan({source, bin, std::nullopt}, {}));
     out << result.summary() << "\n";
     if (!result.completed)
         return 2;
@@ -31,6 +32,8 @@ int runAssembly(const QStringList &args, tw::AssembleFunction assemble, const ch
 
 } // namespace
 
-TW_DRIVER_PLAIN_COMMAND("asm51", [](const QStringList &args) { return runAssembly(args, &tw::assemble51); });
-TW_DRIVER_PLAIN_COMMAND("asm48",
-                        [](const QStringList &args) { return runAssembly(args, &tw::assemble48, "asm48"); });
+TW_DRIVER_PLAIN_COMMAND("asm51",
+                        [](const QStringList &args) { return runAssembly(args, &tw::planAssembly51); });
+TW_DRIVER_PLAIN_COMMAND("asm48", [](const QStringList &args) {
+    return runAssembly(args, &tw::planAssembly48, "asm48");
+});

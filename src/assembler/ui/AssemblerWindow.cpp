@@ -2,6 +2,7 @@
 
 #include "assembler/Assemble48.h"
 #include "assembler/Assemble51.h"
+#include "common/OutcomeWriter.h"
 #include "common/Prompter.h"
 #include "common/Vb.h"
 #include "source/Tidier.h"
@@ -29,7 +30,7 @@ namespace
 {
 
 const QString kInfoTitle = QStringLiteral(u"信息");
-const QString kBuildTitle = QStringLiteral(u"编译信息");
+const QString kBuildTitle = QString::fromUtf8(kAssemblyTitle);
 constexpr int kQuestion = MsgStyle::YesNo + MsgStyle::Exclamation;
 constexpr int kNotice = MsgStyle::Ok + MsgStyle::Exclamation;
 
@@ -203,23 +204,24 @@ void AssemblerWindow::start()
     m_statusLabel->show();
     m_startButton->setEnabled(false);
     repaint();
-    const AssembleFunction assemble = m_cpu == Cpu::Mcs48 ? &assemble48 : &assemble51;
-    const AssemblyResult result = assemble(source, bin, observer());
+    const PlanFunction plan = m_cpu == Cpu::Mcs48 ? &planAssembly48 : &planAssembly51;
+    const AssemblyOutcome planned = plan({source, bin, std::nullopt}, observer());
     m_progressBar->hide();
     m_statusLabel->hide();
     m_startButton->setEnabled(true);
-    finish(result);
+    // The writer shows a failed run's message, and a file it cannot write.
+    const CarriedOut written = carryOut(planned.outcome, *m_prompter);
+    if (!planned.result.completed || written.result != WriteResult::Written) {
+        unload();
+        return;
+    }
+    finish(planned.result);
 }
 
 void AssemblerWindow::finish(const AssemblyResult &result)
 {
     Prompter &prompter = *m_prompter;
     Workspace &workspace = m_workspace;
-    if (!result.completed) {
-        prompter.message(result.failureMessage, kNotice, kBuildTitle);
-        unload();
-        return;
-    }
     if (result.errorCount > 0) {
         const QString question = QStringLiteral(u"汇编过程发现") + vbStr(result.errorCount) +
                                  QStringLiteral(u"处错误。\r\n查看出错信息吗？");

@@ -51,6 +51,7 @@ class AssemblerWindow : public QWidget
     void sourceChanged(const QString &text);
     void updateStartButton();
     AssemblyObserver observer();
+    // The end of a run whose files are written: the questions, and the hand-over to the simulator.
     void finish(const AssemblyResult &result);
     void unload();
 
