@@ -6,6 +6,7 @@
 #include "Porting48.h"
 #include "SplitMerge.h"
 #include "ToolMessages.h"
+#include "common/OutcomeWriter.h"
 #include "common/Paths.h"
 #include "common/Prompter.h"
 #include "disassembler/Disassemble48.h"
@@ -25,15 +26,6 @@ bool convertChecks(Prompter &prompter, const ConversionRequest &request)
     return checkPaths(prompter, kConvertChecks, request.input, request.output);
 }
 
-// Shows the disassembler's messages; true when the last was its question, answered Yes.
-bool showDisassemblyMessages(Prompter &prompter, const std::vector<DisasmMessage> &messages, bool asksLast)
-{
-    int answer = 0;
-    for (const DisasmMessage &message : messages)
-        answer = prompter.message(message.text, message.style, message.title);
-    return asksLast && answer == MsgAnswer::Yes;
-}
-
 StartOutcome disassemble(Prompter &prompter, const ConversionRequest &request)
 {
     StartOutcome outcome;
@@ -46,20 +38,19 @@ StartOutcome disassemble(Prompter &prompter, const ConversionRequest &request)
         return outcome;
     }
     // The source, its segment list (MCS-51) or label dump (MCS-48) must not land on the image.
-    const QString sidecar = request.cpu == 1 ? replaceLastThree(request.input, QStringLiteral("err"))
-                                             : replaceLastThree(request.output, QStringLiteral("lst"));
+    const QString sidecar = sideFilePath(request.output, request.cpu == 1 ? "err" : "lst");
     if (refuseOwnInput(prompter, request.output, {request.input}, ConvText::DisassemblyOwnInput) ||
         refuseOwnInput(prompter, sidecar, {request.input}, ConvText::DisassemblySidecarOwnInput))
         return outcome;
     bool yes = false;
     if (request.cpu == 0) {
         const Disasm51Result result =
-            disassemble51({request.input, request.output, QString(), request.rangeStart, request.rangeEnd});
-        yes = showDisassemblyMessages(prompter, result.messages, result.outcome == DisasmOutcome::Completed);
+            disassemble51({request.input, request.output, request.rangeStart, request.rangeEnd});
+        yes = carryOut(result.outcome, prompter).openRequested;
     } else if (request.cpu == 1) {
-        const Disasm48Outcome result = disassemble48(
+        const Disasm48Result result = disassemble48(
             {request.input, request.output, request.rangeStart, request.rangeEnd, request.partialCode});
-        yes = showDisassemblyMessages(prompter, result.messages, result.opensOutputOnYes);
+        yes = carryOut(result.outcome, prompter).openRequested;
     }
     if (yes) {
         outcome.openPath = request.output;
