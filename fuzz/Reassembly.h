@@ -1,11 +1,16 @@
 #pragma once
-// The disassemblers' promise: a disassembly reported as complete goes through our assembler
-// without an error and gives back the bytes of the range it covered.
+// The disassemblers' promises: what a disassembly plans to write is what its status says (a
+// completed one its source, asked before replacing, and the question to open it; a failed one only
+// files that replace nothing; any other none), and a disassembly reported as complete goes through
+// our assembler without an error and gives back the bytes of the range it covered.
 #include "Assembly.h"
 
+#include "base/MessageStyle.h"
+#include "base/ToolOutcome.h"
 #include "common/Hex.h"
 
 #include <QByteArray>
+#include <string>
 
 namespace twfuzz
 {
@@ -14,6 +19,29 @@ namespace twfuzz
 inline QString rangeText(int address)
 {
     return address < 0 ? QString() : tw::hexWord(address);
+}
+
+// Checks a disassembly's plan in memory; returns the source a completed one would write.
+inline const std::string *plannedSource(const tw::ToolOutcome &plan, bool completed, bool failed,
+                                        const std::string &outPath)
+{
+    const std::string folder = outPath.substr(0, outPath.rfind('/') + 1);
+    for (const tw::PlannedFile &file : plan.files) {
+        if (file.path.compare(0, folder.size(), folder) != 0 ||
+            file.path.find('/', folder.size()) != std::string::npos)
+            finding("a planned file outside the output's folder:", QString::fromStdString(file.path));
+        if (file.onlyWhereNone == completed || file.askBeforeReplacing != completed)
+            finding("a planned file that may replace what it should not:", QString::fromStdString(file.path));
+    }
+    if (!completed) {
+        if ((!failed && !plan.files.empty()) || !plan.done.empty() || !plan.openOnYes.empty())
+            finding("an unfinished disassembly plans to write or ask");
+        return nullptr;
+    }
+    if (plan.files.empty() || plan.files.front().path != outPath || plan.openOnYes != outPath ||
+        plan.done.size() != 1 || plan.done.back().style != tw::MsgStyle::YesNo + tw::MsgStyle::Exclamation)
+        finding("a completed disassembly plans no source or no question");
+    return &plan.files.front().bytes;
 }
 
 // Reassembles source and compares its code image with image over [from, to). sameByte says

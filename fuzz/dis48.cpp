@@ -1,17 +1,18 @@
 // MCS-48 code images and address ranges, whole or partial ("部分代码", loaded at the start
-// address), through the disassembler; a completed disassembly must assemble back to the bytes of
-// its range.
+// address), through the disassembler, from memory: its plan is checked as planned, and a
+// completed disassembly must assemble back to the bytes of its range.
 #include "Reassembly.h"
 
 #include "assembler/Assemble48.h"
 #include "disassembler/Disassemble48.h"
 
+#include <QFile>
 #include <fuzzer/FuzzedDataProvider.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    static const QString binPath = twfuzz::workPath("image.bin");
     static const QString asmPath = twfuzz::workPath("image.asm");
+    static const std::string outPath = QFile::encodeName(asmPath).toStdString();
 
     FuzzedDataProvider input(data, size);
     const auto startChoice = input.ConsumeIntegral<std::uint16_t>();
@@ -19,21 +20,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const bool partial = input.ConsumeBool();
     std::vector<std::uint8_t> code = input.ConsumeRemainingBytes<std::uint8_t>();
     code.resize(std::min<std::size_t>(code.size(), tw::kImageLimit48));
-    twfuzz::writeInput(binPath, code.data(), code.size());
 
     const int length = static_cast<int>(code.size());
     const int start = startChoice % (length + 1);
     const int loadAt = partial ? start : 0;
     const int end = endChoice == 0 ? -1 : endChoice % (loadAt + length + 1);
     tw::Disasm48Job job;
-    job.binPath = binPath;
     job.outPath = asmPath;
     job.startText = twfuzz::rangeText(start);
     job.endText = twfuzz::rangeText(end);
     job.partialCode = partial;
-    const tw::Disasm48Outcome outcome = tw::disassemble48(job);
-    if (!outcome.succeeded)
+    const tw::Disasm48Result result =
+        tw::disassemble48Image(QByteArrayView(code.data(), static_cast<qsizetype>(code.size())), job);
+    const std::string *source =
+        twfuzz::plannedSource(result.outcome, result.status == tw::DisasmStatus::Completed,
+                              result.status == tw::DisasmStatus::Failed, outPath);
+    if (!source)
         return 0;
+    twfuzz::writeInput(asmPath, reinterpret_cast<const std::uint8_t *>(source->data()), source->size());
     QByteArray image(loadAt, '\0');
     image.append(reinterpret_cast<const char *>(code.data()), length);
     twfuzz::expectReassembles(&tw::assemble48, asmPath, image, start, end < 0 ? image.size() : end,

@@ -115,6 +115,17 @@ int openTemporary(const std::string &folder, std::string &name)
     return -1;
 }
 
+// "文件写入失败：PATH（REASON）" and its kin.
+std::string fileFaultText(std::string_view what, std::string_view path, std::string_view reason)
+{
+    std::string text(what);
+    text.append(path);
+    text += "（";
+    text.append(reason);
+    text += "）";
+    return text;
+}
+
 class StringBuffer final : public ReadBuffer
 {
   public:
@@ -195,12 +206,12 @@ std::string systemErrorText(int errorNumber)
 
 std::string writeFailureText(std::string_view path, std::string_view reason)
 {
-    std::string text = "文件写入失败：";
-    text.append(path);
-    text += "（";
-    text.append(reason);
-    text += "）";
-    return text;
+    return fileFaultText("文件写入失败：", path, reason);
+}
+
+std::string readFailureText(std::string_view path, std::string_view reason)
+{
+    return fileFaultText("文件读取失败：", path, reason);
 }
 
 void removeStaleOutputPlain(const std::string &path)

@@ -126,5 +126,7 @@ std::string systemErrorText(int errorNumber);
 
 // The message for an output that could not be written: "文件写入失败：PATH（REASON）".
 std::string writeFailureText(std::string_view path, std::string_view reason);
+// The message for an input that could not be read: "文件读取失败：PATH（REASON）".
+std::string readFailureText(std::string_view path, std::string_view reason);
 
 } // namespace tw

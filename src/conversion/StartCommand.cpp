@@ -31,19 +31,12 @@ ToolOutcome checked(const PathCheckTexts &texts, const ConversionRequest &reques
     return tool();
 }
 
-// The disassemblers write their files themselves; their messages are the plan's notes.
-void takeMessages(StartPlan &plan, const std::vector<DisasmMessage> &messages)
-{
-    for (const DisasmMessage &message : messages)
-        plan.outcome.notes.push_back(toolNote(message.text, message.style, message.title));
-}
-
 StartPlan disassemble(const ConversionRequest &request)
 {
     StartPlan plan;
-    if (request.input.isEmpty() || !isExistingFile(request.input)) {
-        plan.outcome = refusal(checkNote(request.input.isEmpty() ? ConvText::ChooseDisassemblyInput
-                                                                 : ConvText::MissingDisassemblyInput));
+    if (std::optional<ToolNote> problem = inputProblem(ConvText::ChooseDisassemblyInput,
+                                                       ConvText::MissingDisassemblyInput, request.input)) {
+        plan.outcome = refusal(*problem);
         return plan;
     }
     plan.currentBinPath = request.input;
@@ -52,8 +45,7 @@ StartPlan disassemble(const ConversionRequest &request)
         return plan;
     }
     // The source, its segment list (MCS-51) or label dump (MCS-48) must not land on the image.
-    const QString sidecar = request.cpu == 1 ? replaceLastThree(request.input, QStringLiteral("err"))
-                                             : replaceLastThree(request.output, QStringLiteral("lst"));
+    const QString sidecar = sideFilePath(request.output, request.cpu == 1 ? "err" : "lst");
     std::optional<ToolNote> problem =
         ownInputProblem(request.output, {request.input}, ConvText::DisassemblyOwnInput);
     if (!problem)
@@ -62,22 +54,15 @@ StartPlan disassemble(const ConversionRequest &request)
         plan.outcome = refusal(*problem);
         return plan;
     }
-    bool asksLast = false;
     if (request.cpu == 0) {
-        const Disasm51Result result =
-            disassemble51({request.input, request.output, QString(), request.rangeStart, request.rangeEnd});
-        takeMessages(plan, result.messages);
-        asksLast = result.outcome == DisasmOutcome::Completed;
+        plan.outcome =
+            disassemble51({request.input, request.output, request.rangeStart, request.rangeEnd}).outcome;
     } else if (request.cpu == 1) {
-        const Disasm48Outcome result = disassemble48(
+        const Disasm48Result result = disassemble48(
             {request.input, request.output, request.rangeStart, request.rangeEnd, request.partialCode});
-        takeMessages(plan, result.messages);
-        asksLast = result.opensOutputOnYes;
+        plan.outcome = result.outcome;
     }
-    if (asksLast) {
-        plan.openOnLastYes = request.output;
-        plan.enableEditorItems = true;
-    }
+    plan.enableEditorItems = true;
     return plan;
 }
 
@@ -148,8 +133,6 @@ StartOutcome settleStart(const StartPlan &plan, const CarriedOut &carried)
         outcome.splitSummary = plan.splitSummary;
     if (carried.openRequested)
         outcome.openPath = fromNativePath(plan.outcome.openOnYes);
-    else if (!plan.openOnLastYes.isEmpty() && carried.lastAnswer == kAnswerYes)
-        outcome.openPath = plan.openOnLastYes;
     if (outcome.openPath.isEmpty())
         return outcome;
     outcome.openCaption = plan.openCaption;

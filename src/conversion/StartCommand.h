@@ -56,9 +56,6 @@ struct StartPlan {
     // items come on.
     QString openCaption;
     bool enableEditorItems = false;
-    // A tool that wrote its own files and only left its messages in the outcome (the
-    // disassemblers): Yes to the last of them opens this file.
-    QString openOnLastYes;
 };
 
 StartPlan planStart(const ConversionRequest &request);

@@ -93,4 +93,23 @@ void appendDhexDbLines(std::string &out, const std::uint8_t *bytes, int count)
     }
 }
 
+std::string sideFilePath(const std::string &output, std::string_view ending)
+{
+    std::size_t cut = output.size();
+    for (int units = 0; units < 3 && cut > 0;) {
+        std::size_t lead = cut - 1;
+        while (lead > 0 && (static_cast<unsigned char>(output[lead]) & 0xC0) == 0x80 && cut - lead < 4)
+            --lead;
+        const auto first = static_cast<unsigned char>(output[lead]);
+        if (first < 0xC0 && lead != cut - 1)
+            lead = cut - 1; // stray continuation bytes: one character each
+        units += first >= 0xF0 && lead + 4 == cut ? 2 : 1;
+        cut = lead;
+    }
+    const bool extension = cut > 0 && output[cut - 1] == '.' && output.find('/', cut) == std::string::npos;
+    if (extension)
+        return output.substr(0, cut) + std::string(ending);
+    return output + '.' + std::string(ending);
+}
+
 } // namespace tw

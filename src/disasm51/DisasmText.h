@@ -37,4 +37,12 @@ void appendOrgLine(std::string &out, int address);
 // by ", ", every line ended by a lone CR.
 void appendDhexDbLines(std::string &out, const std::uint8_t *bytes, int count);
 
+// The path of a file a disassembly writes beside its output (the MCS-51 segment list "lst", the
+// MCS-48 label dump "err"), in the output's folder: the output's three-character extension
+// replaced ("a/prog.asm" gives "a/prog.lst"), the extension counted as the window counts
+// characters (one beyond the 16-bit range counts two). An output without such an extension keeps
+// its whole name and gets one ("/dev/full" gives "/dev/full.lst", "a.s" gives "a.s.lst"), so that
+// a side file never takes another file's name or lands outside the output's folder.
+std::string sideFilePath(const std::string &output, std::string_view ending);
+
 } // namespace tw

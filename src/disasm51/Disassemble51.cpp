@@ -2,14 +2,12 @@
 
 #include "base/CodeImage.h"
 #include "base/FileAccess.h"
-#include "base/MessageStyle.h"
 #include "disasm51/Decoder51.h"
 #include "disasm51/DisasmText.h"
 #include "disasm51/LabelPass51.h"
 
 #include <algorithm>
 #include <memory>
-#include <span>
 
 namespace tw
 {
@@ -30,24 +28,6 @@ constexpr std::string_view kFailureCredit =
 constexpr std::string_view kSegmentHeading = "  程序段地址如下：";
 constexpr std::string_view kSegmentHeadingGbk =
     "\x20\x20\xB3\xCC\xD0\xF2\xB6\xCE\xB5\xD8\xD6\xB7\xC8\xE7\xCF\xC2\xA3\xBA";
-
-// A path with its last three characters replaced, counting characters as the window's text does
-// (one beyond the 16-bit range counts two): ("a/b.bin", "lst") gives "a/b.lst".
-std::string replaceLastThreeCharacters(const std::string &path, std::string_view ending)
-{
-    std::size_t cut = path.size();
-    for (int units = 0; units < 3 && cut > 0;) {
-        std::size_t lead = cut - 1;
-        while (lead > 0 && (static_cast<unsigned char>(path[lead]) & 0xC0) == 0x80 && cut - lead < 4)
-            --lead;
-        const auto first = static_cast<unsigned char>(path[lead]);
-        if (first < 0xC0 && lead != cut - 1)
-            lead = cut - 1; // stray continuation bytes: one character each
-        units += first >= 0xF0 && lead + 4 == cut ? 2 : 1;
-        cut = lead;
-    }
-    return path.substr(0, cut) + std::string(ending);
-}
 
 struct Segment {
     int start = 0;
@@ -342,42 +322,72 @@ std::vector<const std::string *> Disassembler51::body() const
     return pieces;
 }
 
-// A file that cannot be written adds a message naming it and the reason.
-bool writeOutput(Disasm51PlainResult &result, const std::string &path,
-                 std::span<const std::string_view> pieces)
+// The output file: credit line, CR LF, the body, "END", CR, and the closing CR LF.
+std::string outputText(std::string_view credit, const std::vector<const std::string *> &body = {})
 {
-    const std::string reason = replaceFilePlain(path, pieces, WriteSync::Generated);
-    if (!reason.empty())
-        result.messages.push_back({writeFailureText(path, reason), MsgStyle::Exclamation,
-                                   std::string(disasmText::kInformationCaption)});
-    return reason.empty();
-}
-
-// Writes the output file: credit line, CR LF, the body, "END", CR, and the closing CR LF; the
-// pieces go to the file as they are, never joined in memory. Generated files are written again
-// by the next run: none waits for the disk.
-bool writeOutputFile(Disasm51PlainResult &result, const std::string &path, std::string_view credit,
-                     const std::vector<const std::string *> &body = {})
-{
-    std::vector<std::string_view> pieces{credit, "\r\n"};
+    std::size_t size = credit.size() + 8;
     for (const std::string *piece : body)
-        pieces.emplace_back(*piece);
-    pieces.emplace_back("END\r\r\n");
-    return writeOutput(result, path, pieces);
+        size += piece->size();
+    std::string text;
+    text.reserve(size);
+    text.append(credit);
+    text += "\r\n";
+    for (const std::string *piece : body)
+        text += *piece;
+    text += "END\r\r\n";
+    return text;
 }
 
-void addNote(Disasm51PlainResult &result, std::string_view text, int style, std::string_view title)
+// The segment list as the file holds it: GBK, as every text file the system writes.
+std::string segmentListFile(const std::vector<std::string> &lines)
 {
-    result.messages.push_back({std::string(text), style, std::string(title)});
+    std::string gbk;
+    for (const std::string &line : lines) {
+        gbk += line == kSegmentHeading ? kSegmentHeadingGbk : std::string_view(line);
+        gbk += "\r\n";
+    }
+    return gbk;
 }
 
-Disasm51PlainResult finishFailed(Disasm51PlainResult result, const std::string &outPath,
-                                 const std::vector<const std::string *> &body = {})
+// A completed run's files may replace the user's own (a source of that name, the assembler's
+// listing) only when the user agrees; a failed run's trace goes only where no file is yet.
+PlannedFile planned(const std::string &path, std::string bytes, bool completed)
 {
-    result.outcome = DisasmOutcome::Failed;
-    addNote(result, disasmText::kDisassemblyFailed, MsgStyle::Exclamation, disasmText::kDisassemblyCaption);
-    if (writeOutputFile(result, outPath, kFailureCredit, body))
-        result.filesWritten.push_back(outPath);
+    PlannedFile file;
+    file.path = path;
+    file.bytes = std::move(bytes);
+    file.askBeforeReplacing = completed;
+    file.onlyWhereNone = !completed;
+    return file;
+}
+
+// A failed run keeps its trace (the failure file, the segment list once it is there) only where
+// no file is yet: a failure never destroys what was there.
+Disasm51PlainResult failed(Disasm51PlainResult result, const std::string &outPath,
+                           const std::vector<const std::string *> &body = {},
+                           const std::vector<std::string> &segmentList = {})
+{
+    result.status = DisasmStatus::Failed;
+    ToolOutcome &outcome = result.outcome;
+    outcome.notes.push_back(disasmNote(disasmText::kDisassemblyFailed, disasmText::kDisassemblyCaption));
+    outcome.files.push_back(planned(outPath, outputText(kFailureCredit, body), false));
+    if (!segmentList.empty())
+        outcome.files.push_back(planned(sideFilePath(outPath, "lst"), segmentListFile(segmentList), false));
+    return result;
+}
+
+Disasm51PlainResult started(const Disasm51PlainJob &job)
+{
+    Disasm51PlainResult result;
+    result.startAddress = job.startText.empty() ? 0 : hexToBin(job.startText);
+    result.outcome.title = disasmText::kDisassemblyCaption;
+    return result;
+}
+
+Disasm51PlainResult tooLong(Disasm51PlainResult result)
+{
+    result.status = DisasmStatus::InputTooLong;
+    result.outcome.notes.push_back(disasmNote(disasmText::kTooLongFor51, disasmText::kInformationCaption));
     return result;
 }
 
@@ -385,74 +395,60 @@ Disasm51PlainResult finishFailed(Disasm51PlainResult result, const std::string &
 
 Disasm51PlainResult disassemble51(const Disasm51PlainJob &job)
 {
-    Disasm51PlainResult result;
-    const int start = job.startText.empty() ? 0 : hexToBin(job.startText);
-    result.startAddress = start;
-    // A longer file, a device or a folder is refused before a byte of it is read.
+    // A longer file, a device, a pipe or a folder is refused before a byte of it is read.
     const PlainRead read = readFilePlain(job.binPath, kMaxInputLength);
-    if (read.fault == ReadFault::TooLarge) {
-        result.outcome = DisasmOutcome::InputTooLong;
-        addNote(result, disasmText::kTooLongFor51, MsgStyle::Exclamation, disasmText::kInformationCaption);
+    if (read.fault == ReadFault::TooLarge)
+        return tooLong(started(job));
+    if (!read.ok()) {
+        Disasm51PlainResult result = started(job);
+        result.status = DisasmStatus::Unreadable;
+        result.outcome.notes.push_back(
+            disasmNote(readFailureText(job.binPath, read.reason), disasmText::kDisassemblyCaption));
         return result;
     }
-    if (!read.ok())
-        return finishFailed(std::move(result), job.outPath);
+    return disassemble51Image(read.bytes, job);
+}
 
+Disasm51PlainResult disassemble51Image(std::string_view bytes, const Disasm51PlainJob &job)
+{
+    Disasm51PlainResult result = started(job);
+    if (bytes.size() > static_cast<std::size_t>(kMaxInputLength))
+        return tooLong(std::move(result));
+    const int start = result.startAddress;
     // The image is cleared first: nothing of an earlier, longer file may show through.
     auto image = std::make_unique<CodeImage>();
-    std::copy(read.bytes.begin(), read.bytes.end(), image->bytes.begin());
-    const int end = job.endText.empty() ? static_cast<int>(read.bytes.size()) : hexToBin(job.endText);
+    std::copy(bytes.begin(), bytes.end(), image->bytes.begin());
+    const int end = job.endText.empty() ? static_cast<int>(bytes.size()) : hexToBin(job.endText);
     result.endAddress = end;
     if (start >= end)
-        return finishFailed(std::move(result), job.outPath);
+        return failed(std::move(result), job.outPath);
 
     DisasmLabels labels;
     DisasmLimit limit = DisasmLimit::None;
     if (!collectLabels51(*image, start, end, labels, limit)) {
-        result.messages.push_back(
+        result.outcome.notes.push_back(
             limitNote(limit, limit == DisasmLimit::Labels ? kLabelPassMaxLabels : kPendingLimit51));
-        return finishFailed(std::move(result), job.outPath);
+        return failed(std::move(result), job.outPath);
     }
     auto disassembler = std::make_unique<Disassembler51>(*image, start, end);
-    const bool decoded = disassembler->run(std::move(labels));
-    // The segment list is there once the runs are done, even when a later step fails.
-    const std::vector<std::string> &listLines = disassembler->segmentList();
-    if (!listLines.empty()) {
-        const std::string listPath = job.segmentListPath.empty()
-                                         ? replaceLastThreeCharacters(job.outPath, "lst")
-                                         : job.segmentListPath;
-        std::string gbk;
-        for (const std::string &line : listLines) {
-            result.segmentListText += line;
-            result.segmentListText += "\r\n";
-            gbk += line == kSegmentHeading ? kSegmentHeadingGbk : std::string_view(line);
-            gbk += "\r\n";
-        }
-        const std::string_view listView(gbk);
-        if (!writeOutput(result, listPath, std::span<const std::string_view>(&listView, 1)))
-            return finishFailed(std::move(result), job.outPath, disassembler->body());
-        result.filesWritten.push_back(listPath);
-    }
-    if (!decoded) {
+    if (!disassembler->run(std::move(labels))) {
         const DisasmLimit reached = disassembler->limit();
         if (reached != DisasmLimit::None)
-            result.messages.push_back(limitNote(reached, reached == DisasmLimit::Labels ? kMaxOutputLabels
-                                                         : reached == DisasmLimit::Segments
-                                                             ? kMaxSegments
-                                                             : kPendingLimit51));
-        return finishFailed(std::move(result), job.outPath, disassembler->body());
+            result.outcome.notes.push_back(
+                limitNote(reached, reached == DisasmLimit::Labels     ? kMaxOutputLabels
+                                   : reached == DisasmLimit::Segments ? kMaxSegments
+                                                                      : kPendingLimit51));
+        // The segment list is there once the runs are done, even when a later step fails.
+        return failed(std::move(result), job.outPath, disassembler->body(), disassembler->segmentList());
     }
 
-    if (!writeOutputFile(result, job.outPath, kCredit, disassembler->body())) {
-        addNote(result, disasmText::kDisassemblyFailed, MsgStyle::Exclamation,
-                disasmText::kDisassemblyCaption);
-        return result;
-    }
-    result.filesWritten.push_back(job.outPath);
-    result.outcome = DisasmOutcome::Completed;
-    result.openPath = job.outPath;
-    addNote(result, disasmText::kDisassemblyDone, MsgStyle::YesNo + MsgStyle::Exclamation,
-            disasmText::kDisassemblyCaption);
+    result.status = DisasmStatus::Completed;
+    ToolOutcome &outcome = result.outcome;
+    outcome.files.push_back(planned(job.outPath, outputText(kCredit, disassembler->body()), true));
+    outcome.files.push_back(
+        planned(sideFilePath(job.outPath, "lst"), segmentListFile(disassembler->segmentList()), true));
+    outcome.done.push_back(disasmNote(disasmText::kDisassemblyDone, disasmText::kDisassemblyCaption, true));
+    outcome.openOnYes = job.outPath;
     return result;
 }
 

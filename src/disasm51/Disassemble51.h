@@ -1,40 +1,41 @@
 #pragma once
 // The MCS-51 disassembler: a code image file back to source for our assembler, with labels,
-// ORG, EQU and DB lines, and the list of code segments found. Runs without Qt: paths are the
-// bytes of the file names, texts UTF-8.
+// ORG, EQU and DB lines, and the list of code segments found. It writes no file: it hands back
+// what it wants written, for the one writer (base/ToolOutcome.h) to ask, write and report. Runs
+// without Qt: paths are the bytes of the file names, texts UTF-8.
+#include "base/ToolOutcome.h"
 #include "disasm51/MessageTexts.h"
 
 #include <string>
-#include <vector>
+#include <string_view>
 
 namespace tw
 {
 
-enum class DisasmOutcome {
-    Completed,    // source and segment list written; the last message asks whether to open it
-    InputTooLong, // the file is no MCS-51 code image; nothing written
-    Failed,       // the source file holds the failure credit and what was made before the fault
+enum class DisasmStatus {
+    Completed,    // source and segment list planned; the last note of done asks whether to open it
+    Unreadable,   // the input is missing, no regular file or not readable: named, nothing planned
+    InputTooLong, // the file is no code image of the chip; nothing planned
+    Failed,       // the failure text and what was made before the fault, only where no file is yet
 };
 
 struct Disasm51PlainJob {
-    std::string binPath;         // the code image (.bin) to read
-    std::string outPath;         // the source file to write
-    std::string segmentListPath; // empty: outPath with "lst" in place of its last three characters
-    std::string startText;       // the start address box, read as four hex positions; empty is 0000H
-    std::string endText;         // the exclusive end box; empty is the file's length
+    std::string binPath;   // the code image (.bin) to read
+    std::string outPath;   // the source file to write; the segment list goes beside it (sideFilePath)
+    std::string startText; // the start address box, read as four hex positions; empty is 0000H
+    std::string endText;   // the exclusive end box; empty is the file's length
 };
 
 struct Disasm51PlainResult {
-    DisasmOutcome outcome = DisasmOutcome::Failed;
-    std::vector<DisasmNote> messages; // in the order they are shown
-    std::string segmentListText;      // what was written to the segment list, if anything (UTF-8)
-    std::vector<std::string> filesWritten;
-    // Completed: the file to open in an editor when the question is answered Yes.
-    std::string openPath;
+    DisasmStatus status = DisasmStatus::Failed;
+    // The files and messages, for carryOut; on completion openOnYes is the source.
+    ToolOutcome outcome;
     int startAddress = 0;
     int endAddress = 0;
 };
 
 Disasm51PlainResult disassemble51(const Disasm51PlainJob &job);
+// The same for an image already in memory (binPath is not read), as the file's bytes would be.
+Disasm51PlainResult disassemble51Image(std::string_view image, const Disasm51PlainJob &job);
 
 } // namespace tw

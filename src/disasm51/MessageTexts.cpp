@@ -5,7 +5,13 @@
 namespace tw
 {
 
-DisasmNote limitNote(DisasmLimit limit, int bound)
+ToolNote disasmNote(std::string_view text, std::string_view title, bool yesNo)
+{
+    return {std::string(text), MsgStyle::Exclamation + (yesNo ? MsgStyle::YesNo : MsgStyle::Ok),
+            std::string(title)};
+}
+
+ToolNote limitNote(DisasmLimit limit, int bound)
 {
     std::string table;
     switch (limit) {
@@ -20,8 +26,8 @@ DisasmNote limitNote(DisasmLimit limit, int bound)
         table = "程序段数目";
         break;
     }
-    return {table + "超过" + std::to_string(bound) + "个，超出本软件的处理能力！", MsgStyle::Exclamation,
-            std::string(disasmText::kInformationCaption)};
+    return disasmNote(table + "超过" + std::to_string(bound) + "个，超出本软件的处理能力！",
+                      disasmText::kInformationCaption);
 }
 
 } // namespace tw

@@ -1,5 +1,6 @@
 #pragma once
 // The disassemblers' message texts and captions in one place, as UTF-8.
+#include "base/ToolOutcome.h"
 #include "disasm51/DisasmText.h"
 
 #include <string>
@@ -7,13 +8,6 @@
 
 namespace tw
 {
-
-// A message the conversion window shows, in the Prompter's terms (base/MessageStyle.h).
-struct DisasmNote {
-    std::string text;
-    int style = 0;
-    std::string title;
-};
 
 namespace disasmText
 {
@@ -29,7 +23,10 @@ constexpr std::string_view kLabelPassFailed = "出错！";
 constexpr std::string_view kDisassemblyDone = "反汇编完成！\r\n打开汇编语言程序吗？";
 } // namespace disasmText
 
+// A message box of the disassembler: exclamation icon, OK, or Yes and No with yesNo.
+ToolNote disasmNote(std::string_view text, std::string_view title, bool yesNo = false);
+
 // A table of the job reached its bound (the number of entries it holds).
-DisasmNote limitNote(DisasmLimit limit, int bound);
+ToolNote limitNote(DisasmLimit limit, int bound);
 
 } // namespace tw

@@ -1,6 +1,7 @@
 #include "disassembler/DisasmText.h"
 
 #include "common/Hex.h"
+#include "common/OutcomeWriter.h"
 
 #include <algorithm>
 
@@ -17,6 +18,11 @@ QString dhex(std::uint8_t value)
 int hexToBin(const QString &text)
 {
     return hexToBin(std::string_view(text.toStdString()));
+}
+
+QString sideFilePath(const QString &output, const char *ending)
+{
+    return fromNativePath(sideFilePath(nativePath(output), ending));
 }
 
 QString labelName(int index)

@@ -9,13 +9,6 @@
 namespace tw
 {
 
-// A message the conversion window shows, in the Prompter's terms.
-struct DisasmMessage {
-    QString text;
-    int style = 0;
-    QString title;
-};
-
 // Line ends of the disassembly output: instruction, EQU, DB, END and the first ORG end in a lone
 // CR; separators and later ORG lines in CR LF.
 inline const QString kCr = QStringLiteral("\r");
@@ -27,6 +20,9 @@ QString dhex(std::uint8_t value);
 
 // An address box's text, read as the UTF-8 form is (disasm51/DisasmText.h).
 int hexToBin(const QString &text);
+
+// The file a disassembly writes beside its output (disasm51/DisasmText.h): "lst", "err".
+QString sideFilePath(const QString &output, const char *ending);
 
 // "L" and the index in decimal: 17 gives "L17".
 QString labelName(int index);

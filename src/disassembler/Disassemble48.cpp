@@ -1,16 +1,16 @@
 #include "disassembler/Disassemble48.h"
 
+#include "common/CheckedFile.h"
 #include "common/CodeImage.h"
 #include "common/Hex.h"
+#include "common/OutcomeWriter.h"
 #include "common/Paths.h"
-#include "common/Prompter.h"
 #include "common/TextFile.h"
 #include "common/Vb.h"
 #include "disasm51/DisasmLabels.h"
 #include "disassembler/Decode48.h"
 #include "disassembler/DisasmText.h"
 #include "disassembler/LabelPass48.h"
-#include "disassembler/Messages.h"
 
 #include <algorithm>
 #include <memory>
@@ -272,11 +272,6 @@ QString Pass48::missingDefinitions() const
     return lines;
 }
 
-DisasmMessage failureMessage()
-{
-    return {kNotMcs48CodeText, MsgStyle::Exclamation, kDisassemblyCaption};
-}
-
 int boundOf(DisasmLimit limit, bool labelPass)
 {
     switch (limit) {
@@ -301,90 +296,113 @@ QString labelDump(const Labels48 &labels)
     return text + kCrLf;
 }
 
-// A file that cannot be written adds a message naming it and the reason, never one about the code.
-bool writeOutput(Disasm48Outcome &outcome, const QString &path, const QString &text)
+PlannedFile textFile(const QString &path, const QString &text)
 {
-    const QString problem = replaceFileOrMessage(path, encodeText(text), WriteSync::Durable);
-    if (!problem.isEmpty())
-        outcome.messages.push_back({problem, MsgStyle::Exclamation, kInformationCaption});
-    return problem.isEmpty();
+    PlannedFile file = plannedFile(path, encodeText(text));
+    file.sync = WriteSync::Durable;
+    return file;
 }
 
-// The label dump goes where the disassembly could not.
-void writeDump(Disasm48Outcome &outcome, const Labels48 &labels)
+// A full table is no fault of the code: its own message, then the plain failure. The label dump
+// shows how far the job got, where it destroys nothing.
+Disasm48Result failed(Disasm48Result result, const Labels48 &labels, DisasmLimit limit = DisasmLimit::None,
+                      bool labelPass = false)
 {
-    outcome.succeeded = false;
-    if (writeOutput(outcome, outcome.dumpPath, labelDump(labels)))
-        outcome.filesWritten << outcome.dumpPath;
-}
-
-// A full table is no fault of the code: its own message, then the plain failure.
-void fail(Disasm48Outcome &outcome, const Labels48 &labels, DisasmLimit limit = DisasmLimit::None,
-          bool labelPass = false)
-{
+    using namespace disasmText;
+    result.status = DisasmStatus::Failed;
+    std::vector<ToolNote> &notes = result.outcome.notes;
     if (limit == DisasmLimit::None) {
-        outcome.messages.push_back(failureMessage());
+        notes.push_back(disasmNote(kNotMcs48Code, kDisassemblyCaption));
     } else {
-        outcome.messages.push_back(limitMessage(limit, boundOf(limit, labelPass)));
-        outcome.messages.push_back({kDisassemblyFailedText, MsgStyle::Exclamation, kDisassemblyCaption});
+        notes.push_back(limitNote(limit, boundOf(limit, labelPass)));
+        notes.push_back(disasmNote(kDisassemblyFailed, kDisassemblyCaption));
     }
-    writeDump(outcome, labels);
+    PlannedFile dump = textFile(result.dumpPath, labelDump(labels));
+    dump.onlyWhereNone = true;
+    result.outcome.files.push_back(std::move(dump));
+    return result;
+}
+
+Disasm48Result started(const Disasm48Job &job)
+{
+    Disasm48Result result;
+    result.proposedOutputPath = replaceLastThree(job.binPath, QStringLiteral("asm"));
+    result.dumpPath = sideFilePath(job.outPath, "err");
+    result.outcome.title = disasmText::kDisassemblyCaption;
+    return result;
+}
+
+long startOf(const Disasm48Job &job)
+{
+    return job.startText.isEmpty() ? 0 : hexToBin(job.startText);
+}
+
+// The most a file may hold: the 4 KB less what lies below where it is loaded.
+qint64 sizeLimit(const Disasm48Job &job)
+{
+    return std::max(kImageLimit48 - (job.partialCode ? startOf(job) : 0L), 0L);
+}
+
+Disasm48Result tooLong(Disasm48Result result)
+{
+    result.status = DisasmStatus::InputTooLong;
+    result.outcome.notes.push_back(disasmNote(disasmText::kTooLongFor48, disasmText::kInformationCaption));
+    return result;
 }
 
 } // namespace
 
-Disasm48Outcome disassemble48(const Disasm48Job &job)
+Disasm48Result disassemble48(const Disasm48Job &job)
 {
-    Disasm48Outcome outcome;
-    outcome.proposedOutputPath = replaceLastThree(job.binPath, QStringLiteral("asm"));
-    outcome.dumpPath = replaceLastThree(job.binPath, QStringLiteral("err"));
-    Labels48 labels;
+    // A longer file, a device, a pipe or a folder is refused before a byte of it is read.
+    const CheckedRead read = readFileChecked(job.binPath, sizeLimit(job));
+    if (read.fault == ReadFault::TooLarge)
+        return tooLong(started(job));
+    if (!read.ok()) {
+        Disasm48Result result = started(job);
+        result.status = DisasmStatus::Unreadable;
+        result.outcome.notes.push_back(disasmNote(readFailureMessage(job.binPath, read.reason).toStdString(),
+                                                  disasmText::kDisassemblyCaption));
+        return result;
+    }
+    return disassemble48Image(read.bytes, job);
+}
 
-    const long start = job.startText.isEmpty() ? 0 : hexToBin(job.startText);
+Disasm48Result disassemble48Image(QByteArrayView bytes, const Disasm48Job &job)
+{
+    Disasm48Result result = started(job);
+    if (bytes.size() > sizeLimit(job))
+        return tooLong(std::move(result));
+    Labels48 labels;
+    const long start = startOf(job);
     const long loadAt = job.partialCode ? start : 0;
-    // A longer file, a device or a folder is refused before a byte of it is read.
-    const CheckedRead read = readFileChecked(job.binPath, std::max(kImageLimit48 - loadAt, 0L));
-    const auto bytes = read.ok() ? std::optional(read.bytes) : std::nullopt;
-    if (read.fault == ReadFault::TooLarge) {
-        outcome.messages.push_back({kTooLongFor48Text, MsgStyle::Exclamation, kInformationCaption});
-        return outcome;
-    }
-    if (!bytes) {
-        fail(outcome, labels);
-        return outcome;
-    }
     // A fresh image per call: no byte of an earlier, longer file can show through.
     auto image = std::make_unique<CodeImage>();
-    std::copy(bytes->begin(), bytes->end(), image->bytes.begin() + loadAt);
-    const long end = job.endText.isEmpty() ? loadAt + bytes->size() : hexToBin(job.endText);
-    if (bytes->isEmpty() || end <= start) {
-        fail(outcome, labels);
-        return outcome;
-    }
+    std::copy(bytes.begin(), bytes.end(), image->bytes.begin() + loadAt);
+    const long end = job.endText.isEmpty() ? loadAt + bytes.size() : hexToBin(job.endText);
+    if (bytes.isEmpty() || end <= start)
+        return failed(std::move(result), labels);
 
     DisasmLimit limit = DisasmLimit::None;
     if (!labelPass48(*image, static_cast<int>(start), static_cast<int>(end), labels, limit)) {
         if (limit == DisasmLimit::None)
-            outcome.messages.push_back({kUndefinedCodeText, MsgStyle::Exclamation, kInformationCaption});
-        fail(outcome, labels, limit, true);
-        return outcome;
+            result.outcome.notes.push_back(
+                disasmNote(disasmText::kUndefinedCode, disasmText::kInformationCaption));
+        return failed(std::move(result), labels, limit, true);
     }
     Pass48 pass(*image, labels, start, end);
     QString body;
-    if (!pass.run(body)) {
-        fail(outcome, labels, pass.limit());
-        return outcome;
-    }
-    if (!writeOutput(outcome, job.outPath, disassemblyFile(kCredit, body))) {
-        writeDump(outcome, labels);
-        return outcome;
-    }
-    outcome.succeeded = true;
-    outcome.filesWritten << job.outPath;
-    outcome.messages.push_back(
-        {kDisassemblyDoneText, MsgStyle::YesNo + MsgStyle::Exclamation, kDisassemblyCaption});
-    outcome.opensOutputOnYes = true;
-    return outcome;
+    if (!pass.run(body))
+        return failed(std::move(result), labels, pass.limit());
+    result.status = DisasmStatus::Completed;
+    PlannedFile source = textFile(job.outPath, disassemblyFile(kCredit, body));
+    // An existing file of that name may be the user's own source.
+    source.askBeforeReplacing = true;
+    result.outcome.files.push_back(std::move(source));
+    result.outcome.done.push_back(
+        disasmNote(disasmText::kDisassemblyDone, disasmText::kDisassemblyCaption, true));
+    result.outcome.openOnYes = nativePath(job.outPath);
+    return result;
 }
 
 } // namespace tw

@@ -2,10 +2,10 @@
 // The MCS-48 disassembler: turns an 8048 code image into source for the system's MCS-48 assembler,
 // following the flow of control from the start address (and the vectors when it is 0000H).
 #include "DisasmText.h"
+#include "disasm51/Disassemble51.h"
 
+#include <QByteArrayView>
 #include <QString>
-#include <QStringList>
-#include <vector>
 
 namespace tw
 {
@@ -19,21 +19,20 @@ struct Disasm48Job {
     bool partialCode = false;
 };
 
-struct Disasm48Outcome {
-    bool succeeded = false;
-    // Shown in order. On success the last one is the Yes/No question whether to open the output;
-    // Yes opens outPath in an editor, and the editor's opening closes the conversion window.
-    std::vector<DisasmMessage> messages;
-    QStringList filesWritten;
+struct Disasm48Result {
+    DisasmStatus status = DisasmStatus::Failed;
+    // What to write and say, for carryOut (common/OutcomeWriter.h). Completed: the source, and
+    // the question whether to open it (openOnYes). Failed: the label dump, only where no file is.
+    ToolOutcome outcome;
     QString proposedOutputPath; // input path less its last three characters, plus "asm"
-    QString dumpPath;           // the same plus "err": the label dump a failure writes
-    bool opensOutputOnYes = false;
+    QString dumpPath;           // the label dump's path: beside the output (sideFilePath, "err")
 };
 
 // Only the first 4 KB of the address space is loaded; the range is start up to (not including)
-// end. The whole output is built in memory and written at the end; on failure the output file is
-// left alone and the label dump written instead.
-Disasm48Outcome disassemble48(const Disasm48Job &job);
+// end. The whole output is built in memory; nothing is written here.
+Disasm48Result disassemble48(const Disasm48Job &job);
+// The same for the file's bytes already in memory (binPath is not read).
+Disasm48Result disassemble48Image(QByteArrayView bytes, const Disasm48Job &job);
 
 // Limits of the decoding pass.
 constexpr int kImageLimit48 = 4096;

@@ -2,28 +2,23 @@
 // The MCS-51 disassembler for the conversion window: its Qt texts and paths around the
 // disassembler of disasm51/Disassemble51.h.
 #include "disasm51/Disassemble51.h"
-#include "disassembler/DisasmText.h"
 
 #include <QString>
-#include <QStringList>
-#include <vector>
 
 namespace tw
 {
 
 struct Disasm51Job {
-    QString binPath;         // the code image (.bin) to read
-    QString outPath;         // the source file to write
-    QString segmentListPath; // empty: outPath with "lst" in place of its last three characters
-    QString startText;       // the start address box, read as four hex positions; empty is 0000H
-    QString endText;         // the exclusive end box; empty is the file's length
+    QString binPath;   // the code image (.bin) to read
+    QString outPath;   // the source file to write; the segment list goes beside it
+    QString startText; // the start address box, read as four hex positions; empty is 0000H
+    QString endText;   // the exclusive end box; empty is the file's length
 };
 
 struct Disasm51Result {
-    DisasmOutcome outcome = DisasmOutcome::Failed;
-    std::vector<DisasmMessage> messages; // in the order they are shown
-    QString segmentListText;             // what was written to the segment list, if anything
-    QStringList filesWritten;
+    DisasmStatus status = DisasmStatus::Failed;
+    // What to write and say, for carryOut (common/OutcomeWriter.h).
+    ToolOutcome outcome;
     // Completed: the file to open in an editor (and to give the main window's file dialog) when
     // the question is answered Yes.
     QString openPath;

@@ -370,13 +370,13 @@ TEST_F(FileToolsTest, StartChecksEachModeInOrder)
         disassembly.mode = ConversionMode::Disassemble;
         disassembly.cpu = cpu;
         disassembly.input = input;
-        disassembly.output = cpu == 0 ? path(u"code.asm"_qs) : path(u"other.asm"_qs);
+        disassembly.output = cpu == 0 ? path(u"code.asm"_qs) : path(u"code48.asm"_qs);
         runStart(prompter, disassembly);
         EXPECT_EQ(prompter.messageTexts(), QStringList{u"反汇编的附带文件不可以与待反汇编的文件同名！"_qs});
     }
     EXPECT_EQ(read(u"code.lst"_qs), QByteArray::fromHex("80FE"));
     EXPECT_EQ(read(u"code48.err"_qs), QByteArray::fromHex("04000000"));
-    EXPECT_FALSE(exists(u"code.asm"_qs) || exists(u"other.asm"_qs));
+    EXPECT_FALSE(exists(u"code.asm"_qs) || exists(u"code48.asm"_qs));
 
     // The porting source never becomes the current code image.
     ConversionRequest port;

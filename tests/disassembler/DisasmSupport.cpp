@@ -2,6 +2,8 @@
 
 #include "support/TestFiles.h"
 
+#include "common/OutcomeWriter.h"
+#include "common/ScriptedPrompter.h"
 #include "common/TextFile.h"
 #include "disassembler/Disassemble48.h"
 #include "disassembler/Disassemble51.h"
@@ -21,12 +23,30 @@ namespace distest
 namespace
 {
 
-template <typename Message> QStringList messageTexts(const std::vector<Message> &messages)
+QStringList messageTexts(const tw::ScriptedPrompter &prompter)
 {
     QStringList out;
-    for (const Message &m : messages)
-        out << QStringLiteral("%1|%2|%3").arg(m.title).arg(m.style).arg(m.text);
+    for (const tw::ScriptedPrompter::Call &call : prompter.calls())
+        out << QStringLiteral("%1|%2|%3").arg(call.title).arg(call.style).arg(call.text);
     return out;
+}
+
+// What became of the job: the disassembler's status, then what the writer made of its plan.
+QString resultText(tw::DisasmStatus status, tw::WriteResult written)
+{
+    switch (status) {
+    case tw::DisasmStatus::Unreadable:
+        return u"refused"_qs;
+    case tw::DisasmStatus::InputTooLong:
+        return u"too-long"_qs;
+    case tw::DisasmStatus::Failed:
+        return u"failed"_qs;
+    case tw::DisasmStatus::Completed:
+        break;
+    }
+    return written == tw::WriteResult::Written    ? u"ok"_qs
+           : written == tw::WriteResult::Declined ? u"declined"_qs
+                                                  : u"unwritten"_qs;
 }
 
 QString unescape(QString text)
@@ -74,8 +94,10 @@ void checkDriver(Cpu cpu, const JobInput &input, const Job &job)
         args << input.start << input.end;
     EXPECT_EQ(twtest::runDriver(args).exitCode, job.result == u"ok" ? 0 : 1);
     for (auto it = job.files.begin(); it != job.files.end(); ++it) {
-        const QString name = it.key() == u"asm" ? input.out : u"in."_qs + it.key();
-        EXPECT_EQ(twtest::readBytes(dir.filePath(name)), it.value()) << name.toStdString();
+        const QString out = dir.filePath(input.out);
+        const QString path =
+            it.key() == u"asm" ? out : tw::sideFilePath(out, it.key().toLatin1().constData());
+        EXPECT_EQ(twtest::readBytes(path), it.value()) << path.toStdString();
     }
 }
 
@@ -173,29 +195,31 @@ Job runJob(Cpu cpu, const QString &dir, const JobInput &input)
     const QString out = QDir(dir).filePath(input.out);
     if (!input.noFile)
         twtest::writeBytes(bin, input.bin);
-    Job job;
-    QStringList written;
+    tw::DisasmStatus status;
+    tw::ToolOutcome outcome;
     if (cpu == Cpu::Mcs51) {
-        const tw::Disasm51Result r = tw::disassemble51({bin, out, QString(), input.start, input.end});
-        job.result = r.outcome == tw::DisasmOutcome::Completed      ? u"ok"_qs
-                     : r.outcome == tw::DisasmOutcome::InputTooLong ? u"too-long"_qs
-                                                                    : u"failed"_qs;
-        job.messages = messageTexts(r.messages);
-        written = r.filesWritten;
-        EXPECT_EQ(r.openPath, job.result == u"ok" ? out : QString());
+        const tw::Disasm51Result r = tw::disassemble51({bin, out, input.start, input.end});
+        status = r.status;
+        outcome = r.outcome;
+        EXPECT_EQ(r.openPath, status == tw::DisasmStatus::Completed ? out : QString());
     } else {
-        const tw::Disasm48Outcome r = tw::disassemble48({bin, out, input.start, input.end, input.partial});
-        job.result = r.succeeded ? u"ok"_qs : u"failed"_qs;
-        job.messages = messageTexts(r.messages);
-        written = r.filesWritten;
-        EXPECT_EQ(r.opensOutputOnYes, r.succeeded);
+        const tw::Disasm48Result r = tw::disassemble48({bin, out, input.start, input.end, input.partial});
+        status = r.status;
+        outcome = r.outcome;
         EXPECT_EQ(r.proposedOutputPath, QDir(dir).filePath(u"in.asm"_qs));
-        EXPECT_EQ(r.dumpPath, QDir(dir).filePath(u"in.err"_qs));
+        EXPECT_EQ(r.dumpPath, tw::sideFilePath(out, "err"));
     }
-    for (const QString &path : written)
-        job.written << QFileInfo(path).suffix();
+    EXPECT_EQ(outcome.openOnYes, status == tw::DisasmStatus::Completed ? tw::nativePath(out) : std::string());
+    // The window's writer, every box answered with its first button (Yes, OK).
+    tw::ScriptedPrompter prompter;
+    const tw::CarriedOut carried = tw::carryOut(outcome, prompter);
+    Job job;
+    job.result = resultText(status, carried.result);
+    job.messages = messageTexts(prompter);
+    for (const std::string &path : carried.written)
+        job.written << QFileInfo(tw::fromNativePath(path)).suffix();
     for (const QString &suffix : {u"asm"_qs, u"lst"_qs, u"err"_qs}) {
-        const QString path = suffix == u"asm" ? out : QDir(dir).filePath(u"in."_qs + suffix);
+        const QString path = suffix == u"asm" ? out : tw::sideFilePath(out, suffix.toLatin1().constData());
         if (QFile::exists(path))
             job.files[suffix] = twtest::readBytes(path);
     }

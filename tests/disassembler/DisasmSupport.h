@@ -26,10 +26,13 @@ namespace distest
 enum class Cpu { Mcs51, Mcs48 };
 
 struct Job {
-    QString result;                  // "ok", "failed" or "too-long"
+    // "ok", "failed", "too-long", "refused" (the input cannot be read), "declined" or "unwritten"
+    // (a completed disassembly the writer did not write)
+    QString result;
     QStringList messages;            // "title|style|text", in the order they are shown
     QStringList written;             // suffixes of the files the job says it wrote, in order
-    QMap<QString, QByteArray> files; // "asm", "lst", "err": the files there after the run
+    QMap<QString, QByteArray> files; // "asm", "lst", "err": the files there after the run (the
+                                     // side files named from the output)
 };
 
 struct JobInput {
@@ -41,7 +44,8 @@ struct JobInput {
     QString out = QStringLiteral("in.asm");
 };
 
-// Disassembles dir/in.bin into dir/<out> (segment list in.lst, label dump in.err).
+// Disassembles dir/in.bin into dir/<out> (segment list in.lst, label dump in.err) and carries the
+// outcome out through the window's writer, every box answered with its first button.
 Job runJob(Cpu cpu, const QString &dir, const JobInput &input);
 Job runJob(Cpu cpu, const QString &dir, const QByteArray &bin, const QString &start = {},
            const QString &end = {});

@@ -1,8 +1,11 @@
-// The headless driver's front: dis51 runs in it without Qt and writes what the conversion window's
-// disassembly writes; every other command is found in its module, and a missing module is named.
+// The headless driver's front: dis51 runs in it without Qt and writes and says what the conversion
+// window's disassembly and its writer write and say; every other command is found in its module, and a
+// missing module is named.
 #include "support/TestFiles.h"
 
 #include "base/HexDigits.h"
+#include "common/OutcomeWriter.h"
+#include "common/ScriptedPrompter.h"
 #include "disassembler/Disassemble51.h"
 
 #include <QDir>
@@ -26,12 +29,12 @@ QByteArray randomImage(int length, unsigned seed)
     return bytes;
 }
 
-// What the driver prints for the window's messages: "TITLE: TEXT", CR LF made a blank.
-QByteArray printed(const std::vector<tw::DisasmMessage> &messages)
+// What the driver prints for the window's message boxes: "TITLE: TEXT", CR LF made a blank.
+QByteArray printed(const tw::ScriptedPrompter &prompter)
 {
     QString text;
-    for (const tw::DisasmMessage &message : messages)
-        text += message.title + u": "_qs + QString(message.text).replace(u"\r\n"_qs, u" "_qs) + u'\n';
+    for (const tw::ScriptedPrompter::Call &call : prompter.calls())
+        text += call.title + u": "_qs + QString(call.text).replace(u"\r\n"_qs, u" "_qs) + u'\n';
     return text.toUtf8();
 }
 
@@ -59,14 +62,18 @@ TEST(DriverFront, Dis51WritesWhatTheWindowsDisassemblyWrites)
         ASSERT_TRUE(window.isValid() && driver.isValid());
         twtest::writeBytes(window.filePath(u"in.bin"_qs), c.image);
         twtest::writeBytes(driver.filePath(u"in.bin"_qs), c.image);
-        const tw::Disasm51Result result = tw::disassemble51(
-            {window.filePath(u"in.bin"_qs), window.filePath(c.out), QString(), c.start, c.end});
+        const tw::Disasm51Result result =
+            tw::disassemble51({window.filePath(u"in.bin"_qs), window.filePath(c.out), c.start, c.end});
+        tw::ScriptedPrompter prompter;
+        tw::carryOut(result.outcome, prompter);
         QStringList args{u"dis51"_qs, driver.filePath(u"in.bin"_qs), driver.filePath(c.out)};
         if (!c.start.isEmpty())
             args << c.start << c.end;
         const twtest::ProcessResult run = twtest::runDriver(args);
-        EXPECT_EQ(run.exitCode, result.outcome == tw::DisasmOutcome::Completed ? 0 : 1);
-        EXPECT_EQ(run.out, printed(result.messages));
+        EXPECT_EQ(run.exitCode, result.status == tw::DisasmStatus::Completed ? 0 : 1);
+        // The paths the messages name differ by the folder only.
+        EXPECT_EQ(QString::fromUtf8(run.out).replace(driver.path(), window.path()).toUtf8(),
+                  printed(prompter));
         const QStringList written = QDir(window.path()).entryList(QDir::Files, QDir::Name);
         EXPECT_EQ(QDir(driver.path()).entryList(QDir::Files, QDir::Name), written);
         for (const QString &name : written)
