@@ -17,8 +17,6 @@ namespace tw
 namespace
 {
 
-constexpr int kAnswerYes = 6;
-
 const PathCheckTexts kConvertChecks = {ConvText::ChooseConvertInput, ConvText::MissingConvertInput,
                                        ConvText::ChooseConvertOutput};
 
