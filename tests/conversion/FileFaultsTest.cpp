@@ -1,4 +1,5 @@
-// Every conversion tool through twdrive conv against outputs and inputs no tool can use: each fault
+// Every tool that writes files (the conversion window's tools, both disassemblers, both
+// assemblers) through the driver against outputs and inputs no tool can use: each fault
 // named with the user's file and the reason, nothing that was there changed, nothing half written
 // left behind, no run that blocks; and outputs that are links or have modes of their own kept so.
 #include "support/FileFaults.h"
@@ -25,6 +26,8 @@ struct Tool {
     QString title;       // the caption of the tool's boxes
     QString readFault;   // how an input fault begins
     bool peer = false;   // needs srec_cat
+    bool conv = true;    // a tool of twdrive conv; otherwise name is a driver command of its own
+    int faultExit = 1;   // the driver's exit code for a refusal or a file fault
 };
 
 const QString kInfo = u"信息"_qs;
@@ -34,6 +37,7 @@ std::vector<Tool> tools()
 {
     const QByteArray intel = ":020000000A0BE9\r\n:00000001FF\r\n";
     const QByteArray image = QByteArray::fromHex("0A0B");
+    const QByteArray jump = QByteArray::fromHex("0400"); // JMP 0000H on both chips (AJMP / JMP)
     QByteArray long1500(1500, '\0');
     for (int i = 0; i < long1500.size(); ++i)
         long1500[i] = static_cast<char>(i * 7);
@@ -94,7 +98,76 @@ std::vector<Tool> tools()
          true,
          u"编译信息"_qs,
          u"源程序文件读取失败："_qs},
+        {u"dis51"_qs,
+         u"in.bin"_qs,
+         jump,
+         {},
+         u"out.asm"_qs,
+         u"out.lst"_qs,
+         {},
+         true,
+         u"反汇编信息"_qs,
+         kReadFault,
+         false,
+         false},
+        {u"dis51"_qs,
+         u"in.bin"_qs,
+         jump,
+         {},
+         u"out.asm"_qs,
+         u"out.lst"_qs,
+         {u"0000"_qs, u"0002"_qs},
+         true,
+         u"反汇编信息"_qs,
+         kReadFault,
+         false,
+         false},
+        {u"dis48"_qs,
+         u"in.bin"_qs,
+         jump,
+         {},
+         u"out.asm"_qs,
+         {},
+         {},
+         true,
+         u"反汇编信息"_qs,
+         kReadFault,
+         false,
+         false},
+        // The assemblers print the message alone and end with 2 on a file fault.
+        {u"asm51"_qs,
+         u"prog.asm"_qs,
+         "\tORG\t0000H\r\n\tSJMP\t$\r\n\tEND\r\n",
+         {},
+         u"prog.a51"_qs,
+         u"prog.bin"_qs,
+         {},
+         false,
+         QString(),
+         u"源程序文件读取失败："_qs,
+         false,
+         false,
+         2},
+        {u"asm48"_qs,
+         u"prog.asm"_qs,
+         "\tORG\t0000H\r\n\tNOP\r\n\tEND\r\n",
+         {},
+         u"prog.a51"_qs,
+         u"prog.bin"_qs,
+         {},
+         false,
+         QString(),
+         u"源程序文件读取失败："_qs,
+         false,
+         false,
+         2},
     };
+}
+
+// How the driver prints one message of the tool.
+QString said(const Tool &tool, const QString &text)
+{
+    return (tool.title.isEmpty() ? QString() : tool.title + u": "_qs) + text + u'\n';
 }
 
 QString trace(const Tool &tool)
@@ -118,9 +191,12 @@ class ToolFolder
     QString output() const { return path(m_output.isEmpty() ? m_tool.output : m_output); }
     // Another output name (given on the command line).
     void nameOutput(const QString &name) { m_output = name; }
+    const Tool &tool() const { return m_tool; }
     QStringList arguments() const
     {
         QStringList args = {m_tool.name, input()};
+        if (m_tool.conv)
+            args.prepend(u"conv"_qs);
         if (!m_tool.second.isNull())
             args << path(u"second.bin"_qs);
         if (m_tool.outputArgument)
@@ -147,12 +223,11 @@ DriverRun drive(const QStringList &args, bool withoutOverride = false)
     if (withoutOverride && ::geteuid() == 0)
         result = twtest::runProgram(u"setpriv"_qs,
                                     QStringList{u"--bounding-set"_qs, u"-dac_override,-dac_read_search"_qs,
-                                                QStringLiteral(TW_TWDRIVE), u"conv"_qs} +
+                                                QStringLiteral(TW_TWDRIVE)} +
                                         args,
                                     QString(), 20000);
     else
-        result =
-            twtest::runProgram(QStringLiteral(TW_TWDRIVE), QStringList{u"conv"_qs} + args, QString(), 20000);
+        result = twtest::runProgram(QStringLiteral(TW_TWDRIVE), args, QString(), 20000);
     return {result.exitCode, QString::fromUtf8(result.out)};
 }
 
@@ -179,10 +254,10 @@ std::map<QString, QString> snapshot(const QString &folder)
 
 QString writeFault(const Tool &tool, const QString &path, const QString &reason)
 {
-    return tool.title + u": 文件写入失败："_qs + path + u"（"_qs + reason + u"）\n"_qs;
+    return said(tool, u"文件写入失败："_qs + path + u"（"_qs + reason + u"）"_qs);
 }
 
-class ConvFileFaults : public twtest::FolderTest
+class ToolFileFaults : public twtest::FolderTest
 {
   protected:
     void SetUp() override
@@ -199,7 +274,7 @@ class ConvFileFaults : public twtest::FolderTest
     {
         const std::map<QString, QString> before = snapshot(folder);
         const DriverRun run = drive(work.arguments(), withoutOverride);
-        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.exitCode, work.tool().faultExit);
         EXPECT_EQ(run.out.toStdString(), message.toStdString());
         EXPECT_EQ(snapshot(folder), before);
     }
@@ -210,7 +285,7 @@ class ConvFileFaults : public twtest::FolderTest
 
 } // namespace
 
-TEST_F(ConvFileFaults, OutputsNoToolCanWriteAreNamedAndLeaveEverythingAsItWas)
+TEST_F(ToolFileFaults, OutputsNoToolCanWriteAreNamedAndLeaveEverythingAsItWas)
 {
     struct Obstacle {
         const char *what;
@@ -267,7 +342,7 @@ TEST_F(ConvFileFaults, OutputsNoToolCanWriteAreNamedAndLeaveEverythingAsItWas)
     }
 }
 
-TEST_F(ConvFileFaults, InputsNoToolCanReadAreNamedUnread)
+TEST_F(ToolFileFaults, InputsNoToolCanReadAreNamedUnread)
 {
     struct Obstacle {
         const char *what;
@@ -299,15 +374,14 @@ TEST_F(ConvFileFaults, InputsNoToolCanReadAreNamedUnread)
             QFile::remove(work.input());
             obstacle.place(work.input());
             expectRefused(work, folder,
-                          tool.title + u": "_qs + tool.readFault + work.input() + u"（"_qs + obstacle.reason +
-                              u"）\n"_qs,
+                          said(tool, tool.readFault + work.input() + u"（"_qs + obstacle.reason + u"）"_qs),
                           obstacle.withoutOverride);
         }
     }
 }
 
 // A link stays a link and its file gets the result; an existing output keeps its mode.
-TEST_F(ConvFileFaults, LinksAreWrittenThroughAndModesKept)
+TEST_F(ToolFileFaults, LinksAreWrittenThroughAndModesKept)
 {
     int row = 0;
     for (const Tool &tool : tools()) {
