@@ -33,6 +33,25 @@ struct Tool {
 const QString kInfo = u"信息"_qs;
 const QString kReadFault = u"文件读取失败："_qs;
 
+// The assemblers name their files from the source, print the message alone and end with 2 on a
+// file fault.
+Tool assembler(const QString &command, const QByteArray &source)
+{
+    return {command,
+            u"prog.asm"_qs,
+            source,
+            {},
+            u"prog.a51"_qs,
+            u"prog.bin"_qs,
+            {},
+            false,
+            QString(),
+            u"源程序文件读取失败："_qs,
+            false,
+            false,
+            2};
+}
+
 std::vector<Tool> tools()
 {
     const QByteArray intel = ":020000000A0BE9\r\n:00000001FF\r\n";
@@ -134,33 +153,8 @@ std::vector<Tool> tools()
          kReadFault,
          false,
          false},
-        // The assemblers print the message alone and end with 2 on a file fault.
-        {u"asm51"_qs,
-         u"prog.asm"_qs,
-         "\tORG\t0000H\r\n\tSJMP\t$\r\n\tEND\r\n",
-         {},
-         u"prog.a51"_qs,
-         u"prog.bin"_qs,
-         {},
-         false,
-         QString(),
-         u"源程序文件读取失败："_qs,
-         false,
-         false,
-         2},
-        {u"asm48"_qs,
-         u"prog.asm"_qs,
-         "\tORG\t0000H\r\n\tNOP\r\n\tEND\r\n",
-         {},
-         u"prog.a51"_qs,
-         u"prog.bin"_qs,
-         {},
-         false,
-         QString(),
-         u"源程序文件读取失败："_qs,
-         false,
-         false,
-         2},
+        assembler(u"asm51"_qs, "\tORG\t0000H\r\n\tSJMP\t$\r\n\tEND\r\n"),
+        assembler(u"asm48"_qs, "\tORG\t0000H\r\n\tNOP\r\n\tEND\r\n"),
     };
 }
 
