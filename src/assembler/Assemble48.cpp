@@ -3,7 +3,7 @@
 #include "AssemblyDriver.h"
 #include "DuplicateList.h"
 #include "ErrorList.h"
-#include "Numbers.h"
+#include "assembler/common/Numbers.h"
 #include "WordScan.h"
 #include "assembler/common/Messages.h"
 #include "assembler/common/Operands.h"

@@ -1,6 +1,6 @@
 #include "AssemblyDriver.h"
 
-#include "Numbers.h"
+#include "assembler/common/Numbers.h"
 #include "OutputFiles.h"
 #include "assembler/common/Messages.h"
 #include "base/MessageStyle.h"

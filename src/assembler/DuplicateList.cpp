@@ -1,6 +1,6 @@
 #include "DuplicateList.h"
 
-#include "Numbers.h"
+#include "assembler/common/Numbers.h"
 #include "assembler/common/Messages.h"
 
 namespace tw

@@ -1,6 +1,6 @@
 #pragma once
 // The errors one assembly finds, one line each, as they go into the error report.
-#include "Numbers.h"
+#include "assembler/common/Numbers.h"
 #include "assembler/common/Messages.h"
 #include "common/TextFile.h"
 

@@ -135,7 +135,6 @@ StartOutcome settleStart(const StartPlan &plan, const CarriedOut &carried)
         return outcome;
     outcome.openCaption = plan.openCaption;
     outcome.enableEditorItems = plan.enableEditorItems;
-    outcome.closeWindow = true;
     return outcome;
 }
 

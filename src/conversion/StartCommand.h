@@ -42,7 +42,6 @@ struct StartOutcome {
     // The disassembly and the porting also enable the editor's file, select and find items and
     // start the main window's file dialogs from the opened file.
     bool enableEditorItems = false;
-    bool closeWindow = false;
     // The split's result for the window's message label.
     std::optional<QString> splitSummary;
 };

@@ -2,7 +2,7 @@
 // Helpers shared by the assembler tests: an error sink that keeps what it is told, a small
 // two-pass assembly of normalised lines through the MCS-51 sizer and encoder, the translation of
 // such a program into as31's syntax, and the reader of the "a | b | c" case tables in tests/data.
-#include "assembler/Numbers.h"
+#include "assembler/common/Numbers.h"
 #include "assembler/common/Aliases.h"
 #include "assembler/common/Symbols.h"
 #include "assembler/mcs51/Encoder.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Cutting a statement's text into mnemonic and operands, with EQU/BIT variables and register
 // aliases replaced: shared by the MCS-51 and MCS-48 assemblers.
-#include "assembler/Numbers.h"
+#include "assembler/common/Numbers.h"
 #include "assembler/common/Symbols.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 // Pass 2 of the MCS-51 assembler for one statement.
-#include "assembler/Numbers.h"
+#include "assembler/common/Numbers.h"
 #include "assembler/common/Symbols.h"
 #include "common/CodeImage.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // Targets of MCS-51 jumps and calls: a number, a label, or "$" for the statement's own address.
-#include "assembler/Numbers.h"
+#include "assembler/common/Numbers.h"
 #include "assembler/common/Symbols.h"
 
 #include <cstdint>

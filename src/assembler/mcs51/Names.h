@@ -1,6 +1,6 @@
 #pragma once
 // Operand names of the MCS-51 assembler: SFR and bit names.
-#include "assembler/Numbers.h"
+#include "assembler/common/Numbers.h"
 #include "assembler/common/Symbols.h"
 
 #include <QString>

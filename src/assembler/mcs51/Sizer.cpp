@@ -1,6 +1,6 @@
 #include "Sizer.h"
 
-#include "assembler/Numbers.h"
+#include "assembler/common/Numbers.h"
 #include "assembler/common/Aliases.h"
 #include "assembler/common/Operands.h"
 #include "assembler/mcs51/Names.h"
