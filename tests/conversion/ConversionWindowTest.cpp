@@ -637,3 +637,38 @@ TEST_F(ConversionWindowTest, NoModeCutsACaption)
         flush();
     }
 }
+
+// The user's own source under the name a disassembly proposes: replaced only on Yes; Yes to
+// opening the result shows it in the editor that already holds the file, not in a second one.
+TEST_F(ConversionWindowTest, DisassemblyAsksBeforeReplacingAnOpenSourceAndReloadsItsEditor)
+{
+    const QByteArray mine = "\tJMP\tSTART\r\n; my own work\r\n";
+    const QString source = file(u"p48.asm"_qs, mine);
+    main->openInEditor(source);
+    ASSERT_EQ(main->editorCount(), 1);
+    ConversionWindow *window = open("dasm48");
+    ASSERT_TRUE(window);
+    edit(window, "inputEdit")->setText(file(u"p48.bin"_qs, QByteArray::fromHex("0403000083")));
+    edit(window, "outputEdit")->setText(source);
+
+    prompter.answerMessage(MsgAnswer::No);
+    click(window, "startButton");
+    EXPECT_EQ(prompter.messageTexts(),
+              (QStringList{u"文件已存在！\r\n覆盖吗？"_qs, u"结果未保存，原有文件未改动。"_qs}));
+    EXPECT_EQ(read(u"p48.asm"_qs), mine);
+    EXPECT_EQ(main->toolWindow(kConversion), window);
+
+    prompter.clearCalls();
+    prompter.answerMessage(MsgAnswer::Yes);
+    prompter.answerMessage(MsgAnswer::Yes);
+    click(window, "startButton");
+    EXPECT_EQ(prompter.messageTexts(),
+              (QStringList{u"文件已存在！\r\n覆盖吗？"_qs, u"反汇编完成！\r\n打开汇编语言程序吗？"_qs}));
+    flush();
+    EXPECT_EQ(main->editorCount(), 1);
+    EditorWindow *editor = main->activeEditor();
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->openFile(), source);
+    EXPECT_TRUE(editor->text().contains(u"L0: JMP L2"_qs));
+    EXPECT_FALSE(editor->hasChanged());
+}
