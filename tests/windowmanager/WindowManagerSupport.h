@@ -68,11 +68,11 @@ class WindowManagerTest : public ::testing::Test
     void TearDown() override;
 
     // Polls until the condition holds or the time is up; the events run meanwhile.
-    static bool waitFor(const std::function<bool()> &condition, int timeoutMs = 5000);
+    static bool waitFor(const std::function<bool()> &condition, int timeoutMs = 20000);
     quint64 active() const;
     quint64 topmost() const;
     // Waits until the window is the active and the topmost managed window.
-    bool waitActiveOnTop(QWidget *window, int timeoutMs = 5000) const;
+    bool waitActiveOnTop(QWidget *window, int timeoutMs = 20000) const;
     // The main window's status bar, in screen coordinates; empty when hidden.
     QRect statusBarOnScreen() const;
     // Expects the window's frame on the screen and clear of the main window's status bar.
