@@ -45,13 +45,14 @@ bool writeImage(const QString &path)
 void disassembleFullImage(benchmark::State &state)
 {
     QTemporaryDir dir;
-    tw::Disasm51Job job;
-    job.binPath = dir.filePath(QStringLiteral("full.bin"));
-    if (!writeImage(job.binPath)) {
+    const QString bin = dir.filePath(QStringLiteral("full.bin"));
+    if (!writeImage(bin)) {
         state.SkipWithError("cannot write the image");
         return;
     }
-    job.outPath = dir.filePath(QStringLiteral("full.asm"));
+    tw::Disasm51Job job;
+    job.binPath = tw::nativePath(bin);
+    job.outPath = tw::nativePath(dir.filePath(QStringLiteral("full.asm")));
     tw::ScriptedPrompter yes;
     for (auto _ : state) {
         const tw::Disasm51Result result = tw::disassemble51(job);

@@ -4,7 +4,7 @@
 #   CORE   other subsystems' core libraries the logic uses (common, isa, ...)
 #   UI     libraries the windows use besides their own core (workspace_ui, common_ui, assembler...)
 #   NO_QT  the logic links no Qt at all (the instruction tables, the plain file access, the
-#          MCS-51 disassembler): it may only name NO_QT cores, and cmake/CheckIncludes.cmake
+#          disassemblers): it may only name NO_QT cores, and cmake/CheckIncludes.cmake
 #          refuses a Qt header in it
 #   CORE_QT Qt modules the logic needs besides Core (Sql for the subroutine libraries, SerialPort
 #          for the links)

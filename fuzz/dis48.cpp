@@ -26,12 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const int loadAt = partial ? start : 0;
     const int end = endChoice == 0 ? -1 : endChoice % (loadAt + length + 1);
     tw::Disasm48Job job;
-    job.outPath = asmPath;
-    job.startText = twfuzz::rangeText(start);
-    job.endText = twfuzz::rangeText(end);
+    job.outPath = outPath;
+    job.startText = twfuzz::rangeText(start).toStdString();
+    job.endText = twfuzz::rangeText(end).toStdString();
     job.partialCode = partial;
-    const tw::Disasm48Result result =
-        tw::disassemble48Image(QByteArrayView(code.data(), static_cast<qsizetype>(code.size())), job);
+    const tw::Disasm48Result result = tw::disassemble48Image(
+        std::string_view(reinterpret_cast<const char *>(code.data()), code.size()), job);
     const std::string *source =
         twfuzz::plannedSource(result.outcome, result.status == tw::DisasmStatus::Completed,
                               result.status == tw::DisasmStatus::Failed, outPath);

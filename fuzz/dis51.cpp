@@ -5,7 +5,7 @@
 #include "Reassembly.h"
 
 #include "assembler/Assemble51.h"
-#include "disasm51/Disassemble51.h"
+#include "disassembler/Disassemble51.h"
 
 #include <QFile>
 #include <fuzzer/FuzzedDataProvider.h>
@@ -28,11 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const int start = kBase + startChoice % span;
     // 0: the end box left empty (the file's length).
     const int end = endChoice == 0 ? -1 : kBase + endChoice % span;
-    tw::Disasm51PlainJob job;
+    tw::Disasm51Job job;
     job.outPath = outPath;
     job.startText = twfuzz::rangeText(start).toStdString();
     job.endText = twfuzz::rangeText(end).toStdString();
-    const tw::Disasm51PlainResult result = tw::disassemble51Image(
+    const tw::Disasm51Result result = tw::disassemble51Image(
         std::string_view(image.constData(), static_cast<std::size_t>(image.size())), job);
     const std::string *source =
         twfuzz::plannedSource(result.outcome, result.status == tw::DisasmStatus::Completed,

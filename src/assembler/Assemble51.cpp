@@ -9,7 +9,7 @@
 #include "assembler/common/Messages.h"
 #include "assembler/common/Operands.h"
 #include "assembler/common/Symbols.h"
-#include "common/CodeImage.h"
+#include "base/CodeImage.h"
 #include "common/TextFile.h"
 #include "common/Vb.h"
 #include "mcs51/Encoder.h"

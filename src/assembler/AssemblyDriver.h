@@ -5,7 +5,7 @@
 #include "DuplicateList.h"
 #include "ErrorList.h"
 #include "assembler/common/Symbols.h"
-#include "common/CodeImage.h"
+#include "base/CodeImage.h"
 #include "common/TextFile.h"
 #include "source/Normaliser.h"
 

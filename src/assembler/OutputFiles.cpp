@@ -1,6 +1,6 @@
 #include "OutputFiles.h"
 
-#include "common/CodeImage.h"
+#include "base/CodeImage.h"
 #include "common/Hex.h"
 #include "common/Paths.h"
 #include "common/Vb.h"

@@ -1,6 +1,7 @@
 #pragma once
 // Reading the window's hexadecimal boxes. The four-position reader of the address boxes and the
-// disassemblers' byte writer live with the disassembler (hexToBin, dhex in DisasmText.h).
+// disassemblers' byte writer live with the disassembler (hexToBin, appendDhex in
+// disassembler/common/DisasmText.h).
 #include <QString>
 #include <optional>
 

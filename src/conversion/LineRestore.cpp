@@ -1,7 +1,7 @@
 #include "LineRestore.h"
 
 #include "ToolMessages.h"
-#include "common/CodeImage.h"
+#include "base/CodeImage.h"
 #include "common/OutcomeWriter.h"
 
 #include <QFileInfo>

@@ -10,6 +10,7 @@
 #include "common/Paths.h"
 #include "disassembler/Disassemble48.h"
 #include "disassembler/Disassemble51.h"
+#include "disassembler/common/DisasmText.h"
 
 namespace tw
 {
@@ -29,6 +30,31 @@ ToolOutcome checked(const PathCheckTexts &texts, const ConversionRequest &reques
     return tool();
 }
 
+// The source, its segment list (MCS-51) or label dump (MCS-48) must not land on the image.
+std::optional<ToolNote> disassemblyOutputProblem(const ConversionRequest &request)
+{
+    const QString sidecar =
+        fromNativePath(sideFilePath(nativePath(request.output), request.cpu == 1 ? "err" : "lst"));
+    if (std::optional<ToolNote> problem =
+            ownInputProblem(request.output, {request.input}, ConvText::DisassemblyOwnInput))
+        return problem;
+    return ownInputProblem(sidecar, {request.input}, ConvText::DisassemblySidecarOwnInput);
+}
+
+// The chosen chip's disassembler, on file-name bytes and UTF-8 address texts.
+ToolOutcome runDisassembler(const ConversionRequest &request)
+{
+    const std::string input = nativePath(request.input);
+    const std::string output = nativePath(request.output);
+    const std::string start = request.rangeStart.toStdString();
+    const std::string end = request.rangeEnd.toStdString();
+    if (request.cpu == 0)
+        return disassemble51({input, output, start, end}).outcome;
+    if (request.cpu == 1)
+        return disassemble48({input, output, start, end, request.partialCode}).outcome;
+    return {};
+}
+
 StartPlan disassemble(const ConversionRequest &request)
 {
     StartPlan plan;
@@ -42,24 +68,11 @@ StartPlan disassemble(const ConversionRequest &request)
         plan.outcome = refusal(checkNote(ConvText::ChooseDisassemblyOutput));
         return plan;
     }
-    // The source, its segment list (MCS-51) or label dump (MCS-48) must not land on the image.
-    const QString sidecar = sideFilePath(request.output, request.cpu == 1 ? "err" : "lst");
-    std::optional<ToolNote> problem =
-        ownInputProblem(request.output, {request.input}, ConvText::DisassemblyOwnInput);
-    if (!problem)
-        problem = ownInputProblem(sidecar, {request.input}, ConvText::DisassemblySidecarOwnInput);
-    if (problem) {
+    if (std::optional<ToolNote> problem = disassemblyOutputProblem(request)) {
         plan.outcome = refusal(*problem);
         return plan;
     }
-    if (request.cpu == 0) {
-        plan.outcome =
-            disassemble51({request.input, request.output, request.rangeStart, request.rangeEnd}).outcome;
-    } else if (request.cpu == 1) {
-        const Disasm48Result result = disassemble48(
-            {request.input, request.output, request.rangeStart, request.rangeEnd, request.partialCode});
-        plan.outcome = result.outcome;
-    }
+    plan.outcome = runDisassembler(request);
     plan.enableEditorItems = true;
     return plan;
 }

@@ -1,31 +1,34 @@
 #pragma once
-// The MCS-51 disassembler for the conversion window: its Qt texts and paths around the
-// disassembler of disasm51/Disassemble51.h.
-#include "disasm51/Disassemble51.h"
+// The MCS-51 disassembler: a code image file back to source for our assembler, with labels,
+// ORG, EQU and DB lines, and the list of code segments found. It writes no file: it hands back
+// what it wants written, for the one writer (base/ToolOutcome.h) to ask, write and report. Runs
+// without Qt: paths are the bytes of the file names, texts UTF-8.
+#include "base/ToolOutcome.h"
+#include "disassembler/common/DisasmJob.h"
 
-#include <QString>
+#include <string>
+#include <string_view>
 
 namespace tw
 {
 
 struct Disasm51Job {
-    QString binPath;   // the code image (.bin) to read
-    QString outPath;   // the source file to write; the segment list goes beside it
-    QString startText; // the start address box, read as four hex positions; empty is 0000H
-    QString endText;   // the exclusive end box; empty is the file's length
+    std::string binPath;   // the code image (.bin) to read
+    std::string outPath;   // the source file to write; the segment list goes beside it (sideFilePath)
+    std::string startText; // the start address box, read as four hex positions; empty is 0000H
+    std::string endText;   // the exclusive end box; empty is the file's length
 };
 
 struct Disasm51Result {
     DisasmStatus status = DisasmStatus::Failed;
-    // What to write and say, for carryOut (common/OutcomeWriter.h).
+    // The files and messages, for carryOut; on completion openOnYes is the source.
     ToolOutcome outcome;
-    // Completed: the file to open in an editor (and to give the main window's file dialog) when
-    // the question is answered Yes.
-    QString openPath;
     int startAddress = 0;
     int endAddress = 0;
 };
 
 Disasm51Result disassemble51(const Disasm51Job &job);
+// The same for an image already in memory (binPath is not read), as the file's bytes would be.
+Disasm51Result disassemble51Image(std::string_view image, const Disasm51Job &job);
 
 } // namespace tw

@@ -1,4 +1,5 @@
 #include "Programmer.h"
+#include "common/CodeImageFile.h"
 #include "common/Paths.h"
 
 #include "SendFile.h"

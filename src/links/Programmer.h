@@ -3,7 +3,7 @@
 // the chip commands over the programming link, the cable test and the message log with its three
 // ways of showing a line (kept in the log, shown once, added to what the box shows).
 #include "IspLink.h"
-#include "common/CodeImage.h"
+#include "base/CodeImage.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 // What the file sender sends: the loaded code image cut into 256-byte blocks, the optional
 // four-byte header, the length text and the serial settings string.
-#include "common/CodeImage.h"
+#include "base/CodeImage.h"
 
 #include <QByteArray>
 #include <QString>

@@ -134,7 +134,7 @@ QStringList Listing::pane(int top) const
 
 } // namespace tw
 
-#include "common/CodeImage.h"
+#include "base/CodeImage.h"
 #include "common/Paths.h"
 #include "common/TextFile.h"
 

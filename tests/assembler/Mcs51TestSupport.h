@@ -7,7 +7,7 @@
 #include "assembler/common/Symbols.h"
 #include "assembler/mcs51/Encoder.h"
 #include "assembler/mcs51/Sizer.h"
-#include "common/CodeImage.h"
+#include "base/CodeImage.h"
 
 #include "support/TestFiles.h"
 

@@ -3,7 +3,7 @@
 // the MCS-51 assembler and started in the simulator core, so that tests look at what the chip
 // does with it rather than at its text.
 #include "assembler/Assemble51.h"
-#include "common/CodeImage.h"
+#include "common/CodeImageFile.h"
 #include "common/TextFile.h"
 #include "simulator/Cpu51.h"
 #include "support/TestFiles.h"

@@ -4,7 +4,7 @@
 #include "support/TestFiles.h"
 
 #include "common/CheckedFile.h"
-#include "common/CodeImage.h"
+#include "common/CodeImageFile.h"
 #include "common/TextFile.h"
 
 #include <QDir>

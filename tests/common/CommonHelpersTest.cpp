@@ -1,6 +1,6 @@
 // Hex helpers, caret and line ends, number texts and code images.
 #include "common/Caret.h"
-#include "common/CodeImage.h"
+#include "common/CodeImageFile.h"
 #include "common/Hex.h"
 #include "common/Paths.h"
 #include "common/TextFile.h"

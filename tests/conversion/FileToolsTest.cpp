@@ -8,7 +8,7 @@
 #include "conversion/SplitMerge.h"
 #include "conversion/StartCommand.h"
 #include "conversion/ui/ConversionWindow.h"
-#include "disassembler/DisasmText.h"
+#include "disassembler/common/DisasmText.h"
 #include "support/FileFaults.h"
 
 #include <QFileInfo>
@@ -34,6 +34,19 @@ QStringList numbers(int count)
     for (int i = 0; i < count; ++i)
         texts << QString::number(i);
     return texts;
+}
+
+// The disassemblers' address-box reader and byte writer on the window's texts.
+int hexToBin(const QString &text)
+{
+    return tw::hexToBin(text.toStdString());
+}
+
+QString dhex(std::uint8_t value)
+{
+    std::string text;
+    tw::appendDhex(text, value);
+    return QString::fromStdString(text);
 }
 
 } // namespace

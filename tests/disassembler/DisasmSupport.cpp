@@ -7,6 +7,7 @@
 #include "common/TextFile.h"
 #include "disassembler/Disassemble48.h"
 #include "disassembler/Disassemble51.h"
+#include "disassembler/common/DisasmText.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,6 +23,12 @@ namespace distest
 
 namespace
 {
+
+// The file a disassembly writes beside its output, for a path as the window holds it.
+QString sideFilePath(const QString &output, const char *ending)
+{
+    return tw::fromNativePath(tw::sideFilePath(tw::nativePath(output), ending));
+}
 
 QStringList messageTexts(const tw::ScriptedPrompter &prompter)
 {
@@ -95,8 +102,7 @@ void checkDriver(Cpu cpu, const JobInput &input, const Job &job)
     EXPECT_EQ(twtest::runDriver(args).exitCode, job.result == u"ok" ? 0 : 1);
     for (auto it = job.files.begin(); it != job.files.end(); ++it) {
         const QString out = dir.filePath(input.out);
-        const QString path =
-            it.key() == u"asm" ? out : tw::sideFilePath(out, it.key().toLatin1().constData());
+        const QString path = it.key() == u"asm" ? out : sideFilePath(out, it.key().toLatin1().constData());
         EXPECT_EQ(twtest::readBytes(path), it.value()) << path.toStdString();
     }
 }
@@ -195,19 +201,23 @@ Job runJob(Cpu cpu, const QString &dir, const JobInput &input)
     const QString out = QDir(dir).filePath(input.out);
     if (!input.noFile)
         twtest::writeBytes(bin, input.bin);
+    // The disassemblers take file-name bytes and UTF-8 address texts, as the window gives them.
+    const std::string binPath = tw::nativePath(bin);
+    const std::string outPath = tw::nativePath(out);
+    const std::string start = input.start.toStdString();
+    const std::string end = input.end.toStdString();
     tw::DisasmStatus status;
     tw::ToolOutcome outcome;
     if (cpu == Cpu::Mcs51) {
-        const tw::Disasm51Result r = tw::disassemble51({bin, out, input.start, input.end});
+        const tw::Disasm51Result r = tw::disassemble51({binPath, outPath, start, end});
         status = r.status;
         outcome = r.outcome;
-        EXPECT_EQ(r.openPath, status == tw::DisasmStatus::Completed ? out : QString());
     } else {
-        const tw::Disasm48Result r = tw::disassemble48({bin, out, input.start, input.end, input.partial});
+        const tw::Disasm48Result r = tw::disassemble48({binPath, outPath, start, end, input.partial});
         status = r.status;
         outcome = r.outcome;
-        EXPECT_EQ(r.proposedOutputPath, QDir(dir).filePath(u"in.asm"_qs));
-        EXPECT_EQ(r.dumpPath, tw::sideFilePath(out, "err"));
+        EXPECT_EQ(tw::fromNativePath(r.proposedOutputPath), QDir(dir).filePath(u"in.asm"_qs));
+        EXPECT_EQ(tw::fromNativePath(r.dumpPath), sideFilePath(out, "err"));
     }
     EXPECT_EQ(outcome.openOnYes, status == tw::DisasmStatus::Completed ? tw::nativePath(out) : std::string());
     // The window's writer, every box answered with its first button (Yes, OK).
@@ -219,7 +229,7 @@ Job runJob(Cpu cpu, const QString &dir, const JobInput &input)
     for (const std::string &path : carried.written)
         job.written << QFileInfo(tw::fromNativePath(path)).suffix();
     for (const QString &suffix : {u"asm"_qs, u"lst"_qs, u"err"_qs}) {
-        const QString path = suffix == u"asm" ? out : tw::sideFilePath(out, suffix.toLatin1().constData());
+        const QString path = suffix == u"asm" ? out : sideFilePath(out, suffix.toLatin1().constData());
         if (QFile::exists(path))
             job.files[suffix] = twtest::readBytes(path);
     }

@@ -1,12 +1,15 @@
-// The headless driver's front: dis51 runs in it without Qt and writes and says what the conversion
-// window's disassembly and its writer write and say; every other command is found in its module, and a
-// missing module is named.
+// The headless driver's front: dis51 and dis48 run in it without Qt and write and say what the
+// conversion window's disassembly and its writer write and say; every other command is found in its
+// module, and a missing module is named.
 #include "support/TestFiles.h"
 
 #include "base/HexDigits.h"
 #include "common/OutcomeWriter.h"
 #include "common/ScriptedPrompter.h"
+#include "disassembler/Disassemble48.h"
 #include "disassembler/Disassemble51.h"
+#include "disassembler/common/DisasmText.h"
+#include "isa/Mcs48.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,28 +48,28 @@ struct Case {
     QString out = u"out.asm"_qs;
 };
 
-TEST(DriverFront, Dis51WritesWhatTheWindowsDisassemblyWrites)
+// Each case through the window's disassembly (its paths and address boxes as the window's Start
+// command gives them) and its writer, and through the driver: the same exit, the same messages,
+// the same files.
+template <typename Job, typename Result>
+void expectTheFrontWritesWhatTheWindowWrites(const QString &command, const std::vector<Case> &cases,
+                                             Result (*disassemble)(const Job &))
 {
-    const std::vector<Case> cases = {
-        {"random 24 KB from 0000H", randomImage(24 * 1024, 1), {}, {}},
-        {"random 8 KB in a range", randomImage(8 * 1024, 2), u"0100"_qs, u"1800"_qs},
-        {"a range beyond the image", randomImage(4 * 1024, 3), u"0F00"_qs, u"2000"_qs},
-        {"start past end fails", randomImage(1024, 4), u"0300"_qs, u"0200"_qs},
-        {"non-ASCII address text and output name", randomImage(4096, 5), u"中1"_qs, u"2😀"_qs,
-         u"反汇编.a😀"_qs},
-        {"too long", randomImage(65537, 6), {}, {}},
-    };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         QTemporaryDir window, driver;
         ASSERT_TRUE(window.isValid() && driver.isValid());
         twtest::writeBytes(window.filePath(u"in.bin"_qs), c.image);
         twtest::writeBytes(driver.filePath(u"in.bin"_qs), c.image);
-        const tw::Disasm51Result result =
-            tw::disassemble51({window.filePath(u"in.bin"_qs), window.filePath(c.out), c.start, c.end});
+        Job job;
+        job.binPath = tw::nativePath(window.filePath(u"in.bin"_qs));
+        job.outPath = tw::nativePath(window.filePath(c.out));
+        job.startText = c.start.toStdString();
+        job.endText = c.end.toStdString();
+        const Result result = disassemble(job);
         tw::ScriptedPrompter prompter;
         tw::carryOut(result.outcome, prompter);
-        QStringList args{u"dis51"_qs, driver.filePath(u"in.bin"_qs), driver.filePath(c.out)};
+        QStringList args{command, driver.filePath(u"in.bin"_qs), driver.filePath(c.out)};
         if (!c.start.isEmpty())
             args << c.start << c.end;
         const twtest::ProcessResult run = twtest::runDriver(args);
@@ -80,6 +83,47 @@ TEST(DriverFront, Dis51WritesWhatTheWindowsDisassemblyWrites)
             EXPECT_EQ(twtest::readBytes(driver.filePath(name)), twtest::readBytes(window.filePath(name)))
                 << name.toStdString();
     }
+}
+
+TEST(DriverFront, Dis51WritesWhatTheWindowsDisassemblyWrites)
+{
+    const std::vector<Case> cases = {
+        {"random 24 KB from 0000H", randomImage(24 * 1024, 1), {}, {}},
+        {"random 8 KB in a range", randomImage(8 * 1024, 2), u"0100"_qs, u"1800"_qs},
+        {"a range beyond the image", randomImage(4 * 1024, 3), u"0F00"_qs, u"2000"_qs},
+        {"start past end fails", randomImage(1024, 4), u"0300"_qs, u"0200"_qs},
+        {"non-ASCII address text and output name", randomImage(4096, 5), u"中1"_qs, u"2😀"_qs,
+         u"反汇编.a😀"_qs},
+        {"too long", randomImage(65537, 6), {}, {}},
+    };
+    expectTheFrontWritesWhatTheWindowWrites(u"dis51"_qs, cases, &tw::disassemble51);
+}
+
+// Random bytes of the opcodes the MCS-48 table defines: every byte decodes, whatever the flow.
+QByteArray randomMcs48Code(int length, unsigned seed)
+{
+    std::mt19937 random(seed);
+    QByteArray bytes(length, '\0');
+    for (char &byte : bytes) {
+        do
+            byte = static_cast<char>(random());
+        while (!tw::mcs48::kOpcodes[static_cast<std::uint8_t>(byte)].defined());
+    }
+    return bytes;
+}
+
+TEST(DriverFront, Dis48WritesWhatTheWindowsDisassemblyWrites)
+{
+    const std::vector<Case> cases = {
+        {"code of 2 KB from 0000H", randomMcs48Code(2048, 1), {}, {}},
+        {"code of 4 KB in a range", randomMcs48Code(4096, 2), u"0100"_qs, u"0E00"_qs},
+        {"undefined opcodes: the label dump", randomImage(1024, 3), {}, {}},
+        {"start past end fails", randomMcs48Code(1024, 4), u"0300"_qs, u"0200"_qs},
+        {"non-ASCII address text and output name", randomMcs48Code(3000, 5), u"中1"_qs, u"2😀"_qs,
+         u"反汇编.a😀"_qs},
+        {"too long", randomMcs48Code(4097, 6), {}, {}},
+    };
+    expectTheFrontWritesWhatTheWindowWrites(u"dis48"_qs, cases, &tw::disassemble48);
 }
 
 // A copy of the front alone, in a folder without the modules.
@@ -114,6 +158,28 @@ TEST(DriverFront, AMissingModuleIsNamedAndDis51StillRuns)
     EXPECT_EQ(dis51.exitCode, 0) << dis51.err.toStdString();
     EXPECT_TRUE(
         twtest::readBytes(front.dir.filePath(u"out.asm"_qs)).contains("L0: MOV A,#01H\rL7: SJMP L7\r"));
+}
+
+// dis48 needs no module either: the lone front disassembles MCS-48 code and writes the label
+// dump of a failed run.
+TEST(DriverFront, Dis48RunsInTheFrontWithoutAModule)
+{
+    LoneFront front;
+    ASSERT_TRUE(QFileInfo(front.program).isExecutable());
+    twtest::writeBytes(front.dir.filePath(u"in.bin"_qs), QByteArray::fromHex("2301"
+                                                                             "0400"));
+    const twtest::ProcessResult ok =
+        twtest::runProgram(front.program, {u"dis48"_qs, u"in.bin"_qs, u"out.asm"_qs}, front.dir.path());
+    EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
+    EXPECT_TRUE(twtest::readBytes(front.dir.filePath(u"out.asm"_qs)).contains("L0: MOV A,#01H\rJMP L0\r"))
+        << twtest::readBytes(front.dir.filePath(u"out.asm"_qs)).toStdString();
+
+    twtest::writeBytes(front.dir.filePath(u"bad.bin"_qs), QByteArray::fromHex("230101"));
+    const twtest::ProcessResult failed =
+        twtest::runProgram(front.program, {u"dis48"_qs, u"bad.bin"_qs, u"bad.asm"_qs}, front.dir.path());
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_FALSE(failed.err.contains("module")) << failed.err.toStdString();
+    EXPECT_TRUE(QFile::exists(front.dir.filePath(u"bad.err"_qs)));
 }
 
 // Every command the usage lists reaches its own code: run without arguments, each answers with

@@ -3,12 +3,12 @@
 #include "disassembler/DisasmSupport.h"
 #include "support/TestFiles.h"
 
-#include "common/CodeImage.h"
+#include "base/CodeImage.h"
 #include "common/TextFile.h"
-#include "disasm51/Decoder51.h"
-#include "disasm51/DisasmLabels.h"
-#include "disasm51/Names51.h"
-#include "disasm51/Opcodes51.h"
+#include "disassembler/common/DisasmLabels.h"
+#include "disassembler/mcs51/Decoder51.h"
+#include "disassembler/mcs51/Names51.h"
+#include "disassembler/mcs51/Opcodes51.h"
 
 #include <QDir>
 #include <QFile>

@@ -15,15 +15,16 @@ struct CommandEntry {
     std::string_view module;
 };
 
-// asm51/asm48 are timed against as31: their module loads QtCore and the assembler only. The
-// serial links (QtSerialPort) and the assistants (QtSql) have modules of their own.
+// dis51/dis48 are timed against d52/d48: the driver runs them itself. asm51/asm48 are timed
+// against as31: their module loads QtCore and the assembler only. The serial links (QtSerialPort)
+// and the assistants (QtSql) have modules of their own.
 inline constexpr std::array kCommands{
     CommandEntry{"asm48", "asm48 FILE.asm", "asm"},
     CommandEntry{"asm51", "asm51 FILE.asm", "asm"},
     CommandEntry{"baud", "baud CRYSTAL MODE BAUD [TIM]", "assist"},
     CommandEntry{"conv", "conv obj2bin|bin2obj|hex2bin|bin2hex|split|merge|compare|restore|port48 ARGS...",
                  "tools"},
-    CommandEntry{"dis48", "dis48 [--no] FILE.bin OUT.asm [START END]", "tools"},
+    CommandEntry{"dis48", "dis48 [--no] FILE.bin OUT.asm [START END]", ""},
     CommandEntry{"dis51", "dis51 [--no] FILE.bin OUT.asm [START END]", ""},
     CommandEntry{"irq", "irq HIGH ENABLED", "assist"},
     CommandEntry{"isp", "isp FILE.bin [LOCKBITS e.g. 110]", "links"},

@@ -2,7 +2,7 @@
 #include "Commands.h"
 
 #include "common/CheckedFile.h"
-#include "common/CodeImage.h"
+#include "common/CodeImageFile.h"
 #include "simulator/Cpu51.h"
 #include "simulator/StateDump.h"
 

@@ -1,8 +1,8 @@
 // Headless driver for end-to-end tests: calls the same functions the windows call. This front
-// links no Qt: it runs dis51 itself and hands every other command to the module that holds it
-// (CommandTable.h), loaded from beside the executable.
+// links no Qt: it runs the disassemblers itself and hands every other command to the module that
+// holds it (CommandTable.h), loaded from beside the executable.
 #include "CommandTable.h"
-#include "DriveDis51.h"
+#include "DriveDisassembly.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,6 +13,23 @@
 
 namespace
 {
+
+// The commands with an empty module in CommandTable.h.
+struct FrontCommand {
+    std::string_view name;
+    int (*run)(int argc, char **argv); // argv: the arguments after the command name
+};
+constexpr FrontCommand kFrontCommands[] = {{"dis48", twdrive::dis48}, {"dis51", twdrive::dis51}};
+
+int runInFront(std::string_view name, int argc, char **argv)
+{
+    for (const FrontCommand &command : kFrontCommands)
+        if (command.name == name)
+            return command.run(argc - 2, argv + 2);
+    std::fprintf(stderr, "twdrive: command %s has no module and is not in the front\n",
+                 std::string(name).c_str());
+    return 2;
+}
 
 int usage()
 {
@@ -68,6 +85,6 @@ int main(int argc, char **argv)
     if (entry == twdrive::kCommands.end())
         return usage();
     if (entry->module.empty())
-        return twdrive::dis51(argc - 2, argv + 2);
+        return runInFront(name, argc, argv);
     return runModule(*entry, argc, argv);
 }

@@ -3,7 +3,7 @@
 #include "assembler/common/Messages.h"
 #include "assembler/common/Operands.h"
 #include "assembler/mcs48/Forms.h"
-#include "common/CodeImage.h"
+#include "base/CodeImage.h"
 #include "common/Hex.h"
 
 namespace tw::mcs48

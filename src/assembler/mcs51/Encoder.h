@@ -2,7 +2,7 @@
 // Pass 2 of the MCS-51 assembler for one statement.
 #include "assembler/common/Numbers.h"
 #include "assembler/common/Symbols.h"
-#include "common/CodeImage.h"
+#include "base/CodeImage.h"
 
 #include <QString>
 #include <QVarLengthArray>

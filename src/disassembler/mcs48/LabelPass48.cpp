@@ -1,6 +1,6 @@
-#include "disassembler/LabelPass48.h"
+#include "disassembler/mcs48/LabelPass48.h"
 
-#include "disassembler/Decode48.h"
+#include "disassembler/mcs48/Decoder48.h"
 
 namespace tw
 {

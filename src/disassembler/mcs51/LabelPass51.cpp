@@ -1,7 +1,7 @@
-#include "disasm51/LabelPass51.h"
+#include "disassembler/mcs51/LabelPass51.h"
 
-#include "disasm51/Decoder51.h"
-#include "disasm51/Opcodes51.h"
+#include "disassembler/mcs51/Decoder51.h"
+#include "disassembler/mcs51/Opcodes51.h"
 
 #include <vector>
 

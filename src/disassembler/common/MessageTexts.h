@@ -1,7 +1,7 @@
 #pragma once
 // The disassemblers' message texts and captions in one place, as UTF-8.
 #include "base/ToolOutcome.h"
-#include "disasm51/DisasmText.h"
+#include "disassembler/common/DisasmJob.h"
 
 #include <string>
 #include <string_view>

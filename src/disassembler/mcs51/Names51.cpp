@@ -1,6 +1,6 @@
-#include "disasm51/Names51.h"
+#include "disassembler/mcs51/Names51.h"
 
-#include "disasm51/DisasmText.h"
+#include "disassembler/common/DisasmText.h"
 
 #include <array>
 

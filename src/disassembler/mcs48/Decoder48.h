@@ -1,10 +1,10 @@
 #pragma once
 // One MCS-48 instruction as both passes of the disassembler see it: its row, operand byte, target
 // and whether the run goes on after it.
-#include "common/CodeImage.h"
+#include "base/CodeImage.h"
 #include "isa/Mcs48.h"
 
-#include <QString>
+#include <string>
 
 namespace tw
 {
@@ -46,6 +46,6 @@ struct Instruction48 {
 Instruction48 decode48(const CodeImage &image, int pc, bool &bank);
 
 // The instruction's line up to its operand byte ("MOV R3,#", "JMP "), made once per opcode.
-const QString &lineLead48(const Instruction48 &instruction);
+const std::string &lineLead48(const Instruction48 &instruction);
 
 } // namespace tw

@@ -1,4 +1,4 @@
-#include "disassembler/Decode48.h"
+#include "disassembler/mcs48/Decoder48.h"
 
 #include <array>
 
@@ -37,13 +37,13 @@ Instruction48 decode48(const CodeImage &image, int pc, bool &bank)
     return in;
 }
 
-const QString &lineLead48(const Instruction48 &instruction)
+const std::string &lineLead48(const Instruction48 &instruction)
 {
-    static const std::array<QString, 256> leads = [] {
-        std::array<QString, 256> texts;
+    static const std::array<std::string, 256> leads = [] {
+        std::array<std::string, 256> texts;
         for (const mcs48::OpcodeRow &row : mcs48::kOpcodes)
             if (row.defined())
-                texts[row.opcode] = QString::fromStdString(mcs48::disassemblyLead(row));
+                texts[row.opcode] = mcs48::disassemblyLead(row);
         return texts;
     }();
     return leads[instruction.row->opcode];

@@ -1,21 +1,15 @@
 #pragma once
 // Text pieces that both disassemblers write: numbers in their own hexadecimal forms, label, EQU,
-// ORG and DB lines, appended as bytes. The MCS-51 disassembler writes its many thousand lines
-// straight into one byte buffer per segment (the output is ASCII), not a text per field.
+// ORG and DB lines, appended as bytes, the frame of the output file and the names of the files
+// beside it. The disassemblers write their many thousand lines straight into one byte buffer per
+// segment (the output is ASCII), not a text per field.
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tw
 {
-
-// The bounds of a disassembly's tables. Reaching one ends the job with a message naming it, then
-// the disassembler's own failure message.
-enum class DisasmLimit { None, PendingTargets, Labels, Segments };
-
-// Names our assemblers take in one source: a disassembly that would define more cannot be
-// assembled again, so it fails instead.
-constexpr int kMaxOutputLabels = 2048;
 
 // An address box's text (UTF-8): exactly four character positions, right-padded with "0" ("12"
 // is 1200H), later characters ignored, "A"-"F" (upper case only) 10-15, any other character 0.
@@ -33,9 +27,14 @@ void appendLabelName(std::string &out, int index);
 void appendEquLine(std::string &out, int index, int address);
 // "ORG xxxxH" without line end. address must be 0..65535.
 void appendOrgLine(std::string &out, int address);
-// The DB lines of a stretch of count bytes: up to eight items per line, each dhex and "H", joined
-// by ", ", every line ended by a lone CR.
-void appendDhexDbLines(std::string &out, const std::uint8_t *bytes, int count);
+// The DB lines of a stretch of count bytes: up to eight items per line, each written by
+// appendByte and followed by "H", joined by ", ", every line ended by a lone CR.
+using ByteWriter = void (*)(std::string &out, std::uint8_t value);
+void appendDbLines(std::string &out, const std::uint8_t *bytes, int count, ByteWriter appendByte);
+
+// The whole output file: the credit comment line, CR LF, the body's pieces in order, "END", CR,
+// and the closing CR LF.
+std::string disassemblyFile(std::string_view credit, const std::vector<const std::string *> &body);
 
 // The path of a file a disassembly writes beside its output (the MCS-51 segment list "lst", the
 // MCS-48 label dump "err"), in the output's folder: the output's three-character extension
@@ -44,5 +43,9 @@ void appendDhexDbLines(std::string &out, const std::uint8_t *bytes, int count);
 // its whole name and gets one ("/dev/full" gives "/dev/full.lst", "a.s" gives "a.s.lst"), so that
 // a side file never takes another file's name or lands outside the output's folder.
 std::string sideFilePath(const std::string &output, std::string_view ending);
+
+// The path less its last three characters (counted as above; a character beyond the 16-bit range
+// that the count splits goes whole), plus ending: "a/prog.bin" gives "a/prog.asm".
+std::string replaceLastThree(const std::string &path, std::string_view ending);
 
 } // namespace tw

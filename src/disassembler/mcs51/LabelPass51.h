@@ -2,8 +2,8 @@
 // First pass of the MCS-51 disassembler: follows the flow of control and registers every jump,
 // branch and call target as a label, so that the second pass can name targets and line starts.
 #include "base/CodeImage.h"
-#include "disasm51/DisasmLabels.h"
-#include "disasm51/DisasmText.h"
+#include "disassembler/common/DisasmJob.h"
+#include "disassembler/common/DisasmLabels.h"
 
 namespace tw
 {

@@ -1,6 +1,6 @@
-#include "CodeImage.h"
+#include "common/CodeImageFile.h"
 
-#include "TextFile.h"
+#include "common/TextFile.h"
 
 #include <algorithm>
 #include <cstring>

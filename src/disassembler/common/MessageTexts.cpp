@@ -1,4 +1,4 @@
-#include "disasm51/MessageTexts.h"
+#include "disassembler/common/MessageTexts.h"
 
 #include "base/MessageStyle.h"
 

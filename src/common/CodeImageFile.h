@@ -1,5 +1,5 @@
 #pragma once
-// Loading and saving a code image as a .bin file.
+// Loading and saving a code image (base/CodeImage.h) as a .bin file, for the tools on Qt paths.
 #include "base/CodeImage.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 // One MCS-51 instruction of a code image turned into a line of source for our assembler.
 #include "base/CodeImage.h"
-#include "disasm51/Opcodes51.h"
+#include "disassembler/mcs51/Opcodes51.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #pragma once
 // The MCS-48 label pass: follows the flow of control through a code image and numbers every jump,
 // branch and call target, so that the disassembly can print targets and definitions as "Ln".
-#include "common/CodeImage.h"
-#include "disassembler/DisasmText.h"
+#include "base/CodeImage.h"
+#include "disassembler/common/DisasmJob.h"
 
 #include <unordered_map>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "disasm51/DisasmText.h"
+#include "disassembler/common/DisasmText.h"
 
 #include "base/HexDigits.h"
 
@@ -78,7 +78,7 @@ void appendOrgLine(std::string &out, int address)
     out += 'H';
 }
 
-void appendDhexDbLines(std::string &out, const std::uint8_t *bytes, int count)
+void appendDbLines(std::string &out, const std::uint8_t *bytes, int count, ByteWriter appendByte)
 {
     for (int first = 0; first < count; first += 8) {
         const int last = std::min(first + 8, count);
@@ -86,30 +86,63 @@ void appendDhexDbLines(std::string &out, const std::uint8_t *bytes, int count)
         for (int i = first; i < last; ++i) {
             if (i > first)
                 out += ", ";
-            appendDhex(out, bytes[i]);
+            appendByte(out, bytes[i]);
             out += 'H';
         }
         out += '\r';
     }
 }
 
-std::string sideFilePath(const std::string &output, std::string_view ending)
+std::string disassemblyFile(std::string_view credit, const std::vector<const std::string *> &body)
 {
-    std::size_t cut = output.size();
-    for (int units = 0; units < 3 && cut > 0;) {
+    std::size_t size = credit.size() + 8;
+    for (const std::string *piece : body)
+        size += piece->size();
+    std::string text;
+    text.reserve(size);
+    text.append(credit);
+    text += "\r\n";
+    for (const std::string *piece : body)
+        text += *piece;
+    text += "END\r\r\n";
+    return text;
+}
+
+namespace
+{
+
+// Where the last count characters of a path begin, counted as the window counts them: a
+// character beyond the 16-bit range counts two, a stray continuation byte one.
+std::size_t lastCharactersStart(const std::string &path, int count)
+{
+    std::size_t cut = path.size();
+    for (int units = 0; units < count && cut > 0;) {
         std::size_t lead = cut - 1;
-        while (lead > 0 && (static_cast<unsigned char>(output[lead]) & 0xC0) == 0x80 && cut - lead < 4)
+        while (lead > 0 && (static_cast<unsigned char>(path[lead]) & 0xC0) == 0x80 && cut - lead < 4)
             --lead;
-        const auto first = static_cast<unsigned char>(output[lead]);
+        const auto first = static_cast<unsigned char>(path[lead]);
         if (first < 0xC0 && lead != cut - 1)
             lead = cut - 1; // stray continuation bytes: one character each
         units += first >= 0xF0 && lead + 4 == cut ? 2 : 1;
         cut = lead;
     }
+    return cut;
+}
+
+} // namespace
+
+std::string sideFilePath(const std::string &output, std::string_view ending)
+{
+    const std::size_t cut = lastCharactersStart(output, 3);
     const bool extension = cut > 0 && output[cut - 1] == '.' && output.find('/', cut) == std::string::npos;
     if (extension)
         return output.substr(0, cut) + std::string(ending);
     return output + '.' + std::string(ending);
+}
+
+std::string replaceLastThree(const std::string &path, std::string_view ending)
+{
+    return path.substr(0, lastCharactersStart(path, 3)) + std::string(ending);
 }
 
 } // namespace tw

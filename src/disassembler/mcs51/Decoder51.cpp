@@ -1,7 +1,7 @@
-#include "disasm51/Decoder51.h"
+#include "disassembler/mcs51/Decoder51.h"
 
-#include "disasm51/DisasmText.h"
-#include "disasm51/Names51.h"
+#include "disassembler/common/DisasmText.h"
+#include "disassembler/mcs51/Names51.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "disasm51/DisasmLabels.h"
+#include "disassembler/common/DisasmLabels.h"
 
 #include <algorithm>
 

@@ -1,0 +1,91 @@
+// What dis51 and dis48 share: their arguments, and the writer with the message boxes printed.
+#include "DriveDisassembly.h"
+
+#include "CommandTable.h"
+
+#include "base/MessageStyle.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace twdrive
+{
+namespace
+{
+
+// The answers the message boxes give (common/Prompter.h's MsgAnswer, which needs Qt).
+constexpr int kOk = 1, kAbort = 3, kRetry = 4, kYes = 6, kNo = 7;
+
+class PrintedAnswers final : public tw::NoteAnswers
+{
+  public:
+    explicit PrintedAnswers(bool answerNo) : m_answerNo(answerNo) {}
+
+    int answer(const tw::ToolNote &note) override
+    {
+        m_printed += note.title + ": ";
+        for (std::size_t at = 0; at < note.text.size(); ++at) {
+            if (note.text.compare(at, 2, "\r\n") == 0) {
+                m_printed += ' ';
+                ++at;
+            } else {
+                m_printed += note.text[at];
+            }
+        }
+        m_printed += '\n';
+        return m_answerNo ? kNo : firstButton(note.style);
+    }
+
+    const std::string &printed() const { return m_printed; }
+
+  private:
+    static int firstButton(int style)
+    {
+        switch (style & 7) {
+        case tw::MsgStyle::AbortRetryIgnore:
+            return kAbort;
+        case tw::MsgStyle::YesNoCancel:
+        case tw::MsgStyle::YesNo:
+            return kYes;
+        case tw::MsgStyle::RetryCancel:
+            return kRetry;
+        default:
+            return kOk;
+        }
+    }
+
+    bool m_answerNo;
+    std::string m_printed;
+};
+
+} // namespace
+
+std::optional<DisassemblyArguments> disassemblyArguments(std::string_view command, int argc, char **argv)
+{
+    std::vector<std::string> args(argv, argv + argc);
+    const auto no = std::erase(args, std::string("--no"));
+    if (args.size() != 2 && args.size() != 4) {
+        const std::string usage = "usage: twdrive " + std::string(usageOf(command)) + "\n";
+        std::fputs(usage.c_str(), stderr);
+        return std::nullopt;
+    }
+    DisassemblyArguments arguments;
+    arguments.binPath = args[0];
+    arguments.outPath = args[1];
+    if (args.size() == 4) {
+        arguments.startText = args[2];
+        arguments.endText = args[3];
+    }
+    arguments.answerNo = no > 0;
+    return arguments;
+}
+
+int carryOutPrinted(const tw::ToolOutcome &outcome, bool completed, bool answerNo)
+{
+    PrintedAnswers answers(answerNo);
+    const tw::CarriedOut carried = tw::carryOut(outcome, answers);
+    std::fwrite(answers.printed().data(), 1, answers.printed().size(), stdout);
+    return completed && carried.result == tw::WriteResult::Written ? 0 : 1;
+}
+
+} // namespace twdrive
