@@ -27,7 +27,6 @@ struct ToolLockRule {
 // The windows that lock the main window: assembler, simulator, conversion, subroutine library,
 // serial sender and programmer.
 const QStringList &lockingTools();
-bool isLockingTool(const QString &tool);
 // The rule of a locking tool; a rule with an empty tool name for any other window.
 const ToolLockRule &lockRule(const QString &tool);
 
