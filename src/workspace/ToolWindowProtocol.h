@@ -2,8 +2,9 @@
 // How the large tool windows take the main window over while they are open and give it back when
 // they close, and the editor windows' side of that rule. Tool names are those of ToolName.
 //
-// A tool window of the locking group calls lockMainWindow() once it has set itself up (or the two
-// halves around its own show()) and restoreMainWindow() from its close handling.
+// A tool window of the locking group calls lockMainWindow() once it has set itself up and
+// restoreMainWindow() once when it closes; the windows' ToolWindow base (workspace/ui) holds
+// both steps.
 #include <QString>
 #include <QStringList>
 
