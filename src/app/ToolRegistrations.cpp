@@ -1,7 +1,6 @@
-// Every subsystem registers its tool windows and menu commands here, one line (or block) each,
-// with tw::registerTool(ToolName::..., factory) and tw::registerMenuCommand("itemName", command)
-// from workspace/ui/ToolRegistry.h. Items without a command open their tool window when it is
-// registered.
+// Every subsystem registers its tool windows here, one call each: its registerXxxWindow() calls
+// tw::registerTool(ToolName::..., factory, placement, menu items) from workspace/ui/ToolRegistry.h,
+// naming each menu item that opens the window, with the command that prepares it or none.
 #include "ToolRegistrations.h"
 
 #include "assembler/ui/AssemblerWindow.h"

@@ -227,22 +227,6 @@ QList<int> MainWindowState::childrenOf(int index) const
     return children;
 }
 
-QStringList MainWindowState::descendantNames(const QString &name) const
-{
-    QStringList names;
-    const int top = indexOf(name);
-    if (top < 0)
-        return names;
-    QList<int> pending = childrenOf(top);
-    while (!pending.isEmpty()) {
-        const int index = pending.takeFirst();
-        if (!m_items[index].name.isEmpty())
-            names.append(m_items[index].name);
-        pending.append(childrenOf(index));
-    }
-    return names;
-}
-
 MenuItem *MainWindowState::namedItem(const QString &name)
 {
     const int index = indexOf(name);

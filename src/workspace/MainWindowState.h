@@ -45,8 +45,6 @@ class MainWindowState
     const MenuItem *item(const QString &name) const;
     // Indices of the entries of a menu (-1: the menu bar), in order.
     QList<int> childrenOf(int index) const;
-    // Names of the named items under a menu, at every depth.
-    QStringList descendantNames(const QString &name) const;
 
     // Unknown names are ignored by the setters and read as false.
     void setEnabled(const QString &name, bool enabled);

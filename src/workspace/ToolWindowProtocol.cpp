@@ -1,6 +1,5 @@
 #include "ToolWindowProtocol.h"
 
-#include "MainWindowState.h"
 #include "MenuNames.h"
 #include "Workspace.h"
 
@@ -83,11 +82,6 @@ const QStringList &lockingTools()
     static const QStringList tools =
         names({Assembler, Simulator, Conversion, Library, SerialSender, Programmer});
     return tools;
-}
-
-bool isLockingTool(const QString &tool)
-{
-    return lockingTools().contains(tool);
 }
 
 const ToolLockRule &lockRule(const QString &tool)

@@ -2,8 +2,9 @@
 // How the large tool windows take the main window over while they are open and give it back when
 // they close, and the editor windows' side of that rule. Tool names are those of ToolName.
 //
-// A tool window of the locking group calls lockMainWindow() once it has set itself up (or the two
-// halves around its own show()) and restoreMainWindow() from its close handling.
+// A tool window of the locking group calls lockMainWindow() once it has set itself up and
+// restoreMainWindow() once when it closes; the windows' ToolWindow base (workspace/ui) holds
+// both steps.
 #include <QString>
 #include <QStringList>
 
@@ -27,7 +28,6 @@ struct ToolLockRule {
 // The windows that lock the main window: assembler, simulator, conversion, subroutine library,
 // serial sender and programmer.
 const QStringList &lockingTools();
-bool isLockingTool(const QString &tool);
 // The rule of a locking tool; a rule with an empty tool name for any other window.
 const ToolLockRule &lockRule(const QString &tool);
 

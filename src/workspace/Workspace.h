@@ -4,6 +4,8 @@
 #include <QPoint>
 #include <QString>
 
+class QWidget;
+
 namespace tw
 {
 
@@ -68,6 +70,8 @@ class Workspace
     // Closes a tool window (its own close steps run); nothing when it is not open.
     virtual void unloadTool(const QString &name) = 0;
     virtual bool isToolLoaded(const QString &name) const = 0;
+    // The tool window's instance while it is loaded; nullptr when it is not.
+    virtual QWidget *toolWindow(const QString &name) const = 0;
 
     virtual Prompter &prompter() = 0;
 

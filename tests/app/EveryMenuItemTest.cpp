@@ -2,6 +2,7 @@
 // tool opens its window (or asks what its tool needs first); none says the function is missing.
 #include "ToolRegistrations.h"
 #include "common/ScriptedPrompter.h"
+#include "workspace/MainWindowState.h"
 #include "workspace/MenuNames.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/MainWindow.h"
@@ -60,6 +61,41 @@ TEST(EveryMenuItem, OpensItsToolAndNoneIsMissing)
     }
     flush();
     qputenv("XDG_DATA_HOME", savedDataHome);
+}
+
+// The named items at every depth under a top menu.
+QStringList itemsUnder(const MainWindowState &state, int index)
+{
+    QStringList names;
+    for (int child : state.childrenOf(index)) {
+        const MenuItem &item = state.items()[child];
+        if (item.submenu)
+            names += itemsUnder(state, child);
+        else if (!item.separator)
+            names.append(item.name);
+    }
+    return names;
+}
+
+// With no central list of menu items beside the registrations, an item a registration forgets
+// would answer that the function is missing.
+TEST(EveryMenuItem, EachToolItemIsNamedByARegisteredTool)
+{
+    registerAllTools();
+    ScriptedPrompter prompter;
+    MainWindow main(prompter);
+    const MainWindowState &state = main.state();
+    QStringList toolItems = {QString::fromLatin1(Menu::About), QString::fromLatin1(Menu::EditFindText),
+                             QString::fromLatin1(Menu::EditFindInstruction)};
+    for (const char *menu : {Menu::Compile, Menu::Simulate, Menu::Communication, Menu::Tools})
+        toolItems += itemsUnder(state, state.indexOf(QString::fromLatin1(menu)));
+    // The calculator is an outside program the main window starts itself.
+    toolItems.removeAll(QString::fromLatin1(Menu::Calculator));
+    EXPECT_EQ(toolItems.size(), 27);
+    for (const QString &item : toolItems) {
+        const QString tool = defaultToolOfMenuItem(item);
+        EXPECT_TRUE(isToolRegistered(tool)) << qPrintable(item) << " opens no registered tool";
+    }
 }
 
 } // namespace

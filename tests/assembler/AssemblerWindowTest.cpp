@@ -4,6 +4,7 @@
 #include "common/ScriptedPrompter.h"
 #include "common/TextFile.h"
 #include "support/TestFiles.h"
+#include "workspace/MainWindowTestSupport.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/EditorWindow.h"
 #include "workspace/ui/MainWindow.h"
@@ -27,25 +28,15 @@ const QString kAssembler = QString::fromLatin1(ToolName::Assembler);
 constexpr int kYesNoExclamation = 52;
 constexpr int kOkExclamation = 48;
 
-class AssemblerWindowTest : public ::testing::Test
+class AssemblerWindowTest : public twtest::ToolWindowTest
 {
   protected:
-    ScriptedPrompter prompter;
     QTemporaryDir dir;
-    std::unique_ptr<MainWindow> main;
 
     void SetUp() override
     {
         registerAssemblerWindow();
-        main = std::make_unique<MainWindow>(prompter);
-        main->show();
-    }
-    void TearDown() override
-    {
-        for (EditorWindow *editor : main->editors())
-            editor->clearChanged();
-        main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ToolWindowTest::SetUp();
     }
 
     QString source(const QString &name, const QString &text)
@@ -74,16 +65,6 @@ class AssemblerWindowTest : public ::testing::Test
         EXPECT_EQ(prompter.calls()[0].text, text);
         EXPECT_EQ(prompter.calls()[0].style, style);
         EXPECT_EQ(prompter.calls()[0].title, title);
-    }
-    bool mainLocked() const
-    {
-        for (const char *menu : {"mEdit", "mFile", "mComp", "mCom", "mEml", "mView", "comFZ", "mWindow"})
-            if (main->isMenuEnabled(QString::fromLatin1(menu)))
-                return false;
-        for (int i = 1; i <= main->toolbarButtonCount(); ++i)
-            if (main->isToolbarButtonEnabled(i))
-                return false;
-        return true;
     }
     void expectWindowGoneAndMainBack()
     {

@@ -25,17 +25,13 @@
 namespace twtest
 {
 
-// Tests that work on real files in a fresh folder, with a scripted prompter.
-class FolderTest : public ::testing::Test
+// Real files in a fresh folder.
+class Folder
 {
   protected:
     QTemporaryDir dir;
-    tw::ScriptedPrompter prompter;
 
     QString path(const QString &name) const { return dir.filePath(name); }
-    // A tool's outcome carried out as the window does, with the scripted answers.
-    tw::CarriedOut carry(const tw::ToolOutcome &outcome) { return tw::carryOut(outcome, prompter); }
-    bool written(const tw::ToolOutcome &outcome) { return carry(outcome).result == tw::WriteResult::Written; }
     QString file(const QString &name, const QByteArray &bytes) const
     {
         writeBytes(path(name), bytes);
@@ -43,6 +39,17 @@ class FolderTest : public ::testing::Test
     }
     QByteArray read(const QString &name) const { return readBytes(path(name)); }
     bool exists(const QString &name) const { return QFileInfo::exists(path(name)); }
+};
+
+// Tests that work on real files in a fresh folder, with a scripted prompter.
+class FolderTest : public ::testing::Test, protected Folder
+{
+  protected:
+    tw::ScriptedPrompter prompter;
+
+    // A tool's outcome carried out as the window does, with the scripted answers.
+    tw::CarriedOut carry(const tw::ToolOutcome &outcome) { return tw::carryOut(outcome, prompter); }
+    bool written(const tw::ToolOutcome &outcome) { return carry(outcome).result == tw::WriteResult::Written; }
 };
 
 // Intel hex text of data blocks by address: 16-byte type-00 records, an optional type-04 record

@@ -5,6 +5,7 @@
 #include "conversion/ui/ConversionWindow.h"
 #include "ConversionTestSupport.h"
 #include "common/TextFile.h"
+#include "workspace/MainWindowTestSupport.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/EditorWindow.h"
 #include "workspace/ui/MainWindow.h"
@@ -27,25 +28,14 @@ namespace
 
 const QString kConversion = QString::fromLatin1(ToolName::Conversion);
 
-class ConversionWindowTest : public twtest::FolderTest
+class ConversionWindowTest : public twtest::ToolWindowTest, protected twtest::Folder
 {
   protected:
-    std::unique_ptr<MainWindow> main;
-
     void SetUp() override
     {
         registerConversionWindow();
-        main = std::make_unique<MainWindow>(prompter);
-        main->show();
+        ToolWindowTest::SetUp();
     }
-    void TearDown() override
-    {
-        for (EditorWindow *editor : main->editors())
-            editor->clearChanged();
-        main.reset();
-        flush();
-    }
-    static void flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     ConversionWindow *open(const char *item)
     {
@@ -79,16 +69,6 @@ class ConversionWindowTest : public twtest::FolderTest
             if (!window->part(part)->isHidden())
                 names << window->part(part)->objectName();
         return names;
-    }
-    bool mainLocked() const
-    {
-        for (const char *menu : {"mFile", "mComp", "mCom", "mEml", "mView", "comFZ"})
-            if (main->isMenuEnabled(QString::fromLatin1(menu)))
-                return false;
-        for (int i = 1; i <= main->toolbarButtonCount(); ++i)
-            if (main->isToolbarButtonEnabled(i))
-                return false;
-        return !main->isMenuVisible(u"mEdit"_qs) && !main->isMenuVisible(u"mWindow"_qs);
     }
     // After the window: menus back; Edit, Window and every button only with an editor open.
     void expectMainBack(bool editorOpen)

@@ -99,16 +99,6 @@ class SenderWindowTest : public twtest::ToolWindowTest
         for (QPushButton *b : {w->chooseButton(), w->sendButton(), w->saveAsButton(), w->receiveButton()})
             EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
     }
-    bool mainLocked() const
-    {
-        for (const char *menu : {"mEdit", "mFile", "mComp", "mCom", "mEml", "mView", "comFZ", "mWindow"})
-            if (main->isMenuEnabled(QString::fromLatin1(menu)))
-                return false;
-        for (int i = 1; i <= main->toolbarButtonCount(); ++i)
-            if (main->isToolbarButtonEnabled(i))
-                return false;
-        return true;
-    }
 };
 
 } // namespace

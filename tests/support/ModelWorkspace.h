@@ -72,6 +72,8 @@ class ModelWorkspace : public Workspace
     void showTool(const QString &name) override;
     void unloadTool(const QString &name) override;
     bool isToolLoaded(const QString &name) const override { return m_loaded.contains(name); }
+    // Stand-ins have no window.
+    QWidget *toolWindow(const QString &) const override { return nullptr; }
 
     Prompter &prompter() override { return m_prompter; }
 

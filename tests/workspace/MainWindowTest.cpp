@@ -441,3 +441,83 @@ TEST_F(MainWindowTest, EditMenuPopsUpOnlyWhileItCanBeUsed)
     EXPECT_FALSE(window->triggerMenuItem(u"noSuchItem"_s));
     EXPECT_TRUE(prompter.calls().isEmpty());
 }
+
+namespace
+{
+
+// A locking tool that counts its own close steps and notes whether the main window was still
+// locked while they ran.
+class CountingTool : public ToolWindow
+{
+    Q_OBJECT
+
+  public:
+    CountingTool(Workspace &workspace, int &closings, bool &lockedWhileClosing)
+        : ToolWindow(workspace, QString::fromLatin1(ToolName::Library)), m_closings(closings),
+          m_locked(lockedWhileClosing)
+    {
+        lockMainWindow();
+    }
+    // Its own end, as the assembler's and the conversion window's Start end them.
+    void finish()
+    {
+        unload();
+        setWindowTitle(u"still here"_s);
+    }
+
+  protected:
+    void unloading() override
+    {
+        ++m_closings;
+        m_locked = !m_workspace.isMenuEnabled(QString::fromLatin1(Menu::File));
+    }
+
+  private:
+    int &m_closings;
+    bool &m_locked;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, AToolWindowRunsItsCloseStepsOnceBeforeTheMainWindowComesBack)
+{
+    const QString name = QString::fromLatin1(ToolName::Library);
+    int closings = 0;
+    bool locked = false;
+    registerTool(name, [&](Workspace &workspace) { return new CountingTool(workspace, closings, locked); });
+
+    // Closed by its close box and again before it is deleted: one set of close steps.
+    CountingTool *tool = showToolWindow<CountingTool>(*window, ToolName::Library);
+    ASSERT_TRUE(tool);
+    EXPECT_EQ(loadedTool<CountingTool>(*window, ToolName::Library), tool);
+    tool->close();
+    tool->close();
+    EXPECT_EQ(closings, 1);
+    EXPECT_TRUE(locked);
+    EXPECT_FALSE(window->isToolLoaded(name));
+    EXPECT_EQ(enabledToolbarKeys(), idleKeys());
+    flushDeletes();
+
+    // Ended from its own handler: unloaded through the main window, deleted afterwards.
+    QPointer<CountingTool> ended = showToolWindow<CountingTool>(*window, ToolName::Library);
+    ASSERT_TRUE(ended);
+    ended->finish();
+    EXPECT_EQ(closings, 2);
+    EXPECT_FALSE(window->isToolLoaded(name));
+    EXPECT_TRUE(window->isMenuEnabled(QString::fromLatin1(Menu::File)));
+    ASSERT_TRUE(ended);
+    flushDeletes();
+    EXPECT_FALSE(ended);
+
+    // A window the main window does not host closes itself.
+    {
+        CountingTool alone(*window, closings, locked);
+        EXPECT_FALSE(window->isMenuEnabled(QString::fromLatin1(Menu::File)));
+        alone.finish();
+        EXPECT_EQ(closings, 3);
+        EXPECT_EQ(enabledToolbarKeys(), idleKeys());
+    }
+    registerTool(name, {});
+}
+
+#include "MainWindowTest.moc"

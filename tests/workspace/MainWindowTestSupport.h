@@ -3,10 +3,12 @@
 // stand-in tool windows that lock and restore the main window as the real ones do.
 #include "common/ScriptedPrompter.h"
 #include "support/TestFiles.h"
+#include "workspace/MenuNames.h"
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/ui/EditorWindow.h"
 #include "workspace/ui/MainWindow.h"
 #include "workspace/ui/ToolRegistry.h"
+#include "workspace/ui/ToolWindow.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -23,34 +25,34 @@ namespace twtest
 {
 
 // Locks the main window when made, restores it when closed.
-class StandInTool : public QWidget
+class StandInTool : public tw::ToolWindow
 {
   public:
-    StandInTool(tw::Workspace &workspace, const QString &name) : m_workspace(workspace), m_name(name)
+    StandInTool(tw::Workspace &workspace, const QString &name) : ToolWindow(workspace, name)
     {
-        setObjectName(name);
-        tw::lockMainWindow(workspace, name);
+        lockMainWindow();
     }
-
-  protected:
-    void closeEvent(QCloseEvent *event) override
-    {
-        tw::restoreMainWindow(m_workspace, m_name);
-        event->accept();
-    }
-
-  private:
-    tw::Workspace &m_workspace;
-    QString m_name;
 };
 
+// The stand-ins of the locking tools; the assembler's and the conversion window's open from one menu
+// item each, as their real windows do.
 inline void registerStandIns(bool on = true)
 {
-    for (const QString &name : tw::lockingTools())
-        tw::registerTool(name, on ? tw::ToolFactory([name](tw::Workspace &workspace) {
-                             return new StandInTool(workspace, name);
-                         })
-                                  : tw::ToolFactory());
+    const QHash<QString, QString> items = {
+        {QString::fromLatin1(tw::ToolName::Assembler), tw::Menu::Assemble51},
+        {QString::fromLatin1(tw::ToolName::Conversion), tw::Menu::HexToBin}};
+    for (const QString &name : tw::lockingTools()) {
+        if (!on) {
+            tw::registerTool(name, {});
+            continue;
+        }
+        QList<tw::ToolMenuItem> menuItems;
+        if (items.contains(name))
+            menuItems.append({items.value(name), {}});
+        tw::registerTool(
+            name, [name](tw::Workspace &workspace) { return new StandInTool(workspace, name); },
+            tw::ToolPlacement::OwnWindow, menuItems);
+    }
 }
 
 // Compares with a file under tests/data/workspace byte for byte; a mismatch leaves the actual text
@@ -92,6 +94,22 @@ class ToolWindowTest : public ::testing::Test
         flush();
     }
     static void flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    // The main window as a locking tool leaves it: the six top menus and every toolbar button off,
+    // and the Edit and Window menus both disabled or both hidden.
+    bool mainLocked() const
+    {
+        using namespace tw::Menu;
+        for (const char *menu : {File, Compile, Communication, Simulate, View, Tools})
+            if (main->isMenuEnabled(QString::fromLatin1(menu)))
+                return false;
+        for (int i = 1; i <= main->toolbarButtonCount(); ++i)
+            if (main->isToolbarButtonEnabled(i))
+                return false;
+        const QString edit = QString::fromLatin1(Edit), window = QString::fromLatin1(Window);
+        return (!main->isMenuVisible(edit) && !main->isMenuVisible(window)) ||
+               (!main->isMenuEnabled(edit) && !main->isMenuEnabled(window));
+    }
 };
 
 class MainWindowTest : public ::testing::Test

@@ -7,17 +7,14 @@
 #include "common/Vb.h"
 #include "source/Tidier.h"
 #include "workspace/MenuNames.h"
-#include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/ToolRegistry.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -34,17 +31,6 @@ const QString kBuildTitle = QString::fromUtf8(kAssemblyTitle);
 constexpr int kQuestion = MsgStyle::YesNo + MsgStyle::Exclamation;
 constexpr int kNotice = MsgStyle::Ok + MsgStyle::Exclamation;
 
-QPointer<AssemblerWindow> &instance()
-{
-    static QPointer<AssemblerWindow> window;
-    return window;
-}
-
-QString toolName()
-{
-    return QString::fromLatin1(ToolName::Assembler);
-}
-
 QGroupBox *pathFrame(const QString &title, QLineEdit *edit, QPushButton *button)
 {
     auto *frame = new QGroupBox(title);
@@ -57,9 +43,8 @@ QGroupBox *pathFrame(const QString &title, QLineEdit *edit, QPushButton *button)
 } // namespace
 
 AssemblerWindow::AssemblerWindow(Workspace &workspace, QWidget *parent)
-    : QWidget(parent), m_workspace(workspace), m_prompter(workspace.prompter().forWindow(this))
+    : ToolWindow(workspace, ToolName::Assembler, parent), m_prompter(workspace.prompter().forWindow(this))
 {
-    setObjectName(toolName());
     setWindowTitle(QStringLiteral(u"汇编"));
     m_sourceEdit = new QLineEdit;
     m_sourceEdit->setObjectName(QStringLiteral("sourceEdit"));
@@ -119,8 +104,7 @@ AssemblerWindow::AssemblerWindow(Workspace &workspace, QWidget *parent)
             m_cpu = Cpu::Mcs48;
     });
 
-    instance() = this;
-    lockMainWindow(m_workspace, toolName());
+    lockMainWindow();
 }
 
 AssemblerWindow::~AssemblerWindow() = default;
@@ -252,24 +236,6 @@ void AssemblerWindow::finish(const AssemblyResult &result)
         workspace.showTool(simulator);
 }
 
-void AssemblerWindow::unload()
-{
-    // The workspace closes the window (running closeEvent) and deletes it later.
-    if (m_workspace.isToolLoaded(toolName()))
-        m_workspace.unloadTool(toolName());
-    else
-        close();
-}
-
-void AssemblerWindow::closeEvent(QCloseEvent *event)
-{
-    if (!m_restored) {
-        m_restored = true;
-        restoreMainWindow(m_workspace, toolName());
-    }
-    event->accept();
-}
-
 QString activeEditorCaption(Workspace &workspace)
 {
     return workspace.activeEditorCaption();
@@ -278,21 +244,19 @@ QString activeEditorCaption(Workspace &workspace)
 void launchAssembler(Workspace &workspace, AssemblerWindow::Cpu cpu)
 {
     const QString caption = activeEditorCaption(workspace);
-    workspace.showTool(toolName());
-    if (AssemblerWindow *window = instance())
+    if (auto *window = showToolWindow<AssemblerWindow>(workspace, ToolName::Assembler))
         window->prefill(caption, cpu);
 }
 
 void registerAssemblerWindow()
 {
-    registerTool(toolName(),
-                 [](Workspace &workspace) -> QWidget * { return new AssemblerWindow(workspace); });
-    registerMenuCommand(Menu::Assemble51, [](Workspace &workspace) {
-        launchAssembler(workspace, AssemblerWindow::Cpu::Mcs51);
-    });
-    registerMenuCommand(Menu::Assemble48, [](Workspace &workspace) {
-        launchAssembler(workspace, AssemblerWindow::Cpu::Mcs48);
-    });
+    registerTool(ToolName::Assembler,
+                 [](Workspace &workspace) -> QWidget * { return new AssemblerWindow(workspace); },
+                 ToolPlacement::OwnWindow,
+                 {{Menu::Assemble51,
+                   [](Workspace &workspace) { launchAssembler(workspace, AssemblerWindow::Cpu::Mcs51); }},
+                  {Menu::Assemble48,
+                   [](Workspace &workspace) { launchAssembler(workspace, AssemblerWindow::Cpu::Mcs48); }}});
 }
 
 } // namespace tw

@@ -2,8 +2,8 @@
 // The assembler window: source and code-image paths, the CPU choice and Start. It locks the main
 // window while it is open and hands a clean MCS-51 image over to the simulator.
 #include "assembler/AssemblyRun.h"
+#include "workspace/ui/ToolWindow.h"
 
-#include <QWidget>
 #include <memory>
 
 class QLabel;
@@ -16,9 +16,8 @@ namespace tw
 {
 
 class Prompter;
-class Workspace;
 
-class AssemblerWindow : public QWidget
+class AssemblerWindow : public ToolWindow
 {
     Q_OBJECT
 
@@ -44,21 +43,15 @@ class AssemblerWindow : public QWidget
     void browseBin();
     void start();
 
-  protected:
-    void closeEvent(QCloseEvent *event) override;
-
   private:
     void sourceChanged(const QString &text);
     void updateStartButton();
     AssemblyObserver observer();
     // The end of a run whose files are written: the questions, and the hand-over to the simulator.
     void finish(const AssemblyResult &result);
-    void unload();
 
-    Workspace &m_workspace;
     std::unique_ptr<Prompter> m_prompter; // this window's boxes and dialogs
     Cpu m_cpu = Cpu::Mcs51;
-    bool m_restored = false;
     QLineEdit *m_sourceEdit = nullptr;
     QLineEdit *m_binEdit = nullptr;
     QRadioButton *m_mcs51 = nullptr;

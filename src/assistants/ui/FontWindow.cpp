@@ -6,6 +6,7 @@
 #include "common/Paths.h"
 #include "common/ui/CrLfBox.h"
 #include "common/ui/Twips.h"
+#include "workspace/MenuNames.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/ToolRegistry.h"
 
@@ -249,11 +250,10 @@ void FontWindow::toggleCell(int row, int column)
 
 void registerFontWindow()
 {
-    // The menu item only shows the window: the registry's default for it.
-    registerTool(
-        QString::fromLatin1(ToolName::Font),
-        [](Workspace &) -> QWidget * { return new FontWindow(programFolder()); },
-        ToolPlacement::WorkspaceChild);
+    // The menu item only shows the window.
+    registerTool(QString::fromLatin1(ToolName::Font),
+                 [](Workspace &) -> QWidget * { return new FontWindow(programFolder()); },
+                 ToolPlacement::WorkspaceChild, {{Menu::DotMatrixFont, {}}});
 }
 
 } // namespace tw

@@ -10,30 +10,14 @@
 #include "workspace/MenuNames.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/ToolRegistry.h"
+#include "workspace/ui/ToolWindow.h"
 
 #include <QGuiApplication>
-#include <QPointer>
 #include <QScreen>
 #include <QStackedWidget>
 
 namespace tw
 {
-
-namespace
-{
-
-QPointer<InitCodeWindow> &instance()
-{
-    static QPointer<InitCodeWindow> window;
-    return window;
-}
-
-QString toolName()
-{
-    return QString::fromLatin1(ToolName::InitCode);
-}
-
-} // namespace
 
 InitCodeWindow::~InitCodeWindow() = default;
 
@@ -43,7 +27,7 @@ InitCodeWindow::InitCodeWindow(Prompter &prompter, QWidget *parent)
       m_baud(new BaudPageWidget(*m_digitFilter)), m_timer(new TimerPageWidget(*m_prompter, *m_digitFilter)),
       m_interrupt(new InterruptPageWidget)
 {
-    setObjectName(toolName());
+    setObjectName(QString::fromLatin1(ToolName::InitCode));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(378, 336);
     m_pages->setGeometry(8, 8, 361, 321);
@@ -54,7 +38,6 @@ InitCodeWindow::InitCodeWindow(Prompter &prompter, QWidget *parent)
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         move(screenPlace(screen->size(), 2895, 0.05));
     }
-    instance() = this;
 }
 
 void InitCodeWindow::openPage(Page page)
@@ -71,18 +54,20 @@ void InitCodeWindow::openPage(Page page)
 
 void registerInitCodeWindow()
 {
-    registerTool(toolName(),
-                 [](Workspace &workspace) -> QWidget * { return new InitCodeWindow(workspace.prompter()); });
     const std::pair<const char *, InitCodeWindow::Page> launchers[] = {
         {Menu::BaudRate, InitCodeWindow::BaudPage},
         {Menu::TimerCounter, InitCodeWindow::TimerPage},
         {Menu::Interrupts, InitCodeWindow::InterruptPage}};
+    QList<ToolMenuItem> items;
     for (const auto &[item, page] : launchers)
-        registerMenuCommand(QString::fromLatin1(item), [page](Workspace &workspace) {
-            workspace.showTool(toolName());
-            if (InitCodeWindow *window = instance())
-                window->openPage(page);
-        });
+        items.append({QString::fromLatin1(item), [page](Workspace &workspace) {
+                          if (auto *window = showToolWindow<InitCodeWindow>(workspace, ToolName::InitCode))
+                              window->openPage(page);
+                      }});
+    registerTool(
+        ToolName::InitCode,
+        [](Workspace &workspace) -> QWidget * { return new InitCodeWindow(workspace.prompter()); },
+        ToolPlacement::OwnWindow, items);
 }
 
 } // namespace tw

@@ -3,18 +3,15 @@
 #include "common/Prompter.h"
 #include "common/ui/CrLfBox.h"
 #include "workspace/MenuNames.h"
-#include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/ToolRegistry.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -23,17 +20,6 @@ namespace tw
 
 namespace
 {
-
-QPointer<LibraryWindow> &instance()
-{
-    static QPointer<LibraryWindow> window;
-    return window;
-}
-
-QString toolName()
-{
-    return QString::fromLatin1(ToolName::Library);
-}
 
 QPlainTextEdit *textBox(bool code)
 {
@@ -50,9 +36,8 @@ QPlainTextEdit *textBox(bool code)
 } // namespace
 
 LibraryWindow::LibraryWindow(Workspace &workspace, QWidget *parent)
-    : QWidget(parent), m_workspace(workspace), m_prompter(workspace.prompter().forWindow(this))
+    : ToolWindow(workspace, ToolName::Library, parent), m_prompter(workspace.prompter().forWindow(this))
 {
-    setObjectName(toolName());
     setWindowTitle(LibraryText::DesignCaption);
 
     m_ui.names = new QComboBox;
@@ -91,8 +76,7 @@ LibraryWindow::LibraryWindow(Workspace &workspace, QWidget *parent)
     connect(m_ui.add, &QPushButton::clicked, this, &LibraryWindow::startAdding);
     connect(m_ui.confirm, &QPushButton::clicked, this, &LibraryWindow::confirmAdding);
 
-    instance() = this;
-    lockMainWindow(m_workspace, toolName());
+    lockMainWindow();
 }
 
 LibraryWindow::~LibraryWindow() = default;
@@ -213,33 +197,30 @@ void LibraryWindow::confirmAdding()
     m_ui.names->setEditText(m_place.caption);
 }
 
-void LibraryWindow::closeEvent(QCloseEvent *event)
+void LibraryWindow::unloading()
 {
-    if (!m_restored) {
-        m_restored = true;
-        m_store.reset();
-        restoreMainWindow(m_workspace, toolName());
-    }
-    event->accept();
+    m_store.reset();
 }
 
 void launchLibrary(Workspace &workspace, SubroutineLibrary library)
 {
-    workspace.showTool(toolName());
-    if (LibraryWindow *window = instance())
+    if (auto *window = showToolWindow<LibraryWindow>(workspace, ToolName::Library))
         window->openLibrary(library);
 }
 
 void registerLibraryWindow()
 {
-    registerTool(toolName(), [](Workspace &workspace) -> QWidget * { return new LibraryWindow(workspace); });
     const std::pair<const char *, SubroutineLibrary> launchers[] = {
         {Menu::FixedPointLibrary, SubroutineLibrary::FixedPoint},
         {Menu::FloatingPointLibrary, SubroutineLibrary::FloatingPoint},
         {Menu::UserLibrary, SubroutineLibrary::User}};
+    QList<ToolMenuItem> items;
     for (const auto &[item, library] : launchers)
-        registerMenuCommand(QString::fromLatin1(item),
-                            [library](Workspace &workspace) { launchLibrary(workspace, library); });
+        items.append({QString::fromLatin1(item),
+                      [library](Workspace &workspace) { launchLibrary(workspace, library); }});
+    registerTool(
+        ToolName::Library, [](Workspace &workspace) -> QWidget * { return new LibraryWindow(workspace); },
+        ToolPlacement::OwnWindow, items);
 }
 
 } // namespace tw

@@ -2,8 +2,8 @@
 // The subroutine-library window: browse the fixed-point, floating-point or user library, and add
 // routines to the user library. It locks the main window while it is open.
 #include "assistants/SubroutineLibraries.h"
+#include "workspace/ui/ToolWindow.h"
 
-#include <QWidget>
 #include <array>
 #include <memory>
 #include <optional>
@@ -16,9 +16,8 @@ namespace tw
 {
 
 class Prompter;
-class Workspace;
 
-class LibraryWindow : public QWidget
+class LibraryWindow : public ToolWindow
 {
     Q_OBJECT
 
@@ -46,7 +45,7 @@ class LibraryWindow : public QWidget
     void confirmAdding();
 
   protected:
-    void closeEvent(QCloseEvent *event) override;
+    void unloading() override;
 
   private:
     void clearBoxes();
@@ -56,13 +55,11 @@ class LibraryWindow : public QWidget
     SubroutineRecord typedRecord() const;
     void report(const QString &text);
 
-    Workspace &m_workspace;
     std::unique_ptr<Prompter> m_prompter; // this window's boxes
     Controls m_ui;
     SubroutineLibrary m_library = SubroutineLibrary::User;
     LibraryPlace m_place;
     std::unique_ptr<SubroutineStore> m_store;
-    bool m_restored = false;
 };
 
 // The launchers of 定点运算子程序, 浮点运算子程序 and 用户子程序.

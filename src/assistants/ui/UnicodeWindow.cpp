@@ -3,6 +3,7 @@
 #include "assistants/UnicodeCodes.h"
 #include "common/Prompter.h"
 #include "common/ui/CrLfBox.h"
+#include "workspace/MenuNames.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/ToolRegistry.h"
 
@@ -108,9 +109,10 @@ void UnicodeWindow::clearBoth()
 
 void registerUnicodeWindow()
 {
-    // The menu item only shows the window: the registry's default for it.
+    // The menu item only shows the window.
     registerTool(QString::fromLatin1(ToolName::Unicode),
-                 [](Workspace &workspace) -> QWidget * { return new UnicodeWindow(workspace.prompter()); });
+                 [](Workspace &workspace) -> QWidget * { return new UnicodeWindow(workspace.prompter()); },
+                 ToolPlacement::OwnWindow, {{Menu::UnicodeCodes, {}}});
 }
 
 } // namespace tw

@@ -7,13 +7,11 @@
 #include "conversion/LineRestore.h"
 #include "conversion/ToolMessages.h"
 #include "workspace/MenuNames.h"
-#include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/ToolRegistry.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -21,7 +19,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -30,17 +27,6 @@ namespace tw
 
 namespace
 {
-
-QPointer<ConversionWindow> &instance()
-{
-    static QPointer<ConversionWindow> window;
-    return window;
-}
-
-QString toolName()
-{
-    return QString::fromLatin1(ToolName::Conversion);
-}
 
 constexpr int kBackspace = 8;
 
@@ -68,17 +54,15 @@ bool isHexKey(int code)
 ConversionWindow::~ConversionWindow() = default;
 
 ConversionWindow::ConversionWindow(Workspace &workspace, QWidget *parent)
-    : QWidget(parent), m_workspace(workspace), m_prompter(workspace.prompter().forWindow(this))
+    : ToolWindow(workspace, ToolName::Conversion, parent), m_prompter(workspace.prompter().forWindow(this))
 {
-    setObjectName(toolName());
     setWindowTitle(ConvText::FileFormatCaption);
     buildControls();
     connectControls();
     // Never narrower than the controls need: adjustSize() alone stops at two thirds of the screen
     // and would cut the captions of the widest modes.
     layout()->setSizeConstraint(QLayout::SetMinimumSize);
-    instance() = this;
-    lockMainWindow(m_workspace, toolName());
+    lockMainWindow();
 }
 
 void ConversionWindow::connectControls()
@@ -345,24 +329,6 @@ void ConversionWindow::restore()
     carryOut(restoreFile(job), *m_prompter);
 }
 
-void ConversionWindow::unload()
-{
-    // The workspace closes the window (running closeEvent) and deletes it later.
-    if (m_workspace.isToolLoaded(toolName()))
-        m_workspace.unloadTool(toolName());
-    else
-        close();
-}
-
-void ConversionWindow::closeEvent(QCloseEvent *event)
-{
-    if (!m_restored) {
-        m_restored = true;
-        restoreMainWindow(m_workspace, toolName());
-    }
-    event->accept();
-}
-
 StartOutcome runStart(Prompter &prompter, const ConversionRequest &request)
 {
     const StartPlan plan = planStart(request);
@@ -373,8 +339,7 @@ StartOutcome runStart(Prompter &prompter, const ConversionRequest &request)
 
 void launchConversion(Workspace &workspace, ConversionMode mode)
 {
-    workspace.showTool(toolName());
-    if (ConversionWindow *window = instance())
+    if (auto *window = showToolWindow<ConversionWindow>(workspace, ToolName::Conversion))
         window->openInMode(mode);
 }
 
@@ -384,25 +349,28 @@ void launchDisassembly(Workspace &workspace, int cpu)
     if (cpu == 0 && !workspace.closeAllEditors())
         return;
     launchConversion(workspace, ConversionMode::Disassemble);
-    if (ConversionWindow *window = instance())
+    if (auto *window = loadedTool<ConversionWindow>(workspace, ToolName::Conversion))
         window->selectCpu(cpu);
 }
 
 void registerConversionWindow()
 {
-    registerTool(toolName(),
-                 [](Workspace &workspace) -> QWidget * { return new ConversionWindow(workspace); });
-    const std::pair<const char *, ConversionMode> items[] = {
+    const std::pair<const char *, ConversionMode> modes[] = {
         {Menu::HexToBin, ConversionMode::HexToBin},   {Menu::BinToHex, ConversionMode::BinToHex},
         {Menu::BinToObj, ConversionMode::BinToObj},   {Menu::ObjToBin, ConversionMode::ObjToBin},
         {Menu::BinSplit, ConversionMode::Split},      {Menu::BinMerge, ConversionMode::Merge},
         {Menu::FileCompare, ConversionMode::Compare}, {Menu::Port48To51, ConversionMode::Port},
         {Menu::BinRestore, ConversionMode::Restore}};
-    for (const auto &[item, mode] : items)
-        registerMenuCommand(QString::fromLatin1(item),
-                            [mode](Workspace &workspace) { launchConversion(workspace, mode); });
-    registerMenuCommand(Menu::Disassemble51, [](Workspace &workspace) { launchDisassembly(workspace, 0); });
-    registerMenuCommand(Menu::Disassemble48, [](Workspace &workspace) { launchDisassembly(workspace, 1); });
+    QList<ToolMenuItem> items;
+    for (const auto &[item, mode] : modes)
+        items.append(
+            {QString::fromLatin1(item), [mode](Workspace &workspace) { launchConversion(workspace, mode); }});
+    items.append({Menu::Disassemble51, [](Workspace &workspace) { launchDisassembly(workspace, 0); }});
+    items.append({Menu::Disassemble48, [](Workspace &workspace) { launchDisassembly(workspace, 1); }});
+    registerTool(
+        ToolName::Conversion,
+        [](Workspace &workspace) -> QWidget * { return new ConversionWindow(workspace); },
+        ToolPlacement::OwnWindow, items);
 }
 
 } // namespace tw

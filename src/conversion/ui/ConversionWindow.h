@@ -6,8 +6,8 @@
 #include "ModeTable.h"
 #include "conversion/ConversionMode.h"
 #include "conversion/StartCommand.h"
+#include "workspace/ui/ToolWindow.h"
 
-#include <QWidget>
 #include <array>
 #include <map>
 #include <memory>
@@ -26,13 +26,12 @@ namespace tw
 {
 
 class Prompter;
-class Workspace;
 
 // When Start is enabled: the input alone, both paths, both paths and the start address, or the
 // merge's three paths and (by address) its start address.
 enum class StartRule { Input, Paths, StartAddress, Merge };
 
-class ConversionWindow : public QWidget
+class ConversionWindow : public ToolWindow
 {
     Q_OBJECT
 
@@ -59,7 +58,6 @@ class ConversionWindow : public QWidget
     void restore();
 
   protected:
-    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
@@ -89,12 +87,9 @@ class ConversionWindow : public QWidget
 
     ConversionRequest request() const;
     void finish(const StartOutcome &outcome);
-    void unload();
 
-    Workspace &m_workspace;
     std::unique_ptr<Prompter> m_prompter; // this window's boxes and dialogs
     ConversionMode m_mode = ConversionMode::HexToBin;
-    bool m_restored = false;
 
     std::map<WindowPart, QWidget *> m_parts;
     QLabel *m_modeLabel = nullptr;

@@ -7,12 +7,10 @@
 #include "links/Messages.h"
 #include "links/PpdevPort.h"
 #include "workspace/MenuNames.h"
-#include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/ToolRegistry.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -29,11 +27,6 @@ namespace
 {
 
 const QString kTitle = QStringLiteral(u"ISP编程");
-
-QString toolName()
-{
-    return QString::fromLatin1(ToolName::Programmer);
-}
 
 void place(QWidget *widget, int left, int top, int width, int height)
 {
@@ -89,10 +82,9 @@ class TallButton : public QPushButton
 ProgrammerWindow::~ProgrammerWindow() = default;
 
 ProgrammerWindow::ProgrammerWindow(Workspace &workspace, ProgrammerParts parts, QWidget *parent)
-    : QWidget(parent), m_workspace(workspace), m_prompter(workspace.prompter().forWindow(this)),
+    : ToolWindow(workspace, ToolName::Programmer, parent), m_prompter(workspace.prompter().forWindow(this)),
       m_parts(parts), m_programmer(parts.memory, parts.port, parts.clock)
 {
-    setObjectName(toolName());
     setWindowTitle(kTitle);
     buildControls();
     for (const char *menu :
@@ -105,7 +97,7 @@ ProgrammerWindow::ProgrammerWindow(Workspace &workspace, ProgrammerParts parts, 
     m_length->setText(QStringLiteral("0"));
     m_programmer.programmingEnable();
     showLog();
-    lockMainWindow(m_workspace, toolName());
+    lockMainWindow();
 }
 
 void ProgrammerWindow::buildControls()
@@ -325,24 +317,20 @@ void ProgrammerWindow::switchMode()
     showLog();
 }
 
-void ProgrammerWindow::closeEvent(QCloseEvent *event)
+void ProgrammerWindow::unloading()
 {
-    if (!m_restored) {
-        m_restored = true;
-        m_programmer.stopPort();
-        restoreMainWindow(m_workspace, toolName());
-    }
-    event->accept();
+    m_programmer.stopPort();
 }
 
 void registerProgrammerWindow()
 {
-    registerTool(toolName(), [](Workspace &workspace) -> QWidget * {
+    const auto factory = [](Workspace &workspace) -> QWidget * {
         static PpdevPort port;
         static SteadyIspClock clock;
         static ProgrammerMemory memory;
         return new ProgrammerWindow(workspace, {port, clock, memory});
-    });
+    };
+    registerTool(ToolName::Programmer, factory, ToolPlacement::OwnWindow, {{Menu::InSystemProgramming, {}}});
 }
 
 } // namespace tw

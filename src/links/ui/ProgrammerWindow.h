@@ -3,8 +3,8 @@
 // cable, and the cable-test mode. Its menu item is hidden and disabled, so the main window never
 // offers it; it locks the main window while it is open.
 #include "links/Programmer.h"
+#include "workspace/ui/ToolWindow.h"
 
-#include <QWidget>
 #include <memory>
 
 class QCheckBox;
@@ -16,7 +16,6 @@ namespace tw
 {
 
 class Prompter;
-class Workspace;
 
 // The port, the clock and what outlives the window, all owned elsewhere.
 struct ProgrammerParts {
@@ -25,7 +24,7 @@ struct ProgrammerParts {
     ProgrammerMemory &memory;
 };
 
-class ProgrammerWindow : public QWidget
+class ProgrammerWindow : public ToolWindow
 {
     Q_OBJECT
 
@@ -44,7 +43,7 @@ class ProgrammerWindow : public QWidget
     QString logText() const;
 
   protected:
-    void closeEvent(QCloseEvent *event) override;
+    void unloading() override;
 
   private:
     void buildControls();
@@ -59,12 +58,10 @@ class ProgrammerWindow : public QWidget
     void showLog();
     LockBits lockBits() const;
 
-    Workspace &m_workspace;
     std::unique_ptr<Prompter> m_prompter; // this window's boxes and dialogs
     ProgrammerParts m_parts;
     Programmer m_programmer;
     bool m_cableTest = false;
-    bool m_restored = false;
     QPushButton *m_buttons[11] = {};
     QCheckBox *m_lockBoxes[3] = {};
     QPlainTextEdit *m_dump = nullptr;

@@ -5,11 +5,9 @@
 #include "links/ComPorts.h"
 #include "links/Messages.h"
 #include "workspace/MenuNames.h"
-#include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/ToolRegistry.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -30,11 +28,6 @@ namespace
 const QString kTitle = QStringLiteral(u"提示");
 constexpr int kNotice = MsgStyle::Ok + MsgStyle::Exclamation;
 const char kParityLetters[3] = {'n', 'o', 'e'};
-
-QString toolName()
-{
-    return QString::fromLatin1(ToolName::SerialSender);
-}
 
 // What outlives the window: the loaded image with its block count, and the receive path.
 SendImage &sendImage()
@@ -69,10 +62,9 @@ QLineEdit *lineEdit(const char *name)
 } // namespace
 
 SerialSenderWindow::SerialSenderWindow(Workspace &workspace, QWidget *parent)
-    : QWidget(parent), m_workspace(workspace), m_prompter(workspace.prompter().forWindow(this)),
+    : ToolWindow(workspace, ToolName::SerialSender, parent), m_prompter(workspace.prompter().forWindow(this)),
       m_sender(std::make_unique<SerialSender>(m_ownLink))
 {
-    setObjectName(toolName());
     setWindowTitle(QStringLiteral(u"通讯"));
     for (const char *menu :
          {Menu::Edit, Menu::File, Menu::Simulate, Menu::Compile, Menu::View, Menu::Communication})
@@ -84,7 +76,7 @@ SerialSenderWindow::SerialSenderWindow(Workspace &workspace, QWidget *parent)
     // The path shown must never send another file's blocks.
     if (!m_fileEdit->text().isEmpty() && !loadSendFile(m_fileEdit->text()))
         sendImage() = SendImage{};
-    lockMainWindow(m_workspace, toolName());
+    lockMainWindow();
 }
 
 SerialSenderWindow::~SerialSenderWindow() = default;
@@ -339,31 +331,26 @@ void SerialSenderWindow::sendFinished(SendOutcome outcome)
     endSend();
 }
 
-void SerialSenderWindow::closeEvent(QCloseEvent *event)
+void SerialSenderWindow::unloading()
 {
     // A send still running stops here; its port is closed before the window goes.
     m_sender->cancel();
-    if (!m_restored) {
-        m_restored = true;
-        m_fileEdit->clear();
-        m_receiveEdit->clear();
-        restoreMainWindow(m_workspace, toolName());
-    }
-    event->accept();
+    m_fileEdit->clear();
+    m_receiveEdit->clear();
 }
 
 void launchSerialSender(Workspace &workspace)
 {
     if (!workspace.closeAllEditors())
         return;
-    workspace.showTool(toolName());
+    workspace.showTool(QString::fromLatin1(ToolName::SerialSender));
 }
 
 void registerSerialSenderWindow()
 {
-    registerTool(toolName(),
-                 [](Workspace &workspace) -> QWidget * { return new SerialSenderWindow(workspace); });
-    registerMenuCommand(QString::fromLatin1(Menu::SerialSend), launchSerialSender);
+    registerTool(ToolName::SerialSender,
+                 [](Workspace &workspace) -> QWidget * { return new SerialSenderWindow(workspace); },
+                 ToolPlacement::OwnWindow, {{Menu::SerialSend, launchSerialSender}});
 }
 
 } // namespace tw

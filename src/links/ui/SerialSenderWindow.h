@@ -4,8 +4,8 @@
 #include "links/QtSerialLink.h"
 #include "links/SendFile.h"
 #include "links/SerialSender.h"
+#include "workspace/ui/ToolWindow.h"
 
-#include <QWidget>
 #include <memory>
 
 class QButtonGroup;
@@ -20,9 +20,8 @@ namespace tw
 {
 
 class Prompter;
-class Workspace;
 
-class SerialSenderWindow : public QWidget
+class SerialSenderWindow : public ToolWindow
 {
     Q_OBJECT
 
@@ -56,7 +55,7 @@ class SerialSenderWindow : public QWidget
     void send();
 
   protected:
-    void closeEvent(QCloseEvent *event) override;
+    void unloading() override;
 
   private:
     void buildControls();
@@ -69,14 +68,12 @@ class SerialSenderWindow : public QWidget
     void endSend();
     void notice(const QString &text);
 
-    Workspace &m_workspace;
     std::unique_ptr<Prompter> m_prompter; // this window's boxes and dialogs
     QtSerialLink m_ownLink;
     std::unique_ptr<SerialSender> m_sender;
     QString m_settings;
     QChar m_parity = u'n';
     QString m_sendingDevice;
-    bool m_restored = false;
 
     QLineEdit *m_fileEdit = nullptr;
     QLineEdit *m_lengthEdit = nullptr;

@@ -26,12 +26,12 @@ void simulateCommand(Workspace &workspace)
                                      QStringLiteral(u"信息"));
         return;
     }
-    workspace.showTool(simulatorToolName());
+    workspace.showTool(QString::fromLatin1(ToolName::Simulator));
 }
 
 void registerSimulatorWindow()
 {
-    registerTool(simulatorToolName(), [](Workspace &workspace) -> QWidget * {
+    const auto factory = [](Workspace &workspace) -> QWidget * {
         ProgramFiles files;
         const QString problem = readProgramFiles(workspace.currentBinPath(), files);
         if (problem.isEmpty())
@@ -39,10 +39,11 @@ void registerSimulatorWindow()
         // Refused before anything is loaded; the items the assembler's hand-over switched off
         // come back as if the window had opened and closed.
         workspace.prompter().message(problem, kSimulatorNotice, QString());
-        restoreMainWindow(workspace, simulatorToolName());
+        restoreMainWindow(workspace, QString::fromLatin1(ToolName::Simulator));
         return nullptr;
-    });
-    registerMenuCommand(Menu::Simulate51, &simulateCommand);
+    };
+    registerTool(ToolName::Simulator, factory, ToolPlacement::OwnWindow,
+                 {{Menu::Simulate51, &simulateCommand}});
 }
 
 } // namespace tw

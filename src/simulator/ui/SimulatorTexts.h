@@ -1,8 +1,6 @@
 #pragma once
-// Captions, tool tips and messages the simulator window's files share, and its name in the tool
-// registry.
+// Captions, tool tips and messages the simulator window's files share.
 #include "common/Prompter.h"
-#include "workspace/Workspace.h"
 
 #include <QString>
 #include <string_view>
@@ -12,11 +10,6 @@ namespace tw
 
 // The simulator's input errors and notices: OK with the information icon, no title.
 constexpr int kSimulatorNotice = MsgStyle::Ok + MsgStyle::Information;
-
-inline QString simulatorToolName()
-{
-    return QString::fromLatin1(ToolName::Simulator);
-}
 
 inline const QString kRunCaption = QStringLiteral(u"连续运行");
 inline const QString kToBreakpointCaption = QStringLiteral(u"执行到断点");

@@ -7,11 +7,9 @@
 #include "common/Hex.h"
 #include "common/Prompter.h"
 #include "simulator/StatusTexts.h"
-#include "workspace/ToolWindowProtocol.h"
 #include "workspace/Workspace.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -58,11 +56,11 @@ void fitListingBox(QPlainTextEdit *box)
 } // namespace
 
 SimulatorWindow::SimulatorWindow(Workspace &workspace, const ProgramFiles &files, QWidget *parent)
-    : QWidget(parent), m_workspace(workspace), m_prompter(workspace.prompter().forWindow(this)),
+    : ToolWindow(workspace, ToolName::Simulator, parent), m_prompter(workspace.prompter().forWindow(this)),
       m_cpu(std::make_unique<Cpu51>()), m_controller(std::make_unique<RunController>(*m_cpu, m_listing))
 {
     setWindowTitle(QStringLiteral(u"MCS51  仿真"));
-    lockMainWindow(m_workspace, simulatorToolName());
+    lockMainWindow();
     buildControls();
     connectControls();
     load(files);
@@ -163,7 +161,7 @@ void SimulatorWindow::runSlice()
     // screen frame: more often nobody could see them, and drawing would be all the run did.
     const bool showViews = mode == RefreshMode::Fast || result.end != RunEnd::None || frameDue();
     afterInstructions(showViews);
-    if (m_closed)
+    if (isClosed())
         return;
     if (result.end == RunEnd::None) {
         // A baud-rate message box may have let the stop button in meanwhile.
@@ -234,22 +232,17 @@ bool SimulatorWindow::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void SimulatorWindow::closeEvent(QCloseEvent *event)
+void SimulatorWindow::unloading()
 {
-    if (!m_closed) {
-        m_closed = true;
-        m_controller->stop();
-        m_ui.slice->stop();
-        m_ui.tick->stop();
-        m_ui.feeder->stop();
-        m_cpu->xram.fill(0);
-        restoreMainWindow(m_workspace, simulatorToolName());
-        m_ui.dynamicMode->hide();
-        m_ui.fastMode->hide();
-        for (int panel = kFirstSimulatorPanel; panel <= kLastSimulatorPanel; ++panel)
-            m_workspace.setStatusText(panel, QString());
-    }
-    event->accept();
+    m_controller->stop();
+    m_ui.slice->stop();
+    m_ui.tick->stop();
+    m_ui.feeder->stop();
+    m_cpu->xram.fill(0);
+    m_ui.dynamicMode->hide();
+    m_ui.fastMode->hide();
+    for (int panel = kFirstSimulatorPanel; panel <= kLastSimulatorPanel; ++panel)
+        m_workspace.setStatusText(panel, QString());
 }
 
 } // namespace tw

@@ -8,9 +8,9 @@
 #include "simulator/RunController.h"
 #include "simulator/Serial.h"
 #include "simulator/ViewFormat.h"
+#include "workspace/ui/ToolWindow.h"
 
 #include <QElapsedTimer>
-#include <QWidget>
 #include <array>
 #include <memory>
 
@@ -30,9 +30,8 @@ namespace tw
 {
 
 class Prompter;
-class Workspace;
 
-class SimulatorWindow : public QWidget
+class SimulatorWindow : public ToolWindow
 {
     Q_OBJECT
 
@@ -95,7 +94,7 @@ class SimulatorWindow : public QWidget
     void memoryBoxDoubleClicked(bool internalRam);
 
   protected:
-    void closeEvent(QCloseEvent *event) override;
+    void unloading() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
@@ -141,7 +140,6 @@ class SimulatorWindow : public QWidget
     bool hexKeyRefused(QObject *watched, QEvent *event);
     int message(const QString &text, int style);
 
-    Workspace &m_workspace;
     std::unique_ptr<Prompter> m_prompter; // this window's boxes
     Controls m_ui;
     std::unique_ptr<Cpu51> m_cpu;
@@ -153,8 +151,7 @@ class SimulatorWindow : public QWidget
     TickClock m_clock;
     int m_romTop = 0, m_xramTop = 0;
     bool m_romSelected = false;
-    bool m_internalRamSet = true; // the RAM-set frame's mode
-    bool m_closed = false;
+    bool m_internalRamSet = true;       // the RAM-set frame's mode
     bool m_memoryBoxStale = false;      // MOVX changed what the external-RAM box shows
     QElapsedTimer m_frameClock;         // a dynamic run shows its views once per screen frame
     std::size_t m_shownTransmitted = 0; // bytes of the transmit log already in its box

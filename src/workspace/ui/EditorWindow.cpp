@@ -97,7 +97,6 @@ void EditorWindow::onLoad()
     if (m_loaded)
         return;
     m_loaded = true;
-    m_findStr.clear();
     // The tool windows close before the editing state is set, so their restore cannot undo it.
     enterEditingState(m_workspace);
     showCaret();

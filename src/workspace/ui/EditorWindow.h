@@ -53,10 +53,6 @@ class EditorWindow : public QWidget
     void setHasChanged(bool changed) { m_hasChanged = changed; }
     void clearChanged() { m_hasChanged = false; }
 
-    // A search text held for the window; empty after the load step.
-    QString findStr() const { return m_findStr; }
-    void setFindStr(const QString &text) { m_findStr = text; }
-
     // Loads a file as plain text (GBK or UTF-8, decided for the whole file; CR LF, LF and a lone CR
     // end lines) and remembers its encoding for writing back. False when it cannot be read: the text is left
     // as it was. The caption and the change flag are the caller's.
@@ -121,7 +117,6 @@ class EditorWindow : public QWidget
     Prompter &m_prompter;
     QPlainTextEdit *m_editor = nullptr;
     QString m_openFile;
-    QString m_findStr;
     // How the file was read, so that a save gives back its bytes.
     TextEncoding m_encoding = TextEncoding::Gbk;
     bool m_byteOrderMark = false;

@@ -2,6 +2,7 @@
 
 #include "MainWindow.h"
 #include "ToolRegistry.h"
+#include "ToolWindow.h"
 #include "workspace/MenuNames.h"
 
 #include <QPointer>
@@ -11,15 +12,16 @@ namespace tw
 
 void registerFindDialog()
 {
-    registerTool(QString::fromLatin1(ToolName::Find), [](Workspace &workspace) -> QWidget * {
+    const auto factory = [](Workspace &workspace) -> QWidget * {
         QPointer<MainWindow> main = dynamic_cast<MainWindow *>(&workspace);
         return new FindDialog([main] { return main ? main->activeEditor() : nullptr; });
-    });
-    registerMenuCommand(Menu::EditFindText,
-                        [](Workspace &workspace) { openFindDialog(workspace, FindDialog::Mode::ByText); });
-    registerMenuCommand(Menu::EditFindInstruction, [](Workspace &workspace) {
-        openFindDialog(workspace, FindDialog::Mode::ByInstruction);
-    });
+    };
+    registerTool(QString::fromLatin1(ToolName::Find), factory, ToolPlacement::OwnWindow,
+                 {{Menu::EditFindText,
+                   [](Workspace &workspace) { openFindDialog(workspace, FindDialog::Mode::ByText); }},
+                  {Menu::EditFindInstruction, [](Workspace &workspace) {
+                       openFindDialog(workspace, FindDialog::Mode::ByInstruction);
+                   }}});
 }
 
 void openFindDialog(Workspace &workspace, FindDialog::Mode mode)
@@ -27,8 +29,7 @@ void openFindDialog(Workspace &workspace, FindDialog::Mode mode)
     auto *main = dynamic_cast<MainWindow *>(&workspace);
     if (!main || !main->activeEditor())
         return;
-    main->showTool(QString::fromLatin1(ToolName::Find));
-    if (auto *dialog = qobject_cast<FindDialog *>(main->toolWindow(QString::fromLatin1(ToolName::Find))))
+    if (auto *dialog = showToolWindow<FindDialog>(workspace, ToolName::Find))
         dialog->start(mode);
 }
 

@@ -1,20 +1,20 @@
 #pragma once
-// The main window: menus, toolbar, status bar and the MDI area that holds the editor windows.
-// It mirrors MainWindowState, and every other window reaches it through tw::Workspace.
+// The main window, in three parts: the frame (menus, toolbar, status bar, mirroring
+// MainWindowState), the editor desk (the MDI editors and the commands on them) and the tool host
+// (the tool windows). It implements Workspace, through which every other window reaches it, by
+// handing each call to one of them, and it routes the menu commands to the part that does them.
 #include "workspace/MainWindowState.h"
 #include "workspace/Workspace.h"
 
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
-#include <QVector>
 #include <functional>
 #include <memory>
 
 class QAction;
 class QLabel;
 class QMdiArea;
-class QMdiSubWindow;
 class QMenu;
 class QPrinter;
 class QToolBar;
@@ -22,8 +22,11 @@ class QToolBar;
 namespace tw
 {
 
+class EditorDesk;
 class EditorWindow;
 class HelpWindow;
+class MainFrame;
+class ToolHost;
 
 class MainWindow : public QMainWindow, public Workspace
 {
@@ -48,17 +51,18 @@ class MainWindow : public QMainWindow, public Workspace
     bool closeAllEditors() override;
     int editorCount() const override;
     QString activeEditorCaption() const override;
-    QString currentBinPath() const override { return m_currentBinPath; }
-    void setCurrentBinPath(const QString &path) override { m_currentBinPath = path; }
-    void setDialogFileName(const QString &path) override { m_dialogFileName = path; }
+    QString currentBinPath() const override;
+    void setCurrentBinPath(const QString &path) override;
+    void setDialogFileName(const QString &path) override;
     void showTool(const QString &name) override;
     void unloadTool(const QString &name) override;
     bool isToolLoaded(const QString &name) const override;
+    QWidget *toolWindow(const QString &name) const override;
     Prompter &prompter() override { return m_prompter; }
     void popupMenu(const QString &name, const QPoint &globalPosition) override;
 
-    const MainWindowState &state() const { return m_state; }
-    QString dialogFileName() const { return m_dialogFileName; }
+    const MainWindowState &state() const;
+    QString dialogFileName() const;
 
     // Runs a menu command by the item's object name as a click on it would, if the item can be
     // chosen now; false when it cannot.
@@ -69,8 +73,8 @@ class MainWindow : public QMainWindow, public Workspace
     QAction *menuAction(const QString &name) const;
     QAction *toolbarAction(int position) const;
     QMenu *topMenu(const QString &name) const;
-    QToolBar *toolBar() const { return m_toolBar; }
-    QMdiArea *mdiArea() const { return m_mdiArea; }
+    QToolBar *toolBar() const;
+    QMdiArea *mdiArea() const;
     QLabel *statusPanel(int panel) const;
 
     // The editor window the Edit, File and find commands act on; nullptr when none is open.
@@ -78,78 +82,33 @@ class MainWindow : public QMainWindow, public Workspace
     QList<EditorWindow *> editors() const;
     // The open editor showing this path (exact comparison), if any.
     EditorWindow *editorShowing(const QString &path) const;
-    // A tool window's instance while it is loaded.
-    QWidget *toolWindow(const QString &name) const;
     HelpWindow *helpWindow() const;
 
     // Printing goes to this printer; print set-up configures it for the session.
     QPrinter *printer();
     // The text the last print sent to the printer.
-    QString lastPrintedText() const { return m_lastPrintedText; }
+    QString lastPrintedText() const;
 
   protected:
     void closeEvent(QCloseEvent *event) override;
 
   private:
-    void buildMenus();
-    void buildToolBar();
-    void buildStatusBar();
     void bindCommands();
-    void mirrorMenu(int index);
-    void mirrorMenuTree(int index);
-    void mirrorToolbarButton(int position);
+    void bindFileCommands();
+    void bindEditCommands();
+    void bindViewAndHelpCommands();
     void runCommand(const QString &itemName);
     void runOtherSubsystemCommand(const QString &itemName);
-    void fillWindowMenu();
-    void onSubWindowActivated(QMdiSubWindow *window);
-    EditorWindow *newEditorWindow();
-    // openInEditor without looking for an editor that holds the file already.
-    void openInNewEditor(const QString &path, const QString &caption);
-    // The open editor holding this file, the path compared after resolving links and relative parts.
-    EditorWindow *editorHolding(const QString &path) const;
-    void activateEditor(EditorWindow *editor);
-    void reportUnreadable(const QString &path);
-    QMdiSubWindow *subWindowOf(const EditorWindow *editor) const;
-    void showWorkspaceChild(const QString &name, QWidget *window);
-    QWidget *makeTool(const QString &name);
-    // The screen above the status bar, where tool windows go.
-    QRect toolArea() const;
-    // Sizes and moves a tool window so that its frame lies in toolArea(), centred on centre.
-    void placeTool(QWidget *window, QPoint centre);
-    void cascadeEditors();
-
-    void newFile();
-    void openFileOfKind(const QString &title, const QString &filter);
-    void saveActive(bool as);
-    void printSetup();
-    void printActive();
-    void chooseFont();
-    void editUndo(bool redo);
-    void editSelectAll();
-    void editCopy(bool cut);
-    void editPaste();
-    // Shows or hides the toolbar or status bar and ticks its View item to match.
-    void toggleBar(QWidget *bar, const QString &itemName);
     void showHelpPage(const QString &fileName);
     void showFaq();
     void startCalculator();
 
     Prompter &m_prompter;
-    MainWindowState m_state;
-    QMdiArea *m_mdiArea = nullptr;
-    QToolBar *m_toolBar = nullptr;
-    QVector<QAction *> m_menuActions; // by index into m_state.items()
-    QHash<QString, QMenu *> m_menus;
-    QVector<QAction *> m_toolbarActions; // slot 1 at index 0
-    QVector<QLabel *> m_panels;
+    std::unique_ptr<EditorDesk> m_desk;
+    std::unique_ptr<MainFrame> m_frame;
+    std::unique_ptr<ToolHost> m_tools;
     QHash<QString, std::function<void()>> m_commands;
-    QHash<QString, QPointer<QWidget>> m_tools;
-    QPointer<EditorWindow> m_lastActiveEditor;
     QPointer<HelpWindow> m_helpWindow;
-    std::unique_ptr<QPrinter> m_ownPrinter;
-    QString m_currentBinPath;
-    QString m_dialogFileName;
-    QString m_lastPrintedText;
 };
 
 } // namespace tw

@@ -1,8 +1,5 @@
 #include "ToolRegistry.h"
 
-#include "workspace/MenuNames.h"
-#include "workspace/Workspace.h"
-
 #include <QHash>
 
 namespace tw
@@ -29,15 +26,27 @@ QHash<QString, MenuCommand> &commands()
     return all;
 }
 
+// The tool each registered menu item opens.
+QHash<QString, QString> &menuTools()
+{
+    static QHash<QString, QString> all;
+    return all;
+}
+
 } // namespace
 
-void registerTool(const QString &name, ToolFactory factory, ToolPlacement placement)
+void registerTool(const QString &name, ToolFactory factory, ToolPlacement placement,
+                  const QList<ToolMenuItem> &menuItems)
 {
     placements().insert(name, placement);
     if (factory)
         factories().insert(name, std::move(factory));
     else
         factories().remove(name);
+    for (const ToolMenuItem &item : menuItems) {
+        menuTools().insert(item.name, name);
+        registerMenuCommand(item.name, item.command);
+    }
 }
 
 ToolFactory toolFactory(const QString &name)
@@ -70,27 +79,7 @@ MenuCommand menuCommand(const QString &itemName)
 
 QString defaultToolOfMenuItem(const QString &itemName)
 {
-    using namespace ToolName;
-    static const QHash<QString, QString> tools = [] {
-        QHash<QString, QString> map;
-        auto add = [&map](const char *tool, std::initializer_list<const char *> items) {
-            for (const char *item : items)
-                map.insert(QString::fromLatin1(item), QString::fromLatin1(tool));
-        };
-        add(Assembler, {Menu::Assemble51, Menu::Assemble48});
-        add(Conversion, {Menu::Disassemble51, Menu::Disassemble48, Menu::HexToBin, Menu::BinToHex,
-                         Menu::BinToObj, Menu::ObjToBin, Menu::BinRestore, Menu::BinSplit, Menu::BinMerge,
-                         Menu::FileCompare, Menu::Port48To51});
-        add(Simulator, {Menu::Simulate51});
-        add(SerialSender, {Menu::SerialSend});
-        add(Programmer, {Menu::InSystemProgramming});
-        add(InitCode, {Menu::BaudRate, Menu::TimerCounter, Menu::Interrupts});
-        add(Library, {Menu::FixedPointLibrary, Menu::FloatingPointLibrary, Menu::UserLibrary});
-        add(Font, {Menu::DotMatrixFont});
-        add(Unicode, {Menu::UnicodeCodes});
-        return map;
-    }();
-    return tools.value(itemName);
+    return menuTools().value(itemName);
 }
 
 } // namespace tw

@@ -1,6 +1,7 @@
 #pragma once
 // Tool windows and menu commands of the other subsystems, registered at start-up (see
 // src/app/ToolRegistrations.cpp) so that the main window can open them without knowing them.
+#include <QList>
 #include <QString>
 #include <functional>
 
@@ -19,21 +20,33 @@ using ToolFactory = std::function<QWidget *(Workspace &)>;
 // Where a tool window opens: a window of its own, or a child window of the main window's
 // workspace (beside the editors, fixed size, no minimise or maximise button).
 enum class ToolPlacement { OwnWindow, WorkspaceChild };
+
+// A menu command owned by another subsystem, by the item's object name ("assembler51", "htb",
+// "emMCS51", ...): it prepares its tool window and shows it through Workspace::showTool.
+using MenuCommand = std::function<void(Workspace &)>;
+
+// A menu item that opens a tool window: through its command when it has one, else by showing
+// the window as it is.
+struct ToolMenuItem {
+    QString name;
+    MenuCommand command;
+};
+
+// The tool's menu items are named here and nowhere else; an item the main window has no command
+// of its own for opens the tool whose registration names it.
 void registerTool(const QString &name, ToolFactory factory,
-                  ToolPlacement placement = ToolPlacement::OwnWindow);
+                  ToolPlacement placement = ToolPlacement::OwnWindow,
+                  const QList<ToolMenuItem> &menuItems = {});
 ToolFactory toolFactory(const QString &name);
 ToolPlacement toolPlacement(const QString &name);
 bool isToolRegistered(const QString &name);
 
-// A menu command owned by another subsystem, by the item's object name ("assembler51", "htb",
-// "emMCS51", ...): it prepares its tool window and shows it through Workspace::showTool. Items
-// without a command open the tool of defaultToolOfMenuItem(), when that is registered.
-using MenuCommand = std::function<void(Workspace &)>;
+// A command for a menu item by itself; an empty command takes it out again.
 void registerMenuCommand(const QString &itemName, MenuCommand command);
 MenuCommand menuCommand(const QString &itemName);
 
-// The tool window a menu item opens ("dasm51" opens the conversion window); empty for items of
-// the main window's own commands.
+// The tool window a menu item opens, as the tool's registration names it; empty for items of the
+// main window's own commands.
 QString defaultToolOfMenuItem(const QString &itemName);
 
 } // namespace tw
