@@ -12,7 +12,6 @@
 #include <QLockFile>
 #include <QScreen>
 #include <QStyle>
-#include <QTranslator>
 
 int main(int argc, char **argv)
 {

@@ -1,6 +1,7 @@
 // The real dialogs behind QtPrompter, answered by a timer as a user would.
 #include "common/ui/QtPrompter.h"
 #include "common/ScriptedPrompter.h"
+#include "common/ui/FileListTexts.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -79,6 +80,21 @@ TEST(QtPrompter, FileDialogsHandBackTypedNames)
     EXPECT_EQ(prompter.saveFileName(
                   saveTitle, QStringLiteral(u" 源程序文件(*.asm) (*.asm);;所有文件(*.*) (*)"), dir.path()),
               dir.filePath(QStringLiteral("prog.asm")));
+}
+
+// The file list's sizes: bytes below 1 KB, then units of 1024 with two decimals, in the locale's
+// digits.
+TEST(QtPrompter, FileListSizesInChineseUnits)
+{
+    const QLocale c = QLocale::c();
+    EXPECT_EQ(fileSizeText(0, c), QStringLiteral(u"0 字节"));
+    EXPECT_EQ(fileSizeText(1023, c), QStringLiteral(u"1023 字节"));
+    EXPECT_EQ(fileSizeText(1024, c), QStringLiteral("1.00 KB"));
+    EXPECT_EQ(fileSizeText(5000, c), QStringLiteral("4.88 KB"));
+    EXPECT_EQ(fileSizeText(3 * 1024 * 1024 + 17, c), QStringLiteral("3.00 MB"));
+    EXPECT_EQ(fileSizeText(qint64(5) << 30, c), QStringLiteral("5.00 GB"));
+    EXPECT_EQ(fileSizeText(qint64(3) << 40, c), QStringLiteral("3.00 TB"));
+    EXPECT_EQ(fileSizeText(1023, QLocale(QLocale::Chinese, QLocale::China)), QStringLiteral(u"1,023 字节"));
 }
 
 TEST(QtPrompter, MessageBoxAnswersByButtonAndEscape)

@@ -2,17 +2,27 @@
 // own texts in Chinese.
 #include "workspace/StartUpChecks.h"
 #include "common/ScriptedPrompter.h"
+#include "common/ui/QtPrompter.h"
 #include "workspace/ui/QtTexts.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileSystemModel>
+#include <QLabel>
 #include <QLockFile>
 #include <QMessageBox>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTranslator>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -98,11 +108,75 @@ TEST(StartUpChecks, ALockLeftByADeadProcessDoesNotBlock)
     EXPECT_TRUE(prompter.calls().isEmpty());
 }
 
+namespace
+{
+
+// A file dialog as the user sees it in the detail view, once its list has filled.
+class ShownFileDialog
+{
+  public:
+    explicit ShownFileDialog(QFileDialog *dialog) : m_dialog(dialog)
+    {
+        dialog->setViewMode(QFileDialog::Detail);
+        m_view = dialog->findChild<QTreeView *>(u"treeView"_s);
+    }
+
+    // The list's cell in the row of that name, as the view shows it; empty until the list knows it.
+    QString cell(const QString &name, int column) const
+    {
+        const QAbstractItemModel *list = m_view->model();
+        for (int row = 0; row < list->rowCount(m_view->rootIndex()); ++row)
+            if (list->index(row, 0, m_view->rootIndex()).data().toString() == name)
+                return list->index(row, column, m_view->rootIndex()).data().toString();
+        return {};
+    }
+
+    // The type column fills last, from a thread of its own.
+    bool waitForTypes(const QStringList &names) const
+    {
+        return QTest::qWaitFor([&] {
+            return std::all_of(names.begin(), names.end(),
+                               [&](const QString &name) { return !cell(name, 2).isEmpty(); });
+        });
+    }
+
+    // Everything readable: the list's headers and cells, labels, buttons, combo-box items and
+    // tool tips.
+    QStringList texts() const
+    {
+        QStringList all;
+        const QAbstractItemModel *list = m_view->model();
+        for (int column = 0; column < list->columnCount(m_view->rootIndex()); ++column) {
+            all << list->headerData(column, Qt::Horizontal).toString();
+            for (int row = 0; row < list->rowCount(m_view->rootIndex()); ++row)
+                all << list->index(row, column, m_view->rootIndex()).data().toString();
+        }
+        for (const QWidget *widget : m_dialog->findChildren<QWidget *>()) {
+            all << widget->toolTip();
+            if (const auto *label = qobject_cast<const QLabel *>(widget))
+                all << label->text();
+            if (const auto *button = qobject_cast<const QAbstractButton *>(widget))
+                all << button->text();
+            if (const auto *combo = qobject_cast<const QComboBox *>(widget))
+                for (int i = 0; i < combo->count(); ++i)
+                    all << combo->itemText(i);
+        }
+        return all;
+    }
+
+  private:
+    QFileDialog *m_dialog;
+    QTreeView *m_view = nullptr;
+};
+
+} // namespace
+
 // Qt's own texts as the program installs them at start: the file dialogs' and the message boxes'.
 TEST(StartUpChecks, QtDialogTextsAreChinese)
 {
     ASSERT_EQ(QCoreApplication::translate("QFileDialog", "Folder"), u"Folder"_s);
-    const auto texts = installQtChineseTexts();
+    const QLocale before;
+    auto texts = installQtChineseTexts();
     ASSERT_NE(texts, nullptr) << "Qt's Chinese translation is not installed";
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Folder"), u"文件夹"_s);
     QFileSystemModel files;
@@ -111,4 +185,67 @@ TEST(StartUpChecks, QtDialogTextsAreChinese)
     QMessageBox box;
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), u"取消"_s);
+
+    // The open and save dialogs on a folder of a few bytes, some KB, a folder and a file of no
+    // known type.
+    QTemporaryDir dir;
+    const auto write = [&](const QString &name, const QByteArray &bytes) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    write(u"small.asm"_s, "NOP\r\n");
+    write(u"big.hex"_s, QByteArray(5000, ':'));
+    write(u"odd.zzq"_s, QByteArray("\x9c\x83\x00\xfe", 4));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"sub"_s));
+
+    QtPrompter prompter;
+    const QStringList names{u"small.asm"_s, u"big.hex"_s, u"odd.zzq"_s, u"sub"_s};
+    const QRegularExpression english(u"\\b(bytes|KiB|Folder|unknown|Drive)\\b"_s,
+                                     QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpression latin(u"[A-Za-z]"_s);
+    const auto expectNoEnglish = [&](const ShownFileDialog &shown) {
+        for (const QString &text : shown.texts())
+            EXPECT_FALSE(text.contains(english)) << text.toStdString();
+    };
+    const auto look = [&](QFileDialog *dialog) {
+        const ShownFileDialog shown(dialog);
+        ASSERT_TRUE(shown.waitForTypes(names));
+        EXPECT_EQ(shown.cell(u"small.asm"_s, 1), u"5 字节"_s);
+        EXPECT_EQ(shown.cell(u"big.hex"_s, 1), u"4.88 KB"_s);
+        EXPECT_EQ(shown.cell(u"sub"_s, 1), QString());
+        EXPECT_EQ(shown.cell(u"sub"_s, 2), u"文件夹"_s);
+        EXPECT_EQ(shown.cell(u"odd.zzq"_s, 2), u"未知"_s);
+        const QString date = shown.cell(u"small.asm"_s, 3);
+        EXPECT_FALSE(date.isEmpty());
+        EXPECT_FALSE(date.contains(latin)) << date.toStdString(); // no English month
+        expectNoEnglish(shown);
+
+        // One level up from the root: the drives.
+        dialog->setDirectory(QString());
+        ASSERT_TRUE(shown.waitForTypes({u"/"_s}));
+        EXPECT_EQ(shown.cell(u"/"_s, 2), u"驱动器"_s);
+        expectNoEnglish(shown);
+    };
+    for (const bool save : {false, true}) {
+        SCOPED_TRACE(save ? "save" : "open");
+        QTimer::singleShot(0, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *dialog = qobject_cast<QFileDialog *>(modal))
+                look(dialog);
+            else
+                ADD_FAILURE() << "no file dialog";
+            if (modal)
+                modal->close();
+        });
+        const QString filter = u"所有文件 (*)"_s;
+        if (save)
+            prompter.saveFileName(u"另存为"_s, filter, dir.path());
+        else
+            prompter.openFileName(u"打开"_s, filter, dir.path());
+    }
+
+    // Gone with the texts: the locale other code sees again.
+    texts.reset();
+    EXPECT_EQ(QLocale(), before);
 }

@@ -1,4 +1,5 @@
 #include "QtPrompter.h"
+#include "FileListTexts.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -105,9 +106,26 @@ int QtPrompter::message(const QString &text, int style, const QString &title)
     return buttons.first().answer;
 }
 
+namespace
+{
+
+// The dialog's chosen file, or empty where it was cancelled.
+QString runFileDialog(QFileDialog &dialog)
+{
+    dialog.setProxyModel(new FileListTexts(&dialog));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
 QString QtPrompter::openFileName(const QString &title, const QString &filter, const QString &start)
 {
-    return QFileDialog::getOpenFileName(m_parent, title, start, filter);
+    QFileDialog dialog(m_parent, title, start, filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    return runFileDialog(dialog);
 }
 
 QString QtPrompter::openFileNameOrTyped(const QString &title, const QString &filter, const QString &start)
@@ -116,9 +134,7 @@ QString QtPrompter::openFileNameOrTyped(const QString &title, const QString &fil
     QFileDialog dialog(m_parent, title, start, filter);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return runFileDialog(dialog);
 }
 
 QString QtPrompter::saveFileName(const QString &title, const QString &filter, const QString &start)
@@ -130,9 +146,7 @@ QString QtPrompter::saveFileName(const QString &title, const QString &filter, co
     static const QRegularExpression firstPattern(QStringLiteral("\\(\\*\\.(\\w+)\\)\\s*(;;|$)"));
     if (const QRegularExpressionMatch match = firstPattern.match(filter); match.hasMatch())
         dialog.setDefaultSuffix(match.captured(1));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return runFileDialog(dialog);
 }
 
 std::optional<FontChoice> QtPrompter::chooseFont(const FontChoice &current)
