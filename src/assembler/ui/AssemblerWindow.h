@@ -35,7 +35,6 @@ class AssemblerWindow : public ToolWindow
     QLineEdit *sourceEdit() const { return m_sourceEdit; }
     QLineEdit *binEdit() const { return m_binEdit; }
     QPushButton *startButton() const { return m_startButton; }
-    QLabel *statusLabel() const { return m_statusLabel; }
     QProgressBar *progressBar() const { return m_progressBar; }
 
   public slots:
