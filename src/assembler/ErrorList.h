@@ -12,7 +12,7 @@
 namespace tw
 {
 
-class ErrorList : public ErrorSink
+class ErrorList : public LineErrorSink
 {
   public:
     // Line: Str(count) TAB "第" Str(line) "行" TAB message; the lines keep every line + CR LF.
@@ -27,7 +27,7 @@ class ErrorList : public ErrorSink
     void setEncoding(TextEncoding encoding);
 
     // The current line of the normalised source, set by the driver before each statement.
-    long long lineNumber() const { return m_lineNumber; }
+    long long lineNumber() const override { return m_lineNumber; }
     void setLineNumber(long long line) { m_lineNumber = line; }
 
   private:

@@ -20,6 +20,14 @@ class ErrorSink
     virtual void record(const QString &message) = 0;
 };
 
+// A sink that also knows the source line its errors belong to, for the faults that end a run
+// with the line's own message.
+class LineErrorSink : public ErrorSink
+{
+  public:
+    virtual long long lineNumber() const = 0;
+};
+
 // A failure that ends the whole run (a number too large, a store past the code image, a full
 // table). The driver catches it, shows message() and leaves no stale output behind.
 class AssemblyFailure : public std::runtime_error

@@ -1,7 +1,7 @@
 #pragma once
 // Pass 2 of the MCS-48 assembler: one statement's operands checked, its bytes stored into the
 // code image and its code text returned for the listing.
-#include "assembler/ErrorList.h"
+#include "assembler/common/Numbers.h"
 #include "assembler/common/Symbols.h"
 
 #include <QString>
@@ -17,7 +17,7 @@ namespace tw::mcs48
 struct EncodeContext {
     CodeImage &image;
     const LabelTable &labels; // pass 1's labels, EQU labels with their value
-    ErrorList &errors;        // knows the current line
+    LineErrorSink &errors;    // knows the current line
 };
 
 // Encodes the statement at pc. The result is two hexadecimal digits per byte in address order,
