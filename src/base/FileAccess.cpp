@@ -59,6 +59,13 @@ std::string notAFileReason(mode_t mode)
     return S_ISDIR(mode) ? "这是一个文件夹，不是文件" : "这是设备或管道，不是普通文件";
 }
 
+// The folder part of a path, with its slash; empty for a bare name.
+std::string folderOf(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 // Follows symbolic links to the name the data lives under; a dangling link gives the name it
 // points to, so the write creates that file and the link starts to work.
 std::string followLinks(std::string path)
@@ -72,10 +79,8 @@ std::string followLinks(std::string path)
         if (length < 0 || static_cast<std::size_t>(length) >= target.size())
             return path;
         target.resize(static_cast<std::size_t>(length));
-        if (target.front() != '/') {
-            const std::size_t slash = path.rfind('/');
-            target = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + target;
-        }
+        if (target.front() != '/')
+            target = folderOf(path) + target;
         path = std::move(target);
     }
     return path;
@@ -100,13 +105,20 @@ int writeAll(int fd, std::string_view bytes)
 
 // A new file beside the target; the mode 0666 lets the process's umask decide, as for any new
 // file. Returns -1 with errno set when none can be made.
+// A hidden name of ours in folder, different at every attempt: a staged file ("") or the old file
+// kept aside during a replacement ("old-").
+std::string scratchName(const std::string &folder, std::string_view tag, int attempt)
+{
+    std::uint32_t random = 0;
+    if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random)
+        random ^= static_cast<std::uint32_t>(attempt) * 2654435761u;
+    return folder + ".tw-" + std::to_string(::getpid()) + '-' + std::string(tag) + std::to_string(random);
+}
+
 int openTemporary(const std::string &folder, std::string &name)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::uint32_t random = 0;
-        if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random)
-            random ^= static_cast<std::uint32_t>(attempt) * 2654435761u;
-        name = folder + ".tw-" + std::to_string(::getpid()) + '-' + std::to_string(random);
+        name = scratchName(folder, "", attempt);
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
@@ -374,10 +386,8 @@ std::string StagedFile::stage(const std::string &path, const ContentWriter &cont
     m_existed = ::stat(m_target.c_str(), &existing) == 0;
     if (m_existed && !S_ISREG(existing.st_mode))
         return outputRefusal(m_target);
-    const std::size_t slash = m_target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : m_target.substr(0, slash + 1);
     std::string temporary;
-    Descriptor fd(openTemporary(folder, temporary));
+    Descriptor fd(openTemporary(folderOf(m_target), temporary));
     if (!fd.valid())
         return systemErrorText(errno);
     m_temporary = temporary;
@@ -415,15 +425,9 @@ std::string StagedFile::commit()
     // can put it back, and ext4 (like others that allocate late) does not push the new file's
     // data to the disk at once, as it does for a rename over a file.
     if (m_existed) {
-        const std::size_t slash = m_target.rfind('/');
-        const std::string folder = slash == std::string::npos ? std::string() : m_target.substr(0, slash + 1);
         std::string kept;
         for (int attempt = 0; attempt < 100 && kept.empty(); ++attempt) {
-            std::uint32_t random = 0;
-            if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random)
-                random ^= static_cast<std::uint32_t>(attempt) * 2654435761u;
-            std::string name =
-                folder + ".tw-" + std::to_string(::getpid()) + "-old-" + std::to_string(random);
+            std::string name = scratchName(folderOf(m_target), "old-", attempt);
             struct stat info;
             if (::lstat(name.c_str(), &info) != 0 && errno == ENOENT)
                 kept = std::move(name);

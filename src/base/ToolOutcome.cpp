@@ -10,8 +10,6 @@ namespace tw
 namespace
 {
 
-constexpr int kAnswerYes = 6;
-
 bool exists(const std::string &path)
 {
     struct stat info;
@@ -46,7 +44,7 @@ class Writer
         for (const ToolNote &note : m_outcome.done)
             show(note);
         m_report.openRequested =
-            !m_outcome.openOnYes.empty() && !m_outcome.done.empty() && m_report.lastAnswer == kAnswerYes;
+            !m_outcome.openOnYes.empty() && !m_outcome.done.empty() && m_report.lastAnswer == MsgAnswer::Yes;
         return m_report;
     }
 
@@ -85,7 +83,7 @@ class Writer
             return true;
         show({replaceQuestion(existing, firstExists), MsgStyle::YesNo + MsgStyle::Exclamation,
               m_outcome.title});
-        if (m_report.lastAnswer == kAnswerYes)
+        if (m_report.lastAnswer == MsgAnswer::Yes)
             return true;
         m_report.result = WriteResult::Declined;
         if (m_outcome.declined.empty())

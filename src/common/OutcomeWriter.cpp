@@ -56,7 +56,7 @@ PlannedFile plannedFile(const QString &path, QByteArrayView bytes, bool askBefor
 
 QString readFailureMessage(const QString &path, const QString &reason)
 {
-    return QStringLiteral(u"文件读取失败：") + path + QStringLiteral(u"（") + reason + QStringLiteral(u"）");
+    return QString::fromStdString(readFailureText(path.toStdString(), reason.toStdString()));
 }
 
 CarriedOut carryOut(const ToolOutcome &outcome, Prompter &prompter)

@@ -14,12 +14,6 @@ class QWidget;
 namespace tw
 {
 
-// Answers.
-namespace MsgAnswer
-{
-constexpr int Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7;
-}
-
 struct FontChoice {
     QString family;
     double pointSize = 10;

@@ -14,22 +14,6 @@ template <typename T> T takeNext(QList<T> &queue, T fallback)
     return queue.takeFirst();
 }
 
-// What an unscripted message box answers: its first button.
-int firstButton(int style)
-{
-    switch (style & 7) {
-    case MsgStyle::AbortRetryIgnore:
-        return MsgAnswer::Abort;
-    case MsgStyle::YesNoCancel:
-    case MsgStyle::YesNo:
-        return MsgAnswer::Yes;
-    case MsgStyle::RetryCancel:
-        return MsgAnswer::Retry;
-    default:
-        return MsgAnswer::Ok;
-    }
-}
-
 } // namespace
 
 // A window's prompter in tests: the same script, each call recorded with the asking window.

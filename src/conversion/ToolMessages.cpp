@@ -3,7 +3,6 @@
 #include "common/CheckedFile.h"
 #include "common/OutcomeWriter.h"
 
-#include <QFileInfo>
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -31,11 +30,6 @@ ToolOutcome refusal(const ToolNote &note)
     ToolOutcome outcome;
     outcome.notes.push_back(note);
     return outcome;
-}
-
-bool isExistingFile(const QString &path)
-{
-    return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
 bool isPresent(const QString &path)

@@ -28,8 +28,6 @@ ToolNote refusalNote(const QString &text);
 // An outcome that only says why nothing is written.
 ToolOutcome refusal(const ToolNote &note);
 
-// A file the tools can read: an ordinary file (no folder) at that path.
-bool isExistingFile(const QString &path);
 // Something is at the path (a folder, a pipe, a link that leads nowhere readable): not missing.
 // What it is, and why it cannot be read, the checked read names.
 bool isPresent(const QString &path);

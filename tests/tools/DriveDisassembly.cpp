@@ -13,9 +13,6 @@ namespace twdrive
 namespace
 {
 
-// The answers the message boxes give (common/Prompter.h's MsgAnswer, which needs Qt).
-constexpr int kOk = 1, kAbort = 3, kRetry = 4, kYes = 6, kNo = 7;
-
 class PrintedAnswers final : public tw::NoteAnswers
 {
   public:
@@ -33,27 +30,12 @@ class PrintedAnswers final : public tw::NoteAnswers
             }
         }
         m_printed += '\n';
-        return m_answerNo ? kNo : firstButton(note.style);
+        return m_answerNo ? tw::MsgAnswer::No : tw::firstButton(note.style);
     }
 
     const std::string &printed() const { return m_printed; }
 
   private:
-    static int firstButton(int style)
-    {
-        switch (style & 7) {
-        case tw::MsgStyle::AbortRetryIgnore:
-            return kAbort;
-        case tw::MsgStyle::YesNoCancel:
-        case tw::MsgStyle::YesNo:
-            return kYes;
-        case tw::MsgStyle::RetryCancel:
-            return kRetry;
-        default:
-            return kOk;
-        }
-    }
-
     bool m_answerNo;
     std::string m_printed;
 };

@@ -1,5 +1,7 @@
 #pragma once
 // What both disassemblers say about how a job ended, and the bounds of their tables.
+#include <cstddef>
+
 namespace tw
 {
 
@@ -17,5 +19,15 @@ enum class DisasmLimit { None, PendingTargets, Labels, Segments };
 // Names our assemblers take in one source: a disassembly that would define more cannot be
 // assembled again, so it fails instead.
 constexpr int kMaxOutputLabels = 2048;
+
+// The first of a job's segments whose end is address, -1 for none: a run that starts there goes on
+// in that segment.
+template <typename Segments> int segmentEndingAt(const Segments &segments, long address)
+{
+    for (std::size_t k = 0; k < segments.size(); ++k)
+        if (segments[k].end == address)
+            return static_cast<int>(k);
+    return -1;
+}
 
 } // namespace tw

@@ -112,14 +112,6 @@ bool Pass48::queue(int number)
     return reached(DisasmLimit::PendingTargets);
 }
 
-int Pass48::segmentEndingAt(long address) const
-{
-    for (std::size_t k = 0; k < m_segments.size(); ++k)
-        if (m_segments[k].end == address)
-            return static_cast<int>(k);
-    return -1;
-}
-
 // Runs from every pending target; a run that starts where a segment ends continues that segment.
 bool Pass48::takePending()
 {
@@ -127,7 +119,7 @@ bool Pass48::takePending()
         const long pc = m_labels.address(m_pending.pop());
         if (isVisited(pc))
             continue;
-        m_current = segmentEndingAt(pc);
+        m_current = segmentEndingAt(m_segments, pc);
         if (m_current < 0) {
             if (m_segments.size() >= static_cast<std::size_t>(kSegments48))
                 return reached(DisasmLimit::Segments);
@@ -151,7 +143,7 @@ void Pass48::dataPass()
             ++i;
         if (i >= m_end)
             return;
-        if (const int k = segmentEndingAt(i); k >= 0)
+        if (const int k = segmentEndingAt(m_segments, i); k >= 0)
             m_current = k;
         Segment &segment = m_segments[static_cast<std::size_t>(m_current)];
         segment.text += kSeparator;

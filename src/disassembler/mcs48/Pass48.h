@@ -52,7 +52,6 @@ class Pass48
     std::string strandedSegments();
     std::string missingDefinitions() const;
     int labelsWritten() const;
-    int segmentEndingAt(long address) const;
     bool isVisited(long address) const { return m_visited[static_cast<std::size_t>(address)]; }
 
     const CodeImage &m_image;

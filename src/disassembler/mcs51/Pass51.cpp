@@ -160,7 +160,7 @@ bool Pass51::nextRun()
             continue;
         if (!markDefined(index))
             return false;
-        m_current = segmentEndingAt(address);
+        m_current = segmentEndingAt(m_segments, address);
         if (m_current < 0) {
             if (static_cast<int>(m_segments.size()) >= kMaxSegments51)
                 return reached(DisasmLimit::Segments);
@@ -173,14 +173,6 @@ bool Pass51::nextRun()
     return true;
 }
 
-int Pass51::segmentEndingAt(int address) const
-{
-    for (std::size_t j = 0; j < m_segments.size(); ++j)
-        if (m_segments[j].end == address)
-            return static_cast<int>(j);
-    return -1;
-}
-
 // Bytes no run decoded become DB lines, each stretch behind the segment that ends where it begins.
 void Pass51::dataPass()
 {
@@ -191,7 +183,7 @@ void Pass51::dataPass()
             continue;
         }
         const int gap = address;
-        const int owner = segmentEndingAt(gap);
+        const int owner = segmentEndingAt(m_segments, gap);
         if (owner >= 0)
             m_current = owner;
         while (address < m_end && !m_visited[static_cast<std::size_t>(address)])

@@ -54,7 +54,6 @@ class Pass51
     void dataPass();
     void defineUnusedLabels();
     void joinSegments();
-    int segmentEndingAt(int address) const;
 
     const CodeImage &m_image;
     const int m_start;
