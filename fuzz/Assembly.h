@@ -6,43 +6,32 @@
 #include "assembler/AssemblyRun.h"
 #include "common/OutcomeWriter.h"
 
-#include <QFile>
 #include <algorithm>
 #include <optional>
 
 namespace twfuzz
 {
 
-// The run carried out through files, for the targets that need the code image on the disk.
-inline tw::AssemblyResult assembleChecked(tw::AssembleFunction assemble, const QString &source,
-                                          const QString &bin)
+// Hands each piece of a planned file to take, as the writer would write them.
+template <typename Take> void forEachPlannedPiece(const tw::PlannedFile &file, Take take)
 {
-    QFile::remove(bin);
-    const tw::AssemblyResult result = assemble(source, bin, {});
-    const qint64 length = QFile(bin).size();
-    if (!result.completed) {
-        if (result.failureMessage.isEmpty())
-            finding("a failed run without a message");
-        if (QFile::exists(bin))
-            finding("a failed run left a code image");
-    } else if (length < 1 || length > 65536) {
-        finding("a completed run wrote a code image of", QString::number(length));
+    if (!file.content) {
+        take(std::string_view(file.bytes));
+        return;
     }
-    return result;
-}
-
-// The bytes a planned file would get, counted as the writer would write them.
-inline std::size_t plannedLength(const tw::PlannedFile &file)
-{
-    if (!file.content)
-        return file.bytes.size();
-    std::size_t length = 0;
-    const std::string fault = file.content([&length](std::string_view piece) {
-        length += piece.size();
+    const std::string fault = file.content([&take](std::string_view piece) {
+        take(piece);
         return std::string();
     });
     if (!fault.empty())
         finding("a planned file fails with nothing to write to:", QString::fromStdString(fault));
+}
+
+// The number of bytes a planned file would get.
+inline std::size_t plannedLength(const tw::PlannedFile &file)
+{
+    std::size_t length = 0;
+    forEachPlannedPiece(file, [&length](std::string_view piece) { length += piece.size(); });
     return length;
 }
 
@@ -70,14 +59,34 @@ inline void expectSoundPlan(const tw::AssemblyOutcome &planned)
     }
 }
 
-// One fuzz input as a source's bytes through plan, in memory: no file is read or written.
-inline int fuzzAssembler(tw::PlanFunction plan, const std::uint8_t *data, std::size_t size)
+// A source's bytes through plan, in memory, checked as above: no file is read or written.
+inline tw::AssemblyOutcome planChecked(tw::PlanFunction plan, const QByteArray &source)
 {
     // Names only: nothing is ever made under them.
-    static const QString source = QStringLiteral("/nonexistent/prog.asm");
-    static const QString bin = QStringLiteral("/nonexistent/prog.bin");
-    const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
-    expectSoundPlan(plan({source, bin, bytes}, {}));
+    static const QString sourcePath = QStringLiteral("/nonexistent/prog.asm");
+    static const QString binPath = QStringLiteral("/nonexistent/prog.bin");
+    tw::AssemblyOutcome planned = plan({sourcePath, binPath, source}, {});
+    expectSoundPlan(planned);
+    return planned;
+}
+
+// The code image a completed run plans, as the writer would write it.
+inline QByteArray plannedImage(const tw::AssemblyOutcome &planned)
+{
+    const std::string bin = tw::nativePath(planned.result.paths.bin);
+    QByteArray image;
+    for (const tw::PlannedFile &file : planned.outcome.files)
+        if (file.path == bin)
+            forEachPlannedPiece(file, [&image](std::string_view piece) {
+                image.append(piece.data(), static_cast<qsizetype>(piece.size()));
+            });
+    return image;
+}
+
+// One fuzz input as a source's bytes.
+inline int fuzzAssembler(tw::PlanFunction plan, const std::uint8_t *data, std::size_t size)
+{
+    planChecked(plan, QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
     return 0;
 }
 

@@ -44,17 +44,17 @@ inline const std::string *plannedSource(const tw::ToolOutcome &plan, bool comple
     return &plan.files.front().bytes;
 }
 
-// Reassembles source and compares its code image with image over [from, to). sameByte says
-// whether a byte that came back differs only as the disassembler documents (A5H as NOP).
+// Reassembles source in memory and compares its code image with image over [from, to). sameByte
+// says whether a byte that came back differs only as the disassembler documents (A5H as NOP).
 template <typename SameByte>
-void expectReassembles(tw::AssembleFunction assemble, const QString &source, const QByteArray &image,
-                       int from, int to, SameByte sameByte)
+void expectReassembles(tw::PlanFunction plan, const std::string &source, const QByteArray &image, int from,
+                       int to, SameByte sameByte)
 {
-    const QString bin = workPath("again.bin");
-    const tw::AssemblyResult result = assembleChecked(assemble, source, bin);
-    if (!result.completed || result.errorCount != 0)
-        finding("a completed disassembly does not assemble:", result.summary());
-    QByteArray again = readOutput(bin);
+    const tw::AssemblyOutcome planned =
+        planChecked(plan, QByteArray(source.data(), static_cast<qsizetype>(source.size())));
+    if (!planned.result.completed || planned.result.errorCount != 0)
+        finding("a completed disassembly does not assemble:", planned.result.summary());
+    QByteArray again = plannedImage(planned);
     if (again.size() < to)
         again.resize(to, '\0');
     for (int address = from; address < to; ++address) {
