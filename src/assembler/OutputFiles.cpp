@@ -224,18 +224,6 @@ QByteArray errorReportHeadingBytes(int errorCount, TextEncoding encoding)
     return encodeOutputText(errorReportHeading(errorCount), encoding);
 }
 
-char *putVbStr(long long value, char *end)
-{
-    char *p = end;
-    unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value) : value;
-    do {
-        *--p = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    *--p = value < 0 ? '-' : ' ';
-    return p;
-}
-
 int codeImageLength(const CodeImage &image, int highestEmitted)
 {
     // Most of the 64K lies empty above a program: passed over a block at a time.

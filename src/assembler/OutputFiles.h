@@ -2,6 +2,7 @@
 // The files an assembly writes beside the code image: listing (.lst), listing lines (.lt), error
 // report (.err) and the code image (.bin). Shared by the MCS-51 and MCS-48 drivers.
 #include "assembler/common/Symbols.h"
+#include "base/VbStr.h"
 #include "common/TextFile.h"
 
 #include <QByteArray>
@@ -72,11 +73,6 @@ QString errorReportHeading(int errorCount);
 // would cost more than assembling a small source.
 QByteArray listingCreditBytes(TextEncoding encoding);
 QByteArray errorReportHeadingBytes(int errorCount, TextEncoding encoding);
-
-// Str(n) as ASCII written backwards into a buffer ending at end (kVbStrDigits bytes room);
-// gives where it starts.
-constexpr int kVbStrDigits = 24;
-char *putVbStr(long long value, char *end);
 
 // Bytes of the code image to write: up to the highest non-zero byte or the highest emitted
 // address, whichever is higher; at least one.

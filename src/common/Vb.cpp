@@ -1,18 +1,25 @@
 #include "Vb.h"
 
+#include "base/VbStr.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-namespace tw {
+namespace tw
+{
 
 QString vbStr(long long value)
 {
-    return value >= 0 ? QStringLiteral(" ") + QString::number(value) : QString::number(value);
+    char digits[kVbStrDigits];
+    char *const end = digits + kVbStrDigits;
+    const char *start = putVbStr(value, end);
+    return QString::fromLatin1(start, end - start);
 }
 
-namespace {
+namespace
+{
 // Up to 15 significant digits, in the short form: no trailing zeros, no leading "0" before
 // the point, an exponent "E+nn"/"E-nn" only where the fixed form would need more digits.
 QString fifteenDigitText(double magnitude)
@@ -82,7 +89,8 @@ double vbVal(const QString &text)
             bool any = false;
             for (; i < n; ++i) {
                 const int digit = QString(text[i]).toInt(nullptr, 16);
-                const bool ok = text[i].isDigit() || (base == 16 && QString("ABCDEFabcdef").contains(text[i]));
+                const bool ok =
+                    text[i].isDigit() || (base == 16 && QString("ABCDEFabcdef").contains(text[i]));
                 if (!ok || digit >= base)
                     break;
                 // Digits past the 64 bits wrap instead of overflowing; a value that long

@@ -1,6 +1,7 @@
 #include "disassembler/Disassemble48.h"
 
 #include "base/CodeImage.h"
+#include "base/VbStr.h"
 #include "disassembler/common/CodeFile.h"
 #include "disassembler/common/DisasmText.h"
 #include "disassembler/common/MessageTexts.h"
@@ -30,14 +31,6 @@ int boundOf(DisasmLimit limit, bool labelPass)
         break;
     }
     return 0;
-}
-
-// A number as Visual Basic's Str writes it: a blank before one that is not negative.
-void appendVbStr(std::string &out, int value)
-{
-    if (value >= 0)
-        out += ' ';
-    out += std::to_string(value);
 }
 
 // The label dump: "L", Str(number), TAB, Str(address) per label, each line and the whole ended by CR LF.
