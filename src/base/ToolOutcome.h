@@ -34,6 +34,8 @@ struct PlannedFile {
 struct ToolOutcome {
     std::vector<ToolNote> notes;    // shown first, whatever follows
     std::vector<PlannedFile> files; // written together: every one of them, or none
+    // The files the tool read (file-name bytes): no output may be one of them, under any name.
+    std::vector<std::string> inputs;
     std::vector<ToolNote> done;     // shown once the files are written; the last may be a question
     // Shown instead of done when the user keeps the existing files; empty: the writer's own words.
     std::vector<ToolNote> declined;
