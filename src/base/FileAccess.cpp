@@ -1,11 +1,13 @@
 #include "base/FileAccess.h"
 
+#include "base/ScratchFiles.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstring>
+#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,6 +68,19 @@ std::string folderOf(const std::string &path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// A folder as the user knows it: without the closing slash; the working folder by its path.
+std::string folderName(const std::string &folder)
+{
+    if (folder.size() > 1)
+        return folder.substr(0, folder.size() - 1);
+    if (!folder.empty())
+        return folder;
+    char *here = ::getcwd(nullptr, 0);
+    std::string name = here ? here : ".";
+    std::free(here);
+    return name;
+}
+
 // Follows symbolic links to the name the data lives under; a dangling link gives the name it
 // points to, so the write creates that file and the link starts to work.
 std::string followLinks(std::string path)
@@ -103,28 +118,74 @@ int writeAll(int fd, std::string_view bytes)
     return 0;
 }
 
-// A new file beside the target; the mode 0666 lets the process's umask decide, as for any new
-// file. Returns -1 with errno set when none can be made.
-// A hidden name of ours in folder, different at every attempt: a staged file ("") or the old file
-// kept aside during a replacement ("old-").
-std::string scratchName(const std::string &folder, std::string_view tag, int attempt)
-{
-    std::uint32_t random = 0;
-    if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random)
-        random ^= static_cast<std::uint32_t>(attempt) * 2654435761u;
-    return folder + ".tw-" + std::to_string(::getpid()) + '-' + std::string(tag) + std::to_string(random);
-}
-
-int openTemporary(const std::string &folder, std::string &name)
+// A new file of ours in folder; the mode 0666 lets the process's umask decide, as for any new
+// file. The name is held for the interrupt handlers before the file exists, so that no moment
+// leaves it unlisted. Returns -1 with errno set when none can be made.
+int openTemporary(const std::string &folder, std::string &name, ScratchEntry &entry)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = scratchName(folder, "", attempt);
+        name = scratchName(folder, "");
+        entry = ScratchEntry(name);
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
+        if (fd >= 0)
             return fd;
+        const int error = errno;
+        entry.release();
+        if (error != EEXIST) {
+            errno = error;
+            return -1;
+        }
     }
     errno = EEXIST;
     return -1;
+}
+
+// A second name for the file at target under kept, made by a hard link, or by a copy where the
+// file system has none. 0 on success, else the error (ENOENT: there is no file to keep).
+int keepOldFile(const std::string &target, const std::string &kept)
+{
+    if (::link(target.c_str(), kept.c_str()) == 0)
+        return 0;
+    if (errno == ENOENT || errno == EEXIST)
+        return errno;
+    // Only a regular file is copied; whatever else stands there is the rename's to refuse.
+    struct stat info;
+    if (::stat(target.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return ENOENT;
+    Descriptor from(::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!from.valid() || ::fstat(from.get(), &info) != 0)
+        return errno;
+    Descriptor to(::open(kept.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!to.valid())
+        return errno;
+    char buffer[64 * 1024];
+    int error = 0;
+    for (;;) {
+        const ssize_t got = ::read(from.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            error = got < 0 ? errno : 0;
+            break;
+        }
+        if ((error = writeAll(to.get(), std::string_view(buffer, static_cast<std::size_t>(got)))) != 0)
+            break;
+    }
+    if (error == 0 && ::fchmod(to.get(), info.st_mode & 07777) != 0)
+        error = errno;
+    if (error == 0)
+        error = to.close();
+    if (error != 0)
+        ::unlink(kept.c_str());
+    return error;
+}
+
+ReplaceStepHook g_stepHook = nullptr;
+
+void reachStep(ReplaceStep step)
+{
+    if (g_stepHook)
+        g_stepHook(step);
 }
 
 // "文件写入失败：PATH（REASON）" and its kin.
@@ -192,8 +253,9 @@ std::string systemErrorText(int errorNumber)
     case EROFS:
         return "文件系统是只读的";
     case ENOSPC:
-    case EDQUOT:
         return "磁盘空间已满";
+    case EDQUOT:
+        return "磁盘配额已用完";
     case EFBIG:
         return "文件过大";
     case EISDIR:
@@ -211,14 +273,81 @@ std::string systemErrorText(int errorNumber)
     case EMFILE:
     case ENFILE:
         return "打开的文件过多";
+    case EBUSY:
+        return "文件或设备正忙";
+    case EAGAIN:
+        return "资源暂时不可用，请稍后再试";
+    case EXDEV:
+        return "不能跨文件系统移动文件";
+    case ETXTBSY:
+        return "文件正被执行，不能写入";
+    case EEXIST:
+        return "文件已存在";
+    case ENOTEMPTY:
+        return "文件夹不是空的";
+    case EMLINK:
+        return "文件的链接数过多";
+    case EINVAL:
+        return "参数无效";
+    case ENOMEM:
+    case ENOBUFS:
+        return "内存不足";
+    case EINTR:
+        return "操作被中断";
+    case ENXIO:
+    case ENODEV:
+        return "设备不存在";
+    case EOVERFLOW:
+        return "文件过大，无法处理";
+    case EBADF:
+        return "文件描述符无效";
+    case EFAULT:
+        return "地址无效";
+    case ESTALE:
+        return "网络文件已失效";
+    case ETIMEDOUT:
+        return "操作超时";
+    case ENOLCK:
+        return "没有可用的文件锁";
+    case EDEADLK:
+        return "文件锁会造成死锁";
+    case EOPNOTSUPP:
+        return "文件系统不支持此操作";
+    case ENOSYS:
+        return "系统不支持此操作";
+    case EPIPE:
+        return "管道已断开";
+    case ENOTCONN:
+    case ECONNRESET:
+    case ECONNABORTED:
+        return "网络连接已断开";
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+    case ENETDOWN:
+    case ENETUNREACH:
+        return "网络不可用";
+    case ENOMEDIUM:
+        return "设备中没有介质";
+    case EUCLEAN:
+    case EBADMSG:
+        return "文件系统已损坏";
+    case ENOTBLK:
+        return "不是块设备";
+    case ESPIPE:
+        return "不能在此文件中定位";
     default:
-        return std::strerror(errorNumber);
+        return "系统错误（错误号 " + std::to_string(errorNumber) + "）";
     }
 }
 
 std::string writeFailureText(std::string_view path, std::string_view reason)
 {
     return fileFaultText("文件写入失败：", path, reason);
+}
+
+std::string putBackFailureText(std::string_view path, std::string_view kept)
+{
+    return "原有文件 " + std::string(path) + " 未能恢复，现保存为 " + std::string(kept);
 }
 
 std::string readFailureText(std::string_view path, std::string_view reason)
@@ -228,19 +357,12 @@ std::string readFailureText(std::string_view path, std::string_view reason)
 
 void removeStaleOutputPlain(const std::string &path)
 {
-    if (path.empty())
-        return;
     struct stat info;
-    if (::lstat(path.c_str(), &info) != 0)
+    if (path.empty() || ::lstat(path.c_str(), &info) != 0)
         return;
-    if (S_ISREG(info.st_mode)) {
+    // A link goes as a link: the file it names may be the user's own (a release copy, read-only).
+    if (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode))
         ::unlink(path.c_str());
-        return;
-    }
-    const std::string target = followLinks(path);
-    if (S_ISLNK(info.st_mode) && ::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
-        [[maybe_unused]] const int emptied = ::truncate(target.c_str(), 0);
-    }
 }
 
 ReadFault readFileInto(const std::string &path, std::int64_t maxBytes, ReadBuffer &buffer,
@@ -344,13 +466,62 @@ std::string outputRefusal(const std::string &path)
         begin = slash + 1;
     }
     struct stat info;
-    if (::stat(path.c_str(), &info) != 0)
-        return errno == ELOOP ? systemErrorText(ELOOP) : std::string();
-    if (S_ISDIR(info.st_mode))
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ELOOP)
+            return systemErrorText(ELOOP);
+    } else if (S_ISDIR(info.st_mode)) {
         return "已有同名的文件夹";
-    if (!S_ISREG(info.st_mode))
+    } else if (!S_ISREG(info.st_mode)) {
         return notAFileReason(info.st_mode);
+    } else if (::access(path.c_str(), W_OK) != 0) {
+        // As a shell's ">" would: a file the user may not write is not replaced behind its back.
+        return errno == EACCES || errno == EPERM ? "文件是只读的，没有写入权限" : systemErrorText(errno);
+    }
+    // The new file is made in the folder of the file the name leads to.
+    const std::string folder = folderOf(followLinks(path));
+    if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0) {
+        if (errno != EACCES && errno != EPERM)
+            return systemErrorText(errno);
+        return "文件夹不允许新建文件：" + folderName(folder);
+    }
     return std::string();
+}
+
+FileIdentity fileIdentity(const std::string &path)
+{
+    FileIdentity identity;
+    const std::string target = followLinks(path);
+    struct stat info;
+    if (::stat(target.c_str(), &info) == 0) {
+        identity.exists = true;
+        identity.device = info.st_dev;
+        identity.inode = info.st_ino;
+    }
+    const std::string folder = folderOf(target);
+    std::string name = target.substr(folder.size());
+    char *real = ::realpath(folder.empty() ? "." : folder.c_str(), nullptr);
+    if (real) {
+        identity.path = real;
+        std::free(real);
+        if (identity.path.back() != '/')
+            identity.path += '/';
+        identity.path += name;
+    } else {
+        identity.path = target;
+    }
+    return identity;
+}
+
+bool FileIdentity::sameAs(const FileIdentity &other) const
+{
+    if (exists && other.exists && device == other.device && inode == other.inode)
+        return true;
+    return !path.empty() && path == other.path;
+}
+
+void setReplaceStepHook(ReplaceStepHook hook)
+{
+    g_stepHook = hook;
 }
 
 StagedFile::~StagedFile()
@@ -362,7 +533,9 @@ StagedFile::~StagedFile()
 
 StagedFile::StagedFile(StagedFile &&other) noexcept
     : m_target(std::move(other.m_target)), m_temporary(std::move(other.m_temporary)),
-      m_kept(std::move(other.m_kept)), m_existed(other.m_existed), m_committed(other.m_committed)
+      m_kept(std::move(other.m_kept)), m_temporaryEntry(std::move(other.m_temporaryEntry)),
+      m_keptEntry(std::move(other.m_keptEntry)), m_device(other.m_device), m_inode(other.m_inode),
+      m_committed(other.m_committed)
 {
     other.m_temporary.clear();
     other.m_kept.clear();
@@ -374,6 +547,7 @@ void StagedFile::discard()
     if (!m_temporary.empty())
         ::unlink(m_temporary.c_str());
     m_temporary.clear();
+    m_temporaryEntry.release();
 }
 
 std::string StagedFile::stage(const std::string &path, const ContentWriter &content, WriteSync sync)
@@ -383,11 +557,13 @@ std::string StagedFile::stage(const std::string &path, const ContentWriter &cont
         return refusal;
     m_target = followLinks(path);
     struct stat existing;
-    m_existed = ::stat(m_target.c_str(), &existing) == 0;
-    if (m_existed && !S_ISREG(existing.st_mode))
+    const bool existed = ::stat(m_target.c_str(), &existing) == 0;
+    if (existed && !S_ISREG(existing.st_mode))
         return outputRefusal(m_target);
+    const std::string folder = folderOf(m_target);
+    sweepDeadScratch(folder);
     std::string temporary;
-    Descriptor fd(openTemporary(folderOf(m_target), temporary));
+    Descriptor fd(openTemporary(folder, temporary, m_temporaryEntry));
     if (!fd.valid())
         return systemErrorText(errno);
     m_temporary = temporary;
@@ -395,13 +571,18 @@ std::string StagedFile::stage(const std::string &path, const ContentWriter &cont
         discard();
         return systemErrorText(error);
     };
-    if (m_existed) {
+    if (existed) {
         // The replacement keeps the file's permissions, and its owner where we may set it; when
         // we may not, the file becomes ours, as with any editor's save.
         [[maybe_unused]] const int owned = ::fchown(fd.get(), existing.st_uid, existing.st_gid);
         if (::fchmod(fd.get(), existing.st_mode & 07777) != 0)
             return fail(errno);
     }
+    struct stat staged;
+    if (::fstat(fd.get(), &staged) != 0)
+        return fail(errno);
+    m_device = staged.st_dev;
+    m_inode = staged.st_ino;
     const std::string reason = content([&](std::string_view piece) {
         const int error = writeAll(fd.get(), piece);
         return error ? systemErrorText(error) : std::string();
@@ -414,6 +595,7 @@ std::string StagedFile::stage(const std::string &path, const ContentWriter &cont
         return fail(errno);
     if (const int error = fd.close())
         return fail(error);
+    reachStep(ReplaceStep::Staged);
     return std::string();
 }
 
@@ -421,49 +603,74 @@ std::string StagedFile::commit()
 {
     if (m_temporary.empty())
         return systemErrorText(ENOENT);
-    // The old file steps aside under a name of its own instead of being renamed over: a roll-back
-    // can put it back, and ext4 (like others that allocate late) does not push the new file's
-    // data to the disk at once, as it does for a rename over a file.
-    if (m_existed) {
-        std::string kept;
-        for (int attempt = 0; attempt < 100 && kept.empty(); ++attempt) {
-            std::string name = scratchName(folderOf(m_target), "old-", attempt);
-            struct stat info;
-            if (::lstat(name.c_str(), &info) != 0 && errno == ENOENT)
-                kept = std::move(name);
+    // The old file gets a second name first, for a roll-back; then the new one is renamed over
+    // the name, so that the name always holds one whole file, the old or the new.
+    const std::string folder = folderOf(m_target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string kept = scratchName(folder, "old-");
+        m_keptEntry = ScratchEntry(kept);
+        const int error = keepOldFile(m_target, kept);
+        if (error == 0) {
+            m_kept = std::move(kept);
+            break;
         }
-        if (kept.empty() || ::rename(m_target.c_str(), kept.c_str()) != 0) {
-            const int error = kept.empty() ? EEXIST : errno;
+        m_keptEntry.release();
+        if (error == ENOENT) // no old file (or it went meanwhile): nothing to keep
+            break;
+        if (error != EEXIST) {
             discard();
             return systemErrorText(error);
         }
-        m_kept = kept;
     }
+    reachStep(ReplaceStep::OldKept);
     if (::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
         const int error = errno;
-        if (!m_kept.empty() && ::rename(m_kept.c_str(), m_target.c_str()) == 0)
-            m_kept.clear();
+        dropKept();
         discard();
         return systemErrorText(error);
     }
     m_temporary.clear();
+    m_temporaryEntry.release();
     m_committed = true;
+    reachStep(ReplaceStep::Renamed);
     return std::string();
 }
 
-void StagedFile::rollBack()
+void StagedFile::dropKept()
+{
+    if (!m_kept.empty())
+        ::unlink(m_kept.c_str());
+    m_kept.clear();
+    m_keptEntry.release();
+}
+
+std::string StagedFile::rollBack()
 {
     if (!m_committed) {
         discard();
-        return;
-    }
-    if (!m_kept.empty()) {
-        if (::rename(m_kept.c_str(), m_target.c_str()) == 0)
-            m_kept.clear();
-    } else {
-        ::unlink(m_target.c_str());
+        return std::string();
     }
     m_committed = false;
+    // Only this run's own file is undone: a file another program saved here meanwhile stays.
+    struct stat now;
+    if (::lstat(m_target.c_str(), &now) != 0 || now.st_dev != m_device || now.st_ino != m_inode) {
+        dropKept();
+        return std::string();
+    }
+    if (m_kept.empty()) {
+        ::unlink(m_target.c_str());
+        return std::string();
+    }
+    if (::rename(m_kept.c_str(), m_target.c_str()) == 0) {
+        m_kept.clear();
+        m_keptEntry.release();
+        return std::string();
+    }
+    // The old file stays under the name it was kept by, which is now the user's to take.
+    std::string kept = std::move(m_kept);
+    m_kept.clear();
+    m_keptEntry.release();
+    return kept;
 }
 
 std::string replaceFilePlain(const std::string &path, std::span<const std::string_view> pieces,

@@ -1,6 +1,8 @@
 #pragma once
 // Whole-file reading and replacing on the bare system calls, for the tools that run without Qt.
 // Paths are the bytes of the file name (the local 8-bit encoding); reasons and messages are UTF-8.
+#include "base/ScratchFiles.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -73,10 +75,23 @@ class CheckedInput
 enum class WriteSync { Durable, Generated };
 
 // Why no whole file can be written at path, found before anything is opened: a folder, a device,
-// a pipe or a socket in the way, a loop of symbolic links, a name longer than a folder can hold.
-// Empty when a file can be made or replaced there (whether the folder lets us is found on writing).
-// Opening a pipe or a device to write could block or reach hardware, so neither is ever opened.
+// a pipe or a socket in the way, a loop of symbolic links, a name longer than a folder can hold, an
+// existing file the user may not write, a folder the user may not make files in. Empty when a
+// file can be made or replaced there. Opening a pipe or a device to write could block or reach
+// hardware, so neither is ever opened.
 std::string outputRefusal(const std::string &path);
+
+// Which file a path names: the path with its links followed and its folder resolved, and for an
+// existing file its device and inode, so that two names of one file (links, hard links, "./")
+// are known as one.
+struct FileIdentity {
+    std::string path;
+    bool exists = false;
+    unsigned long long device = 0;
+    unsigned long long inode = 0;
+    bool sameAs(const FileIdentity &other) const;
+};
+FileIdentity fileIdentity(const std::string &path);
 
 // Gives the bytes of one output piece by piece to put, which answers an empty text or the reason
 // the piece could not be written; returns the first such reason (or its own), else empty.
@@ -85,8 +100,9 @@ using ContentWriter = std::function<std::string(const PieceSink &put)>;
 
 // A replacement in two steps, so that several files are replaced together or not at all: stage()
 // writes a complete temporary beside the target (a symbolic link is written through: the link stays
-// a link; an existing file's permissions are kept); commit() renames it over the target, keeping the
-// old file aside until rollBack() or the end of the object; an uncommitted stage is removed.
+// a link; an existing file's permissions are kept); commit() gives the old file a second name and
+// renames the temporary over the target, so the name never stands empty; the second name goes with
+// the object, unless rollBack() puts the old file back first. An uncommitted stage is removed.
 class StagedFile
 {
   public:
@@ -100,25 +116,38 @@ class StagedFile
     // Empty on success, else the reason.
     std::string stage(const std::string &path, const ContentWriter &content, WriteSync sync);
     std::string commit();
-    // Puts the old file back (or removes the new one where there was none).
-    void rollBack();
+    // Puts the old file back (or removes the new one where there was none), but only while the
+    // name still holds the file this object wrote. Empty when done; else the name the old file
+    // could not be moved back from, where it now stays for the user.
+    std::string rollBack();
+    // The name the data is written under (links followed), once staged.
+    const std::string &target() const { return m_target; }
 
   private:
     void discard();
+    void dropKept();
     std::string m_target;    // the name the data lives under (links followed)
     std::string m_temporary; // the staged file, until it is committed
     std::string m_kept;      // a second name of the replaced file, until the object ends
-    bool m_existed = false;
+    ScratchEntry m_temporaryEntry;
+    ScratchEntry m_keptEntry;
+    unsigned long long m_device = 0; // the staged file's, to know it again at a roll-back
+    unsigned long long m_inode = 0;
     bool m_committed = false;
 };
+
+// The steps of a replacement, for tests that stop a process between them.
+enum class ReplaceStep { Staged, OldKept, Renamed };
+using ReplaceStepHook = void (*)(ReplaceStep step);
+void setReplaceStepHook(ReplaceStepHook hook);
 
 // Replaces the file at path with the pieces, written one after the other, never joined in memory,
 // as one StagedFile. Returns an empty text on success, else the reason it failed.
 std::string replaceFilePlain(const std::string &path, std::span<const std::string_view> pieces,
                              WriteSync sync);
 
-// Removes the stale output of a failed run. A link stays, and the regular file it names is
-// emptied, keeping its mode for the next run to write through; a device or folder is left alone.
+// Removes the stale output of a failed run: a file, or a link as a link (never the file it names);
+// a device or folder is left alone.
 void removeStaleOutputPlain(const std::string &path);
 
 // The reason for a system error number, in the program's language.
@@ -126,6 +155,9 @@ std::string systemErrorText(int errorNumber);
 
 // The message for an output that could not be written: "文件写入失败：PATH（REASON）".
 std::string writeFailureText(std::string_view path, std::string_view reason);
+// What a failed run says of a file it replaced and could not put back:
+// "原有文件 PATH 未能恢复，现保存为 KEPT".
+std::string putBackFailureText(std::string_view path, std::string_view kept);
 // The message for an input that could not be read: "文件读取失败：PATH（REASON）".
 std::string readFailureText(std::string_view path, std::string_view reason);
 

@@ -34,12 +34,11 @@ class Writer
             show(note);
         if (m_outcome.files.empty())
             return m_report;
-        if (!refuseUnwritable() || !consent() || !writeAll()) {
+        if (!refuseUnwritable() || !refuseOneFileTwice() || !consent() || !writeAll()) {
             m_report.written.clear();
             return m_report;
         }
-        for (const std::string &path : m_outcome.stale)
-            removeStaleOutputPlain(path);
+        removeStale();
         m_report.result = WriteResult::Written;
         for (const ToolNote &note : m_outcome.done)
             show(note);
@@ -66,6 +65,43 @@ class Writer
                 return false;
             }
         return true;
+    }
+
+    // Two outputs of a run that are one file would leave only the last one written; an output
+    // that is an input would destroy what the tool read. Both are found by the file, not the name.
+    bool refuseOneFileTwice()
+    {
+        std::vector<FileIdentity> outputs;
+        for (const PlannedFile &file : m_outcome.files) {
+            FileIdentity identity = fileIdentity(file.path);
+            for (std::size_t i = 0; i < outputs.size(); ++i)
+                if (identity.sameAs(outputs[i])) {
+                    fault(file.path, "与输出文件 " + m_outcome.files[i].path + " 是同一个文件");
+                    return false;
+                }
+            for (const std::string &input : m_outcome.inputs)
+                if (identity.sameAs(fileIdentity(input))) {
+                    fault(file.path, "与输入文件 " + input + " 是同一个文件");
+                    return false;
+                }
+            outputs.push_back(std::move(identity));
+        }
+        return true;
+    }
+
+    // What a stale name leads to may be one of this run's files or inputs; those stay.
+    void removeStale()
+    {
+        for (const std::string &path : m_outcome.stale) {
+            const FileIdentity stale = fileIdentity(path);
+            bool needed = false;
+            for (const PlannedFile &file : m_outcome.files)
+                needed = needed || stale.sameAs(fileIdentity(file.path));
+            for (const std::string &input : m_outcome.inputs)
+                needed = needed || stale.sameAs(fileIdentity(input));
+            if (!needed)
+                removeStaleOutputPlain(path);
+        }
     }
 
     bool consent()
@@ -112,9 +148,12 @@ class Writer
         }
         for (std::size_t i = 0; i < staged.size(); ++i)
             if (const std::string reason = staged[i].commit(); !reason.empty()) {
+                std::string text = writeFailureText(files[i]->path, reason);
                 for (std::size_t j = 0; j < i; ++j)
-                    staged[j].rollBack();
-                fault(files[i]->path, reason);
+                    if (const std::string kept = staged[j].rollBack(); !kept.empty())
+                        text += "\r\n" + putBackFailureText(files[j]->path, kept);
+                show({text, MsgStyle::Exclamation, m_outcome.title});
+                m_report.result = WriteResult::Failed;
                 return false;
             }
         for (const PlannedFile *file : files)

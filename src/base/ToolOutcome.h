@@ -36,7 +36,7 @@ struct ToolOutcome {
     std::vector<PlannedFile> files; // written together: every one of them, or none
     // The files the tool read (file-name bytes): no output may be one of them, under any name.
     std::vector<std::string> inputs;
-    std::vector<ToolNote> done;     // shown once the files are written; the last may be a question
+    std::vector<ToolNote> done; // shown once the files are written; the last may be a question
     // Shown instead of done when the user keeps the existing files; empty: the writer's own words.
     std::vector<ToolNote> declined;
     // Removed once the files are written: a failed run's outputs that would pass for this run's.
@@ -78,9 +78,10 @@ std::string replaceQuestion(const std::vector<std::string> &existing, bool first
 // What No to that question gets unless the tool says otherwise.
 inline constexpr const char *kKeptExistingFiles = "结果未保存，原有文件未改动。";
 
-// Shows the notes; refuses every output that is no regular file (before any question); asks once
-// when files that need consent exist; writes all files to temporaries beside them and renames them
-// over their targets only when every one is complete, putting back the old ones when a rename
+// Shows the notes; refuses, before any question, every output that is no regular file or may not
+// be written, and two outputs, or an output and an input, that are one file under any names; asks
+// once when files that need consent exist; writes all files to temporaries beside them and renames
+// them over their targets only when every one is complete, putting back the old ones when a rename
 // fails; then removes the stale files and shows done.
 CarriedOut carryOut(const ToolOutcome &outcome, NoteAnswers &answers);
 

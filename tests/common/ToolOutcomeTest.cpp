@@ -12,7 +12,13 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <array>
+#include <atomic>
+#include <csignal>
+#include <thread>
+
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace tw;
@@ -94,7 +100,8 @@ TEST(ToolOutcome, OneFileThatCannotBeWrittenLeavesNoneOfTheRun)
         const CarriedOut report = carryOut(twoFiles(first, blocked, false), prompter);
         EXPECT_EQ(report.result, WriteResult::Failed);
         EXPECT_TRUE(report.written.empty());
-        EXPECT_EQ(texts(prompter), QStringList{u"文件写入失败："_qs + blocked + u"（没有访问权限）"_qs});
+        EXPECT_EQ(texts(prompter), QStringList{u"文件写入失败："_qs + blocked + u"（"_qs +
+                                               twtest::folderRefusal(dir.filePath(u"locked"_qs)) + u"）"_qs});
         EXPECT_EQ(readBytes(kept), QByteArray("old"));
         EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"new.bin"_qs)));
     }
@@ -212,4 +219,188 @@ TEST(ToolOutcome, ALargeFileIsWrittenPieceByPiece)
     const CarriedOut report = carryOut(outcome, prompter);
     EXPECT_TRUE(report.openRequested);
     EXPECT_EQ(QFileInfo(path).size(), 10000);
+}
+
+TEST(ToolOutcome, OutputsThatAreOneFileAreRefusedBeforeAnyQuestion)
+{
+    QTemporaryDir dir;
+    const QString input = dir.filePath(u"code.bin"_qs), out = dir.filePath(u"out.asm"_qs);
+    writeBytes(input, "image");
+    writeBytes(out, "my source");
+    const QString link = dir.filePath(u"alias.asm"_qs), hard = dir.filePath(u"hard.asm"_qs);
+    const QString inputLink = dir.filePath(u"alias.bin"_qs), inputHard = dir.filePath(u"hard.bin"_qs);
+    ASSERT_TRUE(QFile::link(out, link));
+    ASSERT_TRUE(QFile::link(input, inputLink));
+    ASSERT_EQ(::link(QFile::encodeName(out).constData(), QFile::encodeName(hard).constData()), 0);
+    ASSERT_EQ(::link(QFile::encodeName(input).constData(), QFile::encodeName(inputHard).constData()), 0);
+    const QString dotted = dir.path() + u"/./out.asm"_qs;
+
+    const struct {
+        QString second, reason;
+    } twice[] = {
+        {out, u"与输出文件 "_qs + out + u" 是同一个文件"_qs},
+        {link, u"与输出文件 "_qs + out + u" 是同一个文件"_qs},
+        {hard, u"与输出文件 "_qs + out + u" 是同一个文件"_qs},
+        {dotted, u"与输出文件 "_qs + out + u" 是同一个文件"_qs},
+    };
+    for (const auto &c : twice) {
+        SCOPED_TRACE(c.second.toStdString());
+        ScriptedPrompter prompter;
+        EXPECT_EQ(carryOut(twoFiles(out, c.second, true), prompter).result, WriteResult::Failed);
+        EXPECT_EQ(texts(prompter),
+                  QStringList{u"文件写入失败："_qs + c.second + u"（"_qs + c.reason + u"）"_qs});
+    }
+    for (const QString &named : {input, inputLink, inputHard}) {
+        SCOPED_TRACE(named.toStdString());
+        ToolOutcome outcome = twoFiles(out, named, true);
+        outcome.inputs.push_back(nativePath(input));
+        ScriptedPrompter prompter;
+        EXPECT_EQ(carryOut(outcome, prompter).result, WriteResult::Failed);
+        EXPECT_EQ(texts(prompter), QStringList{u"文件写入失败："_qs + named + u"（与输入文件 "_qs + input +
+                                               u" 是同一个文件）"_qs});
+    }
+    EXPECT_EQ(readBytes(input), QByteArray("image"));
+    EXPECT_EQ(readBytes(out), QByteArray("my source"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 6);
+}
+
+// A name replaced over and over while other threads look at it: it must never stand empty, and
+// always hold one whole file of one writer.
+TEST(ToolOutcome, ANameNeverStandsEmptyWhileItIsReplaced)
+{
+    QTemporaryDir dir;
+    const std::string name = nativePath(dir.filePath(u"out.obj"_qs));
+    const std::string first(4096, 'a'), second(4096, 'b');
+    ASSERT_TRUE(replaceFilePlain(name, std::array<std::string_view, 1>{first}, WriteSync::Generated).empty());
+    std::atomic<bool> done{false};
+    std::atomic<int> missing{0}, torn{0}, faults{0};
+    std::thread reader([&] {
+        while (!done.load()) {
+            const PlainRead read = readFilePlain(name, 1 << 20);
+            if (!read.ok())
+                ++missing;
+            else if (read.bytes != first && read.bytes != second)
+                ++torn;
+        }
+    });
+    auto writer = [&](const std::string &bytes) {
+        for (int i = 0; i < 500; ++i)
+            if (!replaceFilePlain(name, std::array<std::string_view, 1>{bytes}, WriteSync::Generated).empty())
+                ++faults;
+    };
+    std::thread other(writer, second);
+    writer(first);
+    other.join();
+    done = true;
+    reader.join();
+    EXPECT_EQ(missing.load(), 0);
+    EXPECT_EQ(torn.load(), 0);
+    EXPECT_EQ(faults.load(), 0);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"out.obj"_qs});
+}
+
+namespace
+{
+
+QString g_hookFolder;
+void replaceSecondByFolder(ReplaceStep step)
+{
+    // The first file is in: another program saves its own there, and the second cannot go in.
+    if (step != ReplaceStep::Renamed || QFileInfo::exists(g_hookFolder + u"/b.bin"_qs))
+        return;
+    writeBytes(g_hookFolder + u"/other.tmp"_qs, "another program's");
+    ::rename(QFile::encodeName(g_hookFolder + u"/other.tmp"_qs).constData(),
+             QFile::encodeName(g_hookFolder + u"/a.bin"_qs).constData());
+    QDir(g_hookFolder).mkpath(u"b.bin"_qs);
+}
+
+} // namespace
+
+TEST(ToolOutcome, ARollBackRemovesOnlyWhatItWrote)
+{
+    QTemporaryDir dir;
+    g_hookFolder = dir.path();
+    const QString a = dir.filePath(u"a.bin"_qs), b = dir.filePath(u"b.bin"_qs);
+    writeBytes(a, "old a");
+    setReplaceStepHook(replaceSecondByFolder);
+    ScriptedPrompter prompter;
+    const CarriedOut report = carryOut(twoFiles(a, b, false), prompter);
+    setReplaceStepHook(nullptr);
+    EXPECT_EQ(report.result, WriteResult::Failed);
+    EXPECT_EQ(texts(prompter), QStringList{u"文件写入失败："_qs + b + u"（这是一个文件夹，不是文件）"_qs});
+    EXPECT_EQ(readBytes(a), QByteArray("another program's"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"a.bin"_qs});
+
+    // Where the name still holds the run's own file, the old one is put back.
+    QDir(dir.path()).rmdir(u"b.bin"_qs);
+    writeBytes(a, "old a");
+    QDir(dir.path()).mkpath(u"b.bin.later"_qs);
+    setReplaceStepHook([](ReplaceStep step) {
+        if (step == ReplaceStep::Renamed && !QFileInfo::exists(g_hookFolder + u"/b.bin"_qs))
+            QDir(g_hookFolder).rename(u"b.bin.later"_qs, u"b.bin"_qs);
+    });
+    ScriptedPrompter again;
+    EXPECT_EQ(carryOut(twoFiles(a, b, false), again).result, WriteResult::Failed);
+    setReplaceStepHook(nullptr);
+    EXPECT_EQ(readBytes(a), QByteArray("old a"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"a.bin"_qs});
+}
+
+namespace
+{
+
+int g_stopAt = 0;
+int g_stopSignal = 0;
+void stopHere(ReplaceStep step)
+{
+    if (static_cast<int>(step) == g_stopAt)
+        ::raise(g_stopSignal);
+}
+
+} // namespace
+
+// A process ended between the steps of a replacement leaves the old or the new file under the
+// name; an interrupt removes its own scratch files, and after a kill the next write into the
+// folder removes those of the dead process.
+TEST(ToolOutcome, AProcessEndedMidReplacementLeavesOneWholeFile)
+{
+    const struct {
+        ReplaceStep step;
+        const char *expected;
+    } steps[] = {{ReplaceStep::Staged, "old"}, {ReplaceStep::OldKept, "old"}, {ReplaceStep::Renamed, "new"}};
+    for (const int signal : {SIGKILL, SIGTERM, SIGINT}) {
+        for (const auto &s : steps) {
+            SCOPED_TRACE(std::to_string(signal) + " at step " + std::to_string(static_cast<int>(s.step)));
+            QTemporaryDir dir;
+            const std::string name = nativePath(dir.filePath(u"out.bin"_qs));
+            writeBytes(dir.filePath(u"out.bin"_qs), "old");
+            g_stopAt = static_cast<int>(s.step);
+            g_stopSignal = signal;
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                setReplaceStepHook(stopHere);
+                replaceFilePlain(name, std::array<std::string_view, 1>{"new"}, WriteSync::Generated);
+                ::_exit(3);
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+            EXPECT_EQ(readBytes(dir.filePath(u"out.bin"_qs)), QByteArray(s.expected));
+            const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+            if (signal != SIGKILL) {
+                EXPECT_EQ(left, QStringList{u"out.bin"_qs});
+            }
+
+            // The next write into the folder sweeps the dead process's scratch files; only an
+            // old file whose last name is the kept one stays, since it may be all there is of it.
+            ScriptedPrompter prompter;
+            ToolOutcome next;
+            next.files.push_back(plannedFile(dir.filePath(u"next.bin"_qs), "next"));
+            ASSERT_EQ(carryOut(next, prompter).result, WriteResult::Written);
+            QStringList after = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+            const bool lastName = signal == SIGKILL && s.step == ReplaceStep::Renamed;
+            EXPECT_EQ(after.size(), lastName ? 3 : 2) << after.join(u' ').toStdString();
+        }
+    }
 }

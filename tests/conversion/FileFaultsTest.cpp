@@ -285,12 +285,20 @@ TEST_F(ToolFileFaults, OutputsNoToolCanWriteAreNamedAndLeaveEverythingAsItWas)
         const char *what;
         QString reason;
         std::function<void(const QString &path)> place;
+        bool withoutOverride = false;
     };
     const Obstacle obstacles[] = {
         {"a folder in the way", u"已有同名的文件夹"_qs, [](const QString &p) { QDir().mkpath(p); }},
         {"a pipe", u"这是设备或管道，不是普通文件"_qs,
          [](const QString &p) { ::mkfifo(QFile::encodeName(p).constData(), 0644); }},
         {"a loop of links", u"符号链接层数过多"_qs, [](const QString &p) { QFile::link(p, p); }},
+        // As a shell's ">" would: a file the user may not write is not replaced behind its back.
+        {"a read-only file", u"文件是只读的，没有写入权限"_qs,
+         [](const QString &p) {
+             twtest::writeBytes(p, "mine");
+             ::chmod(QFile::encodeName(p).constData(), 0444);
+         },
+         true},
     };
     int row = 0;
     for (const Tool &tool : tools()) {
@@ -306,7 +314,8 @@ TEST_F(ToolFileFaults, OutputsNoToolCanWriteAreNamedAndLeaveEverythingAsItWas)
                 const QString folder = path(QString::number(++row));
                 ToolFolder work(tool, folder);
                 obstacle.place(work.path(blocked));
-                expectRefused(work, folder, writeFault(tool, work.path(blocked), obstacle.reason));
+                expectRefused(work, folder, writeFault(tool, work.path(blocked), obstacle.reason),
+                              obstacle.withoutOverride);
             }
         }
         if (tool.outputArgument) {
@@ -322,7 +331,7 @@ TEST_F(ToolFileFaults, OutputsNoToolCanWriteAreNamedAndLeaveEverythingAsItWas)
             ToolFolder work(tool, folder);
             twtest::ReadOnlyFolder readOnly(folder);
             if (readOnly.active())
-                expectRefused(work, folder, writeFault(tool, work.output(), u"没有访问权限"_qs));
+                expectRefused(work, folder, writeFault(tool, work.output(), twtest::folderRefusal(folder)));
         }
         {
             SCOPED_TRACE((trace(tool) + u": a full disk"_qs).toStdString());

@@ -5,6 +5,12 @@
 namespace twtest
 {
 
+// Why nothing can be written in a folder that refuses new files, as the writer says it.
+inline QString folderRefusal(const QString &folder)
+{
+    return QStringLiteral(u"文件夹不允许新建文件：") + folder;
+}
+
 // A file of size bytes that holds no block on disk (reads as zeros).
 bool makeSparseFile(const QString &path, long long size);
 
