@@ -208,6 +208,8 @@ CompareRun compareFiles(const QString &first, const QString &second)
     run.differences = differences;
     PlannedFile report;
     report.path = nativePath(run.reportPath);
+    // The folder of the first file is the user's: a report.txt there may be one of theirs.
+    report.askBeforeReplacing = true;
     if (differences == 0) {
         report.bytes = encodeText(reportHead(0) + kCrLf, TextEncoding::Gbk).toStdString();
         run.outcome = writeThenNotice({report}, kDone + ConvText::FilesEqual);
