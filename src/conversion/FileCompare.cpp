@@ -212,11 +212,12 @@ CompareRun compareFiles(const QString &first, const QString &second)
     report.askBeforeReplacing = true;
     if (differences == 0) {
         report.bytes = encodeText(reportHead(0) + kCrLf, TextEncoding::Gbk).toStdString();
-        run.outcome = writeThenNotice({report}, kDone + ConvText::FilesEqual);
+        run.outcome = writeThenNotice({report}, kDone + ConvText::FilesEqual, {first, second});
         return run;
     }
     report.content = reportWriter(first, second, length, differences);
     run.outcome.files.push_back(std::move(report));
+    run.outcome.inputs = inputPaths({first, second});
     run.outcome.done.push_back(
         toolNote(kDone + ConvText::differencesText(differences) + QStringLiteral(u"\r\n查看报告吗？"),
                  kCheckStyle, ConvText::InfoTitle));

@@ -302,6 +302,7 @@ ToolOutcome portSourceFile(const QString &source, const QString &output)
         return refusal(toolNote(ConvText::PortFailed, kCheckStyle, ConvText::BuildTitle));
     ToolOutcome outcome;
     outcome.title = ConvText::BuildTitle.toStdString();
+    outcome.inputs = inputPaths({source});
     outcome.files = {plannedFile(output, *ported, true),
                      plannedFile(report, encodeText(result.report, TextEncoding::Gbk), true)};
     const QString question =
