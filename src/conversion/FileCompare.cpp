@@ -208,13 +208,16 @@ CompareRun compareFiles(const QString &first, const QString &second)
     run.differences = differences;
     PlannedFile report;
     report.path = nativePath(run.reportPath);
+    // The folder of the first file is the user's: a report.txt there may be one of theirs.
+    report.askBeforeReplacing = true;
     if (differences == 0) {
         report.bytes = encodeText(reportHead(0) + kCrLf, TextEncoding::Gbk).toStdString();
-        run.outcome = writeThenNotice({report}, kDone + ConvText::FilesEqual);
+        run.outcome = writeThenNotice({report}, kDone + ConvText::FilesEqual, {first, second});
         return run;
     }
     report.content = reportWriter(first, second, length, differences);
     run.outcome.files.push_back(std::move(report));
+    run.outcome.inputs = inputPaths({first, second});
     run.outcome.done.push_back(
         toolNote(kDone + ConvText::differencesText(differences) + QStringLiteral(u"\r\n查看报告吗？"),
                  kCheckStyle, ConvText::InfoTitle));

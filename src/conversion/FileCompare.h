@@ -23,8 +23,9 @@ struct CompareRun {
     QString reportPath;
 };
 
-// The whole command: checks, the length test, the report, the closing message or question (Yes
-// opens the report: outcome.openOnYes).
+// The whole command: checks, the length test, the report (an existing "report.txt" replaced only
+// with the user's consent), the closing message or question (Yes opens the report:
+// outcome.openOnYes).
 CompareRun compareFiles(const QString &first, const QString &second);
 
 } // namespace tw

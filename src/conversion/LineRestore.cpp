@@ -95,7 +95,7 @@ ToolOutcome restoreFile(const RestoreJob &job)
         return refusal(*stored.fault);
     return writeThenNotice({plannedFile(job.output, restoredImage(stored.bytes, job.dataSwapped, *dataLines,
                                                                   job.addressSwapped, *addressLines))},
-                           ConvText::Done);
+                           ConvText::Done, {job.input});
 }
 
 } // namespace tw

@@ -69,7 +69,7 @@ ToolOutcome convertFile(const QString &input, const QString &output, Convert &&c
     const std::optional<QByteArray> converted = convert(read.bytes, problem);
     if (!converted)
         return refusal(noticeNote(problem));
-    return writeThenNotice({plannedFile(output, *converted)}, ConvText::Done);
+    return writeThenNotice({plannedFile(output, *converted)}, ConvText::Done, {input});
 }
 
 } // namespace

@@ -5,9 +5,9 @@
 #include "ToolMessages.h"
 #include "common/CheckedFile.h"
 #include "common/OutcomeWriter.h"
-#include "common/Paths.h"
 #include "common/TextFile.h"
 #include "common/Vb.h"
+#include "disassembler/common/DisasmText.h"
 
 #include <algorithm>
 #include <vector>
@@ -278,7 +278,7 @@ PortResult portSource48(const QStringList &lines)
 
 QString portReportPath(const QString &output)
 {
-    return replaceLastThree(output, QStringLiteral("err"));
+    return fromNativePath(sideFilePath(nativePath(output), "err"));
 }
 
 ToolOutcome portSourceFile(const QString &source, const QString &output)
@@ -302,6 +302,7 @@ ToolOutcome portSourceFile(const QString &source, const QString &output)
         return refusal(toolNote(ConvText::PortFailed, kCheckStyle, ConvText::BuildTitle));
     ToolOutcome outcome;
     outcome.title = ConvText::BuildTitle.toStdString();
+    outcome.inputs = inputPaths({source});
     outcome.files = {plannedFile(output, *ported, true),
                      plannedFile(report, encodeText(result.report, TextEncoding::Gbk), true)};
     const QString question =

@@ -20,7 +20,8 @@ struct PortResult {
 // and "END" or "end".
 PortResult portSource48(const QStringList &lines);
 
-// The error report's path: the output without its last three characters, plus "err".
+// The error report's path, beside the output in its folder: the output's three-character extension
+// replaced by "err", or ".err" added to a name without one.
 QString portReportPath(const QString &output);
 
 // The porting of the Start command once its path checks have passed: the name guards, the run,

@@ -54,6 +54,7 @@ ToolOutcome splitImage(const QString &input, const QString &sizeText)
     ToolOutcome outcome;
     outcome.files = {plannedFile(splitPartPath(input, 1), image.bytes.left(*size)),
                      plannedFile(splitPartPath(input, 2), image.bytes.mid(*size))};
+    outcome.inputs = inputPaths({input});
     return outcome;
 }
 
@@ -100,7 +101,7 @@ ToolOutcome mergeImages(const MergeJob &job)
         mergedImage(first.bytes, second.bytes, job.byAddress, start, job.fill);
     if (!merged)
         return refusal(noticeNote(ConvText::MergeOverlap));
-    return writeThenNotice({plannedFile(job.output, *merged)}, ConvText::MergeDone);
+    return writeThenNotice({plannedFile(job.output, *merged)}, ConvText::MergeDone, {job.first, job.second});
 }
 
 } // namespace tw

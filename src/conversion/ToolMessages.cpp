@@ -3,7 +3,6 @@
 #include "common/CheckedFile.h"
 #include "common/OutcomeWriter.h"
 
-
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -84,10 +83,20 @@ ToolInput readToolInput(const QString &path)
     return input;
 }
 
-ToolOutcome writeThenNotice(std::vector<PlannedFile> files, const QString &notice)
+std::vector<std::string> inputPaths(const QStringList &inputs)
+{
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<std::size_t>(inputs.size()));
+    for (const QString &input : inputs)
+        paths.push_back(nativePath(input));
+    return paths;
+}
+
+ToolOutcome writeThenNotice(std::vector<PlannedFile> files, const QString &notice, const QStringList &inputs)
 {
     ToolOutcome outcome;
     outcome.files = std::move(files);
+    outcome.inputs = inputPaths(inputs);
     outcome.done.push_back(noticeNote(notice));
     return outcome;
 }

@@ -59,7 +59,11 @@ struct ToolInput {
 };
 ToolInput readToolInput(const QString &path);
 
-// Writes the files (common/OutcomeWriter.h: plannedFile), then the notice.
-ToolOutcome writeThenNotice(std::vector<PlannedFile> files, const QString &notice);
+// The file-name bytes of the inputs a tool read, for the writer to keep its outputs off them.
+std::vector<std::string> inputPaths(const QStringList &inputs);
+
+// Writes the files (common/OutcomeWriter.h: plannedFile), made from the inputs, then the notice.
+ToolOutcome writeThenNotice(std::vector<PlannedFile> files, const QString &notice,
+                            const QStringList &inputs = {});
 
 } // namespace tw

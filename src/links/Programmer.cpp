@@ -1,9 +1,11 @@
 #include "Programmer.h"
-#include "common/CodeImageFile.h"
+#include "common/OutcomeWriter.h"
 #include "common/Paths.h"
 
 #include "SendFile.h"
 #include "common/Hex.h"
+
+#include <algorithm>
 
 namespace tw
 {
@@ -126,9 +128,18 @@ Programmer::FileLoad Programmer::openFile(const QString &path)
     return FileLoad::Loaded;
 }
 
-bool Programmer::saveFile(const QString &path)
+ToolOutcome Programmer::bufferFile(const QString &path) const
 {
-    return saveCodeImage(path, m_memory.image, m_length);
+    const int length = std::clamp(m_length, 0, static_cast<int>(m_memory.image.bytes.size()));
+    PlannedFile file = plannedFile(
+        path, QByteArrayView(reinterpret_cast<const char *>(m_memory.image.bytes.data()), length));
+    // A read-out may be all that is left of a chip's code: it reaches the disk before the old
+    // file goes.
+    file.sync = WriteSync::Durable;
+    ToolOutcome outcome;
+    outcome.files.push_back(std::move(file));
+    outcome.title = kProgrammerTitle.toStdString();
+    return outcome;
 }
 
 void Programmer::clearBuffer()

@@ -4,6 +4,7 @@
 // ways of showing a line (kept in the log, shown once, added to what the box shows).
 #include "IspLink.h"
 #include "base/CodeImage.h"
+#include "base/ToolOutcome.h"
 
 #include <QString>
 
@@ -27,6 +28,9 @@ LockBits lockBoxesAfterClick(LockBits bits, int index, bool checked);
 
 // The buffer as "0000H: 02 00 30" lines of 16 bytes, each ended by CR LF.
 QString bufferDump(const CodeImage &image, int length);
+
+// The window's caption, and the caption of its boxes.
+inline const QString kProgrammerTitle = QStringLiteral(u"ISP编程");
 
 namespace IspLog
 {
@@ -58,7 +62,9 @@ class Programmer
     IspLink &link() { return m_link; }
 
     FileLoad openFile(const QString &path);
-    bool saveFile(const QString &path);
+    // The buffer's first dataLength bytes as the file to write at path, for the one writer. The
+    // save dialog has already asked about replacing a file there.
+    ToolOutcome bufferFile(const QString &path) const;
     void clearBuffer();
 
     void programmingEnable();

@@ -426,3 +426,44 @@ TEST_F(ToolFileFaults, LinksAreWrittenThroughAndModesKept)
         }
     }
 }
+
+// Porting's report goes beside its output in the output's folder, under the name the
+// disassemblers give their side files; compare's report.txt, which may be the user's own file, is
+// replaced only with consent.
+TEST_F(ToolFileFaults, SideReportsStayBesideTheirOutputAndAreAskedFor)
+{
+    const QString folder = path(u"port"_qs);
+    QDir().mkpath(folder + u"/sub"_qs);
+    const QString source = folder + u"/p48.asm"_qs;
+    twtest::writeBytes(source, "\tMOVD\tP4,A\r\n");
+    const struct {
+        QString output, report;
+    } names[] = {{u"sub/ab"_qs, u"sub/ab.err"_qs},
+                 {u"sub/x.s"_qs, u"sub/x.s.err"_qs},
+                 {u"sub/x.asm"_qs, u"sub/x.err"_qs}};
+    for (const auto &name : names) {
+        SCOPED_TRACE(name.output.toStdString());
+        const std::map<QString, QString> before = snapshot(folder);
+        EXPECT_EQ(drive({u"conv"_qs, u"port48"_qs, source, folder + u'/' + name.output}).exitCode, 0);
+        std::map<QString, QString> after = snapshot(folder);
+        EXPECT_TRUE(after.erase(u'/' + name.output));
+        EXPECT_TRUE(after.count(u'/' + name.report));
+        after.erase(u'/' + name.report);
+        EXPECT_EQ(after, before);
+    }
+
+    const QString a = path(u"a.bin"_qs);
+    twtest::writeBytes(a, "\x01\x02");
+    twtest::writeBytes(path(u"b.bin"_qs), "\x01\x03");
+    const QString report = path(u"report.txt"_qs);
+    twtest::writeBytes(report, "my own notes\r\n");
+    const QStringList compare = {u"conv"_qs, u"compare"_qs, a, path(u"b.bin"_qs)};
+    const DriverRun declined = drive(compare + QStringList{u"--no"_qs});
+    EXPECT_EQ(declined.exitCode, 1);
+    EXPECT_EQ(declined.out, u"信息: 文件已存在！ 覆盖吗？\n信息: 结果未保存，原有文件未改动。\n"_qs);
+    EXPECT_EQ(twtest::readBytes(report), QByteArray("my own notes\r\n"));
+    const DriverRun agreed = drive(compare);
+    EXPECT_EQ(agreed.exitCode, 0);
+    EXPECT_TRUE(agreed.out.contains(u"\n信息: 文件已存在！ 覆盖吗？\n"_qs)) << agreed.out.toStdString();
+    EXPECT_TRUE(twtest::readBytes(report).endsWith("0001H:\t02\t03\r\n\r\n"));
+}

@@ -173,14 +173,18 @@ TEST_F(FileToolsTest, CompareWritesItsReportBesideTheFirstFile)
               QStringList{u"比较完成！\r\n\r\n两文件有 3处不相同！\r\n查看报告吗？"_qs});
     EXPECT_EQ(prompter.calls()[0].style, 52);
 
-    // Equal files, and two empty ones: the short report, a notice, nothing to open.
+    // Equal files, and two empty ones: the short report, a notice, nothing to open; the report of
+    // the first run is replaced by the second's once the user agrees.
     for (const QByteArray &bytes : {one, QByteArray()}) {
         prompter.clearCalls();
+        QStringList said{u"比较完成！\r\n\r\n两文件相同！"_qs};
+        if (exists(u"report.txt"_qs))
+            said.prepend(u"文件已存在！\r\n覆盖吗？"_qs);
         const CompareRun same = compareFiles(file(u"c.bin"_qs, bytes), file(u"d.bin"_qs, bytes));
         EXPECT_EQ(same.differences, 0);
         EXPECT_FALSE(carry(same.outcome).openRequested);
         EXPECT_EQ(compareReport(bytes, bytes), u"文件比较报告\r\n两文件相同\r\n\r\n"_qs);
-        EXPECT_EQ(prompter.messageTexts(), QStringList{u"比较完成！\r\n\r\n两文件相同！"_qs});
+        EXPECT_EQ(prompter.messageTexts(), said);
     }
 
     // Different lengths: the notice and the old report kept.

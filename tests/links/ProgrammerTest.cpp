@@ -2,6 +2,8 @@
 // read-out, verify, the refusals, the lock-bit boxes, the cable test and a port that failed.
 #include "links/Programmer.h"
 #include "SimAt89s51.h"
+#include "common/OutcomeWriter.h"
+#include "common/ScriptedPrompter.h"
 #include "support/TestFiles.h"
 
 #include <QTemporaryDir>
@@ -179,14 +181,18 @@ TEST_F(ProgrammerTest, FilesBinaryBufferDumpAndSave)
     EXPECT_EQ(bufferDump(programmer.buffer(), 16).count(QStringLiteral("\r\n")), 1);
     EXPECT_EQ(bufferDump(programmer.buffer(), 0), QString());
 
+    const auto save = [this](const QString &path) {
+        ScriptedPrompter prompter;
+        return carryOut(programmer.bufferFile(path), prompter).result == WriteResult::Written;
+    };
     const QString saved = dir.filePath(QStringLiteral("out.bin"));
     twtest::writeBytes(saved, "old contents that are longer");
-    ASSERT_TRUE(programmer.saveFile(saved));
+    ASSERT_TRUE(save(saved));
     EXPECT_EQ(twtest::readBytes(saved), QByteArray(17, '\x11'));
     programmer.clearBuffer();
-    ASSERT_TRUE(programmer.saveFile(saved));
+    ASSERT_TRUE(save(saved));
     EXPECT_EQ(twtest::readBytes(saved), QByteArray());
-    EXPECT_FALSE(programmer.saveFile(dir.filePath(QStringLiteral("no/such/folder/x.bin"))));
+    EXPECT_FALSE(save(dir.filePath(QStringLiteral("no/such/folder/x.bin"))));
 }
 
 TEST_F(ProgrammerTest, CableTestSetsOneLineAtATimeAndReadsMiso)

@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -20,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace tw;
 using twtest::SimAt89s51;
@@ -240,6 +242,40 @@ TEST_F(ProgrammerWindowTest, APortThatCannotBeHadIsReportedAndRefusesEveryChipCo
     click(w, 2);
     EXPECT_EQ(twtest::readBytes(dir.filePath(QStringLiteral("copy.bin"))), QByteArray("\x01\x02", 2));
     EXPECT_TRUE(chip.writes.empty());
+}
+
+// The save dialog has asked before a file is chosen, so the buffer replaces it without a second
+// question; a file that cannot be written is named with the reason, and nothing is left behind.
+TEST_F(ProgrammerWindowTest, SavingTheBufferGoesThroughTheWriter)
+{
+    ProgrammerWindow *w = open();
+    ASSERT_TRUE(w);
+    prompter.answerFile(file(QStringLiteral("a.bin"), QByteArray("\x02\x00\x30", 3)));
+    click(w, 1);
+    const QString old = file(QStringLiteral("old.bin"), "previous");
+    prompter.clearCalls();
+    prompter.answerFile(old);
+    click(w, 2);
+    EXPECT_EQ(twtest::readBytes(old), QByteArray("\x02\x00\x30", 3));
+    ASSERT_EQ(prompter.calls().size(), 1);
+    EXPECT_EQ(prompter.calls()[0].kind, ScriptedPrompter::Kind::SaveFile);
+
+    const QString missing = dir.filePath(QStringLiteral("none/x.bin"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.bin")));
+    const QString folder = dir.filePath(QStringLiteral("folder.bin"));
+    for (const auto &[path, reason] : {std::pair{missing, QStringLiteral(u"文件或文件夹不存在")},
+                                       std::pair{folder, QStringLiteral(u"已有同名的文件夹")}}) {
+        prompter.clearCalls();
+        prompter.answerFile(path);
+        click(w, 2);
+        EXPECT_EQ(prompter.messageTexts(),
+                  QStringList{QStringLiteral(u"文件写入失败：") + path + QStringLiteral(u"（") + reason +
+                              QStringLiteral(u"）")});
+        EXPECT_EQ(prompter.calls().last().title, QStringLiteral(u"ISP编程"));
+    }
+    EXPECT_EQ(
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+        (QStringList{QStringLiteral("a.bin"), QStringLiteral("folder.bin"), QStringLiteral("old.bin")}));
 }
 
 TEST(PpdevPort, APortThatIsMissingOrNotAParallelPortIsNotOpenedAndIgnoresAccess)

@@ -1,6 +1,7 @@
 #include "ProgrammerWindow.h"
 
 #include "CablePicture.h"
+#include "common/OutcomeWriter.h"
 #include "common/Prompter.h"
 #include "common/ui/CrLfBox.h"
 #include "common/ui/Twips.h"
@@ -25,8 +26,6 @@ namespace tw
 
 namespace
 {
-
-const QString kTitle = QStringLiteral(u"ISP编程");
 
 void place(QWidget *widget, int left, int top, int width, int height)
 {
@@ -85,7 +84,7 @@ ProgrammerWindow::ProgrammerWindow(Workspace &workspace, ProgrammerParts parts, 
     : ToolWindow(workspace, ToolName::Programmer, parent), m_prompter(workspace.prompter().forWindow(this)),
       m_parts(parts), m_programmer(parts.memory, parts.port, parts.clock)
 {
-    setWindowTitle(kTitle);
+    setWindowTitle(kProgrammerTitle);
     buildControls();
     for (const char *menu :
          {Menu::Edit, Menu::File, Menu::Simulate, Menu::Compile, Menu::View, Menu::Communication})
@@ -212,10 +211,11 @@ void ProgrammerWindow::openFile()
         break;
     case Programmer::FileLoad::TooLong:
         m_prompter->message(QStringLiteral(u"文件长度超过65536字节，不能打开。"),
-                            MsgStyle::Ok + MsgStyle::Exclamation, kTitle);
+                            MsgStyle::Ok + MsgStyle::Exclamation, kProgrammerTitle);
         break;
     case Programmer::FileLoad::Unreadable:
-        m_prompter->message(LinkText::CannotRead + name, MsgStyle::Ok + MsgStyle::Exclamation, kTitle);
+        m_prompter->message(LinkText::CannotRead + name, MsgStyle::Ok + MsgStyle::Exclamation,
+                            kProgrammerTitle);
         break;
     }
 }
@@ -225,9 +225,7 @@ void ProgrammerWindow::saveFile()
     const QString name = m_prompter->saveFileName(QStringLiteral(u"另存为"), LinkText::BinFilter);
     if (name.isEmpty())
         return;
-    if (!m_programmer.saveFile(name))
-        m_prompter->message(QStringLiteral(u"文件不能写入：") + name, MsgStyle::Ok + MsgStyle::Exclamation,
-                            kTitle);
+    carryOut(m_programmer.bufferFile(name), *m_prompter);
 }
 
 void ProgrammerWindow::clearBuffer()
