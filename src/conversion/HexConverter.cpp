@@ -27,6 +27,7 @@ constexpr int kConverterTimeoutMs = 120000;
 // The converter's documented exit codes.
 constexpr int kExitBadArguments = 2;
 constexpr int kExitBeyondFFFF = 3;
+constexpr int kExitNoData = 4;
 constexpr int kExitNoSrecCat = 127;
 
 const QString &kFailed = ConvText::ConversionFailed;
@@ -41,6 +42,8 @@ QString describeExit(int code, const QByteArray &errors, const QString &copyPath
     switch (code) {
     case kExitBeyondFFFF:
         return failure(ConvText::AddressBeyondFFFF);
+    case kExitNoData:
+        return failure(ConvText::noDataText(userPath));
     case kExitNoSrecCat:
         return failure(ConvText::NoSrecCat);
     default:
@@ -156,9 +159,12 @@ ConverterRun runHexToBin(const HexToBinJob &job)
         if (!text)
             return run;
         run.bytes = straightHexToBin(*text);
-        if (!run.bytes)
+        if (!run.bytes) {
             run.problem = failure(ConvText::NotStraightHex);
-        else if (run.bytes->size() > kMaxCodeFileBytes) {
+        } else if (run.bytes->isEmpty()) {
+            run.bytes.reset();
+            run.problem = failure(ConvText::noDataText(job.input));
+        } else if (run.bytes->size() > kMaxCodeFileBytes) {
             run.bytes.reset();
             run.problem = failure(ConvText::AddressBeyondFFFF);
         }
