@@ -15,6 +15,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <signal.h>
+#include <unistd.h>
+
 namespace tw
 {
 
@@ -76,10 +79,18 @@ ConverterRun runScript(const QString &script, const QString &input, const QByteA
     }
     QProcess process;
     process.setWorkingDirectory(work.path());
+    // The script's own group, so that a hung converter is ended with every srec_cat it started:
+    // ending the shell alone would leave them writing into the folder being removed.
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
     process.start(QStringLiteral("sh"),
                   QStringList{scriptPath, work.path() + u'/', source, target} + lastArguments);
-    if (!process.waitForStarted() || !process.waitForFinished(kConverterTimeoutMs)) {
-        process.kill();
+    if (!process.waitForStarted()) {
+        run.problem = failure(ConvText::ConverterFailed);
+        return run;
+    }
+    if (!process.waitForFinished(kConverterTimeoutMs)) {
+        // The shell is not yet reaped, so its group id cannot have passed to anyone else.
+        ::kill(-static_cast<pid_t>(process.processId()), SIGKILL);
         process.waitForFinished();
         run.problem = failure(ConvText::ConverterFailed);
         return run;
