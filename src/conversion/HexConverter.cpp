@@ -128,11 +128,12 @@ QString formatName(QChar letter)
 
 // The result, replacing an existing output only when the user agrees; the closing message follows
 // either answer.
-ToolOutcome deliver(const ConverterRun &run, const QString &output)
+ToolOutcome deliver(const ConverterRun &run, const QString &input, const QString &output)
 {
     if (!run.bytes)
         return refusal(noticeNote(run.problem));
     ToolOutcome outcome = writeThenNotice({plannedFile(output, *run.bytes, true)}, ConvText::Done);
+    outcome.inputs = {nativePath(input)};
     outcome.declined = {noticeNote(ConvText::NotOverwritten), noticeNote(ConvText::Done)};
     return outcome;
 }
@@ -215,14 +216,14 @@ ToolOutcome convertHexToBin(const HexToBinJob &job)
 {
     if (const std::optional<ToolNote> problem = ownInputProblem(job.output, {job.input}, ConvText::OwnInput))
         return refusal(*problem);
-    return deliver(runHexToBin(job), job.output);
+    return deliver(runHexToBin(job), job.input, job.output);
 }
 
 ToolOutcome convertBinToHex(const BinToHexJob &job)
 {
     if (const std::optional<ToolNote> problem = ownInputProblem(job.output, {job.input}, ConvText::OwnInput))
         return refusal(*problem);
-    return deliver(runBinToHex(job), job.output);
+    return deliver(runBinToHex(job), job.input, job.output);
 }
 
 QString converterComplaint(const QByteArray &errors, const QString &copyPath, const QString &userPath)

@@ -108,6 +108,11 @@ TEST_F(HexObjTest, IntelHexThroughTheScripts)
     EXPECT_EQ(hexToBin(":01000200AA53\n:00000001FF\n"), QByteArray::fromHex("0000AA"));
     EXPECT_EQ(hexToBin(":01000200AA53\n:00000001FF\n", u'i', u'1'), QByteArray::fromHex("FFFFAA"));
 
+    // The writer keeps the outputs off the files read.
+    const QString in = path(u"in.hex"_qs);
+    EXPECT_EQ(convertHexToBin({in, path(u"o.bin"_qs), u'i', u'0'}).inputs, std::vector{nativePath(in)});
+    EXPECT_EQ(convertBinToHex({in, path(u"o.hex"_qs), u"0"_qs}).inputs, std::vector{nativePath(in)});
+
     prompter.clearCalls();
     ASSERT_TRUE(written(convertBinToHex(
         {file(u"p.bin"_qs, QByteArray::fromHex("02003AFF")), path(u"p.hex"_qs), u"0100"_qs})));
