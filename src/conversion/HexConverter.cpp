@@ -15,6 +15,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <signal.h>
+#include <unistd.h>
+
 namespace tw
 {
 
@@ -27,6 +30,7 @@ constexpr int kConverterTimeoutMs = 120000;
 // The converter's documented exit codes.
 constexpr int kExitBadArguments = 2;
 constexpr int kExitBeyondFFFF = 3;
+constexpr int kExitNoData = 4;
 constexpr int kExitNoSrecCat = 127;
 
 const QString &kFailed = ConvText::ConversionFailed;
@@ -41,6 +45,8 @@ QString describeExit(int code, const QByteArray &errors, const QString &copyPath
     switch (code) {
     case kExitBeyondFFFF:
         return failure(ConvText::AddressBeyondFFFF);
+    case kExitNoData:
+        return failure(ConvText::noDataText(userPath));
     case kExitNoSrecCat:
         return failure(ConvText::NoSrecCat);
     default:
@@ -73,10 +79,18 @@ ConverterRun runScript(const QString &script, const QString &input, const QByteA
     }
     QProcess process;
     process.setWorkingDirectory(work.path());
+    // The script's own group, so that a hung converter is ended with every srec_cat it started:
+    // ending the shell alone would leave them writing into the folder being removed.
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
     process.start(QStringLiteral("sh"),
                   QStringList{scriptPath, work.path() + u'/', source, target} + lastArguments);
-    if (!process.waitForStarted() || !process.waitForFinished(kConverterTimeoutMs)) {
-        process.kill();
+    if (!process.waitForStarted()) {
+        run.problem = failure(ConvText::ConverterFailed);
+        return run;
+    }
+    if (!process.waitForFinished(kConverterTimeoutMs)) {
+        // The shell is not yet reaped, so its group id cannot have passed to anyone else.
+        ::kill(-static_cast<pid_t>(process.processId()), SIGKILL);
         process.waitForFinished();
         run.problem = failure(ConvText::ConverterFailed);
         return run;
@@ -114,11 +128,12 @@ QString formatName(QChar letter)
 
 // The result, replacing an existing output only when the user agrees; the closing message follows
 // either answer.
-ToolOutcome deliver(const ConverterRun &run, const QString &output)
+ToolOutcome deliver(const ConverterRun &run, const QString &input, const QString &output)
 {
     if (!run.bytes)
         return refusal(noticeNote(run.problem));
     ToolOutcome outcome = writeThenNotice({plannedFile(output, *run.bytes, true)}, ConvText::Done);
+    outcome.inputs = {nativePath(input)};
     outcome.declined = {noticeNote(ConvText::NotOverwritten), noticeNote(ConvText::Done)};
     return outcome;
 }
@@ -156,9 +171,12 @@ ConverterRun runHexToBin(const HexToBinJob &job)
         if (!text)
             return run;
         run.bytes = straightHexToBin(*text);
-        if (!run.bytes)
+        if (!run.bytes) {
             run.problem = failure(ConvText::NotStraightHex);
-        else if (run.bytes->size() > kMaxCodeFileBytes) {
+        } else if (run.bytes->isEmpty()) {
+            run.bytes.reset();
+            run.problem = failure(ConvText::noDataText(job.input));
+        } else if (run.bytes->size() > kMaxCodeFileBytes) {
             run.bytes.reset();
             run.problem = failure(ConvText::AddressBeyondFFFF);
         }
@@ -198,14 +216,14 @@ ToolOutcome convertHexToBin(const HexToBinJob &job)
 {
     if (const std::optional<ToolNote> problem = ownInputProblem(job.output, {job.input}, ConvText::OwnInput))
         return refusal(*problem);
-    return deliver(runHexToBin(job), job.output);
+    return deliver(runHexToBin(job), job.input, job.output);
 }
 
 ToolOutcome convertBinToHex(const BinToHexJob &job)
 {
     if (const std::optional<ToolNote> problem = ownInputProblem(job.output, {job.input}, ConvText::OwnInput))
         return refusal(*problem);
-    return deliver(runBinToHex(job), job.output);
+    return deliver(runBinToHex(job), job.input, job.output);
 }
 
 QString converterComplaint(const QByteArray &errors, const QString &copyPath, const QString &userPath)

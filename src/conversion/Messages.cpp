@@ -15,6 +15,11 @@ QString unconvertibleFormatText(const QString &format)
     return QStringLiteral(u"不能转换") + format + QStringLiteral(u"格式的文件！");
 }
 
+QString noDataText(const QString &path)
+{
+    return QStringLiteral(u"文件中没有数据：") + path;
+}
+
 QString tooSmallToSplitText(const QString &sizeText)
 {
     return QStringLiteral(u"原程序<") + sizeText + QStringLiteral(u",无需拆分！");

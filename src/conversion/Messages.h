@@ -44,6 +44,8 @@ inline const QString NotStraightHex = QStringLiteral(u"文件不是Straight HEX�
 inline const QString NotOverwritten = QStringLiteral(u"没有覆盖原文件，转换结果未保存。");
 QString missingScriptText(const QString &script);
 QString unconvertibleFormatText(const QString &format);
+// "文件中没有数据：PATH": a hex file without a single data byte, in any format.
+QString noDataText(const QString &path);
 
 // Obj text.
 inline const QString NonHexCharacter = QStringLiteral(u"文件中有非十六进制字符，不能转换！");

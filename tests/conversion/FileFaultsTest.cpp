@@ -467,3 +467,58 @@ TEST_F(ToolFileFaults, SideReportsStayBesideTheirOutputAndAreAskedFor)
     EXPECT_TRUE(agreed.out.contains(u"\n信息: 文件已存在！ 覆盖吗？\n"_qs)) << agreed.out.toStdString();
     EXPECT_TRUE(twtest::readBytes(report).endsWith("0001H:\t02\t03\r\n\r\n"));
 }
+
+// Hex files without a single data byte, in every format and with either fill: refused naming the
+// user's file, an existing output kept; and nothing of the converter's left in TMPDIR, whose
+// private folder also holds the Intel step's file.
+TEST_F(ToolFileFaults, HexFilesWithoutDataAreRefusedPerFormat)
+{
+    const struct {
+        const char *format;
+        std::vector<QByteArray> files; // empty, blank, header or end records only
+    } rows[] = {
+        {"i", {"", "\r\n \r\n", ":00000001FF\r\n", ":020000040000FA\r\n:00000001FF\r\n"}},
+        {"m", {"", "\n\n", "S0030000FC\n", "S9030000FC\n", "S0030000FC\nS5030000FC\nS9030000FC\n"}},
+        {"t", {"", "\t\r\n", "/00000000\r\n"}},
+        {"x", {"", "\r\n\r\n", "K0007TWF\r\n", ":\r\n", "K0007TWF\r\n:\r\n"}},
+        {"s", {"", " \r\n\r\n"}},
+    };
+    const auto hex2bin = [](const QByteArray &bytes, const QString &format, const QString &fill) {
+        return Tool{u"hex2bin"_qs,  u"in.hex"_qs, bytes, {},         u"out.bin"_qs,    {},
+                    {format, fill}, true,         kInfo, kReadFault, format != u"s"_qs};
+    };
+    const QString tmp = path(u"tmp"_qs);
+    QDir().mkpath(tmp);
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(tmp));
+    int row = 0;
+    for (const auto &format : rows) {
+        for (const QByteArray &bytes : format.files) {
+            for (const char *fill : {"0", "1"}) {
+                const Tool tool =
+                    hex2bin(bytes, QString::fromLatin1(format.format), QString::fromLatin1(fill));
+                if (skipped(tool))
+                    continue;
+                SCOPED_TRACE((trace(tool) + u": "_qs + QString::fromLatin1(bytes.toHex())).toStdString());
+                const QString folder = path(QString::number(++row));
+                ToolFolder work(tool, folder);
+                twtest::writeBytes(work.output(), "old");
+                expectRefused(work, folder, said(tool, u"转换失败！ 文件中没有数据："_qs + work.input()));
+            }
+        }
+    }
+    // A broken TI-Tagged file is named as the user's, not as the Intel step's.
+    const Tool broken = hex2bin("K0000 broken\r\n", u"x"_qs, u"1"_qs);
+    if (!skipped(broken)) {
+        ToolFolder work(broken, path(QString::number(++row)));
+        const DriverRun run = drive(work.arguments());
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.out.startsWith(kInfo + u": 转换失败！ srec_cat: "_qs + work.input() + u':'))
+            << run.out.toStdString();
+    }
+    if (savedTmp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", savedTmp);
+    EXPECT_EQ(QDir(tmp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+}

@@ -108,6 +108,11 @@ TEST_F(HexObjTest, IntelHexThroughTheScripts)
     EXPECT_EQ(hexToBin(":01000200AA53\n:00000001FF\n"), QByteArray::fromHex("0000AA"));
     EXPECT_EQ(hexToBin(":01000200AA53\n:00000001FF\n", u'i', u'1'), QByteArray::fromHex("FFFFAA"));
 
+    // The writer keeps the outputs off the files read.
+    const QString in = path(u"in.hex"_qs);
+    EXPECT_EQ(convertHexToBin({in, path(u"o.bin"_qs), u'i', u'0'}).inputs, std::vector{nativePath(in)});
+    EXPECT_EQ(convertBinToHex({in, path(u"o.hex"_qs), u"0"_qs}).inputs, std::vector{nativePath(in)});
+
     prompter.clearCalls();
     ASSERT_TRUE(written(convertBinToHex(
         {file(u"p.bin"_qs, QByteArray::fromHex("02003AFF")), path(u"p.hex"_qs), u"0100"_qs})));
@@ -216,10 +221,10 @@ TEST_F(HexObjTest, TiTaggedFilesWithGapsAndBothFills)
             EXPECT_EQ(hexToBin(blocks, u'x', fill), hexToBin(hex, u'i', fill)) << fill.toLatin1();
     }
 
-    // The Intel step's file goes to the temporary folder and is gone after a run, good or failed.
-    QDir(dir.path()).mkdir(u"tmp"_qs);
+    // The Intel step's file goes to the working folder, not to TMPDIR (here a folder that is not
+    // there), and is gone after a run, good or failed.
     const auto script = [this](const QString &target) {
-        return twtest::runProgram(u"env"_qs, {u"TMPDIR="_qs + path(u"tmp"_qs), u"sh"_qs,
+        return twtest::runProgram(u"env"_qs, {u"TMPDIR="_qs + path(u"missing"_qs), u"sh"_qs,
                                               converterScript(u"hexbin.sh"_qs), dir.path(), path(u"x.hex"_qs),
                                               path(target), u"x"_qs, u"1"_qs})
             .exitCode;
@@ -228,8 +233,8 @@ TEST_F(HexObjTest, TiTaggedFilesWithGapsAndBothFills)
     EXPECT_EQ(read(u"direct.bin"_qs), hexToBin(read(u"x.hex"_qs), u'x', u'1'));
     file(u"x.hex"_qs, "K0000 broken\n");
     EXPECT_NE(script(u"broken.bin"_qs), 0);
-    EXPECT_FALSE(QFileInfo::exists(path(u"broken.bin"_qs)));
-    EXPECT_TRUE(QDir(path(u"tmp"_qs)).isEmpty());
+    EXPECT_EQ(folder(), (QStringList{u"blocks.hex"_qs, u"direct.bin"_qs, u"img.bin"_qs, u"in.hex"_qs,
+                                     u"out.bin"_qs, u"x.hex"_qs}));
 }
 
 TEST_F(HexObjTest, RefusalsLeaveNoOutputAndNeverTouchTheInput)
