@@ -117,7 +117,8 @@ Disasm48Result disassemble48Image(std::string_view bytes, const Disasm48Job &job
     auto image = std::make_unique<CodeImage>();
     std::copy(bytes.begin(), bytes.end(), image->bytes.begin() + loadAt);
     const long end = job.endText.empty() ? loadAt + size : hexToBin(job.endText);
-    if (bytes.empty() || end <= start)
+    // An empty range above 0000H is no fault: its file holds the ORG and END lines.
+    if (bytes.empty() || end == 0 || start > end)
         return failed(std::move(result), labels);
 
     DisasmLimit limit = DisasmLimit::None;

@@ -75,7 +75,9 @@ Disasm51Result disassemble51Image(std::string_view bytes, const Disasm51Job &job
     std::copy(bytes.begin(), bytes.end(), image->bytes.begin());
     const int end = job.endText.empty() ? static_cast<int>(bytes.size()) : hexToBin(job.endText);
     result.endAddress = end;
-    if (start >= end)
+    // An empty range above 0000H is no fault: its file holds the ORG and END lines. A range
+    // that ends at 0000H (an empty file among them) leaves no byte before the end to mark.
+    if (start > end || end == 0)
         return failed(std::move(result), job.outPath);
 
     DisasmLabels labels;

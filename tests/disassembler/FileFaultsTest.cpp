@@ -231,7 +231,7 @@ TEST(DisasmFileFaults, ExistingFilesAreReplacedOnlyWithConsent)
     }
 }
 
-// START >= END fails as the disassemblers' own failure; its failure file (MCS-51) or label dump
+// START > END fails as the disassemblers' own failure; its failure file (MCS-51) or label dump
 // (MCS-48) goes beside the output, named from it, and only where no file is yet.
 TEST(DisasmFileFaults, AFailureKeepsWhatWasThereAndItsTraceGoesBesideTheOutput)
 {
@@ -245,7 +245,7 @@ TEST(DisasmFileFaults, AFailureKeepsWhatWasThereAndItsTraceGoesBesideTheOutput)
         const QString output = out.filePath(u"out.asm"_qs);
         for (const QString &name : {u"out.asm"_qs, u"out.lst"_qs, u"out.err"_qs})
             twtest::writeBytes(out.filePath(name), "mine");
-        Said said = drive({command, bin, output, u"0001"_qs, u"0001"_qs});
+        Said said = drive({command, bin, output, u"0002"_qs, u"0001"_qs});
         EXPECT_EQ(said.exitCode, 1);
         EXPECT_EQ(said.text, failed);
         for (const QString &name : {u"out.asm"_qs, u"out.lst"_qs, u"out.err"_qs})
@@ -254,7 +254,7 @@ TEST(DisasmFileFaults, AFailureKeepsWhatWasThereAndItsTraceGoesBesideTheOutput)
         // Where nothing is, the trace is written, in the output's folder.
         for (const QString &name : entries(out.path()))
             QFile::remove(out.filePath(name));
-        said = drive({command, bin, output, u"0001"_qs, u"0001"_qs});
+        said = drive({command, bin, output, u"0002"_qs, u"0001"_qs});
         EXPECT_EQ(said.exitCode, 1);
         EXPECT_EQ(said.text, failed);
         EXPECT_EQ(entries(out.path()), QStringList{trace});
@@ -264,7 +264,7 @@ TEST(DisasmFileFaults, AFailureKeepsWhatWasThereAndItsTraceGoesBesideTheOutput)
         QFile::remove(out.filePath(trace));
         const QString bare = out.filePath(u"bare"_qs);
         said = drive(command == u"dis51" ? QStringList{command, bin, bare}
-                                         : QStringList{command, bin, bare, u"0001"_qs, u"0001"_qs});
+                                         : QStringList{command, bin, bare, u"0002"_qs, u"0001"_qs});
         EXPECT_EQ(said.exitCode, command == u"dis51" ? 0 : 1);
         EXPECT_EQ(entries(out.path()), command == u"dis51" ? (QStringList{u"bare"_qs, u"bare.lst"_qs})
                                                            : QStringList{u"bare.err"_qs});
