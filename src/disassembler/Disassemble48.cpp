@@ -80,7 +80,7 @@ Disasm48Result started(const Disasm48Job &job)
 {
     Disasm48Result result;
     result.proposedOutputPath = replaceLastThree(job.binPath, "asm");
-    result.dumpPath = sideFilePath(job.outPath, "err");
+    result.dumpPath = sideFilePath(job.outPath, Disasm48Job::kSideFileEnding);
     result.outcome.title = disasmText::kDisassemblyCaption;
     return result;
 }

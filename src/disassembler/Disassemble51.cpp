@@ -44,7 +44,8 @@ Disasm51Result failed(Disasm51Result result, const std::string &outPath,
     outcome.notes.push_back(disasmNote(disasmText::kDisassemblyFailed, disasmText::kDisassemblyCaption));
     outcome.files.push_back(planned(outPath, disassemblyFile(kFailureCredit, body), false));
     if (!segmentList.empty())
-        outcome.files.push_back(planned(sideFilePath(outPath, "lst"), segmentListFile(segmentList), false));
+        outcome.files.push_back(planned(sideFilePath(outPath, Disasm51Job::kSideFileEnding),
+                                        segmentListFile(segmentList), false));
     return result;
 }
 
@@ -102,8 +103,8 @@ Disasm51Result disassemble51Image(std::string_view bytes, const Disasm51Job &job
     result.status = DisasmStatus::Completed;
     ToolOutcome &outcome = result.outcome;
     outcome.files.push_back(planned(job.outPath, disassemblyFile(kCredit, pass->body()), true));
-    outcome.files.push_back(
-        planned(sideFilePath(job.outPath, "lst"), segmentListFile(pass->segmentList()), true));
+    outcome.files.push_back(planned(sideFilePath(job.outPath, Disasm51Job::kSideFileEnding),
+                                    segmentListFile(pass->segmentList()), true));
     outcome.done.push_back(disasmNote(disasmText::kDisassemblyDone, disasmText::kDisassemblyCaption, true));
     outcome.openOnYes = job.outPath;
     return result;
