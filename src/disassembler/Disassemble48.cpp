@@ -82,6 +82,7 @@ Disasm48Result started(const Disasm48Job &job)
     result.proposedOutputPath = replaceLastThree(job.binPath, "asm");
     result.dumpPath = sideFilePath(job.outPath, Disasm48Job::kSideFileEnding);
     result.outcome.title = disasmText::kDisassemblyCaption;
+    readsCodeImage(result.outcome, job.binPath);
     return result;
 }
 

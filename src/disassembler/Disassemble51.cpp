@@ -54,6 +54,7 @@ Disasm51Result started(const Disasm51Job &job)
     Disasm51Result result;
     result.startAddress = job.startText.empty() ? 0 : hexToBin(job.startText);
     result.outcome.title = disasmText::kDisassemblyCaption;
+    readsCodeImage(result.outcome, job.binPath);
     return result;
 }
 
