@@ -1,8 +1,10 @@
 #include "Paths.h"
 
+#include "base/SamePath.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QStandardPaths>
 
 namespace tw
@@ -25,26 +27,9 @@ QString workFolder()
     return folder;
 }
 
-namespace
-{
-
-QString resolved(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.exists())
-        return info.canonicalFilePath();
-    // A file still to be made: its folder may exist under another spelling.
-    const QString folder = info.absoluteDir().canonicalPath();
-    return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : folder + u'/' + info.fileName();
-}
-
-} // namespace
-
 bool isSameFile(const QString &existing, const QString &other)
 {
-    if (existing.isEmpty() || other.isEmpty())
-        return false;
-    return resolved(existing) == resolved(other);
+    return isSameFilePath(QFile::encodeName(existing).toStdString(), QFile::encodeName(other).toStdString());
 }
 
 bool hasBinEnding(const QString &path)

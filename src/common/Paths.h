@@ -19,8 +19,8 @@ QString replaceLastThree(const QString &path, const QString &ending);
 // .bin (mixed case such as "Bin" is not one).
 bool hasBinEnding(const QString &path);
 
-// Whether two paths name the same file, after resolving links and relative parts; the second may
-// not exist yet. An empty path names no file.
+// Whether two paths name the same file, after resolving links and relative parts (a hard link is
+// its file too); the second may not exist yet. An empty path names no file.
 bool isSameFile(const QString &existing, const QString &other);
 
 // The file name without its folder.

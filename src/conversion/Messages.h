@@ -23,12 +23,7 @@ inline const QString BadStartAddress = QStringLiteral(u"起始地址应为1～4�
 inline const QString ChooseConvertInput = QStringLiteral(u"请选择待转换的文件！");
 inline const QString MissingConvertInput = QStringLiteral(u"待转换的文件不存在！");
 inline const QString ChooseConvertOutput = QStringLiteral(u"请选择转换后的文件存放地址！");
-inline const QString ChooseDisassemblyInput = QStringLiteral(u"请选择待反汇编的文件！");
-inline const QString MissingDisassemblyInput = QStringLiteral(u"待反汇编的文件不存在！");
-inline const QString ChooseDisassemblyOutput = QStringLiteral(u"请选择反汇编后的文件存放地址！");
-inline const QString DisassemblyOwnInput = QStringLiteral(u"反汇编后的文件不可以与待反汇编的文件同名！");
-inline const QString DisassemblySidecarOwnInput =
-    QStringLiteral(u"反汇编的附带文件不可以与待反汇编的文件同名！");
+// The disassembly's: disassembler/common/MessageTexts.h.
 inline const QString ChoosePortInput = QStringLiteral(u"请选择待移植的文件！");
 inline const QString MissingPortInput = QStringLiteral(u"待移植的文件不存在！");
 inline const QString ChoosePortOutput = QStringLiteral(u"请选择移植后的文件存放地址！");

@@ -10,7 +10,7 @@
 #include "common/Paths.h"
 #include "disassembler/Disassemble48.h"
 #include "disassembler/Disassemble51.h"
-#include "disassembler/common/DisasmText.h"
+#include "disassembler/StartChecks.h"
 
 namespace tw
 {
@@ -30,17 +30,6 @@ ToolOutcome checked(const PathCheckTexts &texts, const ConversionRequest &reques
     return tool();
 }
 
-// The source, its segment list (MCS-51) or label dump (MCS-48) must not land on the image.
-std::optional<ToolNote> disassemblyOutputProblem(const ConversionRequest &request)
-{
-    const QString sidecar =
-        fromNativePath(sideFilePath(nativePath(request.output), request.cpu == 1 ? "err" : "lst"));
-    if (std::optional<ToolNote> problem =
-            ownInputProblem(request.output, {request.input}, ConvText::DisassemblyOwnInput))
-        return problem;
-    return ownInputProblem(sidecar, {request.input}, ConvText::DisassemblySidecarOwnInput);
-}
-
 // The chosen chip's disassembler, on file-name bytes and UTF-8 address texts.
 ToolOutcome runDisassembler(const ConversionRequest &request)
 {
@@ -58,18 +47,14 @@ ToolOutcome runDisassembler(const ConversionRequest &request)
 StartPlan disassemble(const ConversionRequest &request)
 {
     StartPlan plan;
-    if (std::optional<ToolNote> problem = inputProblem(ConvText::ChooseDisassemblyInput,
-                                                       ConvText::MissingDisassemblyInput, request.input)) {
-        plan.outcome = refusal(*problem);
-        return plan;
-    }
-    plan.currentBinPath = request.input;
-    if (request.output.isEmpty()) {
-        plan.outcome = refusal(checkNote(ConvText::ChooseDisassemblyOutput));
-        return plan;
-    }
-    if (std::optional<ToolNote> problem = disassemblyOutputProblem(request)) {
-        plan.outcome = refusal(*problem);
+    // The headless driver makes the same checks: what they refuse is tested through it.
+    const DisasmStartCheck check =
+        checkDisassemblyStart(nativePath(request.input), nativePath(request.output),
+                              request.cpu == 1 ? Disasm48Job::kSideFileEnding : Disasm51Job::kSideFileEnding);
+    if (check.inputAccepted)
+        plan.currentBinPath = request.input;
+    if (check.refusal) {
+        plan.outcome = refusal(*check.refusal);
         return plan;
     }
     plan.outcome = runDisassembler(request);

@@ -1,10 +1,8 @@
 #include "ToolMessages.h"
 
+#include "base/SamePath.h"
 #include "common/CheckedFile.h"
 #include "common/OutcomeWriter.h"
-
-#include <cerrno>
-#include <sys/stat.h>
 
 namespace tw
 {
@@ -33,14 +31,7 @@ ToolOutcome refusal(const ToolNote &note)
 
 bool isPresent(const QString &path)
 {
-    if (path.isEmpty())
-        return false;
-    struct stat info;
-    if (::stat(nativePath(path).c_str(), &info) == 0)
-        return true;
-    // Nothing there, or a link to nothing: missing. A loop of links, a folder we may not look
-    // into, a name too long: something the read will name.
-    return errno != ENOENT && errno != ENOTDIR;
+    return isPathPresent(nativePath(path));
 }
 
 std::optional<ToolNote> inputProblem(const QString &noInput, const QString &missingInput,

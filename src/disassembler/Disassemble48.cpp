@@ -80,8 +80,9 @@ Disasm48Result started(const Disasm48Job &job)
 {
     Disasm48Result result;
     result.proposedOutputPath = replaceLastThree(job.binPath, "asm");
-    result.dumpPath = sideFilePath(job.outPath, "err");
+    result.dumpPath = sideFilePath(job.outPath, Disasm48Job::kSideFileEnding);
     result.outcome.title = disasmText::kDisassemblyCaption;
+    readsCodeImage(result.outcome, job.binPath);
     return result;
 }
 
@@ -117,7 +118,8 @@ Disasm48Result disassemble48Image(std::string_view bytes, const Disasm48Job &job
     auto image = std::make_unique<CodeImage>();
     std::copy(bytes.begin(), bytes.end(), image->bytes.begin() + loadAt);
     const long end = job.endText.empty() ? loadAt + size : hexToBin(job.endText);
-    if (bytes.empty() || end <= start)
+    // An empty range above 0000H is no fault: its file holds the ORG and END lines.
+    if (bytes.empty() || end == 0 || start > end)
         return failed(std::move(result), labels);
 
     DisasmLimit limit = DisasmLimit::None;

@@ -19,6 +19,9 @@ struct Disasm48Job {
     std::string endText;   // end address box (exclusive): empty is the end of the loaded file
     // "部分代码": the file holds code from the start address on, so its first byte goes there.
     bool partialCode = false;
+
+    // The label dump's ending, in place of the source's extension.
+    static constexpr std::string_view kSideFileEnding = "err";
 };
 
 struct Disasm48Result {
@@ -27,7 +30,7 @@ struct Disasm48Result {
     // open it (openOnYes). Failed: the label dump, only where no file is.
     ToolOutcome outcome;
     std::string proposedOutputPath; // input path less its last three characters, plus "asm"
-    std::string dumpPath;           // the label dump's path: beside the output (sideFilePath, "err")
+    std::string dumpPath;           // the label dump's path: beside the output (sideFilePath)
 };
 
 // Only the first 4 KB of the address space is loaded; the range is start up to (not including)

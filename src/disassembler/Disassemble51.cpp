@@ -44,7 +44,8 @@ Disasm51Result failed(Disasm51Result result, const std::string &outPath,
     outcome.notes.push_back(disasmNote(disasmText::kDisassemblyFailed, disasmText::kDisassemblyCaption));
     outcome.files.push_back(planned(outPath, disassemblyFile(kFailureCredit, body), false));
     if (!segmentList.empty())
-        outcome.files.push_back(planned(sideFilePath(outPath, "lst"), segmentListFile(segmentList), false));
+        outcome.files.push_back(planned(sideFilePath(outPath, Disasm51Job::kSideFileEnding),
+                                        segmentListFile(segmentList), false));
     return result;
 }
 
@@ -53,6 +54,7 @@ Disasm51Result started(const Disasm51Job &job)
     Disasm51Result result;
     result.startAddress = job.startText.empty() ? 0 : hexToBin(job.startText);
     result.outcome.title = disasmText::kDisassemblyCaption;
+    readsCodeImage(result.outcome, job.binPath);
     return result;
 }
 
@@ -75,7 +77,9 @@ Disasm51Result disassemble51Image(std::string_view bytes, const Disasm51Job &job
     std::copy(bytes.begin(), bytes.end(), image->bytes.begin());
     const int end = job.endText.empty() ? static_cast<int>(bytes.size()) : hexToBin(job.endText);
     result.endAddress = end;
-    if (start >= end)
+    // An empty range above 0000H is no fault: its file holds the ORG and END lines. A range
+    // that ends at 0000H (an empty file among them) leaves no byte before the end to mark.
+    if (start > end || end == 0)
         return failed(std::move(result), job.outPath);
 
     DisasmLabels labels;
@@ -100,8 +104,8 @@ Disasm51Result disassemble51Image(std::string_view bytes, const Disasm51Job &job
     result.status = DisasmStatus::Completed;
     ToolOutcome &outcome = result.outcome;
     outcome.files.push_back(planned(job.outPath, disassemblyFile(kCredit, pass->body()), true));
-    outcome.files.push_back(
-        planned(sideFilePath(job.outPath, "lst"), segmentListFile(pass->segmentList()), true));
+    outcome.files.push_back(planned(sideFilePath(job.outPath, Disasm51Job::kSideFileEnding),
+                                    segmentListFile(pass->segmentList()), true));
     outcome.done.push_back(disasmNote(disasmText::kDisassemblyDone, disasmText::kDisassemblyCaption, true));
     outcome.openOnYes = job.outPath;
     return result;

@@ -17,6 +17,9 @@ struct Disasm51Job {
     std::string outPath;   // the source file to write; the segment list goes beside it (sideFilePath)
     std::string startText; // the start address box, read as four hex positions; empty is 0000H
     std::string endText;   // the exclusive end box; empty is the file's length
+
+    // The segment list's ending, in place of the source's extension.
+    static constexpr std::string_view kSideFileEnding = "lst";
 };
 
 struct Disasm51Result {

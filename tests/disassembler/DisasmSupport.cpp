@@ -220,6 +220,8 @@ Job runJob(Cpu cpu, const QString &dir, const JobInput &input)
         EXPECT_EQ(tw::fromNativePath(r.dumpPath), sideFilePath(out, "err"));
     }
     EXPECT_EQ(outcome.openOnYes, status == tw::DisasmStatus::Completed ? tw::nativePath(out) : std::string());
+    // The writer keeps every output off the image, under any name.
+    EXPECT_EQ(outcome.inputs, std::vector<std::string>{binPath});
     // The window's writer, every box answered with its first button (Yes, OK).
     tw::ScriptedPrompter prompter;
     const tw::CarriedOut carried = tw::carryOut(outcome, prompter);

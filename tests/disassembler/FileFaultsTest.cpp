@@ -85,6 +85,7 @@ TEST(DisasmFileFaults, InputsNoDisassemblerCanUseAreRefusedUnread)
     struct Case {
         QString input;
         QString reason;
+        QString said; // the window's own check, made before anything is read
     };
     const QString notAFile = u"这是设备或管道，不是普通文件"_qs;
     std::vector<Case> cases = {
@@ -92,7 +93,7 @@ TEST(DisasmFileFaults, InputsNoDisassemblerCanUseAreRefusedUnread)
         {device, notAFile},
         {fifo, notAFile},
         {folder, u"这是一个文件夹，不是文件"_qs},
-        {missing, u"文件或文件夹不存在"_qs},
+        {missing, {}, u"信息: 待反汇编的文件不存在！\n"_qs},
         {huge, {}}, // refused for its size, unread
     };
     if (!canRead)
@@ -107,7 +108,7 @@ TEST(DisasmFileFaults, InputsNoDisassemblerCanUseAreRefusedUnread)
                 u"信息: 目标代码长度超出范围，此非%1单片机机器码？\n"_qs.arg(command.mid(3));
             const QString readFault =
                 u"反汇编信息: 文件读取失败："_qs + c.input + u"（"_qs + c.reason + u"）\n"_qs;
-            EXPECT_EQ(said.text, c.reason.isEmpty() ? tooLong : readFault);
+            EXPECT_EQ(said.text, !c.said.isEmpty() ? c.said : c.reason.isEmpty() ? tooLong : readFault);
             EXPECT_EQ(entries(out.path()), QStringList());
             EXPECT_EQ(entries(in.path()), inputsBefore);
         }
@@ -231,7 +232,7 @@ TEST(DisasmFileFaults, ExistingFilesAreReplacedOnlyWithConsent)
     }
 }
 
-// START >= END fails as the disassemblers' own failure; its failure file (MCS-51) or label dump
+// START > END fails as the disassemblers' own failure; its failure file (MCS-51) or label dump
 // (MCS-48) goes beside the output, named from it, and only where no file is yet.
 TEST(DisasmFileFaults, AFailureKeepsWhatWasThereAndItsTraceGoesBesideTheOutput)
 {
@@ -245,7 +246,7 @@ TEST(DisasmFileFaults, AFailureKeepsWhatWasThereAndItsTraceGoesBesideTheOutput)
         const QString output = out.filePath(u"out.asm"_qs);
         for (const QString &name : {u"out.asm"_qs, u"out.lst"_qs, u"out.err"_qs})
             twtest::writeBytes(out.filePath(name), "mine");
-        Said said = drive({command, bin, output, u"0001"_qs, u"0001"_qs});
+        Said said = drive({command, bin, output, u"0002"_qs, u"0001"_qs});
         EXPECT_EQ(said.exitCode, 1);
         EXPECT_EQ(said.text, failed);
         for (const QString &name : {u"out.asm"_qs, u"out.lst"_qs, u"out.err"_qs})
@@ -254,7 +255,7 @@ TEST(DisasmFileFaults, AFailureKeepsWhatWasThereAndItsTraceGoesBesideTheOutput)
         // Where nothing is, the trace is written, in the output's folder.
         for (const QString &name : entries(out.path()))
             QFile::remove(out.filePath(name));
-        said = drive({command, bin, output, u"0001"_qs, u"0001"_qs});
+        said = drive({command, bin, output, u"0002"_qs, u"0001"_qs});
         EXPECT_EQ(said.exitCode, 1);
         EXPECT_EQ(said.text, failed);
         EXPECT_EQ(entries(out.path()), QStringList{trace});
@@ -264,11 +265,51 @@ TEST(DisasmFileFaults, AFailureKeepsWhatWasThereAndItsTraceGoesBesideTheOutput)
         QFile::remove(out.filePath(trace));
         const QString bare = out.filePath(u"bare"_qs);
         said = drive(command == u"dis51" ? QStringList{command, bin, bare}
-                                         : QStringList{command, bin, bare, u"0001"_qs, u"0001"_qs});
+                                         : QStringList{command, bin, bare, u"0002"_qs, u"0001"_qs});
         EXPECT_EQ(said.exitCode, command == u"dis51" ? 0 : 1);
         EXPECT_EQ(entries(out.path()), command == u"dis51" ? (QStringList{u"bare"_qs, u"bare.lst"_qs})
                                                            : QStringList{u"bare.err"_qs});
         for (const QString &name : entries(out.path()))
             QFile::remove(out.filePath(name));
+    }
+}
+
+// The conversion window's Start checks, made by the driver too: no path chosen, and the source or
+// the file beside it landing on the code image under any name, a link or a hard link among them.
+TEST(DisasmFileFaults, TheWindowsStartChecksRefuseBeforeAnythingIsRead)
+{
+    const QString sameName = u": 反汇编后的文件不可以与待反汇编的文件同名！\n"_qs;
+    for (const QString &command : kCommands) {
+        SCOPED_TRACE(command.toStdString());
+        QTemporaryDir dir;
+        const QString bin = imageFile(dir, u"code.bin"_qs);
+        // The segment list (MCS-51) or the label dump (MCS-48) of code.asm would be this file.
+        const QString side = imageFile(dir, command == u"dis51" ? u"code.lst"_qs : u"code.err"_qs);
+        ASSERT_TRUE(QFile::link(bin, dir.filePath(u"alias.asm"_qs)));
+        ASSERT_EQ(::link(QFile::encodeName(bin).constData(),
+                         QFile::encodeName(dir.filePath(u"hard.asm"_qs)).constData()),
+                  0);
+        QDir(dir.path()).mkpath(u"sub"_qs);
+        const struct {
+            QString input, output, said;
+        } rows[] = {
+            {QString(), dir.filePath(u"out.asm"_qs), u"信息: 请选择待反汇编的文件！\n"_qs},
+            {bin, QString(), u"信息: 请选择反汇编后的文件存放地址！\n"_qs},
+            {bin, bin, sameName},
+            {bin, dir.filePath(u"alias.asm"_qs), sameName},
+            {bin, dir.filePath(u"hard.asm"_qs), sameName},
+            {bin, dir.filePath(u"sub/../code.bin"_qs), sameName},
+            {side, dir.filePath(u"code.asm"_qs), u": 反汇编的附带文件不可以与待反汇编的文件同名！\n"_qs},
+        };
+        const QStringList before = entries(dir.path());
+        for (const auto &row : rows) {
+            SCOPED_TRACE(row.output.toStdString());
+            const Said said = drive({command, row.input, row.output});
+            EXPECT_EQ(said.exitCode, 1);
+            EXPECT_EQ(said.text, row.said);
+            EXPECT_EQ(entries(dir.path()), before);
+            EXPECT_EQ(twtest::readBytes(bin), kImage);
+            EXPECT_EQ(twtest::readBytes(side), kImage);
+        }
     }
 }

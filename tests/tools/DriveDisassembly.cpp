@@ -4,6 +4,7 @@
 #include "CommandTable.h"
 
 #include "base/MessageStyle.h"
+#include "disassembler/StartChecks.h"
 
 #include <cstdio>
 #include <vector>
@@ -60,6 +61,16 @@ std::optional<DisassemblyArguments> disassemblyArguments(std::string_view comman
     }
     arguments.answerNo = no > 0;
     return arguments;
+}
+
+std::optional<int> refusedAtStart(const DisassemblyArguments &args, std::string_view sideEnding)
+{
+    const tw::DisasmStartCheck check = tw::checkDisassemblyStart(args.binPath, args.outPath, sideEnding);
+    if (!check.refusal)
+        return std::nullopt;
+    tw::ToolOutcome refused;
+    refused.notes.push_back(*check.refusal);
+    return carryOutPrinted(refused, false, args.answerNo);
 }
 
 int carryOutPrinted(const tw::ToolOutcome &outcome, bool completed, bool answerNo)

@@ -33,13 +33,20 @@ std::optional<DisassemblyArguments> disassemblyArguments(std::string_view comman
 // exit status: 0 when the disassembly completed and was written, else 1.
 int carryOutPrinted(const tw::ToolOutcome &outcome, bool completed, bool answerNo);
 
-// One disassembly command: its arguments, the disassembler's job, the outcome carried out.
+// The conversion window's Start checks (disassembler/StartChecks.h) on the arguments; what they
+// refuse is printed as the window shows it, and the exit status is 1.
+std::optional<int> refusedAtStart(const DisassemblyArguments &args, std::string_view sideEnding);
+
+// One disassembly command: its arguments, the window's Start checks, the disassembler's job, the
+// outcome carried out.
 template <typename Job, typename Result>
 int runDisassembly(std::string_view command, int argc, char **argv, Result (*disassemble)(const Job &))
 {
     const std::optional<DisassemblyArguments> args = disassemblyArguments(command, argc, argv);
     if (!args)
         return 2;
+    if (const std::optional<int> refused = refusedAtStart(*args, Job::kSideFileEnding))
+        return *refused;
     Job job;
     job.binPath = args->binPath;
     job.outPath = args->outPath;

@@ -13,6 +13,13 @@
 namespace tw
 {
 
+// The code image is the job's input: no file it writes may be that file under any name.
+inline void readsCodeImage(ToolOutcome &outcome, const std::string &binPath)
+{
+    if (!binPath.empty())
+        outcome.inputs.push_back(binPath);
+}
+
 // A file longer than the chip's code space: no code image of it (tooLongText says which chip).
 template <typename Result> Result refusedAsTooLong(Result result, std::string_view tooLongText)
 {

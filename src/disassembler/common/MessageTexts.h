@@ -21,6 +21,13 @@ constexpr std::string_view kTooLongFor48 = "目标代码长度超出范围，此
 constexpr std::string_view kUndefinedCode = "存在无定义代码！";
 constexpr std::string_view kLabelPassFailed = "出错！";
 constexpr std::string_view kDisassemblyDone = "反汇编完成！\r\n打开汇编语言程序吗？";
+
+// The Start command's checks before either disassembler runs.
+constexpr std::string_view kChooseInput = "请选择待反汇编的文件！";
+constexpr std::string_view kMissingInput = "待反汇编的文件不存在！";
+constexpr std::string_view kChooseOutput = "请选择反汇编后的文件存放地址！";
+constexpr std::string_view kOutputIsInput = "反汇编后的文件不可以与待反汇编的文件同名！";
+constexpr std::string_view kSideFileIsInput = "反汇编的附带文件不可以与待反汇编的文件同名！";
 } // namespace disasmText
 
 // A message box of the disassembler: exclamation icon, OK, or Yes and No with yesNo.
