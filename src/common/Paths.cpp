@@ -1,5 +1,8 @@
 #include "Paths.h"
 
+#include "base/FileNames.h"
+#include "common/OutcomeWriter.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -54,7 +57,7 @@ bool hasBinEnding(const QString &path)
 
 QString replaceLastThree(const QString &path, const QString &ending)
 {
-    return path.left(std::max<qsizetype>(0, path.size() - 3)) + ending;
+    return fromNativePath(replaceLastThree(nativePath(path), ending.toStdString()));
 }
 
 QString stripPath(const QString &path)

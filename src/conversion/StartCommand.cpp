@@ -6,11 +6,11 @@
 #include "Porting48.h"
 #include "SplitMerge.h"
 #include "ToolMessages.h"
+#include "base/FileNames.h"
 #include "common/OutcomeWriter.h"
 #include "common/Paths.h"
 #include "disassembler/Disassemble48.h"
 #include "disassembler/Disassemble51.h"
-#include "disassembler/common/DisasmText.h"
 
 namespace tw
 {
