@@ -127,6 +127,7 @@ bool AssemblyDriver::normalise(const QString &sourcePath, const std::optional<QB
             fail(sourceReadFailureMessage(sourcePath, source.reason));
             return false;
         }
+        m_outcome.inputs.push_back(nativePath(sourcePath));
     }
     const TextFileContent content = decodeText(source.bytes);
     m_encoding = content.encoding;

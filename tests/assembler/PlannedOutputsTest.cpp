@@ -158,6 +158,7 @@ TEST(AssemblyOutputs, PlannedInMemoryTheFilesAreThoseARunWrites)
         ASSERT_TRUE(planned.result.completed) << planned.result.failureMessage.toStdString();
         EXPECT_TRUE(QDir(dir.path()).isEmpty());
         EXPECT_TRUE(planned.outcome.stale.empty());
+        EXPECT_TRUE(planned.outcome.inputs.empty()); // nothing was read
         const std::map<QString, QByteArray> files = plannedBytes(planned.outcome);
         EXPECT_EQ(files.size(), 5u);
         for (const QString &file : expected.entryList(QDir::Files)) {
@@ -172,6 +173,11 @@ TEST(AssemblyOutputs, PlannedInMemoryTheFilesAreThoseARunWrites)
         EXPECT_EQ(result.filesWritten.size(), 5);
         EXPECT_EQ(readBytes(dir.filePath(u"prog.lst"_qs)), readBytes(expected.filePath(u"prog.lst"_qs)));
 
+        // Read from its file, the source is the run's one input, which no output may replace.
+        const QString source = dir.filePath(u"prog.asm"_qs);
+        writeBytes(source, readBytes(expected.filePath(u"prog.asm"_qs)));
+        EXPECT_EQ(planAssembly(cpu, {source, dir.filePath(u"prog.bin"_qs), std::nullopt}).outcome.inputs,
+                  std::vector{nativePath(source)});
     }
     // A failure plans its copy and no code image, and says why in its first note.
     const AssemblyOutcome failed = planAssembly(
