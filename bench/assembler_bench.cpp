@@ -1,7 +1,7 @@
 // The 16,000-line MCS-51 program (about 30 KB of code): our whole assembly in process with every
 // output file written, and the normaliser alone. The whole-process runs against as31 are in
 // assembler_peers.cpp.
-#include "assembler/Assemble51.h"
+#include "assembler/AssemblyRun.h"
 #include "common/TextFile.h"
 #include "source/Normaliser.h"
 
@@ -45,7 +45,7 @@ void assemble51WithAllFiles(benchmark::State &state)
     Program &p = program();
     const QString bin = p.dir.filePath(QStringLiteral("big.bin"));
     for (auto _ : state) {
-        const tw::AssemblyResult result = tw::assemble51(p.source, bin);
+        const tw::AssemblyResult result = tw::assembleFile(tw::AsmCpu::Mcs51, p.source, bin);
         if (!result.completed || result.errorCount != 0)
             state.SkipWithError("the program did not assemble cleanly");
     }

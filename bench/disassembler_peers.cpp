@@ -3,7 +3,7 @@
 // files. d52 runs with -b only, its quickest form.
 #include "PairedProcesses.h"
 #include "Program51.h"
-#include "assembler/Assemble51.h"
+#include "assembler/AssemblyRun.h"
 
 #include <QFile>
 #include <QStandardPaths>
@@ -40,7 +40,7 @@ Image &image(int kilobytes)
             file.write(twbench::program51(linesFor(kilobytes)).ours.toLatin1());
         file.close();
         const QString bin = entry->dir.filePath(QStringLiteral("code.bin"));
-        const tw::AssemblyResult result = tw::assemble51(source, bin);
+        const tw::AssemblyResult result = tw::assembleFile(tw::AsmCpu::Mcs51, source, bin);
         entry->bytes = result.completed && result.errorCount == 0 ? QFile(bin).size() : 0;
     }
     return *entry;

@@ -59,13 +59,13 @@ inline void expectSoundPlan(const tw::AssemblyOutcome &planned)
     }
 }
 
-// A source's bytes through plan, in memory, checked as above: no file is read or written.
-inline tw::AssemblyOutcome planChecked(tw::PlanFunction plan, const QByteArray &source)
+// A source's bytes planned for the CPU, in memory, checked as above: no file is read or written.
+inline tw::AssemblyOutcome planChecked(tw::AsmCpu cpu, const QByteArray &source)
 {
     // Names only: nothing is ever made under them.
     static const QString sourcePath = QStringLiteral("/nonexistent/prog.asm");
     static const QString binPath = QStringLiteral("/nonexistent/prog.bin");
-    tw::AssemblyOutcome planned = plan({sourcePath, binPath, source}, {});
+    tw::AssemblyOutcome planned = tw::planAssembly(cpu, {sourcePath, binPath, source});
     expectSoundPlan(planned);
     return planned;
 }
@@ -84,9 +84,9 @@ inline QByteArray plannedImage(const tw::AssemblyOutcome &planned)
 }
 
 // One fuzz input as a source's bytes.
-inline int fuzzAssembler(tw::PlanFunction plan, const std::uint8_t *data, std::size_t size)
+inline int fuzzAssembler(tw::AsmCpu cpu, const std::uint8_t *data, std::size_t size)
 {
-    planChecked(plan, QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
+    planChecked(cpu, QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
     return 0;
 }
 

@@ -47,11 +47,11 @@ inline const std::string *plannedSource(const tw::ToolOutcome &plan, bool comple
 // Reassembles source in memory and compares its code image with image over [from, to). sameByte
 // says whether a byte that came back differs only as the disassembler documents (A5H as NOP).
 template <typename SameByte>
-void expectReassembles(tw::PlanFunction plan, const std::string &source, const QByteArray &image, int from,
-                       int to, SameByte sameByte)
+void expectReassembles(tw::AsmCpu cpu, const std::string &source, const QByteArray &image, int from, int to,
+                       SameByte sameByte)
 {
     const tw::AssemblyOutcome planned =
-        planChecked(plan, QByteArray(source.data(), static_cast<qsizetype>(source.size())));
+        planChecked(cpu, QByteArray(source.data(), static_cast<qsizetype>(source.size())));
     if (!planned.result.completed || planned.result.errorCount != 0)
         finding("a completed disassembly does not assemble:", planned.result.summary());
     QByteArray again = plannedImage(planned);

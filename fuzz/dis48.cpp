@@ -3,7 +3,7 @@
 // completed disassembly must assemble back to the bytes of its range.
 #include "Reassembly.h"
 
-#include "assembler/Assemble48.h"
+#include "assembler/AssemblyRun.h"
 #include "disassembler/Disassemble48.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     QByteArray image(loadAt, '\0');
     image.append(reinterpret_cast<const char *>(code.data()), length);
-    twfuzz::expectReassembles(&tw::planAssembly48, *source, image, start, end < 0 ? image.size() : end,
+    twfuzz::expectReassembles(tw::AsmCpu::Mcs48, *source, image, start, end < 0 ? image.size() : end,
                               [](std::uint8_t original, std::uint8_t back) { return back == original; });
     return 0;
 }

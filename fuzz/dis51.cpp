@@ -4,7 +4,7 @@
 // relative branch can wrap below address 0.
 #include "Reassembly.h"
 
-#include "assembler/Assemble51.h"
+#include "assembler/AssemblyRun.h"
 #include "disassembler/Disassemble51.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                               result.status == tw::DisasmStatus::Failed, outPath);
     if (!source)
         return 0;
-    twfuzz::expectReassembles(&tw::planAssembly51, *source, image, start, end < 0 ? image.size() : end,
+    twfuzz::expectReassembles(tw::AsmCpu::Mcs51, *source, image, start, end < 0 ? image.size() : end,
                               [](std::uint8_t original, std::uint8_t back) {
                                   return back == original || (original == 0xA5 && back == 0x00);
                               });

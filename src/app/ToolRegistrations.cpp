@@ -14,6 +14,7 @@
 #include "simulator/ui/SimulatorWindow.h"
 #include "workspace/Workspace.h"
 #include "workspace/ui/FindCommands.h"
+#include "workspace/ui/HelpCommands.h"
 #include "workspace/ui/ToolRegistry.h"
 
 namespace tw
@@ -24,6 +25,7 @@ void registerAllTools()
     registerAssemblerWindow();
     registerConversionWindow();
     registerFindDialog();
+    registerHelpWindows();
     registerSimulatorWindow();
     registerInitCodeWindow();
     registerUnicodeWindow();

@@ -1,11 +1,10 @@
-#include "Assemble48.h"
-
+// The MCS-48 passes over the shared run (AssemblyDriver), for the assembler window's MCS-48 choice.
 #include "AssemblyDriver.h"
 #include "DuplicateList.h"
 #include "ErrorList.h"
-#include "assembler/common/Numbers.h"
 #include "WordScan.h"
 #include "assembler/common/Messages.h"
+#include "assembler/common/Numbers.h"
 #include "assembler/common/Operands.h"
 #include "assembler/common/Symbols.h"
 #include "base/CodeImage.h"
@@ -188,15 +187,9 @@ void Assembler48::writeOutputs()
 
 } // namespace
 
-AssemblyOutcome planAssembly48(const AssemblyJob &job, const AssemblyObserver &observer)
+std::unique_ptr<AssemblyDriver> makeAssembler48(const QString &binPath, const AssemblyObserver &observer)
 {
-    Assembler48 assembler(job.binPath, observer);
-    return assembler.plan(job.sourcePath, job.sourceBytes);
-}
-
-AssemblyResult assemble48(const QString &sourcePath, const QString &binPath, const AssemblyObserver &observer)
-{
-    return carryOutAssembly(planAssembly48({sourcePath, binPath, std::nullopt}, observer));
+    return std::make_unique<Assembler48>(binPath, observer);
 }
 
 } // namespace tw

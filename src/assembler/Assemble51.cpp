@@ -1,12 +1,12 @@
-#include "Assemble51.h"
-
+// The MCS-51 passes over the shared run (AssemblyDriver): sizing, encoding, the listing with its
+// variable list, and the image.
 #include "AssemblyDriver.h"
 #include "DuplicateList.h"
 #include "ErrorList.h"
-#include "assembler/common/Numbers.h"
 #include "WordScan.h"
 #include "assembler/common/Aliases.h"
 #include "assembler/common/Messages.h"
+#include "assembler/common/Numbers.h"
 #include "assembler/common/Operands.h"
 #include "assembler/common/Symbols.h"
 #include "base/CodeImage.h"
@@ -239,15 +239,9 @@ void Assembler51::writeListings(bool withLists)
 
 } // namespace
 
-AssemblyOutcome planAssembly51(const AssemblyJob &job, const AssemblyObserver &observer)
+std::unique_ptr<AssemblyDriver> makeAssembler51(const QString &binPath, const AssemblyObserver &observer)
 {
-    Assembler51 assembler(job.binPath, observer);
-    return assembler.plan(job.sourcePath, job.sourceBytes);
-}
-
-AssemblyResult assemble51(const QString &sourcePath, const QString &binPath, const AssemblyObserver &observer)
-{
-    return carryOutAssembly(planAssembly51({sourcePath, binPath, std::nullopt}, observer));
+    return std::make_unique<Assembler51>(binPath, observer);
 }
 
 } // namespace tw

@@ -1,8 +1,8 @@
 #include "AssemblyDriver.h"
 
-#include "assembler/common/Numbers.h"
 #include "OutputFiles.h"
 #include "assembler/common/Messages.h"
+#include "assembler/common/Numbers.h"
 #include "base/MessageStyle.h"
 #include "common/Paths.h"
 #include "source/Normaliser.h"
@@ -97,9 +97,18 @@ AssemblyOutcome AssemblyDriver::plan(const QString &sourcePath, const std::optio
     return {std::move(m_result), std::move(m_outcome)};
 }
 
-AssemblyResult AssemblyDriver::run(const QString &sourcePath)
+AssemblyOutcome planAssembly(AsmCpu cpu, const AssemblyJob &job, const AssemblyObserver &observer)
 {
-    return carryOutAssembly(plan(sourcePath));
+    const std::unique_ptr<AssemblyDriver> assembler = cpu == AsmCpu::Mcs48
+                                                          ? makeAssembler48(job.binPath, observer)
+                                                          : makeAssembler51(job.binPath, observer);
+    return assembler->plan(job.sourcePath, job.sourceBytes);
+}
+
+AssemblyResult assembleFile(AsmCpu cpu, const QString &sourcePath, const QString &binPath,
+                            const AssemblyObserver &observer)
+{
+    return carryOutAssembly(planAssembly(cpu, {sourcePath, binPath, std::nullopt}, observer));
 }
 
 bool AssemblyDriver::normalise(const QString &sourcePath, const std::optional<QByteArray> &sourceBytes)
@@ -118,6 +127,7 @@ bool AssemblyDriver::normalise(const QString &sourcePath, const std::optional<QB
             fail(sourceReadFailureMessage(sourcePath, source.reason));
             return false;
         }
+        m_outcome.inputs.push_back(nativePath(sourcePath));
     }
     const TextFileContent content = decodeText(source.bytes);
     m_encoding = content.encoding;

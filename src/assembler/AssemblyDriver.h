@@ -32,8 +32,6 @@ class AssemblyDriver
     // ends the run as a failure with its message; anything else the passes throw is reported as an
     // internal error. sourceBytes, when given, stand in for the file at sourcePath. Once a driver.
     AssemblyOutcome plan(const QString &sourcePath, const std::optional<QByteArray> &sourceBytes = {});
-    // plan of the source file, carried out (carryOutAssembly).
-    AssemblyResult run(const QString &sourcePath);
 
   protected:
     virtual void passOne() = 0;
@@ -116,5 +114,9 @@ class AssemblyDriver
     QString statementAt(long long lineNumber) const;
     void fail(const QString &message);
 };
+
+// Each CPU's passes over the run (Assemble51.cpp, Assemble48.cpp), as planAssembly makes them.
+std::unique_ptr<AssemblyDriver> makeAssembler51(const QString &binPath, const AssemblyObserver &observer);
+std::unique_ptr<AssemblyDriver> makeAssembler48(const QString &binPath, const AssemblyObserver &observer);
 
 } // namespace tw

@@ -62,10 +62,22 @@ struct AssemblyJob {
     std::optional<QByteArray> sourceBytes;
 };
 
-// Signatures shared by the MCS-51 and MCS-48 drivers: a run planned, and a run carried out.
-using PlanFunction = AssemblyOutcome (*)(const AssemblyJob &job, const AssemblyObserver &observer);
-using AssembleFunction = AssemblyResult (*)(const QString &sourcePath, const QString &binPath,
-                                            const AssemblyObserver &observer);
+// The chip a run assembles for; the assembler window's CPU choice.
+enum class AsmCpu { Mcs51 = 0, Mcs48 = 1 };
+
+// Normalises the source into its a51 copy and assembles it for the CPU; the outcome plans the copy
+// and the listing, listing-lines, error-report and code-image files named after job.binPath
+// (MCS-51: .lst, .lt, .err, .bin; MCS-48: .lt, .lst, .err, .bin, every listing line carrying its
+// statement's address), and writes nothing. A fatal failure (too many labels, an EQU without
+// operand, an address error, a full duplicate list, anything the passes cannot handle) ends the
+// run with failureMessage set: a failure in pass 2 keeps the listing gathered so far (MCS-51 both
+// listings, MCS-48 the .lst), and the other files of an earlier run are stale, so that nothing
+// looks current.
+AssemblyOutcome planAssembly(AsmCpu cpu, const AssemblyJob &job, const AssemblyObserver &observer = {});
+
+// planAssembly of the source file, carried out (carryOutAssembly).
+AssemblyResult assembleFile(AsmCpu cpu, const QString &sourcePath, const QString &binPath,
+                            const AssemblyObserver &observer = {});
 
 // Carries a planned run out through the writer with nobody to ask, and gives the result as the
 // callers without a window report it: the files written; when one of them cannot be written, none

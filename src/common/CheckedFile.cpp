@@ -32,17 +32,6 @@ QString writeFailureMessage(const QString &path, const QString &reason)
     return QString::fromStdString(writeFailureText(path.toStdString(), reason.toStdString()));
 }
 
-QString replaceFileOrMessage(const QString &path, QByteArrayView bytes, WriteSync sync)
-{
-    const QString reason = replaceFileChecked(path, bytes, sync);
-    return reason.isEmpty() ? reason : writeFailureMessage(path, reason);
-}
-
-void removeStaleOutput(const QString &path)
-{
-    removeStaleOutputPlain(nativePath(path));
-}
-
 CheckedRead readFileChecked(const QString &path, qint64 maxBytes)
 {
     CheckedRead result;

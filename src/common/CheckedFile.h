@@ -36,11 +36,5 @@ QString replaceFileChecked(const QString &path, std::span<const QByteArrayView> 
 
 // The message for an output that could not be written: "文件写入失败：PATH（REASON）".
 QString writeFailureMessage(const QString &path, const QString &reason);
-// replaceFileChecked, answering with that message on failure and an empty text on success.
-QString replaceFileOrMessage(const QString &path, QByteArrayView bytes, WriteSync sync);
-
-// Removes the stale output of a failed run. A link stays, and the regular file it names is
-// emptied, keeping its mode for the next run to write through; a device or folder is left alone.
-void removeStaleOutput(const QString &path);
 
 } // namespace tw

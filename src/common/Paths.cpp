@@ -1,10 +1,11 @@
 #include "Paths.h"
 
+#include "base/FileNames.h"
 #include "base/SamePath.h"
+#include "common/OutcomeWriter.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QStandardPaths>
 
 namespace tw
@@ -29,7 +30,7 @@ QString workFolder()
 
 bool isSameFile(const QString &existing, const QString &other)
 {
-    return isSameFilePath(QFile::encodeName(existing).toStdString(), QFile::encodeName(other).toStdString());
+    return isSameFilePath(nativePath(existing), nativePath(other));
 }
 
 bool hasBinEnding(const QString &path)
@@ -39,7 +40,7 @@ bool hasBinEnding(const QString &path)
 
 QString replaceLastThree(const QString &path, const QString &ending)
 {
-    return path.left(std::max<qsizetype>(0, path.size() - 3)) + ending;
+    return fromNativePath(replaceLastThree(nativePath(path), ending.toStdString()));
 }
 
 QString stripPath(const QString &path)

@@ -12,7 +12,8 @@ QString programFolder();
 // The work folder (~/.local/share/tarnwick), made on first use.
 QString workFolder();
 
-// A path with its last three characters replaced: ("a/b.bin", "lt") gives "a/b.lt".
+// A path with its last three characters replaced: ("a/b.bin", "lt") gives "a/b.lt" (the file-name
+// rule of base/FileNames.h).
 QString replaceLastThree(const QString &path, const QString &ending);
 
 // True when a path ends in "bin" or "BIN": the code-image test of every window that takes a

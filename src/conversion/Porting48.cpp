@@ -7,7 +7,7 @@
 #include "common/OutcomeWriter.h"
 #include "common/TextFile.h"
 #include "common/Vb.h"
-#include "disassembler/common/DisasmText.h"
+#include "base/FileNames.h"
 
 #include <algorithm>
 #include <vector>

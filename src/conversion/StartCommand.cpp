@@ -6,6 +6,7 @@
 #include "Porting48.h"
 #include "SplitMerge.h"
 #include "ToolMessages.h"
+#include "base/FileNames.h"
 #include "common/OutcomeWriter.h"
 #include "common/Paths.h"
 #include "disassembler/Disassemble48.h"

@@ -1,6 +1,7 @@
 #include "disassembler/Disassemble48.h"
 
 #include "base/CodeImage.h"
+#include "base/FileNames.h"
 #include "base/VbStr.h"
 #include "disassembler/common/CodeFile.h"
 #include "disassembler/common/DisasmText.h"

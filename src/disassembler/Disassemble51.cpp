@@ -1,6 +1,7 @@
 #include "disassembler/Disassemble51.h"
 
 #include "base/CodeImage.h"
+#include "base/FileNames.h"
 #include "disassembler/common/CodeFile.h"
 #include "disassembler/common/DisasmText.h"
 #include "disassembler/common/MessageTexts.h"

@@ -1,6 +1,7 @@
 #include "disassembler/StartChecks.h"
 
 #include "base/MessageStyle.h"
+#include "base/FileNames.h"
 #include "base/SamePath.h"
 #include "disassembler/common/DisasmText.h"
 #include "disassembler/common/MessageTexts.h"

@@ -26,6 +26,7 @@ inline constexpr const char *Unicode = "UnicodeWindow";
 inline constexpr const char *Find = "FindDialog";
 inline constexpr const char *About = "AboutBox";
 inline constexpr const char *TextViewer = "TextViewer";
+inline constexpr const char *Help = "HelpWindow";
 } // namespace ToolName
 
 class Workspace

@@ -41,7 +41,8 @@ TEST(EveryMenuItem, OpensItsToolAndNoneIsMissing)
             Menu::Port48To51,   Menu::Disassemble51, Menu::Disassemble48,     Menu::BaudRate,
             Menu::TimerCounter, Menu::Interrupts,    Menu::FixedPointLibrary, Menu::FloatingPointLibrary,
             Menu::UserLibrary,  Menu::DotMatrixFont, Menu::UnicodeCodes,      Menu::SerialSend,
-            Menu::Assemble51,   Menu::Assemble48,    Menu::Simulate51};
+            Menu::Assemble51,   Menu::Assemble48,    Menu::Simulate51,        Menu::About,
+            Menu::HelpFaq,      Menu::HelpManual,    Menu::HelpTutorial};
         for (const char *item : toolItems) {
             prompter.clearCalls();
             EXPECT_TRUE(main.triggerMenuItem(QString::fromLatin1(item))) << item;

@@ -5,8 +5,7 @@
 // headless driver.
 #include "Mcs51TestSupport.h"
 
-#include "assembler/Assemble48.h"
-#include "assembler/Assemble51.h"
+#include "assembler/AssemblyRun.h"
 #include "assembler/ErrorList.h"
 #include "assembler/common/Messages.h"
 #include "common/TextFile.h"
@@ -43,7 +42,7 @@ struct AsmRun {
     {
         for (const QString &ending : kOutputs)
             twtest::writeBytes(path(ending), "stale");
-        result = (mcs48 ? assemble48 : assemble51)(source, path(QStringLiteral("bin")), {});
+        result = assembleFile(mcs48 ? AsmCpu::Mcs48 : AsmCpu::Mcs51, source, path(QStringLiteral("bin")));
         return result;
     }
 };
@@ -125,7 +124,7 @@ TEST(Assembly, FailuresLeaveNothingStale)
         // An output that cannot be written is a failure, not a success with missing files.
         AsmRun run(u" nop\r\n"_qs);
         const QString bin = run.dir.filePath(QStringLiteral("gone/prog.bin"));
-        const AssemblyResult blocked = (mcs48 ? assemble48 : assemble51)(run.source, bin, {});
+        const AssemblyResult blocked = assembleFile(mcs48 ? AsmCpu::Mcs48 : AsmCpu::Mcs51, run.source, bin);
         EXPECT_FALSE(blocked.completed);
         EXPECT_TRUE(
             blocked.failureMessage.startsWith(u"文件写入失败："_qs + run.dir.filePath(u"gone/prog."_qs)))
@@ -134,7 +133,8 @@ TEST(Assembly, FailuresLeaveNothingStale)
         // source would assemble (and be overwritten) or fail (and be cleaned up).
         for (const QByteArray &text : {QByteArray(" nop\r\n"), QByteArray("X EQU\r\n")}) {
             AsmRun self(text);
-            const AssemblyResult refused = (mcs48 ? assemble48 : assemble51)(self.source, self.source, {});
+            const AssemblyResult refused =
+                assembleFile(mcs48 ? AsmCpu::Mcs48 : AsmCpu::Mcs51, self.source, self.source);
             EXPECT_FALSE(refused.completed);
             EXPECT_EQ(refused.failureMessage, collidingPathsMessage());
             EXPECT_EQ(twtest::readBytes(self.source), text);

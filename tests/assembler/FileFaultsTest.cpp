@@ -4,9 +4,8 @@
 #include "support/FileFaults.h"
 #include "support/TestFiles.h"
 
-#include "assembler/Assemble48.h"
-#include "assembler/Assemble51.h"
 #include "assembler/AssemblyDriver.h"
+#include "assembler/AssemblyRun.h"
 #include "common/InternalError.h"
 
 #include <QDir>
@@ -107,10 +106,10 @@ TEST(AssemblyFileFaults, OutputsThatCannotBeWrittenNameTheFileAndTheReason)
         }
     }
     // A code-image name too long for the file system.
-    for (const AssembleFunction assemble : {&assemble51, &assemble48}) {
+    for (const AsmCpu cpu : {AsmCpu::Mcs51, AsmCpu::Mcs48}) {
         Folder folder;
         const QString bin = folder.dir.filePath(QString(300, u'x') + u".bin"_qs);
-        const AssemblyResult result = assemble(folder.source, bin, {});
+        const AssemblyResult result = assembleFile(cpu, folder.source, bin, {});
         EXPECT_FALSE(result.completed);
         EXPECT_TRUE(result.failureMessage.endsWith(u"（文件名太长）"_qs))
             << result.failureMessage.toStdString();
@@ -164,10 +163,10 @@ TEST(AssemblyFileFaults, SourcesNoAssemblerCanUseAreRefusedUnread)
         {device, u"（这是设备或管道，不是普通文件）"_qs},
         {folder, u"（这是一个文件夹，不是文件）"_qs},
     };
-    for (const AssembleFunction assemble : {&assemble51, &assemble48}) {
+    for (const AsmCpu cpu : {AsmCpu::Mcs51, AsmCpu::Mcs48}) {
         for (const auto &[source, reason] : cases) {
             SCOPED_TRACE(source.toStdString());
-            const AssemblyResult result = assemble(source, dir.filePath(u"out.bin"_qs), {});
+            const AssemblyResult result = assembleFile(cpu, source, dir.filePath(u"out.bin"_qs), {});
             EXPECT_FALSE(result.completed);
             EXPECT_EQ(result.failureMessage, u"源程序文件读取失败："_qs + source + reason);
             EXPECT_FALSE(QFile::exists(dir.filePath(u"out.bin"_qs)));
@@ -212,7 +211,7 @@ TEST(AssemblyInternalErrors, AreReportedAsSuchWithTheStatementAndNoOutput)
     setInternalErrorsFatal(false);
     const AssemblyObserver observer; // the driver keeps a reference to it
     FaultyDriver driver(folder.path("bin"), observer);
-    const AssemblyResult result = driver.run(folder.source);
+    const AssemblyResult result = carryOutAssembly(driver.plan(folder.source));
     setInternalErrorsFatal(true);
     EXPECT_FALSE(result.completed);
     EXPECT_EQ(result.failureMessage,

@@ -4,7 +4,7 @@
 // - random 8048 code is disassembled by d48 and the listing, translated where d48's syntax
 //   leaves this dialect, is assembled here: the image must equal the original byte for byte.
 // Our own disassembler's text must reassemble the same way.
-#include "assembler/Assemble48.h"
+#include "assembler/AssemblyRun.h"
 #include "assembler/mcs48/Forms.h"
 #include "common/TextFile.h"
 
@@ -220,7 +220,8 @@ TEST(PeerD48Asm48, D48ReadsBackEveryAssembledStatement)
         const std::vector<Planned> plan = planProgram(random, 700);
         const QString source = dir.filePath(QStringLiteral("prog.asm"));
         twtest::writeBytes(source, encodeText(sourceOf(plan)));
-        const AssemblyResult result = assemble48(source, dir.filePath(QStringLiteral("prog.bin")));
+        const AssemblyResult result =
+            assembleFile(AsmCpu::Mcs48, source, dir.filePath(QStringLiteral("prog.bin")));
         ASSERT_TRUE(result.completed) << result.failureMessage.toStdString();
         ASSERT_EQ(result.errorCount, 0)
             << decodeText(twtest::readBytes(result.paths.errorReport)).text.toStdString();
@@ -309,7 +310,8 @@ TEST(PeerD48Asm48, RandomCodeThroughD48ReassemblesByteForByte)
         twtest::writeBytes(source, translate(QString::fromLatin1(
                                                  twtest::readBytes(dir.filePath(QStringLiteral("prog.d48")))))
                                        .toLatin1());
-        const AssemblyResult result = assemble48(source, dir.filePath(QStringLiteral("back.bin")));
+        const AssemblyResult result =
+            assembleFile(AsmCpu::Mcs48, source, dir.filePath(QStringLiteral("back.bin")));
         ASSERT_TRUE(result.completed) << result.failureMessage.toStdString();
         EXPECT_EQ(result.errorCount, 0)
             << decodeText(twtest::readBytes(result.paths.errorReport)).text.toStdString();
@@ -331,7 +333,7 @@ TEST(PeerD48Asm48, PageJumpsAtThePageEdgeFollowTheChip)
     twtest::writeBytes(good, "\tJMP\tSTART\r\n\tORG\t0F0H\r\nLOW:\tRET\r\nSTART:\tMOV\tA,#1\r\n"
                              "\tORG\t0FDH\r\n\tJNZ\tLOW\r\n\tJC\tHIGH\r\n\tJMP\tMORE\r\n"
                              "\tORG\t110H\r\nHIGH:\tRET\r\n\tORG\t1FEH\r\nMORE:\tDJNZ\tR2,HIGH\r\n\tRET\r\n");
-    const AssemblyResult result = assemble48(good, dir.filePath(QStringLiteral("prog.bin")));
+    const AssemblyResult result = assembleFile(AsmCpu::Mcs48, good, dir.filePath(QStringLiteral("prog.bin")));
     ASSERT_TRUE(result.completed) << result.failureMessage.toStdString();
     ASSERT_EQ(result.errorCount, 0)
         << decodeText(twtest::readBytes(result.paths.errorReport)).text.toStdString();
@@ -345,7 +347,7 @@ TEST(PeerD48Asm48, PageJumpsAtThePageEdgeFollowTheChip)
     const QString bad = dir.filePath(QStringLiteral("bad.asm"));
     twtest::writeBytes(bad, "\tORG\t0F0H\r\nLOW:\tRET\r\n\tORG\t0FEH\r\n\tJNZ\tHIGH\r\n"
                             "\tORG\t110H\r\nHIGH:\tRET\r\n\tORG\t1FFH\r\n\tJZ\tHIGH\r\n\tEND\r\n");
-    const AssemblyResult refused = assemble48(bad, dir.filePath(QStringLiteral("bad.bin")));
+    const AssemblyResult refused = assembleFile(AsmCpu::Mcs48, bad, dir.filePath(QStringLiteral("bad.bin")));
     ASSERT_TRUE(refused.completed);
     EXPECT_EQ(refused.errorCount, 2);
     const QString report = decodeText(twtest::readBytes(refused.paths.errorReport)).text;

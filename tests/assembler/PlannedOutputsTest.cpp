@@ -3,8 +3,7 @@
 // without waiting for a reader, and the run planned in memory giving the bytes a file run writes.
 #include "support/TestFiles.h"
 
-#include "assembler/Assemble48.h"
-#include "assembler/Assemble51.h"
+#include "assembler/AssemblyRun.h"
 #include "common/OutcomeWriter.h"
 #include "common/TextFile.h"
 #include "source/Normaliser.h"
@@ -106,11 +105,11 @@ TEST(AssemblyOutputs, ARunThatCannotWriteEveryFileLeavesTheEarlierOnesAsTheyWere
 
 TEST(AssemblyOutputs, ARunThatReadsNoSourceWritesNothingAndRemovesNothing)
 {
-    for (const AssembleFunction assemble : {&assemble51, &assemble48}) {
+    for (const AsmCpu cpu : {AsmCpu::Mcs51, AsmCpu::Mcs48}) {
         Folder folder(" NOP\r\n");
         folder.writeOldOutputs();
         QFile::remove(folder.source);
-        const AssemblyResult result = assemble(folder.source, folder.path("bin"), {});
+        const AssemblyResult result = assembleFile(cpu, folder.source, folder.path("bin"), {});
         EXPECT_EQ(result.failureMessage,
                   u"源程序文件读取失败："_qs + folder.source + u"（文件或文件夹不存在）"_qs);
         EXPECT_TRUE(result.filesWritten.isEmpty());
@@ -152,13 +151,14 @@ TEST(AssemblyOutputs, PlannedInMemoryTheFilesAreThoseARunWrites)
         SCOPED_TRACE(name.toStdString());
         const QDir expected(golden.filePath(name));
         QTemporaryDir dir;
-        const PlanFunction plan = name.startsWith(u"48") ? &planAssembly48 : &planAssembly51;
-        const AssemblyOutcome planned = plan({dir.filePath(u"prog.asm"_qs), dir.filePath(u"prog.bin"_qs),
-                                              readBytes(expected.filePath(u"prog.asm"_qs))},
-                                             {});
+        const AsmCpu cpu = name.startsWith(u"48") ? AsmCpu::Mcs48 : AsmCpu::Mcs51;
+        const AssemblyOutcome planned =
+            planAssembly(cpu, {dir.filePath(u"prog.asm"_qs), dir.filePath(u"prog.bin"_qs),
+                               readBytes(expected.filePath(u"prog.asm"_qs))});
         ASSERT_TRUE(planned.result.completed) << planned.result.failureMessage.toStdString();
         EXPECT_TRUE(QDir(dir.path()).isEmpty());
         EXPECT_TRUE(planned.outcome.stale.empty());
+        EXPECT_TRUE(planned.outcome.inputs.empty()); // nothing was read
         const std::map<QString, QByteArray> files = plannedBytes(planned.outcome);
         EXPECT_EQ(files.size(), 5u);
         for (const QString &file : expected.entryList(QDir::Files)) {
@@ -172,10 +172,16 @@ TEST(AssemblyOutputs, PlannedInMemoryTheFilesAreThoseARunWrites)
         EXPECT_TRUE(result.completed);
         EXPECT_EQ(result.filesWritten.size(), 5);
         EXPECT_EQ(readBytes(dir.filePath(u"prog.lst"_qs)), readBytes(expected.filePath(u"prog.lst"_qs)));
+
+        // Read from its file, the source is the run's one input, which no output may replace.
+        const QString source = dir.filePath(u"prog.asm"_qs);
+        writeBytes(source, readBytes(expected.filePath(u"prog.asm"_qs)));
+        EXPECT_EQ(planAssembly(cpu, {source, dir.filePath(u"prog.bin"_qs), std::nullopt}).outcome.inputs,
+                  std::vector{nativePath(source)});
     }
     // A failure plans its copy and no code image, and says why in its first note.
-    const AssemblyOutcome failed =
-        planAssembly51({u"/nonexistent/prog.asm"_qs, u"/nonexistent/prog.bin"_qs, QByteArray("X EQU\r\n")});
+    const AssemblyOutcome failed = planAssembly(
+        AsmCpu::Mcs51, {u"/nonexistent/prog.asm"_qs, u"/nonexistent/prog.bin"_qs, QByteArray("X EQU\r\n")});
     EXPECT_FALSE(failed.result.completed);
     ASSERT_EQ(failed.outcome.notes.size(), 1u);
     EXPECT_EQ(noteText(failed.outcome.notes[0]), u"汇编失败，EQU语句缺操作数！"_qs);
@@ -199,8 +205,8 @@ TEST(AssemblyOutputs, ALargeCopyIsWrittenInTheSourcesEncodingWhereverItsStretche
             QByteArray bytes = encodeText(text, encoding);
             if (encoding == TextEncoding::Utf8)
                 bytes.prepend("\xEF\xBB\xBF");
-            const AssemblyOutcome planned =
-                planAssembly51({u"/nonexistent/prog.asm"_qs, u"/nonexistent/prog.bin"_qs, bytes});
+            const AssemblyOutcome planned = planAssembly(
+                AsmCpu::Mcs51, {u"/nonexistent/prog.asm"_qs, u"/nonexistent/prog.bin"_qs, bytes});
             ASSERT_TRUE(planned.result.completed);
             const QString copy = normaliseText(decodeText(bytes).text).text;
             ASSERT_GT(copy.size(), 3 * 65536);

@@ -2,7 +2,7 @@
 // Generated set-up code taken through our own tool chain: written to a source file, assembled by
 // the MCS-51 assembler and started in the simulator core, so that tests look at what the chip
 // does with it rather than at its text.
-#include "assembler/Assemble51.h"
+#include "assembler/AssemblyRun.h"
 #include "common/CodeImageFile.h"
 #include "common/TextFile.h"
 #include "simulator/Cpu51.h"
@@ -26,7 +26,7 @@ inline std::unique_ptr<tw::Cpu51> runGeneratedCode(const QString &program, const
     if (!text.isEmpty() && !text.endsWith(QStringLiteral("\r\n")))
         text += QStringLiteral("\r\n");
     writeBytes(source, tw::encodeText(text + tail + QStringLiteral("\r\nHERE: SJMP HERE\r\n")));
-    const tw::AssemblyResult result = tw::assemble51(source, bin);
+    const tw::AssemblyResult result = tw::assembleFile(tw::AsmCpu::Mcs51, source, bin);
     EXPECT_TRUE(result.completed) << qPrintable(result.failureMessage);
     EXPECT_EQ(result.errorCount, 0) << qPrintable(program);
     if (!result.completed || result.errorCount != 0)

@@ -1,6 +1,6 @@
 #include "SubroutineRig.h"
 
-#include "assembler/Assemble51.h"
+#include "assembler/AssemblyRun.h"
 #include "common/TextFile.h"
 #include "support/TestFiles.h"
 
@@ -54,7 +54,7 @@ std::optional<QByteArray> assembleAround(const tw::SubroutineSource &source, con
     const QString asmPath = dir.filePath(QStringLiteral("routine.asm"));
     const QString binPath = dir.filePath(QStringLiteral("routine.bin"));
     EXPECT_TRUE(tw::writeTextFile(asmPath, program, tw::TextEncoding::Utf8));
-    const tw::AssemblyResult result = tw::assemble51(asmPath, binPath);
+    const tw::AssemblyResult result = tw::assembleFile(tw::AsmCpu::Mcs51, asmPath, binPath);
     if (!result.completed || result.errorCount != 0) {
         const auto report = tw::readTextFile(result.paths.errorReport);
         ADD_FAILURE() << name << " does not assemble: " << result.failureMessage.toStdString() << "\n"

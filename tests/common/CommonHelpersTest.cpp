@@ -1,4 +1,5 @@
-// Hex helpers, caret and line ends, number texts and code images.
+// Hex helpers, caret and line ends, number texts, code images and file names.
+#include "base/FileNames.h"
 #include "common/Caret.h"
 #include "common/CodeImageFile.h"
 #include "common/Hex.h"
@@ -75,8 +76,26 @@ TEST(CodeImage, LoadClearsEarlierBytes)
     ASSERT_TRUE(saveCodeImage(dir.filePath("y.bin"), image, 2));
     EXPECT_EQ(twtest::readBytes(dir.filePath("y.bin")), QByteArray("\x01\x02", 2));
     EXPECT_EQ(loadCodeImage(dir.filePath("none.bin"), image), -1);
-    EXPECT_EQ(replaceLastThree("a/b.bin", "lt"), "a/b.lt");
+    EXPECT_EQ(replaceLastThree(QStringLiteral("a/b.bin"), QStringLiteral("lt")), "a/b.lt");
     EXPECT_EQ(stripPath("/x/y/z.asm"), "z.asm");
+}
+
+// Endings are counted as a path box counts characters, whether the name comes as bytes or as text.
+TEST(FileNames, EndingsCountCharactersAsThePathBoxesDo)
+{
+    const std::string smile = "😀"; // beyond the 16-bit range: two characters
+    EXPECT_EQ(replaceLastThree("ab" + smile, "lt"), "alt");
+    EXPECT_EQ(replaceLastThree("ab" + smile + "cd", "lt"), "ablt"); // split by the count: goes whole
+    EXPECT_EQ(replaceLastThree(std::string("ab"), "asm"), "asm");
+    EXPECT_EQ(replaceLastThree(QStringLiteral(u"程序.中文字"), QStringLiteral("lt")),
+              QStringLiteral(u"程序.lt"));
+    // A side file replaces a three-character extension, else keeps the whole name beside it.
+    for (const auto &[output, side] : {std::pair{"a/prog.asm", "a/prog.lst"},
+                                       {"/dev/full", "/dev/full.lst"},
+                                       {"a.s", "a.s.lst"},
+                                       {"a./bc", "a./bc.lst"}})
+        EXPECT_EQ(sideFilePath(output, "lst"), side) << output;
+    EXPECT_EQ(sideFilePath("x.中文字", "err"), "x.err");
 }
 
 // Generated files are written in pieces and replaced whole, never half: the old file stays until

@@ -2,7 +2,7 @@
 // the question, the name guards, and a corpus of 8048 programs whose ported text our MCS-51
 // assembler accepts without an error.
 #include "ConversionTestSupport.h"
-#include "assembler/Assemble51.h"
+#include "assembler/AssemblyRun.h"
 #include "common/TextFile.h"
 #include "conversion/Porting48.h"
 #include "isa/Mcs48.h"
@@ -269,7 +269,8 @@ TEST_F(PortingFiles, CorpusAssemblesAsMcs51)
         } else {
             EXPECT_EQ(readTextFile(portReportPath(output))->text, errorReport(expected->second));
         }
-        const AssemblyResult assembled = assemble51(output, output.left(output.size() - 3) + u"bin"_qs);
+        const AssemblyResult assembled =
+            assembleFile(AsmCpu::Mcs51, output, output.left(output.size() - 3) + u"bin"_qs);
         EXPECT_TRUE(assembled.completed) << assembled.failureMessage.toStdString();
         EXPECT_EQ(assembled.errorCount, 0) << readTextFile(assembled.paths.errorReport)->text.toStdString();
     }
@@ -321,7 +322,7 @@ TEST_F(PortingFiles, EveryFormOfTheTablePortsOrIsRefusedOnPurpose)
     // All that was ported is one MCS-51 program.
     const QString output = path(u"forms51.asm"_qs);
     twtest::writeBytes(output, (ported.join(u"\r\n"_qs) + u"\r\n\tEND\r\n"_qs).toUtf8());
-    const AssemblyResult assembled = assemble51(output, path(u"forms51.bin"_qs));
+    const AssemblyResult assembled = assembleFile(AsmCpu::Mcs51, output, path(u"forms51.bin"_qs));
     ASSERT_TRUE(assembled.completed) << assembled.failureMessage.toStdString();
     EXPECT_EQ(assembled.errorCount, 0) << readTextFile(assembled.paths.errorReport)->text.toStdString();
     EXPECT_EQ(ported.size(), forms - static_cast<int>(expectedRefusals.size()));

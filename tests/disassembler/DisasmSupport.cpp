@@ -2,12 +2,12 @@
 
 #include "support/TestFiles.h"
 
+#include "base/FileNames.h"
 #include "common/OutcomeWriter.h"
 #include "common/ScriptedPrompter.h"
 #include "common/TextFile.h"
 #include "disassembler/Disassemble48.h"
 #include "disassembler/Disassemble51.h"
-#include "disassembler/common/DisasmText.h"
 
 #include <QDir>
 #include <QFile>

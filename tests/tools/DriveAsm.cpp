@@ -1,15 +1,14 @@
 // twdrive asm51|asm48 FILE.asm: assemble as the assembler window's Start does, files beside FILE.
 #include "Commands.h"
 
-#include "assembler/Assemble48.h"
-#include "assembler/Assemble51.h"
+#include "assembler/AssemblyRun.h"
 
 #include <QTextStream>
 
 namespace
 {
 
-int runAssembly(const QStringList &args, tw::PlanFunction plan, const char *command = "asm51")
+int runAssembly(const QStringList &args, tw::AsmCpu cpu, const char *command)
 {
     QTextStream out(stdout);
     if (args.size() != 1) {
@@ -23,7 +22,7 @@ int runAssembly(const QStringList &args, tw::PlanFunction plan, const char *comm
         return 2;
     }
     // The same writer as the window's, every box answered OK; a file fault is the run's message.
-    const tw::AssemblyResult result = tw::carryOutAssembly(plan({source, bin, std::nullopt}, {}));
+    const tw::AssemblyResult result = tw::assembleFile(cpu, source, bin);
     out << result.summary() << "\n";
     if (!result.completed)
         return 2;
@@ -32,8 +31,9 @@ int runAssembly(const QStringList &args, tw::PlanFunction plan, const char *comm
 
 } // namespace
 
-TW_DRIVER_PLAIN_COMMAND("asm51",
-                        [](const QStringList &args) { return runAssembly(args, &tw::planAssembly51); });
+TW_DRIVER_PLAIN_COMMAND("asm51", [](const QStringList &args) {
+    return runAssembly(args, tw::AsmCpu::Mcs51, "asm51");
+});
 TW_DRIVER_PLAIN_COMMAND("asm48", [](const QStringList &args) {
-    return runAssembly(args, &tw::planAssembly48, "asm48");
+    return runAssembly(args, tw::AsmCpu::Mcs48, "asm48");
 });

@@ -6,7 +6,7 @@
 #include "WindowManagerSupport.h"
 #include "XSession.h"
 
-#include "assembler/Assemble51.h"
+#include "assembler/AssemblyRun.h"
 #include "assembler/ui/AssemblerWindow.h"
 #include "assistants/ui/InitCodeWindow.h"
 #include "assistants/ui/UnicodeWindow.h"
@@ -63,7 +63,7 @@ class ToolWindowsStayOnTop : public WindowManagerTest
     {
         const QString asmPath = writeSource(QStringLiteral("prog.asm"), source);
         const QString bin = dir.filePath(QStringLiteral("prog.bin"));
-        EXPECT_EQ(tw::assemble51(asmPath, bin, {}).errorCount, 0);
+        EXPECT_EQ(tw::assembleFile(tw::AsmCpu::Mcs51, asmPath, bin, {}).errorCount, 0);
         main->setCurrentBinPath(bin);
         main->showTool(kSimulator);
         auto *window = qobject_cast<tw::SimulatorWindow *>(tool(kSimulator));

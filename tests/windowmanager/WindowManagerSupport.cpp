@@ -5,6 +5,7 @@
 #include "simulator/ui/SimulatorWindow.h"
 #include "support/TestFiles.h"
 #include "workspace/ui/EditorWindow.h"
+#include "workspace/ui/HelpCommands.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -145,6 +146,7 @@ void WindowManagerTest::SetUp()
     display = sessionDisplay();
     tw::registerAssemblerWindow();
     tw::registerSimulatorWindow();
+    tw::registerHelpWindows();
     prompter = std::make_unique<tw::QtPrompter>();
     prompter->setDefaultTitle(QStringLiteral("Tarnwick"));
     main = std::make_unique<tw::MainWindow>(*prompter);

@@ -6,6 +6,7 @@
 #include "workspace/MenuNames.h"
 #include "workspace/ToolWindowProtocol.h"
 #include "workspace/ui/EditorWindow.h"
+#include "workspace/ui/HelpCommands.h"
 #include "workspace/ui/MainWindow.h"
 #include "workspace/ui/ToolRegistry.h"
 #include "workspace/ui/ToolWindow.h"
@@ -121,6 +122,7 @@ class MainWindowTest : public ::testing::Test
 
     void SetUp() override
     {
+        tw::registerHelpWindows();
         window = std::make_unique<tw::MainWindow>(prompter);
         window->show();
     }

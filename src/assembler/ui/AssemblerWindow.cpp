@@ -1,7 +1,6 @@
 #include "AssemblerWindow.h"
 
-#include "assembler/Assemble48.h"
-#include "assembler/Assemble51.h"
+#include "assembler/AssemblyRun.h"
 #include "common/OutcomeWriter.h"
 #include "common/Prompter.h"
 #include "common/Vb.h"
@@ -188,8 +187,7 @@ void AssemblerWindow::start()
     m_statusLabel->show();
     m_startButton->setEnabled(false);
     repaint();
-    const PlanFunction plan = m_cpu == Cpu::Mcs48 ? &planAssembly48 : &planAssembly51;
-    const AssemblyOutcome planned = plan({source, bin, std::nullopt}, observer());
+    const AssemblyOutcome planned = planAssembly(m_cpu, {source, bin, std::nullopt}, observer());
     m_progressBar->hide();
     m_statusLabel->hide();
     m_startButton->setEnabled(true);

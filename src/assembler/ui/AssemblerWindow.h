@@ -22,7 +22,7 @@ class AssemblerWindow : public ToolWindow
     Q_OBJECT
 
   public:
-    enum class Cpu { Mcs51 = 0, Mcs48 = 1 };
+    using Cpu = AsmCpu;
 
     explicit AssemblerWindow(Workspace &workspace, QWidget *parent = nullptr);
     ~AssemblerWindow() override;

@@ -1,8 +1,8 @@
 #pragma once
 // Text pieces that both disassemblers write: numbers in their own hexadecimal forms, label, EQU,
-// ORG and DB lines, appended as bytes, the frame of the output file and the names of the files
-// beside it. The disassemblers write their many thousand lines straight into one byte buffer per
-// segment (the output is ASCII), not a text per field.
+// ORG and DB lines, appended as bytes, and the frame of the output file. The disassemblers write
+// their many thousand lines straight into one byte buffer per segment (the output is ASCII), not a
+// text per field.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,17 +35,5 @@ void appendDbLines(std::string &out, const std::uint8_t *bytes, int count, ByteW
 // The whole output file: the credit comment line, CR LF, the body's pieces in order, "END", CR,
 // and the closing CR LF.
 std::string disassemblyFile(std::string_view credit, const std::vector<const std::string *> &body);
-
-// The path of a file a disassembly writes beside its output (the MCS-51 segment list "lst", the
-// MCS-48 label dump "err"), in the output's folder: the output's three-character extension
-// replaced ("a/prog.asm" gives "a/prog.lst"), the extension counted as the window counts
-// characters (one beyond the 16-bit range counts two). An output without such an extension keeps
-// its whole name and gets one ("/dev/full" gives "/dev/full.lst", "a.s" gives "a.s.lst"), so that
-// a side file never takes another file's name or lands outside the output's folder.
-std::string sideFilePath(const std::string &output, std::string_view ending);
-
-// The path less its last three characters (counted as above; a character beyond the 16-bit range
-// that the count splits goes whole), plus ending: "a/prog.bin" gives "a/prog.asm".
-std::string replaceLastThree(const std::string &path, std::string_view ending);
 
 } // namespace tw

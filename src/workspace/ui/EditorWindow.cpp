@@ -169,7 +169,6 @@ void EditorWindow::publishUndoState()
     m_workspace.setToolbarButtonEnabled(ToolbarKey::Undo, canUndo);
     m_workspace.setMenuEnabled(Menu::EditRedo, canRedo);
     m_workspace.setToolbarButtonEnabled(ToolbarKey::Redo, canRedo);
-    emit undoRedoChanged(canUndo, canRedo);
 }
 
 QString EditorWindow::caretText() const

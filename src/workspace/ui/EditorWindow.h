@@ -95,8 +95,6 @@ class EditorWindow : public QWidget
   signals:
     // Panel 1 text after every caret move.
     void caretTextChanged(const QString &text);
-    // Undo and redo availability after every change of the text.
-    void undoRedoChanged(bool canUndo, bool canRedo);
 
   protected:
     void showEvent(QShowEvent *event) override;

@@ -1,24 +1,18 @@
 #include "MainWindow.h"
 
-#include "AboutBox.h"
 #include "EditorDesk.h"
 #include "HelpWindow.h"
 #include "Launchers.h"
 #include "MainFrame.h"
-#include "TextViewer.h"
 #include "ToolHost.h"
 #include "ToolRegistry.h"
-#include "ToolWindow.h"
-#include "common/Paths.h"
 #include "common/Prompter.h"
 #include "workspace/ExternalPrograms.h"
-#include "workspace/FaqText.h"
 #include "workspace/MenuNames.h"
 #include "workspace/Messages.h"
 #include "workspace/ProductInfo.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QMdiArea>
 #include <QMenu>
 #include <QUrl>
@@ -27,21 +21,6 @@ using namespace Qt::StringLiterals;
 
 namespace tw
 {
-
-namespace
-{
-
-// The main window's own tool windows, made and shown by the host like every other.
-void registerOwnTools()
-{
-    registerTool(QString::fromLatin1(ToolName::About),
-                 [](Workspace &workspace) -> QWidget * { return new AboutBox(workspace); },
-                 ToolPlacement::OwnWindow, {{Menu::About, {}}});
-    registerTool(QString::fromLatin1(ToolName::TextViewer),
-                 [](Workspace &) -> QWidget * { return new TextViewer(); });
-}
-
-} // namespace
 
 MainWindow::MainWindow(Prompter &prompter, QWidget *parent) : QMainWindow(parent), m_prompter(prompter)
 {
@@ -55,7 +34,6 @@ MainWindow::MainWindow(Prompter &prompter, QWidget *parent) : QMainWindow(parent
     QMenu *windowMenu = m_frame->topMenu(QString::fromLatin1(Menu::Window));
     connect(windowMenu, &QMenu::aboutToShow, m_desk.get(),
             [this, windowMenu] { m_desk->fillWindowMenu(windowMenu); });
-    registerOwnTools();
     bindCommands();
     resize(1000, 700);
 }
@@ -65,7 +43,6 @@ MainWindow::~MainWindow()
     // Tool and editor windows go while the main window they talk to is still whole.
     m_tools->deleteAll();
     m_desk->deleteEditors();
-    delete m_helpWindow.data();
 }
 
 // ---- the menu commands --------------------------------------------------------------------------
@@ -122,10 +99,8 @@ void MainWindow::bindViewAndHelpCommands()
     m_commands.insert({
         {Menu::ViewToolbar, [frame] { frame->toggleToolBar(); }},
         {Menu::ViewStatusBar, [frame] { frame->toggleStatusBar(); }},
-        {Menu::HelpManual, [this] { showHelpPage(u"manual.html"_s); }},
-        {Menu::HelpTutorial, [this] { showHelpPage(u"tutorial.html"_s); }},
+        // An outside program, like the links below: no window of ours.
         {Menu::Calculator, [this] { startCalculator(); }},
-        {Menu::HelpFaq, [this] { showFaq(); }},
         {Menu::LatestVersion, [this] { openLinkOrSay(latestVersionUrl(), m_prompter); }},
         {QString::fromLatin1(Menu::Mail),
          [this] { openLinkOrSay(QUrl(u"mailto:"_s + mailAddress(0)), m_prompter); }},
@@ -157,27 +132,6 @@ void MainWindow::runOtherSubsystemCommand(const QString &itemName)
     m_prompter.message(u"该功能尚未提供。"_s, MsgStyle::Information, kWorkspaceInfoTitle);
 }
 
-void MainWindow::showHelpPage(const QString &fileName)
-{
-    if (!m_helpWindow) {
-        m_helpWindow = new HelpWindow(m_prompter, this);
-        m_helpWindow->setAttribute(Qt::WA_DeleteOnClose);
-        centreOnScreen(m_helpWindow);
-    }
-    m_helpWindow->showPage(QDir(programFolder()).filePath(u"help/"_s + fileName));
-    m_helpWindow->show();
-    m_helpWindow->raise();
-    m_helpWindow->activateWindow();
-}
-
-void MainWindow::showFaq()
-{
-    if (auto *viewer = showToolWindow<TextViewer>(*this, ToolName::TextViewer)) {
-        viewer->setWindowTitle(u"FAQ"_s);
-        viewer->setText(faqText());
-    }
-}
-
 void MainWindow::startCalculator()
 {
     startFirstProgramOrSay(calculatorPrograms(), u"计算器"_s, m_prompter);
@@ -190,8 +144,6 @@ void MainWindow::closeEvent(QCloseEvent *event)
         return;
     }
     m_tools->unloadAll();
-    if (m_helpWindow)
-        m_helpWindow->close();
     event->accept();
 }
 
@@ -386,7 +338,7 @@ QString MainWindow::lastPrintedText() const
 
 HelpWindow *MainWindow::helpWindow() const
 {
-    return m_helpWindow;
+    return qobject_cast<HelpWindow *>(m_tools->toolWindow(QString::fromLatin1(ToolName::Help)));
 }
 
 } // namespace tw

@@ -8,7 +8,6 @@
 
 #include <QHash>
 #include <QMainWindow>
-#include <QPointer>
 #include <functional>
 #include <memory>
 
@@ -99,8 +98,6 @@ class MainWindow : public QMainWindow, public Workspace
     void bindViewAndHelpCommands();
     void runCommand(const QString &itemName);
     void runOtherSubsystemCommand(const QString &itemName);
-    void showHelpPage(const QString &fileName);
-    void showFaq();
     void startCalculator();
 
     Prompter &m_prompter;
@@ -108,7 +105,6 @@ class MainWindow : public QMainWindow, public Workspace
     std::unique_ptr<MainFrame> m_frame;
     std::unique_ptr<ToolHost> m_tools;
     QHash<QString, std::function<void()>> m_commands;
-    QPointer<HelpWindow> m_helpWindow;
 };
 
 } // namespace tw

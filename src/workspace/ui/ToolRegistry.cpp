@@ -8,28 +8,27 @@ namespace tw
 namespace
 {
 
-QHash<QString, ToolFactory> &factories()
+struct RegisteredTool {
+    ToolFactory factory;
+    ToolPlacement placement = ToolPlacement::OwnWindow;
+};
+
+// A menu item of another subsystem: the tool it opens (empty for a command by itself) and the
+// command that runs instead of showing the tool as it is.
+struct RegisteredItem {
+    QString tool;
+    MenuCommand command;
+};
+
+QHash<QString, RegisteredTool> &tools()
 {
-    static QHash<QString, ToolFactory> all;
+    static QHash<QString, RegisteredTool> all;
     return all;
 }
 
-QHash<QString, ToolPlacement> &placements()
+QHash<QString, RegisteredItem> &items()
 {
-    static QHash<QString, ToolPlacement> all;
-    return all;
-}
-
-QHash<QString, MenuCommand> &commands()
-{
-    static QHash<QString, MenuCommand> all;
-    return all;
-}
-
-// The tool each registered menu item opens.
-QHash<QString, QString> &menuTools()
-{
-    static QHash<QString, QString> all;
+    static QHash<QString, RegisteredItem> all;
     return all;
 }
 
@@ -38,48 +37,45 @@ QHash<QString, QString> &menuTools()
 void registerTool(const QString &name, ToolFactory factory, ToolPlacement placement,
                   const QList<ToolMenuItem> &menuItems)
 {
-    placements().insert(name, placement);
     if (factory)
-        factories().insert(name, std::move(factory));
+        tools().insert(name, {std::move(factory), placement});
     else
-        factories().remove(name);
-    for (const ToolMenuItem &item : menuItems) {
-        menuTools().insert(item.name, name);
-        registerMenuCommand(item.name, item.command);
-    }
+        tools().remove(name);
+    for (const ToolMenuItem &item : menuItems)
+        items().insert(item.name, {name, item.command});
 }
 
 ToolFactory toolFactory(const QString &name)
 {
-    return factories().value(name);
+    return tools().value(name).factory;
 }
 
 ToolPlacement toolPlacement(const QString &name)
 {
-    return placements().value(name, ToolPlacement::OwnWindow);
+    return tools().value(name).placement;
 }
 
 bool isToolRegistered(const QString &name)
 {
-    return factories().contains(name);
+    return tools().contains(name);
 }
 
 void registerMenuCommand(const QString &itemName, MenuCommand command)
 {
-    if (command)
-        commands().insert(itemName, std::move(command));
-    else
-        commands().remove(itemName);
+    RegisteredItem &item = items()[itemName];
+    item.command = std::move(command);
+    if (item.tool.isEmpty() && !item.command)
+        items().remove(itemName);
 }
 
 MenuCommand menuCommand(const QString &itemName)
 {
-    return commands().value(itemName);
+    return items().value(itemName).command;
 }
 
 QString defaultToolOfMenuItem(const QString &itemName)
 {
-    return menuTools().value(itemName);
+    return items().value(itemName).tool;
 }
 
 } // namespace tw

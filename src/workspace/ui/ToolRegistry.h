@@ -1,6 +1,7 @@
 #pragma once
-// Tool windows and menu commands of the other subsystems, registered at start-up (see
-// src/app/ToolRegistrations.cpp) so that the main window can open them without knowing them.
+// Tool windows and the menu commands that prepare them, the main window's own help windows among
+// them, registered at start-up (see src/app/ToolRegistrations.cpp) so that the main window can
+// open them without knowing them.
 #include <QList>
 #include <QString>
 #include <functional>
@@ -21,8 +22,8 @@ using ToolFactory = std::function<QWidget *(Workspace &)>;
 // workspace (beside the editors, fixed size, no minimise or maximise button).
 enum class ToolPlacement { OwnWindow, WorkspaceChild };
 
-// A menu command owned by another subsystem, by the item's object name ("assembler51", "htb",
-// "emMCS51", ...): it prepares its tool window and shows it through Workspace::showTool.
+// A registered menu command, by the item's object name ("assembler51", "htb", "emMCS51", ...): it
+// prepares its tool window and shows it through Workspace::showTool.
 using MenuCommand = std::function<void(Workspace &)>;
 
 // A menu item that opens a tool window: through its command when it has one, else by showing
