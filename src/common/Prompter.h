@@ -37,7 +37,9 @@ class Prompter
     // Shows a message box; returns the MsgAnswer of the button pressed.
     virtual int message(const QString &text, int style = MsgStyle::Ok, const QString &title = QString()) = 0;
 
-    // File dialogs. filter uses Qt's form ("汇编源文件 (*.asm);;所有文件 (*.*)"). Empty when cancelled.
+    // File dialogs. filter uses Qt's form ("汇编源文件 (*.asm);;所有文件 (*.*)"); a text that ends in
+    // a pattern of its own is shown without the one Qt's form adds ("所有文件(*.*) (*)" shows
+    // "所有文件(*.*)" and lists every file). Empty when cancelled.
     virtual QString openFileName(const QString &title, const QString &filter,
                                  const QString &start = QString()) = 0;
     virtual QString saveFileName(const QString &title, const QString &filter,

@@ -4,6 +4,7 @@
 #include "common/ui/FileListTexts.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -74,12 +75,27 @@ TEST(QtPrompter, FileDialogsHandBackTypedNames)
         prompter.openFileNameOrTyped(openTitle, QStringLiteral(u" 源程序文件(*.asm) (*.asm)"), dir.path()),
         dir.filePath(QStringLiteral("missing.asm")));
 
-    // Save puts the filter's extension on a typed name.
+    // Save puts the filter's extension on a typed name. A filter's text that names its pattern is
+    // shown alone; another one keeps its patterns in sight.
     const QString saveTitle = QStringLiteral(u"另存为");
-    answerNextDialog([&](QWidget *widget) { typeNameAndAccept(widget, saveTitle, QStringLiteral("prog")); });
+    QStringList shownFilters;
+    answerNextDialog([&](QWidget *widget) {
+        if (auto *types = widget->findChild<QComboBox *>(QStringLiteral("fileTypeCombo")))
+            for (int i = 0; i < types->count(); ++i)
+                shownFilters.append(types->itemText(i));
+        typeNameAndAccept(widget, saveTitle, QStringLiteral("prog"));
+    });
     EXPECT_EQ(prompter.saveFileName(
                   saveTitle, QStringLiteral(u" 源程序文件(*.asm) (*.asm);;所有文件(*.*) (*)"), dir.path()),
               dir.filePath(QStringLiteral("prog.asm")));
+    EXPECT_EQ(shownFilters,
+              QStringList({QStringLiteral(u"源程序文件(*.asm)"), QStringLiteral(u"所有文件(*.*)")}));
+    answerNextDialog([&](QWidget *widget) {
+        shownFilters = {widget->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"))->currentText()};
+        widget->close();
+    });
+    prompter.openFileName(openTitle, QStringLiteral(u"十六进制代码文件 (*.hex *.HEX)"), dir.path());
+    EXPECT_EQ(shownFilters, QStringList(QStringLiteral(u"十六进制代码文件 (*.hex *.HEX)")));
 }
 
 // The file list's sizes: bytes below 1 KB, then units of 1024 with two decimals, in the locale's

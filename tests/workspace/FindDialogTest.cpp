@@ -5,6 +5,7 @@
 #include "workspace/ui/FindCommands.h"
 #include "workspace/ui/FindDialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -172,6 +173,33 @@ TEST_F(FindDialogTest, MenuAndToolbarOpenTheDialogOverTheActiveEditor)
     EXPECT_EQ(shown->windowTitle(), QStringLiteral(u"按字符查找"));
     newEditor();
     EXPECT_FALSE(window->isToolLoaded(ToolName::Find));
+
+    // While a tool window holds the main window the keys of its switched-off items do nothing in
+    // the editor, not even what the text box would make of them itself (Ctrl+D deletes under X11's
+    // key bindings, Ctrl+X cuts anywhere); with the main window back, Ctrl+D finds again.
+    twtest::registerStandIns();
+    QPlainTextEdit *text = window->activeEditor()->editor();
+    text->insertPlainText(QStringLiteral("MOV A,B"));
+    select(window->activeEditor(), 0, 3);
+    // As a user clicks back into the editor, whichever window came up last.
+    const auto press = [&](Qt::Key key) {
+        QApplication::setActiveWindow(window.get());
+        text->setFocus();
+        QTest::keyClick(text, key, Qt::ControlModifier);
+    };
+    window->showTool(ToolName::Assembler);
+    for (const Qt::Key key : {Qt::Key_D, Qt::Key_X}) {
+        press(key);
+        EXPECT_EQ(text->toPlainText(), QStringLiteral("MOV A,B")) << key;
+    }
+    EXPECT_FALSE(window->isToolLoaded(ToolName::Find));
+    window->unloadTool(ToolName::Assembler);
+    press(Qt::Key_D);
+    ASSERT_TRUE(window->isToolLoaded(ToolName::Find));
+    EXPECT_EQ(window->toolWindow(ToolName::Find)->windowTitle(), QStringLiteral(u"按指令查找"));
+    EXPECT_EQ(text->toPlainText(), QStringLiteral("MOV A,B"));
+    flushDeletes();
+    twtest::registerStandIns(false);
 }
 
 TEST_F(FindDialogTest, EnterInThePatternBoxFinds)

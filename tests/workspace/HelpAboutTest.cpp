@@ -117,7 +117,7 @@ TEST_F(HelpMenuTest, HelpCommandsShowOurPagesInTheHelpWindow)
 
     window->triggerMenuItem(u"jc51"_s);
     EXPECT_EQ(window->helpWindow(), help);
-    EXPECT_TRUE(help->browser()->toPlainText().contains(u"51 嵌入式系统教程"_s));
+    EXPECT_TRUE(help->browser()->toPlainText().contains(u"51嵌入式系统教程"_s));
 
     help->showPage(path(u"nowhere.html"_s));
     EXPECT_TRUE(help->browser()->toPlainText().startsWith(u"找不到帮助文件"_s));

@@ -109,9 +109,31 @@ int QtPrompter::message(const QString &text, int style, const QString &title)
 namespace
 {
 
+// Qt shows each filter "text (patterns)" whole, which names the pattern twice where the text
+// names it already (" 源程序文件(*.asm) (*.asm)"). With the patterns hidden the dialog shows what
+// stands before them: so that is the text alone where it ends in a pattern of its own, else the
+// text and the patterns as before. The patterns that filter stay the caller's ("所有文件(*.*)"
+// keeps "*", which unlike "*.*" also lists files without an extension).
+QStringList shownNameFilters(const QStringList &filters)
+{
+    static const QRegularExpression withPatterns(QStringLiteral("^(.*)\\(([^()]*)\\)$"));
+    QStringList shown;
+    for (const QString &filter : filters) {
+        const QRegularExpressionMatch match = withPatterns.match(filter);
+        const bool textNamesPattern =
+            match.hasMatch() && withPatterns.match(match.captured(1).trimmed()).hasMatch();
+        shown.append(!match.hasMatch() || textNamesPattern
+                         ? filter
+                         : filter + QStringLiteral(" (") + match.captured(2) + QStringLiteral(")"));
+    }
+    return shown;
+}
+
 // The dialog's chosen file, or empty where it was cancelled.
 QString runFileDialog(QFileDialog &dialog)
 {
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(shownNameFilters(dialog.nameFilters()));
     dialog.setProxyModel(new FileListTexts(&dialog));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};

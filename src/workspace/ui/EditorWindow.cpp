@@ -5,6 +5,7 @@
 #include "common/ui/TabStops.h"
 #include "source/Tidier.h"
 #include "workspace/EditorFiles.h"
+#include "workspace/MainWindowState.h"
 #include "workspace/MenuNames.h"
 #include "workspace/Messages.h"
 #include "workspace/ToolWindowProtocol.h"
@@ -303,18 +304,50 @@ void EditorWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-bool EditorWindow::isBlockedKey(const QKeyEvent *key) const
+namespace
 {
-    // The control's own Select All, Undo and Redo keys obey the Edit menu as its items do.
+
+// The menus keep their layout and shortcuts for good; only their states change, and those are the
+// workspace's.
+const MainWindowState &menuLayout()
+{
+    static const MainWindowState layout;
+    return layout;
+}
+
+// The menu item whose command a key gives: an item's own shortcut, or the text box's standard key
+// for the same Edit command (Shift+Delete cuts as Ctrl+X does). -1 for any other key.
+int menuItemOfKey(const QKeyEvent *key)
+{
     static const std::pair<QKeySequence::StandardKey, const char *> editKeys[] = {
         {QKeySequence::SelectAll, Menu::EditSelectAll},
         {QKeySequence::Undo, Menu::EditUndo},
-        {QKeySequence::Redo, Menu::EditRedo}};
-    const QString editMenu = Menu::Edit;
+        {QKeySequence::Redo, Menu::EditRedo},
+        {QKeySequence::Copy, Menu::EditCopy},
+        {QKeySequence::Cut, Menu::EditCut}};
     for (const auto &[sequence, item] : editKeys)
         if (key->matches(sequence))
-            return !(m_workspace.isMenuVisible(editMenu) && m_workspace.isMenuEnabled(editMenu) &&
-                     m_workspace.isMenuEnabled(QString::fromLatin1(item)));
+            return menuLayout().indexOf(QString::fromLatin1(item));
+    const QKeySequence pressed(key->keyCombination());
+    const QList<MenuItem> &items = menuLayout().items();
+    for (int index = 0; index < items.size(); ++index)
+        if (!items[index].shortcut.isEmpty() &&
+            QKeySequence(items[index].shortcut, QKeySequence::PortableText) == pressed)
+            return index;
+    return -1;
+}
+
+} // namespace
+
+bool EditorWindow::isBlockedKey(const QKeyEvent *key) const
+{
+    // A menu item that cannot be chosen keeps its key from the text box too: a switched-off
+    // shortcut lets the key through to the box, which would run its own binding of it instead
+    // (Ctrl+D deletes a character under X11's key bindings) or the command the menu refuses.
+    const QList<MenuItem> &items = menuLayout().items();
+    for (int index = menuItemOfKey(key); index >= 0; index = items[index].parent)
+        if (!m_workspace.isMenuVisible(items[index].name) || !m_workspace.isMenuEnabled(items[index].name))
+            return true;
     return false;
 }
 
