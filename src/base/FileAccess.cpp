@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -507,7 +508,10 @@ FileIdentity fileIdentity(const std::string &path)
             identity.path += '/';
         identity.path += name;
     } else {
-        identity.path = target;
+        // A folder still to be made: its path as written, made absolute and cleaned.
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(target, error);
+        identity.path = (error ? std::filesystem::path(target) : absolute).lexically_normal().string();
     }
     return identity;
 }
