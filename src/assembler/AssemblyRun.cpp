@@ -7,9 +7,8 @@
 #include "common/Prompter.h"
 #include "source/Tidier.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <QSet>
+#include <vector>
 
 namespace tw
 {
@@ -73,32 +72,17 @@ QString startCheckMessage(const QString &source, const QString &bin)
     return QString();
 }
 
-namespace
-{
-
-QString canonicalTarget(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.exists())
-        return info.canonicalFilePath();
-    // Writing through a dangling link makes the file it points to.
-    const QFileInfo made(info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath());
-    const QString folder = made.absoluteDir().canonicalPath();
-    return (folder.isEmpty() ? made.absolutePath() : folder) + u'/' + made.fileName();
-}
-
-} // namespace
-
 bool runPathsCollide(const QString &source, const QString &bin)
 {
     const OutputPaths out = outputPathsFor(bin);
-    QSet<QString> seen;
+    std::vector<FileIdentity> seen;
     for (const QString &path : {source, replaceLastThree(source, QStringLiteral("a51")), out.bin, out.listing,
                                 out.listingLines, out.errorReport}) {
-        const QString canonical = canonicalTarget(path);
-        if (seen.contains(canonical))
-            return true;
-        seen.insert(canonical);
+        FileIdentity identity = fileIdentity(nativePath(path));
+        for (const FileIdentity &other : seen)
+            if (identity.sameAs(other))
+                return true;
+        seen.push_back(std::move(identity));
     }
     return false;
 }

@@ -427,6 +427,74 @@ TEST_F(ToolFileFaults, LinksAreWrittenThroughAndModesKept)
     }
 }
 
+// One file under two names is one file: an output named as the input (the same name, a link, a
+// hard link) gets the tool's own refusal, and two outputs of one run that are one file get the
+// writer's; either way nothing is written.
+TEST_F(ToolFileFaults, OutputsThatAreOneFileAreRefused)
+{
+    const QString convert = u": 转换后的文件不可以与待转换的文件同名！\n"_qs;
+    const std::map<QString, QString> ownInput = {
+        {u"obj2bin"_qs, convert},
+        {u"bin2obj"_qs, convert},
+        {u"hex2bin"_qs, convert},
+        {u"bin2hex"_qs, convert},
+        {u"merge"_qs, u": 合并后的文件不可以与要合并的文件同名！\n"_qs},
+        {u"restore"_qs, u": 还原后的文件不可以与待还原的文件同名！\n"_qs},
+        {u"port48"_qs, u": 移植后的文件不可以与待移植的文件同名！\n"_qs},
+        {u"dis51"_qs, u": 反汇编后的文件不可以与待反汇编的文件同名！\n"_qs},
+        {u"dis48"_qs, u": 反汇编后的文件不可以与待反汇编的文件同名！\n"_qs},
+    };
+    // Tools that check their own outputs against each other first.
+    const QString assembled =
+        u"汇编后的文件不能是源程序，也不能与汇编生成的.a51、.lst、.lt、.err文件同名！\n"_qs;
+    const std::map<QString, QString> ownOutputs = {
+        {u"port48"_qs, u": 出错报告文件不可以与待移植的文件或移植后的文件同名！\n"_qs},
+        {u"asm51"_qs, assembled},
+        {u"asm48"_qs, assembled},
+    };
+    const std::pair<const char *, std::function<void(const QString &from, const QString &to)>> names[] = {
+        {"the same name", nullptr},
+        {"a link", [](const QString &from, const QString &to) { QFile::link(from, to); }},
+        {"a hard link",
+         [](const QString &from, const QString &to) {
+             ::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData());
+         }},
+    };
+    int row = 0;
+    for (const Tool &tool : tools()) {
+        if (skipped(tool))
+            continue;
+        for (const auto &[what, place] : names) {
+            SCOPED_TRACE((trace(tool) + u": "_qs + QLatin1String(what)).toStdString());
+            if (tool.outputArgument) {
+                const QString folder = path(QString::number(++row));
+                ToolFolder work(tool, folder);
+                work.nameOutput(place ? u"alias"_qs : tool.input);
+                if (place)
+                    place(work.input(), work.output());
+                expectRefused(work, folder, ownInput.at(tool.name));
+            }
+            // dis51 out.lst: the segment list is named out.lst too.
+            const bool sameName = !place && tool.name == u"dis51";
+            if (!tool.lastOutput.isEmpty() && (place || sameName)) {
+                const QString folder = path(QString::number(++row));
+                ToolFolder work(tool, folder);
+                if (sameName)
+                    work.nameOutput(tool.lastOutput);
+                twtest::writeBytes(work.output(), "mine");
+                if (place)
+                    place(work.output(), work.path(tool.lastOutput));
+                const auto own = ownOutputs.find(tool.name);
+                expectRefused(work, folder,
+                              own != ownOutputs.end()
+                                  ? own->second
+                                  : writeFault(tool, work.path(tool.lastOutput),
+                                               u"与输出文件 "_qs + work.output() + u" 是同一个文件"_qs));
+            }
+        }
+    }
+}
+
 // Porting's report goes beside its output in the output's folder, under the name the
 // disassemblers give their side files; compare's report.txt, which may be the user's own file, is
 // replaced only with consent.
