@@ -111,12 +111,12 @@ bool Programmer::requirePort()
     return false;
 }
 
-Programmer::FileLoad Programmer::openFile(const QString &path)
+Programmer::FileLoad Programmer::openFile(const QString &path, QString *reason)
 {
     if (!hasBinEnding(path))
         return FileLoad::NotBin;
     qint64 length = 0;
-    switch (loadCodeFile(path, m_memory.image, length)) {
+    switch (loadCodeFile(path, m_memory.image, length, reason)) {
     case SendLoad::TooLong:
         return FileLoad::TooLong;
     case SendLoad::Unreadable:

@@ -61,7 +61,8 @@ class Programmer
     QString dump() const { return bufferDump(m_memory.image, m_length); }
     IspLink &link() { return m_link; }
 
-    FileLoad openFile(const QString &path);
+    // reason (when given) says why an unreadable file could not be read.
+    FileLoad openFile(const QString &path, QString *reason = nullptr);
     // The buffer's first dataLength bytes as the file to write at path, for the one writer. The
     // save dialog has already asked about replacing a file there.
     ToolOutcome bufferFile(const QString &path) const;

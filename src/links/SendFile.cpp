@@ -1,9 +1,8 @@
 #include "SendFile.h"
 
+#include "common/CheckedFile.h"
 #include "common/Hex.h"
-#include "common/TextFile.h"
 
-#include <QFileInfo>
 #include <cstring>
 
 namespace tw
@@ -25,29 +24,26 @@ QByteArray SendImage::block(int k) const
                       kSendBlockSize);
 }
 
-SendLoad loadCodeFile(const QString &path, CodeImage &image, qint64 &length)
+SendLoad loadCodeFile(const QString &path, CodeImage &image, qint64 &length, QString *reason)
 {
-    const QFileInfo info(path);
-    if (!info.isFile())
-        return SendLoad::Unreadable;
-    // Checked before reading so that a huge file is never read, and again after, as the file
-    // may have grown in between.
-    if (info.size() > kLargestSendFile)
+    // A file larger than a send can take is refused unread, and so is one that grows meanwhile.
+    CheckedRead read = readFileChecked(path, kLargestSendFile);
+    if (read.fault == ReadFault::TooLarge)
         return SendLoad::TooLong;
-    const auto bytes = readBinaryFile(path);
-    if (!bytes)
+    if (!read.ok()) {
+        if (reason)
+            *reason = read.reason;
         return SendLoad::Unreadable;
-    if (bytes->size() > kLargestSendFile)
-        return SendLoad::TooLong;
+    }
     image.clear();
-    std::memcpy(image.bytes.data(), bytes->constData(), static_cast<std::size_t>(bytes->size()));
-    length = bytes->size();
+    std::memcpy(image.bytes.data(), read.bytes.constData(), static_cast<std::size_t>(read.bytes.size()));
+    length = read.bytes.size();
     return SendLoad::Loaded;
 }
 
-SendLoad loadSendFile(const QString &path, SendImage &sent)
+SendLoad loadSendFile(const QString &path, SendImage &sent, QString *reason)
 {
-    const SendLoad load = loadCodeFile(path, sent.image, sent.length);
+    const SendLoad load = loadCodeFile(path, sent.image, sent.length, reason);
     if (load == SendLoad::Loaded)
         sent.blockCount = static_cast<int>((sent.length + kSendBlockSize - 1) / kSendBlockSize);
     return load;

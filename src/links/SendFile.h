@@ -26,12 +26,12 @@ enum class SendLoad { Loaded, Unreadable, TooLong };
 
 // Both link windows' file load: a file of at most kLargestSendFile bytes goes into the image from
 // address 0, the rest of the image cleared, and its length into length. On failure neither is
-// touched.
-SendLoad loadCodeFile(const QString &path, CodeImage &image, qint64 &length);
+// touched, and reason (when given) says why a file could not be read.
+SendLoad loadCodeFile(const QString &path, CodeImage &image, qint64 &length, QString *reason = nullptr);
 
 // Reads the file into a fresh image (nothing of an earlier file remains); on failure the image
 // is left as it was.
-SendLoad loadSendFile(const QString &path, SendImage &sent);
+SendLoad loadSendFile(const QString &path, SendImage &sent, QString *reason = nullptr);
 
 // The file choices of both link windows take a name whose last three characters are exactly "bin"
 // or exactly "BIN".

@@ -157,7 +157,7 @@ TEST_F(SenderWindowTest, OpeningLoadsTheCurrentFileWhateverItsExtensionAndStarts
     const QString gone = dir.filePath(QStringLiteral("gone.bin"));
     w = launch(gone);
     ASSERT_TRUE(w);
-    expectMessages({QStringLiteral(u"文件不能读取：") + gone});
+    expectMessages({QStringLiteral(u"文件读取失败：") + gone + QStringLiteral(u"（文件或文件夹不存在）")});
     EXPECT_EQ(w->fileEdit()->text(), gone);
     EXPECT_TRUE(w->lengthEdit()->text().isEmpty());
     send(w);

@@ -203,7 +203,8 @@ void ProgrammerWindow::openFile()
     const QString name = m_prompter->openFileName(QStringLiteral(u"打开"), LinkText::BinFilter);
     if (name.isEmpty())
         return;
-    switch (m_programmer.openFile(name)) {
+    QString reason;
+    switch (m_programmer.openFile(name, &reason)) {
     case Programmer::FileLoad::Loaded:
         showBuffer();
         break;
@@ -214,7 +215,7 @@ void ProgrammerWindow::openFile()
                             MsgStyle::Ok + MsgStyle::Exclamation, kProgrammerTitle);
         break;
     case Programmer::FileLoad::Unreadable:
-        m_prompter->message(LinkText::CannotRead + name, MsgStyle::Ok + MsgStyle::Exclamation,
+        m_prompter->message(readFailureMessage(name, reason), MsgStyle::Ok + MsgStyle::Exclamation,
                             kProgrammerTitle);
         break;
     }

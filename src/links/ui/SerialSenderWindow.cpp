@@ -1,4 +1,5 @@
 #include "SerialSenderWindow.h"
+#include "common/OutcomeWriter.h"
 #include "common/Paths.h"
 
 #include "common/Prompter.h"
@@ -210,7 +211,8 @@ void SerialSenderWindow::notice(const QString &text)
 bool SerialSenderWindow::loadSendFile(const QString &path)
 {
     auto loaded = std::make_unique<SendImage>();
-    switch (tw::loadSendFile(path, *loaded)) {
+    QString reason;
+    switch (tw::loadSendFile(path, *loaded, &reason)) {
     case SendLoad::Loaded:
         sendImage() = *loaded;
         m_lengthEdit->setText(sendLengthText(loaded->length));
@@ -219,7 +221,7 @@ bool SerialSenderWindow::loadSendFile(const QString &path)
         notice(QStringLiteral(u"文件长度超过65536字节，不能发送。"));
         return false;
     case SendLoad::Unreadable:
-        notice(LinkText::CannotRead + path);
+        notice(readFailureMessage(path, reason));
         return false;
     }
     return false;
