@@ -11,6 +11,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -163,4 +166,18 @@ TEST(CheckedReplace, NamesTheReasonAndKeepsTheOldFile)
     EXPECT_EQ(readBytes(existing), QByteArray("kept"));
     EXPECT_EQ(writeFailureMessage(existing, u"没有访问权限"_qs),
               u"文件写入失败："_qs + existing + u"（没有访问权限）"_qs);
+}
+
+// Every reason the reader and the writer can give is in the program's language, whatever the
+// system's error number.
+TEST(CheckedReplace, EveryReasonIsInChinese)
+{
+    for (int error = 1; error < 134; ++error) {
+        const std::string text = systemErrorText(error);
+        SCOPED_TRACE(std::to_string(error) + " " + text);
+        EXPECT_TRUE(std::none_of(text.begin(), text.end(),
+                                 [](char c) { return std::isalpha(static_cast<unsigned char>(c)); }));
+    }
+    EXPECT_EQ(systemErrorText(EBUSY), "文件或设备正忙");
+    EXPECT_EQ(systemErrorText(EAGAIN), "资源暂时不可用，请稍后再试");
 }
