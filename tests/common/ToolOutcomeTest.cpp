@@ -189,6 +189,12 @@ TEST(ToolOutcome, FailureTracesNeverReplaceAndStaleFilesGoOnlyAfterAWrite)
         outcome.files.back().onlyWhereNone = true;
     }
     outcome.stale.push_back(nativePath(stale));
+    // A stale link goes as a link: the read-only release it names stays whole.
+    const QString release = dir.filePath(u"release.bin"_qs), staleLink = dir.filePath(u"out.bin"_qs);
+    writeBytes(release, "the release");
+    ASSERT_EQ(::chmod(QFile::encodeName(release).constData(), 0444), 0);
+    ASSERT_TRUE(QFile::link(release, staleLink));
+    outcome.stale.push_back(nativePath(staleLink));
     ScriptedPrompter prompter;
     const CarriedOut report = carryOut(outcome, prompter);
     EXPECT_EQ(report.result, WriteResult::Written);
@@ -196,6 +202,8 @@ TEST(ToolOutcome, FailureTracesNeverReplaceAndStaleFilesGoOnlyAfterAWrite)
     EXPECT_EQ(readBytes(stub), QByteArray("the user's source"));
     EXPECT_EQ(readBytes(dump), QByteArray("trace"));
     EXPECT_FALSE(QFileInfo::exists(stale));
+    EXPECT_FALSE(QFileInfo(staleLink).isSymLink());
+    EXPECT_EQ(readBytes(release), QByteArray("the release"));
 }
 
 TEST(ToolOutcome, ALargeFileIsWrittenPieceByPiece)
