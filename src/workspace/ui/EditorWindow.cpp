@@ -187,9 +187,7 @@ void EditorWindow::showCaret()
 {
     if (m_closed)
         return;
-    const QString panelText = caretText();
-    m_workspace.setStatusText(1, panelText);
-    emit caretTextChanged(panelText);
+    m_workspace.setStatusText(1, caretText());
 }
 
 bool EditorWindow::writeTo(const QString &path)

@@ -92,10 +92,6 @@ class EditorWindow : public QWidget
     // Live editor windows working for this workspace.
     static int openEditorCount(const Workspace &workspace);
 
-  signals:
-    // Panel 1 text after every caret move.
-    void caretTextChanged(const QString &text);
-
   protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
