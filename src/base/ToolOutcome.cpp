@@ -2,6 +2,7 @@
 
 #include "base/MessageStyle.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace tw
@@ -71,6 +72,7 @@ class Writer
     // that is an input would destroy what the tool read. Both are found by the file, not the name.
     bool refuseOneFileTwice()
     {
+        const std::vector<FileIdentity> inputs = identities(m_outcome.inputs);
         std::vector<FileIdentity> outputs;
         for (const PlannedFile &file : m_outcome.files) {
             FileIdentity identity = fileIdentity(file.path);
@@ -79,9 +81,9 @@ class Writer
                     fault(file.path, "与输出文件 " + m_outcome.files[i].path + " 是同一个文件");
                     return false;
                 }
-            for (const std::string &input : m_outcome.inputs)
-                if (identity.sameAs(fileIdentity(input))) {
-                    fault(file.path, "与输入文件 " + input + " 是同一个文件");
+            for (std::size_t i = 0; i < inputs.size(); ++i)
+                if (identity.sameAs(inputs[i])) {
+                    fault(file.path, "与输入文件 " + m_outcome.inputs[i] + " 是同一个文件");
                     return false;
                 }
             outputs.push_back(std::move(identity));
@@ -92,16 +94,26 @@ class Writer
     // What a stale name leads to may be one of this run's files or inputs; those stay.
     void removeStale()
     {
+        if (m_outcome.stale.empty())
+            return;
+        std::vector<FileIdentity> kept = identities(m_outcome.inputs);
+        for (const PlannedFile &file : m_outcome.files)
+            kept.push_back(fileIdentity(file.path));
         for (const std::string &path : m_outcome.stale) {
             const FileIdentity stale = fileIdentity(path);
-            bool needed = false;
-            for (const PlannedFile &file : m_outcome.files)
-                needed = needed || stale.sameAs(fileIdentity(file.path));
-            for (const std::string &input : m_outcome.inputs)
-                needed = needed || stale.sameAs(fileIdentity(input));
-            if (!needed)
+            if (std::none_of(kept.begin(), kept.end(),
+                             [&](const FileIdentity &other) { return stale.sameAs(other); }))
                 removeStaleOutputPlain(path);
         }
+    }
+
+    static std::vector<FileIdentity> identities(const std::vector<std::string> &paths)
+    {
+        std::vector<FileIdentity> found;
+        found.reserve(paths.size());
+        for (const std::string &path : paths)
+            found.push_back(fileIdentity(path));
+        return found;
     }
 
     bool consent()

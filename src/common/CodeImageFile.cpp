@@ -2,7 +2,6 @@
 
 #include "common/TextFile.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace tw
@@ -17,12 +16,6 @@ int loadCodeImage(const QString &path, CodeImage &image)
     const int length = static_cast<int>(read.bytes.size());
     std::memcpy(image.bytes.data(), read.bytes.constData(), static_cast<std::size_t>(length));
     return length;
-}
-
-bool saveCodeImage(const QString &path, const CodeImage &image, int length)
-{
-    length = std::clamp(length, 0, 65536);
-    return writeBinaryFile(path, QByteArray(reinterpret_cast<const char *>(image.bytes.data()), length));
 }
 
 } // namespace tw

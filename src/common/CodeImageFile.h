@@ -1,5 +1,5 @@
 #pragma once
-// Loading and saving a code image (base/CodeImage.h) as a .bin file, for the tools on Qt paths.
+// Loading a code image (base/CodeImage.h) as a .bin file, for the tools on Qt paths.
 #include "base/CodeImage.h"
 
 #include <QString>
@@ -10,8 +10,5 @@ namespace tw
 // Clears the image, then reads a .bin file into it from address 0. Returns the file's length, or
 // -1 when it cannot be read, is no regular file or is longer than 65,536 bytes.
 int loadCodeImage(const QString &path, CodeImage &image);
-
-// Writes addresses 0..length-1 as a .bin file; false when it cannot be written.
-bool saveCodeImage(const QString &path, const CodeImage &image, int length);
 
 } // namespace tw

@@ -132,8 +132,7 @@ ToolOutcome deliver(const ConverterRun &run, const QString &input, const QString
 {
     if (!run.bytes)
         return refusal(noticeNote(run.problem));
-    ToolOutcome outcome = writeThenNotice({plannedFile(output, *run.bytes, true)}, ConvText::Done);
-    outcome.inputs = {nativePath(input)};
+    ToolOutcome outcome = writeThenNotice({plannedFile(output, *run.bytes, true)}, ConvText::Done, {input});
     outcome.declined = {noticeNote(ConvText::NotOverwritten), noticeNote(ConvText::Done)};
     return outcome;
 }
