@@ -32,11 +32,16 @@ Slot g_slots[kSlotCount];
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction g_previous[std::size(kSignals)];
 
+std::atomic<InterruptCleanup> g_cleanups[8];
+
 extern "C" void removeScratchAndGoOn(int signal)
 {
     for (Slot &slot : g_slots)
         if (slot.state.load() == Ready)
             ::unlink(slot.path);
+    for (std::atomic<InterruptCleanup> &cleanup : g_cleanups)
+        if (const InterruptCleanup call = cleanup.load())
+            call();
     // The signal then does what it did before: end the process, or reach the program's own handler.
     for (std::size_t i = 0; i < std::size(kSignals); ++i)
         if (kSignals[i] == signal)
@@ -113,6 +118,16 @@ std::string scratchName(const std::string &folder, std::string_view tag)
     random ^= (counter.fetch_add(1) + 1) * 2654435761u;
     return folder + std::string(kPrefix) + std::to_string(::getpid()) + '-' + std::string(tag) +
            std::to_string(random);
+}
+
+void addInterruptCleanup(InterruptCleanup cleanup)
+{
+    installHandlers();
+    for (std::atomic<InterruptCleanup> &place : g_cleanups) {
+        InterruptCleanup expected = nullptr;
+        if (place.load() == cleanup || place.compare_exchange_strong(expected, cleanup))
+            return;
+    }
 }
 
 ScratchEntry::ScratchEntry(const std::string &path) : m_slot(claimSlot(path)) {}

@@ -33,6 +33,12 @@ class ScratchEntry
     int m_slot = -1;
 };
 
+// Work an interrupt does before the signal goes on, besides removing scratch files (ending a child
+// process group, removing a private folder). It runs inside the signal handler, so it may only make
+// async-signal-safe calls. Up to eight are kept; each is called once per interrupt.
+using InterruptCleanup = void (*)();
+void addInterruptCleanup(InterruptCleanup cleanup);
+
 // Removes, in folder, the scratch files of processes that no longer run: their staged files, and
 // the kept old files that are only a second name (the file still stands under its own name). A
 // kept file that is the last name of its data is left: it may be all that is left of a file.
