@@ -1,6 +1,9 @@
 #pragma once
 // Whole-file reading and replacing on the bare system calls, for the tools that run without Qt.
 // Paths are the bytes of the file name (the local 8-bit encoding); reasons and messages are UTF-8.
+// FileRead.cpp reads; FileIdentity.cpp tells which file a name is and refuses outputs that cannot
+// be written; StagedFile.cpp stages and replaces; SystemErrors.cpp words the faults; the scratch
+// files and their sweep are ScratchFiles'.
 #include "base/ScratchFiles.h"
 
 #include <cstddef>
@@ -76,22 +79,55 @@ enum class WriteSync { Durable, Generated };
 
 // Why no whole file can be written at path, found before anything is opened: a folder, a device,
 // a pipe or a socket in the way, a loop of symbolic links, a name longer than a folder can hold, an
-// existing file the user may not write, a folder the user may not make files in. Empty when a
-// file can be made or replaced there. Opening a pipe or a device to write could block or reach
-// hardware, so neither is ever opened.
+// existing file the user may not write, a folder the user may not make files in, another user's
+// file in a shared folder whose sticky bit keeps it from being replaced. Empty when a file can be
+// made or replaced there. Opening a pipe or a device to write could block or reach hardware, so
+// neither is ever opened.
 std::string outputRefusal(const std::string &path);
 
 // Which file a path names: the path with its links followed and its folder resolved, and for an
 // existing file its device and inode, so that two names of one file (links, hard links, "./")
-// are known as one.
+// are known as one. In a folder that treats names alike whatever their case (FAT, exFAT, a casefold
+// folder), names that differ only in the case of ASCII letters are one file too, whether they
+// exist yet or not.
 struct FileIdentity {
     std::string path;
     bool exists = false;
     unsigned long long device = 0;
     unsigned long long inode = 0;
+    unsigned long long folderDevice = 0;
+    bool foldsCase = false; // the folder finds a name in any case
     bool sameAs(const FileIdentity &other) const;
 };
 FileIdentity fileIdentity(const std::string &path);
+
+// Whether the folder (a path) finds names whatever their case; asked of the folder once per
+// process: its casefold flag, its file system, or a probe file looked up in the other case.
+bool folderFoldsCase(const std::string &folder);
+
+// What stands at a name (links followed): nothing, or a file known by device, inode, size, last
+// change of its data (modified) and of its data or entry (changed), in nanoseconds.
+struct FileState {
+    bool exists = false;
+    unsigned long long device = 0;
+    unsigned long long inode = 0;
+    long long size = 0;
+    long long modified = 0;
+    long long changed = 0;
+};
+FileState fileStateOf(const std::string &path);
+
+// Stand-ins for what only some file systems do, for tests on a machine that has none of them.
+struct FileSystemSeams {
+    // fchmod's stand-in, as on a file system that keeps no modes: 0, or an error number.
+    int (*setMode)(int fd, unsigned mode) = nullptr;
+    // renameat2's flags refused, as by many FUSE and network file systems.
+    bool noRenameFlags = false;
+    // The folder probe's stand-in: 1 the folder folds case, 0 it does not, -1 ask the folder.
+    int (*foldsCase)(const std::string &folder) = nullptr;
+};
+void setFileSystemSeams(const FileSystemSeams &seams);
+const FileSystemSeams &fileSystemSeams();
 
 // Gives the bytes of one output piece by piece to put, which answers an empty text or the reason
 // the piece could not be written; returns the first such reason (or its own), else empty.
@@ -100,40 +136,61 @@ using ContentWriter = std::function<std::string(const PieceSink &put)>;
 
 // A replacement in two steps, so that several files are replaced together or not at all: stage()
 // writes a complete temporary beside the target (a symbolic link is written through: the link stays
-// a link; an existing file's permissions are kept); commit() gives the old file a second name and
-// renames the temporary over the target, so the name never stands empty; the second name goes with
-// the object, unless rollBack() puts the old file back first. An uncommitted stage is removed.
+// a link; an existing file's permissions are kept where the file system keeps any); commit() puts
+// it under the name in one step, while the old file keeps a second name, so the name never stands
+// empty; the second name goes with the object, unless rollBack() puts the old file back first. An
+// uncommitted stage is removed. Every step works within the folder opened at stage(), so only the
+// name within it counts towards the path limit, and a folder above it renamed meanwhile does not
+// move the run.
 class StagedFile
 {
   public:
     StagedFile() = default;
     ~StagedFile();
-    StagedFile(StagedFile &&other) noexcept;
+    StagedFile(StagedFile &&other) noexcept = default;
     StagedFile &operator=(StagedFile &&other) = delete;
     StagedFile(const StagedFile &) = delete;
     StagedFile &operator=(const StagedFile &) = delete;
 
     // Empty on success, else the reason.
     std::string stage(const std::string &path, const ContentWriter &content, WriteSync sync);
+    // From now on commit() replaces only what state says stood at the name (an empty name must
+    // still be empty); anything else stops it, with changedMeanwhile() set.
+    void expect(const FileState &state);
     std::string commit();
+    bool changedMeanwhile() const { return m_changedMeanwhile; }
     // Puts the old file back (or removes the new one where there was none), but only while the
     // name still holds the file this object wrote. Empty when done; else the name the old file
-    // could not be moved back from, where it now stays for the user.
+    // could not be moved back from, where it now stays for the user: beside the target under a
+    // name of its own ("NAME.old", "NAME.old2", ...) where it could be given one.
     std::string rollBack();
     // The name the data is written under (links followed), once staged.
     const std::string &target() const { return m_target; }
 
   private:
+    std::string commitIntoEmptyName();
+    std::string commitOverOldFile();
+    std::string commitByPlainRename();
+    // The staged file now stands under the name, or error (non-zero) says why it does not.
+    std::string settle(int error);
+    std::string changed(const char *reason);
+    std::string keepAside();
     void discard();
     void dropKept();
-    std::string m_target;    // the name the data lives under (links followed)
-    std::string m_temporary; // the staged file, until it is committed
+    ScratchFolder m_folder;  // the target's folder, open; first, so it is closed last
+    std::string m_target;    // the name the data lives under (links followed), for messages
+    std::string m_name;      // its name within the folder
+    std::string m_temporary; // the staged file, until it is committed (a name within the folder)
     std::string m_kept;      // a second name of the replaced file, until the object ends
     ScratchEntry m_temporaryEntry;
     ScratchEntry m_keptEntry;
     unsigned long long m_device = 0; // the staged file's, to know it again at a roll-back
     unsigned long long m_inode = 0;
+    FileState m_expected;
+    bool m_expecting = false;
+    bool m_changedMeanwhile = false;
     bool m_committed = false;
+    int m_attempts = 0;
 };
 
 // The steps of a replacement, for tests that stop a process between them.

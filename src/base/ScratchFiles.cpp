@@ -1,14 +1,20 @@
 #include "base/ScratchFiles.h"
 
+#include "base/RunLock.h"
+
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
+#include <map>
 #include <mutex>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tw
 {
@@ -17,28 +23,41 @@ namespace
 {
 
 constexpr std::string_view kPrefix = ".tw-";
-constexpr std::string_view kKeptTag = "old-";
+constexpr std::string_view kLockEnding = ".lock";
+constexpr std::size_t kTokenLength = 16;
 
 // The live scratch names, readable from a signal handler: fixed buffers, each published by its
-// state only once it is complete.
+// state only once it is complete. A forked child inherits them, so each names its process.
 enum SlotState { Free, Filling, Ready };
 struct Slot {
     std::atomic<int> state{Free};
-    char path[4096];
+    pid_t owner = 0;
+    int folder = -1;
+    bool lock = false;
+    char name[NAME_MAX + 1];
 };
 constexpr int kSlotCount = 256;
 Slot g_slots[kSlotCount];
 
+std::atomic<InterruptCleanup> g_cleanups[8];
+
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction g_previous[std::size(kSignals)];
 
-std::atomic<InterruptCleanup> g_cleanups[8];
+void removeSlots(bool locks)
+{
+    const pid_t self = ::getpid();
+    for (Slot &slot : g_slots)
+        if (slot.state.load() == Ready && slot.owner == self && slot.lock == locks)
+            ::unlinkat(slot.folder, slot.name, 0);
+}
 
 extern "C" void removeScratchAndGoOn(int signal)
 {
-    for (Slot &slot : g_slots)
-        if (slot.state.load() == Ready)
-            ::unlink(slot.path);
+    const int savedErrno = errno; // for an earlier handler that returns to interrupted code
+    // The scratch files first, the locks that guard them last.
+    removeSlots(false);
+    removeSlots(true);
     for (std::atomic<InterruptCleanup> &cleanup : g_cleanups)
         if (const InterruptCleanup call = cleanup.load())
             call();
@@ -47,6 +66,7 @@ extern "C" void removeScratchAndGoOn(int signal)
         if (kSignals[i] == signal)
             ::sigaction(signal, &g_previous[i], nullptr);
     ::raise(signal);
+    errno = savedErrno;
 }
 
 void installHandlers()
@@ -69,15 +89,18 @@ void installHandlers()
     });
 }
 
-int claimSlot(const std::string &path)
+int claimSlot(int folder, const std::string &name, bool lock)
 {
-    if (path.size() >= sizeof g_slots[0].path)
+    if (name.size() > NAME_MAX)
         return -1;
     installHandlers();
     for (int i = 0; i < kSlotCount; ++i) {
         int expected = Free;
         if (g_slots[i].state.compare_exchange_strong(expected, Filling)) {
-            std::memcpy(g_slots[i].path, path.c_str(), path.size() + 1);
+            g_slots[i].owner = ::getpid();
+            g_slots[i].folder = folder;
+            g_slots[i].lock = lock;
+            std::memcpy(g_slots[i].name, name.c_str(), name.size() + 1);
             g_slots[i].state.store(Ready);
             return i;
         }
@@ -85,52 +108,165 @@ int claimSlot(const std::string &path)
     return -1;
 }
 
-// The process a scratch name belongs to, and whether it is a kept old file; false for other names.
-bool parseScratch(std::string_view name, pid_t &pid, bool &kept)
+void freeSlot(int slot)
+{
+    if (slot >= 0)
+        g_slots[slot].state.store(Free);
+}
+
+std::string randomHex(std::size_t digits)
+{
+    static std::atomic<std::uint64_t> counter{0};
+    std::uint64_t random = 0;
+    if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random)
+        random = 0;
+    random ^= (counter.fetch_add(1) + 1) * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(::getpid());
+    std::string text(digits, '0');
+    for (std::size_t i = 0; i < digits; ++i, random >>= 4)
+        text[i] = "0123456789abcdef"[random & 15];
+    return text;
+}
+
+// This process's token and its open folders. A forked child starts afresh: what it inherited
+// belongs to its parent.
+struct Registry {
+    std::mutex mutex;
+    pid_t pid = 0;
+    std::string token;
+    std::map<std::pair<dev_t, ino_t>, std::weak_ptr<ScratchFolderState>> folders;
+
+    // With the mutex held.
+    void renewAfterFork()
+    {
+        if (pid == ::getpid())
+            return;
+        pid = ::getpid();
+        token = randomHex(kTokenLength);
+        folders.clear();
+    }
+};
+
+Registry &registry()
+{
+    static Registry *theRegistry = new Registry; // never destroyed: scratch files may outlive main()
+    return *theRegistry;
+}
+
+std::string lockName(std::string_view token)
+{
+    return std::string(kPrefix) + std::string(token) + std::string(kLockEnding);
+}
+
+bool isTokenChar(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+}
+
+// The token of a scratch name, and whether it is the run's lock; false for every other name.
+bool parseScratch(std::string_view name, std::string &token, bool &lock)
 {
     if (!name.starts_with(kPrefix))
         return false;
     name.remove_prefix(kPrefix.size());
-    long long number = 0;
-    std::size_t digits = 0;
-    while (digits < name.size() && digits < 10 && name[digits] >= '0' && name[digits] <= '9')
-        number = number * 10 + (name[digits++] - '0');
-    if (digits == 0 || digits >= name.size() || name[digits] != '-' || number <= 0)
+    if (name.size() <= kTokenLength)
         return false;
-    pid = static_cast<pid_t>(number);
-    kept = name.substr(digits + 1).starts_with(kKeptTag);
-    return true;
-}
-
-bool isRunning(pid_t pid)
-{
-    return ::kill(pid, 0) == 0 || errno == EPERM;
+    for (std::size_t i = 0; i < kTokenLength; ++i)
+        if (!isTokenChar(name[i]))
+            return false;
+    token = std::string(name.substr(0, kTokenLength));
+    const std::string_view rest = name.substr(kTokenLength);
+    lock = rest == kLockEnding;
+    return lock || rest.front() == '-';
 }
 
 } // namespace
 
-std::string scratchName(const std::string &folder, std::string_view tag)
-{
-    static std::atomic<std::uint32_t> counter{0};
-    std::uint32_t random = 0;
-    if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random)
-        random = 0;
-    random ^= (counter.fetch_add(1) + 1) * 2654435761u;
-    return folder + std::string(kPrefix) + std::to_string(::getpid()) + '-' + std::string(tag) +
-           std::to_string(random);
-}
+struct ScratchFolderState {
+    pid_t owner = ::getpid();
+    int fd = -1;
+    RunLock lock;
+    std::string lockName;
+    int lockSlot = -1;
 
-void addInterruptCleanup(InterruptCleanup cleanup)
-{
-    installHandlers();
-    for (std::atomic<InterruptCleanup> &place : g_cleanups) {
-        InterruptCleanup expected = nullptr;
-        if (place.load() == cleanup || place.compare_exchange_strong(expected, cleanup))
-            return;
+    ~ScratchFolderState()
+    {
+        if (owner == ::getpid()) {
+            freeSlot(lockSlot);
+            if (lock.held())
+                lock.removeAndRelease(fd, lockName);
+            else
+                ::unlinkat(fd, lockName.c_str(), 0);
+        }
+        lock.release();
+        ::close(fd);
     }
+};
+
+int ScratchFolder::open(const std::string &folder)
+{
+    m_state.reset();
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    struct stat info;
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return error;
+    }
+    Registry &all = registry();
+    std::lock_guard<std::mutex> guard(all.mutex);
+    all.renewAfterFork();
+    const auto key = std::make_pair(info.st_dev, info.st_ino);
+    if (auto known = all.folders[key].lock()) {
+        ::close(fd);
+        m_state = std::move(known);
+        m_path = folder;
+        return 0;
+    }
+    auto state = std::make_shared<ScratchFolderState>();
+    state->fd = fd;
+    state->lockName = lockName(all.token);
+    if (const int error = state->lock.hold(fd, state->lockName); error != 0) {
+        // Where the file system keeps no locks, the file alone tells sweeps to keep off: a lock
+        // that cannot be asked counts as held.
+        struct stat made;
+        if (::fstatat(fd, state->lockName.c_str(), &made, AT_SYMLINK_NOFOLLOW) != 0)
+            return error; // state's destructor closes the folder
+    }
+    state->lockSlot = claimSlot(fd, state->lockName, true);
+    all.folders[key] = state;
+    m_state = std::move(state);
+    m_path = folder;
+    return 0;
 }
 
-ScratchEntry::ScratchEntry(const std::string &path) : m_slot(claimSlot(path)) {}
+int ScratchFolder::fd() const
+{
+    return m_state ? m_state->fd : AT_FDCWD;
+}
+
+const std::string &ScratchFolder::path() const
+{
+    return m_path;
+}
+
+std::string ScratchFolder::scratchName(std::string_view tag) const
+{
+    std::string token;
+    {
+        Registry &all = registry();
+        std::lock_guard<std::mutex> guard(all.mutex);
+        all.renewAfterFork();
+        token = all.token;
+    }
+    return std::string(kPrefix) + token + '-' + std::string(tag) + randomHex(8);
+}
+
+ScratchEntry::ScratchEntry(const ScratchFolder &folder, const std::string &name)
+    : m_slot(claimSlot(folder.fd(), name, false))
+{
+}
 
 ScratchEntry::~ScratchEntry()
 {
@@ -154,30 +290,68 @@ ScratchEntry &ScratchEntry::operator=(ScratchEntry &&other) noexcept
 
 void ScratchEntry::release()
 {
-    if (m_slot >= 0)
-        g_slots[m_slot].state.store(Free);
+    freeSlot(m_slot);
     m_slot = -1;
 }
 
-void sweepDeadScratch(const std::string &folder)
+void addInterruptCleanup(InterruptCleanup cleanup)
 {
-    DIR *dir = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (!dir)
+    installHandlers();
+    for (std::atomic<InterruptCleanup> &place : g_cleanups) {
+        InterruptCleanup expected = nullptr;
+        if (place.load() == cleanup || place.compare_exchange_strong(expected, cleanup))
+            return;
+    }
+}
+
+void sweepEndedScratch(const ScratchFolder &folder)
+{
+    if (!folder.isOpen())
         return;
-    const pid_t self = ::getpid();
+    const int fd = folder.fd();
+    const int listing = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing < 0)
+        return;
+    DIR *dir = ::fdopendir(listing);
+    if (!dir) {
+        ::close(listing);
+        return;
+    }
+    std::string own;
+    {
+        Registry &all = registry();
+        std::lock_guard<std::mutex> guard(all.mutex);
+        all.renewAfterFork();
+        own = all.token;
+    }
+    std::map<std::string, std::vector<std::string>> runs;
     while (const dirent *entry = ::readdir(dir)) {
-        pid_t pid = 0;
-        bool kept = false;
-        if (!parseScratch(entry->d_name, pid, kept) || pid == self || isRunning(pid))
+        std::string token;
+        bool lock = false;
+        if (!parseScratch(entry->d_name, token, lock) || token == own)
             continue;
-        const std::string path = folder + entry->d_name;
-        struct stat info;
-        if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-            continue;
-        if (!kept || info.st_nlink > 1)
-            ::unlink(path.c_str());
+        std::vector<std::string> &names = runs[token];
+        if (!lock)
+            names.emplace_back(entry->d_name);
     }
     ::closedir(dir);
+    for (const auto &[token, names] : runs) {
+        const std::string lockFile = lockName(token);
+        RunLock lock;
+        if (!lock.takeEnded(fd, lockFile)) {
+            // Live, or not to be asked; only a run whose lock is gone has plainly ended.
+            struct stat info;
+            if (::fstatat(fd, lockFile.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT)
+                continue;
+        }
+        for (const std::string &name : names) {
+            struct stat info;
+            if (::fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
+                ::unlinkat(fd, name.c_str(), 0);
+        }
+        if (lock.held())
+            lock.removeAndRelease(fd, lockFile);
+    }
 }
 
 } // namespace tw

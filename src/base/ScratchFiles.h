@@ -1,26 +1,54 @@
 #pragma once
 // The hidden files a replacement makes beside the user's file: the new file while it is written,
-// and a second name of the old file until the run ends. Each is named ".tw-PID-..." after the
-// process that made it, so that none outlives its run: an interrupt (SIGINT, SIGTERM, SIGHUP)
-// removes the live ones before the process ends, and the next write into a folder removes those
-// of processes that no longer run (killed with SIGKILL, or lost with the machine).
+// the old file under a second name until the run ends, and the run's lock. Each is named
+// ".tw-TOKEN-..." after the process that made it, TOKEN being random, so that none outlives its
+// run: an interrupt (SIGINT, SIGTERM, SIGHUP) removes the live ones before the process ends, and
+// the next write into a folder removes those of runs that ended otherwise (killed with SIGKILL, or
+// lost with the machine). Whether a run has ended is told by the lock ".tw-TOKEN.lock" that it
+// holds in the folder while it has scratch files there (base/RunLock.h), never by a process id: a
+// run in another PID namespace or on another machine sharing the folder has ids we cannot see.
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace tw
 {
 
-// A hidden name of this process's in folder (which ends in a slash, or is empty for the working
-// folder), different at every call: a staged file (tag "") or a kept old file (tag "old-").
-std::string scratchName(const std::string &folder, std::string_view tag);
+struct ScratchFolderState;
+
+// A folder this process makes scratch files in. It is opened once, so that a run stays in it when
+// another program renames a folder above it, and so that only a name within the folder counts
+// towards the system's path limit; and the process's lock is held in it while any object for it
+// lives.
+class ScratchFolder
+{
+  public:
+    ScratchFolder() = default;
+    // Opens folder (a path that ends in a slash, or empty for the working folder) and takes the
+    // lock there; 0, or the error.
+    int open(const std::string &folder);
+    bool isOpen() const { return m_state != nullptr; }
+    // The folder's descriptor, for the *at() calls.
+    int fd() const;
+    // The folder as given, with its slash: names within it are appended for messages.
+    const std::string &path() const;
+    // A hidden name of this process's in the folder, different at every call, for a staged file
+    // (tag "new-"), a kept old file ("old-") or a probe ("case-").
+    std::string scratchName(std::string_view tag) const;
+    void close() { m_state.reset(); }
+
+  private:
+    std::shared_ptr<ScratchFolderState> m_state;
+    std::string m_path;
+};
 
 // Holds one scratch file's name for the interrupt handlers while the object lives; release()
-// hands the file over to the user (it is then never removed by this process or a later sweep).
+// stops that (the name now belongs to a file of the user's, or is gone).
 class ScratchEntry
 {
   public:
     ScratchEntry() = default;
-    explicit ScratchEntry(const std::string &path);
+    ScratchEntry(const ScratchFolder &folder, const std::string &name);
     ~ScratchEntry();
     ScratchEntry(ScratchEntry &&other) noexcept;
     ScratchEntry &operator=(ScratchEntry &&other) noexcept;
@@ -39,9 +67,10 @@ class ScratchEntry
 using InterruptCleanup = void (*)();
 void addInterruptCleanup(InterruptCleanup cleanup);
 
-// Removes, in folder, the scratch files of processes that no longer run: their staged files, and
-// the kept old files that are only a second name (the file still stands under its own name). A
-// kept file that is the last name of its data is left: it may be all that is left of a file.
-void sweepDeadScratch(const std::string &folder);
+// Removes, in the folder, every scratch file of runs that have ended: their staged files, kept old
+// files, probes and locks. A kept old file that a failed run named to the user has left the
+// scratch names for a name of its own, and stays. Names of other programs, and ".tw-" names of
+// an older form, are left alone.
+void sweepEndedScratch(const ScratchFolder &folder);
 
 } // namespace tw

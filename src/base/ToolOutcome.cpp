@@ -3,6 +3,7 @@
 #include "base/MessageStyle.h"
 
 #include <algorithm>
+#include <optional>
 #include <sys/stat.h>
 
 namespace tw
@@ -116,13 +117,19 @@ class Writer
         return found;
     }
 
+    // What stands at every name that needs consent is taken down as the question is put, so that
+    // only what the user agreed to replace is replaced, and a name that was empty stays unasked.
     bool consent()
     {
         std::vector<std::string> existing;
         bool firstExists = false;
+        m_asked.assign(m_outcome.files.size(), std::nullopt);
         for (std::size_t i = 0; i < m_outcome.files.size(); ++i) {
             const PlannedFile &file = m_outcome.files[i];
-            if (file.askBeforeReplacing && !file.onlyWhereNone && exists(file.path)) {
+            if (!file.askBeforeReplacing || file.onlyWhereNone)
+                continue;
+            m_asked[i] = fileStateOf(file.path);
+            if (exists(file.path)) {
                 existing.push_back(file.path);
                 firstExists = firstExists || i == 0;
             }
@@ -146,7 +153,8 @@ class Writer
         std::vector<StagedFile> staged;
         std::vector<const PlannedFile *> files;
         staged.reserve(m_outcome.files.size());
-        for (const PlannedFile &file : m_outcome.files) {
+        for (std::size_t i = 0; i < m_outcome.files.size(); ++i) {
+            const PlannedFile &file = m_outcome.files[i];
             if (file.onlyWhereNone && exists(file.path))
                 continue;
             staged.emplace_back();
@@ -156,26 +164,38 @@ class Writer
                 fault(file.path, reason);
                 return false;
             }
+            if (file.onlyWhereNone)
+                staged.back().expect(FileState{});
+            else if (m_asked[i])
+                staged.back().expect(*m_asked[i]);
             files.push_back(&file);
         }
-        for (std::size_t i = 0; i < staged.size(); ++i)
-            if (const std::string reason = staged[i].commit(); !reason.empty()) {
-                std::string text = writeFailureText(files[i]->path, reason);
-                for (std::size_t j = 0; j < i; ++j)
+        std::vector<bool> committed(staged.size(), false);
+        for (std::size_t i = 0; i < staged.size(); ++i) {
+            const std::string reason = staged[i].commit();
+            committed[i] = reason.empty();
+            // A failed run's trace that another program's file came before is simply not needed.
+            if (committed[i] || (files[i]->onlyWhereNone && staged[i].changedMeanwhile()))
+                continue;
+            std::string text = writeFailureText(files[i]->path, reason);
+            for (std::size_t j = 0; j < i; ++j)
+                if (committed[j])
                     if (const std::string kept = staged[j].rollBack(); !kept.empty())
                         text += "\r\n" + putBackFailureText(files[j]->path, kept);
-                show({text, MsgStyle::Exclamation, m_outcome.title});
-                m_report.result = WriteResult::Failed;
-                return false;
-            }
-        for (const PlannedFile *file : files)
-            m_report.written.push_back(file->path);
+            show({text, MsgStyle::Exclamation, m_outcome.title});
+            m_report.result = WriteResult::Failed;
+            return false;
+        }
+        for (std::size_t i = 0; i < files.size(); ++i)
+            if (committed[i])
+                m_report.written.push_back(files[i]->path);
         return true;
     }
 
     const ToolOutcome &m_outcome;
     NoteAnswers &m_answers;
     CarriedOut m_report;
+    std::vector<std::optional<FileState>> m_asked; // per file: what stood there when asked
 };
 
 } // namespace

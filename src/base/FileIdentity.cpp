@@ -1,0 +1,270 @@
+#include "base/FileAccess.h"
+
+#include "base/FileSystemDetail.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <linux/capability.h>
+#include <linux/fs.h>
+#include <map>
+#include <mutex>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace tw
+{
+
+using detail::Descriptor;
+using detail::folderOf;
+using detail::followLinks;
+
+namespace
+{
+
+FileSystemSeams g_seams;
+
+bool mayActAsOwnerOfAnyFile()
+{
+    __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (::syscall(SYS_capget, &header, data) != 0)
+        return false;
+    return (data[CAP_FOWNER / 32].effective & (1u << (CAP_FOWNER % 32))) != 0;
+}
+
+// In a folder with the sticky bit (a shared /tmp-like folder) only the file's owner, the folder's
+// owner or a process allowed to act as any owner may remove or replace a file there: a rename
+// over another user's file fails, after a kept link of it may already have been made.
+bool stickyFolderKeepsFile(const std::string &folder, const struct stat &file)
+{
+    struct stat info;
+    if (::stat(folder.empty() ? "." : folder.c_str(), &info) != 0 || !(info.st_mode & S_ISVTX))
+        return false;
+    const uid_t self = ::geteuid();
+    return file.st_uid != self && info.st_uid != self && !mayActAsOwnerOfAnyFile();
+}
+
+// File systems whose names are case-sensitive unless a folder carries the casefold flag, and those
+// that never are; the rest (FUSE, network shares) are asked with a probe file.
+enum class CaseRule { ByFlag, Folds, Probe };
+CaseRule caseRuleOf(long type)
+{
+    switch (static_cast<unsigned long>(type)) {
+    case 0xEF53:     // ext2, ext3, ext4
+    case 0x58465342: // xfs
+    case 0x9123683E: // btrfs
+    case 0x01021994: // tmpfs
+    case 0x794C7630: // overlayfs
+    case 0xF2F52010: // f2fs
+        return CaseRule::ByFlag;
+    case 0x4D44:     // vfat, msdos
+    case 0x2011BAB0: // exfat
+        return CaseRule::Folds;
+    default:
+        return CaseRule::Probe;
+    }
+}
+
+std::string swapAsciiCase(std::string name)
+{
+    for (char &c : name) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        else if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return name;
+}
+
+// Makes a scratch file in the folder and looks it up in the other case; false where none can be
+// made (a folder nobody writes to here holds no output of ours).
+bool probeFoldsCase(const std::string &folder)
+{
+    ScratchFolder scratch;
+    if (scratch.open(folder) != 0)
+        return false;
+    const std::string name = scratch.scratchName("case-");
+    ScratchEntry entry(scratch, name);
+    Descriptor fd(::openat(scratch.fd(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!fd.valid())
+        return false;
+    struct stat info;
+    const bool folds = ::fstatat(scratch.fd(), swapAsciiCase(name).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+    ::unlinkat(scratch.fd(), name.c_str(), 0);
+    return folds;
+}
+
+bool askFolder(const std::string &folder)
+{
+    Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid())
+        return false;
+    long flags = 0;
+    if (::ioctl(fd.get(), FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_CASEFOLD_FL))
+        return true;
+    struct statfs system;
+    if (::fstatfs(fd.get(), &system) != 0)
+        return false;
+    switch (caseRuleOf(system.f_type)) {
+    case CaseRule::ByFlag:
+        return false;
+    case CaseRule::Folds:
+        return true;
+    case CaseRule::Probe:
+        return probeFoldsCase(folder.back() == '/' ? folder : folder + '/');
+    }
+    return false;
+}
+
+bool equalIgnoringAsciiCase(const std::string &a, const std::string &b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               auto lower = [](char c) {
+                   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+               };
+               return lower(x) == lower(y);
+           });
+}
+
+long long nanoseconds(const struct timespec &time)
+{
+    return static_cast<long long>(time.tv_sec) * 1000000000LL + time.tv_nsec;
+}
+
+} // namespace
+
+void setFileSystemSeams(const FileSystemSeams &seams)
+{
+    g_seams = seams;
+}
+
+const FileSystemSeams &fileSystemSeams()
+{
+    return g_seams;
+}
+
+bool folderFoldsCase(const std::string &folder)
+{
+    if (g_seams.foldsCase)
+        if (const int answer = g_seams.foldsCase(folder); answer >= 0)
+            return answer == 1;
+    struct stat info;
+    if (folder.empty() || ::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return false;
+    static std::mutex mutex;
+    static std::map<std::pair<dev_t, ino_t>, bool> known;
+    const auto key = std::make_pair(info.st_dev, info.st_ino);
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        if (const auto found = known.find(key); found != known.end())
+            return found->second;
+    }
+    const bool folds = askFolder(folder);
+    std::lock_guard<std::mutex> guard(mutex);
+    known[key] = folds;
+    return folds;
+}
+
+std::string outputRefusal(const std::string &path)
+{
+    if (path.empty())
+        return systemErrorText(ENOENT);
+    std::size_t begin = 0;
+    while (begin <= path.size()) {
+        const std::size_t slash = std::min(path.find('/', begin), path.size());
+        if (slash - begin > NAME_MAX)
+            return systemErrorText(ENAMETOOLONG);
+        begin = slash + 1;
+    }
+    // The new file is made in the folder of the file the name leads to.
+    const std::string folder = folderOf(followLinks(path));
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ELOOP || errno == ENAMETOOLONG)
+            return systemErrorText(errno);
+    } else if (S_ISDIR(info.st_mode)) {
+        return "已有同名的文件夹";
+    } else if (!S_ISREG(info.st_mode)) {
+        return detail::notAFileReason(info.st_mode);
+    } else if (::access(path.c_str(), W_OK) != 0) {
+        // As a shell's ">" would: a file the user may not write is not replaced behind its back.
+        return errno == EACCES || errno == EPERM ? "文件是只读的，没有写入权限" : systemErrorText(errno);
+    } else if (stickyFolderKeepsFile(folder, info)) {
+        return "文件属于其他用户，所在的共享文件夹只允许文件的所有者替换它";
+    }
+    if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0) {
+        if (errno != EACCES && errno != EPERM)
+            return systemErrorText(errno);
+        return "文件夹不允许新建文件：" + detail::folderName(folder);
+    }
+    return std::string();
+}
+
+FileIdentity fileIdentity(const std::string &path)
+{
+    FileIdentity identity;
+    const std::string target = followLinks(path);
+    struct stat info;
+    if (::stat(target.c_str(), &info) == 0) {
+        identity.exists = true;
+        identity.device = info.st_dev;
+        identity.inode = info.st_ino;
+    }
+    const std::string folder = folderOf(target);
+    std::string name = target.substr(folder.size());
+    char *real = ::realpath(folder.empty() ? "." : folder.c_str(), nullptr);
+    if (real) {
+        const std::string resolved = real;
+        std::free(real);
+        if (::stat(resolved.c_str(), &info) == 0)
+            identity.folderDevice = info.st_dev;
+        identity.foldsCase = folderFoldsCase(resolved);
+        identity.path = resolved;
+        if (identity.path.back() != '/')
+            identity.path += '/';
+        identity.path += name;
+    } else {
+        // A folder still to be made: its path as written, made absolute and cleaned.
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(target, error);
+        identity.path = (error ? std::filesystem::path(target) : absolute).lexically_normal().string();
+    }
+    return identity;
+}
+
+bool FileIdentity::sameAs(const FileIdentity &other) const
+{
+    if (exists && other.exists && device == other.device && inode == other.inode)
+        return true;
+    if (path.empty() || other.path.empty())
+        return false;
+    if (path == other.path)
+        return true;
+    // On such a file system one file may even answer with another inode per spelling.
+    return (foldsCase || other.foldsCase) && folderDevice == other.folderDevice &&
+           equalIgnoringAsciiCase(path, other.path);
+}
+
+FileState fileStateOf(const std::string &path)
+{
+    FileState state;
+    struct stat info;
+    if (path.empty() || ::stat(followLinks(path).c_str(), &info) != 0)
+        return state;
+    state.exists = true;
+    state.device = info.st_dev;
+    state.inode = info.st_ino;
+    state.size = info.st_size;
+    state.modified = nanoseconds(info.st_mtim);
+    state.changed = nanoseconds(info.st_ctim);
+    return state;
+}
+
+} // namespace tw

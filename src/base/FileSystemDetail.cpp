@@ -1,0 +1,75 @@
+#include "base/FileSystemDetail.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <sys/stat.h>
+
+namespace tw::detail
+{
+
+int Descriptor::close()
+{
+    const int result = ::close(m_fd);
+    m_fd = -1;
+    return result == 0 ? 0 : errno;
+}
+
+std::string folderOf(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string folderName(const std::string &folder)
+{
+    if (folder.size() > 1)
+        return folder.substr(0, folder.size() - 1);
+    if (!folder.empty())
+        return folder;
+    char *here = ::getcwd(nullptr, 0);
+    std::string name = here ? here : ".";
+    std::free(here);
+    return name;
+}
+
+std::string followLinks(std::string path)
+{
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat info;
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return path;
+        std::string target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 4096) + 1, '\0');
+        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+        if (length < 0 || static_cast<std::size_t>(length) >= target.size())
+            return path;
+        target.resize(static_cast<std::size_t>(length));
+        if (target.front() != '/')
+            target = folderOf(path) + target;
+        path = std::move(target);
+    }
+    return path;
+}
+
+int writeAll(int fd, std::string_view bytes)
+{
+    const char *data = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return 0;
+}
+
+std::string notAFileReason(mode_t mode)
+{
+    return S_ISDIR(mode) ? "这是一个文件夹，不是文件" : "这是设备或管道，不是普通文件";
+}
+
+} // namespace tw::detail

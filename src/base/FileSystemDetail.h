@@ -1,0 +1,58 @@
+#pragma once
+// Small pieces the file access files share: a descriptor that closes itself, the parts of a path,
+// links followed, a whole write. Not for the tools: they use base/FileAccess.h.
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+#include <unistd.h>
+
+namespace tw::detail
+{
+
+// Closes a descriptor on every way out of a function.
+class Descriptor
+{
+  public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    void reset(int fd)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+    // Hands the descriptor over to the caller, who closes it.
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+    // Closes now and reports a late write error (some file systems only report one here).
+    int close();
+
+  private:
+    int m_fd;
+};
+
+// The folder part of a path, with its slash; empty for a bare name.
+std::string folderOf(const std::string &path);
+// A folder as the user knows it: without the closing slash; the working folder by its path.
+std::string folderName(const std::string &folder);
+// Follows symbolic links to the name the data lives under; a dangling link gives the name it
+// points to, so the write creates that file and the link starts to work.
+std::string followLinks(std::string path);
+// Writes all bytes, going on after interrupted calls; 0 or the error.
+int writeAll(int fd, std::string_view bytes);
+// Why a folder, a device, a pipe or a socket is not a file.
+std::string notAFileReason(mode_t mode);
+
+} // namespace tw::detail

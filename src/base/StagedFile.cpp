@@ -1,0 +1,482 @@
+#include "base/FileAccess.h"
+
+#include "base/FileSystemDetail.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tw
+{
+
+using detail::Descriptor;
+
+namespace
+{
+
+ReplaceStepHook g_stepHook = nullptr;
+
+void reachStep(ReplaceStep step)
+{
+    if (g_stepHook)
+        g_stepHook(step);
+}
+
+constexpr const char *kChangedMeanwhile = "文件已被其他程序修改";
+constexpr const char *kMadeMeanwhile = "其他程序已新建了同名文件";
+
+int setMode(int fd, mode_t mode)
+{
+    if (const auto stand = fileSystemSeams().setMode)
+        return stand(fd, mode);
+    return ::fchmod(fd, mode) == 0 ? 0 : errno;
+}
+
+// How a file system that keeps no modes or owners (FAT, exFAT, many FUSE and network mounts)
+// answers chmod; the file then has the mode that file system gives every file, as after a cp.
+bool keepsNoModes(int error)
+{
+    return error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP || error == EPERM;
+}
+
+int renameWithFlags(int folder, const std::string &from, const std::string &to, unsigned flags)
+{
+    if (fileSystemSeams().noRenameFlags)
+        return EINVAL;
+    return ::renameat2(folder, from.c_str(), folder, to.c_str(), flags) == 0 ? 0 : errno;
+}
+
+// renameat2's answer where the file system has no such flags.
+bool flagsRefused(int error)
+{
+    return error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP;
+}
+
+// link()'s answer where the file system has no hard links.
+bool noHardLinks(int error)
+{
+    return error == EPERM || error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK;
+}
+
+FileState stateOf(const struct stat &info)
+{
+    FileState state;
+    state.exists = true;
+    state.device = info.st_dev;
+    state.inode = info.st_ino;
+    state.size = info.st_size;
+    state.modified = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+    state.changed = static_cast<long long>(info.st_ctim.tv_sec) * 1000000000LL + info.st_ctim.tv_nsec;
+    return state;
+}
+
+// Before anything is touched, the whole state must match what the user was asked about.
+bool untouched(const FileState &now, const FileState &asked)
+{
+    return now.device == asked.device && now.inode == asked.inode && now.size == asked.size &&
+           now.modified == asked.modified && now.changed == asked.changed;
+}
+
+// Once the old file has been moved or linked its entry's change time is ours; its data's is not.
+bool sameDataAs(const FileState &kept, const FileState &asked)
+{
+    return kept.device == asked.device && kept.inode == asked.inode && kept.size == asked.size &&
+           kept.modified == asked.modified;
+}
+
+// A new file of ours in the folder; the mode 0666 lets the process's umask decide, as for any new
+// file. The name is held for the interrupt handlers before the file exists, so that no moment
+// leaves it unlisted. Returns -1 with errno set when none can be made.
+int openTemporary(const ScratchFolder &folder, std::string &name, ScratchEntry &entry)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = folder.scratchName("new-");
+        entry = ScratchEntry(folder, name);
+        const int fd = ::openat(folder.fd(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            return fd;
+        const int error = errno;
+        entry.release();
+        if (error != EEXIST) {
+            errno = error;
+            return -1;
+        }
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Copies the regular file at target to a new file kept, for a file system without hard links;
+// kept receives what the copy was made from. 0, or the error.
+int copyOldFile(int folder, const std::string &target, const std::string &kept, FileState &copied)
+{
+    Descriptor from(
+        ::openat(folder, target.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat info;
+    if (!from.valid())
+        return errno == ELOOP ? ENOENT : errno;
+    // Only a regular file is copied; whatever else stands there is the rename's to refuse.
+    if (::fstat(from.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return ENOENT;
+    copied = stateOf(info);
+    Descriptor to(::openat(folder, kept.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!to.valid())
+        return errno;
+    char buffer[64 * 1024];
+    int error = 0;
+    for (;;) {
+        const ssize_t got = ::read(from.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            error = got < 0 ? errno : 0;
+            break;
+        }
+        if ((error = detail::writeAll(to.get(), std::string_view(buffer, static_cast<std::size_t>(got)))) !=
+            0)
+            break;
+    }
+    if (error == 0) {
+        const int modeError = setMode(to.get(), info.st_mode & 07777);
+        if (modeError != 0 && !keepsNoModes(modeError))
+            error = modeError;
+    }
+    if (error == 0)
+        error = to.close();
+    if (error != 0)
+        ::unlinkat(folder, kept.c_str(), 0);
+    return error;
+}
+
+// A second name for the file at target under kept: a hard link, or a copy where the file system
+// has none. kept receives the file's state. 0 on success, else the error (ENOENT: no file to keep).
+int keepOldFile(int folder, const std::string &target, const std::string &kept, FileState &state)
+{
+    if (::linkat(folder, target.c_str(), folder, kept.c_str(), 0) == 0) {
+        struct stat info;
+        if (::fstatat(folder, kept.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+            return errno;
+        state = stateOf(info);
+        return 0;
+    }
+    if (!noHardLinks(errno))
+        return errno;
+    return copyOldFile(folder, target, kept, state);
+}
+
+} // namespace
+
+void setReplaceStepHook(ReplaceStepHook hook)
+{
+    g_stepHook = hook;
+}
+
+StagedFile::~StagedFile()
+{
+    discard();
+    if (!m_kept.empty())
+        ::unlinkat(m_folder.fd(), m_kept.c_str(), 0);
+}
+
+void StagedFile::discard()
+{
+    if (!m_temporary.empty())
+        ::unlinkat(m_folder.fd(), m_temporary.c_str(), 0);
+    m_temporary.clear();
+    m_temporaryEntry.release();
+}
+
+void StagedFile::dropKept()
+{
+    if (!m_kept.empty())
+        ::unlinkat(m_folder.fd(), m_kept.c_str(), 0);
+    m_kept.clear();
+    m_keptEntry.release();
+}
+
+std::string StagedFile::stage(const std::string &path, const ContentWriter &content, WriteSync sync)
+{
+    discard();
+    if (std::string refusal = outputRefusal(path); !refusal.empty())
+        return refusal;
+    m_target = detail::followLinks(path);
+    const std::string folder = detail::folderOf(m_target);
+    m_name = m_target.substr(folder.size());
+    if (const int error = m_folder.open(folder))
+        return systemErrorText(error);
+    struct stat existing;
+    const bool existed = ::fstatat(m_folder.fd(), m_name.c_str(), &existing, 0) == 0;
+    if (existed && !S_ISREG(existing.st_mode))
+        return outputRefusal(m_target);
+    sweepEndedScratch(m_folder);
+    std::string temporary;
+    Descriptor fd(openTemporary(m_folder, temporary, m_temporaryEntry));
+    if (!fd.valid())
+        return systemErrorText(errno);
+    m_temporary = temporary;
+    auto fail = [&](int error) {
+        discard();
+        return systemErrorText(error);
+    };
+    if (existed) {
+        // The replacement keeps the file's permissions, and its owner where we may set it; when
+        // we may not, the file becomes ours, as with any editor's save.
+        [[maybe_unused]] const int owned = ::fchown(fd.get(), existing.st_uid, existing.st_gid);
+        if (const int error = setMode(fd.get(), existing.st_mode & 07777); error != 0 && !keepsNoModes(error))
+            return fail(error);
+    }
+    struct stat staged;
+    if (::fstat(fd.get(), &staged) != 0)
+        return fail(errno);
+    m_device = staged.st_dev;
+    m_inode = staged.st_ino;
+    const std::string reason = content([&](std::string_view piece) {
+        const int error = detail::writeAll(fd.get(), piece);
+        return error ? systemErrorText(error) : std::string();
+    });
+    if (!reason.empty()) {
+        discard();
+        return reason;
+    }
+    if (sync == WriteSync::Durable && ::fsync(fd.get()) != 0)
+        return fail(errno);
+    if (const int error = fd.close())
+        return fail(error);
+    reachStep(ReplaceStep::Staged);
+    return std::string();
+}
+
+void StagedFile::expect(const FileState &state)
+{
+    m_expected = state;
+    m_expecting = true;
+}
+
+std::string StagedFile::changed(const char *reason)
+{
+    m_changedMeanwhile = true;
+    discard();
+    return reason;
+}
+
+std::string StagedFile::commit()
+{
+    if (m_temporary.empty())
+        return systemErrorText(ENOENT);
+    m_changedMeanwhile = false;
+    m_attempts = 0;
+    reachStep(ReplaceStep::OldKept);
+    struct stat now;
+    if (::fstatat(m_folder.fd(), m_name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT) {
+            const int error = errno;
+            discard();
+            return systemErrorText(error);
+        }
+        // Empty, or emptied since the question: writing where nothing is loses nothing.
+        return commitIntoEmptyName();
+    }
+    if (!S_ISREG(now.st_mode) && !S_ISLNK(now.st_mode)) {
+        // A folder, device or pipe put there meanwhile is never swapped away.
+        discard();
+        return S_ISDIR(now.st_mode) ? systemErrorText(EISDIR) : detail::notAFileReason(now.st_mode);
+    }
+    if (m_expecting && !m_expected.exists)
+        return changed(kMadeMeanwhile);
+    if (m_expecting && !untouched(stateOf(now), m_expected))
+        return changed(kChangedMeanwhile);
+    return commitOverOldFile();
+}
+
+std::string StagedFile::commitIntoEmptyName()
+{
+    const int folder = m_folder.fd();
+    // A name that another program keeps filling and emptying is given up on.
+    if (++m_attempts > 10) {
+        discard();
+        return systemErrorText(EAGAIN);
+    }
+    int error = renameWithFlags(folder, m_temporary, m_name, RENAME_NOREPLACE);
+    if (flagsRefused(error)) {
+        // A hard link is made only where no name is, as the flag would; the staged name then goes.
+        error = ::linkat(folder, m_temporary.c_str(), folder, m_name.c_str(), 0) == 0 ? 0 : errno;
+        if (error == 0)
+            ::unlinkat(folder, m_temporary.c_str(), 0);
+        else if (noHardLinks(error)) {
+            struct stat info;
+            if (::fstatat(folder, m_name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+                error = EEXIST;
+            else
+                error = ::renameat(folder, m_temporary.c_str(), folder, m_name.c_str()) == 0 ? 0 : errno;
+        }
+    }
+    if (error == EEXIST) {
+        if (m_expecting)
+            return changed(kMadeMeanwhile);
+        // Nobody was asked about this name: the file that came meanwhile is replaced as any other.
+        struct stat now;
+        if (::fstatat(folder, m_name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0)
+            return commitOverOldFile();
+        error = ::renameat(folder, m_temporary.c_str(), folder, m_name.c_str()) == 0 ? 0 : errno;
+    }
+    return settle(error);
+}
+
+std::string StagedFile::commitOverOldFile()
+{
+    const int folder = m_folder.fd();
+    // One step swaps the names: the new file takes the name, the old one the staged file's name,
+    // where it stays as the second name until the run is over.
+    const int error = renameWithFlags(folder, m_temporary, m_name, RENAME_EXCHANGE);
+    if (error == ENOENT)
+        return commitIntoEmptyName();
+    if (error == 0) {
+        m_kept = std::move(m_temporary);
+        m_temporary.clear();
+        m_keptEntry = std::move(m_temporaryEntry);
+        m_committed = true;
+        struct stat kept;
+        if (m_expecting && (::fstatat(folder, m_kept.c_str(), &kept, AT_SYMLINK_NOFOLLOW) != 0 ||
+                            !sameDataAs(stateOf(kept), m_expected))) {
+            // Another program's file came in between the check and the swap: it goes back.
+            rollBack();
+            m_changedMeanwhile = true;
+            return kChangedMeanwhile;
+        }
+        reachStep(ReplaceStep::Renamed);
+        return std::string();
+    }
+    if (!flagsRefused(error)) {
+        discard();
+        return systemErrorText(error);
+    }
+    return commitByPlainRename();
+}
+
+std::string StagedFile::commitByPlainRename()
+{
+    // Without the swap: the old file gets a second name first, then the new one is renamed over
+    // the name, so that the name always holds one whole file, the old or the new.
+    const int folder = m_folder.fd();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string kept = m_folder.scratchName("old-");
+        m_keptEntry = ScratchEntry(m_folder, kept);
+        FileState state;
+        const int error = keepOldFile(folder, m_name, kept, state);
+        if (error == 0) {
+            m_kept = std::move(kept);
+            if (m_expecting && !sameDataAs(state, m_expected)) {
+                dropKept();
+                return changed(kChangedMeanwhile);
+            }
+            break;
+        }
+        m_keptEntry.release();
+        if (error == ENOENT) // the old file went meanwhile: nothing to keep
+            return commitIntoEmptyName();
+        if (error != EEXIST) {
+            discard();
+            return systemErrorText(error);
+        }
+    }
+    return settle(::renameat(folder, m_temporary.c_str(), folder, m_name.c_str()) == 0 ? 0 : errno);
+}
+
+std::string StagedFile::settle(int error)
+{
+    if (error != 0) {
+        dropKept();
+        discard();
+        return systemErrorText(error);
+    }
+    m_temporary.clear();
+    m_temporaryEntry.release();
+    m_committed = true;
+    reachStep(ReplaceStep::Renamed);
+    return std::string();
+}
+
+std::string StagedFile::rollBack()
+{
+    if (!m_committed) {
+        discard();
+        return std::string();
+    }
+    m_committed = false;
+    const int folder = m_folder.fd();
+    // Only this run's own file is undone: a file another program saved here meanwhile stays.
+    struct stat now;
+    if (::fstatat(folder, m_name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 || now.st_dev != m_device ||
+        now.st_ino != m_inode) {
+        dropKept();
+        return std::string();
+    }
+    if (m_kept.empty()) {
+        ::unlinkat(folder, m_name.c_str(), 0);
+        return std::string();
+    }
+    if (::renameat(folder, m_kept.c_str(), folder, m_name.c_str()) == 0) {
+        m_kept.clear();
+        m_keptEntry.release();
+        return std::string();
+    }
+    return keepAside();
+}
+
+std::string StagedFile::keepAside()
+{
+    // The old file could not go back: it leaves the scratch names, which sweeps remove, for a name
+    // beside the target that the user sees and knows.
+    const int folder = m_folder.fd();
+    for (int number = 1; number < 100; ++number) {
+        const std::string aside = m_name + ".old" + (number > 1 ? std::to_string(number) : std::string());
+        int error = renameWithFlags(folder, m_kept, aside, RENAME_NOREPLACE);
+        if (flagsRefused(error)) {
+            error = ::linkat(folder, m_kept.c_str(), folder, aside.c_str(), 0) == 0 ? 0 : errno;
+            if (error == 0)
+                ::unlinkat(folder, m_kept.c_str(), 0);
+        }
+        if (error == 0) {
+            m_kept.clear();
+            m_keptEntry.release();
+            return m_folder.path() + aside;
+        }
+        if (error != EEXIST)
+            break;
+    }
+    // Nowhere else to go: it stays under the scratch name, which this process no longer removes.
+    std::string kept = m_folder.path() + m_kept;
+    m_kept.clear();
+    m_keptEntry.release();
+    return kept;
+}
+
+std::string replaceFilePlain(const std::string &path, std::span<const std::string_view> pieces,
+                             WriteSync sync)
+{
+    StagedFile file;
+    std::string reason = file.stage(
+        path,
+        [&](const PieceSink &put) {
+            for (const std::string_view piece : pieces)
+                if (std::string error = put(piece); !error.empty())
+                    return error;
+            return std::string();
+        },
+        sync);
+    return reason.empty() ? file.commit() : reason;
+}
+
+void removeStaleOutputPlain(const std::string &path)
+{
+    struct stat info;
+    if (path.empty() || ::lstat(path.c_str(), &info) != 0)
+        return;
+    // A link goes as a link: the file it names may be the user's own (a release copy, read-only).
+    if (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode))
+        ::unlink(path.c_str());
+}
+
+} // namespace tw

@@ -1,0 +1,355 @@
+// The one writer where users also keep files: file systems that keep no modes or find names in any
+// case, runs in other PID namespaces, shared sticky folders, answers that come while another
+// program works on the file, long paths, and faults injected at the system calls.
+#include "support/TestFiles.h"
+
+#include "base/MessageStyle.h"
+#include "base/ScratchFiles.h"
+#include "base/ToolOutcome.h"
+#include "common/OutcomeWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <functional>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace tw;
+using twtest::readBytes;
+using twtest::writeBytes;
+
+namespace
+{
+
+// The seams are the test's for as long as the object lives.
+struct SeamsInForce {
+    explicit SeamsInForce(const FileSystemSeams &seams) { setFileSystemSeams(seams); }
+    ~SeamsInForce() { setFileSystemSeams({}); }
+};
+
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// Answers Yes to the replace question and OK to the rest, after letting another program work
+// while the user thinks it over.
+class LateAnswers final : public NoteAnswers
+{
+  public:
+    explicit LateAnswers(std::function<void()> meanwhile = {}) : m_meanwhile(std::move(meanwhile)) {}
+    int answer(const ToolNote &note) override
+    {
+        texts << QString::fromStdString(note.text);
+        if (note.style != MsgStyle::YesNo + MsgStyle::Exclamation)
+            return MsgAnswer::Ok;
+        if (m_meanwhile)
+            m_meanwhile();
+        return MsgAnswer::Yes;
+    }
+    QStringList texts;
+
+  private:
+    std::function<void()> m_meanwhile;
+};
+
+ToolOutcome outcomeOf(std::initializer_list<std::pair<QString, QByteArray>> files, bool ask = true)
+{
+    ToolOutcome outcome;
+    for (const auto &[path, bytes] : files)
+        outcome.files.push_back(plannedFile(path, bytes, ask));
+    return outcome;
+}
+
+QString failure(const QString &path, const QString &reason)
+{
+    return u"文件写入失败："_qs + path + u"（"_qs + reason + u"）"_qs;
+}
+
+int g_modeError = 0;
+int refuseModes(int, unsigned)
+{
+    return g_modeError;
+}
+
+QString g_blindFolder;
+int blindToCase(const std::string &folder)
+{
+    return QString::fromStdString(folder).startsWith(g_blindFolder) ? 1 : -1;
+}
+
+} // namespace
+
+// FAT, exFAT and FUSE mounts answer chmod with ENOSYS, EOPNOTSUPP or EPERM, and cp replaces files
+// there all the same; any other fault of chmod is still the run's.
+TEST(ToolOutcome, ReplacesWhereTheFileSystemKeepsNoModes)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(u"p.obj"_qs);
+    for (const bool noSwap : {false, true}) {
+        for (const int error : {ENOSYS, EOPNOTSUPP, EPERM, EIO}) {
+            SCOPED_TRACE(std::to_string(error) + (noSwap ? " without swaps" : ""));
+            writeBytes(out, "old");
+            g_modeError = error;
+            SeamsInForce seams({.setMode = refuseModes, .noRenameFlags = noSwap});
+            LateAnswers answers;
+            const CarriedOut report = carryOut(outcomeOf({{out, "new"}}), answers);
+            if (error == EIO) {
+                EXPECT_EQ(report.result, WriteResult::Failed);
+                EXPECT_EQ(answers.texts.last(), failure(out, u"设备读写出错"_qs));
+                EXPECT_EQ(readBytes(out), QByteArray("old"));
+            } else {
+                EXPECT_EQ(report.result, WriteResult::Written) << answers.texts.join(u' ').toStdString();
+                EXPECT_EQ(readBytes(out), QByteArray("new"));
+            }
+            EXPECT_EQ(entries(dir.path()), QStringList{u"p.obj"_qs});
+        }
+    }
+}
+
+// On FAT, exFAT or a casefold folder x.LST and x.lst are one file, even where the file system
+// gives each spelling an inode of its own; a case-sensitive folder keeps them apart.
+TEST(ToolOutcome, NamesThatACaseBlindFolderFindsAsOneAreOneFile)
+{
+    QTemporaryDir dir;
+    const QString input = dir.filePath(u"prog.bin"_qs);
+    writeBytes(input, "code");
+    g_blindFolder = QFileInfo(dir.path()).canonicalFilePath();
+    const QString upper = dir.filePath(u"x.LST"_qs), lower = dir.filePath(u"x.lst"_qs);
+    {
+        SeamsInForce seams({.foldsCase = blindToCase});
+        LateAnswers twoOutputs;
+        EXPECT_EQ(carryOut(outcomeOf({{upper, "source"}, {lower, "segments"}}), twoOutputs).result,
+                  WriteResult::Failed);
+        EXPECT_EQ(twoOutputs.texts,
+                  QStringList{failure(lower, u"与输出文件 "_qs + upper + u" 是同一个文件"_qs)});
+
+        ToolOutcome overInput = outcomeOf({{dir.filePath(u"PROG.BIN"_qs), "source"}});
+        overInput.inputs.push_back(nativePath(input));
+        LateAnswers answers;
+        EXPECT_EQ(carryOut(overInput, answers).result, WriteResult::Failed);
+        EXPECT_EQ(answers.texts, QStringList{failure(dir.filePath(u"PROG.BIN"_qs),
+                                                     u"与输入文件 "_qs + input + u" 是同一个文件"_qs)});
+        EXPECT_EQ(entries(dir.path()), QStringList{u"prog.bin"_qs});
+        EXPECT_EQ(readBytes(input), QByteArray("code"));
+    }
+    // This folder tells case apart, as its own probe finds, and leaves no probe behind.
+    EXPECT_FALSE(folderFoldsCase(nativePath(dir.path())));
+    LateAnswers answers;
+    EXPECT_EQ(carryOut(outcomeOf({{upper, "source"}, {lower, "segments"}}), answers).result,
+              WriteResult::Written);
+    EXPECT_EQ(entries(dir.path()), (QStringList{u"prog.bin"_qs, u"x.LST"_qs, u"x.lst"_qs}));
+}
+
+// What the user agreed to replace is what gets replaced: a file saved, swapped or made by another
+// program while the question was open stops the run, and nothing of it is written.
+TEST(ToolOutcome, AFileChangedOrMadeAfterTheQuestionIsLeftAsTheOtherProgramLeftIt)
+{
+    for (const bool noSwap : {false, true}) {
+        SCOPED_TRACE(noSwap ? "without swaps" : "with swaps");
+        SeamsInForce seams({.noRenameFlags = noSwap});
+        QTemporaryDir dir;
+        const QString source = dir.filePath(u"out.asm"_qs), list = dir.filePath(u"out.lst"_qs);
+        const struct {
+            const char *what;
+            std::function<void()> meanwhile;
+            QString changedFile;
+            QString reason;
+        } cases[] = {
+            {"saved in place", [&] { writeBytes(source, "saved by the editor"); }, source,
+             u"文件已被其他程序修改"_qs},
+            {"saved by a rename",
+             [&] {
+                 writeBytes(dir.filePath(u"swap"_qs), "swapped in");
+                 QFile::remove(source);
+                 QFile::rename(dir.filePath(u"swap"_qs), source);
+             },
+             source, u"文件已被其他程序修改"_qs},
+            {"made where none was", [&] { writeBytes(list, "made meanwhile"); }, list,
+             u"其他程序已新建了同名文件"_qs},
+        };
+        for (const auto &c : cases) {
+            SCOPED_TRACE(c.what);
+            QFile::remove(list);
+            writeBytes(source, "the user's source");
+            LateAnswers answers(c.meanwhile);
+            const CarriedOut report =
+                carryOut(outcomeOf({{source, "disassembly"}, {list, "segments"}}), answers);
+            EXPECT_EQ(report.result, WriteResult::Failed);
+            EXPECT_EQ(answers.texts.last(), failure(c.changedFile, c.reason));
+            EXPECT_NE(readBytes(source), QByteArray("disassembly"));
+            EXPECT_NE(readBytes(list), QByteArray("segments"));
+            EXPECT_EQ(entries(dir.path()).filter(u".tw-"_qs), QStringList());
+        }
+        // A failed run's trace is written only where no file is: one made meanwhile stays, and
+        // the rest of the run goes on.
+        QFile::remove(list);
+        ToolOutcome trace = outcomeOf({{source, "stub"}}, false);
+        trace.files.push_back(plannedFile(list, "trace"));
+        trace.files.back().onlyWhereNone = true;
+        trace.files.front().askBeforeReplacing = true;
+        LateAnswers answers([&] { writeBytes(list, "made meanwhile"); });
+        EXPECT_EQ(carryOut(trace, answers).result, WriteResult::Written);
+        EXPECT_EQ(readBytes(list), QByteArray("made meanwhile"));
+        EXPECT_EQ(readBytes(source), QByteArray("stub"));
+    }
+}
+
+// Only the name within its folder counts towards the system's path limit, and a run stays in the
+// folder it opened when another program renames a folder above it.
+TEST(ToolOutcome, LongPathsAreWrittenAndARunStaysInItsFolder)
+{
+    QTemporaryDir dir;
+    QString deep = dir.path();
+    while (deep.size() < 3800)
+        deep += u'/' + QString(200, u'd');
+    ASSERT_TRUE(QDir().mkpath(deep));
+    QString out = deep + u'/' + QString(4000 - deep.size() - 1, u'f');
+    ASSERT_EQ(QFile::encodeName(out).size(), 4000);
+    for (const char *bytes : {"first", "second"}) {
+        LateAnswers answers;
+        EXPECT_EQ(carryOut(outcomeOf({{out, bytes}}), answers).result, WriteResult::Written)
+            << answers.texts.join(u' ').toStdString();
+        EXPECT_EQ(readBytes(out), QByteArray(bytes));
+    }
+    EXPECT_EQ(entries(deep).size(), 1);
+
+    QDir(dir.path()).mkpath(u"a/b"_qs);
+    writeBytes(dir.filePath(u"a/b/out.bin"_qs), "old");
+    static QString moved;
+    moved = dir.path();
+    setReplaceStepHook([](ReplaceStep step) {
+        if (step == ReplaceStep::Staged)
+            QDir(moved).rename(u"a"_qs, u"renamed"_qs);
+    });
+    LateAnswers answers;
+    const CarriedOut report = carryOut(outcomeOf({{dir.filePath(u"a/b/out.bin"_qs), "new"}}, false), answers);
+    setReplaceStepHook(nullptr);
+    EXPECT_EQ(report.result, WriteResult::Written);
+    EXPECT_EQ(readBytes(dir.filePath(u"renamed/b/out.bin"_qs)), QByteArray("new"));
+    EXPECT_EQ(entries(dir.filePath(u"renamed/b"_qs)), QStringList{u"out.bin"_qs});
+}
+
+// A sweep decides by the lock a run holds, which every process sees: a run started in another PID
+// namespace, as containers and sandboxes start programs, keeps off a live run's files and removes
+// those of a run that has ended.
+TEST(ToolOutcome, ASweepFromAnotherPidNamespaceTakesOnlyEndedRuns)
+{
+    TW_REQUIRE_PROGRAMS(u"unshare"_qs);
+    QTemporaryDir dir;
+    writeBytes(dir.filePath(u"in.bin"_qs), QByteArray(16, '\x5A'));
+    const std::string live = nativePath(dir.filePath(u"live.txt"_qs));
+    StagedFile running;
+    ASSERT_EQ(running.stage(
+                  live, [](const PieceSink &put) { return put("report"); }, WriteSync::Generated),
+              "");
+    const QStringList ours = entries(dir.path()).filter(u".tw-"_qs);
+    ASSERT_EQ(ours.size(), 2); // the staged file and the run's lock
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // A run that ends without a word: its staged file and lock stay behind.
+        static StagedFile ended;
+        ended.stage(
+            nativePath(dir.filePath(u"ended.txt"_qs)), [](const PieceSink &put) { return put("x"); },
+            WriteSync::Generated);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_EQ(entries(dir.path()).filter(u".tw-"_qs).size(), 4);
+
+    const QStringList args = {
+        u"-pf"_qs,     u"--mount-proc"_qs,         QStringLiteral(TW_TWDRIVE), u"conv"_qs,
+        u"bin2obj"_qs, dir.filePath(u"in.bin"_qs), dir.filePath(u"out.obj"_qs)};
+    twtest::ProcessResult run = twtest::runProgram(u"unshare"_qs, args);
+    if (run.exitCode != 0 && run.err.contains("unshare"))
+        run = twtest::runProgram(u"unshare"_qs, QStringList{u"-Ur"_qs} + args);
+    if (run.exitCode != 0 && run.err.contains("unshare"))
+        GTEST_SKIP() << "no new PID namespace here: " << run.err.toStdString();
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath(u"out.obj"_qs)));
+    // The ended run's two files went; the live run's two stayed, and it ends as it would have.
+    EXPECT_EQ(entries(dir.path()).filter(u".tw-"_qs), ours);
+    EXPECT_EQ(running.commit(), "");
+    EXPECT_EQ(readBytes(dir.filePath(u"live.txt"_qs)), QByteArray("report"));
+}
+
+// A run killed on a file system that swaps no names (the old file kept by a link or a copy first)
+// leaves one whole file, and the next run into the folder leaves no scratch file of it.
+TEST(ToolOutcome, AKillWithoutSwapsLeavesOneWholeFileAndNoScratchAfterTheNextRun)
+{
+    for (const ReplaceStep step : {ReplaceStep::Staged, ReplaceStep::OldKept, ReplaceStep::Renamed}) {
+        SCOPED_TRACE(static_cast<int>(step));
+        QTemporaryDir dir;
+        const QString out = dir.filePath(u"out.bin"_qs);
+        writeBytes(out, "old");
+        static ReplaceStep killAt;
+        killAt = step;
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            setFileSystemSeams({.noRenameFlags = true});
+            setReplaceStepHook([](ReplaceStep reached) {
+                if (reached == killAt)
+                    ::raise(SIGKILL);
+            });
+            replaceFilePlain(nativePath(out), std::array<std::string_view, 1>{"new"}, WriteSync::Generated);
+            ::_exit(3);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << status;
+        EXPECT_EQ(readBytes(out), QByteArray(step == ReplaceStep::Renamed ? "new" : "old"));
+        LateAnswers answers;
+        ASSERT_EQ(carryOut(outcomeOf({{dir.filePath(u"next.bin"_qs), "next"}}), answers).result,
+                  WriteResult::Written);
+        EXPECT_EQ(entries(dir.path()), (QStringList{u"next.bin"_qs, u"out.bin"_qs}));
+    }
+}
+
+// In a shared folder with the sticky bit only a file's owner may replace it: another user's
+// writable file there is refused before anything is made, as the rename would refuse it after.
+TEST(ToolOutcome, AnotherUsersFileInAStickyFolderIsRefusedBeforeAnythingIsMade)
+{
+    TW_REQUIRE_PROGRAMS(u"setpriv"_qs);
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to act as another user";
+    QTemporaryDir dir;
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    const QString shared = dir.filePath(u"shared"_qs);
+    QDir().mkpath(shared);
+    ::chmod(QFile::encodeName(shared).constData(), 01777);
+    writeBytes(dir.filePath(u"prog.bin"_qs), QByteArray(8, '\x01'));
+    const QString theirs = shared + u"/p.obj"_qs;
+    writeBytes(theirs, "theirs");
+    ::chmod(QFile::encodeName(theirs).constData(), 0666);
+    auto asNobody = [&](const QString &output) {
+        return twtest::runProgram(u"setpriv"_qs,
+                                  {u"--reuid=65534"_qs, u"--regid=65534"_qs, u"--clear-groups"_qs,
+                                   QStringLiteral(TW_TWDRIVE), u"conv"_qs, u"bin2obj"_qs,
+                                   dir.filePath(u"prog.bin"_qs), output});
+    };
+    const twtest::ProcessResult refused = asNobody(theirs);
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_TRUE(
+        QString::fromUtf8(refused.out)
+            .contains(failure(theirs, u"文件属于其他用户，所在的共享文件夹只允许文件的所有者替换它"_qs)))
+        << refused.out.toStdString();
+    EXPECT_EQ(entries(shared), QStringList{u"p.obj"_qs});
+    EXPECT_EQ(readBytes(theirs), QByteArray("theirs"));
+
+    // The user's own file there is replaced as anywhere.
+    for (int run = 0; run < 2; ++run)
+        EXPECT_EQ(asNobody(shared + u"/mine.obj"_qs).exitCode, 0);
+    EXPECT_EQ(entries(shared), (QStringList{u"mine.obj"_qs, u"p.obj"_qs}));
+}
