@@ -232,17 +232,16 @@ PrivateFolder::PrivateFolder(const std::string &parent, std::string_view prefix)
             m_error = EEXIST;
             continue;
         }
-        m_slot = claimSlot(m_parentFd, name, lockName);
+        // Published only once made, so that an interrupt never removes a folder of the same name
+        // that was there before; one interrupted before that is left to the next sweep.
         if (::mkdirat(m_parentFd, name.c_str(), 0700) == 0) {
+            m_slot = claimSlot(m_parentFd, name, lockName);
             m_name = name;
             m_path = parent + (parent.ends_with('/') ? "" : "/") + name;
             m_error = 0;
             return;
         }
         m_error = errno;
-        if (m_slot >= 0)
-            g_slots[m_slot].state.store(Free);
-        m_slot = -1;
         m_lock.removeAndRelease(m_parentFd, lockName);
         if (m_error != EEXIST)
             return;
