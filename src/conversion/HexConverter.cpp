@@ -4,6 +4,7 @@
 #include "ObjConversion.h"
 #include "ToolMessages.h"
 #include "base/CodeImage.h"
+#include "base/PrivateFolder.h"
 #include "common/CheckedFile.h"
 #include "common/OutcomeWriter.h"
 #include "common/Paths.h"
@@ -13,9 +14,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace tw
@@ -56,6 +57,26 @@ QString describeExit(int code, const QByteArray &errors, const QString &copyPath
     return detail.isEmpty() ? kFailed : failure(detail);
 }
 
+// The name of the converter's private folders in the temporary folder: a sweep removes those of
+// ended runs.
+constexpr std::string_view kFolderPrefix = "tw-converter-";
+
+// Starts the script in a process group of its own, so that a hung converter, or an interrupted
+// caller, ends it with every srec_cat it started: ending the shell alone would leave them writing
+// into the folder being removed. A caller killed outright runs no handler; the script then ends
+// with it, and an srec_cat already running ends on its own, its folder removed by the next run.
+void startInOwnGroup(QProcess &process, const QStringList &arguments)
+{
+    const pid_t caller = ::getpid();
+    process.setChildProcessModifier([caller] {
+        ::setpgid(0, 0);
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != caller)
+            ::raise(SIGKILL);
+    });
+    process.start(QStringLiteral("sh"), arguments);
+}
+
 // Copies the input's bytes into a private folder, runs the script on the copy and reads the target.
 ConverterRun runScript(const QString &script, const QString &input, const QByteArray &bytes,
                        const QString &sourceName, const QString &targetName, const QStringList &lastArguments)
@@ -66,32 +87,35 @@ ConverterRun runScript(const QString &script, const QString &input, const QByteA
         run.problem = failure(ConvText::missingScriptText(script));
         return run;
     }
-    QTemporaryDir work;
-    if (!work.isValid()) {
+    PrivateFolder work(QFile::encodeName(QDir::tempPath()).toStdString(), kFolderPrefix);
+    if (!work.valid()) {
         run.problem = failure(ConvText::NoTemporaryFolder);
         return run;
     }
-    const QString source = work.filePath(sourceName);
-    const QString target = work.filePath(targetName);
+    const QString folder = QFile::decodeName(work.path().c_str()) + u'/';
+    const QString source = folder + sourceName;
+    const QString target = folder + targetName;
     if (const QString reason = replaceFileChecked(source, bytes, WriteSync::Generated); !reason.isEmpty()) {
         run.problem = failure(writeFailureMessage(source, reason));
         return run;
     }
     QProcess process;
-    process.setWorkingDirectory(work.path());
-    // The script's own group, so that a hung converter is ended with every srec_cat it started:
-    // ending the shell alone would leave them writing into the folder being removed.
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
-    process.start(QStringLiteral("sh"),
-                  QStringList{scriptPath, work.path() + u'/', source, target} + lastArguments);
+    process.setWorkingDirectory(folder);
+    startInOwnGroup(process, QStringList{scriptPath, folder, source, target} + lastArguments);
     if (!process.waitForStarted()) {
         run.problem = failure(ConvText::ConverterFailed);
         return run;
     }
-    if (!process.waitForFinished(kConverterTimeoutMs)) {
+    const auto group = static_cast<pid_t>(process.processId());
+    work.setWorkers(group);
+    const bool finished = process.waitForFinished(kConverterTimeoutMs);
+    if (!finished) {
         // The shell is not yet reaped, so its group id cannot have passed to anyone else.
-        ::kill(-static_cast<pid_t>(process.processId()), SIGKILL);
+        ::kill(-group, SIGKILL);
         process.waitForFinished();
+    }
+    work.setWorkers(0);
+    if (!finished) {
         run.problem = failure(ConvText::ConverterFailed);
         return run;
     }

@@ -4,10 +4,15 @@
 // left behind, no run that blocks; and outputs that are links or have modes of their own kept so.
 #include "support/FileFaults.h"
 #include "ConversionTestSupport.h"
+#include "base/RunLock.h"
 
 #include <QDirIterator>
+#include <QProcess>
+#include <csignal>
+#include <cstring>
 #include <functional>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -589,4 +594,180 @@ TEST_F(ToolFileFaults, HexFilesWithoutDataAreRefusedPerFormat)
     else
         qputenv("TMPDIR", savedTmp);
     EXPECT_EQ(QDir(tmp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+}
+
+namespace
+{
+
+// Stands in for hexbin.sh: tells the test its process group, then waits in a child, as the real
+// script waits for srec_cat, before it writes the target.
+const QByteArray kWaitingConverter =
+    "sleep \"$TW_TEST_HOLD\" &\n"
+    "echo $$ > \"$TW_TEST_MARK.new\" && mv \"$TW_TEST_MARK.new\" \"$TW_TEST_MARK\"\n"
+    "wait $!\n"
+    "cp \"$2\" \"$3\"\n";
+
+// The processes of a group that still run (zombies left aside), as /proc shows them.
+QList<int> runningInGroup(pid_t group)
+{
+    QList<int> running;
+    for (const QString &pid : QDir(u"/proc"_qs).entryList(QDir::Dirs)) {
+        const QByteArray stat = twtest::readBytes(u"/proc/"_qs + pid + u"/stat"_qs);
+        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 2 && fields[0] != "Z" && fields[2].toInt() == group)
+            running << pid.toInt();
+    }
+    return running;
+}
+
+bool settles(const std::function<bool()> &done)
+{
+    for (int i = 0; i < 500 && !done(); ++i)
+        ::usleep(10000);
+    return done();
+}
+
+// twdrive conv hex2bin on the waiting converter, with a temporary folder of its own and the
+// interrupts at their defaults (a shell may start its background jobs with SIGINT ignored).
+class HeldConversion
+{
+  public:
+    HeldConversion(const QString &folder, const QString &temp, int holdSeconds,
+                   const QStringList &wrapper = {})
+        : m_folder(folder)
+    {
+        QDir().mkpath(folder + u"/program/converter"_qs);
+        twtest::writeBytes(folder + u"/program/converter/hexbin.sh"_qs, kWaitingConverter);
+        twtest::writeBytes(folder + u"/in.hex"_qs, ":020000000A0BE9\r\n:00000001FF\r\n");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"TMPDIR"_qs, temp);
+        environment.insert(u"TW_PROGRAM_FOLDER"_qs, folder + u"/program"_qs);
+        environment.insert(u"TW_TEST_MARK"_qs, folder + u"/group"_qs);
+        environment.insert(u"TW_TEST_HOLD"_qs, QString::number(holdSeconds));
+        m_process.setProcessEnvironment(environment);
+        m_process.setChildProcessModifier([] {
+            for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+                ::signal(signal, SIG_DFL);
+        });
+        const QStringList args = wrapper + QStringList{QStringLiteral(TW_TWDRIVE),
+                                                       u"conv"_qs,
+                                                       u"hex2bin"_qs,
+                                                       folder + u"/in.hex"_qs,
+                                                       output(),
+                                                       u"i"_qs,
+                                                       u"0"_qs};
+        m_process.start(args.first(), args.mid(1));
+        m_process.waitForStarted();
+    }
+    pid_t pid() const { return static_cast<pid_t>(m_process.processId()); }
+    // The converter's process group, once the script runs; 0 when it never ran.
+    pid_t group() const
+    {
+        const QString mark = m_folder + u"/group"_qs;
+        return settles([&] { return QFileInfo::exists(mark); }) ? twtest::readBytes(mark).trimmed().toInt()
+                                                                : 0;
+    }
+    // How the driver ended: "exit N", or "signal N" (Qt gives a crashed process's signal as its code).
+    std::string ended()
+    {
+        if (!m_process.waitForFinished(30000))
+            return "still running";
+        return (m_process.exitStatus() == QProcess::CrashExit ? "signal " : "exit ") +
+               std::to_string(m_process.exitCode());
+    }
+    QString output() const { return m_folder + u"/out.bin"_qs; }
+    std::string said() { return m_process.readAllStandardOutput().toStdString(); }
+
+  private:
+    QString m_folder;
+    QProcess m_process;
+};
+
+QStringList listing(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+std::string entries(const QString &folder)
+{
+    return listing(folder).join(u' ').toStdString();
+}
+
+} // namespace
+
+// An interrupt while the converter runs ends the script's whole group and removes the private
+// folder, a whole copy of the user's input, before the signal ends the driver; a signal the driver
+// ignores stays ignored.
+TEST_F(ToolFileFaults, AnInterruptedConverterLeavesNoFolderAndNoProcess)
+{
+    int row = 0;
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE(::strsignal(signal));
+        const QString temp = path(u"tmp%1"_qs.arg(++row));
+        QDir().mkpath(temp);
+        HeldConversion run(path(QString::number(row)), temp, 60);
+        const pid_t group = run.group();
+        ASSERT_GT(group, 0);
+        ::kill(run.pid(), signal);
+        EXPECT_EQ(run.ended(), "signal " + std::to_string(signal));
+        EXPECT_EQ(entries(temp), "");
+        EXPECT_TRUE(settles([group] { return runningInGroup(group).isEmpty(); }));
+        EXPECT_EQ(run.said(), "");
+        EXPECT_FALSE(QFileInfo::exists(run.output()));
+        if (!runningInGroup(group).isEmpty())
+            ::kill(-group, SIGKILL);
+    }
+
+    const QString temp = path(u"tmp-ignored"_qs);
+    QDir().mkpath(temp);
+    HeldConversion run(path(u"ignored"_qs), temp, 1, {u"env"_qs, u"--ignore-signal=HUP"_qs});
+    ASSERT_GT(run.group(), 0);
+    ::kill(run.pid(), SIGHUP);
+    EXPECT_EQ(run.ended(), "exit 0");
+    EXPECT_EQ(run.said(), "信息: 转换完成！\n");
+    EXPECT_EQ(entries(temp), "");
+}
+
+// A caller killed outright runs no handler: its script ends with it, and the next conversion
+// removes its folder, as it removes a lock left without a folder and a folder left without a lock.
+// Only this user's folders of ended runs go: one whose lock a live run holds (wherever that run
+// is), another user's, and names of other patterns stay.
+TEST_F(ToolFileFaults, TheNextConversionRemovesTheFolderOfAKilledOne)
+{
+    const QString temp = path(u"tmp"_qs);
+    const auto make = [&temp](const QString &name) {
+        QDir().mkpath(temp + u'/' + name);
+        twtest::writeBytes(temp + u'/' + name + u"/ls.hex"_qs, "copy");
+    };
+    for (const QString &name :
+         {u"tw-converter-LiveRun001"_qs, u"tw-converter-short"_qs, u"twdrive-a1B2c3"_qs})
+        make(name);
+    tw::RunLock live;
+    ASSERT_EQ(live.hold(AT_FDCWD, tw::nativePath(temp + u"/tw-converter-LiveRun001.lock"_qs)), 0);
+    if (::geteuid() == 0) {
+        make(u"tw-converter-OtherUser1"_qs);
+        twtest::writeBytes(temp + u"/tw-converter-OtherUser1.lock"_qs, QByteArray());
+        for (const QString &name : {u"tw-converter-OtherUser1"_qs, u"tw-converter-OtherUser1/ls.hex"_qs,
+                                    u"tw-converter-OtherUser1.lock"_qs})
+            ASSERT_EQ(::chown(QFile::encodeName(temp + u'/' + name).constData(), 65534, 65534), 0);
+    }
+    const std::string kept = entries(temp);
+
+    HeldConversion killed(path(u"killed"_qs), temp, 60);
+    const pid_t group = killed.group();
+    ASSERT_GT(group, 0);
+    make(u"tw-converter-NoLock0001"_qs);
+    twtest::writeBytes(temp + u"/tw-converter-NoFolder01.lock"_qs, QByteArray());
+    ::kill(killed.pid(), SIGKILL);
+    EXPECT_EQ(killed.ended(), "signal 9");
+    EXPECT_TRUE(settles([group] { return !runningInGroup(group).contains(group); }))
+        << "the script outlived its caller";
+    // Besides those, the two left without a partner, and the killed run's folder and lock.
+    EXPECT_EQ(listing(temp).size(), QString::fromStdString(kept).split(u' ').size() + 4);
+
+    HeldConversion next(path(u"next"_qs), temp, 0);
+    EXPECT_EQ(next.ended(), "exit 0");
+    EXPECT_EQ(next.said(), "信息: 转换完成！\n");
+    EXPECT_EQ(entries(temp), kept);
+    ::kill(-group, SIGKILL);
 }
