@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth openbox x11-utils
   as31 sdcc-ucsim d52 srecord binutils
-  e2fsprogs
+  e2fsprogs strace util-linux
   clang libclang-rt-14-dev
 )
 

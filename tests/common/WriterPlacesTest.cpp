@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <csignal>
 #include <functional>
+#include <map>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -352,4 +353,129 @@ TEST(ToolOutcome, AnotherUsersFileInAStickyFolderIsRefusedBeforeAnythingIsMade)
     for (int run = 0; run < 2; ++run)
         EXPECT_EQ(asNobody(shared + u"/mine.obj"_qs).exitCode, 0);
     EXPECT_EQ(entries(shared), (QStringList{u"mine.obj"_qs, u"p.obj"_qs}));
+}
+
+namespace
+{
+
+struct Injected {
+    QStringList stracePlan; // strace's -e options besides the injection under test
+    const char *fileSystem;
+};
+
+// How often a run of the driver makes each system call of the set.
+std::map<QString, int> callCounts(const QStringList &driverArgs, const QString &folder)
+{
+    const QString counts = folder + u"/../calls.txt"_qs;
+    twtest::runProgram(
+        u"strace"_qs,
+        QStringList{u"-f"_qs, u"-qq"_qs, u"-c"_qs, u"-o"_qs, counts, QStringLiteral(TW_TWDRIVE)} + driverArgs,
+        folder);
+    std::map<QString, int> calls;
+    for (const QString &line : QString::fromUtf8(readBytes(counts)).split(u'\n')) {
+        const QStringList words = line.simplified().split(u' ');
+        bool number = false;
+        const int count = words.size() >= 5 ? words[3].toInt(&number) : 0;
+        if (number && count > 0)
+            calls[words.last()] = count;
+    }
+    return calls;
+}
+
+} // namespace
+
+// A run killed, or failed by the system, at any file system call leaves each output whole, old or
+// new; a failed run says so and writes nothing, unless the message names where an old file it
+// could not put back now is; and the next run into the folder leaves no scratch file behind.
+TEST(ToolOutcome, KillsAndFaultsAtEverySystemCallLeaveWholeFilesAndNoScratch)
+{
+    TW_REQUIRE_PROGRAMS(u"strace"_qs);
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(u"work"_qs);
+    QDir().mkpath(folder);
+    writeBytes(folder + u"/code.bin"_qs, QByteArray::fromHex("02000380FE"));
+    const QStringList run = {u"dis51"_qs, u"code.bin"_qs, u"out.asm"_qs};
+    ASSERT_EQ(twtest::runProgram(QStringLiteral(TW_TWDRIVE), run, folder).exitCode, 0);
+    const QByteArray newSource = readBytes(folder + u"/out.asm"_qs),
+                     newList = readBytes(folder + u"/out.lst"_qs);
+    const QStringList fileCalls = {u"openat"_qs,     u"linkat"_qs, u"renameat"_qs, u"renameat2"_qs,
+                                   u"unlinkat"_qs,   u"flock"_qs,  u"fchmod"_qs,   u"fchown"_qs,
+                                   u"write"_qs,      u"close"_qs,  u"fsync"_qs,    u"getdents64"_qs,
+                                   u"newfstatat"_qs, u"fstatfs"_qs};
+    const std::map<QString, int> calls = callCounts(run, folder);
+    ASSERT_FALSE(calls.empty());
+    const Injected places[] = {
+        {{}, "one that swaps names"},
+        // exFAT through FUSE: no renameat2 flags, no hard links.
+        {{u"-e"_qs, u"inject=renameat2:error=EINVAL"_qs, u"-e"_qs, u"inject=linkat:error=EPERM"_qs},
+         "one without swaps or hard links"},
+    };
+    int injections = 0;
+    for (const Injected &place : places) {
+        for (const QString &call : fileCalls) {
+            const auto found = calls.find(call);
+            if (found == calls.end() ||
+                (!place.stracePlan.isEmpty() && (call == u"renameat2" || call == u"linkat")))
+                continue;
+            for (int nth = 1; nth <= found->second; ++nth) {
+                for (const char *what : {"signal=KILL", "error=EIO"}) {
+                    SCOPED_TRACE(std::string(place.fileSystem) + ": " + what + " at " + call.toStdString() +
+                                 " #" + std::to_string(nth));
+                    writeBytes(folder + u"/out.asm"_qs, "old source");
+                    writeBytes(folder + u"/out.lst"_qs, "old list");
+                    const QString inject = u"inject="_qs + call + u':' + QString::fromLatin1(what) +
+                                           u":when="_qs + QString::number(nth);
+                    const twtest::ProcessResult result = twtest::runProgram(
+                        u"strace"_qs,
+                        QStringList{u"-f"_qs, u"-qq"_qs, u"-o"_qs, u"/dev/null"_qs} + place.stracePlan +
+                            QStringList{u"-e"_qs, inject, QStringLiteral(TW_TWDRIVE)} + run,
+                        folder);
+                    ++injections;
+                    const QByteArray source = readBytes(folder + u"/out.asm"_qs),
+                                     list = readBytes(folder + u"/out.lst"_qs);
+                    EXPECT_TRUE(source == "old source" || source == newSource) << source.toStdString();
+                    EXPECT_TRUE(list == "old list" || list == newList) << list.toStdString();
+                    const QString said = QString::fromUtf8(result.out);
+                    if (result.exitCode == 0)
+                        EXPECT_TRUE(source == newSource && list == newList) << said.toStdString();
+                    const qsizetype keptAt = said.indexOf(u"现保存为 "_qs);
+                    if (keptAt >= 0) {
+                        const QString kept = said.mid(keptAt + 5).section(u' ', 0, 0).trimmed();
+                        EXPECT_FALSE(QFileInfo(kept).fileName().startsWith(u'.')) << kept.toStdString();
+                        EXPECT_TRUE(readBytes(QDir(folder).filePath(kept)).startsWith("old"))
+                            << kept.toStdString();
+                    } else if (result.exitCode == 1 && said.contains(u"文件写入失败"_qs)) {
+                        EXPECT_EQ(source, QByteArray("old source")) << said.toStdString();
+                        EXPECT_EQ(list, QByteArray("old list")) << said.toStdString();
+                    }
+                    twtest::runProgram(QStringLiteral(TW_TWDRIVE),
+                                       {u"dis51"_qs, u"code.bin"_qs, u"next.asm"_qs}, folder);
+                    const QStringList left = entries(folder).filter(u".tw-"_qs);
+                    EXPECT_TRUE(left.isEmpty()) << left.join(u' ').toStdString();
+                    for (const QString &old : QDir(folder).entryList({u"*.old*"_qs}, QDir::Files))
+                        QFile::remove(QDir(folder).filePath(old));
+                }
+            }
+        }
+    }
+    EXPECT_GT(injections, 100);
+
+    // The second file fails and the first cannot be put back: the old first file leaves the
+    // scratch names for one the user sees, the message names it, and it outlives the next run.
+    writeBytes(folder + u"/out.asm"_qs, "old source");
+    writeBytes(folder + u"/out.lst"_qs, "old list");
+    const twtest::ProcessResult doubleFault =
+        twtest::runProgram(u"strace"_qs,
+                           QStringList{u"-f"_qs, u"-qq"_qs, u"-o"_qs, u"/dev/null"_qs, u"-e"_qs,
+                                       u"inject=renameat2:error=EIO:when=2"_qs, u"-e"_qs,
+                                       u"inject=renameat:error=EIO"_qs, QStringLiteral(TW_TWDRIVE)} +
+                               run,
+                           folder);
+    EXPECT_TRUE(
+        QString::fromUtf8(doubleFault.out).contains(u"原有文件 out.asm 未能恢复，现保存为 out.asm.old"_qs))
+        << doubleFault.out.toStdString();
+    twtest::runProgram(QStringLiteral(TW_TWDRIVE), {u"dis51"_qs, u"code.bin"_qs, u"next.asm"_qs}, folder);
+    EXPECT_EQ(readBytes(folder + u"/out.asm.old"_qs), QByteArray("old source"));
+    EXPECT_EQ(readBytes(folder + u"/out.lst"_qs), QByteArray("old list"));
+    EXPECT_EQ(entries(folder).filter(u".tw-"_qs), QStringList());
 }
