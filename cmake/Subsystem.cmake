@@ -1,14 +1,21 @@
-# tw_subsystem(NAME [NO_QT] [CORE core...] [CORE_QT module...] [UI lib...] [UI_QT module...])
+# tw_subsystem(NAME [NO_QT] [FROM DIR FILES stem...] [CORE core...] [CORE_QT module...]
+#              [UI lib...] [UI_QT module...])
 # Builds tw_NAME (logic) from src/NAME/**.cpp outside ui/, and tw_NAME_ui (windows) from
 # src/NAME/ui/*.cpp. Either may be empty.
 #   CORE   other subsystems' core libraries the logic uses (common, isa, ...)
 #   UI     libraries the windows use besides their own core (workspace_ui, common_ui, assembler...)
 #   NO_QT  the logic links no Qt at all (the instruction tables, the plain file access, the
-#          disassemblers): it may only name NO_QT cores, and cmake/CheckIncludes.cmake
-#          refuses a Qt header in it
+#          disassemblers, the simulator's CPU): it may only name NO_QT cores, and
+#          cmake/CheckIncludes.cmake refuses a Qt header in it, or a header of a library it does
+#          not name
 #   CORE_QT Qt modules the logic needs besides Core (Sql for the subroutine libraries, SerialPort
 #          for the links)
 #   UI_QT  Qt modules the windows need besides Core, Gui, Widgets and PrintSupport
+#   FROM DIR FILES stem...  a part of another subsystem's logic as a library of its own (no
+#          windows): tw_NAME is built from src/DIR/<stem>.cpp and .h, which keep their include
+#          names "DIR/<stem>.h". It comes before DIR's own tw_subsystem(), which leaves those files
+#          out and names NAME after CORE. A file a part includes must be one of its stems: its
+#          view holds no other file of DIR.
 #
 # Boundaries are enforced by the include paths: a library sees no src/ root, only an include
 # view per library it links (build/include-views/<library>/NAME/... symlinks into src/NAME).
@@ -54,8 +61,21 @@ function(_tw_library target sources deps view)
   endif()
 endfunction()
 
+# The files src/DIR/<stem>.h and .cpp of a part; each stem must name at least one.
+function(_tw_part_files dir stems out)
+  set(files "")
+  foreach(stem IN LISTS stems)
+    file(GLOB found ${dir}/${stem}.h ${dir}/${stem}.cpp)
+    if(NOT found)
+      message(FATAL_ERROR "tw_subsystem FILES: neither ${dir}/${stem}.h nor .cpp is there")
+    endif()
+    list(APPEND files ${found})
+  endforeach()
+  set(${out} ${files} PARENT_SCOPE)
+endfunction()
+
 function(tw_subsystem name)
-  cmake_parse_arguments(ARG "NO_QT" "" "CORE;CORE_QT;UI;UI_QT" ${ARGN})
+  cmake_parse_arguments(ARG "NO_QT" "FROM" "FILES;CORE;CORE_QT;UI;UI_QT" ${ARGN})
   if(ARG_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "tw_subsystem(${name}): unknown arguments ${ARG_UNPARSED_ARGUMENTS}; "
       "the logic's libraries go after CORE (e.g. CORE common isa), the windows' after UI "
@@ -72,6 +92,40 @@ function(tw_subsystem name)
     endif()
     set(TW_NO_QT_SUBSYSTEMS ${TW_NO_QT_SUBSYSTEMS} ${name} PARENT_SCOPE)
   endif()
+  list(TRANSFORM ARG_CORE_QT PREPEND Qt6::)
+  list(TRANSFORM ARG_UI_QT PREPEND Qt6::)
+  list(TRANSFORM ARG_UI PREPEND tw_)
+  set(cores ${ARG_CORE})
+  list(TRANSFORM cores PREPEND tw_)
+  set(core_deps ${ARG_CORE_QT} ${cores})
+  if(NOT ARG_NO_QT)
+    list(PREPEND core_deps Qt6::Core)
+  endif()
+  set(core_view ${TW_VIEW_ROOT}/tw_${name})
+
+  if(ARG_FROM OR ARG_FILES)
+    if(NOT ARG_FROM OR NOT ARG_FILES OR ARG_UI OR ARG_UI_QT)
+      message(FATAL_ERROR "tw_subsystem(${name}): a part names its folder after FROM and its files "
+        "after FILES, and has no windows")
+    endif()
+    if(TARGET tw_${ARG_FROM})
+      message(FATAL_ERROR "tw_subsystem(${name} FROM ${ARG_FROM}): declare it before ${ARG_FROM}")
+    endif()
+    _tw_part_files(${CMAKE_SOURCE_DIR}/src/${ARG_FROM} "${ARG_FILES}" part_files)
+    set(TW_PART_FILES_${ARG_FROM} ${TW_PART_FILES_${ARG_FROM}} ${part_files} PARENT_SCOPE)
+    set(TW_PARTS_OF_${ARG_FROM} ${TW_PARTS_OF_${ARG_FROM}} ${name} PARENT_SCOPE)
+    _tw_make_view(${core_view} ${ARG_FROM} "${part_files}")
+    list(FILTER part_files INCLUDE REGEX "\\.cpp$")
+    _tw_library(tw_${name} "${part_files}" "${core_deps}" ${core_view})
+    set(TW_ALL_LIBRARIES ${TW_ALL_LIBRARIES} tw_${name} PARENT_SCOPE)
+    return()
+  endif()
+  foreach(part IN LISTS TW_PARTS_OF_${name})
+    if(NOT part IN_LIST ARG_CORE)
+      message(FATAL_ERROR "tw_subsystem(${name}): its part ${part} goes after CORE")
+    endif()
+  endforeach()
+
   set(dir ${CMAKE_SOURCE_DIR}/src/${name})
   file(GLOB_RECURSE core_sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
   list(FILTER core_sources EXCLUDE REGEX "/ui/")
@@ -79,23 +133,18 @@ function(tw_subsystem name)
   # Top-level entries make the core view; re-globbed so new files and folders appear in it.
   file(GLOB top_entries LIST_DIRECTORIES true CONFIGURE_DEPENDS ${dir}/*)
   list(FILTER top_entries EXCLUDE REGEX "/ui$")
+  # The files of its parts are theirs, in their views.
+  foreach(part_file IN LISTS TW_PART_FILES_${name})
+    list(REMOVE_ITEM core_sources ${part_file})
+    list(REMOVE_ITEM top_entries ${part_file})
+  endforeach()
 
-  set(core_view ${TW_VIEW_ROOT}/tw_${name})
   set(ui_view ${TW_VIEW_ROOT}/tw_${name}_ui)
   _tw_make_view(${core_view} ${name} "${top_entries}")
   if(EXISTS ${dir}/ui)
     _tw_make_view(${ui_view} ${name} "${dir}/ui")
   else()
     file(MAKE_DIRECTORY ${ui_view})
-  endif()
-
-  list(TRANSFORM ARG_CORE_QT PREPEND Qt6::)
-  list(TRANSFORM ARG_CORE PREPEND tw_)
-  list(TRANSFORM ARG_UI_QT PREPEND Qt6::)
-  list(TRANSFORM ARG_UI PREPEND tw_)
-  set(core_deps ${ARG_CORE_QT} ${ARG_CORE})
-  if(NOT ARG_NO_QT)
-    list(PREPEND core_deps Qt6::Core)
   endif()
   set(ui_deps Qt6::Core Qt6::Gui Qt6::Widgets Qt6::PrintSupport tw_${name} ${ARG_UI_QT} ${ARG_UI})
 

@@ -26,5 +26,5 @@ else
 fi
 
 cd "$build"
-export QT_QPA_PLATFORM="offscreen:configfile=$root/tests/support/offscreen-1024x768.json"
+# No platform is set here: each test main puts its windows on the screen they are written for.
 ctest --output-on-failure --parallel "$(nproc)" "$@"

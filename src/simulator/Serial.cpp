@@ -1,11 +1,11 @@
 #include "simulator/Serial.h"
 #include "simulator/Timers.h"
 
-#include "common/Hex.h"
-#include "common/Vb.h"
+#include "base/HexDigits.h"
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdio>
 
 namespace tw
@@ -13,17 +13,19 @@ namespace tw
 namespace
 {
 
+// Overflow rates are whole numbers, halves rounded to even as the windows' roundHalfEven rounds:
+// std::nearbyint in the default rounding mode.
 double timer1Rate(const Cpu51 &c)
 {
     static constexpr double kRange[3] = {8192, 65536, 256};
     if (c.timers.t1Mode > 2)
         return 0;
-    return roundHalfEven(c.crystalMHz * 1e6 / ((kRange[c.timers.t1Mode] - c.timers.t1BaudCount) * 12));
+    return std::nearbyint(c.crystalMHz * 1e6 / ((kRange[c.timers.t1Mode] - c.timers.t1BaudCount) * 12));
 }
 
 double timer2Rate(const Cpu51 &c)
 {
-    return roundHalfEven(c.crystalMHz * 1e6 / ((65536.0 - c.timers.rcap2Count) * 2));
+    return std::nearbyint(c.crystalMHz * 1e6 / ((65536.0 - c.timers.rcap2Count) * 2));
 }
 
 // Digit value as the receive feeder reads hex text: upper-case A-F and digits, 0 otherwise.

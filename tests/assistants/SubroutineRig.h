@@ -19,12 +19,6 @@
 #include <string>
 #include <vector>
 
-// Test names and failures show routine files by name.
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << text.toStdString();
-}
-
 namespace twtest
 {
 

@@ -10,16 +10,6 @@
 #include <map>
 #include <ostream>
 
-// Failure messages show Qt strings and bytes as text.
-inline void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << text.toStdString();
-}
-inline void PrintTo(const QByteArray &bytes, std::ostream *os)
-{
-    *os << bytes.toStdString();
-}
-
 namespace distest
 {
 

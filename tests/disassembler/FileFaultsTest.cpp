@@ -85,7 +85,7 @@ TEST(DisasmFileFaults, InputsNoDisassemblerCanUseAreRefusedUnread)
     struct Case {
         QString input;
         QString reason;
-        QString said; // the window's own check, made before anything is read
+        QString said = {}; // the window's own check, made before anything is read
     };
     const QString notAFile = u"这是设备或管道，不是普通文件"_qs;
     std::vector<Case> cases = {
@@ -176,7 +176,8 @@ TEST(DisasmFileFaults, OutputsThatCannotBeWrittenAreNamedNotBlamedOnTheCode)
         const QString output = dir.filePath(u"prog.asm"_qs);
         const Said said = drive({command, bin, output});
         EXPECT_EQ(said.exitCode, 1);
-        EXPECT_TRUE(said.text.contains(writeFault(output, twtest::folderRefusal(dir.path())))) << said.text.toStdString();
+        EXPECT_TRUE(said.text.contains(writeFault(output, twtest::folderRefusal(dir.path()))))
+            << said.text.toStdString();
     }
 }
 

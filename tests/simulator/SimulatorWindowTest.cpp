@@ -3,6 +3,8 @@
 // the listing pane, the pin buttons and the close during a run.
 #include "SimulatorWindowTestFixture.h"
 
+#include <gtest/gtest-spi.h>
+
 using namespace tw;
 using twtest::boxLines;
 
@@ -405,4 +407,13 @@ TEST_F(SimulatorWindowTest, PcLineStaysWhollyInSightBesideLinesWiderThanThePane)
         EXPECT_TRUE(pane->viewport()->rect().contains(line)) << "step " << step << ", pane line " << paneLine;
         steps(1);
     }
+}
+
+// What the golden views' comparison says when it fails: a section it has no view for by its name,
+// and the texts that differ as text (every test file prints Qt texts so, support/QtPrinters.h).
+TEST_F(SimulatorWindowTest, GoldenViewFailuresNameTheSectionAndShowTheTexts)
+{
+    openProgram(QStringLiteral("loop"));
+    EXPECT_NONFATAL_FAILURE(viewText(QStringLiteral("pws")), "no view is named \"pws\"");
+    EXPECT_NONFATAL_FAILURE(EXPECT_EQ(viewText(QStringLiteral("psw")).first(), QString()), "\" Cy:  0\"");
 }

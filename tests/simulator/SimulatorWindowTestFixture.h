@@ -15,12 +15,6 @@
 #include <QtWidgets>
 #include <gtest/gtest.h>
 
-// Readable failure messages for texts.
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace twtest
 {
 
@@ -98,11 +92,12 @@ class SimulatorWindowTest : public ToolWindowTest
     {
         return prompter.calls().isEmpty() ? QString() : prompter.calls().last().text;
     }
-    // The window's texts by the section names of the golden files. "rom" and "externalRam" show
-    // that page of the memory box first; "pins" is the 32 captions in groups of eight; "panels"
-    // the main window's status panels 2 to 8; "menus" its menus mEdit, mFile, mComp, mCom, mEml,
-    // mView, comFZ, mWindow, then mFileNew, mFileOpen, mFileSave, mFileSaveAs, emMCS51 and on the
-    // next line the toolbar buttons, 1 for enabled.
+    // The window's texts by the section names of the golden files; an unknown name fails the
+    // case, naming it. "memory" is the external-RAM and ROM box as it is, "rom" and "externalRam"
+    // show that page of it first; "pins" is the 32 captions in groups of eight; "panels" the main
+    // window's status panels 2 to 8; "menus" its menus mEdit, mFile, mComp, mCom, mEml, mView,
+    // comFZ, mWindow, then mFileNew, mFileOpen, mFileSave, mFileSaveAs, emMCS51 and on the next
+    // line the toolbar buttons, 1 for enabled.
     QStringList viewText(const QString &view)
     {
         QStringList panels;
@@ -128,9 +123,17 @@ class SimulatorWindowTest : public ToolWindowTest
             pins += (i > 0 && i % 8 == 0 ? QStringLiteral(" ") : QString()) + c.pins[i]->text();
         if (view == QLatin1String("pins"))
             return {pins};
-        const QStringList names = {"listing", "internalRam", "registers", "psw", "sfr", "bits"};
-        const QPlainTextEdit *boxes[] = {c.listing, c.internalRam, c.registers, c.psw, c.sfr, c.bits};
-        return boxLines(names.contains(view) ? boxes[names.indexOf(view)] : c.memory);
+        const QStringList names = {"listing", "internalRam", "registers", "psw",        "sfr",
+                                   "bits",    "memory",      "rom",       "externalRam"};
+        const QPlainTextEdit *boxes[] = {c.listing, c.internalRam, c.registers, c.psw,   c.sfr,
+                                         c.bits,    c.memory,      c.memory,    c.memory};
+        const qsizetype index = names.indexOf(view);
+        if (index < 0) {
+            ADD_FAILURE() << "no view is named \"" << view.toStdString()
+                          << "\"; the views are panels, menus, pins, " << names.join(u", ").toStdString();
+            return {};
+        }
+        return boxLines(boxes[index]);
     }
     // Each "[view]" section of window/<name>.views holds that view's whole text, line by line.
     void expectViews(const QString &name)

@@ -2,6 +2,7 @@
 // through Qt's X11 platform. Listing the tests needs neither.
 #include "WindowManagerSupport.h"
 #include "XSession.h"
+#include "support/TestScreen.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -13,11 +14,11 @@ int main(int argc, char **argv)
     twtest::XSession session;
     if (!GTEST_FLAG_GET(list_tests) && session.start()) {
         qputenv("DISPLAY", session.display().toLocal8Bit());
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        twtest::useTestScreen("xcb");
         twtest::setSessionDisplay(session.display());
     } else {
         // Without a session the cases fail (CI) or skip; they still need an application.
-        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + TW_OFFSCREEN_CONFIG);
+        twtest::useTestScreen(twtest::offscreenPlatform());
         twtest::setSessionProblem(session.problem());
     }
     // Qt's own file dialog, which a test can answer; a desktop's native one it cannot.
