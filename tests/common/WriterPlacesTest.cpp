@@ -436,8 +436,9 @@ TEST(ToolOutcome, KillsAndFaultsAtEverySystemCallLeaveWholeFilesAndNoScratch)
                     EXPECT_TRUE(source == "old source" || source == newSource) << source.toStdString();
                     EXPECT_TRUE(list == "old list" || list == newList) << list.toStdString();
                     const QString said = QString::fromUtf8(result.out);
-                    if (result.exitCode == 0)
+                    if (result.exitCode == 0) {
                         EXPECT_TRUE(source == newSource && list == newList) << said.toStdString();
+                    }
                     const qsizetype keptAt = said.indexOf(u"现保存为 "_qs);
                     if (keptAt >= 0) {
                         const QString kept = said.mid(keptAt + 5).section(u' ', 0, 0).trimmed();
