@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -390,6 +391,11 @@ std::map<QString, int> callCounts(const QStringList &driverArgs, const QString &
 TEST(ToolOutcome, KillsAndFaultsAtEverySystemCallLeaveWholeFilesAndNoScratch)
 {
     TW_REQUIRE_PROGRAMS(u"strace"_qs);
+    // The leak checker of a sanitizer build cannot work under ptrace, and ends the driver before
+    // its output is flushed.
+    const QByteArray sanitizer = qgetenv("ASAN_OPTIONS");
+    qputenv("ASAN_OPTIONS", sanitizer + (sanitizer.isEmpty() ? "" : ":") + "detect_leaks=0");
+    const auto restore = qScopeGuard([&] { qputenv("ASAN_OPTIONS", sanitizer); });
     QTemporaryDir dir;
     const QString folder = dir.filePath(u"work"_qs);
     QDir().mkpath(folder);
@@ -436,7 +442,9 @@ TEST(ToolOutcome, KillsAndFaultsAtEverySystemCallLeaveWholeFilesAndNoScratch)
                     EXPECT_TRUE(source == "old source" || source == newSource) << source.toStdString();
                     EXPECT_TRUE(list == "old list" || list == newList) << list.toStdString();
                     const QString said = QString::fromUtf8(result.out);
-                    if (result.exitCode == 0) {
+                    // Said only once the files are written (a sanitizer's own check may end the
+                    // driver before it starts, with status 0 and nothing said).
+                    if (said.contains(u"反汇编完成"_qs)) {
                         EXPECT_TRUE(source == newSource && list == newList) << said.toStdString();
                     }
                     const qsizetype keptAt = said.indexOf(u"现保存为 "_qs);
