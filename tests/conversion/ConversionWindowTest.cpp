@@ -184,6 +184,66 @@ TEST_F(ConversionWindowTest, EveryMenuItemOpensItsMode)
     }
 }
 
+// Every browse button a mode shows asks under its frame's caption, with the filters of the files
+// that mode reads or writes; a button that asked nothing would leave its box empty for good.
+TEST_F(ConversionWindowTest, EveryBrowseButtonAsksUnderItsCaptionWithItsFilters)
+{
+    const QString hex = u"十六进制代码文件 (*.hex *.HEX)"_qs;
+    const QString obj = u"Text Files (*.obj *.OBJ)"_qs;
+    const QString bin = u"二进制代码文件 (*.bin *.BIN)"_qs;
+    const QString binOrAll = bin + u";;All Files (*)"_qs;
+    const QString listings = bin + u";;Text Files (*.lst *.LST);;Text Files (*.lt *.LT);;All Files (*)"_qs;
+    const QString source = u"源程序文件 (*.asm *.ASM);;All Files (*)"_qs;
+    const QString convertInput = u"请选择待转换的文件"_qs;
+    const QString convertOutput = u"转换后的文件另存为"_qs;
+    // What a button asks: "open" or "save", the dialog's title and its filters.
+    const auto opens = [](const QString &title, const QString &filter) {
+        return u"open "_qs + title + u" | "_qs + filter;
+    };
+    const auto saves = [](const QString &title, const QString &filter) {
+        return u"save "_qs + title + u" | "_qs + filter;
+    };
+    const struct {
+        const char *item;
+        QStringList asked; // by the input's, the output's, the merged file's, then the restore's buttons
+    } modes[] = {
+        {"htb", {opens(convertInput, hex), saves(convertOutput, bin)}},
+        {"bth", {opens(convertInput, binOrAll), saves(convertOutput, hex)}},
+        {"otb", {opens(convertInput, obj), saves(convertOutput, bin)}},
+        {"bto", {opens(convertInput, bin), saves(convertOutput, obj)}},
+        {"dmcf", {opens(u"请选择待拆分的文件"_qs, binOrAll)}},
+        {"dmhb",
+         {opens(u"请选择待合并的第一个文件"_qs, binOrAll), opens(u"请选择待合并的第二个文件"_qs, binOrAll),
+          saves(u"合并后的文件另存为"_qs, binOrAll)}},
+        {"wjbj",
+         {opens(u"请选择待比较的第一个文件"_qs, listings), opens(u"请选择待比较的第二个文件"_qs, listings)}},
+        {"yz48", {opens(u"请选择待移植的文件"_qs, source), saves(u"移植后的文件另存为"_qs, source)}},
+        {"binzh", {opens(u"请选择待还原的文件"_qs, binOrAll), saves(u"还原后的文件另存为"_qs, bin)}},
+        {"dasm51", {opens(u"请选择待反汇编的文件"_qs, binOrAll), saves(u"反汇编后的文件另存为"_qs, source)}},
+        {"dasm48", {opens(u"请选择待反汇编的文件"_qs, binOrAll), saves(u"反汇编后的文件另存为"_qs, source)}},
+    };
+    for (const auto &m : modes) {
+        SCOPED_TRACE(m.item);
+        ConversionWindow *window = open(m.item);
+        ASSERT_TRUE(window);
+        for (const char *name : {"inputButton", "outputButton", "mergeOutputButton", "restoreInputButton",
+                                 "restoreOutputButton"}) {
+            auto *button = child<QPushButton>(window, name);
+            if (!button->isVisibleTo(window))
+                continue;
+            prompter.answerFile(QString()); // cancelled
+            clickButton(button);
+        }
+        QStringList asked;
+        for (const ScriptedPrompter::Call &call : prompter.calls())
+            asked << (call.kind == ScriptedPrompter::Kind::SaveFile ? saves(call.title, call.text)
+                                                                    : opens(call.title, call.text));
+        EXPECT_EQ(asked, m.asked);
+        window->close();
+        flush();
+    }
+}
+
 TEST_F(ConversionWindowTest, ModeExtras)
 {
     ConversionWindow *window = open("dmcf");
