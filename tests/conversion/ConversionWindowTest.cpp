@@ -1,7 +1,7 @@
-// The conversion window inside the real main window (offscreen): every mode's caption, frames and
-// extras from its menu item, the lock and the restore, the Start rules, options and key filters,
-// and whole runs from the window: disassembly, compare and porting opening their results in an
-// editor, a hex conversion, the restore page.
+// The conversion window inside the real main window (offscreen): every mode's caption, frames,
+// extras and browse dialogs from its menu item, the lock and the restore, the Start rules, options
+// and key filters, and whole runs from the window: disassembly, compare and porting opening their
+// results in an editor, a hex conversion, the restore page.
 #include "conversion/ui/ConversionWindow.h"
 #include "ConversionTestSupport.h"
 #include "common/TextFile.h"
@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <set>
 
 using namespace tw;
 
@@ -62,6 +63,12 @@ class ConversionWindowTest : public twtest::ToolWindowTest, protected twtest::Fo
         clickButton(child<QAbstractButton>(window, name));
     }
     bool startEnabled(ConversionWindow *window) { return window->startButton()->isEnabled(); }
+    // A table of menu items that leaves a mode out leaves that mode untested: each is named.
+    static void expectEveryMode(const std::set<ConversionMode> &opened)
+    {
+        for (ConversionMode mode : kAllModes)
+            EXPECT_TRUE(opened.count(mode)) << "no item of this table opens " << qPrintable(modeText(mode));
+    }
     QStringList shownParts(ConversionWindow *window)
     {
         QStringList names;
@@ -161,10 +168,12 @@ TEST_F(ConversionWindowTest, EveryMenuItemOpensItsMode)
          u"请选择待反汇编的文件"_qs,
          {u"inputFrame"_qs, u"outputFrame"_qs, u"optionsPanel"_qs}},
     };
+    std::set<ConversionMode> opened;
     for (const auto &m : modes) {
         SCOPED_TRACE(m.item);
         ConversionWindow *window = open(m.item);
         ASSERT_TRUE(window);
+        opened.insert(window->mode());
         EXPECT_TRUE(prompter.calls().isEmpty()) << "no 该功能尚未提供。";
         EXPECT_EQ(window->windowTitle(), m.caption);
         EXPECT_EQ(child<QLabel>(window, "modeLabel")->text(), m.mode);
@@ -182,6 +191,7 @@ TEST_F(ConversionWindowTest, EveryMenuItemOpensItsMode)
         flush();
         expectMainBack(false);
     }
+    expectEveryMode(opened);
 }
 
 // Every browse button a mode shows asks under its frame's caption, with the filters of the files
@@ -222,10 +232,12 @@ TEST_F(ConversionWindowTest, EveryBrowseButtonAsksUnderItsCaptionWithItsFilters)
         {"dasm51", {opens(u"请选择待反汇编的文件"_qs, binOrAll), saves(u"反汇编后的文件另存为"_qs, source)}},
         {"dasm48", {opens(u"请选择待反汇编的文件"_qs, binOrAll), saves(u"反汇编后的文件另存为"_qs, source)}},
     };
+    std::set<ConversionMode> opened;
     for (const auto &m : modes) {
         SCOPED_TRACE(m.item);
         ConversionWindow *window = open(m.item);
         ASSERT_TRUE(window);
+        opened.insert(window->mode());
         for (const char *name : {"inputButton", "outputButton", "mergeOutputButton", "restoreInputButton",
                                  "restoreOutputButton"}) {
             auto *button = child<QPushButton>(window, name);
@@ -242,6 +254,7 @@ TEST_F(ConversionWindowTest, EveryBrowseButtonAsksUnderItsCaptionWithItsFilters)
         window->close();
         flush();
     }
+    expectEveryMode(opened);
 }
 
 TEST_F(ConversionWindowTest, ModeExtras)
@@ -656,7 +669,9 @@ TEST_F(ConversionWindowTest, WindowActsOnWhatTheWriterDid)
 // Every caption of every mode is shown whole: the window never stays narrower than its controls.
 TEST_F(ConversionWindowTest, NoModeCutsACaption)
 {
-    for (const char *item : {"htb", "bth", "bto", "otb", "binzh", "dmcf", "dmhb", "wjbj", "yz48", "dasm51"}) {
+    for (ConversionMode mode : kAllModes) {
+        ASSERT_FALSE(modeRow(mode).menuItems.empty()) << "no menu item opens " << qPrintable(modeText(mode));
+        const char *item = modeRow(mode).menuItems.front();
         ConversionWindow *window = open(item);
         ASSERT_TRUE(window) << item;
         QCoreApplication::processEvents();
