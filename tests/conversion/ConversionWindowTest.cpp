@@ -41,8 +41,10 @@ class ConversionWindowTest : public twtest::ToolWindowTest, protected twtest::Fo
     ConversionWindow *open(const char *item)
     {
         prompter.clearCalls();
-        EXPECT_TRUE(main->triggerMenuItem(QString::fromLatin1(item)));
-        return qobject_cast<ConversionWindow *>(main->toolWindow(kConversion));
+        EXPECT_TRUE(main->triggerMenuItem(QString::fromLatin1(item))) << "no menu item " << item;
+        auto *window = qobject_cast<ConversionWindow *>(main->toolWindow(kConversion));
+        EXPECT_TRUE(window) << item << " opened no conversion window";
+        return window;
     }
     template <typename T = QWidget> T *child(ConversionWindow *window, const char *name)
     {
