@@ -4,6 +4,7 @@
 // left behind, no run that blocks; and outputs that are links or have modes of their own kept so.
 #include "support/FileFaults.h"
 #include "ConversionTestSupport.h"
+#include "tools/CommandTable.h"
 
 #include <QDirIterator>
 #include <functional>
@@ -273,6 +274,21 @@ class ToolFileFaults : public twtest::FolderTest
 };
 
 } // namespace
+
+// A conv tool of the driver's usage line without a row here would go untested: each is named.
+TEST(ToolFileFaultTable, HasARowForEveryConvTool)
+{
+    const std::string_view usage = twdrive::usageOf("conv"); // "conv a|b|c ARGS..."
+    const QString names =
+        QString::fromUtf8(usage.data(), static_cast<qsizetype>(usage.size())).section(u' ', 1, 1);
+    ASSERT_FALSE(names.isEmpty());
+    const std::vector<Tool> rows = tools();
+    for (const QString &name : names.split(u'|')) {
+        const bool found = std::any_of(rows.begin(), rows.end(),
+                                       [&name](const Tool &tool) { return tool.conv && tool.name == name; });
+        EXPECT_TRUE(found) << "no row for conv " << name.toStdString();
+    }
+}
 
 TEST_F(ToolFileFaults, OutputsNoToolCanWriteAreNamedAndLeaveEverythingAsItWas)
 {
