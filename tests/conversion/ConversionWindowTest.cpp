@@ -183,7 +183,7 @@ TEST_F(ConversionWindowTest, EveryMenuItemOpensItsMode)
         QStringList expected = m.shown;
         shown.sort();
         expected.sort();
-        EXPECT_EQ(shown, expected);
+        EXPECT_EQ(shown.join(u' ').toStdString(), expected.join(u' ').toStdString());
         const bool restore = QByteArray(m.item) == "binzh";
         EXPECT_EQ(child<QGroupBox>(window, restore ? "restoreInputFrame" : "inputFrame")->title(),
                   m.inputCaption);
@@ -252,7 +252,7 @@ TEST_F(ConversionWindowTest, EveryBrowseButtonAsksUnderItsCaptionWithItsFilters)
         for (const ScriptedPrompter::Call &call : prompter.calls())
             asked << (call.kind == ScriptedPrompter::Kind::SaveFile ? saves(call.title, call.text)
                                                                     : opens(call.title, call.text));
-        EXPECT_EQ(asked, m.asked);
+        EXPECT_EQ(asked.join(u'\n').toStdString(), m.asked.join(u'\n').toStdString());
         window->close();
         flush();
     }

@@ -275,19 +275,22 @@ class ToolFileFaults : public twtest::FolderTest
 
 } // namespace
 
-// A conv tool of the driver's usage line without a row here would go untested: each is named.
-TEST(ToolFileFaultTable, HasARowForEveryConvTool)
+// The table's conv rows and the driver's usage line name the same tools: a tool without a row
+// would go untested, a row the usage line leaves out runs a tool the usage hides. Each is named.
+TEST(ToolFileFaultTable, MatchesTheConvToolsOfTheUsageLine)
 {
     const std::string_view usage = twdrive::usageOf("conv"); // "conv a|b|c ARGS..."
-    const QString names =
-        QString::fromUtf8(usage.data(), static_cast<qsizetype>(usage.size())).section(u' ', 1, 1);
-    ASSERT_FALSE(names.isEmpty());
+    const QStringList names =
+        QString::fromUtf8(usage.data(), static_cast<qsizetype>(usage.size())).section(u' ', 1, 1).split(u'|');
     const std::vector<Tool> rows = tools();
-    for (const QString &name : names.split(u'|')) {
+    for (const QString &name : names) {
         const bool found = std::any_of(rows.begin(), rows.end(),
                                        [&name](const Tool &tool) { return tool.conv && tool.name == name; });
         EXPECT_TRUE(found) << "no row for conv " << name.toStdString();
     }
+    for (const Tool &tool : rows)
+        EXPECT_TRUE(!tool.conv || names.contains(tool.name))
+            << "conv " << tool.name.toStdString() << " is not in the driver's usage line";
 }
 
 TEST_F(ToolFileFaults, OutputsNoToolCanWriteAreNamedAndLeaveEverythingAsItWas)
