@@ -1,7 +1,7 @@
-// The conversion window inside the real main window (offscreen): every mode's caption, frames and
-// extras from its menu item, the lock and the restore, the Start rules, options and key filters,
-// and whole runs from the window: disassembly, compare and porting opening their results in an
-// editor, a hex conversion, the restore page.
+// The conversion window inside the real main window (offscreen): every mode's caption, frames,
+// extras and browse dialogs from its menu item, the lock and the restore, the Start rules, options
+// and key filters, and whole runs from the window: disassembly, compare and porting opening their
+// results in an editor, a hex conversion, the restore page.
 #include "conversion/ui/ConversionWindow.h"
 #include "ConversionTestSupport.h"
 #include "common/TextFile.h"
@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <set>
 
 using namespace tw;
 
@@ -40,8 +41,10 @@ class ConversionWindowTest : public twtest::ToolWindowTest, protected twtest::Fo
     ConversionWindow *open(const char *item)
     {
         prompter.clearCalls();
-        EXPECT_TRUE(main->triggerMenuItem(QString::fromLatin1(item)));
-        return qobject_cast<ConversionWindow *>(main->toolWindow(kConversion));
+        EXPECT_TRUE(main->triggerMenuItem(QString::fromLatin1(item))) << "no menu item " << item;
+        auto *window = qobject_cast<ConversionWindow *>(main->toolWindow(kConversion));
+        EXPECT_TRUE(window) << item << " opened no conversion window";
+        return window;
     }
     template <typename T = QWidget> T *child(ConversionWindow *window, const char *name)
     {
@@ -62,6 +65,12 @@ class ConversionWindowTest : public twtest::ToolWindowTest, protected twtest::Fo
         clickButton(child<QAbstractButton>(window, name));
     }
     bool startEnabled(ConversionWindow *window) { return window->startButton()->isEnabled(); }
+    // A table of menu items that leaves a mode out leaves that mode untested: each is named.
+    static void expectEveryMode(const std::set<ConversionMode> &opened)
+    {
+        for (ConversionMode mode : kAllModes)
+            EXPECT_TRUE(opened.count(mode)) << "no item of this table opens " << qPrintable(modeText(mode));
+    }
     QStringList shownParts(ConversionWindow *window)
     {
         QStringList names;
@@ -161,10 +170,12 @@ TEST_F(ConversionWindowTest, EveryMenuItemOpensItsMode)
          u"请选择待反汇编的文件"_qs,
          {u"inputFrame"_qs, u"outputFrame"_qs, u"optionsPanel"_qs}},
     };
+    std::set<ConversionMode> opened;
     for (const auto &m : modes) {
         SCOPED_TRACE(m.item);
         ConversionWindow *window = open(m.item);
         ASSERT_TRUE(window);
+        opened.insert(window->mode());
         EXPECT_TRUE(prompter.calls().isEmpty()) << "no 该功能尚未提供。";
         EXPECT_EQ(window->windowTitle(), m.caption);
         EXPECT_EQ(child<QLabel>(window, "modeLabel")->text(), m.mode);
@@ -172,7 +183,7 @@ TEST_F(ConversionWindowTest, EveryMenuItemOpensItsMode)
         QStringList expected = m.shown;
         shown.sort();
         expected.sort();
-        EXPECT_EQ(shown, expected);
+        EXPECT_EQ(shown.join(u' ').toStdString(), expected.join(u' ').toStdString());
         const bool restore = QByteArray(m.item) == "binzh";
         EXPECT_EQ(child<QGroupBox>(window, restore ? "restoreInputFrame" : "inputFrame")->title(),
                   m.inputCaption);
@@ -182,6 +193,70 @@ TEST_F(ConversionWindowTest, EveryMenuItemOpensItsMode)
         flush();
         expectMainBack(false);
     }
+    expectEveryMode(opened);
+}
+
+// Every browse button a mode shows asks under its frame's caption, with the filters of the files
+// that mode reads or writes; a button that asked nothing would leave its box empty for good.
+TEST_F(ConversionWindowTest, EveryBrowseButtonAsksUnderItsCaptionWithItsFilters)
+{
+    const QString hex = u"十六进制代码文件 (*.hex *.HEX)"_qs;
+    const QString obj = u"Text Files (*.obj *.OBJ)"_qs;
+    const QString bin = u"二进制代码文件 (*.bin *.BIN)"_qs;
+    const QString binOrAll = bin + u";;All Files (*)"_qs;
+    const QString listings = bin + u";;Text Files (*.lst *.LST);;Text Files (*.lt *.LT);;All Files (*)"_qs;
+    const QString source = u"源程序文件 (*.asm *.ASM);;All Files (*)"_qs;
+    const QString convertInput = u"请选择待转换的文件"_qs;
+    const QString convertOutput = u"转换后的文件另存为"_qs;
+    // What a button asks: "open" or "save", the dialog's title and its filters.
+    const auto opens = [](const QString &title, const QString &filter) {
+        return u"open "_qs + title + u" | "_qs + filter;
+    };
+    const auto saves = [](const QString &title, const QString &filter) {
+        return u"save "_qs + title + u" | "_qs + filter;
+    };
+    const struct {
+        const char *item;
+        QStringList asked; // by the input's, the output's, the merged file's, then the restore's buttons
+    } modes[] = {
+        {"htb", {opens(convertInput, hex), saves(convertOutput, bin)}},
+        {"bth", {opens(convertInput, binOrAll), saves(convertOutput, hex)}},
+        {"otb", {opens(convertInput, obj), saves(convertOutput, bin)}},
+        {"bto", {opens(convertInput, bin), saves(convertOutput, obj)}},
+        {"dmcf", {opens(u"请选择待拆分的文件"_qs, binOrAll)}},
+        {"dmhb",
+         {opens(u"请选择待合并的第一个文件"_qs, binOrAll), opens(u"请选择待合并的第二个文件"_qs, binOrAll),
+          saves(u"合并后的文件另存为"_qs, binOrAll)}},
+        {"wjbj",
+         {opens(u"请选择待比较的第一个文件"_qs, listings), opens(u"请选择待比较的第二个文件"_qs, listings)}},
+        {"yz48", {opens(u"请选择待移植的文件"_qs, source), saves(u"移植后的文件另存为"_qs, source)}},
+        {"binzh", {opens(u"请选择待还原的文件"_qs, binOrAll), saves(u"还原后的文件另存为"_qs, bin)}},
+        {"dasm51", {opens(u"请选择待反汇编的文件"_qs, binOrAll), saves(u"反汇编后的文件另存为"_qs, source)}},
+        {"dasm48", {opens(u"请选择待反汇编的文件"_qs, binOrAll), saves(u"反汇编后的文件另存为"_qs, source)}},
+    };
+    std::set<ConversionMode> opened;
+    for (const auto &m : modes) {
+        SCOPED_TRACE(m.item);
+        ConversionWindow *window = open(m.item);
+        ASSERT_TRUE(window);
+        opened.insert(window->mode());
+        for (const char *name : {"inputButton", "outputButton", "mergeOutputButton", "restoreInputButton",
+                                 "restoreOutputButton"}) {
+            auto *button = child<QPushButton>(window, name);
+            if (!button->isVisibleTo(window))
+                continue;
+            prompter.answerFile(QString()); // cancelled
+            clickButton(button);
+        }
+        QStringList asked;
+        for (const ScriptedPrompter::Call &call : prompter.calls())
+            asked << (call.kind == ScriptedPrompter::Kind::SaveFile ? saves(call.title, call.text)
+                                                                    : opens(call.title, call.text));
+        EXPECT_EQ(asked.join(u'\n').toStdString(), m.asked.join(u'\n').toStdString());
+        window->close();
+        flush();
+    }
+    expectEveryMode(opened);
 }
 
 TEST_F(ConversionWindowTest, ModeExtras)
@@ -596,7 +671,9 @@ TEST_F(ConversionWindowTest, WindowActsOnWhatTheWriterDid)
 // Every caption of every mode is shown whole: the window never stays narrower than its controls.
 TEST_F(ConversionWindowTest, NoModeCutsACaption)
 {
-    for (const char *item : {"htb", "bth", "bto", "otb", "binzh", "dmcf", "dmhb", "wjbj", "yz48", "dasm51"}) {
+    for (ConversionMode mode : kAllModes) {
+        ASSERT_FALSE(modeRow(mode).menuItems.empty()) << "no menu item opens " << qPrintable(modeText(mode));
+        const char *item = modeRow(mode).menuItems.front();
         ConversionWindow *window = open(item);
         ASSERT_TRUE(window) << item;
         QCoreApplication::processEvents();

@@ -5,6 +5,7 @@
 #include "support/FileFaults.h"
 #include "ConversionTestSupport.h"
 #include "base/RunLock.h"
+#include "tools/CommandTable.h"
 
 #include <QDirIterator>
 #include <QProcess>
@@ -19,145 +20,140 @@
 namespace
 {
 
-struct Tool {
-    QString name;        // the twdrive conv tool
-    QString input;       // the (first) input's file name
-    QByteArray bytes;    // its bytes
-    QByteArray second;   // merge and compare: the second input's bytes ("second.bin"); null: none
-    QString output;      // the first file the run writes, in the same folder
-    QString lastOutput;  // the other file of the same run (split, port48); empty: none
-    QStringList extra;   // arguments after the paths
-    bool outputArgument; // the output is given on the command line (not named from the input)
-    QString title;       // the caption of the tool's boxes
-    QString readFault;   // how an input fault begins
-    bool peer = false;   // needs srec_cat
-    bool conv = true;    // a tool of twdrive conv; otherwise name is a driver command of its own
-    int faultExit = 1;   // the driver's exit code for a refusal or a file fault
-};
-
 const QString kInfo = u"信息"_qs;
 const QString kReadFault = u"文件读取失败："_qs;
 
+// One row per run of a tool, with everything the tests below expect of it.
+struct Tool {
+    QString name{};                 // the twdrive conv tool, or the driver command (conv false)
+    QString input{};                // the (first) input's file name
+    QByteArray bytes{};             // its bytes
+    QByteArray second{};            // merge and compare: the second input's bytes ("second.bin"); null: none
+    QString output{};               // the first file the run writes, in the same folder
+    QString lastOutput{};           // the other file of the same run (split, port48); empty: none
+    QStringList extra{};            // arguments after the paths
+    bool outputArgument = true;     // the output is given on the command line (not named from the input)
+    QString title = kInfo;          // the caption of the tool's boxes
+    QString readFault = kReadFault; // how an input fault begins
+    bool peer = false;              // needs srec_cat
+    bool conv = true;               // a tool of twdrive conv; otherwise name is a driver command of its own
+    int faultExit = 1;              // the driver's exit code for a refusal or a file fault
+    // What the driver prints when the output given is the input (the same name, a link, a hard
+    // link): the tool's own refusal. Every tool with outputArgument has one.
+    QString ownInput{};
+    // What it prints when its two outputs are one file, for a tool that checks that itself before
+    // the writer does; empty: the writer's fault.
+    QString ownOutputs{};
+};
+
+const QString kConvertOwnInput = u": 转换后的文件不可以与待转换的文件同名！\n"_qs;
+const QString kDisassemblyOwnInput = u": 反汇编后的文件不可以与待反汇编的文件同名！\n"_qs;
+
 // The assemblers name their files from the source, print the message alone and end with 2 on a
-// file fault.
+// file fault; they check their own outputs against each other first.
 Tool assembler(const QString &command, const QByteArray &source)
 {
-    return {command,
-            u"prog.asm"_qs,
-            source,
-            {},
-            u"prog.a51"_qs,
-            u"prog.bin"_qs,
-            {},
-            false,
-            QString(),
-            u"源程序文件读取失败："_qs,
-            false,
-            false,
-            2};
+    return {.name = command,
+            .input = u"prog.asm"_qs,
+            .bytes = source,
+            .output = u"prog.a51"_qs,
+            .lastOutput = u"prog.bin"_qs,
+            .outputArgument = false,
+            .title = QString(),
+            .readFault = u"源程序文件读取失败："_qs,
+            .conv = false,
+            .faultExit = 2,
+            .ownOutputs =
+                u"汇编后的文件不能是源程序，也不能与汇编生成的.a51、.lst、.lt、.err文件同名！\n"_qs};
+}
+
+// The disassemblers, driver commands of their own.
+Tool disassembler(const QString &command, const QString &lastOutput, const QStringList &range)
+{
+    return {.name = command,
+            .input = u"in.bin"_qs,
+            .bytes = QByteArray::fromHex("0400"), // JMP 0000H on both chips (AJMP / JMP)
+            .output = u"out.asm"_qs,
+            .lastOutput = lastOutput,
+            .extra = range,
+            .title = u"反汇编信息"_qs,
+            .conv = false,
+            .ownInput = kDisassemblyOwnInput};
 }
 
 std::vector<Tool> tools()
 {
-    const QByteArray intel = ":020000000A0BE9\r\n:00000001FF\r\n";
     const QByteArray image = QByteArray::fromHex("0A0B");
-    const QByteArray jump = QByteArray::fromHex("0400"); // JMP 0000H on both chips (AJMP / JMP)
     QByteArray long1500(1500, '\0');
     for (int i = 0; i < long1500.size(); ++i)
         long1500[i] = static_cast<char>(i * 7);
     return {
-        {u"obj2bin"_qs, u"in.obj"_qs, "0A0B", {}, u"out.bin"_qs, {}, {}, true, kInfo, kReadFault},
-        {u"bin2obj"_qs, u"in.bin"_qs, image, {}, u"out.obj"_qs, {}, {}, true, kInfo, kReadFault},
-        {u"hex2bin"_qs,
-         u"in.hex"_qs,
-         intel,
-         {},
-         u"out.bin"_qs,
-         {},
-         {u"i"_qs, u"0"_qs},
-         true,
-         kInfo,
-         kReadFault,
-         true},
-        {u"hex2bin"_qs,
-         u"in.hex"_qs,
-         "0A 0B\r\n",
-         {},
-         u"out.bin"_qs,
-         {},
-         {u"s"_qs, u"0"_qs},
-         true,
-         kInfo,
-         kReadFault},
-        {u"bin2hex"_qs, u"in.bin"_qs, image, {}, u"out.hex"_qs, {}, {u"0"_qs}, true, kInfo, kReadFault, true},
-        {u"split"_qs,
-         u"img.bin"_qs,
-         long1500,
-         {},
-         u"img_1.bin"_qs,
-         u"img_2.bin"_qs,
-         {u"1KB"_qs},
-         false,
-         kInfo,
-         kReadFault},
-        {u"merge"_qs, u"a.bin"_qs, "\x01", "\x02", u"m.bin"_qs, {}, {}, true, kInfo, kReadFault},
-        {u"compare"_qs,
-         u"a.bin"_qs,
-         "\x01\x02",
-         "\x01\x03",
-         u"report.txt"_qs,
-         {},
-         {},
-         false,
-         kInfo,
-         kReadFault},
-        {u"restore"_qs, u"in.bin"_qs, image, {}, u"out.bin"_qs, {}, {}, true, kInfo, kReadFault},
-        {u"port48"_qs,
-         u"p48.asm"_qs,
-         "\tNOP\r\n",
-         {},
-         u"p51.asm"_qs,
-         u"p51.err"_qs,
-         {},
-         true,
-         u"编译信息"_qs,
-         u"源程序文件读取失败："_qs},
-        {u"dis51"_qs,
-         u"in.bin"_qs,
-         jump,
-         {},
-         u"out.asm"_qs,
-         u"out.lst"_qs,
-         {},
-         true,
-         u"反汇编信息"_qs,
-         kReadFault,
-         false,
-         false},
-        {u"dis51"_qs,
-         u"in.bin"_qs,
-         jump,
-         {},
-         u"out.asm"_qs,
-         u"out.lst"_qs,
-         {u"0000"_qs, u"0002"_qs},
-         true,
-         u"反汇编信息"_qs,
-         kReadFault,
-         false,
-         false},
-        {u"dis48"_qs,
-         u"in.bin"_qs,
-         jump,
-         {},
-         u"out.asm"_qs,
-         {},
-         {},
-         true,
-         u"反汇编信息"_qs,
-         kReadFault,
-         false,
-         false},
+        {.name = u"obj2bin"_qs,
+         .input = u"in.obj"_qs,
+         .bytes = "0A0B",
+         .output = u"out.bin"_qs,
+         .ownInput = kConvertOwnInput},
+        {.name = u"bin2obj"_qs,
+         .input = u"in.bin"_qs,
+         .bytes = image,
+         .output = u"out.obj"_qs,
+         .ownInput = kConvertOwnInput},
+        {.name = u"hex2bin"_qs,
+         .input = u"in.hex"_qs,
+         .bytes = ":020000000A0BE9\r\n:00000001FF\r\n",
+         .output = u"out.bin"_qs,
+         .extra = {u"i"_qs, u"0"_qs},
+         .peer = true,
+         .ownInput = kConvertOwnInput},
+        {.name = u"hex2bin"_qs,
+         .input = u"in.hex"_qs,
+         .bytes = "0A 0B\r\n",
+         .output = u"out.bin"_qs,
+         .extra = {u"s"_qs, u"0"_qs},
+         .ownInput = kConvertOwnInput},
+        {.name = u"bin2hex"_qs,
+         .input = u"in.bin"_qs,
+         .bytes = image,
+         .output = u"out.hex"_qs,
+         .extra = {u"0"_qs},
+         .peer = true,
+         .ownInput = kConvertOwnInput},
+        {.name = u"split"_qs,
+         .input = u"img.bin"_qs,
+         .bytes = long1500,
+         .output = u"img_1.bin"_qs,
+         .lastOutput = u"img_2.bin"_qs,
+         .extra = {u"1KB"_qs},
+         .outputArgument = false},
+        {.name = u"merge"_qs,
+         .input = u"a.bin"_qs,
+         .bytes = "\x01",
+         .second = "\x02",
+         .output = u"m.bin"_qs,
+         .ownInput = u": 合并后的文件不可以与要合并的文件同名！\n"_qs},
+        {.name = u"compare"_qs,
+         .input = u"a.bin"_qs,
+         .bytes = "\x01\x02",
+         .second = "\x01\x03",
+         .output = u"report.txt"_qs,
+         .outputArgument = false},
+        {.name = u"restore"_qs,
+         .input = u"in.bin"_qs,
+         .bytes = image,
+         .output = u"out.bin"_qs,
+         .ownInput = u": 还原后的文件不可以与待还原的文件同名！\n"_qs},
+        {.name = u"port48"_qs,
+         .input = u"p48.asm"_qs,
+         .bytes = "\tNOP\r\n",
+         .output = u"p51.asm"_qs,
+         .lastOutput = u"p51.err"_qs,
+         .title = u"编译信息"_qs,
+         .readFault = u"源程序文件读取失败："_qs,
+         .ownInput = u": 移植后的文件不可以与待移植的文件同名！\n"_qs,
+         .ownOutputs = u": 出错报告文件不可以与待移植的文件或移植后的文件同名！\n"_qs},
+        disassembler(u"dis51"_qs, u"out.lst"_qs, {}),
+        disassembler(u"dis51"_qs, u"out.lst"_qs, {u"0000"_qs, u"0002"_qs}),
+        disassembler(u"dis48"_qs, QString(), {}),
         assembler(u"asm51"_qs, "\tORG\t0000H\r\n\tSJMP\t$\r\n\tEND\r\n"),
         assembler(u"asm48"_qs, "\tORG\t0000H\r\n\tNOP\r\n\tEND\r\n"),
     };
@@ -283,6 +279,24 @@ class ToolFileFaults : public twtest::FolderTest
 };
 
 } // namespace
+
+// The table's conv rows and the driver's usage line name the same tools: a tool without a row
+// would go untested, a row the usage line leaves out runs a tool the usage hides. Each is named.
+TEST(ToolFileFaultTable, MatchesTheConvToolsOfTheUsageLine)
+{
+    const std::string_view usage = twdrive::usageOf("conv"); // "conv a|b|c ARGS..."
+    const QStringList names =
+        QString::fromUtf8(usage.data(), static_cast<qsizetype>(usage.size())).section(u' ', 1, 1).split(u'|');
+    const std::vector<Tool> rows = tools();
+    for (const QString &name : names) {
+        const bool found = std::any_of(rows.begin(), rows.end(),
+                                       [&name](const Tool &tool) { return tool.conv && tool.name == name; });
+        EXPECT_TRUE(found) << "no row for conv " << name.toStdString();
+    }
+    for (const Tool &tool : rows)
+        EXPECT_TRUE(!tool.conv || names.contains(tool.name))
+            << "conv " << tool.name.toStdString() << " is not in the driver's usage line";
+}
 
 TEST_F(ToolFileFaults, OutputsNoToolCanWriteAreNamedAndLeaveEverythingAsItWas)
 {
@@ -437,26 +451,6 @@ TEST_F(ToolFileFaults, LinksAreWrittenThroughAndModesKept)
 // writer's; either way nothing is written.
 TEST_F(ToolFileFaults, OutputsThatAreOneFileAreRefused)
 {
-    const QString convert = u": 转换后的文件不可以与待转换的文件同名！\n"_qs;
-    const std::map<QString, QString> ownInput = {
-        {u"obj2bin"_qs, convert},
-        {u"bin2obj"_qs, convert},
-        {u"hex2bin"_qs, convert},
-        {u"bin2hex"_qs, convert},
-        {u"merge"_qs, u": 合并后的文件不可以与要合并的文件同名！\n"_qs},
-        {u"restore"_qs, u": 还原后的文件不可以与待还原的文件同名！\n"_qs},
-        {u"port48"_qs, u": 移植后的文件不可以与待移植的文件同名！\n"_qs},
-        {u"dis51"_qs, u": 反汇编后的文件不可以与待反汇编的文件同名！\n"_qs},
-        {u"dis48"_qs, u": 反汇编后的文件不可以与待反汇编的文件同名！\n"_qs},
-    };
-    // Tools that check their own outputs against each other first.
-    const QString assembled =
-        u"汇编后的文件不能是源程序，也不能与汇编生成的.a51、.lst、.lt、.err文件同名！\n"_qs;
-    const std::map<QString, QString> ownOutputs = {
-        {u"port48"_qs, u": 出错报告文件不可以与待移植的文件或移植后的文件同名！\n"_qs},
-        {u"asm51"_qs, assembled},
-        {u"asm48"_qs, assembled},
-    };
     const std::pair<const char *, std::function<void(const QString &from, const QString &to)>> names[] = {
         {"the same name", nullptr},
         {"a link", [](const QString &from, const QString &to) { QFile::link(from, to); }},
@@ -469,6 +463,10 @@ TEST_F(ToolFileFaults, OutputsThatAreOneFileAreRefused)
     for (const Tool &tool : tools()) {
         if (skipped(tool))
             continue;
+        if (tool.outputArgument && tool.ownInput.isEmpty()) {
+            ADD_FAILURE() << "the table gives no ownInput for " << trace(tool).trimmed().toStdString();
+            continue;
+        }
         for (const auto &[what, place] : names) {
             SCOPED_TRACE((trace(tool) + u": "_qs + QLatin1String(what)).toStdString());
             if (tool.outputArgument) {
@@ -477,7 +475,7 @@ TEST_F(ToolFileFaults, OutputsThatAreOneFileAreRefused)
                 work.nameOutput(place ? u"alias"_qs : tool.input);
                 if (place)
                     place(work.input(), work.output());
-                expectRefused(work, folder, ownInput.at(tool.name));
+                expectRefused(work, folder, tool.ownInput);
             }
             // dis51 out.lst: the segment list is named out.lst too.
             const bool sameName = !place && tool.name == u"dis51";
@@ -489,10 +487,9 @@ TEST_F(ToolFileFaults, OutputsThatAreOneFileAreRefused)
                 twtest::writeBytes(work.output(), "mine");
                 if (place)
                     place(work.output(), work.path(tool.lastOutput));
-                const auto own = ownOutputs.find(tool.name);
                 expectRefused(work, folder,
-                              own != ownOutputs.end()
-                                  ? own->second
+                              !tool.ownOutputs.isEmpty()
+                                  ? tool.ownOutputs
                                   : writeFault(tool, work.path(tool.lastOutput),
                                                u"与输出文件 "_qs + work.output() + u" 是同一个文件"_qs));
             }
@@ -557,8 +554,13 @@ TEST_F(ToolFileFaults, HexFilesWithoutDataAreRefusedPerFormat)
         {"s", {"", " \r\n\r\n"}},
     };
     const auto hex2bin = [](const QByteArray &bytes, const QString &format, const QString &fill) {
-        return Tool{u"hex2bin"_qs,  u"in.hex"_qs, bytes, {},         u"out.bin"_qs,    {},
-                    {format, fill}, true,         kInfo, kReadFault, format != u"s"_qs};
+        return Tool{.name = u"hex2bin"_qs,
+                    .input = u"in.hex"_qs,
+                    .bytes = bytes,
+                    .output = u"out.bin"_qs,
+                    .extra = {format, fill},
+                    .peer = format != u"s"_qs,
+                    .ownInput = kConvertOwnInput};
     };
     const QString tmp = path(u"tmp"_qs);
     QDir().mkpath(tmp);

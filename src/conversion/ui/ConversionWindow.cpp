@@ -108,7 +108,7 @@ void ConversionWindow::openInMode(ConversionMode mode)
     if (!row.outputCaption.isEmpty())
         second->setTitle(row.outputCaption);
     for (WindowPart part : kAllWindowParts)
-        m_parts.at(part)->setVisible(std::find(row.shown.begin(), row.shown.end(), part) != row.shown.end());
+        m_parts.at(part)->setVisible(shows(row, part));
     if (mode == ConversionMode::Restore) {
         m_restoreInputEdit->clear();
         m_restoreOutputEdit->clear();
@@ -355,18 +355,19 @@ void launchDisassembly(Workspace &workspace, int cpu)
 
 void registerConversionWindow()
 {
-    const std::pair<const char *, ConversionMode> modes[] = {
-        {Menu::HexToBin, ConversionMode::HexToBin},   {Menu::BinToHex, ConversionMode::BinToHex},
-        {Menu::BinToObj, ConversionMode::BinToObj},   {Menu::ObjToBin, ConversionMode::ObjToBin},
-        {Menu::BinSplit, ConversionMode::Split},      {Menu::BinMerge, ConversionMode::Merge},
-        {Menu::FileCompare, ConversionMode::Compare}, {Menu::Port48To51, ConversionMode::Port},
-        {Menu::BinRestore, ConversionMode::Restore}};
     QList<ToolMenuItem> items;
-    for (const auto &[item, mode] : modes)
-        items.append(
-            {QString::fromLatin1(item), [mode](Workspace &workspace) { launchConversion(workspace, mode); }});
-    items.append({Menu::Disassemble51, [](Workspace &workspace) { launchDisassembly(workspace, 0); }});
-    items.append({Menu::Disassemble48, [](Workspace &workspace) { launchDisassembly(workspace, 1); }});
+    for (ConversionMode mode : kAllModes) {
+        const std::vector<const char *> &modeItems = modeRow(mode).menuItems;
+        for (std::size_t k = 0; k < modeItems.size(); ++k) {
+            const QString item = QString::fromLatin1(modeItems[k]);
+            // The disassembly's items also pick the CPU: MCS-51's the first, MCS-48's the second.
+            if (mode == ConversionMode::Disassemble)
+                items.append(
+                    {item, [cpu = static_cast<int>(k)](Workspace &w) { launchDisassembly(w, cpu); }});
+            else
+                items.append({item, [mode](Workspace &w) { launchConversion(w, mode); }});
+        }
+    }
     registerTool(
         ToolName::Conversion,
         [](Workspace &workspace) -> QWidget * { return new ConversionWindow(workspace); },

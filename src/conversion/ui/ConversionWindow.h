@@ -27,10 +27,6 @@ namespace tw
 
 class Prompter;
 
-// When Start is enabled: the input alone, both paths, both paths and the start address, or the
-// merge's three paths and (by address) its start address.
-enum class StartRule { Input, Paths, StartAddress, Merge };
-
 class ConversionWindow : public ToolWindow
 {
     Q_OBJECT

@@ -1,11 +1,12 @@
 #pragma once
-// The conversion window's modes as data: caption, frame captions and which parts of the window each
-// mode shows (every other part of the list is hidden). The window applies a row when a menu command
+// The conversion window's modes as data, one row per mode: the menu items that open it, its
+// captions, which parts of the window it shows (every other part of the list is hidden), what its
+// browse buttons ask and when Start may be pressed. The window applies a row when a menu command
 // opens it in that mode.
 #include "conversion/ConversionMode.h"
 
 #include <QString>
-#include <initializer_list>
+#include <algorithm>
 #include <vector>
 
 namespace tw
@@ -40,14 +41,48 @@ inline constexpr WindowPart kAllWindowParts[] = {
     WindowPart::MergeModeFrame,    WindowPart::InputLength,        WindowPart::InputStart,
     WindowPart::MergeStart,        WindowPart::SecondLength};
 
+// When the mode's button is enabled: the input alone, both paths, both paths and the start
+// address, the merge's three paths and (by address) its start address, or (the restore page's own
+// button) both of the page's paths.
+enum class StartRule { Input, Paths, StartAddress, Merge, RestorePaths };
+
+// What the output frame's browse button opens: a save dialog, an open dialog for a second input,
+// or nothing (the mode has no output frame).
+enum class OutputDialog { Save, Open, None };
+
+// The file dialogs' filters. Linux names are case-sensitive: each pattern is offered in both cases.
+namespace FileFilter
+{
+inline const QString Hex = QStringLiteral(u"十六进制代码文件 (*.hex *.HEX)");
+inline const QString Obj = QStringLiteral("Text Files (*.obj *.OBJ)");
+inline const QString Bin = QStringLiteral(u"二进制代码文件 (*.bin *.BIN)");
+inline const QString BinOrAll = Bin + QStringLiteral(";;All Files (*)");
+inline const QString Compare =
+    Bin + QStringLiteral(";;Text Files (*.lst *.LST);;Text Files (*.lt *.LT);;All Files (*)");
+inline const QString Source = QStringLiteral(u"源程序文件 (*.asm *.ASM);;All Files (*)");
+} // namespace FileFilter
+
 struct ModeRow {
-    ConversionMode mode;
+    // The menu items that open the mode (the disassembly's: MCS-51's, then MCS-48's).
+    std::vector<const char *> menuItems;
     QString windowCaption;
-    QString inputCaption;  // the input frame's caption (the restore's input frame in that mode)
-    QString outputCaption; // empty: left as it is
+    // The input frame's caption (the restore page's in that mode), also its dialog's title.
+    QString inputCaption;
+    // The output frame's caption, also its dialog's title; empty: the frame is left as it is.
+    QString outputCaption;
     std::vector<WindowPart> shown;
+    QString inputFilter;
+    OutputDialog outputDialog;
+    QString outputFilter;
+    // The rule a choice in one of the mode's dialogs applies.
+    StartRule rule;
 };
 
 const ModeRow &modeRow(ConversionMode mode);
+
+inline bool shows(const ModeRow &row, WindowPart part)
+{
+    return std::find(row.shown.begin(), row.shown.end(), part) != row.shown.end();
+}
 
 } // namespace tw
