@@ -104,8 +104,8 @@ void endLiveFolders()
     const int savedErrno = errno;
     for (Slot &slot : g_slots)
         if (slot.state.load() == Ready)
-            if (const pid_t group = slot.workers.load(); group > 0)
-                ::kill(-group, SIGKILL);
+            if (const pid_t group = slot.workers.load(); group > 0 && ::kill(-group, SIGKILL) != 0)
+                ::kill(group, SIGKILL); // forked, but not yet the leader of its group
     for (Slot &slot : g_slots) {
         if (slot.state.load() != Ready)
             continue;

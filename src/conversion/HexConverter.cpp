@@ -65,16 +65,26 @@ constexpr std::string_view kFolderPrefix = "tw-converter-";
 // caller, ends it with every srec_cat it started: ending the shell alone would leave them writing
 // into the folder being removed. A caller killed outright runs no handler; the script then ends
 // with it, and an srec_cat already running ends on its own, its folder removed by the next run.
-void startInOwnGroup(QProcess &process, const QStringList &arguments)
+// The interrupts are held back from the fork until the folder knows the group, so that an
+// interrupt in between cannot leave the script running.
+void startInOwnGroup(QProcess &process, const QStringList &arguments, PrivateFolder &work)
 {
+    sigset_t interrupts, before;
+    sigemptyset(&interrupts);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&interrupts, signal);
+    ::pthread_sigmask(SIG_BLOCK, &interrupts, &before);
     const pid_t caller = ::getpid();
-    process.setChildProcessModifier([caller] {
+    process.setChildProcessModifier([caller, before] {
+        ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
         ::setpgid(0, 0);
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != caller)
             ::raise(SIGKILL);
     });
     process.start(QStringLiteral("sh"), arguments);
+    work.setWorkers(static_cast<pid_t>(process.processId()));
+    ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
 }
 
 // Copies the input's bytes into a private folder, runs the script on the copy and reads the target.
@@ -101,13 +111,13 @@ ConverterRun runScript(const QString &script, const QString &input, const QByteA
     }
     QProcess process;
     process.setWorkingDirectory(folder);
-    startInOwnGroup(process, QStringList{scriptPath, folder, source, target} + lastArguments);
+    startInOwnGroup(process, QStringList{scriptPath, folder, source, target} + lastArguments, work);
     if (!process.waitForStarted()) {
+        work.setWorkers(0);
         run.problem = failure(ConvText::ConverterFailed);
         return run;
     }
     const auto group = static_cast<pid_t>(process.processId());
-    work.setWorkers(group);
     const bool finished = process.waitForFinished(kConverterTimeoutMs);
     if (!finished) {
         // The shell is not yet reaped, so its group id cannot have passed to anyone else.
