@@ -133,11 +133,6 @@ bool equalIgnoringAsciiCase(const std::string &a, const std::string &b)
            });
 }
 
-long long nanoseconds(const struct timespec &time)
-{
-    return static_cast<long long>(time.tv_sec) * 1000000000LL + time.tv_nsec;
-}
-
 } // namespace
 
 void setFileSystemSeams(const FileSystemSeams &seams)
@@ -254,17 +249,10 @@ bool FileIdentity::sameAs(const FileIdentity &other) const
 
 FileState fileStateOf(const std::string &path)
 {
-    FileState state;
     struct stat info;
     if (path.empty() || ::stat(followLinks(path).c_str(), &info) != 0)
-        return state;
-    state.exists = true;
-    state.device = info.st_dev;
-    state.inode = info.st_ino;
-    state.size = info.st_size;
-    state.modified = nanoseconds(info.st_mtim);
-    state.changed = nanoseconds(info.st_ctim);
-    return state;
+        return FileState();
+    return detail::fileStateFrom(info);
 }
 
 } // namespace tw

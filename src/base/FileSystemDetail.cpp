@@ -72,4 +72,19 @@ std::string notAFileReason(mode_t mode)
     return S_ISDIR(mode) ? "这是一个文件夹，不是文件" : "这是设备或管道，不是普通文件";
 }
 
+FileState fileStateFrom(const struct stat &info)
+{
+    const auto nanoseconds = [](const struct timespec &time) {
+        return static_cast<long long>(time.tv_sec) * 1000000000LL + time.tv_nsec;
+    };
+    FileState state;
+    state.exists = true;
+    state.device = info.st_dev;
+    state.inode = info.st_ino;
+    state.size = info.st_size;
+    state.modified = nanoseconds(info.st_mtim);
+    state.changed = nanoseconds(info.st_ctim);
+    return state;
+}
+
 } // namespace tw::detail

@@ -1,8 +1,11 @@
 #pragma once
 // Small pieces the file access files share: a descriptor that closes itself, the parts of a path,
 // links followed, a whole write. Not for the tools: they use base/FileAccess.h.
+#include "base/FileAccess.h"
+
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -54,5 +57,7 @@ std::string followLinks(std::string path);
 int writeAll(int fd, std::string_view bytes);
 // Why a folder, a device, a pipe or a socket is not a file.
 std::string notAFileReason(mode_t mode);
+// What stat found, as the writer compares it.
+FileState fileStateFrom(const struct stat &info);
 
 } // namespace tw::detail

@@ -60,18 +60,6 @@ bool noHardLinks(int error)
     return error == EPERM || error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK;
 }
 
-FileState stateOf(const struct stat &info)
-{
-    FileState state;
-    state.exists = true;
-    state.device = info.st_dev;
-    state.inode = info.st_ino;
-    state.size = info.st_size;
-    state.modified = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
-    state.changed = static_cast<long long>(info.st_ctim.tv_sec) * 1000000000LL + info.st_ctim.tv_nsec;
-    return state;
-}
-
 // Before anything is touched, the whole state must match what the user was asked about.
 bool untouched(const FileState &now, const FileState &asked)
 {
@@ -120,7 +108,7 @@ int copyOldFile(int folder, const std::string &target, const std::string &kept, 
     // Only a regular file is copied; whatever else stands there is the rename's to refuse.
     if (::fstat(from.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return ENOENT;
-    copied = stateOf(info);
+    copied = detail::fileStateFrom(info);
     Descriptor to(::openat(folder, kept.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (!to.valid())
         return errno;
@@ -158,7 +146,7 @@ int keepOldFile(int folder, const std::string &target, const std::string &kept, 
         struct stat info;
         if (::fstatat(folder, kept.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
             return errno;
-        state = stateOf(info);
+        state = detail::fileStateFrom(info);
         return 0;
     }
     if (!noHardLinks(errno))
@@ -285,7 +273,7 @@ std::string StagedFile::commit()
     }
     if (m_expecting && !m_expected.exists)
         return changed(kMadeMeanwhile);
-    if (m_expecting && !untouched(stateOf(now), m_expected))
+    if (m_expecting && !untouched(detail::fileStateFrom(now), m_expected))
         return changed(kChangedMeanwhile);
     return commitOverOldFile();
 }
@@ -339,7 +327,7 @@ std::string StagedFile::commitOverOldFile()
         m_committed = true;
         struct stat kept;
         if (m_expecting && (::fstatat(folder, m_kept.c_str(), &kept, AT_SYMLINK_NOFOLLOW) != 0 ||
-                            !sameDataAs(stateOf(kept), m_expected))) {
+                            !sameDataAs(detail::fileStateFrom(kept), m_expected))) {
             // Another program's file came in between the check and the swap: it goes back.
             rollBack();
             m_changedMeanwhile = true;
