@@ -1,7 +1,12 @@
 #include "base/FileSystemDetail.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
+#include <ctime>
+#include <sys/random.h>
 #include <sys/stat.h>
 
 namespace tw::detail
@@ -70,6 +75,26 @@ int writeAll(int fd, std::string_view bytes)
 std::string notAFileReason(mode_t mode)
 {
     return S_ISDIR(mode) ? "这是一个文件夹，不是文件" : "这是设备或管道，不是普通文件";
+}
+
+std::string randomText(std::size_t length, std::string_view alphabet)
+{
+    static std::atomic<std::uint64_t> counter{0};
+    unsigned char bytes[64] = {};
+    length = std::min(length, sizeof bytes);
+    if (::getrandom(bytes, length, GRND_NONBLOCK) != static_cast<ssize_t>(length)) {
+        // No entropy yet (early boot): the time, the process and a count still tell runs apart.
+        std::uint64_t seed = static_cast<std::uint64_t>(::time(nullptr)) ^
+                             (counter.fetch_add(1) + 1) * 0x9E3779B97F4A7C15ull ^
+                             static_cast<std::uint64_t>(::getpid()) << 32;
+        for (std::size_t i = 0; i < length; ++i)
+            bytes[i] = static_cast<unsigned char>(
+                (seed = seed * 6364136223846793005ull + 1442695040888963407ull) >> 56);
+    }
+    std::string text(length, '0');
+    for (std::size_t i = 0; i < length; ++i)
+        text[i] = alphabet[bytes[i] % alphabet.size()];
+    return text;
 }
 
 FileState fileStateFrom(const struct stat &info)

@@ -57,6 +57,9 @@ std::string followLinks(std::string path);
 int writeAll(int fd, std::string_view bytes);
 // Why a folder, a device, a pipe or a socket is not a file.
 std::string notAFileReason(mode_t mode);
+// length characters drawn from alphabet (at most 64 of them), different at every call: the
+// random part of a scratch or private name.
+std::string randomText(std::size_t length, std::string_view alphabet);
 // What stat found, as the writer compares it.
 FileState fileStateFrom(const struct stat &info);
 

@@ -1,5 +1,6 @@
 #include "base/PrivateFolder.h"
 
+#include "base/FileSystemDetail.h"
 #include "base/ScratchFiles.h"
 
 #include <atomic>
@@ -11,7 +12,6 @@
 #include <fcntl.h>
 #include <mutex>
 #include <set>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -148,19 +148,9 @@ bool isFolderName(std::string_view name, std::string_view prefix)
 
 std::string randomName(std::string_view prefix)
 {
-    static constexpr char kLetters[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    static std::atomic<unsigned> counter{0};
-    unsigned char bytes[kRandomLength] = {};
-    if (::getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
-        unsigned seed = static_cast<unsigned>(::time(nullptr)) ^ (counter.fetch_add(1) * 2654435761u) ^
-                        static_cast<unsigned>(::getpid());
-        for (unsigned char &b : bytes)
-            b = static_cast<unsigned char>((seed = seed * 1103515245u + 12345u) >> 16);
-    }
-    std::string name(prefix);
-    for (const unsigned char b : bytes)
-        name += kLetters[b % (sizeof kLetters - 1)];
-    return name;
+    return std::string(prefix) +
+           detail::randomText(kRandomLength,
+                              "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
 }
 
 // What stands under name in the folder, if it is this user's and of the given kind.

@@ -1,5 +1,6 @@
 #include "base/ScratchFiles.h"
 
+#include "base/FileSystemDetail.h"
 #include "base/RunLock.h"
 
 #include <atomic>
@@ -11,7 +12,6 @@
 #include <fcntl.h>
 #include <map>
 #include <mutex>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -116,15 +116,7 @@ void freeSlot(int slot)
 
 std::string randomHex(std::size_t digits)
 {
-    static std::atomic<std::uint64_t> counter{0};
-    std::uint64_t random = 0;
-    if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random)
-        random = 0;
-    random ^= (counter.fetch_add(1) + 1) * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(::getpid());
-    std::string text(digits, '0');
-    for (std::size_t i = 0; i < digits; ++i, random >>= 4)
-        text[i] = "0123456789abcdef"[random & 15];
-    return text;
+    return detail::randomText(digits, "0123456789abcdef");
 }
 
 // This process's token and its open folders. A forked child starts afresh: what it inherited
