@@ -66,8 +66,21 @@ class ConversionWindowTest : public twtest::ToolWindowTest, protected twtest::Fo
     }
     bool startEnabled(ConversionWindow *window) { return window->startButton()->isEnabled(); }
     // A table of menu items that leaves a mode out leaves that mode untested: each is named.
-    static void expectEveryMode(const std::set<ConversionMode> &opened)
+    // Opens the window by each row's menu item, runs check on it and closes it; then every mode
+    // must have been opened by some row, so a table that leaves a mode out names it.
+    template <class Rows, class Check> void checkEachMode(const Rows &rows, const Check &check)
     {
+        std::set<ConversionMode> opened;
+        for (const auto &row : rows) {
+            SCOPED_TRACE(row.item);
+            ConversionWindow *window = open(row.item);
+            ASSERT_TRUE(window);
+            opened.insert(window->mode());
+            check(window, row);
+            window->close();
+            flush();
+            expectMainBack(false);
+        }
         for (ConversionMode mode : kAllModes)
             EXPECT_TRUE(opened.count(mode)) << "no item of this table opens " << qPrintable(modeText(mode));
     }
@@ -170,12 +183,7 @@ TEST_F(ConversionWindowTest, EveryMenuItemOpensItsMode)
          u"请选择待反汇编的文件"_qs,
          {u"inputFrame"_qs, u"outputFrame"_qs, u"optionsPanel"_qs}},
     };
-    std::set<ConversionMode> opened;
-    for (const auto &m : modes) {
-        SCOPED_TRACE(m.item);
-        ConversionWindow *window = open(m.item);
-        ASSERT_TRUE(window);
-        opened.insert(window->mode());
+    checkEachMode(modes, [&](ConversionWindow *window, const auto &m) {
         EXPECT_TRUE(prompter.calls().isEmpty()) << "no 该功能尚未提供。";
         EXPECT_EQ(window->windowTitle(), m.caption);
         EXPECT_EQ(child<QLabel>(window, "modeLabel")->text(), m.mode);
@@ -189,11 +197,7 @@ TEST_F(ConversionWindowTest, EveryMenuItemOpensItsMode)
                   m.inputCaption);
         EXPECT_FALSE(startEnabled(window));
         EXPECT_TRUE(mainLocked());
-        window->close();
-        flush();
-        expectMainBack(false);
-    }
-    expectEveryMode(opened);
+    });
 }
 
 // Every browse button a mode shows asks under its frame's caption, with the filters of the files
@@ -234,12 +238,7 @@ TEST_F(ConversionWindowTest, EveryBrowseButtonAsksUnderItsCaptionWithItsFilters)
         {"dasm51", {opens(u"请选择待反汇编的文件"_qs, binOrAll), saves(u"反汇编后的文件另存为"_qs, source)}},
         {"dasm48", {opens(u"请选择待反汇编的文件"_qs, binOrAll), saves(u"反汇编后的文件另存为"_qs, source)}},
     };
-    std::set<ConversionMode> opened;
-    for (const auto &m : modes) {
-        SCOPED_TRACE(m.item);
-        ConversionWindow *window = open(m.item);
-        ASSERT_TRUE(window);
-        opened.insert(window->mode());
+    checkEachMode(modes, [&](ConversionWindow *window, const auto &m) {
         for (const char *name : {"inputButton", "outputButton", "mergeOutputButton", "restoreInputButton",
                                  "restoreOutputButton"}) {
             auto *button = child<QPushButton>(window, name);
@@ -253,10 +252,7 @@ TEST_F(ConversionWindowTest, EveryBrowseButtonAsksUnderItsCaptionWithItsFilters)
             asked << (call.kind == ScriptedPrompter::Kind::SaveFile ? saves(call.title, call.text)
                                                                     : opens(call.title, call.text));
         EXPECT_EQ(asked.join(u'\n').toStdString(), m.asked.join(u'\n').toStdString());
-        window->close();
-        flush();
-    }
-    expectEveryMode(opened);
+    });
 }
 
 TEST_F(ConversionWindowTest, ModeExtras)
