@@ -101,16 +101,4 @@ bool RunLock::takeEnded(int folderFd, const std::string &name)
     return true;
 }
 
-RunState runStateOf(int folderFd, const std::string &name)
-{
-    const int fd = ::openat(folderFd, name.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? RunState::Ended : RunState::Unknown;
-    const int error = lockWithoutWaiting(fd);
-    ::close(fd);
-    if (error == 0)
-        return RunState::Ended;
-    return error == EWOULDBLOCK ? RunState::Live : RunState::Unknown;
-}
-
 } // namespace tw

@@ -35,13 +35,4 @@ class RunLock
     int m_fd = -1;
 };
 
-enum class RunState {
-    Live,    // a process holds the lock
-    Ended,   // the lock file is missing, or no process holds its lock
-    Unknown, // the lock cannot be asked (no permission, no locks on this file system): treat as live
-};
-
-// What became of the run whose lock file is name in the folder open as folderFd.
-RunState runStateOf(int folderFd, const std::string &name);
-
 } // namespace tw

@@ -35,7 +35,6 @@ class ScratchFolder
     // A hidden name of this process's in the folder, different at every call, for a staged file
     // (tag "new-"), a kept old file ("old-") or a probe ("case-").
     std::string scratchName(std::string_view tag) const;
-    void close() { m_state.reset(); }
 
   private:
     std::shared_ptr<ScratchFolderState> m_state;
