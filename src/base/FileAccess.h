@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -114,6 +115,7 @@ struct FileState {
     long long size = 0;
     long long modified = 0;
     long long changed = 0;
+    bool operator==(const FileState &) const = default;
 };
 FileState fileStateOf(const std::string &path);
 
@@ -154,11 +156,19 @@ class StagedFile
 
     // Empty on success, else the reason.
     std::string stage(const std::string &path, const ContentWriter &content, WriteSync sync);
-    // From now on commit() replaces only what state says stood at the name (an empty name must
-    // still be empty); anything else stops it, with changedMeanwhile() set.
+    // What commit() may replace: by default what stood at the name when it was staged; the
+    // caller that asked the user names what stood there as the question was put (an empty name
+    // must still be empty). Anything else at the name (another file, a folder, a link, a device)
+    // stays there and stops the run, with changedMeanwhile() set and the reason saying what was
+    // found.
     void expect(const FileState &state);
     std::string commit();
     bool changedMeanwhile() const { return m_changedMeanwhile; }
+    // Where a file that came to the name in the last moment before the swap had to be moved to,
+    // because it could not go back ("NAME.old", ...); empty when it went back or none came.
+    const std::string &keptAside() const { return m_keptAside; }
+    // What stands at the name after a commit, while it is still this object's file; else nothing.
+    FileState written() const;
     // Puts the old file back (or removes the new one where there was none), but only while the
     // name still holds the file this object wrote. Empty when done; else the name the old file
     // could not be moved back from, where it now stays for the user: beside the target under a
@@ -168,12 +178,19 @@ class StagedFile
     const std::string &target() const { return m_target; }
 
   private:
-    std::string commitIntoEmptyName();
-    std::string commitOverOldFile();
-    std::string commitByPlainRename();
+    // Each returns 0, or the error: EEXIST/ENOENT when the name changed under it.
+    int putIntoEmptyName();
+    int swapWithOldFile();
+    int replaceByPlainRename();
+    // Why what was found at the name may not be replaced; empty when it may.
+    std::string refuseFound(unsigned mode, const FileState &found);
     // The staged file now stands under the name, or error (non-zero) says why it does not.
     std::string settle(int error);
-    std::string changed(const char *reason);
+    std::string changed(std::string reason);
+    bool holdsOwnFile(const std::string &name) const;
+    // rollBack() within the folder's turn; keptIsOld: the second name holds the old file the user
+    // agreed to replace, else another program's, which is never removed.
+    std::string undo(bool keptIsOld);
     std::string keepAside();
     void discard();
     void dropKept();
@@ -187,14 +204,15 @@ class StagedFile
     unsigned long long m_device = 0; // the staged file's, to know it again at a roll-back
     unsigned long long m_inode = 0;
     FileState m_expected;
-    bool m_expecting = false;
     bool m_changedMeanwhile = false;
+    std::string m_meanwhile; // what was found instead of the expected file
+    std::string m_keptAside;
     bool m_committed = false;
-    int m_attempts = 0;
 };
 
 // The steps of a replacement, for tests that stop a process between them.
-enum class ReplaceStep { Staged, OldKept, Renamed };
+// Looked: what stands at the name has been looked at and may be replaced; the swap comes next.
+enum class ReplaceStep { Staged, OldKept, Looked, Renamed };
 using ReplaceStepHook = void (*)(ReplaceStep step);
 void setReplaceStepHook(ReplaceStepHook hook);
 
@@ -202,6 +220,19 @@ void setReplaceStepHook(ReplaceStepHook hook);
 // as one StagedFile. Returns an empty text on success, else the reason it failed.
 std::string replaceFilePlain(const std::string &path, std::span<const std::string_view> pieces,
                              WriteSync sync);
+
+// What a replacement that names what it may replace did: the reason it failed (empty when
+// written), whether that was because the name no longer held the expected file (or held one
+// where none was expected), and what the name holds afterwards.
+struct Replacement {
+    std::string reason;
+    bool changedMeanwhile = false;
+    FileState written;
+};
+// As replaceFilePlain, but replacing only what expected says stood at the name (see
+// StagedFile::expect); without it, what stands there when the new file is staged.
+Replacement replaceFileExpecting(const std::string &path, std::span<const std::string_view> pieces,
+                                 WriteSync sync, const std::optional<FileState> &expected);
 
 // Removes the stale output of a failed run: a file, or a link as a link (never the file it names);
 // a device or folder is left alone.

@@ -4,7 +4,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -154,6 +156,31 @@ int keepOldFile(int folder, const std::string &target, const std::string &kept, 
     return copyOldFile(folder, target, kept, state);
 }
 
+// Our own runs replacing files in one folder take turns at the swap, so that none takes the file
+// another has just swapped in, and is about to swap back, for the one it was to replace. Other
+// programs take no part; a file system without locks, or a turn that does not come within two
+// seconds (a run stopped in the middle), goes on without.
+class FolderTurn
+{
+  public:
+    explicit FolderTurn(int folder) : m_fd(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        for (int waited = 0; m_fd.valid() && ::flock(m_fd.get(), LOCK_EX | LOCK_NB) != 0;) {
+            if (errno == EINTR)
+                continue;
+            if (errno != EWOULDBLOCK || ++waited > 2000) {
+                m_fd.reset(-1);
+                break;
+            }
+            const timespec pause = {0, 1000 * 1000};
+            ::nanosleep(&pause, nullptr);
+        }
+    }
+
+  private:
+    Descriptor m_fd;
+};
+
 } // namespace
 
 void setReplaceStepHook(ReplaceStepHook hook)
@@ -198,6 +225,8 @@ std::string StagedFile::stage(const std::string &path, const ContentWriter &cont
     const bool existed = ::fstatat(m_folder.fd(), m_name.c_str(), &existing, 0) == 0;
     if (existed && !S_ISREG(existing.st_mode))
         return outputRefusal(m_target);
+    // Until the caller says what it was asked to replace, it is what stands there now.
+    m_expected = existed ? detail::fileStateFrom(existing) : FileState();
     sweepEndedScratch(m_folder);
     std::string temporary;
     Descriptor fd(openTemporary(m_folder, temporary, m_temporaryEntry));
@@ -239,14 +268,14 @@ std::string StagedFile::stage(const std::string &path, const ContentWriter &cont
 void StagedFile::expect(const FileState &state)
 {
     m_expected = state;
-    m_expecting = true;
 }
 
-std::string StagedFile::changed(const char *reason)
+std::string StagedFile::changed(std::string reason)
 {
     m_changedMeanwhile = true;
+    m_meanwhile = std::move(reason);
     discard();
-    return reason;
+    return m_meanwhile;
 }
 
 std::string StagedFile::commit()
@@ -254,96 +283,111 @@ std::string StagedFile::commit()
     if (m_temporary.empty())
         return systemErrorText(ENOENT);
     m_changedMeanwhile = false;
-    m_attempts = 0;
+    m_keptAside.clear();
     reachStep(ReplaceStep::OldKept);
-    struct stat now;
-    if (::fstatat(m_folder.fd(), m_name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
-        if (errno != ENOENT) {
-            const int error = errno;
+    const FolderTurn turn(m_folder.fd());
+    // Each pass looks at what stands at the name now; a step that finds the name changed under it
+    // (filled, emptied) comes back here, so nothing is replaced that was not looked at first.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        struct stat now;
+        if (::fstatat(m_folder.fd(), m_name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT) {
+                const int error = errno;
+                discard();
+                return systemErrorText(error);
+            }
+            // Empty, or emptied since the question: writing where nothing is loses nothing.
+            reachStep(ReplaceStep::Looked);
+            const int error = putIntoEmptyName();
+            if (error == EEXIST)
+                continue;
+            return settle(error);
+        }
+        if (std::string reason = refuseFound(now.st_mode, detail::fileStateFrom(now)); !reason.empty())
+            return reason;
+        reachStep(ReplaceStep::Looked);
+        const int error = swapWithOldFile();
+        if (error == ENOENT)
+            continue;
+        if (error == EAGAIN) // another program's file came in between the look and the swap
+            return m_meanwhile;
+        if (error != 0 && !flagsRefused(error)) {
             discard();
             return systemErrorText(error);
         }
-        // Empty, or emptied since the question: writing where nothing is loses nothing.
-        return commitIntoEmptyName();
+        if (error == 0) {
+            reachStep(ReplaceStep::Renamed);
+            return std::string();
+        }
+        const int plain = replaceByPlainRename();
+        if (plain == ENOENT || plain == EEXIST)
+            continue;
+        if (m_changedMeanwhile)
+            return m_meanwhile;
+        return settle(plain);
     }
-    if (!S_ISREG(now.st_mode) && !S_ISLNK(now.st_mode)) {
-        // A folder, device or pipe put there meanwhile is never swapped away.
-        discard();
-        return S_ISDIR(now.st_mode) ? systemErrorText(EISDIR) : detail::notAFileReason(now.st_mode);
-    }
-    if (m_expecting && !m_expected.exists)
-        return changed(kMadeMeanwhile);
-    if (m_expecting && !untouched(detail::fileStateFrom(now), m_expected))
-        return changed(kChangedMeanwhile);
-    return commitOverOldFile();
+    // A name that another program keeps filling and emptying is given up on.
+    discard();
+    return systemErrorText(EAGAIN);
 }
 
-std::string StagedFile::commitIntoEmptyName()
+std::string StagedFile::refuseFound(unsigned mode, const FileState &found)
+{
+    // A folder, device or pipe is never moved from the name, whenever it came.
+    if (!S_ISREG(mode) && !S_ISLNK(mode))
+        return changed(detail::notAFileReason(mode));
+    if (!m_expected.exists)
+        return changed(kMadeMeanwhile);
+    if (!untouched(found, m_expected))
+        return changed(kChangedMeanwhile);
+    return std::string();
+}
+
+int StagedFile::putIntoEmptyName()
 {
     const int folder = m_folder.fd();
-    // A name that another program keeps filling and emptying is given up on.
-    if (++m_attempts > 10) {
-        discard();
-        return systemErrorText(EAGAIN);
-    }
     int error = renameWithFlags(folder, m_temporary, m_name, RENAME_NOREPLACE);
-    if (flagsRefused(error)) {
-        // A hard link is made only where no name is, as the flag would; the staged name then goes.
-        error = ::linkat(folder, m_temporary.c_str(), folder, m_name.c_str(), 0) == 0 ? 0 : errno;
-        if (error == 0)
-            ::unlinkat(folder, m_temporary.c_str(), 0);
-        else if (noHardLinks(error)) {
-            struct stat info;
-            if (::fstatat(folder, m_name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
-                error = EEXIST;
-            else
-                error = ::renameat(folder, m_temporary.c_str(), folder, m_name.c_str()) == 0 ? 0 : errno;
-        }
+    if (!flagsRefused(error))
+        return error;
+    // A hard link is made only where no name is, as the flag would; the staged name then goes.
+    if (::linkat(folder, m_temporary.c_str(), folder, m_name.c_str(), 0) == 0) {
+        ::unlinkat(folder, m_temporary.c_str(), 0);
+        return 0;
     }
-    if (error == EEXIST) {
-        if (m_expecting)
-            return changed(kMadeMeanwhile);
-        // Nobody was asked about this name: the file that came meanwhile is replaced as any other.
-        struct stat now;
-        if (::fstatat(folder, m_name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0)
-            return commitOverOldFile();
-        error = ::renameat(folder, m_temporary.c_str(), folder, m_name.c_str()) == 0 ? 0 : errno;
-    }
-    return settle(error);
+    if (!noHardLinks(errno))
+        return errno;
+    // Neither: a plain rename, right after a last look that the name is still empty.
+    struct stat info;
+    if (::fstatat(folder, m_name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+        return EEXIST;
+    return ::renameat(folder, m_temporary.c_str(), folder, m_name.c_str()) == 0 ? 0 : errno;
 }
 
-std::string StagedFile::commitOverOldFile()
+int StagedFile::swapWithOldFile()
 {
     const int folder = m_folder.fd();
     // One step swaps the names: the new file takes the name, the old one the staged file's name,
     // where it stays as the second name until the run is over.
     const int error = renameWithFlags(folder, m_temporary, m_name, RENAME_EXCHANGE);
-    if (error == ENOENT)
-        return commitIntoEmptyName();
-    if (error == 0) {
-        m_kept = std::move(m_temporary);
-        m_temporary.clear();
-        m_keptEntry = std::move(m_temporaryEntry);
-        m_committed = true;
-        struct stat kept;
-        if (m_expecting && (::fstatat(folder, m_kept.c_str(), &kept, AT_SYMLINK_NOFOLLOW) != 0 ||
-                            !sameDataAs(detail::fileStateFrom(kept), m_expected))) {
-            // Another program's file came in between the check and the swap: it goes back.
-            rollBack();
-            m_changedMeanwhile = true;
-            return kChangedMeanwhile;
-        }
-        reachStep(ReplaceStep::Renamed);
-        return std::string();
-    }
-    if (!flagsRefused(error)) {
-        discard();
-        return systemErrorText(error);
-    }
-    return commitByPlainRename();
+    if (error != 0)
+        return error;
+    m_kept = std::move(m_temporary);
+    m_temporary.clear();
+    m_keptEntry = std::move(m_temporaryEntry);
+    m_committed = true;
+    // What was swapped out must be what was looked at: a file saved, a folder made or a link put
+    // there in between goes straight back to its name.
+    struct stat kept;
+    const bool looked = ::fstatat(folder, m_kept.c_str(), &kept, AT_SYMLINK_NOFOLLOW) == 0;
+    if (looked && S_ISREG(kept.st_mode) && sameDataAs(detail::fileStateFrom(kept), m_expected))
+        return 0;
+    m_keptAside = undo(false);
+    changed(looked && !S_ISREG(kept.st_mode) && !S_ISLNK(kept.st_mode) ? detail::notAFileReason(kept.st_mode)
+                                                                       : kChangedMeanwhile);
+    return EAGAIN;
 }
 
-std::string StagedFile::commitByPlainRename()
+int StagedFile::replaceByPlainRename()
 {
     // Without the swap: the old file gets a second name first, then the new one is renamed over
     // the name, so that the name always holds one whole file, the old or the new.
@@ -355,21 +399,20 @@ std::string StagedFile::commitByPlainRename()
         const int error = keepOldFile(folder, m_name, kept, state);
         if (error == 0) {
             m_kept = std::move(kept);
-            if (m_expecting && !sameDataAs(state, m_expected)) {
+            if (!sameDataAs(state, m_expected)) {
                 dropKept();
-                return changed(kChangedMeanwhile);
+                changed(kChangedMeanwhile);
+                return EAGAIN;
             }
             break;
         }
         m_keptEntry.release();
-        if (error == ENOENT) // the old file went meanwhile: nothing to keep
-            return commitIntoEmptyName();
-        if (error != EEXIST) {
-            discard();
-            return systemErrorText(error);
-        }
+        if (error == ENOENT) // the old file went, or something else took its place: look again
+            return ENOENT;
+        if (error != EEXIST)
+            return error;
     }
-    return settle(::renameat(folder, m_temporary.c_str(), folder, m_name.c_str()) == 0 ? 0 : errno);
+    return ::renameat(folder, m_temporary.c_str(), folder, m_name.c_str()) == 0 ? 0 : errno;
 }
 
 std::string StagedFile::settle(int error)
@@ -386,18 +429,34 @@ std::string StagedFile::settle(int error)
     return std::string();
 }
 
+FileState StagedFile::written() const
+{
+    struct stat now;
+    if (!m_committed || ::fstatat(m_folder.fd(), m_name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
+        now.st_dev != m_device || now.st_ino != m_inode)
+        return FileState();
+    return detail::fileStateFrom(now);
+}
+
 std::string StagedFile::rollBack()
 {
     if (!m_committed) {
         discard();
         return std::string();
     }
+    const FolderTurn turn(m_folder.fd());
+    return undo(true);
+}
+
+std::string StagedFile::undo(bool keptIsOld)
+{
     m_committed = false;
     const int folder = m_folder.fd();
-    // Only this run's own file is undone: a file another program saved here meanwhile stays.
-    struct stat now;
-    if (::fstatat(folder, m_name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 || now.st_dev != m_device ||
-        now.st_ino != m_inode) {
+    // Only this run's own file is undone: a file another program saved here meanwhile stays. The
+    // old file it replaced was the user's to replace; anything else under the second name is not.
+    if (!holdsOwnFile(m_name)) {
+        if (!keptIsOld)
+            return keepAside();
         dropKept();
         return std::string();
     }
@@ -405,12 +464,29 @@ std::string StagedFile::rollBack()
         ::unlinkat(folder, m_name.c_str(), 0);
         return std::string();
     }
+    // Swapped back in one step, whatever the old name holds; the new file then leaves with the
+    // second name.
+    if (renameWithFlags(folder, m_kept, m_name, RENAME_EXCHANGE) == 0) {
+        if (holdsOwnFile(m_kept)) {
+            dropKept();
+            return std::string();
+        }
+        // Another program's file came to the name in between: it is kept for the user.
+        return keepAside();
+    }
     if (::renameat(folder, m_kept.c_str(), folder, m_name.c_str()) == 0) {
         m_kept.clear();
         m_keptEntry.release();
         return std::string();
     }
     return keepAside();
+}
+
+bool StagedFile::holdsOwnFile(const std::string &name) const
+{
+    struct stat now;
+    return ::fstatat(m_folder.fd(), name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == m_device &&
+           now.st_ino == m_inode;
 }
 
 std::string StagedFile::keepAside()
@@ -444,8 +520,15 @@ std::string StagedFile::keepAside()
 std::string replaceFilePlain(const std::string &path, std::span<const std::string_view> pieces,
                              WriteSync sync)
 {
+    return replaceFileExpecting(path, pieces, sync, std::nullopt).reason;
+}
+
+Replacement replaceFileExpecting(const std::string &path, std::span<const std::string_view> pieces,
+                                 WriteSync sync, const std::optional<FileState> &expected)
+{
     StagedFile file;
-    std::string reason = file.stage(
+    Replacement result;
+    result.reason = file.stage(
         path,
         [&](const PieceSink &put) {
             for (const std::string_view piece : pieces)
@@ -454,7 +537,14 @@ std::string replaceFilePlain(const std::string &path, std::span<const std::strin
             return std::string();
         },
         sync);
-    return reason.empty() ? file.commit() : reason;
+    if (!result.reason.empty())
+        return result;
+    if (expected)
+        file.expect(*expected);
+    result.reason = file.commit();
+    result.changedMeanwhile = file.changedMeanwhile();
+    result.written = file.written();
+    return result;
 }
 
 void removeStaleOutputPlain(const std::string &path)

@@ -117,8 +117,9 @@ class Writer
         return found;
     }
 
-    // What stands at every name that needs consent is taken down as the question is put, so that
-    // only what the user agreed to replace is replaced, and a name that was empty stays unasked.
+    // What stands at every name is taken down as the question is put (or, for a name nobody is
+    // asked about, as the run starts), so that only what the user agreed to replace, or what was
+    // there to begin with, is replaced, and a name that was empty stays unasked.
     bool consent()
     {
         std::vector<std::string> existing;
@@ -126,9 +127,12 @@ class Writer
         m_asked.assign(m_outcome.files.size(), std::nullopt);
         for (std::size_t i = 0; i < m_outcome.files.size(); ++i) {
             const PlannedFile &file = m_outcome.files[i];
-            if (!file.askBeforeReplacing || file.onlyWhereNone)
+            if (file.onlyWhereNone)
                 continue;
+            // A name nobody is asked about is replaced as it stands now, at the run's start.
             m_asked[i] = fileStateOf(file.path);
+            if (!file.askBeforeReplacing)
+                continue;
             if (exists(file.path)) {
                 existing.push_back(file.path);
                 firstExists = firstExists || i == 0;
@@ -178,6 +182,8 @@ class Writer
             if (committed[i] || (files[i]->onlyWhereNone && staged[i].changedMeanwhile()))
                 continue;
             std::string text = writeFailureText(files[i]->path, reason);
+            if (const std::string &aside = staged[i].keptAside(); !aside.empty())
+                text += "\r\n" + putBackFailureText(files[i]->path, aside);
             for (std::size_t j = 0; j < i; ++j)
                 if (committed[j])
                     if (const std::string kept = staged[j].rollBack(); !kept.empty())
@@ -195,7 +201,7 @@ class Writer
     const ToolOutcome &m_outcome;
     NoteAnswers &m_answers;
     CarriedOut m_report;
-    std::vector<std::optional<FileState>> m_asked; // per file: what stood there when asked
+    std::vector<std::optional<FileState>> m_asked; // per file: what stood there when asked or begun
 };
 
 } // namespace

@@ -59,4 +59,17 @@ QString replaceFileChecked(const QString &path, std::span<const QByteArrayView> 
     return QString::fromStdString(replaceFilePlain(nativePath(path), views, sync));
 }
 
+CheckedReplacement replaceFileExpecting(const QString &path, QByteArrayView bytes, WriteSync sync,
+                                        const std::optional<FileState> &expected)
+{
+    const std::string_view piece(bytes.data(), static_cast<std::size_t>(bytes.size()));
+    Replacement done = replaceFileExpecting(nativePath(path), std::span<const std::string_view>(&piece, 1), sync, expected);
+    return {QString::fromStdString(done.reason), done.changedMeanwhile, done.written};
+}
+
+FileState fileStateAt(const QString &path)
+{
+    return fileStateOf(nativePath(path));
+}
+
 } // namespace tw

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <optional>
 #include <span>
 
 namespace tw
@@ -33,6 +34,20 @@ CheckedRead readFileChecked(const QString &path, qint64 maxBytes);
 QString replaceFileChecked(const QString &path, QByteArrayView bytes, WriteSync sync);
 // The same for a file given as pieces, written one after the other, never joined in memory.
 QString replaceFileChecked(const QString &path, std::span<const QByteArrayView> pieces, WriteSync sync);
+
+// The same, replacing only what expected says stood at the name (StagedFile::expect): a file
+// changed, replaced or made there since is left as it is, with changedMeanwhile set. Without
+// expected, what stands there as the new file is staged.
+struct CheckedReplacement {
+    QString reason; // empty: written
+    bool changedMeanwhile = false;
+    FileState written; // what the name holds after the write, while it is still the one written
+};
+CheckedReplacement replaceFileExpecting(const QString &path, QByteArrayView bytes, WriteSync sync,
+                                        const std::optional<FileState> &expected);
+
+// What stands at path now (links followed).
+FileState fileStateAt(const QString &path);
 
 // The message for an output that could not be written: "文件写入失败：PATH（REASON）".
 QString writeFailureMessage(const QString &path, const QString &reason);

@@ -89,7 +89,10 @@ QStringList ScriptedPrompter::messageTexts() const
 int ScriptedPrompter::message(const QString &text, int style, const QString &title)
 {
     record(Kind::Message, style, title, text);
-    return takeNext(m_messages, firstButton(style));
+    const MessageAnswer next = takeNext(m_messages, MessageAnswer{firstButton(style), {}});
+    if (next.meanwhile)
+        next.meanwhile();
+    return next.answer;
 }
 
 QString ScriptedPrompter::openFileName(const QString &title, const QString &filter, const QString &)

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QVariant>
 
+#include <functional>
+
 namespace tw
 {
 
@@ -22,7 +24,13 @@ class ScriptedPrompter : public Prompter
 
     // Queue answers, consumed in order: an int for message boxes, a QString for file dialogs
     // (empty = cancel), a bool for print set-up, FontChoice/PrintChoice through their own queues.
-    void answerMessage(int answer) { m_messages.push_back(answer); }
+    void answerMessage(int answer) { m_messages.push_back({answer, {}}); }
+    // The same, after meanwhile has run while the box is open: what another program does while
+    // the user thinks it over.
+    void answerMessage(int answer, std::function<void()> meanwhile)
+    {
+        m_messages.push_back({answer, std::move(meanwhile)});
+    }
     void answerFile(const QString &path) { m_files.push_back(path); }
     void answerFont(std::optional<FontChoice> font) { m_fonts.push_back(font); }
     void answerPrintSetup(bool ok) { m_printSetups.push_back(ok); }
@@ -48,7 +56,11 @@ class ScriptedPrompter : public Prompter
 
     const QWidget *m_asker = nullptr;
     QList<Call> m_calls;
-    QList<int> m_messages;
+    struct MessageAnswer {
+        int answer;
+        std::function<void()> meanwhile;
+    };
+    QList<MessageAnswer> m_messages;
     QList<QString> m_files;
     QList<std::optional<FontChoice>> m_fonts;
     QList<bool> m_printSetups;

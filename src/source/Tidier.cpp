@@ -44,26 +44,32 @@ QString tidySourceText(const QString &text)
     return normaliseText(text).text;
 }
 
-TidyOutcome tidySourceFile(const QString &path, std::optional<TextEncoding> encoding)
+TidyOutcome tidySourceFile(const QString &path, std::optional<TextEncoding> encoding,
+                           const std::optional<FileState> &expected)
 {
     using Result = TidyOutcome::Result;
     if (!isTidiedSourcePath(path))
         return {};
+    const FileState before = fileStateAt(path);
+    if (expected && before != *expected)
+        return {};
     const auto bytes = readBinaryFile(path);
-    if (!bytes)
+    // What was read must be what was looked at: a file saved meanwhile is not this tidier's.
+    if (!bytes || fileStateAt(path) != before)
         return {};
     const TextFileContent content = encoding ? decodeText(*bytes, *encoding) : decodeText(*bytes);
     if (content.strayBytes)
-        return {Result::Refused, {}};
+        return {Result::Refused, {}, {}};
     NormalisedSource tidied = normaliseText(content.text);
     if (keptCharacters(firstLines(content.text, tidied.linesRead)) != keptCharacters(tidied.text))
-        return {Result::Refused, {}};
+        return {Result::Refused, {}, {}};
     const auto out = tryEncodeText(tidied.text, content.encoding, content.byteOrderMark);
     if (!out)
-        return {Result::Refused, {}};
-    if (!writeBinaryFile(path, *out))
+        return {Result::Refused, {}, {}};
+    const CheckedReplacement done = replaceFileExpecting(path, *out, WriteSync::Durable, before);
+    if (!done.reason.isEmpty())
         return {};
-    return {Result::Tidied, std::move(tidied.text)};
+    return {Result::Tidied, std::move(tidied.text), done.written};
 }
 
 } // namespace tw

@@ -1,6 +1,7 @@
 #pragma once
 // The source tidier the editor runs after saving an .asm file: it rewrites the file in the
 // normalised layout, so that what the user sees is what will be assembled.
+#include "common/CheckedFile.h"
 #include "common/TextFile.h"
 
 #include <QString>
@@ -24,6 +25,7 @@ struct TidyOutcome {
     };
     Result result = Result::Skipped;
     QString text;
+    FileState written; // what the name holds after the rewrite, while it is still the tidier's
     explicit operator bool() const { return result == Result::Tidied; }
 };
 
@@ -32,6 +34,10 @@ struct TidyOutcome {
 // change: a file holding bytes its encoding cannot read, or whose tidied text would differ in any
 // other character up to its END line, is refused and stays as it was (as it does after a failed
 // write, which is atomic).
-TidyOutcome tidySourceFile(const QString &path, std::optional<TextEncoding> encoding = std::nullopt);
+// The file rewritten is the one expected says stood there (the file a save has just written);
+// without it, the one read. Any other file at the name, one another program put there since, is
+// skipped and left as it is.
+TidyOutcome tidySourceFile(const QString &path, std::optional<TextEncoding> encoding = std::nullopt,
+                           const std::optional<FileState> &expected = std::nullopt);
 
 } // namespace tw

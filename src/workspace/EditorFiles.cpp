@@ -83,9 +83,9 @@ QByteArray contentHash(const QByteArray &bytes)
 
 } // namespace
 
-DiskState DiskState::of(const QString &path, const QByteArray &bytes)
+DiskState DiskState::of(const QString &path, const QByteArray &bytes, const FileState &state)
 {
-    return {path, bytes.size(), contentHash(bytes)};
+    return {path, bytes.size(), contentHash(bytes), state};
 }
 
 bool DiskState::changedAt(const QString &target) const

@@ -1,6 +1,7 @@
 #pragma once
 // File rules of the editor windows that need no widgets: the save dialogs, line ends and
 // encodings on the way in and out, and which files are closed without asking.
+#include "common/CheckedFile.h"
 #include "common/TextFile.h"
 
 #include <QString>
@@ -47,8 +48,9 @@ struct DiskState {
     QString path; // empty: nothing remembered
     qint64 size = 0;
     QByteArray hash;
+    FileState state; // what stood at the path then: the file a save replaces unasked
 
-    static DiskState of(const QString &path, const QByteArray &bytes);
+    static DiskState of(const QString &path, const QByteArray &bytes, const FileState &state);
     // True when path is the remembered file and it now holds other bytes (or cannot be read to
     // tell). A file that is gone has nothing left to lose, so it does not count as changed.
     bool changedAt(const QString &path) const;

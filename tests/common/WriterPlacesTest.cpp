@@ -20,6 +20,7 @@
 #include <csignal>
 #include <functional>
 #include <map>
+#include <utility>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -206,6 +207,77 @@ TEST(ToolOutcome, AFileChangedOrMadeAfterTheQuestionIsLeftAsTheOtherProgramLeftI
     }
 }
 
+// Whatever another program puts at an output's name while the run works (a folder, a link, a file),
+// asked about or not, and whether it comes before the name is looked at or between the look and
+// the swap, stays at that name as it was; the run fails naming it, and nothing of the user's ends
+// up under a hidden name or a ".old" one.
+TEST(ToolOutcome, WhatAnotherProgramPutsAtTheNameDuringTheRunStaysThere)
+{
+    static std::function<void()> g_intrude;
+    static ReplaceStep g_intrudeAt;
+    setReplaceStepHook([](ReplaceStep step) {
+        if (step == g_intrudeAt && g_intrude)
+            std::exchange(g_intrude, {})();
+    });
+    const auto unhook = qScopeGuard([] { setReplaceStepHook(nullptr); });
+    enum class Thing { Folder, Link, File };
+    for (const bool noSwap : {false, true})
+        for (const ReplaceStep at : {ReplaceStep::Staged, ReplaceStep::Looked})
+            for (const bool existed : {true, false})
+                for (const bool asked : {true, false})
+                    for (const Thing thing : {Thing::Folder, Thing::Link, Thing::File}) {
+                        SCOPED_TRACE(::testing::Message()
+                                     << (noSwap ? "without swaps" : "with swaps") << ", at step "
+                                     << static_cast<int>(at) << (existed ? ", over a file" : ", empty name")
+                                     << (asked ? ", asked" : ", unasked") << ", thing " << static_cast<int>(thing));
+                        SeamsInForce seams({.noRenameFlags = noSwap});
+                        QTemporaryDir dir;
+                        const QString out = dir.filePath(u"out.obj"_qs);
+                        const QString elsewhere = dir.filePath(u"elsewhere"_qs);
+                        writeBytes(elsewhere, "the link's file");
+                        if (existed)
+                            writeBytes(out, "old");
+                        g_intrudeAt = at;
+                        g_intrude = [&] {
+                            QFile::remove(out);
+                            switch (thing) {
+                            case Thing::Folder:
+                                QDir(dir.path()).mkdir(u"out.obj"_qs);
+                                writeBytes(out + u"/mine"_qs, "kept");
+                                break;
+                            case Thing::Link:
+                                QFile::link(elsewhere, out);
+                                break;
+                            case Thing::File:
+                                writeBytes(out, "theirs");
+                                break;
+                            }
+                        };
+                        LateAnswers answers;
+                        const CarriedOut report = carryOut(outcomeOf({{out, "new"}}, asked), answers);
+                        EXPECT_EQ(report.result, WriteResult::Failed);
+                        const QString reason = thing == Thing::Folder ? u"这是一个文件夹，不是文件"_qs
+                                               : existed              ? u"文件已被其他程序修改"_qs
+                                                                      : u"其他程序已新建了同名文件"_qs;
+                        EXPECT_EQ(answers.texts.last(), failure(out, reason));
+                        switch (thing) {
+                        case Thing::Folder:
+                            EXPECT_EQ(readBytes(out + u"/mine"_qs), QByteArray("kept"));
+                            break;
+                        case Thing::Link:
+                            EXPECT_EQ(QFileInfo(out).symLinkTarget(), elsewhere);
+                            EXPECT_EQ(readBytes(elsewhere), QByteArray("the link's file"));
+                            break;
+                        case Thing::File:
+                            EXPECT_EQ(readBytes(out), QByteArray("theirs"));
+                            break;
+                        }
+                        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                                             QDir::Name),
+                                  (QStringList{u"elsewhere"_qs, u"out.obj"_qs}));
+                    }
+}
+
 // Only the name within its folder counts towards the system's path limit, and a run stays in the
 // folder it opened when another program renames a folder above it.
 TEST(ToolOutcome, LongPathsAreWrittenAndARunStaysInItsFolder)
@@ -290,7 +362,8 @@ TEST(ToolOutcome, ASweepFromAnotherPidNamespaceTakesOnlyEndedRuns)
 // leaves one whole file, and the next run into the folder leaves no scratch file of it.
 TEST(ToolOutcome, AKillWithoutSwapsLeavesOneWholeFileAndNoScratchAfterTheNextRun)
 {
-    for (const ReplaceStep step : {ReplaceStep::Staged, ReplaceStep::OldKept, ReplaceStep::Renamed}) {
+    for (const ReplaceStep step :
+         {ReplaceStep::Staged, ReplaceStep::OldKept, ReplaceStep::Looked, ReplaceStep::Renamed}) {
         SCOPED_TRACE(static_cast<int>(step));
         QTemporaryDir dir;
         const QString out = dir.filePath(u"out.bin"_qs);
@@ -469,14 +542,15 @@ TEST(ToolOutcome, KillsAndFaultsAtEverySystemCallLeaveWholeFilesAndNoScratch)
     }
     EXPECT_GT(injections, 100);
 
-    // The second file fails and the first cannot be put back: the old first file leaves the
-    // scratch names for one the user sees, the message names it, and it outlives the next run.
+    // The second file fails and the first cannot be put back, neither swapped nor renamed: the old
+    // first file leaves the scratch names for one the user sees, the message names it, and it
+    // outlives the next run.
     writeBytes(folder + u"/out.asm"_qs, "old source");
     writeBytes(folder + u"/out.lst"_qs, "old list");
     const twtest::ProcessResult doubleFault =
         twtest::runProgram(u"strace"_qs,
                            QStringList{u"-f"_qs, u"-qq"_qs, u"-o"_qs, u"/dev/null"_qs, u"-e"_qs,
-                                       u"inject=renameat2:error=EIO:when=2"_qs, u"-e"_qs,
+                                       u"inject=renameat2:error=EIO:when=2..3"_qs, u"-e"_qs,
                                        u"inject=renameat:error=EIO"_qs, QStringLiteral(TW_TWDRIVE)} +
                                run,
                            folder);

@@ -2,15 +2,21 @@
 // answering the questions and dialogs.
 #include "MainWindowTestSupport.h"
 
+#include "base/FileAccess.h"
 #include "common/TextFile.h"
 #include "source/Tidier.h"
 #include "workspace/EditorFiles.h"
 
+#include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QLabel>
 #include <QMdiArea>
 #include <QPointer>
 #include <QTest>
+
+#include <functional>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 using namespace tw;
@@ -428,6 +434,94 @@ TEST_F(EditorDiskTest, TheCloseQuestionSaveAsAndTheTidiedSaveAskTheSameWay)
     type(tidied, u"nop"_s);
     ASSERT_TRUE(tidied->saveFromMenu());
     EXPECT_EQ(prompter.messageTexts().size(), 2);
+}
+
+// The file a save replaces is the one the user was asked about, or, unasked, the one the editor
+// last read or wrote: another program's change in between (while the question is open, or between
+// the look and the write) is asked about again, and No leaves that program's file as it left it.
+TEST_F(EditorDiskTest, ASaveReplacesOnlyTheFileTheUserAgreedTo)
+{
+    const QString file = path(u"race.asm"_s);
+    QString target; // the file the save writes
+    const auto appendOutside = [&](const char *line) {
+        return [&target, line] { writeBytes(target, readBytes(target) + line); };
+    };
+    const auto renameOver = [this, &target] {
+        writeBytes(path(u"swap"_s), "; moved over\r\n");
+        ASSERT_TRUE(QFile::remove(target));
+        ASSERT_TRUE(QFile::rename(path(u"swap"_s), target));
+    };
+    static std::function<void()> atTheWrite;
+    setReplaceStepHook([](ReplaceStep step) {
+        if (step == ReplaceStep::Staged && atTheWrite)
+            std::exchange(atTheWrite, {})();
+    });
+    const auto unhook = qScopeGuard([] { setReplaceStepHook(nullptr); });
+    enum class Save { Menu, SaveAsOther, CloseQuestion };
+    const struct {
+        const char *what;
+        Save save;
+        bool changedBefore; // the first question is asked at all
+        std::function<void()> whileAsked;
+        std::function<void()> atWrite;
+        QByteArray left; // what No to the second question leaves on disk
+    } cases[] = {
+        {"appended while asked", Save::Menu, true, appendOutside("; second\r\n"), {},
+         "nop\r\n; other\r\n; second\r\n"},
+        {"renamed over while asked", Save::Menu, true, renameOver, {}, "; moved over\r\n"},
+        {"saved between the look and the write", Save::Menu, false, {}, appendOutside("; late\r\n"),
+         "nop\r\n; late\r\n"},
+        {"save as over another file", Save::SaveAsOther, false, {}, appendOutside("; late\r\n"),
+         "nop\r\n; late\r\n"},
+        {"through the close question", Save::CloseQuestion, true, appendOutside("; second\r\n"), {},
+         "nop\r\n; other\r\n; second\r\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        prompter.clearCalls();
+        QFile::remove(file);
+        EditorWindow *editor = openFile(u"race.asm"_s, "nop\r\n");
+        target = c.save == Save::SaveAsOther ? path(u"other.asm"_s) : file;
+        if (c.save == Save::SaveAsOther)
+            writeBytes(target, "nop\r\n");
+        type(editor, u"x"_s);
+        if (c.changedBefore)
+            writeBytes(target, readBytes(target) + "; other\r\n");
+        atTheWrite = c.atWrite;
+        if (c.save == Save::CloseQuestion)
+            prompter.answerMessage(MsgAnswer::Yes); // 是否保存
+        if (c.changedBefore)
+            prompter.answerMessage(MsgAnswer::Yes, c.whileAsked);
+        prompter.answerMessage(MsgAnswer::No); // asked again about what stands there now
+        bool saved = false;
+        switch (c.save) {
+        case Save::Menu:
+            saved = editor->saveFile();
+            break;
+        case Save::SaveAsOther:
+            prompter.answerFile(target);
+            saved = editor->saveFileAs();
+            break;
+        case Save::CloseQuestion:
+            saved = closeFrameOf(editor);
+            break;
+        }
+        EXPECT_FALSE(saved);
+        EXPECT_EQ(readBytes(target), c.left);
+        const QStringList asked = prompter.messageTexts().filter(u"文件已被其他程序修改："_s + target);
+        EXPECT_EQ(asked.size(), c.changedBefore ? 2 : 1) << prompter.messageTexts().join(u'|').toStdString();
+        EXPECT_TRUE(editor->hasChanged());
+        EXPECT_EQ(QDir(dir.path()).entryList({u".tw-*"_s}, QDir::Files | QDir::Hidden), QStringList());
+
+        // Yes to what stands there now writes the editor's text over it (Save As's dialog asked).
+        if (c.save == Save::SaveAsOther)
+            prompter.answerFile(target);
+        else
+            prompter.answerMessage(MsgAnswer::Yes);
+        ASSERT_TRUE(c.save == Save::SaveAsOther ? editor->saveFileAs() : editor->saveFile());
+        EXPECT_EQ(readBytes(target), QByteArray("nop\r\nx"));
+        ASSERT_TRUE(closeFrameOf(editor));
+    }
 }
 
 // A tool showing its output again finds the editor that holds the file, under any spelling of its

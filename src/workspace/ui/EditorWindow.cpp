@@ -125,6 +125,9 @@ QString EditorWindow::selectedText() const
 
 bool EditorWindow::loadFile(const QString &path)
 {
+    // Looked at before it is read: a file saved while it is read then differs from both, and the
+    // first save asks.
+    const FileState state = fileStateAt(path);
     const auto bytes = readBinaryFile(path);
     if (!bytes)
         return false;
@@ -133,21 +136,23 @@ bool EditorWindow::loadFile(const QString &path)
     m_byteOrderMark = content.byteOrderMark;
     m_strayBytes = content.strayBytes;
     m_fromFile = true;
-    m_disk = DiskState::of(path, *bytes);
+    m_disk = DiskState::of(path, *bytes, state);
     m_editor->setPlainText(editorTextFromFile(content.text));
     return true;
 }
 
 // The file as stored after a save, read in the encoding just written: detecting it again could
 // read a short GBK text another way.
-void EditorWindow::reloadSaved()
+void EditorWindow::reloadSaved(const FileState &ours)
 {
     const auto bytes = readBinaryFile(m_openFile);
-    if (!bytes)
-        return; // the text just written stays
+    // Only the file this editor or its tidier has just written is shown; one another program put
+    // there since stays on disk, the text just written stays here, and the next save asks.
+    if (!bytes || !ours.exists || fileStateAt(m_openFile) != ours)
+        return;
     const TextFileContent content = decodeText(*bytes, m_encoding);
     // The tidier's rewrite is this editor's own, not another program's.
-    m_disk = DiskState::of(m_openFile, *bytes);
+    m_disk = DiskState::of(m_openFile, *bytes, ours);
     m_byteOrderMark = content.byteOrderMark;
     m_strayBytes = content.strayBytes;
     m_editor->setPlainText(editorTextFromFile(content.text));
@@ -190,12 +195,25 @@ void EditorWindow::showCaret()
     m_workspace.setStatusText(1, caretText());
 }
 
-bool EditorWindow::writeTo(const QString &path)
+std::optional<FileState> EditorWindow::agreedReplacement(const QString &path, bool changedMeanwhile)
 {
     // Written over unasked, another program's change to the file would be lost without a word.
-    if (m_disk.changedAt(path) &&
-        m_prompter.message(changedOnDiskText(path), MsgStyle::YesNo + MsgStyle::Exclamation,
+    // Looked at before and after the bytes are compared, so that a save in between is seen too.
+    const FileState before = fileStateAt(path);
+    if (!changedMeanwhile && !m_disk.changedAt(path) && fileStateAt(path) == before)
+        return before;
+    // What the user agrees to replace is what stands there as the question is put.
+    const FileState asked = fileStateAt(path);
+    if (m_prompter.message(changedOnDiskText(path), MsgStyle::YesNo + MsgStyle::Exclamation,
                            kWorkspaceInfoTitle) != MsgAnswer::Yes)
+        return std::nullopt;
+    return asked;
+}
+
+bool EditorWindow::writeTo(const QString &path)
+{
+    std::optional<FileState> agreed = agreedReplacement(path, false);
+    if (!agreed)
         return false;
     const QString fileText = fileTextFromEditor(text());
     const SaveEncoding plan = saveEncodingFor(fileText, m_encoding, m_strayBytes, m_fromFile);
@@ -204,14 +222,21 @@ bool EditorWindow::writeTo(const QString &path)
         return false;
     const bool byteOrderMark = m_byteOrderMark && plan.encoding == TextEncoding::Utf8;
     const auto bytes = tryEncodeText(fileText, plan.encoding, byteOrderMark);
-    const QString reason = bytes ? replaceFileChecked(path, *bytes, WriteSync::Durable) : QString();
-    if (!bytes || !reason.isEmpty()) {
+    CheckedReplacement done;
+    if (bytes) {
+        // Another program that changes the file while the user answers, or between the look and
+        // the write, gets its file left as it left it, and the question is put again.
+        while ((done = replaceFileExpecting(path, *bytes, WriteSync::Durable, *agreed)).changedMeanwhile)
+            if (!(agreed = agreedReplacement(path, true)))
+                return false;
+    }
+    if (!bytes || !done.reason.isEmpty()) {
         const QString why =
-            reason.isEmpty() ? QString() : QStringLiteral(u"（") + reason + QStringLiteral(u"）");
+            done.reason.isEmpty() ? QString() : QStringLiteral(u"（") + done.reason + QStringLiteral(u"）");
         m_prompter.message(saveFailedText(path, !bytes) + why, MsgStyle::Exclamation, kWorkspaceInfoTitle);
         return false;
     }
-    m_disk = DiskState::of(path, *bytes);
+    m_disk = DiskState::of(path, *bytes, done.written);
     m_encoding = plan.encoding;
     m_byteOrderMark = byteOrderMark;
     m_strayBytes = false;
@@ -254,10 +279,15 @@ bool EditorWindow::saveWithTidy(bool (EditorWindow::*save)())
         return false;
     // The tidier fails quietly and leaves the file as just saved; it only speaks when it refuses to
     // change the user's characters.
-    if (isTidiedSourcePath(m_openFile) &&
-        tidySourceFile(m_openFile, m_encoding).result == TidyOutcome::Result::Refused)
-        m_prompter.message(tidyRefusedText(m_openFile), MsgStyle::Exclamation, kWorkspaceInfoTitle);
-    reloadSaved();
+    FileState ours = m_disk.state;
+    if (isTidiedSourcePath(m_openFile)) {
+        const TidyOutcome tidied = tidySourceFile(m_openFile, m_encoding, ours);
+        if (tidied.result == TidyOutcome::Result::Refused)
+            m_prompter.message(tidyRefusedText(m_openFile), MsgStyle::Exclamation, kWorkspaceInfoTitle);
+        if (tidied)
+            ours = tidied.written;
+    }
+    reloadSaved(ours);
     clearChanged();
     return true;
 }

@@ -100,8 +100,13 @@ class EditorWindow : public QWidget
   private:
     void onTextChanged();
     void publishUndoState();
+    // What a save to path may replace: what stands there when it holds what this editor last read
+    // or wrote (or is another file, which Save As's dialog asked about); else, after a Yes to the
+    // question, what stood there as it was put. Nothing when the user said No.
+    std::optional<FileState> agreedReplacement(const QString &path, bool changedMeanwhile);
     bool writeTo(const QString &path);
-    void reloadSaved();
+    // Shows the file as stored, when it is still ours (the file just written, or tidied).
+    void reloadSaved(const FileState &ours);
     bool saveUnder(const QString &chosenPath);
     bool saveWithTidy(bool (EditorWindow::*save)());
     bool askSaveBeforeClose();
