@@ -18,6 +18,7 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <functional>
 #include <map>
 
@@ -84,9 +85,27 @@ int refuseModes(int, unsigned)
 }
 
 QString g_blindFolder;
+int g_blindRule = 1; // as FileSystemSeams::foldsCase answers
 int blindToCase(const std::string &folder)
 {
-    return QString::fromStdString(folder).startsWith(g_blindFolder) ? 1 : -1;
+    return QString::fromStdString(folder).startsWith(g_blindFolder) ? g_blindRule : -1;
+}
+
+PlannedFile plainFile(const std::string &path, const std::string &bytes)
+{
+    PlannedFile file;
+    file.path = path;
+    file.bytes = bytes;
+    return file;
+}
+
+// A file under a name that need not be UTF-8.
+void writePlain(const std::string &path, const std::string &bytes)
+{
+    std::FILE *file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr) << path;
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
 }
 
 } // namespace
@@ -145,11 +164,76 @@ TEST(ToolOutcome, NamesThatACaseBlindFolderFindsAsOneAreOneFile)
         EXPECT_EQ(readBytes(input), QByteArray("code"));
     }
     // This folder tells case apart, as its own probe finds, and leaves no probe behind.
-    EXPECT_FALSE(folderFoldsCase(nativePath(dir.path())));
+    EXPECT_FALSE(folderNameRule(nativePath(dir.path())).foldsCase);
     LateAnswers answers;
     EXPECT_EQ(carryOut(outcomeOf({{upper, "source"}, {lower, "segments"}}), answers).result,
               WriteResult::Written);
     EXPECT_EQ(entries(dir.path()), (QStringList{u"prog.bin"_qs, u"x.LST"_qs, u"x.lst"_qs}));
+}
+
+// A folder's rule in full: Unicode case folding, simple or full, and on a folder that normalises
+// (ext4's and f2fs's casefold folders) canonical forms too. FAT and exFAT fold by an up-case table
+// and keep é and e + U+0301 apart, so a folder that only folds keeps them two files. A name that is
+// not UTF-8 is one with another only in the case of its ASCII letters.
+TEST(ToolOutcome, SpellingsTheFoldersRuleFindsAsOneAreOneFile)
+{
+    const struct {
+        const char *a;
+        const char *b;
+        int rule; // 1 folds case, 2 normalises, 3 both
+        bool one;
+    } rows[] = {
+        {"程序ａ.bin", "程序Ａ.bin", 1, true}, // full-width, as a Chinese input method types them
+        {"程序ａ.bin", "程序Ａ.bin", 0, false},
+        {"é.bin", "É.bin", 1, true},
+        {"ö.bin", "Ö.bin", 1, true},
+        {"σ.bin", "Σ.bin", 1, true},
+        {"ς.bin", "Σ.bin", 1, true},
+        {"д.bin", "Д.bin", 1, true},
+        {"x.lſt", "x.lst", 1, true},             // ſ folds to s
+        {"straße.bin", "STRASSE.bin", 1, true},  // full folding only
+        {"dé/p.bin", "dÉ/p.bin", 1, true},       // the folder spelled apart
+        {"\u00e9.bin", "e\u0301.bin", 1, false}, // NFC and NFD
+        {"\u00e9.bin", "E\u0301.bin", 3, true},
+        {"\u00e9.bin", "e\u0301.bin", 2, true},
+        {"\u00e9.bin", "E\u0301.bin", 2, false},
+        {"\xff" "a.bin", "\xff" "A.bin", 1, true},
+        {"\xff.bin", "\xfe.bin", 3, false},
+    };
+    QTemporaryDir dir;
+    g_blindFolder = QFileInfo(dir.path()).canonicalFilePath();
+    SeamsInForce seams({.foldsCase = blindToCase});
+    int count = 0;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string(row.a) + " " + row.b + " rule " + std::to_string(row.rule));
+        g_blindRule = row.rule;
+        const std::string folder = nativePath(dir.path()) + '/' + std::to_string(++count) + '/';
+        const std::string a = folder + row.a, b = folder + row.b;
+        for (const std::string &path : {a, b})
+            QDir().mkpath(QString::fromStdString(path).section(u'/', 0, -2));
+        // Two outputs of one run, neither there yet.
+        ToolOutcome outputs;
+        outputs.files = {plainFile(a, "first"), plainFile(b, "second")};
+        LateAnswers first;
+        EXPECT_EQ(carryOut(outputs, first).result, row.one ? WriteResult::Failed : WriteResult::Written);
+        EXPECT_EQ(first.texts, row.one ? QStringList{QString::fromStdString(writeFailureText(
+                                             b, "与输出文件 " + a + " 是同一个文件"))}
+                                       : QStringList());
+        // An output under another spelling of the input.
+        writePlain(a, "input");
+        ToolOutcome overInput;
+        overInput.files = {plainFile(b, "output")};
+        overInput.inputs = {a};
+        LateAnswers second;
+        EXPECT_EQ(carryOut(overInput, second).result, row.one ? WriteResult::Failed : WriteResult::Written);
+        EXPECT_EQ(second.texts, row.one ? QStringList{QString::fromStdString(writeFailureText(
+                                              b, "与输入文件 " + a + " 是同一个文件"))}
+                                        : QStringList());
+        EXPECT_EQ(readFilePlain(a, 100).bytes, "input");
+        EXPECT_EQ(readFilePlain(b, 100).bytes, row.one ? "" : "output");
+        std::remove(a.c_str()); // names QTemporaryDir cannot spell
+        std::remove(b.c_str());
+    }
 }
 
 // What the user agreed to replace is what gets replaced: a file saved, swapped or made by another
