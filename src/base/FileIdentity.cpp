@@ -89,7 +89,7 @@ std::string swapAsciiCase(std::string name)
 }
 
 // A name's letter é in its two canonical forms, for the probe.
-constexpr std::string_view kComposed = "\xC3\xA9";   // U+00E9
+constexpr std::string_view kComposed = "\xC3\xA9";    // U+00E9
 constexpr std::string_view kDecomposed = "e\xCC\x81"; // e + U+0301
 
 bool foundAs(int folder, const std::string &name)

@@ -1,28 +1,21 @@
 #pragma once
-// A test's stand-in for a folder's name rule, through the driver's environment:
-// TW_TEST_NAME_RULE="RULE:FOLDER" makes every folder whose path begins with FOLDER answer RULE
-// (FileSystemSeams::foldsCase: 1 folds case, 2 normalises, 3 both), as a FAT, exFAT or casefold
-// folder would, on a folder of any file system. The front and each module set it for themselves.
+// A test's stand-in for a folder's name rule: TW_TEST_NAME_RULE="RULE:FOLDER" makes every folder
+// under FOLDER answer RULE (FileSystemSeams::foldsCase). The front and each module, which hold
+// base code of their own, each take it.
 #include "base/FileAccess.h"
 
 #include <cstdlib>
-#include <string>
 
 namespace twdrive
 {
 
 inline void takeNameRuleFromEnvironment()
 {
-    static int rule = -1;
-    static std::string folder;
-    const char *value = std::getenv("TW_TEST_NAME_RULE");
-    if (!value || value[0] < '0' || value[0] > '3' || value[1] != ':')
-        return;
-    rule = value[0] - '0';
-    folder = value + 2;
-    tw::FileSystemSeams seams = tw::fileSystemSeams();
-    seams.foldsCase = [](const std::string &path) { return path.starts_with(folder) ? rule : -1; };
-    tw::setFileSystemSeams(seams);
+    static const char *const rule = std::getenv("TW_TEST_NAME_RULE");
+    if (rule && rule[0] >= '0' && rule[0] <= '3' && rule[1] == ':')
+        tw::setFileSystemSeams({.foldsCase = [](const std::string &folder) {
+            return folder.starts_with(rule + 2) ? rule[0] - '0' : -1;
+        }});
 }
 
 } // namespace twdrive
