@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6sql6-sqlite libgl-dev
   qt6-qpa-plugins libqt6svg6
   fonts-wqy-zenhei adwaita-icon-theme qt6-translations-l10n
-  libuchardet-dev libfreetype-dev xfonts-base xfonts-wqy
+  libuchardet-dev libicu-dev libfreetype-dev xfonts-base xfonts-wqy
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth openbox x11-utils
   as31 sdcc-ucsim d52 srecord binutils

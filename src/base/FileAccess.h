@@ -86,25 +86,36 @@ enum class WriteSync { Durable, Generated };
 // neither is ever opened.
 std::string outputRefusal(const std::string &path);
 
+// Which spellings of a name a folder finds as the file it holds, besides the name's own bytes.
+struct NameRule {
+    // Any case: names equal under Unicode case folding, simple or full (x.LST and x.lst, 程序Ａ
+    // and 程序ａ, Σ, σ and ς, STRASSE and straße) are one.
+    bool foldsCase = false;
+    // Any canonically equivalent form: é as one code point and as e + U+0301 are one.
+    bool normalises = false;
+};
+
 // Which file a path names: the path with its links followed and its folder resolved, and for an
 // existing file its device and inode, so that two names of one file (links, hard links, "./")
-// are known as one. In a folder that treats names alike whatever their case (FAT, exFAT, a casefold
-// folder), names that differ only in the case of ASCII letters are one file too, whether they
-// exist yet or not.
+// are known as one. In a folder whose rule finds a name in other spellings (FAT, exFAT, a casefold
+// folder), two paths the rule makes equal are one file too, whether they exist yet or not and
+// even where the file system gives each spelling an inode of its own. A name that is not UTF-8
+// matches another only where the two differ at most in the case of ASCII letters.
 struct FileIdentity {
     std::string path;
     bool exists = false;
     unsigned long long device = 0;
     unsigned long long inode = 0;
     unsigned long long folderDevice = 0;
-    bool foldsCase = false; // the folder finds a name in any case
+    NameRule names; // the folder's
     bool sameAs(const FileIdentity &other) const;
 };
 FileIdentity fileIdentity(const std::string &path);
 
-// Whether the folder (a path) finds names whatever their case; asked of the folder once per
-// process: its casefold flag, its file system, or a probe file looked up in the other case.
-bool folderFoldsCase(const std::string &folder);
+// The rule of the folder (a path), asked of the folder once per process: its casefold flag (which
+// also normalises), its file system, or a probe file looked up in the other case and in the
+// other canonical form.
+NameRule folderNameRule(const std::string &folder);
 
 // What stands at a name (links followed): nothing, or a file known by device, inode, size, last
 // change of its data (modified) and of its data or entry (changed), in nanoseconds.
@@ -125,7 +136,8 @@ struct FileSystemSeams {
     int (*setMode)(int fd, unsigned mode) = nullptr;
     // renameat2's flags refused, as by many FUSE and network file systems.
     bool noRenameFlags = false;
-    // The folder probe's stand-in: 1 the folder folds case, 0 it does not, -1 ask the folder.
+    // The folder probe's stand-in: -1 ask the folder; else its rule as the sum of 1 (it folds
+    // case) and 2 (it normalises): 0 neither, 3 both, as a casefold folder of ext4 or f2fs.
     int (*foldsCase)(const std::string &folder) = nullptr;
 };
 void setFileSystemSeams(const FileSystemSeams &seams);

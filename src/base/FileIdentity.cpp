@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -12,10 +13,14 @@
 #include <linux/fs.h>
 #include <map>
 #include <mutex>
+#include <string_view>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/syscall.h>
+#include <unicode/normalizer2.h>
+#include <unicode/unistr.h>
+#include <unicode/utf8.h>
 #include <unistd.h>
 
 namespace tw
@@ -83,47 +88,68 @@ std::string swapAsciiCase(std::string name)
     return name;
 }
 
-// Makes a scratch file in the folder and looks it up in the other case; false where none can be
-// made (a folder nobody writes to here holds no output of ours).
-bool probeFoldsCase(const std::string &folder)
+// A name's letter é in its two canonical forms, for the probe.
+constexpr std::string_view kComposed = "\xC3\xA9";    // U+00E9
+constexpr std::string_view kDecomposed = "e\xCC\x81"; // e + U+0301
+
+bool foundAs(int folder, const std::string &name)
+{
+    struct stat info;
+    return ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// Makes a scratch file with an é in its name in the folder and looks it up in the other case of
+// its ASCII letters and with its é decomposed; a folder that takes no such name is asked of case
+// alone. Nothing where no file can be made (a folder nobody writes to here holds no output of ours).
+NameRule probeNameRule(const std::string &folder)
 {
     ScratchFolder scratch;
     if (scratch.open(folder) != 0)
-        return false;
-    const std::string name = scratch.scratchName("case-");
-    ScratchEntry entry(scratch, name);
-    Descriptor fd(::openat(scratch.fd(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (!fd.valid())
-        return false;
-    struct stat info;
-    const bool folds = ::fstatat(scratch.fd(), swapAsciiCase(name).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
-    ::unlinkat(scratch.fd(), name.c_str(), 0);
-    return folds;
+        return {};
+    for (const bool accented : {true, false}) {
+        const std::string tag = accented ? "case-" + std::string(kComposed) + '-' : "case-";
+        const std::string name = scratch.scratchName(tag);
+        ScratchEntry entry(scratch, name);
+        Descriptor fd(::openat(scratch.fd(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (!fd.valid())
+            continue;
+        NameRule rule;
+        rule.foldsCase = foundAs(scratch.fd(), swapAsciiCase(name));
+        if (accented) {
+            std::string decomposed = name;
+            decomposed.replace(name.find(kComposed), kComposed.size(), kDecomposed);
+            rule.normalises = foundAs(scratch.fd(), decomposed);
+        }
+        ::unlinkat(scratch.fd(), name.c_str(), 0);
+        return rule;
+    }
+    return {};
 }
 
-bool askFolder(const std::string &folder)
+NameRule askFolder(const std::string &folder)
 {
     Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC));
     if (!fd.valid())
-        return false;
+        return {};
+    // The kernel's casefold folders (ext4, f2fs, tmpfs) fold and normalise with its UTF-8 tables.
     long flags = 0;
     if (::ioctl(fd.get(), FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_CASEFOLD_FL))
-        return true;
+        return {.foldsCase = true, .normalises = true};
     struct statfs system;
     if (::fstatfs(fd.get(), &system) != 0)
-        return false;
+        return {};
     switch (caseRuleOf(system.f_type)) {
     case CaseRule::ByFlag:
-        return false;
-    case CaseRule::Folds:
-        return true;
+        return {};
+    case CaseRule::Folds: // by an up-case table, code unit by code unit: no normalisation
+        return {.foldsCase = true, .normalises = false};
     case CaseRule::Probe:
-        return probeFoldsCase(folder.back() == '/' ? folder : folder + '/');
+        return probeNameRule(folder.back() == '/' ? folder : folder + '/');
     }
-    return false;
+    return {};
 }
 
-bool equalIgnoringAsciiCase(const std::string &a, const std::string &b)
+bool equalIgnoringAsciiCase(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                auto lower = [](char c) {
@@ -131,6 +157,75 @@ bool equalIgnoringAsciiCase(const std::string &a, const std::string &b)
                };
                return lower(x) == lower(y);
            });
+}
+
+bool isAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+bool isUtf8(std::string_view text)
+{
+    const auto length = static_cast<std::int32_t>(text.size());
+    for (std::int32_t i = 0; i < length;) {
+        UChar32 c;
+        U8_NEXT(text.data(), i, length, c);
+        if (c < 0)
+            return false;
+    }
+    return true;
+}
+
+// The form of a UTF-8 name that every spelling the rule finds as it shares. Case is folded in
+// full (ß as ss): what simple folding makes one, full folding makes one too, as the full folding
+// of a character's simple folding is the character's own. A folder that normalises is matched in
+// the decomposed form, before and after the folding (Unicode's canonical caseless match).
+std::string matchForm(std::string_view name, NameRule rule)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2 *nfd = rule.normalises ? icu::Normalizer2::getNFDInstance(status) : nullptr;
+    icu::UnicodeString text =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(name.data(), static_cast<std::int32_t>(name.size())));
+    auto decompose = [&] {
+        if (!nfd || U_FAILURE(status))
+            return;
+        icu::UnicodeString decomposed = nfd->normalize(text, status);
+        if (U_SUCCESS(status))
+            text = std::move(decomposed);
+    };
+    decompose();
+    if (rule.foldsCase) {
+        text.foldCase(U_FOLD_CASE_DEFAULT);
+        decompose();
+    }
+    std::string form;
+    return text.toUTF8String(form);
+}
+
+// Whether the folder's rule finds one name (no slash in it) as the other.
+bool sameName(std::string_view a, std::string_view b, NameRule rule)
+{
+    if (a == b)
+        return true;
+    // ASCII needs no tables; a name the file system takes as bytes (not UTF-8) is known by its
+    // ASCII letters' case alone.
+    if ((isAscii(a) && isAscii(b)) || !isUtf8(a) || !isUtf8(b))
+        return rule.foldsCase && equalIgnoringAsciiCase(a, b);
+    return matchForm(a, rule) == matchForm(b, rule);
+}
+
+// The same rule on two paths, name by name.
+bool samePath(std::string_view a, std::string_view b, NameRule rule)
+{
+    while (true) {
+        const std::size_t endA = std::min(a.find('/'), a.size()), endB = std::min(b.find('/'), b.size());
+        if (!sameName(a.substr(0, endA), b.substr(0, endB), rule))
+            return false;
+        if (endA == a.size() || endB == b.size())
+            return endA == a.size() && endB == b.size();
+        a.remove_prefix(endA + 1);
+        b.remove_prefix(endB + 1);
+    }
 }
 
 } // namespace
@@ -145,26 +240,26 @@ const FileSystemSeams &fileSystemSeams()
     return g_seams;
 }
 
-bool folderFoldsCase(const std::string &folder)
+NameRule folderNameRule(const std::string &folder)
 {
     if (g_seams.foldsCase)
         if (const int answer = g_seams.foldsCase(folder); answer >= 0)
-            return answer == 1;
+            return {.foldsCase = (answer & 1) != 0, .normalises = (answer & 2) != 0};
     struct stat info;
     if (folder.empty() || ::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-        return false;
+        return {};
     static std::mutex mutex;
-    static std::map<std::pair<dev_t, ino_t>, bool> known;
+    static std::map<std::pair<dev_t, ino_t>, NameRule> known;
     const auto key = std::make_pair(info.st_dev, info.st_ino);
     {
         std::lock_guard<std::mutex> guard(mutex);
         if (const auto found = known.find(key); found != known.end())
             return found->second;
     }
-    const bool folds = askFolder(folder);
+    const NameRule rule = askFolder(folder);
     std::lock_guard<std::mutex> guard(mutex);
-    known[key] = folds;
-    return folds;
+    known[key] = rule;
+    return rule;
 }
 
 std::string outputRefusal(const std::string &path)
@@ -220,7 +315,7 @@ FileIdentity fileIdentity(const std::string &path)
         std::free(real);
         if (::stat(resolved.c_str(), &info) == 0)
             identity.folderDevice = info.st_dev;
-        identity.foldsCase = folderFoldsCase(resolved);
+        identity.names = folderNameRule(resolved);
         identity.path = resolved;
         if (identity.path.back() != '/')
             identity.path += '/';
@@ -243,8 +338,10 @@ bool FileIdentity::sameAs(const FileIdentity &other) const
     if (path == other.path)
         return true;
     // On such a file system one file may even answer with another inode per spelling.
-    return (foldsCase || other.foldsCase) && folderDevice == other.folderDevice &&
-           equalIgnoringAsciiCase(path, other.path);
+    const NameRule rule = {.foldsCase = names.foldsCase || other.names.foldsCase,
+                           .normalises = names.normalises || other.names.normalises};
+    return (rule.foldsCase || rule.normalises) && folderDevice == other.folderDevice &&
+           samePath(path, other.path, rule);
 }
 
 FileState fileStateOf(const std::string &path)

@@ -18,6 +18,7 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <utility>
@@ -85,9 +86,19 @@ int refuseModes(int, unsigned)
 }
 
 QString g_blindFolder;
+int g_blindRule = 1; // as FileSystemSeams::foldsCase answers
 int blindToCase(const std::string &folder)
 {
-    return QString::fromStdString(folder).startsWith(g_blindFolder) ? 1 : -1;
+    return QString::fromStdString(folder).startsWith(g_blindFolder) ? g_blindRule : -1;
+}
+
+// A file under a name that need not be UTF-8.
+PlannedFile namedFile(const std::string &path, const std::string &bytes)
+{
+    PlannedFile file;
+    file.path = path;
+    file.bytes = bytes;
+    return file;
 }
 
 } // namespace
@@ -119,38 +130,64 @@ TEST(ToolOutcome, ReplacesWhereTheFileSystemKeepsNoModes)
     }
 }
 
-// On FAT, exFAT or a casefold folder x.LST and x.lst are one file, even where the file system
-// gives each spelling an inode of its own; a case-sensitive folder keeps them apart.
+// Names a folder's rule makes one are one file, even where the file system gives each spelling
+// an inode of its own: on FAT and exFAT by Unicode case folding, simple or full; on a casefold
+// folder of ext4 or f2fs also in either canonical form. A folder that only folds keeps é and
+// e + U+0301 apart, as exFAT does; a name that is not UTF-8 is matched in its ASCII case alone.
 TEST(ToolOutcome, NamesThatACaseBlindFolderFindsAsOneAreOneFile)
 {
+    const struct {
+        const char *a, *b;
+        int rule; // 1 folds case, 2 normalises, 3 both, -1 the folder's own probe
+        bool one;
+    } rows[] = {
+        {"x.LST", "x.lst", 1, true},
+        {"x.LST", "x.lst", -1, false},
+        {"程序ａ.bin", "程序Ａ.bin", 1, true}, // full-width, as a Chinese input method types them
+        {"é.bin", "É.bin", 1, true},
+        {"ς.bin", "Σ.bin", 1, true},
+        {"д.bin", "Д.bin", 1, true},
+        {"x.lſt", "x.lst", 1, true},            // ſ folds to s
+        {"straße.bin", "STRASSE.bin", 1, true}, // full folding
+        {"dé/p.bin", "dÉ/p.bin", 1, true},      // the folder spelled apart
+        {"\u00e9.bin", "e\u0301.bin", 1, false},
+        {"\u00e9.bin", "E\u0301.bin", 3, true},
+        {"\u00e9.bin", "e\u0301.bin", 2, true},
+        {"\377a.bin", "\377A.bin", 1, true}, // not UTF-8
+        {"\377.bin", "\376.bin", 3, false},
+    };
     QTemporaryDir dir;
-    const QString input = dir.filePath(u"prog.bin"_qs);
-    writeBytes(input, "code");
     g_blindFolder = QFileInfo(dir.path()).canonicalFilePath();
-    const QString upper = dir.filePath(u"x.LST"_qs), lower = dir.filePath(u"x.lst"_qs);
-    {
-        SeamsInForce seams({.foldsCase = blindToCase});
-        LateAnswers twoOutputs;
-        EXPECT_EQ(carryOut(outcomeOf({{upper, "source"}, {lower, "segments"}}), twoOutputs).result,
-                  WriteResult::Failed);
-        EXPECT_EQ(twoOutputs.texts,
-                  QStringList{failure(lower, u"与输出文件 "_qs + upper + u" 是同一个文件"_qs)});
-
-        ToolOutcome overInput = outcomeOf({{dir.filePath(u"PROG.BIN"_qs), "source"}});
-        overInput.inputs.push_back(nativePath(input));
-        LateAnswers answers;
-        EXPECT_EQ(carryOut(overInput, answers).result, WriteResult::Failed);
-        EXPECT_EQ(answers.texts, QStringList{failure(dir.filePath(u"PROG.BIN"_qs),
-                                                     u"与输入文件 "_qs + input + u" 是同一个文件"_qs)});
-        EXPECT_EQ(entries(dir.path()), QStringList{u"prog.bin"_qs});
-        EXPECT_EQ(readBytes(input), QByteArray("code"));
+    SeamsInForce seams({.foldsCase = blindToCase});
+    int count = 0;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string(row.a) + ' ' + row.b + ' ' + std::to_string(row.rule));
+        g_blindRule = row.rule;
+        const std::string folder = nativePath(dir.path()) + '/' + std::to_string(++count) + '/';
+        const std::string a = folder + row.a, b = folder + row.b;
+        for (const std::string &name : {a, b})
+            QDir().mkpath(QString::fromStdString(name).section(u'/', 0, -2));
+        std::FILE *input = std::fopen(a.c_str(), "w");
+        std::fputs("input", input);
+        std::fclose(input);
+        ToolOutcome twoOutputs, overInput;
+        twoOutputs.files = {namedFile(a, "first"), namedFile(b, "second")};
+        overInput.files = {namedFile(b, "output")};
+        overInput.inputs = {a};
+        for (const auto &[outcome, other] :
+             {std::pair{&twoOutputs, "与输出文件 "}, std::pair{&overInput, "与输入文件 "}}) {
+            LateAnswers answers;
+            carryOut(*outcome, answers);
+            EXPECT_EQ(answers.texts, row.one ? QStringList{QString::fromStdString(
+                                                   writeFailureText(b, other + a + " 是同一个文件"))}
+                                             : QStringList());
+        }
+        EXPECT_EQ(readFilePlain(a, 16).bytes, row.one ? "input" : "first");
+        // The probe leaves nothing behind.
+        EXPECT_EQ(entries(QString::fromStdString(folder)).filter(u".tw-"_qs), QStringList());
+        std::remove(a.c_str()); // names QTemporaryDir cannot spell
+        std::remove(b.c_str());
     }
-    // This folder tells case apart, as its own probe finds, and leaves no probe behind.
-    EXPECT_FALSE(folderFoldsCase(nativePath(dir.path())));
-    LateAnswers answers;
-    EXPECT_EQ(carryOut(outcomeOf({{upper, "source"}, {lower, "segments"}}), answers).result,
-              WriteResult::Written);
-    EXPECT_EQ(entries(dir.path()), (QStringList{u"prog.bin"_qs, u"x.LST"_qs, u"x.lst"_qs}));
 }
 
 // What the user agreed to replace is what gets replaced: a file saved, swapped or made by another

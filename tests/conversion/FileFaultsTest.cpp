@@ -9,6 +9,7 @@
 
 #include <QDirIterator>
 #include <QProcess>
+#include <QScopeGuard>
 #include <csignal>
 #include <cstring>
 #include <functional>
@@ -495,6 +496,47 @@ TEST_F(ToolFileFaults, OutputsThatAreOneFileAreRefused)
             }
         }
     }
+}
+
+// In a folder whose rule finds a name in other spellings (FAT, exFAT, a casefold folder: here the
+// driver's stand-in for its probe), an output under another spelling of an input is the input,
+// and dis51's list under another spelling of its output is that output.
+TEST_F(ToolFileFaults, SpellingsTheFoldersRuleFindsAsOneAreOneFile)
+{
+    const QString root = QFileInfo(path(QString())).canonicalFilePath();
+    const auto unset = qScopeGuard([] { qunsetenv("TW_TEST_NAME_RULE"); });
+    // Full-width, as a Chinese input method types them; the folder spelled apart; é against
+    // E + U+0301 where the folder also normalises.
+    const std::tuple<QString, QString, char> spellings[] = {
+        {u"程序ａ"_qs, u"程序Ａ"_qs, '1'}, {u"dé/p"_qs, u"dÉ/p"_qs, '1'}, {u"\u00e9"_qs, u"E\u0301"_qs, '3'}};
+    int row = 0;
+    for (const Tool &tool : tools()) {
+        if (skipped(tool) || !tool.outputArgument)
+            continue;
+        for (const auto &[a, b, rule] : spellings) {
+            SCOPED_TRACE((trace(tool) + u": "_qs + a + u' ' + b).toStdString());
+            qputenv("TW_TEST_NAME_RULE", rule + (u':' + root).toUtf8());
+            const QString folder = path(QString::number(++row)),
+                          suffix = u'.' + QFileInfo(tool.input).suffix();
+            Tool spelled = tool;
+            spelled.input = a + suffix;
+            QDir().mkpath(QFileInfo(folder + u'/' + a).path());
+            QDir().mkpath(QFileInfo(folder + u'/' + b).path());
+            ToolFolder work(spelled, folder);
+            work.nameOutput(b + suffix);
+            expectRefused(work, folder, tool.ownInput);
+        }
+    }
+    const Tool dis51 = disassembler(u"dis51"_qs, u"out.lst"_qs, {});
+    Tool fromList = dis51;
+    fromList.input = u"程序ａ.lst"_qs;
+    ToolFolder input(fromList, path(u"input"_qs)), outputs(dis51, path(u"outputs"_qs));
+    input.nameOutput(u"程序Ａ.asm"_qs);
+    expectRefused(input, path(u"input"_qs), u": 反汇编的附带文件不可以与待反汇编的文件同名！\n"_qs);
+    outputs.nameOutput(u"out.lſt"_qs); // ſ folds to s
+    expectRefused(outputs, path(u"outputs"_qs),
+                  writeFault(dis51, outputs.path(u"out.lst"_qs),
+                             u"与输出文件 "_qs + outputs.output() + u" 是同一个文件"_qs));
 }
 
 // Porting's report goes beside its output in the output's folder, under the name the

@@ -1,6 +1,7 @@
 // The entry point of a driver module: runs one of the commands registered in the module.
 #include "CommandTable.h"
 #include "Commands.h"
+#include "NameRuleSeam.h"
 
 #include "base/MemoryReuse.h"
 
@@ -78,6 +79,7 @@ extern "C" __attribute__((visibility("default"))) int twdriveModuleMain(int argc
     }
     args.removeFirst();
     tw::keepFreedMemoryForReuse();
+    twdrive::takeNameRuleFromEnvironment();
     const auto &entry = found->second;
     if (entry.startup == twdrive::Startup::Plain)
         return twdrive::finish(entry.command(args));

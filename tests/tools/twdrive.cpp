@@ -3,6 +3,7 @@
 // holds it (CommandTable.h), loaded from beside the executable.
 #include "CommandTable.h"
 #include "DriveDisassembly.h"
+#include "NameRuleSeam.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -84,6 +85,7 @@ int main(int argc, char **argv)
                                     [&](const twdrive::CommandEntry &e) { return e.name == name; });
     if (entry == twdrive::kCommands.end())
         return usage();
+    twdrive::takeNameRuleFromEnvironment();
     if (entry->module.empty())
         return runInFront(name, argc, argv);
     return runModule(*entry, argc, argv);
