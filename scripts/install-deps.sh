@@ -8,6 +8,7 @@ packages=(
   qt6-qpa-plugins libqt6svg6
   fonts-wqy-zenhei adwaita-icon-theme qt6-translations-l10n
   libuchardet-dev libicu-dev libfreetype-dev xfonts-base xfonts-wqy
+  libacl1-dev libattr1-dev acl attr
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth openbox x11-utils
   as31 sdcc-ucsim d52 srecord binutils

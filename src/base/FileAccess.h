@@ -2,8 +2,9 @@
 // Whole-file reading and replacing on the bare system calls, for the tools that run without Qt.
 // Paths are the bytes of the file name (the local 8-bit encoding); reasons and messages are UTF-8.
 // FileRead.cpp reads; FileIdentity.cpp tells which file a name is and refuses outputs that cannot
-// be written; StagedFile.cpp stages and replaces; SystemErrors.cpp words the faults; the scratch
-// files and their sweep are ScratchFiles'.
+// be written; StagedFile.cpp stages and replaces; AccessRights.cpp gives the new file whom the old
+// one let in (owner, mode, ACL, attributes); SystemErrors.cpp words the faults; the scratch files
+// and their sweep are ScratchFiles'.
 #include "base/ScratchFiles.h"
 
 #include <cstddef>

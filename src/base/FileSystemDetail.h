@@ -62,5 +62,14 @@ std::string notAFileReason(mode_t mode);
 std::string randomText(std::size_t length, std::string_view alphabet);
 // What stat found, as the writer compares it.
 FileState fileStateFrom(const struct stat &info);
+// Gives the new file newFd (newName in folder) what the old file at name in folder lets whom do,
+// so that a replacement lets nobody in whom the old file kept out: its owner and group where they
+// may be set (a group that cannot be kept gets no more than others had), its mode, its access ACL
+// and its extended attributes (user.*; security.* and trusted.* where the process may set them).
+// old is what stat found of the old file; oldFd is it opened for reading, or -1 to open it here. A
+// file system without modes, ACLs or attributes has none to carry. 0, or the error with the reason
+// in the program's language.
+int carryAccessRights(int folder, const std::string &name, const struct stat &old, int oldFd, int newFd,
+                      const std::string &newName, std::string &reason);
 
 } // namespace tw::detail

@@ -29,20 +29,6 @@ void reachStep(ReplaceStep step)
 constexpr const char *kChangedMeanwhile = "文件已被其他程序修改";
 constexpr const char *kMadeMeanwhile = "其他程序已新建了同名文件";
 
-int setMode(int fd, mode_t mode)
-{
-    if (const auto stand = fileSystemSeams().setMode)
-        return stand(fd, mode);
-    return ::fchmod(fd, mode) == 0 ? 0 : errno;
-}
-
-// How a file system that keeps no modes or owners (FAT, exFAT, many FUSE and network mounts)
-// answers chmod; the file then has the mode that file system gives every file, as after a cp.
-bool keepsNoModes(int error)
-{
-    return error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP || error == EPERM;
-}
-
 int renameWithFlags(int folder, const std::string &from, const std::string &to, unsigned flags)
 {
     if (fileSystemSeams().noRenameFlags)
@@ -128,11 +114,10 @@ int copyOldFile(int folder, const std::string &target, const std::string &kept, 
             0)
             break;
     }
-    if (error == 0) {
-        const int modeError = setMode(to.get(), info.st_mode & 07777);
-        if (modeError != 0 && !keepsNoModes(modeError))
-            error = modeError;
-    }
+    // The copy that may be put back lets in whom the file let in.
+    std::string reason;
+    if (error == 0)
+        error = detail::carryAccessRights(folder, target, info, from.get(), to.get(), kept, reason);
     if (error == 0)
         error = to.close();
     if (error != 0)
@@ -238,11 +223,13 @@ std::string StagedFile::stage(const std::string &path, const ContentWriter &cont
         return systemErrorText(error);
     };
     if (existed) {
-        // The replacement keeps the file's permissions, and its owner where we may set it; when
-        // we may not, the file becomes ours, as with any editor's save.
-        [[maybe_unused]] const int owned = ::fchown(fd.get(), existing.st_uid, existing.st_gid);
-        if (const int error = setMode(fd.get(), existing.st_mode & 07777); error != 0 && !keepsNoModes(error))
-            return fail(error);
+        // The replacement lets in whom the old file let in: its owner, mode, ACL and attributes.
+        std::string reason;
+        const int folder = m_folder.fd();
+        if (detail::carryAccessRights(folder, m_name, existing, -1, fd.get(), temporary, reason) != 0) {
+            discard();
+            return reason;
+        }
     }
     struct stat staged;
     if (::fstat(fd.get(), &staged) != 0)

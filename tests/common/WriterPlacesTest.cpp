@@ -1,6 +1,7 @@
 // The one writer where users also keep files: file systems that keep no modes or find names in any
 // case, runs in other PID namespaces, shared sticky folders, answers that come while another
 // program works on the file, long paths, and faults injected at the system calls.
+#include "support/FileFaults.h"
 #include "support/TestFiles.h"
 
 #include "base/MessageStyle.h"
@@ -25,6 +26,7 @@
 
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace tw;
@@ -466,6 +468,122 @@ TEST(ToolOutcome, AnotherUsersFileInAStickyFolderIsRefusedBeforeAnythingIsMade)
     EXPECT_EQ(entries(shared), (QStringList{u"mine.obj"_qs, u"p.obj"_qs}));
 }
 
+// A replaced file lets in whom the old one let in, or the run fails naming why and leaves the old
+// file as it was: a file system that refuses the ACL or an attribute (faults injected at the
+// system calls), one that keeps none, a trusted attribute the process may not set, an old file put
+// back from its copy, and a user who may write the file but not read it, or not keep its group.
+TEST(ToolOutcome, AReplacedFileKeepsItsAclAndAttributesOrTheRunFails)
+{
+    TW_REQUIRE_PROGRAMS(u"strace"_qs, u"setpriv"_qs, u"setfacl"_qs, u"getfacl"_qs, u"setfattr"_qs,
+                        u"getfattr"_qs);
+    const QByteArray sanitizer = qgetenv("ASAN_OPTIONS");
+    qputenv("ASAN_OPTIONS", sanitizer + (sanitizer.isEmpty() ? "" : ":") + "detect_leaks=0");
+    const auto restore = qScopeGuard([&] { qputenv("ASAN_OPTIONS", sanitizer); });
+    QTemporaryDir dir;
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0777);
+    const QString input = dir.filePath(u"in.bin"_qs), out = dir.filePath(u"out.obj"_qs);
+    writeBytes(input, QByteArray(4, '\x5A'));
+    ::chmod(QFile::encodeName(input).constData(), 0644);
+    writeBytes(out, "");
+    if (const QString why = twtest::giveAccessRights(out); !why.isEmpty())
+        GTEST_SKIP() << "no ACLs or attributes here: " << why.toStdString();
+    const bool root = ::geteuid() == 0;
+    const QString nobodyWrites = u"u::rw-,u:nobody:-w-,g::---,o::---"_qs,
+                  nobodys = u"# owner: 65534\n# group: 65534\n"_qs;
+    const QString owners =
+        root ? nobodys : u"# owner: %1\n# group: %2\n"_qs.arg(::geteuid()).arg(::getegid());
+    const struct {
+        const char *what;
+        QString entries = u"u:nobody:rw-"_qs;
+        bool attribute = true;
+        bool trusted = false;    // trusted.note besides (root only)
+        QStringList inject{};    // strace's faults
+        bool twoOutputs = false; // dis51 out.obj: out.lst is written after it
+        bool asNobody = false;   // run as nobody, who is no member of the file's group
+        QString reason{};        // empty: written
+        QString after{};         // the rights written; empty: the old file's
+    } rows[] = {
+        {.what = "the ACL refused",
+         .inject = {u"fsetxattr:error=EPERM:when=1"_qs},
+         .reason = u"原文件的访问控制列表无法沿用到新文件：没有访问权限"_qs},
+        {.what = "a user attribute refused",
+         .inject = {u"fsetxattr:error=ENOSPC:when=2"_qs},
+         .reason = u"原文件的扩展属性 user.note 无法沿用到新文件：磁盘空间已满"_qs},
+        {.what = "attributes refused all at once",
+         .inject = {u"fsetxattr:error=EOPNOTSUPP:when=2"_qs},
+         .reason = u"原文件的扩展属性无法沿用到新文件：文件系统不支持此操作"_qs},
+        {.what = "the ACL unreadable",
+         .inject = {u"fgetxattr:error=EIO:when=1"_qs},
+         .reason = u"原文件的访问控制列表无法沿用到新文件：设备读写出错"_qs},
+        // Nothing to carry: the file has the mode alone, as there.
+        {.what = "a file system without ACLs or attributes",
+         .inject = {u"fgetxattr,flistxattr:error=EOPNOTSUPP"_qs},
+         .after = owners + u"user::rw-\ngroup::rw-\nother::---"_qs},
+        {.what = "a trusted attribute the process may not set",
+         .trusted = true,
+         .inject = {u"fsetxattr:error=EPERM:when=3"_qs}},
+        // The second output fails; the first is put back from the copy kept of it.
+        {.what = "a copy put back",
+         .inject = {u"renameat2:error=EINVAL"_qs, u"linkat:error=EPERM"_qs, u"renameat:error=EIO:when=2"_qs},
+         .twoOutputs = true,
+         .reason = u"设备读写出错"_qs},
+        {.what = "a file nobody may write but not read",
+         .entries = nobodyWrites,
+         .attribute = false,
+         .asNobody = true,
+         .after = nobodys + u"user::rw-\nuser:65534:-w-\ngroup::---\nmask::-w-\nother::---"_qs},
+        {.what = "its user attribute",
+         .entries = nobodyWrites,
+         .asNobody = true,
+         .reason = u"原文件的扩展属性 user.note 无法沿用到新文件：没有访问权限"_qs},
+        {.what = "a group nobody cannot keep",
+         .entries = u"u:nobody:rw-,g::rw-,o::r--"_qs,
+         .attribute = false,
+         .asNobody = true,
+         .after = nobodys + u"user::rw-\nuser:65534:rw-\ngroup::r--\nmask::rw-\nother::r--"_qs},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        if ((row.asNobody || row.trusted) && !root)
+            continue;
+        QFile::remove(out);
+        QFile::remove(dir.filePath(u"out.lst"_qs));
+        writeBytes(out, "old");
+        // Root replaces a user's file; nobody one of root's.
+        if (root && !row.asNobody) {
+            ASSERT_EQ(::chown(QFile::encodeName(out).constData(), 65534, 65534), 0);
+        }
+        ASSERT_EQ(twtest::giveAccessRights(out, row.attribute, row.entries), QString());
+        if (row.trusted) {
+            ASSERT_EQ(::setxattr(QFile::encodeName(out).constData(), "trusted.note", "t", 1, 0), 0);
+        }
+        const QString before = twtest::accessRightsOf(out);
+        QStringList command = {QStringLiteral(TW_TWDRIVE), u"conv"_qs, u"bin2obj"_qs, input, out};
+        if (row.twoOutputs)
+            command = {QStringLiteral(TW_TWDRIVE), u"dis51"_qs, input, out};
+        for (const QString &fault : row.inject)
+            command = QStringList{u"-e"_qs, u"inject="_qs + fault} + command;
+        if (!row.inject.isEmpty())
+            command = QStringList{u"strace"_qs, u"-f"_qs, u"-qq"_qs, u"-o"_qs, u"/dev/null"_qs} + command;
+        if (row.asNobody)
+            command =
+                QStringList{u"setpriv"_qs, u"--reuid=65534"_qs, u"--regid=65534"_qs, u"--clear-groups"_qs} +
+                command;
+        const twtest::ProcessResult run = twtest::runProgram(command.takeFirst(), command);
+        const QString said = QString::fromUtf8(run.out);
+        if (row.reason.isEmpty()) {
+            EXPECT_EQ(run.exitCode, 0) << said.toStdString();
+            EXPECT_EQ(twtest::accessRightsOf(out), row.after.isEmpty() ? before : row.after);
+        } else {
+            const QString failed = row.twoOutputs ? dir.filePath(u"out.lst"_qs) : out;
+            EXPECT_TRUE(said.contains(failure(failed, row.reason))) << said.toStdString();
+            EXPECT_EQ(readBytes(out), QByteArray("old"));
+            EXPECT_EQ(twtest::accessRightsOf(out), before);
+        }
+        EXPECT_EQ(entries(dir.path()).filter(u".tw-"_qs), QStringList());
+    }
+}
+
 namespace
 {
 
@@ -514,10 +632,10 @@ TEST(ToolOutcome, KillsAndFaultsAtEverySystemCallLeaveWholeFilesAndNoScratch)
     ASSERT_EQ(twtest::runProgram(QStringLiteral(TW_TWDRIVE), run, folder).exitCode, 0);
     const QByteArray newSource = readBytes(folder + u"/out.asm"_qs),
                      newList = readBytes(folder + u"/out.lst"_qs);
-    const QStringList fileCalls = {u"openat"_qs,     u"linkat"_qs, u"renameat"_qs, u"renameat2"_qs,
-                                   u"unlinkat"_qs,   u"flock"_qs,  u"fchmod"_qs,   u"fchown"_qs,
-                                   u"write"_qs,      u"close"_qs,  u"fsync"_qs,    u"getdents64"_qs,
-                                   u"newfstatat"_qs, u"fstatfs"_qs};
+    const QStringList fileCalls = {
+        u"openat"_qs,     u"linkat"_qs,  u"renameat"_qs,  u"renameat2"_qs,  u"unlinkat"_qs, u"flock"_qs,
+        u"fchmod"_qs,     u"fchown"_qs,  u"write"_qs,     u"close"_qs,      u"fsync"_qs,    u"getdents64"_qs,
+        u"newfstatat"_qs, u"fstatfs"_qs, u"fgetxattr"_qs, u"flistxattr"_qs, u"fsetxattr"_qs};
     const std::map<QString, int> calls = callCounts(run, folder);
     ASSERT_FALSE(calls.empty());
     const Injected places[] = {

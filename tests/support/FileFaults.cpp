@@ -88,6 +88,33 @@ void SmallDisk::fill()
     ::close(fd);
 }
 
+QString accessRightsOf(const QString &path)
+{
+    const ProcessResult acl = runProgram(
+        QStringLiteral("getfacl"),
+        {QStringLiteral("--numeric"), QStringLiteral("--absolute-names"), QStringLiteral("--"), path});
+    const ProcessResult attributes = runProgram(
+        QStringLiteral("getfattr"), {QStringLiteral("--absolute-names"), QStringLiteral("--dump"),
+                                     QStringLiteral("--match=^user\\."), QStringLiteral("--"), path});
+    QStringList lines = QString::fromUtf8(acl.out + attributes.out).split(u'\n', Qt::SkipEmptyParts);
+    lines.removeIf([](const QString &line) { return line.startsWith(u"# file:"); });
+    return lines.join(u'\n');
+}
+
+QString giveAccessRights(const QString &path, bool attribute, const QString &entries)
+{
+    if (const QString missing = missingProgram({QStringLiteral("setfacl"), QStringLiteral("getfacl"),
+                                                QStringLiteral("setfattr"), QStringLiteral("getfattr")});
+        !missing.isEmpty())
+        return missing + QStringLiteral(" is not installed");
+    ::chmod(QFile::encodeName(path).constData(), 0640);
+    ProcessResult set = runProgram(QStringLiteral("setfacl"), {QStringLiteral("-m"), entries, path});
+    if (set.exitCode == 0 && attribute)
+        set = runProgram(QStringLiteral("setfattr"), {QStringLiteral("-n"), QStringLiteral("user.note"),
+                                                      QStringLiteral("-v"), QStringLiteral("keep"), path});
+    return set.exitCode == 0 ? QString() : QString::fromLocal8Bit(set.err).trimmed();
+}
+
 SmallDisk::~SmallDisk()
 {
     if (m_active)

@@ -1,6 +1,8 @@
 #pragma once
-// File-system faults for tests: huge files that take no disk, folders nothing may be written in.
+// File-system faults for tests: huge files that take no disk, folders nothing may be written in,
+// files that let others in beyond their mode.
 #include <QString>
+#include <QStringList>
 
 namespace twtest
 {
@@ -51,5 +53,15 @@ class SmallDisk
     QString m_path;
     bool m_active = false;
 };
+
+// Who may read and write a file: its owner, group and access ACL as getfacl prints them (by number),
+// then its user.* attributes as getfattr dumps them.
+QString accessRightsOf(const QString &path);
+
+// Gives a file mode 0640, then the ACL entries (setfacl -m) and, with attribute, user.note="keep";
+// the default lets nobody read and write (its mask rw-, the owning group's entry r--). Empty, or
+// why not: this machine lacks the programs, or the file system keeps no ACLs or attributes.
+QString giveAccessRights(const QString &path, bool attribute = true,
+                         const QString &entries = QStringLiteral("u:nobody:rw-"));
 
 } // namespace twtest

@@ -1,6 +1,7 @@
 // Editor windows in the real main window: real files in a temporary folder, the scripted prompter
 // answering the questions and dialogs.
 #include "MainWindowTestSupport.h"
+#include "support/FileFaults.h"
 
 #include "base/FileAccess.h"
 #include "common/TextFile.h"
@@ -170,6 +171,29 @@ TEST_F(EditorFilesTest, FailedWriteKeepsTextFlagAndSaysSo)
     EXPECT_FALSE(editor->saveFromMenu());
     EXPECT_EQ(editor->text(), u"MOV A,#1"_s);
     EXPECT_TRUE(editor->hasChanged());
+}
+
+// A save lets in whom the file let in: its ACL and attributes stay, through the menu's Save (which
+// tidies and reloads) and through Save As onto a file with rights of its own.
+TEST_F(EditorFilesTest, ASaveKeepsTheFilesAclAndAttributes)
+{
+    for (const QString &name : {u"r.asm"_s, u"s.asm"_s}) {
+        writeBytes(path(name), "nop\r\n");
+        if (const QString why = giveAccessRights(path(name), name == u"r.asm"_s, u"u:nobody:rw-,g:1:r--"_s);
+            !why.isEmpty())
+            GTEST_SKIP() << "no ACLs or attributes here: " << why.toStdString();
+    }
+    const QString rights = accessRightsOf(path(u"r.asm"_s)), otherRights = accessRightsOf(path(u"s.asm"_s));
+    ASSERT_TRUE(rights.contains(u"group::r--\ngroup:1:r--\nmask::rw-"_s)) << rights.toStdString();
+    EditorWindow *editor = openFile(u"r.asm"_s, "nop\r\n");
+    type(editor, u"ret"_s);
+    ASSERT_TRUE(window->triggerMenuItem(u"mFileSave"_s));
+    EXPECT_EQ(readBytes(path(u"r.asm"_s)), QByteArray("\tNOP\r\n\tRET\r\n\tEND\r\n\r\n"));
+    EXPECT_EQ(accessRightsOf(path(u"r.asm"_s)), rights);
+
+    prompter.answerFile(path(u"s.asm"_s));
+    ASSERT_TRUE(editor->saveFileAs());
+    EXPECT_EQ(accessRightsOf(path(u"s.asm"_s)), otherRights);
 }
 
 TEST_F(EditorFilesTest, SaveOfNewTextAndSaveAsGoThroughTheirDialogs)
