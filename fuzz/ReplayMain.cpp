@@ -1,10 +1,15 @@
 // Runs a fuzz target over files instead of under libFuzzer: the regression inputs and seeds of
 // each target go through the normal (and the sanitizer) test run this way.
+//   fuzz_NAME_replay [--regressions FOLDER] INPUT...
+// FOLDER holds the inputs that once failed (fuzz/regressions/NAME). A target that never had a
+// finding has none, and a checkout keeps no empty folder, so a FOLDER that is not there is no
+// inputs. Every INPUT, a file or a folder of files, must be there.
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv);
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size);
@@ -33,8 +38,14 @@ int main(int argc, char **argv)
     int failures = 0;
     int inputs = 0;
     for (int i = 1; i < argc; ++i) {
+        const bool regressions = std::strcmp(argv[i], "--regressions") == 0 && i + 1 < argc;
+        if (regressions)
+            ++i;
         const QString path = QFile::decodeName(argv[i]);
-        if (QFileInfo(path).isDir()) {
+        const QFileInfo info(path);
+        if (regressions && !info.exists())
+            continue;
+        if (info.isDir()) {
             QDirIterator files(path, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
             while (files.hasNext()) {
                 failures += replay(files.next());

@@ -42,7 +42,10 @@ run_target() {
   local corpus="$build/corpus/$name"
   local artifacts="$build/artifacts/$name"
   local log="$build/logs/$name.log"
-  mkdir -p "$corpus" "$artifacts" "$build/logs" "$root/fuzz/regressions/$name"
+  mkdir -p "$corpus" "$artifacts" "$build/logs"
+  # New inputs go into the first folder only; a target without a finding has no regressions folder.
+  local folders=("$corpus")
+  [ -d "$root/fuzz/regressions/$name" ] && folders+=("$root/fuzz/regressions/$name")
   while IFS= read -r seed; do
     [ -n "$seed" ] && cp "$seed" "$corpus/seed-$(md5sum "$seed" | cut -c1-16)"
   done < "$build/fuzz/fuzz_$name.seeds"
@@ -56,7 +59,7 @@ run_target() {
   ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:malloc_context_size=2" \
   UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
     "$program" "${limit[@]}" -timeout=10 -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 \
-    -artifact_prefix="$artifacts/" "$corpus" "$root/fuzz/regressions/$name" >"$log" 2>&1 || status=$?
+    -artifact_prefix="$artifacts/" "${folders[@]}" >"$log" 2>&1 || status=$?
   local executed
   executed="$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)"
   local per_second

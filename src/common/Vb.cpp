@@ -39,11 +39,13 @@ QString fifteenDigitText(double magnitude)
             digits += c;
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();
+    // Appended, not "." + text: GCC 12.2 wrongly warns (-Wrestrict) about a literal put before a
+    // temporary string.
     std::string out;
     if (exponent >= 15 || exponent < -15) {
         out = digits.substr(0, 1);
         if (digits.size() > 1)
-            out += "." + digits.substr(1);
+            out.append(".").append(digits, 1);
         char exp[16];
         std::snprintf(exp, sizeof exp, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
         out += exp;
@@ -54,7 +56,7 @@ QString fifteenDigitText(double magnitude)
             out = digits.substr(0, exponent + 1) + "." + digits.substr(exponent + 1);
         }
     } else {
-        out = "." + std::string(-exponent - 1, '0') + digits;
+        out.append(".").append(-exponent - 1, '0').append(digits);
     }
     return QString::fromStdString(out);
 }

@@ -50,6 +50,7 @@ QString describeExit(int code, const QByteArray &errors, const QString &copyPath
         return failure(ConvText::noDataText(userPath));
     case kExitNoSrecCat:
         return failure(ConvText::NoSrecCat);
+    case kExitBadArguments: // the converter's complaint says which
     default:
         break;
     }

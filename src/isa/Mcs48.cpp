@@ -10,12 +10,14 @@ namespace
 // immediate come after the text.
 std::string operandText(Operand kind, int opcode)
 {
+    // The register and port numbers are one digit each (and "R" + std::to_string(...) draws a
+    // false -Wrestrict from GCC 12.2 about a literal put before a temporary string).
     if (kind == Operand::Rn)
-        return "R" + std::to_string(opcode & 0x07);
+        return {'R', static_cast<char>('0' + (opcode & 0x07))};
     if (kind == Operand::AtRi)
-        return "@R" + std::to_string(opcode & 0x01);
+        return {'@', 'R', static_cast<char>('0' + (opcode & 0x01))};
     if (kind == Operand::Pp)
-        return "P" + std::to_string(4 + (opcode & 0x03));
+        return {'P', static_cast<char>('4' + (opcode & 0x03))};
     if (kind == Operand::Imm)
         return "#";
     // A target's label follows the text; every other kind has its name.

@@ -369,7 +369,8 @@ TEST(Assembly, ErrorReportInTheSourcesEncoding)
             u"\r\n 2\t第 3行\t标号重复定义\r\n 3\t第 4行\t标号重复定义\r\n 4\t第 5行\t"_qs + opcode +
             u"\r\n\r\n"_qs;
         for (const TextEncoding encoding : {TextEncoding::Gbk, TextEncoding::Utf8}) {
-            SCOPED_TRACE(std::to_string(mcs48) + std::to_string(static_cast<int>(encoding)));
+            SCOPED_TRACE(::testing::Message() << (mcs48 ? "MCS-48, encoding " : "MCS-51, encoding ")
+                                              << static_cast<int>(encoding));
             AsmRun run(encodeText(source, encoding));
             ASSERT_TRUE(run.assemble(mcs48).completed) << run.result.failureMessage.toStdString();
             EXPECT_EQ(run.result.errorCount, 4);

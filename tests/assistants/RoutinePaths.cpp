@@ -669,7 +669,9 @@ PathCost PathSearch::walk(PathState state)
                 const long tail = rest(state);
                 return {cycles + tail, cycles + tail};
             }
-        for (std::size_t k = 0; k < m_limits.size(); ++k)
+        // limit() keeps m_limits within counts; the second bound says so to the compiler, which
+        // otherwise warns (-Wstringop-overflow) of a write past counts.
+        for (std::size_t k = 0; k < m_limits.size() && k < state.counts.size(); ++k)
             if (state.pc == m_limits[k].first && ++state.counts[k] > m_limits[k].second)
                 return {};
         for (const Forget &f : m_forgets)
