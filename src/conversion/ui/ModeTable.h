@@ -80,19 +80,9 @@ constexpr const char *windowPartName(WindowPart part)
 }
 
 // The parts are numbered from 0 without gaps, each with its name.
-inline constexpr std::size_t kWindowPartCount = [] {
-    std::size_t count = 0;
-    while (windowPartName(static_cast<WindowPart>(count)))
-        ++count;
-    return count;
-}();
-
-inline constexpr std::array<WindowPart, kWindowPartCount> kAllWindowParts = [] {
-    std::array<WindowPart, kWindowPartCount> parts{};
-    for (std::size_t i = 0; i < kWindowPartCount; ++i)
-        parts[i] = static_cast<WindowPart>(i);
-    return parts;
-}();
+inline constexpr std::size_t kWindowPartCount = countNamed<WindowPart>(windowPartName);
+inline constexpr std::array<WindowPart, kWindowPartCount> kAllWindowParts =
+    enumValues<WindowPart, kWindowPartCount>();
 
 // When the mode's button is enabled: the input alone, both paths, both paths and the start
 // address, the merge's three paths and (by address) its start address, or (the restore page's own

@@ -6,6 +6,7 @@
 // are a switch over the views and name every field: a view without its row, or a row without a
 // field, fails the build.
 #include "SimulatorWindow.h"
+#include "base/EnumValues.h"
 
 #include <array>
 #include <cstddef>
@@ -33,19 +34,8 @@ constexpr const char16_t *memoryTabCaption(MemoryTab tab)
     return nullptr;
 }
 
-inline constexpr std::size_t kMemoryTabCount = [] {
-    std::size_t count = 0;
-    while (memoryTabCaption(static_cast<MemoryTab>(count)))
-        ++count;
-    return count;
-}();
-
-inline constexpr std::array<MemoryTab, kMemoryTabCount> kAllMemoryTabs = [] {
-    std::array<MemoryTab, kMemoryTabCount> tabs{};
-    for (std::size_t i = 0; i < kMemoryTabCount; ++i)
-        tabs[i] = static_cast<MemoryTab>(i);
-    return tabs;
-}();
+inline constexpr std::size_t kMemoryTabCount = countNamed<MemoryTab>(memoryTabCaption);
+inline constexpr std::array<MemoryTab, kMemoryTabCount> kAllMemoryTabs = enumValues<MemoryTab, kMemoryTabCount>();
 
 // In the order the window shows them.
 enum class SimulatorView { InternalRam, Bits, Sfr, Psw, Registers };
@@ -110,18 +100,8 @@ constexpr ViewRow viewRow(SimulatorView view)
     return {nullptr, nullptr, nullptr, {W::InternalRamTab, nullptr, 0}, WithEveryViewOnly};
 }
 
-inline constexpr std::size_t kViewCount = [] {
-    std::size_t count = 0;
-    while (viewRow(static_cast<SimulatorView>(count)).name)
-        ++count;
-    return count;
-}();
-
-inline constexpr std::array<SimulatorView, kViewCount> kAllViews = [] {
-    std::array<SimulatorView, kViewCount> views{};
-    for (std::size_t i = 0; i < kViewCount; ++i)
-        views[i] = static_cast<SimulatorView>(i);
-    return views;
-}();
+inline constexpr std::size_t kViewCount =
+    countNamed<SimulatorView>([](SimulatorView view) { return viewRow(view).name; });
+inline constexpr std::array<SimulatorView, kViewCount> kAllViews = enumValues<SimulatorView, kViewCount>();
 
 } // namespace tw
