@@ -370,7 +370,8 @@ TEST_F(FileToolsTest, StartChecksEachModeInOrder)
         {ConversionMode::Restore, {}},
     };
     for (ConversionMode mode : kAllModes)
-        EXPECT_TRUE(std::any_of(std::begin(modes), std::end(modes), [mode](const auto &m) { return m.mode == mode; }))
+        EXPECT_TRUE(
+            std::any_of(std::begin(modes), std::end(modes), [mode](const auto &m) { return m.mode == mode; }))
             << "no row for " << qPrintable(modeText(mode));
     for (const auto &m : modes) {
         SCOPED_TRACE(qPrintable(modeText(m.mode)));

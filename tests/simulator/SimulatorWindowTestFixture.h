@@ -116,11 +116,12 @@ class SimulatorWindowTest : public ToolWindowTest
         EXPECT_TRUE(listingLine(lineOfAddress(cpu.pc)).startsWith('>'));
     }
     // The window's texts by the section names of the golden files; an unknown name fails the
-    // case, naming it. The views of SimulatorViews.h go by their rows' names; "memory" is the external-RAM and ROM box as it is, "rom" and "externalRam"
-    // show that page of it first; "pins" is the 32 captions in groups of eight; "panels" the main
-    // window's status panels 2 to 8; "menus" its menus mEdit, mFile, mComp, mCom, mEml, mView,
-    // comFZ, mWindow, then mFileNew, mFileOpen, mFileSave, mFileSaveAs, emMCS51 and on the next
-    // line the toolbar buttons, 1 for enabled.
+    // case, naming it. The views of SimulatorViews.h go by their rows' names; "memory" is the
+    // external-RAM and ROM box as it is, "rom" and "externalRam" show that page of it first; "pins"
+    // is the 32 captions in groups of eight; "panels" the main window's status panels 2 to 8;
+    // "menus" its menus mEdit, mFile, mComp, mCom, mEml, mView, comFZ, mWindow, then mFileNew,
+    // mFileOpen, mFileSave, mFileSaveAs, emMCS51 and on the next line the toolbar buttons, 1 for
+    // enabled.
     QStringList viewText(const QString &view)
     {
         QStringList panels;

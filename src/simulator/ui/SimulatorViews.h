@@ -2,9 +2,9 @@
 // The views the simulator window makes from the CPU state, one row each: the name the tests and
 // the golden files know it by, its box, the function that makes its lines, the tab and caption it
 // stands under and the commands that show it again. The window makes, places and shows the boxes
-// from the rows, and the tests read the same rows, so a view is added by its row alone. The rows
-// are a switch over the views and name every field: a view without its row, or a row without a
-// field, fails the build.
+// from the rows, and the tests read the same rows: a new view is its lines' function, its box and
+// its row (docs/ARCHITECTURE.md has the recipe). The rows are a switch over the views and name
+// every field: a view without its row, or a row without a field, fails the build.
 #include "SimulatorWindow.h"
 #include "base/EnumValues.h"
 
@@ -35,7 +35,8 @@ constexpr const char16_t *memoryTabCaption(MemoryTab tab)
 }
 
 inline constexpr std::size_t kMemoryTabCount = countNamed<MemoryTab>(memoryTabCaption);
-inline constexpr std::array<MemoryTab, kMemoryTabCount> kAllMemoryTabs = enumValues<MemoryTab, kMemoryTabCount>();
+inline constexpr std::array<MemoryTab, kMemoryTabCount> kAllMemoryTabs =
+    enumValues<MemoryTab, kMemoryTabCount>();
 
 // In the order the window shows them.
 enum class SimulatorView { InternalRam, Bits, Sfr, Psw, Registers };
@@ -95,7 +96,8 @@ constexpr ViewRow viewRow(SimulatorView view)
     case SimulatorView::Psw:
         return {"psw", &C::psw, pswView, {W::RegisterTab, u"程序状态字", 1}, WithEveryViewOnly};
     case SimulatorView::Registers:
-        return {"registers", &C::registers, registerView, {W::RegisterTab, u"工作寄存器", 1}, InternalRamCleared};
+        return {
+            "registers", &C::registers, registerView, {W::RegisterTab, u"工作寄存器", 1}, InternalRamCleared};
     }
     return {nullptr, nullptr, nullptr, {W::InternalRamTab, nullptr, 0}, WithEveryViewOnly};
 }
