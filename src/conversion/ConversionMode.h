@@ -2,6 +2,8 @@
 // The modes of the conversion window and their heading texts, which are also the texts the window
 // shows as its mode. The enum is the one count of the modes: every per-mode table is a switch over
 // it or is indexed by it, so that a mode missing from one fails the build.
+#include "base/EnumValues.h"
+
 #include <QString>
 #include <array>
 #include <cstddef>
@@ -53,19 +55,8 @@ constexpr const char16_t *modeHeading(ConversionMode mode)
 }
 
 // The modes are numbered from 0 without gaps, each with its heading.
-inline constexpr std::size_t kModeCount = [] {
-    std::size_t count = 0;
-    while (modeHeading(static_cast<ConversionMode>(count)))
-        ++count;
-    return count;
-}();
-
-inline constexpr std::array<ConversionMode, kModeCount> kAllModes = [] {
-    std::array<ConversionMode, kModeCount> modes{};
-    for (std::size_t i = 0; i < kModeCount; ++i)
-        modes[i] = static_cast<ConversionMode>(i);
-    return modes;
-}();
+inline constexpr std::size_t kModeCount = countNamed<ConversionMode>(modeHeading);
+inline constexpr std::array<ConversionMode, kModeCount> kAllModes = enumValues<ConversionMode, kModeCount>();
 
 inline QString modeText(ConversionMode mode)
 {

@@ -2,6 +2,7 @@
 // srec_cat and objcopy reading what the driver wrote.
 #include "ConversionTestSupport.h"
 #include "support/FileFaults.h"
+#include "tools/CommandTable.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -23,6 +24,27 @@ class ConvDriver : public twtest::FolderTest
 };
 
 } // namespace
+
+// The driver's head gives the arguments of each tool the usage line names: "//   conv a ARGS | b ARGS".
+TEST(ConvDriverHead, GivesTheArgumentsOfEveryToolOfTheUsageLine)
+{
+    const std::string_view usage = twdrive::usageOf("conv"); // "conv a|b|c ARGS..."
+    const QStringList tools =
+        QString::fromUtf8(usage.data(), static_cast<qsizetype>(usage.size())).section(u' ', 1, 1).split(u'|');
+    const QString driver = twtest::dataPath(u"../tools/DriveConv.cpp"_qs);
+    QStringList described;
+    for (const QString &line : QString::fromUtf8(twtest::readBytes(driver)).split(u'\n')) {
+        if (!line.startsWith(u"//"_qs))
+            break;
+        if (line.simplified().startsWith(u"// conv "_qs))
+            for (const QString &synopsis : line.simplified().mid(8).split(u" | "_qs))
+                described << synopsis.section(u' ', 0, 0);
+    }
+    ASSERT_FALSE(described.isEmpty()) << driver.toStdString();
+    for (const QString &tool : tools)
+        EXPECT_TRUE(described.contains(tool))
+            << "the head of tests/tools/DriveConv.cpp gives no arguments for conv " << tool.toStdString();
+}
 
 TEST_F(ConvDriver, EveryToolFromTheShell)
 {

@@ -12,6 +12,7 @@
 #include "support/FileFaults.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 using namespace tw;
 
@@ -340,6 +341,7 @@ TEST_F(FileToolsTest, StartChecksEachModeInOrder)
     const struct {
         ConversionMode mode;
         QStringList messages; // for: empty input, missing input, empty output
+        int lastStyle = 52;   // of the last message; the others are checks (Yes/No, exclamation)
     } modes[] = {
         {ConversionMode::ObjToBin,
          {u"请选择待转换的文件！"_qs, u"待转换的文件不存在！"_qs, u"请选择转换后的文件存放地址！"_qs}},
@@ -356,7 +358,21 @@ TEST_F(FileToolsTest, StartChecksEachModeInOrder)
         {ConversionMode::Compare,
          {u"请选择待比较的第一个文件！"_qs, u"待比较的第一个文件不存在！"_qs,
           u"请选择待比较的第二个文件！"_qs}},
+        {ConversionMode::Merge,
+         {u"请选择待合并的第一个文件！"_qs, u"待合并的第一个文件不存在！"_qs,
+          u"请选择待合并的第二个文件！"_qs}},
+        // Its size unchosen in the last request: a notice.
+        {ConversionMode::Split,
+         {u"请选择待拆分的文件！"_qs, u"待拆分的文件不存在！"_qs,
+          u"片内ROM空间只能选1KB、2KB、4KB或8KB！"_qs},
+         48},
+        // The restore page has its own button: Start checks nothing.
+        {ConversionMode::Restore, {}},
     };
+    for (ConversionMode mode : kAllModes)
+        EXPECT_TRUE(
+            std::any_of(std::begin(modes), std::end(modes), [mode](const auto &m) { return m.mode == mode; }))
+            << "no row for " << qPrintable(modeText(mode));
     for (const auto &m : modes) {
         SCOPED_TRACE(qPrintable(modeText(m.mode)));
         prompter.clearCalls();
@@ -371,7 +387,7 @@ TEST_F(FileToolsTest, StartChecksEachModeInOrder)
         }
         EXPECT_EQ(prompter.messageTexts(), m.messages);
         for (const ScriptedPrompter::Call &call : prompter.calls()) {
-            EXPECT_EQ(call.style, 52);
+            EXPECT_EQ(call.style, &call == &prompter.calls().back() ? m.lastStyle : 52);
             EXPECT_EQ(call.title, u"信息"_qs);
         }
         // The disassembly has taken its input as the current code image before the last check.

@@ -240,6 +240,7 @@ TEST_F(SimulatorWindowIoTest, MovxWritesScrollTheViewAndRamClearAsksForEachMemor
     prompter.answerMessage(MsgAnswer::Yes);
     prompter.answerMessage(MsgAnswer::No);
     click(ui().clearRam);
+    expectViewsShowTheState(InternalRamCleared);
     EXPECT_EQ(window()->cpu().iram[0x30], 0);
     EXPECT_TRUE(boxLines(ui().internalRam)[3].startsWith(QStringLiteral("30H: 00")));
     // SFRs and the PC stay.

@@ -3,8 +3,6 @@
 // and a dynamic run whose views follow the state while it runs and show it exactly when it stops.
 #include "SimulatorWindowTestFixture.h"
 
-#include "simulator/StatusTexts.h"
-
 using namespace tw;
 using twtest::boxLines;
 
@@ -33,21 +31,6 @@ class SimulatorWindowRunTest : public twtest::SimulatorWindowTest
         for (int row = top; row < top + MemoryView::kShownRows; ++row)
             rows.append(memoryRow(window()->cpu().xram.data(), row));
         return rows;
-    }
-    // Every view the window shows, against the same views made from the CPU state now.
-    void expectViewsShowTheState()
-    {
-        Cpu51 &cpu = window()->cpu();
-        EXPECT_EQ(ui().pc->text(), pcText(cpu.pc));
-        EXPECT_EQ(boxLines(ui().internalRam), internalRamView(cpu));
-        EXPECT_EQ(boxLines(ui().registers), registerView(cpu));
-        EXPECT_EQ(boxLines(ui().psw), pswView(cpu));
-        EXPECT_EQ(boxLines(ui().sfr), sfrView(cpu));
-        EXPECT_EQ(boxLines(ui().bits), bitAreaView(cpu));
-        for (int panel = kFirstSimulatorPanel; panel <= kLastSimulatorPanel; ++panel)
-            EXPECT_EQ(main->statusText(panel), QString::fromUtf8(statusPanelText(cpu, panel).data()))
-                << panel;
-        EXPECT_TRUE(listingLine(lineOfAddress(cpu.pc)).startsWith('>'));
     }
 };
 

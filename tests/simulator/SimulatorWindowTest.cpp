@@ -55,7 +55,12 @@ TEST_F(SimulatorWindowTest, OpensLockedInResetStateAndClosesSafelyDuringARun)
                 EXPECT_GE(ui().memory->viewport()->height(), rows) << io;
             }
         }
-    expectViews(QStringLiteral("reset"));
+    // Each view shows on its tab.
+    for (SimulatorView view : kAllViews) {
+        clickTab(ui().memoryTabs, viewRow(view).place.tab);
+        EXPECT_TRUE((ui().*viewRow(view).box)->isVisible()) << viewRow(view).name;
+    }
+    expectViews(QStringLiteral("reset"), EveryView);
 
     // Closed during a fast run: the main window gets its menus, toolbar and panels back.
     click(ui().fastMode);
@@ -88,7 +93,7 @@ TEST_F(SimulatorWindowTest, ViewsFollowTheStateUntilIdleMode)
     ASSERT_TRUE(waitForRunEnd());
     EXPECT_EQ(ui().pc->text(), QStringLiteral("0023"));
     EXPECT_EQ(ui().run->text(), QStringLiteral(u"连续运行"));
-    expectViews(QStringLiteral("state"));
+    expectViews(QStringLiteral("state"), EveryView);
 }
 
 TEST_F(SimulatorWindowTest, StepRunStopAndBreakpoint)
@@ -233,6 +238,7 @@ TEST_F(SimulatorWindowTest, PinClicksCountTimerZeroAndRaiseExternalInterrupt)
     QPushButton *t0 = ui().pins[28], *int0 = ui().pins[26];
     click(t0); // falling edge: one count
     EXPECT_EQ(t0->text(), QStringLiteral("0"));
+    expectViewsShowTheState(PinClicked);
     EXPECT_TRUE(boxLines(ui().sfr)[4].contains(QStringLiteral("TL0:    01")));
     EXPECT_TRUE(boxLines(ui().sfr)[7].startsWith(QStringLiteral("P3:     EF")));
     click(t0); // rising edge: no count

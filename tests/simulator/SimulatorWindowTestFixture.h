@@ -4,6 +4,8 @@
 // folder, and the views compared with golden files there.
 #include "common/ScriptedPrompter.h"
 #include "common/TextFile.h"
+#include "simulator/StatusTexts.h"
+#include "simulator/ui/SimulatorViews.h"
 #include "simulator/ui/SimulatorWindow.h"
 #include "support/TestFiles.h"
 #include "workspace/MainWindowTestSupport.h"
@@ -92,12 +94,34 @@ class SimulatorWindowTest : public ToolWindowTest
     {
         return prompter.calls().isEmpty() ? QString() : prompter.calls().last().text;
     }
+    // Every view of SimulatorViews.h whose row says the command shows it again (all of them, with
+    // the PC, the status panels and the listing's PC mark, by default) against the same view made
+    // from the CPU state now.
+    static constexpr unsigned kEveryCommand = ~0u;
+    void expectViewsShowTheState(unsigned shownAfter = kEveryCommand)
+    {
+        const tw::Cpu51 &cpu = window()->cpu();
+        for (tw::SimulatorView view : tw::kAllViews) {
+            const tw::ViewRow row = tw::viewRow(view);
+            if (shownAfter == kEveryCommand || (row.shownAfter & shownAfter)) {
+                EXPECT_EQ(boxLines(ui().*row.box), row.lines(cpu)) << row.name;
+            }
+        }
+        if (shownAfter != kEveryCommand)
+            return;
+        EXPECT_EQ(ui().pc->text(), tw::pcText(cpu.pc));
+        for (int panel = tw::kFirstSimulatorPanel; panel <= tw::kLastSimulatorPanel; ++panel)
+            EXPECT_EQ(main->statusText(panel), QString::fromUtf8(tw::statusPanelText(cpu, panel).data()))
+                << panel;
+        EXPECT_TRUE(listingLine(lineOfAddress(cpu.pc)).startsWith('>'));
+    }
     // The window's texts by the section names of the golden files; an unknown name fails the
-    // case, naming it. "memory" is the external-RAM and ROM box as it is, "rom" and "externalRam"
-    // show that page of it first; "pins" is the 32 captions in groups of eight; "panels" the main
-    // window's status panels 2 to 8; "menus" its menus mEdit, mFile, mComp, mCom, mEml, mView,
-    // comFZ, mWindow, then mFileNew, mFileOpen, mFileSave, mFileSaveAs, emMCS51 and on the next
-    // line the toolbar buttons, 1 for enabled.
+    // case, naming it. The views of SimulatorViews.h go by their rows' names; "memory" is the
+    // external-RAM and ROM box as it is, "rom" and "externalRam" show that page of it first; "pins"
+    // is the 32 captions in groups of eight; "panels" the main window's status panels 2 to 8;
+    // "menus" its menus mEdit, mFile, mComp, mCom, mEml, mView, comFZ, mWindow, then mFileNew,
+    // mFileOpen, mFileSave, mFileSaveAs, emMCS51 and on the next line the toolbar buttons, 1 for
+    // enabled.
     QStringList viewText(const QString &view)
     {
         QStringList panels;
@@ -123,10 +147,12 @@ class SimulatorWindowTest : public ToolWindowTest
             pins += (i > 0 && i % 8 == 0 ? QStringLiteral(" ") : QString()) + c.pins[i]->text();
         if (view == QLatin1String("pins"))
             return {pins};
-        const QStringList names = {"listing", "internalRam", "registers", "psw",        "sfr",
-                                   "bits",    "memory",      "rom",       "externalRam"};
-        const QPlainTextEdit *boxes[] = {c.listing, c.internalRam, c.registers, c.psw,   c.sfr,
-                                         c.bits,    c.memory,      c.memory,    c.memory};
+        QStringList names = {"listing", "memory", "rom", "externalRam"};
+        QList<const QPlainTextEdit *> boxes = {c.listing, c.memory, c.memory, c.memory};
+        for (tw::SimulatorView each : tw::kAllViews) {
+            names << QString::fromLatin1(tw::viewRow(each).name);
+            boxes << c.*tw::viewRow(each).box;
+        }
         const qsizetype index = names.indexOf(view);
         if (index < 0) {
             ADD_FAILURE() << "no view is named \"" << view.toStdString()
@@ -136,12 +162,14 @@ class SimulatorWindowTest : public ToolWindowTest
         return boxLines(boxes[index]);
     }
     // Each "[view]" section of window/<name>.views holds that view's whole text, line by line.
-    void expectViews(const QString &name)
+    // A file of every view has a section for each view of SimulatorViews.h; one left out is named.
+    enum Sections { SomeViews, EveryView };
+    void expectViews(const QString &name, Sections sections = SomeViews)
     {
         const QByteArray golden = readBytes(windowData(name + QStringLiteral(".views")));
         ASSERT_FALSE(golden.isEmpty()) << name.toStdString();
         QString view;
-        QStringList expected;
+        QStringList expected, named;
         const QStringList lines =
             QString::fromUtf8(golden.chopped(golden.endsWith('\n') ? 1 : 0)).split('\n');
         for (int i = 0; i <= lines.size(); ++i) {
@@ -155,8 +183,13 @@ class SimulatorWindowTest : public ToolWindowTest
             }
             if (i < lines.size())
                 view = lines[i].mid(1, lines[i].indexOf(']') - 1);
+            if (!view.isEmpty())
+                named << view;
             expected.clear();
         }
+        for (tw::SimulatorView each : tw::kAllViews)
+            EXPECT_TRUE(sections == SomeViews || named.contains(QString::fromLatin1(tw::viewRow(each).name)))
+                << name.toStdString() << ".views has no [" << tw::viewRow(each).name << "] section";
     }
 };
 

@@ -1,6 +1,7 @@
 #include "ConversionWindow.h"
 
 #include "common/Hex.h"
+#include "common/InternalError.h"
 #include "common/OutcomeWriter.h"
 #include "common/Paths.h"
 #include "common/Prompter.h"
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <string>
 
 namespace tw
 {
@@ -49,6 +51,19 @@ bool isHexKey(int code)
     return code == kBackspace || hexDigitValue(static_cast<char16_t>(code)) >= 0;
 }
 
+// Every part a row may show has its widget, under the part's name.
+void checkParts(const std::map<WindowPart, QWidget *> &parts)
+{
+    for (WindowPart part : kAllWindowParts) {
+        const auto found = parts.find(part);
+        if (found == parts.end() || !found->second ||
+            found->second->objectName() != QLatin1String(windowPartName(part)))
+            internalError((std::string("the conversion window builds no widget named ") +
+                           windowPartName(part) + " for its part")
+                              .c_str());
+    }
+}
+
 } // namespace
 
 ConversionWindow::~ConversionWindow() = default;
@@ -58,6 +73,7 @@ ConversionWindow::ConversionWindow(Workspace &workspace, QWidget *parent)
 {
     setWindowTitle(ConvText::FileFormatCaption);
     buildControls();
+    checkParts(m_parts);
     connectControls();
     // Never narrower than the controls need: adjustSize() alone stops at two thirds of the screen
     // and would cut the captions of the widest modes.
@@ -102,14 +118,16 @@ void ConversionWindow::openInMode(ConversionMode mode)
     m_mode = mode;
     setWindowTitle(row.windowCaption);
     m_modeLabel->setText(modeText(mode));
-    QGroupBox *first = mode == ConversionMode::Restore ? m_restoreInputFrame : m_inputFrame;
-    QGroupBox *second = mode == ConversionMode::Restore ? m_restoreOutputFrame : m_outputFrame;
+    // A mode on the restore page has that page's path frames.
+    const bool restorePage = shows(row, WindowPart::RestorePage);
+    QGroupBox *first = restorePage ? m_restoreInputFrame : m_inputFrame;
+    QGroupBox *second = restorePage ? m_restoreOutputFrame : m_outputFrame;
     first->setTitle(row.inputCaption);
     if (!row.outputCaption.isEmpty())
         second->setTitle(row.outputCaption);
     for (WindowPart part : kAllWindowParts)
         m_parts.at(part)->setVisible(shows(row, part));
-    if (mode == ConversionMode::Restore) {
+    if (restorePage) {
         m_restoreInputEdit->clear();
         m_restoreOutputEdit->clear();
     } else {
@@ -117,12 +135,20 @@ void ConversionWindow::openInMode(ConversionMode mode)
         m_outputEdit->clear();
         m_mergeOutputEdit->clear();
     }
-    if (mode != ConversionMode::Restore && mode != ConversionMode::Disassemble) {
+    // Each mode's own set-up; every mode is named, so that a new one is thought about here.
+    const auto resetStart = [this] {
         m_startButton->setEnabled(false);
         m_startButton->setVisible(true);
-    }
+    };
     switch (mode) {
+    case ConversionMode::HexToBin:
+    case ConversionMode::BinToHex:
+    case ConversionMode::ObjToBin:
+    case ConversionMode::BinToObj:
+        resetStart();
+        break;
     case ConversionMode::Split:
+        resetStart();
         m_sizeList->clear();
         m_sizeList->addItems(
             {QStringLiteral("1KB"), QStringLiteral("2KB"), QStringLiteral("4KB"), QStringLiteral("8KB")});
@@ -130,14 +156,17 @@ void ConversionWindow::openInMode(ConversionMode mode)
         break;
     case ConversionMode::Merge:
     case ConversionMode::Compare:
+        resetStart();
         m_outputButton->setText(ConvText::BrowseCaption);
         break;
     case ConversionMode::Port:
+        resetStart();
         selectOption(m_cpuGroup, 0);
         m_cpuGroup->button(0)->setText(QStringLiteral("MCS48 TO MCS51"));
         m_cpuGroup->button(1)->hide();
         break;
-    default:
+    case ConversionMode::Disassemble: // its launcher picks the CPU next
+    case ConversionMode::Restore:     // the restore page has its own button
         break;
     }
     // The hidden frames give their room back.

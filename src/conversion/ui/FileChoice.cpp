@@ -22,6 +22,36 @@ QString lengthText(const QString &path)
     return QString::number(QFileInfo(path).size());
 }
 
+// What the mode's browse buttons do besides filling their boxes; every mode is named, so that a
+// new one is thought about here.
+struct ChoiceRules {
+    bool clearsMessage = false;     // the input's button clears the message label first
+    bool inputIsCodeImage = false;  // the chosen input becomes the current code image
+    bool refusesMergedFile = false; // an input that is the merged file is refused
+};
+
+ChoiceRules choiceRules(ConversionMode mode)
+{
+    switch (mode) {
+    case ConversionMode::Disassemble:
+        // Only a code image becomes the current one; a porting source stays in this window.
+        return {false, true, false};
+    case ConversionMode::Merge:
+        return {true, false, true};
+    case ConversionMode::Compare:
+        return {true, false, false};
+    case ConversionMode::HexToBin:
+    case ConversionMode::BinToHex:
+    case ConversionMode::ObjToBin:
+    case ConversionMode::BinToObj:
+    case ConversionMode::Split:
+    case ConversionMode::Port:
+    case ConversionMode::Restore:
+        break;
+    }
+    return {};
+}
+
 } // namespace
 
 void ConversionWindow::applyStartRule(StartRule rule)
@@ -48,17 +78,17 @@ void ConversionWindow::applyStartRule(StartRule rule)
 
 void ConversionWindow::browseInput()
 {
-    if (m_mode == ConversionMode::Merge || m_mode == ConversionMode::Compare)
+    const ChoiceRules rules = choiceRules(m_mode);
+    if (rules.clearsMessage)
         m_splitMessage->clear();
     const ModeRow &row = modeRow(m_mode);
     Prompter &prompter = *m_prompter;
     const QString path = prompter.openFileName(row.inputCaption, row.inputFilter);
     if (path.isEmpty())
         return;
-    // Only a code image becomes the current one; a porting source stays in this window.
-    if (m_mode == ConversionMode::Disassemble)
+    if (rules.inputIsCodeImage)
         m_workspace.setCurrentBinPath(path);
-    if (m_mode == ConversionMode::Merge && isSameFile(path, m_mergeOutputEdit->text())) {
+    if (rules.refusesMergedFile && isSameFile(path, m_mergeOutputEdit->text())) {
         prompter.message(ConvText::InputIsMergeOutput, kRefusalStyle, QString());
         return;
     }
@@ -81,7 +111,7 @@ void ConversionWindow::browseOutput()
                              : prompter.openFileName(row.outputCaption, row.outputFilter);
     if (path.isEmpty())
         return;
-    if (m_mode == ConversionMode::Merge && isSameFile(path, m_mergeOutputEdit->text())) {
+    if (choiceRules(m_mode).refusesMergedFile && isSameFile(path, m_mergeOutputEdit->text())) {
         prompter.message(ConvText::InputIsMergeOutput, kRefusalStyle, QString());
         return;
     }
@@ -93,7 +123,7 @@ void ConversionWindow::browseOutput()
 
 void ConversionWindow::browseMergeOutput()
 {
-    if (m_mode != ConversionMode::Merge)
+    if (!shows(modeRow(m_mode), WindowPart::MergeOutputFrame))
         return;
     Prompter &prompter = *m_prompter;
     const QString path = prompter.saveFileName(ConvText::MergeOutputCaption, FileFilter::BinOrAll);

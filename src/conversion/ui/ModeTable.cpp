@@ -1,9 +1,8 @@
 #include "ModeTable.h"
 
+#include "common/InternalError.h"
 #include "conversion/Messages.h"
 #include "workspace/MenuNames.h"
-
-#include <array>
 
 namespace tw
 {
@@ -122,17 +121,18 @@ ModeRow rowOf(ConversionMode mode)
                 FileFilter::Bin,
                 StartRule::RestorePaths};
     }
-    return {};
+    internalError("a conversion mode without a row");
 }
 
 } // namespace
 
 const ModeRow &modeRow(ConversionMode mode)
 {
-    static const std::array<ModeRow, kModeCount> rows = [] {
-        std::array<ModeRow, kModeCount> made;
+    static const std::vector<ModeRow> rows = [] {
+        std::vector<ModeRow> made;
+        made.reserve(kModeCount);
         for (ConversionMode each : kAllModes)
-            made[static_cast<std::size_t>(each)] = rowOf(each);
+            made.push_back(rowOf(each));
         return made;
     }();
     return rows[static_cast<std::size_t>(mode)];

@@ -7,6 +7,9 @@
 
 #include <QString>
 #include <algorithm>
+#include <array>
+#include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace tw
@@ -33,13 +36,53 @@ enum class WindowPart {
     SecondLength,       // "文件长度           字节" with the second input's length
 };
 
-inline constexpr WindowPart kAllWindowParts[] = {
-    WindowPart::InputFrame,        WindowPart::OutputFrame,        WindowPart::FormatFrame,
-    WindowPart::FillFrame,         WindowPart::StartFrame,         WindowPart::OptionsPanel,
-    WindowPart::RestorePage,       WindowPart::SplitFrame,         WindowPart::MergeOutputFrame,
-    WindowPart::RestoreInputFrame, WindowPart::RestoreOutputFrame, WindowPart::MergeFillFrame,
-    WindowPart::MergeModeFrame,    WindowPart::InputLength,        WindowPart::InputStart,
-    WindowPart::MergeStart,        WindowPart::SecondLength};
+// The object name of the part's widget, which also names the part in a failure; null for a number
+// that is no part, which is what counts the parts below.
+constexpr const char *windowPartName(WindowPart part)
+{
+    switch (part) {
+    case WindowPart::InputFrame:
+        return "inputFrame";
+    case WindowPart::OutputFrame:
+        return "outputFrame";
+    case WindowPart::FormatFrame:
+        return "formatFrame";
+    case WindowPart::FillFrame:
+        return "fillFrame";
+    case WindowPart::StartFrame:
+        return "startFrame";
+    case WindowPart::OptionsPanel:
+        return "optionsPanel";
+    case WindowPart::RestorePage:
+        return "restorePage";
+    case WindowPart::SplitFrame:
+        return "splitFrame";
+    case WindowPart::MergeOutputFrame:
+        return "mergeOutputFrame";
+    case WindowPart::RestoreInputFrame:
+        return "restoreInputFrame";
+    case WindowPart::RestoreOutputFrame:
+        return "restoreOutputFrame";
+    case WindowPart::MergeFillFrame:
+        return "mergeFillFrame";
+    case WindowPart::MergeModeFrame:
+        return "mergeModeFrame";
+    case WindowPart::InputLength:
+        return "inputLengthRow";
+    case WindowPart::InputStart:
+        return "inputStartLabel";
+    case WindowPart::MergeStart:
+        return "mergeStartRow";
+    case WindowPart::SecondLength:
+        return "secondLengthRow";
+    }
+    return nullptr;
+}
+
+// The parts are numbered from 0 without gaps, each with its name.
+inline constexpr std::size_t kWindowPartCount = countNamed<WindowPart>(windowPartName);
+inline constexpr std::array<WindowPart, kWindowPartCount> kAllWindowParts =
+    enumValues<WindowPart, kWindowPartCount>();
 
 // When the mode's button is enabled: the input alone, both paths, both paths and the start
 // address, the merge's three paths and (by address) its start address, or (the restore page's own
@@ -62,7 +105,19 @@ inline const QString Compare =
 inline const QString Source = QStringLiteral(u"源程序文件 (*.asm *.ASM);;All Files (*)");
 } // namespace FileFilter
 
+// A row names every field: one left out fails the build, as a missing Start rule would otherwise
+// let Start come on with the input alone.
 struct ModeRow {
+    ModeRow(std::vector<const char *> menuItems, QString windowCaption, QString inputCaption,
+            QString outputCaption, std::vector<WindowPart> shown, QString inputFilter,
+            OutputDialog outputDialog, QString outputFilter, StartRule rule)
+        : menuItems(std::move(menuItems)), windowCaption(std::move(windowCaption)),
+          inputCaption(std::move(inputCaption)), outputCaption(std::move(outputCaption)),
+          shown(std::move(shown)), inputFilter(std::move(inputFilter)), outputDialog(outputDialog),
+          outputFilter(std::move(outputFilter)), rule(rule)
+    {
+    }
+
     // The menu items that open the mode (the disassembly's: MCS-51's, then MCS-48's).
     std::vector<const char *> menuItems;
     QString windowCaption;

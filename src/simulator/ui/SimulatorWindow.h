@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <array>
 #include <memory>
+#include <vector>
 
 class QComboBox;
 class QGroupBox;
@@ -30,14 +31,15 @@ namespace tw
 {
 
 class Prompter;
+enum class SimulatorView;
 
 class SimulatorWindow : public ToolWindow
 {
     Q_OBJECT
 
   public:
-    // Memory tabs in their order on the tab strip.
-    enum MemoryTab { InternalRamTab, ExternalRamTab, RomTab, RegisterTab, BitTab };
+    // Memory tabs in their order on the tab strip (captions in SimulatorViews.h).
+    enum MemoryTab : int { InternalRamTab, ExternalRamTab, RomTab, RegisterTab, BitTab };
     enum IoTab { PinTab, TransmitTab, ReceiveTab };
 
     // The controls, for the tests and the benchmark.
@@ -108,14 +110,12 @@ class SimulatorWindow : public ToolWindow
 
     // Views.
     void showPc();
-    void showInternalRam();
     void showExternalRam();
     void showMemoryRows(int top);
-    void showRegisters();
-    void showPsw();
-    void showSfr();
-    void showBitArea();
     void showListing();
+    // The views of SimulatorViews.h: one, those a command shows again (ShownAfter), all of them.
+    void showView(SimulatorView view);
+    void showViewsShownAfter(unsigned command);
     void showAllViews();
     void showAfterReset();
     void showStatusPanels();
@@ -149,6 +149,7 @@ class SimulatorWindow : public ToolWindow
     SerialPages m_serial;
     PinButtons m_pins;
     TickClock m_clock;
+    std::vector<int> m_memoryPages; // the page of m_ui.memoryPages each memory tab shows
     int m_romTop = 0, m_xramTop = 0;
     bool m_romSelected = false;
     bool m_internalRamSet = true;       // the RAM-set frame's mode

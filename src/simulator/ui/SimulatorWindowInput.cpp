@@ -2,6 +2,7 @@
 // set through the RAM-set frame), pin levels, bytes for the serial port and the crystal
 // frequency.
 #include "SimulatorTexts.h"
+#include "SimulatorViews.h"
 #include "SimulatorWindow.h"
 
 #include "common/Vb.h"
@@ -41,9 +42,7 @@ void SimulatorWindow::clearRamCommand()
     if (message(QStringLiteral(u"片内RAM的全部数据将被清除，确定吗！"), kSimulatorQuestion) ==
         MsgAnswer::Yes) {
         m_cpu->iram.fill(0);
-        showInternalRam();
-        showBitArea();
-        showRegisters();
+        showViewsShownAfter(InternalRamCleared);
     }
     if (message(QStringLiteral(u"片外RAM的全部数据将被清除，确定吗！"), kSimulatorQuestion) ==
         MsgAnswer::Yes) {
@@ -57,7 +56,7 @@ void SimulatorWindow::memoryBoxDoubleClicked(bool internalRam)
     if (m_controller->running() != RunKind::None)
         return;
     const int page = m_ui.memoryPages->currentIndex();
-    if (internalRam != (page == 0) || (!internalRam && page != 1))
+    if (page != m_memoryPages[internalRam ? InternalRamTab : ExternalRamTab])
         return;
     m_internalRamSet = internalRam;
     m_ui.ramSet->setTitle(internalRam ? kInternalRamSet : kExternalRamSet);
@@ -77,8 +76,9 @@ void SimulatorWindow::applyRamSet()
     std::uint8_t *memory = m_internalRamSet ? m_cpu->iram.data() : m_cpu->xram.data();
     for (int k = 0; k < count; ++k)
         memory[start + k] = static_cast<std::uint8_t>(looseHexValue(data.mid(2 * k, 2)));
+    // Only the box it wrote, also where it wrote registers or bits.
     if (m_internalRamSet)
-        showInternalRam();
+        showViewsShownAfter(InternalRamSet);
     else
         showExternalRam();
     m_ui.ramSet->hide();
@@ -87,9 +87,7 @@ void SimulatorWindow::applyRamSet()
 void SimulatorWindow::clickPin(int index)
 {
     m_pins.click(*m_cpu, index);
-    showInternalRam();
-    showBitArea();
-    showSfr();
+    showViewsShownAfter(PinClicked);
 }
 
 void SimulatorWindow::sendCommand()

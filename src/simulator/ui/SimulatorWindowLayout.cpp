@@ -1,5 +1,6 @@
 // The simulator window's controls and their layout.
 #include "SimulatorTexts.h"
+#include "SimulatorViews.h"
 #include "SimulatorWindow.h"
 #include "common/ui/TabStops.h"
 
@@ -19,6 +20,7 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <vector>
 
 namespace tw
 {
@@ -146,37 +148,42 @@ void buildTimers(Controls &ui, QObject *owner)
     ui.feeder->setInterval(1000);
 }
 
-void buildRamPages(Controls &ui)
+// The external-RAM and ROM tabs' page: one box and its scroll bar (VScroll1).
+QWidget *externalMemoryPage(Controls &ui)
 {
-    ui.internalRam = viewBox(QStringLiteral(u"双击，设置片内RAM"));
     ui.memory = viewBox();
     ui.memoryScroll = new QScrollBar(Qt::Vertical);
     ui.memoryScroll->setRange(0, MemoryView::kMaxTop);
     ui.memoryScroll->setSingleStep(1);
     ui.memoryScroll->setPageStep(10);
-    ui.memoryPages->addWidget(
-        headedPage(u"addr  0  1  2  3  4  5  6  7    8  9  A  B  C  D  E  F", ui.internalRam));
-    ui.memoryPages->addWidget(
-        headedPage(u"addr   0  1  2  3  4  5  6  7   8  9  A  B  C  D  E  F", ui.memory, ui.memoryScroll));
+    return headedPage(u"addr   0  1  2  3  4  5  6  7   8  9  A  B  C  D  E  F", ui.memory, ui.memoryScroll);
 }
 
-QWidget *registerPage(Controls &ui)
+// The page of the views that stand on a tab (SimulatorViews.h), or null where none does: one
+// alone under its column header, or several side by side, each under its caption with its share
+// of the width.
+QWidget *viewPage(Controls &ui, MemoryTab tab)
 {
-    ui.sfr = viewBox();
-    ui.psw = viewBox();
-    ui.registers = viewBox();
+    std::vector<ViewRow> rows;
+    for (SimulatorView view : kAllViews)
+        if (viewRow(view).place.tab == tab)
+            rows.push_back(viewRow(view));
+    if (rows.empty())
+        return nullptr;
+    if (rows.size() == 1 && rows.front().place.share == 0)
+        return headedPage(rows.front().place.heading, ui.*rows.front().box);
     auto *page = new QWidget;
     auto *grid = new QGridLayout(page);
     grid->setContentsMargins(0, 0, 0, 0);
-    grid->addWidget(new QLabel(QStringLiteral(u"特殊功能寄存器")), 0, 0);
-    grid->addWidget(new QLabel(QStringLiteral(u"程序状态字")), 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral(u"工作寄存器")), 0, 2);
-    grid->addWidget(ui.sfr, 1, 0);
-    grid->addWidget(ui.psw, 1, 1);
-    grid->addWidget(ui.registers, 1, 2);
-    grid->setColumnStretch(0, 4);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(2, 1);
+    // The captions' row, then the boxes' row.
+    int column = 0;
+    for (const ViewRow &row : rows)
+        grid->addWidget(new QLabel(QString::fromUtf16(row.place.heading)), 0, column++);
+    column = 0;
+    for (const ViewRow &row : rows) {
+        grid->setColumnStretch(column, row.place.share);
+        grid->addWidget(ui.*row.box, 1, column++);
+    }
     return page;
 }
 
@@ -303,14 +310,23 @@ void SimulatorWindow::buildControls()
 
 QWidget *SimulatorWindow::buildMemoryPages()
 {
+    for (SimulatorView view : kAllViews)
+        m_ui.*viewRow(view).box = viewBox();
+    m_ui.internalRam->setToolTip(QStringLiteral(u"双击，设置片内RAM"));
     m_ui.memoryTabs = new QTabBar;
-    for (const char16_t *caption : {u"片内 RAM", u"片外 RAM", u"程序 ROM", u"寄存器", u"可寻址位"})
-        m_ui.memoryTabs->addTab(QString::fromUtf16(caption));
     m_ui.memoryPages = new QStackedWidget;
-    buildRamPages(m_ui);
-    m_ui.memoryPages->addWidget(registerPage(m_ui));
-    m_ui.bits = viewBox();
-    m_ui.memoryPages->addWidget(headedPage(u"addr 7 6 5 4 3 2 1 0        addr 7 6 5 4 3 2 1 0", m_ui.bits));
+    // A tab without views shows the external memory's page, which the external-RAM and ROM tabs
+    // share.
+    QWidget *externalMemory = externalMemoryPage(m_ui);
+    m_memoryPages.clear();
+    for (MemoryTab tab : kAllMemoryTabs) {
+        m_ui.memoryTabs->addTab(QString::fromUtf16(memoryTabCaption(tab)));
+        QWidget *page = viewPage(m_ui, tab);
+        if (!page)
+            page = externalMemory;
+        const int shown = m_ui.memoryPages->indexOf(page);
+        m_memoryPages.push_back(shown >= 0 ? shown : m_ui.memoryPages->addWidget(page));
+    }
     buildRamSetFrame(m_ui);
 
     auto *box = new QWidget;

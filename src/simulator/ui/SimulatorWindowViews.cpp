@@ -1,6 +1,7 @@
 // The simulator window's views: the listing pane, the memory, register and bit boxes, the pins'
 // levels, the transmit log and the status panels, and the tabs that choose among them.
 #include "SimulatorTexts.h"
+#include "SimulatorViews.h"
 #include "SimulatorWindow.h"
 
 #include "simulator/StatusTexts.h"
@@ -43,13 +44,6 @@ void SimulatorWindow::showPc()
     setTextIfChanged(m_ui.pc, pcText(m_cpu->pc));
 }
 
-void SimulatorWindow::showInternalRam()
-{
-    // The timer set-up follows TMOD and T2CON whenever this view is rebuilt.
-    m_cpu->decodeTimers();
-    setLines(m_ui.internalRam, internalRamView(*m_cpu));
-}
-
 void SimulatorWindow::showExternalRam()
 {
     m_xramView.rebuild(m_cpu->xram.data());
@@ -63,28 +57,28 @@ void SimulatorWindow::showMemoryRows(int top)
     setLines(m_ui.memory, (m_romSelected ? m_romView : m_xramView).slice(top));
 }
 
-void SimulatorWindow::showRegisters()
+void SimulatorWindow::showView(SimulatorView view)
 {
-    setLines(m_ui.registers, registerView(*m_cpu));
+    const ViewRow row = viewRow(view);
+    // The timer set-up follows TMOD and T2CON whenever the internal RAM is shown.
+    if (view == SimulatorView::InternalRam)
+        m_cpu->decodeTimers();
+    setLines(m_ui.*row.box, row.lines(*m_cpu));
+    // The pin buttons show their levels with the SFRs.
+    if (view == SimulatorView::Sfr) {
+        m_pins.showLatches(*m_cpu);
+        for (int i = 0; i < 32; ++i)
+            m_ui.pins[static_cast<std::size_t>(i)]->setText(
+                m_pins.level[static_cast<std::size_t>(i)] ? QStringLiteral("1") : QStringLiteral("0"));
+    }
 }
 
-void SimulatorWindow::showPsw()
+// A command that changes what some views show shows those again, as their rows say.
+void SimulatorWindow::showViewsShownAfter(unsigned command)
 {
-    setLines(m_ui.psw, pswView(*m_cpu));
-}
-
-void SimulatorWindow::showSfr()
-{
-    setLines(m_ui.sfr, sfrView(*m_cpu));
-    m_pins.showLatches(*m_cpu);
-    for (int i = 0; i < 32; ++i)
-        m_ui.pins[static_cast<std::size_t>(i)]->setText(
-            m_pins.level[static_cast<std::size_t>(i)] ? QStringLiteral("1") : QStringLiteral("0"));
-}
-
-void SimulatorWindow::showBitArea()
-{
-    setLines(m_ui.bits, bitAreaView(*m_cpu));
+    for (SimulatorView view : kAllViews)
+        if (viewRow(view).shownAfter & command)
+            showView(view);
 }
 
 void SimulatorWindow::showListing()
@@ -104,12 +98,9 @@ void SimulatorWindow::showListing()
 
 void SimulatorWindow::showAllViews()
 {
-    showInternalRam();
-    showBitArea();
-    showSfr();
-    showPsw();
+    for (SimulatorView view : kAllViews)
+        showView(view);
     showPc();
-    showRegisters();
 }
 
 void SimulatorWindow::showStatusPanels()
@@ -200,20 +191,19 @@ void SimulatorWindow::memoryTabChosen(int tab)
 {
     if (tab < 0)
         return;
-    switch (tab) {
+    const auto chosen = static_cast<MemoryTab>(tab);
+    switch (chosen) {
     case InternalRamTab:
-        m_ui.memoryPages->setCurrentIndex(0);
+        m_ui.memoryPages->setCurrentIndex(m_memoryPages[InternalRamTab]);
         m_ui.ramAddress->setToolTip(kInternalAddressTip);
         break;
     case ExternalRamTab:
     case RomTab:
-        externalMemoryChosen(tab == RomTab);
+        externalMemoryChosen(chosen == RomTab);
         break;
     case RegisterTab:
-        m_ui.memoryPages->setCurrentIndex(2);
-        break;
-    default:
-        m_ui.memoryPages->setCurrentIndex(3);
+    case BitTab:
+        m_ui.memoryPages->setCurrentIndex(m_memoryPages[chosen]);
         break;
     }
 }
@@ -221,7 +211,7 @@ void SimulatorWindow::memoryTabChosen(int tab)
 // The external-RAM and ROM tabs share one box and its scroll bar; each keeps its own top row.
 void SimulatorWindow::externalMemoryChosen(bool rom)
 {
-    m_ui.memoryPages->setCurrentIndex(1);
+    m_ui.memoryPages->setCurrentIndex(m_memoryPages[ExternalRamTab]);
     m_romSelected = rom;
     m_ui.memory->setToolTip(m_romSelected ? QString() : QStringLiteral(u"双击，设置片外RAM"));
     if (!m_romSelected)
