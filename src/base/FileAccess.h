@@ -125,6 +125,8 @@ struct FileSystemSeams {
     bool noRenameFlags = false;
     // The folder probe's stand-in: 1 the folder folds case, 0 it does not, -1 ask the folder.
     int (*foldsCase)(const std::string &folder) = nullptr;
+    // flock answering ENOLCK, as on FUSE mounts that refuse locks and NFS without its lock service.
+    bool noLocks = false;
 };
 void setFileSystemSeams(const FileSystemSeams &seams);
 const FileSystemSeams &fileSystemSeams();
