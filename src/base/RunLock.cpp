@@ -127,7 +127,8 @@ unsigned long long startTimeIn(std::string_view stat)
     const std::size_t close = stat.rfind(')');
     if (close == std::string_view::npos)
         return 0;
-    const std::vector<std::string_view> fields = wordsOf(stat.substr(close + 1, stat.find('\n', close) - close - 1));
+    const std::vector<std::string_view> fields =
+        wordsOf(stat.substr(close + 1, stat.find('\n', close) - close - 1));
     unsigned long long started = 0;
     return fields.size() > 19 && parseNumber(fields[19], started) ? started : 0;
 }
@@ -194,8 +195,9 @@ std::optional<RunRecord> readRecord(int fd)
         return lines.size() == 8 && lines[index].size() == values + 1 && lines[index][0] == key;
     };
     RunRecord run;
-    if (!is(0, "tarnwick-run", 2) || !is(1, "machine", 1) || !is(2, "boot", 1) || !is(3, "pid-namespace", 1) ||
-        !is(4, "time-namespace", 1) || !is(5, "user", 2) || !is(6, "process", 2) || !is(7, "end", 0))
+    if (!is(0, "tarnwick-run", 2) || !is(1, "machine", 1) || !is(2, "boot", 1) ||
+        !is(3, "pid-namespace", 1) || !is(4, "time-namespace", 1) || !is(5, "user", 2) ||
+        !is(6, "process", 2) || !is(7, "end", 0))
         return std::nullopt;
     run.byFile = lines[0][2] == kByFile;
     const auto id = [](std::string_view word) { return word == "-" ? std::string() : std::string(word); };
@@ -259,7 +261,9 @@ bool procHidesOthers()
             continue;
         const std::size_t option = super[2].find("hidepid=");
         const std::string_view value =
-            option == std::string_view::npos ? "0" : super[2].substr(option + 8, super[2].find(',', option) - option - 8);
+            option == std::string_view::npos
+                ? "0"
+                : super[2].substr(option + 8, super[2].find(',', option) - option - 8);
         hides = value != "0" && value != "off";
     }
     return hides;
@@ -281,9 +285,10 @@ Finding lookAmongProcesses(const RunRecord &run, bool startsComparable, bool nam
             ::close(procFd);
         return Finding::Unsure;
     }
+    bool found = false;
     bool unsure = false;
     bool idTaken = false;
-    while (const dirent *entry = ::readdir(proc)) {
+    while (const dirent *entry = !found ? ::readdir(proc) : nullptr) {
         long long id = 0;
         if (!parseNumber(std::string_view(entry->d_name), id))
             continue;
@@ -314,11 +319,12 @@ Finding lookAmongProcesses(const RunRecord &run, bool startsComparable, bool nam
             idTaken = idTaken || namespaceKnown; // the id has passed to another process
             continue;
         }
-        if (namespaceKnown)
-            return Finding::Live;
+        found = namespaceKnown;
         unsure = true;
     }
     ::closedir(proc);
+    if (found)
+        return Finding::Live;
     if (unsure)
         return Finding::Unsure;
     return idTaken || namespaceInSight ? Finding::Ended : Finding::Unsure;
@@ -333,7 +339,8 @@ bool recordedRunEnded(const RunRecord &run)
     if (run.boot != self.boot)
         // The machine has booted since: the run is gone. Another machine's run may live on.
         return !run.machine.empty() && run.machine == self.machine;
-    if (run.pidNamespace == 0 || run.pid <= 0 || run.started == 0 || self.pidNamespace == 0 || self.started == 0)
+    if (run.pidNamespace == 0 || run.pid <= 0 || run.started == 0 || self.pidNamespace == 0 ||
+        self.started == 0)
         return false;
     // A start time is given as seen from the reader's time namespace.
     const bool startsComparable = run.timeNamespace == self.timeNamespace;
@@ -342,8 +349,8 @@ bool recordedRunEnded(const RunRecord &run)
     if (!ownUser && procHidesOthers())
         return false;
     std::string status;
-    const bool procIsOwn = readSmall(AT_FDCWD, "/proc/self/status", status) == 0 &&
-                           statusLine(status, "NSpid:").size() == 1;
+    const bool procIsOwn =
+        readSmall(AT_FDCWD, "/proc/self/status", status) == 0 && statusLine(status, "NSpid:").size() == 1;
     if (run.pidNamespace == self.pidNamespace && procIsOwn) {
         std::string stat;
         const int error = readSmall(AT_FDCWD, ("/proc/" + std::to_string(run.pid) + "/stat").c_str(), stat);
@@ -353,8 +360,8 @@ bool recordedRunEnded(const RunRecord &run)
         return error == 0 && startsComparable && started != 0 && started != run.started;
     }
     // Our own namespace is in sight, as is every one from the initial namespace.
-    const bool inSight = run.pidNamespace == self.pidNamespace ||
-                         (self.pidNamespace == kInitialPidNamespace && procIsOwn);
+    const bool inSight =
+        run.pidNamespace == self.pidNamespace || (self.pidNamespace == kInitialPidNamespace && procIsOwn);
     return lookAmongProcesses(run, startsComparable, inSight) == Finding::Ended;
 }
 

@@ -377,7 +377,8 @@ class ChildRun
 void stageOnly(const QString &path)
 {
     auto *staged = new StagedFile;
-    staged->stage(nativePath(path), [](const PieceSink &put) { return put("x"); }, WriteSync::Generated);
+    staged->stage(
+        nativePath(path), [](const PieceSink &put) { return put("x"); }, WriteSync::Generated);
 }
 
 // Makes a new PID namespace, whose first process (1 there) stages "ns-live" in the folder and lives
@@ -449,7 +450,8 @@ TEST(ToolOutcome, WhereLocksAreRefusedARunsRecordTellsWhetherItHasEnded)
     const QByteArray record = readBytes(dir.filePath(kept.filter(u".lock"_qs).value(0)));
     ChildRun namespaced([&] { stageInNewPidNamespace(dir.path()); }, false);
     const QStringList namespacedLive = runFiles(dir.path(), "\nprocess 1 ");
-    const bool otherNamespace = namespacedLive.size() == 2 && runFiles(dir.path(), "\nprocess 2 ").size() == 2;
+    const bool otherNamespace =
+        namespacedLive.size() == 2 && runFiles(dir.path(), "\nprocess 2 ").size() == 2;
     kept << namespacedLive;
     // This run's sweep, before it is killed, takes the files of the one killed in the other
     // namespace, whose first process is in sight.
@@ -504,7 +506,8 @@ TEST(ToolOutcome, PrivateFoldersAreMadeAndSweptWhereLocksAreRefused)
     QTemporaryDir dir;
     const std::string parent = nativePath(dir.path());
     const auto all = [&dir] {
-        QStringList names = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        QStringList names =
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         names.sort();
         return names;
     };
