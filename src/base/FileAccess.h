@@ -140,6 +140,8 @@ struct FileSystemSeams {
     // The folder probe's stand-in: -1 ask the folder; else its rule as the sum of 1 (it folds
     // case) and 2 (it normalises): 0 neither, 3 both, as a casefold folder of ext4 or f2fs.
     int (*foldsCase)(const std::string &folder) = nullptr;
+    // flock answering ENOLCK, as on FUSE mounts that refuse locks and NFS without its lock service.
+    bool noLocks = false;
 };
 void setFileSystemSeams(const FileSystemSeams &seams);
 const FileSystemSeams &fileSystemSeams();

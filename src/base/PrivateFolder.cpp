@@ -211,7 +211,10 @@ PrivateFolder::PrivateFolder(const std::string &parent, std::string_view prefix)
     for (int attempt = 0; attempt < 16; ++attempt) {
         const std::string name = randomName(prefix);
         const std::string lockName = name + std::string(kLockEnding);
+        // EEXIST: a file under the name, where the file system keeps no locks, that is not ours.
         m_error = m_lock.hold(m_parentFd, lockName);
+        if (m_error == EEXIST)
+            continue;
         if (m_error != 0)
             return;
         // Another user's file under the name could be unlinked by that user, and our folder would

@@ -1,9 +1,10 @@
 #pragma once
 // A folder that only this user may enter (mode 0700), where a run keeps working files that must
 // not outlive it: a whole copy of the user's input, a helper program's output. Beside the folder
-// stands its lock file, held for the run's life (RunLock): the lock is held before the folder is
-// made and let go only after the folder is gone, so a folder never stands without a held lock while
-// its run lives, wherever that run is (another PID namespace, another machine sharing the parent).
+// stands its lock file, held for the run's life (RunLock: by its lock, or by the record in it where
+// the file system keeps no locks): it is held before the folder is made and let go only after the
+// folder is gone, so a folder never stands without a held lock file while its run lives, wherever
+// that run is (another PID namespace, another machine sharing the parent).
 // An interrupt (SIGINT, SIGTERM, SIGHUP) ends the folder's workers and removes the folder; after a
 // kill that runs no handler, the next private folder made in the same parent removes it.
 #include "base/RunLock.h"

@@ -1,8 +1,16 @@
 #pragma once
-// Whether a run is still alive, told by an advisory lock that the run holds on a file while it
-// lives. The kernel drops the lock however the process ends (SIGKILL included), and every process
-// that sees the file sees the lock: one in another PID namespace, or on another machine sharing the
-// folder, where a process id would name some other process, or none.
+// Whether a run is still alive, told by a file the run holds while it lives, never by a process id
+// alone. The run holds an advisory lock (flock) on the file: the kernel drops it however the process
+// ends (SIGKILL included), and every process that sees the file sees the lock, in another PID
+// namespace or on another machine sharing the folder.
+//
+// Some file systems keep no locks (flock answers ENOLCK, EOPNOTSUPP, ENOSYS or EINVAL: FUSE mounts
+// that refuse them, NFS without its lock service). There the file itself is the claim, and a
+// record in it tells whose: before it locks, a run writes its machine id, boot id, PID namespace,
+// process id and the process's start time into the file. Such a run counts as ended only where
+// that is certain: another boot of this machine, or no process of that id and start time in a PID
+// namespace this process sees whole. A run of another machine, of a namespace out of sight, or with
+// a record that cannot be read (one of an older form, one still being written) stays live.
 #include <string>
 
 namespace tw
@@ -18,12 +26,16 @@ class RunLock
     RunLock(const RunLock &) = delete;
     RunLock &operator=(const RunLock &) = delete;
 
-    // Makes the file name in the folder open as folderFd (AT_FDCWD: name is a path) and holds its
-    // lock; returns 0, or the error. A lock file that a sweep removed between the open and the
-    // lock is made again, so a held lock is always on the file under that name.
+    // Makes the file name in the folder open as folderFd (AT_FDCWD: name is a path), writes this
+    // process's record into it and holds its lock, or where the file system keeps no locks holds it
+    // by the record; returns 0, or the error, leaving no file it made. A lock file that a sweep
+    // removed between the open and the lock is made again, so a held lock is always on the file
+    // under that name. Where locks are refused, an existing file is taken only when its record
+    // names this process (EEXIST otherwise): it may be another run's claim.
     int hold(int folderFd, const std::string &name);
-    // Takes the lock of an ended run's file, so that no other sweep works on its files at once;
-    // false when the run is live, the file is missing or the lock cannot be asked.
+    // Takes an ended run's file, so that no other sweep works on its files at once (where the file
+    // system keeps no locks, two sweeps may both take it); false when the run is live, the file is
+    // missing or the lock cannot be asked.
     bool takeEnded(int folderFd, const std::string &name);
     // Removes the file while the lock still holds it off from sweeps, then lets the lock go.
     void removeAndRelease(int folderFd, const std::string &name);

@@ -184,10 +184,7 @@ struct ScratchFolderState {
     {
         if (owner == ::getpid()) {
             freeSlot(lockSlot);
-            if (lock.held())
-                lock.removeAndRelease(fd, lockName);
-            else
-                ::unlinkat(fd, lockName.c_str(), 0);
+            lock.removeAndRelease(fd, lockName);
         }
         lock.release();
         ::close(fd);
@@ -219,13 +216,8 @@ int ScratchFolder::open(const std::string &folder)
     auto state = std::make_shared<ScratchFolderState>();
     state->fd = fd;
     state->lockName = lockName(all.token);
-    if (const int error = state->lock.hold(fd, state->lockName); error != 0) {
-        // Where the file system keeps no locks, the file alone tells sweeps to keep off: a lock
-        // that cannot be asked counts as held.
-        struct stat made;
-        if (::fstatat(fd, state->lockName.c_str(), &made, AT_SYMLINK_NOFOLLOW) != 0)
-            return error; // state's destructor closes the folder
-    }
+    if (const int error = state->lock.hold(fd, state->lockName); error != 0)
+        return error; // state's destructor closes the folder
     state->lockSlot = claimSlot(fd, state->lockName, true);
     all.folders[key] = state;
     m_state = std::move(state);

@@ -4,9 +4,10 @@
 // ".tw-TOKEN-..." after the process that made it, TOKEN being random, so that none outlives its
 // run: an interrupt (SIGINT, SIGTERM, SIGHUP) removes the live ones before the process ends, and
 // the next write into a folder removes those of runs that ended otherwise (killed with SIGKILL, or
-// lost with the machine). Whether a run has ended is told by the lock ".tw-TOKEN.lock" that it
-// holds in the folder while it has scratch files there (base/RunLock.h), never by a process id: a
-// run in another PID namespace or on another machine sharing the folder has ids we cannot see.
+// lost with the machine). Whether a run has ended is told by the lock file ".tw-TOKEN.lock" that it
+// holds in the folder while it has scratch files there (base/RunLock.h: its lock, or where the file
+// system keeps no locks, the record in it), never by a process id alone: a run in another PID
+// namespace or on another machine sharing the folder has ids we cannot see.
 #include <memory>
 #include <string>
 #include <string_view>

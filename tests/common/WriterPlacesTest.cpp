@@ -5,6 +5,7 @@
 #include "support/TestFiles.h"
 
 #include "base/MessageStyle.h"
+#include "base/PrivateFolder.h"
 #include "base/ScratchFiles.h"
 #include "base/ToolOutcome.h"
 #include "common/OutcomeWriter.h"
@@ -24,6 +25,9 @@
 #include <map>
 #include <utility>
 
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -429,6 +433,215 @@ TEST(ToolOutcome, AKillWithoutSwapsLeavesOneWholeFileAndNoScratchAfterTheNextRun
                   WriteResult::Written);
         EXPECT_EQ(entries(dir.path()), (QStringList{u"next.bin"_qs, u"out.bin"_qs}));
     }
+}
+
+namespace
+{
+
+// A run in a child process, under the seams in force: it does its work, then dies without a word
+// (SIGKILL), or lives on until the object ends.
+class ChildRun
+{
+  public:
+    ChildRun(const std::function<void()> &work, bool killed)
+    {
+        int ready[2], release[2];
+        if (::pipe2(ready, O_CLOEXEC) != 0 || ::pipe2(release, O_CLOEXEC) != 0)
+            return;
+        m_pid = ::fork();
+        char byte = 0;
+        if (m_pid == 0) {
+            ::close(ready[0]);
+            ::close(release[1]);
+            work();
+            if (killed)
+                ::raise(SIGKILL);
+            if (::write(ready[1], &byte, 1) == 1 && ::read(release[0], &byte, 1) >= 0)
+                ::_exit(0);
+            ::_exit(1);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        m_release = release[1];
+        if (killed && ::waitpid(m_pid, nullptr, 0) == m_pid)
+            m_pid = -1;
+        else if (::read(ready[0], &byte, 1) != 1)
+            ADD_FAILURE() << "the child run did not get ready";
+        ::close(ready[0]);
+    }
+    ~ChildRun()
+    {
+        ::close(m_release);
+        if (m_pid > 0)
+            ::waitpid(m_pid, nullptr, 0);
+    }
+    ChildRun(const ChildRun &) = delete;
+    ChildRun &operator=(const ChildRun &) = delete;
+    pid_t pid() const { return m_pid; }
+
+  private:
+    pid_t m_pid = -1;
+    int m_release = -1;
+};
+
+// Stages a file and leaves it so: the run's scratch file and lock stay while the process lives (a
+// child process's own object, never one it inherited).
+void stageOnly(const QString &path)
+{
+    auto *staged = new StagedFile;
+    staged->stage(
+        nativePath(path), [](const PieceSink &put) { return put("x"); }, WriteSync::Generated);
+}
+
+// Makes a new PID namespace, whose first process (1 there) stages "ns-live" in the folder and lives
+// on while the calling process does; its child (2 there) stages "ns-killed" and is killed.
+void stageInNewPidNamespace(const QString &folder)
+{
+    const QByteArray uid = QByteArray::number(::geteuid()), gid = QByteArray::number(::getegid());
+    if (::unshare(CLONE_NEWPID) != 0) {
+        if (::unshare(CLONE_NEWUSER | CLONE_NEWPID) != 0)
+            return;
+        writeBytes(u"/proc/self/setgroups"_qs, "deny");
+        writeBytes(u"/proc/self/uid_map"_qs, uid + ' ' + uid + " 1");
+        writeBytes(u"/proc/self/gid_map"_qs, gid + ' ' + gid + " 1");
+    }
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return;
+    if (::fork() == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        stageOnly(folder + u"/ns-live"_qs);
+        const pid_t doomed = ::fork();
+        if (doomed == 0) {
+            stageOnly(folder + u"/ns-killed"_qs);
+            ::raise(SIGKILL);
+        }
+        ::waitpid(doomed, nullptr, 0);
+        if (::write(ready[1], "r", 1) == 1)
+            ::pause();
+        ::_exit(0);
+    }
+    char byte = 0;
+    if (::read(ready[0], &byte, 1) != 1)
+        return;
+}
+
+QByteArray withLine(const QByteArray &record, const QByteArray &key, const QByteArray &value)
+{
+    QList<QByteArray> lines = record.split('\n');
+    for (QByteArray &line : lines)
+        if (line.startsWith(key + ' '))
+            line = key + ' ' + value;
+    return lines.join('\n');
+}
+
+// The names in the folder of the run whose lock file holds text.
+QStringList runFiles(const QString &folder, const QByteArray &text)
+{
+    for (const QString &name : entries(folder).filter(u".lock"_qs))
+        if (readBytes(folder + u'/' + name).contains(text))
+            return entries(folder).filter(name.left(20));
+    return {};
+}
+
+} // namespace
+
+// Where the file system keeps no locks, the record in a run's lock file tells a sweep whether the
+// run has ended: a live run's files stay, in this PID namespace or another, and so do another
+// machine's and those whose record cannot be read; a killed run's go, in this namespace or another,
+// and so do those of an earlier boot of this machine and of a process whose id was taken since. A
+// sweep that can lock (the lock service back) still goes by the record of a run held without one.
+TEST(ToolOutcome, WhereLocksAreRefusedARunsRecordTellsWhetherItHasEnded)
+{
+    SeamsInForce seams({.noLocks = true});
+    QTemporaryDir dir;
+    ChildRun live([&] { stageOnly(dir.filePath(u"live.txt"_qs)); }, false);
+    const QByteArray process = "\nprocess " + QByteArray::number(live.pid()) + ' ';
+    QStringList kept = runFiles(dir.path(), process);
+    ASSERT_EQ(kept.size(), 2);
+    const QByteArray record = readBytes(dir.filePath(kept.filter(u".lock"_qs).value(0)));
+    ChildRun namespaced([&] { stageInNewPidNamespace(dir.path()); }, false);
+    const QStringList namespacedLive = runFiles(dir.path(), "\nprocess 1 ");
+    const bool otherNamespace =
+        namespacedLive.size() == 2 && runFiles(dir.path(), "\nprocess 2 ").size() == 2;
+    kept << namespacedLive;
+    // This run's sweep, before it is killed, takes the files of the one killed in the other
+    // namespace, whose first process is in sight.
+    ChildRun killed([&] { stageOnly(dir.filePath(u"killed.txt"_qs)); }, true);
+    ASSERT_EQ(entries(dir.path()).filter(u".tw-"_qs).size(), otherNamespace ? 6 : 4);
+
+    const struct {
+        const char *what;
+        QByteArray record;
+        bool stays;
+        bool staysWhereLocksWork;
+    } rows[] = {
+        {"an earlier boot of this machine", withLine(record, "boot", "0-0"), record.contains("\nmachine -\n"),
+         false},
+        {"another machine", withLine(withLine(record, "boot", "0-0"), "machine", "0f0f"), true, true},
+        {"an id taken by a later process", withLine(record, "process", process.mid(9) + "1"), false, false},
+        {"an older form", QByteArray(), true, false},
+        {"one still being written", record.left(record.size() / 2), true, false},
+    };
+    int token = 0;
+    QStringList keptWhereLocksWork = kept;
+    for (const auto &row : rows) {
+        const QString prefix = u".tw-%1"_qs.arg(0xfeed00 + ++token, 16, 16, QChar(u'0'));
+        writeBytes(dir.filePath(prefix + u".lock"_qs), row.record);
+        writeBytes(dir.filePath(prefix + u"-new-00000000"_qs), row.what);
+        if (row.stays)
+            kept << prefix + u".lock"_qs << prefix + u"-new-00000000"_qs;
+        if (row.staysWhereLocksWork)
+            keptWhereLocksWork << prefix + u".lock"_qs << prefix + u"-new-00000000"_qs;
+    }
+
+    LateAnswers answers;
+    ASSERT_EQ(carryOut(outcomeOf({{dir.filePath(u"next.bin"_qs), "next"}}), answers).result,
+              WriteResult::Written);
+    kept.sort();
+    EXPECT_EQ(entries(dir.path()).filter(u".tw-"_qs), kept);
+
+    setFileSystemSeams({});
+    ASSERT_EQ(carryOut(outcomeOf({{dir.filePath(u"next.bin"_qs), "again"}}), answers).result,
+              WriteResult::Written);
+    keptWhereLocksWork.sort();
+    EXPECT_EQ(entries(dir.path()).filter(u".tw-"_qs), keptWhereLocksWork);
+    if (!otherNamespace)
+        GTEST_SKIP() << "no new PID namespace here: its rows were not tried";
+}
+
+// The converter's private folder is made where the file system keeps no locks, leaving no lock file
+// behind, and the next one removes the folder of a killed run and keeps a live run's.
+TEST(ToolOutcome, PrivateFoldersAreMadeAndSweptWhereLocksAreRefused)
+{
+    SeamsInForce seams({.noLocks = true});
+    QTemporaryDir dir;
+    const std::string parent = nativePath(dir.path());
+    const auto all = [&dir] {
+        QStringList names =
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        names.sort();
+        return names;
+    };
+    const auto makeOne = [&parent] {
+        static PrivateFolder folder(parent, "tw-converter-");
+        writeBytes(QString::fromStdString(folder.path()) + u"/in.hex"_qs, "copy");
+    };
+    ChildRun live(makeOne, false);
+    const QStringList liveEntries = all();
+    ASSERT_EQ(liveEntries.size(), 2);
+    ChildRun killed(makeOne, true);
+    ASSERT_EQ(all().size(), 4);
+    for (int run = 0; run < 2; ++run) {
+        PrivateFolder work(parent, "tw-converter-");
+        ASSERT_TRUE(work.valid()) << work.error();
+        const QString name = QFileInfo(QString::fromStdString(work.path())).fileName();
+        QStringList expected = liveEntries;
+        expected << name << name + u".lock"_qs;
+        expected.sort();
+        EXPECT_EQ(all(), expected);
+    }
+    EXPECT_EQ(all(), liveEntries);
 }
 
 // In a shared folder with the sticky bit only a file's owner may replace it: another user's
