@@ -210,12 +210,12 @@ std::optional<RunRecord> readRecord(int fd)
     return run;
 }
 
-// Puts the record in the file whole; 0 or the error. Emptied first, so that no moment shows a
-// mixture of an old record and the new one.
+// Puts the record in the file whole; 0 or the error. Written over the start of what was there, then
+// cut to its length: a moment that shows the new record with an older one's tail shows more lines
+// than a record has, which no reader takes for a record. (Emptying the file first would make ext4
+// write it out at close, as it does for a file replaced by truncating it: a millisecond's wait.)
 int writeRecord(int fd, std::string_view record)
 {
-    if (::ftruncate(fd, 0) != 0)
-        return errno;
     for (std::size_t done = 0; done < record.size();) {
         const ssize_t count =
             ::pwrite(fd, record.data() + done, record.size() - done, static_cast<off_t>(done));
@@ -225,7 +225,7 @@ int writeRecord(int fd, std::string_view record)
             return errno;
         done += static_cast<std::size_t>(count);
     }
-    return 0;
+    return ::ftruncate(fd, static_cast<off_t>(record.size())) == 0 ? 0 : errno;
 }
 
 int markHeldByFile(int fd)
