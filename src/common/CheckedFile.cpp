@@ -47,7 +47,7 @@ CheckedRead readFileChecked(const QString &path, qint64 maxBytes)
 
 QString replaceFileChecked(const QString &path, QByteArrayView bytes, WriteSync sync)
 {
-    return replaceFileChecked(path, std::span<const QByteArrayView>(&bytes, 1), sync);
+    return replaceFileExpecting(path, bytes, sync, std::nullopt).reason;
 }
 
 QString replaceFileChecked(const QString &path, std::span<const QByteArrayView> pieces, WriteSync sync)
@@ -63,7 +63,8 @@ CheckedReplacement replaceFileExpecting(const QString &path, QByteArrayView byte
                                         const std::optional<FileState> &expected)
 {
     const std::string_view piece(bytes.data(), static_cast<std::size_t>(bytes.size()));
-    Replacement done = replaceFileExpecting(nativePath(path), std::span<const std::string_view>(&piece, 1), sync, expected);
+    const Replacement done =
+        replaceFileExpecting(nativePath(path), std::span<const std::string_view>(&piece, 1), sync, expected);
     return {QString::fromStdString(done.reason), done.changedMeanwhile, done.written};
 }
 
