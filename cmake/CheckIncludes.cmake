@@ -1,13 +1,44 @@
-# cmake -DSOURCE_DIR=<repo> -P CheckIncludes.cmake
+# cmake -DSOURCE_DIR=<repo> "-DQT_WINDOW_HEADER_DIRS=<QtWidgets dir>;<QtGui dir>;<QtPrintSupport dir>"
+#       -P CheckIncludes.cmake
 # The include views make a header of an unlinked library impossible to find; this check closes
-# the doors they leave open: a relative path out of a folder ("../"), a logic file that reaches
-# its own windows ("ui/...") or Qt's widget and GUI modules, and, in a library declared NO_QT
-# (tw_subsystem(NAME NO_QT ...) in CMakeLists.txt), a Qt header or a header of a library it does
-# not name after CORE. The last one matters most for a part of a folder (FROM DIR FILES ...): its
-# files sit beside the Qt ones of DIR.
-cmake_policy(SET CMP0057 NEW)
+# the doors they leave open: a relative path out of a folder (".."), a logic file that reaches
+# windows (a "ui" folder, however the path is spelled) or Qt's widget and GUI modules, and, in a
+# library declared NO_QT (tw_subsystem(NAME NO_QT ...) in CMakeLists.txt), a Qt header or a header
+# of a library it does not name after CORE. The last one matters most for a part of a folder
+# (FROM DIR FILES ...): its files sit beside the Qt ones of DIR.
+#
+# Those doors stay open where the compiler never looks: a logic header that only window files
+# include is compiled with the windows' include paths alone, and a quoted "ui/X.h" is found beside
+# the including file whatever the views hold. So the Qt names are every name the installed module
+# folders hold, not a list kept here: a class added to Qt is refused the day it is installed.
+cmake_minimum_required(VERSION 3.25)
 file(GLOB_RECURSE sources ${SOURCE_DIR}/src/*.cpp ${SOURCE_DIR}/src/*.h)
 set(faults "")
+
+# Every header name of the window modules, as a set of variables (a list would be searched once
+# per include line). A folder that is missing or holds no header must not leave the set empty:
+# the check would then pass on anything.
+set(window_modules QtWidgets QtGui QtPrintSupport)
+foreach(module IN LISTS window_modules)
+  set(dir "")
+  foreach(candidate IN LISTS QT_WINDOW_HEADER_DIRS)
+    if(candidate MATCHES "/${module}/?$")
+      set(dir ${candidate})
+    endif()
+  endforeach()
+  set(names "")
+  if(dir)
+    file(GLOB names LIST_DIRECTORIES false RELATIVE "${dir}" "${dir}/*")
+  endif()
+  if(NOT names)
+    message(FATAL_ERROR "No header folder of ${module} among QT_WINDOW_HEADER_DIRS "
+      "(\"${QT_WINDOW_HEADER_DIRS}\"): pass the include folders of Qt6::Widgets, Qt6::Gui and "
+      "Qt6::PrintSupport, as tests/CMakeLists.txt does")
+  endif()
+  foreach(name IN LISTS names)
+    set(window_header_${name} TRUE)
+  endforeach()
+endforeach()
 
 # Every tw_subsystem() call, comments dropped, as one argument list each.
 file(READ ${SOURCE_DIR}/CMakeLists.txt cmake_text)
@@ -72,36 +103,105 @@ function(header_allowed library header out)
   set(${out} FALSE PARENT_SCOPE)
 endfunction()
 
+# file(STRINGS) gives the include lines without their numbers; a fault looks its line up in the
+# file's text, from where the previous fault of the file was found, so that a line written twice is
+# named at each place. Sets line_number, and moves the file's cursor past the line.
+macro(find_line_number)
+  if(NOT text_read)
+    file(READ ${file} text)
+    string(REPLACE "\r\n" "\n" text "\n${text}\n")
+    set(text_read TRUE)
+    set(cursor 0)
+    set(lines_before_cursor 0)
+  endif()
+  string(SUBSTRING "${text}" ${cursor} -1 rest)
+  string(REPLACE "\r" "" bare "${line}")
+  string(FIND "${rest}" "\n${bare}\n" found)
+  if(found LESS 0)
+    set(line_number "?")
+  else()
+    string(SUBSTRING "${rest}" 0 ${found} skipped)
+    string(REGEX MATCHALL "\n" newlines "${skipped}")
+    list(LENGTH newlines count)
+    math(EXPR line_number "${lines_before_cursor} + ${count} + 1")
+    set(lines_before_cursor ${line_number})
+    string(LENGTH "\n${bare}" length)
+    math(EXPR cursor "${cursor} + ${found} + ${length}")
+  endif()
+endmacro()
+
+macro(fault why)
+  if(NOT line_number)
+    find_line_number()
+  endif()
+  string(STRIP "${line}" shown)
+  list(APPEND faults "${rel}:${line_number}: ${why}: ${shown}")
+endmacro()
+
 foreach(file IN LISTS sources)
   file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include")
   file(RELATIVE_PATH rel ${SOURCE_DIR} ${file})
   string(REGEX MATCH "^src/[^/]+/ui/" in_ui "${rel}")
   string(REGEX MATCH "^src/app/" in_app "${rel}")
   no_qt_library_of("${rel}" library)
+  set(text_read FALSE)
   foreach(line IN LISTS includes)
-    if(line MATCHES "\"\\.\\./" OR line MATCHES "\"[^\"]*/\\.\\./")
-      list(APPEND faults "${rel}: relative path out of its folder: ${line}")
+    if(NOT line MATCHES "include[ \t]*([<\"])([^>\"]*)[>\"]")
+      continue()
+    endif()
+    set(line_number "")
+    set(quoted FALSE)
+    if(CMAKE_MATCH_1 STREQUAL "\"")
+      set(quoted TRUE)
+    endif()
+    # The path as the compiler takes it, but with "./" and doubled slashes dropped: those
+    # spellings name the same file.
+    string(REPLACE "/" ";" components "${CMAKE_MATCH_2}")
+    list(FILTER components EXCLUDE REGEX "^\\.?$")
+    list(JOIN components "/" header)
+    list(LENGTH components depth)
+
+    if(".." IN_LIST components)
+      fault("relative path out of its folder")
     endif()
     if(library AND (line MATCHES "<Q[A-Za-z]*>" OR line MATCHES "<Qt[A-Za-z]*/"))
-      list(APPEND faults "${rel}: a library without Qt (tw_${library}) includes Qt: ${line}")
+      fault("a library without Qt (tw_${library}) includes Qt")
     endif()
-    if(library AND line MATCHES "\"([^\"]+)\"")
-      header_allowed(${library} "${CMAKE_MATCH_1}" allowed)
+    if(library AND quoted)
+      header_allowed(${library} "${header}" allowed)
       if(NOT allowed)
         list(JOIN cores_${library} " " named)
-        list(APPEND faults "${rel}: tw_${library} includes what it does not link (CORE ${named}): ${line}")
+        fault("tw_${library} includes what it does not link (CORE ${named})")
       endif()
     endif()
     if(NOT in_ui AND NOT in_app)
-      if(line MATCHES "\"ui/" OR line MATCHES "<Qt(Widgets|Gui|PrintSupport)/"
-         OR line MATCHES "<Q(Widget|Application|MainWindow|Dialog|MessageBox|FileDialog|Painter|PushButton|LineEdit|Label)>")
-        list(APPEND faults "${rel}: a logic file includes window code: ${line}")
+      if("ui" IN_LIST components)
+        fault("a logic file includes window code")
+      else()
+        set(window_module FALSE)
+        foreach(module IN LISTS window_modules)
+          if(module IN_LIST components)
+            set(window_module TRUE)
+          endif()
+        endforeach()
+        # A name no folder of Qt could hold is no variable name either.
+        if(depth EQUAL 1 AND header MATCHES "^[A-Za-z0-9_.+-]+$")
+          if(DEFINED window_header_${header})
+            set(window_module TRUE)
+          endif()
+        endif()
+        if(window_module)
+          fault("a logic file includes a header of Qt's Widgets, Gui or PrintSupport")
+        endif()
       endif()
     endif()
   endforeach()
 endforeach()
 if(faults)
+  # One line each, as a compiler names a fault, unwrapped: an editor jumps to it.
   list(JOIN faults "\n" text)
-  message(FATAL_ERROR "Include boundaries broken:\n${text}")
+  message(NOTICE "${text}")
+  list(LENGTH faults count)
+  message(FATAL_ERROR "Include boundaries broken: ${count} faults, named above")
 endif()
 message(STATUS "Include boundaries hold in ${SOURCE_DIR}/src (without Qt: ${no_qt})")

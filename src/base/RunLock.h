@@ -1,8 +1,10 @@
 #pragma once
 // Whether a run is still alive, told by a file the run holds while it lives, never by a process id
 // alone. The run holds an advisory lock (flock) on the file: the kernel drops it however the process
-// ends (SIGKILL included), and every process that sees the file sees the lock, in another PID
-// namespace or on another machine sharing the folder.
+// ends (SIGKILL included), and every process of this machine that sees the file sees the lock, in
+// any PID namespace. Another machine sharing the folder sees it only where the file system takes
+// flock to the server (NFS, SMB from Linux 5.5); where it keeps locks on each machine (sshfs and
+// most FUSE mounts, NFS mounted with local locks) a run elsewhere is not seen.
 //
 // Some file systems keep no locks (flock answers ENOLCK, EOPNOTSUPP, ENOSYS or EINVAL: FUSE mounts
 // that refuse them, NFS without its lock service). There the file itself is the claim, and a

@@ -1,0 +1,86 @@
+# cmake -DCHECK=<CheckIncludes.cmake> -DQT_WINDOW_HEADER_DIRS=<...> -DSCRATCH=<folder>
+#       -P IncludeCheckTest.cmake
+# The include check against a small tree of its own, one broken line at a time: each spelling a
+# logic file could reach windows by is refused with the file and line named, and what windows and
+# src/app may include is not.
+cmake_minimum_required(VERSION 3.25)
+set(failures "")
+
+# A logic file of links whose fourth line is the one tried.
+function(write_tree fourth_line)
+  file(REMOVE_RECURSE ${SCRATCH})
+  file(WRITE ${SCRATCH}/CMakeLists.txt
+    "tw_subsystem(base NO_QT)\n"
+    "tw_subsystem(links CORE common CORE_QT SerialPort UI workspace_ui common_ui)\n")
+  file(WRITE ${SCRATCH}/src/base/Plain.h "#pragma once\n#include <string>\n")
+  file(WRITE ${SCRATCH}/src/links/Messages.h
+    "#pragma once\n#include <QString>\n#include \"links/Format.h\"\n${fourth_line}\nnamespace tw {}\n")
+  file(WRITE ${SCRATCH}/src/links/ui/SerialSenderWindow.h
+    "#include <QComboBox>\n#include <QtGui/QColor>\n#include \"links/ui/Other.h\"\n#include \"links/Messages.h\"\n")
+  file(WRITE ${SCRATCH}/src/app/main.cpp "#include <QApplication>\n#include \"links/ui/SerialSenderWindow.h\"\n")
+endfunction()
+
+function(run_check out_rc out_text)
+  execute_process(COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${SCRATCH} "-DQT_WINDOW_HEADER_DIRS=${ARGN}"
+                  -P ${CHECK} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  set(${out_rc} ${rc} PARENT_SCOPE)
+  set(${out_text} "${out}${err}" PARENT_SCOPE)
+endfunction()
+
+# Each row: the line, then what the check must say of it at src/links/Messages.h:4.
+set(window_code "a logic file includes window code")
+set(window_qt "a logic file includes a header of Qt's Widgets, Gui or PrintSupport")
+set(rows
+  "#include \"links/ui/SerialSenderWindow.h\"|${window_code}"
+  "#include \"ui/SerialSenderWindow.h\"|${window_code}"
+  "#include \"./ui/SerialSenderWindow.h\"|${window_code}"
+  "#include <links/ui/SerialSenderWindow.h>|${window_code}"
+  "#include \"links//ui/SerialSenderWindow.h\"|${window_code}"
+  "#include \"workspace/ui/MainWindow.h\"|${window_code}"
+  "#include <QComboBox>|${window_qt}"
+  "#include <QColor>|${window_qt}"
+  "#include <qcolor.h>|${window_qt}"
+  "  #  include <QPainter> // spaced|${window_qt}"
+  "#include <QtWidgets>|${window_qt}"
+  "#include <QtPrintSupport/QPrinter>|${window_qt}"
+  "#include \"../common/Paths.h\"|relative path out of its folder")
+foreach(row IN LISTS rows)
+  string(REPLACE "|" ";" row "${row}")
+  list(GET row 0 line)
+  list(GET row 1 why)
+  write_tree("${line}")
+  run_check(rc text ${QT_WINDOW_HEADER_DIRS})
+  if(rc EQUAL 0 OR NOT text MATCHES "src/links/Messages.h:4: ${why}")
+    list(APPEND failures "[${line}] not refused as \"${why}\" at line 4:\n${text}")
+  endif()
+endforeach()
+
+# A line written twice is named at both places; a file of a library without Qt is held to it.
+write_tree("#include <QComboBox>\n\n#include <QComboBox>")
+file(WRITE ${SCRATCH}/src/base/Plain.h "#pragma once\n#include <QString>\n#include \"links/Messages.h\"\n")
+run_check(rc text ${QT_WINDOW_HEADER_DIRS})
+foreach(expected "src/links/Messages.h:4: ${window_qt}" "src/links/Messages.h:6: ${window_qt}"
+                 "src/base/Plain.h:2: a library without Qt \\(tw_base\\) includes Qt"
+                 "src/base/Plain.h:3: tw_base includes what it does not link")
+  if(NOT text MATCHES "${expected}")
+    list(APPEND failures "no [${expected}] in:\n${text}")
+  endif()
+endforeach()
+
+# Windows and src/app include all of it; without the Qt folders the check cannot run at all.
+write_tree("")
+run_check(rc text ${QT_WINDOW_HEADER_DIRS})
+if(NOT rc EQUAL 0)
+  list(APPEND failures "a tree that breaks no rule was refused:\n${text}")
+endif()
+run_check(rc text "")
+if(rc EQUAL 0 OR NOT text MATCHES "No header folder of QtWidgets")
+  list(APPEND failures "the check ran without the Qt folders:\n${text}")
+endif()
+
+file(REMOVE_RECURSE ${SCRATCH})
+if(failures)
+  list(JOIN failures "\n" text)
+  message(NOTICE "${text}")
+  message(FATAL_ERROR "The include check let a broken line through or refused a sound tree (above)")
+endif()
