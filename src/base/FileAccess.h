@@ -142,6 +142,8 @@ struct FileSystemSeams {
     int (*foldsCase)(const std::string &folder) = nullptr;
     // flock answering ENOLCK, as on FUSE mounts that refuse locks and NFS without its lock service.
     bool noLocks = false;
+    // link answering EPERM, as on exfat-fuse and FAT.
+    bool noHardLinks = false;
 };
 void setFileSystemSeams(const FileSystemSeams &seams);
 const FileSystemSeams &fileSystemSeams();
@@ -153,12 +155,15 @@ using ContentWriter = std::function<std::string(const PieceSink &put)>;
 
 // A replacement in two steps, so that several files are replaced together or not at all: stage()
 // writes a complete temporary beside the target (a symbolic link is written through: the link stays
-// a link; an existing file's permissions are kept where the file system keeps any); commit() puts
-// it under the name in one step, while the old file keeps a second name, so the name never stands
-// empty; the second name goes with the object, unless rollBack() puts the old file back first. An
-// uncommitted stage is removed. Every step works within the folder opened at stage(), so only the
-// name within it counts towards the path limit, and a folder above it renamed meanwhile does not
-// move the run.
+// a link; an existing file's permissions are kept where the file system keeps any); commit() swaps
+// it with the old file in one step, so the name never stands empty, and the old file keeps the
+// second name. Where the file system cannot swap (many FUSE and network file systems), the old
+// file moves aside to the second name and the new one comes to the name only while it stands
+// empty, so that a file another program saves there meanwhile is never replaced; a journal lets
+// the next run put the old file back should this one be killed in between. The second name goes
+// with the object, unless rollBack() puts the old file back first. An uncommitted stage is
+// removed. Every step works within the folder opened at stage(), so only the name within it counts
+// towards the path limit, and a folder above it renamed meanwhile does not move the run.
 class StagedFile
 {
   public:
@@ -193,31 +198,40 @@ class StagedFile
     const std::string &target() const { return m_target; }
 
   private:
-    // Each returns 0, or the error: EEXIST/ENOENT when the name changed under it.
-    int putIntoEmptyName();
+    // Each returns 0, or the error: ENOENT when the name was emptied under it, EAGAIN when another
+    // program's file came to it (changedMeanwhile() then says what), or the flags' refusal.
     int swapWithOldFile();
-    int replaceByPlainRename();
+    int replaceWithoutSwap();
     // Why what was found at the name may not be replaced; empty when it may.
     std::string refuseFound(unsigned mode, const FileState &found);
     // The staged file now stands under the name, or error (non-zero) says why it does not.
     std::string settle(int error);
     std::string changed(std::string reason);
     bool holdsOwnFile(const std::string &name) const;
+    // The file under the name is this run's: its device and inode as the name shows them.
+    void adoptWritten();
     // rollBack() within the folder's turn; keptIsOld: the second name holds the old file the user
     // agreed to replace, else another program's, which is never removed.
     std::string undo(bool keptIsOld);
+    // The kept file back under the name where it stands empty; else kept aside. Empty when back.
+    std::string putKeptBack();
     std::string keepAside();
+    std::string keepAsideFrom(const std::string &hidden);
     void discard();
     void dropKept();
+    void dropJournal();
     ScratchFolder m_folder;  // the target's folder, open; first, so it is closed last
     std::string m_target;    // the name the data lives under (links followed), for messages
     std::string m_name;      // its name within the folder
     std::string m_temporary; // the staged file, until it is committed (a name within the folder)
     std::string m_kept;      // a second name of the replaced file, until the object ends
+    std::string m_journal;   // where the name's old file waits, while it is off the name
     ScratchEntry m_temporaryEntry;
     ScratchEntry m_keptEntry;
+    ScratchEntry m_journalEntry;
     unsigned long long m_device = 0; // the staged file's, to know it again at a roll-back
     unsigned long long m_inode = 0;
+    long long m_size = 0;
     FileState m_expected;
     bool m_changedMeanwhile = false;
     std::string m_meanwhile; // what was found instead of the expected file
@@ -227,7 +241,9 @@ class StagedFile
 
 // The steps of a replacement, for tests that stop a process between them.
 // Looked: what stands at the name has been looked at and may be replaced; the swap comes next.
-enum class ReplaceStep { Staged, OldKept, Looked, Renamed };
+// MovedAside: where the file system cannot swap, the old file has left the name for a hidden one,
+// and the new file comes to the empty name next.
+enum class ReplaceStep { Staged, OldKept, Looked, MovedAside, Renamed };
 using ReplaceStepHook = void (*)(ReplaceStep step);
 void setReplaceStepHook(ReplaceStepHook hook);
 
@@ -253,7 +269,11 @@ Replacement replaceFileExpecting(const std::string &path, std::span<const std::s
 // a device or folder is left alone.
 void removeStaleOutputPlain(const std::string &path);
 
-// The reason for a system error number, in the program's language.
+// Not a system error: other runs of ours in the folder kept holding, or clearing away, the lock
+// file a run was making there (RunLock::hold gave up after many tries).
+inline constexpr int kLockKeptTaken = 0x10000;
+
+// The reason for a system error number (or kLockKeptTaken), in the program's language.
 std::string systemErrorText(int errorNumber);
 
 // The message for an output that could not be written: "文件写入失败：PATH（REASON）".

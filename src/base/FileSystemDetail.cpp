@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
+#include <stdio.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 
@@ -95,6 +97,64 @@ std::string randomText(std::size_t length, std::string_view alphabet)
     for (std::size_t i = 0; i < length; ++i)
         text[i] = alphabet[bytes[i] % alphabet.size()];
     return text;
+}
+
+int renameWithFlags(int folder, const std::string &from, const std::string &to, unsigned flags)
+{
+    if (fileSystemSeams().noRenameFlags)
+        return EINVAL;
+    return ::renameat2(folder, from.c_str(), folder, to.c_str(), flags) == 0 ? 0 : errno;
+}
+
+bool flagsRefused(int error)
+{
+    return error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP;
+}
+
+bool noHardLinks(int error)
+{
+    return error == EPERM || error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK;
+}
+
+namespace
+{
+
+// The last step where nothing else keeps a taken name: a look, then a plain rename.
+int renameWhereFree(int folder, const std::string &from, const std::string &to)
+{
+    struct stat info;
+    if (::fstatat(folder, to.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+        return EEXIST;
+    if (errno != ENOENT)
+        return errno;
+    return ::renameat(folder, from.c_str(), folder, to.c_str()) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+int renameOwnName(int folder, const std::string &from, const std::string &to)
+{
+    const int error = renameWithFlags(folder, from, to, RENAME_NOREPLACE);
+    return flagsRefused(error) ? renameWhereFree(folder, from, to) : error;
+}
+
+int placeWithoutReplacing(int folder, const std::string &from, const std::string &to)
+{
+    const int error = renameWithFlags(folder, from, to, RENAME_NOREPLACE);
+    if (!flagsRefused(error))
+        return error;
+    if (!fileSystemSeams().noHardLinks && ::linkat(folder, from.c_str(), folder, to.c_str(), 0) == 0) {
+        ::unlinkat(folder, from.c_str(), 0);
+        return 0;
+    }
+    const int linkError = fileSystemSeams().noHardLinks ? EPERM : errno;
+    if (linkError == EEXIST || linkError == ENOENT)
+        return linkError;
+    if (!noHardLinks(linkError))
+        return linkError;
+    // sshfs answers EPERM also where the server refused the link because the name is taken: the
+    // look below tells.
+    return renameWhereFree(folder, from, to);
 }
 
 FileState fileStateFrom(const struct stat &info)

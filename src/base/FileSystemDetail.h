@@ -60,6 +60,23 @@ std::string notAFileReason(mode_t mode);
 // length characters drawn from alphabet (at most 64 of them), different at every call: the
 // random part of a scratch or private name.
 std::string randomText(std::size_t length, std::string_view alphabet);
+// renameat2 within one folder; where the test seam says the file system has no such flags, the
+// answer such a file system gives. 0, or the error.
+int renameWithFlags(int folder, const std::string &from, const std::string &to, unsigned flags);
+// renameat2's answer where the file system has no such flags.
+bool flagsRefused(int error);
+// link()'s answer where the file system has no hard links (exfat-fuse, FAT, sshfs told not to).
+bool noHardLinks(int error);
+// Moves from to the name to, which nobody but this process makes (a run's own lock): renameat2's
+// no-replace flag, else a plain rename right after a look finds to free. 0, EEXIST, or the error.
+int renameOwnName(int folder, const std::string &from, const std::string &to);
+// Puts the file at from under to only where nothing stands at to, so that whatever another
+// program put there meanwhile stays: renameat2's no-replace flag; else a hard link, which a taken
+// name refuses (from then goes), where the file system has links; else, on one with neither
+// (exfat-fuse, FAT), a plain rename right after a look finds to free: the one moment where a file
+// made at to in between would be replaced. 0, EEXIST when to is taken, or the error. A hard link
+// may give to an inode number of its own (sshfs numbers each name): the caller looks at to again.
+int placeWithoutReplacing(int folder, const std::string &from, const std::string &to);
 // What stat found, as the writer compares it.
 FileState fileStateFrom(const struct stat &info);
 // Gives the new file newFd (newName in folder) what the old file at name in folder lets whom do,

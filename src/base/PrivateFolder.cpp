@@ -176,6 +176,7 @@ void sweepEnded(int parentFd, std::string_view prefix)
     std::set<std::string> names;
     while (const dirent *entry = ::readdir(dir)) {
         std::string_view name = entry->d_name;
+        RunLock::isDraft(name, name);
         if (name.ends_with(kLockEnding))
             name.remove_suffix(kLockEnding.size());
         if (isFolderName(name, prefix))
@@ -184,10 +185,18 @@ void sweepEnded(int parentFd, std::string_view prefix)
     ::closedir(dir);
     for (const std::string &name : names) {
         const std::string lockName = name + std::string(kLockEnding);
+        const std::string draft = RunLock::draftName(lockName);
         bool folderPresent = false;
         bool lockPresent = false;
+        bool draftPresent = false;
         const bool ownFolder = ownEntry(parentFd, name, S_IFDIR, folderPresent);
         const bool ownLock = ownEntry(parentFd, lockName, S_IFREG, lockPresent);
+        // A lock file that a killed run was making; a live run making one now has no folder yet.
+        if (!lockPresent && ownEntry(parentFd, draft, S_IFREG, draftPresent)) {
+            if (RunLock::draftInUse(parentFd, draft))
+                continue;
+            ::unlinkat(parentFd, draft.c_str(), 0);
+        }
         if ((lockPresent && !ownLock) || (!lockPresent && !ownFolder))
             continue;
         RunLock lock;

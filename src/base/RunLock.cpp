@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <optional>
@@ -30,6 +31,8 @@ constexpr std::string_view kByFile = "file";
 constexpr std::string_view kByLock = "lock";
 constexpr std::string_view kEnd = "end\n";
 constexpr std::size_t kMaxRecord = 1024;
+// A lock file is made under its name and this ending, then renamed.
+constexpr std::string_view kDraftEnding = ".draft";
 // The initial PID namespace's inode, the same on every Linux system: a process there sees every
 // process of the machine.
 constexpr unsigned long long kInitialPidNamespace = 0xEFFFFFFCULL;
@@ -168,14 +171,14 @@ RunRecord thisRun()
     return self;
 }
 
-std::string recordText(const RunRecord &run)
+std::string recordText(const RunRecord &run, bool byFile)
 {
     const auto word = [](const std::string &id) { return id.empty() ? std::string("-") : id; };
-    return std::string(kHeader) + std::string(kByLock) + "\nmachine " + word(run.machine) + "\nboot " +
-           word(run.boot) + "\npid-namespace " + std::to_string(run.pidNamespace) + "\ntime-namespace " +
-           std::to_string(run.timeNamespace) + "\nuser " + std::to_string(run.userNamespace) + ' ' +
-           std::to_string(run.uid) + "\nprocess " + std::to_string(run.pid) + ' ' +
-           std::to_string(run.started) + '\n' + std::string(kEnd);
+    return std::string(kHeader) + std::string(byFile ? kByFile : kByLock) + "\nmachine " + word(run.machine) +
+           "\nboot " + word(run.boot) + "\npid-namespace " + std::to_string(run.pidNamespace) +
+           "\ntime-namespace " + std::to_string(run.timeNamespace) + "\nuser " +
+           std::to_string(run.userNamespace) + ' ' + std::to_string(run.uid) + "\nprocess " +
+           std::to_string(run.pid) + ' ' + std::to_string(run.started) + '\n' + std::string(kEnd);
 }
 
 // The complete record in the file, or nothing.
@@ -226,12 +229,6 @@ int writeRecord(int fd, std::string_view record)
         done += static_cast<std::size_t>(count);
     }
     return ::ftruncate(fd, static_cast<off_t>(record.size())) == 0 ? 0 : errno;
-}
-
-int markHeldByFile(int fd)
-{
-    const ssize_t count = ::pwrite(fd, kByFile.data(), kByFile.size(), static_cast<off_t>(kHeader.size()));
-    return count == static_cast<ssize_t>(kByFile.size()) ? 0 : count < 0 ? errno : EIO;
 }
 
 bool namesThisRun(int fd, const RunRecord &self)
@@ -391,6 +388,90 @@ bool stillNamed(int fd, int folderFd, const std::string &name)
            open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
+bool draftHeld(int folderFd, const std::string &draft)
+{
+    const detail::Descriptor fd(::openat(folderFd, draft.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.valid())
+        return false;
+    // A run locks its draft right after making it; one whose lock is free has ended, or is in that
+    // one call, and then makes its draft again.
+    const int error = lockWithoutWaiting(fd.get());
+    if (error == 0)
+        return false;
+    if (!keepsNoLocks(error))
+        return true;
+    // Where nothing keeps locks, the record is the claim; one not complete is a killed run's, or one
+    // being written, which is made again when it goes.
+    const std::optional<RunRecord> run = readRecord(fd.get());
+    return run && !recordedRunEnded(*run);
+}
+
+int publishDraft(int folderFd, const std::string &name, const std::string &draft, const RunRecord &self,
+                 int &held)
+{
+    // Locked and written under the draft's name, then renamed: the lock file never stands without
+    // its lock and its complete record, so no sweep ever takes a live run's file for an ended one's,
+    // and a run killed at any point leaves nothing that looks live.
+    int fd = ::openat(folderFd, draft.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0 && errno == EEXIST) {
+        if (draftHeld(folderFd, draft))
+            return EEXIST; // another holder is making the same lock
+        ::unlinkat(folderFd, draft.c_str(), 0);
+        return EAGAIN;
+    }
+    if (fd < 0)
+        return errno;
+    int error = lockWithoutWaiting(fd);
+    const bool byFile = keepsNoLocks(error);
+    // Where the lock holds, the record only tells a sweep that the run was held by the lock: on a
+    // full disk the run goes on without it.
+    if (error == 0 || byFile) {
+        const int recordError = writeRecord(fd, recordText(self, byFile));
+        error = byFile ? recordError : 0;
+    }
+    if (error == 0) {
+        error = detail::renameOwnName(folderFd, draft, name);
+        if (error == 0 && stillNamed(fd, folderFd, name)) {
+            held = fd;
+            return 0;
+        }
+        // ENOENT: a sweep took the draft for a dead run's (it came between our making and locking
+        // it); EEXIST: the name was made meanwhile. Both are looked at again.
+        if (error == ENOENT || error == EEXIST || error == 0)
+            error = EAGAIN;
+    }
+    if (error != EAGAIN || stillNamed(fd, folderFd, draft))
+        ::unlinkat(folderFd, draft.c_str(), 0);
+    ::close(fd);
+    return error;
+}
+
+int takeOver(int folderFd, const std::string &name, const RunRecord &self, int &held)
+{
+    // A file under the name is this run's only once its lock, or where nothing keeps locks, its
+    // record, says so: it may be another run's claim.
+    const int fd = ::openat(folderFd, name.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? EAGAIN : errno; // removed by a sweep meanwhile
+    int error = lockWithoutWaiting(fd);
+    if (error == 0) {
+        error = writeRecord(fd, recordText(self, false));
+    } else if (keepsNoLocks(error)) {
+        error = namesThisRun(fd, self) ? writeRecord(fd, recordText(self, true)) : EEXIST;
+    } else if (error == EWOULDBLOCK) {
+        // A sweep holds it while it removes it: a moment, after which the name is free.
+        const timespec pause = {0, 1000 * 1000};
+        ::nanosleep(&pause, nullptr);
+        error = EAGAIN;
+    }
+    if (error == 0 && stillNamed(fd, folderFd, name)) {
+        held = fd;
+        return 0;
+    }
+    ::close(fd);
+    return error == 0 ? EAGAIN : error;
+}
+
 } // namespace
 
 RunLock::~RunLock()
@@ -413,50 +494,44 @@ RunLock &RunLock::operator=(RunLock &&other) noexcept
     return *this;
 }
 
+std::string RunLock::draftName(const std::string &name)
+{
+    return name + std::string(kDraftEnding);
+}
+
+bool RunLock::isDraft(std::string_view name, std::string_view &lockName)
+{
+    if (!name.ends_with(kDraftEnding))
+        return false;
+    lockName = name.substr(0, name.size() - kDraftEnding.size());
+    return true;
+}
+
+bool RunLock::draftInUse(int folderFd, const std::string &draft)
+{
+    return draftHeld(folderFd, draft);
+}
+
 int RunLock::hold(int folderFd, const std::string &name)
 {
     release();
     const RunRecord self = thisRun();
-    const std::string record = recordText(self);
+    const std::string draft = draftName(name);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        // Opened for writing, since a lock on a network share is a write lock there.
-        bool made = true;
-        int fd = ::openat(folderFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0 && errno == EEXIST) {
-            made = false;
-            fd = ::openat(folderFd, name.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
-            if (fd < 0 && errno == ENOENT)
-                continue; // removed by a sweep meanwhile
+        struct stat there;
+        if (::fstatat(folderFd, name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0) {
+            const int error = takeOver(folderFd, name, self, m_fd);
+            if (error != EAGAIN)
+                return error;
+            continue;
         }
-        if (fd < 0)
+        if (errno != ENOENT)
             return errno;
-        // A file made here carries the record before it is locked; one that was there, only once
-        // it is this run's.
-        const int recordError = made ? writeRecord(fd, record) : 0;
-        int error = lockWithoutWaiting(fd);
-        if (error == 0 && !made) {
-            writeRecord(fd, record);
-        } else if (keepsNoLocks(error)) {
-            // Held by the file, whose complete record is the claim, and says so. A file that was
-            // there may be another run's claim.
-            error = made ? recordError : (namesThisRun(fd, self) ? writeRecord(fd, record) : EEXIST);
-            if (error == 0)
-                error = markHeldByFile(fd);
-        }
-        if (error == 0 && stillNamed(fd, folderFd, name)) {
-            m_fd = fd;
-            return 0;
-        }
-        // EWOULDBLOCK: a sweep holds the file while it removes it; any other fault is final, and the
-        // file made for it goes.
-        const bool final = error != 0 && error != EWOULDBLOCK;
-        if (final && made && stillNamed(fd, folderFd, name))
-            ::unlinkat(folderFd, name.c_str(), 0);
-        ::close(fd);
-        if (final)
+        const int error = publishDraft(folderFd, name, draft, self, m_fd);
+        if (error != EAGAIN)
             return error;
     }
-    return EAGAIN;
+    return kLockKeptTaken;
 }
 
 void RunLock::removeAndRelease(int folderFd, const std::string &name)
@@ -486,9 +561,12 @@ bool RunLock::takeEnded(int folderFd, const std::string &name)
         const std::optional<RunRecord> run = readRecord(fd);
         ended = !run || !run->byFile || recordedRunEnded(*run);
     } else if (keepsNoLocks(error)) {
-        // A record not (yet) complete, or of an older form, counts as live.
+        // A record not complete, or of an older form, counts as live; but an empty file is no
+        // run's claim: a lock file is made whole under its draft name, and only a run of an
+        // earlier version, killed before it wrote its record, leaves one empty.
         const std::optional<RunRecord> run = readRecord(fd);
-        ended = run && recordedRunEnded(*run);
+        struct stat info;
+        ended = run ? recordedRunEnded(*run) : ::fstat(fd, &info) == 0 && info.st_size == 0;
     }
     if (!ended || !stillNamed(fd, folderFd, name)) {
         ::close(fd);

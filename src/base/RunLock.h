@@ -14,6 +14,7 @@
 // namespace this process sees whole. A run of another machine, of a namespace out of sight, or with
 // a record that cannot be read (one of an older form, one still being written) stays live.
 #include <string>
+#include <string_view>
 
 namespace tw
 {
@@ -28,13 +29,23 @@ class RunLock
     RunLock(const RunLock &) = delete;
     RunLock &operator=(const RunLock &) = delete;
 
-    // Makes the file name in the folder open as folderFd (AT_FDCWD: name is a path), writes this
-    // process's record into it and holds its lock, or where the file system keeps no locks holds it
-    // by the record; returns 0, or the error, leaving no file it made. A lock file that a sweep
-    // removed between the open and the lock is made again, so a held lock is always on the file
-    // under that name. Where locks are refused, an existing file is taken only when its record
-    // names this process (EEXIST otherwise): it may be another run's claim.
+    // Makes the file name in the folder open as folderFd (AT_FDCWD: name is a path), holding its
+    // lock, or where the file system keeps no locks holding it by this process's record; returns 0,
+    // or the error, leaving no file it made. The file is made, locked and written under its draft
+    // name (draftName) and then renamed, so that the name never stands without its lock and its
+    // complete record: a run killed at any point leaves nothing a sweep could take for a live run's,
+    // and no sweep takes a live run's for an ended one's. Where locks are refused, an existing file
+    // is taken only when its record names this process (EEXIST otherwise): it may be another run's
+    // claim. A file other runs keep holding (sweeps removing it) gives kLockKeptTaken.
     int hold(int folderFd, const std::string &name);
+    // The name a lock file is made under before it takes its own.
+    static std::string draftName(const std::string &name);
+    // Whether name is a lock file's draft, and if so the lock file's name.
+    static bool isDraft(std::string_view name, std::string_view &lockName);
+    // Whether the run that makes the draft still lives: its lock on it, or where the file system
+    // keeps no locks its complete record, says so. A sweep that finds a draft of an ended run (or
+    // an empty one) removes it; its run, if it lives on, makes it again.
+    static bool draftInUse(int folderFd, const std::string &draft);
     // Takes an ended run's file, so that no other sweep works on its files at once (where the file
     // system keeps no locks, two sweeps may both take it); false when the run is live, the file is
     // missing or the lock cannot be asked.

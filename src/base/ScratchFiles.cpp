@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <map>
 #include <mutex>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -125,6 +126,9 @@ struct Registry {
     std::mutex mutex;
     pid_t pid = 0;
     std::string token;
+    // The folders open now. An entry whose object has gone is one being closed: its lock file goes
+    // while the mutex is held, and the folder is not opened anew before, so that two objects never
+    // hold, or wait on, the process's one lock file in a folder.
     std::map<std::pair<dev_t, ino_t>, std::weak_ptr<ScratchFolderState>> folders;
 
     // With the mutex held.
@@ -154,9 +158,16 @@ bool isTokenChar(char c)
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
 }
 
-// The token of a scratch name, and whether it is the run's lock; false for every other name.
+// The token of a scratch name, and whether it is the run's lock; false for every other name. The
+// lock's draft (the lock file while it is being made) counts as one of the run's other files.
 bool parseScratch(std::string_view name, std::string &token, bool &lock)
 {
+    std::string_view lockOfDraft;
+    if (RunLock::isDraft(name, lockOfDraft)) {
+        const bool ofALock = parseScratch(lockOfDraft, token, lock) && lock;
+        lock = false;
+        return ofALock;
+    }
     if (!name.starts_with(kPrefix))
         return false;
     name.remove_prefix(kPrefix.size());
@@ -176,6 +187,7 @@ bool parseScratch(std::string_view name, std::string &token, bool &lock)
 struct ScratchFolderState {
     pid_t owner = ::getpid();
     int fd = -1;
+    std::pair<dev_t, ino_t> key;
     RunLock lock;
     std::string lockName;
     int lockSlot = -1;
@@ -191,6 +203,22 @@ struct ScratchFolderState {
     }
 };
 
+namespace
+{
+
+// The end of a folder's object: its lock file goes, and its entry, under the registry's mutex.
+void closeFolderState(ScratchFolderState *state)
+{
+    Registry &all = registry();
+    const std::lock_guard<std::mutex> guard(all.mutex);
+    const auto entry = all.folders.find(state->key);
+    if (entry != all.folders.end() && entry->second.expired())
+        all.folders.erase(entry);
+    delete state;
+}
+
+} // namespace
+
 int ScratchFolder::open(const std::string &folder)
 {
     m_state.reset();
@@ -203,26 +231,47 @@ int ScratchFolder::open(const std::string &folder)
         ::close(fd);
         return error;
     }
-    Registry &all = registry();
-    std::lock_guard<std::mutex> guard(all.mutex);
-    all.renewAfterFork();
     const auto key = std::make_pair(info.st_dev, info.st_ino);
-    if (auto known = all.folders[key].lock()) {
-        ::close(fd);
-        m_state = std::move(known);
+    Registry &all = registry();
+    for (;;) {
+        std::unique_lock<std::mutex> guard(all.mutex);
+        all.renewAfterFork();
+        if (const auto entry = all.folders.find(key); entry != all.folders.end()) {
+            if (auto known = entry->second.lock()) {
+                ::close(fd);
+                m_state = std::move(known);
+                m_path = folder;
+                return 0;
+            }
+            // The folder's last object is being closed in another thread: a moment.
+            guard.unlock();
+            ::sched_yield();
+            continue;
+        }
+        // The lock and its draft are the interrupt handler's to remove from before they exist.
+        const std::string lock = lockName(all.token);
+        const int lockSlot = claimSlot(fd, lock, true);
+        const int draftSlot = claimSlot(fd, RunLock::draftName(lock), false);
+        RunLock held;
+        const int error = held.hold(fd, lock);
+        freeSlot(draftSlot);
+        if (error != 0) {
+            freeSlot(lockSlot);
+            ::close(fd);
+            return error;
+        }
+        auto *state = new ScratchFolderState;
+        state->fd = fd;
+        state->key = key;
+        state->lock = std::move(held);
+        state->lockName = lock;
+        state->lockSlot = lockSlot;
+        std::shared_ptr<ScratchFolderState> shared(state, closeFolderState);
+        all.folders.emplace(key, shared);
+        m_state = std::move(shared);
         m_path = folder;
         return 0;
     }
-    auto state = std::make_shared<ScratchFolderState>();
-    state->fd = fd;
-    state->lockName = lockName(all.token);
-    if (const int error = state->lock.hold(fd, state->lockName); error != 0)
-        return error; // state's destructor closes the folder
-    state->lockSlot = claimSlot(fd, state->lockName, true);
-    all.folders[key] = state;
-    m_state = std::move(state);
-    m_path = folder;
-    return 0;
 }
 
 int ScratchFolder::fd() const
@@ -278,6 +327,48 @@ void ScratchEntry::release()
     m_slot = -1;
 }
 
+namespace
+{
+
+constexpr std::string_view kKeptTag = "-old-";
+constexpr std::string_view kJournalTag = "-put-";
+
+// The name a journal says its kept file belongs under; empty when it says none whole.
+std::string journalledName(int folder, const std::string &journal)
+{
+    const detail::Descriptor fd(::openat(folder, journal.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    char text[NAME_MAX + 2];
+    const ssize_t got = fd.valid() ? ::read(fd.get(), text, sizeof text) : -1;
+    if (got < 2 || text[got - 1] != '\0')
+        return {};
+    const std::string name(text, static_cast<std::size_t>(got - 1));
+    return name.find('\0') == std::string::npos && name.find('/') == std::string::npos ? name : std::string();
+}
+
+// An ended run's old file goes back under its name where that stands empty.
+void putBackJournalled(int folder, const std::string &journal)
+{
+    const std::string name = journalledName(folder, journal);
+    std::string kept = journal;
+    kept.replace(kPrefix.size() + kTokenLength, kJournalTag.size(), kKeptTag);
+    struct stat info;
+    if (name.empty() || ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT ||
+        ::fstatat(folder, kept.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return;
+    detail::placeWithoutReplacing(folder, kept, name);
+}
+
+} // namespace
+
+std::string journalNameOf(const std::string &kept)
+{
+    std::string journal = kept;
+    if (kept.size() > kPrefix.size() + kTokenLength &&
+        std::string_view(kept).substr(kPrefix.size() + kTokenLength, kKeptTag.size()) == kKeptTag)
+        journal.replace(kPrefix.size() + kTokenLength, kKeptTag.size(), kJournalTag);
+    return journal;
+}
+
 void addInterruptCleanup(InterruptCleanup cleanup)
 {
     installHandlers();
@@ -323,11 +414,17 @@ void sweepEndedScratch(const ScratchFolder &folder)
         const std::string lockFile = lockName(token);
         RunLock lock;
         if (!lock.takeEnded(fd, lockFile)) {
-            // Live, or not to be asked; only a run whose lock is gone has plainly ended.
+            // Live, or not to be asked; only a run whose lock is gone has plainly ended, unless it
+            // is making its lock now.
             struct stat info;
-            if (::fstatat(fd, lockFile.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT)
+            if (::fstatat(fd, lockFile.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT ||
+                RunLock::draftInUse(fd, RunLock::draftName(lockFile)))
                 continue;
         }
+        for (const std::string &name : names)
+            if (std::string_view(name).substr(kPrefix.size() + kTokenLength, kJournalTag.size()) ==
+                kJournalTag)
+                putBackJournalled(fd, name);
         for (const std::string &name : names) {
             struct stat info;
             if (::fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))

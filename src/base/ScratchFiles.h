@@ -61,6 +61,11 @@ class ScratchEntry
     int m_slot = -1;
 };
 
+// Where a replacement without swaps moves the old file aside (scratch tag "old-"), a journal
+// beside it names the file's own name until it is settled; this is the journal's name. A sweep
+// that finds an ended run's journal whose name stands empty puts the old file back there first.
+std::string journalNameOf(const std::string &kept);
+
 // Work an interrupt does before the signal goes on, besides removing scratch files (ending a child
 // process group, removing a private folder). It runs inside the signal handler, so it may only make
 // async-signal-safe calls. Up to eight are kept; each is called once per interrupt.
@@ -68,9 +73,10 @@ using InterruptCleanup = void (*)();
 void addInterruptCleanup(InterruptCleanup cleanup);
 
 // Removes, in the folder, every scratch file of runs that have ended: their staged files, kept old
-// files, probes and locks. A kept old file that a failed run named to the user has left the
-// scratch names for a name of its own, and stays. Names of other programs, and ".tw-" names of
-// an older form, are left alone.
+// files, journals, probes and locks; an old file a journal names goes back to its name first, where
+// that stands empty (the run was killed between moving it aside and putting the new file there). A kept old
+// file that a failed run named to the user has left the scratch names for a name of its own, and stays. Names
+// of other programs, and ".tw-" names of an older form, are left alone.
 void sweepEndedScratch(const ScratchFolder &folder);
 
 } // namespace tw

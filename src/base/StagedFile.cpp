@@ -14,6 +14,9 @@ namespace tw
 {
 
 using detail::Descriptor;
+using detail::flagsRefused;
+using detail::placeWithoutReplacing;
+using detail::renameWithFlags;
 
 namespace
 {
@@ -28,25 +31,6 @@ void reachStep(ReplaceStep step)
 
 constexpr const char *kChangedMeanwhile = "文件已被其他程序修改";
 constexpr const char *kMadeMeanwhile = "其他程序已新建了同名文件";
-
-int renameWithFlags(int folder, const std::string &from, const std::string &to, unsigned flags)
-{
-    if (fileSystemSeams().noRenameFlags)
-        return EINVAL;
-    return ::renameat2(folder, from.c_str(), folder, to.c_str(), flags) == 0 ? 0 : errno;
-}
-
-// renameat2's answer where the file system has no such flags.
-bool flagsRefused(int error)
-{
-    return error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP;
-}
-
-// link()'s answer where the file system has no hard links.
-bool noHardLinks(int error)
-{
-    return error == EPERM || error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK;
-}
 
 // Before anything is touched, the whole state must match what the user was asked about.
 bool untouched(const FileState &now, const FileState &asked)
@@ -84,61 +68,20 @@ int openTemporary(const ScratchFolder &folder, std::string &name, ScratchEntry &
     return -1;
 }
 
-// Copies the regular file at target to a new file kept, for a file system without hard links;
-// kept receives what the copy was made from. 0, or the error.
-int copyOldFile(int folder, const std::string &target, const std::string &kept, FileState &copied)
+// The journal of a move aside: the name whose old file waits under the kept name, so that the next
+// run in the folder puts it back should this run be killed while the name stands empty. Its name
+// is the kept name's with "put-" for "old-". 0, or the error.
+int writeJournal(int folder, const std::string &journal, const std::string &name)
 {
-    Descriptor from(
-        ::openat(folder, target.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
-    struct stat info;
-    if (!from.valid())
-        return errno == ELOOP ? ENOENT : errno;
-    // Only a regular file is copied; whatever else stands there is the rename's to refuse.
-    if (::fstat(from.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return ENOENT;
-    copied = detail::fileStateFrom(info);
-    Descriptor to(::openat(folder, kept.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (!to.valid())
+    Descriptor fd(::openat(folder, journal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!fd.valid())
         return errno;
-    char buffer[64 * 1024];
-    int error = 0;
-    for (;;) {
-        const ssize_t got = ::read(from.get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            error = got < 0 ? errno : 0;
-            break;
-        }
-        if ((error = detail::writeAll(to.get(), std::string_view(buffer, static_cast<std::size_t>(got)))) !=
-            0)
-            break;
-    }
-    // The copy that may be put back lets in whom the file let in.
-    std::string reason;
+    int error = detail::writeAll(fd.get(), std::string_view(name.c_str(), name.size() + 1));
     if (error == 0)
-        error = detail::carryAccessRights(folder, target, info, from.get(), to.get(), kept, reason);
-    if (error == 0)
-        error = to.close();
+        error = fd.close();
     if (error != 0)
-        ::unlinkat(folder, kept.c_str(), 0);
+        ::unlinkat(folder, journal.c_str(), 0);
     return error;
-}
-
-// A second name for the file at target under kept: a hard link, or a copy where the file system
-// has none. kept receives the file's state. 0 on success, else the error (ENOENT: no file to keep).
-int keepOldFile(int folder, const std::string &target, const std::string &kept, FileState &state)
-{
-    if (::linkat(folder, target.c_str(), folder, kept.c_str(), 0) == 0) {
-        struct stat info;
-        if (::fstatat(folder, kept.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
-            return errno;
-        state = detail::fileStateFrom(info);
-        return 0;
-    }
-    if (!noHardLinks(errno))
-        return errno;
-    return copyOldFile(folder, target, kept, state);
 }
 
 // Our own runs replacing files in one folder take turns at the swap, so that none takes the file
@@ -176,8 +119,7 @@ void setReplaceStepHook(ReplaceStepHook hook)
 StagedFile::~StagedFile()
 {
     discard();
-    if (!m_kept.empty())
-        ::unlinkat(m_folder.fd(), m_kept.c_str(), 0);
+    dropKept();
 }
 
 void StagedFile::discard()
@@ -194,6 +136,15 @@ void StagedFile::dropKept()
         ::unlinkat(m_folder.fd(), m_kept.c_str(), 0);
     m_kept.clear();
     m_keptEntry.release();
+    dropJournal();
+}
+
+void StagedFile::dropJournal()
+{
+    if (!m_journal.empty())
+        ::unlinkat(m_folder.fd(), m_journal.c_str(), 0);
+    m_journal.clear();
+    m_journalEntry.release();
 }
 
 std::string StagedFile::stage(const std::string &path, const ContentWriter &content, WriteSync sync)
@@ -246,6 +197,9 @@ std::string StagedFile::stage(const std::string &path, const ContentWriter &cont
     }
     if (sync == WriteSync::Durable && ::fsync(fd.get()) != 0)
         return fail(errno);
+    if (::fstat(fd.get(), &staged) != 0)
+        return fail(errno);
+    m_size = staged.st_size;
     if (const int error = fd.close())
         return fail(error);
     reachStep(ReplaceStep::Staged);
@@ -285,7 +239,7 @@ std::string StagedFile::commit()
             }
             // Empty, or emptied since the question: writing where nothing is loses nothing.
             reachStep(ReplaceStep::Looked);
-            const int error = putIntoEmptyName();
+            const int error = placeWithoutReplacing(m_folder.fd(), m_temporary, m_name);
             if (error == EEXIST)
                 continue;
             return settle(error);
@@ -293,29 +247,22 @@ std::string StagedFile::commit()
         if (std::string reason = refuseFound(now.st_mode, detail::fileStateFrom(now)); !reason.empty())
             return reason;
         reachStep(ReplaceStep::Looked);
-        const int error = swapWithOldFile();
+        int error = swapWithOldFile();
+        if (flagsRefused(error))
+            error = replaceWithoutSwap();
         if (error == ENOENT)
             continue;
         if (error == EAGAIN) // another program's file came in between the look and the swap
             return m_meanwhile;
-        if (error != 0 && !flagsRefused(error)) {
+        if (error != 0) {
             discard();
             return systemErrorText(error);
         }
-        if (error == 0) {
-            reachStep(ReplaceStep::Renamed);
-            return std::string();
-        }
-        const int plain = replaceByPlainRename();
-        if (plain == ENOENT || plain == EEXIST)
-            continue;
-        if (m_changedMeanwhile)
-            return m_meanwhile;
-        return settle(plain);
+        reachStep(ReplaceStep::Renamed);
+        return std::string();
     }
-    // A name that another program keeps filling and emptying is given up on.
-    discard();
-    return systemErrorText(EAGAIN);
+    // A name that another program keeps filling and emptying is given up on, and said so.
+    return changed(kChangedMeanwhile);
 }
 
 std::string StagedFile::refuseFound(unsigned mode, const FileState &found)
@@ -328,26 +275,6 @@ std::string StagedFile::refuseFound(unsigned mode, const FileState &found)
     if (!untouched(found, m_expected))
         return changed(kChangedMeanwhile);
     return std::string();
-}
-
-int StagedFile::putIntoEmptyName()
-{
-    const int folder = m_folder.fd();
-    int error = renameWithFlags(folder, m_temporary, m_name, RENAME_NOREPLACE);
-    if (!flagsRefused(error))
-        return error;
-    // A hard link is made only where no name is, as the flag would; the staged name then goes.
-    if (::linkat(folder, m_temporary.c_str(), folder, m_name.c_str(), 0) == 0) {
-        ::unlinkat(folder, m_temporary.c_str(), 0);
-        return 0;
-    }
-    if (!noHardLinks(errno))
-        return errno;
-    // Neither: a plain rename, right after a last look that the name is still empty.
-    struct stat info;
-    if (::fstatat(folder, m_name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
-        return EEXIST;
-    return ::renameat(folder, m_temporary.c_str(), folder, m_name.c_str()) == 0 ? 0 : errno;
 }
 
 int StagedFile::swapWithOldFile()
@@ -374,44 +301,88 @@ int StagedFile::swapWithOldFile()
     return EAGAIN;
 }
 
-int StagedFile::replaceByPlainRename()
+int StagedFile::replaceWithoutSwap()
 {
-    // Without the swap: the old file gets a second name first, then the new one is renamed over
-    // the name, so that the name always holds one whole file, the old or the new.
+    // Without the swap no single step can replace only the file looked at: a plain rename over the
+    // name would destroy whatever another program put there after the look. So the old file moves
+    // aside (a rename keeps the file, so it can be checked, also where a hard link would get an
+    // inode number of its own), and the new one takes the name only where it stands empty. A
+    // journal names the old file's place meanwhile, for the next run should this one be killed.
     const int folder = m_folder.fd();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string kept = m_folder.scratchName("old-");
-        m_keptEntry = ScratchEntry(m_folder, kept);
-        FileState state;
-        const int error = keepOldFile(folder, m_name, kept, state);
-        if (error == 0) {
-            m_kept = std::move(kept);
-            if (!sameDataAs(state, m_expected)) {
-                dropKept();
-                changed(kChangedMeanwhile);
-                return EAGAIN;
-            }
-            break;
-        }
-        m_keptEntry.release();
-        if (error == ENOENT) // the old file went, or something else took its place: look again
-            return ENOENT;
-        if (error != EEXIST)
-            return error;
+    std::string kept = m_folder.scratchName("old-");
+    std::string journal = journalNameOf(kept);
+    if (const int error = writeJournal(folder, journal, m_name))
+        return error;
+    if (::renameat(folder, m_name.c_str(), folder, kept.c_str()) != 0) {
+        const int error = errno;
+        ::unlinkat(folder, journal.c_str(), 0);
+        return error; // ENOENT: the name was emptied since the look; look again
     }
-    return ::renameat(folder, m_temporary.c_str(), folder, m_name.c_str()) == 0 ? 0 : errno;
+    m_kept = std::move(kept);
+    m_journal = std::move(journal);
+    reachStep(ReplaceStep::MovedAside);
+    struct stat moved;
+    const bool looked = ::fstatat(folder, m_kept.c_str(), &moved, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!looked || !S_ISREG(moved.st_mode) || !sameDataAs(detail::fileStateFrom(moved), m_expected)) {
+        // Not the file looked at: it came in between, and goes straight back.
+        m_keptAside = putKeptBack();
+        changed(looked && !S_ISREG(moved.st_mode) && !S_ISLNK(moved.st_mode)
+                    ? detail::notAFileReason(moved.st_mode)
+                    : kChangedMeanwhile);
+        return EAGAIN;
+    }
+    const int error = placeWithoutReplacing(folder, m_temporary, m_name);
+    if (error == EEXIST) {
+        // Another program saved a file at the emptied name: it stays, and the old file, which
+        // the user agreed to have replaced by this run's, is kept for the user all the same.
+        m_keptAside = keepAside();
+        changed(kChangedMeanwhile);
+        return EAGAIN;
+    }
+    if (error != 0) {
+        m_keptAside = putKeptBack();
+        return error;
+    }
+    m_temporary.clear();
+    m_temporaryEntry.release();
+    m_committed = true;
+    adoptWritten();
+    // From here a kill or an interrupt leaves the new file under the name; the old one may go.
+    m_keptEntry = ScratchEntry(m_folder, m_kept);
+    m_journalEntry = ScratchEntry(m_folder, m_journal);
+    return 0;
+}
+
+std::string StagedFile::putKeptBack()
+{
+    if (placeWithoutReplacing(m_folder.fd(), m_kept, m_name) != 0)
+        return keepAside();
+    m_kept.clear();
+    m_keptEntry.release();
+    dropJournal();
+    return std::string();
+}
+
+void StagedFile::adoptWritten()
+{
+    // A file put under the name by a hard link may have an inode number of its own there (sshfs
+    // numbers names): the file is known by what the name shows now.
+    struct stat now;
+    if (::fstatat(m_folder.fd(), m_name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == m_device &&
+        S_ISREG(now.st_mode) && now.st_size == m_size)
+        m_inode = now.st_ino;
 }
 
 std::string StagedFile::settle(int error)
 {
     if (error != 0) {
-        dropKept();
         discard();
         return systemErrorText(error);
     }
     m_temporary.clear();
     m_temporaryEntry.release();
     m_committed = true;
+    adoptWritten();
     reachStep(ReplaceStep::Renamed);
     return std::string();
 }
@@ -447,13 +418,9 @@ std::string StagedFile::undo(bool keptIsOld)
         dropKept();
         return std::string();
     }
-    if (m_kept.empty()) {
-        ::unlinkat(folder, m_name.c_str(), 0);
-        return std::string();
-    }
     // Swapped back in one step, whatever the old name holds; the new file then leaves with the
     // second name.
-    if (renameWithFlags(folder, m_kept, m_name, RENAME_EXCHANGE) == 0) {
+    if (!m_kept.empty() && renameWithFlags(folder, m_kept, m_name, RENAME_EXCHANGE) == 0) {
         if (holdsOwnFile(m_kept)) {
             dropKept();
             return std::string();
@@ -461,12 +428,20 @@ std::string StagedFile::undo(bool keptIsOld)
         // Another program's file came to the name in between: it is kept for the user.
         return keepAside();
     }
-    if (::renameat(folder, m_kept.c_str(), folder, m_name.c_str()) == 0) {
-        m_kept.clear();
-        m_keptEntry.release();
-        return std::string();
+    // Else this run's file moves aside first, so that what another program saves at the name in
+    // the meantime is never removed, and the old file returns where the name stands empty.
+    const std::string ours = m_folder.scratchName("new-");
+    ScratchEntry oursEntry(m_folder, ours);
+    if (::renameat(folder, m_name.c_str(), folder, ours.c_str()) != 0)
+        return m_kept.empty() ? std::string() : keepAside();
+    if (!holdsOwnFile(ours)) {
+        // Another program's file came in between: back it goes, and it stays.
+        if (placeWithoutReplacing(folder, ours, m_name) != 0)
+            keepAsideFrom(ours);
+        return m_kept.empty() ? std::string() : keepAside();
     }
-    return keepAside();
+    ::unlinkat(folder, ours.c_str(), 0);
+    return m_kept.empty() ? std::string() : putKeptBack();
 }
 
 bool StagedFile::holdsOwnFile(const std::string &name) const
@@ -478,30 +453,32 @@ bool StagedFile::holdsOwnFile(const std::string &name) const
 
 std::string StagedFile::keepAside()
 {
-    // The old file could not go back: it leaves the scratch names, which sweeps remove, for a name
+    std::string kept = keepAsideFrom(m_kept);
+    // Where it found no name of its own, the journal still brings it back to an empty name.
+    if (kept != m_folder.path() + m_kept)
+        dropJournal();
+    m_kept.clear();
+    m_keptEntry.release();
+    m_journal.clear();
+    m_journalEntry.release();
+    return kept;
+}
+
+std::string StagedFile::keepAsideFrom(const std::string &hidden)
+{
+    // A file that could not go back leaves the scratch names, which sweeps remove, for a name
     // beside the target that the user sees and knows.
     const int folder = m_folder.fd();
     for (int number = 1; number < 100; ++number) {
         const std::string aside = m_name + ".old" + (number > 1 ? std::to_string(number) : std::string());
-        int error = renameWithFlags(folder, m_kept, aside, RENAME_NOREPLACE);
-        if (flagsRefused(error)) {
-            error = ::linkat(folder, m_kept.c_str(), folder, aside.c_str(), 0) == 0 ? 0 : errno;
-            if (error == 0)
-                ::unlinkat(folder, m_kept.c_str(), 0);
-        }
-        if (error == 0) {
-            m_kept.clear();
-            m_keptEntry.release();
+        const int error = placeWithoutReplacing(folder, hidden, aside);
+        if (error == 0)
             return m_folder.path() + aside;
-        }
         if (error != EEXIST)
             break;
     }
     // Nowhere else to go: it stays under the scratch name, which this process no longer removes.
-    std::string kept = m_folder.path() + m_kept;
-    m_kept.clear();
-    m_keptEntry.release();
-    return kept;
+    return m_folder.path() + hidden;
 }
 
 std::string replaceFilePlain(const std::string &path, std::span<const std::string_view> pieces,

@@ -54,6 +54,8 @@ std::string systemErrorText(int errorNumber)
         return "文件或设备正忙";
     case EAGAIN:
         return "资源暂时不可用，请稍后再试";
+    case kLockKeptTaken:
+        return "同一文件夹中同时进行的其他写入一再占用本次写入的锁文件，请稍后再试";
     case EXDEV:
         return "不能跨文件系统移动文件";
     case ETXTBSY:

@@ -272,7 +272,8 @@ TEST(ToolOutcome, WhatAnotherProgramPutsAtTheNameDuringTheRunStaysThere)
                         SCOPED_TRACE(::testing::Message()
                                      << (noSwap ? "without swaps" : "with swaps") << ", at step "
                                      << static_cast<int>(at) << (existed ? ", over a file" : ", empty name")
-                                     << (asked ? ", asked" : ", unasked") << ", thing " << static_cast<int>(thing));
+                                     << (asked ? ", asked" : ", unasked") << ", thing "
+                                     << static_cast<int>(thing));
                         SeamsInForce seams({.noRenameFlags = noSwap});
                         QTemporaryDir dir;
                         const QString out = dir.filePath(u"out.obj"_qs);
@@ -301,7 +302,7 @@ TEST(ToolOutcome, WhatAnotherProgramPutsAtTheNameDuringTheRunStaysThere)
                         EXPECT_EQ(report.result, WriteResult::Failed);
                         const QString reason = thing == Thing::Folder ? u"这是一个文件夹，不是文件"_qs
                                                : existed              ? u"文件已被其他程序修改"_qs
-                                                                      : u"其他程序已新建了同名文件"_qs;
+                                                         : u"其他程序已新建了同名文件"_qs;
                         EXPECT_EQ(answers.texts.last(), failure(out, reason));
                         switch (thing) {
                         case Thing::Folder:
@@ -315,8 +316,9 @@ TEST(ToolOutcome, WhatAnotherProgramPutsAtTheNameDuringTheRunStaysThere)
                             EXPECT_EQ(readBytes(out), QByteArray("theirs"));
                             break;
                         }
-                        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                                             QDir::Name),
+                        EXPECT_EQ(QDir(dir.path())
+                                      .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                                 QDir::Name),
                                   (QStringList{u"elsewhere"_qs, u"out.obj"_qs}));
                     }
 }
@@ -580,7 +582,10 @@ TEST(ToolOutcome, WhereLocksAreRefusedARunsRecordTellsWhetherItHasEnded)
          false},
         {"another machine", withLine(withLine(record, "boot", "0-0"), "machine", "0f0f"), true, true},
         {"an id taken by a later process", withLine(record, "process", process.mid(9) + "1"), false, false},
-        {"an older form", QByteArray(), true, false},
+        {"an older form", "tarnwick-run 0\n", true, false},
+        // This version makes its lock file whole under another name: an empty one is a run of the
+        // version before, killed before it wrote its record.
+        {"an empty file", QByteArray(), false, false},
         {"one still being written", record.left(record.size() / 2), true, false},
     };
     int token = 0;
@@ -735,9 +740,10 @@ TEST(ToolOutcome, AReplacedFileKeepsItsAclAndAttributesOrTheRunFails)
         {.what = "a trusted attribute the process may not set",
          .trusted = true,
          .inject = {u"fsetxattr:error=EPERM:when=3"_qs}},
-        // The second output fails; the first is put back from the copy kept of it.
-        {.what = "a copy put back",
-         .inject = {u"renameat2:error=EINVAL"_qs, u"linkat:error=EPERM"_qs, u"renameat:error=EIO:when=2"_qs},
+        // Without swaps or links the second output fails (the 4th rename: the lock, then the first
+        // output's old file aside and its new one in); the first output's old file comes back.
+        {.what = "an old file put back without swaps",
+         .inject = {u"renameat2:error=EINVAL"_qs, u"linkat:error=EPERM"_qs, u"renameat:error=EIO:when=4"_qs},
          .twoOutputs = true,
          .reason = u"设备读写出错"_qs},
         {.what = "a file nobody may write but not read",
@@ -880,8 +886,16 @@ TEST(ToolOutcome, KillsAndFaultsAtEverySystemCallLeaveWholeFilesAndNoScratch)
                     ++injections;
                     const QByteArray source = readBytes(folder + u"/out.asm"_qs),
                                      list = readBytes(folder + u"/out.lst"_qs);
-                    EXPECT_TRUE(source == "old source" || source == newSource) << source.toStdString();
-                    EXPECT_TRUE(list == "old list" || list == newList) << list.toStdString();
+                    // Without swaps a kill may come while an old file is off its name, waiting
+                    // under a hidden one for the next run to put it back.
+                    const bool sourceAway = !QFileInfo::exists(folder + u"/out.asm"_qs),
+                               listAway = !QFileInfo::exists(folder + u"/out.lst"_qs);
+                    const bool canBeAway =
+                        !place.stracePlan.isEmpty() && what == std::string_view("signal=KILL");
+                    EXPECT_TRUE(source == "old source" || source == newSource || (canBeAway && sourceAway))
+                        << source.toStdString();
+                    EXPECT_TRUE(list == "old list" || list == newList || (canBeAway && listAway))
+                        << list.toStdString();
                     const QString said = QString::fromUtf8(result.out);
                     // Said only once the files are written (a sanitizer's own check may end the
                     // driver before it starts, with status 0 and nothing said).
@@ -902,6 +916,10 @@ TEST(ToolOutcome, KillsAndFaultsAtEverySystemCallLeaveWholeFilesAndNoScratch)
                                        {u"dis51"_qs, u"code.bin"_qs, u"next.asm"_qs}, folder);
                     const QStringList left = entries(folder).filter(u".tw-"_qs);
                     EXPECT_TRUE(left.isEmpty()) << left.join(u' ').toStdString();
+                    if (sourceAway)
+                        EXPECT_EQ(readBytes(folder + u"/out.asm"_qs), QByteArray("old source"));
+                    if (listAway)
+                        EXPECT_EQ(readBytes(folder + u"/out.lst"_qs), QByteArray("old list"));
                     for (const QString &old : QDir(folder).entryList({u"*.old*"_qs}, QDir::Files))
                         QFile::remove(QDir(folder).filePath(old));
                 }
@@ -918,7 +936,7 @@ TEST(ToolOutcome, KillsAndFaultsAtEverySystemCallLeaveWholeFilesAndNoScratch)
     const twtest::ProcessResult doubleFault =
         twtest::runProgram(u"strace"_qs,
                            QStringList{u"-f"_qs, u"-qq"_qs, u"-o"_qs, u"/dev/null"_qs, u"-e"_qs,
-                                       u"inject=renameat2:error=EIO:when=2..3"_qs, u"-e"_qs,
+                                       u"inject=renameat2:error=EIO:when=3..4"_qs, u"-e"_qs,
                                        u"inject=renameat:error=EIO"_qs, QStringLiteral(TW_TWDRIVE)} +
                                run,
                            folder);
