@@ -333,10 +333,14 @@ int StagedFile::replaceWithoutSwap()
     }
     const int error = placeWithoutReplacing(folder, m_temporary, m_name);
     if (error == EEXIST) {
-        // Another program saved a file at the emptied name: it stays, and the old file, which
+        // Another program put something at the emptied name: it stays, and the old file, which
         // the user agreed to have replaced by this run's, is kept for the user all the same.
         m_keptAside = keepAside();
-        changed(kChangedMeanwhile);
+        struct stat found;
+        const bool seen = ::fstatat(folder, m_name.c_str(), &found, AT_SYMLINK_NOFOLLOW) == 0;
+        changed(seen && !S_ISREG(found.st_mode) && !S_ISLNK(found.st_mode)
+                    ? detail::notAFileReason(found.st_mode)
+                    : kChangedMeanwhile);
         return EAGAIN;
     }
     if (error != 0) {

@@ -15,6 +15,8 @@
 #include <array>
 #include <atomic>
 #include <csignal>
+#include <map>
+#include <mutex>
 #include <thread>
 
 #include <sys/stat.h>
@@ -293,14 +295,19 @@ TEST(ToolOutcome, ANameNeverStandsEmptyWhileItIsReplaced)
         }
     });
     std::atomic<int> written{0};
+    std::mutex reasonsSeen;
+    std::map<std::string, int> unexpected; // each reason that is not "the other run changed it"
     auto writer = [&](const std::string &bytes) {
         for (int i = 0; i < 500; ++i) {
             const std::string reason =
                 replaceFilePlain(name, std::array<std::string_view, 1>{bytes}, WriteSync::Generated);
-            if (reason.empty())
+            if (reason.empty()) {
                 ++written;
-            else if (reason != "文件已被其他程序修改")
+            } else if (reason != "文件已被其他程序修改") {
                 ++faults;
+                const std::lock_guard<std::mutex> guard(reasonsSeen);
+                ++unexpected[reason];
+            }
         }
     };
     std::thread other(writer, second);
@@ -311,6 +318,8 @@ TEST(ToolOutcome, ANameNeverStandsEmptyWhileItIsReplaced)
     EXPECT_EQ(missing.load(), 0);
     EXPECT_EQ(torn.load(), 0);
     EXPECT_EQ(faults.load(), 0);
+    for (const auto &[reason, count] : unexpected)
+        ADD_FAILURE() << count << " x " << reason;
     EXPECT_GE(written.load(), 500);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"out.obj"_qs});
 }

@@ -251,9 +251,10 @@ TEST(ToolOutcome, AFileChangedOrMadeAfterTheQuestionIsLeftAsTheOtherProgramLeftI
 }
 
 // Whatever another program puts at an output's name while the run works (a folder, a link, a file),
-// asked about or not, and whether it comes before the name is looked at or between the look and
-// the swap, stays at that name as it was; the run fails naming it, and nothing of the user's ends
-// up under a hidden name or a ".old" one.
+// asked about or not, and whether it comes before the name is looked at, between the look and the
+// swap, or, where the file system cannot swap, while the old file is off the name, stays at that
+// name as it was; the run fails naming it, and nothing of the user's ends up under a hidden name
+// (the old file caught off its name goes to a ".old" one, named in the message).
 TEST(ToolOutcome, WhatAnotherProgramPutsAtTheNameDuringTheRunStaysThere)
 {
     static std::function<void()> g_intrude;
@@ -264,17 +265,27 @@ TEST(ToolOutcome, WhatAnotherProgramPutsAtTheNameDuringTheRunStaysThere)
     });
     const auto unhook = qScopeGuard([] { setReplaceStepHook(nullptr); });
     enum class Thing { Folder, Link, File };
-    for (const bool noSwap : {false, true})
-        for (const ReplaceStep at : {ReplaceStep::Staged, ReplaceStep::Looked})
+    const struct {
+        const char *name;
+        FileSystemSeams seams;
+    } fileSystems[] = {{"with swaps", {}},
+                       {"without swaps", {.noRenameFlags = true}},
+                       {"without swaps or links", {.noRenameFlags = true, .noHardLinks = true}}};
+    for (const auto &fileSystem : fileSystems)
+        for (const ReplaceStep at : {ReplaceStep::Staged, ReplaceStep::Looked, ReplaceStep::MovedAside})
             for (const bool existed : {true, false})
                 for (const bool asked : {true, false})
                     for (const Thing thing : {Thing::Folder, Thing::Link, Thing::File}) {
+                        // The old file leaves the name only where the file system cannot swap.
+                        const bool aside = at == ReplaceStep::MovedAside;
+                        if (aside && (!fileSystem.seams.noRenameFlags || !existed))
+                            continue;
                         SCOPED_TRACE(::testing::Message()
-                                     << (noSwap ? "without swaps" : "with swaps") << ", at step "
-                                     << static_cast<int>(at) << (existed ? ", over a file" : ", empty name")
+                                     << fileSystem.name << ", at step " << static_cast<int>(at)
+                                     << (existed ? ", over a file" : ", empty name")
                                      << (asked ? ", asked" : ", unasked") << ", thing "
                                      << static_cast<int>(thing));
-                        SeamsInForce seams({.noRenameFlags = noSwap});
+                        SeamsInForce seams(fileSystem.seams);
                         QTemporaryDir dir;
                         const QString out = dir.filePath(u"out.obj"_qs);
                         const QString elsewhere = dir.filePath(u"elsewhere"_qs);
@@ -303,7 +314,13 @@ TEST(ToolOutcome, WhatAnotherProgramPutsAtTheNameDuringTheRunStaysThere)
                         const QString reason = thing == Thing::Folder ? u"这是一个文件夹，不是文件"_qs
                                                : existed              ? u"文件已被其他程序修改"_qs
                                                          : u"其他程序已新建了同名文件"_qs;
-                        EXPECT_EQ(answers.texts.last(), failure(out, reason));
+                        // Caught off its name, the old file the user agreed to replace is kept
+                        // beside it, and said so.
+                        const QString keptOld = out + u".old"_qs;
+                        EXPECT_EQ(answers.texts.last(),
+                                  failure(out, reason) + (aside ? u"\r\n原有文件 "_qs + out +
+                                                                      u" 未能恢复，现保存为 "_qs + keptOld
+                                                                : QString()));
                         switch (thing) {
                         case Thing::Folder:
                             EXPECT_EQ(readBytes(out + u"/mine"_qs), QByteArray("kept"));
@@ -316,10 +333,15 @@ TEST(ToolOutcome, WhatAnotherProgramPutsAtTheNameDuringTheRunStaysThere)
                             EXPECT_EQ(readBytes(out), QByteArray("theirs"));
                             break;
                         }
+                        QStringList left{u"elsewhere"_qs, u"out.obj"_qs};
+                        if (aside) {
+                            left << u"out.obj.old"_qs;
+                            EXPECT_EQ(readBytes(keptOld), QByteArray("old"));
+                        }
                         EXPECT_EQ(QDir(dir.path())
                                       .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
                                                  QDir::Name),
-                                  (QStringList{u"elsewhere"_qs, u"out.obj"_qs}));
+                                  left);
                     }
 }
 
@@ -403,12 +425,13 @@ TEST(ToolOutcome, ASweepFromAnotherPidNamespaceTakesOnlyEndedRuns)
     EXPECT_EQ(readBytes(dir.filePath(u"live.txt"_qs)), QByteArray("report"));
 }
 
-// A run killed on a file system that swaps no names (the old file kept by a link or a copy first)
-// leaves one whole file, and the next run into the folder leaves no scratch file of it.
+// A run killed on a file system that swaps no names leaves one whole file, or, killed while the old
+// file is off the name, that file under a hidden one, which the next run into the folder puts back;
+// and the next run leaves no scratch file of it.
 TEST(ToolOutcome, AKillWithoutSwapsLeavesOneWholeFileAndNoScratchAfterTheNextRun)
 {
-    for (const ReplaceStep step :
-         {ReplaceStep::Staged, ReplaceStep::OldKept, ReplaceStep::Looked, ReplaceStep::Renamed}) {
+    for (const ReplaceStep step : {ReplaceStep::Staged, ReplaceStep::OldKept, ReplaceStep::Looked,
+                                   ReplaceStep::MovedAside, ReplaceStep::Renamed}) {
         SCOPED_TRACE(static_cast<int>(step));
         QTemporaryDir dir;
         const QString out = dir.filePath(u"out.bin"_qs);
@@ -429,10 +452,15 @@ TEST(ToolOutcome, AKillWithoutSwapsLeavesOneWholeFileAndNoScratchAfterTheNextRun
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFSIGNALED(status)) << status;
-        EXPECT_EQ(readBytes(out), QByteArray(step == ReplaceStep::Renamed ? "new" : "old"));
+        const QByteArray whole(step == ReplaceStep::Renamed ? "new" : "old");
+        if (step == ReplaceStep::MovedAside)
+            EXPECT_FALSE(QFileInfo::exists(out));
+        else
+            EXPECT_EQ(readBytes(out), whole);
         LateAnswers answers;
         ASSERT_EQ(carryOut(outcomeOf({{dir.filePath(u"next.bin"_qs), "next"}}), answers).result,
                   WriteResult::Written);
+        EXPECT_EQ(readBytes(out), whole);
         EXPECT_EQ(entries(dir.path()), (QStringList{u"next.bin"_qs, u"out.bin"_qs}));
     }
 }
