@@ -118,8 +118,9 @@ class Writer
     }
 
     // What stands at every name is taken down as the question is put (or, for a name nobody is
-    // asked about, as the run starts), so that only what the user agreed to replace, or what was
-    // there to begin with, is replaced, and a name that was empty stays unasked.
+    // asked about, as the run starts; for one a save dialog asked about, as that asked), so that
+    // only what the user agreed to replace, or what was there to begin with, is replaced, and a
+    // name that was empty stays unasked.
     bool consent()
     {
         std::vector<std::string> existing;
@@ -130,8 +131,8 @@ class Writer
             if (file.onlyWhereNone)
                 continue;
             // A name nobody is asked about is replaced as it stands now, at the run's start.
-            m_asked[i] = fileStateOf(file.path);
-            if (!file.askBeforeReplacing)
+            m_asked[i] = file.agreedInDialog ? *file.agreedInDialog : fileStateOf(file.path);
+            if (!file.askBeforeReplacing || file.agreedInDialog)
                 continue;
             if (exists(file.path)) {
                 existing.push_back(file.path);

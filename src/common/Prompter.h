@@ -44,6 +44,10 @@ class Prompter
                                  const QString &start = QString()) = 0;
     virtual QString saveFileName(const QString &title, const QString &filter,
                                  const QString &start = QString()) = 0;
+    // A save dialog that puts no overwrite question of its own: the caller puts it, so that it
+    // can take down the file it asks about (common/SaveChoice.h).
+    virtual QString saveFileNameUnasked(const QString &title, const QString &filter,
+                                        const QString &start = QString()) = 0;
     // An open dialog that also returns a typed name of a file that does not exist, for commands
     // that report a missing file themselves.
     virtual QString openFileNameOrTyped(const QString &title, const QString &filter,

@@ -34,6 +34,10 @@ class ScriptedPrompter::WindowPrompter : public Prompter
     {
         return asking([&] { return m_script.saveFileName(title, filter, start); });
     }
+    QString saveFileNameUnasked(const QString &title, const QString &filter, const QString &start) override
+    {
+        return asking([&] { return m_script.saveFileNameUnasked(title, filter, start); });
+    }
     QString openFileNameOrTyped(const QString &title, const QString &filter, const QString &start) override
     {
         return asking([&] { return m_script.openFileNameOrTyped(title, filter, start); });
@@ -72,9 +76,10 @@ std::unique_ptr<Prompter> ScriptedPrompter::forWindow(QWidget *asker)
     return std::make_unique<WindowPrompter>(*this, asker);
 }
 
-void ScriptedPrompter::record(Kind kind, int style, const QString &title, const QString &text)
+void ScriptedPrompter::record(Kind kind, int style, const QString &title, const QString &text,
+                              const QString &start)
 {
-    m_calls.append({kind, style, title, text, m_asker});
+    m_calls.append({kind, style, title, text, m_asker, start});
 }
 
 QStringList ScriptedPrompter::messageTexts() const
@@ -95,16 +100,30 @@ int ScriptedPrompter::message(const QString &text, int style, const QString &tit
     return next.answer;
 }
 
-QString ScriptedPrompter::openFileName(const QString &title, const QString &filter, const QString &)
+QString ScriptedPrompter::nextFile()
 {
-    record(Kind::OpenFile, 0, title, filter);
-    return takeNext(m_files, QString());
+    const FileAnswer next = takeNext(m_files, FileAnswer{});
+    if (next.meanwhile)
+        next.meanwhile();
+    return next.path;
 }
 
-QString ScriptedPrompter::saveFileName(const QString &title, const QString &filter, const QString &)
+QString ScriptedPrompter::openFileName(const QString &title, const QString &filter, const QString &start)
 {
-    record(Kind::SaveFile, 0, title, filter);
-    return takeNext(m_files, QString());
+    record(Kind::OpenFile, 0, title, filter, start);
+    return nextFile();
+}
+
+QString ScriptedPrompter::saveFileName(const QString &title, const QString &filter, const QString &start)
+{
+    record(Kind::SaveFile, 0, title, filter, start);
+    return nextFile();
+}
+
+QString ScriptedPrompter::saveFileNameUnasked(const QString &title, const QString &filter,
+                                              const QString &start)
+{
+    return saveFileName(title, filter, start);
 }
 
 std::optional<FontChoice> ScriptedPrompter::chooseFont(const FontChoice &)

@@ -20,6 +20,7 @@ class ScriptedPrompter : public Prompter
         QString title;
         QString text;                   // message text, or the dialog's filter
         const QWidget *asker = nullptr; // the window a forWindow prompter asked for; null: none
+        QString start;                  // where a file dialog opened (a folder or a name)
     };
 
     // Queue answers, consumed in order: an int for message boxes, a QString for file dialogs
@@ -31,7 +32,13 @@ class ScriptedPrompter : public Prompter
     {
         m_messages.push_back({answer, std::move(meanwhile)});
     }
-    void answerFile(const QString &path) { m_files.push_back(path); }
+    void answerFile(const QString &path) { m_files.push_back({path, {}}); }
+    // The same, with meanwhile run as the dialog closes: what another program does before the
+    // caller gets to look at the name.
+    void answerFile(const QString &path, std::function<void()> meanwhile)
+    {
+        m_files.push_back({path, std::move(meanwhile)});
+    }
     void answerFont(std::optional<FontChoice> font) { m_fonts.push_back(font); }
     void answerPrintSetup(bool ok) { m_printSetups.push_back(ok); }
     void answerPrint(std::optional<PrintChoice> choice) { m_prints.push_back(choice); }
@@ -44,6 +51,8 @@ class ScriptedPrompter : public Prompter
     int message(const QString &text, int style, const QString &title) override;
     QString openFileName(const QString &title, const QString &filter, const QString &start) override;
     QString saveFileName(const QString &title, const QString &filter, const QString &start) override;
+    // Recorded as a SaveFile call too.
+    QString saveFileNameUnasked(const QString &title, const QString &filter, const QString &start) override;
     std::optional<FontChoice> chooseFont(const FontChoice &current) override;
     bool printSetup() override;
     std::optional<PrintChoice> choosePrint(bool selectionAvailable) override;
@@ -52,7 +61,7 @@ class ScriptedPrompter : public Prompter
 
   private:
     class WindowPrompter;
-    void record(Kind kind, int style, const QString &title, const QString &text);
+    void record(Kind kind, int style, const QString &title, const QString &text, const QString &start = {});
 
     const QWidget *m_asker = nullptr;
     QList<Call> m_calls;
@@ -61,7 +70,12 @@ class ScriptedPrompter : public Prompter
         std::function<void()> meanwhile;
     };
     QList<MessageAnswer> m_messages;
-    QList<QString> m_files;
+    struct FileAnswer {
+        QString path;
+        std::function<void()> meanwhile;
+    };
+    QString nextFile();
+    QList<FileAnswer> m_files;
     QList<std::optional<FontChoice>> m_fonts;
     QList<bool> m_printSetups;
     QList<std::optional<PrintChoice>> m_prints;

@@ -1,19 +1,25 @@
 // The real dialogs behind QtPrompter, answered by a timer as a user would.
 #include "common/ui/QtPrompter.h"
+#include "common/SaveChoice.h"
 #include "common/ScriptedPrompter.h"
 #include "common/ui/FileListTexts.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace tw;
 
@@ -96,6 +102,111 @@ TEST(QtPrompter, FileDialogsHandBackTypedNames)
     });
     prompter.openFileName(openTitle, QStringLiteral(u"十六进制代码文件 (*.hex *.HEX)"), dir.path());
     EXPECT_EQ(shownFilters, QStringList(QStringLiteral(u"十六进制代码文件 (*.hex *.HEX)")));
+}
+
+namespace
+{
+
+// A message box as the user sees it, and whether it stood over a file dialog.
+struct SeenBox {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton;
+    bool overFileDialog;
+};
+
+// Plays the user of a save dialog until stopped: types name into every file dialog and accepts;
+// answers a box over a file dialog No and cancels that dialog, any other box Yes.
+struct SavingUser {
+    QString name;
+    QList<SeenBox> boxes;
+    bool stopped = false;
+};
+
+void playSavingUser(const std::shared_ptr<SavingUser> &user, int tries)
+{
+    if (user->stopped || tries > 500)
+        return;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (!widget->isVisible())
+            continue;
+        if (auto *box = qobject_cast<QMessageBox *>(widget)) {
+            auto *dialog = qobject_cast<QFileDialog *>(box->parentWidget());
+            user->boxes.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
+                                box->standardButton(box->defaultButton()), dialog != nullptr});
+            box->button(dialog ? QMessageBox::No : QMessageBox::Yes)->click();
+            if (dialog)
+                QTimer::singleShot(0, dialog, &QDialog::reject);
+        } else if (auto *dialog = qobject_cast<QFileDialog *>(widget);
+                   dialog && !dialog->property("typed").toBool()) {
+            dialog->setProperty("typed", true);
+            auto *nameBox = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            if (!nameBox) {
+                ADD_FAILURE() << "the save dialog has no name box";
+                QTimer::singleShot(0, dialog, &QDialog::reject);
+                return;
+            }
+            nameBox->setText(user->name);
+            // Accepting may run Qt's own box: the next look comes from inside it.
+            QTimer::singleShot(10, [user, tries] { playSavingUser(user, tries + 1); });
+            QMetaObject::invokeMethod(dialog, "accept");
+            return;
+        }
+    }
+    QTimer::singleShot(10, [user, tries] { playSavingUser(user, tries + 1); });
+}
+
+} // namespace
+
+// The save dialog that leaves its overwrite question to its caller asks nothing itself, and the
+// question chooseSaveName puts is the one Qt's dialog puts: Qt's words in Qt's Chinese, the
+// dialog's title, a warning with Yes and No, No the default.
+TEST(QtPrompter, ASaveDialogLeavesItsOverwriteQuestionToTheCaller)
+{
+    QTranslator catalogue;
+    if (!catalogue.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        GTEST_SKIP() << "Qt's Chinese catalogue (qt6-translations-l10n) is not installed";
+    QCoreApplication::installTranslator(&catalogue);
+    const auto uninstall = qScopeGuard([&] { QCoreApplication::removeTranslator(&catalogue); });
+    QTemporaryDir dir;
+    const QString existing = dir.filePath(QStringLiteral("other.asm"));
+    QFile file(existing);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("old\r\n");
+    file.close();
+    QtPrompter prompter;
+    const QString title = QStringLiteral(u"另存为");
+    const QString filter = QStringLiteral(u" 源程序文件(*.asm) (*.asm);;所有文件(*.*) (*)");
+
+    auto user = std::make_shared<SavingUser>();
+    user->name = QStringLiteral("other");
+    const auto stop = qScopeGuard([user] { user->stopped = true; });
+    QTimer::singleShot(10, [user] { playSavingUser(user, 0); });
+    EXPECT_EQ(prompter.saveFileName(title, filter, dir.path()), QString()); // No, then cancelled
+    ASSERT_EQ(user->boxes.size(), 1);
+    const SeenBox qtOwn = user->boxes.takeFirst();
+    EXPECT_TRUE(qtOwn.overFileDialog);
+
+    QTimer::singleShot(10, [user] { playSavingUser(user, 0); });
+    const FileState before = fileStateOf(QFile::encodeName(existing).toStdString());
+    const SaveChoice choice = chooseSaveName(prompter, title, filter, dir.path());
+    EXPECT_EQ(choice.path, existing);
+    EXPECT_EQ(choice.agreed, before);
+    ASSERT_EQ(user->boxes.size(), 1);
+    const SeenBox ours = user->boxes.first();
+    EXPECT_FALSE(ours.overFileDialog);
+    EXPECT_EQ(ours.title, qtOwn.title);
+    EXPECT_EQ(ours.text, qtOwn.text);
+    EXPECT_EQ(ours.icon, qtOwn.icon);
+    EXPECT_EQ(ours.buttons, qtOwn.buttons);
+    EXPECT_EQ(ours.defaultButton, qtOwn.defaultButton);
+    EXPECT_EQ(ours.text, replaceFileQuestion(existing));
+    EXPECT_EQ(qtOwn.title, title);
+    EXPECT_EQ(qtOwn.defaultButton, QMessageBox::No);
+    // The catalogue's words, not Qt's English.
+    EXPECT_FALSE(ours.text.contains(QStringLiteral("already exists"))) << ours.text.toStdString();
 }
 
 // The file list's sizes: bytes below 1 KB, then units of 1024 with two decimals, in the locale's

@@ -3,6 +3,7 @@
 #include "support/FileFaults.h"
 #include "support/TestFiles.h"
 
+#include "common/CheckedFile.h"
 #include "common/OutcomeWriter.h"
 #include "common/ScriptedPrompter.h"
 
@@ -83,6 +84,22 @@ TEST(ToolOutcome, AsksOnceBeforeReplacingAndNoKeepsEverything)
     ScriptedPrompter none;
     EXPECT_EQ(carryOut(twoFiles(asm_, lst, false), none).result, WriteResult::Written);
     EXPECT_EQ(texts(none), QStringList{u"完成！"_qs});
+
+    // A file a save dialog asked about is not asked about again, and is replaced only while it is
+    // still the file that dialog found there.
+    ToolOutcome chosen = twoFiles(asm_, lst, true);
+    chosen.files[0].agreedInDialog = fileStateOf(nativePath(asm_));
+    chosen.files.pop_back();
+    writeBytes(asm_, "changed after the dialog asked");
+    ScriptedPrompter late;
+    EXPECT_EQ(carryOut(chosen, late).result, WriteResult::Failed);
+    EXPECT_EQ(texts(late), QStringList{writeFailureMessage(asm_, u"文件已被其他程序修改"_qs)});
+    EXPECT_EQ(readBytes(asm_), QByteArray("changed after the dialog asked"));
+    chosen.files[0].agreedInDialog = fileStateOf(nativePath(asm_));
+    ScriptedPrompter agreed;
+    EXPECT_EQ(carryOut(chosen, agreed).result, WriteResult::Written);
+    EXPECT_EQ(texts(agreed), QStringList{u"完成！"_qs});
+    EXPECT_EQ(readBytes(asm_), QByteArray("new first"));
 }
 
 TEST(ToolOutcome, OneFileThatCannotBeWrittenLeavesNoneOfTheRun)

@@ -3,8 +3,11 @@
 // test and a port that cannot be had.
 #include "links/ui/ProgrammerWindow.h"
 #include "SimAt89s51.h"
+#include "common/CheckedFile.h"
+#include "common/SaveChoice.h"
 #include "common/ScriptedPrompter.h"
 #include "links/PpdevPort.h"
+#include "support/FileFaults.h"
 #include "support/TestFiles.h"
 #include "workspace/MainWindowTestSupport.h"
 #include "workspace/Workspace.h"
@@ -20,6 +23,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 #include <utility>
 
@@ -244,7 +248,7 @@ TEST_F(ProgrammerWindowTest, APortThatCannotBeHadIsReportedAndRefusesEveryChipCo
     EXPECT_TRUE(chip.writes.empty());
 }
 
-// The save dialog has asked before a file is chosen, so the buffer replaces it without a second
+// The save dialog's question is the one consent, so the buffer replaces the file without a second
 // question; a file that cannot be written is named with the reason, and nothing is left behind.
 TEST_F(ProgrammerWindowTest, SavingTheBufferGoesThroughTheWriter)
 {
@@ -255,10 +259,12 @@ TEST_F(ProgrammerWindowTest, SavingTheBufferGoesThroughTheWriter)
     const QString old = file(QStringLiteral("old.bin"), "previous");
     prompter.clearCalls();
     prompter.answerFile(old);
+    prompter.answerMessage(MsgAnswer::Yes);
     click(w, 2);
     EXPECT_EQ(twtest::readBytes(old), QByteArray("\x02\x00\x30", 3));
-    ASSERT_EQ(prompter.calls().size(), 1);
+    ASSERT_EQ(prompter.calls().size(), 2);
     EXPECT_EQ(prompter.calls()[0].kind, ScriptedPrompter::Kind::SaveFile);
+    EXPECT_EQ(prompter.calls()[1].text, replaceFileQuestion(old));
 
     const QString missing = dir.filePath(QStringLiteral("none/x.bin"));
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.bin")));
@@ -276,6 +282,79 @@ TEST_F(ProgrammerWindowTest, SavingTheBufferGoesThroughTheWriter)
     EXPECT_EQ(
         QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
         (QStringList{QStringLiteral("a.bin"), QStringLiteral("folder.bin"), QStringLiteral("old.bin")}));
+}
+
+// The save dialog's question is the agreement: a file another program changes or moves over the
+// name while it is open, or makes at a name the dialog found free, stays as that program left it,
+// and the run says why; one made before the name is looked at is asked about.
+TEST_F(ProgrammerWindowTest, SavingTheBufferReplacesOnlyWhatTheDialogAskedAbout)
+{
+    ProgrammerWindow *w = open();
+    ASSERT_TRUE(w);
+    prompter.answerFile(file(QStringLiteral("a.bin"), QByteArray("\x02\x00\x30", 3)));
+    click(w, 1);
+    const QString target = dir.filePath(QStringLiteral("out.bin"));
+    const QString question = replaceFileQuestion(target);
+    const auto appendOutside = [&] { twtest::writeBytes(target, twtest::readBytes(target) + "more"); };
+    const auto moveOver = [&] { twtest::moveNewFileOver(target, "moved"); };
+    const auto makeOutside = [&] { twtest::writeBytes(target, "made"); };
+    twtest::AtTheNextWrite atTheWrite;
+    const auto failure = [&](const char16_t *reason) {
+        return writeFailureMessage(target, QString::fromUtf16(reason));
+    };
+    const struct {
+        const char *what;
+        bool existed;
+        std::function<void()> whileAsked;
+        std::function<void()> asDialogCloses;
+        std::function<void()> atWrite;
+        QByteArray left;
+        QStringList said;
+    } cases[] = {
+        {"appended while asked",
+         true,
+         appendOutside,
+         {},
+         {},
+         "previousmore",
+         {question, failure(u"文件已被其他程序修改")}},
+        {"moved over while asked",
+         true,
+         moveOver,
+         {},
+         {},
+         "moved",
+         {question, failure(u"文件已被其他程序修改")}},
+        {"made at a free name as the save writes",
+         false,
+         {},
+         {},
+         makeOutside,
+         "made",
+         {failure(u"其他程序已新建了同名文件")}},
+        // No: the dialog again, cancelled.
+        {"made at a free name as the dialog closes", false, {}, makeOutside, {}, "made", {question}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(target);
+        if (c.existed)
+            twtest::writeBytes(target, "previous");
+        prompter.clearCalls();
+        atTheWrite.set(c.atWrite);
+        prompter.answerFile(target, c.asDialogCloses);
+        if (c.existed || c.asDialogCloses)
+            prompter.answerMessage(c.asDialogCloses ? MsgAnswer::No : MsgAnswer::Yes, c.whileAsked);
+        click(w, 2);
+        EXPECT_EQ(prompter.messageTexts(), c.said);
+        if (c.asDialogCloses)
+            EXPECT_EQ(prompter.calls().last().start, target);
+        else
+            EXPECT_EQ(prompter.calls().last().title, QStringLiteral(u"ISP编程"));
+        EXPECT_EQ(twtest::readBytes(target), c.left);
+        EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral(".tw-*")}, QDir::Files | QDir::Hidden),
+                  QStringList());
+    }
 }
 
 TEST(PpdevPort, APortThatIsMissingOrNotAParallelPortIsNotOpenedAndIgnoresAccess)

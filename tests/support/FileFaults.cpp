@@ -2,8 +2,14 @@
 
 #include "TestFiles.h"
 
+#include "base/FileAccess.h"
+
 #include <QDir>
 #include <QFile>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/mount.h>
@@ -119,6 +125,44 @@ SmallDisk::~SmallDisk()
 {
     if (m_active)
         ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
+}
+
+namespace
+{
+
+std::function<void()> &nextWriteStep()
+{
+    static std::function<void()> step;
+    return step;
+}
+
+} // namespace
+
+AtTheNextWrite::AtTheNextWrite()
+{
+    tw::setReplaceStepHook([](tw::ReplaceStep step) {
+        if (step == tw::ReplaceStep::Staged && nextWriteStep())
+            std::exchange(nextWriteStep(), {})();
+    });
+}
+
+AtTheNextWrite::~AtTheNextWrite()
+{
+    tw::setReplaceStepHook(nullptr);
+    nextWriteStep() = {};
+}
+
+void AtTheNextWrite::set(std::function<void()> meanwhile)
+{
+    nextWriteStep() = std::move(meanwhile);
+}
+
+void moveNewFileOver(const QString &path, const QByteArray &bytes)
+{
+    const QString fresh = path + QStringLiteral(".moving");
+    writeBytes(fresh, bytes);
+    if (std::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(path).constData()) != 0)
+        ADD_FAILURE() << "cannot move a file over " << path.toStdString();
 }
 
 } // namespace twtest

@@ -1,8 +1,11 @@
 #pragma once
 // File-system faults for tests: huge files that take no disk, folders nothing may be written in,
 // files that let others in beyond their mode.
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 namespace twtest
 {
@@ -63,5 +66,22 @@ QString accessRightsOf(const QString &path);
 // why not: this machine lacks the programs, or the file system keeps no ACLs or attributes.
 QString giveAccessRights(const QString &path, bool attribute = true,
                          const QString &entries = QStringLiteral("u:nobody:rw-"));
+
+// Another program's step at the moment the writer has looked at the name and staged its file, just
+// before it replaces what stands there: run once by the next replacement while the object lives.
+class AtTheNextWrite
+{
+  public:
+    AtTheNextWrite();
+    ~AtTheNextWrite();
+    AtTheNextWrite(const AtTheNextWrite &) = delete;
+    AtTheNextWrite &operator=(const AtTheNextWrite &) = delete;
+    // Empty: nothing happens at the next write.
+    void set(std::function<void()> meanwhile);
+};
+
+// Puts a new file holding bytes at path in one rename, as `mv` does: another file, no change of
+// the old one.
+void moveNewFileOver(const QString &path, const QByteArray &bytes);
 
 } // namespace twtest

@@ -4,16 +4,17 @@
 #include "support/FileFaults.h"
 
 #include "base/FileAccess.h"
+#include "common/SaveChoice.h"
 #include "common/TextFile.h"
 #include "source/Tidier.h"
 #include "workspace/EditorFiles.h"
 
 #include <QDir>
 #include <QFile>
-#include <QScopeGuard>
 #include <QLabel>
 #include <QMdiArea>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <functional>
@@ -429,18 +430,22 @@ TEST_F(EditorDiskTest, TheCloseQuestionSaveAsAndTheTidiedSaveAskTheSameWay)
     EXPECT_EQ(readBytes(file), QByteArray("theirs\r\n"));
     EXPECT_TRUE(editor->hasChanged());
 
-    // Save As onto the same file asks; onto another file it does not (its dialog asks).
+    // Save As onto the same file asks after its dialog's question; onto another file only the
+    // dialog asks.
     prompter.clearCalls();
     prompter.answerFile(file);
+    prompter.answerMessage(MsgAnswer::Yes);
     prompter.answerMessage(MsgAnswer::No);
     EXPECT_FALSE(editor->saveFileAs());
-    ASSERT_EQ(prompter.messageTexts().size(), 1);
-    EXPECT_TRUE(prompter.messageTexts()[0].startsWith(u"文件已被其他程序修改："_s + file));
+    ASSERT_EQ(prompter.messageTexts().size(), 2);
+    EXPECT_EQ(prompter.messageTexts()[0], replaceFileQuestion(file));
+    EXPECT_TRUE(prompter.messageTexts()[1].startsWith(u"文件已被其他程序修改："_s + file));
     EXPECT_EQ(readBytes(file), QByteArray("theirs\r\n"));
     writeBytes(path(u"other.asm"_s), "old\r\n");
     prompter.answerFile(path(u"other.asm"_s));
+    prompter.answerMessage(MsgAnswer::Yes);
     ASSERT_TRUE(editor->saveFileAs());
-    EXPECT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_EQ(prompter.messageTexts().size(), 3);
     EXPECT_EQ(readBytes(path(u"other.asm"_s)), QByteArray("nop\r\nx"));
 
     // The menu's Save of a source asks before the tidier runs; the tidier's own rewrite is no
@@ -490,14 +495,30 @@ TEST_F(EditorDiskTest, ASaveReplacesOnlyTheFileTheUserAgreedTo)
         std::function<void()> atWrite;
         QByteArray left; // what No to the second question leaves on disk
     } cases[] = {
-        {"appended while asked", Save::Menu, true, appendOutside("; second\r\n"), {},
+        {"appended while asked",
+         Save::Menu,
+         true,
+         appendOutside("; second\r\n"),
+         {},
          "nop\r\n; other\r\n; second\r\n"},
         {"renamed over while asked", Save::Menu, true, renameOver, {}, "; moved over\r\n"},
-        {"saved between the look and the write", Save::Menu, false, {}, appendOutside("; late\r\n"),
+        {"saved between the look and the write",
+         Save::Menu,
+         false,
+         {},
+         appendOutside("; late\r\n"),
          "nop\r\n; late\r\n"},
-        {"save as over another file", Save::SaveAsOther, false, {}, appendOutside("; late\r\n"),
+        {"save as over another file",
+         Save::SaveAsOther,
+         false,
+         {},
+         appendOutside("; late\r\n"),
          "nop\r\n; late\r\n"},
-        {"through the close question", Save::CloseQuestion, true, appendOutside("; second\r\n"), {},
+        {"through the close question",
+         Save::CloseQuestion,
+         true,
+         appendOutside("; second\r\n"),
+         {},
          "nop\r\n; other\r\n; second\r\n"},
     };
     for (const auto &c : cases) {
@@ -514,6 +535,8 @@ TEST_F(EditorDiskTest, ASaveReplacesOnlyTheFileTheUserAgreedTo)
         atTheWrite = c.atWrite;
         if (c.save == Save::CloseQuestion)
             prompter.answerMessage(MsgAnswer::Yes); // 是否保存
+        if (c.save == Save::SaveAsOther)
+            prompter.answerMessage(MsgAnswer::Yes); // the dialog's own question
         if (c.changedBefore)
             prompter.answerMessage(MsgAnswer::Yes, c.whileAsked);
         prompter.answerMessage(MsgAnswer::No); // asked again about what stands there now
@@ -540,12 +563,103 @@ TEST_F(EditorDiskTest, ASaveReplacesOnlyTheFileTheUserAgreedTo)
         // Yes to what stands there now writes the editor's text over it (Save As's dialog asked).
         if (c.save == Save::SaveAsOther)
             prompter.answerFile(target);
-        else
-            prompter.answerMessage(MsgAnswer::Yes);
+        prompter.answerMessage(MsgAnswer::Yes);
         ASSERT_TRUE(c.save == Save::SaveAsOther ? editor->saveFileAs() : editor->saveFile());
         EXPECT_EQ(readBytes(target), QByteArray("nop\r\nx"));
         ASSERT_TRUE(closeFrameOf(editor));
     }
+}
+
+// Save As replaces only what stood at the name when its dialog's question was put: a change while
+// the question is open is asked about as an outside change (No leaves that program's file, Yes
+// writes over what stands there then), and a file made at a name the dialog found free is not
+// replaced unasked. No to the dialog's question shows the dialog again at that name.
+TEST_F(EditorDiskTest, SaveAsReplacesOnlyWhatItsDialogAskedAbout)
+{
+    const QString target = path(u"other.asm"_s);
+    const QString question = replaceFileQuestion(target);
+    const QString changed = changedOnDiskText(target);
+    const auto appendOutside = [&] { writeBytes(target, readBytes(target) + "; second\r\n"); };
+    const auto moveOver = [&] { moveNewFileOver(target, "; moved over\r\n"); };
+    const auto makeOutside = [&] { writeBytes(target, "; made\r\n"); };
+    AtTheNextWrite atTheWrite;
+    // The editor, holding race.asm with a change, closed without saving once the case is done.
+    const auto editing = [&] {
+        EditorWindow *editor = openFile(u"race.asm"_s, "nop\r\n");
+        type(editor, u"x"_s);
+        prompter.clearCalls();
+        return editor;
+    };
+    const auto close = [&](EditorWindow *editor) {
+        if (editor->hasChanged())
+            prompter.answerMessage(MsgAnswer::No);
+        EXPECT_TRUE(closeFrameOf(editor));
+    };
+
+    const struct {
+        const char *what;
+        bool existed;                         // the dialog's question is put
+        std::function<void()> whileAsked;     // ... and this runs while it is open
+        std::function<void()> asDialogCloses; // a file made before the name is looked at
+        std::function<void()> atWrite;        // a file made after the look, as the save writes
+        QByteArray theirs;                    // what the other program left at the name
+        QStringList asked;
+    } cases[] = {
+        {"appended while asked", true, appendOutside, {}, {}, "old\r\n; second\r\n", {question, changed}},
+        {"moved over while asked", true, moveOver, {}, {}, "; moved over\r\n", {question, changed}},
+        {"made at a free name as the dialog closes", false, {}, makeOutside, {}, "; made\r\n", {question}},
+        {"made at a free name as the save writes", false, {}, {}, makeOutside, "; made\r\n", {changed}},
+    };
+    for (const auto &c : cases)
+        for (const bool agree : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (agree ? ", Yes" : ", No"));
+            QFile::remove(target);
+            if (c.existed)
+                writeBytes(target, "old\r\n");
+            EditorWindow *editor = editing();
+            atTheWrite.set(c.atWrite);
+            prompter.answerFile(target, c.asDialogCloses);
+            if (c.whileAsked)
+                prompter.answerMessage(MsgAnswer::Yes, c.whileAsked);
+            prompter.answerMessage(agree ? MsgAnswer::Yes : MsgAnswer::No);
+            EXPECT_EQ(editor->saveFileAs(), agree);
+            EXPECT_EQ(prompter.messageTexts(), c.asked);
+            EXPECT_EQ(readBytes(target), agree ? QByteArray("nop\r\nx") : c.theirs);
+            EXPECT_EQ(editor->hasChanged(), !agree);
+            EXPECT_EQ(editor->openFile(), agree ? target : path(u"race.asm"_s));
+            EXPECT_EQ(QDir(dir.path()).entryList({u".tw-*"_s}, QDir::Files | QDir::Hidden), QStringList());
+            close(editor);
+        }
+
+    // No to the dialog's question (Qt's own words, No its default) opens the dialog again at that
+    // name, and another name chosen there leaves the first file alone.
+    writeBytes(target, "old\r\n");
+    EditorWindow *editor = editing();
+    prompter.answerFile(target);
+    prompter.answerMessage(MsgAnswer::No);
+    prompter.answerFile(path(u"third.asm"_s));
+    ASSERT_TRUE(editor->saveFileAs());
+    EXPECT_EQ(readBytes(target), QByteArray("old\r\n"));
+    EXPECT_EQ(readBytes(path(u"third.asm"_s)), QByteArray("nop\r\nx"));
+    const auto &calls = prompter.calls();
+    ASSERT_EQ(calls.size(), 3);
+    EXPECT_EQ(calls[0].kind, ScriptedPrompter::Kind::SaveFile);
+    EXPECT_EQ(calls[0].start, path(u"race.asm"_s));
+    EXPECT_EQ(calls[1].kind, ScriptedPrompter::Kind::Message);
+    EXPECT_EQ(calls[1].text, question);
+    EXPECT_EQ(calls[1].title, u"另存为"_s);
+    EXPECT_EQ(calls[1].style, MsgStyle::YesNo + MsgStyle::Exclamation + MsgStyle::DefaultButton2);
+    EXPECT_EQ(calls[2].kind, ScriptedPrompter::Kind::SaveFile);
+    EXPECT_EQ(calls[2].start, target);
+    // The Save of a new text asks the same way about a name typed without its extension.
+    EditorWindow *fresh = newEditor();
+    type(fresh, u"ret"_s);
+    prompter.clearCalls();
+    prompter.answerFile(path(u"third"_s));
+    prompter.answerMessage(MsgAnswer::No);
+    EXPECT_FALSE(fresh->saveFile());
+    EXPECT_EQ(prompter.messageTexts(), QStringList(replaceFileQuestion(path(u"third.asm"_s))));
+    EXPECT_EQ(readBytes(path(u"third.asm"_s)), QByteArray("nop\r\nx"));
 }
 
 // A tool showing its output again finds the editor that holds the file, under any spelling of its

@@ -161,8 +161,20 @@ QString QtPrompter::openFileNameOrTyped(const QString &title, const QString &fil
 
 QString QtPrompter::saveFileName(const QString &title, const QString &filter, const QString &start)
 {
+    return runSaveDialog(title, filter, start, true);
+}
+
+QString QtPrompter::saveFileNameUnasked(const QString &title, const QString &filter, const QString &start)
+{
+    return runSaveDialog(title, filter, start, false);
+}
+
+QString QtPrompter::runSaveDialog(const QString &title, const QString &filter, const QString &start,
+                                  bool asksBeforeReplacing)
+{
     QFileDialog dialog(m_parent, title, start, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !asksBeforeReplacing);
     // The first filter's extension goes on a name typed without one before the dialog checks
     // whether that file exists, so the overwrite question asks about the file really written.
     static const QRegularExpression firstPattern(QStringLiteral("\\(\\*\\.(\\w+)\\)\\s*(;;|$)"));

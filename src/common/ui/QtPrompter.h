@@ -28,6 +28,7 @@ class QtPrompter : public Prompter
     int message(const QString &text, int style, const QString &title) override;
     QString openFileName(const QString &title, const QString &filter, const QString &start) override;
     QString saveFileName(const QString &title, const QString &filter, const QString &start) override;
+    QString saveFileNameUnasked(const QString &title, const QString &filter, const QString &start) override;
     QString openFileNameOrTyped(const QString &title, const QString &filter, const QString &start) override;
     std::optional<FontChoice> chooseFont(const FontChoice &current) override;
     bool printSetup() override;
@@ -35,6 +36,9 @@ class QtPrompter : public Prompter
     std::unique_ptr<Prompter> forWindow(QWidget *asker) override;
 
   private:
+    QString runSaveDialog(const QString &title, const QString &filter, const QString &start,
+                          bool asksBeforeReplacing);
+
     // What every window's prompter shares: the default caption and the one printer.
     struct Session {
         QString defaultTitle;

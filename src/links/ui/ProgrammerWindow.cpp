@@ -3,6 +3,7 @@
 #include "CablePicture.h"
 #include "common/OutcomeWriter.h"
 #include "common/Prompter.h"
+#include "common/SaveChoice.h"
 #include "common/ui/CrLfBox.h"
 #include "common/ui/Twips.h"
 #include "links/Messages.h"
@@ -223,10 +224,13 @@ void ProgrammerWindow::openFile()
 
 void ProgrammerWindow::saveFile()
 {
-    const QString name = m_prompter->saveFileName(QStringLiteral(u"另存为"), LinkText::BinFilter);
-    if (name.isEmpty())
+    const SaveChoice chosen =
+        chooseSaveName(*m_prompter, QStringLiteral(u"另存为"), LinkText::BinFilter, QString());
+    if (chosen.path.isEmpty())
         return;
-    carryOut(m_programmer.bufferFile(name), *m_prompter);
+    ToolOutcome outcome = m_programmer.bufferFile(chosen.path);
+    outcome.files.front().agreedInDialog = chosen.agreed;
+    carryOut(outcome, *m_prompter);
 }
 
 void ProgrammerWindow::clearBuffer()

@@ -195,13 +195,14 @@ void EditorWindow::showCaret()
     m_workspace.setStatusText(1, caretText());
 }
 
-std::optional<FileState> EditorWindow::agreedReplacement(const QString &path, bool changedMeanwhile)
+std::optional<FileState> EditorWindow::agreedReplacement(const QString &path, bool changedMeanwhile,
+                                                         const std::optional<FileState> &inDialog)
 {
     // Written over unasked, another program's change to the file would be lost without a word.
     // Looked at before and after the bytes are compared, so that a save in between is seen too.
     const FileState before = fileStateAt(path);
     if (!changedMeanwhile && !m_disk.changedAt(path) && fileStateAt(path) == before)
-        return before;
+        return inDialog ? *inDialog : before;
     // What the user agrees to replace is what stands there as the question is put.
     const FileState asked = fileStateAt(path);
     if (m_prompter.message(changedOnDiskText(path), MsgStyle::YesNo + MsgStyle::Exclamation,
@@ -210,9 +211,9 @@ std::optional<FileState> EditorWindow::agreedReplacement(const QString &path, bo
     return asked;
 }
 
-bool EditorWindow::writeTo(const QString &path)
+bool EditorWindow::writeTo(const QString &path, const std::optional<FileState> &inDialog)
 {
-    std::optional<FileState> agreed = agreedReplacement(path, false);
+    std::optional<FileState> agreed = agreedReplacement(path, false, inDialog);
     if (!agreed)
         return false;
     const QString fileText = fileTextFromEditor(text());
@@ -227,7 +228,7 @@ bool EditorWindow::writeTo(const QString &path)
         // Another program that changes the file while the user answers, or between the look and
         // the write, gets its file left as it left it, and the question is put again.
         while ((done = replaceFileExpecting(path, *bytes, WriteSync::Durable, *agreed)).changedMeanwhile)
-            if (!(agreed = agreedReplacement(path, true)))
+            if (!(agreed = agreedReplacement(path, true, std::nullopt)))
                 return false;
     }
     if (!bytes || !done.reason.isEmpty()) {
@@ -244,13 +245,12 @@ bool EditorWindow::writeTo(const QString &path)
     return true;
 }
 
-bool EditorWindow::saveUnder(const QString &chosenPath)
+bool EditorWindow::saveUnder(const SaveChoice &choice)
 {
-    const QString path = withDefaultSuffix(chosenPath);
-    if (path.isEmpty() || !writeTo(path))
+    if (choice.path.isEmpty() || !writeTo(choice.path, choice.agreed))
         return false;
-    m_openFile = path;
-    setWindowTitle(path);
+    m_openFile = choice.path;
+    setWindowTitle(choice.path);
     clearChanged();
     return true;
 }
@@ -259,9 +259,10 @@ bool EditorWindow::saveFile()
 {
     if (m_openFile.isEmpty()) {
         const FileDialogText dialog = saveDialogText();
-        return saveUnder(m_prompter.saveFileName(dialog.title, dialog.filter, QString()));
+        return saveUnder(
+            chooseSaveName(m_prompter, dialog.title, dialog.filter, QString(), withDefaultSuffix));
     }
-    if (!writeTo(m_openFile))
+    if (!writeTo(m_openFile, std::nullopt))
         return false;
     clearChanged();
     return true;
@@ -270,7 +271,7 @@ bool EditorWindow::saveFile()
 bool EditorWindow::saveFileAs()
 {
     const FileDialogText dialog = saveAsDialogText();
-    return saveUnder(m_prompter.saveFileName(dialog.title, dialog.filter, m_openFile));
+    return saveUnder(chooseSaveName(m_prompter, dialog.title, dialog.filter, m_openFile, withDefaultSuffix));
 }
 
 bool EditorWindow::saveWithTidy(bool (EditorWindow::*save)())

@@ -11,6 +11,7 @@
 //   editor->clearChanged();
 // Close it through its QMdiSubWindow (or close() when it stands alone); the save question runs
 // in its closeEvent and may refuse the close.
+#include "common/SaveChoice.h"
 #include "common/TextFile.h"
 #include "workspace/EditorFiles.h"
 
@@ -100,14 +101,16 @@ class EditorWindow : public QWidget
   private:
     void onTextChanged();
     void publishUndoState();
-    // What a save to path may replace: what stands there when it holds what this editor last read
-    // or wrote (or is another file, which Save As's dialog asked about); else, after a Yes to the
-    // question, what stood there as it was put. Nothing when the user said No.
-    std::optional<FileState> agreedReplacement(const QString &path, bool changedMeanwhile);
-    bool writeTo(const QString &path);
+    // What a save to path may replace: what its save dialog's question found there (inDialog),
+    // else what stands there, when it holds what this editor last read or wrote (or is another
+    // file); else, after a Yes to the question, what stood there as it was put. Nothing when the
+    // user said No.
+    std::optional<FileState> agreedReplacement(const QString &path, bool changedMeanwhile,
+                                               const std::optional<FileState> &inDialog);
+    bool writeTo(const QString &path, const std::optional<FileState> &inDialog);
     // Shows the file as stored, when it is still ours (the file just written, or tidied).
     void reloadSaved(const FileState &ours);
-    bool saveUnder(const QString &chosenPath);
+    bool saveUnder(const SaveChoice &choice);
     bool saveWithTidy(bool (EditorWindow::*save)());
     bool askSaveBeforeClose();
     bool isBlockedKey(const QKeyEvent *key) const;
