@@ -68,6 +68,25 @@ int openTemporary(const ScratchFolder &folder, std::string &name, ScratchEntry &
     return -1;
 }
 
+constexpr int kNameChanged = -2;
+
+// The file at name in the folder opened (to read where the user may, else as a path alone), while
+// it is still the one looked at; kNameChanged when another stands there now, -1 when it cannot be
+// opened (the checks then go by the look alone).
+int holdOpen(int folder, const std::string &name, const struct stat &looked)
+{
+    int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0 && (errno == EACCES || errno == EPERM))
+        fd = ::openat(folder, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT || errno == ELOOP ? kNameChanged : -1;
+    struct stat opened;
+    if (::fstat(fd, &opened) == 0 && opened.st_dev == looked.st_dev && opened.st_ino == looked.st_ino)
+        return fd;
+    ::close(fd);
+    return kNameChanged;
+}
+
 // The journal of a move aside: the name whose old file waits under the kept name, so that the next
 // run in the folder puts it back should this run be killed while the name stands empty. Its name
 // is the kept name's with "put-" for "old-". 0, or the error.
@@ -246,6 +265,12 @@ std::string StagedFile::commit()
         }
         if (std::string reason = refuseFound(now.st_mode, detail::fileStateFrom(now)); !reason.empty())
             return reason;
+        // The file looked at is held open until it has left the name and been checked, so that its
+        // inode number cannot pass meanwhile to a file another program makes there of the same size
+        // and time (file systems hand a freed number out again at once).
+        const Descriptor held(holdOpen(m_folder.fd(), m_name, now));
+        if (held.get() == kNameChanged)
+            continue;
         reachStep(ReplaceStep::Looked);
         int error = swapWithOldFile();
         if (flagsRefused(error))
@@ -416,7 +441,12 @@ std::string StagedFile::undo(bool keptIsOld)
     const int folder = m_folder.fd();
     // Only this run's own file is undone: a file another program saved here meanwhile stays. The
     // old file it replaced was the user's to replace; anything else under the second name is not.
-    if (!holdsOwnFile(m_name)) {
+    // Ours is held open meanwhile, so that no other file can come to have its inode number.
+    struct stat atName;
+    const bool stillOurs = ::fstatat(folder, m_name.c_str(), &atName, AT_SYMLINK_NOFOLLOW) == 0 &&
+                           atName.st_dev == m_device && atName.st_ino == m_inode;
+    const Descriptor held(stillOurs ? holdOpen(folder, m_name, atName) : -1);
+    if (!stillOurs || held.get() == kNameChanged) {
         if (!keptIsOld)
             return keepAside();
         dropKept();

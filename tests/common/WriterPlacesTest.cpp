@@ -264,7 +264,9 @@ TEST(ToolOutcome, WhatAnotherProgramPutsAtTheNameDuringTheRunStaysThere)
             std::exchange(g_intrude, {})();
     });
     const auto unhook = qScopeGuard([] { setReplaceStepHook(nullptr); });
-    enum class Thing { Folder, Link, File };
+    // Twin: a file made in the old one's place with its size and times, which the file system may
+    // give the old one's inode number once that is free.
+    enum class Thing { Folder, Link, File, Twin };
     const struct {
         const char *name;
         FileSystemSeams seams;
@@ -275,7 +277,7 @@ TEST(ToolOutcome, WhatAnotherProgramPutsAtTheNameDuringTheRunStaysThere)
         for (const ReplaceStep at : {ReplaceStep::Staged, ReplaceStep::Looked, ReplaceStep::MovedAside})
             for (const bool existed : {true, false})
                 for (const bool asked : {true, false})
-                    for (const Thing thing : {Thing::Folder, Thing::Link, Thing::File}) {
+                    for (const Thing thing : {Thing::Folder, Thing::Link, Thing::File, Thing::Twin}) {
                         // The old file leaves the name only where the file system cannot swap.
                         const bool aside = at == ReplaceStep::MovedAside;
                         if (aside && (!fileSystem.seams.noRenameFlags || !existed))
@@ -294,6 +296,8 @@ TEST(ToolOutcome, WhatAnotherProgramPutsAtTheNameDuringTheRunStaysThere)
                             writeBytes(out, "old");
                         g_intrudeAt = at;
                         g_intrude = [&] {
+                            struct stat old = {};
+                            ::stat(QFile::encodeName(out).constData(), &old);
                             QFile::remove(out);
                             switch (thing) {
                             case Thing::Folder:
@@ -306,6 +310,12 @@ TEST(ToolOutcome, WhatAnotherProgramPutsAtTheNameDuringTheRunStaysThere)
                             case Thing::File:
                                 writeBytes(out, "theirs");
                                 break;
+                            case Thing::Twin: {
+                                writeBytes(out, "twn");
+                                const struct timespec times[2] = {old.st_atim, old.st_mtim};
+                                ::utimensat(AT_FDCWD, QFile::encodeName(out).constData(), times, 0);
+                                break;
+                            }
                             }
                         };
                         LateAnswers answers;
@@ -331,6 +341,9 @@ TEST(ToolOutcome, WhatAnotherProgramPutsAtTheNameDuringTheRunStaysThere)
                             break;
                         case Thing::File:
                             EXPECT_EQ(readBytes(out), QByteArray("theirs"));
+                            break;
+                        case Thing::Twin:
+                            EXPECT_EQ(readBytes(out), QByteArray("twn"));
                             break;
                         }
                         QStringList left{u"elsewhere"_qs, u"out.obj"_qs};
