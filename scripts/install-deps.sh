@@ -13,6 +13,7 @@ packages=(
   xvfb xauth openbox x11-utils
   as31 sdcc-ucsim d52 srecord binutils
   e2fsprogs strace util-linux
+  fuse3 libfuse3-dev bindfs sshfs openssh-server exfat-fuse exfatprogs
   clang libclang-rt-14-dev
 )
 
@@ -25,5 +26,14 @@ done
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
+# Installing a service (openssh-server) must not start it: the tests start their own sshd on
+# 127.0.0.1, and a container has no init to start one. Where no policy says so yet, one does for
+# the time of the install.
+policy=/usr/sbin/policy-rc.d
+if [ ! -e "$policy" ]; then
+  printf '#!/bin/sh\nexit 101\n' | $SUDO tee "$policy" >/dev/null
+  $SUDO chmod 755 "$policy"
+  trap '$SUDO rm -f "$policy"' EXIT
+fi
 $SUDO apt-get update
 $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
