@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -34,6 +35,26 @@ bool folderTakesNewFiles(const QString &path)
 }
 
 } // namespace
+
+std::map<QString, int> callCounts(const QString &program, const QStringList &args, const QString &folder)
+{
+    QTemporaryDir dir;
+    const QString counts = dir.filePath(QStringLiteral("calls.txt"));
+    runProgram(QStringLiteral("strace"),
+               QStringList{QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-c"),
+                           QStringLiteral("-o"), counts, program} +
+                   args,
+               folder);
+    std::map<QString, int> calls;
+    for (const QString &line : QString::fromUtf8(readBytes(counts)).split(u'\n')) {
+        const QStringList words = line.simplified().split(u' ');
+        bool number = false;
+        const int count = words.size() >= 5 ? words[3].toInt(&number) : 0;
+        if (number && count > 0)
+            calls[words.last()] = count;
+    }
+    return calls;
+}
 
 bool makeSparseFile(const QString &path, long long size)
 {

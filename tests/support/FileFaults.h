@@ -6,9 +6,14 @@
 #include <QStringList>
 
 #include <functional>
+#include <map>
 
 namespace twtest
 {
+
+// How often a run of program with args, in folder, makes each system call (strace -c); empty
+// without strace.
+std::map<QString, int> callCounts(const QString &program, const QStringList &args, const QString &folder);
 
 // Why nothing can be written in a folder that refuses new files, as the writer says it.
 inline QString folderRefusal(const QString &folder)

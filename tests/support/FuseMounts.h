@@ -78,8 +78,9 @@ class FuseMount : public TestMount
     explicit FuseMount(const Switches &switches = {}, const QString &folder = {});
     ~FuseMount() override;
 
-    // From now on a rename onto name (any name when empty) waits before it is carried out, until
-    // releaseRenames(): a test can act between a program's last look and its rename. The renaming
+    // From now on a rename or a hard link onto name (any name when empty) waits before it is carried
+    // out, until releaseRenames(): a test can act between a program's last look and the call that
+    // puts a file at the name. The renaming
     // program must be another process or thread, and the test acts in source(): while the rename
     // waits, the kernel keeps the mount's folder locked against new looks.
     void holdRenames(const QString &name = {});

@@ -153,9 +153,10 @@ int rmdir(const char *path)
     return result(::rmdir(real(path).c_str()));
 }
 
-// A test holds renames here to act between a program's last look and its rename: while the stall
-// file exists, a rename onto the name it holds (any name when it is empty) waits, and the file
-// FILE-held says so. Bounded, so that a test that never lets go cannot hang the mount.
+// A test holds renames and links here to act between a program's last look and the call that puts
+// a file at the name: while the stall file exists, a rename or link onto the name it holds (any
+// name when it is empty) waits, and the file FILE-held says so. Bounded, so that a test that never
+// lets go cannot hang the mount.
 void stallRename(const char *to)
 {
     if (settings.stallFile.empty())
@@ -193,6 +194,7 @@ int link(const char *from, const char *to)
     // exFAT keeps no hard links.
     if (settings.noLinks)
         return -EPERM;
+    stallRename(to);
     return result(::link(real(from).c_str(), real(to).c_str()));
 }
 
