@@ -99,11 +99,15 @@ std::string randomText(std::size_t length, std::string_view alphabet)
     return text;
 }
 
-int renameWithFlags(int folder, const std::string &from, const std::string &to, unsigned flags)
+int renameWithFlags(int folder, const std::string &from, const std::string &to, unsigned flags,
+                    FolderSteps *steps)
 {
-    if (fileSystemSeams().noRenameFlags)
+    if (fileSystemSeams().noRenameFlags || (steps && steps->noRenameFlags))
         return EINVAL;
-    return ::renameat2(folder, from.c_str(), folder, to.c_str(), flags) == 0 ? 0 : errno;
+    const int error = ::renameat2(folder, from.c_str(), folder, to.c_str(), flags) == 0 ? 0 : errno;
+    if (steps && flagsRefused(error))
+        steps->noRenameFlags = true;
+    return error;
 }
 
 bool flagsRefused(int error)
@@ -138,23 +142,25 @@ int renameOwnName(int folder, const std::string &from, const std::string &to)
     return flagsRefused(error) ? renameWhereFree(folder, from, to) : error;
 }
 
-int placeWithoutReplacing(int folder, const std::string &from, const std::string &to)
+int placeWithoutReplacing(int folder, const std::string &from, const std::string &to, FolderSteps *steps)
 {
-    const int error = renameWithFlags(folder, from, to, RENAME_NOREPLACE);
+    const int error = renameWithFlags(folder, from, to, RENAME_NOREPLACE, steps);
     if (!flagsRefused(error))
         return error;
-    if (!fileSystemSeams().noHardLinks && ::linkat(folder, from.c_str(), folder, to.c_str(), 0) == 0) {
+    const bool linksRefused = fileSystemSeams().noHardLinks || (steps && steps->noHardLinks);
+    if (!linksRefused && ::linkat(folder, from.c_str(), folder, to.c_str(), 0) == 0) {
         ::unlinkat(folder, from.c_str(), 0);
         return 0;
     }
-    const int linkError = fileSystemSeams().noHardLinks ? EPERM : errno;
-    if (linkError == EEXIST || linkError == ENOENT)
-        return linkError;
-    if (!noHardLinks(linkError))
+    const int linkError = linksRefused ? EPERM : errno;
+    if (linkError == EEXIST || linkError == ENOENT || !noHardLinks(linkError))
         return linkError;
     // sshfs answers EPERM also where the server refused the link because the name is taken: the
-    // look below tells.
-    return renameWhereFree(folder, from, to);
+    // look below tells, and only a file system that refused with the name free has no links.
+    const int placed = renameWhereFree(folder, from, to);
+    if (steps && !linksRefused && placed == 0)
+        steps->noHardLinks = true;
+    return placed;
 }
 
 FileState fileStateFrom(const struct stat &info)

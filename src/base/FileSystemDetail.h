@@ -60,9 +60,10 @@ std::string notAFileReason(mode_t mode);
 // length characters drawn from alphabet (at most 64 of them), different at every call: the
 // random part of a scratch or private name.
 std::string randomText(std::size_t length, std::string_view alphabet);
-// renameat2 within one folder; where the test seam says the file system has no such flags, the
-// answer such a file system gives. 0, or the error.
-int renameWithFlags(int folder, const std::string &from, const std::string &to, unsigned flags);
+// renameat2 within one folder; where the test seam says the file system has no such flags, or
+// steps say it refused them before, the answer such a file system gives. 0, or the error.
+int renameWithFlags(int folder, const std::string &from, const std::string &to, unsigned flags,
+                    FolderSteps *steps = nullptr);
 // renameat2's answer where the file system has no such flags.
 bool flagsRefused(int error);
 // link()'s answer where the file system has no hard links (exfat-fuse, FAT, sshfs told not to).
@@ -76,7 +77,9 @@ int renameOwnName(int folder, const std::string &from, const std::string &to);
 // (exfat-fuse, FAT), a plain rename right after a look finds to free: the one moment where a file
 // made at to in between would be replaced. 0, EEXIST when to is taken, or the error. A hard link
 // may give to an inode number of its own (sshfs numbers each name): the caller looks at to again.
-int placeWithoutReplacing(int folder, const std::string &from, const std::string &to);
+// What the file system refuses is noted in steps, and not tried again there.
+int placeWithoutReplacing(int folder, const std::string &from, const std::string &to,
+                          FolderSteps *steps = nullptr);
 // What stat found, as the writer compares it.
 FileState fileStateFrom(const struct stat &info);
 // Gives the new file newFd (newName in folder) what the old file at name in folder lets whom do,

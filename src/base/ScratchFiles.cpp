@@ -188,6 +188,7 @@ struct ScratchFolderState {
     pid_t owner = ::getpid();
     int fd = -1;
     std::pair<dev_t, ino_t> key;
+    FolderSteps steps;
     RunLock lock;
     std::string lockName;
     int lockSlot = -1;
@@ -284,6 +285,12 @@ const std::string &ScratchFolder::path() const
     return m_path;
 }
 
+FolderSteps &ScratchFolder::steps() const
+{
+    static FolderSteps unknown; // no folder open: nothing learnt is kept
+    return m_state ? m_state->steps : unknown;
+}
+
 std::string ScratchFolder::scratchName(std::string_view tag) const
 {
     std::string token;
@@ -346,7 +353,7 @@ std::string journalledName(int folder, const std::string &journal)
 }
 
 // An ended run's old file goes back under its name where that stands empty.
-void putBackJournalled(int folder, const std::string &journal)
+void putBackJournalled(int folder, const std::string &journal, FolderSteps &steps)
 {
     const std::string name = journalledName(folder, journal);
     std::string kept = journal;
@@ -355,7 +362,7 @@ void putBackJournalled(int folder, const std::string &journal)
     if (name.empty() || ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT ||
         ::fstatat(folder, kept.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
         return;
-    detail::placeWithoutReplacing(folder, kept, name);
+    detail::placeWithoutReplacing(folder, kept, name, &steps);
 }
 
 } // namespace
@@ -424,7 +431,7 @@ void sweepEndedScratch(const ScratchFolder &folder)
         for (const std::string &name : names)
             if (std::string_view(name).substr(kPrefix.size() + kTokenLength, kJournalTag.size()) ==
                 kJournalTag)
-                putBackJournalled(fd, name);
+                putBackJournalled(fd, name, folder.steps());
         for (const std::string &name : names) {
             struct stat info;
             if (::fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))

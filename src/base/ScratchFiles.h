@@ -8,6 +8,7 @@
 // holds in the folder while it has scratch files there (base/RunLock.h: its lock, or where the file
 // system keeps no locks, the record in it), never by a process id alone: a run in another PID
 // namespace or on another machine sharing the folder has ids we cannot see.
+#include <atomic>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,6 +17,13 @@ namespace tw
 {
 
 struct ScratchFolderState;
+
+// The calls a folder's file system has refused this run (renameat2's flags, hard links), so that
+// later steps skip them: fewer round trips to a FUSE server while a name stands empty.
+struct FolderSteps {
+    std::atomic<bool> noRenameFlags{false};
+    std::atomic<bool> noHardLinks{false};
+};
 
 // A folder this process makes scratch files in. It is opened once, so that a run stays in it when
 // another program renames a folder above it, and so that only a name within the folder counts
@@ -33,6 +41,8 @@ class ScratchFolder
     int fd() const;
     // The folder as given, with its slash: names within it are appended for messages.
     const std::string &path() const;
+    // What the folder's file system has refused so far, while the folder is open.
+    FolderSteps &steps() const;
     // A hidden name of this process's in the folder, different at every call, for a staged file
     // (tag "new-"), a kept old file ("old-") or a probe ("case-").
     std::string scratchName(std::string_view tag) const;

@@ -258,7 +258,7 @@ std::string StagedFile::commit()
             }
             // Empty, or emptied since the question: writing where nothing is loses nothing.
             reachStep(ReplaceStep::Looked);
-            const int error = placeWithoutReplacing(m_folder.fd(), m_temporary, m_name);
+            const int error = placeWithoutReplacing(m_folder.fd(), m_temporary, m_name, &m_folder.steps());
             if (error == EEXIST)
                 continue;
             return settle(error);
@@ -307,7 +307,7 @@ int StagedFile::swapWithOldFile()
     const int folder = m_folder.fd();
     // One step swaps the names: the new file takes the name, the old one the staged file's name,
     // where it stays as the second name until the run is over.
-    const int error = renameWithFlags(folder, m_temporary, m_name, RENAME_EXCHANGE);
+    const int error = renameWithFlags(folder, m_temporary, m_name, RENAME_EXCHANGE, &m_folder.steps());
     if (error != 0)
         return error;
     m_kept = std::move(m_temporary);
@@ -356,7 +356,7 @@ int StagedFile::replaceWithoutSwap()
                     : kChangedMeanwhile);
         return EAGAIN;
     }
-    const int error = placeWithoutReplacing(folder, m_temporary, m_name);
+    const int error = placeWithoutReplacing(folder, m_temporary, m_name, &m_folder.steps());
     if (error == EEXIST) {
         // Another program put something at the emptied name: it stays, and the old file, which
         // the user agreed to have replaced by this run's, is kept for the user all the same.
@@ -384,7 +384,7 @@ int StagedFile::replaceWithoutSwap()
 
 std::string StagedFile::putKeptBack()
 {
-    if (placeWithoutReplacing(m_folder.fd(), m_kept, m_name) != 0)
+    if (placeWithoutReplacing(m_folder.fd(), m_kept, m_name, &m_folder.steps()) != 0)
         return keepAside();
     m_kept.clear();
     m_keptEntry.release();
@@ -454,7 +454,7 @@ std::string StagedFile::undo(bool keptIsOld)
     }
     // Swapped back in one step, whatever the old name holds; the new file then leaves with the
     // second name.
-    if (!m_kept.empty() && renameWithFlags(folder, m_kept, m_name, RENAME_EXCHANGE) == 0) {
+    if (!m_kept.empty() && renameWithFlags(folder, m_kept, m_name, RENAME_EXCHANGE, &m_folder.steps()) == 0) {
         if (holdsOwnFile(m_kept)) {
             dropKept();
             return std::string();
@@ -470,7 +470,7 @@ std::string StagedFile::undo(bool keptIsOld)
         return m_kept.empty() ? std::string() : keepAside();
     if (!holdsOwnFile(ours)) {
         // Another program's file came in between: back it goes, and it stays.
-        if (placeWithoutReplacing(folder, ours, m_name) != 0)
+        if (placeWithoutReplacing(folder, ours, m_name, &m_folder.steps()) != 0)
             keepAsideFrom(ours);
         return m_kept.empty() ? std::string() : keepAside();
     }
@@ -505,7 +505,7 @@ std::string StagedFile::keepAsideFrom(const std::string &hidden)
     const int folder = m_folder.fd();
     for (int number = 1; number < 100; ++number) {
         const std::string aside = m_name + ".old" + (number > 1 ? std::to_string(number) : std::string());
-        const int error = placeWithoutReplacing(folder, hidden, aside);
+        const int error = placeWithoutReplacing(folder, hidden, aside, &m_folder.steps());
         if (error == 0)
             return m_folder.path() + aside;
         if (error != EEXIST)
