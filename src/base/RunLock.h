@@ -8,11 +8,12 @@
 //
 // Some file systems keep no locks (flock answers ENOLCK, EOPNOTSUPP, ENOSYS or EINVAL: FUSE mounts
 // that refuse them, NFS without its lock service). There the file itself is the claim, and a
-// record in it tells whose: before it locks, a run writes its machine id, boot id, PID namespace,
-// process id and the process's start time into the file. Such a run counts as ended only where
-// that is certain: another boot of this machine, or no process of that id and start time in a PID
-// namespace this process sees whole. A run of another machine, of a namespace out of sight, or with
-// a record that cannot be read (one of an older form, one still being written) stays live.
+// record in it tells whose: a run writes its machine id, boot id, PID namespace, process id and the
+// process's start time into the file before the file takes its name. Such a run counts as ended
+// only where that is certain: another boot of this machine, or no process of that id and start
+// time in a PID namespace this process sees whole. A run of another machine, of a namespace out of
+// sight, or with a record that cannot be read (one of an older form) stays live; an empty file,
+// which only a run of an earlier version killed before it wrote leaves, is no claim.
 #include <string>
 #include <string_view>
 
