@@ -1,4 +1,5 @@
 // Runs of the writer that meet in one folder: each gets a true answer, whoever sweeps whom.
+#include "support/FileFaults.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -27,11 +28,6 @@ QStringList underStrace(const QString &inject, const QStringList &driverArgs)
            driverArgs;
 }
 
-QStringList scratchNames(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name).filter(u".tw-"_qs);
-}
-
 } // namespace
 
 // A run's sweep may meet another run that is making its lock file. Held up there (its lock call
@@ -41,8 +37,7 @@ QStringList scratchNames(const QString &folder)
 TEST(ConcurrentRuns, ARunMakingItsLockIsNeitherSweptNorKeptFromIt)
 {
     TW_REQUIRE_PROGRAMS(u"strace"_qs);
-    const QByteArray sanitizer = qgetenv("ASAN_OPTIONS");
-    qputenv("ASAN_OPTIONS", sanitizer + (sanitizer.isEmpty() ? "" : ":") + "detect_leaks=0");
+    const twtest::NoLeakCheckUnderStrace noLeakCheck;
     QTemporaryDir dir;
     writeBytes(dir.filePath(u"p.bin"_qs), QByteArray(300, '\x5a'));
     QProcess held;
@@ -52,20 +47,19 @@ TEST(ConcurrentRuns, ARunMakingItsLockIsNeitherSweptNorKeptFromIt)
     ASSERT_TRUE(held.waitForStarted());
     // The sweep starts once the held run has made its first file in the folder (a hang guard, not
     // a time budget: the held run waits three seconds there).
-    for (int look = 0; look < 3000 && scratchNames(dir.path()).isEmpty(); ++look)
+    for (int look = 0; look < 3000 && twtest::scratchNames(dir.path()).isEmpty(); ++look)
         QThread::msleep(2);
-    ASSERT_FALSE(scratchNames(dir.path()).isEmpty()) << "the held run made no file";
+    ASSERT_FALSE(twtest::scratchNames(dir.path()).isEmpty()) << "the held run made no file";
     const twtest::ProcessResult sweeping =
         twtest::runProgram(u"strace"_qs,
                            underStrace(u"unlinkat:delay_enter=6000000:when=1"_qs,
                                        {u"conv"_qs, u"bin2obj"_qs, u"p.bin"_qs, u"b.obj"_qs}),
                            dir.path());
     ASSERT_TRUE(held.waitForFinished(120000));
-    qputenv("ASAN_OPTIONS", sanitizer);
     EXPECT_EQ(QString::fromUtf8(held.readAllStandardOutput()), u"信息: 转换完成！\n"_qs);
     EXPECT_EQ(QString::fromUtf8(sweeping.out), u"信息: 转换完成！\n"_qs);
     EXPECT_EQ(readBytes(dir.filePath(u"a.obj"_qs)), readBytes(dir.filePath(u"b.obj"_qs)));
-    EXPECT_EQ(scratchNames(dir.path()), QStringList());
+    EXPECT_EQ(twtest::scratchNames(dir.path()), QStringList());
 }
 
 // Many runs writing one file at once, each sweeping the folder of the others' ended runs: each
@@ -112,5 +106,5 @@ TEST(ConcurrentRuns, RunsWritingOneFileAtOnceAnswerTruly)
     EXPECT_EQ(unexpected, QStringList());
     EXPECT_GT(answers[u"信息: 转换完成！"_qs], 0);
     EXPECT_EQ(readBytes(dir.filePath(u"out.obj"_qs)), readBytes(dir.filePath(u"whole.obj"_qs)));
-    EXPECT_EQ(scratchNames(dir.path()), QStringList());
+    EXPECT_EQ(twtest::scratchNames(dir.path()), QStringList());
 }

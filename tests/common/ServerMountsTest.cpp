@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -79,11 +78,6 @@ twtest::ProcessResult drive(const QString &folder, const QStringList &args)
     return twtest::runProgram(kDriver, args, folder);
 }
 
-QStringList scratchNames(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name).filter(u".tw-"_qs);
-}
-
 // Says Yes to the replace question, after another program has worked meanwhile.
 class YesAfter final : public tw::NoteAnswers
 {
@@ -129,7 +123,7 @@ TEST(ServerMounts, FilesAreReplacedWhereEachNameHasAnInodeNumberOfItsOwn)
             EXPECT_EQ(readBytes(folder + u"/out.asm"_qs), firstSource);
         }
         EXPECT_FALSE(firstSource.isEmpty());
-        EXPECT_EQ(scratchNames(folder), QStringList());
+        EXPECT_EQ(twtest::scratchNames(folder), QStringList());
 
         // Another program's change while the question is open is still seen, and its file stays.
         const QString out = folder + u"/out.asm"_qs;
@@ -143,7 +137,7 @@ TEST(ServerMounts, FilesAreReplacedWhereEachNameHasAnInodeNumberOfItsOwn)
         EXPECT_EQ(tw::carryOut(outcome, answers).result, tw::WriteResult::Failed);
         EXPECT_EQ(answers.texts.last(), u"文件写入失败："_qs + out + u"（文件已被其他程序修改）"_qs);
         EXPECT_EQ(readBytes(out), firstSource + "; theirs\r\n");
-        EXPECT_EQ(scratchNames(folder), QStringList());
+        EXPECT_EQ(twtest::scratchNames(folder), QStringList());
     });
     TW_SKIP_UNTRIED(mounts);
 }
@@ -181,7 +175,7 @@ TEST(ServerMounts, AFileSavedAtTheNameInTheLastMomentStays)
             << said.toStdString();
         EXPECT_EQ(readBytes(behind + u"/out.obj"_qs), QByteArray("theirs"));
         EXPECT_EQ(readBytes(behind + u"/out.obj.old"_qs), QByteArray("old"));
-        EXPECT_EQ(scratchNames(behind), QStringList());
+        EXPECT_EQ(twtest::scratchNames(behind), QStringList());
     });
     TW_SKIP_UNTRIED(mounts);
 }
@@ -194,9 +188,7 @@ TEST(ServerMounts, AFileSavedAtTheNameInTheLastMomentStays)
 TEST(ServerMounts, AKilledRunLeavesNothingWhereLocksAreRefused)
 {
     TW_REQUIRE_PROGRAMS(u"strace"_qs);
-    const QByteArray sanitizer = qgetenv("ASAN_OPTIONS");
-    qputenv("ASAN_OPTIONS", sanitizer + (sanitizer.isEmpty() ? "" : ":") + "detect_leaks=0");
-    const auto restore = qScopeGuard([&] { qputenv("ASAN_OPTIONS", sanitizer); });
+    const twtest::NoLeakCheckUnderStrace noLeakCheck;
     EachMount mounts{passthrough("a mount without locks", {.noLocks = true}),
                      passthrough("a mount without locks that numbers names",
                                  {.inodePerName = true, .noRenameFlags = true, .noLocks = true})};
@@ -209,7 +201,7 @@ TEST(ServerMounts, AKilledRunLeavesNothingWhereLocksAreRefused)
         const std::map<QString, int> calls = twtest::callCounts(kDriver, run, folder);
         ASSERT_FALSE(calls.empty());
         int kills = 0;
-        for (const QString call : {u"openat"_qs, u"pwrite64"_qs, u"write"_qs, u"ftruncate"_qs, u"flock"_qs,
+        for (const QString &call : {u"openat"_qs, u"pwrite64"_qs, u"write"_qs, u"ftruncate"_qs, u"flock"_qs,
                                    u"renameat2"_qs, u"renameat"_qs, u"linkat"_qs, u"unlinkat"_qs}) {
             const auto found = calls.find(call);
             for (int nth = 1; found != calls.end() && nth <= found->second; ++nth) {
@@ -222,7 +214,7 @@ TEST(ServerMounts, AKilledRunLeavesNothingWhereLocksAreRefused)
                                    folder);
                 ++kills;
                 EXPECT_EQ(drive(folder, {u"dis51"_qs, u"code.bin"_qs, u"next.asm"_qs}).exitCode, 0);
-                EXPECT_EQ(scratchNames(folder), QStringList());
+                EXPECT_EQ(twtest::scratchNames(folder), QStringList());
                 const QByteArray source = readBytes(folder + u"/out.asm"_qs);
                 EXPECT_TRUE(source == "old source" || source == newSource) << source.toStdString();
             }

@@ -337,10 +337,11 @@ void expectWhatIsPutThereStays(const QString &base, const FileSystemSeams &seams
                             break;
                         case Thing::Link:
                             // sshfs may keep links it cannot read back: a link there is enough.
-                            if (!QFileInfo(out).isSymLink())
+                            if (!QFileInfo(out).isSymLink()) {
                                 EXPECT_EQ(readBytes(out), QByteArray("theirs"));
-                            else if (!QFileInfo(out).symLinkTarget().isEmpty())
+                            } else if (!QFileInfo(out).symLinkTarget().isEmpty()) {
                                 EXPECT_EQ(QFileInfo(out).symLinkTarget(), elsewhere);
+                            }
                             EXPECT_EQ(readBytes(elsewhere), QByteArray("the link's file"));
                             break;
                         case Thing::File:
@@ -515,10 +516,11 @@ TEST(ToolOutcome, AKillWithoutSwapsLeavesOneWholeFileAndNoScratchAfterTheNextRun
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFSIGNALED(status)) << status;
         const QByteArray whole(step == ReplaceStep::Renamed ? "new" : "old");
-        if (step == ReplaceStep::MovedAside)
+        if (step == ReplaceStep::MovedAside) {
             EXPECT_FALSE(QFileInfo::exists(out));
-        else
+        } else {
             EXPECT_EQ(readBytes(out), whole);
+        }
         LateAnswers answers;
         ASSERT_EQ(carryOut(outcomeOf({{dir.filePath(u"next.bin"_qs), "next"}}), answers).result,
                   WriteResult::Written);
@@ -784,9 +786,7 @@ TEST(ToolOutcome, AReplacedFileKeepsItsAclAndAttributesOrTheRunFails)
 {
     TW_REQUIRE_PROGRAMS(u"strace"_qs, u"setpriv"_qs, u"setfacl"_qs, u"getfacl"_qs, u"setfattr"_qs,
                         u"getfattr"_qs);
-    const QByteArray sanitizer = qgetenv("ASAN_OPTIONS");
-    qputenv("ASAN_OPTIONS", sanitizer + (sanitizer.isEmpty() ? "" : ":") + "detect_leaks=0");
-    const auto restore = qScopeGuard([&] { qputenv("ASAN_OPTIONS", sanitizer); });
+    const twtest::NoLeakCheckUnderStrace noLeakCheck;
     QTemporaryDir dir;
     ::chmod(QFile::encodeName(dir.path()).constData(), 0777);
     const QString input = dir.filePath(u"in.bin"_qs), out = dir.filePath(u"out.obj"_qs);
@@ -909,11 +909,7 @@ struct Injected {
 TEST(ToolOutcome, KillsAndFaultsAtEverySystemCallLeaveWholeFilesAndNoScratch)
 {
     TW_REQUIRE_PROGRAMS(u"strace"_qs);
-    // The leak checker of a sanitizer build cannot work under ptrace, and ends the driver before
-    // its output is flushed.
-    const QByteArray sanitizer = qgetenv("ASAN_OPTIONS");
-    qputenv("ASAN_OPTIONS", sanitizer + (sanitizer.isEmpty() ? "" : ":") + "detect_leaks=0");
-    const auto restore = qScopeGuard([&] { qputenv("ASAN_OPTIONS", sanitizer); });
+    const twtest::NoLeakCheckUnderStrace noLeakCheck;
     QTemporaryDir dir;
     const QString folder = dir.filePath(u"work"_qs);
     QDir().mkpath(folder);
@@ -987,10 +983,12 @@ TEST(ToolOutcome, KillsAndFaultsAtEverySystemCallLeaveWholeFilesAndNoScratch)
                                        {u"dis51"_qs, u"code.bin"_qs, u"next.asm"_qs}, folder);
                     const QStringList left = entries(folder).filter(u".tw-"_qs);
                     EXPECT_TRUE(left.isEmpty()) << left.join(u' ').toStdString();
-                    if (sourceAway)
+                    if (sourceAway) {
                         EXPECT_EQ(readBytes(folder + u"/out.asm"_qs), QByteArray("old source"));
-                    if (listAway)
+                    }
+                    if (listAway) {
                         EXPECT_EQ(readBytes(folder + u"/out.lst"_qs), QByteArray("old list"));
+                    }
                     for (const QString &old : QDir(folder).entryList({u"*.old*"_qs}, QDir::Files))
                         QFile::remove(QDir(folder).filePath(old));
                 }

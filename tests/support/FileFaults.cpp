@@ -36,6 +36,23 @@ bool folderTakesNewFiles(const QString &path)
 
 } // namespace
 
+NoLeakCheckUnderStrace::NoLeakCheckUnderStrace() : m_options(qgetenv("ASAN_OPTIONS"))
+{
+    qputenv("ASAN_OPTIONS", m_options + (m_options.isEmpty() ? "" : ":") + "detect_leaks=0");
+}
+
+NoLeakCheckUnderStrace::~NoLeakCheckUnderStrace()
+{
+    qputenv("ASAN_OPTIONS", m_options);
+}
+
+QStringList scratchNames(const QString &folder)
+{
+    return QDir(folder)
+        .entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)
+        .filter(QStringLiteral(".tw-"));
+}
+
 std::map<QString, int> callCounts(const QString &program, const QStringList &args, const QString &folder)
 {
     QTemporaryDir dir;

@@ -11,6 +11,23 @@
 namespace twtest
 {
 
+// The leak checker of a sanitizer build cannot work under ptrace, and ends a traced program before
+// its output is flushed: off for the programs started while the object lives.
+class NoLeakCheckUnderStrace
+{
+  public:
+    NoLeakCheckUnderStrace();
+    ~NoLeakCheckUnderStrace();
+    NoLeakCheckUnderStrace(const NoLeakCheckUnderStrace &) = delete;
+    NoLeakCheckUnderStrace &operator=(const NoLeakCheckUnderStrace &) = delete;
+
+  private:
+    QByteArray m_options;
+};
+
+// The writer's hidden files (".tw-...") in a folder, by name.
+QStringList scratchNames(const QString &folder);
+
 // How often a run of program with args, in folder, makes each system call (strace -c); empty
 // without strace.
 std::map<QString, int> callCounts(const QString &program, const QStringList &args, const QString &folder);
