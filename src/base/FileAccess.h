@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+struct stat;
+
 namespace tw
 {
 
@@ -207,7 +209,8 @@ class StagedFile
     // The staged file now stands under the name, or error (non-zero) says why it does not.
     std::string settle(int error);
     std::string changed(std::string reason);
-    bool holdsOwnFile(const std::string &name) const;
+    // Whether name holds this run's file; found receives what stands there.
+    bool holdsOwnFile(const std::string &name, struct stat *found = nullptr) const;
     // The file under the name is this run's: its device and inode as the name shows them.
     void adoptWritten();
     // rollBack() within the folder's turn; keptIsOld: the second name holds the old file the user

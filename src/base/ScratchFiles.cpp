@@ -340,6 +340,21 @@ namespace
 constexpr std::string_view kKeptTag = "-old-";
 constexpr std::string_view kJournalTag = "-put-";
 
+// Whether a scratch name carries the tag after its token.
+bool hasTag(std::string_view name, std::string_view tag)
+{
+    return name.size() > kPrefix.size() + kTokenLength &&
+           name.substr(kPrefix.size() + kTokenLength, tag.size()) == tag;
+}
+
+// The same scratch name with another tag: a kept file's journal, a journal's kept file.
+std::string retagged(std::string name, std::string_view from, std::string_view to)
+{
+    if (hasTag(name, from))
+        name.replace(kPrefix.size() + kTokenLength, from.size(), to);
+    return name;
+}
+
 // The name a journal says its kept file belongs under; empty when it says none whole.
 std::string journalledName(int folder, const std::string &journal)
 {
@@ -356,8 +371,7 @@ std::string journalledName(int folder, const std::string &journal)
 void putBackJournalled(int folder, const std::string &journal, FolderSteps &steps)
 {
     const std::string name = journalledName(folder, journal);
-    std::string kept = journal;
-    kept.replace(kPrefix.size() + kTokenLength, kJournalTag.size(), kKeptTag);
+    const std::string kept = retagged(journal, kJournalTag, kKeptTag);
     struct stat info;
     if (name.empty() || ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT ||
         ::fstatat(folder, kept.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
@@ -369,11 +383,7 @@ void putBackJournalled(int folder, const std::string &journal, FolderSteps &step
 
 std::string journalNameOf(const std::string &kept)
 {
-    std::string journal = kept;
-    if (kept.size() > kPrefix.size() + kTokenLength &&
-        std::string_view(kept).substr(kPrefix.size() + kTokenLength, kKeptTag.size()) == kKeptTag)
-        journal.replace(kPrefix.size() + kTokenLength, kKeptTag.size(), kJournalTag);
-    return journal;
+    return retagged(kept, kKeptTag, kJournalTag);
 }
 
 void addInterruptCleanup(InterruptCleanup cleanup)
@@ -429,8 +439,7 @@ void sweepEndedScratch(const ScratchFolder &folder)
                 continue;
         }
         for (const std::string &name : names)
-            if (std::string_view(name).substr(kPrefix.size() + kTokenLength, kJournalTag.size()) ==
-                kJournalTag)
+            if (hasTag(name, kJournalTag))
                 putBackJournalled(fd, name, folder.steps());
         for (const std::string &name : names) {
             struct stat info;

@@ -443,8 +443,7 @@ std::string StagedFile::undo(bool keptIsOld)
     // old file it replaced was the user's to replace; anything else under the second name is not.
     // Ours is held open meanwhile, so that no other file can come to have its inode number.
     struct stat atName;
-    const bool stillOurs = ::fstatat(folder, m_name.c_str(), &atName, AT_SYMLINK_NOFOLLOW) == 0 &&
-                           atName.st_dev == m_device && atName.st_ino == m_inode;
+    const bool stillOurs = holdsOwnFile(m_name, &atName);
     const Descriptor held(stillOurs ? holdOpen(folder, m_name, atName) : -1);
     if (!stillOurs || held.get() == kNameChanged) {
         if (!keptIsOld)
@@ -478,11 +477,12 @@ std::string StagedFile::undo(bool keptIsOld)
     return m_kept.empty() ? std::string() : putKeptBack();
 }
 
-bool StagedFile::holdsOwnFile(const std::string &name) const
+bool StagedFile::holdsOwnFile(const std::string &name, struct stat *found) const
 {
     struct stat now;
-    return ::fstatat(m_folder.fd(), name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == m_device &&
-           now.st_ino == m_inode;
+    struct stat &seen = found ? *found : now;
+    return ::fstatat(m_folder.fd(), name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) == 0 &&
+           seen.st_dev == m_device && seen.st_ino == m_inode;
 }
 
 std::string StagedFile::keepAside()
