@@ -22,6 +22,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 
@@ -246,6 +247,25 @@ QString TestMount::daemonFault() const
         return {};
     return QStringLiteral("the daemon ended with status ") + QString::number(m_daemon.exitCode()) +
            QStringLiteral(": ") + tail(m_daemonLog);
+}
+
+QStringList settledEntries(const QString &folder)
+{
+    const auto list = [&folder] {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                      QDir::Name);
+    };
+    const auto hidesAFile = [](const QStringList &names) {
+        return std::any_of(names.begin(), names.end(), [](const QString &name) {
+            return name.startsWith(QLatin1String(".fuse_hidden"));
+        });
+    };
+    QStringList names = list();
+    for (int look = 0; look < 6000 && hidesAFile(names); ++look) {
+        QThread::msleep(10);
+        names = list();
+    }
+    return names;
 }
 
 QStringList processesNaming(const QString &path)

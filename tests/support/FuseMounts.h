@@ -131,6 +131,12 @@ class ExfatMount : public TestMount
 // The processes whose command line names something under path (the tests' own excepted).
 QStringList processesNaming(const QString &path);
 
+// Every entry of folder, hidden ones too, by name, once the mount has removed the files it hid. A
+// FUSE file system keeps a file removed while a descriptor of it is open under ".fuse_hidden..." and
+// removes it when the close reaches it; the kernel sends that close on its own time, after close(2)
+// has returned. A hidden name that stays for a minute is listed, so that the comparison shows it.
+QStringList settledEntries(const QString &folder);
+
 } // namespace twtest
 
 // Skips the test when the mount could not be made, or fails it under CI when a package is missing.
