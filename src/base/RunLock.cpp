@@ -388,24 +388,6 @@ bool stillNamed(int fd, int folderFd, const std::string &name)
            open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
-bool draftHeld(int folderFd, const std::string &draft)
-{
-    const detail::Descriptor fd(::openat(folderFd, draft.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
-    if (!fd.valid())
-        return false;
-    // A run locks its draft right after making it; one whose lock is free has ended, or is in that
-    // one call, and then makes its draft again.
-    const int error = lockWithoutWaiting(fd.get());
-    if (error == 0)
-        return false;
-    if (!keepsNoLocks(error))
-        return true;
-    // Where nothing keeps locks, the record is the claim; one not complete is a killed run's, or one
-    // being written, which is made again when it goes.
-    const std::optional<RunRecord> run = readRecord(fd.get());
-    return run && !recordedRunEnded(*run);
-}
-
 int publishDraft(int folderFd, const std::string &name, const std::string &draft, const RunRecord &self,
                  int &held)
 {
@@ -414,7 +396,7 @@ int publishDraft(int folderFd, const std::string &name, const std::string &draft
     // and a run killed at any point leaves nothing that looks live.
     int fd = ::openat(folderFd, draft.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0 && errno == EEXIST) {
-        if (draftHeld(folderFd, draft))
+        if (RunLock::draftInUse(folderFd, draft))
             return EEXIST; // another holder is making the same lock
         ::unlinkat(folderFd, draft.c_str(), 0);
         return EAGAIN;
@@ -509,7 +491,20 @@ bool RunLock::isDraft(std::string_view name, std::string_view &lockName)
 
 bool RunLock::draftInUse(int folderFd, const std::string &draft)
 {
-    return draftHeld(folderFd, draft);
+    const detail::Descriptor fd(::openat(folderFd, draft.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.valid())
+        return false;
+    // A run locks its draft right after making it; one whose lock is free has ended, or is in that
+    // one call, and then makes its draft again.
+    const int error = lockWithoutWaiting(fd.get());
+    if (error == 0)
+        return false;
+    if (!keepsNoLocks(error))
+        return true;
+    // Where nothing keeps locks, the record is the claim; one not complete is a killed run's, or one
+    // being written, which is made again when it goes.
+    const std::optional<RunRecord> run = readRecord(fd.get());
+    return run && !recordedRunEnded(*run);
 }
 
 int RunLock::hold(int folderFd, const std::string &name)

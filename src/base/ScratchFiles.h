@@ -84,9 +84,9 @@ void addInterruptCleanup(InterruptCleanup cleanup);
 
 // Removes, in the folder, every scratch file of runs that have ended: their staged files, kept old
 // files, journals, probes and locks; an old file a journal names goes back to its name first, where
-// that stands empty (the run was killed between moving it aside and putting the new file there). A kept old
-// file that a failed run named to the user has left the scratch names for a name of its own, and stays. Names
-// of other programs, and ".tw-" names of an older form, are left alone.
+// that stands empty (the run was killed between moving it aside and putting the new file there). A
+// kept old file that a failed run named to the user has left the scratch names for a name of its
+// own, and stays. Names of other programs, and ".tw-" names of an older form, are left alone.
 void sweepEndedScratch(const ScratchFolder &folder);
 
 } // namespace tw

@@ -32,6 +32,30 @@ void reachStep(ReplaceStep step)
 constexpr const char *kChangedMeanwhile = "文件已被其他程序修改";
 constexpr const char *kMadeMeanwhile = "其他程序已新建了同名文件";
 
+// Why the run fails that found this (seen: anything) where the file it looked at should stand: a
+// folder, device or pipe is named as such; a file, a link or nothing is another program's change.
+std::string foundInstead(bool seen, const struct stat &found)
+{
+    return seen && !S_ISREG(found.st_mode) && !S_ISLNK(found.st_mode) ? detail::notAFileReason(found.st_mode)
+                                                                      : std::string(kChangedMeanwhile);
+}
+
+// A scratch name of this run's that is no longer its to remove: it stays as it is, also at an
+// interrupt.
+void forget(std::string &name, ScratchEntry &entry)
+{
+    name.clear();
+    entry.release();
+}
+
+// A scratch name of this run's removed, and forgotten.
+void removeScratch(int folder, std::string &name, ScratchEntry &entry)
+{
+    if (!name.empty())
+        ::unlinkat(folder, name.c_str(), 0);
+    forget(name, entry);
+}
+
 // Before anything is touched, the whole state must match what the user was asked about.
 bool untouched(const FileState &now, const FileState &asked)
 {
@@ -143,27 +167,18 @@ StagedFile::~StagedFile()
 
 void StagedFile::discard()
 {
-    if (!m_temporary.empty())
-        ::unlinkat(m_folder.fd(), m_temporary.c_str(), 0);
-    m_temporary.clear();
-    m_temporaryEntry.release();
+    removeScratch(m_folder.fd(), m_temporary, m_temporaryEntry);
 }
 
 void StagedFile::dropKept()
 {
-    if (!m_kept.empty())
-        ::unlinkat(m_folder.fd(), m_kept.c_str(), 0);
-    m_kept.clear();
-    m_keptEntry.release();
+    removeScratch(m_folder.fd(), m_kept, m_keptEntry);
     dropJournal();
 }
 
 void StagedFile::dropJournal()
 {
-    if (!m_journal.empty())
-        ::unlinkat(m_folder.fd(), m_journal.c_str(), 0);
-    m_journal.clear();
-    m_journalEntry.release();
+    removeScratch(m_folder.fd(), m_journal, m_journalEntry);
 }
 
 std::string StagedFile::stage(const std::string &path, const ContentWriter &content, WriteSync sync)
@@ -321,8 +336,7 @@ int StagedFile::swapWithOldFile()
     if (looked && S_ISREG(kept.st_mode) && sameDataAs(detail::fileStateFrom(kept), m_expected))
         return 0;
     m_keptAside = undo(false);
-    changed(looked && !S_ISREG(kept.st_mode) && !S_ISLNK(kept.st_mode) ? detail::notAFileReason(kept.st_mode)
-                                                                       : kChangedMeanwhile);
+    changed(foundInstead(looked, kept));
     return EAGAIN;
 }
 
@@ -351,9 +365,7 @@ int StagedFile::replaceWithoutSwap()
     if (!looked || !S_ISREG(moved.st_mode) || !sameDataAs(detail::fileStateFrom(moved), m_expected)) {
         // Not the file looked at: it came in between, and goes straight back.
         m_keptAside = putKeptBack();
-        changed(looked && !S_ISREG(moved.st_mode) && !S_ISLNK(moved.st_mode)
-                    ? detail::notAFileReason(moved.st_mode)
-                    : kChangedMeanwhile);
+        changed(foundInstead(looked, moved));
         return EAGAIN;
     }
     const int error = placeWithoutReplacing(folder, m_temporary, m_name, &m_folder.steps());
@@ -363,17 +375,14 @@ int StagedFile::replaceWithoutSwap()
         m_keptAside = keepAside();
         struct stat found;
         const bool seen = ::fstatat(folder, m_name.c_str(), &found, AT_SYMLINK_NOFOLLOW) == 0;
-        changed(seen && !S_ISREG(found.st_mode) && !S_ISLNK(found.st_mode)
-                    ? detail::notAFileReason(found.st_mode)
-                    : kChangedMeanwhile);
+        changed(foundInstead(seen, found));
         return EAGAIN;
     }
     if (error != 0) {
         m_keptAside = putKeptBack();
         return error;
     }
-    m_temporary.clear();
-    m_temporaryEntry.release();
+    forget(m_temporary, m_temporaryEntry);
     m_committed = true;
     adoptWritten();
     // From here a kill or an interrupt leaves the new file under the name; the old one may go.
@@ -386,8 +395,7 @@ std::string StagedFile::putKeptBack()
 {
     if (placeWithoutReplacing(m_folder.fd(), m_kept, m_name, &m_folder.steps()) != 0)
         return keepAside();
-    m_kept.clear();
-    m_keptEntry.release();
+    forget(m_kept, m_keptEntry);
     dropJournal();
     return std::string();
 }
@@ -408,8 +416,7 @@ std::string StagedFile::settle(int error)
         discard();
         return systemErrorText(error);
     }
-    m_temporary.clear();
-    m_temporaryEntry.release();
+    forget(m_temporary, m_temporaryEntry);
     m_committed = true;
     adoptWritten();
     reachStep(ReplaceStep::Renamed);
@@ -491,10 +498,8 @@ std::string StagedFile::keepAside()
     // Where it found no name of its own, the journal still brings it back to an empty name.
     if (kept != m_folder.path() + m_kept)
         dropJournal();
-    m_kept.clear();
-    m_keptEntry.release();
-    m_journal.clear();
-    m_journalEntry.release();
+    forget(m_kept, m_keptEntry);
+    forget(m_journal, m_journalEntry);
     return kept;
 }
 

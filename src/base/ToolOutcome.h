@@ -26,8 +26,9 @@ struct PlannedFile {
     ContentWriter content;
     // An existing file here may be the user's own work: it is replaced only when the user agrees.
     bool askBeforeReplacing = false;
-    // What the user agreed to replace in a save dialog, as its question found it (absent: the
-    // name was free): replaced only while it still stands there, and not asked about again.
+    // Set where a save dialog chose the name: what stood there as its question was put (a state
+    // with no file: the name was free, and a file made there since is not replaced), replaced only
+    // while it still stands there, and not asked about again.
     std::optional<FileState> agreedInDialog;
     // What a failed run leaves to show how far it got: written only where no file is yet, so that
     // a failure never destroys what was there.

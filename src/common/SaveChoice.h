@@ -13,7 +13,7 @@ class Prompter;
 
 struct SaveChoice {
     QString path;     // empty: the dialog was cancelled
-    FileState agreed; // what stood at path as the user agreed to replace it; absent: the name was free
+    FileState agreed; // what stood at path as the user agreed to replace it; no file: the name was free
 };
 
 // Qt's own question before a save dialog replaces a file ("NAME 已存在。\n您想要替换它吗？" with
