@@ -20,14 +20,6 @@ namespace
 
 const QString kDriver = QStringLiteral(TW_TWDRIVE);
 
-// The driver under strace, with one fault injected (a delay of its own calls).
-QStringList underStrace(const QString &inject, const QStringList &driverArgs)
-{
-    return QStringList{u"-f"_qs, u"-qq"_qs, u"-o"_qs, u"/dev/null"_qs, u"-e"_qs, u"inject="_qs + inject,
-                       kDriver} +
-           driverArgs;
-}
-
 } // namespace
 
 // A run's sweep may meet another run that is making its lock file. Held up there (its lock call
@@ -42,8 +34,8 @@ TEST(ConcurrentRuns, ARunMakingItsLockIsNeitherSweptNorKeptFromIt)
     writeBytes(dir.filePath(u"p.bin"_qs), QByteArray(300, '\x5a'));
     QProcess held;
     held.setWorkingDirectory(dir.path());
-    held.start(u"strace"_qs, underStrace(u"flock:delay_enter=3000000:when=1"_qs,
-                                         {u"conv"_qs, u"bin2obj"_qs, u"p.bin"_qs, u"a.obj"_qs}));
+    held.start(u"strace"_qs, twtest::underStrace({u"flock:delay_enter=3000000:when=1"_qs}, kDriver,
+                                                 {u"conv"_qs, u"bin2obj"_qs, u"p.bin"_qs, u"a.obj"_qs}));
     ASSERT_TRUE(held.waitForStarted());
     // The sweep starts once the held run has made its first file in the folder (a hang guard, not
     // a time budget: the held run waits three seconds there).
@@ -52,8 +44,8 @@ TEST(ConcurrentRuns, ARunMakingItsLockIsNeitherSweptNorKeptFromIt)
     ASSERT_FALSE(twtest::scratchNames(dir.path()).isEmpty()) << "the held run made no file";
     const twtest::ProcessResult sweeping =
         twtest::runProgram(u"strace"_qs,
-                           underStrace(u"unlinkat:delay_enter=6000000:when=1"_qs,
-                                       {u"conv"_qs, u"bin2obj"_qs, u"p.bin"_qs, u"b.obj"_qs}),
+                           twtest::underStrace({u"unlinkat:delay_enter=6000000:when=1"_qs}, kDriver,
+                                               {u"conv"_qs, u"bin2obj"_qs, u"p.bin"_qs, u"b.obj"_qs}),
                            dir.path());
     ASSERT_TRUE(held.waitForFinished(120000));
     EXPECT_EQ(QString::fromUtf8(held.readAllStandardOutput()), u"信息: 转换完成！\n"_qs);

@@ -27,50 +27,14 @@ namespace
 
 const QString kDriver = QStringLiteral(TW_TWDRIVE);
 
-struct Mount {
-    const char *name;
-    std::function<std::unique_ptr<twtest::TestMount>()> make;
-};
-
-// The mounts of a test, each made in turn; those that cannot be made here are named once all have
-// run (under CI a missing package fails instead).
-class EachMount
+twtest::MountToTry passthrough(const char *name, twtest::PassSwitches switches)
 {
-  public:
-    explicit EachMount(std::initializer_list<Mount> mounts) : m_mounts(mounts) {}
-    void run(const std::function<void(twtest::TestMount &)> &test)
-    {
-        for (const Mount &mount : m_mounts) {
-            SCOPED_TRACE(mount.name);
-            const std::unique_ptr<twtest::TestMount> made = mount.make();
-            if (!made->skipReason().isEmpty()) {
-                if (made->missingPackage() && twtest::requiredUnderCi())
-                    ADD_FAILURE() << made->skipReason().toStdString() << " (required under CI)";
-                m_skipped << QString::fromLatin1(mount.name) + u": "_qs + made->skipReason();
-                continue;
-            }
-            test(*made);
-        }
-    }
-    QString skipped() const { return m_skipped.join(u"; "_qs); }
-
-  private:
-    std::vector<Mount> m_mounts;
-    QStringList m_skipped;
-};
-
-#define TW_SKIP_UNTRIED(each)                                                                                \
-    if (const QString skipped_ = (each).skipped(); !skipped_.isEmpty())                                      \
-    GTEST_SKIP() << "not tried: " << skipped_.toStdString()
-
-Mount passthrough(const char *name, twtest::PassSwitches switches)
-{
-    return {name, [switches] { return std::make_unique<twtest::FuseMount>(switches); }};
+    return twtest::mountToTry<twtest::FuseMount>(name, switches);
 }
 
-Mount sshfs(const char *name, QStringList arguments = {})
+twtest::MountToTry sshfs(const char *name, QStringList arguments = {})
 {
-    return {name, [arguments] { return std::make_unique<twtest::SshfsMount>(arguments); }};
+    return twtest::mountToTry<twtest::SshfsMount>(name, arguments);
 }
 
 twtest::ProcessResult drive(const QString &folder, const QStringList &args)
@@ -104,8 +68,9 @@ class YesAfter final : public tw::NoteAnswers
 // changed it" is said only when another program did.
 TEST(ServerMounts, FilesAreReplacedWhereEachNameHasAnInodeNumberOfItsOwn)
 {
-    EachMount mounts{passthrough("a mount that numbers names", {.inodePerName = true, .noRenameFlags = true}),
-                     sshfs("sshfs"), sshfs("sshfs without hard links", {u"-o"_qs, u"disable_hardlink"_qs})};
+    twtest::EachMount mounts{
+        passthrough("a mount that numbers names", {.inodePerName = true, .noRenameFlags = true}),
+        sshfs("sshfs"), sshfs("sshfs without hard links", {u"-o"_qs, u"disable_hardlink"_qs})};
     mounts.run([](twtest::TestMount &mount) {
         const QString folder = mount.mountPoint();
         writeBytes(folder + u"/p.bin"_qs, QByteArray::fromHex("02000380FE"));
@@ -148,7 +113,7 @@ TEST(ServerMounts, FilesAreReplacedWhereEachNameHasAnInodeNumberOfItsOwn)
 // file it was to replace is kept beside it.
 TEST(ServerMounts, AFileSavedAtTheNameInTheLastMomentStays)
 {
-    EachMount mounts{
+    twtest::EachMount mounts{
         passthrough("a mount that swaps no names", {.noRenameFlags = true}),
         passthrough("a mount that numbers names", {.inodePerName = true, .noRenameFlags = true})};
     mounts.run([](twtest::TestMount &mount) {
@@ -189,9 +154,9 @@ TEST(ServerMounts, AKilledRunLeavesNothingWhereLocksAreRefused)
 {
     TW_REQUIRE_PROGRAMS(u"strace"_qs);
     const twtest::NoLeakCheckUnderStrace noLeakCheck;
-    EachMount mounts{passthrough("a mount without locks", {.noLocks = true}),
-                     passthrough("a mount without locks that numbers names",
-                                 {.inodePerName = true, .noRenameFlags = true, .noLocks = true})};
+    twtest::EachMount mounts{passthrough("a mount without locks", {.noLocks = true}),
+                             passthrough("a mount without locks that numbers names",
+                                         {.inodePerName = true, .noRenameFlags = true, .noLocks = true})};
     mounts.run([](twtest::TestMount &mount) {
         const QString folder = mount.mountPoint();
         writeBytes(folder + u"/code.bin"_qs, QByteArray::fromHex("02000380FE"));
@@ -207,11 +172,10 @@ TEST(ServerMounts, AKilledRunLeavesNothingWhereLocksAreRefused)
             for (int nth = 1; found != calls.end() && nth <= found->second; ++nth) {
                 SCOPED_TRACE(call.toStdString() + " #" + std::to_string(nth));
                 writeBytes(folder + u"/out.asm"_qs, "old source");
-                twtest::runProgram(u"strace"_qs,
-                                   {u"-f"_qs, u"-qq"_qs, u"-o"_qs, u"/dev/null"_qs, u"-e"_qs,
-                                    u"inject=%1:signal=KILL:when=%2"_qs.arg(call).arg(nth), kDriver, run[0],
-                                    run[1], run[2]},
-                                   folder);
+                twtest::runProgram(
+                    u"strace"_qs,
+                    twtest::underStrace({u"%1:signal=KILL:when=%2"_qs.arg(call).arg(nth)}, kDriver, run),
+                    folder);
                 ++kills;
                 EXPECT_EQ(drive(folder, {u"dis51"_qs, u"code.bin"_qs, u"next.asm"_qs}).exitCode, 0);
                 EXPECT_EQ(twtest::scratchNames(folder), QStringList());
@@ -234,9 +198,7 @@ TEST(ServerMounts, AKilledRunLeavesNothingWhereLocksAreRefused)
             QProcess killed;
             killed.setProcessEnvironment(environment);
             killed.setWorkingDirectory(folder);
-            killed.start(u"strace"_qs, QStringList{u"-f"_qs, u"-qq"_qs, u"-o"_qs, u"/dev/null"_qs, u"-e"_qs,
-                                                   u"inject="_qs + QString::fromLatin1(inject), kDriver} +
-                                           convert);
+            killed.start(u"strace"_qs, twtest::underStrace({QString::fromLatin1(inject)}, kDriver, convert));
             ASSERT_TRUE(killed.waitForFinished(120000));
             QFile::remove(folder + u"/in.bin"_qs);
             QProcess next;

@@ -274,91 +274,89 @@ void expectWhatIsPutThereStays(const QString &base, const FileSystemSeams &seams
     // give the old one's inode number once that is free.
     enum class Thing { Folder, Link, File, Twin };
     const SeamsInForce inForce(seams);
-    {
-        for (const ReplaceStep at : {ReplaceStep::Staged, ReplaceStep::Looked, ReplaceStep::MovedAside})
-            for (const bool existed : {true, false})
-                for (const bool asked : {true, false})
-                    for (const Thing thing : {Thing::Folder, Thing::Link, Thing::File, Thing::Twin}) {
-                        // The old file leaves the name only where the file system cannot swap.
-                        const bool aside = at == ReplaceStep::MovedAside;
-                        if (aside && (swaps || !existed))
-                            continue;
-                        SCOPED_TRACE(::testing::Message() << "at step " << static_cast<int>(at)
-                                                          << (existed ? ", over a file" : ", empty name")
-                                                          << (asked ? ", asked" : ", unasked") << ", thing "
-                                                          << static_cast<int>(thing));
-                        QTemporaryDir dir((base.isEmpty() ? QDir::tempPath() : base) + u"/case-XXXXXX"_qs);
-                        const QString out = dir.filePath(u"out.obj"_qs);
-                        const QString elsewhere = dir.filePath(u"elsewhere"_qs);
-                        writeBytes(elsewhere, "the link's file");
-                        if (existed)
-                            writeBytes(out, "old");
-                        g_intrudeAt = at;
-                        g_intrude = [&] {
-                            struct stat old = {};
-                            ::stat(QFile::encodeName(out).constData(), &old);
-                            QFile::remove(out);
-                            switch (thing) {
-                            case Thing::Folder:
-                                QDir(dir.path()).mkdir(u"out.obj"_qs);
-                                writeBytes(out + u"/mine"_qs, "kept");
-                                break;
-                            case Thing::Link:
-                                if (!QFile::link(elsewhere, out))
-                                    writeBytes(out, "theirs"); // a file system without links
-                                break;
-                            case Thing::File:
-                                writeBytes(out, "theirs");
-                                break;
-                            case Thing::Twin: {
-                                writeBytes(out, "twn");
-                                const struct timespec times[2] = {old.st_atim, old.st_mtim};
-                                ::utimensat(AT_FDCWD, QFile::encodeName(out).constData(), times, 0);
-                                break;
-                            }
-                            }
-                        };
-                        LateAnswers answers;
-                        const CarriedOut report = carryOut(outcomeOf({{out, "new"}}, asked), answers);
-                        EXPECT_EQ(report.result, WriteResult::Failed);
-                        const QString reason = thing == Thing::Folder ? u"这是一个文件夹，不是文件"_qs
-                                               : existed              ? u"文件已被其他程序修改"_qs
-                                                         : u"其他程序已新建了同名文件"_qs;
-                        // Caught off its name, the old file the user agreed to replace is kept
-                        // beside it, and said so.
-                        const QString keptOld = out + u".old"_qs;
-                        EXPECT_EQ(answers.texts.last(),
-                                  failure(out, reason) + (aside ? u"\r\n原有文件 "_qs + out +
-                                                                      u" 未能恢复，现保存为 "_qs + keptOld
-                                                                : QString()));
+    for (const ReplaceStep at : {ReplaceStep::Staged, ReplaceStep::Looked, ReplaceStep::MovedAside})
+        for (const bool existed : {true, false})
+            for (const bool asked : {true, false})
+                for (const Thing thing : {Thing::Folder, Thing::Link, Thing::File, Thing::Twin}) {
+                    // The old file leaves the name only where the file system cannot swap.
+                    const bool aside = at == ReplaceStep::MovedAside;
+                    if (aside && (swaps || !existed))
+                        continue;
+                    SCOPED_TRACE(::testing::Message() << "at step " << static_cast<int>(at)
+                                                      << (existed ? ", over a file" : ", empty name")
+                                                      << (asked ? ", asked" : ", unasked") << ", thing "
+                                                      << static_cast<int>(thing));
+                    QTemporaryDir dir((base.isEmpty() ? QDir::tempPath() : base) + u"/case-XXXXXX"_qs);
+                    const QString out = dir.filePath(u"out.obj"_qs);
+                    const QString elsewhere = dir.filePath(u"elsewhere"_qs);
+                    writeBytes(elsewhere, "the link's file");
+                    if (existed)
+                        writeBytes(out, "old");
+                    g_intrudeAt = at;
+                    g_intrude = [&] {
+                        struct stat old = {};
+                        ::stat(QFile::encodeName(out).constData(), &old);
+                        QFile::remove(out);
                         switch (thing) {
                         case Thing::Folder:
-                            EXPECT_EQ(readBytes(out + u"/mine"_qs), QByteArray("kept"));
+                            QDir(dir.path()).mkdir(u"out.obj"_qs);
+                            writeBytes(out + u"/mine"_qs, "kept");
                             break;
                         case Thing::Link:
-                            // sshfs may keep links it cannot read back: a link there is enough.
-                            if (!QFileInfo(out).isSymLink()) {
-                                EXPECT_EQ(readBytes(out), QByteArray("theirs"));
-                            } else if (!QFileInfo(out).symLinkTarget().isEmpty()) {
-                                EXPECT_EQ(QFileInfo(out).symLinkTarget(), elsewhere);
-                            }
-                            EXPECT_EQ(readBytes(elsewhere), QByteArray("the link's file"));
+                            if (!QFile::link(elsewhere, out))
+                                writeBytes(out, "theirs"); // a file system without links
                             break;
                         case Thing::File:
+                            writeBytes(out, "theirs");
+                            break;
+                        case Thing::Twin: {
+                            writeBytes(out, "twn");
+                            const struct timespec times[2] = {old.st_atim, old.st_mtim};
+                            ::utimensat(AT_FDCWD, QFile::encodeName(out).constData(), times, 0);
+                            break;
+                        }
+                        }
+                    };
+                    LateAnswers answers;
+                    const CarriedOut report = carryOut(outcomeOf({{out, "new"}}, asked), answers);
+                    EXPECT_EQ(report.result, WriteResult::Failed);
+                    const QString reason = thing == Thing::Folder ? u"这是一个文件夹，不是文件"_qs
+                                           : existed              ? u"文件已被其他程序修改"_qs
+                                                     : u"其他程序已新建了同名文件"_qs;
+                    // Caught off its name, the old file the user agreed to replace is kept
+                    // beside it, and said so.
+                    const QString keptOld = out + u".old"_qs;
+                    EXPECT_EQ(answers.texts.last(),
+                              failure(out, reason) +
+                                  (aside ? u"\r\n原有文件 "_qs + out + u" 未能恢复，现保存为 "_qs + keptOld
+                                         : QString()));
+                    switch (thing) {
+                    case Thing::Folder:
+                        EXPECT_EQ(readBytes(out + u"/mine"_qs), QByteArray("kept"));
+                        break;
+                    case Thing::Link:
+                        // sshfs may keep links it cannot read back: a link there is enough.
+                        if (!QFileInfo(out).isSymLink()) {
                             EXPECT_EQ(readBytes(out), QByteArray("theirs"));
-                            break;
-                        case Thing::Twin:
-                            EXPECT_EQ(readBytes(out), QByteArray("twn"));
-                            break;
+                        } else if (!QFileInfo(out).symLinkTarget().isEmpty()) {
+                            EXPECT_EQ(QFileInfo(out).symLinkTarget(), elsewhere);
                         }
-                        QStringList left{u"elsewhere"_qs, u"out.obj"_qs};
-                        if (aside) {
-                            left << u"out.obj.old"_qs;
-                            EXPECT_EQ(readBytes(keptOld), QByteArray("old"));
-                        }
-                        EXPECT_EQ(twtest::settledEntries(dir.path()), left);
+                        EXPECT_EQ(readBytes(elsewhere), QByteArray("the link's file"));
+                        break;
+                    case Thing::File:
+                        EXPECT_EQ(readBytes(out), QByteArray("theirs"));
+                        break;
+                    case Thing::Twin:
+                        EXPECT_EQ(readBytes(out), QByteArray("twn"));
+                        break;
                     }
-    }
+                    QStringList left{u"elsewhere"_qs, u"out.obj"_qs};
+                    if (aside) {
+                        left << u"out.obj.old"_qs;
+                        EXPECT_EQ(readBytes(keptOld), QByteArray("old"));
+                    }
+                    EXPECT_EQ(twtest::settledEntries(dir.path()), left);
+                }
 }
 
 } // namespace
@@ -383,25 +381,13 @@ TEST(ToolOutcome, WhatAnotherProgramPutsAtTheNameDuringTheRunStaysThere)
 // which swaps names.
 TEST(ToolOutcome, WhatAnotherProgramPutsAtTheNameStaysThereOnServerMounts)
 {
-    int tried = 0;
-    QStringList untried;
-    const auto onMount = [&](const char *name, const twtest::TestMount &mount) {
-        SCOPED_TRACE(name);
-        if (!mount.skipReason().isEmpty()) {
-            if (mount.missingPackage() && twtest::requiredUnderCi())
-                ADD_FAILURE() << mount.skipReason().toStdString() << " (required under CI)";
-            untried << QString::fromLatin1(name) + u": "_qs + mount.skipReason();
-            return;
-        }
-        expectWhatIsPutThereStays(mount.mountPoint(), {}, false);
-        ++tried;
-    };
-    onMount("bindfs", twtest::BindfsMount());
-    onMount("sshfs", twtest::SshfsMount());
-    onMount("sshfs without hard links", twtest::SshfsMount({u"-o"_qs, u"disable_hardlink"_qs}));
-    onMount("exFAT", twtest::ExfatMount());
-    if (!untried.isEmpty())
-        GTEST_SKIP() << tried << " tried; not tried: " << untried.join(u"; "_qs).toStdString();
+    twtest::EachMount mounts{twtest::mountToTry<twtest::BindfsMount>("bindfs"),
+                             twtest::mountToTry<twtest::SshfsMount>("sshfs"),
+                             twtest::mountToTry<twtest::SshfsMount>(
+                                 "sshfs without hard links", QStringList{u"-o"_qs, u"disable_hardlink"_qs}),
+                             twtest::mountToTry<twtest::ExfatMount>("exFAT")};
+    mounts.run([](twtest::TestMount &mount) { expectWhatIsPutThereStays(mount.mountPoint(), {}, false); });
+    TW_SKIP_UNTRIED(mounts);
 }
 
 // Only the name within its folder counts towards the system's path limit, and a run stays in the
@@ -998,13 +984,11 @@ TEST(ToolOutcome, KillsAndFaultsAtEverySystemCallLeaveWholeFilesAndNoScratch)
     // outlives the next run.
     writeBytes(folder + u"/out.asm"_qs, "old source");
     writeBytes(folder + u"/out.lst"_qs, "old list");
-    const twtest::ProcessResult doubleFault =
-        twtest::runProgram(u"strace"_qs,
-                           QStringList{u"-f"_qs, u"-qq"_qs, u"-o"_qs, u"/dev/null"_qs, u"-e"_qs,
-                                       u"inject=renameat2:error=EIO:when=3..4"_qs, u"-e"_qs,
-                                       u"inject=renameat:error=EIO"_qs, QStringLiteral(TW_TWDRIVE)} +
-                               run,
-                           folder);
+    const twtest::ProcessResult doubleFault = twtest::runProgram(
+        u"strace"_qs,
+        twtest::underStrace({u"renameat2:error=EIO:when=3..4"_qs, u"renameat:error=EIO"_qs},
+                            QStringLiteral(TW_TWDRIVE), run),
+        folder);
     EXPECT_TRUE(
         QString::fromUtf8(doubleFault.out).contains(u"原有文件 out.asm 未能恢复，现保存为 out.asm.old"_qs))
         << doubleFault.out.toStdString();

@@ -53,6 +53,15 @@ QStringList scratchNames(const QString &folder)
         .filter(QStringLiteral(".tw-"));
 }
 
+QStringList underStrace(const QStringList &faults, const QString &program, const QStringList &args)
+{
+    QStringList arguments{QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-o"),
+                          QStringLiteral("/dev/null")};
+    for (const QString &fault : faults)
+        arguments << QStringLiteral("-e") << QStringLiteral("inject=") + fault;
+    return arguments << program << args;
+}
+
 std::map<QString, int> callCounts(const QString &program, const QStringList &args, const QString &folder)
 {
     QTemporaryDir dir;

@@ -28,6 +28,10 @@ class NoLeakCheckUnderStrace
 // The writer's hidden files (".tw-...") in a folder, by name.
 QStringList scratchNames(const QString &folder);
 
+// The arguments for strace to run program with args, following its children, with each of the
+// faults injected ("renameat:error=EIO", "flock:delay_enter=3000000:when=1") and its output dropped.
+QStringList underStrace(const QStringList &faults, const QString &program, const QStringList &args);
+
 // How often a run of program with args, in folder, makes each system call (strace -c); empty
 // without strace.
 std::map<QString, int> callCounts(const QString &program, const QStringList &args, const QString &folder);

@@ -268,6 +268,21 @@ QStringList settledEntries(const QString &folder)
     return names;
 }
 
+void EachMount::run(const std::function<void(TestMount &)> &test)
+{
+    for (const MountToTry &mount : m_mounts) {
+        SCOPED_TRACE(mount.name);
+        const std::unique_ptr<TestMount> made = mount.make();
+        if (!made->skipReason().isEmpty()) {
+            if (made->missingPackage() && requiredUnderCi())
+                ADD_FAILURE() << made->skipReason().toStdString() << " (required under CI)";
+            m_skipped << QString::fromLatin1(mount.name) + QStringLiteral(": ") + made->skipReason();
+            continue;
+        }
+        test(*made);
+    }
+}
+
 QStringList processesNaming(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);

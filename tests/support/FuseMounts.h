@@ -9,7 +9,11 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
+#include <initializer_list>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace twtest
 {
@@ -137,7 +141,37 @@ QStringList processesNaming(const QString &path);
 // has returned. A hidden name that stays for a minute is listed, so that the comparison shows it.
 QStringList settledEntries(const QString &folder);
 
+// A mount a test runs on, made only when its turn comes, so that one stands at a time.
+struct MountToTry {
+    const char *name;
+    std::function<std::unique_ptr<TestMount>()> make;
+};
+template <class MountType, class... Arguments> MountToTry mountToTry(const char *name, Arguments... arguments)
+{
+    return {name, [=] { return std::make_unique<MountType>(arguments...); }};
+}
+
+// Runs a test on each of the mounts in turn, under the mount's name. Those that cannot be made here
+// are left out and named once all have run (TW_SKIP_UNTRIED); under CI a missing package fails.
+class EachMount
+{
+  public:
+    explicit EachMount(std::initializer_list<MountToTry> mounts) : m_mounts(mounts) {}
+    void run(const std::function<void(TestMount &)> &test);
+    // Each mount left out, with why; empty when all were tried.
+    QString skipped() const { return m_skipped.join(QStringLiteral("; ")); }
+
+  private:
+    std::vector<MountToTry> m_mounts;
+    QStringList m_skipped;
+};
+
 } // namespace twtest
+
+// Skips the test, once it has run on every mount it could, when a mount was left out.
+#define TW_SKIP_UNTRIED(each)                                                                                \
+    if (const QString skipped_ = (each).skipped(); !skipped_.isEmpty())                                      \
+    GTEST_SKIP() << "not tried: " << skipped_.toStdString()
 
 // Skips the test when the mount could not be made, or fails it under CI when a package is missing.
 #define TW_REQUIRE_MOUNT(mount)                                                                              \
