@@ -261,7 +261,8 @@ QStringList settledEntries(const QString &folder)
         });
     };
     QStringList names = list();
-    for (int look = 0; look < 6000 && hidesAFile(names); ++look) {
+    const QDeadlineTimer guard(kHangGuardMs);
+    while (hidesAFile(names) && !guard.hasExpired()) {
         QThread::msleep(10);
         names = list();
     }
