@@ -1,11 +1,11 @@
-# cmake -DSOURCE_DIR=<repo> "-DQT_WINDOW_HEADER_DIRS=<QtWidgets dir>;<QtGui dir>;<QtPrintSupport dir>"
+# cmake -DSOURCE_DIR=<repo> "-DQT_HEADER_DIRS=<QtCore dir>;<QtWidgets dir>;<QtGui dir>;<QtPrintSupport dir>"
 #       -P CheckIncludes.cmake
 # The include views make a header of an unlinked library impossible to find; this check closes
 # the doors they leave open: a relative path out of a folder (".."), a logic file that reaches
 # windows (a "ui" folder, however the path is spelled) or Qt's widget and GUI modules, and, in a
 # library declared NO_QT (tw_subsystem(NAME NO_QT ...) in CMakeLists.txt), a Qt header or a header
-# of a library it does not name after CORE. The last one matters most for a part of a folder
-# (FROM DIR FILES ...): its files sit beside the Qt ones of DIR.
+# of a library it does not name after CORE, in quotes or in angle brackets. The last one matters
+# most for a part of a folder (FROM DIR FILES ...): its files sit beside the Qt ones of DIR.
 #
 # Those doors stay open where the compiler never looks: a logic header that only window files
 # include is compiled with the windows' include paths alone, and a quoted "ui/X.h" is found beside
@@ -13,15 +13,13 @@
 # folders hold, not a list kept here: a class added to Qt is refused the day it is installed.
 cmake_minimum_required(VERSION 3.25)
 file(GLOB_RECURSE sources ${SOURCE_DIR}/src/*.cpp ${SOURCE_DIR}/src/*.h)
-set(faults "")
 
-# Every header name of the window modules, as a set of variables (a list would be searched once
-# per include line). A folder that is missing or holds no header must not leave the set empty:
-# the check would then pass on anything.
-set(window_modules QtWidgets QtGui QtPrintSupport)
-foreach(module IN LISTS window_modules)
+# Every header name of the window modules, and of Qt Core for the libraries without Qt, as a set
+# of variables (a list would be searched once per include line). A folder that is missing or holds
+# no header must not leave a set empty: the check would then pass on anything.
+function(header_names module out_prefix)
   set(dir "")
-  foreach(candidate IN LISTS QT_WINDOW_HEADER_DIRS)
+  foreach(candidate IN LISTS QT_HEADER_DIRS)
     if(candidate MATCHES "/${module}/?$")
       set(dir ${candidate})
     endif()
@@ -31,14 +29,19 @@ foreach(module IN LISTS window_modules)
     file(GLOB names LIST_DIRECTORIES false RELATIVE "${dir}" "${dir}/*")
   endif()
   if(NOT names)
-    message(FATAL_ERROR "No header folder of ${module} among QT_WINDOW_HEADER_DIRS "
-      "(\"${QT_WINDOW_HEADER_DIRS}\"): pass the include folders of Qt6::Widgets, Qt6::Gui and "
-      "Qt6::PrintSupport, as tests/CMakeLists.txt does")
+    message(FATAL_ERROR "No header folder of ${module} among QT_HEADER_DIRS (\"${QT_HEADER_DIRS}\"): "
+      "pass the include folders of Qt6::Core, Qt6::Widgets, Qt6::Gui and Qt6::PrintSupport, as "
+      "tests/CMakeLists.txt does")
   endif()
   foreach(name IN LISTS names)
-    set(window_header_${name} TRUE)
+    set(${out_prefix}${name} TRUE PARENT_SCOPE)
   endforeach()
+endfunction()
+set(window_modules QtWidgets QtGui QtPrintSupport)
+foreach(module IN LISTS window_modules)
+  header_names(${module} window_header_)
 endforeach()
+header_names(QtCore core_header_)
 
 # Every tw_subsystem() call, comments dropped, as one argument list each.
 file(READ ${SOURCE_DIR}/CMakeLists.txt cmake_text)
@@ -51,6 +54,13 @@ foreach(call IN LISTS calls)
   string(REGEX REPLACE "[ \t\r\n]+" ";" args "${call}")
   list(POP_FRONT args name)
   cmake_parse_arguments(S "NO_QT" "FROM" "FILES;CORE;CORE_QT;UI;UI_QT" ${args})
+  # An include in angle brackets names a header of ours when its first folder is a library's; any
+  # other is the system's.
+  if(S_FROM)
+    set(library_folder_${S_FROM} TRUE)
+  else()
+    set(library_folder_${name} TRUE)
+  endif()
   if(NOT S_NO_QT)
     continue()
   endif()
@@ -87,7 +97,7 @@ function(no_qt_library_of rel out)
   endforeach()
 endfunction()
 
-# Whether a quoted header ("DIR/File.h") is the library's own or one of a core it names.
+# Whether a header of ours ("DIR/File.h") is the library's own or one of a core it names.
 function(header_allowed library header out)
   foreach(owner IN LISTS library cores_${library})
     string(REGEX REPLACE "/.*" "" folder "${header}")
@@ -103,53 +113,62 @@ function(header_allowed library header out)
   set(${out} FALSE PARENT_SCOPE)
 endfunction()
 
-# file(STRINGS) gives the include lines without their numbers; a fault looks its line up in the
-# file's text, from where the previous fault of the file was found, so that a line written twice is
-# named at each place. Sets line_number, and moves the file's cursor past the line.
-macro(find_line_number)
-  if(NOT text_read)
-    file(READ ${file} text)
-    string(REPLACE "\r\n" "\n" text "\n${text}\n")
-    set(text_read TRUE)
-    set(cursor 0)
-    set(lines_before_cursor 0)
+# A file's lines as a list, each whole, its index its line number less one. file(STRINGS) cuts a
+# line at its first byte outside ASCII and gives no numbers; and in a list a ";" ends an item, an
+# unmatched "[" joins the items up to a "]", and a "\" before a ";" escapes it. So those four, and
+# the byte that marks them, become the mark and their place in this list of codes (the mark, ";",
+# "[", "]", "\") until a line is looked at.
+string(ASCII 1 mark)
+set(marked_codes 1 59 91 93 92)
+function(swap_marks name to_marks)
+  set(text "${${name}}")
+  set(places 0 1 2 3 4)
+  if(NOT to_marks)
+    list(REVERSE places)
   endif()
-  string(SUBSTRING "${text}" ${cursor} -1 rest)
-  string(REPLACE "\r" "" bare "${line}")
-  string(FIND "${rest}" "\n${bare}\n" found)
-  if(found LESS 0)
-    set(line_number "?")
-  else()
-    string(SUBSTRING "${rest}" 0 ${found} skipped)
-    string(REGEX MATCHALL "\n" newlines "${skipped}")
-    list(LENGTH newlines count)
-    math(EXPR line_number "${lines_before_cursor} + ${count} + 1")
-    set(lines_before_cursor ${line_number})
-    string(LENGTH "\n${bare}" length)
-    math(EXPR cursor "${cursor} + ${found} + ${length}")
-  endif()
-endmacro()
+  foreach(place IN LISTS places)
+    list(GET marked_codes ${place} code)
+    string(ASCII ${code} byte)
+    if(to_marks)
+      string(REPLACE "${byte}" "${mark}${place}" text "${text}")
+    else()
+      string(REPLACE "${mark}${place}" "${byte}" text "${text}")
+    endif()
+  endforeach()
+  set(${name} "${text}" PARENT_SCOPE)
+endfunction()
+function(read_lines file out)
+  file(READ ${file} text)
+  swap_marks(text TRUE)
+  string(REPLACE "\n" ";" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
 
+# Faults are lines of a text, not items of a list: a line may hold ";", "[" or "]".
+set(faults "")
+set(fault_count 0)
 macro(fault why)
-  if(NOT line_number)
-    find_line_number()
-  endif()
   string(STRIP "${line}" shown)
-  list(APPEND faults "${rel}:${line_number}: ${why}: ${shown}")
+  string(APPEND faults "${rel}:${line_number}: ${why}: ${shown}\n")
+  math(EXPR fault_count "${fault_count} + 1")
 endmacro()
 
 foreach(file IN LISTS sources)
-  file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include")
   file(RELATIVE_PATH rel ${SOURCE_DIR} ${file})
   string(REGEX MATCH "^src/[^/]+/ui/" in_ui "${rel}")
   string(REGEX MATCH "^src/app/" in_app "${rel}")
   no_qt_library_of("${rel}" library)
-  set(text_read FALSE)
-  foreach(line IN LISTS includes)
+  read_lines(${file} lines)
+  set(line_number 0)
+  foreach(line IN LISTS lines)
+    math(EXPR line_number "${line_number} + 1")
+    if(NOT line MATCHES "^[ \t]*#[ \t]*include")
+      continue()
+    endif()
+    swap_marks(line FALSE)
     if(NOT line MATCHES "include[ \t]*([<\"])([^>\"]*)[>\"]")
       continue()
     endif()
-    set(line_number "")
     set(quoted FALSE)
     if(CMAKE_MATCH_1 STREQUAL "\"")
       set(quoted TRUE)
@@ -160,18 +179,38 @@ foreach(file IN LISTS sources)
     list(FILTER components EXCLUDE REGEX "^\\.?$")
     list(JOIN components "/" header)
     list(LENGTH components depth)
+    set(first "")
+    if(depth GREATER 0)
+      list(GET components 0 first)
+    endif()
+    # A name no folder could hold is no variable name either.
+    set(plain_name FALSE)
+    if(depth EQUAL 1 AND header MATCHES "^[A-Za-z0-9_.+-]+$")
+      set(plain_name TRUE)
+    endif()
 
     if(".." IN_LIST components)
       fault("relative path out of its folder")
     endif()
-    if(library AND (line MATCHES "<Q[A-Za-z]*>" OR line MATCHES "<Qt[A-Za-z]*/"))
-      fault("a library without Qt (tw_${library}) includes Qt")
-    endif()
-    if(library AND quoted)
-      header_allowed(${library} "${header}" allowed)
-      if(NOT allowed)
-        list(JOIN cores_${library} " " named)
-        fault("tw_${library} includes what it does not link (CORE ${named})")
+    if(library)
+      set(qt FALSE)
+      if(header MATCHES "^Q[A-Za-z]*$" OR (depth GREATER 1 AND first MATCHES "^Qt[A-Za-z]*$"))
+        set(qt TRUE)
+      elseif(plain_name AND DEFINED core_header_${header})
+        set(qt TRUE)
+      endif()
+      set(ours ${quoted})
+      if(first MATCHES "^[A-Za-z0-9_.+-]+$" AND depth GREATER 1 AND DEFINED library_folder_${first})
+        set(ours TRUE)
+      endif()
+      if(qt)
+        fault("a library without Qt (tw_${library}) includes Qt")
+      elseif(ours)
+        header_allowed(${library} "${header}" allowed)
+        if(NOT allowed)
+          list(JOIN cores_${library} " " named)
+          fault("tw_${library} includes what it does not link (CORE ${named})")
+        endif()
       endif()
     endif()
     if(NOT in_ui AND NOT in_app)
@@ -184,11 +223,8 @@ foreach(file IN LISTS sources)
             set(window_module TRUE)
           endif()
         endforeach()
-        # A name no folder of Qt could hold is no variable name either.
-        if(depth EQUAL 1 AND header MATCHES "^[A-Za-z0-9_.+-]+$")
-          if(DEFINED window_header_${header})
-            set(window_module TRUE)
-          endif()
+        if(plain_name AND DEFINED window_header_${header})
+          set(window_module TRUE)
         endif()
         if(window_module)
           fault("a logic file includes a header of Qt's Widgets, Gui or PrintSupport")
@@ -199,9 +235,8 @@ foreach(file IN LISTS sources)
 endforeach()
 if(faults)
   # One line each, as a compiler names a fault, unwrapped: an editor jumps to it.
-  list(JOIN faults "\n" text)
-  message(NOTICE "${text}")
-  list(LENGTH faults count)
-  message(FATAL_ERROR "Include boundaries broken: ${count} faults, named above")
+  string(STRIP "${faults}" faults)
+  message(NOTICE "${faults}")
+  message(FATAL_ERROR "Include boundaries broken: ${fault_count} faults, named above")
 endif()
 message(STATUS "Include boundaries hold in ${SOURCE_DIR}/src (without Qt: ${no_qt})")
