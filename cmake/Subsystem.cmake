@@ -5,9 +5,11 @@
 #   CORE   other subsystems' core libraries the logic uses (common, isa, ...)
 #   UI     libraries the windows use besides their own core (workspace_ui, common_ui, assembler...)
 #   NO_QT  the logic links no Qt at all (the instruction tables, the plain file access, the
-#          disassemblers, the simulator's CPU): it may only name NO_QT cores, and
-#          cmake/CheckIncludes.cmake refuses a Qt header in it, or a header of a library it does
-#          not name
+#          disassemblers, the simulator's CPU): it may only name NO_QT cores, which this function
+#          checks. Its .cpp files see no Qt folder, so the compiler refuses a Qt header there; the
+#          ctest check architecture.IncludeBoundaries (cmake/CheckIncludes.cmake) refuses, in any
+#          of its files, a Qt Core header or one named as a Qt class or module, and a header of a
+#          library it does not name
 #   CORE_QT Qt modules the logic needs besides Core (Sql for the subroutine libraries, SerialPort
 #          for the links)
 #   UI_QT  Qt modules the windows need besides Core, Gui, Widgets and PrintSupport
@@ -20,7 +22,10 @@
 # Boundaries are enforced by the include paths: a library sees no src/ root, only an include
 # view per library it links (build/include-views/<library>/NAME/... symlinks into src/NAME).
 # A core view holds everything of src/NAME but ui/; a window view holds src/NAME/ui only. So a
-# header of a library that is not linked cannot be found and the build fails.
+# header of a library that is not linked cannot be found and the compiler stops. Where it never
+# looks (a quoted include found beside the including file, a window module's header reached
+# through Qt's root folder, a header compiled only within other libraries' files), the ctest check
+# does (docs/ARCHITECTURE.md, "What may include what").
 set(TW_ALL_LIBRARIES "")
 set(TW_NO_QT_SUBSYSTEMS "")
 set(TW_VIEW_ROOT ${CMAKE_BINARY_DIR}/include-views)
