@@ -1,4 +1,5 @@
 #include "QtSerialLink.h"
+#include "DriverRate.h"
 
 #include <cerrno>
 #include <sys/ioctl.h>
@@ -68,6 +69,12 @@ bool QtSerialLink::pushUnsent()
         return false;
     }
     return true;
+}
+
+qint32 QtSerialLink::runningBaud() const
+{
+    const qint32 taken = m_port.isOpen() ? driverOutputRate(m_port.handle()) : 0;
+    return taken > 0 ? taken : m_port.baudRate(QSerialPort::Output);
 }
 
 int QtSerialLink::driverQueue() const

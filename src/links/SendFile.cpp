@@ -3,6 +3,7 @@
 #include "common/CheckedFile.h"
 #include "common/Hex.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace tw
@@ -84,6 +85,17 @@ char settingsParity(const QString &settings)
 {
     const QString letter = settings.section(u',', 1, 1);
     return letter.size() == 1 ? static_cast<char>(letter[0].toLatin1()) : 'n';
+}
+
+// A UART makes its rate by dividing a clock, so it runs near the rate asked for rather than at it:
+// a 16550 (115200 / divisor) runs 56000 at 57600, 2.9 % fast. A line works with that much, since
+// the receiver samples each bit in its middle: over a frame of 11 bits the two ends may differ by
+// half a bit in the 10.5 bits up to the stop bit's middle, less the receiver's own sampling step,
+// about 4.5 %. 3 % keeps what is left for the other end's own error. A driver that cannot come
+// near the rate is far off: a 16550 asked for 128000 or 256000 runs 115200 (10 % slow) or 9600.
+bool runsAtChosenRate(qint32 chosen, qint32 running)
+{
+    return std::abs(qint64(running) - chosen) * 100 <= qint64(chosen) * 3;
 }
 
 int drainTimeoutMs(qint32 baud, char parity, int bytes)

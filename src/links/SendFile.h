@@ -49,6 +49,9 @@ QString serialSettings(const QString &baudText, QChar parity);
 qint32 settingsBaud(const QString &settings);
 char settingsParity(const QString &settings);
 
+// Whether a port running at running baud serves a send at chosen baud.
+bool runsAtChosenRate(qint32 chosen, qint32 running);
+
 // How long a wait for a drained queue of this many bytes may take before the send gives up: twice
 // the bytes' time on the wire plus two seconds.
 int drainTimeoutMs(qint32 baud, char parity, int bytes);

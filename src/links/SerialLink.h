@@ -17,6 +17,9 @@ class SerialLink
     virtual bool open(const QString &device, qint32 baud, char parity) = 0;
     // Queues the bytes without waiting for them to go out; false on a port error.
     virtual bool write(const QByteArray &bytes) = 0;
+    // The rate the open port runs at, read back from the driver: one that cannot make the rate
+    // open() asked for may take another without failing.
+    virtual qint32 runningBaud() const = 0;
     // Bytes written but not yet on the wire (ours and the driver's queue); -1 on a port error.
     virtual qint64 pendingOutput() = 0;
     virtual void close() = 0;

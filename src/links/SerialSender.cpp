@@ -28,6 +28,11 @@ bool SerialSender::start(const SendJob &job)
         emit finished(SendOutcome::PortFailed);
         return true;
     }
+    if (!runsAtChosenRate(job.baud, m_link.runningBaud())) {
+        m_link.close();
+        emit finished(SendOutcome::RateNotTaken);
+        return true;
+    }
     m_state = State::BlockDrain; // running; beginBlock() sets the real state
     beginBlock();
     if (isRunning())

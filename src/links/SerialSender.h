@@ -24,7 +24,8 @@ struct SendJob {
     int drainTimeoutMs = 0;
 };
 
-enum class SendOutcome { Completed, PortFailed, TimedOut, Cancelled };
+// RateNotTaken: the port opened but runs at a rate too far from the one chosen; nothing was sent.
+enum class SendOutcome { Completed, PortFailed, RateNotTaken, TimedOut, Cancelled };
 
 class SerialSender : public QObject
 {

@@ -1,6 +1,6 @@
 #pragma once
 // A serial link for tests: records what is opened and written, answers the pending-output count
-// from a script, and can refuse to open or fail a write.
+// from a script, and can refuse to open, run at another rate than asked, or fail a write.
 #include "links/SerialLink.h"
 
 #include <QList>
@@ -18,6 +18,7 @@ class FakeSerialLink : public tw::SerialLink
         if (openFails)
             return false;
         m_open = true;
+        m_askedBaud = baud;
         return true;
     }
     bool write(const QByteArray &bytes) override
@@ -42,8 +43,10 @@ class FakeSerialLink : public tw::SerialLink
         m_open = false;
     }
     bool isOpen() const override { return m_open; }
+    qint32 runningBaud() const override { return takesBaud > 0 ? takesBaud : m_askedBaud; }
 
     bool openFails = false;
+    qint32 takesBaud = 0; // the rate the port runs at whatever is asked, as a driver may; 0: as asked
     int writesBeforeFailure = -1;
     QList<qint64> pending;
     qint64 stuckPending = 0;
@@ -52,6 +55,7 @@ class FakeSerialLink : public tw::SerialLink
 
   private:
     bool m_open = false;
+    qint32 m_askedBaud = 0;
 };
 
 } // namespace twtest

@@ -40,6 +40,14 @@ class PtyPair
             ::close(m_slave);
     }
     QString slaveName() const { return m_slaveName; }
+    // Sets the line's rate as another program on the same terminal would.
+    void setLineRate(speed_t rate)
+    {
+        termios line{};
+        ::tcgetattr(m_slave, &line);
+        ::cfsetspeed(&line, rate);
+        ::tcsetattr(m_slave, TCSANOW, &line);
+    }
     void startReading(int expected)
     {
         m_received.clear();

@@ -298,6 +298,31 @@ TEST_F(SenderWindowTest, APortThatFailsIsNamedClosedAndFailsTheSameWayAgain)
     qunsetenv("TARNWICK_COM1");
 }
 
+// A port whose driver runs another rate than the one picked gets nothing, and the port message
+// names the device and the rate; the same port at a rate it takes sends.
+TEST_F(SenderWindowTest, APortRunningAnotherRateGetsNothingAndTheMessageNamesTheRate)
+{
+    SerialSenderWindow *w = launch(file(QStringLiteral("a.bin"), counting(10)));
+    ASSERT_TRUE(w);
+    qputenv("TARNWICK_COM1", "/dev/ttyS0");
+    link.takesBaud = 115200;
+    w->baudBox()->setCurrentIndex(12);
+    emit w->baudBox()->activated(12);
+    send(w);
+    expectMessages({QStringLiteral(u"端口号无效，请变更端口再试。\n/dev/ttyS0 波特率 128000")});
+    EXPECT_TRUE(link.written.isEmpty());
+    EXPECT_EQ(link.events, QStringList({"open /dev/ttyS0 128000 n", "close"}));
+    expectButtonsEnabled(w);
+
+    link.takesBaud = 9600;
+    w->baudBox()->setCurrentIndex(6);
+    emit w->baudBox()->activated(6);
+    send(w);
+    expectMessages({QStringLiteral(u"发送结束。")});
+    EXPECT_EQ(link.written, counting(10) + QByteArray(246, '\0'));
+    qunsetenv("TARNWICK_COM1");
+}
+
 TEST_F(SenderWindowTest, ClosingDuringASendStopsItAndClosesThePort)
 {
     SerialSenderWindow *w = launch(file(QStringLiteral("a.bin"), counting(1000)));

@@ -196,6 +196,52 @@ TEST(SerialSend, FailuresTimeOutsAndCancelAllCloseThePort)
     EXPECT_FALSE(sender.start(jobOf(QByteArray())));
 }
 
+// A driver that cannot make the chosen rate takes another and says nothing; the sender reads the
+// rate back after opening, and where it is further off than a UART's divisors put it, sends nothing
+// at all and closes the port.
+TEST(SerialSend, APortRunningAtAnotherRateThanChosenGetsNothing)
+{
+    const struct {
+        qint32 chosen, running;
+        SendOutcome outcome;
+    } cases[] = {
+        {9600, 9600, SendOutcome::Completed},
+        {56000, 57600, SendOutcome::Completed}, // a 16550's nearest divisor
+        {128000, 115200, SendOutcome::RateNotTaken},
+        {256000, 9600, SendOutcome::RateNotTaken},
+        {9600, 256000, SendOutcome::RateNotTaken},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.chosen);
+        FakeSerialLink link;
+        link.takesBaud = c.running;
+        SerialSender sender(link);
+        SendJob job = jobOf(counting(10));
+        job.baud = c.chosen;
+        EXPECT_EQ(run(sender, job), c.outcome);
+        if (c.outcome == SendOutcome::Completed)
+            EXPECT_EQ(link.written, job.blocks);
+        else
+            EXPECT_EQ(link.events,
+                      QStringList({QStringLiteral("open /dev/ttyS0 %1 n").arg(c.chosen), "close"}));
+        EXPECT_FALSE(link.isOpen());
+    }
+}
+
+// The rate read back is the driver's, not the one asked for: a pseudo-terminal keeps whatever rate
+// it is given, and one set behind the link's back is the one the link reports.
+TEST(SerialSend, TheRealLinkReadsTheRateBackFromTheDriver)
+{
+    twtest::PtyPair pty;
+    ASSERT_FALSE(pty.slaveName().isEmpty());
+    QtSerialLink link;
+    ASSERT_TRUE(link.open(pty.slaveName(), 256000, 'n'));
+    EXPECT_EQ(link.runningBaud(), 256000);
+    pty.setLineRate(B9600);
+    EXPECT_EQ(link.runningBaud(), 9600);
+    link.close();
+}
+
 // A line the receiver no longer reads takes no more bytes. That is a wait that times out, not a
 // port fault; and what never went out is dropped with the port, so it does not follow the next
 // send's bytes once the receiver reads again.

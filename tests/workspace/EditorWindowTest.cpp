@@ -6,14 +6,18 @@
 #include "base/FileAccess.h"
 #include "common/SaveChoice.h"
 #include "common/TextFile.h"
+#include "common/ui/QtPrompter.h"
 #include "source/Tidier.h"
 #include "workspace/EditorFiles.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -388,7 +392,7 @@ TEST_F(EditorDiskTest, ASaveOverAnOutsideChangeAsksAndNoKeepsTheFile)
     ASSERT_EQ(prompter.calls().size(), 1);
     EXPECT_EQ(prompter.calls()[0].text,
               u"文件已被其他程序修改："_s + file + u"\r\n保存将覆盖这些修改。仍要保存吗？"_s);
-    EXPECT_EQ(prompter.calls()[0].style, MsgStyle::YesNo + MsgStyle::Exclamation);
+    EXPECT_EQ(prompter.calls()[0].style, MsgStyle::YesNo + MsgStyle::Exclamation + MsgStyle::DefaultButton2);
     EXPECT_EQ(prompter.calls()[0].title, u"信息"_s);
     EXPECT_EQ(readBytes(file), QByteArray("outside\r\n"));
     EXPECT_EQ(editor->text(), u"nop\nret\nmine"_s);
@@ -463,6 +467,174 @@ TEST_F(EditorDiskTest, TheCloseQuestionSaveAsAndTheTidiedSaveAskTheSameWay)
     type(tidied, u"nop"_s);
     ASSERT_TRUE(tidied->saveFromMenu());
     EXPECT_EQ(prompter.messageTexts().size(), 2);
+}
+
+// Every save that meets another program's change puts its question with No as the default, so
+// that Enter or Esc keeps that change: the plain save, Save As after its dialog's question, the
+// close question's Yes, and a save whose file changes while the encoding question is open.
+TEST_F(EditorDiskTest, TheOutsideChangeQuestionDefaultsToNoWhereverItIsPut)
+{
+    const QString file = path(u"d.asm"_s);
+    const auto outside = [&] { writeBytes(file, readBytes(file) + "; other\r\n"); };
+    enum class Save { Menu, SaveAsOverIt, CloseQuestion, AfterEncodingQuestion };
+    const struct {
+        const char *what;
+        Save save;
+        QByteArray before;
+    } cases[] = {
+        {"menu save", Save::Menu, "nop\r\n"},
+        {"save as after the replace question", Save::SaveAsOverIt, "nop\r\n"},
+        {"the close question's yes", Save::CloseQuestion, "nop\r\n"},
+        {"after the encoding question", Save::AfterEncodingQuestion, "nop ;\xD0\xB4\x81\r\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        EditorWindow *editor = openFile(u"d.asm"_s, c.before);
+        type(editor, u"x"_s);
+        prompter.clearCalls();
+        bool saved = true;
+        switch (c.save) {
+        case Save::Menu:
+            outside();
+            prompter.answerMessage(MsgAnswer::No);
+            saved = editor->saveFromMenu();
+            break;
+        case Save::SaveAsOverIt:
+            outside();
+            prompter.answerFile(file);
+            prompter.answerMessage(MsgAnswer::Yes); // the dialog's own question
+            prompter.answerMessage(MsgAnswer::No);
+            saved = editor->saveFileAs();
+            break;
+        case Save::CloseQuestion:
+            outside();
+            prompter.answerMessage(MsgAnswer::Yes); // 是否保存
+            prompter.answerMessage(MsgAnswer::No);
+            saved = closeFrameOf(editor);
+            break;
+        case Save::AfterEncodingQuestion:
+            prompter.answerMessage(MsgAnswer::Yes, outside); // save as UTF-8
+            prompter.answerMessage(MsgAnswer::No);
+            saved = editor->saveFromMenu();
+            break;
+        }
+        EXPECT_FALSE(saved);
+        QList<int> styles;
+        for (const ScriptedPrompter::Call &call : prompter.calls())
+            if (call.text == changedOnDiskText(file))
+                styles.append(call.style);
+        EXPECT_EQ(styles, QList<int>{MsgStyle::YesNo + MsgStyle::Exclamation + MsgStyle::DefaultButton2});
+        EXPECT_EQ(readBytes(file), c.before + "; other\r\n");
+        EXPECT_TRUE(editor->hasChanged());
+        editor->clearChanged();
+        ASSERT_TRUE(closeFrameOf(editor));
+    }
+}
+
+namespace
+{
+
+// A user at the keyboard: each message box that opens gets the next key of the script, pressed
+// where the box has its keyboard focus, and what the box showed is noted. A box the script has no
+// key for, or one the key leaves open, fails the test and is closed, so nothing waits for a user.
+class KeyboardUser : public QObject
+{
+  public:
+    struct Seen {
+        QString text;
+        QMessageBox::StandardButton defaultButton;
+    };
+    QList<Qt::Key> keys;
+    QList<Seen> seen;
+
+    KeyboardUser() { qApp->installEventFilter(this); }
+    ~KeyboardUser() override { qApp->removeEventFilter(this); }
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // Answered once the box runs its own loop, as a user's key reaches it.
+        if (auto *box = qobject_cast<QMessageBox *>(watched); box && event->type() == QEvent::Show)
+            QMetaObject::invokeMethod(
+                this, [this, shown = QPointer<QMessageBox>(box)] { press(shown); }, Qt::QueuedConnection);
+        return false;
+    }
+
+  private:
+    void press(QMessageBox *box)
+    {
+        if (!box || !box->isVisible())
+            return;
+        seen.append(Seen{box->text(), box->standardButton(box->defaultButton())});
+        if (keys.isEmpty()) {
+            ADD_FAILURE() << "a box nobody expected: " << box->text().toStdString();
+        } else {
+            QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, keys.takeFirst());
+            if (!box->isVisible())
+                return;
+            ADD_FAILURE() << "the key left the box open: " << box->text().toStdString();
+        }
+        box->done(QMessageBox::Cancel);
+    }
+};
+
+// The editor in the main window with the real message boxes.
+class EditorKeyboardTest : public MainWindowTest
+{
+  protected:
+    QtPrompter realBoxes;
+
+    void SetUp() override
+    {
+        registerHelpWindows();
+        window = std::make_unique<MainWindow>(realBoxes);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+    }
+};
+
+} // namespace
+
+// As a user meets it: another program appends a line to the file, the user presses Ctrl+S and
+// then only Enter or Esc on the question, or closes the window and presses Enter twice. The line
+// stays on disk, and the editor keeps its text.
+TEST_F(EditorKeyboardTest, EnterOrEscOnTheOutsideChangeQuestionKeepsTheOtherProgramsLine)
+{
+    const QString file = path(u"k.asm"_s);
+    EditorWindow *editor = openFile(u"k.asm"_s, "nop\r\n");
+    QPlainTextEdit *text = editor->editor();
+    text->setFocus();
+    QTest::keyClicks(text, u"ret "_s);
+    writeBytes(file, readBytes(file) + "; other\r\n");
+    const QByteArray theirs = readBytes(file);
+
+    KeyboardUser user;
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        SCOPED_TRACE(key == Qt::Key_Return ? "Enter" : "Esc");
+        user.seen.clear();
+        user.keys = {key};
+        // Back in the editor, as the window manager hands it the focus when a box closes.
+        QApplication::setActiveWindow(window.get());
+        text->setFocus();
+        QTest::keyClick(text, Qt::Key_S, Qt::ControlModifier);
+        ASSERT_EQ(user.seen.size(), 1);
+        EXPECT_EQ(user.seen[0].text, changedOnDiskText(file));
+        EXPECT_EQ(user.seen[0].defaultButton, QMessageBox::No);
+        EXPECT_EQ(readBytes(file), theirs);
+        EXPECT_EQ(editor->text(), u"ret nop\n"_s);
+        EXPECT_TRUE(editor->hasChanged());
+    }
+
+    // Enter on the close question saves (Yes is its default); Enter on the next one keeps the line
+    // and the window.
+    user.seen.clear();
+    user.keys = {Qt::Key_Return, Qt::Key_Return};
+    EXPECT_FALSE(closeFrameOf(editor));
+    ASSERT_EQ(user.seen.size(), 2);
+    EXPECT_EQ(user.seen[1].text, changedOnDiskText(file));
+    EXPECT_EQ(readBytes(file), theirs);
+    EXPECT_EQ(window->editorCount(), 1);
+    EXPECT_TRUE(editor->hasChanged());
 }
 
 // The file a save replaces is the one the user was asked about, or, unasked, the one the editor

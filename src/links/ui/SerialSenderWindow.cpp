@@ -27,6 +27,7 @@ namespace
 {
 
 const QString kTitle = QStringLiteral(u"提示");
+const QString kPortText = QStringLiteral(u"端口号无效，请变更端口再试。");
 constexpr int kNotice = MsgStyle::Ok + MsgStyle::Exclamation;
 const char kParityLetters[3] = {'n', 'o', 'e'};
 
@@ -311,6 +312,7 @@ void SerialSenderWindow::send()
     job.blocks = QByteArray(reinterpret_cast<const char *>(image.image.bytes.data()),
                             image.blockCount * kSendBlockSize);
     m_sendingDevice = job.device;
+    m_sendingBaud = job.baud;
     m_sender->start(job);
 }
 
@@ -322,7 +324,11 @@ void SerialSenderWindow::sendFinished(SendOutcome outcome)
         notice(QStringLiteral(u"发送结束。"));
         break;
     case SendOutcome::PortFailed:
-        notice(QStringLiteral(u"端口号无效，请变更端口再试。") + u'\n' + m_sendingDevice);
+        notice(kPortText + u'\n' + m_sendingDevice);
+        break;
+    case SendOutcome::RateNotTaken:
+        notice(kPortText + u'\n' + m_sendingDevice + QStringLiteral(u" 波特率 ") +
+               QString::number(m_sendingBaud));
         break;
     case SendOutcome::TimedOut:
         notice(QStringLiteral(u"发送超时，数据未能从端口发出。") + u'\n' + m_sendingDevice);

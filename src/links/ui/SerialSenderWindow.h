@@ -74,6 +74,7 @@ class SerialSenderWindow : public ToolWindow
     QString m_settings;
     QChar m_parity = u'n';
     QString m_sendingDevice;
+    qint32 m_sendingBaud = 0;
 
     QLineEdit *m_fileEdit = nullptr;
     QLineEdit *m_lengthEdit = nullptr;

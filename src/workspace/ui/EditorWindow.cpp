@@ -205,7 +205,9 @@ std::optional<FileState> EditorWindow::agreedReplacement(const QString &path, bo
         return inDialog ? *inDialog : before;
     // What the user agrees to replace is what stands there as the question is put.
     const FileState asked = fileStateAt(path);
-    if (m_prompter.message(changedOnDiskText(path), MsgStyle::YesNo + MsgStyle::Exclamation,
+    // No is the default: a user who only presses Enter or Esc keeps the other program's change.
+    if (m_prompter.message(changedOnDiskText(path),
+                           MsgStyle::YesNo + MsgStyle::Exclamation + MsgStyle::DefaultButton2,
                            kWorkspaceInfoTitle) != MsgAnswer::Yes)
         return std::nullopt;
     return asked;
