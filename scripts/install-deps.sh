@@ -13,7 +13,7 @@ packages=(
   xvfb xauth openbox x11-utils
   as31 sdcc-ucsim d52 srecord binutils
   e2fsprogs strace util-linux
-  fuse3 libfuse3-dev bindfs sshfs openssh-server exfat-fuse exfatprogs
+  fuse3 libfuse3-dev bindfs sshfs openssh-server exfat-fuse exfatprogs fusefat dosfstools
   clang libclang-rt-14-dev
 )
 

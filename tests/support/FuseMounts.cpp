@@ -321,6 +321,8 @@ FuseMount::FuseMount(const Switches &switches, const QString &folder) : TestMoun
         args += QStringLiteral("--no-links");
     if (switches.noLocks)
         args += QStringLiteral("--no-locks");
+    if (switches.renamedNewTime)
+        args += QStringLiteral("--renamed-new-time");
     startDaemon(program, args + switches.options);
 #endif
 }
@@ -357,6 +359,18 @@ void FuseMount::releaseRenames()
 {
     if (!m_stallFile.isEmpty())
         QFile::remove(m_stallFile);
+}
+
+bool TestMount::makeImage(const QString &image, const QString &mkfs, const QStringList &arguments)
+{
+    QFile file(image);
+    if (!file.open(QIODevice::WriteOnly) || !file.resize(64 << 20))
+        return refuse(QStringLiteral("no image file: ") + file.errorString());
+    file.close();
+    if (const ProcessResult made = runProgram(mkfs, arguments); made.exitCode != 0)
+        return refuse(QFileInfo(mkfs).fileName() + QStringLiteral(" failed: ") +
+                      QString::fromLocal8Bit(made.out + made.err));
+    return true;
 }
 
 BindfsMount::BindfsMount(const QStringList &arguments, const QString &folder) : TestMount(folder)
@@ -477,16 +491,8 @@ ExfatMount::ExfatMount(const QStringList &arguments, const QString &folder) : Te
         return;
     }
     const QString image = privatePath(QStringLiteral("exfat.img"));
-    QFile file(image);
-    if (!file.open(QIODevice::WriteOnly) || !file.resize(64 << 20)) {
-        refuse(QStringLiteral("no image file: ") + file.errorString());
+    if (!makeImage(image, programs->at(0), {image}))
         return;
-    }
-    file.close();
-    if (const ProcessResult made = runProgram(programs->at(0), {image}); made.exitCode != 0) {
-        refuse(QStringLiteral("mkfs.exfat failed: ") + QString::fromLocal8Bit(made.out + made.err));
-        return;
-    }
     // exfat-fuse reads only block devices.
     const ProcessResult loop =
         runProgram(programs->at(2), {QStringLiteral("--find"), QStringLiteral("--show"), image});
@@ -516,6 +522,23 @@ ExfatMount::ExfatMount(const QStringList &arguments, const QString &folder) : Te
     }
     if (held >= 0)
         ::close(held);
+}
+
+FatMount::FatMount(const QString &folder) : TestMount(folder, false)
+{
+    if (!skipReason().isEmpty() || !requireFuse(false))
+        return;
+    const std::optional<QStringList> programs =
+        requirePrograms({QStringLiteral("mkfs.fat"), QStringLiteral("fusefat")});
+    if (!programs)
+        return;
+    const QString image = privatePath(QStringLiteral("fat.img"));
+    if (!makeImage(image, programs->at(0), {QStringLiteral("-F"), QStringLiteral("32"), image}))
+        return;
+    // rw+ writes to the image; without it fusefat mounts read-only. -s: served by one thread, as
+    // fusefat needs (with several it can spin on a request for ever).
+    startDaemon(programs->at(1), {QStringLiteral("-f"), QStringLiteral("-s"), image, mountPoint(),
+                                  QStringLiteral("-o"), QStringLiteral("rw+")});
 }
 
 } // namespace twtest

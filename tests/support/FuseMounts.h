@@ -52,6 +52,8 @@ class TestMount
     // Starts the daemon in the foreground and waits until its mount shows; refuses with its output
     // when it ends first.
     bool startDaemon(const QString &program, const QStringList &args);
+    // A 64 MiB image file made and given a file system by mkfs with arguments; refuses on failure.
+    bool makeImage(const QString &image, const QString &mkfs, const QStringList &arguments);
     // Empty unless the daemon, once unmounted, ended by itself with a failure; then its output.
     QString daemonFault() const;
 
@@ -69,11 +71,12 @@ class TestMount
 // The passthrough, built beside the tests when libfuse3 is there. Without switches it hands every
 // call to the folder with the folder's inode numbers and forwards flock(2) to it.
 struct PassSwitches {
-    bool inodePerName = false;  // each name its own inode number; a link a new one (sshfs)
-    bool noRenameFlags = false; // rename with flags answers EINVAL (sshfs, bindfs)
-    bool noLinks = false;       // link answers EPERM (exFAT)
-    bool noLocks = false;       // flock answers ENOLCK
-    QStringList options = {};   // further arguments for FUSE, e.g. {"-o", "ro"}
+    bool inodePerName = false;   // each name its own inode number; a link a new one (sshfs)
+    bool noRenameFlags = false;  // rename with flags answers EINVAL (sshfs, bindfs)
+    bool noLinks = false;        // link answers EPERM (exFAT)
+    bool noLocks = false;        // flock answers ENOLCK
+    bool renamedNewTime = false; // a renamed file gets the time of the rename (fusefat)
+    QStringList options = {};    // further arguments for FUSE, e.g. {"-o", "ro"}
 };
 class FuseMount : public TestMount
 {
@@ -130,6 +133,13 @@ class ExfatMount : public TestMount
 
   private:
     QString m_device;
+};
+
+// A fresh 64 MiB FAT32 image through fusefat, which mounts image files itself; no source folder.
+class FatMount : public TestMount
+{
+  public:
+    explicit FatMount(const QString &folder = {});
 };
 
 // The processes whose command line names something under path (the tests' own excepted).

@@ -1,7 +1,7 @@
 // twpassfs: a FUSE file system that hands every call to a folder, for tests of how programs replace
 // files on mounts made from servers and devices. Switches make it answer as those mounts do:
 //   twpassfs SOURCE MOUNTPOINT [--inode-per-name] [--no-rename-flags] [--no-links] [--no-locks]
-//            [--stall-rename FILE] [FUSE options such as -o hard_remove]
+//            [--renamed-new-time] [--stall-rename FILE] [FUSE options such as -o hard_remove]
 // It runs in the foreground until the mount point is unmounted.
 #define FUSE_USE_VERSION 31
 #include <fuse.h>
@@ -33,6 +33,7 @@ struct Settings {
     bool noRenameFlags = false;
     bool noLinks = false;
     bool noLocks = false;
+    bool renamedNewTime = false;
     std::string stallFile;
 };
 Settings settings;
@@ -186,7 +187,12 @@ int rename(const char *from, const char *to, unsigned int flags)
     if (flags && settings.noRenameFlags)
         return -EINVAL;
     stallRename(to);
-    return result(renameat2(AT_FDCWD, real(from).c_str(), AT_FDCWD, real(to).c_str(), flags));
+    if (renameat2(AT_FDCWD, real(from).c_str(), AT_FDCWD, real(to).c_str(), flags) != 0)
+        return -errno;
+    // fusefat writes a renamed file's entry anew, with the time of the rename as its modification time.
+    if (settings.renamedNewTime && !(flags & RENAME_EXCHANGE))
+        ::utimensat(AT_FDCWD, real(to).c_str(), nullptr, AT_SYMLINK_NOFOLLOW);
+    return 0;
 }
 
 int link(const char *from, const char *to)
@@ -310,7 +316,7 @@ int usage(const char *program)
 {
     fprintf(stderr,
             "usage: %s SOURCE MOUNTPOINT [--inode-per-name] [--no-rename-flags] [--no-links] [--no-locks]\n"
-            "       [--stall-rename FILE] [FUSE options]\n",
+            "       [--renamed-new-time] [--stall-rename FILE] [FUSE options]\n",
             program);
     return 2;
 }
@@ -339,6 +345,8 @@ int main(int argc, char *argv[])
             settings.inodePerName = true;
         else if (arg == "--no-rename-flags")
             settings.noRenameFlags = true;
+        else if (arg == "--renamed-new-time")
+            settings.renamedNewTime = true;
         else if (arg == "--no-links")
             settings.noLinks = true;
         else if (arg == "--no-locks")
