@@ -168,7 +168,7 @@ int carryAttributes(int oldFd, const std::string &oldPath, int newFd, const std:
 } // namespace
 
 int carryAccessRights(int folder, const std::string &name, const struct stat &old, int oldFd, int newFd,
-                      const std::string &newName, std::string &reason)
+                      const std::string &newName, std::string &reason, bool mayOpen)
 {
     auto fail = [&reason](int error, std::string text) {
         reason = std::move(text);
@@ -200,8 +200,9 @@ int carryAccessRights(int folder, const std::string &name, const struct stat &ol
     Descriptor opened(-1);
     std::string oldPath = name, newPath = newName;
     if (oldFd < 0) {
-        opened.reset(::openat(folder, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-        const int error = opened.valid() ? 0 : errno;
+        if (mayOpen)
+            opened.reset(::openat(folder, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        const int error = !mayOpen ? EPERM : opened.valid() ? 0 : errno;
         oldFd = opened.get();
         if (error == ENOENT) // gone meanwhile: the name is empty, there is nothing to carry
             return 0;

@@ -14,6 +14,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 struct stat;
 
@@ -204,6 +205,11 @@ class StagedFile
     // program's file came to it (changedMeanwhile() then says what), or the flags' refusal.
     int swapWithOldFile();
     int replaceWithoutSwap();
+    // Whether a file that has been renamed (moved) is the file asked about: the same data, or
+    // where renames give files a new modification time, the same file of the same size.
+    bool sameFileMoved(const FileState &moved, const FileState &asked);
+    // Whether files at the name are held by their path alone (see detail::secondOpenTearsReads).
+    bool byPathOnly() const;
     // Why what was found at the name may not be replaced; empty when it may.
     std::string refuseFound(unsigned mode, const FileState &found);
     // The staged file now stands under the name, or error (non-zero) says why it does not.
@@ -236,6 +242,8 @@ class StagedFile
     unsigned long long m_inode = 0;
     long long m_size = 0;
     FileState m_expected;
+    // The name's old file as an ended run left it aside and as this run's sweep put it back.
+    std::optional<std::pair<FileState, FileState>> m_putBack;
     bool m_changedMeanwhile = false;
     std::string m_meanwhile; // what was found instead of the expected file
     std::string m_keptAside;

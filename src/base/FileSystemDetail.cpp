@@ -7,9 +7,13 @@
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
+#include <fstream>
+#include <sstream>
 #include <stdio.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
 
 namespace tw::detail
 {
@@ -161,6 +165,36 @@ int placeWithoutReplacing(int folder, const std::string &from, const std::string
     if (steps && !linksRefused && placed == 0)
         steps->noHardLinks = true;
     return placed;
+}
+
+bool secondOpenTearsReads(int folder, FolderSteps &steps)
+{
+    if (const int known = steps.secondOpenTearsReads.load())
+        return known == 1;
+    constexpr long kFuseMagic = 0x65735546;
+    struct statfs system;
+    struct stat info;
+    bool tears = false;
+    if (::fstatfs(folder, &system) == 0 && system.f_type == kFuseMagic && ::fstat(folder, &info) == 0) {
+        // A FUSE mount names its daemon in its type ("fuse.fusefat"); its line in mountinfo is the
+        // one with the folder's device: "ID PARENT MAJOR:MINOR ROOT POINT OPTIONS ... - TYPE ...".
+        const std::string device =
+            std::to_string(major(info.st_dev)) + ':' + std::to_string(minor(info.st_dev));
+        std::ifstream mounts("/proc/self/mountinfo");
+        for (std::string line; !tears && std::getline(mounts, line);) {
+            std::istringstream fields(line);
+            std::string id, parent, numbers, field;
+            fields >> id >> parent >> numbers;
+            if (numbers != device)
+                continue;
+            while (fields >> field && field != "-") {
+            }
+            fields >> field;
+            tears = field == "fuse.fusefat" || field == "fuseblk.fusefat";
+        }
+    }
+    steps.secondOpenTearsReads = tears ? 1 : 2;
+    return tears;
 }
 
 FileState fileStateFrom(const struct stat &info)

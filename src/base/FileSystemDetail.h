@@ -80,16 +80,22 @@ int renameOwnName(int folder, const std::string &from, const std::string &to);
 // What the file system refuses is noted in steps, and not tried again there.
 int placeWithoutReplacing(int folder, const std::string &from, const std::string &to,
                           FolderSteps *steps = nullptr);
+// fusefat serves a file that two programs hold open at once wrongly: a read may give zeros for the
+// file's whole length. Where the folder is on it, the writer opens no user's file (it holds one by
+// its path alone, and reads ACLs and attributes by name), so that a program reading the file
+// meanwhile reads it whole. Asked once per open folder.
+bool secondOpenTearsReads(int folder, FolderSteps &steps);
 // What stat found, as the writer compares it.
 FileState fileStateFrom(const struct stat &info);
 // Gives the new file newFd (newName in folder) what the old file at name in folder lets whom do,
 // so that a replacement lets nobody in whom the old file kept out: its owner and group where they
 // may be set (a group that cannot be kept gets no more than others had), its mode, its access ACL
 // and its extended attributes (user.*; security.* and trusted.* where the process may set them).
-// old is what stat found of the old file; oldFd is it opened for reading, or -1 to open it here. A
+// old is what stat found of the old file; oldFd is it opened for reading, or -1 to open it here
+// unless mayOpen is false (then its ACL and attributes are read by its name). A
 // file system without modes, ACLs or attributes has none to carry. 0, or the error with the reason
 // in the program's language.
 int carryAccessRights(int folder, const std::string &name, const struct stat &old, int oldFd, int newFd,
-                      const std::string &newName, std::string &reason);
+                      const std::string &newName, std::string &reason, bool mayOpen = true);
 
 } // namespace tw::detail

@@ -8,6 +8,7 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <map>
@@ -53,9 +54,16 @@ void removeSlots(bool locks)
             ::unlinkat(slot.folder, slot.name, 0);
 }
 
-extern "C" void removeScratchAndGoOn(int signal)
+// While a step that leaves files between two states runs (an old file off its name, a lock being
+// made), an interrupt only notes its signal; the last such step to end does the interrupt's work.
+// The count of those steps, and kEnding once an interrupt is doing its work: no step starts then.
+constexpr unsigned kEnding = 1u << 31;
+std::atomic<unsigned> g_steps{0};
+std::atomic<int> g_pendingSignal{0};
+
+// Removes the scratch files and goes on with the signal; the caller has set kEnding.
+void endWithSignal(int signal)
 {
-    const int savedErrno = errno; // for an earlier handler that returns to interrupted code
     // The scratch files first, the locks that guard them last.
     removeSlots(false);
     removeSlots(true);
@@ -67,6 +75,25 @@ extern "C" void removeScratchAndGoOn(int signal)
         if (kSignals[i] == signal)
             ::sigaction(signal, &g_previous[i], nullptr);
     ::raise(signal);
+}
+
+extern "C" void removeScratchAndGoOn(int signal)
+{
+    const int savedErrno = errno; // for an earlier handler that returns to interrupted code
+    unsigned steps = g_steps.load();
+    for (;;) {
+        if (steps & kEnding)
+            break; // another thread does the work
+        if (steps != 0) {
+            int none = 0;
+            g_pendingSignal.compare_exchange_strong(none, signal);
+            break;
+        }
+        if (g_steps.compare_exchange_weak(steps, kEnding)) {
+            endWithSignal(signal);
+            break;
+        }
+    }
     errno = savedErrno;
 }
 
@@ -196,6 +223,7 @@ struct ScratchFolderState {
     ~ScratchFolderState()
     {
         if (owner == ::getpid()) {
+            const InterruptDelay closing; // the lock file goes before its name is forgotten
             freeSlot(lockSlot);
             lock.removeAndRelease(fd, lockName);
         }
@@ -251,6 +279,7 @@ int ScratchFolder::open(const std::string &folder)
         }
         // The lock and its draft are the interrupt handler's to remove from before they exist.
         const std::string lock = lockName(all.token);
+        const InterruptDelay making; // a lock file half made is never left
         const int lockSlot = claimSlot(fd, lock, true);
         const int draftSlot = claimSlot(fd, RunLock::draftName(lock), false);
         RunLock held;
@@ -367,19 +396,52 @@ std::string journalledName(int folder, const std::string &journal)
     return name.find('\0') == std::string::npos && name.find('/') == std::string::npos ? name : std::string();
 }
 
-// An ended run's old file goes back under its name where that stands empty.
-void putBackJournalled(int folder, const std::string &journal, FolderSteps &steps)
+// An ended run's old file goes back under its name where that stands empty; then it is listed.
+void putBackJournalled(int folder, const std::string &journal, FolderSteps &steps, std::vector<PutBack> &done)
 {
-    const std::string name = journalledName(folder, journal);
+    PutBack putBack;
+    putBack.name = journalledName(folder, journal);
     const std::string kept = retagged(journal, kJournalTag, kKeptTag);
-    struct stat info;
-    if (name.empty() || ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT ||
-        ::fstatat(folder, kept.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+    struct stat &info = putBack.back;
+    if (putBack.name.empty() || ::fstatat(folder, putBack.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 ||
+        errno != ENOENT || ::fstatat(folder, kept.c_str(), &putBack.aside, AT_SYMLINK_NOFOLLOW) != 0)
         return;
-    detail::placeWithoutReplacing(folder, kept, name, &steps);
+    if (detail::placeWithoutReplacing(folder, kept, putBack.name, &steps) == 0 &&
+        ::fstatat(folder, putBack.name.c_str(), &putBack.back, AT_SYMLINK_NOFOLLOW) == 0)
+        done.push_back(std::move(putBack));
 }
 
 } // namespace
+
+InterruptDelay::InterruptDelay()
+{
+    installHandlers();
+    unsigned steps = g_steps.load();
+    for (;;) {
+        // An interrupt is ending the process: this step does not start.
+        while (steps & kEnding) {
+            const timespec pause = {0, 1000 * 1000};
+            ::nanosleep(&pause, nullptr);
+            steps = g_steps.load();
+        }
+        if (g_steps.compare_exchange_weak(steps, steps + 1))
+            return;
+    }
+}
+
+InterruptDelay::~InterruptDelay()
+{
+    unsigned steps = g_steps.fetch_sub(1) - 1;
+    while (steps == 0 && g_pendingSignal.load() != 0) {
+        if (g_steps.compare_exchange_weak(steps, kEnding)) {
+            // Raised here, outside any handler, the signal ends the process at once; a program
+            // handler of its own that lets it go on finds the steps open again.
+            endWithSignal(g_pendingSignal.exchange(0));
+            g_steps.fetch_and(~kEnding);
+            return;
+        }
+    }
+}
 
 std::string journalNameOf(const std::string &kept)
 {
@@ -396,18 +458,21 @@ void addInterruptCleanup(InterruptCleanup cleanup)
     }
 }
 
-void sweepEndedScratch(const ScratchFolder &folder)
+std::vector<PutBack> sweepEndedScratch(const ScratchFolder &folder)
 {
+    std::vector<PutBack> putBack;
     if (!folder.isOpen())
-        return;
+        return putBack;
+    // An old file on its way back to its name, or a lock half removed, is never left so.
+    const InterruptDelay sweeping;
     const int fd = folder.fd();
     const int listing = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (listing < 0)
-        return;
+        return putBack;
     DIR *dir = ::fdopendir(listing);
     if (!dir) {
         ::close(listing);
-        return;
+        return putBack;
     }
     std::string own;
     {
@@ -440,7 +505,7 @@ void sweepEndedScratch(const ScratchFolder &folder)
         }
         for (const std::string &name : names)
             if (hasTag(name, kJournalTag))
-                putBackJournalled(fd, name, folder.steps());
+                putBackJournalled(fd, name, folder.steps(), putBack);
         for (const std::string &name : names) {
             struct stat info;
             if (::fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
@@ -449,6 +514,7 @@ void sweepEndedScratch(const ScratchFolder &folder)
         if (lock.held())
             lock.removeAndRelease(fd, lockFile);
     }
+    return putBack;
 }
 
 } // namespace tw

@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
+#include <vector>
 
 namespace tw
 {
@@ -23,6 +25,11 @@ struct ScratchFolderState;
 struct FolderSteps {
     std::atomic<bool> noRenameFlags{false};
     std::atomic<bool> noHardLinks{false};
+    // Whether a rename keeps a file's modification time there: 0 not yet known, 1 it does, 2 the
+    // file takes the time of the rename (fusefat).
+    std::atomic<int> renameKeepsTimes{0};
+    // Whether a file open twice at once may read wrongly there: 0 not yet known, 1 yes (fusefat), 2 no.
+    std::atomic<int> secondOpenTearsReads{0};
 };
 
 // A folder this process makes scratch files in. It is opened once, so that a run stays in it when
@@ -82,11 +89,34 @@ std::string journalNameOf(const std::string &kept);
 using InterruptCleanup = void (*)();
 void addInterruptCleanup(InterruptCleanup cleanup);
 
+// Holds back the work of an interrupt (SIGINT, SIGTERM, SIGHUP) while it lives, for a step that
+// leaves files between two states: an old file off its name, a lock file being made, several
+// outputs being put in place together. The signal is noted; once the last such step has ended
+// (its files settled: the new file or the old one under each name), the scratch files go and the
+// signal does what it would have done. Objects may nest and live in several threads at once.
+class InterruptDelay
+{
+  public:
+    InterruptDelay();
+    ~InterruptDelay();
+    InterruptDelay(const InterruptDelay &) = delete;
+    InterruptDelay &operator=(const InterruptDelay &) = delete;
+};
+
+// An ended run's old file that a sweep put back under its name: as it waited under the hidden name,
+// and as the name shows it since (a hard link may give it another inode number there).
+struct PutBack {
+    std::string name;
+    struct stat aside;
+    struct stat back;
+};
+
 // Removes, in the folder, every scratch file of runs that have ended: their staged files, kept old
 // files, journals, probes and locks; an old file a journal names goes back to its name first, where
-// that stands empty (the run was killed between moving it aside and putting the new file there). A
-// kept old file that a failed run named to the user has left the scratch names for a name of its
-// own, and stays. Names of other programs, and ".tw-" names of an older form, are left alone.
-void sweepEndedScratch(const ScratchFolder &folder);
+// that stands empty (the run was killed between moving it aside and putting the new file there),
+// and is listed in the answer. A kept old file that a failed run named to the user has left the
+// scratch names for a name of its own, and stays. Names of other programs, and ".tw-" names of an
+// older form, are left alone.
+std::vector<PutBack> sweepEndedScratch(const ScratchFolder &folder);
 
 } // namespace tw

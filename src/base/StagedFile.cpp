@@ -2,6 +2,7 @@
 
 #include "base/FileSystemDetail.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -92,15 +93,50 @@ int openTemporary(const ScratchFolder &folder, std::string &name, ScratchEntry &
     return -1;
 }
 
+// Whether a rename in the folder keeps a file's modification time. Where it does not (fusefat gives
+// the file the time of the rename), a file moved aside is known by what a rename keeps: its device,
+// inode number and size. Asked once per open folder, with a file of our own dated in the past.
+bool renameKeepsTimes(const ScratchFolder &folder)
+{
+    std::atomic<int> &known = folder.steps().renameKeepsTimes;
+    if (const int answer = known.load())
+        return answer == 1;
+    std::string name = folder.scratchName("time-");
+    ScratchEntry entry(folder, name);
+    Descriptor fd(::openat(folder.fd(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!fd.valid())
+        return true;                                           // unknown: the stricter check stands
+    const timespec past[2] = {{946684800, 0}, {946684800, 0}}; // 2000-01-01, an even second for FAT
+    struct stat before;
+    const bool dated = ::futimens(fd.get(), past) == 0 && ::fstat(fd.get(), &before) == 0;
+    fd.close();
+    std::string moved = folder.scratchName("time-");
+    ScratchEntry movedEntry(folder, moved);
+    bool keeps = true;
+    struct stat after;
+    if (dated && ::renameat(folder.fd(), name.c_str(), folder.fd(), moved.c_str()) == 0) {
+        removeScratch(folder.fd(), name, entry);
+        keeps = ::fstatat(folder.fd(), moved.c_str(), &after, AT_SYMLINK_NOFOLLOW) != 0 ||
+                detail::fileStateFrom(after).modified == detail::fileStateFrom(before).modified;
+        known.store(keeps ? 1 : 2);
+    }
+    removeScratch(folder.fd(), name, entry);
+    removeScratch(folder.fd(), moved, movedEntry);
+    return keeps;
+}
+
 constexpr int kNameChanged = -2;
 
-// The file at name in the folder opened (to read where the user may, else as a path alone), while
+// The file at name in the folder opened (to read where the user may and the file system serves two
+// opens of one file rightly, else as a path alone), while
 // it is still the one looked at; kNameChanged when another stands there now, -1 when it cannot be
 // opened (the checks then go by the look alone).
-int holdOpen(int folder, const std::string &name, const struct stat &looked)
+int holdOpen(int folder, const std::string &name, const struct stat &looked, bool byPathOnly)
 {
-    int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0 && (errno == EACCES || errno == EPERM))
+    int fd = byPathOnly
+                 ? -1
+                 : ::openat(folder, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    if (byPathOnly || (fd < 0 && (errno == EACCES || errno == EPERM)))
         fd = ::openat(folder, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return errno == ENOENT || errno == ELOOP ? kNameChanged : -1;
@@ -191,13 +227,18 @@ std::string StagedFile::stage(const std::string &path, const ContentWriter &cont
     m_name = m_target.substr(folder.size());
     if (const int error = m_folder.open(folder))
         return systemErrorText(error);
+    // An ended run's old file that waited off the name is back before anything is looked at.
+    m_putBack.reset();
+    for (const PutBack &putBack : sweepEndedScratch(m_folder))
+        if (putBack.name == m_name)
+            m_putBack =
+                std::make_pair(detail::fileStateFrom(putBack.aside), detail::fileStateFrom(putBack.back));
     struct stat existing;
     const bool existed = ::fstatat(m_folder.fd(), m_name.c_str(), &existing, 0) == 0;
     if (existed && !S_ISREG(existing.st_mode))
         return outputRefusal(m_target);
     // Until the caller says what it was asked to replace, it is what stands there now.
     m_expected = existed ? detail::fileStateFrom(existing) : FileState();
-    sweepEndedScratch(m_folder);
     std::string temporary;
     Descriptor fd(openTemporary(m_folder, temporary, m_temporaryEntry));
     if (!fd.valid())
@@ -211,7 +252,9 @@ std::string StagedFile::stage(const std::string &path, const ContentWriter &cont
         // The replacement lets in whom the old file let in: its owner, mode, ACL and attributes.
         std::string reason;
         const int folder = m_folder.fd();
-        if (detail::carryAccessRights(folder, m_name, existing, -1, fd.get(), temporary, reason) != 0) {
+        const bool mayOpen = !detail::secondOpenTearsReads(folder, m_folder.steps());
+        if (detail::carryAccessRights(folder, m_name, existing, -1, fd.get(), temporary, reason, mayOpen) !=
+            0) {
             discard();
             return reason;
         }
@@ -242,7 +285,25 @@ std::string StagedFile::stage(const std::string &path, const ContentWriter &cont
 
 void StagedFile::expect(const FileState &state)
 {
-    m_expected = state;
+    // The old file this run put back is the one that stood at the name: what the caller knew of it
+    // there stands for it as it is back.
+    if (m_putBack && state.exists && sameFileMoved(m_putBack->first, state))
+        m_expected = m_putBack->second;
+    else
+        m_expected = state;
+}
+
+bool StagedFile::byPathOnly() const
+{
+    return detail::secondOpenTearsReads(m_folder.fd(), m_folder.steps());
+}
+
+bool StagedFile::sameFileMoved(const FileState &moved, const FileState &asked)
+{
+    if (sameDataAs(moved, asked))
+        return true;
+    return moved.device == asked.device && moved.inode == asked.inode && moved.size == asked.size &&
+           !renameKeepsTimes(m_folder);
 }
 
 std::string StagedFile::changed(std::string reason)
@@ -261,6 +322,8 @@ std::string StagedFile::commit()
     m_keptAside.clear();
     reachStep(ReplaceStep::OldKept);
     const FolderTurn turn(m_folder.fd());
+    // An interrupt meanwhile waits until the name holds the old file or the new one again.
+    const InterruptDelay settling;
     // Each pass looks at what stands at the name now; a step that finds the name changed under it
     // (filled, emptied) comes back here, so nothing is replaced that was not looked at first.
     for (int attempt = 0; attempt < 10; ++attempt) {
@@ -283,7 +346,7 @@ std::string StagedFile::commit()
         // The file looked at is held open until it has left the name and been checked, so that its
         // inode number cannot pass meanwhile to a file another program makes there of the same size
         // and time (file systems hand a freed number out again at once).
-        const Descriptor held(holdOpen(m_folder.fd(), m_name, now));
+        const Descriptor held(holdOpen(m_folder.fd(), m_name, now, byPathOnly()));
         if (held.get() == kNameChanged)
             continue;
         reachStep(ReplaceStep::Looked);
@@ -362,7 +425,7 @@ int StagedFile::replaceWithoutSwap()
     reachStep(ReplaceStep::MovedAside);
     struct stat moved;
     const bool looked = ::fstatat(folder, m_kept.c_str(), &moved, AT_SYMLINK_NOFOLLOW) == 0;
-    if (!looked || !S_ISREG(moved.st_mode) || !sameDataAs(detail::fileStateFrom(moved), m_expected)) {
+    if (!looked || !S_ISREG(moved.st_mode) || !sameFileMoved(detail::fileStateFrom(moved), m_expected)) {
         // Not the file looked at: it came in between, and goes straight back.
         m_keptAside = putKeptBack();
         changed(foundInstead(looked, moved));
@@ -439,6 +502,7 @@ std::string StagedFile::rollBack()
         return std::string();
     }
     const FolderTurn turn(m_folder.fd());
+    const InterruptDelay settling;
     return undo(true);
 }
 
@@ -451,7 +515,7 @@ std::string StagedFile::undo(bool keptIsOld)
     // Ours is held open meanwhile, so that no other file can come to have its inode number.
     struct stat atName;
     const bool stillOurs = holdsOwnFile(m_name, &atName);
-    const Descriptor held(stillOurs ? holdOpen(folder, m_name, atName) : -1);
+    const Descriptor held(stillOurs ? holdOpen(folder, m_name, atName, byPathOnly()) : -1);
     if (!stillOurs || held.get() == kNameChanged) {
         if (!keptIsOld)
             return keepAside();

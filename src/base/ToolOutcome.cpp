@@ -1,5 +1,6 @@
 #include "base/ToolOutcome.h"
 
+#include "base/FileSystemDetail.h"
 #include "base/MessageStyle.h"
 
 #include <algorithm>
@@ -123,6 +124,7 @@ class Writer
     // name that was empty stays unasked.
     bool consent()
     {
+        settleEndedRuns();
         std::vector<std::string> existing;
         bool firstExists = false;
         m_asked.assign(m_outcome.files.size(), std::nullopt);
@@ -153,6 +155,19 @@ class Writer
         return false;
     }
 
+    // An old file that an ended run left off its name goes back first, so that what is taken down,
+    // and asked about, is the file that stood there. The folders stay open for the run.
+    void settleEndedRuns()
+    {
+        for (const PlannedFile &file : m_outcome.files) {
+            ScratchFolder folder;
+            if (folder.open(detail::folderOf(detail::followLinks(file.path))) != 0)
+                continue;
+            sweepEndedScratch(folder);
+            m_folders.push_back(std::move(folder));
+        }
+    }
+
     bool writeAll()
     {
         std::vector<StagedFile> staged;
@@ -176,6 +191,24 @@ class Writer
             files.push_back(&file);
         }
         std::vector<bool> committed(staged.size(), false);
+        if (const std::string failure = commitAll(staged, files, committed); !failure.empty()) {
+            show({failure, MsgStyle::Exclamation, m_outcome.title});
+            m_report.result = WriteResult::Failed;
+            return false;
+        }
+        for (std::size_t i = 0; i < files.size(); ++i)
+            if (committed[i])
+                m_report.written.push_back(files[i]->path);
+        return true;
+    }
+
+    // Puts every staged file under its name, or, when one fails, takes back those put there; empty,
+    // or what the user is told. An interrupt meanwhile waits until every name holds its new file
+    // or, after a failure, its old one.
+    static std::string commitAll(std::vector<StagedFile> &staged,
+                                 const std::vector<const PlannedFile *> &files, std::vector<bool> &committed)
+    {
+        const InterruptDelay settling;
         for (std::size_t i = 0; i < staged.size(); ++i) {
             const std::string reason = staged[i].commit();
             committed[i] = reason.empty();
@@ -189,20 +222,16 @@ class Writer
                 if (committed[j])
                     if (const std::string kept = staged[j].rollBack(); !kept.empty())
                         text += "\r\n" + putBackFailureText(files[j]->path, kept);
-            show({text, MsgStyle::Exclamation, m_outcome.title});
-            m_report.result = WriteResult::Failed;
-            return false;
+            return text;
         }
-        for (std::size_t i = 0; i < files.size(); ++i)
-            if (committed[i])
-                m_report.written.push_back(files[i]->path);
-        return true;
+        return std::string();
     }
 
     const ToolOutcome &m_outcome;
     NoteAnswers &m_answers;
     CarriedOut m_report;
     std::vector<std::optional<FileState>> m_asked; // per file: what stood there when asked or begun
+    std::vector<ScratchFolder> m_folders;          // the outputs' folders, settled
 };
 
 } // namespace
