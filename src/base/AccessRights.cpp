@@ -214,13 +214,16 @@ int carryAccessRights(int folder, const std::string &name, const struct stat &ol
             newPath = inFolder + newName;
         }
     }
+    // Read by name, the old file may have left it meanwhile (a FUSE mount shows a name empty for a
+    // moment while another program renames a file over it): then there is nothing to carry.
+    const auto gone = [oldFd](int error) { return oldFd < 0 && error == ENOENT; };
     if (const int error = carryAcl(oldFd, oldPath, newFd, mode, groupKept); error != 0)
-        return fail(error, aclReason(error));
+        return gone(error) ? 0 : fail(error, aclReason(error));
     for (const bool required : {true, false}) {
         std::string failedName;
         if (const int error = carryAttributes(oldFd, oldPath, newFd, newPath, required, failedName);
             error != 0)
-            return fail(error, attributeReason(failedName, error));
+            return gone(error) ? 0 : fail(error, attributeReason(failedName, error));
     }
     return 0;
 }

@@ -283,8 +283,10 @@ std::string outputRefusal(const std::string &path)
         return "已有同名的文件夹";
     } else if (!S_ISREG(info.st_mode)) {
         return detail::notAFileReason(info.st_mode);
-    } else if (::access(path.c_str(), W_OK) != 0) {
-        // As a shell's ">" would: a file the user may not write is not replaced behind its back.
+    } else if (::access(path.c_str(), W_OK) != 0 && errno != ENOENT) {
+        // As a shell's ">" would: a file the user may not write is not replaced behind its back. One
+        // that has just left the name (a FUSE mount shows it empty for a moment while another
+        // program renames a file over it) is no refusal: the writer looks at the name again.
         return errno == EACCES || errno == EPERM ? "文件是只读的，没有写入权限" : systemErrorText(errno);
     } else if (stickyFolderKeepsFile(folder, info)) {
         return "文件属于其他用户，所在的共享文件夹只允许文件的所有者替换它";

@@ -212,3 +212,22 @@ TEST(ServerMounts, AKilledRunLeavesNothingWhereLocksAreRefused)
     });
     TW_SKIP_UNTRIED(mounts);
 }
+
+// A FUSE mount shows a name empty for a moment while another program renames a file over it; a run
+// whose look at the output falls into that moment (strace answers its access() to out.obj so) is
+// no fault of the output: the writer looks at the name again and replaces what stands there.
+TEST(ServerMounts, ANameEmptyForAMomentIsNoFaultOfTheOutput)
+{
+    TW_REQUIRE_PROGRAMS(u"strace"_qs);
+    const twtest::NoLeakCheckUnderStrace noLeakCheck;
+    QTemporaryDir folder;
+    writeBytes(folder.filePath(u"p.bin"_qs), QByteArray(64, '\x22'));
+    writeBytes(folder.filePath(u"out.obj"_qs), "theirs");
+    const twtest::ProcessResult run = twtest::runProgram(
+        u"strace"_qs,
+        {u"-f"_qs, u"-qq"_qs, u"-o"_qs, u"/dev/null"_qs, u"-P"_qs, u"out.obj"_qs, u"-e"_qs,
+         u"inject=access:error=ENOENT"_qs, kDriver, u"conv"_qs, u"bin2obj"_qs, u"p.bin"_qs, u"out.obj"_qs},
+        folder.path());
+    EXPECT_EQ(QString::fromUtf8(run.out), u"信息: 转换完成！\n"_qs);
+    EXPECT_EQ(readBytes(folder.filePath(u"out.obj"_qs)).size(), 128);
+}
