@@ -115,7 +115,7 @@ bool renameKeepsTimes(const ScratchFolder &folder)
     bool keeps = true;
     struct stat after;
     if (dated && ::renameat(folder.fd(), name.c_str(), folder.fd(), moved.c_str()) == 0) {
-        removeScratch(folder.fd(), name, entry);
+        forget(name, entry); // the probe now stands under the second name
         keeps = ::fstatat(folder.fd(), moved.c_str(), &after, AT_SYMLINK_NOFOLLOW) != 0 ||
                 detail::fileStateFrom(after).modified == detail::fileStateFrom(before).modified;
         known.store(keeps ? 1 : 2);
@@ -252,9 +252,8 @@ std::string StagedFile::stage(const std::string &path, const ContentWriter &cont
         // The replacement lets in whom the old file let in: its owner, mode, ACL and attributes.
         std::string reason;
         const int folder = m_folder.fd();
-        const bool mayOpen = !detail::secondOpenTearsReads(folder, m_folder.steps());
-        if (detail::carryAccessRights(folder, m_name, existing, -1, fd.get(), temporary, reason, mayOpen) !=
-            0) {
+        if (detail::carryAccessRights(folder, m_name, existing, -1, fd.get(), temporary, reason,
+                                      !byPathOnly()) != 0) {
             discard();
             return reason;
         }
