@@ -254,19 +254,19 @@ foreach(file IN LISTS sources)
       set(plain_name TRUE)
     endif()
 
-    # One fault a line, the most telling: a line that reaches windows or Qt is named for that,
-    # not also for the library it does not link.
+    # One fault a line, the first it breaks in this order: a line that reaches out of its folder,
+    # to Qt or to windows is named for that, not also for the library it does not link.
     set(before ${fault_count})
     if(".." IN_LIST components)
       fault("relative path out of its folder")
     endif()
-    if(without_qt)
+    if(fault_count EQUAL before AND without_qt)
       if(header MATCHES "^Q[A-Za-z]*$" OR (depth GREATER 1 AND first MATCHES "^Qt[A-Za-z]*$")
          OR (plain_name AND DEFINED core_header_${header}))
         fault("a library without Qt (tw_${library}) includes Qt")
       endif()
     endif()
-    if(NOT in_ui AND NOT in_app)
+    if(fault_count EQUAL before AND NOT in_ui AND NOT in_app)
       if("ui" IN_LIST components)
         fault("a logic file includes window code")
       else()
