@@ -25,7 +25,8 @@
 # header of a library that is not linked cannot be found and the compiler stops. Where it never
 # looks (a quoted include found beside the including file, a window module's header reached
 # through Qt's root folder, a header compiled only within other libraries' files), the ctest check
-# does (docs/ARCHITECTURE.md, "What may include what").
+# does, holding every file to what its own library links (docs/ARCHITECTURE.md, "What may include
+# what").
 set(TW_ALL_LIBRARIES "")
 set(TW_NO_QT_SUBSYSTEMS "")
 set(TW_VIEW_ROOT ${CMAKE_BINARY_DIR}/include-views)

@@ -12,7 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth openbox x11-utils
   as31 sdcc-ucsim d52 srecord binutils
-  e2fsprogs strace util-linux
+  e2fsprogs strace util-linux socat
   fuse3 libfuse3-dev bindfs sshfs openssh-server exfat-fuse exfatprogs fusefat dosfstools
   clang libclang-rt-14-dev
 )

@@ -73,4 +73,9 @@ FileState fileStateAt(const QString &path)
     return fileStateOf(nativePath(path));
 }
 
+QString outputRefusalAt(const QString &path)
+{
+    return QString::fromStdString(outputRefusal(nativePath(path)));
+}
+
 } // namespace tw

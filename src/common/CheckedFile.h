@@ -49,6 +49,10 @@ CheckedReplacement replaceFileExpecting(const QString &path, QByteArrayView byte
 // What stands at path now (links followed).
 FileState fileStateAt(const QString &path);
 
+// Why the writer refuses path before it asks anything (outputRefusal): a folder or a device in the
+// way, a read-only file, a folder that takes no new file, ...; empty when it may be written.
+QString outputRefusalAt(const QString &path);
+
 // The message for an output that could not be written: "文件写入失败：PATH（REASON）".
 QString writeFailureMessage(const QString &path, const QString &reason);
 

@@ -26,7 +26,7 @@ SaveChoice chooseSaveName(Prompter &prompter, const QString &title, const QStrin
         if (finish)
             path = finish(path);
         const FileState standing = fileStateAt(path);
-        if (!standing.exists || QFileInfo(path).isDir())
+        if (!standing.exists || !outputRefusalAt(path).isEmpty())
             return {path, standing};
         if (prompter.message(replaceFileQuestion(path),
                              MsgStyle::YesNo + MsgStyle::Exclamation + MsgStyle::DefaultButton2,

@@ -23,7 +23,9 @@ QString replaceFileQuestion(const QString &path);
 // The save dialog, its overwrite question put through the prompter right after what stands at the
 // chosen name is taken down: Yes gives that name with that file; No, the default as in Qt's box,
 // shows the dialog again at that name. finish turns the dialog's name into the one written (an
-// extension the caller adds). A folder is left to the write, which refuses it.
+// extension the caller adds). A name the writer refuses before any question (a folder, a device, a
+// read-only file, a folder that takes no new file: outputRefusal) is not asked about, where Yes
+// could do nothing, but left to the write, which refuses it.
 SaveChoice chooseSaveName(Prompter &prompter, const QString &title, const QString &filter,
                           const QString &start, const std::function<QString(const QString &)> &finish = {});
 

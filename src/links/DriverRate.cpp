@@ -9,16 +9,51 @@
 namespace tw
 {
 
+#ifdef TCGETS2
+
+namespace
+{
+
+bool driverSettings(int descriptor, termios2 &settings)
+{
+    return descriptor >= 0 && ::ioctl(descriptor, TCGETS2, &settings) == 0;
+}
+
+} // namespace
+
 qint32 driverOutputRate(int descriptor)
 {
-#ifdef TCGETS2
     termios2 settings{};
-    if (descriptor >= 0 && ::ioctl(descriptor, TCGETS2, &settings) == 0 && settings.c_ospeed > 0)
+    if (driverSettings(descriptor, settings) && settings.c_ospeed > 0)
         return static_cast<qint32>(settings.c_ospeed);
-#else
-    Q_UNUSED(descriptor);
-#endif
     return 0;
 }
+
+char driverParity(int descriptor)
+{
+    termios2 settings{};
+    if (!driverSettings(descriptor, settings))
+        return 0;
+    if (!(settings.c_cflag & PARENB))
+        return 'n';
+    const bool odd = settings.c_cflag & PARODD;
+    if (settings.c_cflag & CMSPAR)
+        return odd ? 'm' : 's';
+    return odd ? 'o' : 'e';
+}
+
+#else
+
+qint32 driverOutputRate(int)
+{
+    return 0;
+}
+
+char driverParity(int)
+{
+    return 0;
+}
+
+#endif
 
 } // namespace tw

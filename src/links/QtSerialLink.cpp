@@ -24,6 +24,23 @@ QSerialPort::Parity parityOf(char letter)
     }
 }
 
+char letterOf(QSerialPort::Parity parity)
+{
+    switch (parity) {
+    case QSerialPort::NoParity:
+        return 'n';
+    case QSerialPort::OddParity:
+        return 'o';
+    case QSerialPort::EvenParity:
+        return 'e';
+    case QSerialPort::MarkParity:
+        return 'm';
+    case QSerialPort::SpaceParity:
+        return 's';
+    }
+    return 0;
+}
+
 } // namespace
 
 bool QtSerialLink::open(const QString &device, qint32 baud, char parity)
@@ -34,8 +51,11 @@ bool QtSerialLink::open(const QString &device, qint32 baud, char parity)
     if (baud <= 0 || !m_port.open(QIODevice::WriteOnly))
         return false;
     const bool configured = m_port.setBaudRate(baud) && m_port.setDataBits(QSerialPort::Data8) &&
-                            m_port.setParity(parityOf(parity)) && m_port.setStopBits(QSerialPort::OneStop) &&
+                            m_port.setStopBits(QSerialPort::OneStop) &&
                             m_port.setFlowControl(QSerialPort::NoFlowControl);
+    // A driver that drops the parity (a pseudo-terminal) makes Qt fail even parity and pass odd
+    // parity, which then goes out as none; the parity read back decides for both alike.
+    m_port.setParity(parityOf(parity));
     if (!configured) {
         close();
         return false;
@@ -75,6 +95,12 @@ qint32 QtSerialLink::runningBaud() const
 {
     const qint32 taken = m_port.isOpen() ? driverOutputRate(m_port.handle()) : 0;
     return taken > 0 ? taken : m_port.baudRate(QSerialPort::Output);
+}
+
+char QtSerialLink::runningParity() const
+{
+    const char taken = m_port.isOpen() ? driverParity(m_port.handle()) : 0;
+    return taken != 0 ? taken : letterOf(m_port.parity());
 }
 
 int QtSerialLink::driverQueue() const

@@ -17,8 +17,9 @@ class QtSerialLink : public SerialLink
   public:
     bool open(const QString &device, qint32 baud, char parity) override;
     bool write(const QByteArray &bytes) override;
-    // Where the driver cannot be asked, the rate Qt set.
+    // Where the driver cannot be asked, the rate and parity Qt set.
     qint32 runningBaud() const override;
+    char runningParity() const override;
     qint64 pendingOutput() override;
     void close() override;
     bool isOpen() const override { return m_port.isOpen(); }

@@ -33,6 +33,11 @@ bool SerialSender::start(const SendJob &job)
         emit finished(SendOutcome::RateNotTaken);
         return true;
     }
+    if (m_link.runningParity() != job.parity) {
+        m_link.close();
+        emit finished(SendOutcome::ParityNotTaken);
+        return true;
+    }
     m_state = State::BlockDrain; // running; beginBlock() sets the real state
     beginBlock();
     if (isRunning())

@@ -24,8 +24,9 @@ struct SendJob {
     int drainTimeoutMs = 0;
 };
 
-// RateNotTaken: the port opened but runs at a rate too far from the one chosen; nothing was sent.
-enum class SendOutcome { Completed, PortFailed, RateNotTaken, TimedOut, Cancelled };
+// RateNotTaken: the port opened but runs at a rate too far from the one chosen; ParityNotTaken:
+// with another parity than the one chosen. Nothing was sent.
+enum class SendOutcome { Completed, PortFailed, RateNotTaken, ParityNotTaken, TimedOut, Cancelled };
 
 class SerialSender : public QObject
 {

@@ -12,12 +12,18 @@ function(write_tree fourth_line)
   file(REMOVE_RECURSE ${SCRATCH})
   file(WRITE ${SCRATCH}/CMakeLists.txt
     "tw_subsystem(base NO_QT)\n"
+    "tw_subsystem(isa NO_QT)\n"
     "tw_subsystem(simulator_cpu NO_QT FROM simulator FILES Timers CORE base)\n"
     "tw_subsystem(common CORE base)\n"
     "tw_subsystem(links CORE common CORE_QT SerialPort UI workspace_ui common_ui)\n")
   file(WRITE ${SCRATCH}/src/base/Plain.h "#pragma once\n#include <string>\n#include <sys/stat.h>\n")
   file(WRITE ${SCRATCH}/src/simulator/Timers.cpp "#include \"simulator/Timers.h\"\n#include <base/Plain.h>\n")
-  file(WRITE ${SCRATCH}/src/links/Format.h "#pragma once\n#include <qstring.h>\n#include <common/Paths.h>\n")
+  # links reaches base through common, and base names its own header by its bare name.
+  file(WRITE ${SCRATCH}/src/links/Format.h
+    "#pragma once\n#include <qstring.h>\n#include <common/Paths.h>\n#include \"base/Plain.h\"\n")
+  file(WRITE ${SCRATCH}/src/base/SamePath.cpp "#include \"SamePath.h\"\n#include \"base/Plain.h\"\n")
+  file(WRITE ${SCRATCH}/src/base/SamePath.h "#pragma once\n")
+  file(WRITE ${SCRATCH}/src/simulator/Listing.h "#pragma once\n#include <QString>\n")
   file(WRITE ${SCRATCH}/src/links/Messages.h
     "#pragma once\n#include <QString>\n#include \"links/Format.h\"\n${fourth_line}\nnamespace tw {}\n")
   file(WRITE ${SCRATCH}/src/links/ui/SerialSenderWindow.h
@@ -87,6 +93,43 @@ string(ASCII 209 213 201 171 colour_in_gbk)
 expect_one_fault(src/links/SerialSender.cpp
   "// 串口发送; 见 [手册]\r\n#include \"links/SerialSender.h\"\r\n// ${colour_in_gbk}\r\nstatic const char kOdd[] = \"[;\\\\\";\r\n// 行末 \\\r\n\r\n#include <QColor> // 颜色; [注] a\\b\r\n#include <QString>\r\n"
   "7: ${window_qt}: #include <QColor> // 颜色; \\[注\\] a\\\\b\n")
+
+# A file is held to its own library's links, whoever includes it (a header of common that names
+# links, included only from links, which links common; a window header that names a library its
+# line does not), and a part to its own files, however it names them. The file is named as the
+# compiler finds it, with what the library's line names; no message leaves that empty.
+function(expect_held path text includer expected)
+  write_tree("")
+  file(WRITE ${SCRATCH}/${path} "${text}")
+  if(includer)
+    string(REGEX REPLACE "^src/" "" include_name "${path}")
+    file(APPEND ${SCRATCH}/${includer} "#include \"${include_name}\"\n")
+  endif()
+  run_check(rc text ${QT_HEADER_DIRS})
+  if(rc EQUAL 0 OR NOT text MATCHES "(^|\n)${path}:${expected}" OR NOT text MATCHES "broken: 1 faults"
+     OR text MATCHES "\\(CORE \\)")
+    set(failures "${failures}${path} not refused once as \"${expected}\":\n${text}\n" PARENT_SCOPE)
+  endif()
+endfunction()
+expect_held(src/common/Probe.h "#pragma once\n#include \"links/Format.h\"\n" src/links/Messages.h
+  "2: tw_common ${no_link}: src/links/Format.h, of tw_links \\(its tw_subsystem\\(\\) line names CORE base\\)")
+expect_held(src/common/Probe.h "#pragma once\n\n#include <links/Format.h>\n" src/links/Messages.h
+  "3: tw_common ${no_link}: src/links/Format.h, of tw_links")
+expect_held(src/links/ui/Other.h "#pragma once\n#include \"isa/Mcs51.h\"\n" src/links/ui/SerialSenderWindow.h
+  "2: tw_links_ui ${no_link}: src/isa/Mcs51.h, of tw_isa \\(its tw_subsystem\\(\\) line names UI workspace_ui common_ui\\)")
+expect_held(src/simulator/Timers.cpp "#include \"simulator/Timers.h\"\n#include \"Listing.h\"\n" ""
+  "2: tw_simulator_cpu ${no_link}: src/simulator/Listing.h, of tw_simulator")
+expect_held(src/base/Plain.h "#pragma once\n#include \"../common/Paths.h\"\n" ""
+  "2: relative path out of its folder")
+expect_held(src/base/Other.h "#pragma once\n#include <common/Paths.h>\n" ""
+  "2: tw_base ${no_link}: src/common/Paths.h, of tw_common \\(its tw_subsystem\\(\\) line names no library\\)")
+
+# A byte-order mark before the first line hides nothing: the line is read as any other.
+string(ASCII 239 187 191 byte_order_mark)
+expect_one_fault(src/links/SerialSender.cpp "${byte_order_mark}#include <QtGui/QColor>\n#include <QString>\n"
+  "1: ${window_qt}: #include <QtGui/QColor>\n")
+expect_one_fault(src/base/SamePath.cpp "${byte_order_mark}#include <common/Paths.h>\n"
+  "1: tw_base ${no_link}")
 
 # A line written twice is named at both places; a file of a library without Qt is held to it.
 write_tree("#include <QComboBox>\n\n#include <QComboBox>")

@@ -1,6 +1,6 @@
 #pragma once
 // A serial link for tests: records what is opened and written, answers the pending-output count
-// from a script, and can refuse to open, run at another rate than asked, or fail a write.
+// from a script, and can refuse to open, run at another rate or parity than asked, or fail a write.
 #include "links/SerialLink.h"
 
 #include <QList>
@@ -19,6 +19,7 @@ class FakeSerialLink : public tw::SerialLink
             return false;
         m_open = true;
         m_askedBaud = baud;
+        m_askedParity = parity;
         return true;
     }
     bool write(const QByteArray &bytes) override
@@ -44,9 +45,11 @@ class FakeSerialLink : public tw::SerialLink
     }
     bool isOpen() const override { return m_open; }
     qint32 runningBaud() const override { return takesBaud > 0 ? takesBaud : m_askedBaud; }
+    char runningParity() const override { return takesParity != 0 ? takesParity : m_askedParity; }
 
     bool openFails = false;
     qint32 takesBaud = 0; // the rate the port runs at whatever is asked, as a driver may; 0: as asked
+    char takesParity = 0; // the same for the parity ('n' for a driver that drops it); 0: as asked
     int writesBeforeFailure = -1;
     QList<qint64> pending;
     qint64 stuckPending = 0;
@@ -56,6 +59,7 @@ class FakeSerialLink : public tw::SerialLink
   private:
     bool m_open = false;
     qint32 m_askedBaud = 0;
+    char m_askedParity = 'n';
 };
 
 } // namespace twtest

@@ -323,6 +323,33 @@ TEST_F(SenderWindowTest, APortRunningAnotherRateGetsNothingAndTheMessageNamesThe
     qunsetenv("TARNWICK_COM1");
 }
 
+// A port whose driver drops the parity picked, as a pseudo-terminal does, gets nothing, and the
+// port message names the device and the parity, odd and even alike.
+TEST_F(SenderWindowTest, APortDroppingTheParityGetsNothingAndTheMessageNamesTheParity)
+{
+    PtyPair pty;
+    ASSERT_FALSE(pty.slaveName().isEmpty());
+    SerialSenderWindow *w = launch(file(QStringLiteral("a.bin"), counting(10)));
+    ASSERT_TRUE(w);
+    qputenv("TARNWICK_COM1", "/dev/ttyS0");
+    link.takesParity = 'n';
+    w->parityOption(2)->click();
+    send(w);
+    expectMessages({QStringLiteral(u"端口号无效，请变更端口再试。\n/dev/ttyS0 校验位 偶EVEN")});
+    EXPECT_EQ(link.events, QStringList({"open /dev/ttyS0 9600 e", "close"}));
+
+    qputenv("TARNWICK_COM1", pty.slaveName().toLocal8Bit());
+    w->useLink(realLink);
+    w->sender().setPollInterval(1);
+    w->parityOption(1)->click();
+    send(w);
+    expectMessages({QStringLiteral(u"端口号无效，请变更端口再试。\n") + pty.slaveName() +
+                    QStringLiteral(u" 校验位 奇ODD")});
+    EXPECT_TRUE(pty.readWaiting().isEmpty());
+    expectButtonsEnabled(w);
+    qunsetenv("TARNWICK_COM1");
+}
+
 TEST_F(SenderWindowTest, ClosingDuringASendStopsItAndClosesThePort)
 {
     SerialSenderWindow *w = launch(file(QStringLiteral("a.bin"), counting(1000)));

@@ -55,6 +55,23 @@ SendOutcome run(SerialSender &sender, const SendJob &job, QList<int> *progress =
     return finished.isEmpty() ? SendOutcome::Cancelled : finished.first().first().value<SendOutcome>();
 }
 
+// A send over a link whose driver runs what it runs: completed, the whole file written; else only
+// the port opened and closed again.
+void expectAllOrNothingSent(FakeSerialLink &link, const SendJob &job, SendOutcome outcome)
+{
+    SerialSender sender(link);
+    EXPECT_EQ(run(sender, job), outcome);
+    if (outcome == SendOutcome::Completed)
+        EXPECT_EQ(link.written, job.blocks);
+    else
+        EXPECT_EQ(link.events, QStringList({QStringLiteral("open %1 %2 %3")
+                                                .arg(job.device)
+                                                .arg(job.baud)
+                                                .arg(QChar::fromLatin1(job.parity)),
+                                            "close"}));
+    EXPECT_FALSE(link.isOpen());
+}
+
 } // namespace
 
 TEST(SendFile, LoadingClearsTheImageAndRefusesFilesOverSixtyFourKilobytes)
@@ -215,17 +232,57 @@ TEST(SerialSend, APortRunningAtAnotherRateThanChosenGetsNothing)
         SCOPED_TRACE(c.chosen);
         FakeSerialLink link;
         link.takesBaud = c.running;
-        SerialSender sender(link);
         SendJob job = jobOf(counting(10));
         job.baud = c.chosen;
-        EXPECT_EQ(run(sender, job), c.outcome);
-        if (c.outcome == SendOutcome::Completed)
-            EXPECT_EQ(link.written, job.blocks);
-        else
-            EXPECT_EQ(link.events,
-                      QStringList({QStringLiteral("open /dev/ttyS0 %1 n").arg(c.chosen), "close"}));
-        EXPECT_FALSE(link.isOpen());
+        expectAllOrNothingSent(link, job, c.outcome);
     }
+}
+
+// A driver that takes no parity drops it and says nothing, as a pseudo-terminal does; one may also
+// run another parity than asked. The sender reads the parity back after opening and sends nothing
+// where it is not the one chosen, odd and even alike.
+TEST(SerialSend, APortRunningAnotherParityThanChosenGetsNothing)
+{
+    const struct {
+        char chosen, running;
+        SendOutcome outcome;
+    } cases[] = {
+        {'n', 'n', SendOutcome::Completed},      {'o', 'o', SendOutcome::Completed},
+        {'e', 'e', SendOutcome::Completed},      {'o', 'n', SendOutcome::ParityNotTaken},
+        {'e', 'n', SendOutcome::ParityNotTaken}, {'e', 'o', SendOutcome::ParityNotTaken},
+        {'n', 'e', SendOutcome::ParityNotTaken},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE((std::string{c.chosen, ' ', c.running}));
+        FakeSerialLink link;
+        link.takesParity = c.running;
+        SendJob job = jobOf(counting(10));
+        job.parity = c.chosen;
+        expectAllOrNothingSent(link, job, c.outcome);
+    }
+}
+
+// The real link on a pseudo-terminal, whose driver drops any parity: the port opens for even and
+// odd parity alike, reads back none, and the sender sends the line nothing.
+TEST(SerialSend, TheRealLinkReadsBackTheParityAPseudoTerminalDrops)
+{
+    twtest::PtyPair pty;
+    ASSERT_FALSE(pty.slaveName().isEmpty());
+    QtSerialLink link;
+    for (const char parity : {'e', 'o', 'n'}) {
+        SCOPED_TRACE(parity);
+        ASSERT_TRUE(link.open(pty.slaveName(), 9600, parity));
+        EXPECT_EQ(link.runningParity(), 'n');
+        link.close();
+    }
+    SerialSender sender(link);
+    SendJob job = jobOf(counting(10));
+    job.device = pty.slaveName();
+    for (const char parity : {'e', 'o'}) {
+        job.parity = parity;
+        EXPECT_EQ(run(sender, job), SendOutcome::ParityNotTaken);
+    }
+    EXPECT_TRUE(pty.readWaiting().isEmpty());
 }
 
 // The rate read back is the driver's, not the one asked for: a pseudo-terminal keeps whatever rate

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -93,15 +94,15 @@ bool makeSparseFile(const QString &path, long long size)
     return sized;
 }
 
-ReadOnlyFolder::ReadOnlyFolder(const QString &path) : m_path(path)
+ReadOnlyFolder::ReadOnlyFolder(const QString &path) : m_path(path), m_folder(QFileInfo(path).isDir())
 {
     const QByteArray name = QFile::encodeName(path);
     if (::geteuid() != 0) {
-        ::chmod(name.constData(), 0555);
+        ::chmod(name.constData(), m_folder ? 0555 : 0444);
     } else {
         m_immutable = runProgram(QStringLiteral("chattr"), {QStringLiteral("+i"), path}).exitCode == 0;
     }
-    m_active = !folderTakesNewFiles(path);
+    m_active = m_folder ? !folderTakesNewFiles(path) : ::access(name.constData(), W_OK) != 0;
     if (!m_active)
         release();
 }
@@ -116,7 +117,7 @@ void ReadOnlyFolder::release()
     if (m_immutable)
         runProgram(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
     else
-        ::chmod(QFile::encodeName(m_path).constData(), 0755);
+        ::chmod(QFile::encodeName(m_path).constData(), m_folder ? 0755 : 0644);
     m_immutable = false;
 }
 

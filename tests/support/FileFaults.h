@@ -45,9 +45,9 @@ inline QString folderRefusal(const QString &folder)
 // A file of size bytes that holds no block on disk (reads as zeros).
 bool makeSparseFile(const QString &path, long long size);
 
-// Makes a folder refuse new files and renames for as long as it lives: permissions for an
-// ordinary user; for root, who ignores permissions, the immutable attribute. active() is false
-// when neither works here.
+// Makes a folder refuse new files and renames for as long as it lives (given a file, makes the file
+// refuse writing): permissions for an ordinary user; for root, who ignores permissions, the
+// immutable attribute. active() is false when neither works here.
 class ReadOnlyFolder
 {
   public:
@@ -60,6 +60,7 @@ class ReadOnlyFolder
   private:
     void release();
     QString m_path;
+    bool m_folder = true;
     bool m_immutable = false;
     bool m_active = false;
 };

@@ -52,7 +52,8 @@ int send(const QStringList &args)
     sender.start(job);
     if (sender.isRunning())
         QCoreApplication::exec();
-    const char *names[] = {"COMPLETED", "PORT FAILED", "RATE NOT TAKEN", "TIMED OUT", "CANCELLED"};
+    const char *names[] = {"COMPLETED",        "PORT FAILED", "RATE NOT TAKEN",
+                           "PARITY NOT TAKEN", "TIMED OUT",   "CANCELLED"};
     out << names[static_cast<int>(outcome)] << "\n";
     return outcome == tw::SendOutcome::Completed ? 0 : 1;
 }

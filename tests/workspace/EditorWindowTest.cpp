@@ -531,6 +531,101 @@ TEST_F(EditorDiskTest, TheOutsideChangeQuestionDefaultsToNoWhereverItIsPut)
     }
 }
 
+// What the writer refuses before any question (a folder or a device at the name, a read-only file,
+// a folder that takes no new file) is named at once on every road that would put the outside-change
+// question, where Yes could do nothing: the menu's Save, Save As over the file, the close
+// question's Yes, and the save of a new text whose name is taken meanwhile. Nothing else is asked,
+// and the file, the editor's text and its changed flag stay.
+TEST_F(EditorDiskTest, WhatTheWriterRefusesIsNamedBeforeAnyQuestion)
+{
+    struct Obstacle {
+        const char *what;
+        std::function<QString(const QString &folder)> reason;
+        // Puts it at file in folder; a holder that must live while it stands, or null.
+        std::function<std::unique_ptr<ReadOnlyFolder>(const QString &folder, const QString &file)> place;
+    };
+    const auto theirs = [](const QString &file) { writeBytes(file, "theirs\r\n"); };
+    const Obstacle obstacles[] = {
+        {"a folder", [](const QString &) { return u"已有同名的文件夹"_s; },
+         [](const QString &, const QString &file) {
+             QFile::remove(file);
+             QDir().mkdir(file);
+             return nullptr;
+         }},
+        {"a device", [](const QString &) { return u"这是设备或管道，不是普通文件"_s; },
+         [](const QString &, const QString &file) {
+             QFile::remove(file);
+             QFile::link(u"/dev/null"_s, file);
+             return nullptr;
+         }},
+        {"a read-only file", [](const QString &) { return u"文件是只读的，没有写入权限"_s; },
+         [&](const QString &, const QString &file) {
+             theirs(file);
+             return std::make_unique<ReadOnlyFolder>(file);
+         }},
+        {"a folder that takes no new file", [](const QString &folder) { return folderRefusal(folder); },
+         [&](const QString &folder, const QString &file) {
+             if (QFile::exists(file))
+                 theirs(file);
+             return std::make_unique<ReadOnlyFolder>(folder);
+         }},
+    };
+    enum class Road { Menu, SaveAsOverIt, CloseQuestion, NewText };
+    int row = 0;
+    for (const Obstacle &obstacle : obstacles) {
+        for (const Road road : {Road::Menu, Road::SaveAsOverIt, Road::CloseQuestion, Road::NewText}) {
+            SCOPED_TRACE(std::string(obstacle.what) + " on road " + std::to_string(static_cast<int>(road)));
+            const QString name = QString::number(++row) + u"/d.asm"_s;
+            const QString folder = path(QString::number(row)), file = path(name);
+            QDir().mkpath(folder);
+            std::unique_ptr<ReadOnlyFolder> holder;
+            const auto place = [&] { holder = obstacle.place(folder, file); };
+            const QPointer<EditorWindow> editor =
+                road == Road::NewText ? newEditor() : openFile(name, "nop\r\n");
+            type(editor, u"x"_s);
+            const QString text = editor->text();
+            prompter.clearCalls();
+            QStringList expected = {saveFailedText(file, false) + u"（"_s + obstacle.reason(folder) +
+                                    u"）"_s};
+            bool saved = true;
+            switch (road) {
+            case Road::Menu:
+                place();
+                saved = editor->saveFromMenu();
+                break;
+            case Road::SaveAsOverIt:
+                place();
+                prompter.answerFile(file);
+                saved = editor->saveFileAs();
+                break;
+            case Road::CloseQuestion:
+                place();
+                prompter.answerMessage(MsgAnswer::Yes);
+                expected.prepend(u"是否保存 "_s + file);
+                saved = closeFrameOf(editor);
+                break;
+            case Road::NewText:
+                prompter.answerFile(file, place);
+                saved = editor->saveFile();
+                break;
+            }
+            // Where nothing here can make a file or folder refuse writing, the case says nothing.
+            if (!holder || holder->active()) {
+                EXPECT_FALSE(saved);
+                ASSERT_TRUE(editor);
+                EXPECT_EQ(prompter.messageTexts(), expected);
+                EXPECT_EQ(editor->text(), text);
+                EXPECT_TRUE(editor->hasChanged());
+            }
+            holder.reset();
+            if (editor) {
+                editor->clearChanged();
+                ASSERT_TRUE(closeFrameOf(editor));
+            }
+        }
+    }
+}
+
 namespace
 {
 

@@ -30,6 +30,16 @@ const QString kTitle = QStringLiteral(u"提示");
 const QString kPortText = QStringLiteral(u"端口号无效，请变更端口再试。");
 constexpr int kNotice = MsgStyle::Ok + MsgStyle::Exclamation;
 const char kParityLetters[3] = {'n', 'o', 'e'};
+const char16_t *const kParityCaptions[3] = {u"无NONE", u"奇ODD", u"偶EVEN"};
+
+// The caption of the parity option a letter stands for, as the port message names it.
+QString parityCaption(char letter)
+{
+    for (int k = 0; k < 3; ++k)
+        if (kParityLetters[k] == letter)
+            return QString::fromUtf16(kParityCaptions[k]);
+    return QString(QLatin1Char(letter));
+}
 
 // What outlives the window: the loaded image with its block count, and the receive path.
 SendImage &sendImage()
@@ -145,10 +155,8 @@ void SerialSenderWindow::buildControls()
 
     auto *parityFrame = new QGroupBox(QStringLiteral(u"校验位"));
     auto *parityColumn = new QVBoxLayout(parityFrame);
-    const QString parityCaptions[3] = {QStringLiteral(u"无NONE"), QStringLiteral(u"奇ODD"),
-                                       QStringLiteral(u"偶EVEN")};
     for (int k = 0; k < 3; ++k) {
-        m_parityOptions[k] = new QRadioButton(parityCaptions[k]);
+        m_parityOptions[k] = new QRadioButton(parityCaption(kParityLetters[k]));
         parityColumn->addWidget(m_parityOptions[k]);
         connect(m_parityOptions[k], &QRadioButton::clicked, this, [this, k] { parityClicked(k); });
     }
@@ -313,6 +321,7 @@ void SerialSenderWindow::send()
                             image.blockCount * kSendBlockSize);
     m_sendingDevice = job.device;
     m_sendingBaud = job.baud;
+    m_sendingParity = job.parity;
     m_sender->start(job);
 }
 
@@ -329,6 +338,10 @@ void SerialSenderWindow::sendFinished(SendOutcome outcome)
     case SendOutcome::RateNotTaken:
         notice(kPortText + u'\n' + m_sendingDevice + QStringLiteral(u" 波特率 ") +
                QString::number(m_sendingBaud));
+        break;
+    case SendOutcome::ParityNotTaken:
+        notice(kPortText + u'\n' + m_sendingDevice + QStringLiteral(u" 校验位 ") +
+               parityCaption(m_sendingParity));
         break;
     case SendOutcome::TimedOut:
         notice(QStringLiteral(u"发送超时，数据未能从端口发出。") + u'\n' + m_sendingDevice);

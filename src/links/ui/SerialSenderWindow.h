@@ -75,6 +75,7 @@ class SerialSenderWindow : public ToolWindow
     QChar m_parity = u'n';
     QString m_sendingDevice;
     qint32 m_sendingBaud = 0;
+    char m_sendingParity = 'n';
 
     QLineEdit *m_fileEdit = nullptr;
     QLineEdit *m_lengthEdit = nullptr;

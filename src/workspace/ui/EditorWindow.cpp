@@ -213,8 +213,24 @@ std::optional<FileState> EditorWindow::agreedReplacement(const QString &path, bo
     return asked;
 }
 
+void EditorWindow::sayNotSaved(const QString &path, bool cannotEncode, const QString &reason)
+{
+    const QString why = reason.isEmpty() ? QString() : QStringLiteral(u"（") + reason + QStringLiteral(u"）");
+    m_prompter.message(saveFailedText(path, cannotEncode) + why, MsgStyle::Exclamation, kWorkspaceInfoTitle);
+}
+
+bool EditorWindow::refusedBeforeAsking(const QString &path)
+{
+    const QString refusal = outputRefusalAt(path);
+    if (!refusal.isEmpty())
+        sayNotSaved(path, false, refusal);
+    return !refusal.isEmpty();
+}
+
 bool EditorWindow::writeTo(const QString &path, const std::optional<FileState> &inDialog)
 {
+    if (refusedBeforeAsking(path))
+        return false;
     std::optional<FileState> agreed = agreedReplacement(path, false, inDialog);
     if (!agreed)
         return false;
@@ -230,13 +246,11 @@ bool EditorWindow::writeTo(const QString &path, const std::optional<FileState> &
         // Another program that changes the file while the user answers, or between the look and
         // the write, gets its file left as it left it, and the question is put again.
         while ((done = replaceFileExpecting(path, *bytes, WriteSync::Durable, *agreed)).changedMeanwhile)
-            if (!(agreed = agreedReplacement(path, true, std::nullopt)))
+            if (refusedBeforeAsking(path) || !(agreed = agreedReplacement(path, true, std::nullopt)))
                 return false;
     }
     if (!bytes || !done.reason.isEmpty()) {
-        const QString why =
-            done.reason.isEmpty() ? QString() : QStringLiteral(u"（") + done.reason + QStringLiteral(u"）");
-        m_prompter.message(saveFailedText(path, !bytes) + why, MsgStyle::Exclamation, kWorkspaceInfoTitle);
+        sayNotSaved(path, !bytes, done.reason);
         return false;
     }
     m_disk = DiskState::of(path, *bytes, done.written);

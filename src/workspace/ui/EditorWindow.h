@@ -108,6 +108,11 @@ class EditorWindow : public QWidget
     std::optional<FileState> agreedReplacement(const QString &path, bool changedMeanwhile,
                                                const std::optional<FileState> &inDialog);
     bool writeTo(const QString &path, const std::optional<FileState> &inDialog);
+    // The writer's refusals before any question (outputRefusalAt) come before this editor's
+    // questions too, where Yes could do nothing: true, after the message, when path is refused.
+    bool refusedBeforeAsking(const QString &path);
+    // "文件保存失败，原文件未改动：PATH（REASON）", with the encoding's words where it failed.
+    void sayNotSaved(const QString &path, bool cannotEncode, const QString &reason);
     // Shows the file as stored, when it is still ours (the file just written, or tidied).
     void reloadSaved(const FileState &ours);
     bool saveUnder(const SaveChoice &choice);
