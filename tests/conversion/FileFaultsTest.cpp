@@ -845,9 +845,11 @@ TEST_F(ToolFileFaults, ASignalAtAnyCallOfThePrivateFolderLeavesNothingOfIt)
     twtest::writeBytes(path(u"x.bin"_qs), QByteArray(300, '\x5a'));
     const auto signalAtEachCall = [this](const QString &temp) {
         const QString ended = temp + u"/tw-converter-EndedRun01"_qs;
-        const auto endedRunLeft = [&ended] {
+        // Each run as the traced one: an ended run's folder to sweep, and no output yet.
+        const auto asTraced = [this, &ended] {
             QDir().mkpath(ended);
             twtest::writeBytes(ended + u"/ls.bin"_qs, "copy");
+            QFile::remove(path(u"out.hex"_qs));
         };
         const QStringList convert = {u"TMPDIR="_qs + temp,
                                      QStringLiteral(TW_TWDRIVE),
@@ -856,7 +858,7 @@ TEST_F(ToolFileFaults, ASignalAtAnyCallOfThePrivateFolderLeavesNothingOfIt)
                                      u"x.bin"_qs,
                                      u"out.hex"_qs,
                                      u"0"_qs};
-        endedRunLeft();
+        asTraced();
         const std::vector<twtest::TracedCall> calls =
             twtest::callsUnder(temp, u"env"_qs, convert, dir.path());
         const QStringList signalNames = {u"TERM"_qs, u"INT"_qs, u"HUP"_qs};
@@ -865,7 +867,7 @@ TEST_F(ToolFileFaults, ASignalAtAnyCallOfThePrivateFolderLeavesNothingOfIt)
             const QString signal = signalNames[runs++ % signalNames.size()];
             SCOPED_TRACE(call.name.toStdString() + " #" + std::to_string(call.nth) + " SIG" +
                          signal.toStdString());
-            endedRunLeft();
+            asTraced();
             twtest::runProgram(
                 u"strace"_qs,
                 twtest::underStrace({u"%1:signal=%2:when=%3"_qs.arg(call.name, signal).arg(call.nth)},
