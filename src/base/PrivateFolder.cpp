@@ -30,6 +30,9 @@ constexpr std::size_t kRandomLength = 10;
 enum SlotState { Free, Filling, Ready };
 struct Slot {
     std::atomic<int> state{Free};
+    // A child forked (or vforked, sharing this memory) runs the inherited handler until it starts
+    // its program: only the process that made the folder removes it on an interrupt.
+    pid_t owner = 0;
     std::atomic<pid_t> workers{0};
     int parentFd = -1;
     char name[256];
@@ -102,12 +105,14 @@ bool removeTree(int parentFd, const char *name, int passes, int depth)
 void endLiveFolders()
 {
     const int savedErrno = errno;
+    const pid_t self = ::getpid();
+    const auto live = [self](const Slot &slot) { return slot.state.load() == Ready && slot.owner == self; };
     for (Slot &slot : g_slots)
-        if (slot.state.load() == Ready)
+        if (live(slot))
             if (const pid_t group = slot.workers.load(); group > 0 && ::kill(-group, SIGKILL) != 0)
                 ::kill(group, SIGKILL); // forked, but not yet the leader of its group
     for (Slot &slot : g_slots) {
-        if (slot.state.load() != Ready)
+        if (!live(slot))
             continue;
         // The killed workers may take a moment to end: up to a second.
         if (removeTree(slot.parentFd, slot.name, 100, 0))
@@ -116,24 +121,30 @@ void endLiveFolders()
     errno = savedErrno;
 }
 
-int claimSlot(int parentFd, const std::string &name, const std::string &lockName)
+// A slot held for a folder about to be made, unseen by the handler until published; -1 when
+// every slot is taken, or the lock's name would not fit.
+int reserveSlot(std::size_t lockNameLength)
 {
     static std::once_flag once;
     std::call_once(once, [] { addInterruptCleanup(endLiveFolders); });
-    if (lockName.size() >= sizeof g_slots[0].lockName)
+    if (lockNameLength >= sizeof g_slots[0].lockName)
         return -1;
     for (int i = 0; i < kSlotCount; ++i) {
         int expected = Free;
-        if (g_slots[i].state.compare_exchange_strong(expected, Filling)) {
-            g_slots[i].parentFd = parentFd;
-            g_slots[i].workers.store(0);
-            std::memcpy(g_slots[i].name, name.c_str(), name.size() + 1);
-            std::memcpy(g_slots[i].lockName, lockName.c_str(), lockName.size() + 1);
-            g_slots[i].state.store(Ready);
+        if (g_slots[i].state.compare_exchange_strong(expected, Filling))
             return i;
-        }
     }
     return -1;
+}
+
+void publishSlot(int slot, int parentFd, const std::string &name, const std::string &lockName)
+{
+    g_slots[slot].owner = ::getpid();
+    g_slots[slot].parentFd = parentFd;
+    g_slots[slot].workers.store(0);
+    std::memcpy(g_slots[slot].name, name.c_str(), name.size() + 1);
+    std::memcpy(g_slots[slot].lockName, lockName.c_str(), lockName.size() + 1);
+    g_slots[slot].state.store(Ready);
 }
 
 bool isFolderName(std::string_view name, std::string_view prefix)
@@ -184,6 +195,9 @@ void sweepEnded(int parentFd, std::string_view prefix)
     }
     ::closedir(dir);
     for (const std::string &name : names) {
+        // An interrupt waits until the ended folder and its lock are gone, or stand as they were:
+        // no lock or draft of this sweep's is left.
+        const InterruptDelay removing;
         const std::string lockName = name + std::string(kLockEnding);
         const std::string draft = RunLock::draftName(lockName);
         bool folderPresent = false;
@@ -217,6 +231,16 @@ PrivateFolder::PrivateFolder(const std::string &parent, std::string_view prefix)
         return;
     }
     sweepEnded(m_parentFd, prefix);
+    // An interrupt waits until the folder and its lock are made and known to the handler, or gone:
+    // the lock's draft, the lock without its folder and the folder before it is known are never
+    // left.
+    const InterruptDelay making;
+    // A folder the handler could not know is never made.
+    m_slot = reserveSlot(prefix.size() + kRandomLength + kLockEnding.size());
+    if (m_slot < 0) {
+        m_error = EMFILE;
+        return;
+    }
     for (int attempt = 0; attempt < 16; ++attempt) {
         const std::string name = randomName(prefix);
         const std::string lockName = name + std::string(kLockEnding);
@@ -225,7 +249,7 @@ PrivateFolder::PrivateFolder(const std::string &parent, std::string_view prefix)
         if (m_error == EEXIST)
             continue;
         if (m_error != 0)
-            return;
+            break;
         // Another user's file under the name could be unlinked by that user, and our folder would
         // then stand without its lock.
         bool present = false;
@@ -235,9 +259,9 @@ PrivateFolder::PrivateFolder(const std::string &parent, std::string_view prefix)
             continue;
         }
         // Published only once made, so that an interrupt never removes a folder of the same name
-        // that was there before; one interrupted before that is left to the next sweep.
+        // that was there before.
         if (::mkdirat(m_parentFd, name.c_str(), 0700) == 0) {
-            m_slot = claimSlot(m_parentFd, name, lockName);
+            publishSlot(m_slot, m_parentFd, name, lockName);
             m_name = name;
             m_path = parent + (parent.ends_with('/') ? "" : "/") + name;
             m_error = 0;
@@ -246,12 +270,17 @@ PrivateFolder::PrivateFolder(const std::string &parent, std::string_view prefix)
         m_error = errno;
         m_lock.removeAndRelease(m_parentFd, lockName);
         if (m_error != EEXIST)
-            return;
+            break;
     }
+    g_slots[m_slot].state.store(Free);
+    m_slot = -1;
 }
 
 PrivateFolder::~PrivateFolder()
 {
+    // The handler forgets the folder before an interrupt's work is done, so that it never removes
+    // a later folder of the same name.
+    const InterruptDelay removing;
     // A folder that will not go keeps its lock file, so that a later sweep tries again.
     if (valid() && removeTree(m_parentFd, m_name.c_str(), 20, 0))
         m_lock.removeAndRelease(m_parentFd, m_name + std::string(kLockEnding));

@@ -5,8 +5,10 @@
 // the file system keeps no locks): it is held before the folder is made and let go only after the
 // folder is gone, so a folder never stands without a held lock file while its run lives, wherever
 // that run is (another PID namespace, another machine sharing the parent).
-// An interrupt (SIGINT, SIGTERM, SIGHUP) ends the folder's workers and removes the folder; after a
-// kill that runs no handler, the next private folder made in the same parent removes it.
+// An interrupt (SIGINT, SIGTERM, SIGHUP) ends the folder's workers and removes the folder; one that
+// comes while the folder and its lock are being made, or removed, or an ended run's being swept,
+// waits until that step is done (InterruptDelay). After a kill that runs no handler, the next
+// private folder made in the same parent removes it.
 #include "base/RunLock.h"
 
 #include <string>
@@ -21,7 +23,7 @@ class PrivateFolder
   public:
     // First removes, in parent, the folders named prefix + 10 letters or digits (and their locks)
     // that are this user's and whose runs have ended; then makes a new one. error() says why none
-    // could be made.
+    // could be made (EMFILE: more folders live in this process than an interrupt can remove).
     PrivateFolder(const std::string &parent, std::string_view prefix);
     // Removes the folder with everything in it, then its lock.
     ~PrivateFolder();

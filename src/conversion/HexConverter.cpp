@@ -5,6 +5,7 @@
 #include "ToolMessages.h"
 #include "base/CodeImage.h"
 #include "base/PrivateFolder.h"
+#include "base/ScratchFiles.h"
 #include "common/CheckedFile.h"
 #include "common/OutcomeWriter.h"
 #include "common/Paths.h"
@@ -66,10 +67,14 @@ constexpr std::string_view kFolderPrefix = "tw-converter-";
 // caller, ends it with every srec_cat it started: ending the shell alone would leave them writing
 // into the folder being removed. A caller killed outright runs no handler; the script then ends
 // with it, and an srec_cat already running ends on its own, its folder removed by the next run.
-// The interrupts are held back from the fork until the folder knows the group, so that an
-// interrupt in between cannot leave the script running.
+// An interrupt waits until the folder knows the group, so that it cannot leave the script running,
+// whichever thread it reaches. The interrupts are also blocked in this thread until then: the
+// child, which may share this memory until it starts the shell, inherits that and gives them back
+// their default action before it lets them in, so that one reaching it ends it and runs no handler
+// of ours there.
 void startInOwnGroup(QProcess &process, const QStringList &arguments, PrivateFolder &work)
 {
+    const InterruptDelay starting;
     sigset_t interrupts, before;
     sigemptyset(&interrupts);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
@@ -77,6 +82,13 @@ void startInOwnGroup(QProcess &process, const QStringList &arguments, PrivateFol
     ::pthread_sigmask(SIG_BLOCK, &interrupts, &before);
     const pid_t caller = ::getpid();
     process.setChildProcessModifier([caller, before] {
+        struct sigaction standard = {};
+        standard.sa_handler = SIG_DFL;
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            struct sigaction current;
+            if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler != SIG_IGN)
+                ::sigaction(signal, &standard, nullptr);
+        }
         ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
         ::setpgid(0, 0);
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -86,6 +98,21 @@ void startInOwnGroup(QProcess &process, const QStringList &arguments, PrivateFol
     process.start(QStringLiteral("sh"), arguments);
     work.setWorkers(static_cast<pid_t>(process.processId()));
     ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+}
+
+// While this process holds a file in the private folder open, an interrupt waits: a FUSE mount
+// keeps a removed file that is still open under a hidden name until it is closed, and the folder
+// could not go before the process ends.
+QString copyInto(const QString &path, const QByteArray &bytes)
+{
+    const InterruptDelay writing;
+    return replaceFileChecked(path, bytes, WriteSync::Generated);
+}
+
+std::optional<QByteArray> readFromFolder(const QString &path)
+{
+    const InterruptDelay reading;
+    return readBinaryFile(path);
 }
 
 // Copies the input's bytes into a private folder, runs the script on the copy and reads the target.
@@ -106,7 +133,7 @@ ConverterRun runScript(const QString &script, const QString &input, const QByteA
     const QString folder = QFile::decodeName(work.path().c_str()) + u'/';
     const QString source = folder + sourceName;
     const QString target = folder + targetName;
-    if (const QString reason = replaceFileChecked(source, bytes, WriteSync::Generated); !reason.isEmpty()) {
+    if (const QString reason = copyInto(source, bytes); !reason.isEmpty()) {
         run.problem = failure(writeFailureMessage(source, reason));
         return run;
     }
@@ -135,7 +162,7 @@ ConverterRun runScript(const QString &script, const QString &input, const QByteA
                                    process.readAllStandardError(), source, input);
         return run;
     }
-    run.bytes = readBinaryFile(target);
+    run.bytes = readFromFolder(target);
     if (!run.bytes)
         run.problem = failure(ConvText::ConverterWroteNothing);
     return run;

@@ -5,6 +5,7 @@
 #include "support/FileFaults.h"
 #include "ConversionTestSupport.h"
 #include "base/RunLock.h"
+#include "support/FuseMounts.h"
 #include "tools/CommandTable.h"
 
 #include <QDirIterator>
@@ -829,4 +830,60 @@ TEST_F(ToolFileFaults, TheNextConversionRemovesTheFolderOfAKilledOne)
     EXPECT_EQ(next.said(), "信息: 转换完成！\n");
     EXPECT_EQ(entries(temp), kept);
     ::kill(-group, SIGKILL);
+}
+
+// SIGTERM, SIGINT or SIGHUP at any call that makes, uses or removes the converter's private folder,
+// its lock or the lock's draft (every call, the script's and srec_cat's too, that names the
+// temporary folder or something in it; the sweep of an ended run's folder among them): nothing of
+// the run's folder is left when it has ended, and the ended run's folder is gone or stands whole.
+// Also where the temporary folder refuses locks, and the lock is a record.
+TEST_F(ToolFileFaults, ASignalAtAnyCallOfThePrivateFolderLeavesNothingOfIt)
+{
+    TW_REQUIRE_PROGRAMS(u"strace"_qs);
+    TW_REQUIRE_PEER("srec_cat");
+    const twtest::NoLeakCheckUnderStrace noLeakCheck;
+    twtest::writeBytes(path(u"x.bin"_qs), QByteArray(300, '\x5a'));
+    const auto signalAtEachCall = [this](const QString &temp) {
+        const QString ended = temp + u"/tw-converter-EndedRun01"_qs;
+        // Each run as the traced one: an ended run's folder to sweep, and no output yet.
+        const auto asTraced = [this, &ended] {
+            QDir().mkpath(ended);
+            twtest::writeBytes(ended + u"/ls.bin"_qs, "copy");
+            QFile::remove(path(u"out.hex"_qs));
+        };
+        const QStringList convert = {u"TMPDIR="_qs + temp,
+                                     QStringLiteral(TW_TWDRIVE),
+                                     u"conv"_qs,
+                                     u"bin2hex"_qs,
+                                     u"x.bin"_qs,
+                                     u"out.hex"_qs,
+                                     u"0"_qs};
+        asTraced();
+        const std::vector<twtest::TracedCall> calls =
+            twtest::callsUnder(temp, u"env"_qs, convert, dir.path());
+        const QStringList signalNames = {u"TERM"_qs, u"INT"_qs, u"HUP"_qs};
+        int runs = 0;
+        for (const twtest::TracedCall &call : calls) {
+            const QString signal = signalNames[runs++ % signalNames.size()];
+            SCOPED_TRACE(call.name.toStdString() + " #" + std::to_string(call.nth) + " SIG" +
+                         signal.toStdString());
+            asTraced();
+            twtest::runProgram(
+                u"strace"_qs,
+                twtest::underStrace({u"%1:signal=%2:when=%3"_qs.arg(call.name, signal).arg(call.nth)},
+                                    u"env"_qs, convert),
+                dir.path());
+            const QStringList entries = twtest::settledEntries(temp);
+            const bool whole = entries.isEmpty() || (entries == QStringList{QFileInfo(ended).fileName()} &&
+                                                     listing(ended) == QStringList{u"ls.bin"_qs});
+            EXPECT_TRUE(whole) << entries.join(u' ').toStdString();
+        }
+        EXPECT_GT(calls.size(), 40u);
+    };
+    QDir().mkpath(path(u"tmp"_qs));
+    signalAtEachCall(path(u"tmp"_qs));
+    twtest::EachMount mounts{twtest::mountToTry<twtest::FuseMount>("a temporary folder that refuses locks",
+                                                                   twtest::PassSwitches{.noLocks = true})};
+    mounts.run([&](twtest::TestMount &mount) { signalAtEachCall(mount.mountPoint()); });
+    TW_SKIP_UNTRIED(mounts);
 }

@@ -7,9 +7,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -63,22 +65,55 @@ QStringList underStrace(const QStringList &faults, const QString &program, const
     return arguments << program << args;
 }
 
-std::map<QString, int> callCounts(const QString &program, const QStringList &args, const QString &folder)
+namespace
+{
+
+// What strace, given option (-c, -y), writes of a run of program with args in folder and its
+// children.
+QStringList straceLines(const QString &option, const QString &program, const QStringList &args,
+                        const QString &folder)
 {
     QTemporaryDir dir;
-    const QString counts = dir.filePath(QStringLiteral("calls.txt"));
+    const QString output = dir.filePath(QStringLiteral("strace.txt"));
     runProgram(QStringLiteral("strace"),
-               QStringList{QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-c"),
-                           QStringLiteral("-o"), counts, program} +
+               QStringList{QStringLiteral("-f"), QStringLiteral("-qq"), option, QStringLiteral("-o"), output,
+                           program} +
                    args,
                folder);
+    return QString::fromUtf8(readBytes(output)).split(u'\n');
+}
+
+} // namespace
+
+std::map<QString, int> callCounts(const QString &program, const QStringList &args, const QString &folder)
+{
     std::map<QString, int> calls;
-    for (const QString &line : QString::fromUtf8(readBytes(counts)).split(u'\n')) {
+    for (const QString &line : straceLines(QStringLiteral("-c"), program, args, folder)) {
         const QStringList words = line.simplified().split(u' ');
         bool number = false;
         const int count = words.size() >= 5 ? words[3].toInt(&number) : 0;
         if (number && count > 0)
             calls[words.last()] = count;
+    }
+    return calls;
+}
+
+std::vector<TracedCall> callsUnder(const QString &path, const QString &program, const QStringList &args,
+                                   const QString &folder)
+{
+    // "PID name(arguments) = result"; a call that another process interrupts goes on in a line of
+    // its own ("PID <... name resumed>"), counted once.
+    static const QRegularExpression call(QStringLiteral("^(\\d+) +([a-z0-9_]+)\\("));
+    std::map<std::pair<QString, QString>, int> counts;
+    std::vector<TracedCall> calls;
+    for (const QString &line : straceLines(QStringLiteral("-y"), program, args, folder)) {
+        const QRegularExpressionMatch match = call.match(line);
+        if (!match.hasMatch())
+            continue;
+        const int nth = ++counts[{match.captured(1), match.captured(2)}];
+        const TracedCall made{match.captured(2), nth};
+        if (line.contains(path) && std::find(calls.begin(), calls.end(), made) == calls.end())
+            calls.push_back(made);
     }
     return calls;
 }

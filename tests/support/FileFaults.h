@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <vector>
 
 namespace twtest
 {
@@ -35,6 +36,18 @@ QStringList underStrace(const QStringList &faults, const QString &program, const
 // How often a run of program with args, in folder, makes each system call (strace -c); empty
 // without strace.
 std::map<QString, int> callCounts(const QString &program, const QStringList &args, const QString &folder);
+
+// A system call made by one process of a run: the nth call of its kind in that process, as strace's
+// "when=" counts it.
+struct TracedCall {
+    QString name;
+    int nth = 0;
+    bool operator==(const TracedCall &) const = default;
+};
+// The calls a run of program with args, in folder, makes on path or on anything under it: those
+// that name it, or a descriptor of it (strace -y); every process's, in order, each once.
+std::vector<TracedCall> callsUnder(const QString &path, const QString &program, const QStringList &args,
+                                   const QString &folder);
 
 // Why nothing can be written in a folder that refuses new files, as the writer says it.
 inline QString folderRefusal(const QString &folder)
