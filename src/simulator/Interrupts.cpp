@@ -75,11 +75,15 @@ int chooseSource(const Cpu51 &c, bool &high)
 void Cpu51::refreshInterrupts()
 {
     bool high = false;
-    m_interruptReady = chooseSource(*this, high) >= 0;
+    m_poll = static_cast<std::uint8_t>((m_poll & kPollHeld) | (chooseSource(*this, high) >= 0 ? kPollReady : 0));
 }
 
 void Cpu51::pollInterrupts()
 {
+    if (m_poll & kPollHeld) {
+        m_poll &= kPollReady;
+        return;
+    }
     bool high = false;
     const int source = chooseSource(*this, high);
     if (source >= 0)
