@@ -75,7 +75,8 @@ int chooseSource(const Cpu51 &c, bool &high)
 void Cpu51::refreshInterrupts()
 {
     bool high = false;
-    m_poll = static_cast<std::uint8_t>((m_poll & kPollHeld) | (chooseSource(*this, high) >= 0 ? kPollReady : 0));
+    m_poll =
+        static_cast<std::uint8_t>((m_poll & kPollHeld) | (chooseSource(*this, high) >= 0 ? kPollReady : 0));
 }
 
 void Cpu51::pollInterrupts()

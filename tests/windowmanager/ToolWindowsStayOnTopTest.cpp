@@ -214,7 +214,8 @@ TEST_F(ToolWindowsStayOnTop, TheToolWindowOpenedOrClickedLastIsOnTopAndTheMainWi
     tw::registerFontWindow();
     const auto stackedAbove = [this](const QWidget *upper, const QWidget *lower) {
         const QList<quint64> order = stackingOrder(display);
-        return order.indexOf(upper->winId()) > order.indexOf(lower->winId()) && order.contains(lower->winId());
+        return order.indexOf(upper->winId()) > order.indexOf(lower->winId()) &&
+               order.contains(lower->winId());
     };
     ASSERT_TRUE(main->triggerMenuItem(QString::fromLatin1(tw::Menu::Interrupts)));
     QWidget *initCode = tool(QString::fromLatin1(tw::ToolName::InitCode));
