@@ -64,15 +64,13 @@ inline void countWatchdog(Exec &c)
         ++c.cpu.wdtCount;
 }
 
-// A bit write may switch the register bank (RS0, RS1); one into IE or IP holds the next poll off.
+// A bit write may switch the register bank (RS0, RS1); one into IE or IP holds the next poll off
+// (Cpu51::setBit).
 inline void setBit(Exec &c, u8 address, bool value)
 {
     c.cpu.setBit(address, value);
-    if (address >= 0x80) {
+    if (address >= 0x80)
         c.bankChanged();
-        if ((address & 0xF8) == Sfr::IE || (address & 0xF8) == Sfr::IP)
-            c.cpu.holdInterruptPoll();
-    }
 }
 
 // Relative jumps take the offset as the last operand byte; pc already points past it.
@@ -337,8 +335,7 @@ inline void reti(Exec &c)
         c.cpu.intHigh = false;
     else
         c.cpu.intLow = false;
-    c.cpu.holdInterruptPoll();
-    c.cpu.refreshInterrupts();
+    c.cpu.holdPollAndRefresh();
 }
 
 // ---- external data and code ----

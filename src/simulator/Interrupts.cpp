@@ -79,6 +79,20 @@ void Cpu51::refreshInterrupts()
         static_cast<std::uint8_t>((m_poll & kPollHeld) | (chooseSource(*this, high) >= 0 ? kPollReady : 0));
 }
 
+void Cpu51::holdPollAndRefresh()
+{
+    m_poll |= kPollHeld;
+    refreshInterrupts();
+}
+
+void Cpu51::interruptBitWritten(unsigned row)
+{
+    if (row == (Sfr::IE >> 3 & 15) || row == (Sfr::IP >> 3 & 15))
+        holdPollAndRefresh();
+    else
+        refreshInterrupts();
+}
+
 void Cpu51::pollInterrupts()
 {
     if (m_poll & kPollHeld) {

@@ -38,8 +38,7 @@ void Cpu51::afterDirectWrite(std::uint8_t address)
         break;
     case Sfr::IE:
     case Sfr::IP:
-        holdInterruptPoll();
-        refreshInterrupts();
+        holdPollAndRefresh();
         break;
     case Sfr::TCON:
     case Sfr::SCON:
