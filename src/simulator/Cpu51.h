@@ -112,15 +112,24 @@ class Cpu51
     // Copies a code image (at most 65536 bytes) to code memory and sets codeSize.
     void loadCode(const std::uint8_t *bytes, std::int32_t size);
 
-    // Defined with the interrupt system: takes at most one pending interrupt. The executor calls
-    // it only while interruptReady() says one would be taken.
+    // Defined with the interrupt system: the poll at the end of an instruction. It takes at most
+    // one pending interrupt, none at the end of RETI or of an instruction that wrote IE or IP (the
+    // chip runs one more instruction first; holdPollAndRefresh() marks such an instruction). The
+    // executor calls it only while pollDue() says it has something to do.
     void pollInterrupts();
     // Whether an interrupt is requested, enabled and not held off by the one in service, as of
     // the last refresh. Every change of IE, IP, TCON, SCON, T2CON or the in-service flags inside
     // the core refreshes it; code that writes sfr[] or intHigh/intLow directly calls
     // refreshInterrupts() (step() and the runs do so on entry).
-    bool interruptReady() const { return m_interruptReady; }
+    bool interruptReady() const { return m_poll & kPollReady; }
+    // Whether the poll after this instruction takes an interrupt or ends a hold: one byte to test
+    // after every instruction.
+    bool pollDue() const { return m_poll != 0; }
     void refreshInterrupts();
+    // refreshInterrupts() after RETI or a write to IE or IP: the poll after the instruction
+    // executing takes no interrupt. Out of line, as refreshInterrupts(), so that the executor's
+    // inlined cases keep their shape. A hold set from outside a run ends when the run starts.
+    void holdPollAndRefresh();
     // Brings the derived state (bank, interrupt readiness) in line with sfr[] and the in-service
     // flags after they were changed from outside the core.
     void syncDerivedState()
@@ -148,7 +157,7 @@ class Cpu51
 
     bool bit(std::uint8_t address) const { return (bitByteValue(address) >> (address & 7)) & 1; }
     // Bit writes into PSW or an interrupt register keep the bank and the interrupt readiness
-    // current.
+    // current; one into IE or IP holds the poll after the instruction off.
     void setBit(std::uint8_t address, bool value)
     {
         std::uint8_t &byte = bitByte(address);
@@ -159,7 +168,7 @@ class Cpu51
             if (row == (Sfr::PSW >> 3 & 15))
                 bank = static_cast<std::uint8_t>((sfr[Sfr::PSW] >> 3) & 3);
             else if (kInterruptRows >> row & 1)
-                refreshInterrupts();
+                interruptBitWritten(row);
         }
     }
     // PSW as an instruction reads it. The executor does not recompute P after every instruction;
@@ -272,11 +281,16 @@ class Cpu51
         0,
     };
 
+    // setBit() into TCON, SCON, IE, IP or T2CON (row as setBit() counts them).
+    void interruptBitWritten(unsigned row);
     void enterCore();
     void leaveCore(std::uint64_t executed);
     BatchEnd endBeforeInstruction(std::int32_t breakAt) const;
 
-    bool m_interruptReady = false;
+    // The poll's state: an interrupt would be taken (kPollReady), the instruction executing
+    // holds the poll off (kPollHeld; set and ended within one instruction).
+    static constexpr std::uint8_t kPollReady = 1, kPollHeld = 2;
+    std::uint8_t m_poll = 0;
     bool m_storedParity = true;
 
     std::uint8_t bitByteValue(std::uint8_t address) const

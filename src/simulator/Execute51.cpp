@@ -64,7 +64,8 @@ inline void countWatchdog(Exec &c)
         ++c.cpu.wdtCount;
 }
 
-// A bit write may switch the register bank (RS0, RS1).
+// A bit write may switch the register bank (RS0, RS1); one into IE or IP holds the next poll off
+// (Cpu51::setBit).
 inline void setBit(Exec &c, u8 address, bool value)
 {
     c.cpu.setBit(address, value);
@@ -325,6 +326,8 @@ inline void ret(Exec &c)
     const u8 high = c.cpu.pop();
     c.pc = static_cast<u16>(high << 8 | c.cpu.pop());
 }
+// Ends the routine in service; the poll after it takes no interrupt, so the program it returns
+// to runs one instruction even while a request stays pending.
 inline void reti(Exec &c)
 {
     ret(c);
@@ -332,7 +335,7 @@ inline void reti(Exec &c)
         c.cpu.intHigh = false;
     else
         c.cpu.intLow = false;
-    c.cpu.refreshInterrupts();
+    c.cpu.holdPollAndRefresh();
 }
 
 // ---- external data and code ----
@@ -512,7 +515,7 @@ inline void incDptr(Exec &c)
 [[gnu::always_inline]] inline bool stepInline(Exec &x)
 {
     execute(x, x.cpu.code[x.pc++]);
-    if (x.cpu.interruptReady()) {
+    if (x.cpu.pollDue()) {
         x.cpu.pc = x.pc;
         x.cpu.pollInterrupts();
         x.pc = x.cpu.pc;
@@ -526,6 +529,7 @@ inline void incDptr(Exec &c)
 
 void Cpu51::enterCore()
 {
+    m_poll = 0; // a hold belongs to the instruction that set it, never to a write from outside
     syncDerivedState();
     m_storedParity = true;
 }

@@ -75,11 +75,30 @@ int chooseSource(const Cpu51 &c, bool &high)
 void Cpu51::refreshInterrupts()
 {
     bool high = false;
-    m_interruptReady = chooseSource(*this, high) >= 0;
+    m_poll =
+        static_cast<std::uint8_t>((m_poll & kPollHeld) | (chooseSource(*this, high) >= 0 ? kPollReady : 0));
+}
+
+void Cpu51::holdPollAndRefresh()
+{
+    m_poll |= kPollHeld;
+    refreshInterrupts();
+}
+
+void Cpu51::interruptBitWritten(unsigned row)
+{
+    if (row == (Sfr::IE >> 3 & 15) || row == (Sfr::IP >> 3 & 15))
+        holdPollAndRefresh();
+    else
+        refreshInterrupts();
 }
 
 void Cpu51::pollInterrupts()
 {
+    if (m_poll & kPollHeld) {
+        m_poll &= kPollReady;
+        return;
+    }
     bool high = false;
     const int source = chooseSource(*this, high);
     if (source >= 0)

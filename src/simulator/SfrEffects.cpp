@@ -36,10 +36,12 @@ void Cpu51::afterDirectWrite(std::uint8_t address)
     case Sfr::SBUF:
         serialTransmit();
         break;
-    case Sfr::TCON:
-    case Sfr::SCON:
     case Sfr::IE:
     case Sfr::IP:
+        holdPollAndRefresh();
+        break;
+    case Sfr::TCON:
+    case Sfr::SCON:
     case Sfr::T2CON:
         refreshInterrupts();
         break;

@@ -15,7 +15,6 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QStringDecoder>
@@ -128,16 +127,19 @@ class FontWindowTest : public twtest::ToolWindowTest
 
 } // namespace
 
-TEST_F(FontWindowTest, OpensInTheWorkspaceInItsDesignStateAndLocksNothing)
+TEST_F(FontWindowTest, OpensOverTheWorkspaceInItsDesignStateAndLocksNothing)
 {
     EXPECT_EQ(window->windowTitle(), QStringLiteral(u"点阵字模"));
-    auto *frame = qobject_cast<QMdiSubWindow *>(window->parentWidget());
-    ASSERT_NE(frame, nullptr);
-    EXPECT_TRUE(main->mdiArea()->subWindowList().contains(frame));
+    // A window of its own over the main window, so that it comes to the front as other tool
+    // windows do.
+    EXPECT_TRUE(window->isWindow());
+    EXPECT_EQ(window->parentWidget(), main.get());
+    EXPECT_TRUE(main->mdiArea()->subWindowList().isEmpty());
     EXPECT_EQ(window->size(), QSize(634, 342));
-    EXPECT_FALSE(frame->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-    // Half the 1024-pixel screen less 4800 twips across, a tenth of its 768-pixel height down.
-    EXPECT_EQ(frame->pos(), QPoint(192, 77));
+    EXPECT_FALSE(window->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    // Half the 1024-pixel screen less 4800 twips across, a tenth of its 768-pixel height down,
+    // from the workspace's corner.
+    EXPECT_EQ(window->pos(), main->mdiArea()->mapToGlobal(QPoint(192, 77)));
     EXPECT_EQ(main->editorCount(), 0);
 
     // Menus and toolbar as they were: only New and Open, and the tools' menus.
@@ -182,7 +184,7 @@ TEST_F(FontWindowTest, StaysBesideOtherWindowsKeepsItsContentAndStartsAfreshWhen
     // The menu item again brings the same window forward with what it shows.
     EXPECT_EQ(launch(), window);
     EXPECT_EQ(window->dbText(), drawn);
-    EXPECT_EQ(main->mdiArea()->activeSubWindow()->widget(), window);
+    EXPECT_EQ(QApplication::activeWindow(), window);
 
     // Locking tools and editors come and go beside it.
     twtest::registerStandIns();
@@ -196,8 +198,8 @@ TEST_F(FontWindowTest, StaysBesideOtherWindowsKeepsItsContentAndStartsAfreshWhen
     EXPECT_EQ(main->toolWindow(kFont), window);
     EXPECT_EQ(window->dbText(), drawn);
 
-    // Closed by its frame's close box: gone; the menu item opens a fresh one.
-    qobject_cast<QMdiSubWindow *>(window->parentWidget())->close();
+    // Closed by its close box: gone; the menu item opens a fresh one.
+    window->close();
     flush();
     EXPECT_FALSE(main->isToolLoaded(kFont));
     EXPECT_EQ(main->editorCount(), 1);
@@ -207,12 +209,10 @@ TEST_F(FontWindowTest, StaysBesideOtherWindowsKeepsItsContentAndStartsAfreshWhen
     EXPECT_EQ(ui().grid->cells().count(), 1024u);
     EXPECT_TRUE(ui().size[2]->isChecked());
 
-    // Unloaded by the main window (as at exit) it closes with its frame.
+    // Unloaded by the main window (as at exit) it closes.
     main->unloadTool(kFont);
     flush();
     EXPECT_FALSE(main->isToolLoaded(kFont));
-    for (QMdiSubWindow *frame : main->mdiArea()->subWindowList())
-        EXPECT_NE(frame->widget(), nullptr);
 }
 
 TEST_F(FontWindowTest, SingleByteCharactersComeFromTheEightBySixteenFont)

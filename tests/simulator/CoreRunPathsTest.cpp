@@ -173,7 +173,8 @@ TEST(CoreRunPathsTest, InterruptsAreTakenWhicheverWriteMakesThemReady)
     placeCountingRoutines(program);
     const Bytes body = {
         0xD2, 0x8D,             // SETB TF0 (not yet enabled)
-        0x75, 0xA8, 0x82,       // MOV IE,#82h       -> timer 0
+        0x75, 0xA8, 0x82,       // MOV IE,#82h
+        0x00,                   // NOP               -> timer 0 (one instruction after the IE write)
         0xD2, 0x8D,             // SETB TF0          -> timer 0 (bit write to TCON)
         0x43, 0x88, 0x20,       // ORL TCON,#20h     -> timer 0 (byte write to TCON)
         0xC2, 0xAF,             // CLR EA

@@ -292,6 +292,29 @@ TEST_F(SimulatorWindowTest, TimerTicksCountInBothModes)
     EXPECT_EQ(window()->running(), RunKind::None);
 }
 
+TEST_F(SimulatorWindowTest, SteppingThroughATimerRoutineThatKeepsFiringAdvancesTheProgram)
+{
+    openProgram(QStringLiteral("reload"));
+    steps(6); // timer 0 runs from FFF0H, its interrupt enabled; the loop is at 003EH
+    const Cpu51 &cpu = window()->cpu();
+    const auto timerFlag = [&cpu] { return (cpu.sfr[Sfr::TCON] & 0x20) != 0; };
+    for (int round = 1; round <= 6; ++round) {
+        // A request pending before a step of the loop: its instruction runs, then the entry.
+        ASSERT_TRUE(QTest::qWaitFor(timerFlag, 10000)) << round;
+        steps(1);
+        EXPECT_EQ(ui().pc->text(), QStringLiteral("000B")) << round;
+        EXPECT_EQ(cpu.iram[7], (round + 1) / 2) << round; // INC R7 and SJMP take turns
+        // The routine reloads FFF0H; the next request is pending again at its RETI, which still
+        // returns to the loop for one instruction.
+        steps(3);
+        ASSERT_TRUE(QTest::qWaitFor(timerFlag, 10000)) << round;
+        steps(1);
+        EXPECT_EQ(ui().pc->text(), round % 2 ? QStringLiteral("003F") : QStringLiteral("003E")) << round;
+        EXPECT_EQ(cpu.iram[6], round);
+    }
+    expectViewsShowTheState();
+}
+
 TEST_F(SimulatorWindowTest, SimulateCommandChecksTheChosenFiles)
 {
     const auto simulate = [this](const QString &name) {

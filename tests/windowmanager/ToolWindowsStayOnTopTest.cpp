@@ -2,13 +2,16 @@
 // window: while one is open it is the active window over the tool window, and once it is
 // answered the tool window is again the active, topmost window, never buried under the locked
 // main window. Tool windows fit on the smallest screen the program accepts, clear of the main
-// window's status bar. The help window, too, stays above the main window.
+// window's status bar. The help window, too, stays above the main window. Among the tool windows
+// the one opened or clicked last is on top.
 #include "WindowManagerSupport.h"
 #include "XSession.h"
 
 #include "assembler/AssemblyRun.h"
 #include "assembler/ui/AssemblerWindow.h"
+#include "assistants/ui/FontWindow.h"
 #include "assistants/ui/InitCodeWindow.h"
+#include "assistants/ui/TimerPageWidget.h"
 #include "assistants/ui/UnicodeWindow.h"
 #include "conversion/ui/ConversionWindow.h"
 #include "links/ui/SerialSenderWindow.h"
@@ -22,6 +25,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 using namespace twtest;
@@ -202,4 +206,55 @@ TEST_F(ToolWindowsStayOnTop, HelpWindowStaysAboveTheMaximisedMainWindow)
     ASSERT_TRUE(main->triggerMenuItem(QString::fromLatin1(tw::Menu::HelpTutorial)));
     EXPECT_EQ(main->helpWindow(), help);
     EXPECT_TRUE(waitFor([&] { return topmost() == help->winId(); }));
+}
+
+TEST_F(ToolWindowsStayOnTop, TheToolWindowOpenedOrClickedLastIsOnTopAndTheMainWindowUnderAll)
+{
+    tw::registerInitCodeWindow();
+    tw::registerFontWindow();
+    const auto stackedAbove = [this](const QWidget *upper, const QWidget *lower) {
+        const QList<quint64> order = stackingOrder(display);
+        return order.indexOf(upper->winId()) > order.indexOf(lower->winId()) &&
+               order.contains(lower->winId());
+    };
+    ASSERT_TRUE(main->triggerMenuItem(QString::fromLatin1(tw::Menu::Interrupts)));
+    QWidget *initCode = tool(QString::fromLatin1(tw::ToolName::InitCode));
+    ASSERT_NE(initCode, nullptr);
+    EXPECT_TRUE(waitActiveOnTop(initCode)) << "中断设置 did not come up on top";
+
+    // 点阵字模 opens over it.
+    ASSERT_TRUE(main->triggerMenuItem(QString::fromLatin1(tw::Menu::DotMatrixFont)));
+    QWidget *font = tool(QString::fromLatin1(tw::ToolName::Font));
+    ASSERT_NE(font, nullptr);
+    EXPECT_TRUE(waitActiveOnTop(font)) << "点阵字模 opened beneath 中断设置";
+    EXPECT_EQ(transientFor(display, font->winId()), main->winId());
+    EXPECT_TRUE(stackedAbove(initCode, main.get()));
+    expectFitsAboveStatusBar(font);
+
+    // A click on either brings it forward; the main window stays under both.
+    for (QWidget *clicked : {initCode, font, initCode}) {
+        clicked->activateWindow();
+        EXPECT_TRUE(waitActiveOnTop(clicked)) << clicked->objectName().toStdString() << " stayed beneath";
+        QWidget *other = clicked == font ? initCode : font;
+        EXPECT_TRUE(stackedAbove(other, main.get())) << other->objectName().toStdString();
+    }
+    // The menu item of a window already open brings it forward too.
+    ASSERT_TRUE(main->triggerMenuItem(QString::fromLatin1(tw::Menu::DotMatrixFont)));
+    EXPECT_EQ(tool(QString::fromLatin1(tw::ToolName::Font)), font);
+    EXPECT_TRUE(waitActiveOnTop(font)) << "点阵字模 stayed beneath when chosen again";
+
+    // 定时/计数器设置 brings the open window forward on its page; a key its box refuses asks over
+    // it, and afterwards it is on top again.
+    ASSERT_TRUE(main->triggerMenuItem(QString::fromLatin1(tw::Menu::TimerCounter)));
+    EXPECT_TRUE(waitActiveOnTop(initCode)) << "中断设置 stayed beneath when chosen again";
+    auto *timerPage = static_cast<tw::InitCodeWindow *>(initCode)->timerPage();
+    const auto &t0 = timerPage->controls().timers[0];
+    QTest::mouseClick(t0.function[0], Qt::LeftButton);
+    t0.value->setFocus();
+    user->queue(pressButton(QMessageBox::Ok));
+    QTest::keyClick(t0.value, Qt::Key_G);
+    EXPECT_TRUE(waitFor([this] { return user->idle(); }));
+    EXPECT_TRUE(waitActiveOnTop(initCode)) << "buried after the refused key";
+    expectAllAskedBy(initCode, initCode->winId(), 1);
+    EXPECT_TRUE(stackedAbove(font, main.get()));
 }

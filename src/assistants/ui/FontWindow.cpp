@@ -12,7 +12,7 @@
 
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMdiSubWindow>
+#include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
@@ -71,6 +71,9 @@ FontWindow::FontWindow(const QString &fontFolder, QWidget *parent) : QWidget(par
     setObjectName(QString::fromLatin1(ToolName::Font));
     setWindowTitle(QStringLiteral(u"点阵字模"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // A fixed dialog border: no minimise or maximise button.
+    setWindowFlags(Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(pixelsOfTwips(9510), pixelsOfTwips(5130));
     buildControls();
     // The design state: a full 32 x 32 pattern under the captions of its 128 bytes.
@@ -153,12 +156,14 @@ void FontWindow::showEvent(QShowEvent *event)
         return;
     m_placed = true;
     // Centred across the screen's width (4800 twips left of the middle), a tenth down its height,
-    // in the workspace's coordinates.
-    QWidget *frame = qobject_cast<QMdiSubWindow *>(parentWidget());
-    if (!frame)
-        frame = this;
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        frame->move(screenPlace(screen->size(), 4800, 0.1));
+    // counted from the main window's workspace (its editor area) where it has one.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QPoint place = screenPlace(screen->size(), 4800, 0.1);
+    if (const auto *main = qobject_cast<QMainWindow *>(parentWidget()); main && main->centralWidget())
+        place = main->centralWidget()->mapToGlobal(place);
+    move(place);
 }
 
 QString FontWindow::dbText() const
@@ -253,7 +258,7 @@ void registerFontWindow()
     // The menu item only shows the window.
     registerTool(QString::fromLatin1(ToolName::Font),
                  [](Workspace &) -> QWidget * { return new FontWindow(programFolder()); },
-                 ToolPlacement::WorkspaceChild, {{Menu::DotMatrixFont, {}}});
+                 ToolPlacement::OwnWindow, {{Menu::DotMatrixFont, {}}});
 }
 
 } // namespace tw
