@@ -117,13 +117,11 @@ class Cpu51
     // chip runs one more instruction first; holdPollAndRefresh() marks such an instruction). The
     // executor calls it only while pollDue() says it has something to do.
     void pollInterrupts();
-    // Whether an interrupt is requested, enabled and not held off by the one in service, as of
-    // the last refresh. Every change of IE, IP, TCON, SCON, T2CON or the in-service flags inside
-    // the core refreshes it; code that writes sfr[] or intHigh/intLow directly calls
-    // refreshInterrupts() (step() and the runs do so on entry).
-    bool interruptReady() const { return m_poll & kPollReady; }
     // Whether the poll after this instruction takes an interrupt or ends a hold: one byte to test
-    // after every instruction.
+    // after every instruction. An interrupt counts when it is requested, enabled and not held off
+    // by the one in service, as of the last refresh. Every change of IE, IP, TCON, SCON, T2CON or
+    // the in-service flags inside the core refreshes it; code that writes sfr[] or intHigh/intLow
+    // directly calls refreshInterrupts() (step() and the runs do so on entry).
     bool pollDue() const { return m_poll != 0; }
     void refreshInterrupts();
     // refreshInterrupts() after RETI or a write to IE or IP: the poll after the instruction
