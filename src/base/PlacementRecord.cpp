@@ -21,14 +21,21 @@ struct Listed {
     struct stat made = {};
 };
 
-// Whether what stands at a name is the new file listed: its device and size, and its inode number,
-// which a rename keeps, or its modification time, which a hard link keeps where the link gets an
-// inode number of its own (sshfs).
-bool isMade(const struct stat &found, const struct stat &made)
+// Whether a file is the new file listed by what a rename keeps: device, inode number and size.
+bool sameFile(const struct stat &found, const struct stat &made)
+{
+    return S_ISREG(found.st_mode) && found.st_dev == made.st_dev && found.st_ino == made.st_ino &&
+           found.st_size == made.st_size;
+}
+
+// Whether a file looks like the new file listed where a hard link gave it an inode number of its
+// own (sshfs): the same device, size and modification time. Times may be whole seconds (exFAT,
+// sshfs), so an old file of the same size can look so too; the look counts only where the old file
+// is known to wait aside.
+bool sameLook(const struct stat &found, const struct stat &made)
 {
     return S_ISREG(found.st_mode) && found.st_dev == made.st_dev && found.st_size == made.st_size &&
-           (found.st_ino == made.st_ino ||
-            (found.st_mtim.tv_sec == made.st_mtim.tv_sec && found.st_mtim.tv_nsec == made.st_mtim.tv_nsec));
+           found.st_mtim.tv_sec == made.st_mtim.tv_sec && found.st_mtim.tv_nsec == made.st_mtim.tv_nsec;
 }
 
 // Fields end in a zero byte, four to a file; the numbers as decimal text.
@@ -136,10 +143,18 @@ void PlacementRecord::finish()
 void PlacementRecord::rollBackEnded(const ScratchFolder &folder, const std::string &record)
 {
     const detail::FolderTurn turn(folder.fd());
-    for (const Listed &listed : readRecord(folder.fd(), record)) {
-        struct stat now;
-        if (::fstatat(folder.fd(), listed.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
-            !isMade(now, listed.made))
+    const int fd = folder.fd();
+    for (const Listed &listed : readRecord(fd, record)) {
+        struct stat now, staged, kept;
+        if (::fstatat(fd, listed.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        const bool stagedThere = ::fstatat(fd, listed.staged.c_str(), &staged, AT_SYMLINK_NOFOLLOW) == 0;
+        const bool stagedIsNew = stagedThere && sameFile(staged, listed.made);
+        const bool keptThere = ::fstatat(fd, listed.kept.c_str(), &kept, AT_SYMLINK_NOFOLLOW) == 0;
+        // The name holds the run's new file; or, with the old file aside and the staged name left
+        // by a hard link (or holding it still), a file that looks like it.
+        if (!sameFile(now, listed.made) &&
+            !(keptThere && (!stagedThere || stagedIsNew) && sameLook(now, listed.made)))
             continue; // not placed, or since replaced by another program: nothing of the run's here
         StagedFile placed;
         placed.m_folder = folder;
@@ -150,16 +165,12 @@ void PlacementRecord::rollBackEnded(const ScratchFolder &folder, const std::stri
         placed.m_size = now.st_size;
         placed.m_committed = true;
         // Where names are swapped the old file waits under the staged file's name; where a hard
-        // link placed the new file, that name may still hold it too, and the old one waits aside.
-        struct stat staged;
-        if (::fstatat(folder.fd(), listed.staged.c_str(), &staged, AT_SYMLINK_NOFOLLOW) == 0) {
-            if (isMade(staged, listed.made))
-                ::unlinkat(folder.fd(), listed.staged.c_str(), 0);
-            else
-                placed.m_kept = listed.staged;
-        }
-        if (placed.m_kept.empty() &&
-            ::fstatat(folder.fd(), listed.kept.c_str(), &staged, AT_SYMLINK_NOFOLLOW) == 0)
+        // link placed the new file, that name may hold it too, and the old one waits aside.
+        if (stagedIsNew)
+            ::unlinkat(fd, listed.staged.c_str(), 0);
+        if (stagedThere && !stagedIsNew)
+            placed.m_kept = listed.staged;
+        else if (keptThere)
             placed.m_kept = listed.kept;
         placed.undo(true);
     }

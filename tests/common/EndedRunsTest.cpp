@@ -180,7 +180,8 @@ bool waitForRename(const QProcess &tracer, const QRegularExpression &names)
 
 // An assembly killed while it puts its five outputs in place leaves some of them new and some old;
 // the next run of any tool in that folder gives the killed run's names their old files back, where
-// names are swapped and where they cannot be.
+// names are swapped and where they cannot be (exFAT also dates files in whole seconds, so an old
+// file of the new one's size looks like it there).
 TEST(EndedRuns, TheNextRunUndoesTheOutputsAKilledAssemblyPutInPlace)
 {
     TW_REQUIRE_PROGRAMS(u"strace"_qs);
@@ -190,7 +191,8 @@ TEST(EndedRuns, TheNextRunUndoesTheOutputsAKilledAssemblyPutInPlace)
         const QTemporaryDir here;
         EXPECT_GT(killAssemblyAtEachCall(here.path()), 0) << "no kill left a mix to settle";
     }
-    twtest::EachMount mounts{twtest::mountToTry<twtest::BindfsMount>("bindfs")};
+    twtest::EachMount mounts{twtest::mountToTry<twtest::BindfsMount>("bindfs"),
+                             twtest::mountToTry<twtest::ExfatMount>("exfat-fuse")};
     mounts.run([](twtest::TestMount &mount) {
         EXPECT_GT(killAssemblyAtEachCall(mount.mountPoint()), 0) << "no kill left a mix to settle";
     });
