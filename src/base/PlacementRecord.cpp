@@ -76,9 +76,10 @@ std::vector<Listed> readRecord(int folder, const std::string &record)
 {
     std::vector<Listed> listed;
     const detail::Descriptor fd(::openat(folder, record.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    std::string text(1 << 16, '\0');
-    const ssize_t got = fd.valid() ? ::read(fd.get(), text.data(), text.size()) : -1;
-    text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    std::string text;
+    char piece[4096];
+    for (ssize_t got; fd.valid() && (got = ::read(fd.get(), piece, sizeof piece)) > 0;)
+        text.append(piece, static_cast<std::size_t>(got));
     std::vector<std::string> fields;
     for (std::size_t at = 0, end; (end = text.find('\0', at)) != std::string::npos; at = end + 1)
         fields.push_back(text.substr(at, end - at));

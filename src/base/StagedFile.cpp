@@ -402,10 +402,12 @@ int StagedFile::replaceWithoutSwap()
     struct stat moved;
     const bool looked = ::fstatat(folder, m_kept.c_str(), &moved, AT_SYMLINK_NOFOLLOW) == 0;
     if (!looked || !S_ISREG(moved.st_mode) || !sameFileMoved(detail::fileStateFrom(moved), m_expected)) {
-        // Not the file looked at: another program saved it in between. It goes back where a call
-        // can place it only at an empty name; else it is kept beside the name, which keeps
-        // whatever another program saves there meanwhile.
-        m_keptAside = putKeptBack(false);
+        // Not the file looked at: another program put it there in between. It goes back where a
+        // call can place it only at an empty name; else a file (or link) is kept beside the name,
+        // which keeps whatever another program saves there meanwhile. A folder goes back by a
+        // plain rename, which replaces no file; so does what could not be looked at, most likely
+        // the old file after all.
+        m_keptAside = putKeptBack(!looked || S_ISDIR(moved.st_mode));
         changed(foundInstead(looked, moved));
         return EAGAIN;
     }

@@ -123,8 +123,9 @@ class Writer
     // asked about, right before, where the question would come; for one a save dialog asked about,
     // as that asked), so that only what the user agreed to replace, or what was there to begin
     // with, is replaced, and a name that was empty stays unasked. This look, after the checks
-    // above and the lock the sweep takes, is the one a run's agreement starts from: a file saved
-    // at the name before it, also one saved since those checks, is the file the run replaces.
+    // (refuseUnwritable, refuseOneFileTwice: stat, access) and the lock settleEndedRuns makes, is
+    // the one a run's agreement starts from: a file saved at the name before it, also one saved
+    // since those checks, is the file the run replaces.
     bool consent()
     {
         settleEndedRuns();
