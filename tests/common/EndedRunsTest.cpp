@@ -167,7 +167,9 @@ QString renameHeldIn(qint64 pid)
 bool waitForRename(const QProcess &tracer, const QRegularExpression &names)
 {
     const QString children = u"/proc/%1/task/%1/children"_qs.arg(tracer.processId());
-    while (tracer.state() == QProcess::Running) {
+    const QString status = u"/proc/%1/stat"_qs.arg(tracer.processId());
+    // Until strace has ended: reaped, or a zombie until the event loop QProcess needs reaps it.
+    for (QByteArray state; !(state = readBytes(status)).isEmpty() && !state.contains(") Z");) {
         const qint64 run = QString::fromLatin1(readBytes(children)).section(u' ', 0, 0).toLongLong();
         if (run > 0 && names.match(renameHeldIn(run)).hasMatch())
             return true;
