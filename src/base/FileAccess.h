@@ -223,7 +223,9 @@ class StagedFile
     // agreed to replace, else another program's, which is never removed.
     std::string undo(bool keptIsOld);
     // The kept file back under the name where it stands empty; else kept aside. Empty when back.
-    std::string putKeptBack();
+    // Without lookThenRename, where no call places a file only at an empty name it is kept aside
+    // (see detail::placeWithoutReplacing).
+    std::string putKeptBack(bool lookThenRename = true);
     std::string keepAside();
     std::string keepAsideFrom(const std::string &hidden);
     void discard();
@@ -235,6 +237,7 @@ class StagedFile
     std::string m_temporary; // the staged file, until it is committed (a name within the folder)
     std::string m_kept;      // a second name of the replaced file, until the object ends
     std::string m_journal;   // where the name's old file waits, while it is off the name
+    std::string m_plannedKept; // where the old file will wait where names cannot be swapped
     ScratchEntry m_temporaryEntry;
     ScratchEntry m_keptEntry;
     ScratchEntry m_journalEntry;
@@ -248,6 +251,7 @@ class StagedFile
     std::string m_meanwhile; // what was found instead of the expected file
     std::string m_keptAside;
     bool m_committed = false;
+    friend class PlacementRecord;
 };
 
 // The steps of a replacement, for tests that stop a process between them.

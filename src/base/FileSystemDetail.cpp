@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -146,7 +147,8 @@ int renameOwnName(int folder, const std::string &from, const std::string &to)
     return flagsRefused(error) ? renameWhereFree(folder, from, to) : error;
 }
 
-int placeWithoutReplacing(int folder, const std::string &from, const std::string &to, FolderSteps *steps)
+int placeWithoutReplacing(int folder, const std::string &from, const std::string &to, FolderSteps *steps,
+                          bool lookThenRename)
 {
     const int error = renameWithFlags(folder, from, to, RENAME_NOREPLACE, steps);
     if (!flagsRefused(error))
@@ -157,7 +159,7 @@ int placeWithoutReplacing(int folder, const std::string &from, const std::string
         return 0;
     }
     const int linkError = linksRefused ? EPERM : errno;
-    if (linkError == EEXIST || linkError == ENOENT || !noHardLinks(linkError))
+    if (linkError == EEXIST || linkError == ENOENT || !noHardLinks(linkError) || !lookThenRename)
         return linkError;
     // sshfs answers EPERM also where the server refused the link because the name is taken: the
     // look below tells, and only a file system that refused with the name free has no links.
@@ -165,6 +167,20 @@ int placeWithoutReplacing(int folder, const std::string &from, const std::string
     if (steps && !linksRefused && placed == 0)
         steps->noHardLinks = true;
     return placed;
+}
+
+FolderTurn::FolderTurn(int folder) : m_fd(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+{
+    for (int waited = 0; m_fd.valid() && ::flock(m_fd.get(), LOCK_EX | LOCK_NB) != 0;) {
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK || ++waited > 2000) {
+            m_fd.reset(-1);
+            break;
+        }
+        const timespec pause = {0, 1000 * 1000};
+        ::nanosleep(&pause, nullptr);
+    }
 }
 
 bool secondOpenTearsReads(int folder, FolderSteps &steps)

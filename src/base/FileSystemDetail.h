@@ -77,9 +77,24 @@ int renameOwnName(int folder, const std::string &from, const std::string &to);
 // (exfat-fuse, FAT), a plain rename right after a look finds to free: the one moment where a file
 // made at to in between would be replaced. 0, EEXIST when to is taken, or the error. A hard link
 // may give to an inode number of its own (sshfs numbers each name): the caller looks at to again.
-// What the file system refuses is noted in steps, and not tried again there.
+// What the file system refuses is noted in steps, and not tried again there. Without
+// lookThenRename the last step is never taken: where neither call is had, the link's refusal
+// comes back and from stays where it is (for a file put back after a failed check, which is kept
+// beside the name instead).
 int placeWithoutReplacing(int folder, const std::string &from, const std::string &to,
-                          FolderSteps *steps = nullptr);
+                          FolderSteps *steps = nullptr, bool lookThenRename = true);
+// Our own runs replacing files in one folder take turns at the swap, so that none takes the file
+// another has just swapped in, and is about to swap back, for the one it was to replace. Other
+// programs take no part; a file system without locks, or a turn that does not come within two
+// seconds (a run stopped in the middle), goes on without.
+class FolderTurn
+{
+  public:
+    explicit FolderTurn(int folder);
+
+  private:
+    Descriptor m_fd;
+};
 // fusefat serves a file that two programs hold open at once wrongly: a read may give zeros for the
 // file's whole length. Where the folder is on it, the writer opens no user's file (it holds one by
 // its path alone, and reads ACLs and attributes by name), so that a program reading the file

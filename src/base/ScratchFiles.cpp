@@ -1,6 +1,7 @@
 #include "base/ScratchFiles.h"
 
 #include "base/FileSystemDetail.h"
+#include "base/PlacementRecord.h"
 #include "base/RunLock.h"
 
 #include <atomic>
@@ -368,6 +369,7 @@ namespace
 
 constexpr std::string_view kKeptTag = "-old-";
 constexpr std::string_view kJournalTag = "-put-";
+constexpr std::string_view kRecordTag = "-set-";
 
 // Whether a scratch name carries the tag after its token.
 bool hasTag(std::string_view name, std::string_view tag)
@@ -506,6 +508,10 @@ std::vector<PutBack> sweepEndedScratch(const ScratchFolder &folder)
         for (const std::string &name : names)
             if (hasTag(name, kJournalTag))
                 putBackJournalled(fd, name, folder.steps(), putBack);
+        // Outputs the run was putting in place together go back to the files that stood there.
+        for (const std::string &name : names)
+            if (hasTag(name, kRecordTag))
+                PlacementRecord::rollBackEnded(folder, name);
         for (const std::string &name : names) {
             struct stat info;
             if (::fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))

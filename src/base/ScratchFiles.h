@@ -112,9 +112,11 @@ struct PutBack {
 };
 
 // Removes, in the folder, every scratch file of runs that have ended: their staged files, kept old
-// files, journals, probes and locks; an old file a journal names goes back to its name first, where
-// that stands empty (the run was killed between moving it aside and putting the new file there),
-// and is listed in the answer. A kept old file that a failed run named to the user has left the
+// files, journals, records, probes and locks; an old file a journal names goes back to its name
+// first, where that stands empty (the run was killed between moving it aside and putting the new
+// file there), and is listed in the answer; then, where a record lists outputs the run was putting
+// in place together (base/PlacementRecord.h), each name that holds the run's new file gets its old
+// file back. A kept old file that a failed run named to the user has left the
 // scratch names for a name of its own, and stays. Names of other programs, and ".tw-" names of an
 // older form, are left alone.
 std::vector<PutBack> sweepEndedScratch(const ScratchFolder &folder);

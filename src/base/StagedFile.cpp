@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <ctime>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +15,7 @@ namespace tw
 
 using detail::Descriptor;
 using detail::flagsRefused;
+using detail::FolderTurn;
 using detail::placeWithoutReplacing;
 using detail::renameWithFlags;
 
@@ -163,31 +163,6 @@ int writeJournal(int folder, const std::string &journal, const std::string &name
     return error;
 }
 
-// Our own runs replacing files in one folder take turns at the swap, so that none takes the file
-// another has just swapped in, and is about to swap back, for the one it was to replace. Other
-// programs take no part; a file system without locks, or a turn that does not come within two
-// seconds (a run stopped in the middle), goes on without.
-class FolderTurn
-{
-  public:
-    explicit FolderTurn(int folder) : m_fd(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC))
-    {
-        for (int waited = 0; m_fd.valid() && ::flock(m_fd.get(), LOCK_EX | LOCK_NB) != 0;) {
-            if (errno == EINTR)
-                continue;
-            if (errno != EWOULDBLOCK || ++waited > 2000) {
-                m_fd.reset(-1);
-                break;
-            }
-            const timespec pause = {0, 1000 * 1000};
-            ::nanosleep(&pause, nullptr);
-        }
-    }
-
-  private:
-    Descriptor m_fd;
-};
-
 } // namespace
 
 void setReplaceStepHook(ReplaceStepHook hook)
@@ -244,6 +219,8 @@ std::string StagedFile::stage(const std::string &path, const ContentWriter &cont
     if (!fd.valid())
         return systemErrorText(errno);
     m_temporary = temporary;
+    // Named now, so that a record of several outputs can list where the old file will wait.
+    m_plannedKept = m_folder.scratchName("old-");
     auto fail = [&](int error) {
         discard();
         return systemErrorText(error);
@@ -410,7 +387,7 @@ int StagedFile::replaceWithoutSwap()
     // inode number of its own), and the new one takes the name only where it stands empty. A
     // journal names the old file's place meanwhile, for the next run should this one be killed.
     const int folder = m_folder.fd();
-    std::string kept = m_folder.scratchName("old-");
+    std::string kept = m_plannedKept;
     std::string journal = journalNameOf(kept);
     if (const int error = writeJournal(folder, journal, m_name))
         return error;
@@ -425,8 +402,12 @@ int StagedFile::replaceWithoutSwap()
     struct stat moved;
     const bool looked = ::fstatat(folder, m_kept.c_str(), &moved, AT_SYMLINK_NOFOLLOW) == 0;
     if (!looked || !S_ISREG(moved.st_mode) || !sameFileMoved(detail::fileStateFrom(moved), m_expected)) {
-        // Not the file looked at: it came in between, and goes straight back.
-        m_keptAside = putKeptBack();
+        // Not the file looked at: another program put it there in between. It goes back where a
+        // call can place it only at an empty name; else a file (or link) is kept beside the name,
+        // which keeps whatever another program saves there meanwhile. A folder goes back by a
+        // plain rename, which replaces no file; so does what could not be looked at, most likely
+        // the old file after all.
+        m_keptAside = putKeptBack(!looked || S_ISDIR(moved.st_mode));
         changed(foundInstead(looked, moved));
         return EAGAIN;
     }
@@ -453,9 +434,9 @@ int StagedFile::replaceWithoutSwap()
     return 0;
 }
 
-std::string StagedFile::putKeptBack()
+std::string StagedFile::putKeptBack(bool lookThenRename)
 {
-    if (placeWithoutReplacing(m_folder.fd(), m_kept, m_name, &m_folder.steps()) != 0)
+    if (placeWithoutReplacing(m_folder.fd(), m_kept, m_name, &m_folder.steps(), lookThenRename) != 0)
         return keepAside();
     forget(m_kept, m_keptEntry);
     dropJournal();
@@ -538,8 +519,9 @@ std::string StagedFile::undo(bool keptIsOld)
     if (::renameat(folder, m_name.c_str(), folder, ours.c_str()) != 0)
         return m_kept.empty() ? std::string() : keepAside();
     if (!holdsOwnFile(ours)) {
-        // Another program's file came in between: back it goes, and it stays.
-        if (placeWithoutReplacing(folder, ours, m_name, &m_folder.steps()) != 0)
+        // Another program's file came in between: back it goes, and it stays (beside the name
+        // where no call places it only at an empty one).
+        if (placeWithoutReplacing(folder, ours, m_name, &m_folder.steps(), false) != 0)
             keepAsideFrom(ours);
         return m_kept.empty() ? std::string() : keepAside();
     }

@@ -2,6 +2,7 @@
 
 #include "base/FileSystemDetail.h"
 #include "base/MessageStyle.h"
+#include "base/PlacementRecord.h"
 
 #include <algorithm>
 #include <optional>
@@ -119,9 +120,12 @@ class Writer
     }
 
     // What stands at every name is taken down as the question is put (or, for a name nobody is
-    // asked about, as the run starts; for one a save dialog asked about, as that asked), so that
-    // only what the user agreed to replace, or what was there to begin with, is replaced, and a
-    // name that was empty stays unasked.
+    // asked about, right before, where the question would come; for one a save dialog asked about,
+    // as that asked), so that only what the user agreed to replace, or what was there to begin
+    // with, is replaced, and a name that was empty stays unasked. This look, after the checks
+    // (refuseUnwritable, refuseOneFileTwice: stat, access) and the lock settleEndedRuns makes, is
+    // the one a run's agreement starts from: a file saved at the name before it, also one saved
+    // since those checks, is the file the run replaces.
     bool consent()
     {
         settleEndedRuns();
@@ -132,7 +136,7 @@ class Writer
             const PlannedFile &file = m_outcome.files[i];
             if (file.onlyWhereNone)
                 continue;
-            // A name nobody is asked about is replaced as it stands now, at the run's start.
+            // A name nobody is asked about is replaced as it stands now.
             m_asked[i] = file.agreedInDialog ? *file.agreedInDialog : fileStateOf(file.path);
             if (!file.askBeforeReplacing || file.agreedInDialog)
                 continue;
@@ -204,11 +208,15 @@ class Writer
 
     // Puts every staged file under its name, or, when one fails, takes back those put there; empty,
     // or what the user is told. An interrupt meanwhile waits until every name holds its new file
-    // or, after a failure, its old one.
+    // or, after a failure, its old one; a kill leaves the record by which the next run into the
+    // folder takes back those put there.
     static std::string commitAll(std::vector<StagedFile> &staged,
                                  const std::vector<const PlannedFile *> &files, std::vector<bool> &committed)
     {
         const InterruptDelay settling;
+        PlacementRecord record;
+        if (const std::string reason = record.write(staged); !reason.empty())
+            return writeFailureText(files.front()->path, reason);
         for (std::size_t i = 0; i < staged.size(); ++i) {
             const std::string reason = staged[i].commit();
             committed[i] = reason.empty();

@@ -1,6 +1,8 @@
-// Runs ended early on mounts that cannot swap names: killed while a name stood empty, or ended by
-// SIGINT, SIGTERM or SIGHUP at any file call; and FAT through fusefat, which dates a renamed file
-// anew and serves a file opened twice at once wrongly.
+// Runs ended early: an assembly killed while it put its outputs in place, on folders that swap names
+// and on mounts that cannot; on mounts that cannot swap, runs killed while a name stood empty, or
+// ended by SIGINT, SIGTERM or SIGHUP at any file call, and a file another program saves while one it
+// saved is put back; and FAT through fusefat, which dates a renamed file anew and serves a file
+// opened twice at once wrongly.
 #include "support/FileFaults.h"
 #include "support/FuseMounts.h"
 #include "support/TestFiles.h"
@@ -9,12 +11,20 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
+
 #include <atomic>
+#include <fcntl.h>
 #include <map>
 #include <string_view>
+#include <sys/syscall.h>
 #include <thread>
+#include <unistd.h>
 #include <utime.h>
 
 using twtest::readBytes;
@@ -59,18 +69,137 @@ TwoOutputs prepare(const QString &folder)
     return outputs;
 }
 
-// The calls of a conversion at which the run moves names about, with how often it makes each.
-std::map<QString, int> namingCalls(const QString &folder)
+// The calls of a run (by default a conversion) at which it moves names about or takes a lock, with
+// how often it makes each.
+std::map<QString, int> namingCalls(const QString &folder, const QStringList &run = kConvert,
+                                   const QStringList &of = {u"renameat"_qs, u"renameat2"_qs, u"linkat"_qs,
+                                                            u"unlinkat"_qs, u"flock"_qs})
 {
-    std::map<QString, int> calls = twtest::callCounts(kDriver, kConvert, folder);
-    std::erase_if(calls, [](const auto &call) {
-        return call.first != u"renameat"_qs && call.first != u"renameat2"_qs && call.first != u"linkat"_qs &&
-               call.first != u"unlinkat"_qs && call.first != u"flock"_qs;
-    });
+    std::map<QString, int> calls = twtest::callCounts(kDriver, run, folder);
+    std::erase_if(calls, [&](const auto &call) { return !of.contains(call.first); });
     return calls;
 }
 
+const QStringList kAssemble = {u"asm51"_qs, u"p.asm"_qs};
+const QStringList kAssemblyOutputs = {u"p.a51"_qs, u"p.bin"_qs, u"p.err"_qs, u"p.lst"_qs, u"p.lt"_qs};
+
+// The outputs of an assembly in folder, by name.
+std::map<QString, QByteArray> assemblyOutputs(const QString &folder)
+{
+    std::map<QString, QByteArray> outputs;
+    for (const QString &name : kAssemblyOutputs)
+        outputs[name] = readBytes(folder + u'/' + name);
+    return outputs;
+}
+
+// Assembles source A, then kills the assembly of source B at every call that moves a name, each
+// time followed by another tool's run in the folder; the outputs are then all A's or all B's.
+// Returns how many kills left the two runs' outputs mixed right after the kill.
+int killAssemblyAtEachCall(const QString &folder)
+{
+    const auto assemble = [&](const QByteArray &source) {
+        writeBytes(folder + u"/p.asm"_qs, source);
+        drive(folder, kAssemble);
+        return assemblyOutputs(folder);
+    };
+    const auto sourceB = QByteArray(" MOV A,#2\r\n NOP\r\n NOP\r\n END\r\n");
+    const std::map<QString, QByteArray> outputsB = assemble(sourceB);
+    const std::map<QString, QByteArray> outputsA = assemble(" MOV A,#1\r\n END\r\n");
+    writeBytes(folder + u"/x.bin"_qs, QByteArray(100, '\x11'));
+    int mixedAtKill = 0, kills = 0;
+    for (const auto &[call, count] :
+         namingCalls(folder, kAssemble, {u"renameat"_qs, u"renameat2"_qs, u"linkat"_qs, u"unlinkat"_qs}))
+        for (int nth = 1; nth <= count; ++nth, ++kills) {
+            SCOPED_TRACE(call.toStdString() + " #" + std::to_string(nth));
+            for (const auto &[name, bytes] : outputsA)
+                writeBytes(folder + u'/' + name, bytes);
+            writeBytes(folder + u"/p.asm"_qs, sourceB);
+            twtest::runProgram(
+                u"strace"_qs,
+                twtest::underStrace({u"%1:signal=KILL:when=%2"_qs.arg(call).arg(nth)}, kDriver, kAssemble),
+                folder);
+            const std::map<QString, QByteArray> atKill = assemblyOutputs(folder);
+            mixedAtKill += atKill != outputsA && atKill != outputsB;
+            const twtest::ProcessResult next =
+                drive(folder, {u"conv"_qs, u"bin2obj"_qs, u"x.bin"_qs, u"y.obj"_qs});
+            EXPECT_EQ(QString::fromUtf8(next.out), u"信息: 转换完成！\n"_qs);
+            const std::map<QString, QByteArray> settled = assemblyOutputs(folder);
+            EXPECT_TRUE(settled == outputsA || settled == outputsB) << "the outputs of two runs are mixed";
+            EXPECT_EQ(twtest::scratchNames(folder), QStringList());
+        }
+    EXPECT_GT(kills, 4);
+    return mixedAtKill;
+}
+
+// Which renameat of a conversion in folder (counted from 1) moves out.obj aside: strace's log.
+int renameMovingOutAside(const QString &folder)
+{
+    const QTemporaryDir logs;
+    const QString log = logs.filePath(u"calls"_qs);
+    twtest::runProgram(
+        u"strace"_qs,
+        QStringList{u"-qq"_qs, u"-e"_qs, u"trace=renameat"_qs, u"-o"_qs, log, kDriver} + kConvert, folder);
+    const QStringList calls = QString::fromUtf8(readBytes(log)).split(u'\n', Qt::SkipEmptyParts);
+    for (int i = 0; i < calls.size(); ++i)
+        if (calls[i].contains(QRegularExpression(uR"(^renameat\(\d+, "out\.obj",)"_qs)))
+            return i + 1;
+    return 0;
+}
+
+// The names of the renameat that process pid is stopped in, as "FROM>TO"; empty in any other call.
+QString renameHeldIn(qint64 pid)
+{
+    const QStringList call = QString::fromLatin1(readBytes(u"/proc/%1/syscall"_qs.arg(pid))).split(u' ');
+    if (call.size() < 5 || call[0] != QString::number(SYS_renameat))
+        return {};
+    const int memory = ::open(QByteArray("/proc/" + QByteArray::number(pid) + "/mem").constData(), O_RDONLY);
+    const auto text = [&](const QString &address) {
+        char name[256] = {};
+        ::pread(memory, name, sizeof name - 1, static_cast<off_t>(address.toULongLong(nullptr, 16)));
+        return QString::fromLocal8Bit(name);
+    };
+    const QString names = text(call[2]) + u'>' + text(call[4]);
+    ::close(memory);
+    return names;
+}
+
+// Waits until the run traced by strace (tracer) is stopped in a renameat whose names match.
+bool waitForRename(const QProcess &tracer, const QRegularExpression &names)
+{
+    const QString children = u"/proc/%1/task/%1/children"_qs.arg(tracer.processId());
+    const QString status = u"/proc/%1/stat"_qs.arg(tracer.processId());
+    // Until strace has ended: reaped, or a zombie until the event loop QProcess needs reaps it.
+    for (QByteArray state; !(state = readBytes(status)).isEmpty() && !state.contains(") Z");) {
+        const qint64 run = QString::fromLatin1(readBytes(children)).section(u' ', 0, 0).toLongLong();
+        if (run > 0 && names.match(renameHeldIn(run)).hasMatch())
+            return true;
+        QThread::msleep(2);
+    }
+    return false;
+}
+
 } // namespace
+
+// An assembly killed while it puts its five outputs in place leaves some of them new and some old;
+// the next run of any tool in that folder gives the killed run's names their old files back, where
+// names are swapped and where they cannot be (exFAT also dates files in whole seconds, so an old
+// file of the new one's size looks like it there).
+TEST(EndedRuns, TheNextRunUndoesTheOutputsAKilledAssemblyPutInPlace)
+{
+    TW_REQUIRE_PROGRAMS(u"strace"_qs);
+    const twtest::NoLeakCheckUnderStrace noLeakCheck;
+    {
+        SCOPED_TRACE("a folder that swaps names");
+        const QTemporaryDir here;
+        EXPECT_GT(killAssemblyAtEachCall(here.path()), 0) << "no kill left a mix to settle";
+    }
+    twtest::EachMount mounts{twtest::mountToTry<twtest::BindfsMount>("bindfs"),
+                             twtest::mountToTry<twtest::ExfatMount>("exfat-fuse")};
+    mounts.run([](twtest::TestMount &mount) {
+        EXPECT_GT(killAssemblyAtEachCall(mount.mountPoint()), 0) << "no kill left a mix to settle";
+    });
+    TW_SKIP_UNTRIED(mounts);
+}
 
 // A run killed while the old file waited off its name leaves the name empty. The next run puts the
 // old file back, knows it for the file that stood there, and replaces it as asked; so does a save
@@ -109,6 +238,47 @@ TEST(EndedRuns, TheNextRunReplacesTheOldFileAKilledRunLeftOffItsName)
                 EXPECT_EQ(twtest::scratchNames(folder), QStringList());
             }
         EXPECT_GT(emptied, 0) << "no kill left the name empty";
+    });
+    TW_SKIP_UNTRIED(mounts);
+}
+
+// Where names can be neither swapped nor linked, a conversion whose check finds that the file it
+// moved aside is one another program saved (O1) after the run looked at the name keeps that file
+// beside the name as out.obj.old and says so; it renames nothing over the name, so a file saved
+// there meanwhile (O2) stays. The renames are held while the test saves its files: the move aside,
+// and the one that puts the moved file at a name (a rename of a probe file may come between).
+TEST(EndedRuns, AFileMovedAsideAfterAFailedCheckIsKeptBesideTheName)
+{
+    TW_REQUIRE_PROGRAMS(u"strace"_qs);
+    const twtest::NoLeakCheckUnderStrace noLeakCheck;
+    twtest::EachMount mounts{
+        passthrough("a mount without rename flags or links", {.noRenameFlags = true, .noLinks = true}),
+        twtest::mountToTry<twtest::ExfatMount>("exfat-fuse")};
+    mounts.run([](twtest::TestMount &mount) {
+        const QString folder = mount.mountPoint(), out = folder + u"/out.obj"_qs;
+        const TwoOutputs outputs = prepare(folder);
+        const int aside = renameMovingOutAside(folder);
+        ASSERT_GT(aside, 0) << "no rename moved out.obj aside";
+        writeBytes(out, outputs.oldFile);
+        QProcess run;
+        run.setWorkingDirectory(folder);
+        run.start(
+            u"strace"_qs,
+            twtest::underStrace({u"renameat:delay_enter=2000000:when=%1..%2"_qs.arg(aside).arg(aside + 2)},
+                                kDriver, kConvert));
+        ASSERT_TRUE(run.waitForStarted());
+        ASSERT_TRUE(waitForRename(run, QRegularExpression(u"^out\\.obj>"_qs)))
+            << "the move aside was not seen";
+        twtest::moveNewFileOver(out, "O1");
+        ASSERT_TRUE(waitForRename(run, QRegularExpression(u"^\\.tw-[^>]*>out\\.obj"_qs)))
+            << "the second rename was not seen";
+        twtest::moveNewFileOver(out, "O2");
+        ASSERT_TRUE(run.waitForFinished(120000));
+        EXPECT_EQ(readBytes(out), QByteArray("O2"));
+        EXPECT_EQ(readBytes(out + u".old"_qs), QByteArray("O1"));
+        const QString said = QString::fromUtf8(run.readAllStandardOutput());
+        EXPECT_TRUE(said.contains(u"现保存为 out.obj.old"_qs)) << said.toStdString();
+        EXPECT_EQ(twtest::scratchNames(folder), QStringList());
     });
     TW_SKIP_UNTRIED(mounts);
 }

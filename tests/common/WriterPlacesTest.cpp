@@ -255,13 +255,17 @@ TEST(ToolOutcome, AFileChangedOrMadeAfterTheQuestionIsLeftAsTheOtherProgramLeftI
 // asked about or not, and whether it comes before the name is looked at, between the look and the
 // swap, or, where the file system cannot swap, while the old file is off the name, stays at that
 // name as it was; the run fails naming it, and nothing of the user's ends up under a hidden name
-// (the old file caught off its name goes to a ".old" one, named in the message).
+// (the old file caught off its name goes to a ".old" one, named in the message). Where names can be
+// neither swapped nor linked, a file (or link) that came between the look and the move aside is
+// not renamed back over the name but kept beside it as ".old", named in the message.
 namespace
 {
 
 // The cases below in fresh folders under base (the temporary folder when empty), with the seams in
-// force; swaps: whether the file system swaps names, so that the old file never leaves its name.
-void expectWhatIsPutThereStays(const QString &base, const FileSystemSeams &seams, bool swaps)
+// force; swaps: whether the file system swaps names, so that the old file never leaves its name;
+// links: whether it has hard links, or the flags, to put a file only at an empty name.
+void expectWhatIsPutThereStays(const QString &base, const FileSystemSeams &seams, bool swaps,
+                               bool links = true)
 {
     static std::function<void()> g_intrude;
     static ReplaceStep g_intrudeAt;
@@ -326,31 +330,37 @@ void expectWhatIsPutThereStays(const QString &base, const FileSystemSeams &seams
                     // Caught off its name, the old file the user agreed to replace is kept
                     // beside it, and said so.
                     const QString keptOld = out + u".old"_qs;
+                    // Moved aside with the old file's name, another program's file that cannot be
+                    // put only at an empty name is kept beside it.
+                    const bool keptBeside =
+                        !links && at == ReplaceStep::Looked && existed && thing != Thing::Folder;
+                    const QString theirs = keptBeside ? keptOld : out;
                     EXPECT_EQ(answers.texts.last(),
                               failure(out, reason) +
-                                  (aside ? u"\r\n原有文件 "_qs + out + u" 未能恢复，现保存为 "_qs + keptOld
-                                         : QString()));
+                                  (aside || keptBeside
+                                       ? u"\r\n原有文件 "_qs + out + u" 未能恢复，现保存为 "_qs + keptOld
+                                       : QString()));
                     switch (thing) {
                     case Thing::Folder:
                         EXPECT_EQ(readBytes(out + u"/mine"_qs), QByteArray("kept"));
                         break;
                     case Thing::Link:
                         // sshfs may keep links it cannot read back: a link there is enough.
-                        if (!QFileInfo(out).isSymLink()) {
-                            EXPECT_EQ(readBytes(out), QByteArray("theirs"));
-                        } else if (!QFileInfo(out).symLinkTarget().isEmpty()) {
-                            EXPECT_EQ(QFileInfo(out).symLinkTarget(), elsewhere);
+                        if (!QFileInfo(theirs).isSymLink()) {
+                            EXPECT_EQ(readBytes(theirs), QByteArray("theirs"));
+                        } else if (!QFileInfo(theirs).symLinkTarget().isEmpty()) {
+                            EXPECT_EQ(QFileInfo(theirs).symLinkTarget(), elsewhere);
                         }
                         EXPECT_EQ(readBytes(elsewhere), QByteArray("the link's file"));
                         break;
                     case Thing::File:
-                        EXPECT_EQ(readBytes(out), QByteArray("theirs"));
+                        EXPECT_EQ(readBytes(theirs), QByteArray("theirs"));
                         break;
                     case Thing::Twin:
-                        EXPECT_EQ(readBytes(out), QByteArray("twn"));
+                        EXPECT_EQ(readBytes(theirs), QByteArray("twn"));
                         break;
                     }
-                    QStringList left{u"elsewhere"_qs, u"out.obj"_qs};
+                    QStringList left{u"elsewhere"_qs, keptBeside ? u"out.obj.old"_qs : u"out.obj"_qs};
                     if (aside) {
                         left << u"out.obj.old"_qs;
                         EXPECT_EQ(readBytes(keptOld), QByteArray("old"));
@@ -373,7 +383,7 @@ TEST(ToolOutcome, WhatAnotherProgramPutsAtTheNameDuringTheRunStaysThere)
     }
     {
         SCOPED_TRACE("without swaps or links");
-        expectWhatIsPutThereStays({}, {.noRenameFlags = true, .noHardLinks = true}, false);
+        expectWhatIsPutThereStays({}, {.noRenameFlags = true, .noHardLinks = true}, false, false);
     }
 }
 
@@ -386,7 +396,15 @@ TEST(ToolOutcome, WhatAnotherProgramPutsAtTheNameStaysThereOnServerMounts)
                              twtest::mountToTry<twtest::SshfsMount>(
                                  "sshfs without hard links", QStringList{u"-o"_qs, u"disable_hardlink"_qs}),
                              twtest::mountToTry<twtest::ExfatMount>("exFAT")};
-    mounts.run([](twtest::TestMount &mount) { expectWhatIsPutThereStays(mount.mountPoint(), {}, false); });
+    mounts.run([](twtest::TestMount &mount) {
+        const QString probe = mount.mountPoint() + u"/probe"_qs;
+        writeBytes(probe, "probe");
+        const bool links =
+            ::link(QFile::encodeName(probe).constData(), QFile::encodeName(probe + u"2"_qs).constData()) == 0;
+        QFile::remove(probe);
+        QFile::remove(probe + u"2"_qs);
+        expectWhatIsPutThereStays(mount.mountPoint(), {}, false, links);
+    });
     TW_SKIP_UNTRIED(mounts);
 }
 
