@@ -3,6 +3,8 @@
 #include "assembler/ui/AssemblerWindow.h"
 #include "common/ScriptedPrompter.h"
 #include "common/TextFile.h"
+#include "support/FileFaults.h"
+#include "support/FuseMounts.h"
 #include "support/TestFiles.h"
 #include "workspace/MainWindowTestSupport.h"
 #include "workspace/Workspace.h"
@@ -18,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace tw;
 
@@ -284,4 +287,97 @@ TEST_F(AssemblerWindowTest, AnOutputThatCannotBeWrittenIsNamedAndTheEarlierFiles
     EXPECT_FALSE(QFile::exists(base + u".a51"_qs));
     EXPECT_TRUE(main->currentBinPath().isEmpty());
     expectWindowGoneAndMainBack();
+}
+
+namespace
+{
+
+constexpr char kAssembleIn[] = "TW_WINDOW_ASSEMBLES_IN";
+const QStringList kOutputs = {u"p.a51"_qs, u"p.bin"_qs, u"p.err"_qs, u"p.lst"_qs, u"p.lt"_qs};
+
+std::map<QString, QByteArray> outputsIn(const QString &folder)
+{
+    std::map<QString, QByteArray> outputs;
+    for (const QString &name : kOutputs)
+        outputs[name] = twtest::readBytes(folder + u'/' + name);
+    return outputs;
+}
+
+// This test program, running only the case that assembles p.asm of folder through the window.
+struct WindowRun {
+    explicit WindowRun(const QString &folder) { qputenv(kAssembleIn, QFile::encodeName(folder)); }
+    ~WindowRun() { qunsetenv(kAssembleIn); }
+    const QString program = QCoreApplication::applicationFilePath();
+    const QStringList args = {u"--gtest_filter=AssemblerWindowTest.AssemblesTheFolderItIsGiven"_qs};
+};
+
+// Assembles source A through the window, then kills the window's assembly of source B at every
+// call that moves a name in the folder, each time followed by another tool's run there; the
+// outputs are then all A's or all B's. Returns how many kills left a mix right after the kill.
+int killWindowAssemblyAtEachCall(const QString &folder)
+{
+    const WindowRun run(folder);
+    const auto assemble = [&](const QByteArray &source) {
+        twtest::writeBytes(folder + u"/p.asm"_qs, source);
+        EXPECT_EQ(twtest::runProgram(run.program, run.args, folder).exitCode, 0);
+        return outputsIn(folder);
+    };
+    const QByteArray sourceB(" MOV A,#2\r\n NOP\r\n NOP\r\n END\r\n");
+    const std::map<QString, QByteArray> outputsB = assemble(sourceB);
+    const std::map<QString, QByteArray> outputsA = assemble(" MOV A,#1\r\n END\r\n");
+    twtest::writeBytes(folder + u"/x.bin"_qs, QByteArray(100, '\x11'));
+    twtest::writeBytes(folder + u"/p.asm"_qs, sourceB);
+    int kills = 0, mixedAtKill = 0;
+    for (const twtest::TracedCall &call : twtest::callsUnder(folder, run.program, run.args, folder)) {
+        if (!QStringList{u"renameat"_qs, u"renameat2"_qs, u"linkat"_qs, u"unlinkat"_qs}.contains(call.name))
+            continue;
+        SCOPED_TRACE(call.name.toStdString() + " #" + std::to_string(call.nth));
+        ++kills;
+        for (const auto &[name, bytes] : outputsA)
+            twtest::writeBytes(folder + u'/' + name, bytes);
+        twtest::writeBytes(folder + u"/p.asm"_qs, sourceB);
+        twtest::runProgram(u"strace"_qs,
+                           twtest::underStrace({u"%1:signal=KILL:when=%2"_qs.arg(call.name).arg(call.nth)},
+                                               run.program, run.args),
+                           folder);
+        const std::map<QString, QByteArray> atKill = outputsIn(folder);
+        mixedAtKill += atKill != outputsA && atKill != outputsB;
+        const twtest::ProcessResult next = twtest::runProgram(
+            QStringLiteral(TW_TWDRIVE), {u"conv"_qs, u"bin2obj"_qs, u"x.bin"_qs, u"y.obj"_qs}, folder);
+        EXPECT_EQ(QString::fromUtf8(next.out), u"信息: 转换完成！\n"_qs);
+        const std::map<QString, QByteArray> settled = outputsIn(folder);
+        EXPECT_TRUE(settled == outputsA || settled == outputsB) << "the outputs of two runs are mixed";
+        EXPECT_EQ(twtest::scratchNames(folder), QStringList());
+    }
+    EXPECT_GT(kills, 4);
+    return mixedAtKill;
+}
+
+} // namespace
+
+// Run in a process of its own by the case below, which kills it: assembles p.asm of the folder
+// the environment names through the window's start button.
+TEST_F(AssemblerWindowTest, AssemblesTheFolderItIsGiven)
+{
+    const QString folder = qEnvironmentVariable(kAssembleIn);
+    if (folder.isEmpty())
+        GTEST_SKIP() << "run by KilledWhilePlacingItsOutputsLeavesThemOneRunsAfterTheNextRun";
+    AssemblerWindow *window = launch("assembler51", folder + u"/p.asm"_qs);
+    ASSERT_TRUE(window);
+    prompter.answerMessage(MsgAnswer::No);
+    clickStart(window);
+}
+
+// The window's assembly killed while it puts its five outputs in place leaves them, once another
+// tool has written into the folder, all of the killed run or all of the run before.
+TEST_F(AssemblerWindowTest, KilledWhilePlacingItsOutputsLeavesThemOneRunsAfterTheNextRun)
+{
+    TW_REQUIRE_PROGRAMS(u"strace"_qs);
+    const twtest::NoLeakCheckUnderStrace noLeakCheck;
+    EXPECT_GT(killWindowAssemblyAtEachCall(dir.path()), 0) << "no kill left a mix to settle";
+    twtest::EachMount mounts{twtest::mountToTry<twtest::BindfsMount>("bindfs")};
+    mounts.run([](twtest::TestMount &mount) {
+        EXPECT_GT(killWindowAssemblyAtEachCall(mount.mountPoint()), 0) << "no kill left a mix to settle";
+    });
+    TW_SKIP_UNTRIED(mounts);
 }
