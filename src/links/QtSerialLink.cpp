@@ -12,32 +12,28 @@ namespace tw
 namespace
 {
 
+// The parity letters of the settings string and Qt's parities, both ways.
+constexpr struct {
+    char letter;
+    QSerialPort::Parity parity;
+} kParities[] = {{'n', QSerialPort::NoParity},   {'o', QSerialPort::OddParity},
+                 {'e', QSerialPort::EvenParity}, {'m', QSerialPort::MarkParity},
+                 {'s', QSerialPort::SpaceParity}};
+
+// Only odd and even are chosen in the window; any other letter sends without parity.
 QSerialPort::Parity parityOf(char letter)
 {
-    switch (letter) {
-    case 'o':
-        return QSerialPort::OddParity;
-    case 'e':
-        return QSerialPort::EvenParity;
-    default:
-        return QSerialPort::NoParity;
-    }
+    for (const auto &entry : kParities)
+        if (entry.letter == letter && (letter == 'o' || letter == 'e'))
+            return entry.parity;
+    return QSerialPort::NoParity;
 }
 
 char letterOf(QSerialPort::Parity parity)
 {
-    switch (parity) {
-    case QSerialPort::NoParity:
-        return 'n';
-    case QSerialPort::OddParity:
-        return 'o';
-    case QSerialPort::EvenParity:
-        return 'e';
-    case QSerialPort::MarkParity:
-        return 'm';
-    case QSerialPort::SpaceParity:
-        return 's';
-    }
+    for (const auto &entry : kParities)
+        if (entry.parity == parity)
+            return entry.letter;
     return 0;
 }
 
