@@ -20,7 +20,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <map>
 
 using namespace tw;
 
@@ -293,15 +292,6 @@ namespace
 {
 
 constexpr char kAssembleIn[] = "TW_WINDOW_ASSEMBLES_IN";
-const QStringList kOutputs = {u"p.a51"_qs, u"p.bin"_qs, u"p.err"_qs, u"p.lst"_qs, u"p.lt"_qs};
-
-std::map<QString, QByteArray> outputsIn(const QString &folder)
-{
-    std::map<QString, QByteArray> outputs;
-    for (const QString &name : kOutputs)
-        outputs[name] = twtest::readBytes(folder + u'/' + name);
-    return outputs;
-}
 
 // This test program, running only the case that assembles p.asm of folder through the window.
 struct WindowRun {
@@ -311,46 +301,12 @@ struct WindowRun {
     const QStringList args = {u"--gtest_filter=AssemblerWindowTest.AssemblesTheFolderItIsGiven"_qs};
 };
 
-// Assembles source A through the window, then kills the window's assembly of source B at every
-// call that moves a name in the folder, each time followed by another tool's run there; the
-// outputs are then all A's or all B's. Returns how many kills left a mix right after the kill.
+// The window's assembly killed at every call that moves a name in folder; see
+// killAssemblyAtEachNamingCall.
 int killWindowAssemblyAtEachCall(const QString &folder)
 {
     const WindowRun run(folder);
-    const auto assemble = [&](const QByteArray &source) {
-        twtest::writeBytes(folder + u"/p.asm"_qs, source);
-        EXPECT_EQ(twtest::runProgram(run.program, run.args, folder).exitCode, 0);
-        return outputsIn(folder);
-    };
-    const QByteArray sourceB(" MOV A,#2\r\n NOP\r\n NOP\r\n END\r\n");
-    const std::map<QString, QByteArray> outputsB = assemble(sourceB);
-    const std::map<QString, QByteArray> outputsA = assemble(" MOV A,#1\r\n END\r\n");
-    twtest::writeBytes(folder + u"/x.bin"_qs, QByteArray(100, '\x11'));
-    twtest::writeBytes(folder + u"/p.asm"_qs, sourceB);
-    int kills = 0, mixedAtKill = 0;
-    for (const twtest::TracedCall &call : twtest::callsUnder(folder, run.program, run.args, folder)) {
-        if (!QStringList{u"renameat"_qs, u"renameat2"_qs, u"linkat"_qs, u"unlinkat"_qs}.contains(call.name))
-            continue;
-        SCOPED_TRACE(call.name.toStdString() + " #" + std::to_string(call.nth));
-        ++kills;
-        for (const auto &[name, bytes] : outputsA)
-            twtest::writeBytes(folder + u'/' + name, bytes);
-        twtest::writeBytes(folder + u"/p.asm"_qs, sourceB);
-        twtest::runProgram(u"strace"_qs,
-                           twtest::underStrace({u"%1:signal=KILL:when=%2"_qs.arg(call.name).arg(call.nth)},
-                                               run.program, run.args),
-                           folder);
-        const std::map<QString, QByteArray> atKill = outputsIn(folder);
-        mixedAtKill += atKill != outputsA && atKill != outputsB;
-        const twtest::ProcessResult next = twtest::runProgram(
-            QStringLiteral(TW_TWDRIVE), {u"conv"_qs, u"bin2obj"_qs, u"x.bin"_qs, u"y.obj"_qs}, folder);
-        EXPECT_EQ(QString::fromUtf8(next.out), u"信息: 转换完成！\n"_qs);
-        const std::map<QString, QByteArray> settled = outputsIn(folder);
-        EXPECT_TRUE(settled == outputsA || settled == outputsB) << "the outputs of two runs are mixed";
-        EXPECT_EQ(twtest::scratchNames(folder), QStringList());
-    }
-    EXPECT_GT(kills, 4);
-    return mixedAtKill;
+    return twtest::killAssemblyAtEachNamingCall(folder, run.program, run.args);
 }
 
 } // namespace

@@ -35,6 +35,7 @@ namespace
 
 const QString kDriver = QStringLiteral(TW_TWDRIVE);
 const QStringList kConvert = {u"conv"_qs, u"bin2obj"_qs, u"p.bin"_qs, u"out.obj"_qs};
+const QStringList kAssemble = {u"asm51"_qs, u"p.asm"_qs};
 
 twtest::MountToTry passthrough(const char *name, twtest::PassSwitches switches)
 {
@@ -78,57 +79,6 @@ std::map<QString, int> namingCalls(const QString &folder, const QStringList &run
     std::map<QString, int> calls = twtest::callCounts(kDriver, run, folder);
     std::erase_if(calls, [&](const auto &call) { return !of.contains(call.first); });
     return calls;
-}
-
-const QStringList kAssemble = {u"asm51"_qs, u"p.asm"_qs};
-const QStringList kAssemblyOutputs = {u"p.a51"_qs, u"p.bin"_qs, u"p.err"_qs, u"p.lst"_qs, u"p.lt"_qs};
-
-// The outputs of an assembly in folder, by name.
-std::map<QString, QByteArray> assemblyOutputs(const QString &folder)
-{
-    std::map<QString, QByteArray> outputs;
-    for (const QString &name : kAssemblyOutputs)
-        outputs[name] = readBytes(folder + u'/' + name);
-    return outputs;
-}
-
-// Assembles source A, then kills the assembly of source B at every call that moves a name, each
-// time followed by another tool's run in the folder; the outputs are then all A's or all B's.
-// Returns how many kills left the two runs' outputs mixed right after the kill.
-int killAssemblyAtEachCall(const QString &folder)
-{
-    const auto assemble = [&](const QByteArray &source) {
-        writeBytes(folder + u"/p.asm"_qs, source);
-        drive(folder, kAssemble);
-        return assemblyOutputs(folder);
-    };
-    const auto sourceB = QByteArray(" MOV A,#2\r\n NOP\r\n NOP\r\n END\r\n");
-    const std::map<QString, QByteArray> outputsB = assemble(sourceB);
-    const std::map<QString, QByteArray> outputsA = assemble(" MOV A,#1\r\n END\r\n");
-    writeBytes(folder + u"/x.bin"_qs, QByteArray(100, '\x11'));
-    int mixedAtKill = 0, kills = 0;
-    for (const auto &[call, count] :
-         namingCalls(folder, kAssemble, {u"renameat"_qs, u"renameat2"_qs, u"linkat"_qs, u"unlinkat"_qs}))
-        for (int nth = 1; nth <= count; ++nth, ++kills) {
-            SCOPED_TRACE(call.toStdString() + " #" + std::to_string(nth));
-            for (const auto &[name, bytes] : outputsA)
-                writeBytes(folder + u'/' + name, bytes);
-            writeBytes(folder + u"/p.asm"_qs, sourceB);
-            twtest::runProgram(
-                u"strace"_qs,
-                twtest::underStrace({u"%1:signal=KILL:when=%2"_qs.arg(call).arg(nth)}, kDriver, kAssemble),
-                folder);
-            const std::map<QString, QByteArray> atKill = assemblyOutputs(folder);
-            mixedAtKill += atKill != outputsA && atKill != outputsB;
-            const twtest::ProcessResult next =
-                drive(folder, {u"conv"_qs, u"bin2obj"_qs, u"x.bin"_qs, u"y.obj"_qs});
-            EXPECT_EQ(QString::fromUtf8(next.out), u"信息: 转换完成！\n"_qs);
-            const std::map<QString, QByteArray> settled = assemblyOutputs(folder);
-            EXPECT_TRUE(settled == outputsA || settled == outputsB) << "the outputs of two runs are mixed";
-            EXPECT_EQ(twtest::scratchNames(folder), QStringList());
-        }
-    EXPECT_GT(kills, 4);
-    return mixedAtKill;
 }
 
 // Which renameat of a conversion in folder (counted from 1) moves out.obj aside: strace's log.
@@ -191,12 +141,12 @@ TEST(EndedRuns, TheNextRunUndoesTheOutputsAKilledAssemblyPutInPlace)
     {
         SCOPED_TRACE("a folder that swaps names");
         const QTemporaryDir here;
-        EXPECT_GT(killAssemblyAtEachCall(here.path()), 0) << "no kill left a mix to settle";
+        EXPECT_GT(twtest::killAssemblyAtEachNamingCall(here.path(), kDriver, kAssemble), 0) << "no kill left a mix to settle";
     }
     twtest::EachMount mounts{twtest::mountToTry<twtest::BindfsMount>("bindfs"),
                              twtest::mountToTry<twtest::ExfatMount>("exfat-fuse")};
     mounts.run([](twtest::TestMount &mount) {
-        EXPECT_GT(killAssemblyAtEachCall(mount.mountPoint()), 0) << "no kill left a mix to settle";
+        EXPECT_GT(twtest::killAssemblyAtEachNamingCall(mount.mountPoint(), kDriver, kAssemble), 0) << "no kill left a mix to settle";
     });
     TW_SKIP_UNTRIED(mounts);
 }

@@ -248,4 +248,60 @@ void moveNewFileOver(const QString &path, const QByteArray &bytes)
         ADD_FAILURE() << "cannot move a file over " << path.toStdString();
 }
 
+namespace
+{
+
+// The five outputs of an assembly of p.asm in folder, by name.
+std::map<QString, QByteArray> assemblyOutputs(const QString &folder)
+{
+    std::map<QString, QByteArray> outputs;
+    for (const char *name : {"p.a51", "p.bin", "p.err", "p.lst", "p.lt"})
+        outputs[QString::fromLatin1(name)] = readBytes(folder + u'/' + QString::fromLatin1(name));
+    return outputs;
+}
+
+} // namespace
+
+int killAssemblyAtEachNamingCall(const QString &folder, const QString &program, const QStringList &args)
+{
+    const QString source = folder + QStringLiteral("/p.asm");
+    const auto assemble = [&](const QByteArray &text) {
+        writeBytes(source, text);
+        EXPECT_EQ(runProgram(program, args, folder).exitCode, 0);
+        return assemblyOutputs(folder);
+    };
+    const QByteArray sourceB(" MOV A,#2\r\n NOP\r\n NOP\r\n END\r\n");
+    const std::map<QString, QByteArray> outputsB = assemble(sourceB);
+    const std::map<QString, QByteArray> outputsA = assemble(" MOV A,#1\r\n END\r\n");
+    writeBytes(folder + QStringLiteral("/x.bin"), QByteArray(100, '\x11'));
+    const QStringList naming = {QStringLiteral("renameat"), QStringLiteral("renameat2"),
+                                QStringLiteral("linkat"), QStringLiteral("unlinkat")};
+    int kills = 0, mixedAtKill = 0;
+    for (const TracedCall &call : callsUnder(folder, program, args, folder)) {
+        if (!naming.contains(call.name))
+            continue;
+        SCOPED_TRACE(call.name.toStdString() + " #" + std::to_string(call.nth));
+        ++kills;
+        for (const auto &[name, bytes] : outputsA)
+            writeBytes(folder + u'/' + name, bytes);
+        writeBytes(source, sourceB);
+        runProgram(QStringLiteral("strace"),
+                   underStrace({QStringLiteral("%1:signal=KILL:when=%2").arg(call.name).arg(call.nth)},
+                               program, args),
+                   folder);
+        const std::map<QString, QByteArray> atKill = assemblyOutputs(folder);
+        mixedAtKill += atKill != outputsA && atKill != outputsB;
+        const ProcessResult next = runProgram(QStringLiteral(TW_TWDRIVE),
+                                              {QStringLiteral("conv"), QStringLiteral("bin2obj"),
+                                               QStringLiteral("x.bin"), QStringLiteral("y.obj")},
+                                              folder);
+        EXPECT_EQ(QString::fromUtf8(next.out), QStringLiteral(u"信息: 转换完成！\n"));
+        const std::map<QString, QByteArray> settled = assemblyOutputs(folder);
+        EXPECT_TRUE(settled == outputsA || settled == outputsB) << "the outputs of two runs are mixed";
+        EXPECT_EQ(scratchNames(folder), QStringList());
+    }
+    EXPECT_GT(kills, 4);
+    return mixedAtKill;
+}
+
 } // namespace twtest

@@ -49,6 +49,13 @@ struct TracedCall {
 std::vector<TracedCall> callsUnder(const QString &path, const QString &program, const QStringList &args,
                                    const QString &folder);
 
+// Assembles p.asm in folder by running program with args (an assembly, source B then source A), then
+// kills that run of source B at each call that moves a name in folder (rename, link, unlink), each
+// time over A's outputs and followed by a conversion there; the outputs must then be all A's or all
+// B's, with no hidden file left. Returns how many kills left the two runs' outputs mixed right
+// after the kill.
+int killAssemblyAtEachNamingCall(const QString &folder, const QString &program, const QStringList &args);
+
 // Why nothing can be written in a folder that refuses new files, as the writer says it.
 inline QString folderRefusal(const QString &folder)
 {
