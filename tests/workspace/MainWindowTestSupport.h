@@ -51,8 +51,7 @@ inline void registerStandIns(bool on = true)
         if (items.contains(name))
             menuItems.append({items.value(name), {}});
         tw::registerTool(
-            name, [name](tw::Workspace &workspace) { return new StandInTool(workspace, name); },
-            tw::ToolPlacement::OwnWindow, menuItems);
+            name, [name](tw::Workspace &workspace) { return new StandInTool(workspace, name); }, menuItems);
     }
 }
 

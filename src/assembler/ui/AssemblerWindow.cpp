@@ -250,7 +250,6 @@ void registerAssemblerWindow()
 {
     registerTool(ToolName::Assembler,
                  [](Workspace &workspace) -> QWidget * { return new AssemblerWindow(workspace); },
-                 ToolPlacement::OwnWindow,
                  {{Menu::Assemble51,
                    [](Workspace &workspace) { launchAssembler(workspace, AssemblerWindow::Cpu::Mcs51); }},
                   {Menu::Assemble48,

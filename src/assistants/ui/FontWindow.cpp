@@ -258,7 +258,7 @@ void registerFontWindow()
     // The menu item only shows the window.
     registerTool(QString::fromLatin1(ToolName::Font),
                  [](Workspace &) -> QWidget * { return new FontWindow(programFolder()); },
-                 ToolPlacement::OwnWindow, {{Menu::DotMatrixFont, {}}});
+                 {{Menu::DotMatrixFont, {}}});
 }
 
 } // namespace tw

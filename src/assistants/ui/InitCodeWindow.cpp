@@ -66,8 +66,7 @@ void registerInitCodeWindow()
                       }});
     registerTool(
         ToolName::InitCode,
-        [](Workspace &workspace) -> QWidget * { return new InitCodeWindow(workspace.prompter()); },
-        ToolPlacement::OwnWindow, items);
+        [](Workspace &workspace) -> QWidget * { return new InitCodeWindow(workspace.prompter()); }, items);
 }
 
 } // namespace tw

@@ -220,7 +220,7 @@ void registerLibraryWindow()
                       [library](Workspace &workspace) { launchLibrary(workspace, library); }});
     registerTool(
         ToolName::Library, [](Workspace &workspace) -> QWidget * { return new LibraryWindow(workspace); },
-        ToolPlacement::OwnWindow, items);
+        items);
 }
 
 } // namespace tw

@@ -112,7 +112,7 @@ void registerUnicodeWindow()
     // The menu item only shows the window.
     registerTool(QString::fromLatin1(ToolName::Unicode),
                  [](Workspace &workspace) -> QWidget * { return new UnicodeWindow(workspace.prompter()); },
-                 ToolPlacement::OwnWindow, {{Menu::UnicodeCodes, {}}});
+                 {{Menu::UnicodeCodes, {}}});
 }
 
 } // namespace tw

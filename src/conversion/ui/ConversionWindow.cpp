@@ -399,8 +399,7 @@ void registerConversionWindow()
     }
     registerTool(
         ToolName::Conversion,
-        [](Workspace &workspace) -> QWidget * { return new ConversionWindow(workspace); },
-        ToolPlacement::OwnWindow, items);
+        [](Workspace &workspace) -> QWidget * { return new ConversionWindow(workspace); }, items);
 }
 
 } // namespace tw

@@ -333,7 +333,7 @@ void registerProgrammerWindow()
         static ProgrammerMemory memory;
         return new ProgrammerWindow(workspace, {port, clock, memory});
     };
-    registerTool(ToolName::Programmer, factory, ToolPlacement::OwnWindow, {{Menu::InSystemProgramming, {}}});
+    registerTool(ToolName::Programmer, factory, {{Menu::InSystemProgramming, {}}});
 }
 
 } // namespace tw

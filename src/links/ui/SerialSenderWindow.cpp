@@ -371,7 +371,7 @@ void registerSerialSenderWindow()
 {
     registerTool(ToolName::SerialSender,
                  [](Workspace &workspace) -> QWidget * { return new SerialSenderWindow(workspace); },
-                 ToolPlacement::OwnWindow, {{Menu::SerialSend, launchSerialSender}});
+                 {{Menu::SerialSend, launchSerialSender}});
 }
 
 } // namespace tw

@@ -42,8 +42,7 @@ void registerSimulatorWindow()
         restoreMainWindow(workspace, QString::fromLatin1(ToolName::Simulator));
         return nullptr;
     };
-    registerTool(ToolName::Simulator, factory, ToolPlacement::OwnWindow,
-                 {{Menu::Simulate51, &simulateCommand}});
+    registerTool(ToolName::Simulator, factory, {{Menu::Simulate51, &simulateCommand}});
 }
 
 } // namespace tw

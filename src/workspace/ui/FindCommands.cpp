@@ -16,7 +16,7 @@ void registerFindDialog()
         QPointer<MainWindow> main = dynamic_cast<MainWindow *>(&workspace);
         return new FindDialog([main] { return main ? main->activeEditor() : nullptr; });
     };
-    registerTool(QString::fromLatin1(ToolName::Find), factory, ToolPlacement::OwnWindow,
+    registerTool(QString::fromLatin1(ToolName::Find), factory,
                  {{Menu::EditFindText,
                    [](Workspace &workspace) { openFindDialog(workspace, FindDialog::Mode::ByText); }},
                   {Menu::EditFindInstruction, [](Workspace &workspace) {

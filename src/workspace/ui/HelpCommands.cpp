@@ -48,14 +48,13 @@ void registerHelpWindows()
         return window;
     };
     registerTool(
-        QString::fromLatin1(ToolName::Help), helpWindow, ToolPlacement::OwnWindow,
+        QString::fromLatin1(ToolName::Help), helpWindow,
         {{Menu::HelpManual, helpPage(u"manual.html"_s)}, {Menu::HelpTutorial, helpPage(u"tutorial.html"_s)}});
     registerTool(QString::fromLatin1(ToolName::TextViewer),
-                 [](Workspace &) -> QWidget * { return new TextViewer(); }, ToolPlacement::OwnWindow,
-                 {{Menu::HelpFaq, showFaq}});
+                 [](Workspace &) -> QWidget * { return new TextViewer(); }, {{Menu::HelpFaq, showFaq}});
     registerTool(QString::fromLatin1(ToolName::About),
                  [](Workspace &workspace) -> QWidget * { return new AboutBox(workspace); },
-                 ToolPlacement::OwnWindow, {{Menu::About, {}}});
+                 {{Menu::About, {}}});
 }
 
 } // namespace tw

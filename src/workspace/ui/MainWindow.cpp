@@ -30,7 +30,7 @@ MainWindow::MainWindow(Prompter &prompter, QWidget *parent) : QMainWindow(parent
     setContextMenuPolicy(Qt::PreventContextMenu);
     m_desk = std::make_unique<EditorDesk>(*this, *this, prompter);
     m_frame = std::make_unique<MainFrame>(*this, [this](const QString &itemName) { runCommand(itemName); });
-    m_tools = std::make_unique<ToolHost>(*this, *this, *m_desk->mdiArea());
+    m_tools = std::make_unique<ToolHost>(*this, *this);
     QMenu *windowMenu = m_frame->topMenu(QString::fromLatin1(Menu::Window));
     connect(windowMenu, &QMenu::aboutToShow, m_desk.get(),
             [this, windowMenu] { m_desk->fillWindowMenu(windowMenu); });

@@ -6,8 +6,6 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMainWindow>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -64,10 +62,7 @@ QMargins frameMarginsOf(const QWidget *window)
 
 } // namespace
 
-ToolHost::ToolHost(QMainWindow &window, Workspace &workspace, QMdiArea &mdiArea)
-    : m_window(window), m_workspace(workspace), m_mdiArea(mdiArea)
-{
-}
+ToolHost::ToolHost(QMainWindow &window, Workspace &workspace) : m_window(window), m_workspace(workspace) {}
 
 ToolHost::~ToolHost() = default;
 
@@ -92,16 +87,11 @@ void ToolHost::showTool(const QString &name)
     QWidget *window = factory ? factory(m_workspace) : nullptr;
     if (!window)
         return;
-    if (toolPlacement(name) == ToolPlacement::WorkspaceChild)
-        showWorkspaceChild(name, window);
-    else
-        showOwnWindow(name, window);
+    showOwnWindow(name, window);
 }
 
 void ToolHost::raise(QWidget *open)
 {
-    if (auto *frame = qobject_cast<QMdiSubWindow *>(open->parentWidget()))
-        m_mdiArea.setActiveSubWindow(frame);
     open->raise();
     open->activateWindow();
 }
@@ -127,17 +117,6 @@ void ToolHost::showOwnWindow(const QString &name, QWidget *window)
     window->show();
     window->raise();
     window->activateWindow();
-}
-
-void ToolHost::showWorkspaceChild(const QString &name, QWidget *window)
-{
-    QMdiSubWindow *frame =
-        m_mdiArea.addSubWindow(window, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    frame->setAttribute(Qt::WA_DeleteOnClose);
-    m_tools.insert(name, window);
-    frame->show();
-    m_mdiArea.setActiveSubWindow(frame);
 }
 
 QRect ToolHost::toolArea() const
@@ -168,11 +147,9 @@ void ToolHost::unloadTool(const QString &name)
     QWidget *window = toolWindow(name);
     if (!window)
         return;
-    // A workspace child closes with its frame. close() runs the window's own close steps;
-    // deletion waits for the event loop, so a window unloaded from inside its own handler is not
-    // deleted under it.
-    QWidget *frame = qobject_cast<QMdiSubWindow *>(window->parentWidget());
-    if ((frame ? frame : window)->close()) {
+    // close() runs the window's own close steps; deletion waits for the event loop, so a window
+    // unloaded from inside its own handler is not deleted under it.
+    if (window->close()) {
         m_tools.remove(name);
         window->deleteLater();
     }

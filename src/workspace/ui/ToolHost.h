@@ -1,15 +1,14 @@
 #pragma once
 // The main window's tool host: the single instances of the registered tool windows (ToolRegistry),
-// shown on demand, placed above the status bar (and fitted again while the window manager frames
-// them) or put beside the editors, closed by name, and the current code-image path the tools hand
-// to one another.
+// shown on demand as windows of their own over the main window, placed above the status bar (and
+// fitted again while the window manager frames them), closed by name, and the current code-image
+// path the tools hand to one another.
 #include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
 
 class QMainWindow;
-class QMdiArea;
 class QWidget;
 
 namespace tw
@@ -22,9 +21,8 @@ class ToolHost : public QObject
     Q_OBJECT
 
   public:
-    // Tools are made with workspace; a window of its own is transient for window, a workspace
-    // child goes into mdiArea.
-    ToolHost(QMainWindow &window, Workspace &workspace, QMdiArea &mdiArea);
+    // Tools are made with workspace; each is a window of its own, transient for window.
+    ToolHost(QMainWindow &window, Workspace &workspace);
     ~ToolHost() override;
 
     // Workspace's tool windows.
@@ -43,7 +41,6 @@ class ToolHost : public QObject
   private:
     void raise(QWidget *open);
     void showOwnWindow(const QString &name, QWidget *window);
-    void showWorkspaceChild(const QString &name, QWidget *window);
     // The screen above the status bar, where tool windows go.
     QRect toolArea() const;
     // Sizes and moves a tool window so that its frame lies in toolArea(), centred on centre.
@@ -51,7 +48,6 @@ class ToolHost : public QObject
 
     QMainWindow &m_window;
     Workspace &m_workspace;
-    QMdiArea &m_mdiArea;
     QHash<QString, QPointer<QWidget>> m_tools;
     QString m_currentBinPath;
 };

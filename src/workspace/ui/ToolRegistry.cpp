@@ -10,7 +10,6 @@ namespace
 
 struct RegisteredTool {
     ToolFactory factory;
-    ToolPlacement placement = ToolPlacement::OwnWindow;
 };
 
 // A menu item of another subsystem: the tool it opens (empty for a command by itself) and the
@@ -34,11 +33,10 @@ QHash<QString, RegisteredItem> &items()
 
 } // namespace
 
-void registerTool(const QString &name, ToolFactory factory, ToolPlacement placement,
-                  const QList<ToolMenuItem> &menuItems)
+void registerTool(const QString &name, ToolFactory factory, const QList<ToolMenuItem> &menuItems)
 {
     if (factory)
-        tools().insert(name, {std::move(factory), placement});
+        tools().insert(name, {std::move(factory)});
     else
         tools().remove(name);
     for (const ToolMenuItem &item : menuItems)
@@ -48,11 +46,6 @@ void registerTool(const QString &name, ToolFactory factory, ToolPlacement placem
 ToolFactory toolFactory(const QString &name)
 {
     return tools().value(name).factory;
-}
-
-ToolPlacement toolPlacement(const QString &name)
-{
-    return tools().value(name).placement;
 }
 
 bool isToolRegistered(const QString &name)

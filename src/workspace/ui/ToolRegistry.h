@@ -18,10 +18,6 @@ class Workspace;
 // user or unloaded by another window, and it is deleted afterwards.
 // An empty factory takes the name out of the registry again.
 using ToolFactory = std::function<QWidget *(Workspace &)>;
-// Where a tool window opens: a window of its own, or a child window of the main window's
-// workspace (beside the editors, fixed size, no minimise or maximise button).
-enum class ToolPlacement { OwnWindow, WorkspaceChild };
-
 // A registered menu command, by the item's object name ("assembler51", "htb", "emMCS51", ...): it
 // prepares its tool window and shows it through Workspace::showTool.
 using MenuCommand = std::function<void(Workspace &)>;
@@ -35,11 +31,8 @@ struct ToolMenuItem {
 
 // The tool's menu items are named here and nowhere else; an item the main window has no command
 // of its own for opens the tool whose registration names it.
-void registerTool(const QString &name, ToolFactory factory,
-                  ToolPlacement placement = ToolPlacement::OwnWindow,
-                  const QList<ToolMenuItem> &menuItems = {});
+void registerTool(const QString &name, ToolFactory factory, const QList<ToolMenuItem> &menuItems = {});
 ToolFactory toolFactory(const QString &name);
-ToolPlacement toolPlacement(const QString &name);
 bool isToolRegistered(const QString &name);
 
 // A command for a menu item by itself; an empty command takes it out again.
